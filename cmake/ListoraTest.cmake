@@ -1,0 +1,24 @@
+# listora_add_test(NAME TIER core|render|widgets SOURCES ... [LIBS ...] [ENV VAR=VALUE ...]
+#                  [DEPENDS target ...] [TIMEOUT seconds])
+# Every test runs through tests/run-isolated.sh: a fresh temporary HOME and XDG folders, the
+# offscreen platform, a fixed locale and time zone, and the build tree's data folder.
+function(listora_add_test name)
+    cmake_parse_arguments(T "" "TIER;TIMEOUT" "SOURCES;LIBS;ENV;DEPENDS" ${ARGN})
+    if(NOT T_TIER)
+        set(T_TIER core)
+    endif()
+    if(NOT T_TIMEOUT)
+        set(T_TIMEOUT 300)
+    endif()
+    add_executable(${name} ${T_SOURCES})
+    target_link_libraries(${name} PRIVATE listora_${T_TIER} Qt6::Test ${T_LIBS})
+    target_compile_definitions(${name} PRIVATE
+        LISTORA_TEST_DATA="${CMAKE_CURRENT_SOURCE_DIR}/data"
+        LISTORA_SOURCE_DIR="${CMAKE_SOURCE_DIR}"
+        LISTORA_BIN_DIR="${CMAKE_BINARY_DIR}/bin")
+    add_dependencies(${name} listora_data ${T_DEPENDS})
+    add_test(NAME ${name} COMMAND ${CMAKE_SOURCE_DIR}/tests/run-isolated.sh $<TARGET_FILE:${name}>)
+    set_tests_properties(${name} PROPERTIES
+        TIMEOUT ${T_TIMEOUT}
+        ENVIRONMENT "QT_QPA_PLATFORM=offscreen;LANG=C.UTF-8;LC_ALL=C.UTF-8;TZ=UTC;LISTORA_DATA_DIR=${LISTORA_BUILD_DATA_DIR};LISTORA_BIN_DIR=${CMAKE_BINARY_DIR}/bin;LISTORA_SOURCE_DIR=${CMAKE_SOURCE_DIR};${T_ENV}")
+endfunction()

@@ -1,0 +1,40 @@
+#include "app/appinfo.h"
+#include "cli/clicommand.h"
+
+#include <QCoreApplication>
+#include <QGuiApplication>
+
+#include <cstdio>
+
+int main(int argc, char* argv[])
+{
+    // The companion must run with no display at all.
+    if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") &&
+        qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+
+    QGuiApplication app(argc, argv);
+    QCoreApplication::setOrganizationName(AppInfo::MakerName());
+    QCoreApplication::setApplicationName(AppInfo::ProductId());
+    QCoreApplication::setApplicationVersion(AppInfo::VersionString());
+
+    QStringList args = QCoreApplication::arguments();
+    args.removeFirst();
+    if (args.isEmpty())
+        return Cli::Usage(QStringLiteral("no command given"));
+    const QString name = args.takeFirst();
+    if (name == QLatin1String("--version")) {
+        if (!args.isEmpty())
+            return Cli::Usage(QStringLiteral("--version takes no arguments"));
+        Cli::PrintText(AppInfo::DisplayName() + QLatin1Char(' ') + AppInfo::VersionString());
+        return Cli::Done;
+    }
+    if (name == QLatin1String("--help") || name == QLatin1String("-h")) {
+        Cli::Usage();
+        return Cli::Done;
+    }
+    const Cli::Command* command = Cli::FindCommand(name);
+    if (!command)
+        return Cli::Usage(QStringLiteral("unknown command %1").arg(name));
+    return command->run(args);
+}
