@@ -1,0 +1,15 @@
+#!/usr/bin/env bash
+# Builds the benchmarks and runs each one (bench/<name>/run.sh), printing medians and ratios to their peers.
+# Usage: bash bench/run.sh [name ...]
+set -euo pipefail
+cd "$(dirname "$0")/.."
+cmake --preset dev >/dev/null
+cmake --build --preset dev >/dev/null
+names=("$@")
+if [ ${#names[@]} -eq 0 ]; then
+    for d in bench/*/; do [ -f "$d/run.sh" ] && names+=("$(basename "$d")"); done
+fi
+for n in "${names[@]}"; do
+    echo "== $n"
+    bash "bench/$n/run.sh"
+done
