@@ -1,0 +1,70 @@
+#pragma once
+
+#include <QList>
+#include <QPoint>
+#include <QRect>
+#include <QSize>
+#include <QString>
+
+// A colour as the program stores it: 0x00BBGGRR, red in the low byte.
+using ColorRef = quint32;
+
+constexpr ColorRef MakeColorRef(int r, int g, int b)
+{
+    return ColorRef(r & 0xFF) | ColorRef(g & 0xFF) << 8 | ColorRef(b & 0xFF) << 16;
+}
+
+// "#RRGGBB" of a colour value.
+QString ColorRefToHex(ColorRef color);
+
+// The swatch colours and the chosen colour of a colour palette, without any drawing.
+class CXPaletteColors
+{
+public:
+    // Inserts at its place in ascending 32-bit order; a colour already present changes nothing.
+    void AddColor(ColorRef color);
+    // Empties the swatches and adds the first standard set.
+    void ResetColors();
+    // Adds the second standard set.
+    void AddStandardColors();
+    // The setup both owners use: reset, both standard sets, the owners' twelve, 10 columns and as many
+    // rows as the colours need.
+    void SetupStandardPalette(ColorRef selected, int previewWidth);
+
+    const QList<ColorRef>& Colors() const { return m_colors; }
+
+    ColorRef GetSelectedColor() const { return m_crSelected; }
+    void SetSelectedColor(ColorRef color) { m_crSelected = color; }
+    QString GetColorHex() const { return ColorRefToHex(m_crSelected); }
+
+    int GetPreviewWidth() const { return m_nPreviewWidth; }
+    void SetPreviewWidth(int width) { m_nPreviewWidth = width; }
+    int GetColumns() const { return m_nColumns; }
+    void SetColumns(int columns) { m_nColumns = columns; }
+    int GetRows() const { return m_nRows; }
+    void SetRows(int rows) { m_nRows = rows; }
+
+    static const QList<ColorRef>& FirstStandardSet();
+    static const QList<ColorRef>& SecondStandardSet();
+    static const QList<ColorRef>& OwnerColors();
+
+private:
+    QList<ColorRef> m_colors;
+    ColorRef m_crSelected = 0xFFFFFF;
+    int m_nPreviewWidth = 28;
+    int m_nColumns = 12;
+    int m_nRows = 2;
+};
+
+// Where a palette of a given client size draws its parts. Rectangles follow the list-box convention of
+// left/top inside, right/bottom outside: QRect(left, top, right - left, bottom - top).
+struct CXPaletteLayout
+{
+    QRect previewBox;
+    QList<QRect> cells; // rows x columns, row by row, also positions without a colour
+};
+
+CXPaletteLayout CalcRects(QSize client, int previewWidth, int columns, int rows);
+
+// Index of the colour whose cell holds the point, or -1 (preview box, gaps, empty cells).
+int HitTestColor(const CXPaletteLayout& layout, int colorCount, QPoint point);
