@@ -1,9 +1,10 @@
 #include "projects/flyerdata.h"
 
+#include "app/workingfolders.h"
+
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
-#include <QStandardPaths>
 #include <QUuid>
 #include <QtEndian>
 
@@ -320,7 +321,7 @@ void CFlyerData::Reset()
                      QStringLiteral("Year Built")};
     for (FlyerPhoto& photo : m_photos)
         photo.m_strPath.clear();
-    m_strPhotoFolder = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
+    m_strPhotoFolder = WorkingFolders::PicturesFolder();
     m_strPathName.clear();
     m_strFolder.clear();
 }

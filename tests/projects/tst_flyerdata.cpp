@@ -4,7 +4,6 @@
 #include <QDir>
 #include <QFile>
 #include <QRegularExpression>
-#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -115,7 +114,7 @@ void TestFlyerData::resetDefaults()
     QCOMPARE(record.m_strMLS, QStringLiteral("MLS# "));
     QCOMPARE(record.m_strDescription.size(), 259);
     QCOMPARE(record.m_strFeatures[3], QStringLiteral("Year Built"));
-    QCOMPARE(record.m_strPhotoFolder, QStandardPaths::writableLocation(QStandardPaths::PicturesLocation));
+    QCOMPARE(record.m_strPhotoFolder, QDir::homePath() + QStringLiteral("/Pictures"));
     QCOMPARE(record.m_strPathName, QString());
     QCOMPARE(record.GetFolder(), QString());
 
