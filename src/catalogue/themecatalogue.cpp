@@ -52,15 +52,15 @@ int CompareThemeNames(QStringView a, QStringView b)
     return a.size() < b.size() ? -1 : 1;
 }
 
-void CXThemeCatalogue::LoadAvailableThemes(const QString& themesFolder)
+bool CXThemeCatalogue::LoadAvailableThemes(const QString& themesFolder)
 {
     m_themes.clear();
     CXIniFile ini;
     if (!ini.Load(ThemeInfo::IniPath(themesFolder)))
-        return;
+        return false;
     const qint64 count = ProfileStringToInt64(ini.GetString(kThemesSection, u"Count", kMissing));
     if (count <= 0)
-        return;
+        return true;
 
     // Only THEME01 to THEME<count> are read. Walking the keys that exist, in number order,
     // reads exactly those without asking for each number, so a huge "Count" costs nothing.
@@ -81,6 +81,7 @@ void CXThemeCatalogue::LoadAvailableThemes(const QString& themesFolder)
         if (!Find(info.GetName(), index))
             m_themes.insert(index, std::move(info));
     }
+    return true;
 }
 
 bool CXThemeCatalogue::Find(QStringView name, qsizetype& index) const

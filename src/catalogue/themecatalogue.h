@@ -16,8 +16,9 @@ class CXThemeCatalogue
 {
 public:
     // Rebuilds the catalogue from "Themes.ini" in the themes folder. A missing or unreadable
-    // file, or one without a usable "Count", leaves the catalogue empty.
-    void LoadAvailableThemes(const QString& themesFolder);
+    // file, or one without a usable "Count", leaves the catalogue empty; the result says only
+    // whether the file could be read, for callers that report it.
+    bool LoadAvailableThemes(const QString& themesFolder);
 
     // Binary search by name. Gives true and the match's index, or false and the index at
     // which the name would be inserted.
