@@ -15,6 +15,7 @@ packages=(
     fonts-crosextra-caladea fonts-wine xdg-utils
     # tests with real parts: display, printing, PDF and picture checks
     xvfb xauth imagemagick qpdf poppler-utils cups printer-driver-cups-pdf libjpeg-turbo-progs
+    fonts-urw-base35
 )
 
 if [ "$(id -u)" -eq 0 ]; then
