@@ -68,6 +68,9 @@ QString ErrnoText(int error, const QString& path)
 // Qt hands on the system's reason only as text, so it is recognised by the text of each errno value.
 QString FileErrorText(const QFileDevice& file, const QString& path)
 {
+    // Qt words this one itself; the system would call it a denied access.
+    if (QFileInfo(path).isDir())
+        return ErrnoText(EISDIR, path);
     const QString reason = file.errorString();
     for (const Reason& r : kReasons) {
         if (reason == qt_error_string(r.error))

@@ -1,0 +1,174 @@
+#include "projects/flyerdata.h"
+
+#include <QDir>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+struct Run
+{
+    int exitCode = -1;
+    QByteArray out;
+    QByteArray err;
+};
+
+Run Cli(const QStringList& args, const QByteArray& input = QByteArray())
+{
+    QProcess process;
+    process.start(QStringLiteral(LISTORA_BIN_DIR "/listora-cli"), args);
+    process.write(input);
+    process.closeWriteChannel();
+    Run run;
+    if (process.waitForFinished(30000) && process.exitStatus() == QProcess::NormalExit)
+        run.exitCode = process.exitCode();
+    run.out = process.readAllStandardOutput();
+    run.err = process.readAllStandardError();
+    return run;
+}
+
+CFlyerData Sample()
+{
+    CFlyerData record;
+    record.m_strId = QStringLiteral("0A1B2C3D-4E5F6071-8293A4B5-C6D7E8F9");
+    record.m_timeCreated = Q_INT64_C(9007199254740993); // not exact as a double
+    record.m_timePrinted = -5;
+    record.m_bPrinted = 1;
+    record.m_strTheme = QStringLiteral("Simple - KT101");
+    record.m_strFont = QStringLiteral("Tahoma");
+    record.m_crColor = 0xFFFFFFFF;
+    record.m_strCaption = QStringLiteral("Café \U0001F3E1");
+    record.m_strMLS = QStringLiteral("MLS# 1");
+    record.m_strPrice = QStringLiteral("Offered at $450,000");
+    record.m_strAddress = QStringLiteral("12 Elm Street");
+    record.m_strCityStateZip = QStringLiteral("Springfield, IL 62704");
+    record.m_strDescription = QStringLiteral("One.<br><br>Two.");
+    record.m_strFeatures = {QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c"), QStringLiteral("d")};
+    record.m_photos[0].m_strPath = QStringLiteral("/p/_photo01.jpg");
+    record.m_photos[0].m_reserved = {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 0xFF};
+    record.m_strPhotoFolder = QStringLiteral("/home/agent/Pictures");
+    return record;
+}
+
+} // namespace
+
+class TestProjectCli : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void showThenWriteGivesTheSameBytes();
+    void writeRefusesBadInput_data();
+    void writeRefusesBadInput();
+    void showReportsFileErrors();
+};
+
+void TestProjectCli::showThenWriteGivesTheSameBytes()
+{
+    QTemporaryDir dir;
+    CFlyerData record = Sample();
+    record.SetPathName(dir.filePath(QStringLiteral("a.lso")));
+    QVERIFY(record.Save().IsOk());
+
+    const Run show = Cli({QStringLiteral("project"), QStringLiteral("show"), record.m_strPathName});
+    QCOMPARE(show.exitCode, 0);
+    const QJsonObject json = QJsonDocument::fromJson(show.out).object();
+    QCOMPARE(json.size(), 16);
+    QCOMPARE(json.value(QStringLiteral("created")).toInteger(), record.m_timeCreated);
+    QCOMPARE(json.value(QStringLiteral("color")).toInteger(), Q_INT64_C(4294967295));
+    QCOMPARE(json.value(QStringLiteral("caption")).toString(), record.m_strCaption);
+    QCOMPARE(json.value(QStringLiteral("city_state_zip")).toString(), record.m_strCityStateZip);
+    QCOMPARE(json.value(QStringLiteral("features")).toArray().at(3).toString(), QStringLiteral("d"));
+    const QJsonObject photo = json.value(QStringLiteral("photos")).toArray().at(0).toObject();
+    QCOMPARE(photo.value(QStringLiteral("reserved")).toString(), QStringLiteral("000102030405060708090a0b0c0d0eff"));
+    QCOMPARE(photo.value(QStringLiteral("path")).toString(), record.m_photos[0].m_strPath);
+
+    const QString copy = dir.filePath(QStringLiteral("b.lso"));
+    const Run write = Cli({QStringLiteral("project"), QStringLiteral("write"), copy}, show.out);
+    QCOMPARE(write.exitCode, 0);
+    QVERIFY(write.out.isEmpty());
+    QFile a(record.m_strPathName), b(copy);
+    QVERIFY(a.open(QIODevice::ReadOnly) && b.open(QIODevice::ReadOnly));
+    QCOMPARE(b.readAll(), a.readAll());
+}
+
+void TestProjectCli::writeRefusesBadInput_data()
+{
+    QTest::addColumn<QString>("from");
+    QTest::addColumn<QString>("to");
+    QTest::addColumn<QString>("message");
+
+    QTest::newRow("unknown key") << QStringLiteral("\"printed\":") << QStringLiteral("\"extra\": 1, \"printed\":")
+                                 << QStringLiteral("unknown key \"extra\"");
+    QTest::newRow("missing key") << QStringLiteral("\"font\": \"Tahoma\",") << QString()
+                                 << QStringLiteral("missing key \"font\"");
+    QTest::newRow("text as number") << QStringLiteral("\"MLS# 1\"") << QStringLiteral("1")
+                                    << QStringLiteral("\"mls\" must be a string");
+    QTest::newRow("fraction") << QStringLiteral("\"printed\": 1") << QStringLiteral("\"printed\": 1.5")
+                              << QStringLiteral("\"printed\" must be a whole number");
+    QTest::newRow("negative colour") << QStringLiteral("4294967295") << QStringLiteral("-1")
+                                     << QStringLiteral("\"color\" must be a whole number");
+    QTest::newRow("three features") << QStringLiteral("\"a\",") << QString()
+                                    << QStringLiteral("\"features\" must be an array of 4 strings");
+    QTest::newRow("short reserved") << QStringLiteral("0eff") << QStringLiteral("0e")
+                                    << QStringLiteral("\"reserved\" in photo 1 must be 32 hexadecimal digits");
+    QTest::newRow("reserved not hex") << QStringLiteral("0eff") << QStringLiteral("0xff")
+                                      << QStringLiteral("\"reserved\" in photo 1 must be 32 hexadecimal digits");
+    QTest::newRow("photo key") << QStringLiteral("\"path\": \"/p") << QStringLiteral("\"file\": \"/p")
+                               << QStringLiteral("unknown key \"file\" in photo 1");
+    QTest::newRow("not JSON") << QStringLiteral("{") << QStringLiteral("[")
+                              << QStringLiteral("standard input is not JSON");
+}
+
+void TestProjectCli::writeRefusesBadInput()
+{
+    QFETCH(QString, from);
+    QFETCH(QString, to);
+    QFETCH(QString, message);
+
+    QTemporaryDir dir;
+    CFlyerData record = Sample();
+    record.SetPathName(dir.filePath(QStringLiteral("a.lso")));
+    QVERIFY(record.Save().IsOk());
+    QString json =
+        QString::fromUtf8(Cli({QStringLiteral("project"), QStringLiteral("show"), record.m_strPathName}).out);
+    QVERIFY(json.contains(from));
+    json.replace(json.indexOf(from), from.size(), to);
+
+    const QString target = dir.filePath(QStringLiteral("b.lso"));
+    const Run write = Cli({QStringLiteral("project"), QStringLiteral("write"), target}, json.toUtf8());
+    QCOMPARE(write.exitCode, 1);
+    QVERIFY2(write.err.contains(message.toUtf8()), write.err.constData());
+    QVERIFY(write.out.isEmpty());
+    QVERIFY(!QFile::exists(target));
+}
+
+void TestProjectCli::showReportsFileErrors()
+{
+    QTemporaryDir dir;
+    const QString missing = dir.filePath(QStringLiteral("none.lso"));
+    Run run = Cli({QStringLiteral("project"), QStringLiteral("show"), missing});
+    QCOMPARE(run.exitCode, 1);
+    QVERIFY(run.err.contains(QStringLiteral("%1 was not found.").arg(missing).toUtf8()));
+
+    const QString cut = dir.filePath(QStringLiteral("cut.lso"));
+    QFile file(cut);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(Sample().Serialize().left(100));
+    file.close();
+    run = Cli({QStringLiteral("project"), QStringLiteral("show"), cut});
+    QCOMPARE(run.exitCode, 1);
+    QVERIFY(run.err.contains(QStringLiteral("Attempted to access %1 past its end.").arg(cut).toUtf8()));
+    QVERIFY(run.out.isEmpty());
+
+    QCOMPARE(Cli({QStringLiteral("project"), QStringLiteral("show")}).exitCode, 2);
+    QCOMPARE(Cli({QStringLiteral("project"), QStringLiteral("erase"), cut}).exitCode, 2);
+}
+
+QTEST_GUILESS_MAIN(TestProjectCli)
+#include "tst_projectcli.moc"
