@@ -1,0 +1,98 @@
+#pragma once
+
+#include "compose/pagerenderer.h"
+#include "compose/renderprotocol.h"
+
+#include <QDeadlineTimer>
+#include <QObject>
+#include <QTimer>
+
+#include <optional>
+
+class QProcess;
+
+// The HTML-to-image renderer. The browser engine runs in a worker process of our own
+// (listora-render-worker), so a crash of the engine never takes the window or the open
+// project with it. The worker is started on first use (or early, by WarmUp), kept running
+// between renders and started again when it has died.
+//
+// Two forms share the one worker and never interleave:
+// - RenderAsync returns at once; the result arrives through RenderFinished while the caller's
+//   event loop keeps running. A request made while another is running waits; a newer one
+//   replaces a waiting one, which is then reported through RenderSuperseded.
+// - Render blocks until the picture is there (for listora-cli and the cover maker). It first
+//   waits for a running asynchronous request, whose result is then delivered later through
+//   the event loop.
+class CXHTML2Image : public QObject, public CXPageRenderer
+{
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(CXHTML2Image)
+
+public:
+    explicit CXHTML2Image(QObject* parent = nullptr);
+    ~CXHTML2Image() override;
+
+    // The worker beside the executable, else in <prefix>/libexec/listora, else in the folder
+    // named by LISTORA_BIN_DIR; empty when none is found.
+    static QString FindWorker();
+    void SetWorkerPath(const QString& path) { m_strWorkerPath = path; }
+    QString WorkerPath() const { return m_strWorkerPath; }
+
+    // Starts the worker now, so that the first flyer does not wait for the engine to load.
+    bool WarmUp(QString* error = nullptr);
+
+    bool Render(const QString& page, int width, int height, QImage& image, QString* error = nullptr) override;
+    quint64 RenderAsync(const QString& page, int width, int height);
+
+    bool IsBusy() const { return m_inFlight.has_value() || m_queued.has_value(); }
+    qint64 WorkerProcessId() const; // 0 when no worker runs
+
+Q_SIGNALS:
+    // image is null when the render failed; error then says why.
+    void RenderFinished(quint64 requestId, const QImage& image, const QString& error);
+    void RenderSuperseded(quint64 requestId);
+
+private:
+    struct Pending
+    {
+        quint64 requestId = 0;
+        bool blocking = false;
+        int width = 0;
+        int height = 0;
+        QByteArray page;
+    };
+    struct InFlight
+    {
+        Pending pending;
+        quint32 wireId = 0;
+        bool retried = false;
+        bool timedOut = false;
+        QDeadlineTimer deadline;
+    };
+    struct Result
+    {
+        QImage image;
+        QString error;
+    };
+
+    bool EnsureWorker(QString* error);
+    void Send(Pending pending, bool retried);
+    void ReadReplies();
+    void OnWorkerFinished();
+    void OnTimeout();
+    void Complete(const Result& result);
+    void StartQueued();
+    void StopWorker();
+    void WaitForInFlight(); // blocks until the running request has its result
+
+    QString m_strWorkerPath;
+    QProcess* m_pProcess = nullptr;
+    RenderProtocol::CFrameReader m_reader{RenderProtocol::CFrameReader::Kind::Reply};
+    quint32 m_nNextWireId = 0;
+    quint64 m_nNextRequestId = 0;
+    std::optional<InFlight> m_inFlight;
+    std::optional<Pending> m_queued;
+    std::optional<Result> m_blockingResult;
+    int m_nBlockingDepth = 0;
+    QTimer m_timeout;
+};

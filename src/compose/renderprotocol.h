@@ -1,0 +1,80 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+// Frames exchanged between the renderer's client and its worker process over the worker's
+// standard input and output. Every integer is a little-endian 32-bit value.
+//   request: magic "LRQ1", id, width, height, base URL length, page length, base URL, page (UTF-8)
+//   reply:   magic "LRS1", id, status, width, height, payload length, payload
+// A successful reply carries width x height x 4 bytes of ARGB32 pixels, rows tightly packed; a
+// failed one carries the reason as UTF-8.
+namespace RenderProtocol {
+
+constexpr quint32 kRequestMagic = 0x3151524C; // "LRQ1"
+constexpr quint32 kReplyMagic = 0x3153524C;   // "LRS1"
+constexpr int kMaxSide = 8192;
+constexpr qint64 kMaxPixels = 32LL * 1024 * 1024;
+constexpr qint64 kMaxPageBytes = 256LL * 1024 * 1024;
+constexpr int kHeaderBytes = 24;
+
+enum Status : quint32
+{
+    Ok = 0,
+    Failed = 1
+};
+
+struct Request
+{
+    quint32 id = 0;
+    int width = 0;
+    int height = 0;
+    QByteArray baseUrl; // UTF-8
+    QByteArray page;    // UTF-8
+};
+
+struct Reply
+{
+    quint32 id = 0;
+    Status status = Failed;
+    int width = 0;
+    int height = 0;
+    QByteArray payload;
+};
+
+bool IsValidSize(int width, int height);
+
+QByteArray EncodeRequest(const Request& request);
+QByteArray EncodeReplyHeader(quint32 id, Status status, int width, int height, qint64 payloadBytes);
+
+// Collects bytes as they arrive and cuts them into frames. A frame that breaks the format
+// (wrong magic, impossible size) puts the reader into an error state for good: the stream
+// cannot be resynchronised, so the owner restarts the other side.
+class CFrameReader
+{
+public:
+    enum class Kind
+    {
+        Request,
+        Reply
+    };
+    explicit CFrameReader(Kind kind) : m_kind(kind) {}
+
+    void Append(const QByteArray& bytes) { m_buffer.append(bytes); }
+    // True when a whole frame was taken; false when more bytes are needed or on error.
+    bool TakeRequest(Request& out);
+    bool TakeReply(Reply& out);
+    bool HasError() const { return !m_error.isEmpty(); }
+    QString Error() const { return m_error; }
+    qsizetype Buffered() const { return m_buffer.size(); }
+    void Clear();
+
+private:
+    bool TakeFrame(quint32 (&header)[6], QByteArray& body);
+
+    Kind m_kind;
+    QByteArray m_buffer;
+    QString m_error;
+};
+
+} // namespace RenderProtocol

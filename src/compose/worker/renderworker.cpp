@@ -1,0 +1,310 @@
+#include "compose/worker/renderworker.h"
+
+#include "compose/worker/renderpage.h"
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QLoggingCategory>
+#include <QWebEngineProfile>
+#include <QWebEngineScript>
+#include <QWebEngineSettings>
+#include <QWebEngineView>
+
+#include <cerrno>
+#ifdef Q_OS_WIN
+#include <io.h>
+#define write _write
+#else
+#include <unistd.h>
+#endif
+
+Q_LOGGING_CATEGORY(lcWorker, "listora.render.worker", QtWarningMsg)
+
+namespace {
+
+// The engine refuses inline pages whose data: URL passes 2 MB; percent-encoding can triple the
+// size, so anything larger than this goes through a file in the worker's scratch folder.
+constexpr qsizetype kInlinePageLimit = 600 * 1024;
+constexpr qint64 kCompleteBoundMs = 10000;
+constexpr int kPollMs = 2;
+
+// Two colours no flyer is likely to have at its top-left pixel.
+constexpr QRgb kSentinelA = 0xFF03FB07;
+constexpr QRgb kSentinelB = 0xFFFB05F9;
+
+QString SentinelScript(QRgb colour)
+{
+    const QString css = QStringLiteral("rgb(%1,%2,%3)").arg(qRed(colour)).arg(qGreen(colour)).arg(qBlue(colour));
+    return QStringLiteral(
+               "(function(){var d=document.getElementById('__listora_sentinel');"
+               "if(!d){d=document.createElement('div');d.id='__listora_sentinel';"
+               "document.documentElement.appendChild(d);}"
+               "d.style.cssText='position:fixed!important;left:0!important;top:0!important;width:1px!important;"
+               "height:1px!important;margin:0!important;padding:0!important;border:0!important;"
+               "z-index:2147483647!important;display:block!important;visibility:visible!important;"
+               "opacity:1!important;transform:none!important;background:%1!important';return 1;})()")
+        .arg(css);
+}
+
+const QString kRemoveSentinel =
+    QStringLiteral("(function(){var d=document.getElementById('__listora_sentinel');if(d)d.remove();return 1;})()");
+
+} // namespace
+
+CXRenderWorker::CXRenderWorker(int replyFd, QObject* parent) : QObject(parent), m_replyFd(replyFd)
+{
+    m_profile = std::make_unique<QWebEngineProfile>(); // off the record: nothing stored on disk
+    m_profile->setHttpCacheType(QWebEngineProfile::NoCache);
+    m_profile->setPersistentCookiesPolicy(QWebEngineProfile::NoPersistentCookies);
+    m_profile->setSpellCheckEnabled(false);
+    m_blocker = std::make_unique<CXRemoteBlocker>();
+    m_profile->setUrlRequestInterceptor(m_blocker.get());
+
+    m_page = std::make_unique<CXRenderPage>(m_profile.get());
+    m_page->setBackgroundColor(Qt::white);
+    QWebEngineSettings* settings = m_page->settings();
+    settings->setAttribute(QWebEngineSettings::JavascriptEnabled, false);
+    settings->setAttribute(QWebEngineSettings::LocalContentCanAccessRemoteUrls, false);
+    settings->setAttribute(QWebEngineSettings::LocalContentCanAccessFileUrls, true);
+    settings->setAttribute(QWebEngineSettings::ShowScrollBars, false);
+    settings->setAttribute(QWebEngineSettings::ErrorPageEnabled, false);
+    settings->setAttribute(QWebEngineSettings::PluginsEnabled, false);
+    settings->setAttribute(QWebEngineSettings::PdfViewerEnabled, false);
+    settings->setAttribute(QWebEngineSettings::DnsPrefetchEnabled, false);
+    settings->setAttribute(QWebEngineSettings::HyperlinkAuditingEnabled, false);
+    settings->setAttribute(QWebEngineSettings::ScrollAnimatorEnabled, false);
+    settings->setAttribute(QWebEngineSettings::AutoLoadIconsForPage, false);
+    settings->setAttribute(QWebEngineSettings::FocusOnNavigationEnabled, false);
+
+    m_view = std::make_unique<QWebEngineView>();
+    m_view->setPage(m_page.get());
+    m_view->setAttribute(Qt::WA_DontShowOnScreen);
+    m_view->resize(816, 1056);
+    m_view->show();
+
+    connect(m_page.get(), &QWebEnginePage::loadFinished, this, [this](bool) {
+        if (m_stage == Stage::Loading)
+            Poll();
+    });
+    connect(m_page.get(), &QWebEnginePage::renderProcessTerminated, this,
+            [this](QWebEnginePage::RenderProcessTerminationStatus, int) {
+                if (m_stage != Stage::Idle)
+                    Fail(QStringLiteral("the page's renderer process ended"));
+            });
+
+    m_pollTimer.setSingleShot(true);
+    m_pollTimer.setInterval(kPollMs);
+    connect(&m_pollTimer, &QTimer::timeout, this, &CXRenderWorker::Poll);
+}
+
+CXRenderWorker::~CXRenderWorker()
+{
+    m_view.reset();
+    m_page.reset();
+    m_profile->setUrlRequestInterceptor(nullptr);
+    m_profile.reset();
+}
+
+void CXRenderWorker::WarmUp()
+{
+    Job job;
+    job.internal = true;
+    job.request.width = 816;
+    job.request.height = 1056;
+    job.request.page = "<!DOCTYPE html><html><body style=\"margin:0;background:#fff\"></body></html>";
+    m_queue.enqueue(job);
+    if (m_stage == Stage::Idle)
+        StartNext();
+}
+
+void CXRenderWorker::Enqueue(const RenderProtocol::Request& request)
+{
+    Job job;
+    job.request = request;
+    m_queue.enqueue(job);
+    if (m_stage == Stage::Idle)
+        StartNext();
+}
+
+void CXRenderWorker::StartNext()
+{
+    if (m_queue.isEmpty()) {
+        m_stage = Stage::Idle;
+        return;
+    }
+    m_job = m_queue.dequeue();
+    const RenderProtocol::Request& request = m_job.request;
+    ++m_token;
+    m_scriptPending = false;
+    m_clock.start();
+
+    if (m_view->size() != QSize(request.width, request.height))
+        m_view->resize(request.width, request.height);
+
+    // The fragment tells this page's document apart from the previous one still on screen.
+    const QString fragment = QStringLiteral("listora-render-%1").arg(m_token);
+    QUrl base = request.baseUrl.isEmpty() ? QUrl(QStringLiteral("file:///")) : QUrl(QString::fromUtf8(request.baseUrl));
+    if (!base.isLocalFile())
+        base = QUrl(QStringLiteral("file:///"));
+    base.setFragment(fragment);
+
+    m_stage = Stage::Loading;
+    if (request.page.size() <= kInlinePageLimit) {
+        m_page->ExpectNavigation();
+        m_page->setContent(request.page, QStringLiteral("text/html;charset=UTF-8"), base);
+    } else {
+        // Such a page loses its own base folder; pictures are referenced by absolute file URLs.
+        const QString path = m_scratch.filePath(QStringLiteral("page.html"));
+        QFile file(path);
+        if (!m_scratch.isValid() || !file.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
+            file.write(request.page) != request.page.size()) {
+            Fail(QStringLiteral("the page could not be written to the scratch folder"));
+            return;
+        }
+        file.close();
+        QUrl url = QUrl::fromLocalFile(path);
+        url.setFragment(fragment);
+        m_page->ExpectNavigation();
+        m_page->load(url);
+    }
+    m_pollTimer.start();
+}
+
+void CXRenderWorker::Poll()
+{
+    if (m_stage == Stage::Idle)
+        return;
+    if (m_clock.elapsed() > kCompleteBoundMs) {
+        Fail(QStringLiteral("the page did not complete within %1 seconds").arg(kCompleteBoundMs / 1000));
+        return;
+    }
+
+    const QSize size(m_job.request.width, m_job.request.height);
+    switch (m_stage) {
+    case Stage::Idle:
+        return;
+    case Stage::Loading: {
+        if (m_scriptPending)
+            return;
+        m_scriptPending = true;
+        const QString script =
+            QStringLiteral("(function(){if(location.hash!=='#listora-render-%1')return 0;"
+                           "if(document.readyState!=='complete')return 0;"
+                           "if(document.fonts&&document.fonts.status!=='loaded')return 0;"
+                           "var imgs=Array.from(document.images);"
+                           "if(!imgs.every(function(i){return i.complete;}))return 0;"
+                           "if(!window.__listoraDecode){window.__listoraDecode='pending';"
+                           "Promise.all(imgs.map(function(i){return i.decode().catch(function(){});}))"
+                           ".then(function(){window.__listoraDecode='done';});}"
+                           "return window.__listoraDecode==='done'?1:0;})()")
+                .arg(m_token);
+        const quint64 token = m_token;
+        m_page->runJavaScript(script, QWebEngineScript::ApplicationWorld, [this, token](const QVariant& result) {
+            if (token != m_token || m_stage != Stage::Loading)
+                return;
+            m_scriptPending = false;
+            OnReadyAnswer(result.toInt() == 1);
+        });
+        return;
+    }
+    case Stage::SentinelA:
+        if (GrabCornerPixel() == kSentinelA && m_view->size() == size) {
+            qCDebug(lcWorker) << "sentinel A seen" << m_clock.elapsed();
+            m_stage = Stage::SentinelB;
+            m_page->runJavaScript(SentinelScript(kSentinelB), QWebEngineScript::ApplicationWorld);
+        }
+        break;
+    case Stage::SentinelB:
+        if (GrabCornerPixel() == kSentinelB) {
+            qCDebug(lcWorker) << "sentinel B seen" << m_clock.elapsed();
+            m_stage = Stage::SentinelGone;
+            m_page->runJavaScript(kRemoveSentinel, QWebEngineScript::ApplicationWorld);
+        }
+        break;
+    case Stage::SentinelGone: {
+        QImage image = m_view->grab().toImage();
+        if (!image.isNull() && image.pixel(0, 0) != kSentinelB) {
+            Finish(image);
+            return;
+        }
+        break;
+    }
+    }
+    m_pollTimer.start();
+}
+
+void CXRenderWorker::OnReadyAnswer(bool ready)
+{
+    if (ready) {
+        qCDebug(lcWorker) << "page ready" << m_clock.elapsed();
+        m_stage = Stage::SentinelA;
+        m_page->runJavaScript(SentinelScript(kSentinelA), QWebEngineScript::ApplicationWorld);
+    }
+    m_pollTimer.start();
+}
+
+QRgb CXRenderWorker::GrabCornerPixel()
+{
+    const QImage image = m_view->grab(QRect(0, 0, 1, 1)).toImage();
+    return image.isNull() ? 0 : image.pixel(0, 0);
+}
+
+void CXRenderWorker::Finish(const QImage& grabbed)
+{
+    const RenderProtocol::Request& request = m_job.request;
+    if (grabbed.size() != QSize(request.width, request.height)) {
+        Fail(QStringLiteral("the view gave %1 x %2 pixels instead of %3 x %4")
+                 .arg(grabbed.width())
+                 .arg(grabbed.height())
+                 .arg(request.width)
+                 .arg(request.height));
+        return;
+    }
+    // Opaque: RGB32 keeps 0xFF in the alpha byte, so its bytes are already ARGB32.
+    const QImage image = grabbed.convertToFormat(QImage::Format_RGB32);
+    qCDebug(lcWorker) << "captured" << m_clock.elapsed() << grabbed.format();
+    m_stage = Stage::Idle;
+    if (!m_job.internal) {
+        SendReply(request.id, RenderProtocol::Ok, image.width(), image.height(),
+                  reinterpret_cast<const char*>(image.constBits()), image.sizeInBytes());
+    }
+    StartNext();
+}
+
+void CXRenderWorker::Fail(const QString& reason)
+{
+    qCWarning(lcWorker) << "render failed:" << reason;
+    m_pollTimer.stop();
+    m_stage = Stage::Idle;
+    ++m_token; // late script answers of the failed page are ignored
+    m_page->triggerAction(QWebEnginePage::Stop);
+    if (!m_job.internal) {
+        const QByteArray text = reason.toUtf8();
+        SendReply(m_job.request.id, RenderProtocol::Failed, 0, 0, text.constData(), text.size());
+    }
+    StartNext();
+}
+
+void CXRenderWorker::SendReply(quint32 id, RenderProtocol::Status status, int width, int height, const char* data,
+                               qint64 bytes)
+{
+    const QByteArray header = RenderProtocol::EncodeReplyHeader(id, status, width, height, bytes);
+    WriteAll(header.constData(), header.size());
+    WriteAll(data, bytes);
+}
+
+void CXRenderWorker::WriteAll(const char* data, qint64 bytes)
+{
+    while (bytes > 0) {
+        const auto n = ::write(m_replyFd, data, size_t(qMin<qint64>(bytes, 1 << 20)));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0) {
+            // The client is gone; nobody is left to render for.
+            QCoreApplication::exit(0);
+            return;
+        }
+        data += n;
+        bytes -= n;
+    }
+}

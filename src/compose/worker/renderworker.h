@@ -1,0 +1,76 @@
+#pragma once
+
+#include "compose/renderprotocol.h"
+
+#include <QElapsedTimer>
+#include <QImage>
+#include <QObject>
+#include <QQueue>
+#include <QTemporaryDir>
+#include <QTimer>
+
+#include <memory>
+
+class QWebEngineProfile;
+class QWebEngineView;
+class CXRenderPage;
+class CXRemoteBlocker;
+
+// Renders one page at a time in an off-screen web view and hands the pixels back through the
+// protocol stream. A page counts as complete only once it is loaded, its fonts and pictures are
+// ready and a frame painted after that has been seen: loadFinished alone captures stale frames.
+class CXRenderWorker : public QObject
+{
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(CXRenderWorker)
+
+public:
+    explicit CXRenderWorker(int replyFd, QObject* parent = nullptr);
+    ~CXRenderWorker() override;
+
+    // Loads a small page so that the engine and its renderer process are up before the first request.
+    void WarmUp();
+
+public Q_SLOTS:
+    void Enqueue(const RenderProtocol::Request& request);
+
+private:
+    enum class Stage
+    {
+        Idle,
+        Loading,
+        SentinelA,
+        SentinelB,
+        SentinelGone
+    };
+
+    struct Job
+    {
+        RenderProtocol::Request request;
+        bool internal = false; // the warm-up: nothing is sent back
+    };
+
+    void StartNext();
+    void Poll();
+    void OnReadyAnswer(bool ready);
+    QRgb GrabCornerPixel();
+    void Finish(const QImage& image);
+    void Fail(const QString& reason);
+    void SendReply(quint32 id, RenderProtocol::Status status, int width, int height, const char* data, qint64 bytes);
+    void WriteAll(const char* data, qint64 bytes);
+
+    int m_replyFd;
+    std::unique_ptr<QWebEngineProfile> m_profile;
+    std::unique_ptr<CXRemoteBlocker> m_blocker;
+    std::unique_ptr<CXRenderPage> m_page;
+    std::unique_ptr<QWebEngineView> m_view;
+    QTemporaryDir m_scratch;
+
+    QQueue<Job> m_queue;
+    Job m_job;
+    Stage m_stage = Stage::Idle;
+    quint64 m_token = 0;
+    bool m_scriptPending = false;
+    QTimer m_pollTimer;
+    QElapsedTimer m_clock;
+};

@@ -1,0 +1,285 @@
+#include "compose/render/xhtml2image.h"
+
+#include <QElapsedTimer>
+#include <QFile>
+#include <QSignalSpy>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <QUrl>
+
+#include <csignal>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+QString Fixture(const char* name)
+{
+    QFile file(QStringLiteral(LISTORA_TEST_DATA "/") + QLatin1String(name));
+    if (!file.open(QIODevice::ReadOnly))
+        qFatal("fixture %s missing", name);
+    return QString::fromUtf8(file.readAll());
+}
+
+QString Rgb(const QImage& image, int x, int y)
+{
+    const QRgb p = image.pixel(x, y);
+    return QColor(p).name() + (qAlpha(p) == 255 ? QString() : QStringLiteral(" alpha %1").arg(qAlpha(p)));
+}
+
+QString SolidPage(const char* colour)
+{
+    return QStringLiteral("<!DOCTYPE html><html><body style=\"margin:0;background:%1\"></body></html>")
+        .arg(QLatin1String(colour));
+}
+
+bool WritePicture(const QString& path, QColor left, QColor right)
+{
+    QImage picture(200, 100, QImage::Format_RGB32);
+    for (int y = 0; y < 100; ++y)
+        for (int x = 0; x < 200; ++x)
+            picture.setPixel(x, y, (x < 100 ? left : right).rgb());
+    return picture.save(path, "PNG");
+}
+
+} // namespace
+
+class TestRenderer : public QObject
+{
+    Q_OBJECT
+
+private:
+    QImage RenderPage(const QString& page)
+    {
+        QImage image;
+        QString error;
+        if (!m_renderer.Render(page, 816, 1056, image, &error))
+            qWarning() << "render failed:" << error;
+        return image;
+    }
+
+    void VerifyColoursPage(const QImage& image)
+    {
+        QCOMPARE(image.size(), QSize(816, 1056));
+        QCOMPARE(image.format(), QImage::Format_ARGB32);
+        QCOMPARE(Rgb(image, 0, 0), QStringLiteral("#c01020"));
+        QCOMPARE(Rgb(image, 815, 0), QStringLiteral("#10c020"));
+        QCOMPARE(Rgb(image, 0, 1055), QStringLiteral("#1020c0"));
+        QCOMPARE(Rgb(image, 815, 1055), QStringLiteral("#f0e000"));
+        QCOMPARE(Rgb(image, 400, 200), QStringLiteral("#ffffff"));
+        // The local picture, 200 x 100 at (300, 400): orange left half, blue right half.
+        QCOMPARE(Rgb(image, 350, 450), QStringLiteral("#ff8000"));
+        QCOMPARE(Rgb(image, 450, 450), QStringLiteral("#0080ff"));
+    }
+
+    QString ColoursPage() const
+    {
+        return Fixture("colours.html")
+            .replace(QLatin1String("@PICTURE@"), QUrl::fromLocalFile(m_strPicture).toString())
+            .replace(QLatin1String("@MISSING@"), QUrl::fromLocalFile(m_dir.filePath("missing.jpg")).toString());
+    }
+
+    CXHTML2Image m_renderer;
+    QTemporaryDir m_dir;
+    QString m_strPicture;
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        QVERIFY2(!m_renderer.WorkerPath().isEmpty(), "listora-render-worker not found beside the test");
+        QVERIFY(m_dir.isValid());
+        m_strPicture = m_dir.filePath(QStringLiteral("photo with space.png"));
+        QVERIFY(WritePicture(m_strPicture, QColor(0xff, 0x80, 0x00), QColor(0x00, 0x80, 0xff)));
+        QVERIFY(m_renderer.WarmUp());
+    }
+
+    // Exact size, the page's colours at its corners, a local picture, and a missing one that
+    // does not keep the page from completing.
+    void rendersColoursAndPictures()
+    {
+        const QImage image = RenderPage(ColoursPage());
+        VerifyColoursPage(image);
+        if (QTest::currentTestFailed())
+            image.save(m_dir.filePath("colours-failed.png"));
+    }
+
+    void tallPageIsCutNotScaled()
+    {
+        const QImage image = RenderPage(Fixture("tall.html"));
+        QCOMPARE(image.size(), QSize(816, 1056));
+        // Bands of 100 pixels: red from 0, blue from 100, ..., red again from 1000.
+        QCOMPARE(Rgb(image, 400, 50), QStringLiteral("#d00000"));
+        QCOMPARE(Rgb(image, 400, 150), QStringLiteral("#0000d0"));
+        QCOMPARE(Rgb(image, 400, 950), QStringLiteral("#0000d0"));
+        QCOMPARE(Rgb(image, 400, 1055), QStringLiteral("#d00000"));
+        // No scroll bar along the right edge.
+        for (int y : {5, 150, 600, 1050})
+            QCOMPARE(Rgb(image, 815, y), Rgb(image, 400, y));
+    }
+
+    void pageScriptsDoNotRun()
+    {
+        const QImage image = RenderPage(Fixture("script.html"));
+        QCOMPARE(image.size(), QSize(816, 1056));
+        for (QPoint p : {QPoint(0, 0), QPoint(400, 500), QPoint(815, 1055), QPoint(100, 10)})
+            QCOMPARE(Rgb(image, p.x(), p.y()), QStringLiteral("#ffffff"));
+    }
+
+    void remoteResourcesAreNeverRequested()
+    {
+        QTcpServer server;
+        QVERIFY(server.listen(QHostAddress::LocalHost));
+        int connections = 0;
+        connect(&server, &QTcpServer::newConnection, this, [&] {
+            while (QTcpSocket* socket = server.nextPendingConnection()) {
+                ++connections;
+                socket->deleteLater();
+            }
+        });
+        {
+            // The counter itself works.
+            QTcpSocket probe;
+            probe.connectToHost(QHostAddress::LocalHost, server.serverPort());
+            QVERIFY(probe.waitForConnected(2000));
+            QTRY_COMPARE(connections, 1);
+        }
+        connections = 0;
+
+        const QString page =
+            Fixture("remote.html").replace(QLatin1String("@PORT@"), QString::number(server.serverPort()));
+        const QImage image = RenderPage(page);
+        QTest::qWait(500); // anything late would still arrive
+        QCOMPARE(connections, 0);
+        QCOMPARE(image.size(), QSize(816, 1056));
+    }
+
+    // Photos keep their file names when the user replaces them; the new picture must show.
+    void replacedPictureIsShown()
+    {
+        const QString path = m_dir.filePath(QStringLiteral("replaced.png"));
+        const QString page = QStringLiteral("<html><body style=\"margin:0\"><img src=\"%1\" "
+                                            "style=\"position:absolute;left:0;top:0\"></body></html>")
+                                 .arg(QUrl::fromLocalFile(path).toString());
+        QVERIFY(WritePicture(path, Qt::red, Qt::red));
+        QCOMPARE(Rgb(RenderPage(page), 50, 50), QStringLiteral("#ff0000"));
+        QVERIFY(WritePicture(path, Qt::green, Qt::green));
+        QCOMPARE(Rgb(RenderPage(page), 50, 50), QStringLiteral("#00ff00"));
+    }
+
+    // Pages beyond the engine's 2 MB limit for inline content still render, pictures included.
+    void largePageRenders()
+    {
+        QString page = ColoursPage();
+        page.replace(QLatin1String("<body>"),
+                     QLatin1String("<body><!--") + QString(3 * 1024 * 1024, QLatin1Char('x')) + QLatin1String("-->"));
+        VerifyColoursPage(RenderPage(page));
+    }
+
+    void killedWorkerIsRestarted_data()
+    {
+        QTest::addColumn<bool>("noticedFirst");
+        QTest::newRow("death seen only by the next render") << false;
+        QTest::newRow("death seen while idle") << true;
+    }
+
+    void killedWorkerIsRestarted()
+    {
+        QFETCH(bool, noticedFirst);
+        QVERIFY(!RenderPage(SolidPage("#123456")).isNull());
+        const qint64 pid = m_renderer.WorkerProcessId();
+        QVERIFY(pid > 0);
+        QCOMPARE(::kill(pid_t(pid), SIGKILL), 0);
+        if (noticedFirst)
+            QTRY_COMPARE(m_renderer.WorkerProcessId(), 0);
+        const QImage image = RenderPage(SolidPage("#654321"));
+        QCOMPARE(image.size(), QSize(816, 1056));
+        QCOMPARE(Rgb(image, 400, 500), QStringLiteral("#654321"));
+        QVERIFY(m_renderer.WorkerProcessId() != pid);
+    }
+
+    // The caller's event loop keeps running; a request made while another runs waits, and
+    // only the newest waiting one is rendered.
+    void asyncCoalescesAndKeepsEventLoop()
+    {
+        QSignalSpy finished(&m_renderer, &CXHTML2Image::RenderFinished);
+        QSignalSpy superseded(&m_renderer, &CXHTML2Image::RenderSuperseded);
+        int ticks = 0;
+        QTimer ticker;
+        connect(&ticker, &QTimer::timeout, this, [&] { ++ticks; });
+        ticker.start(5);
+
+        const quint64 red = m_renderer.RenderAsync(SolidPage("#ff0000"), 816, 1056);
+        const quint64 green = m_renderer.RenderAsync(SolidPage("#00ff00"), 816, 1056);
+        const quint64 blue = m_renderer.RenderAsync(SolidPage("#0000ff"), 816, 1056);
+        QVERIFY(m_renderer.IsBusy());
+        QTRY_COMPARE_WITH_TIMEOUT(finished.size(), 2, 30000);
+        QVERIFY(ticks > 5);
+
+        QCOMPARE(superseded.size(), 1);
+        QCOMPARE(superseded.at(0).at(0).toULongLong(), green);
+        QCOMPARE(finished.at(0).at(0).toULongLong(), red);
+        QCOMPARE(Rgb(finished.at(0).at(1).value<QImage>(), 400, 500), QStringLiteral("#ff0000"));
+        QCOMPARE(finished.at(1).at(0).toULongLong(), blue);
+        QCOMPARE(Rgb(finished.at(1).at(1).value<QImage>(), 400, 500), QStringLiteral("#0000ff"));
+        QVERIFY(!m_renderer.IsBusy());
+    }
+
+    // A blocking render waits for the running asynchronous one; each gets its own picture.
+    void blockingRenderWaitsForAsync()
+    {
+        QSignalSpy finished(&m_renderer, &CXHTML2Image::RenderFinished);
+        const quint64 red = m_renderer.RenderAsync(SolidPage("#ff0000"), 816, 1056);
+        const QImage blue = RenderPage(SolidPage("#0000ff"));
+        QCOMPARE(Rgb(blue, 400, 500), QStringLiteral("#0000ff"));
+        QCOMPARE(finished.size(), 0); // delivered through the event loop, never inside Render
+        QTRY_COMPARE(finished.size(), 1);
+        QCOMPARE(finished.at(0).at(0).toULongLong(), red);
+        QCOMPARE(Rgb(finished.at(0).at(1).value<QImage>(), 400, 500), QStringLiteral("#ff0000"));
+    }
+
+    // A picture that never finishes loading (a pipe nobody writes to) fails the render after
+    // the bound instead of hanging; the next page renders again.
+    void neverCompletingPageFails()
+    {
+        const QString fifo = m_dir.filePath(QStringLiteral("never.png"));
+        QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+        const QString page =
+            Fixture("hanging.html").replace(QLatin1String("@FIFO@"), QUrl::fromLocalFile(fifo).toString());
+
+        QImage image;
+        QString error;
+        QElapsedTimer clock;
+        clock.start();
+        QVERIFY(!m_renderer.Render(page, 816, 1056, image, &error));
+        QVERIFY(image.isNull());
+        QVERIFY2(error.contains(QLatin1String("did not complete")), qPrintable(error));
+        QVERIFY(clock.elapsed() >= 9000);
+
+        // Release the engine's reader of the pipe.
+        const int fd = ::open(QFile::encodeName(fifo).constData(), O_WRONLY | O_NONBLOCK);
+        if (fd >= 0)
+            ::close(fd);
+        QCOMPARE(Rgb(RenderPage(SolidPage("#abcdef")), 10, 10), QStringLiteral("#abcdef"));
+    }
+
+    void badRequestsFailClearly()
+    {
+        QImage image;
+        QString error;
+        QVERIFY(!m_renderer.Render(SolidPage("#ffffff"), 0, 1056, image, &error));
+        QVERIFY(error.contains(QLatin1String("0 x 1056")));
+
+        CXHTML2Image orphan;
+        orphan.SetWorkerPath(QString());
+        QVERIFY(!orphan.Render(SolidPage("#ffffff"), 816, 1056, image, &error));
+        QVERIFY2(error.contains(QLatin1String("not found")), qPrintable(error));
+        QVERIFY(image.isNull());
+    }
+};
+
+QTEST_GUILESS_MAIN(TestRenderer)
+#include "tst_renderer.moc"
