@@ -8,34 +8,28 @@
 // words read the same here as in the rest of the program (0x21000024 = question, Yes/No, "Don't ask").
 namespace MsgBox {
 
-enum TypeBits : quint32
-{
-    ButtonSetMask = 0x0000000F,
-    IconMask = 0x000000F0,
-    DefaultButtonMask = 0x00000F00,
-    SystemModal = 0x00001000,
-    CheckDontAsk = 0x01000000,
-    CheckDontTell = 0x02000000,
-    CheckDontShow = 0x04000000,
-    CheckBoxMask = CheckDontAsk | CheckDontTell | CheckDontShow,
-    AddYesToAll = 0x08000000,
-    AddNoToAll = 0x10000000,
-    BuiltInTexts = 0x20000000,
-};
+inline constexpr quint32 ButtonSetMask = 0x0000000F;
+inline constexpr quint32 IconMask = 0x000000F0;
+inline constexpr quint32 DefaultButtonMask = 0x00000F00;
+inline constexpr quint32 SystemModal = 0x00001000;
+inline constexpr quint32 CheckDontAsk = 0x01000000;
+inline constexpr quint32 CheckDontTell = 0x02000000;
+inline constexpr quint32 CheckDontShow = 0x04000000;
+inline constexpr quint32 CheckBoxMask = CheckDontAsk | CheckDontTell | CheckDontShow;
+inline constexpr quint32 AddYesToAll = 0x08000000;
+inline constexpr quint32 AddNoToAll = 0x10000000;
+inline constexpr quint32 BuiltInTexts = 0x20000000;
 
-enum ButtonSet : quint32
-{
-    OK = 0,
-    OKCancel = 1,
-    AbortRetryIgnore = 2,
-    YesNoCancel = 3,
-    YesNo = 4,
-    RetryCancel = 5,
-    CancelTryContinue = 6,
-    ContinueAbort = 7,
-    SkipSkipAllCancel = 8,
-    IgnoreIgnoreAllCancel = 9,
-};
+inline constexpr quint32 OK = 0;
+inline constexpr quint32 OKCancel = 1;
+inline constexpr quint32 AbortRetryIgnore = 2;
+inline constexpr quint32 YesNoCancel = 3;
+inline constexpr quint32 YesNo = 4;
+inline constexpr quint32 RetryCancel = 5;
+inline constexpr quint32 CancelTryContinue = 6;
+inline constexpr quint32 ContinueAbort = 7;
+inline constexpr quint32 SkipSkipAllCancel = 8;
+inline constexpr quint32 IgnoreIgnoreAllCancel = 9;
 
 enum Icon : quint32
 {
@@ -46,15 +40,12 @@ enum Icon : quint32
     IconInformation = 0x40,
 };
 
-enum DefaultButton : quint32
-{
-    DefButton1 = 0x000,
-    DefButton2 = 0x100,
-    DefButton3 = 0x200,
-    DefButton4 = 0x300,
-    DefButton5 = 0x400,
-    DefButton6 = 0x500,
-};
+inline constexpr quint32 DefButton1 = 0x000;
+inline constexpr quint32 DefButton2 = 0x100;
+inline constexpr quint32 DefButton3 = 0x200;
+inline constexpr quint32 DefButton4 = 0x300;
+inline constexpr quint32 DefButton5 = 0x400;
+inline constexpr quint32 DefButton6 = 0x500;
 
 // What a box returns: the pressed button's id, plus the check-box bit when the box had one and it was ticked.
 enum ButtonId : int
