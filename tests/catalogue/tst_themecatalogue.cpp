@@ -59,6 +59,7 @@ private Q_SLOTS:
     void lookUp();
     void filter_data();
     void filter();
+    void installedCatalogue();
 };
 
 void TestThemeCatalogue::catalogue_data()
@@ -302,6 +303,86 @@ void TestThemeCatalogue::filter()
         QVERIFY(ThemePassesFilter(filter, catalogue.at(index).GetPhotos()));
     }
     QCOMPARE(listed, names);
+}
+
+// The themes the program ships: every entry must be usable by the theme list and the merge.
+void TestThemeCatalogue::installedCatalogue()
+{
+    const QString folder = qEnvironmentVariable("LISTORA_DATA_DIR") + "/Themes";
+    CXIniFile ini;
+    QVERIFY2(ini.Load(ThemeInfo::IniPath(folder)), qPrintable(folder));
+    CXThemeCatalogue catalogue;
+    catalogue.LoadAvailableThemes(folder);
+    QVERIFY(catalogue.ContainsTheme(u"Simple - KT101"));
+
+    const QStringList tokens = {"borderSize",
+                                "captionTopPadding",
+                                "pageColor",
+                                "elementColor",
+                                "pageFont",
+                                "sidebarImage",
+                                "mainPhoto",
+                                "photo02",
+                                "photo03",
+                                "photo04",
+                                "rmlsLogo",
+                                "ehoLogo",
+                                "companyLogo",
+                                "myPicture",
+                                "contactInfo",
+                                "listingCaption",
+                                "listingAddress",
+                                "listingDescription",
+                                "listingFeatures",
+                                "listingMLS",
+                                "listingPrice",
+                                "listingDisclaimer",
+                                "listingCaptionColor",
+                                "listingAddressColor",
+                                "listingMLSColor",
+                                "listingPriceColor",
+                                "listingFeaturesColor"};
+    const QStringList photoTokens = {"$_mainPhoto$", "$_photo02$", "$_photo03$", "$_photo04$"};
+    QSet<int> photoCounts;
+    const int count = ProfileStringToInt(ini.GetString(u"Themes", u"Count", "QIM"));
+    QCOMPARE(catalogue.size(), count);
+    for (int i = 1; i <= count; ++i) {
+        const QString section = ini.GetString(u"Themes", QString::asprintf("THEME%02d", i), "QIM");
+        const CXThemeTemplateInfo info(folder, section);
+        QCOMPARE(info.GetName(), section); // the theme list finds the section again by the name
+        QCOMPARE(info.GetWidth(), 816);
+        QCOMPARE(info.GetHeight(), 1056);
+        QCOMPARE(info.GetOrientation(), 0);
+        QVERIFY(QRegularExpression("^\\{[0-9A-F-]{36}\\}$").match(info.GetThemeId()).hasMatch());
+        QVERIFY(!info.GetCreated().isEmpty());
+        QVERIFY(info.GetVersion() != "QIM");
+        QVERIFY(ini.GetString(section, u"Color", {}).startsWith("RGB("));
+        photoCounts.insert(info.GetPhotos());
+
+        QFile file(info.GetTemplate());
+        QVERIFY2(file.open(QIODevice::ReadOnly), qPrintable(info.GetTemplate()));
+        const QString page = QString::fromUtf8(file.readAll());
+        const QString where = info.GetName();
+        QVERIFY2(!page.contains("<script", Qt::CaseInsensitive), qPrintable(where));
+        // Nothing remote: no scheme but the local ones, no protocol-relative address.
+        QVERIFY2(!QRegularExpression("(https?|ftp):|[\"'(=]\\s*//", QRegularExpression::CaseInsensitiveOption)
+                      .match(page)
+                      .hasMatch(),
+                 qPrintable(where));
+        QVERIFY2(!page.contains("@import", Qt::CaseInsensitive), qPrintable(where));
+        const auto matches = QRegularExpression("\\$_([A-Za-z0-9]+)\\$").globalMatch(page);
+        for (auto it = matches; it.hasNext();) {
+            const QString token = it.next().captured(1);
+            QVERIFY2(tokens.contains(token), qPrintable(where + ": " + token));
+        }
+        for (const char* needed : {"$_contactInfo$", "$_listingPrice$", "$_listingAddress$", "$_listingDescription$",
+                                   "$_listingFeatures$", "$_listingMLS$", "$_listingCaption$", "$_pageFont$",
+                                   "$_listingDisclaimer$", "$_myPicture$", "$_companyLogo$"})
+            QVERIFY2(page.contains(needed), qPrintable(where + ": " + needed));
+        for (int slot = 0; slot < 4; ++slot)
+            QCOMPARE(page.contains(photoTokens.at(slot)), slot < info.GetPhotos());
+    }
+    QVERIFY(photoCounts.contains(1) && photoCounts.contains(3) && photoCounts.contains(4));
 }
 
 QTEST_GUILESS_MAIN(TestThemeCatalogue)
