@@ -1,0 +1,93 @@
+#include "imaging/photointake.h"
+
+#include "imaging/imagelibrary.h"
+
+#include <QFileInfo>
+#include <QImage>
+
+namespace {
+
+bool IsSameFile(const QString& a, const QString& b)
+{
+    const QString canonical = QFileInfo(a).canonicalFilePath();
+    return !canonical.isEmpty() && canonical == QFileInfo(b).canonicalFilePath();
+}
+
+} // namespace
+
+QString OriginalPhotoName(int slot)
+{
+    return QStringLiteral("_original%1.jpg").arg(slot, 2, 10, QLatin1Char('0'));
+}
+
+QString ReducedPhotoName(int slot)
+{
+    return QStringLiteral("_photo%1.jpg").arg(slot, 2, 10, QLatin1Char('0'));
+}
+
+int PhotoBoxSize(int slot)
+{
+    return slot == 1 ? 600 : 500;
+}
+
+bool ProcessPhotos(const QString& folder, std::array<QString, kPhotoSlots>& paths, QStringList* errors)
+{
+    QString dir = folder;
+    NormalizeFolderPath(dir, true);
+    bool allDone = true;
+    const auto fail = [&](const QString& message) {
+        allDone = false;
+        if (errors)
+            errors->append(message);
+    };
+
+    // A slot may name a file that an earlier slot is about to replace (a project photo moved to
+    // another slot); such photos are decoded before anything is written over them.
+    std::array<QImage, kPhotoSlots> decodedEarly;
+    std::array<QString, kPhotoSlots> earlyError;
+
+    for (int i = 0; i < kPhotoSlots; ++i) {
+        const int slot = i + 1;
+        const QString source = paths[size_t(i)];
+        if (!QFileInfo(source).isFile())
+            continue;
+        const QString original = dir + OriginalPhotoName(slot);
+        const QString reduced = dir + ReducedPhotoName(slot);
+
+        // The slot already holds this project's own photo: encoding it again would only lose quality,
+        // and overwriting _original0N.jpg with the reduced copy would throw away the full picture.
+        if (IsSameFile(source, reduced) && QFileInfo(original).isFile()) {
+            paths[size_t(i)] = reduced;
+            continue;
+        }
+
+        QString why;
+        QImage image = decodedEarly[size_t(i)];
+        if (image.isNull())
+            image = earlyError[size_t(i)].isEmpty() ? LoadImageFile(source.trimmed(), &why) : QImage();
+        if (image.isNull()) {
+            fail(earlyError[size_t(i)].isEmpty() ? why : earlyError[size_t(i)]);
+            continue;
+        }
+        for (int j = i + 1; j < kPhotoSlots; ++j) {
+            const QString& later = paths[size_t(j)];
+            if (decodedEarly[size_t(j)].isNull() && (IsSameFile(later, original) || IsSameFile(later, reduced)))
+                decodedEarly[size_t(j)] = LoadImageFile(later.trimmed(), &earlyError[size_t(j)]);
+        }
+
+        const uint8_t sourceType = GetImageType(source.trimmed());
+        bool done = true;
+        // The chosen file may itself be this slot's full copy; it is already what it should be.
+        if (!IsSameFile(source, original))
+            done = WriteConvertedImage(image, sourceType, original, false, 0, kImageTypeJpeg, true, &why);
+        if (done)
+            done =
+                WriteConvertedImage(image, sourceType, reduced, true, PhotoBoxSize(slot), kImageTypeJpeg, true, &why);
+        if (!done) {
+            fail(why);
+            continue;
+        }
+        paths[size_t(i)] = reduced;
+    }
+    return allDone;
+}

@@ -1,0 +1,21 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include <array>
+
+// The photo intake: photos chosen for a flyer project are never used in place. Each slot's photo
+// becomes _original0N.jpg (the whole picture) and _photo0N.jpg (fitted into 600 x 600 for slot 1,
+// 500 x 500 for the others) in the project folder, both JPEG at quality 100 and 96 dpi.
+
+inline constexpr int kPhotoSlots = 4;
+
+QString OriginalPhotoName(int slot); // "_original01.jpg" for slot 1
+QString ReducedPhotoName(int slot);  // "_photo01.jpg" for slot 1
+int PhotoBoxSize(int slot);          // 600 for slot 1, 500 for the others
+
+// paths[0..3] are the photos of slots 1-4. A slot whose path names no file is left alone; every
+// other slot is taken in and its path replaced by its _photo0N.jpg. A slot that fails keeps its
+// path and adds one line to errors. Returns true when no slot failed.
+bool ProcessPhotos(const QString& folder, std::array<QString, kPhotoSlots>& paths, QStringList* errors = nullptr);

@@ -1,0 +1,180 @@
+#include "imaging/imagelibrary.h"
+#include "imaging/photointake.h"
+
+#include "fixtures.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+QImage Flat(int width, int height, QRgb colour)
+{
+    QImage image(width, height, QImage::Format_RGB32);
+    image.fill(colour);
+    return image;
+}
+
+bool IsNear(QRgb a, QRgb b)
+{
+    return std::abs(qRed(a) - qRed(b)) < 8 && std::abs(qGreen(a) - qGreen(b)) < 8 && std::abs(qBlue(a) - qBlue(b)) < 8;
+}
+
+} // namespace
+
+class TestPhotoIntake : public QObject
+{
+    Q_OBJECT
+
+private:
+    QTemporaryDir m_sources;
+
+    QString Source(const QString& name, const QImage& image, const char* format = "jpeg")
+    {
+        const QString path = m_sources.filePath(name);
+        Fixtures::WriteFile(path, Fixtures::Encode(image, format, 92));
+        return path;
+    }
+
+    static void VerifyProjectJpeg(const QString& path, const QSize& size)
+    {
+        const QByteArray bytes = Fixtures::ReadFile(path);
+        QVERIFY2(!bytes.isEmpty(), qPrintable(path));
+        QCOMPARE(QImage::fromData(bytes).size(), size);
+        const Fixtures::JpegFacts facts = Fixtures::ReadJpegFacts(bytes);
+        QCOMPARE(facts.densityUnit, 1);
+        QCOMPARE(facts.xDensity, 96);
+        QCOMPARE(facts.yDensity, 96);
+        QVERIFY(facts.allQuantOne);
+    }
+
+private Q_SLOTS:
+    void names()
+    {
+        QCOMPARE(OriginalPhotoName(1), QStringLiteral("_original01.jpg"));
+        QCOMPARE(ReducedPhotoName(4), QStringLiteral("_photo04.jpg"));
+        QCOMPARE(PhotoBoxSize(1), 600);
+        QCOMPARE(PhotoBoxSize(2), 500);
+    }
+
+    void slotBecomesTwoProjectFiles_data()
+    {
+        QTest::addColumn<int>("slot");
+        QTest::addColumn<QSize>("source");
+        QTest::addColumn<QByteArray>("format");
+        QTest::addColumn<QSize>("photo");
+        QTest::newRow("landscape main photo") << 1 << QSize(4000, 3000) << QByteArray("jpeg") << QSize(600, 450);
+        QTest::newRow("portrait in slot 2") << 2 << QSize(3000, 4000) << QByteArray("jpeg") << QSize(375, 500);
+        QTest::newRow("small photo not enlarged") << 3 << QSize(400, 300) << QByteArray("jpeg") << QSize(400, 300);
+        QTest::newRow("png in slot 4") << 4 << QSize(1000, 700) << QByteArray("png") << QSize(500, 350);
+    }
+    void slotBecomesTwoProjectFiles()
+    {
+        QFETCH(int, slot);
+        QFETCH(QSize, source);
+        QFETCH(QByteArray, format);
+        QFETCH(QSize, photo);
+        QTemporaryDir project;
+        std::array<QString, kPhotoSlots> paths;
+        const QString chosen = Source("chosen." + QString::fromLatin1(format),
+                                      Fixtures::PhotoLike(source.width(), source.height()), format);
+        paths[size_t(slot - 1)] = chosen;
+
+        QStringList errors;
+        QVERIFY(ProcessPhotos(project.path(), paths, &errors));
+        QVERIFY(errors.isEmpty());
+
+        const QDir dir(project.path());
+        QCOMPARE(paths[size_t(slot - 1)], dir.filePath(ReducedPhotoName(slot)));
+        VerifyProjectJpeg(dir.filePath(OriginalPhotoName(slot)), source);
+        VerifyProjectJpeg(dir.filePath(ReducedPhotoName(slot)), photo);
+        QCOMPARE(dir.entryList(QDir::Files).size(), 2);
+        for (int other = 0; other < kPhotoSlots; ++other) {
+            if (other != slot - 1)
+                QVERIFY(paths[size_t(other)].isEmpty());
+        }
+        QVERIFY(QFileInfo::exists(chosen)); // the user's own file is never touched
+    }
+
+    void emptyAndMissingSlotsWriteNothing()
+    {
+        QTemporaryDir project;
+        std::array<QString, kPhotoSlots> paths = {QString(), m_sources.filePath("gone.jpg"), QStringLiteral("  "),
+                                                  m_sources.path()};
+        const auto before = paths;
+        QVERIFY(ProcessPhotos(project.path(), paths));
+        QCOMPARE(paths, before);
+        QVERIFY(QDir(project.path()).isEmpty());
+    }
+
+    void projectsOwnPhotoKeepsItsFullOriginal()
+    {
+        // Saving the details again hands back the project's own reduced photo.
+        QTemporaryDir project;
+        std::array<QString, kPhotoSlots> paths = {Source("house.jpg", Fixtures::PhotoLike(1600, 1200))};
+        QVERIFY(ProcessPhotos(project.path() + "/", paths));
+        const QString reduced = paths[0];
+        const QByteArray reducedBytes = Fixtures::ReadFile(reduced);
+
+        QVERIFY(ProcessPhotos(project.path(), paths));
+        QCOMPARE(paths[0], reduced);
+        QCOMPARE(QImage(QDir(project.path()).filePath(OriginalPhotoName(1))).size(), QSize(1600, 1200));
+        QCOMPARE(Fixtures::ReadFile(reduced), reducedBytes);
+    }
+
+    void photoMovedBetweenSlotsIsReadBeforeItIsReplaced()
+    {
+        QTemporaryDir project;
+        const QDir dir(project.path());
+        std::array<QString, kPhotoSlots> paths = {Source("red.jpg", Flat(1200, 900, qRgb(220, 20, 20)))};
+        QVERIFY(ProcessPhotos(project.path(), paths));
+
+        // A new main photo, and the old one moved to slot 2.
+        paths = {Source("blue.jpg", Flat(1200, 900, qRgb(20, 20, 220))), dir.filePath(ReducedPhotoName(1))};
+        QVERIFY(ProcessPhotos(project.path(), paths));
+        QVERIFY(IsNear(QImage(dir.filePath(ReducedPhotoName(1))).pixel(10, 10), qRgb(20, 20, 220)));
+        const QImage second(dir.filePath(ReducedPhotoName(2)));
+        QCOMPARE(second.size(), QSize(500, 375));
+        QVERIFY(IsNear(second.pixel(10, 10), qRgb(220, 20, 20)));
+        QCOMPARE(paths[1], dir.filePath(ReducedPhotoName(2)));
+    }
+
+    void chosenFullCopyIsKept()
+    {
+        // The user may pick the project's own full copy again; it must survive being its own source.
+        QTemporaryDir project;
+        const QDir dir(project.path());
+        std::array<QString, kPhotoSlots> paths = {Source("house.jpg", Fixtures::PhotoLike(1600, 1200))};
+        QVERIFY(ProcessPhotos(project.path(), paths));
+        const QByteArray original = Fixtures::ReadFile(dir.filePath(OriginalPhotoName(1)));
+        paths[0] = dir.filePath(OriginalPhotoName(1));
+        QVERIFY(ProcessPhotos(project.path(), paths));
+        QCOMPARE(Fixtures::ReadFile(dir.filePath(OriginalPhotoName(1))), original);
+        QCOMPARE(QImage(paths[0]).size(), QSize(600, 450));
+    }
+
+    void failedSlotKeepsItsPathAndSaysWhy()
+    {
+        QTemporaryDir project;
+        const QString notPicture = m_sources.filePath("listing.jpg");
+        Fixtures::WriteFile(notPicture, "not a picture");
+        const QString huge = m_sources.filePath("huge.png");
+        QFile::copy(LISTORA_TEST_DATA "/huge-30000x30000.png", huge);
+        std::array<QString, kPhotoSlots> paths = {notPicture, Source("ok.jpg", Fixtures::PhotoLike(800, 600)), huge};
+
+        QStringList errors;
+        QVERIFY(!ProcessPhotos(project.path(), paths, &errors));
+        QCOMPARE(errors.size(), 2);
+        QVERIFY(errors.at(0).contains("listing.jpg"));
+        QVERIFY(errors.at(1).contains("huge.png"));
+        QCOMPARE(paths[0], notPicture);
+        QCOMPARE(paths[2], huge);
+        QCOMPARE(paths[1], QDir(project.path()).filePath(ReducedPhotoName(2)));
+        QCOMPARE(QDir(project.path()).entryList(QDir::Files), QStringList({OriginalPhotoName(2), ReducedPhotoName(2)}));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestPhotoIntake)
+#include "tst_photointake.moc"
