@@ -1,5 +1,7 @@
 #pragma once
 
+#include "controls/messageboxtypes.h"
+
 #include <QString>
 
 #include <array>
@@ -27,9 +29,9 @@ struct Result
 };
 
 // Message-box type words: information with OK, information with Yes and No, exclamation with OK.
-constexpr unsigned TypeInformation = 0x40;
-constexpr unsigned TypeQuestion = 0x44;
-constexpr unsigned TypeWarning = 0x30;
+constexpr unsigned TypeInformation = unsigned(MsgBox::IconInformation) | unsigned(MsgBox::OK);
+constexpr unsigned TypeQuestion = unsigned(MsgBox::IconInformation) | unsigned(MsgBox::YesNo);
+constexpr unsigned TypeWarning = unsigned(MsgBox::IconExclamation) | unsigned(MsgBox::OK);
 
 // The text between the first "<name>" and the next "</name>" after it; a null string when either is missing.
 QString ElementText(const QString& strText, const QString& strName);
