@@ -1,0 +1,301 @@
+#include "compose/templatemerge.h"
+
+#include "catalogue/themetemplateinfo.h"
+#include "projects/flyerdata.h"
+#include "settings/appsettings.h"
+#include "settings/legacysettingsreader.h"
+
+#include <QFile>
+#include <QStringDecoder>
+
+#include <utility>
+
+namespace {
+
+// A template is a page of HTML; anything this large is not one, and reading it would only
+// exhaust memory.
+constexpr qint64 kMaxTemplateBytes = 32 * 1024 * 1024;
+
+const QString kNameSpanOpen = QStringLiteral("<span id=\"name\" style=\"font-size: 16px; font-weight: bold; color: ");
+const QString kSpacer = QStringLiteral("<div style=\"height: 16px; display: block;\"></div>");
+const QString kBr = QStringLiteral("<br>");
+
+QString InFolder(const QString& folder, const QString& name)
+{
+    if (folder.endsWith(QLatin1Char('/')))
+        return folder + name;
+    return folder + QLatin1Char('/') + name;
+}
+
+QString SampleUrl(const CAppSettings& settings, const QString& name)
+{
+    return ToFileUrl(InFolder(settings.Path2SampleData, name));
+}
+
+QString GatedColor(int flag, const QString& hex)
+{
+    return flag == 1 ? hex : QStringLiteral("#000000");
+}
+
+using Rows = std::initializer_list<std::pair<const char*, QString>>;
+
+QString ReplaceInOrder(QString text, Rows rows)
+{
+    for (const auto& [token, value] : rows)
+        text.replace(QLatin1String(token), value, Qt::CaseSensitive);
+    return text;
+}
+
+} // namespace
+
+const CPreviewData& CPreviewData::Get()
+{
+    static const CPreviewData data = [] {
+        CPreviewData d;
+        d.caption = QStringLiteral("New Listing");
+        d.addressLine = QStringLiteral("1482 Harbor View Lane, Seaside, OR 97138");
+        d.mls = QStringLiteral("MLS# 201512345678");
+        d.price = QStringLiteral("Offered at $595,000");
+        d.description = QStringLiteral(
+            "Place text here that describes the home, location, and amenities.<br><br>Include information such as "
+            "the number of bedrooms and bathrooms, recent updates to the home, view, or a description of the "
+            "neighborhood.<br><br>This text should be limited to two or three short paragraphs.");
+        d.features = QStringLiteral(
+            "&#8226;&nbsp;Number of Bedrooms&nbsp;&nbsp;&nbsp;&#8226;&nbsp;Number of Baths&nbsp;&nbsp;&nbsp;&#8226;"
+            "&nbsp;sq. ft.&nbsp;&nbsp;&nbsp;&#8226;&nbsp;Year Built");
+        d.photos = {QStringLiteral("House01-02.jpg"), QStringLiteral("House02-01.jpg"),
+                    QStringLiteral("House03-01.jpg"), QStringLiteral("House04-01.jpg")};
+        d.agentPicture = QStringLiteral("photo_small.jpg");
+        d.businessLogo = QStringLiteral("logo.jpg");
+        d.agentName = QStringLiteral("Jordan Avery");
+        d.credentials = QStringLiteral("Real Estate Professional");
+        d.companyBlock = QStringLiteral("Lakeshore Realty Group<br>500 Main Street, Suite 200<br>Seaside, OR 97138");
+        d.phoneBlock = QStringLiteral("Office:&nbsp;(503) 555-0142<br>Mobile:&nbsp;(503) 555-0187");
+        d.emailWebBlock = QStringLiteral("jordan.avery@example.com<br>www.example.com");
+        d.mlsLogo = QStringLiteral("MLS_Realtor.jpg");
+        d.housingLogo = QStringLiteral("EHO.jpg");
+        d.disclaimer = QStringLiteral("All information deemed reliable but not guaranteed.");
+        return d;
+    }();
+    return data;
+}
+
+QStringList PhoneLabels()
+{
+    return {QStringLiteral("N/A"),       QStringLiteral("Office"), QStringLiteral("Mobile"),
+            QStringLiteral("Toll-Free"), QStringLiteral("Home"),   QStringLiteral("FAX")};
+}
+
+QString PhoneLabel(int index)
+{
+    const QStringList labels = PhoneLabels();
+    return (index >= 0 && index < labels.size()) ? labels.at(index) : labels.at(0);
+}
+
+bool LoadTemplate(const QString& path, QString& target)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly) || file.size() > kMaxTemplateBytes)
+        return false;
+    QByteArray bytes = file.read(kMaxTemplateBytes + 1);
+    if (bytes.size() > kMaxTemplateBytes)
+        return false;
+    const qsizetype zero = bytes.indexOf('\0');
+    if (zero >= 0)
+        bytes.truncate(zero);
+    if (bytes.startsWith("\xEF\xBB\xBF"))
+        bytes.remove(0, 3);
+
+    QStringDecoder utf8(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
+    QString text = utf8.decode(bytes);
+    if (utf8.hasError())
+        text = DecodeWindows1252(bytes);
+    target = text;
+    return true;
+}
+
+QString ToFileUrl(const QString& path)
+{
+    if (path.isEmpty())
+        return QStringLiteral("file://");
+#ifdef Q_OS_WIN
+    const QString slashed = QString(path).replace(QLatin1Char('\\'), QLatin1Char('/'));
+#else
+    const QString& slashed = path; // a backslash is an ordinary character of a file name here
+#endif
+    QString url = QStringLiteral("file://");
+    if (!slashed.startsWith(QLatin1Char('/')))
+        url += QLatin1Char('/'); // a drive letter: file:///C:/...
+    static const QLatin1String kPlain("-._~/:!$*+,;=@");
+    for (const QChar c : slashed) {
+        const char16_t u = c.unicode();
+        const bool plain = u >= 0x80 || (u >= 'a' && u <= 'z') || (u >= 'A' && u <= 'Z') || (u >= '0' && u <= '9') ||
+                           kPlain.contains(QLatin1Char(char(u)));
+        if (plain)
+            url += c;
+        else
+            url += QStringLiteral("%%1").arg(u, 2, 16, QLatin1Char('0')).toUpper();
+    }
+    return url;
+}
+
+QString CrLfToBr(const QString& text)
+{
+    return QString(text).replace(QLatin1String("\r\n"), kBr);
+}
+
+QString BrToCrLf(const QString& text)
+{
+    return QString(text).replace(kBr, QLatin1String("\r\n"));
+}
+
+QString FormatFeatures(const QString& text1, const QString& text2, const QString& text3, const QString& text4)
+{
+    QString line;
+    const QString first = text1.trimmed();
+    if (!first.isEmpty())
+        line += QStringLiteral("&#8226;&nbsp;") + first;
+    for (const QString* text : {&text2, &text3, &text4}) {
+        const QString value = text->trimmed();
+        if (!value.isEmpty())
+            line += QStringLiteral("&nbsp;&nbsp;&nbsp;&#8226;&nbsp;") + value;
+    }
+    return line;
+}
+
+QString FormatContactInfo(int source, bool html, const CAppSettings& settings, const QString& highlightHex)
+{
+    const QString nameColor = GatedColor(settings.ColorRealtorName, highlightHex);
+    if (source == ContactSample) {
+        const CPreviewData& sample = CPreviewData::Get();
+        return kNameSpanOpen + nameColor + QStringLiteral(";\">") + sample.agentName + QStringLiteral("</span><br>") +
+               sample.credentials + kSpacer + sample.companyBlock + kBr + sample.phoneBlock + kBr +
+               sample.emailWebBlock;
+    }
+    if (source != ContactProfile)
+        return QString();
+
+    const QString separator = html ? kBr : QStringLiteral("\n");
+    QString body;
+    int missing = 0;
+    for (const QString* value : {&settings.CompanyName, &settings.Address, &settings.CityStateZipCode}) {
+        if (value->isEmpty())
+            ++missing;
+        else
+            body += *value + separator;
+    }
+    const std::pair<int, const QString*> phones[] = {{settings.PhoneLabel01, &settings.Phone01},
+                                                     {settings.PhoneLabel02, &settings.Phone02}};
+    for (const auto& [label, number] : phones) {
+        // A label outside the list is a damaged setting; it prints as "N/A", which is no line.
+        if (PhoneLabel(label) != PhoneLabel(0) && !number->isEmpty())
+            body += PhoneLabel(label) + QStringLiteral(": ") + *number + separator;
+        else
+            ++missing;
+    }
+    if (settings.EmailAddress.isEmpty())
+        ++missing;
+    else
+        body += settings.EmailAddress + separator;
+    if (settings.Website.isEmpty())
+        ++missing;
+    else
+        body += settings.Website;
+
+    if (!html)
+        return settings.FullName + QStringLiteral("\n") + settings.Credentials + QStringLiteral("\n") + body;
+    return kNameSpanOpen + nameColor + QStringLiteral(";\">") + settings.FullName + QStringLiteral("</span><br>") +
+           settings.Credentials + kSpacer + separator.repeated(missing) + body;
+}
+
+QString MergeTemplate(const QString& templateText, bool projectMode, const CFlyerData& flyer,
+                      const CAppSettings& settings, const CMergeLook& look)
+{
+    const CPreviewData& sample = CPreviewData::Get();
+    const QString hex = ThemeInfo::ColorHex(look.color);
+    const QString blank = ToFileUrl(settings.Path2BlankImage);
+
+    std::array<QString, 4> photos;
+    for (int i = 0; i < 4; ++i)
+        photos[i] = projectMode ? ToFileUrl(flyer.m_photos[i].m_strPath) : SampleUrl(settings, sample.photos[i]);
+    const QString companyLogo = settings.IncludeMyLogo != 1 ? blank
+                                : projectMode ? ToFileUrl(InFolder(settings.strSavePath, QStringLiteral("Logo.jpg")))
+                                              : SampleUrl(settings, sample.businessLogo);
+    const QString myPicture = projectMode ? ToFileUrl(InFolder(settings.strSavePath, QStringLiteral("MyPicture.jpg")))
+                                          : SampleUrl(settings, sample.agentPicture);
+
+    return ReplaceInOrder(
+        templateText,
+        {
+            {"$_borderSize$", QStringLiteral("0px")},
+            {"$_captionTopPadding$", look.captionTopPadding},
+            {"$_pageColor$", hex},
+            {"$_elementColor$", hex},
+            {"$_pageFont$", look.font},
+            {"$_sidebarImage$", ToFileUrl(look.sidebarImage)},
+            {"$_mainPhoto$", photos[0]},
+            {"$_photo02$", photos[1]},
+            {"$_photo03$", photos[2]},
+            {"$_photo04$", photos[3]},
+            {"$_rmlsLogo$", settings.IncludeRMLSLogo == 1 ? SampleUrl(settings, sample.mlsLogo) : blank},
+            {"$_ehoLogo$", settings.IncludeEHOLogo == 1 ? SampleUrl(settings, sample.housingLogo) : blank},
+            {"$_companyLogo$", companyLogo},
+            {"$_myPicture$", myPicture},
+            {"$_contactInfo$", FormatContactInfo(projectMode ? ContactProfile : ContactSample, true, settings, hex)},
+            {"$_listingCaption$", projectMode ? flyer.m_strCaption : sample.caption},
+            {"$_listingAddress$",
+             projectMode ? flyer.m_strAddress + QStringLiteral(", ") + flyer.m_strCityStateZip : sample.addressLine},
+            {"$_listingDescription$", CrLfToBr(projectMode ? flyer.m_strDescription : sample.description)},
+            {"$_listingFeatures$", projectMode ? FormatFeatures(flyer.m_strFeatures[0], flyer.m_strFeatures[1],
+                                                                flyer.m_strFeatures[2], flyer.m_strFeatures[3])
+                                               : sample.features},
+            {"$_listingMLS$", projectMode ? flyer.m_strMLS : sample.mls},
+            {"$_listingPrice$", projectMode ? flyer.m_strPrice : sample.price},
+            {"$_listingDisclaimer$", projectMode ? settings.Disclaimer : sample.disclaimer},
+            {"$_listingCaptionColor$", GatedColor(settings.ColorListingCaption, hex)},
+            {"$_listingAddressColor$", GatedColor(settings.ColorListingAddress, hex)},
+            {"$_listingMLSColor$", GatedColor(settings.ColorMLSNumber, hex)},
+            {"$_listingPriceColor$", GatedColor(settings.ColorPrice, hex)},
+            {"$_listingFeaturesColor$", GatedColor(settings.ColorListingFeatures, hex)},
+        });
+}
+
+QString MergeCoverTemplate(const QString& templateText, const CXThemeTemplateInfo& theme, const CAppSettings& settings,
+                           const QString& sidebarImage)
+{
+    const CPreviewData& sample = CPreviewData::Get();
+    const QString hex = theme.GetColorHex();
+    const QString contact = QStringLiteral("<span id=\"name\" style=\"font-weight: bold;\">") + sample.agentName +
+                            QStringLiteral("</span><br>") + sample.credentials + kBr + kBr + sample.companyBlock + kBr +
+                            sample.phoneBlock + kBr + sample.emailWebBlock;
+    return ReplaceInOrder(templateText, {
+                                            {"$_sidebarImage$", ToFileUrl(sidebarImage)},
+                                            {"$_elementColor$", hex},
+                                            {"$_pageColor$", hex},
+                                            {"$_pageFont$", theme.GetTypeface()},
+                                            {"$_mainPhoto$", SampleUrl(settings, sample.photos[0])},
+                                            {"$_photo02$", SampleUrl(settings, sample.photos[1])},
+                                            {"$_photo03$", SampleUrl(settings, sample.photos[2])},
+                                            {"$_photo04$", SampleUrl(settings, sample.photos[3])},
+                                            {"$_rmlsLogo$", SampleUrl(settings, sample.mlsLogo)},
+                                            {"$_ehoLogo$", SampleUrl(settings, sample.housingLogo)},
+                                            {"$_myPicture$", SampleUrl(settings, sample.agentPicture)},
+                                            {"$_companyLogo$", SampleUrl(settings, sample.businessLogo)},
+                                            {"$_contactInfo$", contact},
+                                            {"$_listingCaption$", sample.caption},
+                                            {"$_listingAddress$", sample.addressLine},
+                                            {"$_listingDescription$", sample.description},
+                                            {"$_listingFeatures$", sample.features},
+                                            {"$_listingMLS$", sample.mls},
+                                            {"$_listingPrice$", sample.price},
+                                            {"$_listingDisclaimer$", sample.disclaimer},
+                                        });
+}
+
+SidebarKind SidebarKindFor(const QString& themeName)
+{
+    if (!themeName.contains(QLatin1String("Sidebar"), Qt::CaseSensitive))
+        return SidebarKind::None;
+    return themeName.contains(QLatin1String("Gradient"), Qt::CaseSensitive) ? SidebarKind::Outlined
+                                                                            : SidebarKind::Plain;
+}

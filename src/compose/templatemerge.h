@@ -1,0 +1,97 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include <array>
+
+class CAppSettings;
+class CFlyerData;
+class CXThemeTemplateInfo;
+
+// Filling a theme template: the template is HTML with placeholders "$_name$" that are replaced
+// by plain text replacement, in a fixed order, without escaping. The result goes to the renderer
+// and is never written to disk.
+
+// The listing and agent that fill the flyer when no project is open, and the theme covers.
+// Picture entries are file names in the samples folder.
+struct CPreviewData
+{
+    QString caption;
+    QString addressLine;
+    QString mls;
+    QString price;
+    QString description;
+    QString features;
+    std::array<QString, 4> photos;
+    QString agentPicture;
+    QString businessLogo;
+    QString agentName;
+    QString credentials;
+    QString companyBlock;
+    QString phoneBlock;
+    QString emailWebBlock;
+    QString mlsLogo;
+    QString housingLogo;
+    QString disclaimer;
+
+    static const CPreviewData& Get();
+};
+
+// The phone labels of the profile, index 0 to 5; index 0 ("N/A") means the line is not printed.
+QStringList PhoneLabels();
+// A stored index outside 0 to 5 (a damaged setting) reads as 0, "N/A".
+QString PhoneLabel(int index);
+
+// Reads a template file: UTF-8 when the bytes are valid UTF-8, else Windows-1252, up to the first
+// zero byte. False, with target unchanged, when the file cannot be read.
+bool LoadTemplate(const QString& path, QString& target);
+
+// "file://" and the path with "/" separators; characters that would end or change the URL, or
+// break out of the attribute or CSS url() the template puts it in, are percent-encoded
+// ("Lot #4" becomes "Lot%20%234"). An empty path gives "file://".
+QString ToFileUrl(const QString& path);
+QString CrLfToBr(const QString& text);
+QString BrToCrLf(const QString& text);
+
+// The features line: each text trimmed; empty ones left out, the first present one without the
+// separator only if it is the first text.
+QString FormatFeatures(const QString& text1, const QString& text2, const QString& text3, const QString& text4);
+
+enum ContactSource
+{
+    ContactSample = 0,
+    ContactProfile = 1
+};
+// The agent block. HTML: name (in the highlight colour when ColorRealtorName is set), credentials,
+// a spacer, then the company, address, phones, e-mail and web site, each missing item adding an
+// empty line above them so the block keeps its height. Plain text (profile only): the same lines
+// without padding, for mail. Any other source gives an empty text.
+QString FormatContactInfo(int source, bool html, const CAppSettings& settings, const QString& highlightHex);
+
+// The look chosen in the main window.
+struct CMergeLook
+{
+    QString font;              // the flyer font family
+    quint32 color = 0;         // highlight colour, 0x00BBGGRR
+    QString sidebarImage;      // the sidebar caption picture of this render, or empty
+    QString captionTopPadding; // GetCaptionTopPadding of the font, e.g. "12px"
+};
+
+// The current flyer: from the project (projectMode) or from the preview data.
+QString MergeTemplate(const QString& templateText, bool projectMode, const CFlyerData& flyer,
+                      const CAppSettings& settings, const CMergeLook& look);
+
+// A theme's cover page: preview data in the theme's own typeface and colour.
+QString MergeCoverTemplate(const QString& templateText, const CXThemeTemplateInfo& theme, const CAppSettings& settings,
+                           const QString& sidebarImage);
+
+// Sidebar themes carry the caption as a picture: plain when the name holds "Sidebar", outlined
+// when it also holds "Gradient" (both case-sensitive).
+enum class SidebarKind
+{
+    None,
+    Plain,
+    Outlined
+};
+SidebarKind SidebarKindFor(const QString& themeName);

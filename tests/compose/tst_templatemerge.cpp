@@ -1,0 +1,401 @@
+#include "catalogue/themetemplateinfo.h"
+#include "compose/templatemerge.h"
+#include "projects/flyerdata.h"
+#include "settings/appsettings.h"
+
+#include <QFile>
+#include <QMap>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+const QString kNameSpan = QStringLiteral("<span id=\"name\" style=\"font-size: 16px; font-weight: bold; color: ");
+const QString kSpacer = QStringLiteral("<div style=\"height: 16px; display: block;\"></div>");
+
+QString EveryToken()
+{
+    QString text;
+    if (!LoadTemplate(QStringLiteral(LISTORA_TEST_DATA "/every-token.htm"), text))
+        qFatal("fixture every-token.htm missing");
+    return text;
+}
+
+// "name=value" lines of the merged fixture.
+QMap<QString, QString> Fields(const QString& merged)
+{
+    QMap<QString, QString> fields;
+    for (const QString& line : merged.split(QLatin1Char('\n'))) {
+        const qsizetype eq = line.indexOf(QLatin1Char('='));
+        if (eq > 0 && !line.startsWith(QLatin1String("<!--")))
+            fields.insert(line.left(eq), line.mid(eq + 1));
+    }
+    return fields;
+}
+
+void FillProfile(CAppSettings& s)
+{
+    s.Path2SampleData = QStringLiteral("/opt/listora/Samples");
+    s.Path2BlankImage = QStringLiteral("/opt/listora/_blank.gif");
+    s.strSavePath = QStringLiteral("/home/agent/Documents/My Listora");
+    s.FullName = QStringLiteral("Pat Lee");
+    s.Credentials = QStringLiteral("Broker");
+    s.CompanyName = QStringLiteral("Acme Homes");
+    s.Address = QStringLiteral("1 Elm St");
+    s.CityStateZipCode = QStringLiteral("Townsville, ST 00001");
+    s.PhoneLabel01 = 1;
+    s.Phone01 = QStringLiteral("555-0100");
+    s.PhoneLabel02 = 2;
+    s.Phone02 = QStringLiteral("555-0199");
+    s.EmailAddress = QStringLiteral("pat@example.com");
+    s.Website = QStringLiteral("www.example.com");
+    s.Disclaimer = QStringLiteral("Subject to errors & omissions.");
+    s.ColorRealtorName = 1;
+    s.ColorListingCaption = 1;
+    s.ColorListingAddress = 0;
+    s.ColorMLSNumber = 1;
+    s.ColorPrice = 0;
+    s.ColorListingFeatures = 1;
+    s.IncludeRMLSLogo = 1;
+    s.IncludeEHOLogo = 0;
+    s.IncludeMyLogo = 1;
+}
+
+void ClearProfile(CAppSettings& s)
+{
+    for (QString* v : {&s.FullName, &s.Credentials, &s.CompanyName, &s.Address, &s.CityStateZipCode, &s.Phone01,
+                       &s.Phone02, &s.EmailAddress, &s.Website})
+        v->clear();
+    s.PhoneLabel01 = 1;
+    s.PhoneLabel02 = 1;
+}
+
+CFlyerData Listing()
+{
+    CFlyerData flyer;
+    flyer.Reset();
+    flyer.m_strCaption = QStringLiteral("Just <b>Listed</b>");
+    flyer.m_strMLS = QStringLiteral("MLS# 42");
+    flyer.m_strPrice = QStringLiteral("$1 & change");
+    flyer.m_strAddress = QStringLiteral("7 Oak Rd");
+    flyer.m_strCityStateZip = QStringLiteral("Springfield, ST 00002");
+    flyer.m_strDescription = QStringLiteral("Line one\r\nLine two<br>three");
+    flyer.m_strFeatures = {QStringLiteral(" 3 Beds "), QString(), QStringLiteral("2 Baths"), QStringLiteral("\t")};
+    flyer.m_photos[0].m_strPath = QStringLiteral("/home/agent/Lot #4/_photo01.jpg");
+    flyer.m_photos[1].m_strPath = QStringLiteral("/home/agent/p/_photo02.jpg");
+    flyer.m_photos[2].m_strPath = QString();
+    flyer.m_photos[3].m_strPath = QStringLiteral("/home/agent/p/_photo04.jpg");
+    return flyer;
+}
+
+CMergeLook Look()
+{
+    CMergeLook look;
+    look.font = QStringLiteral("Tahoma");
+    look.color = 0x0000008B; // red 0x8B
+    look.sidebarImage = QStringLiteral("/tmp/TempPhoto0000.png");
+    look.captionTopPadding = QStringLiteral("12px");
+    return look;
+}
+
+} // namespace
+
+class TestTemplateMerge : public QObject
+{
+    Q_OBJECT
+
+private:
+    CAppSettings m_settings;
+    QMap<QString, QMap<QString, QString>> m_merged; // mode -> token name -> value
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        FillProfile(m_settings);
+        const CFlyerData flyer = Listing();
+        m_merged[QStringLiteral("project")] = Fields(MergeTemplate(EveryToken(), true, flyer, m_settings, Look()));
+        m_merged[QStringLiteral("preview")] = Fields(MergeTemplate(EveryToken(), false, flyer, m_settings, Look()));
+        const CXThemeTemplateInfo theme(QStringLiteral("Sidebar Gradient - KT7"), QStringLiteral("/t/x.htm"),
+                                        QStringLiteral("c.png"), QStringLiteral("Georgia"), 0x00804020, 1, 816, 1056,
+                                        QStringLiteral("{c}"), QStringLiteral("1.0"), QString(), 0);
+        m_merged[QStringLiteral("cover")] =
+            Fields(MergeCoverTemplate(EveryToken(), theme, m_settings, QStringLiteral("/tmp/cover side.png")));
+    }
+
+    void mergedValues_data()
+    {
+        QTest::addColumn<QString>("mode");
+        QTest::addColumn<QString>("token");
+        QTest::addColumn<QString>("expected");
+
+        const QString samples = QStringLiteral("file:///opt/listora/Samples/");
+        const QString blank = QStringLiteral("file:///opt/listora/_blank.gif");
+        const QString sampleContact =
+            kNameSpan + QStringLiteral("#8B0000;\">Jordan Avery</span><br>Real Estate Professional") + kSpacer +
+            QStringLiteral("Lakeshore Realty Group<br>500 Main Street, Suite 200<br>Seaside, OR 97138<br>"
+                           "Office:&nbsp;(503) 555-0142<br>Mobile:&nbsp;(503) 555-0187<br>"
+                           "jordan.avery@example.com<br>www.example.com");
+        const QString previewFeatures = QStringLiteral(
+            "&#8226;&nbsp;Number of Bedrooms&nbsp;&nbsp;&nbsp;&#8226;&nbsp;Number of Baths&nbsp;&nbsp;&nbsp;&#8226;"
+            "&nbsp;sq. ft.&nbsp;&nbsp;&nbsp;&#8226;&nbsp;Year Built");
+        const QString previewDescription = QStringLiteral(
+            "Place text here that describes the home, location, and amenities.<br><br>Include information such as "
+            "the number of bedrooms and bathrooms, recent updates to the home, view, or a description of the "
+            "neighborhood.<br><br>This text should be limited to two or three short paragraphs.");
+
+        struct Row
+        {
+            const char* token;
+            QString project, preview, cover;
+        };
+        const Row rows[] = {
+            {"borderSize", "0px", "0px", "$_borderSize$"},
+            {"captionTopPadding", "12px", "12px", "$_captionTopPadding$"},
+            {"pageColor", "#8B0000", "#8B0000", "#204080"},
+            {"elementColor", "#8B0000", "#8B0000", "#204080"},
+            {"pageFont", "Tahoma", "Tahoma", "Georgia"},
+            {"sidebarImage", "file:///tmp/TempPhoto0000.png", "file:///tmp/TempPhoto0000.png",
+             "file:///tmp/cover%20side.png"},
+            {"mainPhoto", "file:///home/agent/Lot%20%234/_photo01.jpg", samples + "House01-02.jpg",
+             samples + "House01-02.jpg"},
+            {"photo02", "file:///home/agent/p/_photo02.jpg", samples + "House02-01.jpg", samples + "House02-01.jpg"},
+            {"photo03", "file://", samples + "House03-01.jpg", samples + "House03-01.jpg"},
+            {"photo04", "file:///home/agent/p/_photo04.jpg", samples + "House04-01.jpg", samples + "House04-01.jpg"},
+            {"rmlsLogo", samples + "MLS_Realtor.jpg", samples + "MLS_Realtor.jpg", samples + "MLS_Realtor.jpg"},
+            {"ehoLogo", blank, blank, samples + "EHO.jpg"},
+            {"companyLogo", "file:///home/agent/Documents/My%20Listora/Logo.jpg", samples + "logo.jpg",
+             samples + "logo.jpg"},
+            {"myPicture", "file:///home/agent/Documents/My%20Listora/MyPicture.jpg", samples + "photo_small.jpg",
+             samples + "photo_small.jpg"},
+            {"contactInfo",
+             kNameSpan + "#8B0000;\">Pat Lee</span><br>Broker" + kSpacer +
+                 "Acme Homes<br>1 Elm St<br>Townsville, ST 00001<br>Office: 555-0100<br>Mobile: 555-0199<br>"
+                 "pat@example.com<br>www.example.com",
+             sampleContact,
+             "<span id=\"name\" style=\"font-weight: bold;\">Jordan Avery</span><br>Real Estate Professional<br><br>"
+             "Lakeshore Realty Group<br>500 Main Street, Suite 200<br>Seaside, OR 97138<br>"
+             "Office:&nbsp;(503) 555-0142<br>Mobile:&nbsp;(503) 555-0187<br>jordan.avery@example.com<br>"
+             "www.example.com"},
+            {"listingCaption", "Just <b>Listed</b>", "New Listing", "New Listing"},
+            {"listingAddress", "7 Oak Rd, Springfield, ST 00002", "1482 Harbor View Lane, Seaside, OR 97138",
+             "1482 Harbor View Lane, Seaside, OR 97138"},
+            {"listingDescription", "Line one<br>Line two<br>three", previewDescription, previewDescription},
+            {"listingFeatures", "&#8226;&nbsp;3 Beds&nbsp;&nbsp;&nbsp;&#8226;&nbsp;2 Baths", previewFeatures,
+             previewFeatures},
+            {"listingMLS", "MLS# 42", "MLS# 201512345678", "MLS# 201512345678"},
+            {"listingPrice", "$1 & change", "Offered at $595,000", "Offered at $595,000"},
+            {"listingDisclaimer", "Subject to errors & omissions.",
+             "All information deemed reliable but not guaranteed.",
+             "All information deemed reliable but not guaranteed."},
+            {"listingCaptionColor", "#8B0000", "#8B0000", "$_listingCaptionColor$"},
+            {"listingAddressColor", "#000000", "#000000", "$_listingAddressColor$"},
+            {"listingMLSColor", "#8B0000", "#8B0000", "$_listingMLSColor$"},
+            {"listingPriceColor", "#000000", "#000000", "$_listingPriceColor$"},
+            {"listingFeaturesColor", "#8B0000", "#8B0000", "$_listingFeaturesColor$"},
+        };
+        for (const Row& row : rows) {
+            QTest::addRow("project %s", row.token) << "project" << row.token << row.project;
+            QTest::addRow("preview %s", row.token) << "preview" << row.token << row.preview;
+            QTest::addRow("cover %s", row.token) << "cover" << row.token << row.cover;
+        }
+    }
+
+    void mergedValues()
+    {
+        QFETCH(QString, mode);
+        QFETCH(QString, token);
+        QFETCH(QString, expected);
+        QVERIFY2(m_merged[mode].contains(token), qPrintable(token));
+        QCOMPARE(m_merged[mode].value(token), expected);
+    }
+
+    // Rows run in table order: a token brought in by a value is replaced only by a later row.
+    void replacementOrder()
+    {
+        CFlyerData flyer = Listing();
+        flyer.m_strCaption = QStringLiteral("Now $_listingMLS$!");
+        flyer.m_strMLS = QStringLiteral("see $_listingCaption$");
+        const auto fields = Fields(MergeTemplate(EveryToken(), true, flyer, m_settings, Look()));
+        QCOMPARE(fields.value("listingCaption"), QStringLiteral("Now see $_listingCaption$!"));
+        QCOMPARE(fields.value("listingMLS"), QStringLiteral("see $_listingCaption$"));
+    }
+
+    void logoSwitchesOff()
+    {
+        CAppSettings settings;
+        FillProfile(settings);
+        settings.IncludeMyLogo = 0;
+        settings.IncludeRMLSLogo = 0;
+        for (bool projectMode : {true, false}) {
+            const auto fields = Fields(MergeTemplate(EveryToken(), projectMode, Listing(), settings, Look()));
+            QCOMPARE(fields.value("companyLogo"), QStringLiteral("file:///opt/listora/_blank.gif"));
+            QCOMPARE(fields.value("rmlsLogo"), QStringLiteral("file:///opt/listora/_blank.gif"));
+            QVERIFY(fields.value("myPicture").endsWith(QLatin1String(".jpg"))); // always placed
+        }
+    }
+
+    void contactInfo_data()
+    {
+        QTest::addColumn<QStringList>("profile"); // company, address, city, email, web
+        QTest::addColumn<int>("label1");
+        QTest::addColumn<QString>("phone1");
+        QTest::addColumn<bool>("html");
+        QTest::addColumn<QString>("expected");
+
+        const QString head = kNameSpan + QStringLiteral("#8B0000;\">Pat Lee</span><br>Broker") + kSpacer;
+        const QString br = QStringLiteral("<br>");
+        QTest::newRow("name and credentials only")
+            << QStringList{"", "", "", "", ""} << 1 << QString() << true << head + br.repeated(7);
+        QTest::newRow("no web site after e-mail")
+            << QStringList{"", "", "", "a@b.c", ""} << 1 << QString() << true << head + br.repeated(6) + "a@b.c<br>";
+        QTest::newRow("label 0 with a number")
+            << QStringList{"Acme", "", "", "", ""} << 0 << "555-0100" << true << head + br.repeated(6) + "Acme<br>";
+        QTest::newRow("label 3") << QStringList{"", "", "", "", "w.example"} << 3 << "555-0100" << true
+                                 << head + br.repeated(5) + "Toll-Free: 555-0100<br>w.example";
+        QTest::newRow("damaged label prints as N/A") << QStringList{"", "", "", "", "w.example"} << 9 << "555-0100"
+                                                     << true << head + br.repeated(6) + "w.example";
+        QTest::newRow("negative label") << QStringList{"", "", "", "", ""} << -1 << "555-0100" << true
+                                        << head + br.repeated(7);
+        QTest::newRow("plain text keeps the company's separator")
+            << QStringList{"Acme", "", "", "", ""} << 1 << QString() << false << "Pat Lee\nBroker\nAcme\n";
+        QTest::newRow("plain text, full") << QStringList{"Acme", "1 Elm", "Town", "a@b.c", "w.example"} << 4 << "555"
+                                          << false << "Pat Lee\nBroker\nAcme\n1 Elm\nTown\nHome: 555\na@b.c\nw.example";
+    }
+
+    void contactInfo()
+    {
+        QFETCH(QStringList, profile);
+        QFETCH(int, label1);
+        QFETCH(QString, phone1);
+        QFETCH(bool, html);
+        QFETCH(QString, expected);
+        CAppSettings s;
+        FillProfile(s);
+        ClearProfile(s);
+        s.FullName = QStringLiteral("Pat Lee");
+        s.Credentials = QStringLiteral("Broker");
+        s.CompanyName = profile[0];
+        s.Address = profile[1];
+        s.CityStateZipCode = profile[2];
+        s.EmailAddress = profile[3];
+        s.Website = profile[4];
+        s.PhoneLabel01 = label1;
+        s.Phone01 = phone1;
+        QCOMPARE(FormatContactInfo(ContactProfile, html, s, QStringLiteral("#8B0000")), expected);
+    }
+
+    void contactInfoSources()
+    {
+        m_settings.ColorRealtorName = 0;
+        QVERIFY(FormatContactInfo(ContactSample, true, m_settings, QStringLiteral("#8B0000"))
+                    .startsWith(kNameSpan + QStringLiteral("#000000;\">Jordan Avery")));
+        m_settings.ColorRealtorName = 1;
+        QCOMPARE(FormatContactInfo(2, true, m_settings, QStringLiteral("#8B0000")), QString());
+        QCOMPARE(PhoneLabels(), (QStringList{"N/A", "Office", "Mobile", "Toll-Free", "Home", "FAX"}));
+    }
+
+    void features_data()
+    {
+        QTest::addColumn<QStringList>("texts");
+        QTest::addColumn<QString>("expected");
+        const QString sep = QStringLiteral("&nbsp;&nbsp;&nbsp;&#8226;&nbsp;");
+        QTest::newRow("first missing keeps the separators")
+            << QStringList{"", "3 Baths", "", "2001"} << sep + "3 Baths" + sep + "2001";
+        QTest::newRow("all empty") << QStringList{"", "", "", ""} << QString();
+        QTest::newRow("blanks trimmed") << QStringList{"  4 Beds\t", " ", "x ", ""}
+                                        << "&#8226;&nbsp;4 Beds" + sep + "x";
+    }
+
+    void features()
+    {
+        QFETCH(QStringList, texts);
+        QFETCH(QString, expected);
+        QCOMPARE(FormatFeatures(texts[0], texts[1], texts[2], texts[3]), expected);
+    }
+
+    void fileUrls_data()
+    {
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<QString>("url");
+        QTest::newRow("empty") << ""
+                               << "file://";
+        QTest::newRow("absolute") << "/home/u/a.jpg"
+                                  << "file:///home/u/a.jpg";
+        QTest::newRow("hash and blank") << "/home/u/Lot #4/a.jpg"
+                                        << "file:///home/u/Lot%20%234/a.jpg";
+        QTest::newRow("percent and question mark") << "/x/100%/b?.jpg"
+                                                   << "file:///x/100%25/b%3F.jpg";
+        QTest::newRow("quotes and brackets") << "/x/\"a\" 'b' (c)&<d>.png"
+                                             << "file:///x/%22a%22%20%27b%27%20%28c%29%26%3Cd%3E.png";
+        QTest::newRow("non-ASCII stays") << "/x/Café/ü.jpg"
+                                         << "file:///x/Café/ü.jpg";
+        QTest::newRow("drive letter") << "C:/A/b.jpg"
+                                      << "file:///C:/A/b.jpg";
+    }
+
+    void fileUrls()
+    {
+        QFETCH(QString, path);
+        QFETCH(QString, url);
+        QCOMPARE(ToFileUrl(path), url);
+    }
+
+    void lineBreaks()
+    {
+        QCOMPARE(CrLfToBr(QStringLiteral("a\r\nb\nc\r\n")), QStringLiteral("a<br>b\nc<br>"));
+        QCOMPARE(CrLfToBr(QStringLiteral("a<br>b")), QStringLiteral("a<br>b"));
+        QCOMPARE(BrToCrLf(QStringLiteral("a<br>b<BR>c<br>")), QStringLiteral("a\r\nb<BR>c\r\n"));
+    }
+
+    void loadTemplate_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("UTF-8") << QByteArray("caf\xC3\xA9 \xE2\x82\xAC") << QStringLiteral("café €");
+        QTest::newRow("Windows-1252") << QByteArray("caf\xE9 \x80 \x93q\x94") << QStringLiteral("café € “q”");
+        QTest::newRow("stops at zero byte") << QByteArray("abc\0def", 7) << QStringLiteral("abc");
+        QTest::newRow("byte-order mark dropped") << QByteArray("\xEF\xBB\xBF<p>") << QStringLiteral("<p>");
+        QTest::newRow("empty") << QByteArray() << QString();
+    }
+
+    void loadTemplate()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, text);
+        QTemporaryDir dir;
+        QFile file(dir.filePath(QStringLiteral("t.htm")));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(bytes);
+        file.close();
+        QString target = QStringLiteral("old");
+        QVERIFY(LoadTemplate(file.fileName(), target));
+        QCOMPARE(target, text);
+    }
+
+    void loadTemplateMissing()
+    {
+        QString target = QStringLiteral("kept");
+        QVERIFY(!LoadTemplate(QStringLiteral("/nonexistent/listora/t.htm"), target));
+        QCOMPARE(target, QStringLiteral("kept"));
+    }
+
+    void sidebarKind_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<int>("kind");
+        QTest::newRow("plain") << "Sidebar - KT301" << int(SidebarKind::Plain);
+        QTest::newRow("outlined") << "Sidebar Gradient - KT302" << int(SidebarKind::Outlined);
+        QTest::newRow("gradient alone") << "Gradient - KT303" << int(SidebarKind::None);
+        QTest::newRow("lower case") << "sidebar gradient" << int(SidebarKind::None);
+    }
+
+    void sidebarKind()
+    {
+        QFETCH(QString, name);
+        QFETCH(int, kind);
+        QCOMPARE(int(SidebarKindFor(name)), kind);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestTemplateMerge)
+#include "tst_templatemerge.moc"
