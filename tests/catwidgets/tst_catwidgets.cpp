@@ -1,5 +1,12 @@
 #include "catalogue/ui/colorpalette.h"
 #include "catalogue/ui/fontslb.h"
+#include "catalogue/ui/themeslb.h"
+#include "catalogue/themecatalogue.h"
+#include "settings/appsettings.h"
+
+#include <QDir>
+#include <QPainter>
+#include <QTemporaryDir>
 
 #include <QSignalSpy>
 #include <QTest>
@@ -13,6 +20,28 @@ void KeepGrab(const QImage& image, const char* name)
     if (!dir.isEmpty())
         image.save(dir + QLatin1Char('/') + QLatin1String(name) + QStringLiteral(".png"));
 }
+
+QStringList Texts(const CXThemesLB& list)
+{
+    QStringList texts;
+    for (int i = 0; i < list.GetCount(); ++i)
+        texts.append(list.GetText(i));
+    return texts;
+}
+
+// The list and filter of the main window over the theme fixture (themes with 0 to 4 photos).
+struct ThemePicker
+{
+    CXThemeCatalogue catalogue;
+    CXThemeFilterCB filter;
+    CXThemesLB list;
+
+    ThemePicker()
+    {
+        filter.FillFilter();
+        catalogue.LoadAvailableThemes(QStringLiteral(LISTORA_TEST_DATA "/themes"));
+    }
+};
 
 } // namespace
 
@@ -100,6 +129,152 @@ private Q_SLOTS:
             for (int y = 0; y < 35; ++y)
                 dark += qGray(image.pixel(x, y)) < 128;
         QVERIFY(dark > 20);
+    }
+
+    void themeFilter()
+    {
+        CXThemeFilterCB filter;
+        filter.FillFilter();
+        QCOMPARE(filter.count(), 4);
+        QCOMPARE(filter.GetFilterValue(), -1);
+        QVERIFY(filter.SelectFilterValue(3));
+        QCOMPARE(filter.currentText(), QStringLiteral("Show Three-Photo Flyer Themes"));
+        QVERIFY(!filter.SelectFilterValue(2));
+        QCOMPARE(filter.GetFilterValue(), 3);
+        filter.FillFilter(); // refilling starts over
+        QCOMPARE(filter.count(), 4);
+        QCOMPARE(filter.GetFilterValue(), -1);
+    }
+
+    void findSelectTheme_data()
+    {
+        QTest::addColumn<int>("filterBefore");
+        QTest::addColumn<QString>("theme");
+        QTest::addColumn<bool>("found");
+        QTest::addColumn<int>("filterAfter");
+        QTest::addColumn<QStringList>("listed");
+        QTest::addColumn<QString>("selected");
+        const QStringList onePhoto{"Alpha One", "Landscape One"};
+        QTest::newRow("four photos under the one-photo filter")
+            << 1 << "Four Corners" << true << 4 << QStringList{"Four Corners"} << "Four Corners";
+        QTest::newRow("show all is kept, name in other case")
+            << 0 << "zeta three" << true << 0
+            << QStringList{"Alpha One",     "beta Three",  "Blank Slate", "Four Corners",
+                           "Landscape One", "Twin Photos", "Zeta Three"}
+            << "Zeta Three";
+        QTest::newRow("two photos keep the one-photo filter")
+            << 1 << "Twin Photos" << true << 1 << onePhoto << QString();
+        QTest::newRow("listed already") << 1 << "Landscape One" << true << 1 << onePhoto << "Landscape One";
+        QTest::newRow("unknown theme changes nothing") << 1 << "Nowhere" << false << 1 << onePhoto << QString();
+        QTest::newRow("no filter chosen yet")
+            << -1 << "beta three" << true << 3 << QStringList{"beta Three", "Zeta Three"} << "beta Three";
+        QTest::newRow("no filter chosen yet, two photos")
+            << -1 << "Twin Photos" << true << 0
+            << QStringList{"Alpha One",     "beta Three",  "Blank Slate", "Four Corners",
+                           "Landscape One", "Twin Photos", "Zeta Three"}
+            << "Twin Photos";
+    }
+
+    void findSelectTheme()
+    {
+        QFETCH(int, filterBefore);
+        QFETCH(QString, theme);
+        QFETCH(bool, found);
+        QFETCH(int, filterAfter);
+        QFETCH(QStringList, listed);
+        QFETCH(QString, selected);
+
+        ThemePicker picker;
+        if (filterBefore >= 0)
+            picker.filter.SelectFilterValue(filterBefore);
+        InitThemesLB(picker.list, picker.filter, picker.catalogue);
+        QSignalSpy selChange(&picker.list, &CXThemesLB::SelChange);
+
+        QCOMPARE(FindSelectTheme(picker.list, picker.filter, picker.catalogue, theme), found);
+        QCOMPARE(picker.filter.GetFilterValue(), filterAfter);
+        QCOMPARE(Texts(picker.list), listed);
+        const int sel = picker.list.GetCurSel();
+        QCOMPARE(sel < 0 ? QString() : picker.list.GetText(sel), selected);
+        if (sel >= 0)
+            QCOMPARE(picker.catalogue.at(picker.list.GetItemData(sel)).GetName(), selected);
+        QCOMPARE(selChange.count(), 0);
+    }
+
+    void themeFilterChange_data()
+    {
+        QTest::addColumn<int>("filterValue");
+        QTest::addColumn<bool>("selectFirst");
+        QTest::addColumn<QString>("lastTheme");
+        QTest::addColumn<QString>("selected");
+        QTest::newRow("select first") << 3 << true << "Zeta Three"
+                                      << "beta Three";
+        QTest::newRow("last theme listed") << 3 << false << "ZETA THREE"
+                                           << "Zeta Three";
+        QTest::newRow("last theme not listed") << 4 << false << "Zeta Three" << QString();
+        QTest::newRow("empty list") << 2 << true << "Zeta Three" << QString();
+    }
+
+    void themeFilterChange()
+    {
+        QFETCH(int, filterValue);
+        QFETCH(bool, selectFirst);
+        QFETCH(QString, lastTheme);
+        QFETCH(QString, selected);
+        ThemePicker picker;
+        picker.filter.SelectFilterValue(filterValue);
+        picker.list.SetEntries(BuildThemeList(picker.catalogue, 0));
+        picker.list.SetCurSel(2);
+        ThemeFilterChanged(picker.list, picker.filter, picker.catalogue, selectFirst, lastTheme);
+        const int sel = picker.list.GetCurSel();
+        QCOMPARE(sel < 0 ? QString() : picker.list.GetText(sel), selected);
+    }
+
+    void themeListDrawing()
+    {
+        QTemporaryDir covers;
+        QVERIFY(covers.isValid());
+        // A cover of the usual proportions for Alpha One, none for Landscape One.
+        QImage cover(71, 92, QImage::Format_RGB32);
+        cover.fill(QColor(200, 40, 40));
+        QVERIFY(cover.save(QDir(covers.path()).filePath("00000000-0000-0000-0000-00000000000B.png")));
+
+        CAppSettings settings;
+        settings.Path2Themes = QStringLiteral(LISTORA_TEST_DATA "/themes");
+        settings.Path2ThemeCovers = covers.path();
+        ThemePicker picker;
+        picker.list.SetSettings(&settings);
+        picker.list.resize(281, 300);
+        picker.filter.SelectFilterValue(1);
+        InitThemesLB(picker.list, picker.filter, picker.catalogue);
+        picker.list.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&picker.list));
+
+        QSignalSpy selChange(&picker.list, &CXThemesLB::SelChange);
+        const QRect second = picker.list.visualItemRect(picker.list.item(1));
+        QCOMPARE(second.height(), CXThemesLB::kItemHeight);
+        QTest::mouseClick(picker.list.viewport(), Qt::LeftButton, {}, second.center());
+        QCOMPARE(selChange.count(), 1);
+        QCOMPARE(picker.list.GetCurSel(), 1);
+
+        const QImage image = picker.list.viewport()->grab().toImage();
+        KeepGrab(image, "themes");
+        // First item: the cover fills its frame; no selection bar.
+        QCOMPARE(image.pixelColor(6 + 33, 3 + 43), QColor(200, 40, 40));
+        QCOMPARE(image.pixelColor(1, 80), QColor(235, 235, 235));
+        // Second item: selected, no cover, so the frame shows the gradient.
+        QCOMPARE(image.pixelColor(second.left() + 1, second.top() + 46), QColor(51, 153, 255));
+        QCOMPARE(image.pixelColor(second.left() + 39, second.top() + 80), QColor(235, 235, 235));
+        QCOMPARE(image.pixelColor(second.left() + 39, second.top() + 5), QColor(Qt::white));
+        // The title in its colour and the details in dark text.
+        int title = 0, details = 0;
+        for (int x = 78; x < 250; ++x) {
+            for (int y = 4; y < 21; ++y)
+                title += qBlue(image.pixel(x, y)) > qRed(image.pixel(x, y)) + 20;
+            for (int y = 25; y < 87; ++y)
+                details += qGray(image.pixel(x, y)) < 100;
+        }
+        QVERIFY(title > 20);
+        QVERIFY(details > 100);
     }
 };
 

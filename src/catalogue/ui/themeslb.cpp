@@ -1,0 +1,251 @@
+#include "catalogue/ui/themeslb.h"
+
+#include "catalogue/listitemstyle.h"
+#include "catalogue/themecatalogue.h"
+#include "catalogue/themetemplateinfo.h"
+#include "settings/appsettings.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QImageReader>
+#include <QPainter>
+#include <QStyledItemDelegate>
+
+namespace {
+
+constexpr int kIndexRole = Qt::UserRole + 1;
+
+void FillGradient(QPainter& painter, const QRect& rect)
+{
+    const QList<QRgb> rows = ItemGradientRows(rect.height());
+    for (int y = 0; y < rows.size(); ++y)
+        painter.fillRect(QRect(rect.left(), rect.top() + y, rect.width(), 1), QColor(rows.at(y)));
+}
+
+// Lines of a text word-wrapped into the box; when they do not all fit, the last line that fits ends
+// in an ellipsis.
+QStringList WrapIntoBox(const QString& text, const QFontMetrics& metrics, const QRect& box)
+{
+    QStringList lines;
+    const int width = box.width();
+    for (const QString& paragraph : text.split(QLatin1Char('\n'))) {
+        QString line;
+        for (const QString& word : paragraph.split(QLatin1Char(' '))) {
+            const QString candidate = line.isEmpty() ? word : line + QLatin1Char(' ') + word;
+            if (line.isEmpty() || metrics.horizontalAdvance(candidate) <= width) {
+                line = candidate;
+            } else {
+                lines.append(line);
+                line = word;
+            }
+        }
+        lines.append(line);
+    }
+    const int fit = std::max(1, box.height() / std::max(1, metrics.lineSpacing()));
+    if (lines.size() > fit) {
+        lines.resize(fit);
+        lines.last() += QStringLiteral(" \u2026");
+    }
+    for (QString& line : lines)
+        line = metrics.elidedText(line, Qt::ElideRight, width);
+    return lines;
+}
+
+class ThemeItemDelegate : public QStyledItemDelegate
+{
+public:
+    explicit ThemeItemDelegate(CXThemesLB* list) : QStyledItemDelegate(list), m_list(list) {}
+
+    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex&) const override
+    {
+        return QSize(option.rect.width(), CXThemesLB::kItemHeight);
+    }
+
+    void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override
+    {
+        const QString name = index.data(Qt::DisplayRole).toString();
+        const CAppSettings* settings = m_list->GetSettings();
+        // Drawn from the file, not the catalogue, so the item shows what "Themes.ini" says now.
+        const CXThemeTemplateInfo theme =
+            settings ? CXThemeTemplateInfo(settings->Path2Themes, name) : CXThemeTemplateInfo();
+        const ThemeItemLayout layout = CalcThemeItemLayout(option.rect);
+
+        painter->save();
+        FillGradient(*painter, option.rect);
+        FillGradient(*painter, layout.coverBox);
+        for (const ShadowStrip& strip : CoverShadow(layout.coverFrame))
+            painter->fillRect(strip.rect, QColor(strip.color));
+        if (settings && !theme.GetCover().isEmpty()) {
+            const QString coverPath = QDir(settings->Path2ThemeCovers).filePath(theme.GetCover());
+            QImageReader reader(coverPath);
+            const QImage cover = QFileInfo(coverPath).isFile() ? reader.read() : QImage();
+            if (!cover.isNull()) {
+                painter->setRenderHint(QPainter::SmoothPixmapTransform);
+                painter->drawImage(CoverPictureRect(cover.size(), layout.coverFrame), cover);
+            }
+        }
+
+        painter->setRenderHint(QPainter::TextAntialiasing);
+        QFont title(QStringLiteral("Verdana"));
+        title.setPixelSize(11);
+        title.setWeight(QFont::Bold);
+        painter->setFont(title);
+        painter->setPen(QColor(123, 123, 192));
+        painter->drawText(layout.titleBox, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
+                          QFontMetrics(title).elidedText(name, Qt::ElideRight, layout.titleBox.width()));
+
+        QFont details(QStringLiteral("Verdana"));
+        details.setPixelSize(10);
+        details.setWeight(QFont::Normal);
+        const QFontMetrics metrics(details);
+        painter->setFont(details);
+        painter->setPen(option.palette.color(QPalette::WindowText));
+        painter->setClipRect(layout.detailsBox);
+        int y = layout.detailsBox.top();
+        for (const QString& line : WrapIntoBox(ThemeDetailsText(theme), metrics, layout.detailsBox)) {
+            painter->drawText(QRect(layout.detailsBox.left(), y, layout.detailsBox.width(), metrics.lineSpacing()),
+                              Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, line);
+            y += metrics.lineSpacing();
+        }
+        painter->setClipping(false);
+
+        if (option.state & QStyle::State_Selected)
+            painter->fillRect(layout.selectionBar, QColor(kSelectionBarColor));
+        painter->restore();
+    }
+
+private:
+    CXThemesLB* m_list;
+};
+
+} // namespace
+
+CXThemeFilterCB::CXThemeFilterCB(QWidget* parent) : QComboBox(parent)
+{
+    setEditable(false);
+    // activated() comes only from the user; the program's own selections stay silent.
+    connect(this, &QComboBox::activated, this, [this] { Q_EMIT SelChange(); });
+}
+
+void CXThemeFilterCB::FillFilter()
+{
+    clear();
+    for (const ThemeFilterEntry& entry : ThemeFilterEntries())
+        addItem(entry.text, entry.value);
+    setCurrentIndex(-1);
+}
+
+int CXThemeFilterCB::GetFilterValue() const
+{
+    return currentIndex() < 0 ? -1 : currentData().toInt();
+}
+
+bool CXThemeFilterCB::SelectFilterValue(int value)
+{
+    const int index = findData(value);
+    if (index < 0)
+        return false;
+    setCurrentIndex(index);
+    return true;
+}
+
+CXThemesLB::CXThemesLB(QWidget* parent) : QListWidget(parent)
+{
+    setItemDelegate(new ThemeItemDelegate(this));
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setUniformItemSizes(true);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
+    QPalette background = viewport()->palette();
+    background.setColor(QPalette::Base, QColor(kListBackground));
+    viewport()->setPalette(background);
+    viewport()->setAutoFillBackground(true);
+    connect(this, &QListWidget::itemSelectionChanged, this, [this] {
+        if (m_nQuiet == 0)
+            Q_EMIT SelChange();
+    });
+}
+
+void CXThemesLB::SetEntries(const QList<ThemeListEntry>& entries)
+{
+    ++m_nQuiet;
+    clear();
+    for (const ThemeListEntry& entry : entries) {
+        auto* item = new QListWidgetItem(entry.name);
+        item->setData(kIndexRole, entry.index);
+        addItem(item);
+    }
+    --m_nQuiet;
+}
+
+int CXThemesLB::GetCurSel() const
+{
+    const QList<QListWidgetItem*> selected = selectedItems();
+    return selected.isEmpty() ? -1 : row(selected.first());
+}
+
+void CXThemesLB::SetCurSel(int index)
+{
+    ++m_nQuiet;
+    if (index >= 0 && index < count()) {
+        setCurrentRow(index, QItemSelectionModel::ClearAndSelect);
+        scrollToItem(item(index));
+    } else {
+        clearSelection();
+        setCurrentRow(-1);
+    }
+    --m_nQuiet;
+}
+
+QString CXThemesLB::GetText(int index) const
+{
+    const QListWidgetItem* entry = item(index);
+    return entry ? entry->text() : QString();
+}
+
+qsizetype CXThemesLB::GetItemData(int index) const
+{
+    const QListWidgetItem* entry = item(index);
+    return entry ? entry->data(kIndexRole).toLongLong() : -1;
+}
+
+int CXThemesLB::FindStringExact(const QString& name) const
+{
+    for (int i = 0; i < count(); ++i) {
+        if (item(i)->text().compare(name, Qt::CaseInsensitive) == 0)
+            return i;
+    }
+    return -1;
+}
+
+void InitThemesLB(CXThemesLB& list, const CXThemeFilterCB& filter, const CXThemeCatalogue& catalogue)
+{
+    list.SetEntries(BuildThemeList(catalogue, filter.GetFilterValue()));
+}
+
+bool FindSelectTheme(CXThemesLB& list, CXThemeFilterCB& filter, const CXThemeCatalogue& catalogue, const QString& name)
+{
+    const int filterValue = filter.GetFilterValue();
+    qsizetype index = 0;
+    if (!catalogue.FindTheme(name, index))
+        return false;
+    const int photos = catalogue.at(index).GetPhotos();
+    if (filterValue != 0 && filterValue != photos) {
+        // A count without a filter entry keeps the chosen filter; with none chosen yet the list would
+        // stay empty, so all themes are shown instead.
+        if (!filter.SelectFilterValue(photos) && filterValue < 0)
+            filter.SelectFilterValue(0);
+        InitThemesLB(list, filter, catalogue);
+    }
+    list.SetCurSel(list.FindStringExact(name));
+    return true;
+}
+
+void ThemeFilterChanged(CXThemesLB& list, const CXThemeFilterCB& filter, const CXThemeCatalogue& catalogue,
+                        bool selectFirst, const QString& lastTheme)
+{
+    InitThemesLB(list, filter, catalogue);
+    if (list.GetCount() == 0)
+        return;
+    list.SetCurSel(selectFirst ? 0 : list.FindStringExact(lastTheme));
+}
