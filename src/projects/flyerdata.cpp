@@ -1,10 +1,10 @@
 #include "projects/flyerdata.h"
 
-#include "app/workingfolders.h"
-
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
+#include <QStandardPaths>
 #include <QUuid>
 #include <QtEndian>
 
@@ -23,8 +23,9 @@ constexpr quint16 kLength32 = 0xFFFF;
 constexpr quint32 kLength64 = 0xFFFFFFFF;
 constexpr quint32 kTime64Marker = 0x8000000A;
 constexpr qint64 kMaxTextLength = qint64(1) << 31;
-// Sequential devices give no size up front, so what is read from them grows only as data arrives.
-constexpr qint64 kChunk = qint64(1) << 20;
+// Sequential devices give no size up front: what is read from them grows with what has arrived,
+// never with what a length claims.
+constexpr qint64 kFirstChunk = 4096;
 
 QString DisplayName(const QString& path)
 {
@@ -226,7 +227,8 @@ private:
         }
         out.clear();
         while (out.size() < count) {
-            const QByteArray chunk = m_device.read(std::min(kChunk, count - out.size()));
+            const qint64 want = std::min(count - out.size(), std::max(kFirstChunk, qint64(out.size())));
+            const QByteArray chunk = m_device.read(want);
             if (chunk.isEmpty() && !m_device.waitForReadyRead(-1))
                 return Fail(FlyerFileStatus::PastEnd);
             out += chunk;
@@ -324,7 +326,10 @@ void CFlyerData::Reset()
                      QStringLiteral("Year Built")};
     for (FlyerPhoto& photo : m_photos)
         photo.m_strPath.clear();
-    m_strPhotoFolder = WorkingFolders::PicturesFolder();
+    // Looked up, never created; an account without one starts the photo chooser at home.
+    m_strPhotoFolder = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
+    if (m_strPhotoFolder.isEmpty())
+        m_strPhotoFolder = QDir::homePath();
     m_strPathName.clear();
     m_strFolder.clear();
 }

@@ -1,0 +1,70 @@
+// The project file reader on any bytes: it must never crash, read outside its input or allocate
+// what the input only claims. Whatever it reads whole must survive a write and a read unchanged,
+// and a pipe-like device must give the same answer as a file.
+#include "projects/flyerdata.h"
+
+#include <QBuffer>
+
+#include <cstdint>
+#include <cstdlib>
+
+namespace {
+
+// Reads from memory but tells the reader it cannot know the size, as a pipe does.
+class SequentialDevice : public QIODevice
+{
+public:
+    explicit SequentialDevice(const QByteArray& bytes) : m_bytes(bytes) { open(QIODevice::ReadOnly); }
+    bool isSequential() const override { return true; }
+
+protected:
+    qint64 readData(char* data, qint64 maxSize) override
+    {
+        // Small pieces, so that every piece boundary of the reader is exercised.
+        const qint64 n = std::min({maxSize, qint64(m_bytes.size()) - m_pos, qint64(7)});
+        std::copy_n(m_bytes.constData() + m_pos, n, data);
+        m_pos += n;
+        return n;
+    }
+    qint64 writeData(const char*, qint64) override { return -1; }
+
+private:
+    QByteArray m_bytes;
+    qint64 m_pos = 0;
+};
+
+FlyerFileStatus ReadFrom(QIODevice& device, CFlyerData& record)
+{
+    return record.Read(device, QStringLiteral("fuzz.lso"));
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    // Raw data: an over-read of the input is caught by the address sanitizer.
+    QByteArray bytes = QByteArray::fromRawData(reinterpret_cast<const char*>(data), qsizetype(size));
+    QBuffer file(&bytes);
+    file.open(QIODevice::ReadOnly);
+    CFlyerData record;
+    const FlyerFileStatus status = ReadFrom(file, record);
+    if (status.IsOk() != status.text.isEmpty() || status.kind == FlyerFileStatus::OpenFailed ||
+        status.kind == FlyerFileStatus::WriteFailed)
+        std::abort();
+
+    SequentialDevice pipe(bytes);
+    CFlyerData piped;
+    if (ReadFrom(pipe, piped).kind != status.kind || !(piped == record))
+        std::abort();
+
+    if (status.IsOk()) {
+        QByteArray written = record.Serialize();
+        QBuffer again(&written);
+        again.open(QIODevice::ReadOnly);
+        CFlyerData back;
+        if (!ReadFrom(again, back).IsOk() || !(back == record) || again.pos() != written.size() ||
+            back.Serialize() != written)
+            std::abort();
+    }
+    return 0;
+}
