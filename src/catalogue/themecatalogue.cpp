@@ -54,13 +54,18 @@ int CompareThemeNames(QStringView a, QStringView b)
 
 bool CXThemeCatalogue::LoadAvailableThemes(const QString& themesFolder)
 {
-    m_themes.clear();
     CXIniFile ini;
-    if (!ini.Load(ThemeInfo::IniPath(themesFolder)))
-        return false;
+    const bool read = ini.Load(ThemeInfo::IniPath(themesFolder));
+    LoadAvailableThemes(ini, themesFolder);
+    return read;
+}
+
+void CXThemeCatalogue::LoadAvailableThemes(const CXIniFile& ini, const QString& themesFolder)
+{
+    m_themes.clear();
     const qint64 count = ProfileStringToInt64(ini.GetString(kThemesSection, u"Count", kMissing));
     if (count <= 0)
-        return true;
+        return;
 
     // Only THEME01 to THEME<count> are read. Walking the keys that exist, in number order,
     // reads exactly those without asking for each number, so a huge "Count" costs nothing.
@@ -81,7 +86,6 @@ bool CXThemeCatalogue::LoadAvailableThemes(const QString& themesFolder)
         if (!Find(info.GetName(), index))
             m_themes.insert(index, std::move(info));
     }
-    return true;
 }
 
 bool CXThemeCatalogue::Find(QStringView name, qsizetype& index) const

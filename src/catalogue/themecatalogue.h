@@ -6,6 +6,8 @@
 #include <QString>
 #include <QStringView>
 
+class CXIniFile;
+
 // Order of theme names in the catalogue: A-Z folded to a-z, then UTF-16 code-unit order.
 // Only ASCII letters fold, so the order does not depend on the user's locale.
 int CompareThemeNames(QStringView a, QStringView b);
@@ -19,6 +21,8 @@ public:
     // file, or one without a usable "Count", leaves the catalogue empty; the result says only
     // whether the file could be read, for callers that report it.
     bool LoadAvailableThemes(const QString& themesFolder);
+    // The same from a file already read; template paths are formed with themesFolder.
+    void LoadAvailableThemes(const CXIniFile& ini, const QString& themesFolder);
 
     // Binary search by name. Gives true and the match's index, or false and the index at
     // which the name would be inserted.
