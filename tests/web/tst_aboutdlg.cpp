@@ -2,6 +2,7 @@
 #include "app/ui/aboutdlg.h"
 #include "controls/ui/labelst.h"
 #include "controls/ui/linkctrl.h"
+#include "controls/ui/picturest.h"
 
 #include <QDesktopServices>
 #include <QLabel>
@@ -73,7 +74,9 @@ private Q_SLOTS:
         auto* link = dlg.findChild<CXLinkCtrl*>(QStringLiteral("id1206"));
         auto* warning = dlg.findChild<QLabel*>(QStringLiteral("id1208"));
         auto* ok = dlg.findChild<QPushButton*>(QStringLiteral("IDOK"));
-        QVERIFY(name && version && link && warning && ok);
+        auto* logo = dlg.findChild<CXPictureST*>(QStringLiteral("id1207"));
+        QVERIFY(logo && name && version && link && warning && ok);
+        QCOMPARE(logo->size(), dlg.DialogUnitsToPixels(QRect(0, 0, 85, 72)).size());
 
         QCOMPARE(name->Text(), AppInfo::DisplayName());
         QCOMPARE(name->TextColor(), QColor(0x32, 0x9A, 0xFF));
@@ -90,7 +93,7 @@ private Q_SLOTS:
         QVERIFY(ok->isDefault());
 
         // Everything fits inside the box, nothing covers anything else, and every text has room.
-        const QList<QWidget*> controls{name, version, link, warning, ok};
+        const QList<QWidget*> controls{logo, name, version, link, warning, ok};
         for (qsizetype i = 0; i < controls.size(); ++i) {
             QVERIFY2(dlg.rect().contains(controls[i]->geometry()), qPrintable(controls[i]->objectName()));
             for (qsizetype j = i + 1; j < controls.size(); ++j)

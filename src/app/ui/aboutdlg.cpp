@@ -3,6 +3,7 @@
 #include "app/appinfo.h"
 #include "controls/ui/labelst.h"
 #include "controls/ui/linkctrl.h"
+#include "controls/ui/picturest.h"
 
 #include <QDate>
 #include <QLabel>
@@ -11,6 +12,8 @@
 namespace {
 
 constexpr int FirstYear = 2006;
+// PNG resource 137: the program's logo.
+const char* const LogoResource = ":/res/137.png";
 
 // The layout, in dialog units of the dialog's font.
 constexpr QSize DialogSize(274, 134);
@@ -40,6 +43,15 @@ CDLGAbout::CDLGAbout(QWidget* parent) : QDialog(parent)
     setPalette(white);
     setAutoFillBackground(true);
     setFixedSize(DialogUnitsToPixels(QRect(QPoint(0, 0), DialogSize)).size());
+
+    m_pLogo = new CXPictureST(this);
+    m_pLogo->setObjectName(QStringLiteral("id1207"));
+    m_pLogo->SetColors(Qt::white, Qt::white);
+    m_pLogo->SetFrame(false);
+    m_pLogo->SetResource(QString::fromLatin1(LogoResource), CXPictureST::PngResource);
+    m_pLogo->SetFit(true);
+    m_pLogo->SetMode(CXPictureST::ModeResource);
+    m_pLogo->setGeometry(DialogUnitsToPixels(LogoRect));
 
     m_pName = new CXLabelST(this);
     m_pName->setObjectName(QStringLiteral("id1202"));

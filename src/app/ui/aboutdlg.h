@@ -4,6 +4,7 @@
 
 class CXLabelST;
 class CXLinkCtrl;
+class CXPictureST;
 class QLabel;
 class QPushButton;
 
@@ -28,6 +29,7 @@ public:
     QRect DialogUnitsToPixels(const QRect& rectDlu) const;
 
 private:
+    CXPictureST* m_pLogo = nullptr;
     CXLabelST* m_pName = nullptr;
     CXLabelST* m_pVersion = nullptr;
     CXLinkCtrl* m_pLink = nullptr;
