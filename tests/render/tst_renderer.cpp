@@ -157,6 +157,22 @@ private Q_SLOTS:
         QCOMPARE(image.size(), QSize(816, 1056));
     }
 
+    // A refresh tag cannot swap the flyer for another local page, now or at the next render.
+    void refreshTagDoesNotNavigate()
+    {
+        const QString other = m_dir.filePath(QStringLiteral("other.html"));
+        QFile file(other);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(SolidPage("#ff0000").toUtf8());
+        file.close();
+        const QString page =
+            Fixture("refresh.html").replace(QLatin1String("@OTHER@"), QUrl::fromLocalFile(other).toString());
+        for (int i = 0; i < 2; ++i)
+            QCOMPARE(Rgb(RenderPage(page), 400, 500), QStringLiteral("#ffffff"));
+        QTest::qWait(300);
+        QCOMPARE(Rgb(RenderPage(SolidPage("#00ff00")), 400, 500), QStringLiteral("#00ff00"));
+    }
+
     // Photos keep their file names when the user replaces them; the new picture must show.
     void replacedPictureIsShown()
     {
