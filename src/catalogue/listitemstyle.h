@@ -4,6 +4,7 @@
 #include <QRect>
 #include <QRgb>
 #include <QString>
+#include <QStringList>
 
 #include <functional>
 
@@ -22,3 +23,8 @@ QRect SelectionBarRect(const QRect& item);
 // Cuts a text that is wider than the width after its last whole word that fits, followed by an ellipsis;
 // a first word that does not fit alone is cut after its last fitting character.
 QString ElideAtWord(const QString& text, int width, const std::function<int(const QString&)>& measure);
+
+// Word-wraps a text (lines split at "\n") into lines no wider than the width, at most maxLines of them.
+// When text is left over, the last line ends in an ellipsis; a word wider than a line is cut with one.
+QStringList WrapTextIntoLines(const QString& text, int width, int maxLines,
+                              const std::function<int(const QString&)>& measure);

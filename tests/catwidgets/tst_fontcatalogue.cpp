@@ -227,6 +227,30 @@ private Q_SLOTS:
         QFETCH(QString, expected);
         QCOMPARE(ElideAtWord(text, width, [](const QString& s) { return int(s.size()); }), expected);
     }
+
+    void wrapIntoLines_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("maxLines");
+        QTest::addColumn<QStringList>("expected");
+        // One unit per character, 12 wide.
+        const QString e = QString(QChar(0x2026));
+        QTest::newRow("fits") << "1 Photo\nVersion: 1.0" << 5 << QStringList{"1 Photo", "Version: 1.0"};
+        QTest::newRow("wrapped at words")
+            << "Created: October 05, 2016" << 5 << QStringList{"Created:", "October 05,", "2016"};
+        QTest::newRow("more lines than room") << "one\ntwo\nthree" << 2 << QStringList{"one", "two" + e};
+        QTest::newRow("word wider than a line") << "Orientation:Landscape" << 5 << QStringList{"Orientation" + e};
+        QTest::newRow("no room at all") << "one\ntwo" << 0 << QStringList{"one" + e};
+    }
+
+    void wrapIntoLines()
+    {
+        QFETCH(QString, text);
+        QFETCH(int, maxLines);
+        QFETCH(QStringList, expected);
+        const QStringList lines = WrapTextIntoLines(text, 12, maxLines, [](const QString& s) { return int(s.size()); });
+        QCOMPARE(lines, expected);
+    }
 };
 
 QTEST_MAIN(TestFontCatalogue)

@@ -22,35 +22,6 @@ void FillGradient(QPainter& painter, const QRect& rect)
         painter.fillRect(QRect(rect.left(), rect.top() + y, rect.width(), 1), QColor(rows.at(y)));
 }
 
-// Lines of a text word-wrapped into the box; when they do not all fit, the last line that fits ends
-// in an ellipsis.
-QStringList WrapIntoBox(const QString& text, const QFontMetrics& metrics, const QRect& box)
-{
-    QStringList lines;
-    const int width = box.width();
-    for (const QString& paragraph : text.split(QLatin1Char('\n'))) {
-        QString line;
-        for (const QString& word : paragraph.split(QLatin1Char(' '))) {
-            const QString candidate = line.isEmpty() ? word : line + QLatin1Char(' ') + word;
-            if (line.isEmpty() || metrics.horizontalAdvance(candidate) <= width) {
-                line = candidate;
-            } else {
-                lines.append(line);
-                line = word;
-            }
-        }
-        lines.append(line);
-    }
-    const int fit = std::max(1, box.height() / std::max(1, metrics.lineSpacing()));
-    if (lines.size() > fit) {
-        lines.resize(fit);
-        lines.last() += QStringLiteral(" \u2026");
-    }
-    for (QString& line : lines)
-        line = metrics.elidedText(line, Qt::ElideRight, width);
-    return lines;
-}
-
 class ThemeItemDelegate : public QStyledItemDelegate
 {
 public:
@@ -102,7 +73,11 @@ public:
         painter->setPen(option.palette.color(QPalette::WindowText));
         painter->setClipRect(layout.detailsBox);
         int y = layout.detailsBox.top();
-        for (const QString& line : WrapIntoBox(ThemeDetailsText(theme), metrics, layout.detailsBox)) {
+        const int maxLines = layout.detailsBox.height() / std::max(1, metrics.lineSpacing());
+        const QStringList lines =
+            WrapTextIntoLines(ThemeDetailsText(theme), layout.detailsBox.width(), maxLines,
+                              [&metrics](const QString& text) { return metrics.horizontalAdvance(text); });
+        for (const QString& line : lines) {
             painter->drawText(QRect(layout.detailsBox.left(), y, layout.detailsBox.width(), metrics.lineSpacing()),
                               Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, line);
             y += metrics.lineSpacing();
