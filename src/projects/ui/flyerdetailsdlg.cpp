@@ -1,0 +1,328 @@
+#include "projects/ui/flyerdetailsdlg.h"
+
+#include "app/appinfo.h"
+#include "controls/messageboxtypes.h"
+#include "controls/ui/grouplinest.h"
+#include "controls/ui/messagebox.h"
+#include "controls/ui/picturest.h"
+#include "imaging/imagelibrary.h"
+#include "projects/detailschecks.h"
+#include "projects/ui/dialogunits.h"
+#include "settings/appsettings.h"
+#include "web/helptopic.h"
+
+#include <QDesktopServices>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+
+namespace {
+
+// The edits take at most kMaxFeatureLength characters, but a longer line that came from the project
+// file is kept whole rather than cut off unseen: the limit stays at its length until it is shortened.
+void LimitFeatureLength(QLineEdit* edit, int currentLength)
+{
+    edit->setMaxLength(qMax(kMaxFeatureLength, currentLength));
+}
+
+const char* const kEmptyCaptions[CDLGFlyerDetails::kPhotoSlots] = {"Main Photo", "Photo #2", "Photo #3", "Photo #4"};
+
+} // namespace
+
+CDLGFlyerDetails::CDLGFlyerDetails(QWidget* parent, CAppSettings& settings) : QDialog(parent), m_settings(settings)
+{
+    setObjectName(QStringLiteral("CDLGFlyerDetails"));
+    BuildControls();
+}
+
+CDLGFlyerDetails::~CDLGFlyerDetails() = default;
+
+QString CDLGFlyerDetails::DefaultDescription()
+{
+    return QStringLiteral("Enter text here describing the home, location, and amenities.<br><br>Include information "
+                          "such as the number of bedrooms and bathrooms, recent updates to the home, view, or a "
+                          "description of the neighborhood.<br><br>This text should be limited to two or three short "
+                          "paragraphs.");
+}
+
+QString CDLGFlyerDetails::PhotoFileFilter()
+{
+    return QStringLiteral("All Image Files (*.jpg *.png *.bmp);;JPEG Files (*.jpg);;PNG Files (*.png);;"
+                          "Bitmap Files (*.bmp)");
+}
+
+void CDLGFlyerDetails::BuildControls()
+{
+    QPalette white = palette();
+    white.setColor(QPalette::Window, Qt::white);
+    setPalette(white);
+    setAutoFillBackground(true);
+
+    const DialogUnits du(font());
+    setFixedSize(du.Size(449, 292));
+
+    const auto makeGroup = [this, &du](const QString& title, QRect rect) {
+        auto* group = new QGroupBox(title, this);
+        group->setGeometry(du.Rect(rect.x(), rect.y(), rect.width(), rect.height()));
+        return group;
+    };
+    const auto makeLabel = [this, &du](const QString& text, QRect rect, QWidget* buddy) {
+        auto* label = new QLabel(text, this);
+        label->setGeometry(du.Rect(rect.x(), rect.y(), rect.width(), rect.height()));
+        label->setBuddy(buddy);
+        return label;
+    };
+    const auto makeEdit = [this, &du](int id, QRect rect) {
+        auto* edit = new QLineEdit(this);
+        edit->setObjectName(QStringLiteral("id%1").arg(id));
+        edit->setGeometry(du.Rect(rect.x(), rect.y(), rect.width(), rect.height()));
+        return edit;
+    };
+
+    // Group boxes first, so the controls they frame are drawn over them.
+    makeGroup(QStringLiteral("Details"), QRect(7, 4, 216, 118));
+    makeGroup(QStringLiteral("Description"), QRect(229, 4, 213, 118));
+    makeGroup(QStringLiteral("Listing Features"), QRect(7, 124, 435, 34));
+
+    const struct
+    {
+        const char* label;
+        int id;
+        QLineEdit** edit;
+    } details[] = {
+        {"Listing Caption:", 1322, &m_pCaption},       {"MLS Number:", 1323, &m_pMLS},
+        {"Listing Price:", 1324, &m_pPrice},           {"Listing Address:", 1312, &m_pAddress},
+        {"City, State, Zip:", 1313, &m_pCityStateZip},
+    };
+    int y = 18;
+    for (const auto& row : details) {
+        *row.edit = makeEdit(row.id, QRect(78, y, 138, 13));
+        makeLabel(QString::fromLatin1(row.label), QRect(14, y + 2, 62, 9), *row.edit);
+        y += 20;
+    }
+
+    m_pDescription = new QPlainTextEdit(this);
+    m_pDescription->setObjectName(QStringLiteral("id1327"));
+    m_pDescription->setGeometry(du.Rect(236, 17, 199, 98));
+    m_pDescription->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    m_pDescription->setTabChangesFocus(true);
+
+    for (int i = 0; i < kPhotoSlots; ++i) {
+        QLineEdit* edit = makeEdit(1328 + i, QRect(30 + i * 107, 140, 84, 13));
+        m_pFeatures[i] = edit;
+        LimitFeatureLength(edit, 0);
+        connect(edit, &QLineEdit::textChanged, edit,
+                [edit](const QString& text) { LimitFeatureLength(edit, int(text.size())); });
+        makeLabel(QStringLiteral("#%1:").arg(i + 1), QRect(14 + i * 107, 142, 15, 9), m_pFeatures[i]);
+    }
+
+    for (int i = 0; i < kPhotoSlots; ++i) {
+        m_pPreviews[i] = new CXPictureST(this);
+        m_pPreviews[i]->setObjectName(QStringLiteral("id%1").arg(1339 + i));
+        m_pPreviews[i]->setGeometry(du.Rect(7 + i * 110, 161, 105, 71));
+        m_pPreviews[i]->SetMargin(6);
+        m_pPreviews[i]->SetShadow(true, 2);
+
+        m_pPhotoButtons[i] = new QPushButton(this);
+        m_pPhotoButtons[i]->setObjectName(QStringLiteral("id%1").arg(1332 + i));
+        m_pPhotoButtons[i]->setGeometry(du.Rect(7 + i * 110, 235, 105, 14));
+        connect(m_pPhotoButtons[i], &QPushButton::clicked, this, [this, i] { OnBnClickedBtnPhoto(i); });
+    }
+
+    m_pSeparator = new CXGroupLineST(this);
+    m_pSeparator->setObjectName(QStringLiteral("id1344"));
+    m_pSeparator->setGeometry(du.Rect(7, 256, 435, 8));
+    m_pSeparator->SetBackgroundColor(Qt::white);
+
+    const struct
+    {
+        const char* text;
+        int id;
+        int x;
+        void (CDLGFlyerDetails::*handler)();
+    } buttons[] = {
+        {"&Save", 1022, 286, &CDLGFlyerDetails::OnBnClickedBtnSave},
+        {"&Cancel", 1257, 339, &CDLGFlyerDetails::reject},
+        {"&Help", 1012, 392, &CDLGFlyerDetails::OnBnClickedBtnHelp},
+    };
+    for (const auto& b : buttons) {
+        auto* button = new QPushButton(QString::fromLatin1(b.text), this);
+        button->setObjectName(QStringLiteral("id%1").arg(b.id));
+        button->setGeometry(du.Rect(b.x, 270, 50, 14));
+        connect(button, &QPushButton::clicked, this, b.handler);
+    }
+
+    // No default button: Enter in a line edit must not end the dialog around the Save checks.
+    const QList<QPushButton*> all = findChildren<QPushButton*>();
+    for (QPushButton* button : all) {
+        button->setAutoDefault(false);
+        button->setDefault(false);
+    }
+}
+
+void CDLGFlyerDetails::showEvent(QShowEvent* event)
+{
+    if (!m_bInitialised) {
+        m_bInitialised = true;
+        OnInitDialog();
+    }
+    QDialog::showEvent(event);
+}
+
+void CDLGFlyerDetails::OnInitDialog()
+{
+    for (int i = 0; i < kPhotoSlots; ++i) {
+        CXPictureST* preview = m_pPreviews[i];
+        preview->SetText(QString::fromLatin1(kEmptyCaptions[i]));
+        preview->ClearFile();
+        if (!m_bNewMode && !m_strPhotoPaths[i].isEmpty() && QFileInfo(m_strPhotoPaths[i]).isFile()) {
+            preview->SetFile(m_strPhotoPaths[i]);
+            preview->SetMode(CXPictureST::ModeFile);
+        }
+    }
+
+    setWindowTitle((m_bNewMode ? QStringLiteral("New Flyer Project - ") : QStringLiteral("Edit Flyer Project - ")) +
+                   AppInfo::DisplayName());
+
+    m_pCaption->setText(m_strCaption);
+    m_pMLS->setText(m_strMLS);
+    m_pPrice->setText(m_strPrice);
+    m_pAddress->setText(m_strAddress);
+    m_pCityStateZip->setText(m_strCityStateZip);
+    m_pDescription->setPlainText(DescriptionForEdit(m_strDescription));
+    for (int i = 0; i < kPhotoSlots; ++i) {
+        LimitFeatureLength(m_pFeatures[i], int(m_strFeatures[i].size()));
+        m_pFeatures[i]->setText(m_strFeatures[i]);
+    }
+    UpdatePhotoButtons();
+    m_pCaption->setFocus();
+}
+
+void CDLGFlyerDetails::UpdatePhotoButtons()
+{
+    for (int i = 0; i < kPhotoSlots; ++i) {
+        const QString what = i == 0 ? QStringLiteral("Main Photo") : QStringLiteral("Photo #%1").arg(i + 1);
+        m_pPhotoButtons[i]->setText(
+            (m_pPreviews[i]->HasPicture() ? QStringLiteral("Clear ") : QStringLiteral("Choose ")) + what);
+    }
+}
+
+void CDLGFlyerDetails::OnBnClickedBtnPhoto(int slot)
+{
+    if (slot < 0 || slot >= kPhotoSlots)
+        return;
+    CXPictureST* preview = m_pPreviews[slot];
+    if (preview->HasPicture()) {
+        preview->ClearFile();
+        m_strPhotoPaths[slot].clear();
+        UpdatePhotoButtons();
+        return;
+    }
+
+    const QString title =
+        slot == 0 ? QStringLiteral("Choose Main Photo") : QStringLiteral("Choose Photo #%1").arg(slot + 1);
+    QFileDialog chooser(this, title, m_strStartFolder, PhotoFileFilter());
+    chooser.setObjectName(QStringLiteral("photoChooser"));
+    chooser.setFileMode(QFileDialog::ExistingFile);
+    chooser.setAcceptMode(QFileDialog::AcceptOpen);
+    chooser.setDefaultSuffix(QStringLiteral("jpg"));
+    if (chooser.exec() != QDialog::Accepted || chooser.selectedFiles().isEmpty())
+        return;
+    AcceptPhoto(slot, chooser.selectedFiles().constFirst());
+}
+
+bool CDLGFlyerDetails::AcceptPhoto(int slot, const QString& path)
+{
+    const ImageInfo info = GetImageInfo(path);
+    const QString refusal = CheckListingPhoto(slot + 1, path, info.ok, info.width, info.height, info.orientation);
+    if (!refusal.isEmpty()) {
+        ShowInfoMessage(refusal);
+        return false;
+    }
+    const QFileInfo file(path);
+    m_strStartFolder = file.absolutePath();
+    m_strPhotoPaths[slot] = file.absoluteFilePath();
+    m_pPreviews[slot]->SetFile(m_strPhotoPaths[slot]);
+    m_pPreviews[slot]->SetMode(CXPictureST::ModeFile);
+    UpdatePhotoButtons();
+    return true;
+}
+
+QWidget* CDLGFlyerDetails::FieldWidget(DetailsField field) const
+{
+    switch (field) {
+    case DetailsField::Caption:
+        return m_pCaption;
+    case DetailsField::MLSNumber:
+        return m_pMLS;
+    case DetailsField::Price:
+        return m_pPrice;
+    case DetailsField::Address:
+        return m_pAddress;
+    case DetailsField::CityStateZip:
+        return m_pCityStateZip;
+    case DetailsField::Description:
+        return m_pDescription;
+    case DetailsField::Feature1:
+    case DetailsField::Feature2:
+    case DetailsField::Feature3:
+    case DetailsField::Feature4:
+        return m_pFeatures[int(field) - int(DetailsField::Feature1)];
+    case DetailsField::MainPhotoButton:
+        return m_pPhotoButtons[0];
+    }
+    return nullptr;
+}
+
+void CDLGFlyerDetails::OnBnClickedBtnSave()
+{
+    FlyerDetailsInput input;
+    input.caption = m_pCaption->text();
+    input.mlsNumber = m_pMLS->text();
+    input.price = m_pPrice->text();
+    input.address = m_pAddress->text();
+    input.cityStateZip = m_pCityStateZip->text();
+    input.description = m_pDescription->toPlainText();
+    for (int i = 0; i < kPhotoSlots; ++i)
+        input.features[i] = m_pFeatures[i]->text();
+    input.hasMainPhoto = m_pPreviews[0]->HasPicture();
+
+    if (const auto failure = CheckFlyerDetails(input)) {
+        if (failure->warning)
+            TemplateMessageBox(this, failure->message, AppInfo::DisplayName(), MsgBox::IconExclamation | MsgBox::OK);
+        else
+            ShowInfoMessage(failure->message);
+        if (QWidget* focus = FieldWidget(failure->focus))
+            focus->setFocus(Qt::OtherFocusReason);
+        return;
+    }
+
+    m_strCaption = input.caption;
+    m_strMLS = input.mlsNumber;
+    m_strPrice = input.price;
+    m_strAddress = input.address;
+    m_strCityStateZip = input.cityStateZip;
+    m_strDescription = DescriptionFromEdit(input.description);
+    m_strFeatures = input.features;
+    QDialog::done(QDialog::Accepted);
+}
+
+void CDLGFlyerDetails::done(int result)
+{
+    // Every way to end with Accepted goes through the checks and the line-break conversion.
+    if (result == QDialog::Accepted) {
+        OnBnClickedBtnSave();
+        return;
+    }
+    QDialog::done(result);
+}
+
+void CDLGFlyerDetails::OnBnClickedBtnHelp()
+{
+    QDesktopServices::openUrl(HelpTopic::TopicUrl(m_settings.Path2Help, QString::fromLatin1(HelpTopic::Tutorial),
+                                                  QString::fromLatin1(HelpTopic::TutorialNewFlyerAnchor)));
+}

@@ -1,0 +1,78 @@
+#pragma once
+
+#include <QDialog>
+#include <QString>
+
+#include <array>
+
+class CAppSettings;
+class CXGroupLineST;
+class CXPictureST;
+class QLineEdit;
+class QPlainTextEdit;
+class QPushButton;
+enum class DetailsField;
+
+// The listing data of one flyer project: texts, four feature lines and up to four photos. The
+// caller sets the members, runs the dialog, and after Accepted reads them back; the dialog writes
+// no files. It ends with Accepted only through Save, after every check has passed, and then the
+// description holds "<br>" for its line breaks.
+class CDLGFlyerDetails : public QDialog
+{
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(CDLGFlyerDetails)
+
+public:
+    static constexpr int kPhotoSlots = 4;
+
+    CDLGFlyerDetails(QWidget* parent, CAppSettings& settings);
+    ~CDLGFlyerDetails() override;
+
+    // Set by the caller before the dialog is shown, read back after Accepted.
+    int m_bNewMode = 0;
+    std::array<QString, kPhotoSlots> m_strPhotoPaths; // index 0 is the main photo
+    QString m_strStartFolder;                         // where the photo chooser opens
+    QString m_strCaption = QStringLiteral("New Listing");
+    QString m_strMLS = QStringLiteral("MLS# ");
+    QString m_strPrice = QStringLiteral("Offered at $000,000");
+    QString m_strAddress = QStringLiteral("Street Address");
+    QString m_strCityStateZip = QStringLiteral("City|State|Zip code");
+    QString m_strDescription = DefaultDescription();
+    std::array<QString, kPhotoSlots> m_strFeatures = {QStringLiteral("# of Bedrooms"), QStringLiteral("# of Baths"),
+                                                      QStringLiteral("Square Feet"), QStringLiteral("Year Built")};
+
+    static QString DefaultDescription();
+    // Qt filter text of the photo chooser.
+    static QString PhotoFileFilter();
+
+    // Choose (file chooser) or clear (filled slot) the photo of slot 0-3.
+    void OnBnClickedBtnPhoto(int slot);
+    void OnBnClickedBtnSave();
+    void OnBnClickedBtnHelp();
+
+    void done(int result) override;
+
+protected:
+    void showEvent(QShowEvent* event) override;
+
+private:
+    void BuildControls();
+    void OnInitDialog();
+    void UpdatePhotoButtons();
+    bool AcceptPhoto(int slot, const QString& path);
+    QWidget* FieldWidget(DetailsField field) const;
+
+    CAppSettings& m_settings;
+    bool m_bInitialised = false;
+
+    QLineEdit* m_pCaption = nullptr;
+    QLineEdit* m_pMLS = nullptr;
+    QLineEdit* m_pPrice = nullptr;
+    QLineEdit* m_pAddress = nullptr;
+    QLineEdit* m_pCityStateZip = nullptr;
+    QPlainTextEdit* m_pDescription = nullptr;
+    std::array<QLineEdit*, kPhotoSlots> m_pFeatures{};
+    std::array<CXPictureST*, kPhotoSlots> m_pPreviews{};
+    std::array<QPushButton*, kPhotoSlots> m_pPhotoButtons{};
+    CXGroupLineST* m_pSeparator = nullptr;
+};

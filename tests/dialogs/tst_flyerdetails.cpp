@@ -1,0 +1,274 @@
+#include "controls/messageboxtypes.h"
+#include "controls/ui/messagebox.h"
+#include "controls/ui/picturest.h"
+#include "projects/ui/flyerdetailsdlg.h"
+#include "settings/appsettings.h"
+
+#include <QApplication>
+#include <QDesktopServices>
+#include <QFileDialog>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <QUrl>
+
+class UrlCatcher : public QObject
+{
+    Q_OBJECT
+public:
+    QList<QUrl> urls;
+public Q_SLOTS:
+    void open(const QUrl& url) { urls << url; }
+};
+
+class TestFlyerDetails : public QObject
+{
+    Q_OBJECT
+
+    QTemporaryDir m_dir;
+
+    QString MakePhoto(const QString& name, int width, int height)
+    {
+        const QString path = m_dir.filePath(name);
+        QDir().mkpath(QFileInfo(path).absolutePath());
+        QImage image(width, height, QImage::Format_RGB32);
+        image.fill(QColor(40, 90, 160));
+        if (!image.save(path))
+            qFatal("fixture photo not written: %s", qPrintable(path));
+        return path;
+    }
+
+    template <typename T> static T* Child(QDialog& dialog, int id)
+    {
+        return dialog.findChild<T*>(QStringLiteral("id%1").arg(id));
+    }
+
+    // Presses a photo button and answers the file chooser it opens with `file` (or cancels it when
+    // empty). Returns the folder the chooser opened in, or "no chooser" when none opened.
+    static QString ChoosePhoto(CDLGFlyerDetails& dialog, int slot, const QString& file)
+    {
+        auto opened = std::make_shared<QString>(QStringLiteral("no chooser"));
+        QTimer::singleShot(0, [opened, file] {
+            auto* chooser = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+            if (!chooser)
+                return;
+            *opened = chooser->directory().absolutePath();
+            if (file.isEmpty()) {
+                chooser->reject();
+                return;
+            }
+            chooser->selectFile(file);
+            static_cast<QDialog*>(chooser)->accept();
+        });
+        Child<QPushButton>(dialog, 1332 + slot)->click();
+        QCoreApplication::processEvents(); // drops the timer when no chooser ran
+        return *opened;
+    }
+
+private Q_SLOTS:
+    void init() { CXMessageBoxTest::Clear(); }
+
+    void newModeShowsDefaultsAndNeedsMainPhoto()
+    {
+        CAppSettings settings;
+        CDLGFlyerDetails dialog(nullptr, settings);
+        dialog.m_bNewMode = 1;
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowActive(&dialog));
+        QCOMPARE(dialog.windowTitle(), QStringLiteral("New Flyer Project - Listora"));
+        QCOMPARE(Child<QLineEdit>(dialog, 1322)->text(), QStringLiteral("New Listing"));
+        QCOMPARE(Child<QLineEdit>(dialog, 1323)->text(), QStringLiteral("MLS# "));
+        QCOMPARE(Child<QLineEdit>(dialog, 1313)->text(), QStringLiteral("City|State|Zip code"));
+        QCOMPARE(Child<QLineEdit>(dialog, 1331)->text(), QStringLiteral("Year Built"));
+        QCOMPARE(CDLGFlyerDetails::DefaultDescription().size(), 275);
+        QCOMPARE(Child<QPlainTextEdit>(dialog, 1327)->toPlainText().split(QStringLiteral("\n\n")).size(), 3);
+        QCOMPARE(Child<QPushButton>(dialog, 1332)->text(), QStringLiteral("Choose Main Photo"));
+        QCOMPARE(Child<QPushButton>(dialog, 1335)->text(), QStringLiteral("Choose Photo #4"));
+        QCOMPARE(Child<CXPictureST>(dialog, 1339)->GetText(), QStringLiteral("Main Photo"));
+        QCOMPARE(Child<CXPictureST>(dialog, 1339)->GetMode(), int(CXPictureST::ModeText));
+
+        CXMessageBoxTest::AnswerNext(MsgBox::IdOK);
+        Child<QPushButton>(dialog, 1022)->click();
+        const auto asked = CXMessageBoxTest::TakeAsked();
+        QCOMPARE(asked.size(), 1);
+        QCOMPARE(asked[0].text, QStringLiteral("Please choose a main photo for this flyer project."));
+        QCOMPARE(asked[0].caption, QStringLiteral("Listora"));
+        QVERIFY(dialog.isVisible());
+        QCOMPARE(QApplication::focusWidget(), Child<QWidget>(dialog, 1332));
+    }
+
+    void enterOrAcceptNeverSkipsTheChecks()
+    {
+        CAppSettings settings;
+        CDLGFlyerDetails dialog(nullptr, settings);
+        dialog.m_bNewMode = 1;
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowActive(&dialog));
+        QLineEdit* caption = Child<QLineEdit>(dialog, 1322);
+        caption->clear();
+        Child<QLineEdit>(dialog, 1324)->clear();
+        caption->setFocus();
+        QTest::keyClick(caption, Qt::Key_Return);
+        QTest::keyClick(caption, Qt::Key_Enter);
+        QVERIFY(dialog.isVisible());
+
+        CXMessageBoxTest::AnswerNext(MsgBox::IdOK);
+        dialog.accept();
+        const auto asked = CXMessageBoxTest::TakeAsked();
+        QCOMPARE(asked.size(), 1);
+        QCOMPARE(asked[0].text, QStringLiteral("Please provide a 'Listing Caption.'"));
+        QVERIFY(dialog.isVisible());
+        QCOMPARE(dialog.result(), int(QDialog::Rejected));
+        QCOMPARE(QApplication::focusWidget(), caption);
+        QCOMPARE(dialog.m_strCaption, QStringLiteral("New Listing")); // members untouched by a refused Save
+    }
+
+    void photosAreCheckedChosenAndCleared()
+    {
+        const QString main = MakePhoto(QStringLiteral("shoot/front.jpg"), 751, 501);
+        const QString small = MakePhoto(QStringLiteral("shoot/house.jpg"), 750, 500);
+        const QString portrait = MakePhoto(QStringLiteral("other/tall.png"), 600, 800);
+        const QString second = MakePhoto(QStringLiteral("other/garden.bmp"), 551, 351);
+
+        CAppSettings settings;
+        CDLGFlyerDetails dialog(nullptr, settings);
+        dialog.m_bNewMode = 1;
+        dialog.m_strStartFolder = QFileInfo(portrait).absolutePath();
+        dialog.show();
+
+        // Refused: the note names the file, its size and its orientation; nothing changes.
+        CXMessageBoxTest::AnswerNext(MsgBox::IdOK);
+        QCOMPARE(ChoosePhoto(dialog, 0, small), QFileInfo(portrait).absolutePath());
+        auto asked = CXMessageBoxTest::TakeAsked();
+        QCOMPARE(asked.size(), 1);
+        QVERIFY2(
+            asked[0].text.endsWith(QStringLiteral("NOTE: The photo you selected 'house.jpg' properties are (Width: "
+                                                  "750 pixels, Height: 500 pixels and Landscape orientation).")),
+            qPrintable(asked[0].text));
+        QVERIFY(dialog.m_strPhotoPaths[0].isEmpty());
+        QCOMPARE(dialog.m_strStartFolder, QFileInfo(portrait).absolutePath());
+
+        CXMessageBoxTest::AnswerNext(MsgBox::IdOK);
+        ChoosePhoto(dialog, 1, portrait);
+        asked = CXMessageBoxTest::TakeAsked();
+        QCOMPARE(asked.size(), 1);
+        QVERIFY(asked[0].text.startsWith(QStringLiteral("Secondary listing photos")));
+        QVERIFY(asked[0].text.contains(QStringLiteral("Portrait orientation")));
+
+        // Accepted: the preview shows it, the button offers to clear, the chooser moves to its folder.
+        ChoosePhoto(dialog, 0, main);
+        QCOMPARE(CXMessageBoxTest::TakeAsked().size(), 0);
+        QCOMPARE(dialog.m_strPhotoPaths[0], main);
+        QCOMPARE(dialog.m_strStartFolder, QFileInfo(main).absolutePath());
+        QVERIFY(Child<CXPictureST>(dialog, 1339)->HasPicture());
+        QCOMPARE(Child<QPushButton>(dialog, 1332)->text(), QStringLiteral("Clear Main Photo"));
+        QCOMPARE(ChoosePhoto(dialog, 1, second), QFileInfo(main).absolutePath());
+        QCOMPARE(Child<QPushButton>(dialog, 1333)->text(), QStringLiteral("Clear Photo #2"));
+
+        // A cancelled chooser changes nothing.
+        ChoosePhoto(dialog, 2, QString());
+        QVERIFY(dialog.m_strPhotoPaths[2].isEmpty());
+
+        // A filled slot clears without a chooser, and Save then goes through without it.
+        QCOMPARE(ChoosePhoto(dialog, 1, second), QStringLiteral("no chooser"));
+        QVERIFY(dialog.m_strPhotoPaths[1].isEmpty());
+        QCOMPARE(Child<QPushButton>(dialog, 1333)->text(), QStringLiteral("Choose Photo #2"));
+        QCOMPARE(Child<CXPictureST>(dialog, 1340)->GetMode(), int(CXPictureST::ModeText));
+        Child<QPushButton>(dialog, 1022)->click();
+        QCOMPARE(CXMessageBoxTest::TakeAsked().size(), 0);
+        QCOMPARE(dialog.result(), int(QDialog::Accepted));
+        QCOMPARE(dialog.m_strPhotoPaths[0], main);
+        QVERIFY(dialog.m_strPhotoPaths[1].isEmpty());
+        QCOMPARE(dialog.m_strStartFolder, QFileInfo(second).absolutePath());
+    }
+
+    void editModeTextsFeaturesAndLineBreaks()
+    {
+        const QString kept = MakePhoto(QStringLiteral("project/_photo01.jpg"), 600, 450);
+        CAppSettings settings;
+        CDLGFlyerDetails dialog(nullptr, settings);
+        dialog.m_strCaption = QStringLiteral("Just Listed");
+        dialog.m_strDescription = QStringLiteral("Bright.\r\n\r\nQuiet<br>street.");
+        dialog.m_strPhotoPaths = {kept, m_dir.filePath(QStringLiteral("project/_photo02.jpg")), QString(), QString()};
+        const QString tooLong = QStringLiteral("Three car garage, heated");
+        dialog.m_strFeatures[3] = tooLong;
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowActive(&dialog));
+        QCOMPARE(dialog.windowTitle(), QStringLiteral("Edit Flyer Project - Listora"));
+        QCOMPARE(Child<QPushButton>(dialog, 1332)->text(), QStringLiteral("Clear Main Photo"));
+        // A photo whose file has gone leaves its slot empty.
+        QCOMPARE(Child<QPushButton>(dialog, 1333)->text(), QStringLiteral("Choose Photo #2"));
+        QCOMPARE(Child<QPlainTextEdit>(dialog, 1327)->toPlainText(), QStringLiteral("Bright.\n\nQuiet\nstreet."));
+
+        // The edit refuses a 19th character, but a longer line from the project is kept whole...
+        QLineEdit* first = Child<QLineEdit>(dialog, 1328);
+        first->setText(QString(18, QLatin1Char('a')));
+        first->setFocus();
+        first->end(false);
+        QTest::keyClicks(first, QStringLiteral("bc"));
+        QCOMPARE(first->text(), QString(18, QLatin1Char('a')));
+        QLineEdit* fourth = Child<QLineEdit>(dialog, 1331);
+        QCOMPARE(fourth->text(), tooLong);
+        fourth->setFocus();
+        fourth->end(false);
+        QTest::keyClick(fourth, Qt::Key_X);
+        QCOMPARE(fourth->text(), tooLong);
+
+        // ...and stops Save with its own warning before any other check.
+        Child<QLineEdit>(dialog, 1322)->clear();
+        CXMessageBoxTest::AnswerNext(MsgBox::IdOK);
+        Child<QPushButton>(dialog, 1022)->click();
+        auto asked = CXMessageBoxTest::TakeAsked();
+        QCOMPARE(asked.size(), 1);
+        QCOMPARE(asked[0].text, QStringLiteral("Enter no more than 18 characters."));
+        QCOMPARE(asked[0].type & MsgBox::IconMask, quint32(MsgBox::IconExclamation));
+        QCOMPARE(QApplication::focusWidget(), fourth);
+
+        fourth->setText(QStringLiteral("Garage"));
+        Child<QLineEdit>(dialog, 1322)->setText(QStringLiteral("Just Listed"));
+        QPlainTextEdit* description = Child<QPlainTextEdit>(dialog, 1327);
+        description->clear();
+        description->setFocus();
+        QTest::keyClicks(description, QStringLiteral("First line"));
+        QTest::keyClick(description, Qt::Key_Return);
+        QTest::keyClicks(description, QStringLiteral("second line"));
+        Child<QPushButton>(dialog, 1022)->click();
+        QCOMPARE(CXMessageBoxTest::TakeAsked().size(), 0);
+        QCOMPARE(dialog.result(), int(QDialog::Accepted));
+        QCOMPARE(dialog.m_strDescription, QStringLiteral("First line<br>second line"));
+        QCOMPARE(dialog.m_strFeatures[0], QString(18, QLatin1Char('a')));
+        QCOMPARE(dialog.m_strFeatures[3], QStringLiteral("Garage"));
+        QCOMPARE(dialog.m_strPhotoPaths[0], kept);
+    }
+
+    void cancelChangesNothing()
+    {
+        CAppSettings settings;
+        CDLGFlyerDetails dialog(nullptr, settings);
+        dialog.show();
+        Child<QLineEdit>(dialog, 1322)->setText(QStringLiteral("Changed"));
+        QTest::keyClick(&dialog, Qt::Key_Escape);
+        QCOMPARE(dialog.result(), int(QDialog::Rejected));
+        QVERIFY(!dialog.isVisible());
+        QCOMPARE(dialog.m_strCaption, QStringLiteral("New Listing"));
+    }
+
+    void helpOpensTheTutorialAnchor()
+    {
+        UrlCatcher catcher;
+        QDesktopServices::setUrlHandler(QStringLiteral("file"), &catcher, "open");
+        CAppSettings settings;
+        settings.Path2Help = QStringLiteral("/opt/listora/Help");
+        CDLGFlyerDetails dialog(nullptr, settings);
+        Child<QPushButton>(dialog, 1012)->click();
+        QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
+        QCOMPARE(catcher.urls.size(), 1);
+        QCOMPARE(catcher.urls[0].toString(), QStringLiteral("file:///opt/listora/Help/Tutorial.htm#newFlyer"));
+    }
+};
+
+QTEST_MAIN(TestFlyerDetails)
+#include "tst_flyerdetails.moc"
