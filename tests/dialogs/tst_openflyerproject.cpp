@@ -156,8 +156,10 @@ private Q_SLOTS:
             settings.strPath2FlyerProjects = m_projects;
             CDLGOpenFlyerProject dialog(nullptr, settings);
             dialog.show();
+            QVERIFY(QTest::qWaitForWindowActive(&dialog));
             dialog.findChild<QCheckBox*>(QStringLiteral("id1346"))->setChecked(true);
-            Button(dialog, 1348)->click();
+            // Enter in the list opens the selected project: Open is the default button.
+            QTest::keyClick(dialog.ProjectList(), Qt::Key_Return);
             QCOMPARE(dialog.result(), int(QDialog::Accepted));
             QCOMPARE(dialog.m_bAlwaysShowFlyerDetails, 1);
         }
