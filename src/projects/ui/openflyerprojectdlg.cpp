@@ -17,9 +17,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QHeaderView>
 #include <QPushButton>
-#include <QScrollBar>
 #include <QStyle>
 #include <QTimer>
 
@@ -249,8 +247,7 @@ void CDLGOpenFlyerProject::OnBnClickedBtnDelete()
     }
     m_bDeleted = 1;
 
-    const QStringList unreadable = FillProjectList();
-    Q_UNUSED(unreadable); // already reported when the dialog opened
+    FillProjectList(); // files that cannot be read were reported when the dialog opened
     m_pList->SelectItem(0);
     UpdateButtons();
 }
