@@ -79,6 +79,15 @@ void FlattenOnWhite(QImage& image)
 
 } // namespace
 
+void PrepareForJpeg(QImage& image, bool dpi96)
+{
+    FlattenOnWhite(image);
+    if (dpi96) {
+        image.setDotsPerMeterX(kDotsPerMeter96);
+        image.setDotsPerMeterY(kDotsPerMeter96);
+    }
+}
+
 QImage LoadImageFile(const QString& path, QString* error)
 {
     const auto fail = [&](const QString& message) {

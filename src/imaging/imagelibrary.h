@@ -65,7 +65,11 @@ int GetEncoderClsid(const QString& mimeType, QByteArray* format = nullptr);
 QString ConvertImage(const QString& source, const QString& folder, const QString& fileName, bool resize, int boxSize,
                      uint8_t imageType, bool dpi96, QString* error = nullptr);
 
-// Same, from a picture already decoded; sourceType is the type of the file it came from (for the
+// Readies a decoded picture for JPEG: transparent parts onto white, and 96 dpi when dpi96 is set.
+// Done once before several writes of the same picture, those writes then share it without copying.
+void PrepareForJpeg(QImage& image, bool dpi96);
+
+// Same as ConvertImage, from a picture already decoded; sourceType is the type of the file it came from (for the
 // white fill of PNG sources).
 bool WriteConvertedImage(QImage image, uint8_t sourceType, const QString& destination, bool resize, int boxSize,
                          uint8_t imageType, bool dpi96, QString* error = nullptr);

@@ -1,9 +1,12 @@
 #include "imaging/photointake.h"
 
 #include "imaging/imagelibrary.h"
+#include "imaging/jpegstream.h"
 
 #include <QFileInfo>
 #include <QImage>
+
+#include <thread>
 
 namespace {
 
@@ -61,30 +64,60 @@ bool ProcessPhotos(const QString& folder, std::array<QString, kPhotoSlots>& path
             continue;
         }
 
-        QString why;
-        QImage image = decodedEarly[size_t(i)];
-        if (image.isNull())
-            image = earlyError[size_t(i)].isEmpty() ? LoadImageFile(source.trimmed(), &why) : QImage();
-        if (image.isNull()) {
-            fail(earlyError[size_t(i)].isEmpty() ? why : earlyError[size_t(i)]);
-            continue;
-        }
         for (int j = i + 1; j < kPhotoSlots; ++j) {
             const QString& later = paths[size_t(j)];
             if (decodedEarly[size_t(j)].isNull() && (IsSameFile(later, original) || IsSameFile(later, reduced)))
                 decodedEarly[size_t(j)] = LoadImageFile(later.trimmed(), &earlyError[size_t(j)]);
         }
 
+        QString why;
+        const bool decodedAlready = !decodedEarly[size_t(i)].isNull() || !earlyError[size_t(i)].isEmpty();
+        // The usual case, a camera JPEG, streams: decoding, the full-size encode and the reduction
+        // overlap.
+        if (!decodedAlready && !IsSameFile(source, original)) {
+            const JpegStreamResult streamed =
+                StreamJpegIntake(source.trimmed(), original, reduced, PhotoBoxSize(slot), &why);
+            if (streamed == JpegStreamResult::Done) {
+                paths[size_t(i)] = reduced;
+                continue;
+            }
+            if (streamed == JpegStreamResult::Failed) {
+                fail(why);
+                continue;
+            }
+        }
+
+        QImage image = decodedEarly[size_t(i)];
+        if (!decodedAlready)
+            image = LoadImageFile(source.trimmed(), &why);
+        if (image.isNull()) {
+            fail(earlyError[size_t(i)].isEmpty() ? why : earlyError[size_t(i)]);
+            continue;
+        }
+
+        // Both files are opaque 96-dpi JPEGs: prepared once here, the shared picture is only read from
+        // now on and never copied.
         const uint8_t sourceType = GetImageType(source.trimmed());
-        bool done = true;
-        // The chosen file may itself be this slot's full copy; it is already what it should be.
-        if (!IsSameFile(source, original))
-            done = WriteConvertedImage(image, sourceType, original, false, 0, kImageTypeJpeg, true, &why);
-        if (done)
-            done =
+        PrepareForJpeg(image, true);
+
+        // The full-size encode and the reduction are independent, so they run side by side.
+        bool originalDone = true;
+        QString originalWhy;
+        bool reducedDone = false;
+        {
+            std::jthread originalWriter;
+            // The chosen file may itself be this slot's full copy; it is already what it should be.
+            if (!IsSameFile(source, original)) {
+                originalWriter = std::jthread([&] {
+                    originalDone =
+                        WriteConvertedImage(image, sourceType, original, false, 0, kImageTypeJpeg, true, &originalWhy);
+                });
+            }
+            reducedDone =
                 WriteConvertedImage(image, sourceType, reduced, true, PhotoBoxSize(slot), kImageTypeJpeg, true, &why);
-        if (!done) {
-            fail(why);
+        }
+        if (!originalDone || !reducedDone) {
+            fail(originalDone ? why : originalWhy);
             continue;
         }
         paths[size_t(i)] = reduced;

@@ -3,6 +3,7 @@
 
 #include "fixtures.h"
 
+#include <QColorSpace>
 #include <QDir>
 #include <QFileInfo>
 #include <QTemporaryDir>
@@ -96,6 +97,59 @@ private Q_SLOTS:
                 QVERIFY(paths[size_t(other)].isEmpty());
         }
         QVERIFY(QFileInfo::exists(chosen)); // the user's own file is never touched
+    }
+
+    void streamedJpegMatchesWholePictureConversion_data()
+    {
+        QTest::addColumn<QSize>("source");
+        QTest::newRow("tall: the row ring wraps many times") << QSize(900, 4100);
+        QTest::newRow("wide, strong reduction") << QSize(6000, 700);
+        QTest::newRow("fits the box already") << QSize(590, 333);
+    }
+    void streamedJpegMatchesWholePictureConversion()
+    {
+        // Camera JPEGs go through the streaming path; every other picture through whole-picture
+        // conversion. Both must give the same pixels.
+        QFETCH(QSize, source);
+        const QString chosen = Source("camera.jpg", Fixtures::PhotoLike(source.width(), source.height()));
+        QTemporaryDir project, reference;
+        std::array<QString, kPhotoSlots> paths = {chosen};
+        QVERIFY(ProcessPhotos(project.path(), paths));
+        QString error;
+        const QString wholeReduced =
+            ConvertImage(chosen, reference.path(), "p.jpg", true, 600, kImageTypeJpeg, true, &error);
+        const QString wholeOriginal =
+            ConvertImage(chosen, reference.path(), "o.jpg", false, 0, kImageTypeJpeg, true, &error);
+        QVERIFY2(error.isEmpty(), qPrintable(error));
+
+        const QDir dir(project.path());
+        for (const auto& [streamed, whole] : {std::pair{dir.filePath(ReducedPhotoName(1)), wholeReduced},
+                                              std::pair{dir.filePath(OriginalPhotoName(1)), wholeOriginal}}) {
+            const QImage a = QImage(streamed).convertToFormat(QImage::Format_RGB32);
+            const QImage b = QImage(whole).convertToFormat(QImage::Format_RGB32);
+            QCOMPARE(a.size(), b.size());
+            int worst = 0;
+            for (int y = 0; y < a.height(); ++y) {
+                for (int x = 0; x < a.width(); ++x) {
+                    const QRgb p = a.pixel(x, y), q = b.pixel(x, y);
+                    worst = std::max({worst, std::abs(qRed(p) - qRed(q)), std::abs(qGreen(p) - qGreen(q)),
+                                      std::abs(qBlue(p) - qBlue(q))});
+                }
+            }
+            QVERIFY2(worst <= 1, qPrintable(QStringLiteral("%1: off by %2").arg(streamed).arg(worst)));
+        }
+    }
+
+    void iccProfileTravelsWithThePhoto()
+    {
+        QImage picture = Fixtures::PhotoLike(800, 600);
+        picture.setColorSpace(QColorSpace::DisplayP3);
+        QTemporaryDir project;
+        std::array<QString, kPhotoSlots> paths = {Source("p3.jpg", picture)};
+        QVERIFY(ProcessPhotos(project.path(), paths));
+        const QDir dir(project.path());
+        QCOMPARE(QImage(dir.filePath(OriginalPhotoName(1))).colorSpace(), QColorSpace(QColorSpace::DisplayP3));
+        QCOMPARE(QImage(dir.filePath(ReducedPhotoName(1))).colorSpace(), QColorSpace(QColorSpace::DisplayP3));
     }
 
     void emptyAndMissingSlotsWriteNothing()

@@ -1,0 +1,364 @@
+#include "imaging/jpegstream.h"
+
+#ifndef LISTORA_HAVE_LIBJPEG
+
+JpegStreamResult StreamJpegIntake(const QString&, const QString&, const QString&, int, QString*)
+{
+    return JpegStreamResult::NotApplicable;
+}
+
+#else
+
+#include "imaging/imagelibrary.h"
+#include "imaging/imagescaler.h"
+
+#include <QColorSpace>
+#include <QDir>
+#include <QFile>
+#include <QImage>
+#include <QImageReader>
+#include <QSaveFile>
+
+#include <condition_variable>
+#include <csetjmp>
+#include <cstdio>
+#include <cstdlib>
+#include <functional>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+#include <jpeglib.h>
+
+namespace {
+
+#if Q_BYTE_ORDER == Q_LITTLE_ENDIAN
+constexpr J_COLOR_SPACE kRgb32Space = JCS_EXT_BGRX; // QImage::Format_RGB32 in memory
+#else
+constexpr J_COLOR_SPACE kRgb32Space = JCS_EXT_XRGB;
+#endif
+
+constexpr int kRowBatch = 16;
+
+// libjpeg reports fatal errors through a callback that must not return.
+struct ErrorManager
+{
+    jpeg_error_mgr pub;
+    std::jmp_buf jump;
+    char message[JMSG_LENGTH_MAX];
+};
+
+void OnJpegError(j_common_ptr cinfo)
+{
+    auto* manager = reinterpret_cast<ErrorManager*>(cinfo->err);
+    (*cinfo->err->format_message)(cinfo, manager->message);
+    std::longjmp(manager->jump, 1);
+}
+
+// Warnings (a file cut short, stray bytes) are not fatal: the picture decodes as far as it goes,
+// as it does through Qt's reader.
+void OnJpegMessage(j_common_ptr, int) {}
+
+void InstallErrorManager(jpeg_common_struct* cinfo, ErrorManager& manager)
+{
+    cinfo->err = jpeg_std_error(&manager.pub);
+    manager.pub.error_exit = OnJpegError;
+    manager.pub.emit_message = OnJpegMessage;
+    manager.message[0] = '\0';
+}
+
+// Decoded rows pass from the decoder to the encoder thread through a ring of a few hundred rows,
+// as through a pipe: the whole picture never sits in memory, and the decoder waits when the encoder
+// falls a ring behind.
+class RowRing
+{
+public:
+    RowRing(int width, int capacity)
+        : m_stride(qsizetype(width) * 4), m_capacity(capacity), m_buffer(size_t(m_stride) * size_t(capacity))
+    {
+    }
+    uint8_t* Row(int row) { return m_buffer.data() + (row % m_capacity) * m_stride; }
+    int Capacity() const { return m_capacity; }
+
+    // Decoder: waits until rows before `end` may be written; false when the encoder gave up.
+    bool WaitForRoom(int end)
+    {
+        std::unique_lock lock(m_mutex);
+        m_roomChanged.wait(lock, [&] { return end - m_capacity <= m_encoded || m_abandoned; });
+        return !m_abandoned;
+    }
+    void Publish(int decoded)
+    {
+        {
+            std::lock_guard lock(m_mutex);
+            m_decoded = decoded;
+        }
+        m_rowsChanged.notify_one();
+    }
+    // Encoder: waits until more than `have` rows are decoded; -1 when the decoder gave up.
+    int WaitBeyond(int have)
+    {
+        std::unique_lock lock(m_mutex);
+        m_rowsChanged.wait(lock, [&] { return m_decoded > have || m_abandoned; });
+        return m_abandoned ? -1 : m_decoded;
+    }
+    void Consumed(int encoded)
+    {
+        {
+            std::lock_guard lock(m_mutex);
+            m_encoded = encoded;
+        }
+        m_roomChanged.notify_one();
+    }
+    void Abandon()
+    {
+        {
+            std::lock_guard lock(m_mutex);
+            m_abandoned = true;
+        }
+        m_rowsChanged.notify_all();
+        m_roomChanged.notify_all();
+    }
+
+private:
+    qsizetype m_stride;
+    int m_capacity;
+    std::vector<uint8_t> m_buffer;
+    std::mutex m_mutex;
+    std::condition_variable m_rowsChanged;
+    std::condition_variable m_roomChanged;
+    int m_decoded = 0;
+    int m_encoded = 0;
+    bool m_abandoned = false;
+};
+
+struct EncodeJob
+{
+    int width = 0;
+    int height = 0;
+    QByteArray icc;
+    RowRing* ring = nullptr;
+    unsigned char* output = nullptr; // malloc'd by libjpeg's memory destination
+    unsigned long outputSize = 0;
+    bool ok = false;
+    char message[JMSG_LENGTH_MAX] = {};
+};
+
+// The full-size copy, encoded as the rows come in. No object with a destructor lives in this frame
+// across the setjmp.
+void EncodeOriginal(EncodeJob* job)
+{
+    jpeg_compress_struct cinfo;
+    ErrorManager errors;
+    InstallErrorManager(reinterpret_cast<jpeg_common_struct*>(&cinfo), errors);
+    if (setjmp(errors.jump)) {
+        std::snprintf(job->message, sizeof job->message, "%s", errors.message);
+        jpeg_destroy_compress(&cinfo);
+        job->ring->Abandon();
+        return;
+    }
+    jpeg_create_compress(&cinfo);
+    jpeg_mem_dest(&cinfo, &job->output, &job->outputSize);
+    cinfo.image_width = JDIMENSION(job->width);
+    cinfo.image_height = JDIMENSION(job->height);
+    cinfo.input_components = 4;
+    cinfo.in_color_space = kRgb32Space;
+    jpeg_set_defaults(&cinfo);
+    jpeg_set_quality(&cinfo, 100, TRUE);
+    cinfo.write_JFIF_header = TRUE;
+    cinfo.density_unit = 1;
+    cinfo.X_density = 96;
+    cinfo.Y_density = 96;
+    jpeg_start_compress(&cinfo, TRUE);
+    if (!job->icc.isEmpty())
+        jpeg_write_icc_profile(&cinfo, reinterpret_cast<const JOCTET*>(job->icc.constData()),
+                               unsigned(job->icc.size()));
+    JSAMPROW rows[kRowBatch];
+    while (cinfo.next_scanline < cinfo.image_height) {
+        const int available = job->ring->WaitBeyond(int(cinfo.next_scanline));
+        if (available < 0) {
+            jpeg_destroy_compress(&cinfo);
+            return;
+        }
+        while (int(cinfo.next_scanline) < available) {
+            const int first = int(cinfo.next_scanline);
+            const int count = std::min(kRowBatch, available - first);
+            for (int k = 0; k < count; ++k)
+                rows[k] = job->ring->Row(first + k);
+            // libjpeg copies the rows it is given, so their ring slots are free again at once.
+            jpeg_write_scanlines(&cinfo, rows, JDIMENSION(count));
+            job->ring->Consumed(int(cinfo.next_scanline));
+        }
+    }
+    jpeg_finish_compress(&cinfo);
+    jpeg_destroy_compress(&cinfo);
+    job->ok = true;
+}
+
+struct DecodeJob
+{
+    const uchar* data = nullptr;
+    qsizetype size = 0;
+    // Called once the size is known; returns the ring the rows go to, or null to stop.
+    std::function<RowRing*(int width, int height)> prepare;
+    std::function<void(int rows)> rowsDone;
+    QByteArray icc; // kept here, not in DecodeRows' frame, which a libjpeg error leaves by longjmp
+    bool started = false;
+    char message[JMSG_LENGTH_MAX] = {};
+};
+
+enum class DecodeOutcome
+{
+    Done,
+    NotApplicable,
+    Failed
+};
+
+// As EncodeOriginal: only plain data in this frame across the setjmp.
+DecodeOutcome DecodeRows(DecodeJob* job)
+{
+    jpeg_decompress_struct cinfo;
+    ErrorManager errors;
+    InstallErrorManager(reinterpret_cast<jpeg_common_struct*>(&cinfo), errors);
+    if (setjmp(errors.jump)) {
+        std::snprintf(job->message, sizeof job->message, "%s", errors.message);
+        jpeg_destroy_decompress(&cinfo);
+        return job->started ? DecodeOutcome::Failed : DecodeOutcome::NotApplicable;
+    }
+    jpeg_create_decompress(&cinfo);
+    jpeg_mem_src(&cinfo, job->data, static_cast<unsigned long>(job->size));
+    jpeg_save_markers(&cinfo, JPEG_APP0 + 2, 0xFFFF); // ICC profile
+    jpeg_read_header(&cinfo, TRUE);
+    const bool plainColours = cinfo.jpeg_color_space == JCS_YCbCr || cinfo.jpeg_color_space == JCS_GRAYSCALE ||
+                              cinfo.jpeg_color_space == JCS_RGB;
+    if (!plainColours || qint64(cinfo.image_width) * qint64(cinfo.image_height) > kMaxImagePixels) {
+        jpeg_destroy_decompress(&cinfo);
+        return DecodeOutcome::NotApplicable;
+    }
+    JOCTET* iccData = nullptr;
+    unsigned int iccLength = 0;
+    if (jpeg_read_icc_profile(&cinfo, &iccData, &iccLength)) {
+        job->icc = QByteArray(reinterpret_cast<const char*>(iccData), qsizetype(iccLength));
+        std::free(iccData);
+    }
+    cinfo.out_color_space = kRgb32Space;
+    jpeg_start_decompress(&cinfo);
+    RowRing* ring = job->prepare(int(cinfo.output_width), int(cinfo.output_height));
+    if (!ring) {
+        jpeg_destroy_decompress(&cinfo);
+        return DecodeOutcome::NotApplicable;
+    }
+    job->started = true;
+    JSAMPROW rows[kRowBatch];
+    while (cinfo.output_scanline < cinfo.output_height) {
+        const int first = int(cinfo.output_scanline);
+        const int count = std::min(kRowBatch, int(cinfo.output_height) - first);
+        if (!ring->WaitForRoom(first + count)) {
+            std::snprintf(job->message, sizeof job->message, "the encoder stopped");
+            jpeg_destroy_decompress(&cinfo);
+            return DecodeOutcome::Failed;
+        }
+        for (int k = 0; k < count; ++k)
+            rows[k] = ring->Row(first + k);
+        jpeg_read_scanlines(&cinfo, rows, JDIMENSION(count));
+        job->rowsDone(int(cinfo.output_scanline));
+    }
+    jpeg_finish_decompress(&cinfo);
+    jpeg_destroy_decompress(&cinfo);
+    return DecodeOutcome::Done;
+}
+
+} // namespace
+
+JpegStreamResult StreamJpegIntake(const QString& source, const QString& originalPath, const QString& reducedPath,
+                                  int boxSize, QString* error)
+{
+    {
+        QImageReader probe(source);
+        if (probe.format() != "jpeg" || probe.transformation() != QImageIOHandler::TransformationNone)
+            return JpegStreamResult::NotApplicable;
+    }
+    QFile file(source);
+    if (!file.open(QIODevice::ReadOnly))
+        return JpegStreamResult::NotApplicable;
+    QByteArray bytes;
+    const uchar* data = file.size() > 0 ? file.map(0, file.size()) : nullptr;
+    if (!data) {
+        bytes = file.readAll();
+        data = reinterpret_cast<const uchar*>(bytes.constData());
+    }
+
+    std::unique_ptr<RowRing> ring;
+    std::unique_ptr<CXBicubicReducer> reducer;
+    EncodeJob encode;
+    std::jthread encoder;
+
+    DecodeJob decode;
+    decode.data = data;
+    decode.size = bytes.isEmpty() ? file.size() : bytes.size();
+    decode.prepare = [&](int width, int height) -> RowRing* {
+        const QSize reducedSize = ResizeProportionally(width, height, QRect(0, 0, boxSize, boxSize));
+        reducer = std::make_unique<CXBicubicReducer>(QSize(width, height), QImage::Format_RGB32, reducedSize,
+                                                     [&ring](int row) -> const uint8_t* { return ring->Row(row); });
+        // Room for the rows the reduction still reads, the batch being decoded, and slack so the
+        // encoder seldom makes the decoder wait.
+        ring = std::make_unique<RowRing>(width, std::max(256, reducer->RowWindow() + 4 * kRowBatch));
+        encode.width = width;
+        encode.height = height;
+        encode.icc = decode.icc;
+        encode.ring = ring.get();
+        encoder = std::jthread(EncodeOriginal, &encode);
+        return ring.get();
+    };
+    decode.rowsDone = [&](int rows) {
+        ring->Publish(rows);
+        reducer->RowsAvailable(rows);
+    };
+
+    const DecodeOutcome outcome = DecodeRows(&decode);
+    if (outcome != DecodeOutcome::Done) {
+        if (ring)
+            ring->Abandon();
+        if (encoder.joinable())
+            encoder.join();
+        std::free(encode.output);
+        if (outcome == DecodeOutcome::NotApplicable)
+            return JpegStreamResult::NotApplicable;
+        if (error) {
+            *error = encode.message[0]
+                         ? QStringLiteral("cannot write %1: %2")
+                               .arg(QDir::toNativeSeparators(originalPath), QString::fromLocal8Bit(encode.message))
+                         : QStringLiteral("%1 cannot be read as a picture (%2)")
+                               .arg(QDir::toNativeSeparators(source), QString::fromLocal8Bit(decode.message));
+        }
+        return JpegStreamResult::Failed;
+    }
+
+    QImage reduced = reducer->Finish();
+    if (!decode.icc.isEmpty())
+        reduced.setColorSpace(QColorSpace::fromIccProfile(decode.icc));
+    QString why;
+    bool ok = WriteConvertedImage(reduced, kImageTypeJpeg, reducedPath, false, 0, kImageTypeJpeg, true, &why);
+    encoder.join();
+    if (!encode.ok && ok) {
+        ok = false;
+        why = QStringLiteral("cannot write %1: %2")
+                  .arg(QDir::toNativeSeparators(originalPath), QString::fromLocal8Bit(encode.message));
+    }
+    if (ok) {
+        QSaveFile out(originalPath);
+        if (!out.open(QIODevice::WriteOnly) ||
+            out.write(reinterpret_cast<const char*>(encode.output), qint64(encode.outputSize)) !=
+                qint64(encode.outputSize) ||
+            !out.commit()) {
+            ok = false;
+            why = QStringLiteral("cannot write %1: %2").arg(QDir::toNativeSeparators(originalPath), out.errorString());
+        }
+    }
+    std::free(encode.output);
+    if (!ok && error)
+        *error = why;
+    return ok ? JpegStreamResult::Done : JpegStreamResult::Failed;
+}
+
+#endif
