@@ -53,7 +53,10 @@ void PrepareEnvironment()
     for (const char* name : {"QT_SCALE_FACTOR", "QT_SCREEN_SCALE_FACTORS", "QT_AUTO_SCREEN_SCALE_FACTOR",
                              "QT_DEVICE_PIXEL_RATIO", "QT_FONT_DPI", "QT_SCALE_FACTOR_ROUNDING_POLICY"})
         qunsetenv(name);
-    qputenv("QTWEBENGINE_CHROMIUM_FLAGS", "--disable-gpu --disable-logging --no-default-browser-check");
+    // Frames follow each other as fast as they are drawn, not at 60 per second: the readiness
+    // handshake waits for three of them.
+    qputenv("QTWEBENGINE_CHROMIUM_FLAGS",
+            "--disable-gpu --disable-frame-rate-limit --disable-logging --no-default-browser-check");
     // The engine's sandbox cannot start as root; for everybody else it stays on.
     if (::geteuid() == 0)
         qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");

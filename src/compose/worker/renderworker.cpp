@@ -27,6 +27,7 @@ namespace {
 constexpr qsizetype kInlinePageLimit = 600 * 1024;
 constexpr qint64 kCompleteBoundMs = 10000;
 constexpr int kPollMs = 2;
+constexpr int kIdleBlankMs = 1000;
 
 // Two colours no flyer is likely to have at its top-left pixel.
 constexpr QRgb kSentinelA = 0xFF03FB07;
@@ -92,6 +93,18 @@ CXRenderWorker::CXRenderWorker(int replyFd, QObject* parent) : QObject(parent), 
                     Fail(QStringLiteral("the page's renderer process ended"));
             });
 
+    // Frames are not rate-limited, so a page left on screen that animates (a project text may
+    // bring its own styles) would keep painting; an idle worker drops its page after a moment.
+    // Renders in quick succession keep it, and the pictures it has decoded.
+    m_idleTimer.setSingleShot(true);
+    m_idleTimer.setInterval(kIdleBlankMs);
+    connect(&m_idleTimer, &QTimer::timeout, this, [this] {
+        if (m_stage != Stage::Idle)
+            return;
+        m_page->ExpectNavigation();
+        m_page->setContent(QByteArray(), QStringLiteral("text/html"), QUrl(QStringLiteral("file:///")));
+    });
+
     m_pollTimer.setSingleShot(true);
     m_pollTimer.setInterval(kPollMs);
     connect(&m_pollTimer, &QTimer::timeout, this, &CXRenderWorker::Poll);
@@ -130,8 +143,10 @@ void CXRenderWorker::StartNext()
 {
     if (m_queue.isEmpty()) {
         m_stage = Stage::Idle;
+        m_idleTimer.start();
         return;
     }
+    m_idleTimer.stop();
     m_job = m_queue.dequeue();
     const RenderProtocol::Request& request = m_job.request;
     ++m_token;

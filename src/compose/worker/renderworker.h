@@ -72,5 +72,6 @@ private:
     quint64 m_token = 0;
     bool m_scriptPending = false;
     QTimer m_pollTimer;
+    QTimer m_idleTimer;
     QElapsedTimer m_clock;
 };
