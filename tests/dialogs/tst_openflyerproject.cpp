@@ -295,11 +295,12 @@ private Q_SLOTS:
         QDesktopServices::setUrlHandler(QStringLiteral("file"), &catcher, "open");
         CAppSettings settings;
         settings.strPath2FlyerProjects = m_projects;
-        settings.Path2Help = QStringLiteral("/opt/listora/Help");
+        settings.Path2Help = qEnvironmentVariable("LISTORA_DATA_DIR") + QStringLiteral("/Help");
         CDLGOpenFlyerProject dialog(nullptr, settings);
         Button(dialog, 1012)->click();
         QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
-        QCOMPARE(catcher.urls, QList<QUrl>({QUrl::fromLocalFile(QStringLiteral("/opt/listora/Help/Opening.htm"))}));
+        QCOMPARE(CXMessageBoxTest::TakeAsked().size(), 0);
+        QCOMPARE(catcher.urls, QList<QUrl>({QUrl::fromLocalFile(settings.Path2Help + QStringLiteral("/Opening.htm"))}));
     }
 };
 

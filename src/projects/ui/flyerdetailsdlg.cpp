@@ -10,8 +10,8 @@
 #include "projects/ui/dialogunits.h"
 #include "settings/appsettings.h"
 #include "web/helptopic.h"
+#include "web/ui/helpviewer.h"
 
-#include <QDesktopServices>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QGroupBox>
@@ -323,6 +323,6 @@ void CDLGFlyerDetails::done(int result)
 
 void CDLGFlyerDetails::OnBnClickedBtnHelp()
 {
-    QDesktopServices::openUrl(HelpTopic::TopicUrl(m_settings.Path2Help, QString::fromLatin1(HelpTopic::Tutorial),
-                                                  QString::fromLatin1(HelpTopic::TutorialNewFlyerAnchor)));
+    OpenHelpTopic(this, m_settings, QString::fromLatin1(HelpTopic::Tutorial),
+                  QString::fromLatin1(HelpTopic::TutorialNewFlyerAnchor));
 }

@@ -11,9 +11,9 @@
 #include "projects/ui/dialogunits.h"
 #include "settings/appsettings.h"
 #include "web/helptopic.h"
+#include "web/ui/helpviewer.h"
 
 #include <QCheckBox>
-#include <QDesktopServices>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -271,5 +271,5 @@ bool CDLGOpenFlyerProject::IsProjectDeleted(const QString& pathName) const
 
 void CDLGOpenFlyerProject::OnBnClickedBtnHelp()
 {
-    QDesktopServices::openUrl(HelpTopic::TopicUrl(m_settings.Path2Help, QString::fromLatin1(HelpTopic::Opening)));
+    OpenHelpTopic(this, m_settings, QString::fromLatin1(HelpTopic::Opening));
 }
