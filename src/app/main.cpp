@@ -1,9 +1,16 @@
-#include "app/appinfo.h"
+#include "app/ui/mainapplication.h"
 
 #include <QApplication>
 
 int main(int argc, char* argv[])
 {
+    // Without any display the window still runs, off-screen, so the program can be driven headless.
+    if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") &&
+        qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+
     QApplication app(argc, argv);
-    return 0;
+    CMainApplication theApp;
+    theApp.InitInstance();
+    return theApp.ExitInstance();
 }

@@ -260,6 +260,8 @@ int TemplateMessageBox(QWidget* owner, const QString& text, const QString& capti
         return asked.result;
     }
 
+    if (QGuiApplication::platformName() == QLatin1String("offscreen"))
+        qCWarning(lcMessageBox) << "message box waits for an answer nobody can see:" << text;
     box->exec();
     delete box; // no-op when the owner already took it
     return result;
