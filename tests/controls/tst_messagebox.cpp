@@ -252,6 +252,17 @@ private Q_SLOTS:
         QVERIFY(CXMessageBoxTest::TakeAsked().isEmpty());
     }
 
+    void confirmationShowsAHiddenMainWindowFirst()
+    {
+        QWidget main;
+        SetMessageBoxMainWindow(&main);
+        CAppSettings settings;
+        CXMessageBoxTest::AnswerNext(MsgBox::IdYes);
+        QVERIFY(settings.Confirm(CAppSettings::ConfirmKind::Exit, QStringLiteral("Are you sure you want to Exit?")));
+        QVERIFY(main.isVisible());
+        SetMessageBoxMainWindow(nullptr);
+    }
+
     void hookAnswersNoticesAndEscape()
     {
         CXMessageBoxTest::AnswerNext(MsgBox::IdOK);

@@ -35,7 +35,11 @@ private Q_SLOTS:
 
         const QString data = QDir::cleanPath(m_dataDir);
         QCOMPARE(settings.Path2Themes, data + "/Themes");
-        QCOMPARE(settings.Path2ThemeCovers, data + "/Themes/Covers");
+        const QFileInfo installedCovers(data + "/Themes/Covers");
+        if (installedCovers.isDir() && installedCovers.isWritable())
+            QCOMPARE(settings.Path2ThemeCovers, data + "/Themes/Covers");
+        else
+            QVERIFY(settings.Path2ThemeCovers.endsWith("/Tarnwick/Listora/Covers"));
         QCOMPARE(settings.Path2SampleData, data + "/Samples");
         QCOMPARE(settings.Path2Help, data + "/Help");
         QCOMPARE(settings.Path2BlankImage, data + "/_blank.gif");
