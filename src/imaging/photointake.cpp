@@ -2,6 +2,7 @@
 
 #include "imaging/imagelibrary.h"
 #include "imaging/jpegstream.h"
+#include "projects/flyerdata.h"
 
 #include <QFileInfo>
 #include <QImage>
@@ -123,4 +124,16 @@ bool ProcessPhotos(const QString& folder, std::array<QString, kPhotoSlots>& path
         paths[size_t(i)] = reduced;
     }
     return allDone;
+}
+
+bool ProcessPhotos(const QString& folder, CFlyerData& data, QStringList* errors)
+{
+    static_assert(CFlyerData::kSlotCount == kPhotoSlots);
+    std::array<QString, kPhotoSlots> paths;
+    for (int i = 0; i < kPhotoSlots; ++i)
+        paths[size_t(i)] = data.m_photos[size_t(i)].m_strPath;
+    const bool done = ProcessPhotos(folder, paths, errors);
+    for (int i = 0; i < kPhotoSlots; ++i)
+        data.m_photos[size_t(i)].m_strPath = paths[size_t(i)];
+    return done;
 }

@@ -5,6 +5,8 @@
 
 #include <array>
 
+class CFlyerData;
+
 // The photo intake: photos chosen for a flyer project are never used in place. Each slot's photo
 // becomes _original0N.jpg (the whole picture) and _photo0N.jpg (fitted into 600 x 600 for slot 1,
 // 500 x 500 for the others) in the project folder, both JPEG at quality 100 and 96 dpi.
@@ -19,3 +21,6 @@ int PhotoBoxSize(int slot);          // 600 for slot 1, 500 for the others
 // other slot is taken in and its path replaced by its _photo0N.jpg. A slot that fails keeps its
 // path and adds one line to errors. Returns true when no slot failed.
 bool ProcessPhotos(const QString& folder, std::array<QString, kPhotoSlots>& paths, QStringList* errors = nullptr);
+
+// The same for a project record: its four photo paths in and out; the reserved bytes stay.
+bool ProcessPhotos(const QString& folder, CFlyerData& data, QStringList* errors = nullptr);

@@ -1,5 +1,6 @@
 #include "imaging/imagelibrary.h"
 #include "imaging/photointake.h"
+#include "projects/flyerdata.h"
 
 #include "fixtures.h"
 
@@ -58,6 +59,23 @@ private Q_SLOTS:
         QCOMPARE(ReducedPhotoName(4), QStringLiteral("_photo04.jpg"));
         QCOMPARE(PhotoBoxSize(1), 600);
         QCOMPARE(PhotoBoxSize(2), 500);
+        for (int slot = 1; slot <= kPhotoSlots; ++slot)
+            QCOMPARE(ReducedPhotoName(slot), CFlyerData::PhotoFileName(slot - 1));
+    }
+
+    void projectRecordPhotosAreTakenIn()
+    {
+        QTemporaryDir project;
+        CFlyerData record;
+        record.m_photos[0].m_strPath = Source("front.jpg", Fixtures::PhotoLike(1000, 750));
+        record.m_photos[0].m_reserved = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16};
+        record.m_photos[2].m_strPath = m_sources.filePath("gone.jpg");
+        const CFlyerData before = record;
+        QVERIFY(ProcessPhotos(project.path(), record));
+        QCOMPARE(record.m_photos[0].m_strPath, QDir(project.path()).filePath(ReducedPhotoName(1)));
+        QCOMPARE(record.m_photos[0].m_reserved, before.m_photos[0].m_reserved);
+        QCOMPARE(record.m_photos[2], before.m_photos[2]);
+        QCOMPARE(record.m_photos[1].m_strPath, QString());
     }
 
     void slotBecomesTwoProjectFiles_data()
