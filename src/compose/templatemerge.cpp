@@ -1,6 +1,7 @@
 #include "compose/templatemerge.h"
 
 #include "catalogue/themetemplateinfo.h"
+#include "imaging/sidebarimage.h"
 #include "projects/flyerdata.h"
 #include "settings/appsettings.h"
 #include "settings/legacysettingsreader.h"
@@ -208,6 +209,16 @@ QString FormatContactInfo(int source, bool html, const CAppSettings& settings, c
            settings.Credentials + kSpacer + separator.repeated(missing) + body;
 }
 
+CMergeLook MakeMergeLook(const QString& font, quint32 color, const QString& sidebarImage)
+{
+    CMergeLook look;
+    look.font = font;
+    look.color = color;
+    look.sidebarImage = sidebarImage;
+    look.captionTopPadding = GetCaptionTopPadding(font);
+    return look;
+}
+
 QString MergeTemplate(const QString& templateText, bool projectMode, const CFlyerData& flyer,
                       const CAppSettings& settings, const CMergeLook& look)
 {
@@ -298,4 +309,19 @@ SidebarKind SidebarKindFor(const QString& themeName)
         return SidebarKind::None;
     return themeName.contains(QLatin1String("Gradient"), Qt::CaseSensitive) ? SidebarKind::Outlined
                                                                             : SidebarKind::Plain;
+}
+
+CFlyerPage ComposeFlyerPage(const QString& templateText, const QString& themeName, bool projectMode,
+                            const CFlyerData& flyer, const CAppSettings& settings, const QString& font, quint32 color)
+{
+    CFlyerPage result;
+    const SidebarKind sidebar = SidebarKindFor(themeName);
+    if (sidebar != SidebarKind::None) {
+        const QString caption = projectMode ? flyer.m_strCaption : CPreviewData::Get().caption;
+        result.sidebarImage =
+            CreateSidebarImage(caption, sidebar == SidebarKind::Outlined, font, settings.Path2TempFolder);
+    }
+    result.page =
+        MergeTemplate(templateText, projectMode, flyer, settings, MakeMergeLook(font, color, result.sidebarImage));
+    return result;
 }

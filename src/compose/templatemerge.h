@@ -78,6 +78,9 @@ struct CMergeLook
     QString captionTopPadding; // GetCaptionTopPadding of the font, e.g. "12px"
 };
 
+// The look of a font and colour, with the caption padding the font needs.
+CMergeLook MakeMergeLook(const QString& font, quint32 color, const QString& sidebarImage = QString());
+
 // The current flyer: from the project (projectMode) or from the preview data.
 QString MergeTemplate(const QString& templateText, bool projectMode, const CFlyerData& flyer,
                       const CAppSettings& settings, const CMergeLook& look);
@@ -95,3 +98,14 @@ enum class SidebarKind
     Outlined
 };
 SidebarKind SidebarKindFor(const QString& themeName);
+
+// One pass of the render cycle's merge: the sidebar caption picture when the theme's name calls
+// for one (drawn into the temporary folder; the caller removes it when it is no longer shown),
+// then the merge of the template.
+struct CFlyerPage
+{
+    QString page;
+    QString sidebarImage;
+};
+CFlyerPage ComposeFlyerPage(const QString& templateText, const QString& themeName, bool projectMode,
+                            const CFlyerData& flyer, const CAppSettings& settings, const QString& font, quint32 color);

@@ -204,7 +204,10 @@ void CXHTML2Image::Send(Pending pending, bool retried)
     flight.deadline = QDeadlineTimer(bound);
 
     QString error;
-    const bool started = EnsureWorker(&error);
+    const bool tooLarge = flight.pending.page.size() > RenderProtocol::kMaxPageBytes;
+    if (tooLarge)
+        error = QStringLiteral("the page is too large to render (%1 bytes)").arg(flight.pending.page.size());
+    const bool started = !tooLarge && EnsureWorker(&error);
     m_inFlight = std::move(flight);
     if (!started) {
         Complete(Result{QImage(), error});

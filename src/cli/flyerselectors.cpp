@@ -1,0 +1,112 @@
+#include "cli/flyerselectors.h"
+
+#include "app/workingfolders.h"
+#include "catalogue/themecatalogue.h"
+#include "compose/templatemerge.h"
+#include "settings/appsettings.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QRegularExpression>
+
+namespace Cli {
+
+QStringList FlyerSelectorOptions()
+{
+    return {QStringLiteral("theme"), QStringLiteral("template"), QStringLiteral("project"), QStringLiteral("font"),
+            QStringLiteral("color")};
+}
+
+bool ParseHexColor(const QString& text, quint32& color)
+{
+    static const QRegularExpression pattern(QStringLiteral("^#([0-9A-Fa-f]{2})([0-9A-Fa-f]{2})([0-9A-Fa-f]{2})$"));
+    const QRegularExpressionMatch match = pattern.match(text);
+    if (!match.hasMatch())
+        return false;
+    const quint32 red = match.captured(1).toUInt(nullptr, 16);
+    const quint32 green = match.captured(2).toUInt(nullptr, 16);
+    const quint32 blue = match.captured(3).toUInt(nullptr, 16);
+    color = red | (green << 8) | (blue << 16);
+    return true;
+}
+
+void LoadProgramSettings(CAppSettings& settings)
+{
+    WorkingFolders::InitAppSettings(settings);
+}
+
+int SelectFlyer(const Options& options, const CAppSettings& settings, FlyerSelection& out)
+{
+    for (const QString& name : FlyerSelectorOptions()) {
+        if (options.All(name).size() > 1)
+            return Usage(QStringLiteral("--%1 given more than once").arg(name));
+    }
+    const bool byTheme = options.Has(QStringLiteral("theme"));
+    const bool byTemplate = options.Has(QStringLiteral("template"));
+    if (byTheme && byTemplate)
+        return Usage(QStringLiteral("give either --theme or --template, not both"));
+
+    std::optional<quint32> color;
+    if (options.Has(QStringLiteral("color"))) {
+        quint32 value = 0;
+        if (!ParseHexColor(options.Value(QStringLiteral("color")), value))
+            return Usage(
+                QStringLiteral("--color needs #RRGGBB, not \"%1\"").arg(options.Value(QStringLiteral("color"))));
+        color = value;
+    }
+
+    out = FlyerSelection();
+    out.flyer.Reset();
+    if (options.Has(QStringLiteral("project"))) {
+        const QString path = options.Value(QStringLiteral("project"));
+        const FlyerFileStatus status = out.flyer.Load(path);
+        if (status.kind == FlyerFileStatus::OpenFailed)
+            return Fail(QStringLiteral("cannot open the project file %1").arg(QDir::toNativeSeparators(path)));
+        if (!status.IsOk())
+            return Fail(status.text);
+        out.projectMode = true;
+    }
+
+    if (byTemplate) {
+        out.templatePath = QFileInfo(options.Value(QStringLiteral("template"))).absoluteFilePath();
+        out.themeName = out.templatePath;
+    } else {
+        const QString name = byTheme           ? options.Value(QStringLiteral("theme"))
+                             : out.projectMode ? out.flyer.m_strTheme
+                                               : settings.LastTheme;
+        const QString whose = byTheme           ? QString()
+                              : out.projectMode ? QStringLiteral(" (the project's theme)")
+                                                : QStringLiteral(" (the last theme used)");
+        CXThemeCatalogue catalogue;
+        catalogue.LoadAvailableThemes(settings.Path2Themes);
+        qsizetype index = 0;
+        if (!catalogue.FindTheme(name, index))
+            return Fail(QStringLiteral("the theme \"%1\"%2 is not in the catalogue %3")
+                            .arg(name, whose, QDir::toNativeSeparators(ThemeInfo::IniPath(settings.Path2Themes))));
+        out.theme = catalogue.at(index);
+        out.themeName = out.theme->GetName();
+        out.templatePath = out.theme->GetTemplate();
+    }
+
+    if (options.Has(QStringLiteral("font")))
+        out.font = options.Value(QStringLiteral("font"));
+    else
+        out.font = out.projectMode ? out.flyer.m_strFont : settings.LastFont;
+    if (out.font.isEmpty() && out.theme)
+        out.font = out.theme->GetTypeface();
+    out.color = color ? *color : out.projectMode ? out.flyer.m_crColor : settings.LastColor;
+    return Done;
+}
+
+int ComposeSelectedFlyer(const FlyerSelection& selection, const CAppSettings& settings, CFlyerPage& page)
+{
+    QString templateText;
+    if (!LoadTemplate(selection.templatePath, templateText))
+        return Fail(
+            QStringLiteral("cannot read the template %1").arg(QDir::toNativeSeparators(selection.templatePath)));
+    page = ComposeFlyerPage(templateText, selection.themeName, selection.projectMode, selection.flyer, settings,
+                            selection.font, selection.color);
+    return Done;
+}
+
+} // namespace Cli

@@ -1,0 +1,46 @@
+#pragma once
+
+#include "catalogue/themetemplateinfo.h"
+#include "cli/clicommand.h"
+#include "projects/flyerdata.h"
+
+#include <optional>
+
+class CAppSettings;
+struct CFlyerPage;
+
+// The flyer selectors shared by the commands that make a flyer:
+//   --theme NAME | --template FILE, [--project FILE], [--font FAMILY], [--color #RRGGBB]
+// Theme, font and colour default to the project's own with --project, else to the settings'
+// last choices.
+namespace Cli {
+
+// Option names for ParseOptions, each taking a value.
+QStringList FlyerSelectorOptions();
+
+struct FlyerSelection
+{
+    QString templatePath;
+    QString themeName; // the catalogue name, or the template path with --template
+    std::optional<CXThemeTemplateInfo> theme;
+    bool projectMode = false;
+    CFlyerData flyer;
+    QString font;
+    quint32 color = 0; // 0x00BBGGRR
+};
+
+// "#RRGGBB" (case-insensitive) as 0x00BBGGRR.
+bool ParseHexColor(const QString& text, quint32& color);
+
+// Resolves the selectors against the settings and the catalogue. Returns Done, or the exit code
+// after the message has been printed.
+int SelectFlyer(const Options& options, const CAppSettings& settings, FlyerSelection& out);
+
+// Loads the selected template and merges it (with the sidebar picture it may need). Returns Done,
+// or Failed after the message has been printed.
+int ComposeSelectedFlyer(const FlyerSelection& selection, const CAppSettings& settings, CFlyerPage& page);
+
+// The settings as the program loads them at start-up.
+void LoadProgramSettings(CAppSettings& settings);
+
+} // namespace Cli
