@@ -1,0 +1,27 @@
+#include "output/flyerprint.h"
+
+#include "projects/flyerdata.h"
+
+#include <QDateTime>
+
+QString PrintJobName(const CFlyerData& flyer)
+{
+    return QStringLiteral("%1 - %2 - %3").arg(flyer.m_strMLS, flyer.m_strAddress, flyer.m_strCityStateZip);
+}
+
+QSizeF PrintableAreaHundredths(const QSizeF& millimetres)
+{
+    constexpr float kHundredthsPerMillimetre = 3.937007874015748f;
+    const float width = float(millimetres.width()) * kHundredthsPerMillimetre;
+    const float height = float(millimetres.height()) * kHundredthsPerMillimetre;
+    return QSizeF(width, height);
+}
+
+void MarkFlyerPrinted(CFlyerData& flyer, const QString& theme, const QString& font, quint32 color)
+{
+    flyer.m_bPrinted = 1;
+    flyer.m_timePrinted = QDateTime::currentSecsSinceEpoch();
+    flyer.m_crColor = color;
+    flyer.m_strFont = font;
+    flyer.m_strTheme = theme;
+}

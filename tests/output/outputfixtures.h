@@ -1,0 +1,133 @@
+#pragma once
+
+// Shared by the output tests: a flyer picture with known colours, and the real tools that read
+// back what the program wrote.
+
+#include <QColor>
+#include <QImage>
+#include <QPainter>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace OutputFixtures {
+
+// The flyer's size and the colours of its four quadrants: a picture stretched, shifted or cut
+// shows at once.
+inline constexpr int kWidth = 816;
+inline constexpr int kHeight = 1056;
+inline const QColor kTopLeft(230, 200, 60);
+inline const QColor kTopRight(60, 160, 230);
+inline const QColor kBottomLeft(220, 80, 80);
+inline const QColor kBottomRight(90, 200, 110);
+
+inline QImage MakeFlyer()
+{
+    QImage flyer(kWidth, kHeight, QImage::Format_ARGB32);
+    QPainter painter(&flyer);
+    const int w = kWidth / 2, h = kHeight / 2;
+    painter.fillRect(0, 0, w, h, kTopLeft);
+    painter.fillRect(w, 0, kWidth - w, h, kTopRight);
+    painter.fillRect(0, h, w, kHeight - h, kBottomLeft);
+    painter.fillRect(w, h, kWidth - w, kHeight - h, kBottomRight);
+    return flyer;
+}
+
+inline bool Near(QColor a, QColor b, int tolerance = 24)
+{
+    return std::abs(a.red() - b.red()) <= tolerance && std::abs(a.green() - b.green()) <= tolerance &&
+           std::abs(a.blue() - b.blue()) <= tolerance;
+}
+
+// JPEG keeps colour at half resolution, so a colour bleeds a little into the black line beside it;
+// brightness stays sharp.
+inline bool IsBlack(QColor c)
+{
+    const double luma = 0.299 * c.red() + 0.587 * c.green() + 0.114 * c.blue();
+    return luma < 40 && std::max({c.red(), c.green(), c.blue()}) < 96;
+}
+
+// Which sides of a picture of the flyer carry a black line one pixel wide, tested along each
+// whole side, with the flyer's own colours right inside it. Returns "" when a side is neither
+// clean flyer nor frame, else the framed sides as letters of "TBLR".
+inline QString FramedSides(const QImage& picture)
+{
+    const int w = picture.width(), h = picture.height();
+    QString sides;
+    const auto side = [&](QChar letter, auto edgePixel, auto innerPixel, int length) {
+        int black = 0, flyer = 0;
+        for (int i = 8; i < length - 8; i += 7) {
+            black += IsBlack(picture.pixelColor(edgePixel(i)));
+            flyer += !IsBlack(picture.pixelColor(innerPixel(i)));
+        }
+        const int samples = (length - 16 + 6) / 7;
+        if (flyer != samples)
+            return false;
+        if (black == samples)
+            sides += letter;
+        else if (black != 0)
+            return false;
+        return true;
+    };
+    const bool clean =
+        side(
+            QLatin1Char('T'), [](int i) { return QPoint(i, 0); }, [](int i) { return QPoint(i, 2); }, w) &&
+        side(
+            QLatin1Char('B'), [h](int i) { return QPoint(i, h - 1); }, [h](int i) { return QPoint(i, h - 3); }, w) &&
+        side(
+            QLatin1Char('L'), [](int i) { return QPoint(0, i); }, [](int i) { return QPoint(2, i); }, h) &&
+        side(
+            QLatin1Char('R'), [w](int i) { return QPoint(w - 1, i); }, [w](int i) { return QPoint(w - 3, i); }, h);
+    return clean ? sides : QStringLiteral("?");
+}
+
+// The quadrant colours seen at the middle of each quadrant of picture.
+inline bool ShowsFlyer(const QImage& picture, const QRect& area)
+{
+    const auto at = [&](double fx, double fy) {
+        return picture.pixelColor(area.x() + int(area.width() * fx), area.y() + int(area.height() * fy));
+    };
+    return Near(at(0.25, 0.25), kTopLeft) && Near(at(0.75, 0.25), kTopRight) && Near(at(0.25, 0.75), kBottomLeft) &&
+           Near(at(0.75, 0.75), kBottomRight);
+}
+
+inline int RunTool(const QString& program, const QStringList& arguments, QByteArray* output = nullptr)
+{
+    const QString path = QStandardPaths::findExecutable(program);
+    if (path.isEmpty()) {
+        qWarning("%s is not installed (scripts/setup.sh installs it)", qPrintable(program));
+        return -1;
+    }
+    QProcess process;
+    process.setProcessChannelMode(QProcess::MergedChannels);
+    process.start(path, arguments);
+    if (!process.waitForFinished(60000))
+        return -1;
+    if (output)
+        *output = process.readAll();
+    return process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+}
+
+// qpdf --check: 0 for a valid file.
+inline int QpdfCheck(const QString& pdf)
+{
+    QByteArray output;
+    const int rc = RunTool(QStringLiteral("qpdf"), {QStringLiteral("--check"), pdf}, &output);
+    if (rc != 0)
+        qWarning("qpdf --check %s: %s", qPrintable(pdf), output.constData());
+    return rc;
+}
+
+// The first page of a PDF as poppler draws it at dpi; null when it cannot be drawn.
+inline QImage RasterisePdf(const QString& pdf, int dpi)
+{
+    QTemporaryDir dir;
+    const QString base = dir.filePath(QStringLiteral("page"));
+    if (RunTool(QStringLiteral("pdftoppm"), {QStringLiteral("-r"), QString::number(dpi), QStringLiteral("-singlefile"),
+                                             QStringLiteral("-png"), pdf, base}) != 0)
+        return QImage();
+    return QImage(base + QStringLiteral(".png"));
+}
+
+} // namespace OutputFixtures

@@ -1,0 +1,190 @@
+#include "output/flyerexport.h"
+
+#include "outputfixtures.h"
+#include "projects/flyerdata.h"
+#include "settings/appsettings.h"
+
+#include <QDir>
+#include <QFile>
+#include <QImageReader>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace OutputFixtures;
+
+namespace {
+
+QByteArray Head(const QString& path, int bytes)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return QByteArray();
+    return file.read(bytes);
+}
+
+QString FormatOf(const QString& path)
+{
+    const QByteArray head = Head(path, 8);
+    if (head.startsWith("%PDF-1.3"))
+        return QStringLiteral("pdf");
+    if (head.startsWith("\xFF\xD8\xFF"))
+        return QStringLiteral("jpeg");
+    if (head.startsWith("\x89PNG"))
+        return QStringLiteral("png");
+    if (head.startsWith("BM"))
+        return QStringLiteral("bmp");
+    return QString::fromLatin1(head);
+}
+
+CFlyerData Project()
+{
+    CFlyerData flyer;
+    flyer.Reset();
+    flyer.m_strMLS = QStringLiteral("ML81234");
+    flyer.m_strAddress = QStringLiteral("12 Oak Lane");
+    flyer.m_strCityStateZip = QStringLiteral("Springfield, IL 62704");
+    return flyer;
+}
+
+} // namespace
+
+class TestFlyerExport : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void dialogTexts()
+    {
+        QCOMPARE(DefaultExportName(Project()), QStringLiteral("ML81234 - 12 Oak Lane - Springfield, IL 62704.pdf"));
+        // The save dialog's entries, in this order.
+        QCOMPARE(ExportFilter().split(QStringLiteral(";;")),
+                 QStringList({QStringLiteral("PDF Document (*.pdf)"), QStringLiteral("JPEG Image (*.jpg)"),
+                              QStringLiteral("PNG Image (*.png)"), QStringLiteral("Windows Bitmap Image (*.bmp)")}));
+    }
+
+    void exportByPath_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("format"); // empty: nothing may be written
+        QTest::addColumn<QString>("error");  // part of the message when nothing was written
+
+        QTest::newRow("pdf") << "flyer.pdf"
+                             << "pdf"
+                             << "";
+        QTest::newRow("upper-case PDF") << "FLYER.PDF"
+                                        << "pdf"
+                                        << "";
+        QTest::newRow("jpg") << "flyer.jpg"
+                             << "jpeg"
+                             << "";
+        QTest::newRow("png") << "flyer.png"
+                             << "png"
+                             << "";
+        QTest::newRow("bmp") << "flyer.bmp"
+                             << "bmp"
+                             << "";
+        QTest::newRow("png in a folder named .pdf") << "old.pdf.files/flyer.png"
+                                                    << "pdf"
+                                                    << "";
+        QTest::newRow("unknown extension") << "flyer.xyz"
+                                           << ""
+                                           << "\"flyer.xyz\"";
+        QTest::newRow("missing folder") << "gone/flyer.pdf"
+                                        << ""
+                                        << "does not exist";
+        QTest::newRow("missing folder, picture") << "gone/flyer.png"
+                                                 << ""
+                                                 << "does not exist";
+    }
+
+    void exportByPath()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, format);
+        QFETCH(QString, error);
+
+        QTemporaryDir dir;
+        QVERIFY(QDir(dir.path()).mkpath(QStringLiteral("old.pdf.files")));
+        const QString path = dir.filePath(name);
+        // Every export goes over an older file, which must be replaced, or kept when nothing new was written.
+        const bool hadOld = QFileInfo(path).absoluteDir().exists();
+        if (hadOld) {
+            QFile old(path);
+            QVERIFY(old.open(QIODevice::WriteOnly));
+            old.write("older file");
+        }
+
+        CAppSettings settings;
+        settings.Path2TempFolder = dir.filePath(QStringLiteral("Temp")); // made on demand
+        const CFlyerData flyer = Project();
+        QString message;
+        const bool written = ExportFlyerFile(settings, flyer, MakeFlyer(), path, &message);
+
+        QCOMPARE(written, !format.isEmpty());
+        // The user is told where the export went, and the chosen folder is the next start folder.
+        CAppSettings stored;
+        stored.LoadSettings();
+        QCOMPARE(stored.LastExportToPath, QFileInfo(path).absolutePath());
+        QVERIFY(!QFile::exists(IntermediateJpegPath(settings.Path2TempFolder, flyer.m_strId)));
+        if (!written) {
+            QVERIFY2(message.contains(error), qPrintable(message));
+            QCOMPARE(Head(path, 64), hadOld ? QByteArray("older file") : QByteArray());
+            return;
+        }
+        QVERIFY(message.isEmpty());
+        QCOMPARE(FormatOf(path), format);
+
+        QImage picture;
+        if (format == QLatin1String("pdf")) {
+            QCOMPARE(QpdfCheck(path), 0);
+            // At 192 dpi the Letter page has twice the flyer's pixels each way (at 96 poppler's
+            // rounding may drop the last row).
+            picture = RasterisePdf(path, 192);
+            QCOMPARE(picture.size(), QSize(kWidth * 2, kHeight * 2));
+        } else {
+            picture = QImage(path);
+            QCOMPARE(picture.size(), QSize(kWidth, kHeight));
+        }
+        QCOMPARE(FramedSides(picture), QStringLiteral("TBLR"));
+        QVERIFY(ShowsFlyer(picture, picture.rect()));
+    }
+
+    void noFlyer()
+    {
+        QTemporaryDir dir;
+        CAppSettings settings;
+        settings.LastExportToPath = QStringLiteral("/unchanged");
+        settings.Path2TempFolder = dir.filePath(QStringLiteral("Temp"));
+        QString message;
+        QVERIFY(!ExportFlyerFile(settings, Project(), QImage(), dir.filePath(QStringLiteral("flyer.pdf")), &message));
+        QVERIFY(message.contains(QStringLiteral("no flyer")));
+        QCOMPARE(settings.LastExportToPath, QStringLiteral("/unchanged"));
+        QVERIFY(QDir(dir.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries).isEmpty());
+    }
+
+    void frames_data()
+    {
+        QTest::addColumn<int>("frame");
+        QTest::addColumn<QString>("sides");
+        QTest::newRow("export") << int(FlyerFrame::AllSides) << "TBLR";
+        QTest::newRow("e-mail") << int(FlyerFrame::TopLeft) << "TL";
+    }
+
+    // The frames exactly, before any JPEG encoding blurs them.
+    void frames()
+    {
+        QFETCH(int, frame);
+        QFETCH(QString, sides);
+        const QImage framed = FrameFlyer(MakeFlyer(), FlyerFrame(frame));
+        QCOMPARE(framed.size(), QSize(kWidth, kHeight));
+        QCOMPARE(FramedSides(framed), sides);
+        for (const QPoint corner : {QPoint(0, 0), QPoint(kWidth - 1, 0), QPoint(0, kHeight - 1)})
+            QCOMPARE(framed.pixelColor(corner) == QColor(Qt::black),
+                     sides.size() == 4 || corner.y() == 0 || corner.x() == 0);
+        QVERIFY(ShowsFlyer(framed, framed.rect()));
+        QVERIFY(FrameFlyer(QImage(), FlyerFrame(frame)).isNull());
+    }
+};
+
+QTEST_GUILESS_MAIN(TestFlyerExport)
+#include "tst_flyerexport.moc"
