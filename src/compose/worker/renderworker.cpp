@@ -27,6 +27,9 @@ namespace {
 constexpr qsizetype kInlinePageLimit = 600 * 1024;
 constexpr qint64 kCompleteBoundMs = 10000;
 constexpr int kPollMs = 2;
+// Before the page reports its load, asking it is only a rare fallback: each question interrupts
+// the renderer while it is still parsing and decoding.
+constexpr int kLoadingPollMs = 25;
 constexpr int kIdleBlankMs = 1000;
 
 // Two colours no flyer is likely to have at its top-left pixel.
@@ -84,8 +87,10 @@ CXRenderWorker::CXRenderWorker(int replyFd, QObject* parent) : QObject(parent), 
     m_view->show();
 
     connect(m_page.get(), &QWebEnginePage::loadFinished, this, [this](bool) {
-        if (m_stage == Stage::Loading)
+        if (m_stage == Stage::Loading) {
+            m_bLoadSeen = true;
             Poll();
+        }
     });
     connect(m_page.get(), &QWebEnginePage::renderProcessTerminated, this,
             [this](QWebEnginePage::RenderProcessTerminationStatus, int) {
@@ -151,6 +156,7 @@ void CXRenderWorker::StartNext()
     const RenderProtocol::Request& request = m_job.request;
     ++m_token;
     m_scriptPending = false;
+    m_bLoadSeen = false;
     m_clock.start();
 
     if (m_view->size() != QSize(request.width, request.height))
@@ -182,7 +188,12 @@ void CXRenderWorker::StartNext()
         m_page->ExpectNavigation();
         m_page->load(url);
     }
-    m_pollTimer.start();
+    SchedulePoll();
+}
+
+void CXRenderWorker::SchedulePoll()
+{
+    m_pollTimer.start(m_stage == Stage::Loading && !m_bLoadSeen ? kLoadingPollMs : kPollMs);
 }
 
 void CXRenderWorker::Poll()
@@ -202,17 +213,13 @@ void CXRenderWorker::Poll()
         if (m_scriptPending)
             return;
         m_scriptPending = true;
-        const QString script =
-            QStringLiteral("(function(){if(location.hash!=='#listora-render-%1')return 0;"
-                           "if(document.readyState!=='complete')return 0;"
-                           "if(document.fonts&&document.fonts.status!=='loaded')return 0;"
-                           "var imgs=Array.from(document.images);"
-                           "if(!imgs.every(function(i){return i.complete;}))return 0;"
-                           "if(!window.__listoraDecode){window.__listoraDecode='pending';"
-                           "Promise.all(imgs.map(function(i){return i.decode().catch(function(){});}))"
-                           ".then(function(){window.__listoraDecode='done';});}"
-                           "return window.__listoraDecode==='done'?1:0;})()")
-                .arg(m_token);
+        const QString script = QStringLiteral("(function(){if(location.hash!=='#listora-render-%1')return 0;"
+                                              "if(document.readyState!=='complete')return 0;"
+                                              "if(document.fonts&&document.fonts.status!=='loaded')return 0;"
+                                              "var imgs=Array.from(document.images);"
+                                              "if(!imgs.every(function(i){return i.complete;}))return 0;"
+                                              "return 1;})()")
+                                   .arg(m_token);
         const quint64 token = m_token;
         m_page->runJavaScript(script, QWebEngineScript::ApplicationWorld, [this, token](const QVariant& result) {
             if (token != m_token || m_stage != Stage::Loading)
@@ -245,7 +252,7 @@ void CXRenderWorker::Poll()
         break;
     }
     }
-    m_pollTimer.start();
+    SchedulePoll();
 }
 
 void CXRenderWorker::OnReadyAnswer(bool ready)
@@ -255,7 +262,7 @@ void CXRenderWorker::OnReadyAnswer(bool ready)
         m_stage = Stage::SentinelA;
         m_page->runJavaScript(SentinelScript(kSentinelA), QWebEngineScript::ApplicationWorld);
     }
-    m_pollTimer.start();
+    SchedulePoll();
 }
 
 QRgb CXRenderWorker::GrabCornerPixel()

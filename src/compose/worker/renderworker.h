@@ -52,6 +52,7 @@ private:
 
     void StartNext();
     void Poll();
+    void SchedulePoll();
     void OnReadyAnswer(bool ready);
     QRgb GrabCornerPixel();
     void Finish(const QImage& image);
@@ -71,6 +72,7 @@ private:
     Stage m_stage = Stage::Idle;
     quint64 m_token = 0;
     bool m_scriptPending = false;
+    bool m_bLoadSeen = false;
     QTimer m_pollTimer;
     QTimer m_idleTimer;
     QElapsedTimer m_clock;
