@@ -1,40 +1,193 @@
 #pragma once
 
+#include "catalogue/colorpalette.h"
+#include "catalogue/fontcatalogue.h"
+#include "catalogue/themecatalogue.h"
+#include "projects/flyerdata.h"
 #include "settings/appsettings.h"
 
 #include <QDialog>
+#include <QImage>
+#include <QString>
 
-// The program's one top-level window. It owns the settings for its whole life and runs from
-// start-up to exit; closing it ends the program.
+#include <array>
+
+class CXCanvas;
+class CXColorPalette;
+class CXFontsLB;
+class CXHTML2Image;
+class CXPNGButton;
+class CXThemeFilterCB;
+class CXThemesLB;
+class QLabel;
+class QMenu;
+class QTabWidget;
+class QTimer;
+
+// The program's one top-level window. It owns the settings, the open flyer project, the theme
+// catalogue, the renderer and the last rendered flyer for its whole life, and runs the flyer cycle
+// that turns the current theme, font, colour and project into the picture on the canvas. Closing
+// it ends the program.
 class CMainDialog : public QDialog
 {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(CMainDialog)
 
 public:
+    static constexpr int kFlyerWidth = 816; // 8.5 x 11 inches at 96 pixels per inch
+    static constexpr int kFlyerHeight = 1056;
+
     explicit CMainDialog(QWidget* parent = nullptr);
     ~CMainDialog() override;
 
     CAppSettings& AppSettings() { return m_appSettings; }
+    const CXThemeCatalogue& ThemeCatalogue() const { return m_themes; }
 
     // Loads the settings and resolves and creates the working folders; the first step of the
     // window's initialisation.
     void InitAppSettings();
 
-    // The Exit command; the close box and Escape come here too. Asks "Are you sure you want to
-    // Exit?" unless that question is switched off, then saves and ends the window.
-    void OnBnClickedBtnExit();
+    // The flyer cycle. RenderFlyer merges the selected template with the open project (or the
+    // preview data) and asks the renderer for the picture; the window keeps working meanwhile and
+    // the picture reaches the canvas when it is ready (FlyerShown). A request made while another
+    // runs replaces it, so only the newest choice is ever shown.
+    bool LoadTemplate(const QString& path);
+    void RenderFlyer();
+    void RenderProjectFlyer();
+    void RenderSampleFlyer();
+    bool IsRenderPending() const { return m_nRenderRequest != 0; }
+    // The last rendered flyer; null while a render runs and after one failed. Export, printing and
+    // mail take it as it stands.
+    const QImage& FlyerImage() const { return m_flyerImage; }
+    ColorRef FlyerColor() const;
+
+    // Makes the named theme visible and selected in the theme list (switching the filter when it
+    // hides the theme). False when the catalogue has no such theme.
+    bool FindSelectTheme(const QString& name);
+    void UpdateButtons();
+    void SetButtonTooltips(bool enabled);
+    void SetFlyerProjectDirty(bool dirty) { m_bProjectDirty = dirty; }
+    void ResizeMoveControls();
+    void ShowTabPage(int index);
+    // Asks whether to save a changed project first (when that question is on) and saves it on Yes.
+    void PromptSaveProject();
     // Stores the window's choices and geometry, saves the settings and removes the temporary folder.
     void SaveStateOnClose();
 
+    // The theme and font lists are the authority between handlers: ReadControls takes their
+    // selections into m_strSelTheme and m_strSelFont, WriteControls selects the first entry that
+    // begins with each (ignoring case) and leaves a list alone when none does.
+    void ReadControls();
+    void WriteControls();
+
+    // Selection handlers.
+    void OnLbnSelchangeListThemes();
+    void OnLbnSelchangeListFonts();
+    void OnCPColorChanged();
+    void OnCbnSelchangeComboThemeFilter();
+
+    // Commands of the button row.
+    void OnBnClickedBtnNew();
+    void OnBnClickedBtnOpen();
+    void OnBnClickedBtnSave();
+    void OnBnClickedBtnProperties();
+    void OnBnClickedBtnPrint();
+    void OnBnClickedBtnEmailFlyer();
+    void OnBnClickedBtnExportFlyer();
+    void OnBnClickedBtnRefresh();
+    void OnBnClickedBtnOptions();
+    void OnBnClickedBtnAbout();
+    void OnBnClickedBtnHelp();
+    // The Exit command; the close box and Escape come here too. Asks "Are you sure you want to
+    // Exit?" unless that question is switched off, then saves and ends the window.
+    void OnBnClickedBtnExit();
+
+    // Items of the About menu.
+    void OnAboutAbout();
+    void OnAboutWebsite();
+    void OnAboutHelpDesk();
+    void OnAboutCheckForUpdates();
+
+    // The options that decide, after the options sheet was accepted, whether the flyer must be
+    // drawn again or the font list rebuilt.
+    struct COptionsSnapshot
+    {
+        std::array<int, 9> flags{}; // ColorRealtorName to IncludeMyLogo
+        int showAllFonts = 0;
+    };
+    COptionsSnapshot TakeOptionsSnapshot() const;
+    // After the options sheet was accepted and its pages were taken into the settings: saves them,
+    // applies the tooltip choice, and draws the flyer again when a colouring or logo flag changed or
+    // the profile page was shown; rebuilds the font list when ShowAllFonts changed.
+    void ApplyAcceptedOptions(const COptionsSnapshot& before, bool myInformationVisited);
+
+    CXPNGButton* Button(int id) const;
+    CXCanvas* Canvas() const { return m_pCanvas; }
+    CXThemesLB* ThemesList() const { return m_pThemes; }
+    CXThemeFilterCB* ThemeFilter() const { return m_pThemeFilter; }
+    CXFontsLB* FontsList() const { return m_pFonts; }
+    CXColorPalette* ColorPalette() const { return m_pPalette; }
+    QTabWidget* TabControl() const { return m_pTab; }
+    QMenu* AboutMenu() const { return m_pAboutMenu; }
+
+    // State, named as the rest of the program knows it.
+    CFlyerData flyerData;          // the open project
+    bool m_bProjectOpen = false;   // a project is open
+    bool m_bProjectDirty = false;  // the open project has changes that are not saved
     bool m_bHasMAPIClient = false; // a mail client can take the flyer
+    bool m_bSelectFirstTheme = true;
+    QString m_strSelTemplate; // the selected theme's template file
+    QString m_strTemplateText;
+    QString m_strSidebarImage;
+    QString m_strSelTheme;
+    QString m_strSelFont = QStringLiteral("Arial");
+
+Q_SIGNALS:
+    // A render result reached the canvas: the new flyer, or (rendered false) an empty sheet.
+    void FlyerShown(bool rendered);
 
 protected:
     void OnInitDialog();
     void reject() override; // Escape
     void closeEvent(QCloseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
 private:
+    void CreateControls();
+    void InitTabControl();
+    void InitButtons();
+    void InitFontsLB();
+    void InitColorPalette();
+    void PlaceWindow();
+    void OnStartupTimer();
+    void RenderWith(bool projectMode);
+    void OnRenderFinished(quint64 requestId, const QImage& image, const QString& error);
+    void ShowNoFlyer(const QString& why);
+    // Writes the open project's folder, photos and file; tells the user what failed.
+    bool SaveNewProjectFiles();
+    bool SaveProjectFile();
+    void OnCanvasDoubleClicked();
+
     CAppSettings m_appSettings;
+    CXThemeCatalogue m_themes;
+    CXFontCatalogue m_fonts;
+    CXHTML2Image* m_pRenderer = nullptr;
+    QImage m_flyerImage;
+    quint64 m_nRenderRequest = 0; // the request whose picture the canvas waits for, or 0
+    // The colour the flyer was last drawn in: picking it again changes nothing.
+    ColorRef m_crShownColor = 0;
     bool m_bClosing = false;
+
+    QTabWidget* m_pTab = nullptr;
+    CXThemeFilterCB* m_pThemeFilter = nullptr;
+    CXThemesLB* m_pThemes = nullptr;
+    QLabel* m_pChooseColor = nullptr;
+    CXColorPalette* m_pPalette = nullptr;
+    QLabel* m_pChooseFont = nullptr;
+    CXFontsLB* m_pFonts = nullptr;
+    CXCanvas* m_pCanvas = nullptr;
+    std::array<CXPNGButton*, 12> m_buttons{}; // in the order of kMainButtonsRightToLeft
+    QMenu* m_pAboutMenu = nullptr;
+    QTimer* m_pStartupTimer = nullptr;
 };
