@@ -1,0 +1,317 @@
+#include "options/ui/optionsmyinfopage.h"
+
+#include "app/appinfo.h"
+#include "controls/messageboxtypes.h"
+#include "controls/ui/messagebox.h"
+#include "controls/ui/picturest.h"
+#include "imaging/imagelibrary.h"
+#include "options/optionsrules.h"
+#include "options/ui/phonelabelcb.h"
+#include "projects/ui/dialogunits.h"
+#include "settings/appsettings.h"
+
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QHideEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QShowEvent>
+
+CPPDLGOptionsMyInfo::CPPDLGOptionsMyInfo(CAppSettings& settings, QWidget* parent)
+    : QWidget(parent), m_strFileFilter(ProfileImageFileFilter()), m_settings(settings)
+{
+    setObjectName(QStringLiteral("CPPDLGOptionsMyInfo"));
+    setWindowTitle(QStringLiteral("My Information"));
+    BuildControls();
+    OnInitDialog();
+}
+
+CPPDLGOptionsMyInfo::~CPPDLGOptionsMyInfo() = default;
+
+void CPPDLGOptionsMyInfo::BuildControls()
+{
+    const DialogUnits du(font());
+    setFixedSize(du.Size(373, 276));
+
+    constexpr int kEditX = 72;
+    constexpr int kEditWidth = 172;
+    constexpr int kRowStep = 17;
+    const auto makeLabel = [this, &du](const char* text, int y, QWidget* buddy) {
+        auto* label = new QLabel(QString::fromLatin1(text), this);
+        label->setGeometry(du.Rect(7, y + 2, kEditX - 9, 9));
+        label->setBuddy(buddy);
+    };
+    const auto makeEdit = [this, &du](int id, int x, int y, int width) {
+        auto* edit = new QLineEdit(this);
+        edit->setObjectName(QStringLiteral("id%1").arg(id));
+        edit->setGeometry(du.Rect(x, y, width, 13));
+        return edit;
+    };
+    const auto makePhoneLabel = [this, &du](int id, int y) {
+        auto* combo = new CXPhoneLabelCB(this);
+        combo->setObjectName(QStringLiteral("id%1").arg(id));
+        combo->setGeometry(du.Rect(kEditX, y, 58, 13));
+        connect(combo, &QComboBox::activated, this, &CPPDLGOptionsMyInfo::OnCbnSelchangePhoneLabel);
+        return combo;
+    };
+
+    int y = 8;
+    const struct
+    {
+        const char* label;
+        int id;
+        QLineEdit** edit;
+    } texts[] = {
+        {"Full Name:", 1309, &m_pFullName},
+        {"Credentials:", 1310, &m_pCredentials},
+        {"Company Name:", 1311, &m_pCompanyName},
+        {"Address:", 1312, &m_pAddress},
+        {"City, State, Zip:", 1313, &m_pCityStateZip},
+    };
+    for (const auto& row : texts) {
+        *row.edit = makeEdit(row.id, kEditX, y, kEditWidth);
+        makeLabel(row.label, y, *row.edit);
+        y += kRowStep;
+    }
+
+    m_pPhoneLabel01 = makePhoneLabel(1314, y);
+    m_pPhone01 = makeEdit(1315, kEditX + 62, y, kEditWidth - 62);
+    makeLabel("Phone #1:", y, m_pPhoneLabel01);
+    y += kRowStep;
+    m_pPhoneLabel02 = makePhoneLabel(1316, y);
+    m_pPhone02 = makeEdit(1317, kEditX + 62, y, kEditWidth - 62);
+    makeLabel("Phone #2:", y, m_pPhoneLabel02);
+    y += kRowStep;
+
+    m_pEmailAddress = makeEdit(1318, kEditX, y, kEditWidth);
+    makeLabel("E-mail Address:", y, m_pEmailAddress);
+    y += kRowStep;
+    m_pWebsite = makeEdit(1319, kEditX, y, kEditWidth);
+    makeLabel("Website:", y, m_pWebsite);
+    y += kRowStep;
+
+    m_pDisclaimer = new QPlainTextEdit(this);
+    m_pDisclaimer->setObjectName(QStringLiteral("id1350"));
+    m_pDisclaimer->setGeometry(du.Rect(kEditX, y, kEditWidth, 260 - y));
+    m_pDisclaimer->setTabChangesFocus(true);
+    makeLabel("Disclaimer:", y, m_pDisclaimer);
+
+    const auto makePreview = [this, &du](int id, int top, int height) {
+        auto* preview = new CXPictureST(this);
+        preview->setObjectName(QStringLiteral("id%1").arg(id));
+        preview->setGeometry(du.Rect(252, top, 114, height));
+        preview->SetMargin(6);
+        preview->SetShadow(true, 2);
+        return preview;
+    };
+    const auto makeButton = [this, &du](int id, const char* text, int top, void (CPPDLGOptionsMyInfo::*handler)()) {
+        auto* button = new QPushButton(QString::fromLatin1(text), this);
+        button->setObjectName(QStringLiteral("id%1").arg(id));
+        button->setGeometry(du.Rect(252, top, 114, 14));
+        button->setAutoDefault(false);
+        connect(button, &QPushButton::clicked, this, handler);
+    };
+    m_pPicture = makePreview(1320, 8, 109);
+    makeButton(1307, "Choose My Picture", 121, &CPPDLGOptionsMyInfo::OnBnClickedChooseMyPicture);
+    m_pLogo = makePreview(1321, 143, 99);
+    makeButton(1308, "Choose Business Logo", 246, &CPPDLGOptionsMyInfo::OnBnClickedChooseLogo);
+}
+
+QString CPPDLGOptionsMyInfo::MyPicturePath() const
+{
+    return QDir(m_settings.strSavePath).filePath(QString::fromLatin1(kMyPictureFileName));
+}
+
+QString CPPDLGOptionsMyInfo::LogoPath() const
+{
+    return QDir(m_settings.strSavePath).filePath(QString::fromLatin1(kLogoFileName));
+}
+
+void CPPDLGOptionsMyInfo::OnInitDialog()
+{
+    m_pPhoneLabel01->Fill();
+    m_pPhoneLabel02->Fill();
+
+    m_strFullName = m_settings.FullName;
+    m_strCredentials = m_settings.Credentials;
+    m_strCompanyName = m_settings.CompanyName;
+    m_strAddress = m_settings.Address;
+    m_strCityStateZip = m_settings.CityStateZipCode;
+    m_nPhoneLabel01 = m_settings.PhoneLabel01;
+    m_strPhone01 = m_settings.Phone01;
+    m_nPhoneLabel02 = m_settings.PhoneLabel02;
+    m_strPhone02 = m_settings.Phone02;
+    m_strEmailAddress = m_settings.EmailAddress;
+    m_strWebsite = m_settings.Website;
+    m_strDisclaimer = m_settings.Disclaimer;
+
+    const struct
+    {
+        CXPictureST* preview;
+        const char* caption;
+        QString file;
+    } previews[] = {
+        {m_pPicture, "Choose Photo", MyPicturePath()},
+        {m_pLogo, "Choose Logo", LogoPath()},
+    };
+    for (const auto& p : previews) {
+        p.preview->SetText(QString::fromLatin1(p.caption));
+        p.preview->ClearFile();
+        if (QFileInfo(p.file).isFile()) {
+            p.preview->SetFile(p.file);
+            p.preview->SetMode(CXPictureST::ModeFile);
+        }
+    }
+
+    UpdateData(false);
+}
+
+void CPPDLGOptionsMyInfo::UpdateData(bool saveAndValidate)
+{
+    if (saveAndValidate) {
+        m_strFullName = m_pFullName->text();
+        m_strCredentials = m_pCredentials->text();
+        m_strCompanyName = m_pCompanyName->text();
+        m_strAddress = m_pAddress->text();
+        m_strCityStateZip = m_pCityStateZip->text();
+        m_nPhoneLabel01 = m_pPhoneLabel01->SelectedItemData();
+        m_strPhone01 = m_pPhone01->text();
+        m_nPhoneLabel02 = m_pPhoneLabel02->SelectedItemData();
+        m_strPhone02 = m_pPhone02->text();
+        m_strEmailAddress = m_pEmailAddress->text();
+        m_strWebsite = m_pWebsite->text();
+        m_strDisclaimer = m_pDisclaimer->toPlainText();
+        return;
+    }
+    m_pFullName->setText(m_strFullName);
+    m_pCredentials->setText(m_strCredentials);
+    m_pCompanyName->setText(m_strCompanyName);
+    m_pAddress->setText(m_strAddress);
+    m_pCityStateZip->setText(m_strCityStateZip);
+    if (!m_pPhoneLabel01->SelectByItemData(m_nPhoneLabel01))
+        m_pPhoneLabel01->setCurrentIndex(-1);
+    m_pPhone01->setText(m_strPhone01);
+    if (!m_pPhoneLabel02->SelectByItemData(m_nPhoneLabel02))
+        m_pPhoneLabel02->setCurrentIndex(-1);
+    m_pPhone02->setText(m_strPhone02);
+    m_pEmailAddress->setText(m_strEmailAddress);
+    m_pWebsite->setText(m_strWebsite);
+    // Profiles brought over from the older version keep CR LF line breaks.
+    m_pDisclaimer->setPlainText(QString(m_strDisclaimer).replace(QLatin1String("\r\n"), QLatin1String("\n")));
+}
+
+void CPPDLGOptionsMyInfo::showEvent(QShowEvent* event)
+{
+    if (!event->spontaneous())
+        m_bVisited = 1;
+    QWidget::showEvent(event);
+}
+
+void CPPDLGOptionsMyInfo::hideEvent(QHideEvent* event)
+{
+    if (!event->spontaneous())
+        m_bVisited = 1;
+    QWidget::hideEvent(event);
+}
+
+void CPPDLGOptionsMyInfo::OnCbnSelchangePhoneLabel()
+{
+    UpdateData(true);
+}
+
+void CPPDLGOptionsMyInfo::OnOK()
+{
+    UpdateData(true);
+}
+
+void CPPDLGOptionsMyInfo::SaveProfileTo(CAppSettings& settings) const
+{
+    settings.FullName = m_strFullName;
+    settings.Credentials = m_strCredentials;
+    settings.CompanyName = m_strCompanyName;
+    settings.Address = m_strAddress;
+    settings.CityStateZipCode = m_strCityStateZip;
+    settings.PhoneLabel01 = m_nPhoneLabel01;
+    settings.Phone01 = m_strPhone01;
+    settings.PhoneLabel02 = m_nPhoneLabel02;
+    settings.Phone02 = m_strPhone02;
+    settings.EmailAddress = m_strEmailAddress;
+    settings.Website = m_strWebsite;
+    settings.Disclaimer = m_strDisclaimer;
+}
+
+QString CPPDLGOptionsMyInfo::ChooseImageFile(const QString& title, const QString& startFolder)
+{
+    QFileDialog chooser(this, title, startFolder, m_strFileFilter);
+    chooser.setObjectName(QStringLiteral("imageChooser"));
+    chooser.setFileMode(QFileDialog::ExistingFile);
+    chooser.setAcceptMode(QFileDialog::AcceptOpen);
+    chooser.setDefaultSuffix(QStringLiteral("jpg"));
+    if (chooser.exec() != QDialog::Accepted || chooser.selectedFiles().isEmpty())
+        return QString();
+    return chooser.selectedFiles().constFirst();
+}
+
+void CPPDLGOptionsMyInfo::OnBnClickedChooseMyPicture()
+{
+    const QString path = ChooseImageFile(QStringLiteral("Choose My Picture"), m_settings.LastMyPicturePath);
+    if (!path.isEmpty())
+        AcceptMyPicture(path);
+}
+
+void CPPDLGOptionsMyInfo::OnBnClickedChooseLogo()
+{
+    const QString path = ChooseImageFile(QStringLiteral("Choose Business Logo"), m_settings.LastMyLogoPath);
+    if (!path.isEmpty())
+        AcceptLogo(path);
+}
+
+bool CPPDLGOptionsMyInfo::AcceptMyPicture(const QString& path)
+{
+    const ImageInfo info = GetImageInfo(path);
+    const QString refusal = CheckMyPicture(path, info.ok, info.width, info.height, info.orientation);
+    if (!refusal.isEmpty()) {
+        ShowInfoMessage(refusal);
+        return false;
+    }
+    m_settings.LastMyPicturePath = QFileInfo(path).absolutePath();
+    m_settings._SaveSettings();
+    return StoreImage(path, QString::fromLatin1(kMyPictureFileName), kMyPictureBox, m_pPicture);
+}
+
+bool CPPDLGOptionsMyInfo::AcceptLogo(const QString& path)
+{
+    const ImageInfo info = GetImageInfo(path);
+    const QString refusal = CheckBusinessLogo(path, info.ok, info.width, info.height);
+    if (!refusal.isEmpty()) {
+        ShowInfoMessage(refusal);
+        return false;
+    }
+    m_settings.LastMyLogoPath = QFileInfo(path).absolutePath();
+    m_settings._SaveSettings();
+    return StoreImage(path, QString::fromLatin1(kLogoFileName), kLogoBox, m_pLogo);
+}
+
+bool CPPDLGOptionsMyInfo::StoreImage(const QString& source, const QString& fileName, int box, CXPictureST* preview)
+{
+    // The previous file stays until a complete new one replaces it, so a picture that fails to convert
+    // costs the agent nothing.
+    QString error;
+    const QString stored =
+        ConvertImage(source, m_settings.strSavePath, fileName, true, box, kImageTypeJpeg, true, &error);
+    if (!error.isEmpty()) {
+        QString message = tr("The picture \"%1\" could not be stored as \"%2\".\n\n%3")
+                              .arg(QDir::toNativeSeparators(source), fileName, error);
+        if (QFileInfo(stored).isFile())
+            message += tr("\n\nThe previous picture is kept.");
+        TemplateMessageBox(this, message, AppInfo::DisplayName(),
+                           quint32(MsgBox::IconExclamation) | quint32(MsgBox::OK));
+        return false;
+    }
+    preview->SetFile(stored);
+    preview->SetMode(CXPictureST::ModeFile);
+    return true;
+}
