@@ -13,6 +13,7 @@
 #include <QGuiApplication>
 #include <QImage>
 #include <QLinearGradient>
+#include <QMap>
 #include <QPainter>
 #include <QProcess>
 #include <QStandardPaths>
@@ -20,6 +21,7 @@
 #include <QUrl>
 
 #include <algorithm>
+#include <unistd.h>
 #include <cstdio>
 
 namespace {
@@ -77,6 +79,38 @@ void PrintPeer(const char* label, const QList<double>& times, double ours)
     }
     const double median = Median(times);
     std::printf("%-44s median %8.1f ms  (listora / peer = %.3f)\n", label, median, ours / median);
+}
+
+// CPU seconds used so far by this process and by the worker with its engine processes (Linux
+// /proc); a figure that does not depend on what else the machine is doing.
+double TreeCpuMs(qint64 workerPid)
+{
+    QMap<qint64, QList<qint64>> children;
+    QMap<qint64, qint64> ticks;
+    const QStringList pids = QDir(QStringLiteral("/proc")).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
+    for (const QString& name : pids) {
+        bool numeric = false;
+        const qint64 pid = name.toLongLong(&numeric);
+        if (!numeric)
+            continue;
+        QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
+        if (!stat.open(QIODevice::ReadOnly))
+            continue;
+        const QByteArray line = stat.readAll();
+        const QList<QByteArray> fields = line.mid(line.lastIndexOf(')') + 2).split(' ');
+        if (fields.size() < 13)
+            continue;
+        children[fields.at(1).toLongLong()].append(pid);
+        ticks[pid] = fields.at(11).toLongLong() + fields.at(12).toLongLong();
+    }
+    qint64 total = ticks.value(QCoreApplication::applicationPid());
+    QList<qint64> stack{workerPid};
+    while (!stack.isEmpty()) {
+        const qint64 pid = stack.takeLast();
+        total += ticks.value(pid);
+        stack.append(children.value(pid));
+    }
+    return total * 1000.0 / double(sysconf(_SC_CLK_TCK));
 }
 
 } // namespace
@@ -146,11 +180,14 @@ int main(int argc, char* argv[])
         std::fprintf(stderr, "the renderer could not be started\n");
         return 1;
     }
+    double cpuBefore = 0;
     QList<double> times;
     QList<double> mergeTimes;
     QImage flyerImage;
     QString page;
     for (int i = -2; i < runs; ++i) { // two cycles to warm up
+        if (i == 0)
+            cpuBefore = TreeCpuMs(renderer.WorkerProcessId());
         QElapsedTimer clock;
         clock.start();
         const CFlyerPage merged = ComposeFlyerPage(templateText, theme.GetName(), true, flyer, settings, font, color);
@@ -167,6 +204,7 @@ int main(int argc, char* argv[])
         }
         page = merged.page;
     }
+    const double cpuPerCycle = (TreeCpuMs(renderer.WorkerProcessId()) - cpuBefore) / runs;
     const double ours = Median(times);
     flyerImage.save(out.filePath(QStringLiteral("listora.png")));
 
@@ -192,6 +230,7 @@ int main(int argc, char* argv[])
     std::printf("flyer cycle: theme \"%s\", four photos, 816 x 1056, %d runs\n", qPrintable(kTheme), runs);
     std::printf("%-44s median %8.1f ms\n", "listora (merge + render, warm)", ours);
     std::printf("%-44s median %8.1f ms\n", "  of which the merge", Median(mergeTimes));
+    std::printf("%-44s mean   %8.1f ms\n", "  CPU per cycle, all processes together", cpuPerCycle);
     std::printf("%-44s median %8.1f ms  (%lld runs)\n", "listora, each after a 1.5 s pause", Median(pausedTimes),
                 static_cast<long long>(pausedTimes.size()));
 
