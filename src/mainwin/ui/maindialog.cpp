@@ -15,6 +15,10 @@
 #include "imaging/sidebarimage.h"
 #include "mainwin/mainids.h"
 #include "mainwin/mainlayout.h"
+#include "mainwin/ui/quickstartdlg.h"
+#include "options/ui/optionsgeneralpage.h"
+#include "options/ui/optionsmyinfopage.h"
+#include "options/ui/optionssheet.h"
 #include "projects/foldertree.h"
 #include "projects/projectstore.h"
 #include "projects/ui/dialogunits.h"
@@ -546,6 +550,22 @@ void CMainDialog::OnStartupTimer()
 {
     m_pStartupTimer->stop();
     QCoreApplication::processEvents();
+    RunQuickStart();
+}
+
+void CMainDialog::RunQuickStart()
+{
+    QuickStartActions actions;
+    actions.newProject = [this] { OnBnClickedBtnNew(); };
+    actions.openProject = [this] { OnBnClickedBtnOpen(); };
+    actions.editProfile = [this] { EditProfile(); };
+    RunQuickStartChooser(this, m_appSettings, actions);
+}
+
+void CMainDialog::EditProfile()
+{
+    if (RunProfileSheet(this, m_appSettings))
+        RenderFlyer();
 }
 
 void CMainDialog::OnCanvasDoubleClicked()
@@ -778,8 +798,16 @@ CMainDialog::COptionsSnapshot CMainDialog::TakeOptionsSnapshot() const
 void CMainDialog::OnBnClickedBtnOptions()
 {
     ReadControls();
-    // The options sheet runs from here once the options module provides it; after it is accepted
-    // and its pages are taken into the settings, ApplyAcceptedOptions finishes the command.
+    const COptionsSnapshot before = TakeOptionsSnapshot();
+    CPSDLGOptions sheet(m_appSettings, this, m_themes, m_fonts);
+    if (sheet.exec() != QDialog::Accepted)
+        return;
+    sheet.General().SaveTo(m_appSettings);
+    // The profile is taken only from a page the user has seen.
+    const bool visited = sheet.MyInfo().m_bVisited != 0;
+    if (visited)
+        sheet.MyInfo().SaveProfileTo(m_appSettings);
+    ApplyAcceptedOptions(before, visited);
 }
 
 void CMainDialog::ApplyAcceptedOptions(const COptionsSnapshot& before, bool myInformationVisited)

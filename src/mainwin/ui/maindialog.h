@@ -121,6 +121,11 @@ public:
     // the profile page was shown; rebuilds the font list when ShowAllFonts changed.
     void ApplyAcceptedOptions(const COptionsSnapshot& before, bool myInformationVisited);
 
+    // The QuickStart chooser, offered once after start-up while ShowQuickStart is set, and the
+    // profile sheet its "View/Edit Your Profile" opens.
+    void RunQuickStart();
+    void EditProfile();
+
     CXPNGButton* Button(int id) const;
     CXCanvas* Canvas() const { return m_pCanvas; }
     CXThemesLB* ThemesList() const { return m_pThemes; }

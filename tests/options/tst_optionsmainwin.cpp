@@ -1,0 +1,194 @@
+#include "catalogue/ui/fontslb.h"
+#include "controls/messageboxtypes.h"
+#include "controls/ui/messagebox.h"
+#include "mainwin/ui/maindialog.h"
+#include "mainwin/ui/quickstartdlg.h"
+#include "options/ui/optionssheet.h"
+#include "options/ui/propertysheet.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QElapsedTimer>
+#include <QCommandLinkButton>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSettings>
+#include <QSignalSpy>
+#include <QTest>
+#include <QTimer>
+
+#include <functional>
+#include <memory>
+
+namespace {
+
+QSettings Store()
+{
+    return QSettings(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("Tarnwick"),
+                     QStringLiteral("Listora"));
+}
+
+// A complete store as an earlier run leaves it, with QuickStart on or off.
+void PrepareStore(bool showQuickStart)
+{
+    QFile::remove(Store().fileName());
+    CAppSettings settings;
+    settings.LoadSettings();
+    settings.ShowQuickStart = showQuickStart ? 1 : 0;
+    settings.ConfirmExit = 0;
+    QVERIFY(settings._SaveSettings());
+}
+
+// Answers the next modal dialog of type T once it is up (looking for it for up to `patience`
+// milliseconds); records that it came.
+template <typename T> std::shared_ptr<bool> WhenShown(std::function<void(T&)> answer, int patience = 0)
+{
+    auto seen = std::make_shared<bool>(false);
+    auto* poll = new QTimer(qApp);
+    auto waited = std::make_shared<QElapsedTimer>();
+    waited->start();
+    QObject::connect(poll, &QTimer::timeout, qApp, [poll, seen, answer, waited, patience] {
+        auto* dialog = qobject_cast<T*>(QApplication::activeModalWidget());
+        if (!dialog && waited->elapsed() < patience)
+            return;
+        poll->stop();
+        poll->deleteLater();
+        if (dialog) {
+            *seen = true;
+            answer(*dialog);
+        }
+    });
+    poll->start(patience ? 20 : 0);
+    return seen;
+}
+
+template <typename T> T* Child(QWidget& parent, int id)
+{
+    return parent.findChild<T*>(QStringLiteral("id%1").arg(id));
+}
+
+} // namespace
+
+class TestOptionsMainWindow : public QObject
+{
+    Q_OBJECT
+
+    static std::unique_ptr<CMainDialog> StartWindow()
+    {
+        auto window = std::make_unique<CMainDialog>();
+        window->show();
+        if (!QTest::qWaitForWindowExposed(window.get()))
+            qWarning("main window not exposed");
+        WaitIdle(*window);
+        return window;
+    }
+
+    static bool WaitIdle(CMainDialog& window)
+    {
+        return QTest::qWaitFor([&] { return !window.IsRenderPending() && !QApplication::activeModalWidget(); }, 30000);
+    }
+
+private Q_SLOTS:
+    void init() { CXMessageBoxTest::Clear(); }
+
+    void savedOptionsRenderOnlyWhenTheFlyerChanges()
+    {
+        PrepareStore(false);
+        auto window = StartWindow();
+        QSignalSpy shown(window.get(), &CMainDialog::FlyerShown);
+
+        // Only the tooltips: saved, nothing drawn.
+        WhenShown<CPSDLGOptions>([](CPSDLGOptions& sheet) {
+            Child<QCheckBox>(sheet, 1105)->click();
+            sheet.SaveButton()->click();
+        });
+        const int tooltipsBefore = window->AppSettings().ShowTooltips;
+        window->OnBnClickedBtnOptions();
+        QVERIFY(!window->IsRenderPending());
+        QCOMPARE(window->AppSettings().ShowTooltips, 1 - tooltipsBefore);
+        QCOMPARE(Store().value(QStringLiteral("ShowTooltips")).toInt(), 1 - tooltipsBefore);
+
+        // Cancel: nothing taken, nothing drawn.
+        WhenShown<CPSDLGOptions>([](CPSDLGOptions& sheet) {
+            sheet.SetActivePage(1);
+            Child<QLineEdit>(sheet, 1309)->setText(QStringLiteral("Not Taken"));
+            sheet.CancelButton()->click();
+        });
+        window->OnBnClickedBtnOptions();
+        QVERIFY(!window->IsRenderPending());
+        QVERIFY(window->AppSettings().FullName != QStringLiteral("Not Taken"));
+
+        // Looking at My Information and saving takes the profile and draws the flyer again; all fonts are
+        // listed at once.
+        const int fontsBefore = window->FontsList()->GetCount();
+        WhenShown<CPSDLGOptions>([](CPSDLGOptions& sheet) {
+            Child<QCheckBox>(sheet, 1354)->click();
+            sheet.SetActivePage(1);
+            auto* label = Child<QComboBox>(sheet, 1314);
+            label->setCurrentIndex(label->findText(QStringLiteral("Toll-Free")));
+            Q_EMIT label->activated(label->currentIndex());
+            sheet.SaveButton()->click();
+        });
+        window->OnBnClickedBtnOptions();
+        QVERIFY(window->IsRenderPending());
+        QVERIFY(WaitIdle(*window));
+        QCOMPARE(shown.count(), 1);
+        QCOMPARE(shown.at(0).at(0).toBool(), true);
+        QCOMPARE(window->AppSettings().PhoneLabel01, 3);
+        QCOMPARE(Store().value(QStringLiteral("PhoneLabel01")).toInt(), 3);
+        QVERIFY(window->FontsList()->GetCount() > fontsBefore);
+    }
+
+    void quickStartUntickedStaysAwayAtTheNextStart()
+    {
+        PrepareStore(true);
+        {
+            // The chooser comes by itself shortly after start-up.
+            auto window = std::make_unique<CMainDialog>();
+            window->show();
+            const auto seen = WhenShown<CDLGQuickStart>(
+                [](CDLGQuickStart& chooser) {
+                    chooser.SetShowOnStartupChecked(false);
+                    Child<QCommandLinkButton>(chooser, 203)->click();
+                },
+                10000);
+            QVERIFY(QTest::qWaitFor([&] { return *seen; }, 12000));
+            QVERIFY(WaitIdle(*window));
+            window->OnBnClickedBtnExit();
+            QVERIFY(!window->isVisible());
+        }
+        QCOMPARE(Store().value(QStringLiteral("ShowQuickStart")).toInt(), 0);
+
+        auto window = std::make_unique<CMainDialog>();
+        window->show();
+        const auto seen = WhenShown<CDLGQuickStart>([](CDLGQuickStart& chooser) { chooser.reject(); }, 2000);
+        QTest::qWait(2500);
+        QVERIFY(!*seen);
+        QVERIFY(WaitIdle(*window));
+    }
+
+    void quickStartProfileRendersTheFlyer()
+    {
+        PrepareStore(false);
+        auto window = StartWindow();
+        window->AppSettings().ShowQuickStart = 1;
+        QSignalSpy shown(window.get(), &CMainDialog::FlyerShown);
+        WhenShown<CDLGQuickStart>([](CDLGQuickStart& chooser) {
+            WhenShown<CXPropertySheet>([](CXPropertySheet& sheet) {
+                QCOMPARE(sheet.GetPageCount(), 1);
+                Child<QLineEdit>(sheet, 1309)->setText(QStringLiteral("Dana Whitfield"));
+                sheet.SaveButton()->click();
+            });
+            Child<QCommandLinkButton>(chooser, 205)->click();
+        });
+        window->RunQuickStart();
+        QCOMPARE(window->AppSettings().FullName, QStringLiteral("Dana Whitfield"));
+        QCOMPARE(Store().value(QStringLiteral("FullName")).toString(), QStringLiteral("Dana Whitfield"));
+        QVERIFY(WaitIdle(*window));
+        QCOMPARE(shown.count(), 1);
+    }
+};
+
+QTEST_MAIN(TestOptionsMainWindow)
+#include "tst_optionsmainwin.moc"
