@@ -65,7 +65,6 @@ CDLGQuickStart::CDLGQuickStart(QWidget* owner) : QDialog(owner)
     for (const auto& link : links) {
         auto* button = new QCommandLinkButton(link.text, this);
         button->setObjectName(QStringLiteral("id%1").arg(link.id));
-        button->setAutoDefault(false);
         const int id = link.id;
         connect(button, &QCommandLinkButton::clicked, this, [this, id] { done(id); });
         column->addWidget(button);
