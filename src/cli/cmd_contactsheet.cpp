@@ -1,0 +1,226 @@
+#include "app/workingfolders.h"
+#include "catalogue/themecatalogue.h"
+#include "catalogue/themetemplateinfo.h"
+#include "cli/clicommand.h"
+#include "compose/render/xhtml2image.h"
+#include "compose/templatemerge.h"
+#include "imaging/sidebarimage.h"
+#include "projects/flyerdata.h"
+#include "settings/appsettings.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFont>
+#include <QImageWriter>
+#include <QPainter>
+#include <QRegularExpression>
+#include <QSaveFile>
+
+#include <optional>
+
+// Every installed theme rendered with the same listing, side by side on one picture, so the whole
+// collection can be looked over at once.
+
+namespace {
+
+constexpr int kPageWidth = 816;
+constexpr int kPageHeight = 1056;
+constexpr int kGap = 24;
+constexpr int kLabelHeight = 34;
+
+struct Tile
+{
+    QString name;
+    int photos = 0;
+    QImage page; // null when the theme could not be rendered
+};
+
+bool ParseColor(const QString& text, quint32& color)
+{
+    static const QRegularExpression pattern(QStringLiteral("^#([0-9A-Fa-f]{2})([0-9A-Fa-f]{2})([0-9A-Fa-f]{2})$"));
+    const QRegularExpressionMatch match = pattern.match(text);
+    if (!match.hasMatch())
+        return false;
+    color = match.captured(1).toUInt(nullptr, 16) | match.captured(2).toUInt(nullptr, 16) << 8 |
+            match.captured(3).toUInt(nullptr, 16) << 16;
+    return true;
+}
+
+// A file name that any file system takes, from a theme name.
+QString PageFileName(const QString& themeName)
+{
+    QString name = themeName;
+    name.replace(QRegularExpression(QStringLiteral("[^A-Za-z0-9 ._-]")), QStringLiteral("_"));
+    return name.trimmed() + QStringLiteral(".png");
+}
+
+bool WritePng(const QImage& image, const QString& path, QString& error)
+{
+    QSaveFile file(path);
+    QImageWriter writer(&file, "png");
+    if (file.open(QIODevice::WriteOnly) && writer.write(image) && file.commit())
+        return true;
+    error = writer.error() != QImageWriter::UnknownError ? writer.errorString() : file.errorString();
+    return false;
+}
+
+QImage ComposeSheet(const QList<Tile>& tiles, int columns, int tileWidth)
+{
+    const int tileHeight = tileWidth * kPageHeight / kPageWidth;
+    const int rows = (int(tiles.size()) + columns - 1) / columns;
+    QImage sheet(kGap + columns * (tileWidth + kGap), kGap + rows * (tileHeight + kLabelHeight + kGap),
+                 QImage::Format_RGB32);
+    sheet.fill(QColor(0x5a, 0x64, 0x70));
+    QPainter painter(&sheet);
+    painter.setRenderHint(QPainter::SmoothPixmapTransform);
+    painter.setRenderHint(QPainter::Antialiasing);
+    QFont font(QStringLiteral("Tahoma"));
+    font.setPixelSize(14);
+    font.setBold(true);
+    painter.setFont(font);
+
+    for (qsizetype i = 0; i < tiles.size(); ++i) {
+        const Tile& tile = tiles.at(i);
+        const QRect box(kGap + int(i % columns) * (tileWidth + kGap),
+                        kGap + int(i / columns) * (tileHeight + kLabelHeight + kGap), tileWidth, tileHeight);
+        if (tile.page.isNull()) {
+            painter.fillRect(box, QColor(0xf8, 0xd7, 0xd3));
+            painter.setPen(QColor(0xa0, 0x1c, 0x10));
+            painter.drawText(box, Qt::AlignCenter, QStringLiteral("cannot render"));
+        } else {
+            painter.drawImage(box, tile.page.scaled(box.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
+        }
+        painter.setPen(Qt::white);
+        const QString label = tile.name + QStringLiteral("  (%1)").arg(tile.photos);
+        const QRect labelBox(box.left(), box.bottom() + 1, box.width(), kLabelHeight);
+        painter.drawText(labelBox, Qt::AlignHCenter | Qt::AlignVCenter,
+                         painter.fontMetrics().elidedText(label, Qt::ElideRight, box.width()));
+    }
+    return sheet;
+}
+
+int Run(const QStringList& args)
+{
+    Cli::Options options;
+    QString error;
+    const QStringList valueOptions = {QStringLiteral("out"),   QStringLiteral("project"), QStringLiteral("font"),
+                                      QStringLiteral("color"), QStringLiteral("pages"),   QStringLiteral("columns"),
+                                      QStringLiteral("width")};
+    if (!Cli::ParseOptions(args, valueOptions, {}, options, error))
+        return Cli::Usage(error);
+    if (!options.positional.isEmpty())
+        return Cli::Usage(QStringLiteral("contact-sheet takes no argument %1").arg(options.positional.first()));
+    for (const QString& name : valueOptions) {
+        if (options.All(name).size() > 1)
+            return Cli::Usage(QStringLiteral("--%1 given more than once").arg(name));
+    }
+    const QString out = options.Value(QStringLiteral("out"));
+    if (out.isEmpty())
+        return Cli::Usage(QStringLiteral("contact-sheet needs --out FILE.png"));
+
+    auto readNumber = [&](const QString& name, int fallback, int low, int high, int& value) {
+        value = fallback;
+        if (!options.Has(name))
+            return true;
+        bool ok = false;
+        value = options.Value(name).toInt(&ok);
+        return ok && value >= low && value <= high;
+    };
+    int columns = 0;
+    int tileWidth = 0;
+    if (!readNumber(QStringLiteral("columns"), 4, 1, 20, columns))
+        return Cli::Usage(QStringLiteral("--columns needs a whole number from 1 to 20"));
+    if (!readNumber(QStringLiteral("width"), 272, 50, kPageWidth, tileWidth))
+        return Cli::Usage(QStringLiteral("--width needs a tile width from 50 to %1 pixels").arg(kPageWidth));
+    std::optional<quint32> color;
+    if (options.Has(QStringLiteral("color"))) {
+        quint32 value = 0;
+        if (!ParseColor(options.Value(QStringLiteral("color")), value))
+            return Cli::Usage(
+                QStringLiteral("--color needs #RRGGBB, not \"%1\"").arg(options.Value(QStringLiteral("color"))));
+        color = value;
+    }
+
+    CAppSettings settings;
+    WorkingFolders::InitAppSettings(settings);
+
+    CFlyerData flyer;
+    flyer.Reset();
+    const bool projectMode = options.Has(QStringLiteral("project"));
+    if (projectMode) {
+        const QString path = options.Value(QStringLiteral("project"));
+        const FlyerFileStatus status = flyer.Load(path);
+        if (status.kind == FlyerFileStatus::OpenFailed)
+            return Cli::Fail(QStringLiteral("cannot open the project file %1").arg(QDir::toNativeSeparators(path)));
+        if (!status.IsOk())
+            return Cli::Fail(status.text);
+    }
+
+    const QString pagesFolder = options.Value(QStringLiteral("pages"));
+    if (options.Has(QStringLiteral("pages")) && (pagesFolder.isEmpty() || !QDir().mkpath(pagesFolder)))
+        return Cli::Fail(QStringLiteral("cannot make the folder %1").arg(QDir::toNativeSeparators(pagesFolder)));
+
+    CXThemeCatalogue catalogue;
+    catalogue.LoadAvailableThemes(settings.Path2Themes);
+    if (catalogue.size() == 0)
+        return Cli::Fail(QStringLiteral("no themes in the catalogue %1")
+                             .arg(QDir::toNativeSeparators(ThemeInfo::IniPath(settings.Path2Themes))));
+
+    CXHTML2Image renderer;
+    renderer.WarmUp();
+
+    QList<Tile> tiles;
+    QStringList failed;
+    for (qsizetype i = 0; i < catalogue.size(); ++i) {
+        const CXThemeTemplateInfo& theme = catalogue.at(i);
+        Tile tile{theme.GetName(), theme.GetPhotos(), QImage()};
+        const QString font =
+            options.Has(QStringLiteral("font")) ? options.Value(QStringLiteral("font")) : theme.GetTypeface();
+        CMergeLook look;
+        look.font = font;
+        look.color = color ? *color : theme.GetColor();
+        look.captionTopPadding = GetCaptionTopPadding(font);
+        const QString caption = projectMode ? flyer.m_strCaption : CPreviewData::Get().caption;
+        const SidebarKind sidebar = SidebarKindFor(theme.GetName());
+        if (sidebar != SidebarKind::None)
+            look.sidebarImage =
+                CreateSidebarImage(caption, sidebar == SidebarKind::Outlined, font, settings.Path2TempFolder);
+
+        QString templateText;
+        if (!LoadTemplate(theme.GetTemplate(), templateText)) {
+            error = QStringLiteral("cannot read the template %1").arg(QDir::toNativeSeparators(theme.GetTemplate()));
+        } else {
+            const QString page = MergeTemplate(templateText, projectMode, flyer, settings, look);
+            if (!renderer.Render(page, kPageWidth, kPageHeight, tile.page, &error))
+                tile.page = QImage();
+        }
+        if (!look.sidebarImage.isEmpty())
+            QFile::remove(look.sidebarImage);
+
+        if (tile.page.isNull()) {
+            failed.append(theme.GetName());
+            Cli::Fail(theme.GetName() + QStringLiteral(": ") + error); // reported now, the sheet is still made
+        } else if (!pagesFolder.isEmpty()) {
+            const QString path = QDir(pagesFolder).filePath(PageFileName(theme.GetName()));
+            if (!WritePng(tile.page, path, error))
+                return Cli::Fail(QStringLiteral("cannot write %1: %2").arg(QDir::toNativeSeparators(path), error));
+        }
+        tiles.append(tile);
+    }
+
+    if (!WritePng(ComposeSheet(tiles, columns, tileWidth), out, error))
+        return Cli::Fail(QStringLiteral("cannot write %1: %2").arg(QDir::toNativeSeparators(out), error));
+    if (!failed.isEmpty())
+        return Cli::Fail(QStringLiteral("%1 of %2 themes could not be rendered: %3")
+                             .arg(failed.size())
+                             .arg(tiles.size())
+                             .arg(failed.join(QStringLiteral(", "))));
+    return Cli::Done;
+}
+
+Cli::Registrar reg("contact-sheet",
+                   "contact-sheet --out FILE.png [--project FILE] [--font FAMILY] [--color #RRGGBB] [--pages DIR] "
+                   "[--columns N] [--width PIXELS]",
+                   &Run);
+
+} // namespace

@@ -1,0 +1,308 @@
+#include "app/workingfolders.h"
+#include "catalogue/fontcatalogue.h"
+#include "catalogue/themecatalogue.h"
+#include "catalogue/themetemplateinfo.h"
+#include "compose/render/xhtml2image.h"
+#include "compose/templatemerge.h"
+#include "imaging/sidebarimage.h"
+#include "projects/flyerdata.h"
+#include "settings/appsettings.h"
+
+#include <QFile>
+#include <QImage>
+#include <QScopeGuard>
+#include <QSet>
+#include <QTemporaryDir>
+#include <QTest>
+
+// The installed theme collection: what the catalogue lists, and how every theme lays out real
+// listings. Photos and the sidebar picture are replaced by flat key colours, so their visible
+// area can be counted: text that spills over a photo takes pixels away from it.
+
+namespace {
+
+constexpr int kSlots = 4;
+const QColor kSlotKeys[kSlots] = {QColor(255, 0, 255), QColor(0, 255, 255), QColor(255, 255, 0), QColor(0, 255, 0)};
+const QColor kSidebarKey(255, 128, 0);
+// The smallest photo of the collection is a thumbnail of about 240 x 150 pixels.
+constexpr int kMinPhotoPixels = 20000;
+
+bool WriteKeyPicture(const QString& path, const QColor& colour, QSize size)
+{
+    QImage image(size, QImage::Format_RGB32);
+    image.fill(colour);
+    return image.save(path, "png");
+}
+
+QRect KeyArea(const QImage& image, const QColor& key, int* count)
+{
+    const QRgb wanted = key.rgb();
+    int left = image.width(), top = image.height(), right = -1, bottom = -1, n = 0;
+    for (int y = 0; y < image.height(); ++y) {
+        const QRgb* line = reinterpret_cast<const QRgb*>(image.constScanLine(y));
+        for (int x = 0; x < image.width(); ++x) {
+            if ((line[x] | 0xFF000000) != (wanted | 0xFF000000))
+                continue;
+            ++n;
+            left = std::min(left, x);
+            right = std::max(right, x);
+            top = std::min(top, y);
+            bottom = std::max(bottom, y);
+        }
+    }
+    *count = n;
+    return n ? QRect(QPoint(left, top), QPoint(right, bottom)) : QRect();
+}
+
+// A photo that loaded shows many colours; a placeholder or an empty frame shows one or two.
+int DistinctColours(const QImage& image, const QRect& area)
+{
+    QSet<QRgb> colours;
+    for (int y = area.top(); y <= area.bottom(); y += 2)
+        for (int x = area.left(); x <= area.right(); x += 2)
+            colours.insert(image.pixel(x, y));
+    return int(colours.size());
+}
+
+QString Repeat(const QString& sentence, int length)
+{
+    QString text;
+    while (text.size() < length)
+        text += sentence;
+    return text.left(length);
+}
+
+} // namespace
+
+class TestThemeCollection : public QObject
+{
+    Q_OBJECT
+
+private:
+    CAppSettings m_settings; // the defaults: an empty profile
+    CAppSettings m_fullProfile;
+    CFlyerData m_defaultProject;
+    CFlyerData m_longProject;
+    CXThemeCatalogue m_catalogue;
+    CXHTML2Image m_renderer;
+    QTemporaryDir m_dir;
+    QString m_strSidebarKey;
+
+    const CXThemeTemplateInfo& Theme(const QString& name)
+    {
+        qsizetype index = 0;
+        if (!m_catalogue.FindTheme(name, index))
+            qFatal("theme %s vanished", qPrintable(name));
+        return m_catalogue.at(index);
+    }
+
+    QImage Render(const QString& page)
+    {
+        QImage image;
+        QString error;
+        if (!m_renderer.Render(page, 816, 1056, image, &error))
+            qWarning("render failed: %s", qPrintable(error));
+        return image.convertToFormat(QImage::Format_RGB32);
+    }
+
+    QImage RenderProject(const CXThemeTemplateInfo& theme, const QString& templateText, const CFlyerData& flyer,
+                         const CAppSettings& settings)
+    {
+        CMergeLook look;
+        look.font = theme.GetTypeface();
+        look.color = theme.GetColor();
+        look.captionTopPadding = GetCaptionTopPadding(look.font);
+        look.sidebarImage = m_strSidebarKey;
+        return Render(MergeTemplate(templateText, true, flyer, settings, look));
+    }
+
+    void VerifyPhotosShown(const QImage& image, const QList<QRect>& areas, const QString& what)
+    {
+        for (qsizetype slot = 0; slot < areas.size(); ++slot) {
+            const int colours = DistinctColours(image, areas.at(slot).adjusted(4, 4, -4, -4));
+            QVERIFY2(colours > 50,
+                     qPrintable(QStringLiteral("%1: photo %2 shows %3 colours").arg(what).arg(slot + 1).arg(colours)));
+        }
+    }
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        QVERIFY(m_dir.isValid());
+        WorkingFolders::SetUp(m_settings);
+        QVERIFY(m_catalogue.LoadAvailableThemes(m_settings.Path2Themes));
+
+        m_fullProfile = m_settings;
+        m_fullProfile.FullName = QStringLiteral("Alexandra Montgomery-Worthington");
+        m_fullProfile.Credentials = QStringLiteral("Broker Associate, CRS, ABR, GRI, SRES, e-PRO");
+        m_fullProfile.CompanyName = QStringLiteral("Pacific Northwest Premier Luxury Properties International");
+        m_fullProfile.Address = QStringLiteral("12345 Southwest Longest Boulevard Name, Suite 1200");
+        m_fullProfile.CityStateZipCode = QStringLiteral("North Bonneville Springs, WA 98639-1234");
+        m_fullProfile.PhoneLabel01 = 2;
+        m_fullProfile.Phone01 = QStringLiteral("(503) 555-0199 ext. 12345");
+        m_fullProfile.PhoneLabel02 = 5;
+        m_fullProfile.Phone02 = QStringLiteral("(503) 555-0100");
+        m_fullProfile.EmailAddress = QStringLiteral("alexandra.montgomery-worthington@pnwpremierluxury.example.com");
+        m_fullProfile.Website = QStringLiteral("www.pacificnorthwestpremierluxuryproperties.example.com");
+        m_fullProfile.Disclaimer = Repeat(QStringLiteral("All information deemed reliable but not guaranteed; verify "
+                                                         "square footage and schools independently. "),
+                                          260);
+
+        m_defaultProject.Reset();
+        for (int slot = 0; slot < kSlots; ++slot) {
+            const QString path = m_dir.filePath(QStringLiteral("slot%1.png").arg(slot + 1));
+            // Upright and wide pictures alike must fill their frames.
+            QVERIFY(WriteKeyPicture(path, kSlotKeys[slot], slot % 2 ? QSize(375, 500) : QSize(600, 400)));
+            m_defaultProject.m_photos[slot].m_strPath = path;
+        }
+        m_strSidebarKey = m_dir.filePath(QStringLiteral("sidebar.png"));
+        QVERIFY(WriteKeyPicture(m_strSidebarKey, kSidebarKey, QSize(170, 1050)));
+
+        m_longProject = m_defaultProject;
+        m_longProject.m_strCaption =
+            QStringLiteral("Stunning Craftsman Retreat with Panoramic Mountain Views & Guest Suite");
+        QCOMPARE(m_longProject.m_strCaption.size(), 70);
+        m_longProject.m_strMLS = QStringLiteral("MLS# 2024-0012345678-WA-NW");
+        m_longProject.m_strPrice = QStringLiteral("Offered at $12,495,000 or Best Offer");
+        m_longProject.m_strAddress = QStringLiteral("98765 Northeast Evergreen Ridge Parkway, Unit 4B");
+        m_longProject.m_strCityStateZip = QStringLiteral("Mount Vernon Heights, Washington 98273-5550");
+        const QString paragraph = QStringLiteral("The light-filled main floor offers an open living and dining area "
+                                                 "with a gas fireplace and a wall of windows framing the mountains. ");
+        m_longProject.m_strDescription = Repeat(paragraph, 398) + QStringLiteral("\r\n\r\n") + Repeat(paragraph, 394) +
+                                         QStringLiteral("\r\n\r\n") + Repeat(paragraph, 400);
+        QCOMPARE(m_longProject.m_strDescription.size(), 1200);
+        m_longProject.m_strFeatures = {QStringLiteral("Five bedrooms plus detached guest studio"),
+                                       QStringLiteral("Three and a half baths, heated floors!!!"),
+                                       QStringLiteral("4,250 sq. ft. on a 0.75 acre corner lot."),
+                                       QStringLiteral("Built 1998, fully renovated in 2022 too.")};
+        for (const QString& feature : m_longProject.m_strFeatures)
+            QCOMPARE(feature.size(), 40);
+
+        QVERIFY(m_renderer.WarmUp());
+    }
+
+    // What the theme list and the theme filter offer, and the themes other parts rely on.
+    void collection()
+    {
+        const QString ini = ThemeInfo::IniPath(m_settings.Path2Themes);
+        QVERIFY2(m_catalogue.size() >= 12, qPrintable(ini));
+
+        QMap<int, int> byPhotos;
+        bool sidebar = false;
+        bool sidebarGradient = false;
+        CXFontCatalogue fonts;
+        fonts.BuildKnownFonts();
+        fonts.InitInstalledFonts();
+        const QStringList offeredFonts = fonts.ListFonts(false);
+        for (qsizetype i = 0; i < m_catalogue.size(); ++i) {
+            const CXThemeTemplateInfo& theme = m_catalogue.at(i);
+            ++byPhotos[theme.GetPhotos()];
+            // The theme's own typeface must be one the font list offers, or covers and a fresh
+            // flyer would fall back to another face.
+            QVERIFY2(offeredFonts.contains(theme.GetTypeface()),
+                     qPrintable(theme.GetName() + QStringLiteral(": ") + theme.GetTypeface()));
+            QCOMPARE(theme.GetOrientation(), 0);
+
+            const SidebarKind kind = SidebarKindFor(theme.GetName());
+            QString text;
+            QVERIFY(LoadTemplate(theme.GetTemplate(), text));
+            QCOMPARE(text.contains(QLatin1String("$_sidebarImage$")), kind != SidebarKind::None);
+            if (kind == SidebarKind::None)
+                continue;
+            // The cover maker decides by the template path, the flyer by the name: they must agree.
+            QVERIFY(theme.GetTemplate().contains(QLatin1String("Sidebar")));
+            QCOMPARE(theme.GetTemplate().contains(QLatin1String("Gradient")), kind == SidebarKind::Outlined);
+            (kind == SidebarKind::Outlined ? sidebarGradient : sidebar) = true;
+        }
+        for (const int photos : {1, 3, 4})
+            QVERIFY2(byPhotos.value(photos) >= 4, qPrintable(QStringLiteral("%1-photo themes").arg(photos)));
+        QVERIFY(sidebar && sidebarGradient);
+
+        // The default theme of a fresh installation is in the collection.
+        QVERIFY(m_catalogue.ContainsTheme(CAppSettings().DefaultThemeTemplate));
+    }
+
+    void layout_data()
+    {
+        QTest::addColumn<QString>("name");
+        CXThemeCatalogue catalogue;
+        catalogue.LoadAvailableThemes(WorkingFolders::Resolve().Path2Themes);
+        for (qsizetype i = 0; i < catalogue.size(); ++i)
+            QTest::newRow(qPrintable(catalogue.at(i).GetName())) << catalogue.at(i).GetName();
+    }
+
+    // Each theme with a new project and an empty profile, then with the longest texts a user
+    // will type and a full profile: every photo shows whole in both, the sidebar picture fills its
+    // band, and the preview data and the cover page show the sample photos.
+    void layout()
+    {
+        QFETCH(QString, name);
+        const CXThemeTemplateInfo& theme = Theme(name);
+        QString templateText;
+        QVERIFY(LoadTemplate(theme.GetTemplate(), templateText));
+
+        const QImage plain = RenderProject(theme, templateText, m_defaultProject, m_settings);
+        const QImage longTexts = RenderProject(theme, templateText, m_longProject, m_fullProfile);
+        QCOMPARE(plain.size(), QSize(816, 1056));
+        QCOMPARE(longTexts.size(), QSize(816, 1056));
+        auto keep = qScopeGuard([&] {
+            if (QTest::currentTestFailed()) {
+                plain.save(m_dir.filePath(name + QStringLiteral(" plain.png")));
+                longTexts.save(m_dir.filePath(name + QStringLiteral(" long.png")));
+                m_dir.setAutoRemove(false);
+                qWarning("renders kept in %s", qPrintable(m_dir.path()));
+            }
+        });
+
+        QList<QRect> photoAreas;
+        for (int slot = 0; slot < kSlots; ++slot) {
+            int plainCount = 0;
+            int longCount = 0;
+            const QRect area = KeyArea(plain, kSlotKeys[slot], &plainCount);
+            const QRect longArea = KeyArea(longTexts, kSlotKeys[slot], &longCount);
+            if (slot >= theme.GetPhotos()) {
+                QCOMPARE(plainCount, 0);
+                continue;
+            }
+            QVERIFY2(plainCount >= kMinPhotoPixels,
+                     qPrintable(QStringLiteral("photo %1: %2 pixels").arg(slot + 1).arg(plainCount)));
+            QCOMPARE(longArea, area);
+            QCOMPARE(longCount, plainCount);
+            photoAreas.append(area);
+        }
+
+        int sidebarPixels = 0;
+        int longSidebarPixels = 0;
+        KeyArea(plain, kSidebarKey, &sidebarPixels);
+        KeyArea(longTexts, kSidebarKey, &longSidebarPixels);
+        if (SidebarKindFor(name) == SidebarKind::None) {
+            QCOMPARE(sidebarPixels, 0);
+        } else {
+            QVERIFY2(sidebarPixels >= 170 * 1040, qPrintable(QString::number(sidebarPixels)));
+            QCOMPARE(longSidebarPixels, sidebarPixels);
+        }
+
+        // The preview data, with the sidebar picture the flyer would get.
+        CMergeLook look;
+        look.font = theme.GetTypeface();
+        look.color = theme.GetColor();
+        look.captionTopPadding = GetCaptionTopPadding(look.font);
+        const SidebarKind kind = SidebarKindFor(name);
+        if (kind != SidebarKind::None)
+            look.sidebarImage = CreateSidebarImage(CPreviewData::Get().caption, kind == SidebarKind::Outlined,
+                                                   look.font, m_settings.Path2TempFolder);
+        const QImage preview = Render(MergeTemplate(templateText, false, m_defaultProject, m_settings, look));
+        QCOMPARE(preview.size(), QSize(816, 1056));
+        VerifyPhotosShown(preview, photoAreas, QStringLiteral("preview"));
+
+        // The cover page leaves some tokens as they are written; the page must still hold together.
+        const QImage cover = Render(MergeCoverTemplate(templateText, theme, m_settings, look.sidebarImage));
+        QCOMPARE(cover.size(), QSize(816, 1056));
+        VerifyPhotosShown(cover, photoAreas, QStringLiteral("cover"));
+        if (!look.sidebarImage.isEmpty())
+            QFile::remove(look.sidebarImage);
+    }
+};
+
+QTEST_MAIN(TestThemeCollection)
+#include "tst_themecollection.moc"
