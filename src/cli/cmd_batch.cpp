@@ -1,0 +1,161 @@
+#include "cli/clicommand.h"
+#include "cli/flyerselectors.h"
+#include "compose/render/xhtml2image.h"
+#include "compose/templatemerge.h"
+#include "output/batchflyers.h"
+#include "settings/appsettings.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QTemporaryDir>
+
+#include <cstdio>
+
+#ifdef Q_OS_UNIX
+#include <fcntl.h>
+#include <unistd.h>
+#endif
+
+namespace {
+
+// The PDF writer reports each page on standard output, where the desktop program shows nothing;
+// batch has no output of its own there, so those reports go nowhere while it runs.
+class CXQuietStdout
+{
+    Q_DISABLE_COPY_MOVE(CXQuietStdout)
+
+public:
+    CXQuietStdout()
+    {
+#ifdef Q_OS_UNIX
+        std::fflush(stdout);
+        m_nSaved = dup(STDOUT_FILENO);
+        const int null = open("/dev/null", O_WRONLY | O_CLOEXEC);
+        if (m_nSaved >= 0 && null >= 0)
+            dup2(null, STDOUT_FILENO);
+        if (null >= 0)
+            close(null);
+#endif
+    }
+    ~CXQuietStdout()
+    {
+#ifdef Q_OS_UNIX
+        std::fflush(stdout);
+        if (m_nSaved >= 0) {
+            dup2(m_nSaved, STDOUT_FILENO);
+            close(m_nSaved);
+        }
+#endif
+    }
+
+private:
+    int m_nSaved = -1;
+};
+
+void PrintProgress(const QString& line)
+{
+    const QByteArray bytes = line.toUtf8() + '\n';
+    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stderr);
+    std::fflush(stderr);
+}
+
+QString LineList(const QList<int>& lines)
+{
+    QStringList texts;
+    for (const int line : lines)
+        texts.append(QString::number(line));
+    return texts.join(QStringLiteral(", "));
+}
+
+int Run(const QStringList& args)
+{
+    Cli::Options options;
+    QString error;
+    const QStringList valueOptions = {QStringLiteral("theme"), QStringLiteral("out"), QStringLiteral("format")};
+    if (!Cli::ParseOptions(args, valueOptions, {}, options, error))
+        return Cli::Usage(error);
+    for (const QString& name : valueOptions) {
+        if (options.All(name).size() > 1)
+            return Cli::Usage(QStringLiteral("--%1 given more than once").arg(name));
+    }
+    if (options.positional.size() != 1)
+        return Cli::Usage(QStringLiteral("batch needs exactly one spreadsheet FILE.csv"));
+    if (!options.Has(QStringLiteral("theme")))
+        return Cli::Usage(QStringLiteral("batch needs --theme NAME"));
+    if (options.Value(QStringLiteral("out")).isEmpty())
+        return Cli::Usage(QStringLiteral("batch needs --out DIR"));
+    BatchFormat format = BatchFormat::Pdf;
+    if (options.Has(QStringLiteral("format")) && !ParseBatchFormat(options.Value(QStringLiteral("format")), format))
+        return Cli::Usage(
+            QStringLiteral("--format needs pdf, png or jpg, not \"%1\"").arg(options.Value(QStringLiteral("format"))));
+    const QString csvPath = options.positional.first();
+    const QString outFolder = QFileInfo(options.Value(QStringLiteral("out"))).absoluteFilePath();
+
+    CAppSettings settings;
+    Cli::LoadProgramSettings(settings);
+    // Theme, font and colour as for any flyer made without a project: the highlight colour and font
+    // are the user's last choices, the profile and its switches come from the settings.
+    Cli::FlyerSelection selection;
+    if (const int rc = Cli::SelectFlyer(options, settings, selection); rc != Cli::Done)
+        return rc;
+
+    const ListingSheet sheet = ReadListingSheet(csvPath);
+    if (!sheet.error.isEmpty())
+        return Cli::Fail(QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(csvPath), sheet.error));
+    for (const QString& note : sheet.notes + sheet.problems)
+        PrintProgress(QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(csvPath), note));
+
+    BatchJob job;
+    if (!LoadTemplate(selection.templatePath, job.templateText))
+        return Cli::Fail(
+            QStringLiteral("cannot read the template %1").arg(QDir::toNativeSeparators(selection.templatePath)));
+    job.themeName = selection.themeName;
+    job.font = selection.font;
+    job.color = selection.color;
+    job.format = format;
+    job.outFolder = outFolder;
+    if (!QDir().mkpath(outFolder) || !QFileInfo(outFolder).isDir())
+        return Cli::Fail(QStringLiteral("cannot make the folder %1").arg(QDir::toNativeSeparators(outFolder)));
+
+    // The projects of the rows are scratch: they live in the system's temporary folder, out of reach
+    // of the program's own Temp folder, which a closing window empties.
+    QTemporaryDir work(QDir(QDir::tempPath()).filePath(QStringLiteral("listora-batch-XXXXXX")));
+    if (!work.isValid())
+        return Cli::Fail(QStringLiteral("cannot make a working folder: %1").arg(work.errorString()));
+    job.workFolder = work.path();
+
+    CXHTML2Image renderer;
+    const bool anyGood =
+        std::any_of(sheet.rows.cbegin(), sheet.rows.cend(), [](const ListingRow& row) { return row.error.isEmpty(); });
+    if (anyGood && !renderer.WarmUp(&error))
+        return Cli::Fail(QStringLiteral("cannot start the renderer: %1").arg(error));
+
+    const CXQuietStdout quiet;
+    const BatchSummary summary = MakeBatchFlyers(sheet, job, settings, renderer, [](const BatchProgress& progress) {
+        const QString head =
+            QStringLiteral("[%1/%2] line %3: ").arg(progress.index).arg(progress.total).arg(progress.line);
+        PrintProgress(head + (progress.made ? QDir::toNativeSeparators(progress.file)
+                                            : QStringLiteral("skipped: ") + progress.error));
+    });
+
+    QString text =
+        QStringLiteral("made %1 of %2 flyer%3 in %4")
+            .arg(summary.made)
+            .arg(sheet.rows.size())
+            .arg(sheet.rows.size() == 1 ? QString() : QStringLiteral("s"), QDir::toNativeSeparators(outFolder));
+    if (!summary.failedLines.isEmpty())
+        text +=
+            QStringLiteral("; %1 row%2 skipped (line%2 %3)")
+                .arg(summary.failedLines.size())
+                .arg(summary.failedLines.size() == 1 ? QString() : QStringLiteral("s"), LineList(summary.failedLines));
+    if (!sheet.problems.isEmpty())
+        text += QStringLiteral("; %1 column%2 ignored")
+                    .arg(sheet.problems.size())
+                    .arg(sheet.problems.size() == 1 ? QString() : QStringLiteral("s"));
+    PrintProgress(text);
+    return summary.failedLines.isEmpty() && sheet.problems.isEmpty() ? Cli::Done : Cli::Failed;
+}
+
+Cli::Registrar reg("batch", "batch FILE.csv --theme NAME --out DIR [--format pdf|png|jpg]", &Run);
+
+} // namespace

@@ -1,0 +1,479 @@
+#include "output/batchflyers.h"
+
+#include "compose/pagerenderer.h"
+#include "compose/templatemerge.h"
+#include "imaging/imagelibrary.h"
+#include "imaging/photointake.h"
+#include "output/flyerexport.h"
+#include "projects/detailschecks.h"
+#include "settings/appsettings.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+#include <QScopeGuard>
+
+namespace {
+
+enum Column
+{
+    Caption,
+    Mls,
+    Price,
+    Address,
+    CityStateZip,
+    Description,
+    Feature1,
+    Photo1 = Feature1 + 4,
+    ColumnCount = Photo1 + 4
+};
+
+constexpr int kFlyerWidth = 816;
+constexpr int kFlyerHeight = 1056;
+constexpr int kMaxNameBytes = 200; // leaves room for " (NN).pdf" within the usual 255-byte limit
+
+bool IsRequired(int column)
+{
+    return column <= Description || column == Photo1;
+}
+
+QString ColumnName(int column)
+{
+    return ListingColumns().at(column);
+}
+
+QString ColumnForField(DetailsField field)
+{
+    switch (field) {
+    case DetailsField::Caption:
+        return ColumnName(Caption);
+    case DetailsField::MLSNumber:
+        return ColumnName(Mls);
+    case DetailsField::Price:
+        return ColumnName(Price);
+    case DetailsField::Address:
+        return ColumnName(Address);
+    case DetailsField::CityStateZip:
+        return ColumnName(CityStateZip);
+    case DetailsField::Description:
+        return ColumnName(Description);
+    case DetailsField::Feature1:
+    case DetailsField::Feature2:
+    case DetailsField::Feature3:
+    case DetailsField::Feature4:
+        return ColumnName(Feature1 + int(field) - int(DetailsField::Feature1));
+    case DetailsField::MainPhotoButton:
+        return ColumnName(Photo1);
+    }
+    return QString();
+}
+
+bool IsBlank(const CsvRecord& record)
+{
+    if (!record.error.isEmpty())
+        return false;
+    for (const QString& cell : record.cells) {
+        if (!cell.trimmed().isEmpty())
+            return false;
+    }
+    return true;
+}
+
+// The problems of one photo cell, or an empty text when the photo is fit for its slot.
+QString CheckPhotoCell(int slot, const QString& cell, const QString& path)
+{
+    const QString column = ColumnName(Photo1 + slot - 1);
+    const QFileInfo file(path);
+    if (!file.exists())
+        return QStringLiteral("%1 \"%2\" does not exist").arg(column, cell);
+    if (!file.isFile())
+        return QStringLiteral("%1 \"%2\" is not a file").arg(column, cell);
+    const ImageInfo info = GetImageInfo(path);
+    if (info.width <= 0 || info.height <= 0)
+        return QStringLiteral("%1 \"%2\" is no picture that can be read").arg(column, cell);
+    if (CheckListingPhoto(slot, path, info.ok, info.width, info.height, info.orientation).isEmpty())
+        return QString();
+    const PhotoMinimum minimum = PhotoMinimumForSlot(slot);
+    return QStringLiteral("%1 \"%2\" is %3 x %4 pixels (%5); %6 must be landscape and larger than %7 x %8 pixels")
+        .arg(column, cell)
+        .arg(info.width)
+        .arg(info.height)
+        .arg(PhotoOrientationWord(info.orientation).toLower(),
+             slot == 1 ? QStringLiteral("the main photo") : QStringLiteral("a secondary photo"))
+        .arg(minimum.width)
+        .arg(minimum.height);
+}
+
+struct Header
+{
+    QList<int> columnOf; // per cell of a row: its Column, or -1 for a column that is ignored
+    QList<bool> unnamed; // per cell: the header cell is empty
+};
+
+// Fills row.flyer from the cells and row.error with everything that keeps the row from being made.
+void ReadRow(const CsvRecord& record, const Header& header, const QDir& base, ListingRow& row)
+{
+    if (!record.error.isEmpty()) {
+        row.error = record.error;
+        return;
+    }
+    if (record.cells.size() != header.columnOf.size()) {
+        row.error = QStringLiteral("the row has %1 cells but the header has %2 columns (a cell that holds a comma "
+                                   "must be in double quotes)")
+                        .arg(record.cells.size())
+                        .arg(header.columnOf.size());
+        return;
+    }
+
+    QStringList problems;
+    std::array<QString, ColumnCount> cells;
+    for (qsizetype i = 0; i < record.cells.size(); ++i) {
+        const int column = header.columnOf.at(i);
+        if (column >= 0)
+            cells[size_t(column)] = record.cells.at(i);
+        else if (header.unnamed.at(i) && !record.cells.at(i).trimmed().isEmpty())
+            problems.append(QStringLiteral("cell %1 holds text but the header names no column for it").arg(i + 1));
+    }
+
+    CFlyerData& flyer = row.flyer;
+    flyer.m_strCaption = cells[Caption];
+    flyer.m_strMLS = cells[Mls];
+    flyer.m_strPrice = cells[Price];
+    flyer.m_strAddress = cells[Address];
+    flyer.m_strCityStateZip = cells[CityStateZip];
+    // Line breaks inside the cell become paragraphs, as typed into the details dialog.
+    flyer.m_strDescription = DescriptionFromEdit(cells[Description]);
+    for (int i = 0; i < 4; ++i)
+        flyer.m_strFeatures[size_t(i)] = cells[size_t(Feature1 + i)];
+
+    FlyerDetailsInput input;
+    input.caption = flyer.m_strCaption;
+    input.mlsNumber = flyer.m_strMLS;
+    input.price = flyer.m_strPrice;
+    input.address = flyer.m_strAddress;
+    input.cityStateZip = flyer.m_strCityStateZip;
+    input.description = flyer.m_strDescription;
+    input.features = flyer.m_strFeatures;
+    input.hasMainPhoto = !cells[Photo1].trimmed().isEmpty();
+    if (const auto failure = CheckFlyerDetails(input)) {
+        const QString column = ColumnForField(failure->focus);
+        if (failure->focus == DetailsField::MainPhotoButton)
+            problems.append(QStringLiteral("%1 is empty: every flyer needs a main photo").arg(column));
+        else if (failure->focus >= DetailsField::Feature1 && failure->focus <= DetailsField::Feature4)
+            problems.append(QStringLiteral("%1 is longer than %2 characters").arg(column).arg(kMaxFeatureLength));
+        else
+            problems.append(QStringLiteral("%1 is empty").arg(column));
+    }
+
+    for (int slot = 1; slot <= kPhotoSlots; ++slot) {
+        const QString cell = cells[size_t(Photo1 + slot - 1)].trimmed();
+        if (cell.isEmpty())
+            continue;
+        const QString path = QDir::cleanPath(base.absoluteFilePath(cell));
+        flyer.m_photos[size_t(slot - 1)].m_strPath = path;
+        if (const QString problem = CheckPhotoCell(slot, cell, path); !problem.isEmpty())
+            problems.append(problem);
+    }
+    row.error = problems.join(QStringLiteral("; "));
+}
+
+} // namespace
+
+bool ParseBatchFormat(const QString& text, BatchFormat& format)
+{
+    const QString lower = text.toLower();
+    if (lower == QLatin1String("pdf"))
+        format = BatchFormat::Pdf;
+    else if (lower == QLatin1String("png"))
+        format = BatchFormat::Png;
+    else if (lower == QLatin1String("jpg"))
+        format = BatchFormat::Jpeg;
+    else
+        return false;
+    return true;
+}
+
+QString BatchFormatExtension(BatchFormat format)
+{
+    switch (format) {
+    case BatchFormat::Png:
+        return QStringLiteral(".png");
+    case BatchFormat::Jpeg:
+        return QStringLiteral(".jpg");
+    case BatchFormat::Pdf:
+        break;
+    }
+    return QStringLiteral(".pdf");
+}
+
+QStringList ListingColumns()
+{
+    return {QStringLiteral("caption"),        QStringLiteral("mls"),
+            QStringLiteral("price"),          QStringLiteral("address"),
+            QStringLiteral("city_state_zip"), QStringLiteral("description"),
+            QStringLiteral("feature1"),       QStringLiteral("feature2"),
+            QStringLiteral("feature3"),       QStringLiteral("feature4"),
+            QStringLiteral("photo1"),         QStringLiteral("photo2"),
+            QStringLiteral("photo3"),         QStringLiteral("photo4")};
+}
+
+QStringList RequiredListingColumns()
+{
+    QStringList required;
+    for (int column = 0; column < ColumnCount; ++column) {
+        if (IsRequired(column))
+            required.append(ColumnName(column));
+    }
+    return required;
+}
+
+ListingSheet ReadListingSheet(const QList<CsvRecord>& records, const QString& baseFolder)
+{
+    ListingSheet sheet;
+    qsizetype next = 0;
+    while (next < records.size() && IsBlank(records.at(next)))
+        ++next;
+    if (next == records.size()) {
+        sheet.error = QStringLiteral("the file is empty: it needs a header row naming the columns (%1)")
+                          .arg(ListingColumns().join(QStringLiteral(", ")));
+        return sheet;
+    }
+
+    const CsvRecord& headerRecord = records.at(next++);
+    const QString where = QStringLiteral("line %1: ").arg(headerRecord.line);
+    if (!headerRecord.error.isEmpty()) {
+        sheet.error = where + QStringLiteral("the header row: ") + headerRecord.error;
+        return sheet;
+    }
+    const QStringList names = ListingColumns();
+    Header header;
+    std::array<bool, ColumnCount> present{};
+    for (const QString& cell : headerRecord.cells) {
+        QString name = cell.trimmed().toLower();
+        name.remove(QChar(0xFEFF)); // a second byte-order mark, as some tools write
+        const int column = int(names.indexOf(name));
+        header.columnOf.append(column);
+        header.unnamed.append(name.isEmpty());
+        if (column >= 0) {
+            if (present[size_t(column)]) {
+                sheet.error = where + QStringLiteral("the column %1 is named twice").arg(name);
+                return sheet;
+            }
+            present[size_t(column)] = true;
+        } else if (!name.isEmpty()) {
+            sheet.problems.append(where + QStringLiteral("unknown column \"%1\" is ignored (the columns are %2)")
+                                              .arg(cell.trimmed(), names.join(QStringLiteral(", "))));
+        }
+    }
+    QStringList missing;
+    for (int column = 0; column < ColumnCount; ++column) {
+        if (IsRequired(column) && !present[size_t(column)])
+            missing.append(names.at(column));
+    }
+    if (!missing.isEmpty()) {
+        sheet.error =
+            where + QStringLiteral("the header row lacks the required column%1 %2, so no row can be made")
+                        .arg(missing.size() > 1 ? QStringLiteral("s") : QString(), missing.join(QStringLiteral(", ")));
+        return sheet;
+    }
+
+    const QDir base(baseFolder);
+    for (; next < records.size(); ++next) {
+        const CsvRecord& record = records.at(next);
+        if (IsBlank(record))
+            continue;
+        ListingRow row;
+        row.line = record.line;
+        row.flyer.Reset();
+        ReadRow(record, header, base, row);
+        sheet.rows.append(std::move(row));
+    }
+    return sheet;
+}
+
+ListingSheet ReadListingSheet(const QString& csvPath)
+{
+    CsvFile file;
+    QString error;
+    if (!ReadCsvFile(csvPath, file, &error)) {
+        ListingSheet sheet;
+        sheet.error = error;
+        return sheet;
+    }
+    ListingSheet sheet = ReadListingSheet(file.records, QFileInfo(csvPath).absolutePath());
+    if (file.notUtf8)
+        sheet.notes.prepend(QStringLiteral("the file is not UTF-8; it was read as Windows-1252 (Western European)"));
+    return sheet;
+}
+
+QString SafeFlyerFileName(const QString& name)
+{
+    QString safe;
+    safe.reserve(name.size());
+    for (const QChar c : name) {
+        const bool refused = c.unicode() < 0x20 || c.unicode() == 0x7F || QStringView(u"/\\:*?\"<>|").contains(c);
+        safe += refused ? QLatin1Char('_') : c;
+    }
+    safe = safe.trimmed();
+    // Windows drops trailing dots and blanks; a leading dot hides the file (and ".." climbs).
+    while (safe.endsWith(QLatin1Char('.')) || safe.endsWith(QLatin1Char(' ')))
+        safe.chop(1);
+    while (safe.startsWith(QLatin1Char('.')) || safe.startsWith(QLatin1Char(' ')))
+        safe.remove(0, 1);
+
+    while (safe.toUtf8().size() > kMaxNameBytes) {
+        safe.chop(1);
+        if (!safe.isEmpty() && safe.back().isHighSurrogate())
+            safe.chop(1);
+    }
+    safe = safe.trimmed();
+    if (safe.isEmpty())
+        return QStringLiteral("Flyer");
+
+    static const QStringList reserved = {QStringLiteral("CON"), QStringLiteral("PRN"), QStringLiteral("AUX"),
+                                         QStringLiteral("NUL")};
+    const QString stem = safe.section(QLatin1Char('.'), 0, 0).trimmed().toUpper();
+    const bool device =
+        reserved.contains(stem) ||
+        (stem.size() == 4 && (stem.startsWith(QLatin1String("COM")) || stem.startsWith(QLatin1String("LPT"))) &&
+         stem.at(3) >= QLatin1Char('1') && stem.at(3) <= QLatin1Char('9'));
+    if (device)
+        safe.prepend(QLatin1Char('_'));
+    return safe;
+}
+
+QString UniqueFlyerFileName(const QString& name, QSet<QString>& taken)
+{
+    const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
+    const QString base = dot > 0 ? name.left(dot) : name;
+    const QString extension = dot > 0 ? name.mid(dot) : QString();
+    QString candidate = name;
+    for (int number = 2; taken.contains(candidate.toCaseFolded()); ++number)
+        candidate = QStringLiteral("%1 (%2)%3").arg(base).arg(number).arg(extension);
+    taken.insert(candidate.toCaseFolded());
+    return candidate;
+}
+
+namespace {
+
+// Puts the finished file in place, replacing an earlier one only once the new one is complete.
+bool PlaceFile(const QString& source, const QString& destination, QString* error)
+{
+    QFile in(source);
+    QSaveFile out(destination);
+    if (!in.open(QIODevice::ReadOnly)) {
+        *error = QStringLiteral("the flyer could not be read back: %1").arg(in.errorString());
+        return false;
+    }
+    if (!out.open(QIODevice::WriteOnly) || out.write(in.readAll()) != in.size() || !out.commit()) {
+        *error = QStringLiteral("cannot write %1: %2").arg(QDir::toNativeSeparators(destination), out.errorString());
+        return false;
+    }
+    return true;
+}
+
+QString OneLine(QString text)
+{
+    text.replace(QLatin1String("\n\n"), QLatin1String(" "));
+    text.replace(QLatin1Char('\n'), QLatin1Char(' '));
+    return text.trimmed();
+}
+
+} // namespace
+
+BatchSummary MakeBatchFlyers(const ListingSheet& sheet, const BatchJob& job, const CAppSettings& settings,
+                             CXPageRenderer& renderer, const std::function<void(const BatchProgress&)>& progress)
+{
+    BatchSummary summary;
+    QSet<QString> taken;
+    const QString extension = BatchFormatExtension(job.format);
+    const int total = int(sheet.rows.size());
+    QElapsedTimer clock;
+
+    for (int index = 0; index < total; ++index) {
+        const ListingRow& row = sheet.rows.at(index);
+        BatchProgress report;
+        report.index = index + 1;
+        report.total = total;
+        report.line = row.line;
+        const auto finish = [&](const QString& error) {
+            report.made = error.isEmpty();
+            report.error = error;
+            if (report.made) {
+                ++summary.made;
+                summary.files.append(report.file);
+            } else {
+                summary.failedLines.append(row.line);
+            }
+            if (progress)
+                progress(report);
+        };
+        if (!row.error.isEmpty()) {
+            finish(row.error);
+            continue;
+        }
+
+        // The row's project folder: a project as the New command leaves it, but only for as long as
+        // its flyer is being made.
+        const QString folder = QDir(job.workFolder).filePath(QStringLiteral("line-%1").arg(row.line));
+        QDir(folder).removeRecursively();
+        if (!QDir().mkpath(folder)) {
+            finish(QStringLiteral("cannot make the working folder %1").arg(QDir::toNativeSeparators(folder)));
+            continue;
+        }
+        const auto cleanUp = qScopeGuard([&] { QDir(folder).removeRecursively(); });
+
+        CFlyerData flyer = row.flyer;
+        flyer.m_strTheme = job.themeName;
+        flyer.m_strFont = job.font;
+        flyer.m_crColor = job.color;
+        flyer.SetPathName(QDir(folder).filePath(QStringLiteral("FlyerData.lso")));
+
+        clock.start();
+        QStringList errors;
+        const bool photosTaken = ProcessPhotos(folder, flyer, &errors);
+        summary.intakeNs += clock.nsecsElapsed();
+        if (!photosTaken) {
+            finish(QStringLiteral("photo intake failed: %1").arg(errors.join(QStringLiteral("; "))));
+            continue;
+        }
+
+        clock.start();
+        // The sidebar caption picture belongs to this row's folder, not the program's shared one.
+        CAppSettings rowSettings = settings;
+        rowSettings.Path2TempFolder = folder;
+        const CFlyerPage page =
+            ComposeFlyerPage(job.templateText, job.themeName, true, flyer, rowSettings, job.font, job.color);
+        QImage image;
+        QString why;
+        const bool rendered = renderer.Render(page.page, kFlyerWidth, kFlyerHeight, image, &why);
+        summary.renderNs += clock.nsecsElapsed();
+        if (!rendered) {
+            finish(QStringLiteral("the flyer could not be rendered: %1").arg(why));
+            continue;
+        }
+
+        clock.start();
+        QString name = DefaultExportName(flyer);
+        if (name.endsWith(QLatin1String(".pdf"), Qt::CaseInsensitive))
+            name.chop(4);
+        name = UniqueFlyerFileName(SafeFlyerFileName(name) + extension, taken);
+        // The export picks the format by the path; a fixed name in the row's folder keeps a ".pdf"
+        // somewhere in the output folder's name from turning a PNG into a PDF.
+        const QString scratch = QDir(folder).filePath(QStringLiteral("flyer") + extension);
+        const QString destination = QDir(job.outFolder).filePath(name);
+        const bool written =
+            ExportFlyerFile(image, scratch, folder, flyer.m_strId, &why) && PlaceFile(scratch, destination, &why);
+        summary.writeNs += clock.nsecsElapsed();
+        if (!written) {
+            taken.remove(name.toCaseFolded());
+            finish(OneLine(why));
+            continue;
+        }
+        report.file = destination;
+        finish(QString());
+    }
+    return summary;
+}

@@ -1,0 +1,97 @@
+#pragma once
+
+#include "output/csvreader.h"
+#include "projects/flyerdata.h"
+
+#include <QSet>
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+
+class CAppSettings;
+class CXPageRenderer;
+
+// Batch flyers: one finished flyer file per listing row of a spreadsheet, each row taken through the
+// same checks, photo intake, merge, renderer and export as a project made in the window.
+
+enum class BatchFormat
+{
+    Pdf,
+    Png,
+    Jpeg
+};
+// "pdf", "png" or "jpg", in any case.
+bool ParseBatchFormat(const QString& text, BatchFormat& format);
+QString BatchFormatExtension(BatchFormat format); // ".pdf", ".png", ".jpg"
+
+// The column names of the header row, and those without which no row can be made.
+QStringList ListingColumns();
+QStringList RequiredListingColumns();
+
+struct ListingRow
+{
+    int line = 0;     // line of the spreadsheet file on which the row starts
+    QString error;    // why no flyer can be made from the row; empty when one can
+    CFlyerData flyer; // the row's texts; m_photos holds the chosen photo files as full paths
+};
+
+struct ListingSheet
+{
+    QString error;          // the file as a whole cannot be used (no header, a required column missing)
+    QStringList problems;   // input left unused though the rows are made (an unknown column), naming its line
+    QStringList notes;      // for the user's information only (the file's encoding)
+    QList<ListingRow> rows; // every listing row, good or bad, in file order; blank rows are left out
+};
+
+// The listing rows of records already read. Photo paths that are not absolute are taken from
+// baseFolder, the folder of the spreadsheet. Each row is checked as the Flyer Details dialog checks
+// its input, photo sizes included.
+ListingSheet ReadListingSheet(const QList<CsvRecord>& records, const QString& baseFolder);
+ListingSheet ReadListingSheet(const QString& csvPath);
+
+// A file name from name: characters that Linux, macOS or Windows refuse in a name become "_", and
+// the name can neither climb out of its folder nor hide (no leading dot) nor exceed 200 bytes.
+QString SafeFlyerFileName(const QString& name);
+// name made unique among taken (compared without regard to case, as the file may well end up on a
+// disk that ignores it) by numbering it "base (2).ext", "base (3).ext" ...; the result is added.
+QString UniqueFlyerFileName(const QString& name, QSet<QString>& taken);
+
+struct BatchJob
+{
+    QString templateText;
+    QString themeName;
+    QString font;
+    quint32 color = 0; // 0x00BBGGRR
+    QString outFolder;
+    BatchFormat format = BatchFormat::Pdf;
+    // Scratch space: each row's project (its intake photos, the sidebar picture, the export's
+    // intermediate JPEG) lives in a sub-folder of its own, removed once its flyer is written.
+    QString workFolder;
+};
+
+struct BatchProgress
+{
+    int index = 0; // 1-based among the rows
+    int total = 0;
+    int line = 0;
+    bool made = false;
+    QString file;  // the flyer written, when made
+    QString error; // why the row was skipped, when not
+};
+
+struct BatchSummary
+{
+    int made = 0;
+    QList<int> failedLines;
+    QStringList files;
+    // Where the time went, for the benchmark.
+    qint64 intakeNs = 0;
+    qint64 renderNs = 0; // merge and render
+    qint64 writeNs = 0;  // export of the flyer file
+};
+
+// Makes the flyer of every good row of sheet into job.outFolder, reporting each row through progress
+// as it is done. A row that fails at any step is skipped; the others are still made.
+BatchSummary MakeBatchFlyers(const ListingSheet& sheet, const BatchJob& job, const CAppSettings& settings,
+                             CXPageRenderer& renderer, const std::function<void(const BatchProgress&)>& progress = {});

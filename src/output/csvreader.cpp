@@ -1,0 +1,173 @@
+#include "output/csvreader.h"
+
+#include "settings/legacysettingsreader.h"
+
+#include <QDir>
+#include <QFile>
+#include <QStringDecoder>
+
+namespace {
+
+// A listing spreadsheet of this size would hold far more rows than anyone makes flyers for; a
+// bigger file is most likely the wrong one, and is not read into memory whole.
+constexpr qint64 kMaxCsvBytes = 64 * 1024 * 1024;
+
+bool IsLineBreak(QChar c)
+{
+    return c == QLatin1Char('\n') || c == QLatin1Char('\r');
+}
+
+class CsvParser
+{
+public:
+    explicit CsvParser(const QString& text) : m_text(text), m_lastQuote(text.lastIndexOf(QLatin1Char('"'))) {}
+
+    QList<CsvRecord> Run()
+    {
+        QList<CsvRecord> records;
+        while (m_pos < m_text.size()) {
+            const qsizetype start = m_pos;
+            const int startLine = m_line;
+            CsvRecord record = ReadRecord();
+            record.line = startLine;
+            if (!record.error.isEmpty()) {
+                // Go on at the next line: rows that an unbalanced quote ran into are read again.
+                m_pos = start;
+                while (m_pos < m_text.size() && !IsLineBreak(m_text.at(m_pos)))
+                    ++m_pos;
+                SkipLineBreak();
+                m_line = startLine + 1;
+            }
+            records.append(std::move(record));
+        }
+        return records;
+    }
+
+private:
+    QChar At(qsizetype i) const { return i < m_text.size() ? m_text.at(i) : QChar(); }
+
+    // Steps over one line break (CR LF counts as one) and counts it.
+    bool SkipLineBreak()
+    {
+        if (m_pos >= m_text.size() || !IsLineBreak(m_text.at(m_pos)))
+            return false;
+        if (m_text.at(m_pos) == QLatin1Char('\r') && At(m_pos + 1) == QLatin1Char('\n'))
+            ++m_pos;
+        ++m_pos;
+        ++m_line;
+        return true;
+    }
+
+    CsvRecord ReadRecord()
+    {
+        CsvRecord record;
+        for (;;) {
+            const int column = int(record.cells.size()) + 1;
+            QString cell;
+            if (At(m_pos) == QLatin1Char('"')) {
+                if (!ReadQuoted(cell)) {
+                    record.error =
+                        QStringLiteral("the quoted cell %1 is never closed (a double quote is missing)").arg(column);
+                    return record;
+                }
+                if (m_pos < m_text.size() && m_text.at(m_pos) != QLatin1Char(',') && !IsLineBreak(m_text.at(m_pos))) {
+                    record.error = QStringLiteral("text follows the closing quote of cell %1 (a quote inside a "
+                                                  "quoted cell must be doubled)")
+                                       .arg(column);
+                    return record;
+                }
+            } else {
+                const qsizetype begin = m_pos;
+                while (m_pos < m_text.size() && m_text.at(m_pos) != QLatin1Char(',') &&
+                       !IsLineBreak(m_text.at(m_pos))) {
+                    if (m_text.at(m_pos) == QLatin1Char('"')) {
+                        record.error = QStringLiteral("cell %1 holds a double quote but does not start with one (a "
+                                                      "cell with quotes must be quoted, its quotes doubled)")
+                                           .arg(column);
+                        return record;
+                    }
+                    ++m_pos;
+                }
+                cell = m_text.mid(begin, m_pos - begin);
+            }
+            record.cells.append(cell);
+            if (m_pos >= m_text.size())
+                return record;
+            if (m_text.at(m_pos) == QLatin1Char(',')) {
+                ++m_pos;
+                continue;
+            }
+            SkipLineBreak();
+            return record;
+        }
+    }
+
+    // m_pos is at the opening quote; on success it is just past the closing one.
+    bool ReadQuoted(QString& cell)
+    {
+        // An opening quote with no quote after it anywhere can never close; saying so at once keeps
+        // a file full of such lines from being scanned to its end once per line.
+        if (m_pos >= m_lastQuote)
+            return false;
+        ++m_pos;
+        for (;;) {
+            const qsizetype quote = m_text.indexOf(QLatin1Char('"'), m_pos);
+            if (quote < 0)
+                return false;
+            for (qsizetype i = m_pos; i < quote; ++i) {
+                const QChar c = m_text.at(i);
+                if (c == QLatin1Char('\n') || (c == QLatin1Char('\r') && At(i + 1) != QLatin1Char('\n')))
+                    ++m_line;
+            }
+            cell += QStringView(m_text).mid(m_pos, quote - m_pos);
+            m_pos = quote + 1;
+            if (At(m_pos) == QLatin1Char('"')) {
+                cell += QLatin1Char('"');
+                ++m_pos;
+                continue;
+            }
+            return true;
+        }
+    }
+
+    const QString& m_text;
+    const qsizetype m_lastQuote;
+    qsizetype m_pos = 0;
+    int m_line = 1;
+};
+
+} // namespace
+
+QList<CsvRecord> ParseCsv(const QString& text)
+{
+    return CsvParser(text).Run();
+}
+
+bool ReadCsvFile(const QString& path, CsvFile& out, QString* error)
+{
+    const auto fail = [&](const QString& reason) {
+        if (error)
+            *error = QStringLiteral("cannot read %1: %2").arg(QDir::toNativeSeparators(path), reason);
+        return false;
+    };
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return fail(file.errorString());
+    if (file.size() > kMaxCsvBytes)
+        return fail(QStringLiteral("it is larger than %1 MB").arg(kMaxCsvBytes / (1024 * 1024)));
+    QByteArray bytes = file.read(kMaxCsvBytes + 1);
+    if (file.error() != QFileDevice::NoError)
+        return fail(file.errorString());
+    if (bytes.size() > kMaxCsvBytes)
+        return fail(QStringLiteral("it is larger than %1 MB").arg(kMaxCsvBytes / (1024 * 1024)));
+    if (bytes.startsWith("\xEF\xBB\xBF"))
+        bytes.remove(0, 3);
+
+    QStringDecoder utf8(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
+    QString text = utf8.decode(bytes);
+    out.notUtf8 = utf8.hasError();
+    if (out.notUtf8)
+        text = DecodeWindows1252(bytes);
+    out.records = ParseCsv(text);
+    return true;
+}

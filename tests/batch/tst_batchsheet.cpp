@@ -1,0 +1,250 @@
+#include "output/batchflyers.h"
+
+#include <QDir>
+#include <QFile>
+#include <QImage>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+const QString kHeader = QStringLiteral(
+    "caption,mls,price,address,city_state_zip,description,feature1,feature2,feature3,feature4,photo1,photo2,photo3,"
+    "photo4");
+
+// One CSV line of a good listing, with some cells replaced ("photo2=small.jpg").
+QString Row(const QStringList& overrides)
+{
+    QStringList cells = {QStringLiteral("Lakeside"),
+                         QStringLiteral("MLS# 1"),
+                         QStringLiteral("$1"),
+                         QStringLiteral("1 A St"),
+                         QStringLiteral("Town"),
+                         QStringLiteral("Nice."),
+                         QString(),
+                         QString(),
+                         QString(),
+                         QString(),
+                         QStringLiteral("big.jpg"),
+                         QString(),
+                         QString(),
+                         QString()};
+    const QStringList columns = ListingColumns();
+    for (const QString& entry : overrides) {
+        const qsizetype equals = entry.indexOf(QLatin1Char('='));
+        cells[columns.indexOf(entry.left(equals))] = entry.mid(equals + 1);
+    }
+    return cells.join(QLatin1Char(','));
+}
+
+} // namespace
+
+class TestBatchSheet : public QObject
+{
+    Q_OBJECT
+
+private:
+    QTemporaryDir m_dir;
+
+    ListingSheet Read(const QString& text) { return ReadListingSheet(ParseCsv(text), m_dir.path()); }
+
+    bool WritePhoto(const QString& name, int width, int height)
+    {
+        QImage image(width, height, QImage::Format_RGB32);
+        image.fill(QColor(40, 110, 170));
+        return image.save(m_dir.filePath(name), "JPEG", 90);
+    }
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        QVERIFY(m_dir.isValid());
+        QVERIFY(WritePhoto(QStringLiteral("big.jpg"), 1000, 700));
+        QVERIFY(WritePhoto(QStringLiteral("main-ok.jpg"), 751, 501));
+        QVERIFY(WritePhoto(QStringLiteral("main-edge.jpg"), 750, 500));
+        QVERIFY(WritePhoto(QStringLiteral("second-ok.jpg"), 551, 351));
+        QVERIFY(WritePhoto(QStringLiteral("second-edge.jpg"), 550, 350));
+        QVERIFY(WritePhoto(QStringLiteral("upright.jpg"), 600, 800));
+        QFile text(m_dir.filePath(QStringLiteral("notes.jpg")));
+        QVERIFY(text.open(QIODevice::WriteOnly) && text.write("not a picture") > 0);
+        QVERIFY(QDir(m_dir.path()).mkdir(QStringLiteral("folder.jpg")));
+    }
+
+    void header_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("error");   // a part of the whole-file error, or empty
+        QTest::addColumn<QString>("problem"); // a part of the one problem reported, or empty
+
+        QTest::newRow("any order, any case") << " Photo1 ,DESCRIPTION,city_state_zip,address,price,mls,caption\n"
+                                             << QString() << QString();
+        QTest::newRow("one required missing") << "caption,mls,price,address,city_state_zip,description\n"
+                                              << "required column photo1" << QString();
+        QTest::newRow("two required missing") << "mls,price,address,city_state_zip,description,feature1\n"
+                                              << "columns caption, photo1" << QString();
+        QTest::newRow("named twice") << kHeader + ",price\n"
+                                     << "column price is named twice" << QString();
+        QTest::newRow("empty file") << "\n\n"
+                                    << "empty" << QString();
+        QTest::newRow("malformed header") << "caption,\"mls\n"
+                                          << "line 1: the header row" << QString();
+        QTest::newRow("unknown column") << kHeader + ",Notes\n" << QString() << "line 1: unknown column \"Notes\"";
+    }
+
+    void header()
+    {
+        QFETCH(QString, text);
+        QFETCH(QString, error);
+        QFETCH(QString, problem);
+        const ListingSheet sheet = Read(text);
+        if (error.isEmpty())
+            QCOMPARE(sheet.error, QString());
+        else
+            QVERIFY2(sheet.error.contains(error), qPrintable(sheet.error));
+        QCOMPARE(sheet.problems.size(), problem.isEmpty() ? 0 : 1);
+        if (!problem.isEmpty())
+            QVERIFY2(sheet.problems.first().contains(problem), qPrintable(sheet.problems.first()));
+    }
+
+    void row_data()
+    {
+        QTest::addColumn<QString>("line");
+        QTest::addColumn<QStringList>("problems"); // parts of the row's error; none for a good row
+
+        QTest::newRow("good") << Row({}) << QStringList();
+        QTest::newRow("blank description counts") << Row({"description= "}) << QStringList();
+        QTest::newRow("feature of 18") << Row({"feature3=123456789012345678"}) << QStringList();
+        QTest::newRow("feature of 19") << Row({"feature3=1234567890123456789"})
+                                       << QStringList{"feature3 is longer than 18"};
+        QTest::newRow("empty caption") << Row({"caption="}) << QStringList{"caption is empty"};
+        QTest::newRow("no main photo") << Row({"photo1="}) << QStringList{"photo1 is empty"};
+        QTest::newRow("missing photo") << Row({"photo2=gone.jpg"}) << QStringList{"photo2 \"gone.jpg\" does not exist"};
+        QTest::newRow("main just large enough") << Row({"photo1=main-ok.jpg"}) << QStringList();
+        QTest::newRow("main at the minimum")
+            << Row({"photo1=main-edge.jpg"}) << QStringList{"750 x 500 pixels (landscape); the main photo"};
+        QTest::newRow("secondary just large enough") << Row({"photo4=second-ok.jpg"}) << QStringList();
+        QTest::newRow("secondary at the minimum")
+            << Row({"photo4=second-edge.jpg"}) << QStringList{"photo4", "a secondary photo must be"};
+        QTest::newRow("secondary as large as a main") << Row({"photo2=main-ok.jpg"}) << QStringList();
+        QTest::newRow("portrait") << Row({"photo3=upright.jpg"}) << QStringList{"(portrait)"};
+        QTest::newRow("not a picture") << Row({"photo2=notes.jpg"}) << QStringList{"no picture"};
+        QTest::newRow("a folder") << Row({"photo2=folder.jpg"}) << QStringList{"not a file"};
+        QTest::newRow("every problem at once") << Row({"caption=", "photo2=gone.jpg", "photo3=upright.jpg"})
+                                               << QStringList{"caption is empty", "gone.jpg", "upright.jpg"};
+        QTest::newRow("unquoted comma") << Row({"price=$429,000"}) << QStringList{"15 cells", "14 columns"};
+        QTest::newRow("too few cells") << "Lakeside,MLS# 1" << QStringList{"2 cells"};
+        QTest::newRow("malformed quote") << Row({"address=12 \"Elm\" St"}) << QStringList{"double quote"};
+    }
+
+    void row()
+    {
+        QFETCH(QString, line);
+        QFETCH(QStringList, problems);
+        const ListingSheet sheet = Read(kHeader + QLatin1Char('\n') + line + QLatin1Char('\n'));
+        QCOMPARE(sheet.error, QString());
+        QCOMPARE(sheet.rows.size(), 1);
+        const ListingRow& row = sheet.rows.first();
+        QCOMPARE(row.line, 2);
+        if (problems.isEmpty())
+            QCOMPARE(row.error, QString());
+        for (const QString& problem : problems)
+            QVERIFY2(row.error.contains(problem), qPrintable(row.error));
+    }
+
+    void rowBecomesListing()
+    {
+        const QString absolute = m_dir.filePath(QStringLiteral("main-ok.jpg"));
+        const ListingSheet sheet =
+            Read(QStringLiteral("photo2,description,caption,mls,price,address,city_state_zip,photo1,feature2\r\n"
+                                "\r\n"
+                                ",\"Line one\r\nLine two\",Lakeside,MLS# 7,$9,\"7 B St\",\"Town, ST 1\",big.jpg,2 "
+                                "Baths\r\n"
+                                ",,,,,,,,\r\n"
+                                "%1,d,C,M,P,A,Z,%1,\r\n")
+                     .arg(absolute));
+        QCOMPARE(sheet.error, QString());
+        QCOMPARE(sheet.rows.size(), 2); // the empty row is no listing
+        const ListingRow& first = sheet.rows.at(0);
+        QCOMPARE(first.line, 3);
+        QCOMPARE(first.error, QString());
+        QCOMPARE(first.flyer.m_strCaption, QStringLiteral("Lakeside"));
+        QCOMPARE(first.flyer.m_strCityStateZip, QStringLiteral("Town, ST 1"));
+        QCOMPARE(first.flyer.m_strDescription, QStringLiteral("Line one<br>Line two"));
+        QCOMPARE(first.flyer.m_strFeatures[0], QString()); // a column left out is empty, not a default text
+        QCOMPARE(first.flyer.m_strFeatures[1], QStringLiteral("2 Baths"));
+        QCOMPARE(first.flyer.m_photos[0].m_strPath, m_dir.filePath(QStringLiteral("big.jpg")));
+        QCOMPARE(first.flyer.m_photos[1].m_strPath, QString());
+        const ListingRow& second = sheet.rows.at(1);
+        QCOMPARE(second.line, 6);
+        QCOMPARE(second.error, QString());
+        QCOMPARE(second.flyer.m_photos[1].m_strPath, absolute);
+        QVERIFY(first.flyer.m_strId != second.flyer.m_strId);
+    }
+
+    void textUnderNoColumn()
+    {
+        const ListingSheet sheet = Read(kHeader + QStringLiteral(",\n") + Row({}) + QStringLiteral(",\n") + Row({}) +
+                                        QStringLiteral(",stray\n"));
+        QVERIFY(sheet.problems.isEmpty()); // an empty trailing column, as spreadsheets write
+        QCOMPARE(sheet.rows.size(), 2);
+        QCOMPARE(sheet.rows.at(0).error, QString());
+        QVERIFY2(sheet.rows.at(1).error.contains(QLatin1String("cell 15")), qPrintable(sheet.rows.at(1).error));
+    }
+
+    void safeFileName_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("safe");
+
+        QTest::newRow("plain") << "MLS# 4471 - 12 Elm Street - Springfield, IL 62704"
+                               << "MLS# 4471 - 12 Elm Street - Springfield, IL 62704";
+        QTest::newRow("separators and marks") << "Unit 3/12 \\ a:b*c?\"d\"<e>|f"
+                                              << "Unit 3_12 _ a_b_c__d__e__f";
+        QTest::newRow("control characters") << "a\nb\tc"
+                                            << "a_b_c";
+        QTest::newRow("climbing") << "../../etc/passwd"
+                                  << "_.._etc_passwd";
+        QTest::newRow("hidden") << ".profile"
+                                << "profile";
+        QTest::newRow("trailing dots") << "name. . "
+                                       << "name";
+        QTest::newRow("nothing left") << " ... "
+                                      << "Flyer";
+        QTest::newRow("device name") << "con"
+                                     << "_con";
+        QTest::newRow("device with extension") << "LPT1.txt"
+                                               << "_LPT1.txt";
+        QTest::newRow("not a device") << "COMA"
+                                      << "COMA";
+        QTest::newRow("accents stay") << QString::fromUtf8("Château") << QString::fromUtf8("Château");
+    }
+
+    void safeFileName()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, safe);
+        QCOMPARE(SafeFlyerFileName(name), safe);
+    }
+
+    void longNameIsCutOnACharacter()
+    {
+        const QString name = QString::fromUtf8("é").repeated(99) + QString::fromUtf8("😀").repeated(10);
+        const QString safe = SafeFlyerFileName(name);
+        QVERIFY(safe.toUtf8().size() <= 200);
+        // A four-byte character that does not fit is dropped whole, never cut in half.
+        QCOMPARE(safe, QString::fromUtf8("é").repeated(99));
+    }
+
+    void duplicatesAreNumbered()
+    {
+        QSet<QString> taken;
+        QCOMPARE(UniqueFlyerFileName(QStringLiteral("A - B.pdf"), taken), QStringLiteral("A - B.pdf"));
+        QCOMPARE(UniqueFlyerFileName(QStringLiteral("A - B.pdf"), taken), QStringLiteral("A - B (2).pdf"));
+        QCOMPARE(UniqueFlyerFileName(QStringLiteral("a - b.PDF"), taken), QStringLiteral("a - b (3).PDF"));
+        QCOMPARE(UniqueFlyerFileName(QStringLiteral("A - B (2).pdf"), taken), QStringLiteral("A - B (2) (2).pdf"));
+        QCOMPARE(UniqueFlyerFileName(QStringLiteral("C.png"), taken), QStringLiteral("C.png"));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestBatchSheet)
+#include "tst_batchsheet.moc"

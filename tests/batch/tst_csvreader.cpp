@@ -1,0 +1,126 @@
+#include "output/csvreader.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+// "line:cell|cell" per record, "line!" for a malformed one, records joined by ";".
+QString Describe(const QList<CsvRecord>& records)
+{
+    QStringList parts;
+    for (const CsvRecord& record : records) {
+        if (!record.error.isEmpty())
+            parts.append(QStringLiteral("%1!").arg(record.line));
+        else
+            parts.append(QStringLiteral("%1:%2").arg(record.line).arg(record.cells.join(QLatin1Char('|'))));
+    }
+    return parts.join(QLatin1Char(';'));
+}
+
+} // namespace
+
+class TestCsvReader : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void parse_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("expected");
+
+        QTest::newRow("LF, no final break") << "a,b\nc,d"
+                                            << "1:a|b;2:c|d";
+        QTest::newRow("CR LF and final break") << "a,b\r\nc,d\r\n"
+                                               << "1:a|b;2:c|d";
+        QTest::newRow("lone CR") << "a\rb\r"
+                                 << "1:a;2:b";
+        QTest::newRow("empty cells") << ",,\n"
+                                     << "1:||";
+        QTest::newRow("blank line is an empty record") << "a\n\nb"
+                                                       << "1:a;2:;3:b";
+        QTest::newRow("comma and doubled quote") << "\"x, \"\"y\"\"\",z"
+                                                 << "1:x, \"y\"|z";
+        QTest::newRow("empty quoted cell") << "\"\",a"
+                                           << "1:|a";
+        // Line numbers count the breaks inside quoted cells, CR LF as one.
+        QTest::newRow("break in a cell") << "\"one\r\ntwo\",a\r\nb\r\nc"
+                                         << "1:one\r\ntwo|a;3:b;4:c";
+        QTest::newRow("CR in a cell") << "\"x\ry\"\nz"
+                                      << "1:x\ry;3:z";
+
+        QTest::newRow("stray quote, next line read") << "a,12\" wide\nb,c"
+                                                     << "1!;2:b|c";
+        QTest::newRow("text after closing quote") << "\"a\"b,c\nd"
+                                                  << "1!;2:d";
+        QTest::newRow("never closed, at the end") << "a\n\"open,b\nc,d"
+                                                  << "1:a;2!;3:c|d";
+        // An unbalanced quote runs into the rows below; they are read again, not lost.
+        QTest::newRow("unbalanced quote swallows rows") << "\"Home, sweet,1\nx,y\nz,\"quoted\",w"
+                                                        << "1!;2:x|y;3:z|quoted|w";
+        QTest::newRow("quoted cell over lines, then text") << "\"a\nb\"c,d\ne,f"
+                                                           << "1!;2!;3:e|f";
+    }
+
+    void parse()
+    {
+        QFETCH(QString, text);
+        QFETCH(QString, expected);
+        QCOMPARE(Describe(ParseCsv(text)), expected);
+    }
+
+    void malformedRecordSaysWhy()
+    {
+        const QList<CsvRecord> records = ParseCsv(QStringLiteral("a,b\n1,2\" x\n"));
+        QCOMPARE(records.size(), 2);
+        QCOMPARE(records.at(1).line, 2);
+        QVERIFY(records.at(1).error.contains(QLatin1String("cell 2")));
+    }
+
+    void readFile_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("firstCell");
+        QTest::addColumn<bool>("notUtf8");
+
+        QTest::newRow("UTF-8") << QByteArray("caf\xC3\xA9,x\n") << QString::fromUtf8("café") << false;
+        QTest::newRow("UTF-8 with BOM") << QByteArray("\xEF\xBB\xBF"
+                                                      "caption,x\n")
+                                        << "caption" << false;
+        QTest::newRow("Windows-1252") << QByteArray("caf\xE9 \x80"
+                                                    "5,x\n")
+                                      << QString::fromUtf8("café €5") << true;
+    }
+
+    void readFile()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, firstCell);
+        QFETCH(bool, notUtf8);
+        QTemporaryDir dir;
+        QFile file(dir.filePath(QStringLiteral("sheet.csv")));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(bytes);
+        file.close();
+
+        CsvFile csv;
+        QString error;
+        QVERIFY(ReadCsvFile(file.fileName(), csv, &error));
+        QCOMPARE(csv.notUtf8, notUtf8);
+        QCOMPARE(csv.records.size(), 1);
+        QCOMPARE(csv.records.at(0).cells.value(0), firstCell);
+    }
+
+    void missingFileIsAnError()
+    {
+        CsvFile csv;
+        QString error;
+        QVERIFY(!ReadCsvFile(QStringLiteral("/nonexistent/listings.csv"), csv, &error));
+        QVERIFY(error.contains(QLatin1String("listings.csv")));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestCsvReader)
+#include "tst_csvreader.moc"
