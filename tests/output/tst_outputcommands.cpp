@@ -1,0 +1,305 @@
+#include "output/ui/flyeroutput.h"
+
+#include "controls/ui/messagebox.h"
+#include "output/flyerexport.h"
+#include "outputfixtures.h"
+#include "projects/flyerdata.h"
+#include "settings/appsettings.h"
+
+#include <QApplication>
+#include <QFileDialog>
+#include <QLineEdit>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <QUrl>
+#include <QUrlQuery>
+
+using namespace OutputFixtures;
+
+namespace {
+
+CFlyerData Project(const QString& folder)
+{
+    CFlyerData flyer;
+    flyer.Reset();
+    flyer.m_strCaption = QStringLiteral("Charming Bungalow");
+    flyer.m_strMLS = QStringLiteral("ML81234");
+    flyer.m_strAddress = QStringLiteral("12 Oak Lane");
+    flyer.m_strCityStateZip = QStringLiteral("Springfield, IL");
+    flyer.m_strDescription = QStringLiteral("Sunny rooms.<br>Big yard & a \\ backslash.");
+    flyer.m_strFeatures = {QStringLiteral("3 Beds"), QString(), QStringLiteral("2 Baths"), QString()};
+    flyer.SetPathName(folder + QStringLiteral("/FlyerData.lso"));
+    return flyer;
+}
+
+QByteArray ReadAll(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+bool WriteText(const QString& path, const QByteArray& text, bool executable = false)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(text) != text.size())
+        return false;
+    file.close();
+    return !executable || file.setPermissions(file.permissions() | QFileDevice::ExeOwner);
+}
+
+int Tool(const QString& program, const QStringList& arguments)
+{
+    QProcess process;
+    process.start(program, arguments);
+    return process.waitForFinished(30000) && process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+}
+
+} // namespace
+
+class TestOutputCommands : public QObject
+{
+    Q_OBJECT
+
+    QTemporaryDir m_dir;
+    QString m_record; // where the recording mail handler writes the link it receives
+
+    // Collects the answered message boxes until one has come or the wait is over.
+    QList<CXMessageBoxTest::Asked> WaitForMessages(int timeout)
+    {
+        QList<CXMessageBoxTest::Asked> asked;
+        (void)QTest::qWaitFor(
+            [&] {
+                asked += CXMessageBoxTest::TakeAsked();
+                return !asked.isEmpty();
+            },
+            timeout);
+        return asked;
+    }
+
+    // A .desktop handler for mailto links that writes the link it gets into m_record.
+    bool RegisterRecordingHandler()
+    {
+        const QString recorder = m_dir.filePath(QStringLiteral("record-mail.sh"));
+        const QString applications =
+            QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + QStringLiteral("/applications");
+        return QDir().mkpath(applications) &&
+               WriteText(applications + QStringLiteral("/listora-test-mail.desktop"),
+                         "[Desktop Entry]\nType=Application\nName=Recording mail handler\nExec=" +
+                             QFile::encodeName(recorder) +
+                             " %u\nMimeType=x-scheme-handler/mailto;\nNoDisplay=true\n") &&
+               Tool(QStringLiteral("xdg-mime"), {QStringLiteral("default"), QStringLiteral("listora-test-mail.desktop"),
+                                                 QStringLiteral("x-scheme-handler/mailto")}) == 0;
+    }
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        // Only the handlers this test registers count, whatever the machine has installed; and
+        // xdg-email's generic mode, whatever desktop the test was started from.
+        const QString empty = m_dir.filePath(QStringLiteral("empty"));
+        QVERIFY(QDir().mkpath(empty));
+        qputenv("XDG_DATA_DIRS", QFile::encodeName(empty));
+        qputenv("XDG_CONFIG_DIRS", QFile::encodeName(empty));
+        for (const char* name : {"XDG_CURRENT_DESKTOP", "DESKTOP_SESSION", "KDE_FULL_SESSION",
+                                 "GNOME_DESKTOP_SESSION_ID", "MAILER", "WAYLAND_DISPLAY"})
+            qunsetenv(name);
+        // xdg-email only looks for a handler with a display; no X server is needed. A browser
+        // must not stand in for a missing mail handler.
+        qputenv("DISPLAY", ":listora-test");
+        qputenv("BROWSER", QFile::encodeName(m_dir.filePath(QStringLiteral("no-browser"))));
+
+        m_record = m_dir.filePath(QStringLiteral("mailto.txt"));
+        const QString recorder = m_dir.filePath(QStringLiteral("record-mail.sh"));
+        QVERIFY(WriteText(recorder,
+                          "#!/bin/sh\nprintf '%s' \"$1\" > \"" + QFile::encodeName(m_record) + ".part\" && mv \"" +
+                              QFile::encodeName(m_record) + ".part\" \"" + QFile::encodeName(m_record) + "\"\n",
+                          true));
+    }
+
+    void init() { CXMessageBoxTest::Clear(); }
+
+    void exportDialog_data()
+    {
+        QTest::addColumn<QString>("typed"); // empty: the dialog is cancelled
+        QTest::addColumn<QString>("written");
+        QTest::addColumn<QString>("message");
+
+        QTest::newRow("name without extension") << "flyer"
+                                                << "flyer.pdf"
+                                                << "";
+        QTest::newRow("picture") << "flyer.png"
+                                 << "flyer.png"
+                                 << "";
+        QTest::newRow("unknown extension") << "flyer.xyz"
+                                           << ""
+                                           << "cannot write a file named \"flyer.xyz\"";
+        QTest::newRow("cancelled") << ""
+                                   << ""
+                                   << "";
+    }
+
+    void exportDialog()
+    {
+        QFETCH(QString, typed);
+        QFETCH(QString, written);
+        QFETCH(QString, message);
+
+        QTemporaryDir dir;
+        const QString start = dir.filePath(QStringLiteral("Exports"));
+        QVERIFY(QDir().mkpath(start));
+        CAppSettings settings;
+        settings.LastExportToPath = start;
+        settings.Path2TempFolder = dir.filePath(QStringLiteral("Temp"));
+        const CFlyerData flyer = Project(dir.path());
+        const QImage image = MakeFlyer();
+
+        // What the dialog showed, read when it first appears and compared once it is gone.
+        QStringList seen;
+        QTimer driver;
+        QObject::connect(&driver, &QTimer::timeout, [&] {
+            auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+            if (!dialog)
+                return;
+            if (seen.isEmpty())
+                seen = QStringList{dialog->windowTitle(), dialog->nameFilters().join(QLatin1Char('|')),
+                                   dialog->defaultSuffix(), dialog->directory().absolutePath(),
+                                   QFileInfo(dialog->selectedFiles().value(0)).fileName()};
+            auto* edit = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+            if (typed.isEmpty() || !edit) {
+                driver.stop();
+                dialog->reject();
+                return;
+            }
+            // Typed and accepted in separate ticks, the text checked first: the dialog may still
+            // be applying its start name while it reads the folder.
+            if (edit->text() != typed) {
+                edit->setText(typed);
+                return;
+            }
+            driver.stop();
+            QMetaObject::invokeMethod(dialog, "accept");
+        });
+        driver.start(20);
+        if (!message.isEmpty())
+            CXMessageBoxTest::AnswerNext(MsgBox::IdOK);
+        ExportFlyer(nullptr, settings, flyer, &image);
+        QCOMPARE(seen, QStringList({QStringLiteral("Export Flyer as..."),
+                                    QStringLiteral("PDF Document (*.pdf)|JPEG Image (*.jpg)|PNG Image (*.png)|"
+                                                   "Windows Bitmap Image (*.bmp)"),
+                                    QStringLiteral("pdf"), start,
+                                    QStringLiteral("ML81234 - 12 Oak Lane - Springfield, IL.pdf")}));
+        // A cancelled dialog changes nothing, the start folder included.
+        CAppSettings stored;
+        stored.LoadSettings();
+        QCOMPARE(stored.LastExportToPath == start, !typed.isEmpty());
+
+        const auto asked = CXMessageBoxTest::TakeAsked();
+        QCOMPARE(asked.size(), message.isEmpty() ? 0 : 1);
+        if (!message.isEmpty())
+            QVERIFY2(asked[0].text.contains(message), qPrintable(asked[0].text));
+        const QStringList files = QDir(start).entryList(QDir::Files);
+        QCOMPARE(files, written.isEmpty() ? QStringList() : QStringList{written});
+        if (!written.isEmpty())
+            QVERIFY(QImage(QDir(start).filePath(written)).isNull() == written.endsWith(QStringLiteral(".pdf")));
+    }
+
+    void noFlyer_data()
+    {
+        QTest::addColumn<QString>("command");
+        QTest::newRow("export") << "export";
+        QTest::newRow("print") << "print";
+        QTest::newRow("e-mail") << "e-mail";
+    }
+
+    // After a failed render there is no flyer: each command says so and does nothing else.
+    void noFlyer()
+    {
+        QFETCH(QString, command);
+        QTemporaryDir dir;
+        CAppSettings settings;
+        settings.Path2TempFolder = dir.filePath(QStringLiteral("Temp"));
+        CFlyerData flyer = Project(dir.path());
+        const CFlyerData before = flyer;
+        const QImage none;
+        for (const QImage* image : {static_cast<const QImage*>(nullptr), &none}) {
+            CXMessageBoxTest::AnswerNext(MsgBox::IdOK);
+            if (command == QLatin1String("export"))
+                ExportFlyer(nullptr, settings, flyer, image);
+            else if (command == QLatin1String("print"))
+                QVERIFY(!PrintFlyer(nullptr, flyer, true, image, QStringLiteral("T"), QStringLiteral("F"), 1));
+            else
+                EmailFlyer(nullptr, settings, flyer, image);
+            const auto asked = CXMessageBoxTest::TakeAsked();
+            QCOMPARE(asked.size(), 1);
+            QVERIFY2(asked[0].text.startsWith(QStringLiteral("There is no flyer to %1").arg(command)),
+                     qPrintable(asked[0].text));
+        }
+        QCOMPARE(flyer, before);
+        QCOMPARE(QDir(dir.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries), QStringList());
+    }
+
+    // Without a mailto handler xdg-email fails; the user learns it and where the PDF is.
+    void emailWithoutHandler()
+    {
+        QVERIFY(!HasMailClient());
+
+        QTemporaryDir dir;
+        CAppSettings settings;
+        settings.Path2TempFolder = dir.filePath(QStringLiteral("Temp"));
+        const CFlyerData flyer = Project(dir.path());
+        const QImage image = MakeFlyer();
+        QFile::remove(m_record);
+        CXMessageBoxTest::AnswerNext(MsgBox::IdOK);
+        EmailFlyer(nullptr, settings, flyer, &image);
+        const auto asked = WaitForMessages(30000);
+        QCOMPARE(asked.size(), 1);
+        QVERIFY2(asked[0].text.contains(QStringLiteral("could not be opened")), qPrintable(asked[0].text));
+        QVERIFY(asked[0].text.contains(dir.filePath(QStringLiteral("E-mailed/12 Oak Lane - Springfield, IL.pdf"))));
+        QVERIFY(!QFile::exists(m_record));
+    }
+
+    // The whole hand-off through xdg-email to a registered mailto handler.
+    void emailHandOff()
+    {
+        QVERIFY(RegisterRecordingHandler());
+        QVERIFY(HasMailClient());
+
+        QTemporaryDir dir;
+        CAppSettings settings;
+        settings.Path2TempFolder = dir.filePath(QStringLiteral("Temp"));
+        settings.FullName = QStringLiteral("Jane Agent");
+        const CFlyerData flyer = Project(dir.path());
+        const QImage image = MakeFlyer();
+        QFile::remove(m_record);
+        EmailFlyer(nullptr, settings, flyer, &image);
+        QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(m_record), 30000);
+        QTRY_VERIFY(QCoreApplication::instance()->findChildren<QProcess*>().isEmpty());
+        QCOMPARE(CXMessageBoxTest::TakeAsked().size(), 0);
+
+        const QUrl link(QString::fromUtf8(ReadAll(m_record)), QUrl::StrictMode);
+        QCOMPARE(link.scheme(), QStringLiteral("mailto"));
+        const QUrlQuery query(link);
+        QCOMPARE(query.queryItemValue(QStringLiteral("subject"), QUrl::FullyDecoded),
+                 QStringLiteral("Charming Bungalow - ML81234 - 12 Oak Lane, Springfield, IL"));
+        QCOMPARE(
+            query.queryItemValue(QStringLiteral("body"), QUrl::FullyDecoded),
+            QStringLiteral("LISTING DETAILS\r\n---------------\r\nSunny rooms.\r\nBig yard & a \\ backslash.\r\n\r\n"
+                           "*  3 Beds\r\n*  2 Baths\r\n\r\n\r\nPlease view the attached flyer for more "
+                           "information and listing photos.\r\n\r\n\r\nJane Agent"));
+
+        // The recipient sees the MLS name; the project keeps the same PDF under the address.
+        const QString attached = query.queryItemValue(QStringLiteral("attach"), QUrl::FullyDecoded);
+        QCOMPARE(QFileInfo(attached).fileName(), QStringLiteral("ML81234 - 12 Oak Lane - Springfield, IL.pdf"));
+        const QString kept = dir.filePath(QStringLiteral("E-mailed/12 Oak Lane - Springfield, IL.pdf"));
+        QCOMPARE(ReadAll(attached), ReadAll(kept));
+        QCOMPARE(QpdfCheck(kept), 0);
+        const QImage page = RasterisePdf(kept, 192);
+        QCOMPARE(FramedSides(page), QStringLiteral("TL"));
+        QVERIFY(ShowsFlyer(page, page.rect()));
+        QCOMPARE(QDir(settings.Path2TempFolder).entryList(QDir::Files), QStringList());
+    }
+};
+
+QTEST_MAIN(TestOutputCommands)
+#include "tst_outputcommands.moc"
