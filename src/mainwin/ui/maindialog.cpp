@@ -19,6 +19,7 @@
 #include "options/ui/optionsgeneralpage.h"
 #include "options/ui/optionsmyinfopage.h"
 #include "options/ui/optionssheet.h"
+#include "output/ui/flyeroutput.h"
 #include "projects/foldertree.h"
 #include "projects/projectstore.h"
 #include "projects/ui/dialogunits.h"
@@ -239,6 +240,7 @@ void CMainDialog::OnInitDialog()
 void CMainDialog::InitAppSettings()
 {
     WorkingFolders::InitAppSettings(m_appSettings);
+    m_bHasMAPIClient = HasMailClient();
 }
 
 void CMainDialog::InitTabControl()
@@ -763,17 +765,18 @@ void CMainDialog::OnBnClickedBtnProperties()
 
 void CMainDialog::OnBnClickedBtnPrint()
 {
-    // Printing belongs to the output module; nothing to dispatch to in this build.
+    ReadControls();
+    PrintFlyer(this, flyerData, m_bProjectOpen, &m_flyerImage, m_strSelTheme, m_strSelFont, FlyerColor());
 }
 
 void CMainDialog::OnBnClickedBtnEmailFlyer()
 {
-    // The mail hand-off belongs to the output module; nothing to dispatch to in this build.
+    EmailFlyer(this, m_appSettings, flyerData, &m_flyerImage);
 }
 
 void CMainDialog::OnBnClickedBtnExportFlyer()
 {
-    // Export belongs to the output module; nothing to dispatch to in this build.
+    ExportFlyer(this, m_appSettings, flyerData, &m_flyerImage);
 }
 
 void CMainDialog::OnBnClickedBtnRefresh()

@@ -37,8 +37,8 @@ bool HasFlyer(const QImage* image)
 
 void TellNoFlyer(QWidget* owner, const QString& verb)
 {
-    Tell(owner, QStringLiteral("There is no flyer to %1: it could not be made from the theme. Choose another "
-                               "theme or press Refresh, then try again.")
+    Tell(owner, QStringLiteral("There is no flyer to %1 yet. Wait until the flyer is shown; if it could not be "
+                               "made, choose another theme or press Refresh, then try again.")
                     .arg(verb));
 }
 
