@@ -1,10 +1,9 @@
-#include "app/workingfolders.h"
 #include "catalogue/themecatalogue.h"
 #include "catalogue/themetemplateinfo.h"
 #include "cli/clicommand.h"
+#include "cli/flyerselectors.h"
 #include "compose/render/xhtml2image.h"
 #include "compose/templatemerge.h"
-#include "imaging/sidebarimage.h"
 #include "projects/flyerdata.h"
 #include "settings/appsettings.h"
 
@@ -34,17 +33,6 @@ struct Tile
     int photos = 0;
     QImage page; // null when the theme could not be rendered
 };
-
-bool ParseColor(const QString& text, quint32& color)
-{
-    static const QRegularExpression pattern(QStringLiteral("^#([0-9A-Fa-f]{2})([0-9A-Fa-f]{2})([0-9A-Fa-f]{2})$"));
-    const QRegularExpressionMatch match = pattern.match(text);
-    if (!match.hasMatch())
-        return false;
-    color = match.captured(1).toUInt(nullptr, 16) | match.captured(2).toUInt(nullptr, 16) << 8 |
-            match.captured(3).toUInt(nullptr, 16) << 16;
-    return true;
-}
 
 // A file name that any file system takes, from a theme name.
 QString PageFileName(const QString& themeName)
@@ -135,14 +123,14 @@ int Run(const QStringList& args)
     std::optional<quint32> color;
     if (options.Has(QStringLiteral("color"))) {
         quint32 value = 0;
-        if (!ParseColor(options.Value(QStringLiteral("color")), value))
+        if (!Cli::ParseHexColor(options.Value(QStringLiteral("color")), value))
             return Cli::Usage(
                 QStringLiteral("--color needs #RRGGBB, not \"%1\"").arg(options.Value(QStringLiteral("color"))));
         color = value;
     }
 
     CAppSettings settings;
-    WorkingFolders::InitAppSettings(settings);
+    Cli::LoadProgramSettings(settings);
 
     CFlyerData flyer;
     flyer.Reset();
@@ -176,26 +164,18 @@ int Run(const QStringList& args)
         Tile tile{theme.GetName(), theme.GetPhotos(), QImage()};
         const QString font =
             options.Has(QStringLiteral("font")) ? options.Value(QStringLiteral("font")) : theme.GetTypeface();
-        CMergeLook look;
-        look.font = font;
-        look.color = color ? *color : theme.GetColor();
-        look.captionTopPadding = GetCaptionTopPadding(font);
-        const QString caption = projectMode ? flyer.m_strCaption : CPreviewData::Get().caption;
-        const SidebarKind sidebar = SidebarKindFor(theme.GetName());
-        if (sidebar != SidebarKind::None)
-            look.sidebarImage =
-                CreateSidebarImage(caption, sidebar == SidebarKind::Outlined, font, settings.Path2TempFolder);
-
         QString templateText;
         if (!LoadTemplate(theme.GetTemplate(), templateText)) {
             error = QStringLiteral("cannot read the template %1").arg(QDir::toNativeSeparators(theme.GetTemplate()));
         } else {
-            const QString page = MergeTemplate(templateText, projectMode, flyer, settings, look);
-            if (!renderer.Render(page, kPageWidth, kPageHeight, tile.page, &error))
+            // The theme's own look unless one is given, so that every theme shows as it was designed.
+            const CFlyerPage page = ComposeFlyerPage(templateText, theme.GetName(), projectMode, flyer, settings, font,
+                                                     color ? *color : theme.GetColor());
+            if (!renderer.Render(page.page, kPageWidth, kPageHeight, tile.page, &error))
                 tile.page = QImage();
+            if (!page.sidebarImage.isEmpty())
+                QFile::remove(page.sidebarImage);
         }
-        if (!look.sidebarImage.isEmpty())
-            QFile::remove(look.sidebarImage);
 
         if (tile.page.isNull()) {
             failed.append(theme.GetName());

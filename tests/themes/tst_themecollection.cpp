@@ -4,7 +4,7 @@
 #include "catalogue/themetemplateinfo.h"
 #include "compose/render/xhtml2image.h"
 #include "compose/templatemerge.h"
-#include "imaging/sidebarimage.h"
+#include "compose/themecover.h"
 #include "projects/flyerdata.h"
 #include "settings/appsettings.h"
 
@@ -108,11 +108,7 @@ private:
     QImage RenderProject(const CXThemeTemplateInfo& theme, const QString& templateText, const CFlyerData& flyer,
                          const CAppSettings& settings)
     {
-        CMergeLook look;
-        look.font = theme.GetTypeface();
-        look.color = theme.GetColor();
-        look.captionTopPadding = GetCaptionTopPadding(look.font);
-        look.sidebarImage = m_strSidebarKey;
+        const CMergeLook look = MakeMergeLook(theme.GetTypeface(), theme.GetColor(), m_strSidebarKey);
         return Render(MergeTemplate(templateText, true, flyer, settings, look));
     }
 
@@ -282,25 +278,31 @@ private Q_SLOTS:
             QCOMPARE(longSidebarPixels, sidebarPixels);
         }
 
-        // The preview data, with the sidebar picture the flyer would get.
-        CMergeLook look;
-        look.font = theme.GetTypeface();
-        look.color = theme.GetColor();
-        look.captionTopPadding = GetCaptionTopPadding(look.font);
-        const SidebarKind kind = SidebarKindFor(name);
-        if (kind != SidebarKind::None)
-            look.sidebarImage = CreateSidebarImage(CPreviewData::Get().caption, kind == SidebarKind::Outlined,
-                                                   look.font, m_settings.Path2TempFolder);
-        const QImage preview = Render(MergeTemplate(templateText, false, m_defaultProject, m_settings, look));
-        QCOMPARE(preview.size(), QSize(816, 1056));
-        VerifyPhotosShown(preview, photoAreas, QStringLiteral("preview"));
+        // The preview data, as the render cycle merges it (with the sidebar picture it makes).
+        const CFlyerPage preview = ComposeFlyerPage(templateText, name, false, m_defaultProject, m_settings,
+                                                    theme.GetTypeface(), theme.GetColor());
+        const QImage previewImage = Render(preview.page);
+        if (!preview.sidebarImage.isEmpty())
+            QFile::remove(preview.sidebarImage);
+        QCOMPARE(previewImage.size(), QSize(816, 1056));
+        VerifyPhotosShown(previewImage, photoAreas, QStringLiteral("preview"));
 
-        // The cover page leaves some tokens as they are written; the page must still hold together.
-        const QImage cover = Render(MergeCoverTemplate(templateText, theme, m_settings, look.sidebarImage));
-        QCOMPARE(cover.size(), QSize(816, 1056));
-        VerifyPhotosShown(cover, photoAreas, QStringLiteral("cover"));
-        if (!look.sidebarImage.isEmpty())
-            QFile::remove(look.sidebarImage);
+        // The cover page leaves some tokens as they are written; the page must still hold together,
+        // and the cover maker must make its thumbnail from it.
+        CCoverJob job;
+        QCOMPARE(MergeThemeCover(theme, m_settings, job), CoverResult::Ready);
+        const QImage coverPage = Render(job.page);
+        DiscardThemeCover(job);
+        QCOMPARE(coverPage.size(), QSize(816, 1056));
+        VerifyPhotosShown(coverPage, photoAreas, QStringLiteral("cover"));
+
+        CAppSettings coverSettings = m_settings;
+        coverSettings.Path2ThemeCovers = m_dir.path();
+        QString error;
+        QCOMPARE(CreateThemeCover(theme, coverSettings, m_renderer, &error), CoverResult::Made);
+        const QImage thumbnail(ThemeCoverPath(theme, coverSettings));
+        QCOMPARE(thumbnail.size(), QSize(71, 92));
+        QVERIFY(DistinctColours(thumbnail, thumbnail.rect()) > 50);
     }
 };
 
