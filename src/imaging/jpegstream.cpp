@@ -29,13 +29,18 @@ JpegStreamResult StreamJpegIntake(const QString&, const QString&, const QString&
 #include <vector>
 
 #include <jpeglib.h>
+#include <jerror.h>
 
 namespace {
 
+// QImage::Format_RGB32 in memory. Decoded with an alpha byte, which libjpeg-turbo sets to 255,
+// where its X byte would be left undefined; encoded with X, which it ignores.
 #if Q_BYTE_ORDER == Q_LITTLE_ENDIAN
-constexpr J_COLOR_SPACE kRgb32Space = JCS_EXT_BGRX; // QImage::Format_RGB32 in memory
+constexpr J_COLOR_SPACE kDecodeSpace = JCS_EXT_BGRA;
+constexpr J_COLOR_SPACE kEncodeSpace = JCS_EXT_BGRX;
 #else
-constexpr J_COLOR_SPACE kRgb32Space = JCS_EXT_XRGB;
+constexpr J_COLOR_SPACE kDecodeSpace = JCS_EXT_ARGB;
+constexpr J_COLOR_SPACE kEncodeSpace = JCS_EXT_XRGB;
 #endif
 
 constexpr int kRowBatch = 16;
@@ -132,14 +137,59 @@ private:
     bool m_abandoned = false;
 };
 
+// Collects the encoded file in a QByteArray that outlives the encoder's setjmp frame. (libjpeg's
+// own memory destination reports its buffer only once finished, so an aborted encode could neither
+// free it nor avoid freeing it twice.)
+struct ByteArrayDestination
+{
+    jpeg_destination_mgr pub;
+    QByteArray* bytes = nullptr;
+};
+
+bool GrowOutput(ByteArrayDestination* dest, qsizetype size)
+{
+    try {
+        dest->bytes->resize(size);
+        return true;
+    } catch (...) {
+        return false;
+    }
+}
+
+void InitDestination(j_compress_ptr cinfo)
+{
+    auto* dest = reinterpret_cast<ByteArrayDestination*>(cinfo->dest);
+    if (!GrowOutput(dest, 1 << 20))
+        ERREXIT(cinfo, JERR_OUT_OF_MEMORY);
+    dest->pub.next_output_byte = reinterpret_cast<JOCTET*>(dest->bytes->data());
+    dest->pub.free_in_buffer = size_t(dest->bytes->size());
+}
+
+boolean EmptyOutputBuffer(j_compress_ptr cinfo)
+{
+    auto* dest = reinterpret_cast<ByteArrayDestination*>(cinfo->dest);
+    const qsizetype used = dest->bytes->size();
+    if (!GrowOutput(dest, used * 2))
+        ERREXIT(cinfo, JERR_OUT_OF_MEMORY);
+    dest->pub.next_output_byte = reinterpret_cast<JOCTET*>(dest->bytes->data()) + used;
+    dest->pub.free_in_buffer = size_t(dest->bytes->size() - used);
+    return TRUE;
+}
+
+void TermDestination(j_compress_ptr cinfo)
+{
+    auto* dest = reinterpret_cast<ByteArrayDestination*>(cinfo->dest);
+    dest->bytes->truncate(dest->bytes->size() - qsizetype(dest->pub.free_in_buffer));
+}
+
 struct EncodeJob
 {
     int width = 0;
     int height = 0;
     QByteArray icc;
     RowRing* ring = nullptr;
-    unsigned char* output = nullptr; // malloc'd by libjpeg's memory destination
-    unsigned long outputSize = 0;
+    QByteArray output;
+    ByteArrayDestination destination;
     bool ok = false;
     char message[JMSG_LENGTH_MAX] = {};
 };
@@ -158,11 +208,11 @@ void EncodeOriginal(EncodeJob* job)
         return;
     }
     jpeg_create_compress(&cinfo);
-    jpeg_mem_dest(&cinfo, &job->output, &job->outputSize);
+    cinfo.dest = &job->destination.pub;
     cinfo.image_width = JDIMENSION(job->width);
     cinfo.image_height = JDIMENSION(job->height);
     cinfo.input_components = 4;
-    cinfo.in_color_space = kRgb32Space;
+    cinfo.in_color_space = kEncodeSpace;
     jpeg_set_defaults(&cinfo);
     jpeg_set_quality(&cinfo, 100, TRUE);
     cinfo.write_JFIF_header = TRUE;
@@ -241,7 +291,7 @@ DecodeOutcome DecodeRows(DecodeJob* job)
         job->icc = QByteArray(reinterpret_cast<const char*>(iccData), qsizetype(iccLength));
         std::free(iccData);
     }
-    cinfo.out_color_space = kRgb32Space;
+    cinfo.out_color_space = kDecodeSpace;
     jpeg_start_decompress(&cinfo);
     RowRing* ring = job->prepare(int(cinfo.output_width), int(cinfo.output_height));
     if (!ring) {
@@ -303,6 +353,11 @@ JpegStreamResult StreamJpegIntake(const QString& source, const QString& original
         // Room for the rows the reduction still reads, the batch being decoded, and slack so the
         // encoder seldom makes the decoder wait.
         ring = std::make_unique<RowRing>(width, std::max(256, reducer->RowWindow() + 4 * kRowBatch));
+        encode.destination.pub = {};
+        encode.destination.pub.init_destination = InitDestination;
+        encode.destination.pub.empty_output_buffer = EmptyOutputBuffer;
+        encode.destination.pub.term_destination = TermDestination;
+        encode.destination.bytes = &encode.output;
         encode.width = width;
         encode.height = height;
         encode.icc = decode.icc;
@@ -321,7 +376,6 @@ JpegStreamResult StreamJpegIntake(const QString& source, const QString& original
             ring->Abandon();
         if (encoder.joinable())
             encoder.join();
-        std::free(encode.output);
         if (outcome == DecodeOutcome::NotApplicable)
             return JpegStreamResult::NotApplicable;
         if (error) {
@@ -347,15 +401,11 @@ JpegStreamResult StreamJpegIntake(const QString& source, const QString& original
     }
     if (ok) {
         QSaveFile out(originalPath);
-        if (!out.open(QIODevice::WriteOnly) ||
-            out.write(reinterpret_cast<const char*>(encode.output), qint64(encode.outputSize)) !=
-                qint64(encode.outputSize) ||
-            !out.commit()) {
+        if (!out.open(QIODevice::WriteOnly) || out.write(encode.output) != encode.output.size() || !out.commit()) {
             ok = false;
             why = QStringLiteral("cannot write %1: %2").arg(QDir::toNativeSeparators(originalPath), out.errorString());
         }
     }
-    std::free(encode.output);
     if (!ok && error)
         *error = why;
     return ok ? JpegStreamResult::Done : JpegStreamResult::Failed;

@@ -4,9 +4,11 @@
 
 #include "fixtures.h"
 
+#include <QBuffer>
 #include <QColorSpace>
 #include <QDir>
 #include <QFileInfo>
+#include <QImageWriter>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -225,6 +227,56 @@ private Q_SLOTS:
         QVERIFY(ProcessPhotos(project.path(), paths));
         QCOMPARE(Fixtures::ReadFile(dir.filePath(OriginalPhotoName(1))), original);
         QCOMPARE(QImage(paths[0]).size(), QSize(600, 450));
+    }
+
+    void damagedJpegsNeverBreakTheIntake()
+    {
+        // Bytes flipped, runs overwritten and files cut short, in the header and in the scan data, for
+        // baseline and progressive files: each is taken in or refused, and a refusal writes nothing.
+        QImageWriter::supportedImageFormats(); // load the plugins before the loop
+        const QImage picture = Fixtures::PhotoLike(320, 240);
+        QByteArray progressive;
+        {
+            QBuffer buffer(&progressive);
+            buffer.open(QIODevice::WriteOnly);
+            QImageWriter writer(&buffer, "jpeg");
+            writer.setQuality(85);
+            writer.setProgressiveScanWrite(true);
+            writer.write(picture);
+        }
+        const QList<QByteArray> intact = {Fixtures::Encode(picture, "jpeg", 85), progressive};
+        uint32_t seed = 20240611u;
+        const auto next = [&seed] { return seed = seed * 1664525u + 1013904223u; };
+        int takenIn = 0, refused = 0;
+        for (int round = 0; round < 240; ++round) {
+            QByteArray bytes = intact.at(round % 2);
+            const int kind = round % 3;
+            if (kind == 0) {
+                for (int k = 0; k < 1 + int(next() % 4); ++k)
+                    bytes[qsizetype(next() % bytes.size())] = char(next() >> 24);
+            } else if (kind == 1) {
+                const qsizetype at = qsizetype(next() % bytes.size());
+                for (qsizetype k = at; k < std::min(bytes.size(), at + 40); ++k)
+                    bytes[k] = char(next() >> 24);
+            } else {
+                bytes.truncate(qsizetype(next() % bytes.size()));
+            }
+            QTemporaryDir project;
+            const QString source = m_sources.filePath(QStringLiteral("damaged%1.jpg").arg(round));
+            Fixtures::WriteFile(source, bytes);
+            std::array<QString, kPhotoSlots> paths = {source};
+            QStringList errors;
+            if (ProcessPhotos(project.path(), paths, &errors)) {
+                ++takenIn;
+                QCOMPARE(QImage(paths[0]).size().isEmpty(), false);
+            } else {
+                ++refused;
+                QCOMPARE(errors.size(), 1);
+                QCOMPARE(paths[0], source);
+                QVERIFY(QDir(project.path()).isEmpty());
+            }
+        }
+        qInfo("damaged JPEGs: %d taken in, %d refused", takenIn, refused);
     }
 
     void failedSlotKeepsItsPathAndSaysWhy()
