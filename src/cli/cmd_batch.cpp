@@ -116,6 +116,8 @@ int Run(const QStringList& args)
     job.outFolder = outFolder;
     if (!QDir().mkpath(outFolder) || !QFileInfo(outFolder).isDir())
         return Cli::Fail(QStringLiteral("cannot make the folder %1").arg(QDir::toNativeSeparators(outFolder)));
+    if (!QFileInfo(outFolder).isWritable())
+        return Cli::Fail(QStringLiteral("cannot write to the folder %1").arg(QDir::toNativeSeparators(outFolder)));
 
     // The projects of the rows are scratch: they live in the system's temporary folder, out of reach
     // of the program's own Temp folder, which a closing window empties.
