@@ -1,5 +1,6 @@
 #include "cli/clicommand.h"
 #include "cli/flyerselectors.h"
+#include "cli/quietstdout.h"
 #include "compose/render/xhtml2image.h"
 #include "compose/templatemerge.h"
 #include "output/batchflyers.h"
@@ -9,48 +10,10 @@
 #include <QFileInfo>
 #include <QTemporaryDir>
 
+#include <algorithm>
 #include <cstdio>
 
-#ifdef Q_OS_UNIX
-#include <fcntl.h>
-#include <unistd.h>
-#endif
-
 namespace {
-
-// The PDF writer reports each page on standard output, where the desktop program shows nothing;
-// batch has no output of its own there, so those reports go nowhere while it runs.
-class CXQuietStdout
-{
-    Q_DISABLE_COPY_MOVE(CXQuietStdout)
-
-public:
-    CXQuietStdout()
-    {
-#ifdef Q_OS_UNIX
-        std::fflush(stdout);
-        m_nSaved = dup(STDOUT_FILENO);
-        const int null = open("/dev/null", O_WRONLY | O_CLOEXEC);
-        if (m_nSaved >= 0 && null >= 0)
-            dup2(null, STDOUT_FILENO);
-        if (null >= 0)
-            close(null);
-#endif
-    }
-    ~CXQuietStdout()
-    {
-#ifdef Q_OS_UNIX
-        std::fflush(stdout);
-        if (m_nSaved >= 0) {
-            dup2(m_nSaved, STDOUT_FILENO);
-            close(m_nSaved);
-        }
-#endif
-    }
-
-private:
-    int m_nSaved = -1;
-};
 
 void PrintProgress(const QString& line)
 {
@@ -132,7 +95,7 @@ int Run(const QStringList& args)
     if (anyGood && !renderer.WarmUp(&error))
         return Cli::Fail(QStringLiteral("cannot start the renderer: %1").arg(error));
 
-    const CXQuietStdout quiet;
+    const Cli::CXQuietStdout quiet;
     const BatchSummary summary = MakeBatchFlyers(sheet, job, settings, renderer, [](const BatchProgress& progress) {
         const QString head =
             QStringLiteral("[%1/%2] line %3: ").arg(progress.index).arg(progress.total).arg(progress.line);
