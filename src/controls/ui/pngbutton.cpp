@@ -108,7 +108,10 @@ void CXPNGButton::paintEvent(QPaintEvent*)
         painter.drawImage(target, m_normal);
         break;
     case Look::Disabled:
+        // Faded as well: a picture that is grey by design must still read as unavailable.
+        painter.setOpacity(kDisabledOpacity);
         painter.drawImage(target, m_grey);
+        painter.setOpacity(1.0);
         break;
     }
 

@@ -5,8 +5,8 @@
 #include <QImage>
 
 // A push button that is a picture from the program's resources: the picture as it is, a brightened
-// copy while the mouse is over it, moved one pixel right and down while pressed, and a grey copy
-// while disabled. The text is the button's name and mnemonic ("&New"); it is drawn only when the
+// copy while the mouse is over it, moved one pixel right and down while pressed, and a faded grey
+// copy while disabled. The text is the button's name and mnemonic ("&New"); it is drawn only when the
 // picture is missing, so a button is never an invisible place to click.
 class CXPNGButton : public QAbstractButton
 {
@@ -22,6 +22,8 @@ public:
         Hot,
         Disabled
     };
+
+    static constexpr qreal kDisabledOpacity = 0.5;
 
     explicit CXPNGButton(QWidget* parent = nullptr);
 

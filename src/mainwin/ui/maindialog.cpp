@@ -12,7 +12,6 @@
 #include "controls/ui/messagebox.h"
 #include "controls/ui/pngbutton.h"
 #include "imaging/photointake.h"
-#include "imaging/sidebarimage.h"
 #include "mainwin/mainids.h"
 #include "mainwin/mainlayout.h"
 #include "mainwin/ui/quickstartdlg.h"
@@ -34,10 +33,13 @@
 #include <QDesktopServices>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QEventLoop>
+#include <QFile>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QMenu>
+#include <QProgressBar>
 #include <QScreen>
 #include <QTabBar>
 #include <QTabWidget>
@@ -73,7 +75,8 @@ const ButtonSpec kButtons[12] = {
     {IDC_BTN_NEW, "IDC_BTN_NEW", "&New", "Create New Flyer Project", &CMainDialog::OnBnClickedBtnNew},
 };
 
-constexpr QSize kButtonSize(46, 50);
+// One pixel larger than the pictures, which are then drawn at their own size.
+constexpr QSize kButtonSize(47, 51);
 constexpr int kStartupTimerMs = 500;
 
 QString Caption()
@@ -155,6 +158,12 @@ void CMainDialog::CreateControls()
     connect(m_pPalette, &CXColorPalette::ColorChanged, this, &CMainDialog::OnCPColorChanged);
     connect(m_pTab, &QTabWidget::currentChanged, this, &CMainDialog::ShowTabPage);
     connect(m_pCanvas, &CXCanvas::DoubleClicked, this, &CMainDialog::OnCanvasDoubleClicked);
+    connect(m_pCanvas, &CXCanvas::CoverGestureRequested, this, &CMainDialog::OnCanvasCoverGesture);
+
+    m_pCoverProgress = new QProgressBar(m_pThemes);
+    m_pCoverProgress->setObjectName(QStringLiteral("CoverProgress"));
+    m_pCoverProgress->setTextVisible(true);
+    m_pCoverProgress->hide();
 
     m_pAboutMenu = new QMenu(this);
     m_pAboutMenu->setObjectName(QStringLiteral("AboutMenu"));
@@ -173,6 +182,14 @@ void CMainDialog::CreateControls()
     m_pRenderer = new CXHTML2Image(this);
     m_pRenderer->SetWorkerPath(CXHTML2Image::FindWorker());
     connect(m_pRenderer, &CXHTML2Image::RenderFinished, this, &CMainDialog::OnRenderFinished);
+    connect(m_pRenderer, &CXHTML2Image::RenderSuperseded, this, [this](quint64 requestId) {
+        // Only a cover can be waiting behind another request: put it back in line.
+        if (requestId == m_nCoverRequest) {
+            m_nCoverRequest = 0;
+            DiscardThemeCover(m_coverJob);
+            m_coverQueue.prepend(m_coverItem);
+        }
+    });
 
     m_pStartupTimer = new QTimer(this);
     m_pStartupTimer->setSingleShot(true);
@@ -219,6 +236,8 @@ void CMainDialog::OnInitDialog()
     PlaceWindow();
     ResizeMoveControls();
     SetButtonTooltips(m_appSettings.ShowTooltips != 0);
+
+    CreateMissingThemeCovers(!DeveloperCoverFolder().isEmpty());
 
     ShowTabPage(0);
 
@@ -336,6 +355,14 @@ void CMainDialog::ResizeMoveControls()
     for (size_t i = 0; i < m_buttons.size(); ++i)
         m_buttons[i]->setGeometry(layout.buttons[i]);
     m_pCanvas->setGeometry(layout.canvas);
+    PlaceCoverProgress();
+}
+
+void CMainDialog::PlaceCoverProgress()
+{
+    const QRect list = m_pThemes->rect();
+    const int height = m_pCoverProgress->sizeHint().height();
+    m_pCoverProgress->setGeometry(list.x() + 6, list.bottom() - height - 5, list.width() - 12, height);
 }
 
 void CMainDialog::ShowTabPage(int index)
@@ -404,14 +431,6 @@ bool CMainDialog::FindSelectTheme(const QString& name)
 void CMainDialog::RenderFlyer()
 {
     ReadControls();
-    const SidebarKind sidebar = SidebarKindFor(m_strSelTheme);
-    if (sidebar != SidebarKind::None) {
-        const QString caption = m_bProjectOpen ? flyerData.m_strCaption : CPreviewData::Get().caption;
-        m_strSidebarImage =
-            CreateSidebarImage(caption, sidebar == SidebarKind::Outlined, m_strSelFont, m_appSettings.Path2TempFolder);
-    } else {
-        m_strSidebarImage.clear();
-    }
     if (m_bProjectOpen)
         RenderProjectFlyer();
     else
@@ -433,6 +452,9 @@ void CMainDialog::RenderWith(bool projectMode)
     ReadControls();
     m_flyerImage = QImage();
     m_crShownColor = FlyerColor();
+    if (!m_strSidebarImage.isEmpty())
+        m_staleSidebarImages.append(m_strSidebarImage);
+    m_strSidebarImage.clear();
     if (m_strTemplateText.isEmpty()) {
         m_nRenderRequest = 0;
         ShowNoFlyer(m_themes.isEmpty() ? QStringLiteral("No flyer themes were found in %1.")
@@ -440,29 +462,116 @@ void CMainDialog::RenderWith(bool projectMode)
                                        : QStringLiteral("The theme's template could not be read."));
         return;
     }
-    CMergeLook look;
-    look.font = m_strSelFont;
-    look.color = FlyerColor();
-    look.sidebarImage = m_strSidebarImage;
-    look.captionTopPadding = GetCaptionTopPadding(m_strSelFont);
-    const QString page = MergeTemplate(m_strTemplateText, projectMode, flyerData, m_appSettings, look);
-    m_nRenderRequest = m_pRenderer->RenderAsync(page, kFlyerWidth, kFlyerHeight);
+    // A sidebar theme gets its caption picture drawn anew for every page.
+    const CFlyerPage page = ComposeFlyerPage(m_strTemplateText, m_strSelTheme, projectMode, flyerData, m_appSettings,
+                                             m_strSelFont, FlyerColor());
+    m_strSidebarImage = page.sidebarImage;
+    m_nRenderRequest = m_pRenderer->RenderAsync(page.page, kFlyerWidth, kFlyerHeight);
 }
 
 void CMainDialog::OnRenderFinished(quint64 requestId, const QImage& image, const QString& error)
 {
-    // An older request that finished while a newer one waited: the newer one decides what is shown.
-    if (requestId != m_nRenderRequest)
-        return;
-    m_nRenderRequest = 0;
-    if (image.isNull()) {
-        ShowNoFlyer(QStringLiteral("The flyer could not be drawn.\n%1").arg(error));
-        return;
+    if (requestId != 0 && requestId == m_nCoverRequest) {
+        m_nCoverRequest = 0;
+        OnCoverRendered(image);
+    } else if (requestId == m_nRenderRequest) {
+        // An older flyer request that finished while a newer one waited is not shown: the newer
+        // one decides.
+        m_nRenderRequest = 0;
+        if (image.isNull()) {
+            ShowNoFlyer(QStringLiteral("The flyer could not be drawn.\n%1").arg(error));
+        } else {
+            m_flyerImage = image;
+            m_pCanvas->SetEmptyText(QString());
+            m_pCanvas->SetFlyerImage(m_flyerImage);
+            Q_EMIT FlyerShown(true);
+        }
     }
-    m_flyerImage = image;
-    m_pCanvas->SetEmptyText(QString());
-    m_pCanvas->SetFlyerImage(m_flyerImage);
-    Q_EMIT FlyerShown(true);
+    if (m_nRenderRequest == 0)
+        RemoveStaleSidebarImages();
+    if (m_nCoverRequest == 0 && !m_pRenderer->IsBusy())
+        StartNextCover();
+}
+
+void CMainDialog::RemoveStaleSidebarImages()
+{
+    // Pages on their way may still load an older picture; once none is, only the shown one stays.
+    for (const QString& path : std::as_const(m_staleSidebarImages))
+        if (path != m_strSidebarImage)
+            QFile::remove(path);
+    m_staleSidebarImages.clear();
+}
+
+void CMainDialog::WaitForFlyer()
+{
+    if (!IsRenderPending())
+        return;
+    QEventLoop loop;
+    connect(this, &CMainDialog::FlyerShown, &loop, &QEventLoop::quit);
+    // The renderer gives up on a page itself; this only guards against a lost answer.
+    QTimer::singleShot(30000, &loop, &QEventLoop::quit);
+    loop.exec(QEventLoop::ExcludeUserInputEvents);
+}
+
+void CMainDialog::CreateMissingThemeCovers(bool includeLarge)
+{
+    const QString largeFolder = DeveloperCoverFolder();
+    for (qsizetype i = 0; i < m_themes.size(); ++i) {
+        if (!QFileInfo::exists(ThemeCoverPath(m_themes.at(i), m_appSettings))) {
+            m_coverQueue.append({i, false});
+            ++m_nCoversDue;
+        }
+        if (includeLarge && !largeFolder.isEmpty() &&
+            !QFileInfo::exists(LargeThemeCoverPath(m_themes.at(i), largeFolder))) {
+            m_coverQueue.append({i, true});
+            ++m_nCoversDue;
+        }
+    }
+    if (m_nCoverRequest == 0 && !m_pRenderer->IsBusy())
+        StartNextCover();
+}
+
+void CMainDialog::StartNextCover()
+{
+    while (!m_coverQueue.isEmpty()) {
+        m_coverItem = m_coverQueue.takeFirst();
+        const CXThemeTemplateInfo& theme = m_themes.at(m_coverItem.theme);
+        const CoverResult prepared =
+            PrepareThemeCover(theme, m_appSettings, m_coverJob, m_coverItem.large ? DeveloperCoverFolder() : QString());
+        if (prepared == CoverResult::Ready) {
+            m_pCoverProgress->setRange(0, m_nCoversDue);
+            m_pCoverProgress->setValue(m_nCoversDone);
+            m_pCoverProgress->setFormat(
+                QStringLiteral("Making theme pictures: %1 of %2").arg(m_nCoversDone + 1).arg(m_nCoversDue));
+            PlaceCoverProgress();
+            m_pCoverProgress->show();
+            m_nCoverRequest = m_pRenderer->RenderAsync(m_coverJob.page, kFlyerWidth, kFlyerHeight);
+            return;
+        }
+        // Made meanwhile, or no template to make it from: nothing to wait for.
+        ++m_nCoversDone;
+    }
+    if (m_nCoversDue > 0) {
+        m_nCoversDue = m_nCoversDone = 0;
+        m_pCoverProgress->hide();
+        Q_EMIT CoversFinished();
+    }
+}
+
+void CMainDialog::OnCoverRendered(const QImage& image)
+{
+    if (image.isNull())
+        DiscardThemeCover(m_coverJob);
+    else
+        FinishThemeCover(m_coverJob, image);
+    ++m_nCoversDone;
+    m_pCoverProgress->setValue(m_nCoversDone);
+    m_pThemes->viewport()->update();
+}
+
+void CMainDialog::OnCanvasCoverGesture()
+{
+    CreateMissingThemeCovers(false);
 }
 
 void CMainDialog::ShowNoFlyer(const QString& why)
@@ -766,16 +875,21 @@ void CMainDialog::OnBnClickedBtnProperties()
 void CMainDialog::OnBnClickedBtnPrint()
 {
     ReadControls();
+    WaitForFlyer();
     PrintFlyer(this, flyerData, m_bProjectOpen, &m_flyerImage, m_strSelTheme, m_strSelFont, FlyerColor());
 }
 
 void CMainDialog::OnBnClickedBtnEmailFlyer()
 {
+    ReadControls();
+    WaitForFlyer();
     EmailFlyer(this, m_appSettings, flyerData, &m_flyerImage);
 }
 
 void CMainDialog::OnBnClickedBtnExportFlyer()
 {
+    ReadControls();
+    WaitForFlyer();
     ExportFlyer(this, m_appSettings, flyerData, &m_flyerImage);
 }
 

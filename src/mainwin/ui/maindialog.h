@@ -3,12 +3,14 @@
 #include "catalogue/colorpalette.h"
 #include "catalogue/fontcatalogue.h"
 #include "catalogue/themecatalogue.h"
+#include "compose/themecover.h"
 #include "projects/flyerdata.h"
 #include "settings/appsettings.h"
 
 #include <QDialog>
 #include <QImage>
 #include <QString>
+#include <QStringList>
 
 #include <array>
 
@@ -21,6 +23,7 @@ class CXThemeFilterCB;
 class CXThemesLB;
 class QLabel;
 class QMenu;
+class QProgressBar;
 class QTabWidget;
 class QTimer;
 
@@ -41,6 +44,7 @@ public:
     ~CMainDialog() override;
 
     CAppSettings& AppSettings() { return m_appSettings; }
+    const CAppSettings& AppSettings() const { return m_appSettings; }
     const CXThemeCatalogue& ThemeCatalogue() const { return m_themes; }
 
     // Loads the settings and resolves and creates the working folders; the first step of the
@@ -102,6 +106,11 @@ public:
     // Exit?" unless that question is switched off, then saves and ends the window.
     void OnBnClickedBtnExit();
 
+    // Makes the theme covers that are missing, one after the other while the window goes on
+    // working, with progress shown under the theme list. Large covers too in developer mode.
+    void CreateMissingThemeCovers(bool includeLarge);
+    bool IsMakingCovers() const { return m_nCoverRequest != 0 || !m_coverQueue.isEmpty(); }
+
     // Items of the About menu.
     void OnAboutAbout();
     void OnAboutWebsite();
@@ -134,6 +143,7 @@ public:
     CXColorPalette* ColorPalette() const { return m_pPalette; }
     QTabWidget* TabControl() const { return m_pTab; }
     QMenu* AboutMenu() const { return m_pAboutMenu; }
+    CXHTML2Image* Renderer() const { return m_pRenderer; }
 
     // State, named as the rest of the program knows it.
     CFlyerData flyerData;          // the open project
@@ -150,6 +160,8 @@ public:
 Q_SIGNALS:
     // A render result reached the canvas: the new flyer, or (rendered false) an empty sheet.
     void FlyerShown(bool rendered);
+    // The last missing cover was made (or could not be).
+    void CoversFinished();
 
 protected:
     void OnInitDialog();
@@ -169,6 +181,13 @@ private:
     void RenderWith(bool projectMode);
     void OnRenderFinished(quint64 requestId, const QImage& image, const QString& error);
     void ShowNoFlyer(const QString& why);
+    void RemoveStaleSidebarImages();
+    // Export, printing and mail take the flyer as it stands: let a render that is on its way arrive.
+    void WaitForFlyer();
+    void StartNextCover();
+    void OnCoverRendered(const QImage& image);
+    void PlaceCoverProgress();
+    void OnCanvasCoverGesture();
     // Writes the open project's folder, photos and file; tells the user what failed.
     bool SaveNewProjectFiles();
     bool SaveProjectFile();
@@ -179,7 +198,19 @@ private:
     CXFontCatalogue m_fonts;
     CXHTML2Image* m_pRenderer = nullptr;
     QImage m_flyerImage;
-    quint64 m_nRenderRequest = 0; // the request whose picture the canvas waits for, or 0
+    quint64 m_nRenderRequest = 0;     // the request whose picture the canvas waits for, or 0
+    QStringList m_staleSidebarImages; // sidebar pictures of pages no longer shown
+    struct CoverItem
+    {
+        qsizetype theme;
+        bool large;
+    };
+    QList<CoverItem> m_coverQueue;
+    CoverItem m_coverItem{0, false};
+    CCoverJob m_coverJob;
+    quint64 m_nCoverRequest = 0;
+    int m_nCoversDue = 0;
+    int m_nCoversDone = 0;
     // The colour the flyer was last drawn in: picking it again changes nothing.
     ColorRef m_crShownColor = 0;
     bool m_bClosing = false;
@@ -195,4 +226,5 @@ private:
     std::array<CXPNGButton*, 12> m_buttons{}; // in the order of kMainButtonsRightToLeft
     QMenu* m_pAboutMenu = nullptr;
     QTimer* m_pStartupTimer = nullptr;
+    QProgressBar* m_pCoverProgress = nullptr;
 };

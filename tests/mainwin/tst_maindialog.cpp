@@ -1,0 +1,639 @@
+#include "catalogue/ui/colorpalette.h"
+#include "catalogue/ui/fontslb.h"
+#include "catalogue/ui/themeslb.h"
+#include "compose/render/xhtml2image.h"
+#include "compose/ui/canvas.h"
+#include "controls/messageboxtypes.h"
+#include "controls/ui/listctrl.h"
+#include "controls/ui/messagebox.h"
+#include "controls/ui/pngbutton.h"
+#include "mainwin/mainids.h"
+#include "mainwin/ui/maindialog.h"
+#include "projects/projectstore.h"
+#include "projects/ui/flyerdetailsdlg.h"
+#include "projects/ui/openflyerprojectdlg.h"
+
+#include <QApplication>
+#include <QDesktopServices>
+#include <QDirIterator>
+#include <QFileDialog>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPlainTextEdit>
+#include <QScreen>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QSettings>
+#include <QSignalSpy>
+#include <QStandardPaths>
+#include <QTabWidget>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <QWindow>
+
+#include <csignal>
+#include <functional>
+#include <memory>
+
+namespace {
+
+QString SavePath()
+{
+    return QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation) + QStringLiteral("/My Listora");
+}
+
+QSettings Store()
+{
+    return QSettings(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("Tarnwick"),
+                     QStringLiteral("Listora"));
+}
+
+bool CopyTree(const QString& from, const QString& to)
+{
+    QDirIterator it(from, QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString path = it.next();
+        const QString target = to + path.mid(from.size());
+        if (it.fileInfo().isDir() ? !QDir().mkpath(target) : !QFile::copy(path, target))
+            return false;
+    }
+    return true;
+}
+
+// Runs `answer` on the next modal dialog of type T once it is up; `answer` must end it.
+template <typename T> void WhenShown(std::function<void(T&)> answer)
+{
+    QTimer::singleShot(0, qApp, [answer] {
+        auto* dialog = qobject_cast<T*>(QApplication::activeModalWidget());
+        QVERIFY2(dialog, "the expected dialog did not open");
+        answer(*dialog);
+    });
+}
+
+QColor ColorOf(ColorRef color)
+{
+    return QColor(int(color & 0xFF), int((color >> 8) & 0xFF), int((color >> 16) & 0xFF));
+}
+
+} // namespace
+
+class UrlCatcher : public QObject
+{
+    Q_OBJECT
+public:
+    QList<QUrl> urls;
+public Q_SLOTS:
+    void open(const QUrl& url) { urls << url; }
+};
+
+class TestMainDialog : public QObject
+{
+    Q_OBJECT
+
+    QTemporaryDir m_data; // the program's data folder, a copy the tests may change
+    QTemporaryDir m_photos;
+    QString m_mainPhoto;
+
+    std::unique_ptr<CMainDialog> StartWindow()
+    {
+        auto window = std::make_unique<CMainDialog>();
+        window->show();
+        if (!QTest::qWaitForWindowExposed(window.get()))
+            qWarning("main window not exposed");
+        WaitIdle(*window);
+        return window;
+    }
+
+    static bool WaitIdle(CMainDialog& window)
+    {
+        return QTest::qWaitFor([&] { return !window.IsRenderPending() && !window.IsMakingCovers(); }, 30000);
+    }
+
+    static QString Theme(const CMainDialog& window)
+    {
+        const int row = window.ThemesList()->GetCurSel();
+        return row < 0 ? QString() : window.ThemesList()->GetText(row);
+    }
+
+    static QString Font(const CMainDialog& window)
+    {
+        const int row = window.FontsList()->GetCurSel();
+        return row < 0 ? QString() : window.FontsList()->GetText(row);
+    }
+
+    static bool Enabled(const CMainDialog& window, int id) { return window.Button(id)->isEnabled(); }
+
+    // A project written straight into the projects folder, as an earlier run would have left it.
+    QString MakeProject(const CMainDialog& window, const QString& mls, const QString& theme, const QString& font,
+                        ColorRef color)
+    {
+        CFlyerData data;
+        data.Reset();
+        data.m_strMLS = mls;
+        data.m_strCaption = QStringLiteral("Caption of ") + mls;
+        data.m_strAddress = QStringLiteral("12 Quay Street");
+        data.m_strCityStateZip = QStringLiteral("Bayport, CA 94000");
+        data.m_strTheme = theme;
+        data.m_strFont = font;
+        data.m_crColor = color;
+        data.m_photos[0].m_strPath = m_mainPhoto;
+        const QString folder = ProjectFolderPath(window.AppSettings().strPath2FlyerProjects, data.m_strId);
+        CreateProjectFolder(folder);
+        data.SetPathName(ProjectFilePath(folder));
+        if (!data.Save().IsOk())
+            qWarning("fixture project not written");
+        return data.m_strPathName;
+    }
+
+    // Opens the project with this MLS number through the Open command.
+    static void OpenProject(CMainDialog& window, const QString& mls)
+    {
+        WhenShown<CDLGOpenFlyerProject>([mls](CDLGOpenFlyerProject& dialog) {
+            CXListCtrl* list = dialog.ProjectList();
+            for (int row = 0; row < list->rowCount(); ++row)
+                if (list->item(row, 0)->text() == mls)
+                    list->SelectItem(row);
+            dialog.findChild<QPushButton*>(QStringLiteral("id1348"))->click();
+        });
+        window.OnBnClickedBtnOpen();
+    }
+
+    static CFlyerData Stored(const QString& path)
+    {
+        CFlyerData data;
+        data.Reset();
+        data.Load(path);
+        return data;
+    }
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        QVERIFY(m_data.isValid());
+        QVERIFY(CopyTree(qEnvironmentVariable("LISTORA_DATA_DIR"), m_data.path()));
+        qputenv("LISTORA_DATA_DIR", m_data.path().toLocal8Bit());
+        m_mainPhoto = m_photos.filePath(QStringLiteral("house.jpg"));
+        QImage photo(1200, 800, QImage::Format_RGB32);
+        photo.fill(QColor(90, 120, 60));
+        QVERIFY(photo.save(m_mainPhoto));
+    }
+
+    void init()
+    {
+        QDir(SavePath()).removeRecursively();
+        QFile::remove(Store().fileName());
+        CXMessageBoxTest::Clear();
+    }
+
+    void firstStart()
+    {
+        auto window = StartWindow();
+        QCOMPARE(window->windowTitle(), QStringLiteral("Listora"));
+        QCOMPARE(window->size(), QSize(925, 578));
+        // Centred on the screen by integer halves, but never above or left of it (the offscreen screen
+        // is narrower than the window).
+        const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+        QVERIFY(screen.width() < 925);
+        QCOMPARE(window->pos(), screen.topLeft() + QPoint(0, std::max(screen.height() / 2 - 578 / 2, 0)));
+        QCOMPARE(window->windowHandle()->minimumSize(), QSize(925, 580));
+
+        QCOMPARE(Theme(*window), QStringLiteral("Simple - KT101"));
+        QCOMPARE(window->m_strSelTheme, QStringLiteral("Simple - KT101"));
+        QCOMPARE(Font(*window), QStringLiteral("Tahoma"));
+        QCOMPARE(window->ColorPalette()->GetColorHex(), QStringLiteral("#0063B1"));
+        QVERIFY(!window->m_bProjectOpen);
+
+        for (int id : {IDC_BTN_SAVE, IDC_BTN_DETAILS, IDC_BTN_EXPORT, IDC_BTN_EMAIL})
+            QVERIFY2(!Enabled(*window, id), qPrintable(QString::number(id)));
+        for (int id : {IDC_BTN_NEW, IDC_BTN_OPEN, IDC_BTN_PRINT, IDC_BTN_REFRESH, IDC_BTN_OPTIONS, IDC_BTN_ABOUT,
+                       IDC_BTN_HELP, IDC_BTN_EXIT})
+            QVERIFY2(Enabled(*window, id), qPrintable(QString::number(id)));
+        QVERIFY(window->Button(IDC_BTN_NEW)->PicturesReady());
+        QCOMPARE(window->Button(IDC_BTN_NEW)->toolTip(), QStringLiteral("Create New Flyer Project"));
+        QCOMPARE(window->Button(IDC_BTN_EXIT)->toolTip(), QStringLiteral("Exit Listora"));
+
+        QCOMPARE(window->TabControl()->tabText(0), QStringLiteral("Theme Templates"));
+        QCOMPARE(window->TabControl()->tabText(1), QStringLiteral("Customize (Colors && Fonts)  "));
+        QVERIFY(window->ThemesList()->isVisible());
+        QVERIFY(!window->FontsList()->isVisible());
+
+        // The preview flyer is on the canvas, at full size in memory and fitted on screen.
+        QCOMPARE(window->FlyerImage().size(), QSize(816, 1056));
+        QCOMPARE(window->Canvas()->FlyerImage(), window->FlyerImage());
+        QVERIFY(window->Canvas()->EmptyText().isEmpty());
+    }
+
+    void layout_data()
+    {
+        QTest::addColumn<QSize>("size");
+        QTest::addColumn<QRect>("canvas");
+        QTest::newRow("minimum") << QSize(925, 580) << QRect(299, 10, 618, 503);
+        QTest::newRow("larger") << QSize(1300, 860) << QRect(299, 10, 993, 783);
+    }
+    void layout()
+    {
+        QFETCH(QSize, size);
+        QFETCH(QRect, canvas);
+        auto window = StartWindow();
+        window->resize(size);
+        QCOMPARE(window->TabControl()->geometry(), QRect(8, 6, 283, size.height() - 14));
+        QCOMPARE(window->Canvas()->geometry(), canvas);
+        const CXPNGButton* exit = window->Button(IDC_BTN_EXIT);
+        QCOMPARE(exit->geometry().right() + 1, size.width() - 8);
+        QCOMPARE(exit->geometry().bottom() + 1, size.height() - 8);
+        QCOMPARE(window->Button(IDC_BTN_NEW)->geometry().bottom() + 1, size.height() - 8);
+        QCOMPARE(window->Button(IDC_BTN_NEW)->geometry().top() - 8, canvas.bottom() + 1);
+        QCOMPARE(window->ThemesList()->geometry().width(), 281);
+        // The sheet follows the canvas.
+        QVERIFY(QRect(QPoint(0, 0), canvas.size()).contains(window->Canvas()->PageRect()));
+
+        window->ShowTabPage(1);
+        QVERIFY(window->FontsList()->isVisible());
+        QVERIFY(window->ColorPalette()->isVisible());
+        QVERIFY(!window->ThemesList()->isVisible());
+        QVERIFY(!window->ThemeFilter()->isVisible());
+        QCOMPARE(window->ColorPalette()->geometry().size(), QSize(265, 96));
+        QCOMPARE(window->TabControl()->currentIndex(), 1);
+    }
+
+    void themeFontAndColourChangesWithoutProject()
+    {
+        auto window = StartWindow();
+        QSignalSpy shown(window.get(), &CMainDialog::FlyerShown);
+
+        // The same theme again: nothing is drawn.
+        window->OnLbnSelchangeListThemes();
+        QVERIFY(!window->IsRenderPending());
+
+        // Another theme: drawn, and without a project nothing becomes changed.
+        window->ThemeFilter()->SelectFilterValue(0);
+        window->OnCbnSelchangeComboThemeFilter();
+        WaitIdle(*window);
+        const int other = window->ThemesList()->FindStringExact(QStringLiteral("Gallery - KT401"));
+        QVERIFY(other >= 0);
+        window->ThemesList()->SetCurSel(other);
+        window->OnLbnSelchangeListThemes();
+        QVERIFY(window->IsRenderPending());
+        QVERIFY(WaitIdle(*window));
+        QCOMPARE(window->m_strSelTheme, QStringLiteral("Gallery - KT401"));
+        QVERIFY(window->m_strSelTemplate.endsWith(QStringLiteral("Gallery-KT401/index.htm")));
+        QVERIFY(!window->m_bProjectDirty);
+
+        // The colour on the flyer picked again: nothing happens.
+        shown.clear();
+        window->OnCPColorChanged();
+        QVERIFY(!window->IsRenderPending());
+        window->ColorPalette()->SetSelectedColor(0x00102030);
+        window->OnCPColorChanged();
+        QVERIFY(window->IsRenderPending());
+        QCOMPARE(window->AppSettings().LastColor, 0x00102030u);
+        QCOMPARE(window->Canvas()->SheetColor(), ColorOf(0x00102030));
+        QVERIFY(WaitIdle(*window));
+        QCOMPARE(shown.size(), 1);
+        QVERIFY(!window->m_bProjectDirty);
+        QVERIFY(!Enabled(*window, IDC_BTN_SAVE));
+    }
+
+    void changesWhileRenderingAreCoalesced()
+    {
+        auto window = StartWindow();
+        QSignalSpy shown(window.get(), &CMainDialog::FlyerShown);
+        CXFontsLB* fonts = window->FontsList();
+        QVERIFY(fonts->GetCount() >= 3);
+        // Three choices in quick succession: the window takes each at once, the last one is drawn.
+        for (int i = 0; i < 3; ++i) {
+            fonts->SetCurSel(i);
+            window->OnLbnSelchangeListFonts();
+            QCOMPARE(window->m_strSelFont, fonts->GetText(i));
+        }
+        QVERIFY(WaitIdle(*window));
+        QCOMPARE(shown.size(), 1);
+        QCOMPARE(shown.first().first().toBool(), true);
+        QVERIFY(!window->FlyerImage().isNull());
+        QCOMPARE(window->m_strSelFont, fonts->GetText(2));
+    }
+
+    void failedRenderLeavesNoOldFlyer()
+    {
+        auto window = StartWindow();
+        QVERIFY(!window->Canvas()->FlyerImage().isNull());
+        CXHTML2Image* renderer = window->Renderer();
+        renderer->SetWorkerPath(m_data.filePath(QStringLiteral("no-such-worker")));
+        const qint64 pid = renderer->WorkerProcessId();
+        QVERIFY(pid > 0);
+        ::kill(pid_t(pid), SIGKILL);
+        QTRY_COMPARE(renderer->WorkerProcessId(), qint64(0));
+
+        QSignalSpy shown(window.get(), &CMainDialog::FlyerShown);
+        window->OnBnClickedBtnRefresh();
+        QVERIFY(shown.wait(10000));
+        QCOMPARE(shown.first().first().toBool(), false);
+        QVERIFY(window->FlyerImage().isNull());
+        QVERIFY(window->Canvas()->FlyerImage().isNull());
+        QVERIFY(window->Canvas()->EmptyText().startsWith(QStringLiteral("The flyer could not be drawn.")));
+    }
+
+    void openSaveAndColourOfTheProject()
+    {
+        auto window = StartWindow();
+        const QString path = MakeProject(*window, QStringLiteral("MLS# 501"), QStringLiteral("Classic - KT301"),
+                                         QStringLiteral("Arial"), 0x00C07B7B);
+        OpenProject(*window, QStringLiteral("MLS# 501"));
+        QVERIFY(window->m_bProjectOpen);
+        QVERIFY(!window->m_bProjectDirty);
+        QCOMPARE(Theme(*window), QStringLiteral("Classic - KT301"));
+        QCOMPARE(Font(*window), QStringLiteral("Arial"));
+        QCOMPARE(window->ColorPalette()->GetSelectedColor(), 0x00C07B7Bu);
+        QVERIFY(Enabled(*window, IDC_BTN_DETAILS));
+        QVERIFY(Enabled(*window, IDC_BTN_EXPORT));
+        QVERIFY(!Enabled(*window, IDC_BTN_SAVE));
+        QCOMPARE(Enabled(*window, IDC_BTN_EMAIL), window->m_bHasMAPIClient);
+        QVERIFY(WaitIdle(*window));
+
+        // Open keeps the remembered colour; picking it must still recolour the project's flyer.
+        QCOMPARE(window->AppSettings().LastColor, 0x00B16300u);
+        window->ColorPalette()->SetSelectedColor(0x00B16300);
+        window->OnCPColorChanged();
+        QVERIFY(window->IsRenderPending());
+        QVERIFY(window->m_bProjectDirty);
+        QVERIFY(Enabled(*window, IDC_BTN_SAVE));
+
+        // A font change marks it changed too; Save writes the window's choices into the file.
+        window->FontsList()->SetCurSel(window->FontsList()->FindStringExact(QStringLiteral("Tahoma")));
+        window->OnLbnSelchangeListFonts();
+        QVERIFY(WaitIdle(*window));
+        window->OnBnClickedBtnSave();
+        QVERIFY(!window->m_bProjectDirty);
+        QVERIFY(!Enabled(*window, IDC_BTN_SAVE));
+        const CFlyerData saved = Stored(path);
+        QCOMPARE(saved.m_strFont, QStringLiteral("Tahoma"));
+        QCOMPARE(saved.m_crColor, 0x00B16300u);
+        QCOMPARE(saved.m_strTheme, QStringLiteral("Classic - KT301"));
+
+        // Save without changes does nothing.
+        QFile::remove(path);
+        window->OnBnClickedBtnSave();
+        QVERIFY(!QFile::exists(path));
+
+        // Refresh draws again and leaves the state alone.
+        window->OnBnClickedBtnRefresh();
+        QVERIFY(window->IsRenderPending());
+        QVERIFY(!window->m_bProjectDirty);
+        QVERIFY(window->m_bProjectOpen);
+        QVERIFY(WaitIdle(*window));
+    }
+
+    void newWhileChangedAsksAboutTheOldProject()
+    {
+        auto window = StartWindow();
+        const QString path = MakeProject(*window, QStringLiteral("MLS# 777"), QStringLiteral("Simple - KT101"),
+                                         QStringLiteral("Tahoma"), 0x00B16300);
+        OpenProject(*window, QStringLiteral("MLS# 777"));
+        QVERIFY(WaitIdle(*window));
+        window->FontsList()->SetCurSel(window->FontsList()->FindStringExact(QStringLiteral("Arial")));
+        window->OnLbnSelchangeListFonts();
+        QVERIFY(window->m_bProjectDirty);
+        QVERIFY(WaitIdle(*window));
+
+        // Yes saves the old project before the details dialog opens; Cancel there keeps it open and clean.
+        bool savedBeforeDialog = false;
+        WhenShown<CDLGFlyerDetails>([&](CDLGFlyerDetails& dialog) {
+            savedBeforeDialog = Stored(path).m_strFont == QStringLiteral("Arial");
+            QVERIFY(dialog.m_bNewMode);
+            dialog.reject();
+        });
+        CXMessageBoxTest::AnswerNext(MsgBox::IdYes);
+        window->OnBnClickedBtnNew();
+        const auto asked = CXMessageBoxTest::TakeAsked();
+        QCOMPARE(asked.size(), 1);
+        QCOMPARE(asked[0].text, QStringLiteral("Save changes to flyer project:\n\n[MLS# 777] 12 Quay Street - "
+                                               "Bayport, CA 94000\n\nbefore closing?"));
+        QVERIFY(savedBeforeDialog);
+        QVERIFY(window->m_bProjectOpen);
+        QVERIFY(!window->m_bProjectDirty);
+        QCOMPARE(window->flyerData.m_strMLS, QStringLiteral("MLS# 777"));
+    }
+
+    void newProjectFromTheDetailsDialog()
+    {
+        auto window = StartWindow();
+        window->AppSettings().DefaultThemeFont = QStringLiteral("Arial");
+        window->AppSettings().DefaultThemeColor = 0x00102030;
+        const QString photo = m_mainPhoto;
+        WhenShown<CDLGFlyerDetails>([photo](CDLGFlyerDetails& dialog) {
+            QTimer::singleShot(0, qApp, [photo] {
+                auto* chooser = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+                QVERIFY(chooser);
+                chooser->selectFile(photo);
+                static_cast<QDialog*>(chooser)->accept();
+            });
+            dialog.findChild<QPushButton*>(QStringLiteral("id1332"))->click();
+            dialog.findChild<QLineEdit*>(QStringLiteral("id1322"))->setText(QStringLiteral("Sunny Cottage"));
+            dialog.findChild<QLineEdit*>(QStringLiteral("id1323"))->setText(QStringLiteral("MLS# 9001"));
+            dialog.findChild<QPlainTextEdit*>(QStringLiteral("id1327"))
+                ->setPlainText(QStringLiteral("First line\nSecond line"));
+            dialog.findChild<QPushButton*>(QStringLiteral("id1022"))->click();
+        });
+        window->OnBnClickedBtnNew();
+        QVERIFY(window->m_bProjectOpen);
+        QVERIFY(!window->m_bProjectDirty);
+        QCOMPARE(window->flyerData.m_strCaption, QStringLiteral("Sunny Cottage"));
+        QCOMPARE(window->flyerData.m_strDescription, QStringLiteral("First line<br>Second line"));
+        QCOMPARE(Font(*window), QStringLiteral("Arial"));
+        QCOMPARE(window->ColorPalette()->GetSelectedColor(), 0x00102030u);
+        QCOMPARE(Theme(*window), QStringLiteral("Simple - KT101"));
+
+        // The project lives in its own folder under the projects folder, with its reduced photo.
+        const QString file = window->flyerData.m_strPathName;
+        QCOMPARE(QFileInfo(file).absolutePath(),
+                 window->AppSettings().strPath2FlyerProjects + QLatin1Char('/') + window->flyerData.m_strId);
+        const CFlyerData stored = Stored(file);
+        QCOMPARE(stored.m_strMLS, QStringLiteral("MLS# 9001"));
+        QCOMPARE(stored.m_strFont, QStringLiteral("Arial"));
+        QCOMPARE(stored.m_photos[0].m_strPath, QFileInfo(file).absolutePath() + QStringLiteral("/_photo01.jpg"));
+        QVERIFY(QFile::exists(stored.m_photos[0].m_strPath));
+        QVERIFY(Enabled(*window, IDC_BTN_DETAILS));
+        QVERIFY(!Enabled(*window, IDC_BTN_SAVE));
+        QVERIFY(WaitIdle(*window));
+        QVERIFY(!window->FlyerImage().isNull());
+    }
+
+    void detailsKeepsUnsavedLookChanges()
+    {
+        auto window = StartWindow();
+        const QString path = MakeProject(*window, QStringLiteral("MLS# 12"), QStringLiteral("Simple - KT101"),
+                                         QStringLiteral("Tahoma"), 0x00B16300);
+        OpenProject(*window, QStringLiteral("MLS# 12"));
+        QVERIFY(WaitIdle(*window));
+
+        // Without a change pending, Details leaves the project clean.
+        WhenShown<CDLGFlyerDetails>([](CDLGFlyerDetails& dialog) {
+            QVERIFY(!dialog.m_bNewMode);
+            dialog.findChild<QLineEdit*>(QStringLiteral("id1324"))->setText(QStringLiteral("Offered at $1"));
+            dialog.findChild<QPushButton*>(QStringLiteral("id1022"))->click();
+        });
+        window->OnBnClickedBtnProperties();
+        QCOMPARE(Stored(path).m_strPrice, QStringLiteral("Offered at $1"));
+        QVERIFY(!window->m_bProjectDirty);
+        QVERIFY(WaitIdle(*window));
+
+        // A theme change is not part of Details: the file keeps its theme and the change stays pending.
+        window->ThemeFilter()->SelectFilterValue(0);
+        window->OnCbnSelchangeComboThemeFilter();
+        window->ThemesList()->SetCurSel(window->ThemesList()->FindStringExact(QStringLiteral("Gallery - KT401")));
+        window->OnLbnSelchangeListThemes();
+        QCOMPARE(window->m_strSelTheme, QStringLiteral("Gallery - KT401"));
+        QVERIFY(window->m_bProjectDirty);
+        WhenShown<CDLGFlyerDetails>([](CDLGFlyerDetails& dialog) {
+            dialog.findChild<QLineEdit*>(QStringLiteral("id1324"))->setText(QStringLiteral("Offered at $2"));
+            dialog.findChild<QPushButton*>(QStringLiteral("id1022"))->click();
+        });
+        window->OnBnClickedBtnProperties();
+        const CFlyerData stored = Stored(path);
+        QCOMPARE(stored.m_strPrice, QStringLiteral("Offered at $2"));
+        QCOMPARE(stored.m_strTheme, QStringLiteral("Simple - KT101"));
+        QVERIFY(window->m_bProjectDirty);
+        QVERIFY(Enabled(*window, IDC_BTN_SAVE));
+        QVERIFY(WaitIdle(*window));
+
+        // Cancel changes nothing; a double-click on the canvas opens the same dialog.
+        bool opened = false;
+        WhenShown<CDLGFlyerDetails>([&](CDLGFlyerDetails& dialog) {
+            opened = true;
+            dialog.reject();
+        });
+        QTest::mouseDClick(window->Canvas(), Qt::LeftButton, {}, QPoint(30, 30));
+        QVERIFY(opened);
+        QVERIFY(window->m_bProjectDirty);
+    }
+
+    void deletingTheOpenProjectShowsThePreview()
+    {
+        auto window = StartWindow();
+        MakeProject(*window, QStringLiteral("MLS# 3"), QStringLiteral("Simple - KT101"), QStringLiteral("Tahoma"),
+                    0x00B16300);
+        OpenProject(*window, QStringLiteral("MLS# 3"));
+        QVERIFY(window->m_bProjectOpen);
+        QVERIFY(WaitIdle(*window));
+
+        WhenShown<CDLGOpenFlyerProject>([](CDLGOpenFlyerProject& dialog) {
+            dialog.ProjectList()->SelectItem(0);
+            CXMessageBoxTest::AnswerNext(MsgBox::IdYes);
+            dialog.findChild<QPushButton*>(QStringLiteral("id1349"))->click();
+            dialog.reject();
+        });
+        window->OnBnClickedBtnOpen();
+        QVERIFY(!window->m_bProjectOpen);
+        QVERIFY(!window->m_bProjectDirty);
+        QVERIFY(window->IsRenderPending());
+        for (int id : {IDC_BTN_SAVE, IDC_BTN_DETAILS, IDC_BTN_EXPORT, IDC_BTN_EMAIL})
+            QVERIFY(!Enabled(*window, id));
+        QVERIFY(WaitIdle(*window));
+        QVERIFY(!window->FlyerImage().isNull());
+
+        // Without a project, a double-click on the canvas does nothing.
+        QTest::mouseDClick(window->Canvas(), Qt::LeftButton, {}, QPoint(30, 30));
+        QVERIFY(!QApplication::activeModalWidget());
+    }
+
+    void choicesAndGeometryAreRemembered()
+    {
+        {
+            auto window = StartWindow();
+            window->resize(1100, 700);
+            window->FontsList()->SetCurSel(window->FontsList()->FindStringExact(QStringLiteral("Arial")));
+            window->OnLbnSelchangeListFonts();
+            window->ColorPalette()->SetSelectedColor(0x00334455);
+            window->OnCPColorChanged();
+            window->ThemeFilter()->SelectFilterValue(3);
+            window->OnCbnSelchangeComboThemeFilter();
+            QVERIFY(WaitIdle(*window));
+            const QString theme = Theme(*window);
+            QVERIFY(!theme.isEmpty());
+            CXMessageBoxTest::AnswerNext(MsgBox::IdYes);
+            window->OnBnClickedBtnExit();
+            QVERIFY(!window->isVisible());
+            QCOMPARE(Store().value("LastTheme").toString(), theme);
+        }
+        QSettings store = Store();
+        QCOMPARE(store.value("LastFont").toString(), QStringLiteral("Arial"));
+        QCOMPARE(store.value("LastThemeFilter").toInt(), 3);
+        QCOMPARE(store.value("WindowWidth").toInt(), 1100);
+        QVERIFY(!QFileInfo::exists(SavePath() + QStringLiteral("/Temp")));
+
+        auto window = StartWindow();
+        QCOMPARE(window->size(), QSize(1100, 700));
+        QCOMPARE(Font(*window), QStringLiteral("Arial"));
+        QCOMPARE(window->ColorPalette()->GetSelectedColor(), 0x00334455u);
+        QCOMPARE(Theme(*window), store.value("LastTheme").toString());
+
+        // Closing while maximised keeps the size the window returns to.
+        window->showMaximized();
+        QTRY_VERIFY(window->isMaximized());
+        window->SaveStateOnClose();
+        QCOMPARE(window->AppSettings().WindowWidth, 1100);
+        QCOMPARE(window->AppSettings().WindowHeight, 700);
+        QCOMPARE(Store().value("WindowWidth").toInt(), 1100);
+    }
+
+    void missingThemeFallsBackToTheDefault()
+    {
+        {
+            QSettings store = Store();
+            store.setValue("LastTheme", QStringLiteral("No Such Theme"));
+        }
+        auto window = StartWindow();
+        QCOMPARE(Theme(*window), QStringLiteral("Simple - KT101"));
+        QVERIFY(!window->FlyerImage().isNull());
+    }
+
+    void missingCoversAreMadeWhileTheWindowWorks()
+    {
+        const QString covers = m_data.filePath(QStringLiteral("Themes/Covers"));
+        QDir(covers).removeRecursively();
+        auto window = std::make_unique<CMainDialog>();
+        window->show();
+        QVERIFY(window->IsMakingCovers());
+        QVERIFY(window->findChild<QProgressBar*>(QStringLiteral("CoverProgress"))->isVisibleTo(window.get()));
+        // The window takes choices meanwhile.
+        window->ShowTabPage(1);
+        QVERIFY(window->FontsList()->isVisible());
+        window->ShowTabPage(0);
+        QSignalSpy finished(window.get(), &CMainDialog::CoversFinished);
+        QVERIFY(finished.wait(60000));
+        QVERIFY(!window->findChild<QProgressBar*>(QStringLiteral("CoverProgress"))->isVisibleTo(window.get()));
+        for (const CXThemeTemplateInfo& theme : window->ThemeCatalogue().Themes()) {
+            const QImage cover(covers + QLatin1Char('/') + theme.GetCover());
+            QCOMPARE(cover.size(), QSize(71, 92));
+        }
+        QVERIFY(WaitIdle(*window));
+        QVERIFY(!window->FlyerImage().isNull());
+    }
+
+    void aboutMenuAndWebItems()
+    {
+        auto window = StartWindow();
+        window->OnBnClickedBtnAbout();
+        QMenu* menu = window->AboutMenu();
+        QTRY_VERIFY(menu->isVisible());
+        const CXPNGButton* about = window->Button(IDC_BTN_ABOUT);
+        QCOMPARE(menu->geometry().bottom() + 1, about->mapToGlobal(QPoint(0, 0)).y());
+        QStringList items;
+        for (QAction* action : menu->actions())
+            items << (action->isSeparator() ? QStringLiteral("-") : action->text());
+        QCOMPARE(items, QStringList({"About", "-", "www.tarnwick.example", "Help Desk", "-", "Check for Updates"}));
+        menu->hide();
+
+        UrlCatcher catcher;
+        QDesktopServices::setUrlHandler(QStringLiteral("https"), &catcher, "open");
+        window->OnAboutWebsite();
+        window->OnAboutHelpDesk();
+        QDesktopServices::unsetUrlHandler(QStringLiteral("https"));
+        QCOMPARE(catcher.urls, QList<QUrl>({QUrl("https://www.tarnwick.example/Index.php"),
+                                            QUrl("https://www.tarnwick.example/Support/Index.php")}));
+    }
+};
+
+QTEST_MAIN(TestMainDialog)
+#include "tst_maindialog.moc"
