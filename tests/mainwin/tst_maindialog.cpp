@@ -98,6 +98,8 @@ class TestMainDialog : public QObject
     std::unique_ptr<CMainDialog> StartWindow()
     {
         auto window = std::make_unique<CMainDialog>();
+        // The QuickStart chooser would open half a second after start-up.
+        window->AppSettings().ShowQuickStart = 0;
         window->show();
         if (!QTest::qWaitForWindowExposed(window.get()))
             qWarning("main window not exposed");
@@ -593,6 +595,7 @@ private Q_SLOTS:
         const QString covers = m_data.filePath(QStringLiteral("Themes/Covers"));
         QDir(covers).removeRecursively();
         auto window = std::make_unique<CMainDialog>();
+        window->AppSettings().ShowQuickStart = 0;
         window->show();
         QVERIFY(window->IsMakingCovers());
         QVERIFY(window->findChild<QProgressBar*>(QStringLiteral("CoverProgress"))->isVisibleTo(window.get()));
