@@ -1,5 +1,6 @@
 #include "catalogue/ui/colorpalette.h"
 #include "catalogue/ui/fontslb.h"
+#include "catalogue/themelist.h"
 #include "catalogue/ui/themeslb.h"
 #include "compose/render/xhtml2image.h"
 #include "compose/ui/canvas.h"
@@ -579,14 +580,34 @@ private Q_SLOTS:
         QCOMPARE(Store().value("WindowWidth").toInt(), 1100);
     }
 
-    void missingThemeFallsBackToTheDefault()
+    void missingThemeFallsBack_data()
     {
+        QTest::addColumn<QString>("defaultTheme");
+        QTest::addColumn<int>("filter");
+        QTest::addColumn<QString>("expected"); // empty: the first theme listed under the saved filter
+        QTest::newRow("default theme") << QStringLiteral("Simple - KT101") << 1 << QStringLiteral("Simple - KT101");
+        QTest::newRow("neither installed") << QStringLiteral("Nor This One") << 3 << QString();
+    }
+    void missingThemeFallsBack()
+    {
+        QFETCH(QString, defaultTheme);
+        QFETCH(int, filter);
+        QFETCH(QString, expected);
+        {
+            CAppSettings settings; // the first run's store, with every default
+        }
         {
             QSettings store = Store();
             store.setValue("LastTheme", QStringLiteral("No Such Theme"));
+            store.setValue("DefaultThemeTemplate", defaultTheme);
+            store.setValue("LastThemeFilter", filter);
         }
         auto window = StartWindow();
-        QCOMPARE(Theme(*window), QStringLiteral("Simple - KT101"));
+        if (expected.isEmpty())
+            expected = BuildThemeList(window->ThemeCatalogue(), filter).value(0).name;
+        QVERIFY(!expected.isEmpty());
+        QCOMPARE(Theme(*window), expected);
+        QCOMPARE(window->ThemeFilter()->GetFilterValue(), filter);
         QVERIFY(!window->FlyerImage().isNull());
     }
 
