@@ -1,5 +1,6 @@
 #include "cli/clicommand.h"
 #include "cli/flyerselectors.h"
+#include "cli/quietstdout.h"
 #include "compose/render/xhtml2image.h"
 #include "compose/templatemerge.h"
 #include "output/flyerexport.h"
@@ -8,48 +9,7 @@
 #include <QFile>
 #include <QImage>
 
-#include <cstdio>
-
-#ifdef Q_OS_UNIX
-#include <fcntl.h>
-#include <unistd.h>
-#endif
-
 namespace {
-
-// The PDF writer reports its page on standard output, where the desktop program shows nothing;
-// export prints nothing there, so the report goes nowhere while the file is written.
-class CXQuietStdout
-{
-    Q_DISABLE_COPY_MOVE(CXQuietStdout)
-
-public:
-    CXQuietStdout()
-    {
-#ifdef Q_OS_UNIX
-        std::fflush(stdout);
-        m_nSaved = dup(STDOUT_FILENO);
-        const int null = open("/dev/null", O_WRONLY | O_CLOEXEC);
-        if (m_nSaved >= 0 && null >= 0)
-            dup2(null, STDOUT_FILENO);
-        if (null >= 0)
-            close(null);
-#endif
-    }
-    ~CXQuietStdout()
-    {
-#ifdef Q_OS_UNIX
-        std::fflush(stdout);
-        if (m_nSaved >= 0) {
-            dup2(m_nSaved, STDOUT_FILENO);
-            close(m_nSaved);
-        }
-#endif
-    }
-
-private:
-    int m_nSaved = -1;
-};
 
 int Run(const QStringList& args)
 {
@@ -87,7 +47,7 @@ int Run(const QStringList& args)
 
     bool exported = false;
     {
-        const CXQuietStdout quiet;
+        const Cli::CXQuietStdout quiet;
         exported = ExportFlyerFile(settings, selection.flyer, flyer, out, &error);
     }
     if (!exported)
