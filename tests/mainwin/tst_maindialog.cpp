@@ -215,6 +215,14 @@ private Q_SLOTS:
         QVERIFY(window->Button(IDC_BTN_NEW)->PicturesReady());
         QCOMPARE(window->Button(IDC_BTN_NEW)->toolTip(), QStringLiteral("Create New Flyer Project"));
         QCOMPARE(window->Button(IDC_BTN_EXIT)->toolTip(), QStringLiteral("Exit Listora"));
+        window->SetButtonTooltips(false);
+        QVERIFY(window->Button(IDC_BTN_NEW)->toolTip().isEmpty());
+
+        // Enter with no button focused does not end the window around the exit question.
+        window->ThemesList()->setFocus();
+        QTest::keyClick(window.get(), Qt::Key_Return);
+        QVERIFY(window->isVisible());
+        QVERIFY(CXMessageBoxTest::TakeAsked().isEmpty());
 
         QCOMPARE(window->TabControl()->tabText(0), QStringLiteral("Theme Templates"));
         QCOMPARE(window->TabControl()->tabText(1), QStringLiteral("Customize (Colors && Fonts)  "));
@@ -509,6 +517,17 @@ private Q_SLOTS:
         QTest::mouseDClick(window->Canvas(), Qt::LeftButton, {}, QPoint(30, 30));
         QVERIFY(opened);
         QVERIFY(window->m_bProjectDirty);
+
+        // Closing asks about the pending change after the exit question, and Yes keeps it.
+        CXMessageBoxTest::AnswerNext(MsgBox::IdYes);
+        CXMessageBoxTest::AnswerNext(MsgBox::IdYes);
+        window->OnBnClickedBtnExit();
+        QVERIFY(!window->isVisible());
+        const auto asked = CXMessageBoxTest::TakeAsked();
+        QCOMPARE(asked.size(), 2);
+        QCOMPARE(asked[0].text, QStringLiteral("Are you sure you want to Exit?"));
+        QVERIFY(asked[1].text.startsWith(QStringLiteral("Save changes to flyer project:\n\n[MLS# 12]")));
+        QCOMPARE(Stored(path).m_strTheme, QStringLiteral("Gallery - KT401"));
     }
 
     void deletingTheOpenProjectShowsThePreview()
@@ -635,6 +654,29 @@ private Q_SLOTS:
         QVERIFY(!window->FlyerImage().isNull());
     }
 
+    void coverGestureMakesMissingCovers()
+    {
+        auto window = StartWindow();
+        const CXThemeTemplateInfo& theme = window->ThemeCatalogue().at(0);
+        const QString cover = window->AppSettings().Path2ThemeCovers + QLatin1Char('/') + theme.GetCover();
+        QVERIFY(QFile::exists(cover));
+        const QDateTime kept = QFileInfo(cover).lastModified();
+        QVERIFY(QFile::remove(window->AppSettings().Path2ThemeCovers + QLatin1Char('/') +
+                              window->ThemeCatalogue().at(1).GetCover()));
+
+        // Only with Ctrl and Shift held; existing covers are left as they are.
+        QTest::mouseDClick(window->Canvas(), Qt::RightButton, Qt::ControlModifier, QPoint(40, 40));
+        QVERIFY(!window->IsMakingCovers());
+        QTest::mouseDClick(window->Canvas(), Qt::RightButton, Qt::ControlModifier | Qt::ShiftModifier, QPoint(40, 40));
+        QVERIFY(window->IsMakingCovers());
+        QVERIFY(WaitIdle(*window));
+        QCOMPARE(QImage(window->AppSettings().Path2ThemeCovers + QLatin1Char('/') +
+                        window->ThemeCatalogue().at(1).GetCover())
+                     .size(),
+                 QSize(71, 92));
+        QCOMPARE(QFileInfo(cover).lastModified(), kept);
+    }
+
     void aboutMenuAndWebItems()
     {
         auto window = StartWindow();
@@ -656,6 +698,14 @@ private Q_SLOTS:
         QDesktopServices::unsetUrlHandler(QStringLiteral("https"));
         QCOMPARE(catcher.urls, QList<QUrl>({QUrl("https://www.tarnwick.example/Index.php"),
                                             QUrl("https://www.tarnwick.example/Support/Index.php")}));
+
+        // Help shows the contents page of the program's own help.
+        QDesktopServices::setUrlHandler(QStringLiteral("file"), &catcher, "open");
+        window->OnBnClickedBtnHelp();
+        QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
+        QCOMPARE(catcher.urls.size(), 3);
+        QVERIFY(catcher.urls.last().toLocalFile().startsWith(window->AppSettings().Path2Help));
+        QVERIFY(QFile::exists(catcher.urls.last().toLocalFile()));
     }
 };
 
