@@ -530,6 +530,43 @@ private Q_SLOTS:
         QCOMPARE(Stored(path).m_strTheme, QStringLiteral("Gallery - KT401"));
     }
 
+    void failedSaveKeepsTheWindowOpen()
+    {
+        auto window = StartWindow();
+        const QString path = MakeProject(*window, QStringLiteral("MLS# 66"), QStringLiteral("Simple - KT101"),
+                                         QStringLiteral("Tahoma"), 0x00B16300);
+        OpenProject(*window, QStringLiteral("MLS# 66"));
+        window->FontsList()->SetCurSel(window->FontsList()->FindStringExact(QStringLiteral("Arial")));
+        window->OnLbnSelchangeListFonts();
+        QVERIFY(window->m_bProjectDirty);
+        QVERIFY(WaitIdle(*window));
+        // A folder where the project file should be: every save of it fails.
+        QVERIFY(QFile::remove(path));
+        QVERIFY(QDir().mkdir(path));
+
+        CXMessageBoxTest::AnswerNext(MsgBox::IdYes); // exit
+        CXMessageBoxTest::AnswerNext(MsgBox::IdYes); // save first
+        CXMessageBoxTest::AnswerNext(MsgBox::IdOK);  // the failure
+        window->OnBnClickedBtnExit();
+        auto asked = CXMessageBoxTest::TakeAsked();
+        QCOMPARE(asked.size(), 3);
+        QVERIFY(asked[2].text.contains(QStringLiteral("Could not save")));
+        QVERIFY(window->isVisible());
+        QVERIFY(window->m_bProjectDirty);
+        QVERIFY(QFileInfo::exists(SavePath() + QStringLiteral("/Temp")));
+
+        // New stops the same way, before its dialog; declining the save lets the window close.
+        CXMessageBoxTest::AnswerNext(MsgBox::IdYes);
+        CXMessageBoxTest::AnswerNext(MsgBox::IdOK);
+        window->OnBnClickedBtnNew();
+        QCOMPARE(CXMessageBoxTest::TakeAsked().size(), 2);
+        QCOMPARE(window->flyerData.m_strMLS, QStringLiteral("MLS# 66"));
+        CXMessageBoxTest::AnswerNext(MsgBox::IdYes);
+        CXMessageBoxTest::AnswerNext(MsgBox::IdNo);
+        window->OnBnClickedBtnExit();
+        QVERIFY(!window->isVisible());
+    }
+
     void deletingTheOpenProjectShowsThePreview()
     {
         auto window = StartWindow();

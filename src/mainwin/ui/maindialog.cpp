@@ -685,14 +685,16 @@ void CMainDialog::OnCanvasDoubleClicked()
         OnBnClickedBtnProperties();
 }
 
-void CMainDialog::PromptSaveProject()
+bool CMainDialog::PromptSaveProject()
 {
     if (!m_bProjectOpen || !m_bProjectDirty)
-        return;
+        return true;
     const QString question = QStringLiteral("Save changes to flyer project:\n\n[%1] %2 - %3\n\nbefore closing?")
                                  .arg(flyerData.m_strMLS, flyerData.m_strAddress, flyerData.m_strCityStateZip);
-    if (m_appSettings.Confirm(CAppSettings::ConfirmKind::SaveBeforeClosing, question))
-        OnBnClickedBtnSave();
+    if (!m_appSettings.Confirm(CAppSettings::ConfirmKind::SaveBeforeClosing, question))
+        return true;
+    OnBnClickedBtnSave();
+    return !m_bProjectDirty;
 }
 
 bool CMainDialog::SaveProjectFile()
@@ -725,7 +727,8 @@ bool CMainDialog::SaveNewProjectFiles()
 void CMainDialog::OnBnClickedBtnNew()
 {
     ReadControls();
-    PromptSaveProject();
+    if (!PromptSaveProject())
+        return;
 
     CDLGFlyerDetails dialog(this, m_appSettings);
     dialog.m_bNewMode = 1;
@@ -773,7 +776,8 @@ void CMainDialog::OnBnClickedBtnNew()
 
 void CMainDialog::OnBnClickedBtnOpen()
 {
-    PromptSaveProject();
+    if (!PromptSaveProject())
+        return;
 
     CDLGOpenFlyerProject dialog(this, m_appSettings);
     if (dialog.exec() == QDialog::Accepted) {
@@ -999,16 +1003,22 @@ void CMainDialog::OnBnClickedBtnExit()
     if (!m_appSettings.Confirm(CAppSettings::ConfirmKind::Exit, QStringLiteral("Are you sure you want to Exit?")))
         return;
     m_bClosing = true;
-    SaveStateOnClose();
+    if (!SaveStateOnClose()) {
+        m_bClosing = false;
+        return;
+    }
     done(QDialog::Accepted);
 }
 
-void CMainDialog::SaveStateOnClose()
+bool CMainDialog::SaveStateOnClose()
 {
     ReadControls();
     if (isMinimized())
         showNormal();
-    PromptSaveProject();
+    // The user asked for the project to be saved and was told it could not be: stay open, so the
+    // changes are not lost with the window.
+    if (!PromptSaveProject())
+        return false;
     // A maximised window keeps the size it will return to.
     if (!isMaximized()) {
         m_appSettings.IsZoomed = 0;
@@ -1026,6 +1036,7 @@ void CMainDialog::SaveStateOnClose()
     m_appSettings._SaveSettings();
     if (!m_appSettings.Path2TempFolder.isEmpty())
         DeleteFolderTree(m_appSettings.Path2TempFolder);
+    return true;
 }
 
 void CMainDialog::reject()

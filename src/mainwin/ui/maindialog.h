@@ -74,9 +74,11 @@ public:
     void ResizeMoveControls();
     void ShowTabPage(int index);
     // Asks whether to save a changed project first (when that question is on) and saves it on Yes.
-    void PromptSaveProject();
+    // False when the user asked for the save and it failed (and was told so): the caller stops.
+    bool PromptSaveProject();
     // Stores the window's choices and geometry, saves the settings and removes the temporary folder.
-    void SaveStateOnClose();
+    // False, changing nothing else, when a save the user asked for failed.
+    bool SaveStateOnClose();
 
     // The theme and font lists are the authority between handlers: ReadControls takes their
     // selections into m_strSelTheme and m_strSelFont, WriteControls selects the first entry that
