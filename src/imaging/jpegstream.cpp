@@ -7,6 +7,13 @@ JpegStreamResult StreamJpegIntake(const QString&, const QString&, const QString&
     return JpegStreamResult::NotApplicable;
 }
 
+bool EncodeJpegRows(const QImage&, int, const std::function<int(int)>&, QByteArray*, QString* error)
+{
+    if (error)
+        *error = QStringLiteral("built without libjpeg");
+    return false;
+}
+
 #else
 
 #include "imaging/imagelibrary.h"
@@ -19,6 +26,7 @@ JpegStreamResult StreamJpegIntake(const QString&, const QString&, const QString&
 #include <QImageReader>
 #include <QSaveFile>
 
+#include <algorithm>
 #include <condition_variable>
 #include <csetjmp>
 #include <cstdio>
@@ -245,6 +253,62 @@ void EncodeOriginal(EncodeJob* job)
     job->ok = true;
 }
 
+struct RowsJob
+{
+    const QImage* picture = nullptr;
+    int quality = 100;
+    const std::function<int(int)>* rowsReady = nullptr;
+    ByteArrayDestination destination;
+    char message[JMSG_LENGTH_MAX] = {};
+};
+
+// No object with a destructor lives in this frame across the setjmp.
+bool EncodeRows(RowsJob* job)
+{
+    jpeg_compress_struct cinfo;
+    ErrorManager errors;
+    InstallErrorManager(reinterpret_cast<jpeg_common_struct*>(&cinfo), errors);
+    if (setjmp(errors.jump)) {
+        std::snprintf(job->message, sizeof job->message, "%s", errors.message);
+        jpeg_destroy_compress(&cinfo);
+        return false;
+    }
+    const QImage& picture = *job->picture;
+    jpeg_create_compress(&cinfo);
+    cinfo.dest = &job->destination.pub;
+    cinfo.image_width = JDIMENSION(picture.width());
+    cinfo.image_height = JDIMENSION(picture.height());
+    cinfo.input_components = 4;
+    cinfo.in_color_space = kEncodeSpace;
+    jpeg_set_defaults(&cinfo);
+    jpeg_set_quality(&cinfo, job->quality, TRUE);
+    // The resolution Qt's writer would store, so a decoded copy reports the same size in inches.
+    cinfo.write_JFIF_header = TRUE;
+    cinfo.density_unit = 1;
+    cinfo.X_density = UINT16(std::clamp(qRound(picture.dotsPerMeterX() * 0.0254), 1, 65535));
+    cinfo.Y_density = UINT16(std::clamp(qRound(picture.dotsPerMeterY() * 0.0254), 1, 65535));
+    jpeg_start_compress(&cinfo, TRUE);
+    JSAMPROW rows[kRowBatch];
+    while (cinfo.next_scanline < cinfo.image_height) {
+        const int available = std::min((*job->rowsReady)(int(cinfo.next_scanline)), picture.height());
+        if (available < 0) {
+            std::snprintf(job->message, sizeof job->message, "%s", "the picture was not finished");
+            jpeg_destroy_compress(&cinfo);
+            return false;
+        }
+        while (int(cinfo.next_scanline) < available) {
+            const int first = int(cinfo.next_scanline);
+            const int count = std::min(kRowBatch, available - first);
+            for (int k = 0; k < count; ++k)
+                rows[k] = const_cast<JSAMPROW>(picture.constScanLine(first + k));
+            jpeg_write_scanlines(&cinfo, rows, JDIMENSION(count));
+        }
+    }
+    jpeg_finish_compress(&cinfo);
+    jpeg_destroy_compress(&cinfo);
+    return true;
+}
+
 struct DecodeJob
 {
     const uchar* data = nullptr;
@@ -409,6 +473,31 @@ JpegStreamResult StreamJpegIntake(const QString& source, const QString& original
     if (!ok && error)
         *error = why;
     return ok ? JpegStreamResult::Done : JpegStreamResult::Failed;
+}
+
+bool EncodeJpegRows(const QImage& picture, int quality, const std::function<int(int)>& rowsReady, QByteArray* out,
+                    QString* error)
+{
+    if (picture.format() != QImage::Format_RGB32 || picture.isNull() || !out) {
+        if (error)
+            *error = QStringLiteral("only opaque 32-bit pictures are encoded here");
+        return false;
+    }
+    RowsJob job;
+    job.picture = &picture;
+    job.quality = quality;
+    job.rowsReady = &rowsReady;
+    job.destination.bytes = out;
+    job.destination.pub = {};
+    job.destination.pub.init_destination = InitDestination;
+    job.destination.pub.empty_output_buffer = EmptyOutputBuffer;
+    job.destination.pub.term_destination = TermDestination;
+    if (EncodeRows(&job))
+        return true;
+    out->clear();
+    if (error)
+        *error = QString::fromLocal8Bit(job.message);
+    return false;
 }
 
 #endif

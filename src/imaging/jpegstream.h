@@ -1,6 +1,10 @@
 #pragma once
 
+#include <QByteArray>
+#include <QImage>
 #include <QString>
+
+#include <functional>
 
 enum class JpegStreamResult
 {
@@ -16,3 +20,9 @@ enum class JpegStreamResult
 // row, gives NotApplicable. Without libjpeg at build time it is always NotApplicable.
 JpegStreamResult StreamJpegIntake(const QString& source, const QString& originalPath, const QString& reducedPath,
                                   int boxSize, QString* error);
+
+// Encodes a Format_RGB32 picture as JPEG into out while another thread is still making its rows:
+// rowsReady(next) waits until rows past next exist and returns how many do, or -1 to give up.
+// Returns false with error set when libjpeg fails or is missing (then the caller takes Qt's writer).
+bool EncodeJpegRows(const QImage& picture, int quality, const std::function<int(int next)>& rowsReady, QByteArray* out,
+                    QString* error);

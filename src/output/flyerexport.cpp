@@ -2,10 +2,12 @@
 
 #include "app/appinfo.h"
 #include "imaging/imagelibrary.h"
+#include "imaging/jpegstream.h"
 #include "output/pdfwriter.h"
 #include "projects/flyerdata.h"
 #include "settings/appsettings.h"
 
+#include <QBuffer>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -16,6 +18,10 @@
 #include <array>
 #include <cstdint>
 #include <cmath>
+#include <condition_variable>
+#include <functional>
+#include <mutex>
+#include <thread>
 #include <vector>
 
 #ifdef __SSE2__
@@ -174,16 +180,79 @@ struct ColumnWeights
 #endif
 };
 
+// Rows of the flyer as premultiplied pixels, which is what it shows over the black frame. Opaque
+// and premultiplied pictures are read in place; a straight-alpha one is converted a row at a time
+// into a few recycled lines (the shrink never needs more than four neighbouring rows at once), so
+// the first framed rows do not wait for a converted copy of the whole picture.
+class SourceRows
+{
+public:
+    explicit SourceRows(const QImage& flyer) : m_flyer(flyer)
+    {
+        if (flyer.format() == QImage::Format_RGB32 || flyer.format() == QImage::Format_ARGB32_Premultiplied)
+            m_mode = Mode::Direct;
+        else if (flyer.format() == QImage::Format_ARGB32)
+            m_mode = Mode::Straight;
+        else {
+            m_mode = Mode::Direct;
+            m_converted = flyer.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+            m_flyer = m_converted;
+        }
+        if (m_mode == Mode::Straight) {
+            m_lines.resize(size_t(kSlots) * size_t(flyer.width()));
+            m_held.fill(-1);
+        }
+    }
+
+    const uchar* Row(int y)
+    {
+        if (m_mode == Mode::Direct)
+            return m_flyer.constScanLine(y);
+        const size_t slot = size_t(y % kSlots);
+        QRgb* line = m_lines.data() + slot * size_t(m_flyer.width());
+        if (m_held[slot] != y) {
+            const auto* in = reinterpret_cast<const QRgb*>(m_flyer.constScanLine(y));
+            for (int x = 0; x < m_flyer.width(); ++x)
+                line[x] = qAlpha(in[x]) == 255 ? in[x] : qPremultiply(in[x]);
+            m_held[slot] = y;
+        }
+        return reinterpret_cast<const uchar*>(line);
+    }
+
+private:
+    enum class Mode
+    {
+        Direct,
+        Straight
+    };
+    static constexpr int kSlots = 8;
+    QImage m_flyer;
+    QImage m_converted;
+    Mode m_mode = Mode::Direct;
+    std::vector<QRgb> m_lines;
+    std::array<int, kSlots> m_held{};
+};
+
+// Where the framed picture's pixels go: raw, so that another thread may read finished rows while
+// this one writes later ones without QImage detaching underneath it.
+struct FramedTarget
+{
+    uchar* bits;
+    qsizetype bytesPerLine;
+    uchar* Line(int y) const { return bits + bytesPerLine * y; }
+};
+
 // The frame shrinks the flyer by one or two pixels, a factor within half a percent of one, where a
 // plain four-tap bicubic is what a widened, area-aware one would compute. Written for that case, it
 // takes a fraction of a general resampler's time: the shrink moves each column by less than one
 // pixel per 400, so the four source pixels of long runs of columns lie side by side, and each run
-// blends four shifted copies of the line like the rows. source is opaque or premultiplied, so its
-// colours are what it shows over the black frame.
-void DrawShrunk(const QImage& source, QImage& target, const QPoint& at, const QSize& size)
+// blends four shifted copies of the line like the rows. rowDone(y) follows each finished row.
+template <typename RowDone>
+void DrawShrunk(SourceRows& source, const QSize& sourceSize, const FramedTarget& target, const QPoint& at,
+                const QSize& size, RowDone rowDone)
 {
-    const int width = source.width();
-    const std::vector<CubicTaps> rows = TapsFor(source.height(), size.height());
+    const int width = sourceSize.width();
+    const std::vector<CubicTaps> rows = TapsFor(sourceSize.height(), size.height());
     const std::vector<CubicTaps> columns = TapsFor(width, size.width());
 
     // Per-byte column weights, and the runs of columns whose taps start at a fixed offset.
@@ -214,11 +283,10 @@ void DrawShrunk(const QImage& source, QImage& target, const QPoint& at, const QS
     for (int y = 0; y < size.height(); ++y) {
         const CubicTaps& row = rows[size_t(y)];
         Blend(line.data(),
-              {source.constScanLine(row.index[0]), source.constScanLine(row.index[1]),
-               source.constScanLine(row.index[2]), source.constScanLine(row.index[3])},
+              {source.Row(row.index[0]), source.Row(row.index[1]), source.Row(row.index[2]), source.Row(row.index[3])},
               RowWeights(row.weight), int(line.size()));
 
-        uchar* out = target.scanLine(at.y() + y) + size_t(at.x()) * 4;
+        uchar* out = target.Line(at.y() + y) + size_t(at.x()) * 4;
         for (const Run& run : runs) {
             if (run.first == -1) {
                 // An edge column: its clamped taps one by one.
@@ -243,7 +311,88 @@ void DrawShrunk(const QImage& source, QImage& target, const QPoint& at, const QS
         auto* pixels = reinterpret_cast<QRgb*>(out);
         for (int x = 0; x < size.width(); ++x)
             pixels[x] |= 0xFF000000u;
+        rowDone(at.y() + y);
     }
+}
+
+// Draws the framed flyer into framed (Format_RGB32, the flyer's size). Only the frame's own pixels
+// are painted black: the rest is covered by the flyer. ready(n) is told whenever the first n rows
+// are final, last with the full height.
+template <typename Ready> void FrameInto(const QImage& flyer, FlyerFrame frame, const FramedTarget& framed, Ready ready)
+{
+    const int width = flyer.width();
+    const int height = flyer.height();
+    const int shrink = frame == FlyerFrame::AllSides ? 2 : 1;
+    const QSize inner(width - shrink, height - shrink);
+    constexpr QRgb black = 0xFF000000u;
+    const auto fillRow = [&](int y) {
+        auto* pixels = reinterpret_cast<QRgb*>(framed.Line(y));
+        std::fill(pixels, pixels + width, black);
+    };
+    if (inner.isEmpty()) {
+        for (int y = 0; y < height; ++y)
+            fillRow(y);
+        ready(height);
+        return;
+    }
+    fillRow(0);
+    if (shrink == 2)
+        fillRow(height - 1);
+    SourceRows source(flyer);
+    DrawShrunk(source, flyer.size(), framed, QPoint(1, 1), inner, [&](int y) {
+        auto* pixels = reinterpret_cast<QRgb*>(framed.Line(y));
+        pixels[0] = black;
+        if (shrink == 2)
+            pixels[width - 1] = black;
+        // Handing rows over in small batches keeps the other thread's waits few.
+        if ((y & 7) == 0)
+            ready(y + 1);
+    });
+    ready(height);
+}
+
+// The framed flyer as a quality-100 JPEG. The frame is drawn on a second thread while libjpeg
+// encodes the rows already finished, so the whole takes little longer than the encode alone.
+bool EncodeFramedJpeg(const QImage& flyer, FlyerFrame frame, QByteArray* jpeg, QString* error)
+{
+    QImage framed(flyer.size(), QImage::Format_RGB32);
+    if (framed.isNull()) {
+        *error = QStringLiteral("not enough memory");
+        return false;
+    }
+    const FramedTarget target{framed.bits(), framed.bytesPerLine()};
+    std::mutex mutex;
+    std::condition_variable changed;
+    int finished = 0;
+    const auto publish = [&](int rows) {
+        {
+            const std::lock_guard lock(mutex);
+            finished = rows;
+        }
+        changed.notify_one();
+    };
+    bool encoded = false;
+    {
+        std::jthread painter([&] { FrameInto(flyer, frame, target, publish); });
+        const std::function<int(int)> rowsReady = [&](int next) {
+            std::unique_lock lock(mutex);
+            changed.wait(lock, [&] { return finished > next; });
+            return finished;
+        };
+        encoded = EncodeJpegRows(framed, 100, rowsReady, jpeg, error);
+    }
+    if (encoded)
+        return true;
+    // No libjpeg here (or it failed): the framed picture is complete now, so Qt's writer takes it.
+    jpeg->clear();
+    QBuffer buffer(jpeg);
+    buffer.open(QIODevice::WriteOnly);
+    QImageWriter writer(&buffer, "jpeg");
+    writer.setQuality(100);
+    if (writer.write(framed))
+        return true;
+    *error = writer.errorString();
+    return false;
 }
 
 QImage FlattenedOnWhite(const QImage& picture)
@@ -264,6 +413,28 @@ QString WriteFailureReason(const QString& path)
     if (!folder.isWritable())
         return QStringLiteral("You may not write to the folder %1.").arg(QDir::toNativeSeparators(folder.filePath()));
     return QStringLiteral("The disk may be full, or the file may be in use by another program.");
+}
+
+// A scratch file, read once and deleted: written directly, without the safe-replace of the user's
+// files and its wait for the disk.
+bool WriteScratchFile(const QByteArray& bytes, const QString& path, QString* error)
+{
+    const QString folder = QFileInfo(path).absolutePath();
+    if (!QDir().mkpath(folder)) {
+        if (error)
+            *error = QStringLiteral("The folder %1 could not be made.").arg(QDir::toNativeSeparators(folder));
+        return false;
+    }
+    QFile file(path);
+    const bool written =
+        file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes) == bytes.size() && file.flush();
+    if (written)
+        return true;
+    if (error)
+        *error = QStringLiteral("%1 could not be written: %2").arg(QDir::toNativeSeparators(path), file.errorString());
+    file.close();
+    file.remove();
+    return false;
 }
 
 } // namespace
@@ -308,49 +479,30 @@ QImage FrameFlyer(const QImage& flyer, FlyerFrame frame)
     QImage framed(flyer.size(), QImage::Format_RGB32);
     if (framed.isNull())
         return QImage();
-    framed.fill(QColor(0, 0, 0));
-    const int shrink = frame == FlyerFrame::AllSides ? 2 : 1;
-    const QSize inner(flyer.width() - shrink, flyer.height() - shrink);
-    if (!inner.isEmpty()) {
-        const bool direct =
-            flyer.format() == QImage::Format_RGB32 || flyer.format() == QImage::Format_ARGB32_Premultiplied;
-        DrawShrunk(direct ? flyer : flyer.convertToFormat(QImage::Format_ARGB32_Premultiplied), framed, QPoint(1, 1),
-                   inner);
-    }
+    FrameInto(flyer, frame, FramedTarget{framed.bits(), framed.bytesPerLine()}, [](int) {});
     return framed;
 }
 
 bool SaveIntermediateJpeg(const QImage& picture, const QString& path, QString* error)
 {
-    const auto fail = [&](const QString& why) {
+    if (picture.isNull()) {
         if (error)
-            *error = QStringLiteral("%1 could not be written: %2").arg(QDir::toNativeSeparators(path), why);
-        return false;
-    };
-    const QString folder = QFileInfo(path).absolutePath();
-    if (!QDir().mkpath(folder)) {
-        if (error)
-            *error = QStringLiteral("The folder %1 could not be made.").arg(QDir::toNativeSeparators(folder));
+            *error = QStringLiteral("%1 could not be written: there is no picture").arg(QDir::toNativeSeparators(path));
         return false;
     }
-    if (picture.isNull())
-        return fail(QStringLiteral("there is no picture"));
-    // A scratch file, read once and deleted: written directly, without the safe-replace of the
-    // user's files and its wait for the disk.
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        return fail(file.errorString());
-    QImageWriter writer(&file, "jpeg");
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    QImageWriter writer(&buffer, "jpeg");
     writer.setQuality(100);
     // JPEG has no alpha: an opaque copy, so nothing depends on the colour of invisible pixels.
-    const bool written = writer.write(picture.hasAlphaChannel() ? FlattenedOnWhite(picture) : picture);
-    file.close();
-    if (!written || file.error() != QFileDevice::NoError) {
-        const QString why = !written ? writer.errorString() : file.errorString();
-        file.remove();
-        return fail(why);
+    if (!writer.write(picture.hasAlphaChannel() ? FlattenedOnWhite(picture) : picture)) {
+        if (error)
+            *error =
+                QStringLiteral("%1 could not be written: %2").arg(QDir::toNativeSeparators(path), writer.errorString());
+        return false;
     }
-    return true;
+    return WriteScratchFile(bytes, path, error);
 }
 
 bool ExportFlyerFile(const QImage& flyer, const QString& chosenPath, const QString& tempFolder,
@@ -375,19 +527,22 @@ bool ExportFlyerFile(const QImage& flyer, const QString& chosenPath, const QStri
     const QString intermediate = IntermediateJpegPath(tempFolder, projectId);
     QFile::remove(intermediate);
     QString why;
-    if (!SaveIntermediateJpeg(FrameFlyer(flyer, FlyerFrame::AllSides), intermediate, &why))
-        return fail(
-            QStringLiteral("The flyer could not be exported: its working copy could not be written.\n\n%1").arg(why));
+    QByteArray jpeg;
+    if (!EncodeFramedJpeg(flyer, FlyerFrame::AllSides, &jpeg, &why))
+        return fail(QStringLiteral("The flyer could not be exported: its picture could not be made.\n\n%1").arg(why));
 
     // Both writers replace an existing file only with a complete new one, so a failed export
     // leaves the user's earlier file as it was.
     bool written = false;
-    why.clear();
     if (pdf) {
-        written = ConvertJpegToPdf(intermediate, chosenPath);
+        // The PDF wraps the very JPEG bytes in memory: no scratch file to write and read back.
+        written = ConvertJpegDataToPdf(jpeg, intermediate, chosenPath);
         if (!written)
             why = WriteFailureReason(chosenPath);
     } else {
+        if (!WriteScratchFile(jpeg, intermediate, &why))
+            return fail(QStringLiteral("The flyer could not be exported: its working copy could not be written.\n\n%1")
+                            .arg(why));
         ConvertImage(intermediate, chosen.absolutePath(), chosen.fileName(), false, 0, type, false, &why);
         written = why.isEmpty();
         if (!written && !QFileInfo(chosen.absolutePath()).isWritable())

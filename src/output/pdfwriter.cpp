@@ -147,6 +147,22 @@ bool JpegGetSize(const unsigned char* bytes, qint64 n, int& width, int& height)
     return false;
 }
 
+namespace {
+
+void AddJpegData(PdfDocument* doc, const QByteArray& localPath, const QByteArray& data)
+{
+    int width = 0;
+    int height = 0;
+    if (JpegGetSize(reinterpret_cast<const unsigned char*>(data.constData()), data.size(), width, height)) {
+        StdOut(Format("Adding %s (%dx%d) into PDF\n", localPath.constData(), width, height));
+        PdfAddJpegImage(doc, width, height, static_cast<uint32_t>(data.size()), data.constData());
+    } else {
+        StdOut(Format("Warning: Can't obtain image dimension from %s. Skipped.\n", localPath.constData()));
+    }
+}
+
+} // namespace
+
 void PdfAddJpegFile(PdfDocument* doc, const QString& path, qint64 count)
 {
     QByteArray data;
@@ -157,14 +173,7 @@ void PdfAddJpegFile(PdfDocument* doc, const QString& path, qint64 count)
     if (data.size() < count)
         StdOut(Format("Warning: File %s should be %d Bytes. But only read in %d Bytes.\n", localPath.constData(),
                       static_cast<int>(count), static_cast<int>(data.size())));
-    int width = 0;
-    int height = 0;
-    if (JpegGetSize(reinterpret_cast<const unsigned char*>(data.constData()), data.size(), width, height)) {
-        StdOut(Format("Adding %s (%dx%d) into PDF\n", localPath.constData(), width, height));
-        PdfAddJpegImage(doc, width, height, static_cast<uint32_t>(data.size()), data.constData());
-    } else {
-        StdOut(Format("Warning: Can't obtain image dimension from %s. Skipped.\n", localPath.constData()));
-    }
+    AddJpegData(doc, localPath, data);
 }
 
 uint32_t PdfFinish(PdfDocument* doc)
@@ -222,11 +231,10 @@ int PdfWriteOut(std::unique_ptr<PdfDocument> doc, char* buffer, uint32_t& size)
     return 0;
 }
 
-bool ConvertJpegToPdf(const QString& jpegPath, const QString& pdfPath)
+namespace {
+
+bool WritePdf(std::unique_ptr<PdfDocument> doc, const QString& pdfPath)
 {
-    const qint64 fileSize = QFileInfo(jpegPath).size();
-    std::unique_ptr<PdfDocument> doc = PdfCreate();
-    PdfAddJpegFile(doc.get(), jpegPath, fileSize);
     const uint32_t total = PdfFinish(doc.get());
     if (total == 0)
         return false; // the picture gave no page: say so rather than write an empty PDF
@@ -242,4 +250,21 @@ bool ConvertJpegToPdf(const QString& jpegPath, const QString& pdfPath)
     if (file.write(buffer) != buffer.size())
         return false;
     return file.commit();
+}
+
+} // namespace
+
+bool ConvertJpegToPdf(const QString& jpegPath, const QString& pdfPath)
+{
+    const qint64 fileSize = QFileInfo(jpegPath).size();
+    std::unique_ptr<PdfDocument> doc = PdfCreate();
+    PdfAddJpegFile(doc.get(), jpegPath, fileSize);
+    return WritePdf(std::move(doc), pdfPath);
+}
+
+bool ConvertJpegDataToPdf(const QByteArray& jpeg, const QString& name, const QString& pdfPath)
+{
+    std::unique_ptr<PdfDocument> doc = PdfCreate();
+    AddJpegData(doc.get(), name.toLocal8Bit(), jpeg);
+    return WritePdf(std::move(doc), pdfPath);
 }

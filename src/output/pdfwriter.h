@@ -42,3 +42,5 @@ int PdfWriteOut(std::unique_ptr<PdfDocument> doc, char* buffer, uint32_t& size);
 
 // The whole conversion of one picture. Returns false when the PDF file could not be written.
 bool ConvertJpegToPdf(const QString& jpegPath, const QString& pdfPath);
+// The same for a JPEG already in memory; name stands for its file in the progress report.
+bool ConvertJpegDataToPdf(const QByteArray& jpeg, const QString& name, const QString& pdfPath);
