@@ -1,0 +1,168 @@
+#include "app/ui/splashwnd.h"
+
+#include "app/appinfo.h"
+#include "app/splashnotice.h"
+#include "settings/appsettings.h"
+
+#include <QDateTime>
+#include <QDesktopServices>
+#include <QGuiApplication>
+#include <QLoggingCategory>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QScreen>
+#include <QTimerEvent>
+#include <QUrl>
+
+Q_LOGGING_CATEGORY(lcSplash, "listora.splash", QtWarningMsg)
+
+namespace {
+
+const char kSplashPicture[] = ":/res/136.png";
+
+QPointer<CSplashWnd>& Running()
+{
+    static QPointer<CSplashWnd> splash;
+    return splash;
+}
+
+bool& StartedThisRun()
+{
+    static bool started = false;
+    return started;
+}
+
+} // namespace
+
+CSplashWnd::CSplashWnd(QWidget* mainWindow)
+    : QWidget(nullptr, Qt::SplashScreen | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint), m_pMainWindow(mainWindow)
+{
+    setObjectName(QStringLiteral("CSplashWnd"));
+    setAttribute(Qt::WA_DeleteOnClose);
+    setAttribute(Qt::WA_ShowWithoutActivating);
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    setAttribute(Qt::WA_NoSystemBackground);
+    setMouseTracking(true);
+    setCursor(Qt::ArrowCursor);
+    setWindowTitle(AppInfo::DisplayName());
+}
+
+CSplashWnd::~CSplashWnd() = default;
+
+QPoint CSplashWnd::CentredIn(const QRect& workArea, const QSize& size)
+{
+    return QPoint(workArea.left() + workArea.width() / 2 - size.width() / 2,
+                  workArea.top() + workArea.height() / 2 - size.height() / 2);
+}
+
+bool CSplashWnd::Create(const QImage& picture)
+{
+    if (picture.isNull())
+        return false;
+    QImage withNotice = picture.convertToFormat(QImage::Format_RGB32);
+    SplashNotice::Draw(withNotice, SplashNotice::Text(QDate::currentDate()));
+
+    setFixedSize(withNotice.size());
+    QScreen* screen = m_pMainWindow ? m_pMainWindow->screen() : QGuiApplication::primaryScreen();
+    if (screen)
+        move(CentredIn(screen->availableGeometry(), size()));
+
+    SetSplashBitmap(withNotice);
+    m_endTimer.start(kDisplayTimeMs, Qt::PreciseTimer, this);
+    show();
+    raise();
+    return true;
+}
+
+void CSplashWnd::SetSplashBitmap(const QImage& picture)
+{
+    m_source = picture;
+    m_display = picture.copy();
+    m_water.InitWater(picture.width(), picture.height());
+    if (!m_animationTimer.isActive())
+        m_animationTimer.start(kFrameMs, Qt::PreciseTimer, this);
+}
+
+void CSplashWnd::CloseSplash()
+{
+    if (m_bClosing)
+        return;
+    m_bClosing = true;
+    m_animationTimer.stop();
+    m_endTimer.stop();
+    // Raise only: taking the focus from whatever the user is in would be rude.
+    if (m_pMainWindow && m_pMainWindow->isVisible())
+        m_pMainWindow->raise();
+    close();
+}
+
+void CSplashWnd::paintEvent(QPaintEvent*)
+{
+    QPainter painter(this);
+    painter.drawImage(0, 0, m_display);
+}
+
+void CSplashWnd::timerEvent(QTimerEvent* event)
+{
+    if (event->timerId() == m_animationTimer.timerId()) {
+        if (m_water.m_bEnabled) {
+            m_water.RenderWater(reinterpret_cast<const quint32*>(m_source.constBits()),
+                                reinterpret_cast<quint32*>(m_display.bits()));
+            m_water.StepWater(m_water.m_nPage, kDampShift);
+            m_water.m_nPage ^= 1;
+        }
+        update();
+    } else if (event->timerId() == m_endTimer.timerId()) {
+        CloseSplash();
+    } else {
+        QWidget::timerEvent(event);
+    }
+}
+
+void CSplashWnd::Ripple(const QPoint& pos)
+{
+    if (m_water.m_bEnabled)
+        m_water.DropBlob(pos.x(), pos.y(), kBlobRadius, kBlobHeight, m_water.m_nPage);
+}
+
+void CSplashWnd::mouseMoveEvent(QMouseEvent* event)
+{
+    Ripple(event->position().toPoint());
+}
+
+void CSplashWnd::mousePressEvent(QMouseEvent* event)
+{
+    if (event->button() == Qt::LeftButton) {
+        QDesktopServices::openUrl(QUrl(AppInfo::SiteUrl()));
+        Ripple(event->position().toPoint());
+    }
+}
+
+bool StartSplash(QWidget* mainWindow, const CAppSettings& settings)
+{
+    if (!settings.ShowSplashscreen || StartedThisRun() || Running())
+        return false;
+    StartedThisRun() = true;
+    const QImage picture(QString::fromLatin1(kSplashPicture));
+    auto* splash = new CSplashWnd(mainWindow);
+    if (!splash->Create(picture)) {
+        qCWarning(lcSplash, "Error starting SplashThread");
+        delete splash;
+        return false;
+    }
+    Running() = splash;
+    // Paint the first frame now: the main window's start-up keeps the event loop busy next.
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    return true;
+}
+
+void CloseSplash()
+{
+    if (CSplashWnd* splash = Running())
+        splash->CloseSplash();
+}
+
+CSplashWnd* RunningSplash()
+{
+    return Running();
+}
