@@ -16,6 +16,8 @@ packages=(
     # tests with real parts: display, printing, PDF and picture checks
     xvfb xauth imagemagick qpdf poppler-utils cups printer-driver-cups-pdf libjpeg-turbo-progs
     fonts-urw-base35
+    # desktop integration checks of the installed tree
+    desktop-file-utils appstream
 )
 
 if [ "$(id -u)" -eq 0 ]; then

@@ -2,8 +2,10 @@
 
 #include <QDeadlineTimer>
 #include <QFileInfo>
+#include <QLocalServer>
 #include <QLocalSocket>
 #include <QProcess>
+#include <QScopeGuard>
 #include <QTest>
 #include <QtEndian>
 
@@ -84,6 +86,9 @@ class TestSingleInstance : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
+    // A socket left by the previous case's killed process must not pass for a running instance.
+    void init() { QLocalServer::removeServer(CSingleInstance::ServerName()); }
+
     void secondStartsHandOverAndEnd()
     {
         CInstanceRun first;
@@ -171,6 +176,29 @@ private Q_SLOTS:
         QVERIFY(next.WaitForLine(QStringLiteral("FIRST")));
         ExpectSecond({QStringLiteral("again")});
         QVERIFY(next.WaitForLine(QStringLiteral("WAKE:") + QStringLiteral(INSTANCE_HELPER) + QStringLiteral(" again")));
+    }
+
+    // The program itself: a second start ends at once, without a window, and the first runs on.
+    void programStartsOnce()
+    {
+        QProcess first;
+        first.start(QStringLiteral(LISTORA_BIN_DIR "/listora"), {});
+        QVERIFY(first.waitForStarted());
+        auto cleanup = qScopeGuard([&] {
+            first.kill();
+            first.waitForFinished(10000);
+        });
+        QTRY_VERIFY_WITH_TIMEOUT(QFileInfo::exists(CSingleInstance::ServerName()), 20000);
+
+        for (int n = 0; n < 2; ++n) {
+            QProcess second;
+            second.start(QStringLiteral(LISTORA_BIN_DIR "/listora"), {QStringLiteral("again")});
+            QVERIFY(second.waitForFinished(20000));
+            QCOMPARE(second.exitStatus(), QProcess::NormalExit);
+            QCOMPARE(second.exitCode(), 0);
+            QCOMPARE(second.readAllStandardError(), QByteArray());
+        }
+        QCOMPARE(first.state(), QProcess::Running);
     }
 
     void simultaneousStartsYieldOneFirst()

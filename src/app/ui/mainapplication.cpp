@@ -4,7 +4,9 @@
 #include "controls/ui/messagebox.h"
 #include "mainwin/ui/maindialog.h"
 
-#include <QCoreApplication>
+#include "buildconfig.h"
+
+#include <QGuiApplication>
 #include <QOperatingSystemVersion>
 
 #include <memory>
@@ -55,6 +57,10 @@ bool CMainApplication::CheckSystem()
 
 bool CMainApplication::InitInstance()
 {
+    if (!ClaimInstance())
+        return false;
+
+    QGuiApplication::setDesktopFileName(QStringLiteral(LISTORA_APP_ID));
     QCoreApplication::setOrganizationName(AppInfo::MakerName());
     QCoreApplication::setApplicationName(AppInfo::ProductId());
     QCoreApplication::setApplicationVersion(AppInfo::VersionString());
@@ -68,6 +74,20 @@ bool CMainApplication::InitInstance()
     dialog->exec();
     m_pMainDialog = nullptr;
     return false;
+}
+
+void CMainApplication::OnWakeUp(const QString& text)
+{
+    Q_UNUSED(text);
+    QWidget* window = m_pMainDialog;
+    // Not shown yet: it comes up by itself when start-up ends.
+    if (!window || !window->isVisible())
+        return;
+    // Only a minimised window changes state: a maximised one stays maximised.
+    if (window->isMinimized())
+        window->setWindowState(window->windowState() & ~Qt::WindowMinimized);
+    window->raise();
+    window->activateWindow();
 }
 
 int CMainApplication::ExitInstance()

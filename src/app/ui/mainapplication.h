@@ -1,17 +1,20 @@
 #pragma once
 
+#include "app/singleinstance.h"
+
 #include <functional>
 #include <optional>
 
 class CMainDialog;
 
 // The application object: start-up, the main window's modal run, and shutdown. Created in main()
-// after the QApplication; InitInstance runs the whole program.
-class CMainApplication
+// after the QApplication; InitInstance runs the whole program. It is also the single-instance
+// guard, whose listener stops when the object goes.
+class CMainApplication : public CSingleInstance
 {
 public:
     CMainApplication();
-    ~CMainApplication();
+    ~CMainApplication() override;
     CMainApplication(const CMainApplication&) = delete;
     CMainApplication& operator=(const CMainApplication&) = delete;
 
@@ -30,6 +33,9 @@ public:
 
     // The main window while it runs, else null.
     CMainDialog* MainDialog() const { return m_pMainDialog; }
+
+    // Another start of the program: the main window comes forward, restored if minimised.
+    void OnWakeUp(const QString& text) override;
 
 private:
     CMainDialog* m_pMainDialog = nullptr;

@@ -11,8 +11,11 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScreen>
+#include <QTimer>
 #include <QTimerEvent>
 #include <QUrl>
+
+#include <algorithm>
 
 Q_LOGGING_CATEGORY(lcSplash, "listora.splash", QtWarningMsg)
 
@@ -88,6 +91,8 @@ void CSplashWnd::CloseSplash()
     if (m_bClosing)
         return;
     m_bClosing = true;
+    // Start-up work that holds up the GUI thread shows here as a long gap between frames.
+    qCDebug(lcSplash) << "frames:" << m_nFrames << "longest gap:" << m_nLongestFrameGapMs << "ms";
     m_animationTimer.stop();
     m_endTimer.stop();
     // Raise only: taking the focus from whatever the user is in would be rude.
@@ -105,6 +110,11 @@ void CSplashWnd::paintEvent(QPaintEvent*)
 void CSplashWnd::timerEvent(QTimerEvent* event)
 {
     if (event->timerId() == m_animationTimer.timerId()) {
+        if (m_frameClock.isValid())
+            m_nLongestFrameGapMs = std::max(m_nLongestFrameGapMs, m_frameClock.restart());
+        else
+            m_frameClock.start();
+        ++m_nFrames;
         if (m_water.m_bEnabled) {
             m_water.RenderWater(reinterpret_cast<const quint32*>(m_source.constBits()),
                                 reinterpret_cast<quint32*>(m_display.bits()));
@@ -144,15 +154,15 @@ bool StartSplash(QWidget* mainWindow, const CAppSettings& settings)
         return false;
     StartedThisRun() = true;
     const QImage picture(QString::fromLatin1(kSplashPicture));
-    auto* splash = new CSplashWnd(mainWindow);
-    if (!splash->Create(picture)) {
+    if (picture.isNull()) {
         qCWarning(lcSplash, "Error starting SplashThread");
-        delete splash;
         return false;
     }
+    auto* splash = new CSplashWnd(mainWindow);
     Running() = splash;
-    // Paint the first frame now: the main window's start-up keeps the event loop busy next.
-    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    // Showing a window runs the event loop; the caller is still building its window, so the
+    // splash goes up from the loop instead.
+    QTimer::singleShot(0, splash, [splash, picture] { splash->Create(picture); });
     return true;
 }
 

@@ -3,6 +3,7 @@
 #include "app/water.h"
 
 #include <QBasicTimer>
+#include <QElapsedTimer>
 #include <QImage>
 #include <QPointer>
 #include <QWidget>
@@ -58,10 +59,13 @@ private:
     QBasicTimer m_animationTimer;
     QBasicTimer m_endTimer;
     bool m_bClosing = false;
+    QElapsedTimer m_frameClock;
+    qint64 m_nLongestFrameGapMs = 0;
+    int m_nFrames = 0;
 };
 
-// Shows the splash picture (resource 136) over `mainWindow` when the settings ask for it; at most
-// once per run. Returns whether a splash went up.
+// Shows the splash picture (resource 136) over `mainWindow` when the settings ask for it, as soon
+// as the event loop runs; at most once per run. Returns whether a splash is coming up.
 bool StartSplash(QWidget* mainWindow, const CAppSettings& settings);
 // Ends the running splash early, if there is one.
 void CloseSplash();

@@ -2,6 +2,7 @@
 
 #include "app/appinfo.h"
 #include "app/ui/aboutdlg.h"
+#include "app/ui/splashwnd.h"
 #include "app/workingfolders.h"
 #include "catalogue/ui/colorpalette.h"
 #include "catalogue/ui/fontslb.h"
@@ -201,6 +202,7 @@ void CMainDialog::OnInitDialog()
 {
     CreateControls();
     InitAppSettings();
+    StartSplash(this, m_appSettings);
 
     const QString iconPath = QStringLiteral(":/res/127.png");
     if (QFileInfo::exists(iconPath))

@@ -1,0 +1,158 @@
+#include "buildconfig.h"
+
+#include <QFileInfo>
+#include <QImage>
+#include <QImageReader>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QSet>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+struct RunResult
+{
+    int exitCode = -1;
+    QByteArray out;
+    QByteArray err;
+};
+
+RunResult Run(const QString& program, const QStringList& args, const QProcessEnvironment& env)
+{
+    QProcess process;
+    process.setProcessEnvironment(env);
+    process.start(program, args);
+    RunResult result;
+    if (!process.waitForFinished(300000)) {
+        process.kill();
+        process.waitForFinished();
+        result.err = "timed out";
+        return result;
+    }
+    result.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+    result.out = process.readAllStandardOutput();
+    result.err = process.readAllStandardError();
+    return result;
+}
+
+// The environment of a user who never heard of the build tree.
+QProcessEnvironment UserEnvironment()
+{
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.remove(QStringLiteral("LISTORA_DATA_DIR"));
+    env.remove(QStringLiteral("LISTORA_BIN_DIR"));
+    env.remove(QStringLiteral("LISTORA_SOURCE_DIR"));
+    return env;
+}
+
+} // namespace
+
+class TestInstall : public QObject
+{
+    Q_OBJECT
+
+private:
+    QTemporaryDir m_prefix;
+    QString Path(const QString& relative) const { return m_prefix.filePath(relative); }
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        QVERIFY(m_prefix.isValid());
+        const RunResult install = Run(QStringLiteral(LISTORA_CMAKE),
+                                      {QStringLiteral("--install"), QStringLiteral(LISTORA_BUILD_DIR),
+                                       QStringLiteral("--prefix"), m_prefix.path()},
+                                      QProcessEnvironment::systemEnvironment());
+        QVERIFY2(install.exitCode == 0, install.err.constData());
+    }
+
+    void programsAndDataAreInPlace_data()
+    {
+        QTest::addColumn<QString>("relative");
+        QTest::addColumn<bool>("executable");
+        QTest::newRow("program") << "bin/listora" << true;
+        QTest::newRow("companion") << "bin/listora-cli" << true;
+        QTest::newRow("renderer worker") << "libexec/listora/listora-render-worker" << true;
+        QTest::newRow("theme catalogue") << "share/listora/Themes/Themes.ini" << false;
+        QTest::newRow("menu entry") << "share/applications/" LISTORA_APP_ID ".desktop" << false;
+        QTest::newRow("metainfo") << "share/metainfo/" LISTORA_APP_ID ".metainfo.xml" << false;
+    }
+
+    void programsAndDataAreInPlace()
+    {
+        QFETCH(QString, relative);
+        QFETCH(bool, executable);
+        const QFileInfo info(Path(relative));
+        QVERIFY2(info.isFile(), qPrintable(relative));
+        QCOMPARE(info.isExecutable(), executable);
+    }
+
+    void iconAtTheUsualSizes()
+    {
+        for (const int size : {16, 22, 24, 32, 48, 64, 128, 256}) {
+            const QString file =
+                Path(QStringLiteral("share/icons/hicolor/%1x%1/apps/" LISTORA_APP_ID ".png").arg(size));
+            QImageReader reader(file);
+            QVERIFY2(reader.canRead(), qPrintable(file));
+            QCOMPARE(reader.size(), QSize(size, size));
+        }
+    }
+
+    void desktopFilesAreValid()
+    {
+        const QString desktopValidate = QStandardPaths::findExecutable(QStringLiteral("desktop-file-validate"));
+        const QString appstream = QStandardPaths::findExecutable(QStringLiteral("appstreamcli"));
+        QVERIFY2(!desktopValidate.isEmpty() && !appstream.isEmpty(),
+                 "desktop-file-utils and appstream are needed (scripts/setup.sh)");
+        const RunResult desktop =
+            Run(desktopValidate, {Path(QStringLiteral("share/applications/" LISTORA_APP_ID ".desktop"))},
+                UserEnvironment());
+        QVERIFY2(desktop.exitCode == 0 && desktop.out.isEmpty(), QByteArray(desktop.out + desktop.err).constData());
+        const RunResult meta = Run(appstream,
+                                   {QStringLiteral("validate"), QStringLiteral("--no-net"),
+                                    Path(QStringLiteral("share/metainfo/" LISTORA_APP_ID ".metainfo.xml"))},
+                                   UserEnvironment());
+        QVERIFY2(meta.exitCode == 0, QByteArray(meta.out + meta.err).constData());
+    }
+
+    // Run from the installed tree only, the companion finds the installed themes.
+    void installedCompanionFindsItsData()
+    {
+        const RunResult themes =
+            Run(Path(QStringLiteral("bin/listora-cli")), {QStringLiteral("themes")}, UserEnvironment());
+        QVERIFY2(themes.exitCode == 0, themes.err.constData());
+        const QJsonArray list = QJsonDocument::fromJson(themes.out).array();
+        QVERIFY(!list.isEmpty());
+        const QString installedThemes = QFileInfo(Path(QStringLiteral("share/listora/Themes"))).canonicalFilePath();
+        for (const QJsonValue& theme : list) {
+            const QString templatePath = theme.toObject().value(QStringLiteral("template")).toString();
+            QVERIFY2(QFileInfo(templatePath).canonicalFilePath().startsWith(installedThemes + QLatin1Char('/')),
+                     qPrintable(templatePath));
+        }
+    }
+
+    // The renderer's worker is found in the installed libexec folder.
+    void installedCompanionRenders()
+    {
+        const QString out = m_prefix.filePath(QStringLiteral("flyer.png"));
+        const RunResult render = Run(Path(QStringLiteral("bin/listora-cli")),
+                                     {QStringLiteral("render"), QStringLiteral("--theme"),
+                                      QStringLiteral("Simple - KT101"), QStringLiteral("--out"), out},
+                                     UserEnvironment());
+        QVERIFY2(render.exitCode == 0, render.err.constData());
+        const QImage flyer(out);
+        QCOMPARE(flyer.size(), QSize(816, 1056));
+        QSet<QRgb> colours;
+        for (int y = 0; y < flyer.height(); y += 16)
+            for (int x = 0; x < flyer.width(); x += 16)
+                colours.insert(flyer.pixel(x, y));
+        QVERIFY2(colours.size() > 50, "the flyer is drawn, not blank");
+    }
+};
+
+QTEST_GUILESS_MAIN(TestInstall)
+#include "tst_install.moc"
