@@ -7,8 +7,14 @@ JpegStreamResult StreamJpegIntake(const QString&, const QString&, const QString&
     return JpegStreamResult::NotApplicable;
 }
 
-bool EncodeJpegRows(const QImage&, int, const std::function<int(int)>&, QByteArray*, QString* error)
+bool CanEncodeJpegRing()
 {
+    return false;
+}
+
+bool EncodeJpegRing(RowRing& ring, const QSize&, const QSize&, int, QByteArray*, QString* error)
+{
+    ring.Abandon();
     if (error)
         *error = QStringLiteral("built without libjpeg");
     return false;
@@ -79,71 +85,6 @@ void InstallErrorManager(jpeg_common_struct* cinfo, ErrorManager& manager)
     manager.pub.emit_message = OnJpegMessage;
     manager.message[0] = '\0';
 }
-
-// Decoded rows pass from the decoder to the encoder thread through a ring of a few hundred rows,
-// as through a pipe: the whole picture never sits in memory, and the decoder waits when the encoder
-// falls a ring behind.
-class RowRing
-{
-public:
-    RowRing(int width, int capacity)
-        : m_stride(qsizetype(width) * 4), m_capacity(capacity), m_buffer(size_t(m_stride) * size_t(capacity))
-    {
-    }
-    uint8_t* Row(int row) { return m_buffer.data() + (row % m_capacity) * m_stride; }
-    int Capacity() const { return m_capacity; }
-
-    // Decoder: waits until rows before `end` may be written; false when the encoder gave up.
-    bool WaitForRoom(int end)
-    {
-        std::unique_lock lock(m_mutex);
-        m_roomChanged.wait(lock, [&] { return end - m_capacity <= m_encoded || m_abandoned; });
-        return !m_abandoned;
-    }
-    void Publish(int decoded)
-    {
-        {
-            std::lock_guard lock(m_mutex);
-            m_decoded = decoded;
-        }
-        m_rowsChanged.notify_one();
-    }
-    // Encoder: waits until more than `have` rows are decoded; -1 when the decoder gave up.
-    int WaitBeyond(int have)
-    {
-        std::unique_lock lock(m_mutex);
-        m_rowsChanged.wait(lock, [&] { return m_decoded > have || m_abandoned; });
-        return m_abandoned ? -1 : m_decoded;
-    }
-    void Consumed(int encoded)
-    {
-        {
-            std::lock_guard lock(m_mutex);
-            m_encoded = encoded;
-        }
-        m_roomChanged.notify_one();
-    }
-    void Abandon()
-    {
-        {
-            std::lock_guard lock(m_mutex);
-            m_abandoned = true;
-        }
-        m_rowsChanged.notify_all();
-        m_roomChanged.notify_all();
-    }
-
-private:
-    qsizetype m_stride;
-    int m_capacity;
-    std::vector<uint8_t> m_buffer;
-    std::mutex m_mutex;
-    std::condition_variable m_rowsChanged;
-    std::condition_variable m_roomChanged;
-    int m_decoded = 0;
-    int m_encoded = 0;
-    bool m_abandoned = false;
-};
 
 // Collects the encoded file in a QByteArray that outlives the encoder's setjmp frame. (libjpeg's
 // own memory destination reports its buffer only once finished, so an aborted encode could neither
@@ -253,17 +194,18 @@ void EncodeOriginal(EncodeJob* job)
     job->ok = true;
 }
 
-struct RowsJob
+struct RingJob
 {
-    const QImage* picture = nullptr;
+    RowRing* ring = nullptr;
+    QSize size;
+    QSize dotsPerMeter;
     int quality = 100;
-    const std::function<int(int)>* rowsReady = nullptr;
     ByteArrayDestination destination;
     char message[JMSG_LENGTH_MAX] = {};
 };
 
 // No object with a destructor lives in this frame across the setjmp.
-bool EncodeRows(RowsJob* job)
+bool EncodeRing(RingJob* job)
 {
     jpeg_compress_struct cinfo;
     ErrorManager errors;
@@ -273,11 +215,10 @@ bool EncodeRows(RowsJob* job)
         jpeg_destroy_compress(&cinfo);
         return false;
     }
-    const QImage& picture = *job->picture;
     jpeg_create_compress(&cinfo);
     cinfo.dest = &job->destination.pub;
-    cinfo.image_width = JDIMENSION(picture.width());
-    cinfo.image_height = JDIMENSION(picture.height());
+    cinfo.image_width = JDIMENSION(job->size.width());
+    cinfo.image_height = JDIMENSION(job->size.height());
     cinfo.input_components = 4;
     cinfo.in_color_space = kEncodeSpace;
     jpeg_set_defaults(&cinfo);
@@ -285,12 +226,12 @@ bool EncodeRows(RowsJob* job)
     // The resolution Qt's writer would store, so a decoded copy reports the same size in inches.
     cinfo.write_JFIF_header = TRUE;
     cinfo.density_unit = 1;
-    cinfo.X_density = UINT16(std::clamp(qRound(picture.dotsPerMeterX() * 0.0254), 1, 65535));
-    cinfo.Y_density = UINT16(std::clamp(qRound(picture.dotsPerMeterY() * 0.0254), 1, 65535));
+    cinfo.X_density = UINT16(std::clamp(qRound(job->dotsPerMeter.width() * 0.0254), 1, 65535));
+    cinfo.Y_density = UINT16(std::clamp(qRound(job->dotsPerMeter.height() * 0.0254), 1, 65535));
     jpeg_start_compress(&cinfo, TRUE);
     JSAMPROW rows[kRowBatch];
     while (cinfo.next_scanline < cinfo.image_height) {
-        const int available = std::min((*job->rowsReady)(int(cinfo.next_scanline)), picture.height());
+        const int available = job->ring->WaitBeyond(int(cinfo.next_scanline));
         if (available < 0) {
             std::snprintf(job->message, sizeof job->message, "%s", "the picture was not finished");
             jpeg_destroy_compress(&cinfo);
@@ -300,8 +241,10 @@ bool EncodeRows(RowsJob* job)
             const int first = int(cinfo.next_scanline);
             const int count = std::min(kRowBatch, available - first);
             for (int k = 0; k < count; ++k)
-                rows[k] = const_cast<JSAMPROW>(picture.constScanLine(first + k));
+                rows[k] = job->ring->Row(first + k);
+            // libjpeg copies the rows it is given, so their ring slots are free again at once.
             jpeg_write_scanlines(&cinfo, rows, JDIMENSION(count));
+            job->ring->Consumed(int(cinfo.next_scanline));
         }
     }
     jpeg_finish_compress(&cinfo);
@@ -475,25 +418,27 @@ JpegStreamResult StreamJpegIntake(const QString& source, const QString& original
     return ok ? JpegStreamResult::Done : JpegStreamResult::Failed;
 }
 
-bool EncodeJpegRows(const QImage& picture, int quality, const std::function<int(int)>& rowsReady, QByteArray* out,
+bool CanEncodeJpegRing()
+{
+    return true;
+}
+
+bool EncodeJpegRing(RowRing& ring, const QSize& size, const QSize& dotsPerMeter, int quality, QByteArray* out,
                     QString* error)
 {
-    if (picture.format() != QImage::Format_RGB32 || picture.isNull() || !out) {
-        if (error)
-            *error = QStringLiteral("only opaque 32-bit pictures are encoded here");
-        return false;
-    }
-    RowsJob job;
-    job.picture = &picture;
+    RingJob job;
+    job.ring = &ring;
+    job.size = size;
+    job.dotsPerMeter = dotsPerMeter;
     job.quality = quality;
-    job.rowsReady = &rowsReady;
     job.destination.bytes = out;
     job.destination.pub = {};
     job.destination.pub.init_destination = InitDestination;
     job.destination.pub.empty_output_buffer = EmptyOutputBuffer;
     job.destination.pub.term_destination = TermDestination;
-    if (EncodeRows(&job))
+    if (EncodeRing(&job))
         return true;
+    ring.Abandon();
     out->clear();
     if (error)
         *error = QString::fromLocal8Bit(job.message);

@@ -1,10 +1,13 @@
 #pragma once
 
 #include <QByteArray>
-#include <QImage>
+#include <QSize>
 #include <QString>
 
-#include <functional>
+#include <condition_variable>
+#include <cstdint>
+#include <mutex>
+#include <vector>
 
 enum class JpegStreamResult
 {
@@ -21,8 +24,76 @@ enum class JpegStreamResult
 JpegStreamResult StreamJpegIntake(const QString& source, const QString& originalPath, const QString& reducedPath,
                                   int boxSize, QString* error);
 
-// Encodes a Format_RGB32 picture as JPEG into out while another thread is still making its rows:
-// rowsReady(next) waits until rows past next exist and returns how many do, or -1 to give up.
-// Returns false with error set when libjpeg fails or is missing (then the caller takes Qt's writer).
-bool EncodeJpegRows(const QImage& picture, int quality, const std::function<int(int next)>& rowsReady, QByteArray* out,
+// Rows pass from the thread that makes them (a decoder, the export's frame) to the encoder thread
+// through a ring of rows, as through a pipe: the whole picture never sits in memory, and the maker
+// waits when the encoder falls a ring behind.
+class RowRing
+{
+public:
+    RowRing(int width, int capacity)
+        : m_stride(qsizetype(width) * 4), m_capacity(capacity), m_buffer(size_t(m_stride) * size_t(capacity))
+    {
+    }
+    uint8_t* Row(int row) { return m_buffer.data() + (row % m_capacity) * m_stride; }
+    int Capacity() const { return m_capacity; }
+
+    // Decoder: waits until rows before `end` may be written; false when the encoder gave up.
+    bool WaitForRoom(int end)
+    {
+        std::unique_lock lock(m_mutex);
+        m_roomChanged.wait(lock, [&] { return end - m_capacity <= m_encoded || m_abandoned; });
+        return !m_abandoned;
+    }
+    void Publish(int decoded)
+    {
+        {
+            std::lock_guard lock(m_mutex);
+            m_decoded = decoded;
+        }
+        m_rowsChanged.notify_one();
+    }
+    // Encoder: waits until more than `have` rows are decoded; -1 when the decoder gave up.
+    int WaitBeyond(int have)
+    {
+        std::unique_lock lock(m_mutex);
+        m_rowsChanged.wait(lock, [&] { return m_decoded > have || m_abandoned; });
+        return m_abandoned ? -1 : m_decoded;
+    }
+    void Consumed(int encoded)
+    {
+        {
+            std::lock_guard lock(m_mutex);
+            m_encoded = encoded;
+        }
+        m_roomChanged.notify_one();
+    }
+    void Abandon()
+    {
+        {
+            std::lock_guard lock(m_mutex);
+            m_abandoned = true;
+        }
+        m_rowsChanged.notify_all();
+        m_roomChanged.notify_all();
+    }
+
+private:
+    qsizetype m_stride;
+    int m_capacity;
+    std::vector<uint8_t> m_buffer;
+    std::mutex m_mutex;
+    std::condition_variable m_rowsChanged;
+    std::condition_variable m_roomChanged;
+    int m_decoded = 0;
+    int m_encoded = 0;
+    bool m_abandoned = false;
+};
+
+// True when EncodeJpegRing can work: the program was built with libjpeg.
+bool CanEncodeJpegRing();
+
+// Encodes a picture whose Format_RGB32 rows another thread writes into ring (WaitForRoom before a
+// row, Publish after) as a JPEG at quality into out, as the rows arrive. On failure it abandons
+// the ring, so that the writer stops, and error says why.
+bool EncodeJpegRing(RowRing& ring, const QSize& size, const QSize& dotsPerMeter, int quality, QByteArray* out,
                     QString* error);
