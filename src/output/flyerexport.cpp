@@ -242,9 +242,9 @@ struct ColumnWeights
 };
 
 // Rows of the flyer as premultiplied pixels, which is what it shows over the black frame. Opaque
-// and premultiplied pictures are read in place; a straight-alpha one is converted a row at a time
-// into a few recycled lines (the shrink never needs more than four neighbouring rows at once), so
-// the first framed rows do not wait for a converted copy of the whole picture.
+// and premultiplied pictures, and the opaque rows of a straight-alpha one, are read in place; other
+// rows are converted one at a time into a few recycled lines (the shrink never needs more than four
+// neighbouring rows at once), so the first framed rows do not wait for a converted whole picture.
 class SourceRows
 {
 public:
@@ -259,9 +259,11 @@ public:
             m_converted = flyer.convertToFormat(QImage::Format_ARGB32_Premultiplied);
             m_flyer = m_converted;
         }
+        m_width = flyer.width();
         if (m_mode == Mode::Straight) {
-            m_lines.resize(size_t(kSlots) * size_t(flyer.width()));
+            m_lines.resize(size_t(kSlots) * size_t(m_width));
             m_held.fill(-1);
+            m_opaque.assign(size_t(flyer.height()), -1);
         }
     }
 
@@ -269,12 +271,22 @@ public:
     {
         if (m_mode == Mode::Direct)
             return m_flyer.constScanLine(y);
+        const auto* in = reinterpret_cast<const QRgb*>(m_flyer.constScanLine(y));
+        signed char& opaque = m_opaque[size_t(y)];
+        if (opaque < 0) {
+            QRgb all = 0xFF000000u;
+            for (int x = 0; x < m_width; ++x)
+                all &= in[x];
+            opaque = (all >> 24) == 0xFF ? 1 : 0;
+        }
+        // Opaque rows are premultiplied already: the usual case, a rendered flyer.
+        if (opaque)
+            return m_flyer.constScanLine(y);
         const size_t slot = size_t(y % kSlots);
-        QRgb* line = m_lines.data() + slot * size_t(m_flyer.width());
+        QRgb* line = m_lines.data() + slot * size_t(m_width);
         if (m_held[slot] != y) {
-            const auto* in = reinterpret_cast<const QRgb*>(m_flyer.constScanLine(y));
-            for (int x = 0; x < m_flyer.width(); ++x)
-                line[x] = qAlpha(in[x]) == 255 ? in[x] : qPremultiply(in[x]);
+            for (int x = 0; x < m_width; ++x)
+                line[x] = qPremultiply(in[x]);
             m_held[slot] = y;
         }
         return reinterpret_cast<const uchar*>(line);
@@ -290,7 +302,9 @@ private:
     QImage m_flyer;
     QImage m_converted;
     Mode m_mode = Mode::Direct;
+    int m_width = 0;
     std::vector<QRgb> m_lines;
+    std::vector<signed char> m_opaque; // per row: -1 not looked at yet
     std::array<int, kSlots> m_held{};
 };
 
