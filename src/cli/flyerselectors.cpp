@@ -2,10 +2,12 @@
 
 #include "app/workingfolders.h"
 #include "catalogue/themecatalogue.h"
+#include "compose/render/xhtml2image.h"
 #include "compose/templatemerge.h"
 #include "settings/appsettings.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
 
@@ -33,6 +35,40 @@ bool ParseHexColor(const QString& text, quint32& color)
 void LoadProgramSettings(CAppSettings& settings)
 {
     WorkingFolders::InitAppSettings(settings);
+}
+
+int RenderFlyerFromArgs(const QStringList& args, const QString& command, const QString& outUsage,
+                        CAppSettings& settings, FlyerSelection& selection, QImage& flyer, QString& outPath)
+{
+    Options options;
+    QString error;
+    QStringList valueOptions = FlyerSelectorOptions();
+    valueOptions.append(QStringLiteral("out"));
+    if (!ParseOptions(args, valueOptions, {}, options, error))
+        return Usage(error);
+    if (!options.positional.isEmpty())
+        return Usage(QStringLiteral("%1 takes no argument %2").arg(command, options.positional.first()));
+    if (options.All(QStringLiteral("out")).size() != 1 || options.Value(QStringLiteral("out")).isEmpty())
+        return Usage(QStringLiteral("%1 needs one --out %2").arg(command, outUsage));
+    outPath = options.Value(QStringLiteral("out"));
+
+    LoadProgramSettings(settings);
+    if (const int rc = SelectFlyer(options, settings, selection); rc != Done)
+        return rc;
+
+    // Start the engine while the page is being merged.
+    CXHTML2Image renderer;
+    renderer.WarmUp();
+
+    CFlyerPage page;
+    if (const int rc = ComposeSelectedFlyer(selection, settings, page); rc != Done)
+        return rc;
+    const bool rendered = renderer.Render(page.page, 816, 1056, flyer, &error);
+    if (!page.sidebarImage.isEmpty())
+        QFile::remove(page.sidebarImage);
+    if (!rendered)
+        return Fail(QStringLiteral("cannot render the flyer: %1").arg(error));
+    return Done;
 }
 
 int SelectFlyer(const Options& options, const CAppSettings& settings, FlyerSelection& out)

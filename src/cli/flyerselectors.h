@@ -4,6 +4,8 @@
 #include "cli/clicommand.h"
 #include "projects/flyerdata.h"
 
+#include <QImage>
+
 #include <optional>
 
 class CAppSettings;
@@ -42,5 +44,11 @@ int ComposeSelectedFlyer(const FlyerSelection& selection, const CAppSettings& se
 
 // The settings as the program loads them at start-up.
 void LoadProgramSettings(CAppSettings& settings);
+
+// The whole road of a command that writes one flyer: "SELECTORS --out FILE" parsed, the settings
+// loaded, the flyer selected, merged and rendered. outUsage names the --out argument in the usage
+// message. Returns Done with flyer and outPath filled, or the exit code after the message.
+int RenderFlyerFromArgs(const QStringList& args, const QString& command, const QString& outUsage,
+                        CAppSettings& settings, FlyerSelection& selection, QImage& flyer, QString& outPath);
 
 } // namespace Cli
