@@ -26,6 +26,13 @@ void MakeFolder(const QString& path)
         QDir().mkdir(path);
 }
 
+// Files the program can make again at any time: never in the user's documents, never backed up.
+QString UserCacheFolder(const QString& name)
+{
+    return Join(QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation),
+                AppInfo::MakerName() + QLatin1Char('/') + AppInfo::ProductId() + QLatin1Char('/') + name);
+}
+
 bool WritableFolder(const QString& path)
 {
     const QFileInfo info(path);
@@ -89,6 +96,7 @@ Paths Resolve()
     p.Path2Themes = Join(p.dataFolder, QStringLiteral("Themes"));
     p.Path2ThemeCovers = Join(p.Path2Themes, QStringLiteral("Covers"));
     p.Path2SampleData = Join(p.dataFolder, QStringLiteral("Samples"));
+    p.Path2PreviewPhotos = UserCacheFolder(QStringLiteral("Samples"));
     p.Path2Help = Join(p.dataFolder, QStringLiteral("Help"));
     p.Path2BlankImage = Join(p.dataFolder, QStringLiteral("_blank.gif"));
     p.strAppDataPath = LegacyAppDataFolder();
@@ -111,9 +119,7 @@ void SetUp(CAppSettings& settings)
 
     // A system-wide install cannot take the covers made at run time.
     if (!WritableFolder(p.Path2ThemeCovers)) {
-        const QString cache =
-            Join(QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation),
-                 AppInfo::MakerName() + QLatin1Char('/') + AppInfo::ProductId() + QStringLiteral("/Covers"));
+        const QString cache = UserCacheFolder(QStringLiteral("Covers"));
         if (QDir().mkpath(cache)) {
             SeedCovers(p.Path2ThemeCovers, cache);
             p.Path2ThemeCovers = cache;
@@ -131,6 +137,7 @@ void SetUp(CAppSettings& settings)
     settings.Path2Themes = p.Path2Themes;
     settings.Path2ThemeCovers = p.Path2ThemeCovers;
     settings.Path2SampleData = p.Path2SampleData;
+    settings.Path2PreviewPhotos = p.Path2PreviewPhotos;
     settings.Path2Help = p.Path2Help;
     settings.Path2BlankImage = p.Path2BlankImage;
 }

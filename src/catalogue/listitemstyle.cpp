@@ -1,5 +1,7 @@
 #include "catalogue/listitemstyle.h"
 
+#include <QPainter>
+
 #include <cmath>
 
 QList<QRgb> ItemGradientRows(int height)
@@ -23,6 +25,13 @@ QList<QRgb> ItemGradientRows(int height)
         rows.append(qRgb(level, level, level));
     }
     return rows;
+}
+
+void FillItemGradient(QPainter& painter, const QRect& rect)
+{
+    const QList<QRgb> rows = ItemGradientRows(rect.height());
+    for (int y = 0; y < rows.size(); ++y)
+        painter.fillRect(QRect(rect.left(), rect.top() + y, rect.width(), 1), QColor(rows.at(y)));
 }
 
 QRect SelectionBarRect(const QRect& item)

@@ -8,6 +8,8 @@
 
 #include <functional>
 
+class QPainter;
+
 // The look shared by the owner-drawn catalogue lists (themes and fonts).
 constexpr QRgb kListBackground = 0xFFEBEBEB;    // RGB(235, 235, 235)
 constexpr QRgb kSelectionBarColor = 0xFF3399FF; // RGB(51, 153, 255)
@@ -16,6 +18,8 @@ constexpr int kListMargin = 4;
 // The item background, one colour per pixel row: the top 20 percent white, the bottom 60 percent of the
 // rest the list's grey, and between them 64 steps from grey at the bottom to white at the top.
 QList<QRgb> ItemGradientRows(int height);
+// Paints those rows into rect.
+void FillItemGradient(QPainter& painter, const QRect& rect);
 
 // The bar that marks the selected item: at its left edge, the margin wide, the item high.
 QRect SelectionBarRect(const QRect& item);

@@ -1,6 +1,7 @@
 #include "compose/templatemerge.h"
 
 #include "catalogue/themetemplateinfo.h"
+#include "compose/previewphotos.h"
 #include "imaging/sidebarimage.h"
 #include "projects/flyerdata.h"
 #include "settings/appsettings.h"
@@ -31,6 +32,11 @@ QString InFolder(const QString& folder, const QString& name)
 QString SampleUrl(const CAppSettings& settings, const QString& name)
 {
     return ToFileUrl(InFolder(settings.Path2SampleData, name));
+}
+
+QString SamplePhotoUrl(const CAppSettings& settings, int index)
+{
+    return ToFileUrl(PreviewPhotoPath(settings, CPreviewData::Get().photos[size_t(index)], index + 1));
 }
 
 QString GatedColor(int flag, const QString& hex)
@@ -228,7 +234,7 @@ QString MergeTemplate(const QString& templateText, bool projectMode, const CFlye
 
     std::array<QString, 4> photos;
     for (int i = 0; i < 4; ++i)
-        photos[i] = projectMode ? ToFileUrl(flyer.m_photos[i].m_strPath) : SampleUrl(settings, sample.photos[i]);
+        photos[i] = projectMode ? ToFileUrl(flyer.m_photos[i].m_strPath) : SamplePhotoUrl(settings, i);
     const QString companyLogo = settings.IncludeMyLogo != 1 ? blank
                                 : projectMode ? ToFileUrl(InFolder(settings.strSavePath, QStringLiteral("Logo.jpg")))
                                               : SampleUrl(settings, sample.businessLogo);
@@ -284,10 +290,10 @@ QString MergeCoverTemplate(const QString& templateText, const CXThemeTemplateInf
                                             {"$_elementColor$", hex},
                                             {"$_pageColor$", hex},
                                             {"$_pageFont$", theme.GetTypeface()},
-                                            {"$_mainPhoto$", SampleUrl(settings, sample.photos[0])},
-                                            {"$_photo02$", SampleUrl(settings, sample.photos[1])},
-                                            {"$_photo03$", SampleUrl(settings, sample.photos[2])},
-                                            {"$_photo04$", SampleUrl(settings, sample.photos[3])},
+                                            {"$_mainPhoto$", SamplePhotoUrl(settings, 0)},
+                                            {"$_photo02$", SamplePhotoUrl(settings, 1)},
+                                            {"$_photo03$", SamplePhotoUrl(settings, 2)},
+                                            {"$_photo04$", SamplePhotoUrl(settings, 3)},
                                             {"$_rmlsLogo$", SampleUrl(settings, sample.mlsLogo)},
                                             {"$_ehoLogo$", SampleUrl(settings, sample.housingLogo)},
                                             {"$_myPicture$", SampleUrl(settings, sample.agentPicture)},

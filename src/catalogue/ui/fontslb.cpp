@@ -32,9 +32,7 @@ public:
     {
         const QRect item = option.rect;
         painter->save();
-        const QList<QRgb> rows = ItemGradientRows(item.height());
-        for (int y = 0; y < rows.size(); ++y)
-            painter->fillRect(QRect(item.left(), item.top() + y, item.width(), 1), QColor(rows.at(y)));
+        FillItemGradient(*painter, item);
 
         const int dpi = option.widget ? option.widget->logicalDpiY() : 96;
         const QFont font = MakeFontForStyle(index.data(FamilyRole).toString(),

@@ -15,13 +15,6 @@ namespace {
 
 constexpr int kIndexRole = Qt::UserRole + 1;
 
-void FillGradient(QPainter& painter, const QRect& rect)
-{
-    const QList<QRgb> rows = ItemGradientRows(rect.height());
-    for (int y = 0; y < rows.size(); ++y)
-        painter.fillRect(QRect(rect.left(), rect.top() + y, rect.width(), 1), QColor(rows.at(y)));
-}
-
 class ThemeItemDelegate : public QStyledItemDelegate
 {
 public:
@@ -42,8 +35,8 @@ public:
         const ThemeItemLayout layout = CalcThemeItemLayout(option.rect);
 
         painter->save();
-        FillGradient(*painter, option.rect);
-        FillGradient(*painter, layout.coverBox);
+        FillItemGradient(*painter, option.rect);
+        FillItemGradient(*painter, layout.coverBox);
         for (const ShadowStrip& strip : CoverShadow(layout.coverFrame))
             painter->fillRect(strip.rect, QColor(strip.color));
         if (settings && !theme.GetCover().isEmpty()) {
