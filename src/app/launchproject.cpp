@@ -15,7 +15,8 @@ QString FromArguments(const QStringList& args)
         if (arg.isEmpty() || arg.startsWith(QLatin1Char('-')))
             continue;
         QString path = arg;
-        if (arg.startsWith(QLatin1String("file:"), Qt::CaseInsensitive)) {
+        if (arg.contains(QLatin1String("://"))) {
+            // Only a file: URL names a file here; other addresses are nothing to open.
             const QUrl url(arg);
             if (!url.isLocalFile())
                 continue;

@@ -314,7 +314,8 @@ QByteArray AddThemeToIni(const QByteArray& existing, const QString& section,
             break;
         }
     if (head < 0) {
-        lines.prepend(QString());
+        if (!lines.isEmpty())
+            lines.prepend(QString());
         lines.prepend(QStringLiteral("Count=0"));
         lines.prepend(QStringLiteral("[Themes]"));
         head = 0;
@@ -516,9 +517,11 @@ QStringList CheckTemplateText(const QString& text, int photos)
     for (const TokenInfo& info : KnownTokens())
         known.insert(info.token);
 
+    // A comment may well mention tokens; only what the page shows counts.
+    const QString code = StripHtmlComments(text);
     static const QRegularExpression token(QStringLiteral("\\$_([A-Za-z0-9_]*)(\\$?)"));
     QStringList reported;
-    auto it = token.globalMatch(text);
+    auto it = token.globalMatch(code);
     while (it.hasNext()) {
         const QRegularExpressionMatch m = it.next();
         const QString whole = m.captured(0);
@@ -531,13 +534,12 @@ QStringList CheckTemplateText(const QString& text, int photos)
             problems.append(QStringLiteral("unknown token %1 (stays in the flyer as written)").arg(whole));
     }
 
-    const QString code = StripHtmlComments(text);
     problems += ScriptProblems(code);
     problems += RemoteProblems(code);
 
     QList<int> used;
     for (int slot = 0; slot < PhotoTokens().size(); ++slot)
-        if (text.contains(PhotoTokens().at(slot)))
+        if (code.contains(PhotoTokens().at(slot)))
             used.append(slot + 1);
     QList<int> expected;
     for (int slot = 1; slot <= std::clamp(photos, 0, 4); ++slot)

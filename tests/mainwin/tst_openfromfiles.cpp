@@ -193,7 +193,7 @@ private Q_SLOTS:
             path = scratch.filePath(QStringLiteral("Folder.lso"));
             QVERIFY(QDir().mkpath(path));
         }
-        CXMessageBoxTest::AnswerNext(MsgBox::IdOk);
+        CXMessageBoxTest::AnswerNext(MsgBox::IdOK);
         QCOMPARE(StartAgain({path}), 0);
         QTRY_COMPARE_WITH_TIMEOUT(CXMessageBoxTest::PendingAnswers(), 0, 20000);
         const auto asked = CXMessageBoxTest::TakeAsked();
@@ -211,7 +211,7 @@ private Q_SLOTS:
         QTRY_VERIFY_WITH_TIMEOUT(window->IsStartupDone(), 10000);
         const QString path =
             QDir::tempPath() + QLatin1Char('/') + QString(300, QLatin1Char('x')) + QStringLiteral(".lso");
-        CXMessageBoxTest::AnswerNext(MsgBox::IdOk);
+        CXMessageBoxTest::AnswerNext(MsgBox::IdOK);
         QCOMPARE(StartAgain({path}), 0);
         QTRY_COMPARE_WITH_TIMEOUT(CXMessageBoxTest::PendingAnswers(), 0, 20000);
         const auto asked = CXMessageBoxTest::TakeAsked();
