@@ -2,6 +2,7 @@
 
 #include "catalogue/inireader.h"
 #include "catalogue/themecatalogue.h"
+#include "compose/templatemerge.h"
 #include "projects/flyerdata.h"
 #include "settings/appsettings.h"
 
@@ -559,6 +560,19 @@ QStringList CheckTemplateText(const QString& text, int photos)
                             .arg(list(expected)));
     }
     return problems;
+}
+
+QStringList CheckSidebarUse(const QString& text, const QString& themeName, const QString& templatePath)
+{
+    if (!StripHtmlComments(text).contains(QStringLiteral("$_sidebarImage$")))
+        return {};
+    if (SidebarKindFor(themeName) == SidebarKind::None)
+        return {QStringLiteral("shows $_sidebarImage$, but the caption picture is drawn only for a theme whose name "
+                               "contains \"Sidebar\"")};
+    if (!templatePath.contains(QStringLiteral("Sidebar")))
+        return {QStringLiteral("its cover will lack the caption picture: the template's path must contain "
+                               "\"Sidebar\" as the name does")};
+    return {};
 }
 
 QStringList CheckStyleSheetText(const QString& css, const QString& fileName)

@@ -54,6 +54,9 @@ QStringList CheckCatalogueEntry(const QString& themesFolder, const QString& sect
 // Problems of a template's text: unknown or unfinished tokens, scripts, remote addresses, photo
 // tokens that do not match the photo count.
 QStringList CheckTemplateText(const QString& text, int photos);
+// The sidebar caption picture is drawn only for a theme whose name holds "Sidebar", and on its
+// cover only when the template's path holds it too: a template that shows the picture says so.
+QStringList CheckSidebarUse(const QString& text, const QString& themeName, const QString& templatePath);
 // Scripts and remote addresses in a style sheet the template uses.
 QStringList CheckStyleSheetText(const QString& css, const QString& fileName);
 // The families each font-family declaration names first, with the theme's typeface in place of the

@@ -159,6 +159,7 @@ QStringList CheckTheme(const ThemeEntry& entry, const CXThemeCatalogue& catalogu
     if (!QFileInfo(theme.GetTemplate()).isFile() || !LoadTemplate(theme.GetTemplate(), text))
         return problems; // the entry check has named the template
     problems += ThemeKit::CheckTemplateText(text, theme.GetPhotos());
+    problems += ThemeKit::CheckSidebarUse(text, theme.GetName(), theme.GetTemplate());
 
     // Style sheets beside the template, when the template has a folder of its own.
     const QDir templateDir = QFileInfo(theme.GetTemplate()).absoluteDir();

@@ -229,6 +229,38 @@ private Q_SLOTS:
             QVERIFY2(problems.at(i).contains(expected.at(i)), qPrintable(problems.at(i)));
     }
 
+    void sidebarUse_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("templatePath");
+        QTest::addColumn<QString>("problem");
+        QTest::newRow("sidebar theme") << "Sidebar - KT102"
+                                       << "/t/Sidebar-KT102/index.htm" << QString();
+        QTest::newRow("name without the word") << "Harbor Office"
+                                               << "/u/HarborOffice/index.htm"
+                                               << "drawn only for a theme whose name contains \"Sidebar\"";
+        QTest::newRow("lower case") << "My sidebar"
+                                    << "/u/Mysidebar/index.htm"
+                                    << "drawn only for a theme";
+        QTest::newRow("path without the word") << "Sidebar Office"
+                                               << "/u/Office/index.htm"
+                                               << "cover will lack";
+    }
+
+    void sidebarUse()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, templatePath);
+        QFETCH(QString, problem);
+        const QString text = QStringLiteral("<div style=\"background: url($_sidebarImage$)\"></div>");
+        const QStringList problems = ThemeKit::CheckSidebarUse(text, name, templatePath);
+        QCOMPARE(problems.size(), problem.isEmpty() ? 0 : 1);
+        if (!problem.isEmpty())
+            QVERIFY2(problems.first().contains(problem), qPrintable(problems.first()));
+        QVERIFY(
+            ThemeKit::CheckSidebarUse(QStringLiteral("<!-- $_sidebarImage$ --><p></p>"), name, templatePath).isEmpty());
+    }
+
     void styleSheetProblems()
     {
         QVERIFY(ThemeKit::CheckStyleSheetText(QStringLiteral("/* http://example.com */ body { color: red; }"),
@@ -321,6 +353,7 @@ private Q_SLOTS:
             QString text;
             QVERIFY(LoadTemplate(theme.GetTemplate(), text));
             problems += ThemeKit::CheckTemplateText(text, theme.GetPhotos());
+            problems += ThemeKit::CheckSidebarUse(text, theme.GetName(), theme.GetTemplate());
             QVERIFY2(problems.isEmpty(), qPrintable(theme.GetName() + QStringLiteral(": ") + problems.join(u'\n')));
             QVERIFY2(!ids.contains(theme.GetThemeId()), qPrintable(theme.GetName()));
             ids.insert(theme.GetThemeId());
