@@ -32,7 +32,8 @@ for path in ./usr/bin/listora ./usr/bin/listora-cli ./usr/libexec/listora/listor
     ./usr/share/metainfo/$app_id.metainfo.xml ./usr/share/mime/packages/$app_id.xml \
     ./usr/share/icons/hicolor/48x48/apps/$app_id.png \
     ./usr/share/icons/hicolor/48x48/mimetypes/application-x-listora-project.png \
-    ./usr/share/doc/listora/copyright ./usr/share/doc/listora/changelog.gz; do
+    ./usr/share/doc/listora/copyright ./usr/share/doc/listora/changelog.gz ./usr/share/man/man1/listora.1.gz \
+    ./usr/share/man/man1/listora-cli.1.gz; do
     grep -qxF "$path" <<<"$contents" || fail "the package lacks $path"
 done
 if grep -v '^\./usr/' <<<"$contents" | grep -qv '^\./$'; then
@@ -40,7 +41,7 @@ if grep -v '^\./usr/' <<<"$contents" | grep -qv '^\./$'; then
 fi
 
 # Errors fail; warnings are shown for whoever reads the log.
-if ! lintian --fail-on error --no-tag-display-limit "$deb" >"$scratch/lintian.log" 2>&1; then
+if ! lintian --fail-on error --tag-display-limit 0 "$deb" >"$scratch/lintian.log" 2>&1; then
     fail "lintian reports errors"
 fi
 grep -v '^running with root privileges' "$scratch/lintian.log" >&2 || true
