@@ -133,6 +133,37 @@ QStringList ScriptProblems(const QString& text)
     return problems;
 }
 
+// Pictures and style sheets named relative to the template: the page is loaded without a folder
+// of its own, so they would resolve against the file system's root and never load.
+QStringList RelativeProblems(const QString& text)
+{
+    static const QList<QRegularExpression> patterns{
+        QRegularExpression(QStringLiteral("\\bsrc\\s*=\\s*([\"']?)([^\"'\\s>]+)\\1"),
+                           QRegularExpression::CaseInsensitiveOption),
+        QRegularExpression(QStringLiteral("<link\\b[^>]*\\bhref\\s*=\\s*([\"']?)([^\"'\\s>]+)\\1"),
+                           QRegularExpression::CaseInsensitiveOption),
+        QRegularExpression(QStringLiteral("url\\(\\s*([\"']?)([^\"')]+)\\1\\s*\\)"),
+                           QRegularExpression::CaseInsensitiveOption),
+    };
+    static const QRegularExpression scheme(QStringLiteral("^[A-Za-z][A-Za-z0-9+.-]*:"));
+    QStringList problems;
+    QStringList seen;
+    for (const QRegularExpression& pattern : patterns) {
+        auto it = pattern.globalMatch(text);
+        while (it.hasNext()) {
+            const QString address = it.next().captured(2).trimmed();
+            if (address.isEmpty() || address.startsWith(QLatin1String("$_")) || address.startsWith(u'#') ||
+                address.startsWith(QLatin1String("//")) || scheme.match(address).hasMatch() || seen.contains(address))
+                continue;
+            seen.append(address);
+            problems.append(QStringLiteral("refers to %1 relative to the template, which does not load (a flyer "
+                                           "page has no folder of its own: use a file: address or a token)")
+                                .arg(address));
+        }
+    }
+    return problems;
+}
+
 QStringList RemoteProblems(const QString& text)
 {
     QStringList problems;
@@ -537,6 +568,7 @@ QStringList CheckTemplateText(const QString& text, int photos)
 
     problems += ScriptProblems(code);
     problems += RemoteProblems(code);
+    problems += RelativeProblems(code);
 
     QList<int> used;
     for (int slot = 0; slot < PhotoTokens().size(); ++slot)

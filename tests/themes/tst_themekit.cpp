@@ -211,6 +211,11 @@ private Q_SLOTS:
         QTest::newRow("remote background")
             << "<img src=\"$_mainPhoto$\"><div style=\"background: url( 'http://x.example/b.jpg' )\">" << 1
             << QStringList{"remote address http://x.example/b.jpg"};
+        QTest::newRow("relative picture and style sheet")
+            << "<link rel=\"stylesheet\" href=\"look.css\"><img src=$_mainPhoto$><img src='parts/a.png'>"
+               "<div style=\"background: url(parts/a.png)\"><img src=\"data:image/png;base64,AA\">"
+               "<img src=\"file:///usr/share/listora/Samples/EHO.jpg\"><a href=\"other.htm\">"
+            << 1 << QStringList{"refers to parts/a.png relative to the template", "refers to look.css"};
         QTest::newRow("fewer slots than photos") << "<img src=\"$_mainPhoto$\"><img src=\"$_photo02$\">" << 3
                                                  << QStringList{"photo slots 1, 2 but Photos=3 asks for slots 1, 2, 3"};
         QTest::newRow("slot beyond photos") << "<img src=\"$_mainPhoto$\"><img src=\"$_photo04$\">" << 1
