@@ -18,6 +18,8 @@ packages=(
     fonts-urw-base35
     # desktop integration checks of the installed tree
     desktop-file-utils appstream
+    # the Debian package: making it, checking it
+    dpkg-dev lintian
 )
 
 if [ "$(id -u)" -eq 0 ]; then

@@ -30,6 +30,9 @@ const char kGuid[] = "{5B1E9F04-7A3C-4D28-B6E1-0C9A2F7D3E85}";
 constexpr int kHeaderSize = 4;
 // 255 UTF-16 units take at most 765 bytes of UTF-8; anything larger is not one of ours.
 constexpr quint32 kMaxPayload = 3 * CSingleInstance::kMaxTextLength;
+// Sent in place of a length when the text was too long to hand over, so the first instance can
+// say so instead of silently doing nothing.
+constexpr quint32 kTooLongMarker = 0xFFFFFFFEu;
 constexpr char kAck = 'K';
 constexpr int kConnectTimeoutMs = 1000;
 constexpr int kAckTimeoutMs = 3000;
@@ -127,15 +130,17 @@ private:
             return;
         const QByteArray header = socket->peek(kHeaderSize);
         const quint32 length = qFromBigEndian<quint32>(header.constData());
-        if (length > kMaxPayload) {
+        const bool tooLong = length == kTooLongMarker;
+        if (length > kMaxPayload && !tooLong) {
             qCWarning(lcInstance) << "refused a hand-over of" << length << "bytes";
             socket->abort();
             return;
         }
-        if (socket->bytesAvailable() < kHeaderSize + qint64(length))
+        const quint32 payload = tooLong ? 0 : length;
+        if (socket->bytesAvailable() < kHeaderSize + qint64(payload))
             return;
         socket->read(kHeaderSize);
-        QString text = QString::fromUtf8(socket->read(length));
+        QString text = QString::fromUtf8(socket->read(payload));
         if (text.size() > CSingleInstance::kMaxTextLength)
             text.clear();
         socket->setProperty("done", true);
@@ -143,7 +148,12 @@ private:
         socket->flush();
         CSingleInstance* owner = m_owner;
         QMetaObject::invokeMethod(
-            m_receiver, [owner, text] { owner->OnWakeUp(text); }, Qt::QueuedConnection);
+            m_receiver,
+            [owner, text, tooLong] {
+                owner->OnWakeUp(text);
+                Q_EMIT owner->HandOvers()->HandedOver(text, tooLong);
+            },
+            Qt::QueuedConnection);
     }
 
     const QString m_serverName;
@@ -164,7 +174,7 @@ public:
         }
     }
 
-    QObject m_receiver; // lives in the GUI thread; wake-ups still queued die with it
+    CHandOverNotifier m_receiver; // lives in the GUI thread; wake-ups still queued die with it
     std::unique_ptr<CInstanceListener> m_pListener;
     QPointer<QWindow> m_pMainWindow;
     bool m_bListening = false;
@@ -172,7 +182,25 @@ public:
 
 CSingleInstance::CSingleInstance() : m_pImpl(std::make_unique<CSingleInstanceImpl>()) {}
 
-CSingleInstance::~CSingleInstance() = default;
+namespace {
+CSingleInstance* g_listening = nullptr;
+}
+
+CSingleInstance::~CSingleInstance()
+{
+    if (g_listening == this)
+        g_listening = nullptr;
+}
+
+CHandOverNotifier* CSingleInstance::HandOvers() const
+{
+    return &m_pImpl->m_receiver;
+}
+
+CSingleInstance* CSingleInstance::Listening()
+{
+    return g_listening;
+}
 
 QString CSingleInstance::ServerName()
 {
@@ -190,9 +218,48 @@ QString CSingleInstance::CommandLineText()
 {
     QStringList parts;
     const QStringList args = QCoreApplication::arguments();
-    for (const QString& arg : args)
+    for (qsizetype i = 0; i < args.size(); ++i) {
+        QString arg = args.at(i);
+        if (i > 0 && !arg.startsWith(QLatin1Char('-')) && QFileInfo(arg).isRelative() && QFileInfo::exists(arg))
+            arg = QFileInfo(arg).absoluteFilePath();
         parts.append(QuoteArgument(arg));
+    }
     return parts.join(QLatin1Char(' '));
+}
+
+QStringList CSingleInstance::SplitCommandLineText(const QString& text)
+{
+    QStringList args;
+    QString current;
+    bool inArg = false;
+    bool quoted = false;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text.at(i);
+        if (quoted) {
+            if (c == QLatin1Char('\\') && i + 1 < text.size() && text.at(i + 1) == QLatin1Char('"')) {
+                current += QLatin1Char('"');
+                ++i;
+            } else if (c == QLatin1Char('"')) {
+                quoted = false;
+            } else {
+                current += c;
+            }
+        } else if (c == QLatin1Char(' ') || c == QLatin1Char('\t')) {
+            if (inArg)
+                args.append(current);
+            current.clear();
+            inArg = false;
+        } else if (c == QLatin1Char('"')) {
+            quoted = true;
+            inArg = true;
+        } else {
+            current += c;
+            inArg = true;
+        }
+    }
+    if (inArg)
+        args.append(current);
+    return args;
 }
 
 bool CSingleInstance::ClaimInstance()
@@ -219,10 +286,10 @@ bool CSingleInstance::ClaimInstance(const QString& commandLine)
         QLocalSocket socket;
         socket.connectToServer(serverName);
         if (socket.waitForConnected(kConnectTimeoutMs)) {
-            const QByteArray payload =
-                commandLine.size() > kMaxTextLength ? QByteArray() : commandLine.toUtf8().left(kMaxPayload);
+            const bool tooLong = commandLine.size() > kMaxTextLength;
+            const QByteArray payload = tooLong ? QByteArray() : commandLine.toUtf8().left(kMaxPayload);
             char header[kHeaderSize];
-            qToBigEndian<quint32>(quint32(payload.size()), header);
+            qToBigEndian<quint32>(tooLong ? kTooLongMarker : quint32(payload.size()), header);
             socket.write(header, kHeaderSize);
             socket.write(payload);
             socket.waitForBytesWritten(kAckTimeoutMs);
@@ -238,6 +305,8 @@ bool CSingleInstance::ClaimInstance(const QString& commandLine)
 
     m_pImpl->m_pListener = std::make_unique<CInstanceListener>(serverName, &m_pImpl->m_receiver, this);
     m_pImpl->m_bListening = m_pImpl->m_pListener->StartListening();
+    if (m_pImpl->m_bListening)
+        g_listening = this;
     // Without a listener the program still runs: refusing to start would be worse than a second copy.
     return true;
 }

@@ -85,6 +85,11 @@ QString LegacySettingsFileName()
     return AppInfo::ProductId() + QStringLiteral("Settings.dat");
 }
 
+QString UserThemesFolder()
+{
+    return Join(LegacyAppDataFolder(), QStringLiteral("Themes"));
+}
+
 Paths Resolve()
 {
     Paths p;

@@ -16,6 +16,8 @@ QString DataFolder();
 // The per-user folder where an older version may have left its settings file.
 QString LegacyAppDataFolder();
 QString LegacySettingsFileName();
+// The user's own themes, with a "Themes.ini" of their own: ~/.local/share/Tarnwick/Listora/Themes.
+QString UserThemesFolder();
 
 struct Paths
 {

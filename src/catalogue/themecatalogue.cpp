@@ -2,6 +2,8 @@
 
 #include "catalogue/inireader.h"
 
+#include <QFileInfo>
+
 #include <algorithm>
 #include <utility>
 
@@ -86,6 +88,32 @@ void CXThemeCatalogue::LoadAvailableThemes(const CXIniFile& ini, const QString& 
         if (!Find(info.GetName(), index))
             m_themes.insert(index, std::move(info));
     }
+}
+
+bool CXThemeCatalogue::LoadAvailableThemes(const QString& themesFolder, const QString& userThemesFolder)
+{
+    const bool read = LoadAvailableThemes(themesFolder);
+    if (userThemesFolder.isEmpty() || !QFileInfo::exists(ThemeInfo::IniPath(userThemesFolder)))
+        return read;
+    CXThemeCatalogue own;
+    own.LoadAvailableThemes(userThemesFolder);
+    for (const CXThemeTemplateInfo& theme : std::as_const(own.m_themes)) {
+        qsizetype index = 0;
+        if (Find(theme.GetName(), index))
+            m_themes[index] = theme;
+        else
+            m_themes.insert(index, theme);
+    }
+    return read;
+}
+
+QString ThemesFolderOf(const QString& name, const QString& themesFolder, const QString& userThemesFolder)
+{
+    if (userThemesFolder.isEmpty() || !QFileInfo::exists(ThemeInfo::IniPath(userThemesFolder)))
+        return themesFolder;
+    CXThemeCatalogue own;
+    own.LoadAvailableThemes(userThemesFolder);
+    return own.ContainsTheme(name) ? userThemesFolder : themesFolder;
 }
 
 bool CXThemeCatalogue::Find(QStringView name, qsizetype& index) const

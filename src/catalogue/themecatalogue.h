@@ -14,6 +14,10 @@ int CompareThemeNames(QStringView a, QStringView b);
 
 // The themes that "Themes.ini" lists, sorted by name under CompareThemeNames, no two names
 // equal under it. Indexes stay valid until the next LoadAvailableThemes.
+// Which of the two folders describes the named theme: the user's when its "Themes.ini" lists a
+// theme of that name, else the installed one.
+QString ThemesFolderOf(const QString& name, const QString& themesFolder, const QString& userThemesFolder);
+
 class CXThemeCatalogue
 {
 public:
@@ -23,6 +27,10 @@ public:
     bool LoadAvailableThemes(const QString& themesFolder);
     // The same from a file already read; template paths are formed with themesFolder.
     void LoadAvailableThemes(const CXIniFile& ini, const QString& themesFolder);
+    // The installed themes joined by the user's own (a "Themes.ini" of the same form in
+    // userThemesFolder). A user theme with an installed theme's name takes its place. The result
+    // says whether the installed file could be read.
+    bool LoadAvailableThemes(const QString& themesFolder, const QString& userThemesFolder);
 
     // Binary search by name. Gives true and the match's index, or false and the index at
     // which the name would be inserted.

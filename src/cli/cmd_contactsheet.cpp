@@ -1,3 +1,4 @@
+#include "app/workingfolders.h"
 #include "catalogue/themecatalogue.h"
 #include "catalogue/themetemplateinfo.h"
 #include "cli/clicommand.h"
@@ -149,7 +150,7 @@ int Run(const QStringList& args)
         return Cli::Fail(QStringLiteral("cannot make the folder %1").arg(QDir::toNativeSeparators(pagesFolder)));
 
     CXThemeCatalogue catalogue;
-    catalogue.LoadAvailableThemes(settings.Path2Themes);
+    catalogue.LoadAvailableThemes(settings.Path2Themes, WorkingFolders::UserThemesFolder());
     if (catalogue.size() == 0)
         return Cli::Fail(QStringLiteral("no themes in the catalogue %1")
                              .arg(QDir::toNativeSeparators(ThemeInfo::IniPath(settings.Path2Themes))));

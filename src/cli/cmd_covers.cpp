@@ -1,3 +1,4 @@
+#include "app/workingfolders.h"
 #include "catalogue/themecatalogue.h"
 #include "cli/clicommand.h"
 #include "cli/flyerselectors.h"
@@ -17,7 +18,7 @@ int Run(const QStringList& args)
     CAppSettings settings;
     Cli::LoadProgramSettings(settings);
     CXThemeCatalogue catalogue;
-    if (!catalogue.LoadAvailableThemes(settings.Path2Themes))
+    if (!catalogue.LoadAvailableThemes(settings.Path2Themes, WorkingFolders::UserThemesFolder()))
         return Cli::Fail(QStringLiteral("cannot read the theme catalogue %1")
                              .arg(QDir::toNativeSeparators(ThemeInfo::IniPath(settings.Path2Themes))));
 

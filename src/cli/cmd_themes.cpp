@@ -48,9 +48,10 @@ int Run(const QStringList& args)
                                   .arg(options.Value(QStringLiteral("photos"))));
     }
 
-    const QString themesFolder = WorkingFolders::Resolve().Path2Themes;
+    const WorkingFolders::Paths paths = WorkingFolders::Resolve();
+    const QString themesFolder = paths.Path2Themes;
     CXThemeCatalogue catalogue;
-    if (!catalogue.LoadAvailableThemes(themesFolder))
+    if (!catalogue.LoadAvailableThemes(themesFolder, WorkingFolders::UserThemesFolder()))
         return Cli::Fail(QStringLiteral("cannot read the theme catalogue %1")
                              .arg(QDir::toNativeSeparators(ThemeInfo::IniPath(themesFolder))));
 

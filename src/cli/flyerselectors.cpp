@@ -114,7 +114,7 @@ int SelectFlyer(const Options& options, const CAppSettings& settings, FlyerSelec
                               : out.projectMode ? QStringLiteral(" (the project's theme)")
                                                 : QStringLiteral(" (the last theme used)");
         CXThemeCatalogue catalogue;
-        catalogue.LoadAvailableThemes(settings.Path2Themes);
+        catalogue.LoadAvailableThemes(settings.Path2Themes, WorkingFolders::UserThemesFolder());
         qsizetype index = 0;
         if (!catalogue.FindTheme(name, index))
             return Fail(QStringLiteral("the theme \"%1\"%2 is not in the catalogue %3")

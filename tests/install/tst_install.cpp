@@ -80,6 +80,10 @@ private Q_SLOTS:
         QTest::newRow("theme catalogue") << "share/listora/Themes/Themes.ini" << false;
         QTest::newRow("menu entry") << "share/applications/" LISTORA_APP_ID ".desktop" << false;
         QTest::newRow("metainfo") << "share/metainfo/" LISTORA_APP_ID ".metainfo.xml" << false;
+        QTest::newRow("project file type") << "share/mime/packages/" LISTORA_APP_ID ".xml" << false;
+        QTest::newRow("manual page") << "share/man/man1/listora.1.gz" << false;
+        QTest::newRow("companion's manual page") << "share/man/man1/listora-cli.1.gz" << false;
+        QTest::newRow("copyright") << "share/doc/listora/copyright" << false;
     }
 
     void programsAndDataAreInPlace()
@@ -99,6 +103,10 @@ private Q_SLOTS:
             QImageReader reader(file);
             QVERIFY2(reader.canRead(), qPrintable(file));
             QCOMPARE(reader.size(), QSize(size, size));
+            // Project files get a picture of their own in the file manager.
+            const QString document =
+                Path(QStringLiteral("share/icons/hicolor/%1x%1/mimetypes/application-x-listora-project.png").arg(size));
+            QCOMPARE(QImageReader(document).size(), QSize(size, size));
         }
     }
 

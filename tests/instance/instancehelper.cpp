@@ -1,5 +1,5 @@
 // Claims the instance. A second start prints "SECOND" and exits 3; the first prints "FIRST",
-// then "WAKE:" and the text of every hand-over, and ends cleanly when its standard input closes.
+// then "WAKE:" and the text of every hand-over ("TOOLONG" after one refused for its length), and ends cleanly when its standard input closes.
 #include "app/singleinstance.h"
 
 #include <QCoreApplication>
@@ -30,6 +30,12 @@ int main(int argc, char* argv[])
         std::printf("SECOND\n");
         return 3;
     }
+    QObject::connect(instance.HandOvers(), &CHandOverNotifier::HandedOver, &app, [](const QString&, bool tooLong) {
+        if (tooLong) {
+            std::printf("TOOLONG\n");
+            std::fflush(stdout);
+        }
+    });
     std::printf("FIRST%s\n", instance.IsListening() ? "" : " UNGUARDED");
     std::fflush(stdout);
 

@@ -113,9 +113,15 @@ private Q_SLOTS:
         QVERIFY(
             first.WaitForLine(QStringLiteral("WAKE:") + QStringLiteral(INSTANCE_HELPER) + QStringLiteral(" fourth")));
 
-        // Too long to hand over: the first is woken all the same, with no text.
+        // Too long to hand over: the first is woken all the same, with no text, and learns why.
         ExpectSecond({QString(300, QLatin1Char('x'))});
         QVERIFY(first.WaitForLine(QStringLiteral("WAKE:")));
+        QVERIFY(first.WaitForLine(QStringLiteral("TOOLONG")));
+        // A text that fits is no refusal.
+        ExpectSecond({QStringLiteral("short")});
+        QVERIFY(
+            first.WaitForLine(QStringLiteral("WAKE:") + QStringLiteral(INSTANCE_HELPER) + QStringLiteral(" short")));
+        QCOMPARE(first.Output().count(QStringLiteral("TOOLONG")), 1);
 
         QVERIFY(first.Process().state() == QProcess::Running);
         first.CloseInput();

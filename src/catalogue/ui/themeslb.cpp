@@ -1,5 +1,6 @@
 #include "catalogue/ui/themeslb.h"
 
+#include "app/workingfolders.h"
 #include "catalogue/listitemstyle.h"
 #include "catalogue/themecatalogue.h"
 #include "catalogue/themetemplateinfo.h"
@@ -31,7 +32,9 @@ public:
         const CAppSettings* settings = m_list->GetSettings();
         // Drawn from the file, not the catalogue, so the item shows what "Themes.ini" says now.
         const CXThemeTemplateInfo theme =
-            settings ? CXThemeTemplateInfo(settings->Path2Themes, name) : CXThemeTemplateInfo();
+            settings ? CXThemeTemplateInfo(
+                           ThemesFolderOf(name, settings->Path2Themes, WorkingFolders::UserThemesFolder()), name)
+                     : CXThemeTemplateInfo();
         const ThemeItemLayout layout = CalcThemeItemLayout(option.rect);
 
         painter->save();

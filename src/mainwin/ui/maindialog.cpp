@@ -111,6 +111,7 @@ CMainDialog::CMainDialog(QWidget* parent) : QDialog(parent)
     setObjectName(QStringLiteral("CMainDialog"));
     SetMessageBoxMainWindow(this);
     OnInitDialog();
+    ConnectHandOver();
 }
 
 CMainDialog::~CMainDialog()
@@ -222,7 +223,7 @@ void CMainDialog::OnInitDialog()
 
     m_pThemeFilter->FillFilter();
     m_pThemes->SetSettings(&m_appSettings);
-    m_themes.LoadAvailableThemes(m_appSettings.Path2Themes);
+    m_themes.LoadAvailableThemes(m_appSettings.Path2Themes, WorkingFolders::UserThemesFolder());
 
     m_strSelTheme = m_appSettings.LastTheme;
     if (!m_themes.ContainsTheme(m_strSelTheme))
@@ -663,6 +664,9 @@ void CMainDialog::OnStartupTimer()
 {
     m_pStartupTimer->stop();
     QCoreApplication::processEvents();
+    // A project named on the command line is what the user asked for: QuickStart would only ask again.
+    if (OpenStartupProject())
+        return;
     RunQuickStart();
 }
 
@@ -783,29 +787,8 @@ void CMainDialog::OnBnClickedBtnOpen()
 
     CDLGOpenFlyerProject dialog(this, m_appSettings);
     if (dialog.exec() == QDialog::Accepted) {
-        // Read into a record of its own: a file that cannot be read leaves the open project as it is.
-        CFlyerData opened;
-        opened.Reset();
-        const FlyerFileStatus status = opened.Load(dialog.m_strSelectedPath);
-        if (!status.IsOk()) {
-            ShowWarning(this, status.IsError() ? status.text
-                                               : QStringLiteral("The flyer project %1 could not be opened.")
-                                                     .arg(QDir::toNativeSeparators(dialog.m_strSelectedPath)));
-            UpdateButtons();
+        if (!OpenProjectFile(dialog.m_strSelectedPath))
             return;
-        }
-        opened.RepairPhotoPaths();
-        flyerData = opened;
-        m_bProjectOpen = true;
-        m_strSelFont = flyerData.m_strFont;
-        m_pPalette->SetSelectedColor(flyerData.m_crColor);
-        m_pPalette->update();
-        WriteControls();
-        // A theme that is no longer installed leaves the list's selection, and that theme is shown.
-        FindSelectTheme(flyerData.m_strTheme);
-        m_strSelTemplate.clear();
-        OnLbnSelchangeListThemes();
-        m_bProjectDirty = false;
         if (dialog.m_bAlwaysShowFlyerDetails)
             OnBnClickedBtnProperties();
     } else if (dialog.m_bDeleted && m_bProjectOpen && dialog.IsProjectDeleted(flyerData.m_strPathName)) {

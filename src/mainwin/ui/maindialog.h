@@ -132,6 +132,16 @@ public:
     // the profile page was shown; rebuilds the font list when ShowAllFonts changed.
     void ApplyAcceptedOptions(const COptionsSnapshot& before, bool myInformationVisited);
 
+    // Opening a project by its path, as Open does after its dialog: false (the user told why, the
+    // open project left as it was) when the file cannot be read as a project.
+    bool OpenProjectFile(const QString& path);
+    // A project named on this start's command line (`listora FILE.lso`) or handed over by a later
+    // start: opened once start-up is over and no other dialog is open, after the question about
+    // saving the open project's changes; then the window comes to the front. A later start whose
+    // command line was too long to hand over is told about here too.
+    void OnProjectHandedOver(const QString& text, bool tooLong);
+    bool IsStartupDone() const { return m_bStartupDone; }
+
     // The QuickStart chooser, offered once after start-up while ShowQuickStart is set, and the
     // profile sheet its "View/Edit Your Profile" opens.
     void RunQuickStart();
@@ -194,6 +204,10 @@ private:
     bool SaveNewProjectFiles();
     bool SaveProjectFile();
     void OnCanvasDoubleClicked();
+    void ConnectHandOver();
+    // Start-up is over: opens the project of the command line, if one was named. True when it did.
+    bool OpenStartupProject();
+    void OpenPendingProject();
 
     CAppSettings m_appSettings;
     CXThemeCatalogue m_themes;
@@ -216,6 +230,12 @@ private:
     // The colour the flyer was last drawn in: picking it again changes nothing.
     ColorRef m_crShownColor = 0;
     bool m_bClosing = false;
+    bool m_bStartupDone = false;
+    // A project path handed over while start-up or another dialog ran, and whether a hand-over was
+    // refused for its length meanwhile.
+    QString m_strPendingProject;
+    bool m_bPendingTooLong = false;
+    QTimer* m_pHandOverTimer = nullptr;
 
     QTabWidget* m_pTab = nullptr;
     CXThemeFilterCB* m_pThemeFilter = nullptr;

@@ -1,0 +1,156 @@
+// listora-cli theme-new and theme-check as a designer uses them: copy an installed theme into the
+// per-user themes folder, find it in the catalogue, break it in the ways theme-check names, and
+// check it by name and by folder (with the real renderer for the page overflow).
+#include <QDir>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTest>
+
+namespace {
+
+struct RunResult
+{
+    int exitCode = -1;
+    QString out;
+    QString err;
+};
+
+RunResult Cli(const QStringList& args)
+{
+    QProcess process;
+    process.start(QStringLiteral(LISTORA_BIN_DIR "/listora-cli"), args);
+    RunResult result;
+    if (!process.waitForFinished(180000)) {
+        process.kill();
+        process.waitForFinished();
+        result.err = QStringLiteral("timed out");
+        return result;
+    }
+    result.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+    result.out = QString::fromUtf8(process.readAllStandardOutput());
+    result.err = QString::fromUtf8(process.readAllStandardError());
+    return result;
+}
+
+QString UserThemes()
+{
+    return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
+           QStringLiteral("/Tarnwick/Listora/Themes");
+}
+
+} // namespace
+
+class TestThemeKitCli : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void cleanup() { QDir(UserThemes()).removeRecursively(); }
+
+    void usage_data()
+    {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<int>("exitCode");
+        QTest::newRow("new without --from") << QStringList{"theme-new", "X"} << 2;
+        QTest::newRow("new without name") << QStringList{"theme-new", "--from", "Simple - KT101"} << 2;
+        QTest::newRow("new from unknown") << QStringList{"theme-new", "X", "--from", "No Such"} << 1;
+        QTest::newRow("new with bad name") << QStringList{"theme-new", "[X]", "--from", "Simple - KT101"} << 1;
+        QTest::newRow("check nothing") << QStringList{"theme-check"} << 2;
+        QTest::newRow("check unknown") << QStringList{"theme-check", "No Such"} << 1;
+    }
+
+    void usage()
+    {
+        QFETCH(QStringList, args);
+        QFETCH(int, exitCode);
+        const RunResult run = Cli(args);
+        QCOMPARE(run.exitCode, exitCode);
+        QVERIFY(run.out.isEmpty());
+        QVERIFY(!run.err.isEmpty());
+        QVERIFY(!QFileInfo::exists(UserThemes() + QStringLiteral("/Themes.ini")));
+    }
+
+    // An installed theme passes; its copy joins the catalogue, renders and passes too.
+    void newThemeJoinsTheCatalogueAndPasses()
+    {
+        QCOMPARE(Cli({QStringLiteral("theme-check"), QStringLiteral("Simple - KT101")}).exitCode, 0);
+
+        const RunResult made = Cli({QStringLiteral("theme-new"), QStringLiteral("Office Look"),
+                                    QStringLiteral("--from"), QStringLiteral("Simple - KT101")});
+        QVERIFY2(made.exitCode == 0, qPrintable(made.err));
+        const QString templatePath = UserThemes() + QStringLiteral("/OfficeLook/index.htm");
+        QCOMPARE(made.out.trimmed(), templatePath);
+        QVERIFY(QFileInfo::exists(templatePath));
+        QCOMPARE(Cli({QStringLiteral("theme-new"), QStringLiteral("office look"), QStringLiteral("--from"),
+                      QStringLiteral("Simple - KT101")})
+                     .exitCode,
+                 1);
+
+        const RunResult themes = Cli({QStringLiteral("themes")});
+        QCOMPARE(themes.exitCode, 0);
+        int listed = 0;
+        for (const QJsonValue& theme : QJsonDocument::fromJson(themes.out.toUtf8()).array())
+            if (theme.toObject().value(QStringLiteral("name")).toString() == QLatin1String("Office Look")) {
+                ++listed;
+                QCOMPARE(theme.toObject().value(QStringLiteral("template")).toString(), templatePath);
+            }
+        QCOMPARE(listed, 1);
+
+        const RunResult check = Cli({QStringLiteral("theme-check"), QStringLiteral("Office Look")});
+        QVERIFY2(check.exitCode == 0 && check.out.isEmpty(), qPrintable(check.out + check.err));
+        const QString png = QDir(UserThemes()).filePath(QStringLiteral("office.png"));
+        const RunResult render = Cli({QStringLiteral("render"), QStringLiteral("--theme"),
+                                      QStringLiteral("Office Look"), QStringLiteral("--out"), png});
+        QVERIFY2(render.exitCode == 0, qPrintable(render.err));
+    }
+
+    // Each kind of problem gives its own line, by name and by the theme's folder alike.
+    void brokenThemeGetsOneLinePerProblem()
+    {
+        QCOMPARE(Cli({QStringLiteral("theme-new"), QStringLiteral("Broken Look"), QStringLiteral("--from"),
+                      QStringLiteral("Simple - KT101")})
+                     .exitCode,
+                 0);
+        const QString templatePath = UserThemes() + QStringLiteral("/BrokenLook/index.htm");
+        QFile file(templatePath);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QString text = QString::fromUtf8(file.readAll());
+        file.close();
+        QVERIFY(text.contains(QStringLiteral("</body>")));
+        text.replace(QStringLiteral("</body>"),
+                     QStringLiteral("<p>$_listingPrize$</p><img src=\"https://cdn.example.com/banner.png\">"
+                                    "<h2 style=\"font-family: 'Nowhere Sans', Arial\">x</h2>"
+                                    "<div style=\"position: absolute; left: 700px; top: 1000px; width: 300px; "
+                                    "height: 200px; background: #c00000\"></div><img src=\"$_photo02$\" width=\"10\" "
+                                    "height=\"10\"></body>"));
+        QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write(text.toUtf8());
+        file.close();
+
+        const QStringList expected{
+            "Broken Look: unknown token $_listingPrize$",
+            "Broken Look: refers to the remote address https://cdn.example.com/banner.png",
+            "Broken Look: the template shows photo slots 1, 2 but Photos=1",
+            "Broken Look: the font \"Nowhere Sans\" is not installed",
+            // The block reaches x = 1000; the lines below the page reach a little below its bottom too.
+            "Broken Look: with the long sample texts the flyer spills over the 816 x 1056 page (184 pixels to the "
+            "right and ",
+        };
+        for (const QString& target :
+             QStringList{QStringLiteral("Broken Look"), UserThemes() + QStringLiteral("/BrokenLook")}) {
+            const RunResult check = Cli({QStringLiteral("theme-check"), target});
+            QCOMPARE(check.exitCode, 1);
+            const QStringList lines = check.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+            QCOMPARE(lines.size(), expected.size());
+            for (int i = 0; i < expected.size(); ++i)
+                QVERIFY2(lines.at(i).startsWith(expected.at(i)), qPrintable(lines.at(i)));
+        }
+    }
+};
+
+QTEST_GUILESS_MAIN(TestThemeKitCli)
+#include "tst_themekitcli.moc"
