@@ -202,7 +202,8 @@ private Q_SLOTS:
                                        << QStringList{"onerror attribute"};
         QTest::newRow("javascript address")
             << "<img src=\"$_mainPhoto$\"><a href=\"javascript:x()\">" << 1 << QStringList{"javascript: address"};
-        QTest::newRow("frame") << "<img src=\"$_mainPhoto$\"><iframe src=\"a.htm\">" << 1 << QStringList{"<iframe>"};
+        QTest::newRow("frame") << "<img src=\"$_mainPhoto$\"><iframe src=\"a.htm\">" << 1
+                               << QStringList{"<iframe>", "refers to a.htm"};
         QTest::newRow("remote picture") << "<img src=\"$_mainPhoto$\"><img src=\"https://cdn.example.com/a.png\">" << 1
                                         << QStringList{"remote address https://cdn.example.com/a.png"};
         QTest::newRow("protocol-relative style")
