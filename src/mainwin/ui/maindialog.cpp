@@ -673,7 +673,8 @@ void CMainDialog::OnStartupTimer()
     QCoreApplication::processEvents();
     // Opened under the splash, or while a dialog the user opened meanwhile is up, the chooser
     // would end up hidden behind a window it blocks: it waits until both are gone.
-    if (RunningSplash() || QApplication::activeModalWidget()) {
+    const QWidget* modal = QApplication::activeModalWidget();
+    if (RunningSplash() || (modal && modal != this)) {
         m_pStartupTimer->start(kStartupRetryMs);
         return;
     }
