@@ -170,9 +170,12 @@ private Q_SLOTS:
         QTest::newRow("city line message")
             << "Please enter in the 'City, State && Zipcode (Postal Code)' for this flyer."
             << "Please enter in the 'City, State & Zipcode (Postal Code)' for this flyer.";
-        QTest::newRow("lone ampersand") << "[ML1] Smith & Sons, Bayport" << "[ML1] Smith & Sons, Bayport";
-        QTest::newRow("ampersand before a letter") << "A &B" << "A &B";
-        QTest::newRow("two pairs") << "&&x&&" << "&x&";
+        QTest::newRow("lone ampersand") << "[ML1] Smith & Sons, Bayport"
+                                        << "[ML1] Smith & Sons, Bayport";
+        QTest::newRow("ampersand before a letter") << "A &B"
+                                                   << "A &B";
+        QTest::newRow("two pairs") << "&&x&&"
+                                   << "&x&";
     }
     void ampersandsInTheMessage()
     {

@@ -122,9 +122,12 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("clicked"); // the row's MLS text, or empty for the space below the rows
         QTest::addColumn<QString>("opened");
-        QTest::newRow("on the selected row") << "MLS# 1" << "MLS# 1";
-        QTest::newRow("on another row") << "MLS# 2" << "MLS# 2";
-        QTest::newRow("below the rows") << "" << "MLS# 1";
+        QTest::newRow("on the selected row") << "MLS# 1"
+                                             << "MLS# 1";
+        QTest::newRow("on another row") << "MLS# 2"
+                                        << "MLS# 2";
+        QTest::newRow("below the rows") << ""
+                                        << "MLS# 1";
     }
     void doubleClickAnywhereOpens()
     {

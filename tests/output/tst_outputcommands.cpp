@@ -316,9 +316,8 @@ private Q_SLOTS:
         QVERIFY(WriteText(applications + QStringLiteral("/thunderbird.desktop"),
                           "[Desktop Entry]\nType=Application\nName=Thunderbird\nExec=" + QFile::encodeName(program) +
                               " %u\nMimeType=x-scheme-handler/mailto;\nNoDisplay=true\n"));
-        QCOMPARE(Tool(QStringLiteral("xdg-mime"),
-                      {QStringLiteral("default"), QStringLiteral("thunderbird.desktop"),
-                       QStringLiteral("x-scheme-handler/mailto")}),
+        QCOMPARE(Tool(QStringLiteral("xdg-mime"), {QStringLiteral("default"), QStringLiteral("thunderbird.desktop"),
+                                                   QStringLiteral("x-scheme-handler/mailto")}),
                  0);
         QVERIFY(HasMailClient());
 
@@ -346,7 +345,8 @@ private Q_SLOTS:
         QCOMPARE(attached.size(), 1);
         QVERIFY2(QFileInfo(attached[0]).isFile(), qPrintable(attached[0]));
         QCOMPARE(QFileInfo(attached[0]).fileName(), QStringLiteral("ML81234 - 12 Oak Lane - Springfield OR 97477.pdf"));
-        QCOMPARE(ReadAll(attached[0]), ReadAll(dir.filePath(QStringLiteral("E-mailed/12 Oak Lane - Springfield, OR 97477.pdf"))));
+        QCOMPARE(ReadAll(attached[0]),
+                 ReadAll(dir.filePath(QStringLiteral("E-mailed/12 Oak Lane - Springfield, OR 97477.pdf"))));
     }
 };
 

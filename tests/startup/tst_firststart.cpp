@@ -50,8 +50,8 @@ QList<XWindow> StackingOrder(const QString& display)
     static const QRegularExpression line(
         QStringLiteral(R"re(^\s*(0x[0-9a-f]+) (?:"(.*)"|\(has no name\)): .*?\s(\d+)x(\d+)[+-]-?\d+[+-]-?\d+)re"));
     QList<XWindow> windows;
-    const QString listing = Run(QStringLiteral("xwininfo"), {QStringLiteral("-root"), QStringLiteral("-children")},
-                                display);
+    const QString listing =
+        Run(QStringLiteral("xwininfo"), {QStringLiteral("-root"), QStringLiteral("-children")}, display);
     for (const QString& text : listing.split(QLatin1Char('\n'))) {
         const QRegularExpressionMatch match = line.match(text);
         if (!match.hasMatch())
@@ -121,11 +121,13 @@ private Q_SLOTS:
     void initTestCase()
     {
         // A server of the test's own on the first free display number, which it reports on stdout.
-        m_server.start(QStringLiteral("Xvfb"), {QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-screen"),
-                                                QStringLiteral("0"), QStringLiteral("1280x1024x24"),
-                                                QStringLiteral("-nolisten"), QStringLiteral("tcp")});
+        m_server.start(QStringLiteral("Xvfb"),
+                       {QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-screen"),
+                        QStringLiteral("0"), QStringLiteral("1280x1024x24"), QStringLiteral("-nolisten"),
+                        QStringLiteral("tcp")});
         QVERIFY2(m_server.waitForStarted(30000), qPrintable(m_server.errorString()));
-        QVERIFY(QTest::qWaitFor([&] { return m_server.canReadLine() || m_server.state() != QProcess::Running; }, 60000));
+        QVERIFY(
+            QTest::qWaitFor([&] { return m_server.canReadLine() || m_server.state() != QProcess::Running; }, 60000));
         const QString number = QString::fromLatin1(m_server.readLine()).trimmed();
         QVERIFY2(!number.isEmpty(), m_server.readAllStandardError().constData());
         m_display = QLatin1Char(':') + number;
