@@ -15,9 +15,9 @@
 #include <QScreen>
 #include <QThread>
 #include <QTimer>
-#include <QWindow>
 #include <QTimerEvent>
 #include <QUrl>
+#include <QWindow>
 
 #include <algorithm>
 

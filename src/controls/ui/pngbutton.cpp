@@ -47,8 +47,10 @@ void CXPNGButton::SetTooltipText(const QString& text)
 {
     m_strTooltip = text;
     setToolTip(text);
-    if (text.isEmpty())
+    if (text.isEmpty()) {
+        m_tooltipTimer.stop();
         QToolTip::hideText();
+    }
 }
 
 void CXPNGButton::SetBackgroundColor(const QColor& color)
