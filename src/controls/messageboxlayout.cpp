@@ -147,6 +147,13 @@ QString ClipboardText(const QString& title, const QString& message, const QStrin
     return text;
 }
 
+QString DisplayText(const QString& message)
+{
+    QString text = message;
+    text.replace(QLatin1String("&&"), QLatin1String("&"));
+    return text;
+}
+
 int WrapWidth(int screenWidth, int iconWidth)
 {
     int u = screenWidth / 2 - 10;

@@ -34,6 +34,10 @@ Icon IconOf(quint32 type);
 // The text Ctrl+C copies: title, message and the button-class controls' texts between hyphen lines.
 QString ClipboardText(const QString& title, const QString& message, const QStringList& buttonTexts);
 
+// The message as the box shows it: "&&", the way the program's texts write an ampersand, is one
+// "&"; a lone "&" (in a street name, say) stays as it is.
+QString DisplayText(const QString& message);
+
 // Measured input of the layout, in pixels.
 struct LayoutInput
 {

@@ -177,7 +177,11 @@ QString StageOutgoingAttachment(const CFlyerMail& mail, const QString& projectId
     QDir(folder).removeRecursively();
     if (!QDir().mkpath(folder))
         return QString();
-    const QString copy = folder + QLatin1Char('/') + SafeFileName(mail.attachmentName);
+    // Mail programs take attachments as a comma-separated list (xdg-email hands Thunderbird one),
+    // so a comma in the name, as in "Springfield, OR", would split the path in two.
+    QString name = mail.attachmentName;
+    name.remove(QLatin1Char(','));
+    const QString copy = folder + QLatin1Char('/') + SafeFileName(name);
     if (!QFile::copy(mail.attachmentPath, copy)) {
         qCWarning(lcMail) << "cannot copy" << mail.attachmentPath << "to" << copy;
         return QString();

@@ -51,9 +51,10 @@ QString SafeFileName(const QString& name);
 bool WriteMailAttachment(const QImage& flyer, const CFlyerMail& mail, const QString& tempFolder,
                          const QString& projectId, QString* error = nullptr);
 
-// A copy of the attachment under the name the recipient is to see, in a per-project folder of the
-// user's cache that outlives the program (the mail program may read the file only when the message
-// is sent). Earlier copies of the project are removed. Returns the copy's path, or an empty text.
+// A copy of the attachment under the name the recipient is to see, less its commas, in a
+// per-project folder of the user's cache that outlives the program (the mail program may read the
+// file only when the message is sent). Earlier copies of the project are removed. Returns the
+// copy's path, or an empty text.
 QString StageOutgoingAttachment(const CFlyerMail& mail, const QString& projectId);
 
 // "mailto:?subject=...&body=...&attach=..." with every text percent-encoded and the body's line

@@ -162,6 +162,31 @@ private Q_SLOTS:
                  rule + "T\r\n" + rule + "Line 1\nLine 2\r\n" + rule + "Yes   No   Don't ask me again   \r\n" + rule);
     }
 
+    // The program's texts write an ampersand as "&&"; a user's text with one must keep it.
+    void ampersandsInTheMessage_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("city line message")
+            << "Please enter in the 'City, State && Zipcode (Postal Code)' for this flyer."
+            << "Please enter in the 'City, State & Zipcode (Postal Code)' for this flyer.";
+        QTest::newRow("lone ampersand") << "[ML1] Smith & Sons, Bayport"
+                                        << "[ML1] Smith & Sons, Bayport";
+        QTest::newRow("ampersand before a letter") << "A &B"
+                                                   << "A &B";
+        QTest::newRow("two pairs") << "&&x&&"
+                                   << "&x&";
+    }
+    void ampersandsInTheMessage()
+    {
+        QFETCH(QString, text);
+        QFETCH(QString, shown);
+        CXMessageBox box(nullptr, text, QStringLiteral("T"), 0x30);
+        QCOMPARE(box.findChild<QLabel*>("id1001")->text(), shown);
+        const QString rule = QStringLiteral("---------------------------\r\n");
+        QCOMPARE(box.ClipboardText(), rule + "T\r\n" + rule + shown + "\r\n" + rule + "OK   \r\n" + rule);
+    }
+
     void layoutNumbers_data()
     {
         QTest::addColumn<QSize>("icon");

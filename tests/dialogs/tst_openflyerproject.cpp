@@ -116,6 +116,47 @@ private Q_SLOTS:
         QCOMPARE(dialog.m_strSelectedPath, nested);
     }
 
+    // A double click opens the selected project wherever in the list it lands; a click on the
+    // empty space below the rows leaves the selection alone.
+    void doubleClickAnywhereOpens_data()
+    {
+        QTest::addColumn<QString>("clicked"); // the row's MLS text, or empty for the space below the rows
+        QTest::addColumn<QString>("opened");
+        QTest::newRow("on the selected row") << "MLS# 1"
+                                             << "MLS# 1";
+        QTest::newRow("on another row") << "MLS# 2"
+                                        << "MLS# 2";
+        QTest::newRow("below the rows") << ""
+                                        << "MLS# 1";
+    }
+    void doubleClickAnywhereOpens()
+    {
+        QFETCH(QString, clicked);
+        QFETCH(QString, opened);
+        const QString first = MakeProject(QStringLiteral("AAAA/FlyerData.lso"), QStringLiteral("MLS# 1"),
+                                          QStringLiteral("1 Elm St"), k0105PM);
+        const QString second = MakeProject(QStringLiteral("BBBB/FlyerData.lso"), QStringLiteral("MLS# 2"),
+                                           QStringLiteral("2 Oak Ave"), k1130AM);
+        CAppSettings settings;
+        settings.strPath2FlyerProjects = m_projects;
+        CDLGOpenFlyerProject dialog(nullptr, settings);
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+        CXListCtrl* list = dialog.ProjectList();
+        QCOMPARE(list->GetFirstSelectedItem(), RowOf(list, QStringLiteral("MLS# 1")));
+
+        QPoint at(list->viewport()->width() / 2, list->viewport()->height() - 5);
+        if (!clicked.isEmpty())
+            at = list->visualRect(list->model()->index(RowOf(list, clicked), 1)).center();
+        else
+            QVERIFY(!list->indexAt(at).isValid());
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, at);
+        QVERIFY(Button(dialog, 1348)->isEnabled());
+        QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, at);
+        QCOMPARE(dialog.result(), int(QDialog::Accepted));
+        QCOMPARE(dialog.m_strSelectedPath, opened == QStringLiteral("MLS# 1") ? first : second);
+    }
+
     void emptyFolderDisablesOpenAndDelete()
     {
         CAppSettings settings;

@@ -215,8 +215,17 @@ private Q_SLOTS:
         QVERIFY(window->Button(IDC_BTN_NEW)->PicturesReady());
         QCOMPARE(window->Button(IDC_BTN_NEW)->toolTip(), QStringLiteral("Create New Flyer Project"));
         QCOMPARE(window->Button(IDC_BTN_EXIT)->toolTip(), QStringLiteral("Exit Listora"));
+        // Without a mail program the E-mail button says why it stays disabled.
+        for (const bool hasMailClient : {false, true}) {
+            window->m_bHasMAPIClient = hasMailClient;
+            window->SetButtonTooltips(true);
+            QCOMPARE(window->Button(IDC_BTN_EMAIL)->toolTip(),
+                     hasMailClient ? QStringLiteral("E-mail Flyer to...")
+                                   : QStringLiteral("No mail program is set up on this computer."));
+        }
         window->SetButtonTooltips(false);
         QVERIFY(window->Button(IDC_BTN_NEW)->toolTip().isEmpty());
+        QVERIFY(window->Button(IDC_BTN_EMAIL)->toolTip().isEmpty());
 
         // Enter with no button focused does not end the window around the exit question.
         window->ThemesList()->setFocus();

@@ -171,9 +171,10 @@ private Q_SLOTS:
         QVERIFY(ShowsFlyer(page, page.rect()));
         QCOMPARE(QDir(temp).entryList(QDir::Files), QStringList());
 
-        // The copy under the shown name is the same file.
+        // The copy under the shown name, less the comma that would split a list of attachments, is
+        // the same file.
         const QString staged = StageOutgoingAttachment(mail, flyer.m_strId);
-        QCOMPARE(QFileInfo(staged).fileName(), mail.attachmentName);
+        QCOMPARE(QFileInfo(staged).fileName(), QStringLiteral("ML81234 - 12 Oak Lane - Springfield IL 62704.pdf"));
         QFile a(mail.attachmentPath), b(staged);
         QVERIFY(a.open(QIODevice::ReadOnly) && b.open(QIODevice::ReadOnly));
         QCOMPARE(a.readAll(), b.readAll());

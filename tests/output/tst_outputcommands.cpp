@@ -290,7 +290,7 @@ private Q_SLOTS:
 
         // The recipient sees the MLS name; the project keeps the same PDF under the address.
         const QString attached = query.queryItemValue(QStringLiteral("attach"), QUrl::FullyDecoded);
-        QCOMPARE(QFileInfo(attached).fileName(), QStringLiteral("ML81234 - 12 Oak Lane - Springfield, IL.pdf"));
+        QCOMPARE(QFileInfo(attached).fileName(), QStringLiteral("ML81234 - 12 Oak Lane - Springfield IL.pdf"));
         const QString kept = dir.filePath(QStringLiteral("E-mailed/12 Oak Lane - Springfield, IL.pdf"));
         QCOMPARE(ReadAll(attached), ReadAll(kept));
         QCOMPARE(QpdfCheck(kept), 0);
@@ -298,6 +298,55 @@ private Q_SLOTS:
         QCOMPARE(FramedSides(page), QStringLiteral("TL"));
         QVERIFY(ShowsFlyer(page, page.rect()));
         QCOMPARE(QDir(settings.Path2TempFolder).entryList(QDir::Files), QStringList());
+    }
+
+    // xdg-email gives Thunderbird its attachments as one comma-separated list: the attachment's
+    // path must come through it as one file, whatever the city line holds.
+    void emailToThunderbird()
+    {
+        const QString record = m_dir.filePath(QStringLiteral("thunderbird.txt"));
+        const QString program = m_dir.filePath(QStringLiteral("thunderbird/thunderbird"));
+        const QString applications =
+            QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + QStringLiteral("/applications");
+        QVERIFY(QDir().mkpath(QFileInfo(program).absolutePath()) && QDir().mkpath(applications));
+        QVERIFY(WriteText(program,
+                          "#!/bin/sh\nprintf '%s\\n' \"$@\" > \"" + QFile::encodeName(record) + ".part\" && mv \"" +
+                              QFile::encodeName(record) + ".part\" \"" + QFile::encodeName(record) + "\"\n",
+                          true));
+        QVERIFY(WriteText(applications + QStringLiteral("/thunderbird.desktop"),
+                          "[Desktop Entry]\nType=Application\nName=Thunderbird\nExec=" + QFile::encodeName(program) +
+                              " %u\nMimeType=x-scheme-handler/mailto;\nNoDisplay=true\n"));
+        QCOMPARE(Tool(QStringLiteral("xdg-mime"), {QStringLiteral("default"), QStringLiteral("thunderbird.desktop"),
+                                                   QStringLiteral("x-scheme-handler/mailto")}),
+                 0);
+        QVERIFY(HasMailClient());
+
+        QTemporaryDir dir;
+        CAppSettings settings;
+        settings.Path2TempFolder = dir.filePath(QStringLiteral("Temp"));
+        CFlyerData flyer = Project(dir.path());
+        flyer.m_strCityStateZip = QStringLiteral("Springfield, OR 97477");
+        const QImage image = MakeFlyer();
+        QFile::remove(record);
+        EmailFlyer(nullptr, settings, flyer, &image);
+        QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(record), 30000);
+        QTRY_VERIFY(QCoreApplication::instance()->findChildren<QProcess*>().isEmpty());
+        QCOMPARE(CXMessageBoxTest::TakeAsked().size(), 0);
+
+        const QStringList arguments = QString::fromUtf8(ReadAll(record)).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+        QCOMPARE(arguments.size(), 2);
+        QCOMPARE(arguments[0], QStringLiteral("-compose"));
+        const QString compose = arguments[1];
+        const QString key = QStringLiteral("attachment='");
+        const qsizetype from = compose.indexOf(key);
+        QVERIFY2(from >= 0 && compose.endsWith(QLatin1Char('\'')), qPrintable(compose));
+        // Thunderbird's reading of the list.
+        const QStringList attached = compose.mid(from + key.size()).chopped(1).split(QLatin1Char(','));
+        QCOMPARE(attached.size(), 1);
+        QVERIFY2(QFileInfo(attached[0]).isFile(), qPrintable(attached[0]));
+        QCOMPARE(QFileInfo(attached[0]).fileName(), QStringLiteral("ML81234 - 12 Oak Lane - Springfield OR 97477.pdf"));
+        QCOMPARE(ReadAll(attached[0]),
+                 ReadAll(dir.filePath(QStringLiteral("E-mailed/12 Oak Lane - Springfield, OR 97477.pdf"))));
     }
 };
 

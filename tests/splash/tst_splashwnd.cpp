@@ -128,9 +128,9 @@ private Q_SLOTS:
         QVERIFY(StartSplash(&main, settings));
         CSplashWnd* splash = RunningSplash();
         QVERIFY(splash);
-        // Not shown from inside the caller's start-up, but as soon as the event loop runs.
-        QVERIFY(!splash->isVisible());
-        QTRY_VERIFY(splash->isVisible());
+        // Up and painted before the caller goes on with its start-up.
+        QVERIFY(splash->isVisible());
+        QVERIFY(splash->IsExposed());
         QCOMPARE(splash->size(), QSize(424, 265));
         QVERIFY(!StartSplash(&main, settings));
         CloseSplash();

@@ -32,11 +32,15 @@ bool RunProgram(const std::function<void(CMainDialog&)>& whileRunning)
 {
     CMainApplication app;
     bool ran = false;
-    QObject runScope; // a start refused before the window never runs the timer; it must not outlive us
-    QTimer::singleShot(0, &runScope, [&] {
+    // A start refused before the window never gets here; the timer must not outlive us. Events run
+    // already while the window is being built (the splash is painted then), so wait until it is up.
+    QTimer poll;
+    poll.setInterval(10);
+    QObject::connect(&poll, &QTimer::timeout, &poll, [&] {
         CMainDialog* dialog = app.MainDialog();
-        if (!dialog)
+        if (!dialog || !dialog->isVisible())
             return;
+        poll.stop();
         ran = true;
         whileRunning(*dialog);
         if (dialog->isVisible()) { // a failed check above must not leave the run hanging
@@ -44,6 +48,7 @@ bool RunProgram(const std::function<void(CMainDialog&)>& whileRunning)
             dialog->OnBnClickedBtnExit();
         }
     });
+    poll.start();
     const bool result = app.InitInstance();
     [&] { QCOMPARE(result, false); }();
     [&] { QCOMPARE(app.ExitInstance(), 0); }();

@@ -1,6 +1,7 @@
 #include "app/ui/mainapplication.h"
 
 #include "app/appinfo.h"
+#include "app/ui/bringforward.h"
 #include "controls/ui/messagebox.h"
 #include "mainwin/ui/maindialog.h"
 
@@ -79,15 +80,8 @@ bool CMainApplication::InitInstance()
 void CMainApplication::OnWakeUp(const QString& text)
 {
     Q_UNUSED(text);
-    QWidget* window = m_pMainDialog;
-    // Not shown yet: it comes up by itself when start-up ends.
-    if (!window || !window->isVisible())
-        return;
-    // Only a minimised window changes state: a maximised one stays maximised.
-    if (window->isMinimized())
-        window->setWindowState(window->windowState() & ~Qt::WindowMinimized);
-    window->raise();
-    window->activateWindow();
+    // Not shown yet, it comes up by itself when start-up ends; an open dialog stays above it.
+    BringWindowForward(m_pMainDialog, true);
 }
 
 int CMainApplication::ExitInstance()

@@ -2,8 +2,10 @@
 
 #include "app/appinfo.h"
 #include "app/splashnotice.h"
+#include "app/ui/bringforward.h"
 #include "settings/appsettings.h"
 
+#include <QCoreApplication>
 #include <QDateTime>
 #include <QDesktopServices>
 #include <QGuiApplication>
@@ -11,9 +13,11 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScreen>
+#include <QThread>
 #include <QTimer>
 #include <QTimerEvent>
 #include <QUrl>
+#include <QWindow>
 
 #include <algorithm>
 
@@ -22,6 +26,8 @@ Q_LOGGING_CATEGORY(lcSplash, "listora.splash", QtWarningMsg)
 namespace {
 
 const char kSplashPicture[] = ":/res/136.png";
+// How long start-up waits for the desktop to put the splash on screen.
+constexpr qint64 kExposeWaitMs = 1000;
 
 QPointer<CSplashWnd>& Running()
 {
@@ -51,6 +57,12 @@ CSplashWnd::CSplashWnd(QWidget* mainWindow)
 }
 
 CSplashWnd::~CSplashWnd() = default;
+
+bool CSplashWnd::IsExposed() const
+{
+    const QWindow* window = windowHandle();
+    return window && window->isExposed();
+}
 
 QPoint CSplashWnd::CentredIn(const QRect& workArea, const QSize& size)
 {
@@ -96,8 +108,7 @@ void CSplashWnd::CloseSplash()
     m_animationTimer.stop();
     m_endTimer.stop();
     // Raise only: taking the focus from whatever the user is in would be rude.
-    if (m_pMainWindow && m_pMainWindow->isVisible())
-        m_pMainWindow->raise();
+    BringWindowForward(m_pMainWindow, false);
     close();
 }
 
@@ -158,11 +169,21 @@ bool StartSplash(QWidget* mainWindow, const CAppSettings& settings)
         qCWarning(lcSplash, "Error starting SplashThread");
         return false;
     }
-    auto* splash = new CSplashWnd(mainWindow);
+    QPointer<CSplashWnd> splash = new CSplashWnd(mainWindow);
     Running() = splash;
-    // Showing a window runs the event loop; the caller is still building its window, so the
-    // splash goes up from the loop instead.
-    QTimer::singleShot(0, splash, [splash, picture] { splash->Create(picture); });
+    if (!splash->Create(picture)) {
+        delete splash;
+        return false;
+    }
+    // On screen before the caller goes on building its window, so the splash covers that wait.
+    QElapsedTimer waited;
+    waited.start();
+    while (splash && !splash->IsExposed() && waited.elapsed() < kExposeWaitMs) {
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+        QThread::msleep(5);
+    }
+    if (splash)
+        splash->repaint();
     return true;
 }
 

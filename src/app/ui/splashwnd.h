@@ -31,8 +31,11 @@ public:
     // Draws the notice into `picture`, builds the buffers and shows the window centred in the
     // work area. False for a null picture.
     bool Create(const QImage& picture);
-    // Ends the splash: the main window goes to the top and this window closes (and is deleted).
+    // Ends the splash: the main window goes to the top (under its open dialogs) and this window
+    // closes (and is deleted).
     void CloseSplash();
+    // The desktop shows the window.
+    bool IsExposed() const;
 
     // The pixels on screen and the picture with its notice, as the effect draws them.
     const QImage& DisplayImage() const { return m_display; }
@@ -64,8 +67,9 @@ private:
     int m_nFrames = 0;
 };
 
-// Shows the splash picture (resource 136) over `mainWindow` when the settings ask for it, as soon
-// as the event loop runs; at most once per run. Returns whether a splash is coming up.
+// Shows the splash picture (resource 136) over `mainWindow` when the settings ask for it, at once
+// and painted, so it is up while the main window initialises; at most once per run. Returns
+// whether a splash is up.
 bool StartSplash(QWidget* mainWindow, const CAppSettings& settings);
 // Ends the running splash early, if there is one.
 void CloseSplash();

@@ -82,7 +82,7 @@ const bool kPresenterInstalled = [] {
 } // namespace
 
 CXMessageBox::CXMessageBox(QWidget* owner, const QString& text, const QString& caption, quint32 type)
-    : QDialog(owner), m_nType(type), m_strText(text)
+    : QDialog(owner), m_nType(type)
 {
     setWindowTitle(caption.isNull() ? QStringLiteral("Error") : caption);
     setFont(QApplication::font("QMessageBox"));
@@ -105,7 +105,8 @@ CXMessageBox::CXMessageBox(QWidget* owner, const QString& text, const QString& c
         in.iconSize = QSize(iconExtent, iconExtent);
     const int wrap = MsgBox::WrapWidth(in.screenWidth, in.iconSize.width());
     const int textFlags = Qt::TextWordWrap | Qt::TextExpandTabs;
-    in.textSize = fm.boundingRect(QRect(0, 0, wrap, 1 << 20), textFlags, text).size();
+    const QString shown = MsgBox::DisplayText(text);
+    in.textSize = fm.boundingRect(QRect(0, 0, wrap, 1 << 20), textFlags, shown).size();
     in.lineHeight = fm.boundingRect(QRect(0, 0, wrap, 1 << 20), textFlags, QStringLiteral("My")).height();
     for (const MsgBox::ButtonDef& def : defs)
         in.buttonTextWidths.append(extent(def.text));
@@ -125,7 +126,7 @@ CXMessageBox::CXMessageBox(QWidget* owner, const QString& text, const QString& c
     m_pMessage->setTextFormat(Qt::PlainText);
     m_pMessage->setWordWrap(true);
     m_pMessage->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    m_pMessage->setText(text);
+    m_pMessage->setText(shown);
     m_pMessage->setGeometry(m_layout.message);
     QPalette messagePalette = m_pMessage->palette();
     messagePalette.setColor(QPalette::WindowText, palette().color(QPalette::Text));
@@ -168,7 +169,7 @@ QString CXMessageBox::ClipboardText() const
         texts.append(button->text());
     if (m_pCheckBox)
         texts.append(m_pCheckBox->text());
-    return MsgBox::ClipboardText(windowTitle(), m_strText, texts);
+    return MsgBox::ClipboardText(windowTitle(), m_pMessage->text(), texts);
 }
 
 void CXMessageBox::CopyToClipboard()

@@ -94,7 +94,6 @@ private:
     void CopyToClipboard();
 
     quint32 m_nType;
-    QString m_strText;
     MsgBox::Layout m_layout;
     QList<QPushButton*> m_buttons;
     QLabel* m_pMessage = nullptr;

@@ -3,12 +3,14 @@
 #include "controls/colormatrix.h"
 #include "controls/picturefit.h"
 
+#include <QCursor>
 #include <QEvent>
 #include <QHelpEvent>
 #include <QImageReader>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QStyleOptionFocusRect>
+#include <QTimerEvent>
 #include <QToolTip>
 
 CXPNGButton::CXPNGButton(QWidget* parent) : QAbstractButton(parent)
@@ -45,8 +47,10 @@ void CXPNGButton::SetTooltipText(const QString& text)
 {
     m_strTooltip = text;
     setToolTip(text);
-    if (text.isEmpty())
+    if (text.isEmpty()) {
+        m_tooltipTimer.stop();
         QToolTip::hideText();
+    }
 }
 
 void CXPNGButton::SetBackgroundColor(const QColor& color)
@@ -108,10 +112,7 @@ void CXPNGButton::paintEvent(QPaintEvent*)
         painter.drawImage(target, m_normal);
         break;
     case Look::Disabled:
-        // Faded as well: a picture that is grey by design must still read as unavailable.
-        painter.setOpacity(kDisabledOpacity);
         painter.drawImage(target, m_grey);
-        painter.setOpacity(1.0);
         break;
     }
 
@@ -126,14 +127,16 @@ void CXPNGButton::paintEvent(QPaintEvent*)
 
 void CXPNGButton::mouseMoveEvent(QMouseEvent* event)
 {
-    SetHot(PictureRect().contains(event->position().toPoint()) ||
-           (!m_bPicturesReady && rect().contains(event->position().toPoint())));
+    // The whole button, not just its picture: a hot look that ends at the picture's edge flickers
+    // as the mouse runs along the spare strip around it.
+    SetHot(rect().contains(event->position().toPoint()));
     QAbstractButton::mouseMoveEvent(event);
 }
 
 void CXPNGButton::leaveEvent(QEvent* event)
 {
     SetHot(false);
+    m_tooltipTimer.stop();
     QToolTip::hideText();
     QAbstractButton::leaveEvent(event);
 }
@@ -145,13 +148,47 @@ void CXPNGButton::changeEvent(QEvent* event)
     QAbstractButton::changeEvent(event);
 }
 
+void CXPNGButton::timerEvent(QTimerEvent* event)
+{
+    if (event->timerId() != m_tooltipTimer.timerId()) {
+        QAbstractButton::timerEvent(event);
+        return;
+    }
+    m_tooltipTimer.stop();
+    ShowTooltip();
+}
+
+void CXPNGButton::ShowTooltip()
+{
+    if (m_strTooltip.isEmpty() || !underMouse())
+        return;
+    QToolTip::showText(m_tooltipPos, m_strTooltip, this, rect());
+}
+
 bool CXPNGButton::event(QEvent* event)
 {
-    // No tooltip text, no tooltip: not even an empty one.
-    if (event->type() == QEvent::ToolTip && m_strTooltip.isEmpty()) {
-        QToolTip::hideText();
-        event->ignore();
+    switch (event->type()) {
+    case QEvent::ToolTip:
+        // The button keeps its own, later time for the tooltip; the desktop's shorter one would
+        // show it while the user is still on the way to another button.
+        event->accept();
         return true;
+    case QEvent::Enter:
+    case QEvent::MouseMove:
+        // Seen here as well, because a disabled button gets no mouse moves but still explains itself.
+        if (const auto* pointer = dynamic_cast<const QSinglePointEvent*>(event))
+            m_tooltipPos = pointer->globalPosition().toPoint();
+        else
+            m_tooltipPos = QCursor::pos();
+        if (!QToolTip::isVisible() || QToolTip::text() != m_strTooltip)
+            m_tooltipTimer.start(kTooltipDelayMs, Qt::PreciseTimer, this);
+        break;
+    case QEvent::Leave:
+    case QEvent::MouseButtonPress:
+        m_tooltipTimer.stop();
+        break;
+    default:
+        break;
     }
     return QAbstractButton::event(event);
 }

@@ -1,12 +1,13 @@
 #pragma once
 
 #include <QAbstractButton>
+#include <QBasicTimer>
 #include <QColor>
 #include <QImage>
 
 // A push button that is a picture from the program's resources: the picture as it is, a brightened
-// copy while the mouse is over it, moved one pixel right and down while pressed, and a faded grey
-// copy while disabled. The text is the button's name and mnemonic ("&New"); it is drawn only when the
+// copy while the mouse is over it, moved one pixel right and down while pressed, and a grey copy
+// while disabled. The text is the button's name and mnemonic ("&New"); it is drawn only when the
 // picture is missing, so a button is never an invisible place to click.
 class CXPNGButton : public QAbstractButton
 {
@@ -23,7 +24,8 @@ public:
         Disabled
     };
 
-    static constexpr qreal kDisabledOpacity = 0.5;
+    // How long the mouse rests on the button before its tooltip shows.
+    static constexpr int kTooltipDelayMs = 1500;
 
     explicit CXPNGButton(QWidget* parent = nullptr);
 
@@ -53,10 +55,12 @@ protected:
     void mouseMoveEvent(QMouseEvent* event) override;
     void leaveEvent(QEvent* event) override;
     void changeEvent(QEvent* event) override;
+    void timerEvent(QTimerEvent* event) override;
     bool event(QEvent* event) override;
 
 private:
     void SetHot(bool hot);
+    void ShowTooltip();
 
     QImage m_normal;
     QImage m_bright;
@@ -65,4 +69,6 @@ private:
     bool m_bHot = false;
     QString m_strTooltip;
     QColor m_crBackground;
+    QBasicTimer m_tooltipTimer;
+    QPoint m_tooltipPos; // where the mouse last rested, in global coordinates
 };

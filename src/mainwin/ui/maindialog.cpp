@@ -28,6 +28,7 @@
 #include "web/ui/helpviewer.h"
 #include "web/ui/updatecheckui.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QDateTime>
@@ -79,6 +80,7 @@ const ButtonSpec kButtons[12] = {
 // One pixel larger than the pictures, which are then drawn at their own size.
 constexpr QSize kButtonSize(47, 51);
 constexpr int kStartupTimerMs = 500;
+constexpr int kStartupRetryMs = 100;
 
 QString Caption()
 {
@@ -323,6 +325,9 @@ void CMainDialog::PlaceWindow()
 void CMainDialog::showEvent(QShowEvent* event)
 {
     QDialog::showEvent(event);
+    // Without a window manager keeping it on top, the splash would vanish under the window.
+    if (CSplashWnd* splash = RunningSplash())
+        splash->raise();
     // The smallest size the user can drag the window to. It binds the user only: a stored size
     // below it (the first start's height) is restored as it was.
     if (QWindow* window = windowHandle())
@@ -654,16 +659,26 @@ void CMainDialog::UpdateButtons()
 
 void CMainDialog::SetButtonTooltips(bool enabled)
 {
-    for (size_t i = 0; i < m_buttons.size(); ++i)
-        m_buttons[i]->SetTooltipText(
-            enabled ? QString::fromLatin1(kButtons[i].tooltip).replace(QLatin1String("%1"), AppInfo::DisplayName())
-                    : QString());
+    for (size_t i = 0; i < m_buttons.size(); ++i) {
+        QString tooltip = QString::fromLatin1(kButtons[i].tooltip).replace(QLatin1String("%1"), AppInfo::DisplayName());
+        // A button that can never be used says why.
+        if (kButtons[i].id == IDC_BTN_EMAIL && !m_bHasMAPIClient)
+            tooltip = QStringLiteral("No mail program is set up on this computer.");
+        m_buttons[i]->SetTooltipText(enabled ? tooltip : QString());
+    }
 }
 
 void CMainDialog::OnStartupTimer()
 {
     m_pStartupTimer->stop();
     QCoreApplication::processEvents();
+    // Opened under the splash, or while a dialog the user opened meanwhile is up, the chooser
+    // would end up hidden behind a window it blocks: it waits until both are gone.
+    const QWidget* modal = QApplication::activeModalWidget();
+    if (RunningSplash() || (modal && modal != this)) {
+        m_pStartupTimer->start(kStartupRetryMs);
+        return;
+    }
     // A project named on the command line is what the user asked for: QuickStart would only ask again.
     if (OpenStartupProject())
         return;

@@ -113,8 +113,9 @@ int RunQuickStartChooser(QWidget* owner, CAppSettings& settings, const QuickStar
     if (!settings.ShowQuickStart)
         return CDLGQuickStart::ChoiceNone;
 
-    QWidget* active = QApplication::activeWindow();
-    CDLGQuickStart chooser(active ? active : owner);
+    // Owned by the main window, never by whatever is active: the splash, say, would take the
+    // chooser with it when it closes.
+    CDLGQuickStart chooser(owner);
     const int choice = chooser.exec();
     settings.ShowQuickStart = chooser.IsShowOnStartupChecked() ? 1 : 0;
 

@@ -17,6 +17,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QMouseEvent>
 #include <QPushButton>
 #include <QStyle>
 #include <QTimer>
@@ -72,10 +73,7 @@ CDLGOpenFlyerProject::CDLGOpenFlyerProject(QWidget* parent, CAppSettings& settin
     const int client = m_pList->width() - 2 * m_pList->frameWidth();
     const int scrollBar = m_pList->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, m_pList);
     m_pList->setColumnWidth(kColumnAddress, qMax(80, client - scrollBar - 110 - createdWidth));
-    connect(m_pList, &QTableWidget::cellDoubleClicked, this, [this] {
-        if (m_pList->rowCount() > 0)
-            OnBnClickedBtnOpen();
-    });
+    m_pList->viewport()->installEventFilter(this);
     connect(m_pList->selectionModel(), &QItemSelectionModel::selectionChanged, this,
             &CDLGOpenFlyerProject::UpdateButtons);
 
@@ -110,6 +108,25 @@ CDLGOpenFlyerProject::CDLGOpenFlyerProject(QWidget* parent, CAppSettings& settin
 }
 
 CDLGOpenFlyerProject::~CDLGOpenFlyerProject() = default;
+
+bool CDLGOpenFlyerProject::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == m_pList->viewport()) {
+        // A double click anywhere in the list opens the selected project, and a click on the empty
+        // space below the rows keeps that selection: Open never loses its project to a stray click.
+        if (event->type() == QEvent::MouseButtonDblClick) {
+            if (m_pList->rowCount() > 0)
+                OnBnClickedBtnOpen();
+            return true;
+        }
+        if (event->type() == QEvent::MouseButtonPress || event->type() == QEvent::MouseButtonRelease) {
+            const auto* mouse = static_cast<QMouseEvent*>(event);
+            if (!m_pList->indexAt(mouse->position().toPoint()).isValid())
+                return true;
+        }
+    }
+    return QDialog::eventFilter(watched, event);
+}
 
 void CDLGOpenFlyerProject::showEvent(QShowEvent* event)
 {
