@@ -69,6 +69,7 @@ int Run(const QStringList& args)
         PrintProgress(QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(csvPath), note));
 
     BatchJob job;
+    job.templatePath = selection.templatePath;
     if (!LoadTemplate(selection.templatePath, job.templateText))
         return Cli::Fail(
             QStringLiteral("cannot read the template %1").arg(QDir::toNativeSeparators(selection.templatePath)));

@@ -95,6 +95,7 @@ private Q_SLOTS:
         m_strPicture = m_dir.filePath(QStringLiteral("photo with space.png"));
         QVERIFY(WritePicture(m_strPicture, QColor(0xff, 0x80, 0x00), QColor(0x00, 0x80, 0xff)));
         QVERIFY(m_renderer.WarmUp());
+        m_renderer.SetLoadRoots({m_dir.path()});
     }
 
     // Exact size, the page's colours at its corners, a local picture, and a missing one that

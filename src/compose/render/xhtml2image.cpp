@@ -131,6 +131,7 @@ quint64 CXHTML2Image::RenderAsync(const QString& page, int width, int height)
     pending.width = width;
     pending.height = height;
     pending.page = page.toUtf8();
+    pending.loadRoots = m_loadRoots;
     const quint64 id = pending.requestId;
 
     if (!RenderProtocol::IsValidSize(width, height)) {
@@ -174,6 +175,7 @@ bool CXHTML2Image::Render(const QString& page, int width, int height, QImage& im
     pending.width = width;
     pending.height = height;
     pending.page = page.toUtf8();
+    pending.loadRoots = m_loadRoots;
     m_blockingResult.reset();
     Send(std::move(pending), false);
     WaitForInFlight();
@@ -218,6 +220,7 @@ void CXHTML2Image::Send(Pending pending, bool retried)
     request.width = m_inFlight->pending.width;
     request.height = m_inFlight->pending.height;
     request.page = m_inFlight->pending.page;
+    request.loadRoots = m_inFlight->pending.loadRoots;
     m_pProcess->write(RenderProtocol::EncodeRequest(request));
     if (!m_inFlight->pending.blocking)
         m_timeout.start(bound);

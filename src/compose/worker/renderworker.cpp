@@ -1,6 +1,7 @@
 #include "compose/worker/renderworker.h"
 
 #include "compose/worker/renderpage.h"
+#include "compose/worker/requestfilter.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -61,8 +62,8 @@ CXRenderWorker::CXRenderWorker(int replyFd, QObject* parent) : QObject(parent), 
     m_profile->setHttpCacheType(QWebEngineProfile::NoCache);
     m_profile->setPersistentCookiesPolicy(QWebEngineProfile::NoPersistentCookies);
     m_profile->setSpellCheckEnabled(false);
-    m_blocker = std::make_unique<CXRemoteBlocker>();
-    m_profile->setUrlRequestInterceptor(m_blocker.get());
+    m_filter = std::make_unique<CXRequestFilter>();
+    m_profile->setUrlRequestInterceptor(m_filter.get());
 
     m_page = std::make_unique<CXRenderPage>(m_profile.get());
     m_page->setBackgroundColor(Qt::white);
@@ -169,6 +170,7 @@ void CXRenderWorker::StartNext()
         base = QUrl(QStringLiteral("file:///"));
     base.setFragment(fragment);
 
+    m_filter->SetRoots(request.loadRoots);
     m_stage = Stage::Loading;
     if (request.page.size() <= kInlinePageLimit) {
         m_page->ExpectNavigation();
@@ -183,6 +185,7 @@ void CXRenderWorker::StartNext()
             return;
         }
         file.close();
+        m_filter->SetOwnPage(path);
         QUrl url = QUrl::fromLocalFile(path);
         url.setFragment(fragment);
         m_page->ExpectNavigation();

@@ -14,7 +14,7 @@
 class QWebEngineProfile;
 class QWebEngineView;
 class CXRenderPage;
-class CXRemoteBlocker;
+class CXRequestFilter;
 
 // Renders one page at a time in an off-screen web view and hands the pixels back through the
 // protocol stream. A page counts as complete only once it is loaded, its fonts and pictures are
@@ -62,7 +62,7 @@ private:
 
     int m_replyFd;
     std::unique_ptr<QWebEngineProfile> m_profile;
-    std::unique_ptr<CXRemoteBlocker> m_blocker;
+    std::unique_ptr<CXRequestFilter> m_filter;
     std::unique_ptr<CXRenderPage> m_page;
     std::unique_ptr<QWebEngineView> m_view;
     QTemporaryDir m_scratch;
