@@ -1,5 +1,6 @@
 #include "compose/render/xhtml2image.h"
 
+#include "app/diagnostics.h"
 #include "buildconfig.h"
 
 #include <QCoreApplication>
@@ -94,7 +95,7 @@ bool CXHTML2Image::EnsureWorker(QString* error)
     m_pProcess = process;
     process->setProgram(m_strWorkerPath);
     // The engine is chatty on its error stream; show it only when asked to.
-    if (qEnvironmentVariableIsSet("LISTORA_RENDER_DEBUG"))
+    if (Diagnostics::Enabled())
         process->setProcessChannelMode(QProcess::ForwardedErrorChannel);
     else
         process->setStandardErrorFile(QProcess::nullDevice());
