@@ -51,6 +51,7 @@ private:
     };
 
     void StartNext();
+    bool LoadFromFile(const QByteArray& page, const QString& fragment);
     void Poll();
     void SchedulePoll();
     void OnReadyAnswer(bool ready);
@@ -66,6 +67,7 @@ private:
     std::unique_ptr<CXRenderPage> m_page;
     std::unique_ptr<QWebEngineView> m_view;
     QTemporaryDir m_scratch;
+    QString m_strPageFile; // the page now loaded, removed when the next one is written
 
     QQueue<Job> m_queue;
     Job m_job;
