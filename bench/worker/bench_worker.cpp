@@ -148,7 +148,8 @@ int main(int argc, char* argv[])
         flyer.m_strPrice = QStringLiteral("Offered at $%1,000").arg(300 + n % 700);
         flyer.m_strAddress = QStringLiteral("%1 Willow Bend").arg(n);
         flyer.m_strCityStateZip = QStringLiteral("Lakeview, OR 97630");
-        flyer.m_strDescription = QStringLiteral("Home number %1 on a quiet street.\r\nUpdated kitchen, new roof.").arg(n);
+        flyer.m_strDescription =
+            QStringLiteral("Home number %1 on a quiet street.\r\nUpdated kitchen, new roof.").arg(n);
         flyer.m_strFeatures = {QStringLiteral("%1 Bedrooms").arg(2 + n % 4), QStringLiteral("3 Baths"),
                                QStringLiteral("2,450 sq. ft."), QStringLiteral("Built 1998")};
         for (int slot = 0; slot < 4; ++slot) {

@@ -56,7 +56,8 @@ const Hostile kHostile[] = {
     {"CSS url()", R"H(<div style="@BOX@;background:url('@F@/secret.png')"></div>)H"},
     {"CSS @import", R"H(<style>@import url("@F@/secret.css");</style><div class="leak" style="@BOX@"></div>)H"},
     {"CSS list image", R"H(<ul style="@BOX@;list-style:inside url('@F@/secret.png')"><li>x</li></ul>)H"},
-    {"SVG image", R"H(<svg style="@BOX@" width="90" height="90"><image href="@F@/secret.png" width="90" height="90"/></svg>)H"},
+    {"SVG image",
+     R"H(<svg style="@BOX@" width="90" height="90"><image href="@F@/secret.png" width="90" height="90"/></svg>)H"},
     {"SVG use", R"H(<svg style="@BOX@" width="90" height="90"><use href="@F@/secret.svg#m"/></svg>)H"},
     {"base href", R"H(<base href="@F@/"><img src="secret.png" style="@BOX@">)H"},
     {"meta refresh", R"H(<meta http-equiv="refresh" content="0; url=@F@/secret.html"><div style="@BOX@"></div>)H"},
@@ -167,8 +168,8 @@ private:
     Account MakeAccount(bool forOrdinaryUser)
     {
         // The ordinary user cannot enter the test's own private temporary folder.
-        auto dir = std::make_unique<QTemporaryDir>(
-            forOrdinaryUser ? QStringLiteral("/tmp/listora-hostile-XXXXXX") : QDir::tempPath() + "/hostile-XXXXXX");
+        auto dir = std::make_unique<QTemporaryDir>(forOrdinaryUser ? QStringLiteral("/tmp/listora-hostile-XXXXXX")
+                                                                   : QDir::tempPath() + "/hostile-XXXXXX");
         Account a;
         if (!dir->isValid())
             return a;
@@ -183,9 +184,9 @@ private:
         QDir().mkpath(a.home + "/.cache");
         // The ordinary user may not reach the build tree: the program and its renderer go along.
         a.bin = forOrdinaryUser ? a.root + "/bin" : BinDir();
-        QDir().mkpath(a.bin);
-        for (const char* program : {"listora-cli", "listora-render-worker"}) {
-            if (forOrdinaryUser)
+        if (forOrdinaryUser) {
+            QDir().mkpath(a.bin);
+            for (const char* program : {"listora-cli", "listora-render-worker"})
                 QFile::copy(BinDir() + "/" + program, a.bin + "/" + program);
         }
 
@@ -294,10 +295,11 @@ private:
 
         // The detector works, and what a flyer is made of still loads: a picture in the project.
         QByteArray err;
-        const QString control = WriteProject(
-            a, "control",
-            QStringLiteral("<img src=\"%1\" style=\"%2\">").arg(QUrl::fromLocalFile(a.project + "/allowed.png").toString(), Box(0)),
-            asOrdinaryUser);
+        const QString control =
+            WriteProject(a, "control",
+                         QStringLiteral("<img src=\"%1\" style=\"%2\">")
+                             .arg(QUrl::fromLocalFile(a.project + "/allowed.png").toString(), Box(0)),
+                         asOrdinaryUser);
         const QImage shown = Render(a, control, asOrdinaryUser, &err);
         QVERIFY2(!shown.isNull(), err.constData());
         QVERIFY2(MagentaIn(shown, Cell(0)) > 80 * 80 / 2, "the allowed picture did not show");
@@ -340,10 +342,7 @@ private Q_SLOTS:
         });
     }
 
-    void asThisUser()
-    {
-        Check(false);
-    }
+    void asThisUser() { Check(false); }
 
     // The engine's sandbox is on for an ordinary user; root runs without it.
     void asOrdinaryUser()
@@ -353,8 +352,8 @@ private Q_SLOTS:
         if (QStandardPaths::findExecutable(QStringLiteral("setpriv")).isEmpty())
             QSKIP("setpriv (util-linux) is not installed");
         // The engine's sandbox needs user namespaces; without them it cannot start for this user.
-        if (QProcess::execute("setpriv", {"--reuid=65534", "--regid=65534", "--clear-groups", "--", "unshare",
-                                          "--user", "true"}) != 0)
+        if (QProcess::execute("setpriv", {"--reuid=65534", "--regid=65534", "--clear-groups", "--", "unshare", "--user",
+                                          "true"}) != 0)
             QSKIP("an ordinary user cannot make a user namespace here, so the engine's sandbox cannot start");
         Check(true);
     }

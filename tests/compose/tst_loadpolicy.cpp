@@ -41,7 +41,8 @@ private Q_SLOTS:
         // A root that is itself a link counts where it leads.
         QVERIFY(QFile::link(Path("project"), Path("project-link")));
 
-        m_policy.SetRoots({Path("theme"), Path("project-link"), Path("missing-folder"), QString(), QStringLiteral("/")});
+        m_policy.SetRoots(
+            {Path("theme"), Path("project-link"), Path("missing-folder"), QString(), QStringLiteral("/")});
         m_policy.SetOwnPage(Path("page/page.html"));
     }
 
@@ -129,11 +130,10 @@ private Q_SLOTS:
         settings.Path2BlankImage = "/opt/listora/share/_blank.gif";
         settings.Path2Settings = "/u/Documents/My Listora/ListoraSettings.dat";
 
-        const QStringList roots =
-            PageLoadRoots(settings, "/u/themes/Mine/index.htm", "/u/Downloads/Shared listing/");
-        for (const char* root : {"/u/themes/Mine", "/opt/listora/share", "/u/Downloads/Shared listing/",
-                                 "/u/Documents/My Listora", "/u/Documents/My Listora/Temp",
-                                 "/u/.cache/Tarnwick/Listora"})
+        const QStringList roots = PageLoadRoots(settings, "/u/themes/Mine/index.htm", "/u/Downloads/Shared listing/");
+        for (const char* root :
+             {"/u/themes/Mine", "/opt/listora/share", "/u/Downloads/Shared listing/", "/u/Documents/My Listora",
+              "/u/Documents/My Listora/Temp", "/u/.cache/Tarnwick/Listora"})
             QVERIFY2(roots.contains(QLatin1String(root)), root);
         for (const QString& root : roots) {
             QVERIFY2(root.startsWith("/u/themes/Mine") || root.startsWith("/opt/listora/share") ||

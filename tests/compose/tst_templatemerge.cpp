@@ -388,29 +388,41 @@ private Q_SLOTS:
         const QString rlo = QStringLiteral("\u202E");
         const QString rli = QStringLiteral("\u2067");
 
-        QTest::newRow("plain") << "3 Beds <b>new</b> &amp; &#8226;" << "3 Beds <b>new</b> &amp; &#8226;";
+        QTest::newRow("plain") << "3 Beds <b>new</b> &amp; &#8226;"
+                               << "3 Beds <b>new</b> &amp; &#8226;";
         QTest::newRow("right-to-left letters") << QStringLiteral("شقة جديدة 3") << QStringLiteral("شقة جديدة 3");
-        QTest::newRow("empty") << "" << "";
-        QTest::newRow("balanced override") << "a" + rlo + "b" + pdf + "c" << "a" + rlo + "b" + pdf + "c";
+        QTest::newRow("empty") << ""
+                               << "";
+        QTest::newRow("balanced override") << "a" + rlo + "b" + pdf + "c"
+                                           << "a" + rlo + "b" + pdf + "c";
         QTest::newRow("balanced isolate holding an override")
             << rli + "a" + rlo + "b" + pdi << rli + "a" + rlo + "b" + pdi;
         QTest::newRow("stray closers stay") << pdf + "a" + pdi << pdf + "a" + pdi;
         QTest::newRow("open override") << rlo + "cba" << rlo + "cba" + pdf;
-        QTest::newRow("all four embeddings")
-            << QStringLiteral("\u202Aa\u202Bb\u202Dc\u202Ed") << QStringLiteral("\u202Aa\u202Bb\u202Dc\u202Ed") + pdf + pdf + pdf + pdf;
+        QTest::newRow("all four embeddings") << QStringLiteral("\u202Aa\u202Bb\u202Dc\u202Ed")
+                                             << QStringLiteral("\u202Aa\u202Bb\u202Dc\u202Ed") + pdf + pdf + pdf + pdf;
         QTest::newRow("three isolates") << QStringLiteral("\u2066a\u2067b\u2068c")
                                         << QStringLiteral("\u2066a\u2067b\u2068c") + pdi + pdi + pdi;
-        QTest::newRow("innermost first") << "x" + rlo + "a" + rli + "b" << "x" + rlo + "a" + rli + "b" + pdi + pdf;
+        QTest::newRow("innermost first") << "x" + rlo + "a" + rli + "b"
+                                         << "x" + rlo + "a" + rli + "b" + pdi + pdf;
         QTest::newRow("PDF does not reach past an isolate")
             << rlo + "a" + rli + "b" + pdf << rlo + "a" + rli + "b" + pdf + pdi + pdf;
-        QTest::newRow("PDI closes what it holds") << rlo + rli + "a" + rlo + "b" + pdi << rlo + rli + "a" + rlo + "b" + pdi + pdf;
-        QTest::newRow("hex reference") << "&#x202E;cba" << "&#x202E;cba" + pdf;
-        QTest::newRow("upper-case hex, leading zeros") << "&#X000202e;cba" << "&#X000202e;cba" + pdf;
-        QTest::newRow("decimal without semicolon") << "&#8238cba" << "&#8238cba" + pdf;
-        QTest::newRow("isolate reference") << "&#8295;abc" << "&#8295;abc" + pdi;
-        QTest::newRow("references balanced") << "&#x202E;a&#x202C;" << "&#x202E;a&#x202C;";
-        QTest::newRow("escaped ampersand is text") << "&amp;#x202E;a" << "&amp;#x202E;a";
-        QTest::newRow("beyond the last code point") << "&#x1000000202E;a" << "&#x1000000202E;a";
+        QTest::newRow("PDI closes what it holds")
+            << rlo + rli + "a" + rlo + "b" + pdi << rlo + rli + "a" + rlo + "b" + pdi + pdf;
+        QTest::newRow("hex reference") << "&#x202E;cba"
+                                       << "&#x202E;cba" + pdf;
+        QTest::newRow("upper-case hex, leading zeros") << "&#X000202e;cba"
+                                                       << "&#X000202e;cba" + pdf;
+        QTest::newRow("decimal without semicolon") << "&#8238cba"
+                                                   << "&#8238cba" + pdf;
+        QTest::newRow("isolate reference") << "&#8295;abc"
+                                           << "&#8295;abc" + pdi;
+        QTest::newRow("references balanced") << "&#x202E;a&#x202C;"
+                                             << "&#x202E;a&#x202C;";
+        QTest::newRow("escaped ampersand is text") << "&amp;#x202E;a"
+                                                   << "&amp;#x202E;a";
+        QTest::newRow("beyond the last code point") << "&#x1000000202E;a"
+                                                    << "&#x1000000202E;a";
     }
 
     void closeBidi()
@@ -446,12 +458,12 @@ private Q_SLOTS:
         QCOMPARE(fields.value("listingFeatures"),
                  "&#8226;&nbsp;" + rlo + "3 Beds" + pdf + "&nbsp;&nbsp;&nbsp;&#8226;&nbsp;" + rlo + "2 Baths" + pdf);
         QCOMPARE(fields.value("listingDisclaimer"), rlo + "Subject to errors & omissions." + pdf);
-        QCOMPARE(fields.value("contactInfo"),
-                 kNameSpan + "#8B0000;\">" + rlo + "Pat Lee" + pdf + "</span><br>" + rlo + "Broker" + pdf + kSpacer +
-                     rlo + "Acme Homes" + pdf + "<br>" + rlo + "1 Elm St" + pdf + "<br>" + rlo +
-                     "Townsville, ST 00001" + pdf + "<br>Office: " + rlo + "555-0100" + pdf + "<br>Mobile: " + rlo +
-                     "555-0199" + pdf + "<br>" + rlo + "pat@example.com" + pdf + "<br>" + rlo + "www.example.com" +
-                     pdf);
+        QCOMPARE(fields.value("contactInfo"), kNameSpan + "#8B0000;\">" + rlo + "Pat Lee" + pdf + "</span><br>" + rlo +
+                                                  "Broker" + pdf + kSpacer + rlo + "Acme Homes" + pdf + "<br>" + rlo +
+                                                  "1 Elm St" + pdf + "<br>" + rlo + "Townsville, ST 00001" + pdf +
+                                                  "<br>Office: " + rlo + "555-0100" + pdf + "<br>Mobile: " + rlo +
+                                                  "555-0199" + pdf + "<br>" + rlo + "pat@example.com" + pdf + "<br>" +
+                                                  rlo + "www.example.com" + pdf);
         // The mail's plain text the same way.
         QCOMPARE(FormatContactInfo(ContactProfile, false, settings, QString()).count(pdf), 9);
 

@@ -195,7 +195,8 @@ private Q_SLOTS:
                      QLatin1String("<body><!--") + QString(3 * 1024 * 1024, QLatin1Char('x')) + QLatin1String("-->"));
         VerifyColoursPage(RenderPage(page));
         // The next large page is a page of its own, not the last one scrolled to another place.
-        const QString padding = QLatin1String("<!--") + QString(3 * 1024 * 1024, QLatin1Char('y')) + QLatin1String("-->");
+        const QString padding =
+            QLatin1String("<!--") + QString(3 * 1024 * 1024, QLatin1Char('y')) + QLatin1String("-->");
         for (const char* colour : {"#204060", "#604020"})
             QCOMPARE(Rgb(RenderPage(SolidPage(colour).replace(QLatin1String("<body"), padding + "<body")), 400, 500),
                      QLatin1String(colour));
