@@ -182,9 +182,12 @@ private:
         QDir().mkpath(a.project);
         QDir().mkpath(a.home + "/.config");
         QDir().mkpath(a.home + "/.cache");
-        // The ordinary user may not reach the build tree: the program and its renderer go along.
-        a.bin = forOrdinaryUser ? a.root + "/bin" : BinDir();
-        if (forOrdinaryUser) {
+        // Where the ordinary user cannot reach the build tree, the program and its renderer go along.
+        const bool reachable =
+            !forOrdinaryUser || QProcess::execute("setpriv", {"--reuid=65534", "--regid=65534", "--clear-groups", "--",
+                                                              "test", "-x", BinDir() + "/listora-cli"}) == 0;
+        a.bin = reachable ? BinDir() : a.root + "/bin";
+        if (!reachable) {
             QDir().mkpath(a.bin);
             for (const char* program : {"listora-cli", "listora-render-worker"})
                 QFile::copy(BinDir() + "/" + program, a.bin + "/" + program);
