@@ -1,4 +1,5 @@
 #include "compose/loadpolicy.h"
+#include "compose/renderprotocol.h"
 #include "settings/appsettings.h"
 
 #include <QDir>
@@ -113,6 +114,31 @@ private Q_SLOTS:
         QVERIFY(!policy.IsAllowed(QUrl::fromLocalFile(Path("project/_photo01.jpg")), PageResourceKind::Picture));
         QVERIFY(!policy.IsAllowed(QUrl::fromLocalFile(Path("page/page.html")), PageResourceKind::MainFrame));
         QVERIFY(policy.IsAllowed(QUrl(QStringLiteral("data:image/png;base64,AA==")), PageResourceKind::Picture));
+    }
+
+    // The worker gets the folders with the page, whatever their names, split where they end.
+    void rootsTravelWithTheRequest()
+    {
+        RenderProtocol::Request request;
+        request.id = 7;
+        request.width = 816;
+        request.height = 1056;
+        request.page = QByteArray("<p>caf\xC3\xA9</p>");
+        request.loadRoots = {QStringLiteral("/home/u/Documents/My Listora"), QString(),
+                             QStringLiteral("/home/u/Café & Co/Lot #4"), QStringLiteral("/x\ny")};
+        const QByteArray frame = RenderProtocol::EncodeRequest(request);
+
+        RenderProtocol::CFrameReader reader(RenderProtocol::CFrameReader::Kind::Request);
+        RenderProtocol::Request out;
+        reader.Append(frame.left(frame.size() - 1));
+        QVERIFY(!reader.TakeRequest(out)); // a frame is taken only whole
+        reader.Append(frame.right(1));
+        QVERIFY(reader.TakeRequest(out));
+        QCOMPARE(out.id, 7u);
+        QCOMPARE(out.page, request.page);
+        QCOMPARE(out.loadRoots, QStringList({QStringLiteral("/home/u/Documents/My Listora"),
+                                             QStringLiteral("/home/u/Café & Co/Lot #4"), QStringLiteral("/x\ny")}));
+        QVERIFY(!reader.HasError());
     }
 
     // The folders a flyer is made from, and only those.
