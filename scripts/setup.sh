@@ -16,6 +16,8 @@ packages=(
     # tests with real parts: display, printing, PDF and picture checks
     xvfb xauth x11-utils imagemagick qpdf poppler-utils cups printer-driver-cups-pdf libjpeg-turbo-progs
     fonts-urw-base35
+    # a test run as root renders once more as an ordinary user (setpriv, unshare)
+    util-linux
     # desktop integration checks of the installed tree
     desktop-file-utils appstream
     # the Debian package: making it, checking it

@@ -129,7 +129,8 @@ int main(int argc, char* argv[])
         return 1;
     }
     BatchJob job;
-    if (!LoadTemplate(catalogue.at(index).GetTemplate(), job.templateText))
+    job.templatePath = catalogue.at(index).GetTemplate();
+    if (!LoadTemplate(job.templatePath, job.templateText))
         return 1;
     job.themeName = kTheme;
     job.font = catalogue.at(index).GetTypeface();

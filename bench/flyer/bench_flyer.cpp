@@ -1,6 +1,7 @@
 // The warm flyer cycle against two command-line HTML-to-picture tools, on the same merged page.
 #include "app/workingfolders.h"
 #include "catalogue/themecatalogue.h"
+#include "compose/loadpolicy.h"
 #include "compose/render/xhtml2image.h"
 #include "compose/templatemerge.h"
 #include "projects/flyerdata.h"
@@ -180,6 +181,7 @@ int main(int argc, char* argv[])
         std::fprintf(stderr, "the renderer could not be started\n");
         return 1;
     }
+    renderer.SetLoadRoots(PageLoadRoots(settings, theme.GetTemplate(), folder));
     double cpuBefore = 0;
     QList<double> times;
     QList<double> mergeTimes;

@@ -1,9 +1,11 @@
+#include "app/diagnostics.h"
 #include "app/ui/mainapplication.h"
 
 #include <QApplication>
 
 int main(int argc, char* argv[])
 {
+    Diagnostics::Install();
     // Without any display the window still runs, off-screen, so the program can be driven headless.
     if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") &&
         qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))

@@ -1,5 +1,7 @@
 #include "cli/clicommand.h"
 
+#include "app/diagnostics.h"
+
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -60,8 +62,7 @@ void PrintText(const QString& text)
 
 int Fail(const QString& message)
 {
-    const QByteArray bytes = QStringLiteral("listora-cli: %1\n").arg(message).toUtf8();
-    std::fwrite(bytes.constData(), 1, static_cast<size_t>(bytes.size()), stderr);
+    Diagnostics::WriteUserError(QStringLiteral("listora-cli: %1\n").arg(message).toUtf8());
     return Failed;
 }
 
@@ -73,8 +74,7 @@ int Usage(const QString& message)
     text += QStringLiteral("usage: listora-cli --version\n");
     for (const Command* command : Commands())
         text += QStringLiteral("       listora-cli %1\n").arg(command->usage);
-    const QByteArray bytes = text.toUtf8();
-    std::fwrite(bytes.constData(), 1, static_cast<size_t>(bytes.size()), stderr);
+    Diagnostics::WriteUserError(text.toUtf8());
     return BadUsage;
 }
 

@@ -1,3 +1,4 @@
+#include "app/diagnostics.h"
 #include "cli/clicommand.h"
 #include "cli/flyerselectors.h"
 #include "cli/quietstdout.h"
@@ -17,9 +18,7 @@ namespace {
 
 void PrintProgress(const QString& line)
 {
-    const QByteArray bytes = line.toUtf8() + '\n';
-    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stderr);
-    std::fflush(stderr);
+    Diagnostics::WriteUserError(line.toUtf8() + '\n');
 }
 
 QString LineList(const QList<int>& lines)
@@ -69,6 +68,7 @@ int Run(const QStringList& args)
         PrintProgress(QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(csvPath), note));
 
     BatchJob job;
+    job.templatePath = selection.templatePath;
     if (!LoadTemplate(selection.templatePath, job.templateText))
         return Cli::Fail(
             QStringLiteral("cannot read the template %1").arg(QDir::toNativeSeparators(selection.templatePath)));

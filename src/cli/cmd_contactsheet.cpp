@@ -3,6 +3,7 @@
 #include "catalogue/themetemplateinfo.h"
 #include "cli/clicommand.h"
 #include "cli/flyerselectors.h"
+#include "compose/loadpolicy.h"
 #include "compose/render/xhtml2image.h"
 #include "compose/templatemerge.h"
 #include "projects/flyerdata.h"
@@ -172,6 +173,8 @@ int Run(const QStringList& args)
             // The theme's own look unless one is given, so that every theme shows as it was designed.
             const CFlyerPage page = ComposeFlyerPage(templateText, theme.GetName(), projectMode, flyer, settings, font,
                                                      color ? *color : theme.GetColor());
+            renderer.SetLoadRoots(
+                PageLoadRoots(settings, theme.GetTemplate(), projectMode ? flyer.GetFolder() : QString()));
             if (!renderer.Render(page.page, kPageWidth, kPageHeight, tile.page, &error))
                 tile.page = QImage();
             if (!page.sidebarImage.isEmpty())

@@ -2,6 +2,7 @@
 
 #include "app/workingfolders.h"
 #include "catalogue/themecatalogue.h"
+#include "compose/loadpolicy.h"
 #include "compose/render/xhtml2image.h"
 #include "compose/templatemerge.h"
 #include "settings/appsettings.h"
@@ -63,6 +64,8 @@ int RenderFlyerFromArgs(const QStringList& args, const QString& command, const Q
     CFlyerPage page;
     if (const int rc = ComposeSelectedFlyer(selection, settings, page); rc != Done)
         return rc;
+    renderer.SetLoadRoots(PageLoadRoots(settings, selection.templatePath,
+                                        selection.projectMode ? selection.flyer.GetFolder() : QString()));
     const bool rendered = renderer.Render(page.page, 816, 1056, flyer, &error);
     if (!page.sidebarImage.isEmpty())
         QFile::remove(page.sidebarImage);

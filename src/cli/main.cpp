@@ -1,4 +1,5 @@
 #include "app/appinfo.h"
+#include "app/diagnostics.h"
 #include "cli/clicommand.h"
 
 #include <QCoreApplication>
@@ -8,6 +9,7 @@
 
 int main(int argc, char* argv[])
 {
+    Diagnostics::Install();
     // The companion must run with no display at all.
     if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") &&
         qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))

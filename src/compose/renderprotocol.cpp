@@ -31,11 +31,20 @@ bool IsValidSize(int width, int height)
 
 QByteArray EncodeRequest(const Request& request)
 {
+    QByteArray roots;
+    for (const QString& root : request.loadRoots) {
+        if (root.isEmpty() || root.contains(QChar(0)))
+            continue; // a zero byte ends a root; such a path cannot name a folder anyway
+        roots.append(root.toUtf8());
+        roots.append('\0');
+    }
     QByteArray out = Header(kRequestMagic, request.id, quint32(request.width), quint32(request.height),
                             quint32(request.baseUrl.size()), quint32(request.page.size()));
-    out.reserve(kHeaderBytes + request.baseUrl.size() + request.page.size());
+    PutU32(out, quint32(roots.size()));
+    out.reserve(kRequestHeaderBytes + request.baseUrl.size() + request.page.size() + roots.size());
     out.append(request.baseUrl);
     out.append(request.page);
+    out.append(roots);
     return out;
 }
 
@@ -50,11 +59,12 @@ void CFrameReader::Clear()
     m_error.clear();
 }
 
-bool CFrameReader::TakeFrame(quint32 (&header)[6], QByteArray& body)
+bool CFrameReader::TakeFrame(quint32 (&header)[7], QByteArray& body)
 {
-    if (HasError() || m_buffer.size() < kHeaderBytes)
+    const int headerBytes = m_kind == Kind::Request ? kRequestHeaderBytes : kHeaderBytes;
+    if (HasError() || m_buffer.size() < headerBytes)
         return false;
-    for (int i = 0; i < 6; ++i)
+    for (int i = 0; i < headerBytes / 4; ++i)
         header[i] = qFromLittleEndian<quint32>(m_buffer.constData() + 4 * i);
 
     qint64 bodyBytes = 0;
@@ -63,9 +73,10 @@ bool CFrameReader::TakeFrame(quint32 (&header)[6], QByteArray& body)
             m_error = QStringLiteral("bad request frame");
             return false;
         }
-        bodyBytes = qint64(header[4]) + header[5];
+        bodyBytes = qint64(header[4]) + header[5] + header[6];
         if (!IsValidSize(int(header[2]), int(header[3])) || header[2] > quint32(kMaxSide) ||
-            header[3] > quint32(kMaxSide) || header[4] > 64 * 1024 || header[5] > kMaxPageBytes) {
+            header[3] > quint32(kMaxSide) || header[4] > 64 * 1024 || header[5] > kMaxPageBytes ||
+            header[6] > kMaxRootsBytes) {
             m_error = QStringLiteral("request frame out of bounds");
             return false;
         }
@@ -83,17 +94,17 @@ bool CFrameReader::TakeFrame(quint32 (&header)[6], QByteArray& body)
             return false;
         }
     }
-    if (m_buffer.size() < kHeaderBytes + bodyBytes)
+    if (m_buffer.size() < headerBytes + bodyBytes)
         return false;
-    body = m_buffer.mid(kHeaderBytes, bodyBytes);
-    m_buffer.remove(0, kHeaderBytes + bodyBytes);
+    body = m_buffer.mid(headerBytes, bodyBytes);
+    m_buffer.remove(0, headerBytes + bodyBytes);
     return true;
 }
 
 bool CFrameReader::TakeRequest(Request& out)
 {
     Q_ASSERT(m_kind == Kind::Request);
-    quint32 header[6];
+    quint32 header[7];
     QByteArray body;
     if (!TakeFrame(header, body))
         return false;
@@ -101,14 +112,20 @@ bool CFrameReader::TakeRequest(Request& out)
     out.width = int(header[2]);
     out.height = int(header[3]);
     out.baseUrl = body.left(header[4]);
-    out.page = body.mid(header[4]);
+    out.page = body.mid(header[4], header[5]);
+    out.loadRoots.clear();
+    const QByteArray roots = body.mid(qsizetype(header[4]) + header[5]);
+    for (const QByteArray& root : roots.split('\0')) {
+        if (!root.isEmpty())
+            out.loadRoots.append(QString::fromUtf8(root));
+    }
     return true;
 }
 
 bool CFrameReader::TakeReply(Reply& out)
 {
     Q_ASSERT(m_kind == Kind::Reply);
-    quint32 header[6];
+    quint32 header[7];
     QByteArray body;
     if (!TakeFrame(header, body))
         return false;

@@ -2,21 +2,25 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 
 // Frames exchanged between the renderer's client and its worker process over the worker's
 // standard input and output. Every integer is a little-endian 32-bit value.
-//   request: magic "LRQ1", id, width, height, base URL length, page length, base URL, page (UTF-8)
+//   request: magic "LRQ2", id, width, height, base URL length, page length, roots length,
+//            base URL, page (UTF-8), roots (UTF-8 folder paths, each ended by a zero byte)
 //   reply:   magic "LRS1", id, status, width, height, payload length, payload
 // A successful reply carries width x height x 4 bytes of ARGB32 pixels, rows tightly packed; a
 // failed one carries the reason as UTF-8.
 namespace RenderProtocol {
 
-constexpr quint32 kRequestMagic = 0x3151524C; // "LRQ1"
+constexpr quint32 kRequestMagic = 0x3251524C; // "LRQ2"
 constexpr quint32 kReplyMagic = 0x3153524C;   // "LRS1"
 constexpr int kMaxSide = 8192;
 constexpr qint64 kMaxPixels = 32LL * 1024 * 1024;
 constexpr qint64 kMaxPageBytes = 256LL * 1024 * 1024;
-constexpr int kHeaderBytes = 24;
+constexpr int kHeaderBytes = 24;        // a reply's header
+constexpr int kRequestHeaderBytes = 28; // a request's header
+constexpr qint64 kMaxRootsBytes = 256 * 1024;
 
 enum Status : quint32
 {
@@ -31,6 +35,8 @@ struct Request
     int height = 0;
     QByteArray baseUrl; // UTF-8
     QByteArray page;    // UTF-8
+    // The folders below which the page may load pictures, fonts and style sheets.
+    QStringList loadRoots;
 };
 
 struct Reply
@@ -70,7 +76,7 @@ public:
     void Clear();
 
 private:
-    bool TakeFrame(quint32 (&header)[6], QByteArray& body);
+    bool TakeFrame(quint32 (&header)[7], QByteArray& body);
 
     Kind m_kind;
     QByteArray m_buffer;

@@ -146,6 +146,89 @@ QString ToFileUrl(const QString& path)
     return url;
 }
 
+QString CloseBidiControls(const QString& text)
+{
+    enum : char32_t
+    {
+        kLre = 0x202A,
+        kRle = 0x202B,
+        kPdf = 0x202C,
+        kLro = 0x202D,
+        kRlo = 0x202E,
+        kLri = 0x2066,
+        kRli = 0x2067,
+        kFsi = 0x2068,
+        kPdi = 0x2069
+    };
+    // What is open, innermost last: true for an isolate, false for an embedding or override.
+    QList<bool> open;
+    const qsizetype size = text.size();
+    for (qsizetype i = 0; i < size; ++i) {
+        char32_t code = text.at(i).unicode();
+        if (code == u'&' && i + 2 < size && text.at(i + 1) == u'#') {
+            // The page is HTML: "&#x202E;" is as much an override as the character itself.
+            qsizetype j = i + 2;
+            const bool hex = text.at(j) == u'x' || text.at(j) == u'X';
+            if (hex)
+                ++j;
+            const qsizetype digits = j;
+            char32_t value = 0;
+            while (j < size) {
+                const char16_t c = text.at(j).unicode();
+                int digit = -1;
+                if (c >= u'0' && c <= u'9')
+                    digit = c - u'0';
+                else if (hex && c >= u'a' && c <= u'f')
+                    digit = c - u'a' + 10;
+                else if (hex && c >= u'A' && c <= u'F')
+                    digit = c - u'A' + 10;
+                if (digit < 0)
+                    break;
+                // Capped: a reference past the last code point is no control and must not wrap into one.
+                value = qMin<char32_t>(value * (hex ? 16 : 10) + char32_t(digit), 0x110000);
+                ++j;
+            }
+            if (j > digits) {
+                code = value;
+                i = (j < size && text.at(j) == u';') ? j : j - 1;
+            }
+        }
+        switch (code) {
+        case kLre:
+        case kRle:
+        case kLro:
+        case kRlo:
+            open.append(false);
+            break;
+        case kLri:
+        case kRli:
+        case kFsi:
+            open.append(true);
+            break;
+        case kPdf:
+            // A PDF never reaches past an isolate.
+            if (!open.isEmpty() && !open.last())
+                open.removeLast();
+            break;
+        case kPdi:
+            // A PDI ends the innermost isolate and everything opened inside it.
+            if (open.contains(true)) {
+                while (!open.takeLast()) {
+                }
+            }
+            break;
+        default:
+            break;
+        }
+    }
+    if (open.isEmpty())
+        return text;
+    QString closed = text;
+    while (!open.isEmpty())
+        closed += QChar(open.takeLast() ? char16_t(kPdi) : char16_t(kPdf));
+    return closed;
+}
+
 QString CrLfToBr(const QString& text)
 {
     return QString(text).replace(QLatin1String("\r\n"), kBr);
@@ -159,11 +242,11 @@ QString BrToCrLf(const QString& text)
 QString FormatFeatures(const QString& text1, const QString& text2, const QString& text3, const QString& text4)
 {
     QString line;
-    const QString first = text1.trimmed();
+    const QString first = CloseBidiControls(text1.trimmed());
     if (!first.isEmpty())
         line += QStringLiteral("&#8226;&nbsp;") + first;
     for (const QString* text : {&text2, &text3, &text4}) {
-        const QString value = text->trimmed();
+        const QString value = CloseBidiControls(text->trimmed());
         if (!value.isEmpty())
             line += QStringLiteral("&nbsp;&nbsp;&nbsp;&#8226;&nbsp;") + value;
     }
@@ -189,30 +272,32 @@ QString FormatContactInfo(int source, bool html, const CAppSettings& settings, c
         if (value->isEmpty())
             ++missing;
         else
-            body += *value + separator;
+            body += CloseBidiControls(*value) + separator;
     }
     const std::pair<int, const QString*> phones[] = {{settings.PhoneLabel01, &settings.Phone01},
                                                      {settings.PhoneLabel02, &settings.Phone02}};
     for (const auto& [label, number] : phones) {
         // A label outside the list is a damaged setting; it prints as "N/A", which is no line.
         if (PhoneLabel(label) != PhoneLabel(0) && !number->isEmpty())
-            body += PhoneLabel(label) + QStringLiteral(": ") + *number + separator;
+            body += PhoneLabel(label) + QStringLiteral(": ") + CloseBidiControls(*number) + separator;
         else
             ++missing;
     }
     if (settings.EmailAddress.isEmpty())
         ++missing;
     else
-        body += settings.EmailAddress + separator;
+        body += CloseBidiControls(settings.EmailAddress) + separator;
     if (settings.Website.isEmpty())
         ++missing;
     else
-        body += settings.Website;
+        body += CloseBidiControls(settings.Website);
 
+    const QString name = CloseBidiControls(settings.FullName);
+    const QString credentials = CloseBidiControls(settings.Credentials);
     if (!html)
-        return settings.FullName + QStringLiteral("\n") + settings.Credentials + QStringLiteral("\n") + body;
-    return kNameSpanOpen + nameColor + QStringLiteral(";\">") + settings.FullName + QStringLiteral("</span><br>") +
-           settings.Credentials + kSpacer + separator.repeated(missing) + body;
+        return name + QStringLiteral("\n") + credentials + QStringLiteral("\n") + body;
+    return kNameSpanOpen + nameColor + QStringLiteral(";\">") + name + QStringLiteral("</span><br>") + credentials +
+           kSpacer + separator.repeated(missing) + body;
 }
 
 CMergeLook MakeMergeLook(const QString& font, quint32 color, const QString& sidebarImage)
@@ -259,16 +344,18 @@ QString MergeTemplate(const QString& templateText, bool projectMode, const CFlye
             {"$_companyLogo$", companyLogo},
             {"$_myPicture$", myPicture},
             {"$_contactInfo$", FormatContactInfo(projectMode ? ContactProfile : ContactSample, true, settings, hex)},
-            {"$_listingCaption$", projectMode ? flyer.m_strCaption : sample.caption},
-            {"$_listingAddress$",
-             projectMode ? flyer.m_strAddress + QStringLiteral(", ") + flyer.m_strCityStateZip : sample.addressLine},
-            {"$_listingDescription$", CrLfToBr(projectMode ? flyer.m_strDescription : sample.description)},
+            {"$_listingCaption$", projectMode ? CloseBidiControls(flyer.m_strCaption) : sample.caption},
+            {"$_listingAddress$", projectMode ? CloseBidiControls(flyer.m_strAddress) + QStringLiteral(", ") +
+                                                    CloseBidiControls(flyer.m_strCityStateZip)
+                                              : sample.addressLine},
+            {"$_listingDescription$",
+             CrLfToBr(projectMode ? CloseBidiControls(flyer.m_strDescription) : sample.description)},
             {"$_listingFeatures$", projectMode ? FormatFeatures(flyer.m_strFeatures[0], flyer.m_strFeatures[1],
                                                                 flyer.m_strFeatures[2], flyer.m_strFeatures[3])
                                                : sample.features},
-            {"$_listingMLS$", projectMode ? flyer.m_strMLS : sample.mls},
-            {"$_listingPrice$", projectMode ? flyer.m_strPrice : sample.price},
-            {"$_listingDisclaimer$", projectMode ? settings.Disclaimer : sample.disclaimer},
+            {"$_listingMLS$", projectMode ? CloseBidiControls(flyer.m_strMLS) : sample.mls},
+            {"$_listingPrice$", projectMode ? CloseBidiControls(flyer.m_strPrice) : sample.price},
+            {"$_listingDisclaimer$", projectMode ? CloseBidiControls(settings.Disclaimer) : sample.disclaimer},
             {"$_listingCaptionColor$", GatedColor(settings.ColorListingCaption, hex)},
             {"$_listingAddressColor$", GatedColor(settings.ColorListingAddress, hex)},
             {"$_listingMLSColor$", GatedColor(settings.ColorMLSNumber, hex)},

@@ -52,6 +52,11 @@ bool LoadTemplate(const QString& path, QString& target);
 // ("Lot #4" becomes "Lot%20%234"). An empty path gives "file://".
 QString ToFileUrl(const QString& path);
 QString CrLfToBr(const QString& text);
+
+// Closes every bidirectional embedding, override and isolate that the text leaves open (also those
+// written as numeric character references), so that a right-to-left override in one field cannot
+// reverse the fields after it. A text without them is returned as it is.
+QString CloseBidiControls(const QString& text);
 QString BrToCrLf(const QString& text);
 
 // The features line: each text trimmed; empty ones left out, the first present one without the

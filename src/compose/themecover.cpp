@@ -1,6 +1,7 @@
 #include "compose/themecover.h"
 
 #include "catalogue/themetemplateinfo.h"
+#include "compose/loadpolicy.h"
 #include "compose/pagerenderer.h"
 #include "compose/templatemerge.h"
 #include "imaging/imagelibrary.h"
@@ -156,6 +157,7 @@ CoverResult MakeCover(const CXThemeTemplateInfo& theme, const CAppSettings& sett
         return prepared;
     QImage rendered;
     QString reason;
+    renderer.SetLoadRoots(PageLoadRoots(settings, theme.GetTemplate(), QString()));
     if (!renderer.Render(job.page, kPageWidth, kPageHeight, rendered, &reason)) {
         DiscardThemeCover(job);
         if (error)

@@ -1,5 +1,6 @@
 #include "output/batchflyers.h"
 
+#include "compose/loadpolicy.h"
 #include "compose/pagerenderer.h"
 #include "compose/templatemerge.h"
 #include "imaging/imagelibrary.h"
@@ -448,6 +449,7 @@ BatchSummary MakeBatchFlyers(const ListingSheet& sheet, const BatchJob& job, con
             ComposeFlyerPage(job.templateText, job.themeName, true, flyer, rowSettings, job.font, job.color);
         QImage image;
         QString why;
+        renderer.SetLoadRoots(PageLoadRoots(rowSettings, job.templatePath, folder));
         const bool rendered = renderer.Render(page.page, kFlyerWidth, kFlyerHeight, image, &why);
         summary.renderNs += clock.nsecsElapsed();
         if (!rendered) {

@@ -60,6 +60,7 @@ QString UniqueFlyerFileName(const QString& name, QSet<QString>& taken);
 struct BatchJob
 {
     QString templateText;
+    QString templatePath;
     QString themeName;
     QString font;
     quint32 color = 0; // 0x00BBGGRR

@@ -1,4 +1,5 @@
 #include "catalogue/themetemplateinfo.h"
+#include "compose/loadpolicy.h"
 #include "compose/render/xhtml2image.h"
 #include "compose/templatemerge.h"
 #include "compose/themecover.h"
@@ -71,6 +72,7 @@ private Q_SLOTS:
         m_settings.Path2BlankImage = m_dir.filePath(QStringLiteral("_blank.gif"));
         QVERIFY(QDir().mkpath(m_settings.Path2TempFolder));
         QVERIFY(m_renderer.WarmUp());
+        m_renderer.SetLoadRoots(PageLoadRoots(m_settings, QString(), m_dir.path()));
     }
 
     // A missing cover is made from the template at 71 x 92; an existing one is left alone, even

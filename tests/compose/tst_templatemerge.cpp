@@ -379,6 +379,100 @@ private Q_SLOTS:
         QCOMPARE(target, QStringLiteral("kept"));
     }
 
+    void closeBidi_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("expected");
+        const QString pdf = QStringLiteral("\u202C");
+        const QString pdi = QStringLiteral("\u2069");
+        const QString rlo = QStringLiteral("\u202E");
+        const QString rli = QStringLiteral("\u2067");
+
+        QTest::newRow("plain") << "3 Beds <b>new</b> &amp; &#8226;"
+                               << "3 Beds <b>new</b> &amp; &#8226;";
+        QTest::newRow("right-to-left letters") << QStringLiteral("شقة جديدة 3") << QStringLiteral("شقة جديدة 3");
+        QTest::newRow("empty") << ""
+                               << "";
+        QTest::newRow("balanced override") << "a" + rlo + "b" + pdf + "c"
+                                           << "a" + rlo + "b" + pdf + "c";
+        QTest::newRow("balanced isolate holding an override")
+            << rli + "a" + rlo + "b" + pdi << rli + "a" + rlo + "b" + pdi;
+        QTest::newRow("stray closers stay") << pdf + "a" + pdi << pdf + "a" + pdi;
+        QTest::newRow("open override") << rlo + "cba" << rlo + "cba" + pdf;
+        QTest::newRow("all four embeddings") << QStringLiteral("\u202Aa\u202Bb\u202Dc\u202Ed")
+                                             << QStringLiteral("\u202Aa\u202Bb\u202Dc\u202Ed") + pdf + pdf + pdf + pdf;
+        QTest::newRow("three isolates") << QStringLiteral("\u2066a\u2067b\u2068c")
+                                        << QStringLiteral("\u2066a\u2067b\u2068c") + pdi + pdi + pdi;
+        QTest::newRow("innermost first") << "x" + rlo + "a" + rli + "b"
+                                         << "x" + rlo + "a" + rli + "b" + pdi + pdf;
+        QTest::newRow("PDF does not reach past an isolate")
+            << rlo + "a" + rli + "b" + pdf << rlo + "a" + rli + "b" + pdf + pdi + pdf;
+        QTest::newRow("PDI closes what it holds")
+            << rlo + rli + "a" + rlo + "b" + pdi << rlo + rli + "a" + rlo + "b" + pdi + pdf;
+        QTest::newRow("hex reference") << "&#x202E;cba"
+                                       << "&#x202E;cba" + pdf;
+        QTest::newRow("upper-case hex, leading zeros") << "&#X000202e;cba"
+                                                       << "&#X000202e;cba" + pdf;
+        QTest::newRow("decimal without semicolon") << "&#8238cba"
+                                                   << "&#8238cba" + pdf;
+        QTest::newRow("isolate reference") << "&#8295;abc"
+                                           << "&#8295;abc" + pdi;
+        QTest::newRow("references balanced") << "&#x202E;a&#x202C;"
+                                             << "&#x202E;a&#x202C;";
+        QTest::newRow("escaped ampersand is text") << "&amp;#x202E;a"
+                                                   << "&amp;#x202E;a";
+        QTest::newRow("beyond the last code point") << "&#x1000000202E;a"
+                                                    << "&#x1000000202E;a";
+    }
+
+    void closeBidi()
+    {
+        QFETCH(QString, text);
+        QFETCH(QString, expected);
+        QCOMPARE(CloseBidiControls(text), expected);
+    }
+
+    // Every listing and profile text is closed on its own, so none reaches into the next.
+    void mergeClosesEveryText()
+    {
+        const QString rlo = QStringLiteral("\u202E");
+        const QString pdf = QStringLiteral("\u202C");
+        CFlyerData flyer = Listing();
+        for (QString* text : {&flyer.m_strCaption, &flyer.m_strMLS, &flyer.m_strPrice, &flyer.m_strAddress,
+                              &flyer.m_strCityStateZip, &flyer.m_strDescription})
+            *text = rlo + *text;
+        flyer.m_strFeatures = {rlo + "3 Beds", QString(), rlo + "2 Baths ", QString()};
+        CAppSettings settings;
+        FillProfile(settings);
+        for (QString* text : {&settings.FullName, &settings.Credentials, &settings.CompanyName, &settings.Address,
+                              &settings.CityStateZipCode, &settings.Phone01, &settings.Phone02, &settings.EmailAddress,
+                              &settings.Website, &settings.Disclaimer})
+            *text = rlo + *text;
+
+        const auto fields = Fields(MergeTemplate(EveryToken(), true, flyer, settings, Look()));
+        QCOMPARE(fields.value("listingCaption"), rlo + "Just <b>Listed</b>" + pdf);
+        QCOMPARE(fields.value("listingMLS"), rlo + "MLS# 42" + pdf);
+        QCOMPARE(fields.value("listingPrice"), rlo + "$1 & change" + pdf);
+        QCOMPARE(fields.value("listingAddress"), rlo + "7 Oak Rd" + pdf + ", " + rlo + "Springfield, ST 00002" + pdf);
+        QCOMPARE(fields.value("listingDescription"), rlo + "Line one<br>Line two<br>three" + pdf);
+        QCOMPARE(fields.value("listingFeatures"),
+                 "&#8226;&nbsp;" + rlo + "3 Beds" + pdf + "&nbsp;&nbsp;&nbsp;&#8226;&nbsp;" + rlo + "2 Baths" + pdf);
+        QCOMPARE(fields.value("listingDisclaimer"), rlo + "Subject to errors & omissions." + pdf);
+        QCOMPARE(fields.value("contactInfo"), kNameSpan + "#8B0000;\">" + rlo + "Pat Lee" + pdf + "</span><br>" + rlo +
+                                                  "Broker" + pdf + kSpacer + rlo + "Acme Homes" + pdf + "<br>" + rlo +
+                                                  "1 Elm St" + pdf + "<br>" + rlo + "Townsville, ST 00001" + pdf +
+                                                  "<br>Office: " + rlo + "555-0100" + pdf + "<br>Mobile: " + rlo +
+                                                  "555-0199" + pdf + "<br>" + rlo + "pat@example.com" + pdf + "<br>" +
+                                                  rlo + "www.example.com" + pdf);
+        // The mail's plain text the same way.
+        QCOMPARE(FormatContactInfo(ContactProfile, false, settings, QString()).count(pdf), 9);
+
+        // Without such controls the merge is as before.
+        CAppSettings plain;
+        FillProfile(plain);
+        QCOMPARE(MergeTemplate(EveryToken(), true, Listing(), plain, Look()).count(pdf), 0);
+    }
+
     void sidebarKind_data()
     {
         QTest::addColumn<QString>("name");

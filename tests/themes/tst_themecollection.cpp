@@ -2,6 +2,7 @@
 #include "catalogue/fontcatalogue.h"
 #include "catalogue/themecatalogue.h"
 #include "catalogue/themetemplateinfo.h"
+#include "compose/loadpolicy.h"
 #include "compose/render/xhtml2image.h"
 #include "compose/templatemerge.h"
 #include "compose/themecover.h"
@@ -175,6 +176,7 @@ private Q_SLOTS:
             QCOMPARE(feature.size(), 40);
 
         QVERIFY(m_renderer.WarmUp());
+        m_renderer.SetLoadRoots(PageLoadRoots(m_settings, QString(), m_dir.path()));
     }
 
     // What the theme list and the theme filter offer, and the themes other parts rely on.

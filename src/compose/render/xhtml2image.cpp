@@ -1,5 +1,6 @@
 #include "compose/render/xhtml2image.h"
 
+#include "app/diagnostics.h"
 #include "buildconfig.h"
 
 #include <QCoreApplication>
@@ -94,7 +95,7 @@ bool CXHTML2Image::EnsureWorker(QString* error)
     m_pProcess = process;
     process->setProgram(m_strWorkerPath);
     // The engine is chatty on its error stream; show it only when asked to.
-    if (qEnvironmentVariableIsSet("LISTORA_RENDER_DEBUG"))
+    if (Diagnostics::Enabled())
         process->setProcessChannelMode(QProcess::ForwardedErrorChannel);
     else
         process->setStandardErrorFile(QProcess::nullDevice());
@@ -131,6 +132,7 @@ quint64 CXHTML2Image::RenderAsync(const QString& page, int width, int height)
     pending.width = width;
     pending.height = height;
     pending.page = page.toUtf8();
+    pending.loadRoots = m_loadRoots;
     const quint64 id = pending.requestId;
 
     if (!RenderProtocol::IsValidSize(width, height)) {
@@ -174,6 +176,7 @@ bool CXHTML2Image::Render(const QString& page, int width, int height, QImage& im
     pending.width = width;
     pending.height = height;
     pending.page = page.toUtf8();
+    pending.loadRoots = m_loadRoots;
     m_blockingResult.reset();
     Send(std::move(pending), false);
     WaitForInFlight();
@@ -218,6 +221,7 @@ void CXHTML2Image::Send(Pending pending, bool retried)
     request.width = m_inFlight->pending.width;
     request.height = m_inFlight->pending.height;
     request.page = m_inFlight->pending.page;
+    request.loadRoots = m_inFlight->pending.loadRoots;
     m_pProcess->write(RenderProtocol::EncodeRequest(request));
     if (!m_inFlight->pending.blocking)
         m_timeout.start(bound);

@@ -42,6 +42,8 @@ public:
     bool WarmUp(QString* error = nullptr);
 
     bool Render(const QString& page, int width, int height, QImage& image, QString* error = nullptr) override;
+    // Each request takes the folders set when it is made.
+    void SetLoadRoots(const QStringList& roots) override { m_loadRoots = roots; }
     quint64 RenderAsync(const QString& page, int width, int height);
 
     bool IsBusy() const { return m_inFlight.has_value() || m_queued.has_value(); }
@@ -60,6 +62,7 @@ private:
         int width = 0;
         int height = 0;
         QByteArray page;
+        QStringList loadRoots;
     };
     struct InFlight
     {
@@ -86,6 +89,7 @@ private:
     void WaitForInFlight(); // blocks until the running request has its result
 
     QString m_strWorkerPath;
+    QStringList m_loadRoots;
     QProcess* m_pProcess = nullptr;
     RenderProtocol::CFrameReader m_reader{RenderProtocol::CFrameReader::Kind::Reply};
     quint32 m_nNextWireId = 0;

@@ -1,3 +1,4 @@
+#include "app/diagnostics.h"
 #include "compose/renderprotocol.h"
 #include "compose/worker/renderworker.h"
 
@@ -75,6 +76,7 @@ int main(int argc, char* argv[])
     ::fcntl(replyFd, F_SETFD, FD_CLOEXEC);
     ::dup2(STDERR_FILENO, STDOUT_FILENO);
     std::signal(SIGPIPE, SIG_IGN);
+    Diagnostics::Install();
 
     PrepareEnvironment();
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);

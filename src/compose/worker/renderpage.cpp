@@ -1,25 +1,12 @@
 #include "compose/worker/renderpage.h"
 
-#include <QWebEngineUrlRequestInfo>
-
-bool CXRemoteBlocker::IsAllowed(const QUrl& url)
-{
-    const QString scheme = url.scheme().toLower();
-    return scheme == QLatin1String("file") || scheme == QLatin1String("data") || scheme == QLatin1String("blob") ||
-           scheme == QLatin1String("about");
-}
-
-void CXRemoteBlocker::interceptRequest(QWebEngineUrlRequestInfo& info)
-{
-    if (!IsAllowed(info.requestUrl()))
-        info.block(true);
-}
-
 bool CXRenderPage::acceptNavigationRequest(const QUrl& url, NavigationType type, bool isMainFrame)
 {
+    Q_UNUSED(url)
     Q_UNUSED(type)
+    // A flyer has no frames: a frame in a project text could only show something that is not the flyer's.
     if (!isMainFrame)
-        return CXRemoteBlocker::IsAllowed(url);
+        return false;
     const bool expected = m_bExpectNavigation;
     m_bExpectNavigation = false;
     return expected;

@@ -1,19 +1,6 @@
 #pragma once
 
 #include <QWebEnginePage>
-#include <QWebEngineUrlRequestInterceptor>
-
-// Nothing a flyer page holds may reach the network: templates are local files and project texts
-// go into the page unescaped. Only local and inline resources pass.
-class CXRemoteBlocker : public QWebEngineUrlRequestInterceptor
-{
-    Q_OBJECT
-
-public:
-    using QWebEngineUrlRequestInterceptor::QWebEngineUrlRequestInterceptor;
-    void interceptRequest(QWebEngineUrlRequestInfo& info) override;
-    static bool IsAllowed(const QUrl& url);
-};
 
 // A page that only follows the navigations the worker itself starts, so a refresh tag or a link
 // in a project text cannot replace the flyer with another document.

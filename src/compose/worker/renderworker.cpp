@@ -1,6 +1,7 @@
 #include "compose/worker/renderworker.h"
 
 #include "compose/worker/renderpage.h"
+#include "compose/worker/requestfilter.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -23,7 +24,7 @@ Q_LOGGING_CATEGORY(lcWorker, "listora.render.worker", QtWarningMsg)
 namespace {
 
 // The engine refuses inline pages whose data: URL passes 2 MB; percent-encoding can triple the
-// size, so anything larger than this goes through a file in the worker's scratch folder.
+// size, so anything larger than this cannot fall back to going inline.
 constexpr qsizetype kInlinePageLimit = 600 * 1024;
 constexpr qint64 kCompleteBoundMs = 10000;
 constexpr int kPollMs = 2;
@@ -61,8 +62,8 @@ CXRenderWorker::CXRenderWorker(int replyFd, QObject* parent) : QObject(parent), 
     m_profile->setHttpCacheType(QWebEngineProfile::NoCache);
     m_profile->setPersistentCookiesPolicy(QWebEngineProfile::NoPersistentCookies);
     m_profile->setSpellCheckEnabled(false);
-    m_blocker = std::make_unique<CXRemoteBlocker>();
-    m_profile->setUrlRequestInterceptor(m_blocker.get());
+    m_filter = std::make_unique<CXRequestFilter>();
+    m_profile->setUrlRequestInterceptor(m_filter.get());
 
     m_page = std::make_unique<CXRenderPage>(m_profile.get());
     m_page->setBackgroundColor(Qt::white);
@@ -169,26 +170,47 @@ void CXRenderWorker::StartNext()
         base = QUrl(QStringLiteral("file:///"));
     base.setFragment(fragment);
 
+    m_filter->SetRoots(request.loadRoots);
     m_stage = Stage::Loading;
-    if (request.page.size() <= kInlinePageLimit) {
-        m_page->ExpectNavigation();
-        m_page->setContent(request.page, QStringLiteral("text/html;charset=UTF-8"), base);
-    } else {
-        // Such a page loses its own base folder; pictures are referenced by absolute file URLs.
-        const QString path = m_scratch.filePath(QStringLiteral("page.html"));
-        QFile file(path);
-        if (!m_scratch.isValid() || !file.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
-            file.write(request.page) != request.page.size()) {
+    // Pages are loaded from a file: one set inline travels as a data: URL, which the engine keeps
+    // for the life of the process (about 9 KB a flyer, 18 MB over a batch of 2,000).
+    if (!LoadFromFile(request.page, fragment)) {
+        if (request.page.size() > kInlinePageLimit) {
             Fail(QStringLiteral("the page could not be written to the scratch folder"));
             return;
         }
-        file.close();
-        QUrl url = QUrl::fromLocalFile(path);
-        url.setFragment(fragment);
+        // A full temporary folder still gets its flyer.
         m_page->ExpectNavigation();
-        m_page->load(url);
+        m_page->setContent(request.page, QStringLiteral("text/html;charset=UTF-8"), base);
     }
     SchedulePoll();
+}
+
+bool CXRenderWorker::LoadFromFile(const QByteArray& page, const QString& fragment)
+{
+    if (!m_scratch.isValid())
+        return false;
+    // A name of its own for every page: the same name with another fragment would only scroll the
+    // page on screen. Such a page has no base folder of its own; pictures have absolute file URLs.
+    const QString path = m_scratch.filePath(QStringLiteral("page-%1.html").arg(m_token));
+    QFile file(path);
+    const QByteArray bom("\xEF\xBB\xBF"); // UTF-8 whatever the page declares, as inline
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(bom) != bom.size() ||
+        file.write(page) != page.size() || !file.flush()) {
+        file.close();
+        file.remove();
+        return false;
+    }
+    file.close();
+    if (!m_strPageFile.isEmpty())
+        QFile::remove(m_strPageFile);
+    m_strPageFile = path;
+    m_filter->SetOwnPage(path);
+    QUrl url = QUrl::fromLocalFile(path);
+    url.setFragment(fragment);
+    m_page->ExpectNavigation();
+    m_page->load(url);
+    return true;
 }
 
 void CXRenderWorker::SchedulePoll()

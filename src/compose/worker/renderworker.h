@@ -14,7 +14,7 @@
 class QWebEngineProfile;
 class QWebEngineView;
 class CXRenderPage;
-class CXRemoteBlocker;
+class CXRequestFilter;
 
 // Renders one page at a time in an off-screen web view and hands the pixels back through the
 // protocol stream. A page counts as complete only once it is loaded, its fonts and pictures are
@@ -51,6 +51,7 @@ private:
     };
 
     void StartNext();
+    bool LoadFromFile(const QByteArray& page, const QString& fragment);
     void Poll();
     void SchedulePoll();
     void OnReadyAnswer(bool ready);
@@ -62,10 +63,11 @@ private:
 
     int m_replyFd;
     std::unique_ptr<QWebEngineProfile> m_profile;
-    std::unique_ptr<CXRemoteBlocker> m_blocker;
+    std::unique_ptr<CXRequestFilter> m_filter;
     std::unique_ptr<CXRenderPage> m_page;
     std::unique_ptr<QWebEngineView> m_view;
     QTemporaryDir m_scratch;
+    QString m_strPageFile; // the page now loaded, removed when the next one is written
 
     QQueue<Job> m_queue;
     Job m_job;

@@ -7,6 +7,7 @@
 #include "catalogue/ui/colorpalette.h"
 #include "catalogue/ui/fontslb.h"
 #include "catalogue/ui/themeslb.h"
+#include "compose/loadpolicy.h"
 #include "compose/render/xhtml2image.h"
 #include "compose/templatemerge.h"
 #include "compose/ui/canvas.h"
@@ -474,6 +475,8 @@ void CMainDialog::RenderWith(bool projectMode)
     const CFlyerPage page = ComposeFlyerPage(m_strTemplateText, m_strSelTheme, projectMode, flyerData, m_appSettings,
                                              m_strSelFont, FlyerColor());
     m_strSidebarImage = page.sidebarImage;
+    m_pRenderer->SetLoadRoots(
+        PageLoadRoots(m_appSettings, m_strSelTemplate, projectMode ? flyerData.GetFolder() : QString()));
     m_nRenderRequest = m_pRenderer->RenderAsync(page.page, kFlyerWidth, kFlyerHeight);
 }
 
@@ -553,6 +556,7 @@ void CMainDialog::StartNextCover()
                 QStringLiteral("Making theme pictures: %1 of %2").arg(m_nCoversDone + 1).arg(m_nCoversDue));
             PlaceCoverProgress();
             m_pCoverProgress->show();
+            m_pRenderer->SetLoadRoots(PageLoadRoots(m_appSettings, theme.GetTemplate(), QString()));
             m_nCoverRequest = m_pRenderer->RenderAsync(m_coverJob.page, kFlyerWidth, kFlyerHeight);
             return;
         }

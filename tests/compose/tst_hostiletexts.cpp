@@ -1,0 +1,366 @@
+// A listing text is HTML in the page. Written by somebody else, it must not bring the reader's
+// private files, or anything from the network, into the flyer. Each hostile text below points at
+// "secrets" outside the folders a flyer is made from (painted magenta, so that any of them that
+// loads shows) and at a loopback server that counts connections; the flyer is made by listora-cli
+// as the user would, as root and as an ordinary user with the engine's sandbox on.
+#include "projects/flyerdata.h"
+
+#include <QDir>
+#include <QDirIterator>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QImage>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <memory>
+#include <vector>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+constexpr uid_t kNobody = 65534;
+constexpr int kCell = 100;
+constexpr int kColumns = 8;
+constexpr int kFirstRow = 300; // the listing's own text stays visible above the cells
+
+// One hostile element each, placed in a cell of its own so that a leak names its text. @BOX@ is
+// the cell, @F@ the secrets' folder (file: or the loopback server), @L@ a link in the project,
+// @UP@ a way out of the project folder. The secrets are magenta; the key file is plain text,
+// which a frame would show as dark letters.
+struct Hostile
+{
+    const char* name;
+    const char* html;
+    bool text = false;
+};
+
+const Hostile kHostile[] = {
+    {"iframe", R"H(<iframe src="@F@/secret.html" style="@BOX@"></iframe>)H"},
+    {"iframe of a key file", R"H(<iframe src="@F@/id_test" style="@BOX@;background:#fff"></iframe>)H", true},
+    {"object of a key file", R"H(<object data="@F@/id_test" type="text/plain" style="@BOX@"></object>)H", true},
+    {"object", R"H(<object data="@F@/secret.html" type="text/html" style="@BOX@"></object>)H"},
+    {"embed", R"H(<embed src="@F@/secret.html" type="text/html" style="@BOX@">)H"},
+    {"img", R"H(<img src="@F@/secret.png" style="@BOX@">)H"},
+    {"img srcset", R"H(<img srcset="@F@/secret.png 1x" style="@BOX@">)H"},
+    {"picture source", R"H(<picture><source srcset="@F@/secret.png"><img style="@BOX@"></picture>)H"},
+    {"input image", R"H(<input type="image" src="@F@/secret.png" style="@BOX@">)H"},
+    {"video poster", R"H(<video poster="@F@/secret.png" style="@BOX@"></video>)H"},
+    {"link style sheet", R"H(<link rel="stylesheet" href="@F@/secret.css"><div class="leak" style="@BOX@"></div>)H"},
+    {"CSS url()", R"H(<div style="@BOX@;background:url('@F@/secret.png')"></div>)H"},
+    {"CSS @import", R"H(<style>@import url("@F@/secret.css");</style><div class="leak" style="@BOX@"></div>)H"},
+    {"CSS list image", R"H(<ul style="@BOX@;list-style:inside url('@F@/secret.png')"><li>x</li></ul>)H"},
+    {"SVG image",
+     R"H(<svg style="@BOX@" width="90" height="90"><image href="@F@/secret.png" width="90" height="90"/></svg>)H"},
+    {"SVG use", R"H(<svg style="@BOX@" width="90" height="90"><use href="@F@/secret.svg#m"/></svg>)H"},
+    {"base href", R"H(<base href="@F@/"><img src="secret.png" style="@BOX@">)H"},
+    {"meta refresh", R"H(<meta http-equiv="refresh" content="0; url=@F@/secret.html"><div style="@BOX@"></div>)H"},
+    {"link in the project folder", R"H(<img src="@L@" style="@BOX@">)H"},
+    {"dot-dot out of the project", R"H(<img src="@UP@/secret.png" style="@BOX@">)H"},
+};
+
+QRect Cell(int cell)
+{
+    return QRect((cell % kColumns) * kCell, kFirstRow + (cell / kColumns) * kCell, kCell, kCell);
+}
+
+QString Box(int cell)
+{
+    const QRect r = Cell(cell).adjusted(5, 5, -5, -5);
+    return QStringLiteral("position:fixed;left:%1px;top:%2px;width:%3px;height:%4px;margin:0;padding:0;border:0;"
+                          "z-index:2147483600;overflow:hidden")
+        .arg(r.left())
+        .arg(r.top())
+        .arg(r.width())
+        .arg(r.height());
+}
+
+bool IsMagenta(QRgb p)
+{
+    return qRed(p) > 220 && qGreen(p) < 40 && qBlue(p) > 220;
+}
+
+int CountIn(const QImage& image, const QRect& area, bool (*test)(QRgb))
+{
+    int count = 0;
+    const QRect r = area.intersected(image.rect());
+    for (int y = r.top(); y <= r.bottom(); ++y)
+        for (int x = r.left(); x <= r.right(); ++x)
+            count += test(image.pixel(x, y)) ? 1 : 0;
+    return count;
+}
+
+int MagentaIn(const QImage& image, const QRect& area)
+{
+    return CountIn(image, area, IsMagenta);
+}
+
+int DarkIn(const QImage& image, const QRect& area)
+{
+    return CountIn(image, area, [](QRgb p) { return qGray(p) < 100; });
+}
+
+bool WriteFile(const QString& path, const QByteArray& bytes)
+{
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
+bool WriteMagentaPng(const QString& path)
+{
+    QImage image(90, 90, QImage::Format_RGB32);
+    image.fill(qRgb(255, 0, 255));
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    return image.save(path, "PNG");
+}
+
+// Hands a tree to the ordinary user (and lets every user read it), as if it were that user's.
+void GiveTo(const QString& path, uid_t uid)
+{
+    QDirIterator it(path, QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot | QDir::System,
+                    QDirIterator::Subdirectories);
+    QStringList entries{path};
+    while (it.hasNext())
+        entries.append(it.next());
+    for (const QString& entry : entries) {
+        const QByteArray native = QFile::encodeName(entry);
+        if (::lchown(native.constData(), uid, uid) != 0)
+            qWarning("cannot hand %s over", native.constData());
+        struct stat st;
+        if (::lstat(native.constData(), &st) == 0 && !S_ISLNK(st.st_mode))
+            ::chmod(native.constData(), S_ISDIR(st.st_mode) || (st.st_mode & S_IXUSR) ? 0755 : 0644);
+    }
+}
+
+} // namespace
+
+class TestHostileTexts : public QObject
+{
+    Q_OBJECT
+
+private:
+    struct Account
+    {
+        QString root; // HOME and the theme live here
+        QString home;
+        QString secrets;
+        QString project;
+        QString dataDir;
+        QString bin;
+    };
+
+    QTcpServer m_server;
+    int m_nConnections = 0;
+    std::vector<std::unique_ptr<QTemporaryDir>> m_dirs;
+
+    static QString BinDir() { return qEnvironmentVariable("LISTORA_BIN_DIR", QStringLiteral(LISTORA_BIN_DIR)); }
+    QString ServerUrl() const { return QStringLiteral("http://127.0.0.1:%1").arg(m_server.serverPort()); }
+
+    // A home with a secrets folder where an ordinary user keeps keys, outside "My Listora", and a
+    // theme whose page is just the listing's description.
+    Account MakeAccount(bool forOrdinaryUser)
+    {
+        // The ordinary user cannot enter the test's own private temporary folder.
+        auto dir = std::make_unique<QTemporaryDir>(forOrdinaryUser ? QStringLiteral("/tmp/listora-hostile-XXXXXX")
+                                                                   : QDir::tempPath() + "/hostile-XXXXXX");
+        Account a;
+        if (!dir->isValid())
+            return a;
+        a.root = dir->path();
+        m_dirs.push_back(std::move(dir));
+        a.home = a.root + "/home";
+        a.secrets = a.home + "/.ssh";
+        a.project = a.home + "/Documents/My Listora/Projects/From a stranger";
+        a.dataDir = a.root + "/data";
+        QDir().mkpath(a.project);
+        QDir().mkpath(a.home + "/.config");
+        QDir().mkpath(a.home + "/.cache");
+        // Where the ordinary user cannot reach the build tree, the program and its renderer go along.
+        const bool reachable =
+            !forOrdinaryUser || QProcess::execute("setpriv", {"--reuid=65534", "--regid=65534", "--clear-groups", "--",
+                                                              "test", "-x", BinDir() + "/listora-cli"}) == 0;
+        a.bin = reachable ? BinDir() : a.root + "/bin";
+        if (!reachable) {
+            QDir().mkpath(a.bin);
+            for (const char* program : {"listora-cli", "listora-render-worker"})
+                QFile::copy(BinDir() + "/" + program, a.bin + "/" + program);
+        }
+
+        WriteFile(a.secrets + "/secret.html",
+                  "<html><body style=\"margin:0;background:#ff00ff\">SECRET KEY</body></html>");
+        QByteArray key = "-----BEGIN TEST KEY-----\n";
+        for (int i = 0; i < 20; ++i)
+            key += QByteArray(64, 'M') + "\n";
+        WriteFile(a.secrets + "/id_test", key);
+        WriteFile(a.secrets + "/secret.css", ".leak{background:#ff00ff!important}");
+        WriteFile(a.secrets + "/secret.svg",
+                  "<svg xmlns=\"http://www.w3.org/2000/svg\"><rect id=\"m\" width=\"90\" height=\"90\" "
+                  "fill=\"#ff00ff\"/></svg>");
+        WriteMagentaPng(a.secrets + "/secret.png");
+        WriteMagentaPng(a.project + "/allowed.png");
+        QFile::link(a.secrets + "/secret.png", a.project + "/link.png");
+
+        WriteFile(a.dataDir + "/Themes/Bare-KT1/index.htm",
+                  "<!DOCTYPE html><html><head><meta charset=\"utf-8\"></head>"
+                  "<body style=\"margin:0;background:#ffffff\">$_listingDescription$</body></html>");
+        WriteFile(a.dataDir + "/Themes/Themes.ini",
+                  "[Themes]\nCount=1\nTHEME01=Bare - KT1\n[Bare - KT1]\nName=Bare - KT1\nTemplate=Bare-KT1\\index.htm\n"
+                  "Photos=0\nWidth=816\nHeight=1056\nColor=RGB(0, 0, 0)\nTypeface=DejaVu Sans\nId={BARE-0001}\n");
+        if (forOrdinaryUser)
+            GiveTo(a.root, kNobody);
+        return a;
+    }
+
+    QString WriteProject(const Account& a, const QString& name, const QString& description, bool forOrdinaryUser)
+    {
+        CFlyerData flyer;
+        flyer.Reset();
+        flyer.m_strTheme = QStringLiteral("Bare - KT1");
+        flyer.m_strDescription = description;
+        flyer.SetPathName(a.project + "/" + name + ".lso");
+        if (!flyer.Save().IsOk())
+            return QString();
+        if (forOrdinaryUser)
+            GiveTo(flyer.m_strPathName, kNobody);
+        return flyer.m_strPathName;
+    }
+
+    QImage Render(const Account& a, const QString& project, bool asOrdinaryUser, QByteArray* err)
+    {
+        const QString out = a.root + "/" + QFileInfo(project).completeBaseName() + ".png";
+        QProcessEnvironment env;
+        env.insert("PATH", qEnvironmentVariable("PATH"));
+        env.insert("HOME", a.home);
+        env.insert("XDG_CONFIG_HOME", a.home + "/.config");
+        env.insert("XDG_CACHE_HOME", a.home + "/.cache");
+        env.insert("XDG_DATA_HOME", a.home + "/.local/share");
+        env.insert("TMPDIR", a.root);
+        env.insert("LANG", "C.UTF-8");
+        env.insert("QT_QPA_PLATFORM", "offscreen");
+        env.insert("LISTORA_DATA_DIR", a.dataDir);
+        QProcess process;
+        process.setProcessEnvironment(env);
+        QStringList args{"render", "--project", project, "--out", out};
+        const QString cli = a.bin + "/listora-cli";
+        if (asOrdinaryUser) {
+            process.setProgram(QStringLiteral("setpriv"));
+            args = QStringList{"--reuid=65534", "--regid=65534", "--clear-groups", "--", cli} + args;
+        } else {
+            process.setProgram(cli);
+        }
+        process.setArguments(args);
+        process.start();
+        // The test's own event loop serves the loopback server meanwhile.
+        QElapsedTimer clock;
+        clock.start();
+        while (process.state() != QProcess::NotRunning && clock.elapsed() < 180000)
+            QTest::qWait(50);
+        if (process.state() != QProcess::NotRunning) {
+            process.kill();
+            process.waitForFinished(5000);
+        }
+        *err = process.readAllStandardError();
+        if (process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0)
+            return QImage();
+        return QImage(out);
+    }
+
+    QString HostileDescription(const Account& a, bool remote) const
+    {
+        const QString folder = remote ? ServerUrl() : QUrl::fromLocalFile(a.secrets).toString();
+        QString text = QStringLiteral("<b>Bold</b><br><ul><li>still a listing</li></ul>");
+        int cell = 0;
+        for (const Hostile& h : kHostile) {
+            QString html = QString::fromUtf8(h.html);
+            html.replace("@BOX@", Box(cell++))
+                .replace("@F@", folder)
+                .replace("@L@", remote ? QString(ServerUrl() + "/link.png")
+                                       : QUrl::fromLocalFile(a.project + "/link.png").toString())
+                .replace("@UP@", remote ? QString(ServerUrl() + "/up")
+                                        : QString(QUrl::fromLocalFile(a.project).toString() + "/../../../../.ssh"));
+            text += html;
+        }
+        return text;
+    }
+
+    void Check(bool asOrdinaryUser)
+    {
+        const Account a = MakeAccount(asOrdinaryUser);
+        QVERIFY(!a.root.isEmpty());
+        m_nConnections = 0;
+
+        // The detector works, and what a flyer is made of still loads: a picture in the project.
+        QByteArray err;
+        const QString control =
+            WriteProject(a, "control",
+                         QStringLiteral("<img src=\"%1\" style=\"%2\">")
+                             .arg(QUrl::fromLocalFile(a.project + "/allowed.png").toString(), Box(0)),
+                         asOrdinaryUser);
+        const QImage shown = Render(a, control, asOrdinaryUser, &err);
+        QVERIFY2(!shown.isNull(), err.constData());
+        QVERIFY2(MagentaIn(shown, Cell(0)) > 80 * 80 / 2, "the allowed picture did not show");
+
+        for (const bool remote : {false, true}) {
+            const QString project = WriteProject(a, QLatin1String(remote ? "remote" : "local"),
+                                                 HostileDescription(a, remote), asOrdinaryUser);
+            QVERIFY(!project.isEmpty());
+            const QImage flyer = Render(a, project, asOrdinaryUser, &err);
+            QVERIFY2(!flyer.isNull(), err.constData());
+            QCOMPARE(flyer.size(), QSize(816, 1056));
+            QStringList leaked;
+            int cell = 0;
+            for (const Hostile& h : kHostile) {
+                const QRect box = Cell(cell++);
+                if (MagentaIn(flyer, box) > 0 || (h.text && DarkIn(flyer, box) > 20))
+                    leaked.append(QString::fromUtf8(h.name));
+            }
+            if (!leaked.isEmpty())
+                flyer.save(QDir::tempPath() + QStringLiteral("/hostile-%1.png").arg(remote ? "remote" : "local"));
+            QVERIFY2(leaked.isEmpty(), qPrintable(QLatin1String(remote ? "remote: " : "local: ") + leaked.join(", ")));
+            QCOMPARE(MagentaIn(flyer, flyer.rect()), 0);
+            // The listing's own markup is still drawn: bold text and a list leave dark pixels.
+            QVERIFY(DarkIn(flyer, QRect(0, 0, 400, 100)) > 20);
+        }
+        QTest::qWait(300); // anything late would still arrive
+        QCOMPARE(m_nConnections, 0);
+    }
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        QVERIFY(QFileInfo(BinDir() + "/listora-cli").isExecutable());
+        QVERIFY(m_server.listen(QHostAddress::LocalHost));
+        connect(&m_server, &QTcpServer::newConnection, this, [this] {
+            while (QTcpSocket* socket = m_server.nextPendingConnection()) {
+                ++m_nConnections;
+                socket->deleteLater();
+            }
+        });
+    }
+
+    void asThisUser() { Check(false); }
+
+    // The engine's sandbox is on for an ordinary user; root runs without it.
+    void asOrdinaryUser()
+    {
+        if (::geteuid() != 0)
+            QSKIP("already covered: this test runs as an ordinary user");
+        if (QStandardPaths::findExecutable(QStringLiteral("setpriv")).isEmpty())
+            QSKIP("setpriv (util-linux) is not installed");
+        // The engine's sandbox needs user namespaces; without them it cannot start for this user.
+        if (QProcess::execute("setpriv", {"--reuid=65534", "--regid=65534", "--clear-groups", "--", "unshare", "--user",
+                                          "true"}) != 0)
+            QSKIP("an ordinary user cannot make a user namespace here, so the engine's sandbox cannot start");
+        Check(true);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestHostileTexts)
+#include "tst_hostiletexts.moc"
