@@ -71,7 +71,7 @@ private Q_SLOTS:
         QVERIFY(r.out.contains("font-family: 'Foo Sans';"));
         QVERIFY(r.out.contains(">New Listing</div>"));
         // The installed sample pictures themselves, never copies somewhere else.
-        QVERIFY(r.out.contains("\"file://" + DataDir().toUtf8() + "/Samples/House01-02.jpg\""));
+        QVERIFY(r.out.contains(QByteArray("\"file://" + DataDir().toUtf8() + "/Samples/House01-02.jpg\"")));
         QVERIFY(!r.out.contains("/.cache/"));
         QVERIFY(!r.out.contains("$_"));
         // Exactly the page: the template's own last line break, nothing added.
