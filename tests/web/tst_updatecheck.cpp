@@ -225,7 +225,8 @@ private Q_SLOTS:
         clock.start();
         QVERIFY2(web.Download(nullptr, server.BaseUrl(), out), qPrintable(web.LastError()));
         QCOMPARE(out, QString::fromUtf8(server.body));
-        QVERIFY(clock.elapsed() >= server.delayMs - 100);
+        // The server's timer is coarse (it may fire 5 % early), but the wait outlasted the connect limit.
+        QVERIFY(clock.elapsed() > CXWebFile::ConnectTimeoutMs);
     }
 
     void silentServerEndsAtTheOverallLimit()
