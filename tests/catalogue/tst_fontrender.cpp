@@ -46,7 +46,8 @@ private Q_SLOTS:
         QVERIFY(!m_catalogue.ListFonts(false).isEmpty());
         // A name no font answers to: the theme's next family draws the page.
         QByteArray error;
-        m_fallback = Render(QStringLiteral("No Such Family Anywhere"), m_dir.filePath(QStringLiteral("none.png")), &error);
+        m_fallback =
+            Render(QStringLiteral("No Such Family Anywhere"), m_dir.filePath(QStringLiteral("none.png")), &error);
         QVERIFY2(!m_fallback.isNull(), error.constData());
         QCOMPARE(m_fallback.size(), QSize(816, 1056));
     }

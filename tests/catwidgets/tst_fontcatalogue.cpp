@@ -178,7 +178,8 @@ private Q_SLOTS:
         QCOMPARE(catalogue.InstalledFonts().GetSize(), 7);
 
         // The same answers without enumerating everything, as the template merge asks.
-        QCOMPARE(CXFontCatalogue::LookUpFamily(QStringLiteral("Arial Narrow")), QStringLiteral("Liberation Sans Narrow"));
+        QCOMPARE(CXFontCatalogue::LookUpFamily(QStringLiteral("Arial Narrow")),
+                 QStringLiteral("Liberation Sans Narrow"));
         QCOMPARE(CXFontCatalogue::LookUpFamily(QStringLiteral("tahoma")), QStringLiteral("Tahoma"));
         QCOMPARE(CXFontCatalogue::LookUpFamily(QStringLiteral("Standard Symbols PS")), QString());
         QCOMPARE(CXFontCatalogue::LookUpFamily(QStringLiteral("Impact")), QString());

@@ -99,8 +99,10 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("family");
         QTest::addColumn<QString>("padding");
-        QTest::newRow("Tahoma") << "Tahoma" << "15px";
-        QTest::newRow("Arial (Liberation Sans)") << "Arial" << "13px";
+        QTest::newRow("Tahoma") << "Tahoma"
+                                << "15px";
+        QTest::newRow("Arial (Liberation Sans)") << "Arial"
+                                                 << "13px";
     }
     void captionTopPaddingOfRealFonts()
     {

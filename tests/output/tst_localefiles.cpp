@@ -124,9 +124,10 @@ private Q_SLOTS:
                 args = {QStringLiteral("export"), QStringLiteral("--theme"), QStringLiteral("Simple - KT101"),
                         QStringLiteral("--out"), out + QStringLiteral("/flyer.pdf")};
             else
-                args = {QStringLiteral("batch"), sheetFolder + QStringLiteral("/listings.csv"), QStringLiteral("--theme"),
-                        QStringLiteral("Simple - KT101"), QStringLiteral("--out"), out, QStringLiteral("--format"),
-                        QStringLiteral("pdf")};
+                args = {QStringLiteral("batch"),    sheetFolder + QStringLiteral("/listings.csv"),
+                        QStringLiteral("--theme"),  QStringLiteral("Simple - KT101"),
+                        QStringLiteral("--out"),    out,
+                        QStringLiteral("--format"), QStringLiteral("pdf")};
             const Result r = Run(locale, home, args);
             QVERIFY2(r.exitCode == 0, r.err.constData());
             const QString pdf = OnlyPdf(out);
