@@ -7,7 +7,7 @@ packages=(
     # build
     cmake ninja-build g++ pkg-config git ccache
     qt6-base-dev qt6-base-dev-tools qt6-webengine-dev qt6-webengine-dev-tools libqt6webenginecore6-bin
-    qt6-pdf-dev qt6-image-formats-plugins libqt6svg6 libgl-dev libfontconfig-dev libjpeg-dev
+    qt6-pdf-dev qt6-image-formats-plugins libqt6svg6 libgl-dev libfontconfig-dev libfreetype-dev libjpeg-dev
     # fuzzing
     clang libclang-rt-14-dev
     # running: fonts of the flyers, the mail hand-off
@@ -18,6 +18,8 @@ packages=(
     fonts-urw-base35
     # a test run as root renders once more as an ordinary user (setpriv, unshare)
     util-linux
+    # every file written under a comma-decimal locale (de_DE.UTF-8) as under C
+    locales-all
     # desktop integration checks of the installed tree
     desktop-file-utils appstream
     # the Debian package: making it, checking it

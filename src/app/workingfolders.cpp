@@ -101,7 +101,6 @@ Paths Resolve()
     p.Path2Themes = Join(p.dataFolder, QStringLiteral("Themes"));
     p.Path2ThemeCovers = Join(p.Path2Themes, QStringLiteral("Covers"));
     p.Path2SampleData = Join(p.dataFolder, QStringLiteral("Samples"));
-    p.Path2PreviewPhotos = UserCacheFolder(QStringLiteral("Samples"));
     p.Path2Help = Join(p.dataFolder, QStringLiteral("Help"));
     p.Path2BlankImage = Join(p.dataFolder, QStringLiteral("_blank.gif"));
     p.strAppDataPath = LegacyAppDataFolder();
@@ -131,6 +130,10 @@ void SetUp(CAppSettings& settings)
         }
     }
 
+    // An earlier version kept reduced copies of the sample photos here; the samples are small now.
+    if (!QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation).isEmpty())
+        QDir(UserCacheFolder(QStringLiteral("Samples"))).removeRecursively();
+
     const QString legacySource = Join(p.strAppDataPath, LegacySettingsFileName());
     if (QFileInfo(p.strAppDataPath).isDir() && QFileInfo::exists(legacySource) && !QFileInfo::exists(p.Path2Settings))
         QFile::copy(legacySource, p.Path2Settings);
@@ -142,7 +145,6 @@ void SetUp(CAppSettings& settings)
     settings.Path2Themes = p.Path2Themes;
     settings.Path2ThemeCovers = p.Path2ThemeCovers;
     settings.Path2SampleData = p.Path2SampleData;
-    settings.Path2PreviewPhotos = p.Path2PreviewPhotos;
     settings.Path2Help = p.Path2Help;
     settings.Path2BlankImage = p.Path2BlankImage;
 }

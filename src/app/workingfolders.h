@@ -29,7 +29,6 @@ struct Paths
     QString Path2Themes;
     QString Path2ThemeCovers;
     QString Path2SampleData;
-    QString Path2PreviewPhotos;
     QString Path2Help;
     QString Path2BlankImage;
     QString strAppDataPath;

@@ -2,8 +2,14 @@
 
 #include <QFontInfo>
 #include <QGuiApplication>
+#include <QHash>
+#include <QMutex>
+#include <QRegularExpression>
+#include <QScopeGuard>
 
 #include <fontconfig/fontconfig.h>
+#include <ft2build.h>
+#include FT_FREETYPE_H
 
 namespace {
 
@@ -20,6 +26,73 @@ QString FoldCase(QStringView text)
 bool SameName(const QString& a, const QString& b)
 {
     return a.compare(b, Qt::CaseInsensitive) == 0;
+}
+
+// The metric-compatible families fontconfig binds strongly to a name (Arial: Liberation Sans ...), in
+// its order; generic fallbacks, bound weakly, end the list.
+QStringList StrongAliases(const QString& name)
+{
+    QStringList aliases;
+    FcPattern* pattern = FcPatternCreate();
+    const QByteArray utf8 = name.toUtf8();
+    FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(utf8.constData()));
+    FcConfigSubstitute(nullptr, pattern, FcMatchPattern);
+    FcValue value;
+    FcValueBinding binding;
+    // The name itself comes first.
+    for (int i = 1; FcPatternGetWithBinding(pattern, FC_FAMILY, i, &value, &binding) == FcResultMatch; ++i) {
+        if (binding == FcValueBindingWeak)
+            break;
+        if (value.type == FcTypeString)
+            aliases.append(QString::fromUtf8(reinterpret_cast<const char*>(value.u.s)));
+    }
+    FcPatternDestroy(pattern);
+    return aliases;
+}
+
+// Whether a glyph name says the glyph is some other character than the letter it is mapped to:
+// "Alpha" or "uni0391" under "A" does, "A", "A.ss01", "uni0041" and numbered names ("glyph36",
+// "cid00034") do not.
+bool NamesAnotherGlyph(const QByteArray& glyphName, char letter)
+{
+    static const QRegularExpression numbered(QStringLiteral("^(glyph|gid|cid|index|g|c)?[0-9]+$"));
+    const QByteArray base = glyphName.left(glyphName.indexOf('.') < 0 ? glyphName.size() : glyphName.indexOf('.'));
+    if (base.isEmpty() || base == QByteArray(1, letter))
+        return false;
+    const QByteArray code = QByteArray::number(static_cast<unsigned char>(letter), 16).toUpper().rightJustified(4, '0');
+    if (base.toUpper() == "UNI" + code || base.toUpper() == "U" + code)
+        return false;
+    return !numbered.match(QString::fromLatin1(base)).hasMatch();
+}
+
+// Symbol and dingbat faces map the Latin letters to other pictures (Standard Symbols PS draws "A"
+// as a Greek Alpha, D050000L as a dingbat), and fontconfig still counts them as Latin. Their glyph
+// names tell: a face whose letters mostly carry other characters' names has no Latin letters.
+bool HasLatinLetters(const QByteArray& file, int index)
+{
+    FT_Library library = nullptr;
+    if (FT_Init_FreeType(&library) != 0)
+        return true;
+    const auto done = qScopeGuard([&] { FT_Done_FreeType(library); });
+    FT_Face face = nullptr;
+    if (FT_New_Face(library, file.constData(), index, &face) != 0)
+        return true;
+    const auto closeFace = qScopeGuard([&] { FT_Done_Face(face); });
+    int missing = 0, renamed = 0;
+    for (const char* letters : {"ABCDEFGHIJKLMNOPQRSTUVWXYZ", "abcdefghijklmnopqrstuvwxyz"}) {
+        for (const char* c = letters; *c; ++c) {
+            const FT_UInt glyph = FT_Get_Char_Index(face, FT_ULong(*c));
+            if (glyph == 0) {
+                ++missing;
+                continue;
+            }
+            char name[64] = {};
+            if (FT_HAS_GLYPH_NAMES(face) && FT_Get_Glyph_Name(face, glyph, name, sizeof name) == 0 &&
+                NamesAnotherGlyph(QByteArray(name), *c))
+                ++renamed;
+        }
+    }
+    return missing + renamed < 26;
 }
 
 } // namespace
@@ -297,7 +370,16 @@ QStringList BuildFontList(const CXSStringArray& known, const CXSStringArray& ins
         return std::any_of(list.cbegin(), list.cend(), [&name](const QString& entry) { return SameName(entry, name); });
     };
     if (showAllFonts) {
-        for (const QString& name : installed) {
+        // A superset of the short list: catalogue names drawn through a metric twin (Arial with
+        // Liberation Sans) are offered too, or ticking the box would drop the project's font.
+        CXSStringArray all;
+        for (const QString& name : installed)
+            all.Add(name);
+        for (const QString& name : known) {
+            if (isInstalled(name))
+                all.Add(name);
+        }
+        for (const QString& name : all) {
             if (!inactive.Contains(name) && !listed(name))
                 list.append(name);
         }
@@ -348,27 +430,13 @@ void CXFontCatalogue::ResolveAliases()
     for (const QString& name : m_known) {
         if (m_installed.Contains(name))
             continue;
-        FcPattern* pattern = FcPatternCreate();
-        const QByteArray utf8 = name.toUtf8();
-        FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(utf8.constData()));
-        FcConfigSubstitute(nullptr, pattern, FcMatchPattern);
-        FcValue value;
-        FcValueBinding binding;
-        // The name itself comes first; metric-compatible families follow with the same strong binding,
-        // generic fallbacks after them are weak.
-        for (int i = 1; FcPatternGetWithBinding(pattern, FC_FAMILY, i, &value, &binding) == FcResultMatch; ++i) {
-            if (binding == FcValueBindingWeak)
-                break;
-            if (value.type != FcTypeString)
-                continue;
-            const QString candidate = QString::fromUtf8(reinterpret_cast<const char*>(value.u.s));
+        for (const QString& candidate : StrongAliases(name)) {
             int index = 0;
             if (m_installed.Find(candidate, &index)) {
                 m_aliases.insert(FoldCase(name), m_installed.GetAt(index));
                 break;
             }
         }
-        FcPatternDestroy(pattern);
     }
 }
 
@@ -400,6 +468,38 @@ QList<FontListEntry> CXFontCatalogue::ListEntries(bool showAllFonts) const
     return entries;
 }
 
+QString CXFontCatalogue::LookUpFamily(const QString& name)
+{
+    if (name.isEmpty() || !qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
+        return QString();
+    static QMutex mutex;
+    static QHash<QString, QString> cache;
+    const QMutexLocker lock(&mutex);
+    const auto found = cache.constFind(name);
+    if (found != cache.cend())
+        return *found;
+
+    // The catalogue's rules over the faces of one name: listed under its own name, else through the
+    // first strongly bound twin that is listed.
+    const auto listedAs = [](const QString& family) {
+        for (const InstalledFontFamily& candidate : CollectFontFamilies(EnumerateFontFaces(family))) {
+            if (SameName(candidate.name, family) && IsFontSuitable(candidate.name, ChooseFontStyle(candidate.styles)))
+                return candidate.name;
+        }
+        return QString();
+    };
+    QString family = listedAs(name);
+    if (family.isEmpty()) {
+        for (const QString& alias : StrongAliases(name)) {
+            family = listedAs(alias);
+            if (!family.isEmpty())
+                break;
+        }
+    }
+    cache.insert(name, family);
+    return family;
+}
+
 bool CXFontCatalogue::IsFontSuitable(const QString& family, FontStyleChoice style)
 {
     // Without a GUI application there is no font database to draw with.
@@ -410,12 +510,16 @@ bool CXFontCatalogue::IsFontSuitable(const QString& family, FontStyleChoice styl
     return SameName(StripFoundry(info.family()), family);
 }
 
-QList<FontFaceInfo> CXFontCatalogue::EnumerateFontFaces()
+QList<FontFaceInfo> CXFontCatalogue::EnumerateFontFaces(const QString& family)
 {
     QList<FontFaceInfo> faces;
     FcPattern* pattern = FcPatternCreate();
-    FcObjectSet* objects =
-        FcObjectSetBuild(FC_FAMILY, FC_FAMILYLANG, FC_FONTFORMAT, FC_OUTLINE, FC_LANG, FC_WEIGHT, FC_SLANT, nullptr);
+    if (!family.isEmpty()) {
+        const QByteArray utf8 = family.toUtf8();
+        FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(utf8.constData()));
+    }
+    FcObjectSet* objects = FcObjectSetBuild(FC_FAMILY, FC_FAMILYLANG, FC_FONTFORMAT, FC_OUTLINE, FC_LANG, FC_WEIGHT,
+                                            FC_SLANT, FC_FILE, FC_INDEX, nullptr);
     FcFontSet* set = FcFontList(nullptr, pattern, objects);
     FcObjectSetDestroy(objects);
     FcPatternDestroy(pattern);
@@ -442,6 +546,13 @@ QList<FontFaceInfo> CXFontCatalogue::EnumerateFontFaces()
         FcLangSet* langs = nullptr;
         face.latin = FcPatternGetLangSet(font, FC_LANG, 0, &langs) == FcResultMatch &&
                      FcLangSetHasLang(langs, english) != FcLangDifferentLang;
+        const bool listable =
+            face.outline && (face.format == QLatin1String("TrueType") || face.format == QLatin1String("CFF"));
+        if (face.latin && listable && FcPatternGetString(font, FC_FILE, 0, &text) == FcResultMatch) {
+            int index = 0;
+            FcPatternGetInteger(font, FC_INDEX, 0, &index);
+            face.latin = HasLatinLetters(QByteArray(reinterpret_cast<const char*>(text)), index);
+        }
         double weight = FC_WEIGHT_REGULAR;
         int intWeight = 0;
         if (FcPatternGetInteger(font, FC_WEIGHT, 0, &intWeight) == FcResultMatch)

@@ -133,8 +133,13 @@ public:
 
     // True when Qt draws the family in its own face in the chosen style.
     static bool IsFontSuitable(const QString& family, FontStyleChoice style);
-    // Every face fontconfig knows.
-    static QList<FontFaceInfo> EnumerateFontFaces();
+    // Every face fontconfig knows, or those of one family. A face counts as Latin only when fontconfig
+    // says so and its letters are letters, not symbols or dingbats mapped in their place.
+    static QList<FontFaceInfo> EnumerateFontFaces(const QString& family = QString());
+    // ResolveFamily of a catalogue of the installed fonts, found from the faces of that name and its
+    // twins alone (no full enumeration); cached per name for the process. Empty without a
+    // QGuiApplication or when the name is drawn by no listed family.
+    static QString LookUpFamily(const QString& name);
 
 private:
     void ReadInactiveFonts();

@@ -1,9 +1,11 @@
 #include "compose/loadpolicy.h"
 
+#include "app/appinfo.h"
 #include "settings/appsettings.h"
 
 #include <QDir>
 #include <QFileInfo>
+#include <QStandardPaths>
 
 namespace {
 
@@ -33,6 +35,18 @@ QString LocalPath(const QUrl& url)
 
 } // namespace
 
+namespace {
+
+QString UserCacheRoot()
+{
+    const QString cache = QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation);
+    return cache.isEmpty() ? QString()
+                           : QDir::cleanPath(cache + QLatin1Char('/') + AppInfo::MakerName() + QLatin1Char('/') +
+                                             AppInfo::ProductId());
+}
+
+} // namespace
+
 QStringList PageLoadRoots(const CAppSettings& settings, const QString& templatePath, const QString& projectFolder)
 {
     QStringList roots;
@@ -49,9 +63,8 @@ QStringList PageLoadRoots(const CAppSettings& settings, const QString& templateP
     add(projectFolder);
     add(settings.strSavePath);
     add(settings.Path2TempFolder);
-    // The per-user cache holds the fitted preview photos, print copies and, on a system-wide
-    // install, the covers.
-    add(parentOf(settings.Path2PreviewPhotos));
+    // The per-user cache holds print copies and, on a system-wide install, the covers.
+    add(UserCacheRoot());
     add(settings.Path2ThemeCovers);
     return roots;
 }

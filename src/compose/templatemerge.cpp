@@ -1,7 +1,7 @@
 #include "compose/templatemerge.h"
 
+#include "catalogue/fontcatalogue.h"
 #include "catalogue/themetemplateinfo.h"
-#include "compose/previewphotos.h"
 #include "imaging/sidebarimage.h"
 #include "projects/flyerdata.h"
 #include "settings/appsettings.h"
@@ -36,7 +36,14 @@ QString SampleUrl(const CAppSettings& settings, const QString& name)
 
 QString SamplePhotoUrl(const CAppSettings& settings, int index)
 {
-    return ToFileUrl(PreviewPhotoPath(settings, CPreviewData::Get().photos[size_t(index)], index + 1));
+    return SampleUrl(settings, CPreviewData::Get().photos[size_t(index)]);
+}
+
+// Inside the template's single quotes.
+QString CssQuoted(const QString& name)
+{
+    QString text = name;
+    return text.replace(QLatin1Char('\\'), QLatin1String("\\\\")).replace(QLatin1Char('\''), QLatin1String("\\'"));
 }
 
 QString GatedColor(int flag, const QString& hex)
@@ -300,6 +307,14 @@ QString FormatContactInfo(int source, bool html, const CAppSettings& settings, c
            kSpacer + separator.repeated(missing) + body;
 }
 
+QString PageFontToken(const QString& font)
+{
+    const QString family = CXFontCatalogue::LookUpFamily(font);
+    if (family.isEmpty() || family.compare(font, Qt::CaseInsensitive) == 0)
+        return CssQuoted(font);
+    return CssQuoted(family) + QStringLiteral("', '") + CssQuoted(font);
+}
+
 CMergeLook MakeMergeLook(const QString& font, quint32 color, const QString& sidebarImage)
 {
     CMergeLook look;
@@ -333,7 +348,7 @@ QString MergeTemplate(const QString& templateText, bool projectMode, const CFlye
             {"$_captionTopPadding$", look.captionTopPadding},
             {"$_pageColor$", hex},
             {"$_elementColor$", hex},
-            {"$_pageFont$", look.font},
+            {"$_pageFont$", PageFontToken(look.font)},
             {"$_sidebarImage$", ToFileUrl(look.sidebarImage)},
             {"$_mainPhoto$", photos[0]},
             {"$_photo02$", photos[1]},
@@ -376,7 +391,7 @@ QString MergeCoverTemplate(const QString& templateText, const CXThemeTemplateInf
                                             {"$_sidebarImage$", ToFileUrl(sidebarImage)},
                                             {"$_elementColor$", hex},
                                             {"$_pageColor$", hex},
-                                            {"$_pageFont$", theme.GetTypeface()},
+                                            {"$_pageFont$", PageFontToken(theme.GetTypeface())},
                                             {"$_mainPhoto$", SamplePhotoUrl(settings, 0)},
                                             {"$_photo02$", SamplePhotoUrl(settings, 1)},
                                             {"$_photo03$", SamplePhotoUrl(settings, 2)},

@@ -83,6 +83,12 @@ struct CMergeLook
     QString captionTopPadding; // GetCaptionTopPadding of the font, e.g. "12px"
 };
 
+// The "$_pageFont$" value, written inside the template's single quotes: the family the font catalogue
+// draws the name with, then the name ("Liberation Sans Narrow', 'Arial Narrow"), so the flyer shows
+// the face the font list shows even where the engine knows no alias for the name. Quotes and
+// backslashes in a name are escaped.
+QString PageFontToken(const QString& font);
+
 // The look of a font and colour, with the caption padding the font needs.
 CMergeLook MakeMergeLook(const QString& font, quint32 color, const QString& sidebarImage = QString());
 

@@ -9,13 +9,25 @@
 #include <QImageWriter>
 #include <QPainter>
 #include <QPainterPath>
+#include <QHash>
+#include <QMutex>
 #include <QSaveFile>
+#include <QScopeGuard>
+
+#include <cmath>
+
+#include <fontconfig/fontconfig.h>
+#include <ft2build.h>
+#include FT_FREETYPE_H
+#include FT_TRUETYPE_TABLES_H
 
 namespace {
 
 constexpr int kLargestCaptionSize = 120;
 constexpr int kCaptionMaxTextWidth = 912;
 constexpr int kPaddingCellHeight = 88;
+
+std::optional<WinMetrics> CachedWinMetrics(const QString& family);
 
 class QtCaptionFontMetrics final : public CaptionFontMetrics
 {
@@ -31,6 +43,16 @@ public:
     }
 
     int LeadingPlusDescent(const QString& family, int cellHeight) const override
+    {
+        const std::optional<WinMetrics> win = CachedWinMetrics(family);
+        if (win)
+            return WinLeadingPlusDescent(*win, cellHeight);
+        return QtLeadingPlusDescent(family, cellHeight);
+    }
+
+private:
+    // Faces without an sfnt header (Type 1) have no Windows metrics; Qt's own measure stands in.
+    static int QtLeadingPlusDescent(const QString& family, int cellHeight)
     {
         // Measured at a large size so the proportions carry no rounding, then scaled to the em that
         // gives the requested cell.
@@ -49,7 +71,86 @@ public:
     }
 };
 
+std::optional<WinMetrics> CachedWinMetrics(const QString& family)
+{
+    static QMutex mutex;
+    static QHash<QString, std::optional<WinMetrics>> cache;
+    const QMutexLocker lock(&mutex);
+    const auto found = cache.constFind(family);
+    if (found != cache.cend())
+        return *found;
+    const std::optional<WinMetrics> metrics = ReadWinMetrics(family);
+    cache.insert(family, metrics);
+    return metrics;
+}
+
 } // namespace
+
+std::optional<WinMetrics> ReadWinMetrics(const QString& family)
+{
+    // The face fontconfig picks for the family in its regular style, aliases included (Arial is
+    // drawn with Liberation Sans and measures like it).
+    FcPattern* pattern = FcPatternCreate();
+    const QByteArray utf8 = family.toUtf8();
+    FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(utf8.constData()));
+    FcPatternAddInteger(pattern, FC_WEIGHT, FC_WEIGHT_REGULAR);
+    FcPatternAddInteger(pattern, FC_SLANT, FC_SLANT_ROMAN);
+    FcConfigSubstitute(nullptr, pattern, FcMatchPattern);
+    FcDefaultSubstitute(pattern);
+    FcResult result = FcResultNoMatch;
+    FcPattern* match = FcFontMatch(nullptr, pattern, &result);
+    FcPatternDestroy(pattern);
+    if (!match)
+        return std::nullopt;
+    QByteArray file;
+    int index = 0;
+    FcChar8* path = nullptr;
+    if (FcPatternGetString(match, FC_FILE, 0, &path) == FcResultMatch)
+        file = reinterpret_cast<const char*>(path);
+    FcPatternGetInteger(match, FC_INDEX, 0, &index);
+    FcPatternDestroy(match);
+    if (file.isEmpty())
+        return std::nullopt;
+
+    FT_Library library = nullptr;
+    if (FT_Init_FreeType(&library) != 0)
+        return std::nullopt;
+    const auto done = qScopeGuard([&] { FT_Done_FreeType(library); });
+    FT_Face face = nullptr;
+    if (FT_New_Face(library, file.constData(), index, &face) != 0)
+        return std::nullopt;
+    const auto closeFace = qScopeGuard([&] { FT_Done_Face(face); });
+    if (!FT_IS_SFNT(face) || face->units_per_EM == 0)
+        return std::nullopt;
+    WinMetrics metrics;
+    metrics.unitsPerEm = face->units_per_EM;
+    const auto* os2 = static_cast<const TT_OS2*>(FT_Get_Sfnt_Table(face, FT_SFNT_OS2));
+    if (os2 && os2->version != 0xFFFF && os2->usWinAscent + os2->usWinDescent > 0) {
+        metrics.ascent = os2->usWinAscent;
+        metrics.descent = os2->usWinDescent;
+        return metrics;
+    }
+    const auto* hhea = static_cast<const TT_HoriHeader*>(FT_Get_Sfnt_Table(face, FT_SFNT_HHEA));
+    if (!hhea || hhea->Ascender - hhea->Descender <= 0)
+        return std::nullopt;
+    metrics.ascent = hhea->Ascender;
+    metrics.descent = -hhea->Descender;
+    return metrics;
+}
+
+int WinLeadingPlusDescent(const WinMetrics& metrics, int cellHeight)
+{
+    // A font asked for by cell height: the cell is ascent plus descent, each rounded at the scale that
+    // gives it; the internal leading is what the cell holds beyond the em.
+    const int cell = metrics.ascent + metrics.descent;
+    if (cell <= 0)
+        return 0;
+    const double scale = double(cellHeight) / cell;
+    const int ascent = int(std::lround(metrics.ascent * scale));
+    const int descent = int(std::lround(metrics.descent * scale));
+    const int em = int(std::lround(metrics.unitsPerEm * scale));
+    return (ascent + descent - em) + descent;
+}
 
 const CaptionFontMetrics& SystemCaptionFontMetrics()
 {

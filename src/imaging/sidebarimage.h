@@ -4,6 +4,8 @@
 #include <QSize>
 #include <QString>
 
+#include <optional>
+
 // The caption picture of sidebar themes and the caption padding of the template merge. Both depend
 // on how a family measures; tests pin that through CaptionFontMetrics.
 
@@ -17,8 +19,23 @@ public:
     virtual int LeadingPlusDescent(const QString& family, int cellHeight) const = 0;
 };
 
-// The installed fonts, as Qt and fontconfig resolve them.
+// The installed fonts, as Qt and fontconfig resolve them. The padding measure uses the face's
+// Windows metrics (OS/2 usWinAscent and usWinDescent, else hhea), as the caption formula means them.
 const CaptionFontMetrics& SystemCaptionFontMetrics();
+
+// A face's vertical metrics in font units.
+struct WinMetrics
+{
+    int unitsPerEm = 0;
+    int ascent = 0;  // usWinAscent, or the hhea ascender
+    int descent = 0; // usWinDescent, or minus the hhea descender
+};
+// The Windows metrics of the face fontconfig draws family with in its regular style; none for faces
+// without them (Type 1).
+std::optional<WinMetrics> ReadWinMetrics(const QString& family);
+// Internal leading plus descent of a font made cellHeight pixels high from those metrics, each value
+// rounded to whole pixels.
+int WinLeadingPlusDescent(const WinMetrics& metrics, int cellHeight);
 
 inline constexpr int kSidebarWidth = 1050; // before the quarter turn
 inline constexpr int kSidebarHeight = 170;

@@ -3,6 +3,7 @@
 #include "app/appinfo.h"
 #include "imaging/imagelibrary.h"
 #include "imaging/jpegstream.h"
+#include "output/flyermail.h"
 #include "output/pdfwriter.h"
 #include "projects/flyerdata.h"
 #include "settings/appsettings.h"
@@ -556,7 +557,9 @@ QString ExportDialogTitle()
 
 QString DefaultExportName(const CFlyerData& flyer)
 {
-    return QStringLiteral("%1 - %2 - %3.pdf").arg(flyer.m_strMLS, flyer.m_strAddress, flyer.m_strCityStateZip);
+    // "1417 1/2 Elm Street" must not make the save dialog look for a folder "1417 1".
+    return SafeFileName(
+        QStringLiteral("%1 - %2 - %3.pdf").arg(flyer.m_strMLS, flyer.m_strAddress, flyer.m_strCityStateZip));
 }
 
 QString IntermediateJpegPath(const QString& tempFolder, const QString& projectId)

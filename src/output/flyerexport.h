@@ -12,7 +12,7 @@ class CFlyerData;
 // The save dialog's filter entries, in the order the user sees them, and its title.
 QString ExportFilter();
 QString ExportDialogTitle();
-// "MLS - address - city line.pdf".
+// "MLS - address - city line.pdf", with what a file name cannot hold replaced as in SafeFileName.
 QString DefaultExportName(const CFlyerData& flyer);
 // tempFolder/<project id>.jpg.
 QString IntermediateJpegPath(const QString& tempFolder, const QString& projectId);

@@ -31,6 +31,12 @@ QByteArray Format(const char* format, auto... args)
     return text;
 }
 
+// "%.2f" without the C library's locale: under de_DE snprintf writes "612,00", which no viewer reads.
+QByteArray Fixed2(double value)
+{
+    return QByteArray::number(value, 'f', 2);
+}
+
 void StdOut(const QByteArray& text)
 {
     std::fwrite(text.constData(), 1, static_cast<size_t>(text.size()), stdout);
@@ -94,8 +100,9 @@ int PdfAddJpegImage(PdfDocument* doc, int width, int height, uint32_t count, con
 
     const int pageObject = image + 1;
     const QByteArray content =
-        Format("q\r\n1 0 0 1 %.2f %.2f cm\r\n%.2f 0 0 %.2f 0 0 cm\r\n/I%d Do\r\nQ\r\n", 0.0, 0.0,
-               static_cast<double>(doc->pageWidth), static_cast<double>(doc->pageHeight), doc->imageCounter);
+        Format("q\r\n1 0 0 1 %s %s cm\r\n%s 0 0 %s 0 0 cm\r\n/I%d Do\r\nQ\r\n", Fixed2(0.0).constData(),
+               Fixed2(0.0).constData(), Fixed2(doc->pageWidth).constData(), Fixed2(doc->pageHeight).constData(),
+               doc->imageCounter);
     appendPart(Format("%d 0 obj\r\n<</Type/Page/Parent 1 0 R/MediaBox[0 0 %d %d]/Contents %d 0 R/Resources %d 0 R>>"
                       "\r\nendobj\r\n",
                       pageObject, doc->pageWidth, doc->pageHeight, pageObject + 1, pageObject + 3));

@@ -118,9 +118,12 @@ public:
     {
         quint64 length = 0;
         bool unicode = false;
-        if (!Length(length, unicode))
+        bool length64 = false;
+        if (!Length(length, unicode, length64))
             return false;
-        if (length >= quint64(kMaxTextLength))
+        // Only the 64-bit form is refused for its size; a 32-bit length is taken at its word and
+        // the file then ends early.
+        if (length64 && length >= quint64(kMaxTextLength))
             return Fail(FlyerFileStatus::ArchiveError);
         const auto count = static_cast<qint64>(length);
         QByteArray bytes;
@@ -179,7 +182,7 @@ private:
 
     // The stepped length: one byte, or 0xFF and 16 bits, or 0xFFFF and 32 bits, or 0xFFFFFFFF and
     // 64 bits. The Unicode tag 0xFF 0xFFFE comes before the length of a UTF-16 text.
-    bool Length(quint64& out, bool& unicode)
+    bool Length(quint64& out, bool& unicode, bool& length64)
     {
         quint8 first = 0;
         if (!Int(first))
@@ -213,6 +216,7 @@ private:
             out = dword;
             return true;
         }
+        length64 = true;
         return Int(out);
     }
 

@@ -103,7 +103,6 @@ public:
     QString Path2Themes;           // installed data + "Themes"
     QString Path2ThemeCovers;      // installed data + "Themes/Covers", or a per-user cache
     QString Path2SampleData;       // installed data + "Samples"
-    QString Path2PreviewPhotos;    // per-user cache of the sample photos fitted for the preview
     QString Path2Help;             // folder of the help pages
     QString Path2BlankImage;       // "_blank.gif" in the installed data
     QString Path2Settings;         // settings file of an older version, in strSavePath

@@ -89,8 +89,6 @@ bool CXWebFile::Download(const bool* pCancel, const QString& strUrl, QString& st
     request.setAttribute(QNetworkRequest::CacheSaveControlAttribute, false);
     request.setRawHeader("Cache-Control", "no-cache");
     request.setRawHeader("Pragma", "no-cache");
-    // Bounds the wait for a server that cannot be reached or does not answer; a trickling answer goes on.
-    request.setTransferTimeout(ConnectTimeoutMs);
 
     QPointer<QNetworkReply> reply = m_pManager->get(request);
     const auto cleanup = qScopeGuard([&] {
@@ -104,6 +102,33 @@ bool CXWebFile::Download(const bool* pCancel, const QString& strUrl, QString& st
     QEventLoop loop;
     QObject::connect(reply, &QNetworkReply::readyRead, &loop, &QEventLoop::quit);
     QObject::connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
+    // Reaching the server is bounded by the connect limit; a server that has the request and answers
+    // slowly is waited for, within the overall limit.
+    QString strTimeout;
+    const auto giveUp = [&](const QString& why) {
+        if (reply && !reply->isFinished()) {
+            strTimeout = why;
+            reply->abort();
+        }
+    };
+    QTimer connectLimit;
+    connectLimit.setSingleShot(true);
+    QObject::connect(&connectLimit, &QTimer::timeout, &loop, [&] {
+        giveUp(QCoreApplication::translate("CXWebFile", "The server could not be reached within %1 seconds.")
+                   .arg(ConnectTimeoutMs / 1000));
+    });
+    QTimer overallLimit;
+    overallLimit.setSingleShot(true);
+    QObject::connect(&overallLimit, &QTimer::timeout, &loop, [&] {
+        giveUp(QCoreApplication::translate("CXWebFile", "The server did not answer within %1 seconds.")
+                   .arg(m_nOverallTimeoutMs / 1000));
+    });
+    QObject::connect(reply, &QNetworkReply::requestSent, &connectLimit, &QTimer::stop);
+    QObject::connect(reply, &QNetworkReply::metaDataChanged, &connectLimit, &QTimer::stop);
+    QObject::connect(reply, &QNetworkReply::readyRead, &connectLimit, &QTimer::stop);
+    connectLimit.start(ConnectTimeoutMs);
+    overallLimit.start(m_nOverallTimeoutMs);
+
     QTimer cancelPoll;
     if (pCancel) {
         cancelPoll.setInterval(50);
@@ -145,11 +170,12 @@ bool CXWebFile::Download(const bool* pCancel, const QString& strUrl, QString& st
         loop.exec();
     }
 
+    if (!strTimeout.isEmpty())
+        return fail(strTimeout);
     const QNetworkReply::NetworkError error = reply->error();
     if (IsTransportError(error)) {
         if (error == QNetworkReply::OperationCanceledError || error == QNetworkReply::TimeoutError)
-            return fail(QCoreApplication::translate("CXWebFile", "The server did not answer within %1 seconds.")
-                            .arg(ConnectTimeoutMs / 1000));
+            return fail(QCoreApplication::translate("CXWebFile", "The server did not answer in time."));
         return fail(QCoreApplication::translate("CXWebFile", "The connection to the server failed (%1).")
                         .arg(reply->errorString()));
     }

@@ -101,7 +101,8 @@ private Q_SLOTS:
 
         const QString elm = QStringLiteral("MLS# 1001 - 12 Elm Street - Springfield, IL 62704");
         const QStringList expected = {elm + QStringLiteral(" (2).pdf"), elm + QStringLiteral(".pdf"),
-                                      QStringLiteral("MLS# 1006 - Unit 4_12 Harbor Road - Bayside, CA 94000.pdf")};
+                                      // "/" is replaced as in Export's suggested name.
+                                      QStringLiteral("MLS# 1006 - Unit 4-12 Harbor Road - Bayside, CA 94000.pdf")};
         QCOMPARE(QDir(out).entryList(QDir::Files, QDir::Name), expected);
         for (const QString& name : expected) {
             const QString path = QDir(out).filePath(name);

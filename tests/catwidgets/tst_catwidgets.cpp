@@ -98,11 +98,14 @@ private Q_SLOTS:
         QCOMPARE(list.GetCurSel(), -1);
         QCOMPARE(SelectFontAfterRebuild(list, QStringLiteral("Courier New"), QStringLiteral("Tahoma")), 4);
 
-        // Turning all fonts on: the current font is gone, the default one is listed.
+        // Turning all fonts on keeps every font of the short list, the current one included.
         InitFontsLB(list, catalogue, true);
-        QCOMPARE(list.GetCount(), 7);
-        QCOMPARE(list.GetText(0), QStringLiteral("Caladea"));
+        QCOMPARE(list.GetCount(), 13);
+        QCOMPARE(list.GetText(0), QStringLiteral("Arial"));
+        QCOMPARE(list.GetText(6), QStringLiteral("Courier New"));
         QCOMPARE(SelectFontAfterRebuild(list, QStringLiteral("Courier New"), QStringLiteral("Tahoma")), 6);
+        // The current font not listed: the default one.
+        QCOMPARE(SelectFontAfterRebuild(list, QStringLiteral("Verdana"), QStringLiteral("Tahoma")), 11);
         // Neither listed: the first entry.
         QCOMPARE(SelectFontAfterRebuild(list, QStringLiteral("Verdana"), QStringLiteral("Georgia")), 0);
         QCOMPARE(selChange.count(), 0); // the program's own choices are no user selection

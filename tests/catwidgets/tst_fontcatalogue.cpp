@@ -135,12 +135,17 @@ private Q_SLOTS:
         const CXSStringArray known({"Arial", "Tahoma", "Verdana"});
         const CXSStringArray installed({"Verdana", "Arial", "Other Font 10", "Other Font 2"});
         const CXSStringArray inactive({"verdana"});
-        const auto isInstalled = [&installed](const QString& name) { return installed.Contains(name); };
+        // Tahoma is installed only through a metric twin.
+        const auto isInstalled = [&installed](const QString& name) {
+            return installed.Contains(name) || name == QLatin1String("Tahoma");
+        };
         // Known fonts that are installed; the hidden list is not consulted here.
-        QCOMPARE(BuildFontList(known, installed, inactive, false, isInstalled), QStringList({"Arial", "Verdana"}));
-        // Every installed font but the hidden ones, in natural order.
+        QCOMPARE(BuildFontList(known, installed, inactive, false, isInstalled),
+                 QStringList({"Arial", "Tahoma", "Verdana"}));
+        // Every installed font but the hidden ones, in natural order, and every name of the short list
+        // that is not hidden: ticking "Show All Fonts" never drops the font a project uses.
         QCOMPARE(BuildFontList(known, installed, inactive, true, isInstalled),
-                 QStringList({"Arial", "Other Font 2", "Other Font 10"}));
+                 QStringList({"Arial", "Other Font 2", "Other Font 10", "Tahoma"}));
     }
 
     void installedFonts()
@@ -151,9 +156,16 @@ private Q_SLOTS:
 
         QCOMPARE(catalogue.ListFonts(false), QStringList({"Arial", "Arial Narrow", "Calibri", "Cambria", "Courier New",
                                                           "Tahoma", "Times New Roman"}));
-        // Z003 is a Type 1 family: never listed.
-        QCOMPARE(catalogue.ListFonts(true), QStringList({"Caladea", "Carlito", "Liberation Mono", "Liberation Sans",
-                                                         "Liberation Sans Narrow", "Liberation Serif", "Tahoma"}));
+        // Z003 is a Type 1 family: never listed. Standard Symbols PS and D050000L map the letters to
+        // symbols and dingbats: never listed either. The full list holds the short one.
+        QCOMPARE(catalogue.ListFonts(true),
+                 QStringList({"Arial", "Arial Narrow", "Caladea", "Calibri", "Cambria", "Carlito", "Courier New",
+                              "Liberation Mono", "Liberation Sans", "Liberation Sans Narrow", "Liberation Serif",
+                              "Tahoma", "Times New Roman"}));
+        for (const char* symbols : {"Standard Symbols PS", "D050000L"}) {
+            QVERIFY(!CXFontCatalogue::EnumerateFontFaces(QLatin1String(symbols)).isEmpty());
+            QVERIFY(!catalogue.IsInstalled(QLatin1String(symbols)));
+        }
 
         // Metric aliases count, weak fallbacks do not (Helvetica and Impact still match some face).
         QCOMPARE(catalogue.ResolveFamily(QStringLiteral("arial")), QStringLiteral("Liberation Sans"));
@@ -164,6 +176,13 @@ private Q_SLOTS:
         // Rebuilding empties the installed fonts first.
         catalogue.InitInstalledFonts();
         QCOMPARE(catalogue.InstalledFonts().GetSize(), 7);
+
+        // The same answers without enumerating everything, as the template merge asks.
+        QCOMPARE(CXFontCatalogue::LookUpFamily(QStringLiteral("Arial Narrow")),
+                 QStringLiteral("Liberation Sans Narrow"));
+        QCOMPARE(CXFontCatalogue::LookUpFamily(QStringLiteral("tahoma")), QStringLiteral("Tahoma"));
+        QCOMPARE(CXFontCatalogue::LookUpFamily(QStringLiteral("Standard Symbols PS")), QString());
+        QCOMPARE(CXFontCatalogue::LookUpFamily(QStringLiteral("Impact")), QString());
     }
 
     void entryStyles()

@@ -51,6 +51,9 @@ private Q_SLOTS:
         QVERIFY(data.mkpath(QStringLiteral("Themes/Plain-KT1")));
         QVERIFY(
             QFile::copy(QStringLiteral(LISTORA_TEST_DATA "/flyer.htm"), data.filePath("Themes/Plain-KT1/index.htm")));
+        QVERIFY(data.mkpath(QStringLiteral("Samples")));
+        QVERIFY(QFile::copy(QStringLiteral(LISTORA_SOURCE_DIR "/data/Samples/House01-02.jpg"),
+                            data.filePath(QStringLiteral("Samples/House01-02.jpg"))));
         QFile ini(data.filePath(QStringLiteral("Themes/Themes.ini")));
         QVERIFY(ini.open(QIODevice::WriteOnly));
         ini.write("[Themes]\nCount=2\nTHEME01=Plain - KT1\nTHEME02=Lost - KT2\n"
@@ -67,6 +70,9 @@ private Q_SLOTS:
         QVERIFY(r.out.contains("background: #102030;"));
         QVERIFY(r.out.contains("font-family: 'Foo Sans';"));
         QVERIFY(r.out.contains(">New Listing</div>"));
+        // The installed sample pictures themselves, never copies somewhere else.
+        QVERIFY(r.out.contains(QByteArray("\"file://" + DataDir().toUtf8() + "/Samples/House01-02.jpg\"")));
+        QVERIFY(!r.out.contains("/.cache/"));
         QVERIFY(!r.out.contains("$_"));
         // Exactly the page: the template's own last line break, nothing added.
         QVERIFY(r.out.endsWith("</html>\n") && !r.out.endsWith("\n\n"));

@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+#include <QStandardPaths>
 #include <QTest>
 
 Q_DECLARE_METATYPE(PageResourceKind)
@@ -151,20 +152,23 @@ private Q_SLOTS:
         settings.Path2Themes = "/opt/listora/share/Themes";
         settings.Path2ThemeCovers = "/u/.cache/Tarnwick/Listora/Covers";
         settings.Path2SampleData = "/opt/listora/share/Samples";
-        settings.Path2PreviewPhotos = "/u/.cache/Tarnwick/Listora/Samples";
         settings.Path2Help = "/opt/listora/share/Help";
         settings.Path2BlankImage = "/opt/listora/share/_blank.gif";
         settings.Path2Settings = "/u/Documents/My Listora/ListoraSettings.dat";
 
         const QStringList roots = PageLoadRoots(settings, "/u/themes/Mine/index.htm", "/u/Downloads/Shared listing/");
-        for (const char* root :
-             {"/u/themes/Mine", "/opt/listora/share", "/u/Downloads/Shared listing/", "/u/Documents/My Listora",
-              "/u/Documents/My Listora/Temp", "/u/.cache/Tarnwick/Listora"})
-            QVERIFY2(roots.contains(QLatin1String(root)), root);
+        // The per-user cache (print copies) is the user's own, whatever the settings say.
+        const QString cacheRoot =
+            QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation) + "/Tarnwick/Listora";
+        for (const QString& root :
+             {QStringLiteral("/u/themes/Mine"), QStringLiteral("/opt/listora/share"),
+              QStringLiteral("/u/Downloads/Shared listing/"), QStringLiteral("/u/Documents/My Listora"),
+              QStringLiteral("/u/Documents/My Listora/Temp"), cacheRoot})
+            QVERIFY2(roots.contains(root), qPrintable(root));
         for (const QString& root : roots) {
             QVERIFY2(root.startsWith("/u/themes/Mine") || root.startsWith("/opt/listora/share") ||
                          root.startsWith("/u/Downloads/Shared listing") || root.startsWith("/u/Documents/My Listora") ||
-                         root.startsWith("/u/.cache/Tarnwick/Listora"),
+                         root.startsWith("/u/.cache/Tarnwick/Listora") || root.startsWith(cacheRoot),
                      qPrintable(root));
         }
         // No project (the preview and the covers): no project folder, and no empty root.

@@ -93,6 +93,32 @@ private Q_SLOTS:
         QCOMPARE(metrics.cellHeightAsked, 88);
     }
 
+    // The padding of real faces comes from their Windows metrics (OS/2 usWinAscent + usWinDescent),
+    // not from Qt's typographic ones: Tahoma gives 15 px, where Qt's measure gave 10.
+    void captionTopPaddingOfRealFonts_data()
+    {
+        QTest::addColumn<QString>("family");
+        QTest::addColumn<QString>("padding");
+        QTest::newRow("Tahoma") << "Tahoma"
+                                << "15px";
+        QTest::newRow("Arial (Liberation Sans)") << "Arial"
+                                                 << "13px";
+    }
+    void captionTopPaddingOfRealFonts()
+    {
+        QFETCH(QString, family);
+        QFETCH(QString, padding);
+        QCOMPARE(GetCaptionTopPadding(family), padding);
+    }
+
+    void winLeadingPlusDescent()
+    {
+        // Tahoma's tables: 2048 units per em, usWinAscent 2049, usWinDescent 423. At a cell of 88
+        // pixels: ascent 73, descent 15, em 73, so internal leading 15 plus descent 15.
+        QCOMPARE(WinLeadingPlusDescent({2048, 2049, 423}, 88), 30);
+        QCOMPARE(WinLeadingPlusDescent({2048, 0, 0}, 88), 0);
+    }
+
     void fitCaptionFontSize_data()
     {
         QTest::addColumn<double>("widthPerPixel");

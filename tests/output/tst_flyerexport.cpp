@@ -155,6 +155,25 @@ private Q_SLOTS:
         QVERIFY(ShowsFlyer(picture, picture.rect()));
     }
 
+    void suggestedNameIsAFileName()
+    {
+        // "1/2" in an address must not turn the suggested name into a folder that does not exist.
+        QTemporaryDir dir;
+        CFlyerData flyer = Project();
+        flyer.m_strAddress = QStringLiteral("1417 1/2 Elm Street");
+        const QString name = DefaultExportName(flyer);
+        QVERIFY2(!name.contains(QLatin1Char('/')), qPrintable(name));
+        QVERIFY2(name.startsWith(QStringLiteral("ML81234 - 1417 1")) && name.endsWith(QStringLiteral(".pdf")),
+                 qPrintable(name));
+
+        CAppSettings settings;
+        settings.Path2TempFolder = dir.filePath(QStringLiteral("Temp"));
+        const QString path = dir.filePath(name);
+        QString message;
+        QVERIFY2(ExportFlyerFile(settings, flyer, MakeFlyer(), path, &message), qPrintable(message));
+        QCOMPARE(FormatOf(path), QStringLiteral("pdf"));
+    }
+
     void noFlyer()
     {
         QTemporaryDir dir;

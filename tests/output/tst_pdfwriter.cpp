@@ -5,9 +5,12 @@
 #include <QImageWriter>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QScopeGuard>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <clocale>
 
 namespace {
 
@@ -75,8 +78,20 @@ class TestPdfWriter : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
+    void flyerPageLayout_data()
+    {
+        QTest::addColumn<QByteArray>("locale");
+        QTest::newRow("C") << QByteArray("C");
+        // A comma-decimal locale wrote "612,00" and every viewer showed a blank page.
+        QTest::newRow("de_DE") << QByteArray("de_DE.UTF-8");
+    }
+
     void flyerPageLayout()
     {
+        QFETCH(QByteArray, locale);
+        QVERIFY2(std::setlocale(LC_ALL, locale.constData()), locale.constData());
+        const auto restore = qScopeGuard([] { std::setlocale(LC_ALL, "C"); });
+
         const QByteArray jpeg = FakeJfif(816, 1056, 100000);
         QCOMPARE(jpeg.size(), 100000);
         int w = 0, h = 0;
@@ -93,6 +108,8 @@ private Q_SLOTS:
                              "ColorSpace/DeviceRGB/Width 816/Height 1056/Length 100000>>\r\nstream\r\n"));
         QVERIFY(pdf.contains(
             "3 0 obj\r\n<</Type/Page/Parent 1 0 R/MediaBox[0 0 612 792]/Contents 4 0 R/Resources 6 0 R>>"));
+        QVERIFY(pdf.contains("4 0 obj\r\n<</Length 5 0 R>>stream\r\nq\r\n1 0 0 1 0.00 0.00 cm\r\n"
+                             "612.00 0 0 792.00 0 0 cm\r\n/I0 Do\r\nQ\r\nendstream\r\nendobj\r\n"));
         QVERIFY(pdf.contains("5 0 obj\r\n62\r\nendobj\r\n"));
         QVERIFY(pdf.contains("7 0 obj\r\n<</Type/Catalog/Pages 1 0 R>>\r\nendobj\r\n"));
         QVERIFY(pdf.contains("1 0 obj\r\n<</Type /Pages /Kids [3 0 R] /Count 1>>\r\nendobj\r\n"));

@@ -234,6 +234,14 @@ void TestFlyerData::readsOtherTextForms_data()
     // Far more than the file holds: the end of the file at once, not a 4 GB buffer.
     QTest::newRow("unicode 32-bit length beyond the file")
         << Hex("FF FE FF FF FF FF FE FF FF 7F 61 00") << int(FlyerFileStatus::PastEnd) << QString();
+    // A 32-bit length of 2^31 or more is a length like any other; only the 64-bit form is refused.
+    QTest::newRow("unicode 32-bit length 2^31")
+        << Hex("FF FE FF FF FF FF 00 00 00 80 61 00") << int(FlyerFileStatus::PastEnd) << QString();
+    QTest::newRow("single-byte 32-bit length 0xFFFFFFFE")
+        << Hex("FF FF FF FE FF FF FF 61 62") << int(FlyerFileStatus::PastEnd) << QString();
+    QTest::newRow("unicode 64-bit length 2^31 - 1")
+        << Hex("FF FE FF FF FF FF FF FF FF FF FF FF FF 7F 00 00 00 00 61 00") << int(FlyerFileStatus::PastEnd)
+        << QString();
 }
 
 void TestFlyerData::readsOtherTextForms()

@@ -45,6 +45,22 @@ private Q_SLOTS:
         QCOMPARE(settings.Path2BlankImage, data + "/_blank.gif");
     }
 
+    // An earlier version kept reduced copies of the sample photos in the cache; nothing names them now.
+    void oldSampleCopiesAreRemoved()
+    {
+        const QString cache = QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation);
+        const QString copies = cache + "/Tarnwick/Listora/Samples";
+        QVERIFY(QDir().mkpath(copies));
+        QFile copy(copies + "/House01-02-600.jpg");
+        QVERIFY(copy.open(QIODevice::WriteOnly));
+        copy.close();
+
+        CAppSettings settings;
+        WorkingFolders::SetUp(settings);
+        QVERIFY(!QFileInfo::exists(copies));
+        QVERIFY(QFileInfo(cache + "/Tarnwick/Listora").isDir());
+    }
+
     void coversGoToTheCacheWhenTheInstallCannotTakeThem()
     {
         QTemporaryDir install;

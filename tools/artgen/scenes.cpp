@@ -716,10 +716,21 @@ QImage DuskPool()
 
 } // namespace
 
+// The preview flyer and every theme cover load the samples as they are, so they are shipped about the
+// size a project's photos have after intake; just above 750 x 500, the smallest main photo a
+// spreadsheet row may use, so the example spreadsheet still works.
+constexpr int kShippedWidth = 756;
+constexpr int kShippedHeight = 504;
+
+QImage Shipped(const QImage& scene)
+{
+    return scene.scaled(kShippedWidth, kShippedHeight, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+}
+
 bool WriteHousePictures(const QString& samplesFolder)
 {
-    return Save(FrontExterior(), samplesFolder + "/House01-02.jpg", "jpg", 90) &&
-           Save(LivingRoom(), samplesFolder + "/House02-01.jpg", "jpg", 90) &&
-           Save(Kitchen(), samplesFolder + "/House03-01.jpg", "jpg", 90) &&
-           Save(DuskPool(), samplesFolder + "/House04-01.jpg", "jpg", 90);
+    return Save(Shipped(FrontExterior()), samplesFolder + "/House01-02.jpg", "jpg", 90) &&
+           Save(Shipped(LivingRoom()), samplesFolder + "/House02-01.jpg", "jpg", 90) &&
+           Save(Shipped(Kitchen()), samplesFolder + "/House03-01.jpg", "jpg", 90) &&
+           Save(Shipped(DuskPool()), samplesFolder + "/House04-01.jpg", "jpg", 90);
 }
