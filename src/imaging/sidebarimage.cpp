@@ -9,7 +9,6 @@
 #include <QImageWriter>
 #include <QPainter>
 #include <QPainterPath>
-#include <QSaveFile>
 
 namespace {
 
@@ -145,16 +144,9 @@ QString CreateSidebarImage(const QString& text, bool outlined, const QString& fa
     const QString path = MakeTempPhotoName(tempFolder);
     QByteArray format;
     GetEncoderClsid(GetMimeType(GetImageType(path)), &format);
-    QSaveFile file(path);
-    QImageWriter writer(&file, format);
-    if (!file.open(QIODevice::WriteOnly) || !writer.write(rotated) || !file.commit()) {
-        if (error) {
-            const QString reason =
-                writer.error() != QImageWriter::UnknownError ? writer.errorString() : file.errorString();
-            *error = QStringLiteral("cannot write %1: %2").arg(QDir::toNativeSeparators(path), reason);
-        }
+    // Read by the renderer at once and gone with the temporary folder: complete, but not synced.
+    if (!WriteImageFile(rotated, path, format, -1, error, CXFileWriter::Durability::Scratch))
         return path;
-    }
     if (error)
         error->clear();
     return path;

@@ -68,6 +68,11 @@ private Q_SLOTS:
         QFile text(m_dir.filePath(QStringLiteral("notes.jpg")));
         QVERIFY(text.open(QIODevice::WriteOnly) && text.write("not a picture") > 0);
         QVERIFY(QDir(m_dir.path()).mkdir(QStringLiteral("folder.jpg")));
+        // A large photo whose copy stopped half-way: its header still promises the whole picture.
+        QFile big(m_dir.filePath(QStringLiteral("big.jpg")));
+        QVERIFY(big.open(QIODevice::ReadOnly));
+        QFile cut(m_dir.filePath(QStringLiteral("cut.jpg")));
+        QVERIFY(cut.open(QIODevice::WriteOnly) && cut.write(big.read(big.size() / 2)) > 0);
     }
 
     void header_data()
@@ -127,7 +132,11 @@ private Q_SLOTS:
             << Row({"photo4=second-edge.jpg"}) << QStringList{"photo4", "a secondary photo must be"};
         QTest::newRow("secondary as large as a main") << Row({"photo2=main-ok.jpg"}) << QStringList();
         QTest::newRow("portrait") << Row({"photo3=upright.jpg"}) << QStringList{"(portrait)"};
-        QTest::newRow("not a picture") << Row({"photo2=notes.jpg"}) << QStringList{"no picture"};
+        QTest::newRow("not a picture") << Row({"photo2=notes.jpg"})
+                                       << QStringList{"photo2 \"notes.jpg\" is not a picture that Listora can open "
+                                                      "(JPEG, PNG or BMP)"};
+        QTest::newRow("cut-off photo") << Row({"photo1=cut.jpg"})
+                                       << QStringList{"photo1 \"cut.jpg\" is damaged or incomplete and cannot be used"};
         QTest::newRow("a folder") << Row({"photo2=folder.jpg"}) << QStringList{"not a file"};
         QTest::newRow("every problem at once") << Row({"caption=", "photo2=gone.jpg", "photo3=upright.jpg"})
                                                << QStringList{"caption is empty", "gone.jpg", "upright.jpg"};

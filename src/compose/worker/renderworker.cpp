@@ -1,6 +1,7 @@
 #include "compose/worker/renderworker.h"
 
 #include "compose/worker/renderpage.h"
+#include "formats/filewriter.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -176,13 +177,12 @@ void CXRenderWorker::StartNext()
     } else {
         // Such a page loses its own base folder; pictures are referenced by absolute file URLs.
         const QString path = m_scratch.filePath(QStringLiteral("page.html"));
-        QFile file(path);
-        if (!m_scratch.isValid() || !file.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
-            file.write(request.page) != request.page.size()) {
-            Fail(QStringLiteral("the page could not be written to the scratch folder"));
+        QString why;
+        if (!m_scratch.isValid() ||
+            !CXFileWriter::WriteFile(path, request.page, &why, CXFileWriter::Durability::Scratch)) {
+            Fail(QStringLiteral("the page could not be written to the scratch folder: %1").arg(why));
             return;
         }
-        file.close();
         QUrl url = QUrl::fromLocalFile(path);
         url.setFragment(fragment);
         m_page->ExpectNavigation();
