@@ -287,6 +287,8 @@ bool CAppSettings::WriteStore(const QList<std::pair<QString, QVariant>>& changes
         return false;
     }
     m_strSaveError.clear();
+    // Stores open elsewhere in the program share what QSettings last read; they see the new file now.
+    OpenStore()->sync();
     return true;
 }
 
