@@ -113,12 +113,13 @@ int Run(const QStringList& args)
     };
 
     const Cli::CXQuietStdout quiet;
-    const BatchSummary summary = MakeBatchFlyers(nextRow, total, job, settings, renderer, [](const BatchProgress& progress) {
-        const QString head =
-            QStringLiteral("[%1/%2] line %3: ").arg(progress.index).arg(progress.total).arg(progress.line);
-        PrintProgress(head + (progress.made ? QDir::toNativeSeparators(progress.file)
-                                            : QStringLiteral("skipped: ") + progress.error));
-    });
+    const BatchSummary summary =
+        MakeBatchFlyers(nextRow, total, job, settings, renderer, [](const BatchProgress& progress) {
+            const QString head =
+                QStringLiteral("[%1/%2] line %3: ").arg(progress.index).arg(progress.total).arg(progress.line);
+            PrintProgress(head + (progress.made ? QDir::toNativeSeparators(progress.file)
+                                                : QStringLiteral("skipped: ") + progress.error));
+        });
 
     if (startFailed)
         return Cli::Fail(QStringLiteral("cannot start the renderer: %1").arg(error));

@@ -205,33 +205,31 @@ bool CXFileWriter::Commit()
     struct Done
     {
         QString path;
-        QString backup; // empty: there was no old file
+        QString backup; // empty: no second name (no old file, or a file system without links)
+        bool existed = false;
     };
     QList<Done> done;
     const auto rollBack = [&] {
         for (auto it = done.crbegin(); it != done.crend(); ++it) {
-            if (it->backup.isEmpty())
-                QFile::remove(it->path);
-            else
+            if (!it->backup.isEmpty())
                 RenameOver(it->backup, it->path);
+            else if (!it->existed)
+                QFile::remove(it->path);
         }
     };
     const bool group = m_staged.size() > 1;
-    for (qsizetype i = 0; i < m_staged.size(); ++i) {
-        const Staged& staged = m_staged.at(i);
-        QString backup;
-        if (group && QFileInfo::exists(staged.path)) {
-            backup = SiblingName(staged.path, "old");
-            if (::link(QFile::encodeName(staged.path).constData(), QFile::encodeName(backup).constData()) != 0) {
-                const int error = errno;
-                rollBack();
-                Discard();
-                return Fail(error, staged.path);
-            }
+    for (const Staged& staged : std::as_const(m_staged)) {
+        Done entry{staged.path, QString(), QFileInfo::exists(staged.path)};
+        if (group && entry.existed) {
+            entry.backup = SiblingName(staged.path, "old");
+            // Without links (a FAT stick) the old file cannot be kept: the group is then replaced
+            // without a way back, which still never mixes complete files with cut ones.
+            if (::link(QFile::encodeName(staged.path).constData(), QFile::encodeName(entry.backup).constData()) != 0)
+                entry.backup.clear();
         }
         if (const int error = RenameOver(staged.temp, staged.path)) {
-            if (!backup.isEmpty())
-                QFile::remove(backup);
+            if (!entry.backup.isEmpty())
+                QFile::remove(entry.backup);
             rollBack();
             for (const Done& d : std::as_const(done))
                 if (!d.backup.isEmpty())
@@ -239,7 +237,7 @@ bool CXFileWriter::Commit()
             Discard();
             return Fail(error, staged.path);
         }
-        done.append({staged.path, backup});
+        done.append(entry);
     }
     for (const Done& d : std::as_const(done)) {
         if (!d.backup.isEmpty())

@@ -43,7 +43,7 @@ public:
 
     // A copy of the file at from, put in place as WriteFile does.
     static bool CopyFileTo(const QString& from, const QString& to, QString* error = nullptr,
-                         Durability durability = Durability::Synced);
+                           Durability durability = Durability::Synced);
 
     // The user's text for a system error code met while accessing path.
     static QString ErrorTextFor(int errorCode, const QString& path);

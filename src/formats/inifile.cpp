@@ -176,7 +176,7 @@ QByteArray IniFileBytes(const QList<std::pair<QString, QVariant>>& values)
             file += '\n';
         const QString& group = groups.at(i);
         // A real group named General must not merge with the unnamed one.
-        const QByteArray name = group.isEmpty()                              ? QByteArray("General")
+        const QByteArray name = group.isEmpty() ? QByteArray("General")
                                 : group.compare(QLatin1String("General"), Qt::CaseInsensitive) == 0
                                     ? "%" + EscapedKey(group)
                                     : EscapedKey(group);

@@ -93,8 +93,7 @@ bool EncodeImage(const QImage& image, const QByteArray& format, int quality, QBy
                  QString* error = nullptr);
 // Encodes and writes a picture through the file writer: the old file is replaced only by a complete one.
 bool WriteImageFile(const QImage& image, const QString& path, const QByteArray& format, int quality = -1,
-                    QString* error = nullptr,
-                    CXFileWriter::Durability durability = CXFileWriter::Durability::Synced);
+                    QString* error = nullptr, CXFileWriter::Durability durability = CXFileWriter::Durability::Synced);
 
 // Fits width x height into box (its width and height), keeping proportions and never enlarging.
 QSize ResizeProportionally(int width, int height, const QRect& box);

@@ -383,8 +383,8 @@ JpegIntegrity CheckIntegrity(const uchar* data, qsizetype size)
         cinfo.out_color_space = JCS_GRAYSCALE;
     jpeg_start_decompress(&cinfo);
     const size_t stride = size_t(cinfo.output_width) * size_t(cinfo.output_components);
-    JSAMPARRAY row = (*cinfo.mem->alloc_sarray)(reinterpret_cast<j_common_ptr>(&cinfo), JPOOL_IMAGE,
-                                                JDIMENSION(stride), 1);
+    JSAMPARRAY row =
+        (*cinfo.mem->alloc_sarray)(reinterpret_cast<j_common_ptr>(&cinfo), JPOOL_IMAGE, JDIMENSION(stride), 1);
     while (cinfo.output_scanline < cinfo.output_height)
         jpeg_read_scanlines(&cinfo, row, 1);
     jpeg_finish_decompress(&cinfo);
@@ -469,8 +469,8 @@ JpegStreamResult StreamJpegIntake(const QString& source, const QString& original
     if (!decode.icc.isEmpty())
         reduced.setColorSpace(QColorSpace::fromIccProfile(decode.icc));
     QString why;
-    bool ok = EncodeConvertedImage(reduced, kImageTypeJpeg, reducedPath, false, 0, kImageTypeJpeg, true, reducedBytes,
-                                   &why);
+    bool ok =
+        EncodeConvertedImage(reduced, kImageTypeJpeg, reducedPath, false, 0, kImageTypeJpeg, true, reducedBytes, &why);
     encoder.join();
     if (!encode.ok && ok) {
         ok = false;

@@ -242,8 +242,11 @@ bool CAppSettings::_SaveSettings()
     QList<std::pair<QString, QVariant>> values;
     values.append({kVersionKey, kVersion});
     for (const Field& field : kFields)
-        std::visit([&](auto member) { values.append({QString::fromLatin1(field.name), QVariant(this->*member)}); },
-                   field.member);
+        std::visit(
+            [&](auto member) {
+                values.append({QString::fromLatin1(field.name), QVariant(this->*member)});
+            },
+            field.member);
     return WriteStore(values);
 }
 
@@ -274,7 +277,8 @@ bool CAppSettings::WriteStore(const QList<std::pair<QString, QVariant>>& changes
         path = store->fileName();
         // What others wrote (ModulePath, values of later versions) stays, after the given ones.
         for (const QString& key : store->allKeys()) {
-            const bool given = std::any_of(values.cbegin(), values.cend(), [&](const auto& v) { return v.first == key; });
+            const bool given =
+                std::any_of(values.cbegin(), values.cend(), [&](const auto& v) { return v.first == key; });
             if (!given)
                 values.append({key, store->value(key)});
         }

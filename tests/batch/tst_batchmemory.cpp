@@ -63,7 +63,10 @@ private Q_SLOTS:
                               .arg(rows)
                               .arg(QDir::toNativeSeparators(m_dir.filePath("out")), named)
                               .arg(rows - 20));
-        QVERIFY(lines.at(lines.size() - 2).startsWith(QByteArray("[%1/%1] line %2: skipped: ").replace("%1", QByteArray::number(rows)).replace("%2", QByteArray::number(rows + 1))));
+        QVERIFY(lines.at(lines.size() - 2)
+                    .startsWith(QByteArray("[%1/%1] line %2: skipped: ")
+                                    .replace("%1", QByteArray::number(rows))
+                                    .replace("%2", QByteArray::number(rows + 1))));
     }
 };
 

@@ -61,8 +61,8 @@ QByteArray Jpeg(const QImage& image, int quality)
 // Hidden files the writer leaves beside its targets, if any.
 QStringList Leftovers(const QString& folder)
 {
-    QStringList found = QDir(folder).entryList({QStringLiteral(".*.tmp"), QStringLiteral(".*.old")},
-                                               QDir::Files | QDir::Hidden);
+    QStringList found =
+        QDir(folder).entryList({QStringLiteral(".*.tmp"), QStringLiteral(".*.old")}, QDir::Files | QDir::Hidden);
     return found;
 }
 
@@ -174,8 +174,9 @@ private Q_SLOTS:
         CXSmallDisk disk(mount);
         if (!disk.Available())
             QSKIP(qPrintable(disk.Why()));
-        const QString target =
-            mount + (writer == PngExport ? "/target.png" : writer == PdfFile ? "/target.pdf" : "/target");
+        const QString target = mount + (writer == PngExport ? "/target.png"
+                                        : writer == PdfFile ? "/target.pdf"
+                                                            : "/target");
         const QString other = mount + "/other";
         QByteArray old = "the earlier, complete file";
         QByteArray otherOld = "the other earlier file";
@@ -252,6 +253,26 @@ private Q_SLOTS:
             QVERIFY2(error.contains(target), qPrintable(error));
         }
         QCOMPARE(Leftovers(mount), QStringList());
+    }
+
+    void cliSettingsOnAFullDiskFails()
+    {
+        // The first run creates the store; on a full disk there is nothing behind what it would print.
+        const QString folder = QDir(qEnvironmentVariable("XDG_CONFIG_HOME")).filePath("Tarnwick");
+        QVERIFY(!qEnvironmentVariableIsEmpty("XDG_CONFIG_HOME"));
+        CXSmallDisk disk(folder);
+        if (!disk.Available())
+            QSKIP(qPrintable(disk.Why()));
+        QVERIFY(disk.Fill(0));
+        QProcess cli;
+        cli.start(QStringLiteral(LISTORA_BIN_DIR "/listora-cli"), {"settings"});
+        QVERIFY(cli.waitForFinished(60000));
+        const QString err = QString::fromUtf8(cli.readAllStandardError());
+        QCOMPARE(cli.exitCode(), 1);
+        QVERIFY2(err.contains(QStringLiteral("Disk full while accessing %1/Listora.conf.").arg(folder)),
+                 qPrintable(err));
+        QVERIFY(!QFileInfo::exists(folder + "/Listora.conf"));
+        QCOMPARE(Leftovers(folder), QStringList());
     }
 
     void cliRenderOnAFullDiskFails()

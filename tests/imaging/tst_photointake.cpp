@@ -299,7 +299,8 @@ private Q_SLOTS:
             writer.write(picture);
         }
         // Held turned: the intake reads it through Qt's decoder, not the streaming one.
-        const QByteArray turned = Fixtures::WithExifOrientation(Fixtures::Encode(picture.transformed(QTransform().rotate(-90)), "jpeg", 90), 6);
+        const QByteArray turned = Fixtures::WithExifOrientation(
+            Fixtures::Encode(picture.transformed(QTransform().rotate(-90)), "jpeg", 90), 6);
         QVERIFY(baseline.endsWith("\xFF\xD9"));
 
         const QString damaged = QStringLiteral("is damaged or incomplete and cannot be used.");
@@ -325,7 +326,8 @@ private Q_SLOTS:
         qToBigEndian<quint16>(900, taller.data() + frame + 5);
         QTest::newRow("header promises more rows") << taller << damaged;
         QTest::newRow("text named .jpg") << QByteArray("Call the seller before Friday.\n")
-                                         << QStringLiteral("is not a picture that Listora can open (JPEG, PNG or BMP).");
+                                         << QStringLiteral(
+                                                "is not a picture that Listora can open (JPEG, PNG or BMP).");
     }
 
     void cutOffJpegsAreRefused()
