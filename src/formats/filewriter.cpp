@@ -253,8 +253,8 @@ bool CXFileWriter::Commit()
 
 #else
 
-// Elsewhere the staged file is a QSaveFile written unbuffered, so no failed flush can hide behind its
-// commit; files of a group are then replaced one after the other.
+// Elsewhere each file is written unbuffered beside its target and put in place through an unbuffered
+// QSaveFile, so no failed flush hides behind its commit; files of a group are replaced one by one.
 bool CXFileWriter::Stage(const QString& path, const QByteArray& bytes)
 {
     const QString temp = SiblingName(path, "tmp");

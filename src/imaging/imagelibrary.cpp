@@ -133,12 +133,12 @@ QString NotAPictureText(const QString& name)
     return QStringLiteral("%1 is not a picture that %2 can open (JPEG, PNG or BMP).").arg(name, AppInfo::DisplayName());
 }
 
-QString CheckPictureFile(const QString& path, const QString& name)
+QString CheckPictureFile(const QString& path, const QString& name, bool checkData)
 {
     QImageReader reader(path);
     if (!reader.canRead())
         return NotAPictureText(name);
-    if (reader.format() == "jpeg" && CheckJpegIntegrity(path) == JpegIntegrity::Damaged)
+    if (checkData && reader.format() == "jpeg" && CheckJpegIntegrity(path) == JpegIntegrity::Damaged)
         return DamagedPictureText(name);
     return QString();
 }

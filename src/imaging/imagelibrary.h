@@ -56,9 +56,9 @@ QImage LoadImageFile(const QString& path, QString* error = nullptr);
 // used." and "<name> is not a picture that Listora can open (JPEG, PNG or BMP)."
 QString DamagedPictureText(const QString& name);
 QString NotAPictureText(const QString& name);
-// Empty when path holds a picture the library can read (a JPEG with data for every row); otherwise
-// one of the refusals above. Cheaper than decoding the picture.
-QString CheckPictureFile(const QString& path, const QString& name);
+// Empty when path holds a picture the library can read (with checkData, a JPEG with data for every
+// row, found by a quick decode); otherwise one of the refusals above.
+QString CheckPictureFile(const QString& path, const QString& name, bool checkData = true);
 
 uint8_t GetImageType(const QString& path);
 QString GetMimeType(uint8_t imageType);

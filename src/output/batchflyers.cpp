@@ -93,8 +93,9 @@ QString CheckPhotoCell(int slot, const QString& cell, const QString& path)
     if (!file.isFile())
         return QStringLiteral("%1 \"%2\" is not a file").arg(column, cell);
     const ImageInfo info = GetImageInfo(path);
-    // The row's problems are joined into one sentence, so the refusals lose their full stop.
-    if (const QString refusal = CheckPictureFile(path, QStringLiteral("%1 \"%2\"").arg(column, cell));
+    // The row's problems are joined into one sentence, so the refusals lose their full stop. A cut-off
+    // JPEG is found by the intake, which decodes it anyway; a second decode here would slow every row.
+    if (const QString refusal = CheckPictureFile(path, QStringLiteral("%1 \"%2\"").arg(column, cell), false);
         !refusal.isEmpty())
         return refusal.chopped(1);
     if (info.width <= 0 || info.height <= 0)
