@@ -22,9 +22,9 @@ bool IsSameFile(const QString& a, const QString& b)
 // the two are written aside first and replace the old pair only once both are complete. An empty
 // originalBytes leaves the original as it is.
 bool PutPairInPlace(const QString& original, const QByteArray& originalBytes, const QString& reduced,
-                    const QByteArray& reducedBytes, QString* error)
+                    const QByteArray& reducedBytes, CXFileWriter::Durability durability, QString* error)
 {
-    CXFileWriter writer;
+    CXFileWriter writer(durability);
     const bool done = (originalBytes.isEmpty() || writer.Stage(original, originalBytes)) &&
                       writer.Stage(reduced, reducedBytes) && writer.Commit();
     if (!done)
@@ -49,7 +49,8 @@ int PhotoBoxSize(int slot)
     return slot == 1 ? 600 : 500;
 }
 
-bool ProcessPhotos(const QString& folder, std::array<QString, kPhotoSlots>& paths, QStringList* errors)
+bool ProcessPhotos(const QString& folder, std::array<QString, kPhotoSlots>& paths, QStringList* errors,
+                   CXFileWriter::Durability durability)
 {
     QString dir = folder;
     NormalizeFolderPath(dir, true);
@@ -96,7 +97,7 @@ bool ProcessPhotos(const QString& folder, std::array<QString, kPhotoSlots>& path
             const JpegStreamResult streamed = StreamJpegIntake(source.trimmed(), original, reduced, PhotoBoxSize(slot),
                                                                &originalBytes, &reducedBytes, &why);
             if (streamed == JpegStreamResult::Done) {
-                if (PutPairInPlace(original, originalBytes, reduced, reducedBytes, &why))
+                if (PutPairInPlace(original, originalBytes, reduced, reducedBytes, durability, &why))
                     paths[size_t(i)] = reduced;
                 else
                     fail(why);
@@ -143,7 +144,7 @@ bool ProcessPhotos(const QString& folder, std::array<QString, kPhotoSlots>& path
             fail(originalDone ? why : originalWhy);
             continue;
         }
-        if (!PutPairInPlace(original, originalBytes, reduced, reducedBytes, &why)) {
+        if (!PutPairInPlace(original, originalBytes, reduced, reducedBytes, durability, &why)) {
             fail(why);
             continue;
         }
@@ -152,13 +153,13 @@ bool ProcessPhotos(const QString& folder, std::array<QString, kPhotoSlots>& path
     return allDone;
 }
 
-bool ProcessPhotos(const QString& folder, CFlyerData& data, QStringList* errors)
+bool ProcessPhotos(const QString& folder, CFlyerData& data, QStringList* errors, CXFileWriter::Durability durability)
 {
     static_assert(CFlyerData::kSlotCount == kPhotoSlots);
     std::array<QString, kPhotoSlots> paths;
     for (int i = 0; i < kPhotoSlots; ++i)
         paths[size_t(i)] = data.m_photos[size_t(i)].m_strPath;
-    const bool done = ProcessPhotos(folder, paths, errors);
+    const bool done = ProcessPhotos(folder, paths, errors, durability);
     for (int i = 0; i < kPhotoSlots; ++i)
         data.m_photos[size_t(i)].m_strPath = paths[size_t(i)];
     return done;

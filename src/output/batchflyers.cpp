@@ -559,7 +559,8 @@ BatchSummary MakeBatchFlyers(const std::function<bool(ListingRow&)>& nextRow, in
 
         clock.start();
         QStringList errors;
-        const bool photosTaken = ProcessPhotos(folder, flyer, &errors);
+        // The row's folder goes as soon as its flyer is written: nothing in it needs to reach the disk.
+        const bool photosTaken = ProcessPhotos(folder, flyer, &errors, CXFileWriter::Durability::Scratch);
         summary.intakeNs += clock.nsecsElapsed();
         if (!photosTaken) {
             finish(QStringLiteral("photo intake failed: %1").arg(errors.join(QStringLiteral("; "))));
