@@ -5,6 +5,8 @@
 #include <QProcess>
 #include <QString>
 
+#include <algorithm>
+
 #include <unistd.h>
 
 // A 2 MB tmpfs mounted over a folder for as long as the object lives, to meet a full disk for real.
