@@ -1,6 +1,7 @@
 #include "app/workingfolders.h"
 
 #include "app/appinfo.h"
+#include "formats/filewriter.h"
 #include "settings/appsettings.h"
 
 #include <QCoreApplication>
@@ -47,7 +48,7 @@ void SeedCovers(const QString& installed, const QString& cache)
     for (const QString& name : files) {
         const QString target = Join(cache, name);
         if (!QFileInfo::exists(target))
-            QFile::copy(from.filePath(name), target);
+            CXFileWriter::CopyFileTo(from.filePath(name), target);
     }
 }
 
@@ -136,7 +137,7 @@ void SetUp(CAppSettings& settings)
 
     const QString legacySource = Join(p.strAppDataPath, LegacySettingsFileName());
     if (QFileInfo(p.strAppDataPath).isDir() && QFileInfo::exists(legacySource) && !QFileInfo::exists(p.Path2Settings))
-        QFile::copy(legacySource, p.Path2Settings);
+        CXFileWriter::CopyFileTo(legacySource, p.Path2Settings);
 
     settings.strSavePath = p.strSavePath;
     settings.strPath2FlyerProjects = p.strPath2FlyerProjects;

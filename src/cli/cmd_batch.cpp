@@ -11,7 +11,6 @@
 #include <QFileInfo>
 #include <QTemporaryDir>
 
-#include <algorithm>
 #include <cstdio>
 
 namespace {
@@ -21,12 +20,16 @@ void PrintProgress(const QString& line)
     Diagnostics::WriteUserError(line.toUtf8() + '\n');
 }
 
-QString LineList(const QList<int>& lines)
+// The first lines by number, the rest counted: a sheet of a million bad rows stays one short line.
+QString LineList(const QList<int>& lines, int total)
 {
     QStringList texts;
     for (const int line : lines)
         texts.append(QString::number(line));
-    return texts.join(QStringLiteral(", "));
+    QString text = texts.join(QStringLiteral(", "));
+    if (total > lines.size())
+        text += QStringLiteral(" and %1 more").arg(total - lines.size());
+    return text;
 }
 
 int Run(const QStringList& args)
@@ -61,11 +64,17 @@ int Run(const QStringList& args)
     if (const int rc = Cli::SelectFlyer(options, settings, selection); rc != Cli::Done)
         return rc;
 
-    const ListingSheet sheet = ReadListingSheet(csvPath);
-    if (!sheet.error.isEmpty())
-        return Cli::Fail(QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(csvPath), sheet.error));
-    for (const QString& note : sheet.notes + sheet.problems)
+    // The rows are read one at a time as their flyers are made; only the sheet's text is held.
+    CXListingSheetReader sheet;
+    const bool opened = sheet.Open(csvPath);
+    // How the file was read explains a header that could not be found in it.
+    for (const QString& note : sheet.Notes())
         PrintProgress(QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(csvPath), note));
+    if (!opened)
+        return Cli::Fail(QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(csvPath), sheet.Error()));
+    for (const QString& problem : sheet.Problems())
+        PrintProgress(QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(csvPath), problem));
+    const int total = sheet.RowCount();
 
     BatchJob job;
     job.templatePath = selection.templatePath;
@@ -89,36 +98,48 @@ int Run(const QStringList& args)
         return Cli::Fail(QStringLiteral("cannot make a working folder: %1").arg(work.errorString()));
     job.workFolder = work.path();
 
+    // The renderer starts with the first row that needs it.
     CXHTML2Image renderer;
-    const bool anyGood =
-        std::any_of(sheet.rows.cbegin(), sheet.rows.cend(), [](const ListingRow& row) { return row.error.isEmpty(); });
-    if (anyGood && !renderer.WarmUp(&error))
-        return Cli::Fail(QStringLiteral("cannot start the renderer: %1").arg(error));
+    bool started = false;
+    bool startFailed = false;
+    const auto nextRow = [&](ListingRow& row) {
+        if (!sheet.Next(row))
+            return false;
+        if (!started && row.error.isEmpty()) {
+            started = true;
+            startFailed = !renderer.WarmUp(&error);
+        }
+        return !startFailed;
+    };
 
     const Cli::CXQuietStdout quiet;
-    const BatchSummary summary = MakeBatchFlyers(sheet, job, settings, renderer, [](const BatchProgress& progress) {
-        const QString head =
-            QStringLiteral("[%1/%2] line %3: ").arg(progress.index).arg(progress.total).arg(progress.line);
-        PrintProgress(head + (progress.made ? QDir::toNativeSeparators(progress.file)
-                                            : QStringLiteral("skipped: ") + progress.error));
-    });
+    const BatchSummary summary =
+        MakeBatchFlyers(nextRow, total, job, settings, renderer, [](const BatchProgress& progress) {
+            const QString head =
+                QStringLiteral("[%1/%2] line %3: ").arg(progress.index).arg(progress.total).arg(progress.line);
+            PrintProgress(head + (progress.made ? QDir::toNativeSeparators(progress.file)
+                                                : QStringLiteral("skipped: ") + progress.error));
+        });
 
-    QString text =
-        QStringLiteral("made %1 of %2 flyer%3 in %4")
-            .arg(summary.made)
-            .arg(sheet.rows.size())
-            .arg(sheet.rows.size() == 1 ? QString() : QStringLiteral("s"), QDir::toNativeSeparators(outFolder));
-    if (!summary.failedLines.isEmpty())
-        text +=
-            QStringLiteral("; %1 row%2 skipped (line%2 %3)")
-                .arg(summary.failedLines.size())
-                .arg(summary.failedLines.size() == 1 ? QString() : QStringLiteral("s"), LineList(summary.failedLines));
-    if (!sheet.problems.isEmpty())
+    if (startFailed)
+        return Cli::Fail(QStringLiteral("cannot start the renderer: %1").arg(error));
+
+    QString text = QStringLiteral("made %1 of %2 flyer%3 in %4")
+                       .arg(summary.made)
+                       .arg(total)
+                       .arg(total == 1 ? QString() : QStringLiteral("s"), QDir::toNativeSeparators(outFolder));
+    if (summary.failed > 0)
+        text += QStringLiteral("; %1 row%2 skipped (line%2 %3)")
+                    .arg(summary.failed)
+                    .arg(summary.failed == 1 ? QString() : QStringLiteral("s"),
+                         LineList(summary.failedLines, summary.failed));
+    const QStringList problems = sheet.Problems();
+    if (!problems.isEmpty())
         text += QStringLiteral("; %1 column%2 ignored")
-                    .arg(sheet.problems.size())
-                    .arg(sheet.problems.size() == 1 ? QString() : QStringLiteral("s"));
+                    .arg(problems.size())
+                    .arg(problems.size() == 1 ? QString() : QStringLiteral("s"));
     PrintProgress(text);
-    return summary.failedLines.isEmpty() && sheet.problems.isEmpty() ? Cli::Done : Cli::Failed;
+    return summary.failed == 0 && problems.isEmpty() ? Cli::Done : Cli::Failed;
 }
 
 Cli::Registrar reg("batch", "batch FILE.csv --theme NAME --out DIR [--format pdf|png|jpg]", &Run);

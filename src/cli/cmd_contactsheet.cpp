@@ -6,6 +6,7 @@
 #include "compose/loadpolicy.h"
 #include "compose/render/xhtml2image.h"
 #include "compose/templatemerge.h"
+#include "imaging/imagelibrary.h"
 #include "projects/flyerdata.h"
 #include "settings/appsettings.h"
 
@@ -15,7 +16,6 @@
 #include <QImageWriter>
 #include <QPainter>
 #include <QRegularExpression>
-#include <QSaveFile>
 
 #include <optional>
 
@@ -46,12 +46,7 @@ QString PageFileName(const QString& themeName)
 
 bool WritePng(const QImage& image, const QString& path, QString& error)
 {
-    QSaveFile file(path);
-    QImageWriter writer(&file, "png");
-    if (file.open(QIODevice::WriteOnly) && writer.write(image) && file.commit())
-        return true;
-    error = writer.error() != QImageWriter::UnknownError ? writer.errorString() : file.errorString();
-    return false;
+    return WriteImageFile(image, path, "png", -1, &error);
 }
 
 QImage ComposeSheet(const QList<Tile>& tiles, int columns, int tileWidth)

@@ -1,10 +1,9 @@
 #include "cli/clicommand.h"
 #include "cli/flyerselectors.h"
+#include "imaging/imagelibrary.h"
 #include "settings/appsettings.h"
 
 #include <QDir>
-#include <QImageWriter>
-#include <QSaveFile>
 
 namespace {
 
@@ -19,12 +18,9 @@ int Run(const QStringList& args)
         rc != Cli::Done)
         return rc;
 
-    QSaveFile file(out);
-    QImageWriter writer(&file, "png");
-    if (!file.open(QIODevice::WriteOnly) || !writer.write(flyer) || !file.commit()) {
-        const QString reason = writer.error() != QImageWriter::UnknownError ? writer.errorString() : file.errorString();
-        return Cli::Fail(QStringLiteral("cannot write %1: %2").arg(QDir::toNativeSeparators(out), reason));
-    }
+    QString why;
+    if (!WriteImageFile(flyer, out, "png", -1, &why))
+        return Cli::Fail(why);
     return Cli::Done;
 }
 

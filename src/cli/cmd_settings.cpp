@@ -13,6 +13,9 @@ int Run(const QStringList& args)
 
     CAppSettings settings;
     WorkingFolders::InitAppSettings(settings);
+    // A first run that could not create the store has nothing behind what it prints.
+    if (!settings.SaveErrorText().isEmpty())
+        return Cli::Fail(settings.SaveErrorText());
 
     QJsonObject out;
     for (const CAppSettings::NamedValue& value : settings.PersistedValues()) {

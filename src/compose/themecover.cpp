@@ -14,7 +14,6 @@
 #include <QFileInfo>
 #include <QImageWriter>
 #include <QPainter>
-#include <QSaveFile>
 
 namespace {
 
@@ -38,22 +37,7 @@ bool SaveCover(const QImage& image, const QString& path, QString* error)
         format = "png";
     QDir().mkpath(QFileInfo(path).absolutePath());
     // Written whole or not at all: a cut-off file would count as an existing cover for good.
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
-        if (error)
-            *error = QStringLiteral("cannot write %1: %2").arg(QDir::toNativeSeparators(path), file.errorString());
-        return false;
-    }
-    QImageWriter writer(&file, format);
-    if (!writer.write(image) || !file.commit()) {
-        if (error)
-            *error = QStringLiteral("cannot write %1: %2")
-                         .arg(QDir::toNativeSeparators(path),
-                              writer.error() != QImageWriter::UnknownError ? writer.errorString() : file.errorString());
-        file.cancelWriting();
-        return false;
-    }
-    return true;
+    return WriteImageFile(image, path, format, -1, error);
 }
 
 } // namespace

@@ -1,13 +1,15 @@
 #include "imaging/imagelibrary.h"
 
+#include "app/appinfo.h"
 #include "imaging/imagescaler.h"
+#include "imaging/jpegstream.h"
 
+#include <QBuffer>
 #include <QDir>
 #include <QFileInfo>
 #include <QImageReader>
 #include <QImageWriter>
 #include <QLoggingCategory>
-#include <QSaveFile>
 
 #include <cmath>
 
@@ -103,13 +105,42 @@ QImage LoadImageFile(const QString& path, QString* error)
     const QSize size = reader.size();
     if (size.isValid() && IsTooLarge(size))
         return fail(TooLargeMessage(path, size));
+    const bool jpeg = reader.format() == "jpeg";
     QImage image = reader.read();
-    if (image.isNull())
-        return fail(QStringLiteral("%1 cannot be read as a picture (%2)")
-                        .arg(QDir::toNativeSeparators(path), reader.errorString()));
+    if (image.isNull()) {
+        const QString name = QDir::toNativeSeparators(path);
+        if (reader.error() == QImageReader::UnsupportedFormatError)
+            return fail(NotAPictureText(name));
+        if (reader.error() == QImageReader::InvalidDataError)
+            return fail(DamagedPictureText(name));
+        return fail(QStringLiteral("%1 cannot be read as a picture (%2)").arg(name, reader.errorString()));
+    }
+    // Qt's reader paints the rows of a cut-off JPEG grey and calls it a picture.
+    if (jpeg && CheckJpegIntegrity(path) == JpegIntegrity::Damaged)
+        return fail(DamagedPictureText(QDir::toNativeSeparators(path)));
     if (error)
         error->clear();
     return image;
+}
+
+QString DamagedPictureText(const QString& name)
+{
+    return QStringLiteral("%1 is damaged or incomplete and cannot be used.").arg(name);
+}
+
+QString NotAPictureText(const QString& name)
+{
+    return QStringLiteral("%1 is not a picture that %2 can open (JPEG, PNG or BMP).").arg(name, AppInfo::DisplayName());
+}
+
+QString CheckPictureFile(const QString& path, const QString& name, bool checkData)
+{
+    QImageReader reader(path);
+    if (!reader.canRead())
+        return NotAPictureText(name);
+    if (checkData && reader.format() == "jpeg" && CheckJpegIntegrity(path) == JpegIntegrity::Damaged)
+        return DamagedPictureText(name);
+    return QString();
 }
 
 ImageInfo GetImageInfo(const QString& path)
@@ -199,8 +230,8 @@ int GetEncoderClsid(const QString& mimeType, QByteArray* format)
     return int(index);
 }
 
-bool WriteConvertedImage(QImage image, uint8_t sourceType, const QString& destination, bool resize, int boxSize,
-                         uint8_t imageType, bool dpi96, QString* error)
+bool EncodeConvertedImage(QImage image, uint8_t sourceType, const QString& destination, bool resize, int boxSize,
+                          uint8_t imageType, bool dpi96, QByteArray* bytes, QString* error)
 {
     const auto fail = [&](const QString& message) {
         if (error)
@@ -236,25 +267,52 @@ bool WriteConvertedImage(QImage image, uint8_t sourceType, const QString& destin
             image.setDotsPerMeterY(kDotsPerMeter96);
         }
     }
-
-    QSaveFile file(destination);
-    if (!file.open(QIODevice::WriteOnly))
-        return fail(
-            QStringLiteral("cannot write %1: %2").arg(QDir::toNativeSeparators(destination), file.errorString()));
-    QImageWriter writer(&file, format);
-    if (imageType == kImageTypeJpeg)
-        writer.setQuality(100);
-    if (!writer.write(image)) {
-        file.cancelWriting();
-        return fail(
-            QStringLiteral("cannot write %1: %2").arg(QDir::toNativeSeparators(destination), writer.errorString()));
-    }
-    if (!file.commit())
-        return fail(
-            QStringLiteral("cannot write %1: %2").arg(QDir::toNativeSeparators(destination), file.errorString()));
+    QString why;
+    if (!EncodeImage(image, format, imageType == kImageTypeJpeg ? 100 : -1, bytes, &why))
+        return fail(QStringLiteral("cannot write %1: %2").arg(QDir::toNativeSeparators(destination), why));
     if (error)
         error->clear();
     return true;
+}
+
+bool WriteConvertedImage(QImage image, uint8_t sourceType, const QString& destination, bool resize, int boxSize,
+                         uint8_t imageType, bool dpi96, QString* error)
+{
+    QByteArray bytes;
+    if (!EncodeConvertedImage(std::move(image), sourceType, destination, resize, boxSize, imageType, dpi96, &bytes,
+                              error))
+        return false;
+    return CXFileWriter::WriteFile(destination, bytes, error);
+}
+
+bool EncodeImage(const QImage& image, const QByteArray& format, int quality, QByteArray* bytes, QString* error)
+{
+    bytes->clear();
+    QBuffer buffer(bytes);
+    buffer.open(QIODevice::WriteOnly);
+    QImageWriter writer(&buffer, format);
+    if (quality >= 0)
+        writer.setQuality(quality);
+    if (image.isNull() || !writer.write(image)) {
+        if (error)
+            *error = image.isNull() ? QStringLiteral("there is no picture") : writer.errorString();
+        bytes->clear();
+        return false;
+    }
+    return true;
+}
+
+bool WriteImageFile(const QImage& image, const QString& path, const QByteArray& format, int quality, QString* error,
+                    CXFileWriter::Durability durability)
+{
+    QByteArray bytes;
+    QString why;
+    if (!EncodeImage(image, format, quality, &bytes, &why)) {
+        if (error)
+            *error = QStringLiteral("%1 could not be made: %2").arg(QDir::toNativeSeparators(path), why);
+        return false;
+    }
+    return CXFileWriter::WriteFile(path, bytes, error, durability);
 }
 
 QString ConvertImage(const QString& source, const QString& folder, const QString& fileName, bool resize, int boxSize,

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "formats/filewriter.h"
+
 #include <QByteArray>
 #include <QImage>
 #include <QRect>
@@ -50,6 +52,14 @@ bool GetImageInfo(const QString& path, int& width, int& height, int& orientation
 // would need more than kMaxImagePixels gives a null image and a one-line reason.
 QImage LoadImageFile(const QString& path, QString* error = nullptr);
 
+// The refusals of a photo file, naming it by name: "<name> is damaged or incomplete and cannot be
+// used." and "<name> is not a picture that Listora can open (JPEG, PNG or BMP)."
+QString DamagedPictureText(const QString& name);
+QString NotAPictureText(const QString& name);
+// Empty when path holds a picture the library can read (with checkData, a JPEG with data for every
+// row, found by a quick decode); otherwise one of the refusals above.
+QString CheckPictureFile(const QString& path, const QString& name, bool checkData = true);
+
 uint8_t GetImageType(const QString& path);
 QString GetMimeType(uint8_t imageType);
 
@@ -73,6 +83,17 @@ void PrepareForJpeg(QImage& image, bool dpi96);
 // white fill of PNG sources).
 bool WriteConvertedImage(QImage image, uint8_t sourceType, const QString& destination, bool resize, int boxSize,
                          uint8_t imageType, bool dpi96, QString* error = nullptr);
+
+// The bytes WriteConvertedImage would write, for callers that put several files in place together.
+bool EncodeConvertedImage(QImage image, uint8_t sourceType, const QString& destination, bool resize, int boxSize,
+                          uint8_t imageType, bool dpi96, QByteArray* bytes, QString* error = nullptr);
+
+// Encodes a picture in format (quality -1: the encoder's default). False when the encoder refuses it.
+bool EncodeImage(const QImage& image, const QByteArray& format, int quality, QByteArray* bytes,
+                 QString* error = nullptr);
+// Encodes and writes a picture through the file writer: the old file is replaced only by a complete one.
+bool WriteImageFile(const QImage& image, const QString& path, const QByteArray& format, int quality = -1,
+                    QString* error = nullptr, CXFileWriter::Durability durability = CXFileWriter::Durability::Synced);
 
 // Fits width x height into box (its width and height), keeping proportions and never enlarging.
 QSize ResizeProportionally(int width, int height, const QRect& box);

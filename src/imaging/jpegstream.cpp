@@ -2,7 +2,8 @@
 
 #ifndef LISTORA_HAVE_LIBJPEG
 
-JpegStreamResult StreamJpegIntake(const QString&, const QString&, const QString&, int, QString*)
+JpegStreamResult StreamJpegIntake(const QString&, const QString&, const QString&, int, QByteArray*, QByteArray*,
+                                  QString*)
 {
     return JpegStreamResult::NotApplicable;
 }
@@ -10,6 +11,11 @@ JpegStreamResult StreamJpegIntake(const QString&, const QString&, const QString&
 bool CanEncodeJpegRing()
 {
     return false;
+}
+
+JpegIntegrity CheckJpegIntegrity(const QString&)
+{
+    return JpegIntegrity::NotChecked;
 }
 
 bool EncodeJpegRing(RowRing& ring, const QSize&, const QSize&, int, QByteArray*, QString* error)
@@ -30,7 +36,6 @@ bool EncodeJpegRing(RowRing& ring, const QSize&, const QSize&, int, QByteArray*,
 #include <QFile>
 #include <QImage>
 #include <QImageReader>
-#include <QSaveFile>
 
 #include <algorithm>
 #include <condition_variable>
@@ -65,6 +70,8 @@ struct ErrorManager
     jpeg_error_mgr pub;
     std::jmp_buf jump;
     char message[JMSG_LENGTH_MAX];
+    bool dataMissing; // the scan ended before the picture's last rows
+    bool fileEnded;   // the file ended without its end marker
 };
 
 void OnJpegError(j_common_ptr cinfo)
@@ -74,9 +81,25 @@ void OnJpegError(j_common_ptr cinfo)
     std::longjmp(manager->jump, 1);
 }
 
-// Warnings (a file cut short, stray bytes) are not fatal: the picture decodes as far as it goes,
-// as it does through Qt's reader.
-void OnJpegMessage(j_common_ptr, int) {}
+// Warnings are not fatal: most (stray bytes, an unknown marker) are harmless in camera files. Those
+// that say rows have no data are noted; the decoder would paint such rows grey.
+void OnJpegMessage(j_common_ptr cinfo, int level)
+{
+    if (level != -1)
+        return;
+    auto* manager = reinterpret_cast<ErrorManager*>(cinfo->err);
+    if (cinfo->err->msg_code == JWRN_HIT_MARKER)
+        manager->dataMissing = true;
+    else if (cinfo->err->msg_code == JWRN_JPEG_EOF)
+        manager->fileEnded = true;
+}
+
+// A baseline file that only lacks its end marker still holds every row; a progressive one that
+// ends early has lost the scans that would have finished it.
+bool IsIncomplete(const ErrorManager& manager, bool progressive)
+{
+    return manager.dataMissing || (manager.fileEnded && progressive);
+}
 
 void InstallErrorManager(jpeg_common_struct* cinfo, ErrorManager& manager)
 {
@@ -84,6 +107,8 @@ void InstallErrorManager(jpeg_common_struct* cinfo, ErrorManager& manager)
     manager.pub.error_exit = OnJpegError;
     manager.pub.emit_message = OnJpegMessage;
     manager.message[0] = '\0';
+    manager.dataMissing = false;
+    manager.fileEnded = false;
 }
 
 // Collects the encoded file in a QByteArray that outlives the encoder's setjmp frame. (libjpeg's
@@ -261,6 +286,7 @@ struct DecodeJob
     std::function<void(int rows)> rowsDone;
     QByteArray icc; // kept here, not in DecodeRows' frame, which a libjpeg error leaves by longjmp
     bool started = false;
+    bool damaged = false; // decoded to the end, but rows had no data
     char message[JMSG_LENGTH_MAX] = {};
 };
 
@@ -321,14 +347,56 @@ DecodeOutcome DecodeRows(DecodeJob* job)
         job->rowsDone(int(cinfo.output_scanline));
     }
     jpeg_finish_decompress(&cinfo);
+    const bool incomplete = IsIncomplete(errors, cinfo.progressive_mode);
     jpeg_destroy_decompress(&cinfo);
+    if (incomplete) {
+        job->damaged = true;
+        return DecodeOutcome::Failed;
+    }
     return DecodeOutcome::Done;
+}
+
+// Decodes only what tells whether every row has its data: at an eighth of the size, in grey, with
+// the fastest transform. No object with a destructor lives in this frame across the setjmp.
+JpegIntegrity CheckIntegrity(const uchar* data, qsizetype size)
+{
+    jpeg_decompress_struct cinfo;
+    ErrorManager errors;
+    InstallErrorManager(reinterpret_cast<jpeg_common_struct*>(&cinfo), errors);
+    if (setjmp(errors.jump)) {
+        jpeg_destroy_decompress(&cinfo);
+        return JpegIntegrity::Damaged;
+    }
+    jpeg_create_decompress(&cinfo);
+    jpeg_mem_src(&cinfo, data, static_cast<unsigned long>(size));
+    jpeg_read_header(&cinfo, TRUE);
+    if (qint64(cinfo.image_width) * qint64(cinfo.image_height) > kMaxImagePixels) {
+        jpeg_destroy_decompress(&cinfo);
+        return JpegIntegrity::NotChecked;
+    }
+    cinfo.scale_num = 1;
+    cinfo.scale_denom = 8;
+    cinfo.dct_method = JDCT_IFAST;
+    cinfo.do_fancy_upsampling = FALSE;
+    cinfo.do_block_smoothing = FALSE;
+    if (cinfo.jpeg_color_space == JCS_YCbCr || cinfo.jpeg_color_space == JCS_GRAYSCALE)
+        cinfo.out_color_space = JCS_GRAYSCALE;
+    jpeg_start_decompress(&cinfo);
+    const size_t stride = size_t(cinfo.output_width) * size_t(cinfo.output_components);
+    JSAMPARRAY row =
+        (*cinfo.mem->alloc_sarray)(reinterpret_cast<j_common_ptr>(&cinfo), JPOOL_IMAGE, JDIMENSION(stride), 1);
+    while (cinfo.output_scanline < cinfo.output_height)
+        jpeg_read_scanlines(&cinfo, row, 1);
+    jpeg_finish_decompress(&cinfo);
+    const bool incomplete = IsIncomplete(errors, cinfo.progressive_mode);
+    jpeg_destroy_decompress(&cinfo);
+    return incomplete ? JpegIntegrity::Damaged : JpegIntegrity::Complete;
 }
 
 } // namespace
 
 JpegStreamResult StreamJpegIntake(const QString& source, const QString& originalPath, const QString& reducedPath,
-                                  int boxSize, QString* error)
+                                  int boxSize, QByteArray* originalBytes, QByteArray* reducedBytes, QString* error)
 {
     {
         QImageReader probe(source);
@@ -385,7 +453,9 @@ JpegStreamResult StreamJpegIntake(const QString& source, const QString& original
             encoder.join();
         if (outcome == DecodeOutcome::NotApplicable)
             return JpegStreamResult::NotApplicable;
-        if (error) {
+        if (error && decode.damaged) {
+            *error = DamagedPictureText(QDir::toNativeSeparators(source));
+        } else if (error) {
             *error = encode.message[0]
                          ? QStringLiteral("cannot write %1: %2")
                                .arg(QDir::toNativeSeparators(originalPath), QString::fromLocal8Bit(encode.message))
@@ -399,20 +469,16 @@ JpegStreamResult StreamJpegIntake(const QString& source, const QString& original
     if (!decode.icc.isEmpty())
         reduced.setColorSpace(QColorSpace::fromIccProfile(decode.icc));
     QString why;
-    bool ok = WriteConvertedImage(reduced, kImageTypeJpeg, reducedPath, false, 0, kImageTypeJpeg, true, &why);
+    bool ok =
+        EncodeConvertedImage(reduced, kImageTypeJpeg, reducedPath, false, 0, kImageTypeJpeg, true, reducedBytes, &why);
     encoder.join();
     if (!encode.ok && ok) {
         ok = false;
         why = QStringLiteral("cannot write %1: %2")
                   .arg(QDir::toNativeSeparators(originalPath), QString::fromLocal8Bit(encode.message));
     }
-    if (ok) {
-        QSaveFile out(originalPath);
-        if (!out.open(QIODevice::WriteOnly) || out.write(encode.output) != encode.output.size() || !out.commit()) {
-            ok = false;
-            why = QStringLiteral("cannot write %1: %2").arg(QDir::toNativeSeparators(originalPath), out.errorString());
-        }
-    }
+    if (ok)
+        *originalBytes = std::move(encode.output);
     if (!ok && error)
         *error = why;
     return ok ? JpegStreamResult::Done : JpegStreamResult::Failed;
@@ -421,6 +487,20 @@ JpegStreamResult StreamJpegIntake(const QString& source, const QString& original
 bool CanEncodeJpegRing()
 {
     return true;
+}
+
+JpegIntegrity CheckJpegIntegrity(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return JpegIntegrity::NotChecked;
+    QByteArray bytes;
+    const uchar* data = file.size() > 0 ? file.map(0, file.size()) : nullptr;
+    if (!data) {
+        bytes = file.readAll();
+        data = reinterpret_cast<const uchar*>(bytes.constData());
+    }
+    return CheckIntegrity(data, bytes.isEmpty() ? file.size() : bytes.size());
 }
 
 bool EncodeJpegRing(RowRing& ring, const QSize& size, const QSize& dotsPerMeter, int quality, QByteArray* out,

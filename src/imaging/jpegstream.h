@@ -18,11 +18,23 @@ enum class JpegStreamResult
 
 // Takes one JPEG photo in while it is being decoded, the way a djpeg | cjpeg pipe overlaps: the
 // full-size copy (quality 100, 96 dpi) is encoded on a second thread as rows arrive, and the
-// reduction into a boxSize square follows the decoder row by row. Only for JPEGs in RGB or grey that
+// reduction into a boxSize square follows the decoder row by row. Both files come back as bytes for
+// the caller to put in place together; the paths only name them in messages. Only for JPEGs in RGB or grey that
 // need no turning (EXIF orientation 1 or none); any other picture, and any failure before the first
 // row, gives NotApplicable. Without libjpeg at build time it is always NotApplicable.
 JpegStreamResult StreamJpegIntake(const QString& source, const QString& originalPath, const QString& reducedPath,
-                                  int boxSize, QString* error);
+                                  int boxSize, QByteArray* originalBytes, QByteArray* reducedBytes, QString* error);
+
+enum class JpegIntegrity
+{
+    Complete,
+    Damaged,   // the file ends early, or its scan holds fewer rows than its header promises
+    NotChecked // not readable as a JPEG here (or built without libjpeg)
+};
+
+// Whether every row of a JPEG file has its data, as cheaply as a decode allows. Harmless warnings
+// of camera files (stray bytes, a missing end marker after the last row) do not count.
+JpegIntegrity CheckJpegIntegrity(const QString& path);
 
 // Rows pass from the thread that makes them (a decoder, the export's frame) to the encoder thread
 // through a ring of rows, as through a pipe: the whole picture never sits in memory, and the maker

@@ -1,5 +1,6 @@
 #include "imaging/photointake.h"
 
+#include "formats/filewriter.h"
 #include "imaging/imagelibrary.h"
 #include "imaging/jpegstream.h"
 #include "projects/flyerdata.h"
@@ -15,6 +16,20 @@ bool IsSameFile(const QString& a, const QString& b)
 {
     const QString canonical = QFileInfo(a).canonicalFilePath();
     return !canonical.isEmpty() && canonical == QFileInfo(b).canonicalFilePath();
+}
+
+// A new photo beside an old original (or the reverse) would show one picture and print another, so
+// the two are written aside first and replace the old pair only once both are complete. An empty
+// originalBytes leaves the original as it is.
+bool PutPairInPlace(const QString& original, const QByteArray& originalBytes, const QString& reduced,
+                    const QByteArray& reducedBytes, CXFileWriter::Durability durability, QString* error)
+{
+    CXFileWriter writer(durability);
+    const bool done = (originalBytes.isEmpty() || writer.Stage(original, originalBytes)) &&
+                      writer.Stage(reduced, reducedBytes) && writer.Commit();
+    if (!done)
+        *error = writer.ErrorText();
+    return done;
 }
 
 } // namespace
@@ -34,7 +49,8 @@ int PhotoBoxSize(int slot)
     return slot == 1 ? 600 : 500;
 }
 
-bool ProcessPhotos(const QString& folder, std::array<QString, kPhotoSlots>& paths, QStringList* errors)
+bool ProcessPhotos(const QString& folder, std::array<QString, kPhotoSlots>& paths, QStringList* errors,
+                   CXFileWriter::Durability durability)
 {
     QString dir = folder;
     NormalizeFolderPath(dir, true);
@@ -76,10 +92,15 @@ bool ProcessPhotos(const QString& folder, std::array<QString, kPhotoSlots>& path
         // The usual case, a camera JPEG, streams: decoding, the full-size encode and the reduction
         // overlap.
         if (!decodedAlready && !IsSameFile(source, original)) {
-            const JpegStreamResult streamed =
-                StreamJpegIntake(source.trimmed(), original, reduced, PhotoBoxSize(slot), &why);
+            QByteArray originalBytes;
+            QByteArray reducedBytes;
+            const JpegStreamResult streamed = StreamJpegIntake(source.trimmed(), original, reduced, PhotoBoxSize(slot),
+                                                               &originalBytes, &reducedBytes, &why);
             if (streamed == JpegStreamResult::Done) {
-                paths[size_t(i)] = reduced;
+                if (PutPairInPlace(original, originalBytes, reduced, reducedBytes, durability, &why))
+                    paths[size_t(i)] = reduced;
+                else
+                    fail(why);
                 continue;
             }
             if (streamed == JpegStreamResult::Failed) {
@@ -104,21 +125,27 @@ bool ProcessPhotos(const QString& folder, std::array<QString, kPhotoSlots>& path
         // The full-size encode and the reduction are independent, so they run side by side.
         bool originalDone = true;
         QString originalWhy;
+        QByteArray originalBytes;
+        QByteArray reducedBytes;
         bool reducedDone = false;
         {
             std::jthread originalWriter;
             // The chosen file may itself be this slot's full copy; it is already what it should be.
             if (!IsSameFile(source, original)) {
                 originalWriter = std::jthread([&] {
-                    originalDone =
-                        WriteConvertedImage(image, sourceType, original, false, 0, kImageTypeJpeg, true, &originalWhy);
+                    originalDone = EncodeConvertedImage(image, sourceType, original, false, 0, kImageTypeJpeg, true,
+                                                        &originalBytes, &originalWhy);
                 });
             }
-            reducedDone =
-                WriteConvertedImage(image, sourceType, reduced, true, PhotoBoxSize(slot), kImageTypeJpeg, true, &why);
+            reducedDone = EncodeConvertedImage(image, sourceType, reduced, true, PhotoBoxSize(slot), kImageTypeJpeg,
+                                               true, &reducedBytes, &why);
         }
         if (!originalDone || !reducedDone) {
             fail(originalDone ? why : originalWhy);
+            continue;
+        }
+        if (!PutPairInPlace(original, originalBytes, reduced, reducedBytes, durability, &why)) {
+            fail(why);
             continue;
         }
         paths[size_t(i)] = reduced;
@@ -126,13 +153,13 @@ bool ProcessPhotos(const QString& folder, std::array<QString, kPhotoSlots>& path
     return allDone;
 }
 
-bool ProcessPhotos(const QString& folder, CFlyerData& data, QStringList* errors)
+bool ProcessPhotos(const QString& folder, CFlyerData& data, QStringList* errors, CXFileWriter::Durability durability)
 {
     static_assert(CFlyerData::kSlotCount == kPhotoSlots);
     std::array<QString, kPhotoSlots> paths;
     for (int i = 0; i < kPhotoSlots; ++i)
         paths[size_t(i)] = data.m_photos[size_t(i)].m_strPath;
-    const bool done = ProcessPhotos(folder, paths, errors);
+    const bool done = ProcessPhotos(folder, paths, errors, durability);
     for (int i = 0; i < kPhotoSlots; ++i)
         data.m_photos[size_t(i)].m_strPath = paths[size_t(i)];
     return done;

@@ -11,7 +11,6 @@
 #include <QPainterPath>
 #include <QHash>
 #include <QMutex>
-#include <QSaveFile>
 #include <QScopeGuard>
 
 #include <cmath>
@@ -246,16 +245,9 @@ QString CreateSidebarImage(const QString& text, bool outlined, const QString& fa
     const QString path = MakeTempPhotoName(tempFolder);
     QByteArray format;
     GetEncoderClsid(GetMimeType(GetImageType(path)), &format);
-    QSaveFile file(path);
-    QImageWriter writer(&file, format);
-    if (!file.open(QIODevice::WriteOnly) || !writer.write(rotated) || !file.commit()) {
-        if (error) {
-            const QString reason =
-                writer.error() != QImageWriter::UnknownError ? writer.errorString() : file.errorString();
-            *error = QStringLiteral("cannot write %1: %2").arg(QDir::toNativeSeparators(path), reason);
-        }
+    // Read by the renderer at once and gone with the temporary folder: complete, but not synced.
+    if (!WriteImageFile(rotated, path, format, -1, error, CXFileWriter::Durability::Scratch))
         return path;
-    }
     if (error)
         error->clear();
     return path;

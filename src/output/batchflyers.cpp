@@ -3,6 +3,7 @@
 #include "compose/loadpolicy.h"
 #include "compose/pagerenderer.h"
 #include "compose/templatemerge.h"
+#include "formats/filewriter.h"
 #include "imaging/imagelibrary.h"
 #include "imaging/photointake.h"
 #include "output/flyerexport.h"
@@ -13,8 +14,9 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QScopeGuard>
+
+#include <algorithm>
 
 namespace {
 
@@ -92,8 +94,13 @@ QString CheckPhotoCell(int slot, const QString& cell, const QString& path)
     if (!file.isFile())
         return QStringLiteral("%1 \"%2\" is not a file").arg(column, cell);
     const ImageInfo info = GetImageInfo(path);
+    // The row's problems are joined into one sentence, so the refusals lose their full stop. A cut-off
+    // JPEG is found by the intake, which decodes it anyway; a second decode here would slow every row.
+    if (const QString refusal = CheckPictureFile(path, QStringLiteral("%1 \"%2\"").arg(column, cell), false);
+        !refusal.isEmpty())
+        return refusal.chopped(1);
     if (info.width <= 0 || info.height <= 0)
-        return QStringLiteral("%1 \"%2\" is no picture that can be read").arg(column, cell);
+        return NotAPictureText(QStringLiteral("%1 \"%2\"").arg(column, cell)).chopped(1);
     if (CheckListingPhoto(slot, path, info.ok, info.width, info.height, info.orientation).isEmpty())
         return QString();
     const PhotoMinimum minimum = PhotoMinimumForSlot(slot);
@@ -230,28 +237,76 @@ QStringList RequiredListingColumns()
     return required;
 }
 
-ListingSheet ReadListingSheet(const QList<CsvRecord>& records, const QString& baseFolder)
+struct CXListingSheetReader::State
 {
-    ListingSheet sheet;
-    qsizetype next = 0;
-    while (next < records.size() && IsBlank(records.at(next)))
-        ++next;
-    if (next == records.size()) {
-        sheet.error = QStringLiteral("the file is empty: it needs a header row naming the columns (%1)")
-                          .arg(ListingColumns().join(QStringLiteral(", ")));
-        return sheet;
-    }
+    std::function<bool(CsvRecord&)> next;
+    std::function<void()> rewind; // empty: the records cannot be read again
+    QDir base;
+    Header header;
+    int headerLine = 0;
+    int rowCount = -1;
 
-    const CsvRecord& headerRecord = records.at(next++);
+    // Steps over the blank records before the header; false when there is nothing else.
+    bool FirstFilled(CsvRecord& record)
+    {
+        while (next(record)) {
+            if (!IsBlank(record))
+                return true;
+        }
+        return false;
+    }
+};
+
+CXListingSheetReader::CXListingSheetReader() : m_pState(std::make_unique<State>()) {}
+CXListingSheetReader::~CXListingSheetReader() = default;
+
+bool CXListingSheetReader::Open(const QString& csvPath)
+{
+    m_pCsv = std::make_unique<CXCsvReader>();
+    QString error;
+    if (!m_pCsv->Open(csvPath, &error)) {
+        m_strError = error;
+        return false;
+    }
+    switch (m_pCsv->TextEncoding()) {
+    case CXCsvReader::Encoding::Windows1252:
+        m_notes.append(QStringLiteral("the file is not UTF-8; it was read as Windows-1252 (Western European)"));
+        break;
+    case CXCsvReader::Encoding::Utf16LE:
+    case CXCsvReader::Encoding::Utf16BE:
+        m_notes.append(QStringLiteral("the file is UTF-16; it was read as such"));
+        break;
+    case CXCsvReader::Encoding::Utf8:
+        break;
+    }
+    CXCsvReader* csv = m_pCsv.get();
+    return Open([csv](CsvRecord& record) { return csv->Next(record); }, QFileInfo(csvPath).absolutePath(),
+                [csv] { csv->Rewind(); });
+}
+
+bool CXListingSheetReader::Open(std::function<bool(CsvRecord&)> next, const QString& baseFolder,
+                                std::function<void()> rewind)
+{
+    State& state = *m_pState;
+    state.next = std::move(next);
+    state.rewind = std::move(rewind);
+    state.base = QDir(baseFolder);
+    CsvRecord headerRecord;
+    if (!state.FirstFilled(headerRecord)) {
+        m_strError = QStringLiteral("the file is empty: it needs a header row naming the columns (%1)")
+                         .arg(ListingColumns().join(QStringLiteral(", ")));
+        return false;
+    }
+    state.headerLine = headerRecord.line;
     const QString where = QStringLiteral("line %1: ").arg(headerRecord.line);
     if (!headerRecord.error.isEmpty()) {
-        sheet.error = where + QStringLiteral("the header row: ") + headerRecord.error;
-        return sheet;
+        m_strError = where + QStringLiteral("the header row: ") + headerRecord.error;
+        return false;
     }
     const QStringList names = ListingColumns();
-    Header header;
+    Header& header = state.header;
     std::array<bool, ColumnCount> present{};
-    for (const QString& cell : headerRecord.cells) {
+    for (const QString& cell : std::as_const(headerRecord.cells)) {
         QString name = cell.trimmed().toLower();
         name.remove(QChar(0xFEFF)); // a second byte-order mark, as some tools write
         const int column = int(names.indexOf(name));
@@ -259,13 +314,13 @@ ListingSheet ReadListingSheet(const QList<CsvRecord>& records, const QString& ba
         header.unnamed.append(name.isEmpty());
         if (column >= 0) {
             if (present[size_t(column)]) {
-                sheet.error = where + QStringLiteral("the column %1 is named twice").arg(name);
-                return sheet;
+                m_strError = where + QStringLiteral("the column %1 is named twice").arg(name);
+                return false;
             }
             present[size_t(column)] = true;
         } else if (!name.isEmpty()) {
-            sheet.problems.append(where + QStringLiteral("unknown column \"%1\" is ignored (the columns are %2)")
-                                              .arg(cell.trimmed(), names.join(QStringLiteral(", "))));
+            m_problems.append(where + QStringLiteral("unknown column \"%1\" is ignored (the columns are %2)")
+                                          .arg(cell.trimmed(), names.join(QStringLiteral(", "))));
         }
     }
     QStringList missing;
@@ -274,38 +329,93 @@ ListingSheet ReadListingSheet(const QList<CsvRecord>& records, const QString& ba
             missing.append(names.at(column));
     }
     if (!missing.isEmpty()) {
-        sheet.error =
+        m_strError =
             where + QStringLiteral("the header row lacks the required column%1 %2, so no row can be made")
                         .arg(missing.size() > 1 ? QStringLiteral("s") : QString(), missing.join(QStringLiteral(", ")));
-        return sheet;
+        return false;
     }
+    return true;
+}
 
-    const QDir base(baseFolder);
-    for (; next < records.size(); ++next) {
-        const CsvRecord& record = records.at(next);
+bool CXListingSheetReader::Next(ListingRow& row)
+{
+    State& state = *m_pState;
+    if (!m_strError.isEmpty() || !state.next)
+        return false;
+    CsvRecord record;
+    while (state.next(record)) {
         if (IsBlank(record))
             continue;
-        ListingRow row;
+        row = ListingRow();
         row.line = record.line;
         row.flyer.Reset();
-        ReadRow(record, header, base, row);
-        sheet.rows.append(std::move(row));
+        ReadRow(record, state.header, state.base, row);
+        return true;
     }
+    return false;
+}
+
+int CXListingSheetReader::RowCount()
+{
+    State& state = *m_pState;
+    if (state.rowCount >= 0 || !m_strError.isEmpty() || !state.next || !state.rewind)
+        return std::max(state.rowCount, 0);
+    // Counting reads every record once more; the rows then start again from the first.
+    const auto toFirstRow = [&] {
+        state.rewind();
+        CsvRecord record;
+        state.FirstFilled(record);
+    };
+    toFirstRow();
+    int count = 0;
+    CsvRecord record;
+    while (state.next(record)) {
+        if (!IsBlank(record))
+            ++count;
+    }
+    toFirstRow();
+    state.rowCount = count;
+    return count;
+}
+
+ListingSheet ReadListingSheet(const QList<CsvRecord>& records, const QString& baseFolder)
+{
+    qsizetype index = 0;
+    CXListingSheetReader reader;
+    ListingSheet sheet;
+    const bool opened = reader.Open(
+        [&](CsvRecord& record) {
+            if (index >= records.size())
+                return false;
+            record = records.at(index++);
+            return true;
+        },
+        baseFolder);
+    sheet.problems = reader.Problems();
+    if (!opened) {
+        sheet.error = reader.Error();
+        return sheet;
+    }
+    ListingRow row;
+    while (reader.Next(row))
+        sheet.rows.append(std::move(row));
     return sheet;
 }
 
 ListingSheet ReadListingSheet(const QString& csvPath)
 {
-    CsvFile file;
-    QString error;
-    if (!ReadCsvFile(csvPath, file, &error)) {
-        ListingSheet sheet;
-        sheet.error = error;
+    CXListingSheetReader reader;
+    ListingSheet sheet;
+    const bool opened = reader.Open(csvPath);
+    sheet.notes = reader.Notes();
+    sheet.problems = reader.Problems();
+    if (!opened) {
+        sheet.error = reader.Error();
         return sheet;
     }
-    ListingSheet sheet = ReadListingSheet(file.records, QFileInfo(csvPath).absolutePath());
-    if (file.notUtf8)
-        sheet.notes.prepend(QStringLiteral("the file is not UTF-8; it was read as Windows-1252 (Western European)"));
+    ListingRow row;
+    while (reader.Next(row))
+        sheet.rows.append(std::move(row));
     return sheet;
 }
 
@@ -363,16 +473,16 @@ namespace {
 bool PlaceFile(const QString& source, const QString& destination, QString* error)
 {
     QFile in(source);
-    QSaveFile out(destination);
     if (!in.open(QIODevice::ReadOnly)) {
         *error = QStringLiteral("the flyer could not be read back: %1").arg(in.errorString());
         return false;
     }
-    if (!out.open(QIODevice::WriteOnly) || out.write(in.readAll()) != in.size() || !out.commit()) {
-        *error = QStringLiteral("cannot write %1: %2").arg(QDir::toNativeSeparators(destination), out.errorString());
+    const QByteArray bytes = in.readAll();
+    if (bytes.size() != in.size()) {
+        *error = QStringLiteral("the flyer could not be read back: %1").arg(in.errorString());
         return false;
     }
-    return true;
+    return CXFileWriter::WriteFile(destination, bytes, error);
 }
 
 QString OneLine(QString text)
@@ -387,14 +497,28 @@ QString OneLine(QString text)
 BatchSummary MakeBatchFlyers(const ListingSheet& sheet, const BatchJob& job, const CAppSettings& settings,
                              CXPageRenderer& renderer, const std::function<void(const BatchProgress&)>& progress)
 {
+    qsizetype next = 0;
+    return MakeBatchFlyers(
+        [&](ListingRow& row) {
+            if (next >= sheet.rows.size())
+                return false;
+            row = sheet.rows.at(next++);
+            return true;
+        },
+        int(sheet.rows.size()), job, settings, renderer, progress);
+}
+
+BatchSummary MakeBatchFlyers(const std::function<bool(ListingRow&)>& nextRow, int total, const BatchJob& job,
+                             const CAppSettings& settings, CXPageRenderer& renderer,
+                             const std::function<void(const BatchProgress&)>& progress)
+{
     BatchSummary summary;
     QSet<QString> taken;
     const QString extension = BatchFormatExtension(job.format);
-    const int total = int(sheet.rows.size());
     QElapsedTimer clock;
 
-    for (int index = 0; index < total; ++index) {
-        const ListingRow& row = sheet.rows.at(index);
+    ListingRow row;
+    for (int index = 0; nextRow(row); ++index) {
         BatchProgress report;
         report.index = index + 1;
         report.total = total;
@@ -406,7 +530,9 @@ BatchSummary MakeBatchFlyers(const ListingSheet& sheet, const BatchJob& job, con
                 ++summary.made;
                 summary.files.append(report.file);
             } else {
-                summary.failedLines.append(row.line);
+                ++summary.failed;
+                if (summary.failedLines.size() < kNamedFailedLines)
+                    summary.failedLines.append(row.line);
             }
             if (progress)
                 progress(report);
@@ -434,7 +560,8 @@ BatchSummary MakeBatchFlyers(const ListingSheet& sheet, const BatchJob& job, con
 
         clock.start();
         QStringList errors;
-        const bool photosTaken = ProcessPhotos(folder, flyer, &errors);
+        // The row's folder goes as soon as its flyer is written: nothing in it needs to reach the disk.
+        const bool photosTaken = ProcessPhotos(folder, flyer, &errors, CXFileWriter::Durability::Scratch);
         summary.intakeNs += clock.nsecsElapsed();
         if (!photosTaken) {
             finish(QStringLiteral("photo intake failed: %1").arg(errors.join(QStringLiteral("; "))));

@@ -8,6 +8,7 @@
 #include <QStringList>
 
 #include <functional>
+#include <memory>
 
 class CAppSettings;
 class CXPageRenderer;
@@ -42,6 +43,40 @@ struct ListingSheet
     QStringList problems;   // input left unused though the rows are made (an unknown column), naming its line
     QStringList notes;      // for the user's information only (the file's encoding)
     QList<ListingRow> rows; // every listing row, good or bad, in file order; blank rows are left out
+};
+
+// A listing spreadsheet read row by row, so that a sheet of any length is never held as rows in
+// memory: its text once, and the row being made.
+class CXListingSheetReader
+{
+public:
+    CXListingSheetReader();
+    ~CXListingSheetReader();
+    Q_DISABLE_COPY_MOVE(CXListingSheetReader)
+
+    // Reads the file and its header row. False when the sheet as a whole cannot be used (Error());
+    // Notes() then still says how the file was read.
+    bool Open(const QString& csvPath);
+    // The same over records from next(); photo paths that are not absolute are taken from
+    // baseFolder. rewind, when given, starts the records again (RowCount needs it).
+    bool Open(std::function<bool(CsvRecord&)> next, const QString& baseFolder, std::function<void()> rewind = {});
+
+    QString Error() const { return m_strError; }
+    QStringList Problems() const { return m_problems; }
+    QStringList Notes() const { return m_notes; }
+
+    // The next listing row (blank rows are left out), checked as ReadRow does; false at the end.
+    bool Next(ListingRow& row);
+    // How many listing rows the sheet holds; read once more to count them, before the first Next.
+    int RowCount();
+
+private:
+    struct State;
+    std::unique_ptr<State> m_pState;
+    std::unique_ptr<CXCsvReader> m_pCsv;
+    QString m_strError;
+    QStringList m_problems;
+    QStringList m_notes;
 };
 
 // The listing rows of records already read. Photo paths that are not absolute are taken from
@@ -81,10 +116,14 @@ struct BatchProgress
     QString error; // why the row was skipped, when not
 };
 
+// The summary names this many skipped lines and counts the rest.
+inline constexpr int kNamedFailedLines = 20;
+
 struct BatchSummary
 {
     int made = 0;
-    QList<int> failedLines;
+    int failed = 0;
+    QList<int> failedLines; // the first kNamedFailedLines of them
     QStringList files;
     // Where the time went, for the benchmark.
     qint64 intakeNs = 0;
@@ -96,3 +135,7 @@ struct BatchSummary
 // as it is done. A row that fails at any step is skipped; the others are still made.
 BatchSummary MakeBatchFlyers(const ListingSheet& sheet, const BatchJob& job, const CAppSettings& settings,
                              CXPageRenderer& renderer, const std::function<void(const BatchProgress&)>& progress = {});
+// The same over rows from nextRow, total of them, each made and forgotten before the next is read.
+BatchSummary MakeBatchFlyers(const std::function<bool(ListingRow&)>& nextRow, int total, const BatchJob& job,
+                             const CAppSettings& settings, CXPageRenderer& renderer,
+                             const std::function<void(const BatchProgress&)>& progress = {});

@@ -22,24 +22,31 @@ class CsvParser
 public:
     explicit CsvParser(const QString& text) : m_text(text), m_lastQuote(text.lastIndexOf(QLatin1Char('"'))) {}
 
+    bool Next(CsvRecord& record)
+    {
+        if (m_pos >= m_text.size())
+            return false;
+        const qsizetype start = m_pos;
+        const int startLine = m_line;
+        record = ReadRecord();
+        record.line = startLine;
+        if (!record.error.isEmpty()) {
+            // Go on at the next line: rows that an unbalanced quote ran into are read again.
+            m_pos = start;
+            while (m_pos < m_text.size() && !IsLineBreak(m_text.at(m_pos)))
+                ++m_pos;
+            SkipLineBreak();
+            m_line = startLine + 1;
+        }
+        return true;
+    }
+
     QList<CsvRecord> Run()
     {
         QList<CsvRecord> records;
-        while (m_pos < m_text.size()) {
-            const qsizetype start = m_pos;
-            const int startLine = m_line;
-            CsvRecord record = ReadRecord();
-            record.line = startLine;
-            if (!record.error.isEmpty()) {
-                // Go on at the next line: rows that an unbalanced quote ran into are read again.
-                m_pos = start;
-                while (m_pos < m_text.size() && !IsLineBreak(m_text.at(m_pos)))
-                    ++m_pos;
-                SkipLineBreak();
-                m_line = startLine + 1;
-            }
+        CsvRecord record;
+        while (Next(record))
             records.append(std::move(record));
-        }
         return records;
     }
 
@@ -130,7 +137,7 @@ private:
         }
     }
 
-    const QString& m_text;
+    const QString m_text;
     const qsizetype m_lastQuote;
     qsizetype m_pos = 0;
     int m_line = 1;
@@ -143,31 +150,79 @@ QList<CsvRecord> ParseCsv(const QString& text)
     return CsvParser(text).Run();
 }
 
-bool ReadCsvFile(const QString& path, CsvFile& out, QString* error)
+struct CXCsvReader::Parser : CsvParser
+{
+    using CsvParser::CsvParser;
+};
+
+CXCsvReader::CXCsvReader() = default;
+CXCsvReader::~CXCsvReader() = default;
+
+bool CXCsvReader::Open(const QString& path, QString* error)
 {
     const auto fail = [&](const QString& reason) {
         if (error)
             *error = QStringLiteral("cannot read %1: %2").arg(QDir::toNativeSeparators(path), reason);
         return false;
     };
+    m_pParser.reset();
+    m_strText.clear();
+    m_encoding = Encoding::Utf8;
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return fail(file.errorString());
     if (file.size() > kMaxCsvBytes)
         return fail(QStringLiteral("it is larger than %1 MB").arg(kMaxCsvBytes / (1024 * 1024)));
-    QByteArray bytes = file.read(kMaxCsvBytes + 1);
-    if (file.error() != QFileDevice::NoError)
-        return fail(file.errorString());
-    if (bytes.size() > kMaxCsvBytes)
-        return fail(QStringLiteral("it is larger than %1 MB").arg(kMaxCsvBytes / (1024 * 1024)));
-    if (bytes.startsWith("\xEF\xBB\xBF"))
-        bytes.remove(0, 3);
+    // The bytes live only until they are decoded: the text is all that is kept.
+    {
+        QByteArray bytes = file.read(kMaxCsvBytes + 1);
+        if (file.error() != QFileDevice::NoError)
+            return fail(file.errorString());
+        if (bytes.size() > kMaxCsvBytes)
+            return fail(QStringLiteral("it is larger than %1 MB").arg(kMaxCsvBytes / (1024 * 1024)));
+        file.close();
+        // Spreadsheet programs save "Unicode text" as UTF-16 with a byte-order mark.
+        if (bytes.startsWith("\xFF\xFE") || bytes.startsWith("\xFE\xFF")) {
+            const bool little = bytes.startsWith("\xFF\xFE");
+            m_encoding = little ? Encoding::Utf16LE : Encoding::Utf16BE;
+            QStringDecoder utf16(little ? QStringConverter::Utf16LE : QStringConverter::Utf16BE,
+                                 QStringConverter::Flag::Stateless);
+            m_strText = utf16.decode(QByteArrayView(bytes).sliced(2));
+        } else {
+            if (bytes.startsWith("\xEF\xBB\xBF"))
+                bytes.remove(0, 3);
+            QStringDecoder utf8(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
+            m_strText = utf8.decode(bytes);
+            if (utf8.hasError()) {
+                m_encoding = Encoding::Windows1252;
+                m_strText = DecodeWindows1252(bytes);
+            }
+        }
+    }
+    m_pParser = std::make_unique<Parser>(m_strText);
+    return true;
+}
 
-    QStringDecoder utf8(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
-    QString text = utf8.decode(bytes);
-    out.notUtf8 = utf8.hasError();
-    if (out.notUtf8)
-        text = DecodeWindows1252(bytes);
-    out.records = ParseCsv(text);
+bool CXCsvReader::Next(CsvRecord& record)
+{
+    return m_pParser && m_pParser->Next(record);
+}
+
+void CXCsvReader::Rewind()
+{
+    if (m_pParser)
+        m_pParser = std::make_unique<Parser>(m_strText);
+}
+
+bool ReadCsvFile(const QString& path, CsvFile& out, QString* error)
+{
+    CXCsvReader reader;
+    if (!reader.Open(path, error))
+        return false;
+    out.notUtf8 = reader.TextEncoding() == CXCsvReader::Encoding::Windows1252;
+    out.records.clear();
+    CsvRecord record;
+    while (reader.Next(record))
+        out.records.append(std::move(record));
     return true;
 }

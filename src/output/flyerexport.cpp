@@ -521,8 +521,7 @@ QString WriteFailureReason(const QString& path)
     return QStringLiteral("The disk may be full, or the file may be in use by another program.");
 }
 
-// A scratch file, read once and deleted: written directly, without the safe-replace of the user's
-// files and its wait for the disk.
+// A scratch file, read once and deleted: complete and checked, but not waited for on the disk.
 bool WriteScratchFile(const QByteArray& bytes, const QString& path, QString* error)
 {
     const QString folder = QFileInfo(path).absolutePath();
@@ -531,16 +530,7 @@ bool WriteScratchFile(const QByteArray& bytes, const QString& path, QString* err
             *error = QStringLiteral("The folder %1 could not be made.").arg(QDir::toNativeSeparators(folder));
         return false;
     }
-    QFile file(path);
-    const bool written =
-        file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes) == bytes.size() && file.flush();
-    if (written)
-        return true;
-    if (error)
-        *error = QStringLiteral("%1 could not be written: %2").arg(QDir::toNativeSeparators(path), file.errorString());
-    file.close();
-    file.remove();
-    return false;
+    return CXFileWriter::WriteFile(path, bytes, error, CXFileWriter::Durability::Scratch);
 }
 
 } // namespace
@@ -645,8 +635,8 @@ bool ExportFlyerFile(const QImage& flyer, const QString& chosenPath, const QStri
     bool written = false;
     if (pdf) {
         // The PDF wraps the very JPEG bytes in memory: no scratch file to write and read back.
-        written = ConvertJpegDataToPdf(jpeg, intermediate, chosenPath);
-        if (!written)
+        written = ConvertJpegDataToPdf(jpeg, intermediate, chosenPath, &why);
+        if (!written && !QFileInfo(chosen.absolutePath()).isWritable())
             why = WriteFailureReason(chosenPath);
     } else {
         if (!WriteScratchFile(jpeg, intermediate, &why))

@@ -2,6 +2,7 @@
 
 #include "app/appinfo.h"
 #include "compose/templatemerge.h"
+#include "formats/filewriter.h"
 #include "imaging/imagelibrary.h"
 #include "output/flyerexport.h"
 #include "output/pdfwriter.h"
@@ -158,12 +159,11 @@ bool WriteMailAttachment(const QImage& flyer, const CFlyerMail& mail, const QStr
     QString why;
     if (!SaveIntermediateJpeg(FrameFlyer(flyer, FlyerFrame::TopLeft), intermediate, &why))
         return fail(QStringLiteral("The flyer could not be prepared for e-mail.\n\n%1").arg(why));
-    const bool written = ConvertJpegToPdf(intermediate, mail.attachmentPath);
+    const bool written = ConvertJpegToPdf(intermediate, mail.attachmentPath, &why);
     QFile::remove(intermediate);
     if (!written)
-        return fail(QStringLiteral("The flyer could not be saved as %1 for e-mail. The disk may be full, or you may "
-                                   "not write to that folder.")
-                        .arg(QDir::toNativeSeparators(mail.attachmentPath)));
+        return fail(QStringLiteral("The flyer could not be saved as %1 for e-mail.\n\n%2")
+                        .arg(QDir::toNativeSeparators(mail.attachmentPath), why));
     if (error)
         error->clear();
     return true;
@@ -182,7 +182,7 @@ QString StageOutgoingAttachment(const CFlyerMail& mail, const QString& projectId
     QString name = mail.attachmentName;
     name.remove(QLatin1Char(','));
     const QString copy = folder + QLatin1Char('/') + SafeFileName(name);
-    if (!QFile::copy(mail.attachmentPath, copy)) {
+    if (!CXFileWriter::CopyFileTo(mail.attachmentPath, copy, nullptr, CXFileWriter::Durability::Scratch)) {
         qCWarning(lcMail) << "cannot copy" << mail.attachmentPath << "to" << copy;
         return QString();
     }

@@ -1,8 +1,9 @@
 #include "output/pdfwriter.h"
 
+#include "formats/filewriter.h"
+
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 #include <cstdio>
 #include <cstring>
@@ -240,38 +241,37 @@ int PdfWriteOut(std::unique_ptr<PdfDocument> doc, char* buffer, uint32_t& size)
 
 namespace {
 
-bool WritePdf(std::unique_ptr<PdfDocument> doc, const QString& pdfPath)
+bool WritePdf(std::unique_ptr<PdfDocument> doc, const QString& pdfPath, QString* error)
 {
     const uint32_t total = PdfFinish(doc.get());
-    if (total == 0)
-        return false; // the picture gave no page: say so rather than write an empty PDF
+    if (total == 0) {
+        // the picture gave no page: say so rather than write an empty PDF
+        if (error)
+            *error = QStringLiteral("The flyer picture could not be put into %1.").arg(pdfPath);
+        return false;
+    }
     QByteArray buffer(static_cast<qsizetype>(total), Qt::Uninitialized);
     uint32_t size = total;
     PdfWriteOut(std::move(doc), buffer.data(), size);
     buffer.truncate(size);
 
     // Written whole or not at all: a failed export must not leave half a PDF over an older one.
-    QSaveFile file(pdfPath);
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
-    if (file.write(buffer) != buffer.size())
-        return false;
-    return file.commit();
+    return CXFileWriter::WriteFile(pdfPath, buffer, error);
 }
 
 } // namespace
 
-bool ConvertJpegToPdf(const QString& jpegPath, const QString& pdfPath)
+bool ConvertJpegToPdf(const QString& jpegPath, const QString& pdfPath, QString* error)
 {
     const qint64 fileSize = QFileInfo(jpegPath).size();
     std::unique_ptr<PdfDocument> doc = PdfCreate();
     PdfAddJpegFile(doc.get(), jpegPath, fileSize);
-    return WritePdf(std::move(doc), pdfPath);
+    return WritePdf(std::move(doc), pdfPath, error);
 }
 
-bool ConvertJpegDataToPdf(const QByteArray& jpeg, const QString& name, const QString& pdfPath)
+bool ConvertJpegDataToPdf(const QByteArray& jpeg, const QString& name, const QString& pdfPath, QString* error)
 {
     std::unique_ptr<PdfDocument> doc = PdfCreate();
     AddJpegData(doc.get(), name.toLocal8Bit(), jpeg);
-    return WritePdf(std::move(doc), pdfPath);
+    return WritePdf(std::move(doc), pdfPath, error);
 }

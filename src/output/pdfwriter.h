@@ -40,7 +40,9 @@ uint32_t PdfFinish(PdfDocument* doc);
 // Copies the finished document into buffer when it is large enough; frees the document in every case.
 int PdfWriteOut(std::unique_ptr<PdfDocument> doc, char* buffer, uint32_t& size);
 
-// The whole conversion of one picture. Returns false when the PDF file could not be written.
-bool ConvertJpegToPdf(const QString& jpegPath, const QString& pdfPath);
+// The whole conversion of one picture. Returns false when the PDF file could not be written; error
+// then says why ("Disk full while accessing %1.").
+bool ConvertJpegToPdf(const QString& jpegPath, const QString& pdfPath, QString* error = nullptr);
 // The same for a JPEG already in memory; name stands for its file in the progress report.
-bool ConvertJpegDataToPdf(const QByteArray& jpeg, const QString& name, const QString& pdfPath);
+bool ConvertJpegDataToPdf(const QByteArray& jpeg, const QString& name, const QString& pdfPath,
+                          QString* error = nullptr);

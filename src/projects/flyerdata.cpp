@@ -1,19 +1,15 @@
 #include "projects/flyerdata.h"
 
+#include "formats/filewriter.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QStandardPaths>
 #include <QUuid>
 #include <QtEndian>
 
 #include <algorithm>
-#include <cerrno>
-
-#ifdef Q_OS_UNIX
-#include <unistd.h>
-#endif
 
 namespace {
 
@@ -30,54 +26,6 @@ constexpr qint64 kFirstChunk = 4096;
 QString DisplayName(const QString& path)
 {
     return path.isEmpty() ? QStringLiteral("an unnamed file") : path;
-}
-
-struct Reason
-{
-    int error;
-    const char* text;
-};
-
-const Reason kReasons[] = {
-    {ENOSPC, "Disk full while accessing %1."},
-#ifdef EDQUOT
-    {EDQUOT, "Disk full while accessing %1."},
-#endif
-    {EFBIG, "Disk full while accessing %1."},
-    {EACCES, "Access to %1 was denied."},
-    {EPERM, "Access to %1 was denied."},
-    {EROFS, "Access to %1 was denied."},
-    {EISDIR, "Access to %1 was denied."},
-    {ENOENT, "%1 was not found."},
-    {ENOTDIR, "%1 contains an incorrect path."},
-    {ENAMETOOLONG, "%1 contains an incorrect path."},
-    {ELOOP, "%1 contains an incorrect path."},
-    {EMFILE, "Could not open %1 because there are too many open files."},
-    {ENFILE, "Could not open %1 because there are too many open files."},
-    {EIO, "A hardware I/O error was reported while accessing %1."},
-};
-
-QString ErrnoText(int error, const QString& path)
-{
-    for (const Reason& r : kReasons) {
-        if (r.error == error)
-            return QString::fromLatin1(r.text).arg(DisplayName(path));
-    }
-    return QStringLiteral("An unexpected error occurred while accessing %1.").arg(DisplayName(path));
-}
-
-// Qt hands on the system's reason only as text, so it is recognised by the text of each errno value.
-QString FileErrorText(const QFileDevice& file, const QString& path)
-{
-    // Qt words this one itself; the system would call it a denied access.
-    if (QFileInfo(path).isDir())
-        return ErrnoText(EISDIR, path);
-    const QString reason = file.errorString();
-    for (const Reason& r : kReasons) {
-        if (reason == qt_error_string(r.error))
-            return ErrnoText(r.error, path);
-    }
-    return ErrnoText(0, path);
 }
 
 QString FolderOf(const QString& path)
@@ -349,7 +297,7 @@ FlyerFileStatus CFlyerData::Load(const QString& path)
     QFile file(path);
     FlyerFileStatus status;
     if (!file.open(QIODevice::ReadOnly))
-        status = MakeStatus(FlyerFileStatus::OpenFailed, path, FileErrorText(file, path));
+        status = MakeStatus(FlyerFileStatus::OpenFailed, path, CXFileWriter::ErrorTextFor(file, path));
     else
         status = Read(file, path);
     if (!status.IsError())
@@ -403,25 +351,9 @@ FlyerFileStatus CFlyerData::Save() const
 {
     // Written aside and renamed over the old file only when complete: a crash, a kill or a full
     // disk in the middle leaves the previous project whole.
-    QSaveFile file(m_strPathName);
-    // Unbuffered, with every write checked: QSaveFile commits a file whose buffered flush failed
-    // and takes a short write for success.
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
-        return MakeStatus(FlyerFileStatus::WriteFailed, m_strPathName, FileErrorText(file, m_strPathName));
-    const QByteArray bytes = Serialize();
-    for (qint64 done = 0; done < bytes.size();) {
-        const qint64 written = file.write(bytes.constData() + done, bytes.size() - done);
-        if (written <= 0) // the temporary file goes with the QSaveFile
-            return MakeStatus(FlyerFileStatus::WriteFailed, m_strPathName, FileErrorText(file, m_strPathName));
-        done += written;
-    }
-#ifdef Q_OS_UNIX
-    // Some file systems report a full disk only here; commit would ignore it.
-    if (::fsync(file.handle()) != 0)
-        return MakeStatus(FlyerFileStatus::WriteFailed, m_strPathName, ErrnoText(errno, m_strPathName));
-#endif
-    if (!file.commit())
-        return MakeStatus(FlyerFileStatus::WriteFailed, m_strPathName, FileErrorText(file, m_strPathName));
+    QString why;
+    if (!CXFileWriter::WriteFile(m_strPathName, Serialize(), &why))
+        return MakeStatus(FlyerFileStatus::WriteFailed, m_strPathName, why);
     return FlyerFileStatus{FlyerFileStatus::Ok, m_strPathName, QString()};
 }
 

@@ -3,14 +3,18 @@
 #include "app/appinfo.h"
 #include "app/workingfolders.h"
 #include "controls/messageboxtypes.h"
+#include "formats/filewriter.h"
+#include "formats/inifile.h"
 #include "settings/legacysettingsreader.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QLoggingCategory>
 #include <QSettings>
 
+#include <algorithm>
 #include <limits>
 #include <memory>
 #include <variant>
@@ -235,30 +239,61 @@ void CAppSettings::LoadSettings()
 
 bool CAppSettings::_SaveSettings()
 {
-    const auto store = OpenStore();
-    if (!StoreReadable(*store) || !store->isWritable())
-        return false;
-    store->setValue(kVersionKey, kVersion);
-    for (const Field& field : kFields) {
-        const QString key = QString::fromLatin1(field.name);
-        std::visit([&](auto member) { store->setValue(key, this->*member); }, field.member);
-    }
-    store->sync();
-    if (store->status() != QSettings::NoError) {
-        qCWarning(lcSettings) << "settings could not be written:" << store->fileName();
-        return false;
-    }
-    return true;
+    QList<std::pair<QString, QVariant>> values;
+    values.append({kVersionKey, kVersion});
+    for (const Field& field : kFields)
+        std::visit(
+            [&](auto member) {
+                values.append({QString::fromLatin1(field.name), QVariant(this->*member)});
+            },
+            field.member);
+    return WriteStore(values);
 }
 
 void CAppSettings::_UpdateModulePath()
 {
     if (!QCoreApplication::instance())
         return;
-    const auto store = OpenStore();
-    if (!StoreReadable(*store) || !store->isWritable() || store->allKeys().isEmpty())
-        return;
-    store->setValue(kModulePathKey, QCoreApplication::applicationFilePath());
+    {
+        const auto store = OpenStore();
+        if (!StoreReadable(*store) || !store->isWritable() || store->allKeys().isEmpty() ||
+            store->value(kModulePathKey).toString() == QCoreApplication::applicationFilePath())
+            return;
+    }
+    WriteStore({{kModulePathKey, QCoreApplication::applicationFilePath()}});
+}
+
+bool CAppSettings::WriteStore(const QList<std::pair<QString, QVariant>>& changes)
+{
+    // QSettings would write the file itself, and Qt replaces it even when its last write failed (a
+    // full disk left the whole profile at 0 bytes). The store only reads; the file writer puts the
+    // whole new file in place, or leaves the old one.
+    QString path;
+    QList<std::pair<QString, QVariant>> values = changes;
+    {
+        const auto store = OpenStore();
+        if (!StoreReadable(*store) || !store->isWritable())
+            return false;
+        path = store->fileName();
+        // What others wrote (ModulePath, values of later versions) stays, after the given ones.
+        for (const QString& key : store->allKeys()) {
+            const bool given =
+                std::any_of(values.cbegin(), values.cend(), [&](const auto& v) { return v.first == key; });
+            if (!given)
+                values.append({key, store->value(key)});
+        }
+    }
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QString why;
+    if (!CXFileWriter::WriteFile(path, IniFileBytes(values), &why)) {
+        m_strSaveError = why;
+        qCWarning(lcSettings) << "settings could not be written:" << why;
+        return false;
+    }
+    m_strSaveError.clear();
+    // Stores open elsewhere in the program share what QSettings last read; they see the new file now.
+    OpenStore()->sync();
+    return true;
 }
 
 QList<CAppSettings::NamedValue> CAppSettings::PersistedValues() const

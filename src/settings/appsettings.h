@@ -4,6 +4,8 @@
 #include <QString>
 #include <QVariant>
 
+#include <utility>
+
 // The user's preferences, the agent's profile, the main window's last choices and the working
 // folders. Persisted values are public members named after their stored names; a change stays in
 // memory until _SaveSettings(). The store is QSettings in native format under "Tarnwick"/"Listora"
@@ -112,4 +114,13 @@ public:
     bool bIsQim = false;
 
     static constexpr int kVersion = 2;
+
+    // Why the last save failed ("Disk full while accessing %1."), empty after a good one.
+    QString SaveErrorText() const { return m_strSaveError; }
+
+private:
+    // Writes the store file with changes over what it holds; the old file stays on failure.
+    bool WriteStore(const QList<std::pair<QString, QVariant>>& changes);
+
+    QString m_strSaveError;
 };

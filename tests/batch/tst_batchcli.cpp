@@ -186,6 +186,57 @@ private Q_SLOTS:
         }
     }
 
+    // A sheet saved as "Unicode text" (UTF-16 with its byte-order mark) is read as such; a row whose
+    // photo was cut off in copying is skipped instead of making a flyer with a grey photo.
+    void utf16SheetAndCutOffPhoto()
+    {
+        Prepare(QStringLiteral("listings-good.csv"));
+        QFile whole(m_dir.filePath(QStringLiteral("House02-01.jpg")));
+        QVERIFY(whole.open(QIODevice::ReadOnly));
+        QFile cut(m_dir.filePath(QStringLiteral("cut-copy.jpg")));
+        QVERIFY(cut.open(QIODevice::WriteOnly) && cut.write(whole.read(whole.size() / 2)) > 0);
+        cut.close();
+        const QString text = QStringLiteral(
+            "caption,mls,price,address,city_state_zip,description,feature1,feature2,feature3,feature4,photo1,photo2,"
+            "photo3,photo4\r\n"
+            "Caf\u00E9 Corner,MLS# 3001,\"Offered at $519,000\",3 Rue Street,\"Lakeview, OR 97630\",Bright.,,,,,"
+            "House03-01.jpg,,,\r\n"
+            "Cut Copy,MLS# 3002,$1,4 Elm,\"Lakeview, OR 97630\",Nice.,,,,,cut-copy.jpg,,,\r\n");
+        QByteArray bytes("\xFF\xFE");
+        bytes.append(reinterpret_cast<const char*>(text.utf16()), text.size() * 2);
+        const QString csv = m_dir.filePath(QStringLiteral("unicode.csv"));
+        QFile sheet(csv);
+        QVERIFY(sheet.open(QIODevice::WriteOnly) && sheet.write(bytes) == bytes.size());
+        sheet.close();
+
+        const QString out = m_dir.filePath(QStringLiteral("unicode-flyers"));
+        const Result r = RunCli({"batch", csv, "--theme", "Simple - KT101", "--out", out});
+        QCOMPARE(r.exitCode, 1);
+        QCOMPARE(QDir(out).entryList(QDir::Files),
+                 QStringList(QStringLiteral("MLS# 3001 - 3 Rue Street - Lakeview, OR 97630.pdf")));
+        QVERIFY2(r.err.contains(QStringLiteral("[2/2] line 3: skipped: photo intake failed: %1 is damaged or "
+                                               "incomplete and cannot be used.")
+                                    .arg(QDir::toNativeSeparators(cut.fileName()))),
+                 qPrintable(r.err));
+        QVERIFY2(r.err.contains(QStringLiteral("made 1 of 2 flyers in %1; 1 row skipped (line 3)").arg(out)),
+                 qPrintable(r.err));
+    }
+
+    void notUtf8NoteComesWithARefusedSheet()
+    {
+        // The note explains why no header could be found in the file.
+        const QString csv = m_dir.filePath(QStringLiteral("latin.csv"));
+        QFile file(csv);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("capti\xF3n,mls,price\nA,B,C\n");
+        file.close();
+        const Result r = RunCli({"batch", csv, "--theme", "Simple - KT101", "--out", m_dir.filePath("latin")});
+        QCOMPARE(r.exitCode, 1);
+        QVERIFY2(r.err.contains(QLatin1String("the file is not UTF-8; it was read as Windows-1252")),
+                 qPrintable(r.err));
+        QVERIFY2(r.err.contains(QLatin1String("lacks the required column")), qPrintable(r.err));
+    }
+
     void wholeFileRefused()
     {
         const QString csv = m_dir.filePath(QStringLiteral("no-photo-column.csv"));

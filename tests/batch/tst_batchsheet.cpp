@@ -127,7 +127,9 @@ private Q_SLOTS:
             << Row({"photo4=second-edge.jpg"}) << QStringList{"photo4", "a secondary photo must be"};
         QTest::newRow("secondary as large as a main") << Row({"photo2=main-ok.jpg"}) << QStringList();
         QTest::newRow("portrait") << Row({"photo3=upright.jpg"}) << QStringList{"(portrait)"};
-        QTest::newRow("not a picture") << Row({"photo2=notes.jpg"}) << QStringList{"no picture"};
+        QTest::newRow("not a picture") << Row({"photo2=notes.jpg"})
+                                       << QStringList{"photo2 \"notes.jpg\" is not a picture that Listora can open "
+                                                      "(JPEG, PNG or BMP)"};
         QTest::newRow("a folder") << Row({"photo2=folder.jpg"}) << QStringList{"not a file"};
         QTest::newRow("every problem at once") << Row({"caption=", "photo2=gone.jpg", "photo3=upright.jpg"})
                                                << QStringList{"caption is empty", "gone.jpg", "upright.jpg"};

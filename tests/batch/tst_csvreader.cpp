@@ -92,6 +92,16 @@ private Q_SLOTS:
         QTest::newRow("Windows-1252") << QByteArray("caf\xE9 \x80"
                                                     "5,x\n")
                                       << QString::fromUtf8("café €5") << true;
+        // Spreadsheet programs save "Unicode text" so.
+        const QString text = QString::fromUtf8("café €5,\"Springfield, IL\"\r\n");
+        QByteArray little("\xFF\xFE");
+        QByteArray big("\xFE\xFF");
+        for (const QChar c : text) {
+            little.append(char(c.unicode() & 0xFF)).append(char(c.unicode() >> 8));
+            big.append(char(c.unicode() >> 8)).append(char(c.unicode() & 0xFF));
+        }
+        QTest::newRow("UTF-16 little-endian") << little << QString::fromUtf8("café €5") << false;
+        QTest::newRow("UTF-16 big-endian") << big << QString::fromUtf8("café €5") << false;
     }
 
     void readFile()

@@ -185,6 +185,43 @@ private Q_SLOTS:
         QCOMPARE(dialog.m_strStartFolder, QFileInfo(second).absolutePath());
     }
 
+    // A file that is no picture is named as such, not described as 0 x 0 pixels; a photo whose
+    // copy stopped half-way is refused, not turned grey at the bottom.
+    void unusablePhotoFilesAreRefused_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("text named .jpg")
+            << "notes.jpg" << "notes.jpg is not a picture that Listora can open (JPEG, PNG or BMP).";
+        QTest::newRow("cut-off JPEG") << "cut.jpg" << "cut.jpg is damaged or incomplete and cannot be used.";
+    }
+
+    void unusablePhotoFilesAreRefused()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, message);
+        const QString whole = MakePhoto(QStringLiteral("unusable/whole.jpg"), 1200, 800);
+        QFile source(whole);
+        QVERIFY(source.open(QIODevice::ReadOnly));
+        const QByteArray bytes = name == QLatin1String("cut.jpg") ? source.readAll().left(source.size() / 2)
+                                                                  : QByteArray("Call the seller on Friday.\n");
+        const QString path = m_dir.filePath(QStringLiteral("unusable/") + name);
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
+        file.close();
+
+        CAppSettings settings;
+        CDLGFlyerDetails dialog(nullptr, settings);
+        dialog.m_bNewMode = 1;
+        dialog.show();
+        CXMessageBoxTest::AnswerNext(MsgBox::IdOK);
+        ChoosePhoto(dialog, 0, path);
+        const auto asked = CXMessageBoxTest::TakeAsked();
+        QCOMPARE(asked.size(), 1);
+        QCOMPARE(asked[0].text, message);
+        QVERIFY(dialog.m_strPhotoPaths[0].isEmpty());
+    }
+
     void editModeTextsFeaturesAndLineBreaks()
     {
         const QString kept = MakePhoto(QStringLiteral("project/_photo01.jpg"), 600, 450);

@@ -11,6 +11,7 @@
 #include <QImageWriter>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QtEndian>
 
 namespace {
 
@@ -277,6 +278,83 @@ private Q_SLOTS:
             }
         }
         qInfo("damaged JPEGs: %d taken in, %d refused", takenIn, refused);
+    }
+
+    // Real-world variants of camera files are taken in; a file whose rows have no data is refused
+    // whole, whichever decoder reads it, and so is a file that is no picture at all.
+    void cutOffJpegsAreRefused_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("refusal"); // empty: taken in
+
+        const QImage picture = Fixtures::PhotoLike(1000, 700);
+        const QByteArray baseline = Fixtures::Encode(picture, "jpeg", 90);
+        QByteArray progressive;
+        {
+            QBuffer buffer(&progressive);
+            buffer.open(QIODevice::WriteOnly);
+            QImageWriter writer(&buffer, "jpeg");
+            writer.setQuality(90);
+            writer.setProgressiveScanWrite(true);
+            writer.write(picture);
+        }
+        // Held turned: the intake reads it through Qt's decoder, not the streaming one.
+        const QByteArray turned = Fixtures::WithExifOrientation(
+            Fixtures::Encode(picture.transformed(QTransform().rotate(-90)), "jpeg", 90), 6);
+        QVERIFY(baseline.endsWith("\xFF\xD9"));
+
+        const QString damaged = QStringLiteral("is damaged or incomplete and cannot be used.");
+        QTest::newRow("baseline") << baseline << QString();
+        QTest::newRow("progressive") << progressive << QString();
+        QTest::newRow("turned by EXIF") << turned << QString();
+        QTest::newRow("junk after the end marker") << baseline + QByteArray(3000, '\x5A') << QString();
+        QTest::newRow("no end marker") << baseline.chopped(2) << QString();
+        QTest::newRow("padding before the end marker")
+            << baseline.chopped(2) + QByteArray(5, '\0') + "\xFF\xD9" << QString();
+        QByteArray unknownApp = baseline;
+        unknownApp.insert(2, QByteArray("\xFF\xE9\x00\x10vendor-data\x00\x01\x02", 18));
+        QTest::newRow("unknown APP9 segment") << unknownApp << QString();
+
+        QTest::newRow("cut at 700 bytes") << baseline.left(700) << damaged;
+        QTest::newRow("cut in half") << baseline.left(baseline.size() / 2) << damaged;
+        QTest::newRow("progressive cut in half") << progressive.left(progressive.size() / 2) << damaged;
+        QTest::newRow("turned, cut in half") << turned.left(turned.size() / 2) << damaged;
+        QByteArray taller = baseline;
+        const qsizetype frame = taller.indexOf("\xFF\xC0");
+        QVERIFY(frame > 0);
+        QCOMPARE(qFromBigEndian<quint16>(taller.constData() + frame + 5), quint16(700));
+        qToBigEndian<quint16>(900, taller.data() + frame + 5);
+        QTest::newRow("header promises more rows") << taller << damaged;
+        QTest::newRow("text named .jpg") << QByteArray("Call the seller before Friday.\n")
+                                         << QStringLiteral(
+                                                "is not a picture that Listora can open (JPEG, PNG or BMP).");
+    }
+
+    void cutOffJpegsAreRefused()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, refusal);
+        const QString source = m_sources.filePath(QStringLiteral("variant.jpg"));
+        QVERIFY(Fixtures::WriteFile(source, bytes));
+        QTemporaryDir project;
+        std::array<QString, kPhotoSlots> paths = {source};
+        QStringList errors;
+        const bool taken = ProcessPhotos(project.path(), paths, &errors);
+        const QString check = CheckPictureFile(source, QStringLiteral("variant.jpg"));
+        if (refusal.isEmpty()) {
+            QVERIFY2(taken, qPrintable(errors.join('\n')));
+            QVERIFY2(check.isEmpty(), qPrintable(check));
+            const QImage reduced(paths[0]);
+            QCOMPARE(reduced.size(), QSize(600, 420));
+            // Not grey: the bottom rows hold the picture.
+            QVERIFY(!IsNear(reduced.pixel(300, 415), qRgb(128, 128, 128)));
+            return;
+        }
+        QVERIFY(!taken);
+        QCOMPARE(errors, QStringList(QDir::toNativeSeparators(source) + QLatin1Char(' ') + refusal));
+        QCOMPARE(check, QStringLiteral("variant.jpg ") + refusal);
+        QCOMPARE(paths[0], source);
+        QVERIFY(QDir(project.path()).isEmpty());
     }
 
     void failedSlotKeepsItsPathAndSaysWhy()

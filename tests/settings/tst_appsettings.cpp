@@ -2,8 +2,11 @@
 #include "controls/messageboxtypes.h"
 #include "settings/appsettings.h"
 
+#include "../formats/smalldisk.h"
+
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QSettings>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -256,6 +259,83 @@ private Q_SLOTS:
         QCOMPARE(other.FullName, settings.FullName);
         QCOMPARE(other.LastColor, 0x00010203u);
         QCOMPARE(other.IsZoomed, 1);
+    }
+
+    // The store file is written by the program itself: every text comes back as it was typed, and
+    // what others keep in the file stays.
+    void textsSurviveASave_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::newRow("empty") << QString();
+        QTest::newRow("commas") << QStringLiteral("1 Main St, Suite 2, Rear");
+        QTest::newRow("comment and key characters") << QStringLiteral("; not a comment = # [General] x=y");
+        QTest::newRow("quotes and backslashes") << QStringLiteral("\"C:\\Users\\ana\" \\\\server\\");
+        QTest::newRow("blanks at both ends") << QStringLiteral("  padded  ");
+        QTest::newRow("line breaks and tabs") << QStringLiteral("line 1\r\nline 2\n\tindented");
+        QTest::newRow("control then hex digits") << QString(QChar(1)) + QStringLiteral("A5") + QChar(0) + "7f";
+        QTest::newRow("typed values") << QStringLiteral("@Variant(\\0\\0)");
+        QTest::newRow("byte array") << QStringLiteral("@ByteArray(abc)");
+        QTest::newRow("at signs") << QStringLiteral("@@home @");
+        QTest::newRow("beyond ASCII") << QStringLiteral("Zo\u00EB \u2122 \u6771\u4EAC \U0001F3E0 \u00A0");
+    }
+
+    void textsSurviveASave()
+    {
+        QFETCH(QString, text);
+        {
+            CAppSettings first;
+            QSettings store = Store();
+            store.setValue("ModulePath", "/opt/listora/bin/listora");
+            store.setValue("Later/Window Geometry", QStringList{"a, b", "c"});
+        }
+        CAppSettings settings;
+        settings.FullName = text;
+        settings.Disclaimer = text + text;
+        settings.LastColor = 0xFFFFFFFFu;
+        settings.LastThemeFilter = -1;
+        QVERIFY(settings._SaveSettings());
+        CAppSettings other;
+        other.LoadSettings();
+        QCOMPARE(other.FullName, text);
+        QCOMPARE(other.Disclaimer, text + text);
+        QCOMPARE(other.LastColor, 0xFFFFFFFFu);
+        QCOMPARE(other.LastThemeFilter, -1);
+        QSettings store = Store();
+        QCOMPARE(store.value("FullName").toString(), text);
+        QCOMPARE(store.value("Later/Window Geometry").toStringList(), QStringList({"a, b", "c"}));
+        QCOMPARE(store.value("_Version").toInt(), 2);
+    }
+
+    void fullDiskKeepsTheStore()
+    {
+        const QString path = Store().fileName();
+        CXSmallDisk disk(QFileInfo(path).absolutePath());
+        if (!disk.Available())
+            QSKIP(qPrintable(disk.Why()));
+        CAppSettings settings;
+        settings.FullName = QStringLiteral("Jordan Avery");
+        QVERIFY(settings._SaveSettings());
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QByteArray before = file.readAll();
+        file.close();
+        QVERIFY(before.contains("Jordan Avery"));
+
+        QVERIFY(disk.Fill(0));
+        settings.FullName = QStringLiteral("Somebody Else With A Longer Name");
+        settings.Disclaimer = QString(5000, QLatin1Char('x'));
+        QVERIFY(!settings._SaveSettings());
+        QCOMPARE(settings.SaveErrorText(), QStringLiteral("Disk full while accessing %1.").arg(path));
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.readAll(), before);
+        file.close();
+        CAppSettings reloaded;
+        reloaded.LoadSettings();
+        QCOMPARE(reloaded.FullName, QStringLiteral("Jordan Avery"));
+
+        disk.Empty();
+        QVERIFY(settings._SaveSettings());
+        QVERIFY(settings.SaveErrorText().isEmpty());
     }
 
     void confirmDontAskAgain()

@@ -2,6 +2,7 @@
 
 #include "compose/worker/renderpage.h"
 #include "compose/worker/requestfilter.h"
+#include "formats/filewriter.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -193,15 +194,9 @@ bool CXRenderWorker::LoadFromFile(const QByteArray& page, const QString& fragmen
     // A name of its own for every page: the same name with another fragment would only scroll the
     // page on screen. Such a page has no base folder of its own; pictures have absolute file URLs.
     const QString path = m_scratch.filePath(QStringLiteral("page-%1.html").arg(m_token));
-    QFile file(path);
     const QByteArray bom("\xEF\xBB\xBF"); // UTF-8 whatever the page declares, as inline
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(bom) != bom.size() ||
-        file.write(page) != page.size() || !file.flush()) {
-        file.close();
-        file.remove();
+    if (!CXFileWriter::WriteFile(path, bom + page, nullptr, CXFileWriter::Durability::Scratch))
         return false;
-    }
-    file.close();
     if (!m_strPageFile.isEmpty())
         QFile::remove(m_strPageFile);
     m_strPageFile = path;

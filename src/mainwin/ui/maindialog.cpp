@@ -93,6 +93,12 @@ void ShowWarning(QWidget* owner, const QString& text)
     TemplateMessageBox(owner, text, Caption(), MsgBox::IconExclamation | MsgBox::OK);
 }
 
+// The earlier settings file stays as it was; the user should know the change is not kept.
+QString SettingsNotSavedText(const CAppSettings& settings)
+{
+    return QStringLiteral("Your settings could not be saved.\n\n%1").arg(settings.SaveErrorText());
+}
+
 // A white page under the tab, as the lists and labels on it expect.
 QWidget* MakeTabPage(QWidget* parent)
 {
@@ -937,7 +943,8 @@ void CMainDialog::OnBnClickedBtnOptions()
 
 void CMainDialog::ApplyAcceptedOptions(const COptionsSnapshot& before, bool myInformationVisited)
 {
-    m_appSettings._SaveSettings();
+    if (!m_appSettings._SaveSettings() && !m_appSettings.SaveErrorText().isEmpty())
+        ShowWarning(this, SettingsNotSavedText(m_appSettings));
     SetButtonTooltips(m_appSettings.ShowTooltips != 0);
 
     // Let the window under the closed sheet repaint before the flyer work starts.
@@ -1037,7 +1044,8 @@ bool CMainDialog::SaveStateOnClose()
         if (index >= 0 && index < m_themes.size())
             m_appSettings.LastTheme = m_themes.at(index).GetName();
     }
-    m_appSettings._SaveSettings();
+    if (!m_appSettings._SaveSettings() && !m_appSettings.SaveErrorText().isEmpty())
+        ShowWarning(this, SettingsNotSavedText(m_appSettings));
     if (!m_appSettings.Path2TempFolder.isEmpty())
         DeleteFolderTree(m_appSettings.Path2TempFolder);
     return true;

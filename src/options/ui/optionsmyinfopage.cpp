@@ -272,7 +272,9 @@ void CPPDLGOptionsMyInfo::OnBnClickedChooseLogo()
 bool CPPDLGOptionsMyInfo::AcceptMyPicture(const QString& path)
 {
     const ImageInfo info = GetImageInfo(path);
-    const QString refusal = CheckMyPicture(path, info.ok, info.width, info.height, info.orientation);
+    QString refusal = CheckPictureFile(path, QFileInfo(path).fileName());
+    if (refusal.isEmpty())
+        refusal = CheckMyPicture(path, info.ok, info.width, info.height, info.orientation);
     if (!refusal.isEmpty()) {
         ShowInfoMessage(refusal);
         return false;
@@ -285,7 +287,9 @@ bool CPPDLGOptionsMyInfo::AcceptMyPicture(const QString& path)
 bool CPPDLGOptionsMyInfo::AcceptLogo(const QString& path)
 {
     const ImageInfo info = GetImageInfo(path);
-    const QString refusal = CheckBusinessLogo(path, info.ok, info.width, info.height);
+    QString refusal = CheckPictureFile(path, QFileInfo(path).fileName());
+    if (refusal.isEmpty())
+        refusal = CheckBusinessLogo(path, info.ok, info.width, info.height);
     if (!refusal.isEmpty()) {
         ShowInfoMessage(refusal);
         return false;

@@ -238,7 +238,11 @@ void CDLGFlyerDetails::OnBnClickedBtnPhoto(int slot)
 bool CDLGFlyerDetails::AcceptPhoto(int slot, const QString& path)
 {
     const ImageInfo info = GetImageInfo(path);
-    const QString refusal = CheckListingPhoto(slot + 1, path, info.ok, info.width, info.height, info.orientation);
+    // A file that is no picture, or a cut-off one, would otherwise be described as 0 x 0 pixels or
+    // become a grey photo.
+    QString refusal = info.ok ? CheckPictureFile(path, QFileInfo(path).fileName()) : QString();
+    if (refusal.isEmpty())
+        refusal = CheckListingPhoto(slot + 1, path, info.ok, info.width, info.height, info.orientation);
     if (!refusal.isEmpty()) {
         ShowInfoMessage(refusal);
         return false;

@@ -3,13 +3,13 @@
 #include "app/appinfo.h"
 #include "controls/messageboxtypes.h"
 #include "controls/ui/messagebox.h"
+#include "formats/filewriter.h"
 #include "settings/appsettings.h"
 #include "web/helptopic.h"
 
 #include <QDesktopServices>
 #include <QDir>
 #include <QFileInfo>
-#include <QSaveFile>
 
 namespace {
 constexpr quint32 WarningBox = quint32(MsgBox::IconExclamation) | quint32(MsgBox::OK);
@@ -39,10 +39,10 @@ bool OpenHelpTopic(QWidget* owner, const QString& strHelpFolder, const QString& 
     if (!strAnchor.isEmpty()) {
         // Without the forwarding page the browser would show the top of the page instead of the anchor.
         const QString folder = QFileInfo(strScratchFolder).isDir() ? strScratchFolder : QDir::tempPath();
-        QSaveFile page(QDir(folder).absoluteFilePath(HelpTopic::RedirectFileName(strTopic, strAnchor)));
-        if (page.open(QIODevice::WriteOnly) && page.write(HelpTopic::RedirectPage(target).toUtf8()) >= 0 &&
-            page.commit())
-            target = QUrl::fromLocalFile(page.fileName());
+        const QString page = QDir(folder).absoluteFilePath(HelpTopic::RedirectFileName(strTopic, strAnchor));
+        if (CXFileWriter::WriteFile(page, HelpTopic::RedirectPage(target).toUtf8(), nullptr,
+                                    CXFileWriter::Durability::Scratch))
+            target = QUrl::fromLocalFile(page);
         else
             target.setFragment(QString()); // the page itself is better than nothing
     }
