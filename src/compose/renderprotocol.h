@@ -9,6 +9,11 @@
 //   reply:   magic "LRS1", id, status, width, height, payload length, payload
 // A successful reply carries width x height x 4 bytes of ARGB32 pixels, rows tightly packed; a
 // failed one carries the reason as UTF-8.
+// The print-quality page has frames of its own:
+//   request: magic "LRP1", id, mode, 0, base URL length, page length, base URL, page (UTF-8)
+//   reply:   magic "LPS1", id, status, mode, layout length, PDF length, layout (JSON), PDF
+// Mode Layout answers with the pictures' boxes only, mode Pdf with the boxes and the one-page PDF.
+// A failed print reply carries the reason as its layout text and no PDF.
 namespace RenderProtocol {
 
 constexpr quint32 kRequestMagic = 0x3151524C; // "LRQ1"
@@ -17,6 +22,17 @@ constexpr int kMaxSide = 8192;
 constexpr qint64 kMaxPixels = 32LL * 1024 * 1024;
 constexpr qint64 kMaxPageBytes = 256LL * 1024 * 1024;
 constexpr int kHeaderBytes = 24;
+constexpr quint32 kPrintRequestMagic = 0x3150524C; // "LRP1"
+constexpr quint32 kPrintReplyMagic = 0x3153504C;   // "LPS1"
+constexpr qint64 kMaxLayoutBytes = 1024 * 1024;
+constexpr qint64 kMaxPdfBytes = 256LL * 1024 * 1024;
+
+enum class PrintMode : quint32
+{
+    None = 0,   // a picture request
+    Layout = 1, // the boxes of the page's pictures
+    Pdf = 2     // the boxes and the vector page
+};
 
 enum Status : quint32
 {
@@ -31,6 +47,7 @@ struct Request
     int height = 0;
     QByteArray baseUrl; // UTF-8
     QByteArray page;    // UTF-8
+    PrintMode print = PrintMode::None;
 };
 
 struct Reply
@@ -39,13 +56,16 @@ struct Reply
     Status status = Failed;
     int width = 0;
     int height = 0;
-    QByteArray payload;
+    QByteArray payload; // pixels, the PDF of a print reply, or the reason of a failure
+    PrintMode print = PrintMode::None;
+    QByteArray layout; // a print reply's boxes as JSON
 };
 
 bool IsValidSize(int width, int height);
 
 QByteArray EncodeRequest(const Request& request);
 QByteArray EncodeReplyHeader(quint32 id, Status status, int width, int height, qint64 payloadBytes);
+QByteArray EncodePrintReplyHeader(quint32 id, Status status, PrintMode mode, qint64 layoutBytes, qint64 pdfBytes);
 
 // Collects bytes as they arrive and cuts them into frames. A frame that breaks the format
 // (wrong magic, impossible size) puts the reader into an error state for good: the stream

@@ -1,0 +1,76 @@
+#include "output/printexport.h"
+
+#include "app/appinfo.h"
+#include "imaging/imagelibrary.h"
+#include "output/flyerexport.h"
+#include "settings/appsettings.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QImageWriter>
+#include <QSaveFile>
+
+bool PrintExportWantsPicture(const QString& chosenPath)
+{
+    return !IsPdfExportPath(chosenPath);
+}
+
+bool WritePrintQualityFile(const QByteArray& pdf, const QImage& picture, const QString& chosenPath, QString* error)
+{
+    const auto fail = [error](const QString& text) {
+        if (error)
+            *error = text;
+        return false;
+    };
+    const QFileInfo chosen(chosenPath);
+    const bool wantsPicture = PrintExportWantsPicture(chosenPath);
+    QByteArray format;
+    if (wantsPicture) {
+        const uint8_t type = GetImageType(chosenPath);
+        if (type == kImageTypeUnknown || GetEncoderClsid(GetMimeType(type), &format) < 0)
+            return fail(QStringLiteral("%1 cannot write a file named \"%2\". Choose a name that ends in .pdf, .jpg, "
+                                       ".png or .bmp.")
+                            .arg(AppInfo::DisplayName(), chosen.fileName()));
+        if (picture.isNull())
+            return fail(QStringLiteral("The flyer could not be exported: its print-quality picture could not be made."));
+    } else if (pdf.isEmpty()) {
+        return fail(QStringLiteral("The flyer could not be exported: its print-quality page could not be made."));
+    }
+
+    QSaveFile file(chosenPath);
+    QString why;
+    bool written = file.open(QIODevice::WriteOnly);
+    if (written && wantsPicture) {
+        QImageWriter writer(&file, format);
+        if (format == "jpeg" || format == "jpg")
+            writer.setQuality(100);
+        written = writer.write(picture);
+        if (!written)
+            why = writer.errorString();
+    } else if (written) {
+        written = file.write(pdf) == pdf.size();
+    }
+    // commit() renames even after a failed flush, so the flush is checked on its own.
+    written = written && file.flush() && file.commit();
+    if (!written) {
+        file.cancelWriting();
+        if (why.isEmpty())
+            why = file.errorString();
+        return fail(QStringLiteral("The flyer could not be exported to %1.\n\n%2")
+                        .arg(QDir::toNativeSeparators(chosen.absoluteFilePath()), why));
+    }
+    if (error)
+        error->clear();
+    return true;
+}
+
+bool WritePrintQualityFile(CAppSettings& settings, const QByteArray& pdf, const QImage& picture,
+                           const QString& chosenPath, QString* error)
+{
+    const bool written = WritePrintQualityFile(pdf, picture, chosenPath, error);
+    QString folder = QFileInfo(chosenPath).absolutePath();
+    NormalizeFolderPath(folder, false);
+    settings.LastExportToPath = folder;
+    settings._SaveSettings();
+    return written;
+}
