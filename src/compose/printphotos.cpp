@@ -101,7 +101,10 @@ CXPrintCopyPlan PlanPrintCopy(const QSize& source, const QSizeF& boxCssPixels, c
     plan.crop = QRect((source.width() - cropW) / 2, (source.height() - cropH) / 2, cropW, cropH);
     plan.ppi = kCssPixelsPerInch / cssPerPixel;
 
-    const double reduce = std::min(1.0, kPrintPpi / plan.ppi);
+    // The engine places a box on whole device pixels, so it may print up to a pixel smaller than
+    // laid out; the copy is sized for that box, so it never prints finer than kPrintPpi.
+    const double snap = std::min(std::max(bw - 1, 1.0) / bw, std::max(bh - 1, 1.0) / bh);
+    const double reduce = std::min(1.0, kPrintPpi / plan.ppi * snap);
     plan.size = QSize(std::max(1, int(std::floor(cropW * reduce))), std::max(1, int(std::floor(cropH * reduce))));
     return plan;
 }

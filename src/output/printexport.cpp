@@ -3,6 +3,7 @@
 #include "app/appinfo.h"
 #include "imaging/imagelibrary.h"
 #include "output/flyerexport.h"
+#include "output/flyermail.h"
 #include "settings/appsettings.h"
 
 #include <QDir>
@@ -73,4 +74,15 @@ bool WritePrintQualityFile(CAppSettings& settings, const QByteArray& pdf, const 
     settings.LastExportToPath = folder;
     settings._SaveSettings();
     return written;
+}
+
+bool WriteMailPrintAttachment(const QByteArray& pdf, const CFlyerMail& mail, QString* error)
+{
+    const QFileInfo target(mail.attachmentPath);
+    if (mail.attachmentPath.isEmpty() || !QDir().mkpath(target.absolutePath())) {
+        if (error)
+            *error = QStringLiteral("The folder %1 could not be made.").arg(QDir::toNativeSeparators(target.absolutePath()));
+        return false;
+    }
+    return WritePrintQualityFile(pdf, QImage(), mail.attachmentPath, error);
 }

@@ -22,3 +22,12 @@ bool WritePrintQualityFile(const QByteArray& pdf, const QImage& picture, const Q
 // WritePrintQualityFile, then the folder of chosenPath stored as LastExportToPath and saved.
 bool WritePrintQualityFile(CAppSettings& settings, const QByteArray& pdf, const QImage& picture,
                            const QString& chosenPath, QString* error = nullptr);
+
+struct CFlyerMail;
+
+// The print-quality PDF goes to the mail program only up to this size; above it, the picture PDF.
+inline constexpr qint64 kMailPrintPdfLimit = 10LL * 1024 * 1024;
+
+// Writes pdf as the mail's attachment (mail.attachmentPath), making the E-mailed folder when
+// missing; an earlier PDF of that name is replaced only by a complete new one.
+bool WriteMailPrintAttachment(const QByteArray& pdf, const CFlyerMail& mail, QString* error = nullptr);

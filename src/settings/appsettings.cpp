@@ -76,6 +76,7 @@ const Field kFields[] = {
     {"LastMyLogoPath", &CAppSettings::LastMyLogoPath},
     {"LastMyPicturePath", &CAppSettings::LastMyPicturePath},
     {"LastExportToPath", &CAppSettings::LastExportToPath},
+    {"LastExportFilter", &CAppSettings::LastExportFilter},
 };
 
 const QString kVersionKey = QStringLiteral("_Version");
@@ -204,6 +205,7 @@ void CAppSettings::_Init()
     LastMyLogoPath = pictures;
     LastMyPicturePath = pictures;
     LastExportToPath = documents;
+    LastExportFilter.clear();
 }
 
 void CAppSettings::LoadSettings()

@@ -51,6 +51,14 @@
 
 namespace {
 
+// The print-quality page of the flyer on show, made on demand by the window's own renderer.
+PrintPageFn PrintPageOf(CXHTML2Image* renderer, const CXFlyerSource& source)
+{
+    return [renderer, source](PrintPageWork work, CXPrintPage& page, QString* error) {
+        return MakePrintPage(*renderer, source, work, page, error);
+    };
+}
+
 struct ButtonSpec
 {
     int id;
@@ -882,21 +890,35 @@ void CMainDialog::OnBnClickedBtnPrint()
 {
     ReadControls();
     WaitForFlyer();
-    PrintFlyer(this, flyerData, m_bProjectOpen, &m_flyerImage, m_strSelTheme, m_strSelFont, FlyerColor());
+    PrintFlyer(this, flyerData, m_bProjectOpen, &m_flyerImage, m_strSelTheme, m_strSelFont, FlyerColor(),
+               PrintPageOf(m_pRenderer, FlyerSource()));
+}
+
+CXFlyerSource CMainDialog::FlyerSource() const
+{
+    CXFlyerSource source;
+    source.templateText = m_strTemplateText;
+    source.themeName = m_strSelTheme;
+    source.projectMode = m_bProjectOpen;
+    source.flyer = &flyerData;
+    source.settings = &m_appSettings;
+    source.font = m_strSelFont;
+    source.color = FlyerColor();
+    return source;
 }
 
 void CMainDialog::OnBnClickedBtnEmailFlyer()
 {
     ReadControls();
     WaitForFlyer();
-    EmailFlyer(this, m_appSettings, flyerData, &m_flyerImage);
+    EmailFlyer(this, m_appSettings, flyerData, &m_flyerImage, PrintPageOf(m_pRenderer, FlyerSource()));
 }
 
 void CMainDialog::OnBnClickedBtnExportFlyer()
 {
     ReadControls();
     WaitForFlyer();
-    ExportFlyer(this, m_appSettings, flyerData, &m_flyerImage);
+    ExportFlyer(this, m_appSettings, flyerData, &m_flyerImage, PrintPageOf(m_pRenderer, FlyerSource()));
 }
 
 void CMainDialog::OnBnClickedBtnRefresh()

@@ -14,6 +14,8 @@
 
 #include <array>
 
+struct CXFlyerSource;
+
 class CXCanvas;
 class CXColorPalette;
 class CXFontsLB;
@@ -64,6 +66,8 @@ public:
     // mail take it as it stands.
     const QImage& FlyerImage() const { return m_flyerImage; }
     ColorRef FlyerColor() const;
+    // What the print-quality page of the flyer on show is made from.
+    CXFlyerSource FlyerSource() const;
 
     // Makes the named theme visible and selected in the theme list (switching the filter when it
     // hides the theme). False when the catalogue has no such theme.
