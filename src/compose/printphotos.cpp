@@ -121,12 +121,8 @@ std::array<CXPhotoSlot, 4> FlyerPhotoSlots(bool projectMode, const CFlyerData& f
             continue;
         }
         slot.screen = flyer.m_photos[size_t(i)].m_strPath;
-        if (slot.screen.isEmpty())
-            continue;
-        const QFileInfo screen(slot.screen);
-        const QString original = screen.dir().filePath(OriginalPhotoName(i + 1));
-        const bool projectPhoto = screen.fileName().compare(ReducedPhotoName(i + 1), Qt::CaseInsensitive) == 0;
-        slot.original = projectPhoto && QFileInfo(original).isFile() ? original : slot.screen;
+        if (!slot.screen.isEmpty())
+            slot.original = OriginalOfPhoto(slot.screen, i + 1);
     }
     return slots;
 }
@@ -232,6 +228,27 @@ QString MakePrintCopy(const QString& original, const CXPrintCopyPlan& plan, cons
                         .arg(QDir::toNativeSeparators(path),
                              writer.error() != QImageWriter::UnknownError ? writer.errorString() : file.errorString()));
     return path;
+}
+
+CXPreflightEntry PreflightFor(int slot, const QSize& source, const CXPictureBox& box)
+{
+    const CXPrintCopyPlan plan = PlanPrintCopy(source, box.box.size(), box.fit);
+    CXPreflightEntry entry;
+    entry.slot = slot;
+    entry.source = source;
+    entry.boxInches = plan.boxInches;
+    entry.ppi = plan.ppi;
+    entry.ok = plan.ppi >= kPreflightPpi;
+    return entry;
+}
+
+QString OriginalOfPhoto(const QString& photo, int slot)
+{
+    const QFileInfo info(photo);
+    if (info.fileName().compare(ReducedPhotoName(slot), Qt::CaseInsensitive) != 0)
+        return photo;
+    const QString original = info.dir().filePath(OriginalPhotoName(slot));
+    return QFileInfo(original).isFile() ? original : photo;
 }
 
 QString PreflightNote(const CXPreflightEntry& entry)

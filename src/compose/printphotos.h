@@ -83,6 +83,12 @@ struct CXPreflightEntry
     bool ok = true;
 };
 
+// The preflight of one slot: the original's size against the box it is drawn in.
+CXPreflightEntry PreflightFor(int slot, const QSize& source, const CXPictureBox& box);
+// The original behind a photo file of slot: a project's _original0N.jpg beside its _photo0N.jpg,
+// else the file itself (a photo just chosen is full size).
+QString OriginalOfPhoto(const QString& photo, int slot);
+
 // "Prints at 110 ppi in this theme: small for print."
 QString PreflightNote(const CXPreflightEntry& entry);
 // "Photo 2 will print at 110 ppi ... Print anyway?" naming every entry that is not ok, ending in

@@ -61,6 +61,78 @@ private:
 
 } // namespace
 
+namespace {
+
+struct CXLayoutPass
+{
+    CMergeLook look;
+    QString sidebar;
+    std::array<CXPhotoSlot, 4> slots;
+};
+
+// The screen page with every photo's URL marked with its slot, laid out by the worker (or found
+// in the cache). Empty slots are marked on the blank picture when markEmpty is set.
+bool LayOut(CXHTML2Image& renderer, const CXFlyerSource& source, bool markEmpty, CXLayoutPass& pass,
+            QList<CXPictureBox>& boxes, QString& why)
+{
+    const CAppSettings& settings = *source.settings;
+    const CFlyerData& flyer = *source.flyer;
+    const SidebarKind sidebarKind = SidebarKindFor(source.themeName);
+    if (sidebarKind != SidebarKind::None) {
+        const QString caption = source.projectMode ? flyer.m_strCaption : CPreviewData::Get().caption;
+        pass.sidebar = CreateSidebarImage(caption, sidebarKind == SidebarKind::Outlined, source.font,
+                                          settings.Path2TempFolder);
+    }
+    pass.look = MakeMergeLook(source.font, source.color, pass.sidebar);
+    pass.slots = FlyerPhotoSlots(source.projectMode, flyer, settings);
+    for (const CXPhotoSlot& slot : pass.slots) {
+        const QString file = !slot.screen.isEmpty() ? slot.screen : markEmpty ? settings.Path2BlankImage : QString();
+        if (!file.isEmpty())
+            pass.look.photoUrls[size_t(slot.slot - 1)] = SlotMarkedUrl(file, slot.slot);
+    }
+    const QString layoutPage = MergeTemplate(source.templateText, source.projectMode, flyer, settings, pass.look);
+    const QByteArray key = QCryptographicHash::hash(layoutPage.toUtf8(), QCryptographicHash::Sha1);
+    QByteArray layout = CXLayoutCache::Get().Find(key);
+    if (layout.isEmpty()) {
+        QByteArray none;
+        if (!renderer.RenderPrint(layoutPage, RenderProtocol::PrintMode::Layout, layout, none, &why))
+            return false;
+        CXLayoutCache::Get().Add(key, layout);
+    }
+    boxes = ParsePictureLayout(layout);
+    return true;
+}
+
+void RemoveSidebar(const CXLayoutPass& pass)
+{
+    if (!pass.sidebar.isEmpty())
+        QFile::remove(pass.sidebar);
+}
+
+} // namespace
+
+bool MeasurePhotoBoxes(CXHTML2Image& renderer, const CXFlyerSource& source, CXSlotBoxes& boxes, QString* error)
+{
+    Q_ASSERT(source.flyer && source.settings);
+    boxes = CXSlotBoxes();
+    CXLayoutPass pass;
+    QList<CXPictureBox> found;
+    QString why;
+    const bool laidOut = LayOut(renderer, source, true, pass, found, why);
+    RemoveSidebar(pass);
+    if (!laidOut) {
+        if (error)
+            *error = QStringLiteral("The flyer's layout could not be measured: %1").arg(why);
+        return false;
+    }
+    for (int slot = 1; slot <= 4; ++slot) {
+        CXPictureBox box;
+        if (FindSlotBox(found, slot, box))
+            boxes[size_t(slot - 1)] = box;
+    }
+    return true;
+}
+
 bool MakePrintPage(CXHTML2Image& renderer, const CXFlyerSource& source, PrintPageWork work, CXPrintPage& out,
                    QString* error)
 {
@@ -75,62 +147,33 @@ bool MakePrintPage(CXHTML2Image& renderer, const CXFlyerSource& source, PrintPag
     };
     out = CXPrintPage();
 
-    QString sidebar;
-    const SidebarKind sidebarKind = SidebarKindFor(source.themeName);
-    if (sidebarKind != SidebarKind::None) {
-        const QString caption = source.projectMode ? flyer.m_strCaption : CPreviewData::Get().caption;
-        sidebar = CreateSidebarImage(caption, sidebarKind == SidebarKind::Outlined, source.font,
-                                     settings.Path2TempFolder);
-    }
-    const auto removeSidebar = qScopeGuard([&sidebar] {
-        if (!sidebar.isEmpty())
-            QFile::remove(sidebar);
-    });
-    CMergeLook look = MakeMergeLook(source.font, source.color, sidebar);
-
-    // The layout page is the screen page with each photo's URL marked with its slot.
-    const std::array<CXPhotoSlot, 4> slots = FlyerPhotoSlots(source.projectMode, flyer, settings);
-    for (const CXPhotoSlot& slot : slots) {
-        if (!slot.screen.isEmpty())
-            look.photoUrls[size_t(slot.slot - 1)] = SlotMarkedUrl(slot.screen, slot.slot);
-    }
-    const QString layoutPage = MergeTemplate(source.templateText, source.projectMode, flyer, settings, look);
-    const QByteArray key = QCryptographicHash::hash(layoutPage.toUtf8(), QCryptographicHash::Sha1);
-    QByteArray layout = CXLayoutCache::Get().Find(key);
+    CXLayoutPass pass;
+    QList<CXPictureBox> boxes;
     QString why;
-    if (layout.isEmpty()) {
-        QByteArray none;
-        if (!renderer.RenderPrint(layoutPage, RenderProtocol::PrintMode::Layout, layout, none, &why))
-            return fail(QStringLiteral("The flyer's layout could not be measured: %1").arg(why));
-        CXLayoutCache::Get().Add(key, layout);
-    }
-    const QList<CXPictureBox> boxes = ParsePictureLayout(layout);
+    const auto removeSidebar = qScopeGuard([&pass] { RemoveSidebar(pass); });
+    if (!LayOut(renderer, source, false, pass, boxes, why))
+        return fail(QStringLiteral("The flyer's layout could not be measured: %1").arg(why));
 
     std::array<std::optional<CXPrintCopyPlan>, 4> plans;
     std::array<QString, 4> fits;
-    for (const CXPhotoSlot& slot : slots) {
+    for (const CXPhotoSlot& slot : pass.slots) {
         CXPictureBox box;
         if (slot.screen.isEmpty() || !FindSlotBox(boxes, slot.slot, box))
             continue;
         const ImageInfo info = GetImageInfo(slot.original);
         if (info.width <= 0 || info.height <= 0)
             continue;
-        const CXPrintCopyPlan plan = PlanPrintCopy(QSize(info.width, info.height), box.box.size(), box.fit);
-        CXPreflightEntry entry;
-        entry.slot = slot.slot;
-        entry.source = QSize(info.width, info.height);
-        entry.boxInches = plan.boxInches;
-        entry.ppi = plan.ppi;
-        entry.ok = plan.ppi >= kPreflightPpi;
-        out.preflight.append(entry);
-        plans[size_t(slot.slot - 1)] = plan;
+        const QSize size(info.width, info.height);
+        out.preflight.append(PreflightFor(slot.slot, size, box));
+        plans[size_t(slot.slot - 1)] = PlanPrintCopy(size, box.box.size(), box.fit);
         fits[size_t(slot.slot - 1)] = box.fit;
     }
     if (work == PrintPageWork::PreflightOnly)
         return true;
 
+    CMergeLook look = pass.look;
     const QString folder = PrintCopyFolder();
-    for (const CXPhotoSlot& slot : slots) {
+    for (const CXPhotoSlot& slot : pass.slots) {
         const size_t i = size_t(slot.slot - 1);
         if (!plans[i])
             continue;

@@ -7,6 +7,9 @@
 #include <QList>
 #include <QString>
 
+#include <array>
+#include <optional>
+
 class CAppSettings;
 class CFlyerData;
 class CXHTML2Image;
@@ -43,6 +46,13 @@ enum class PrintPageWork
 // be made keeps its screen picture. False, with a sentence in error, when no page could be made.
 bool MakePrintPage(CXHTML2Image& renderer, const CXFlyerSource& source, PrintPageWork work, CXPrintPage& out,
                    QString* error = nullptr);
+
+// Where the page draws each photo slot (index 0 is slot 1), whether or not the slot has a photo:
+// an empty slot is measured with the blank picture in its place. A slot the theme does not show
+// stays empty. False, with a sentence in error, when the page could not be laid out.
+using CXSlotBoxes = std::array<std::optional<CXPictureBox>, 4>;
+bool MeasurePhotoBoxes(CXHTML2Image& renderer, const CXFlyerSource& source, CXSlotBoxes& boxes,
+                       QString* error = nullptr);
 
 // The page at dpi dots per inch, opaque (blank parts white). Null when pdf holds no page.
 QImage RasterisePrintPage(const QByteArray& pdf, double dpi);

@@ -741,6 +741,7 @@ void CMainDialog::OnBnClickedBtnNew()
         return;
 
     CDLGFlyerDetails dialog(this, m_appSettings);
+    MeasurePrintBoxes(dialog);
     dialog.m_bNewMode = 1;
     dialog.m_strStartFolder = m_appSettings.PicturesFolder;
     if (dialog.exec() != QDialog::Accepted)
@@ -848,6 +849,7 @@ void CMainDialog::OnBnClickedBtnProperties()
         flyerData.m_strPhotoFolder = m_appSettings.PicturesFolder;
 
     CDLGFlyerDetails dialog(this, m_appSettings);
+    MeasurePrintBoxes(dialog);
     dialog.m_bNewMode = 0;
     dialog.m_strCaption = flyerData.m_strCaption;
     dialog.m_strMLS = flyerData.m_strMLS;
@@ -892,6 +894,16 @@ void CMainDialog::OnBnClickedBtnPrint()
     WaitForFlyer();
     PrintFlyer(this, flyerData, m_bProjectOpen, &m_flyerImage, m_strSelTheme, m_strSelFont, FlyerColor(),
                PrintPageOf(m_pRenderer, FlyerSource()));
+}
+
+void CMainDialog::MeasurePrintBoxes(CDLGFlyerDetails& dialog)
+{
+    // Without a measure the dialog simply shows no print notes.
+    if (m_strTemplateText.isEmpty())
+        return;
+    CXSlotBoxes boxes;
+    if (MeasurePhotoBoxes(*m_pRenderer, FlyerSource(), boxes))
+        dialog.m_printBoxes = boxes;
 }
 
 CXFlyerSource CMainDialog::FlyerSource() const
