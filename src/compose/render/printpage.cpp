@@ -183,9 +183,9 @@ bool MakePrintPage(CXHTML2Image& renderer, const CXFlyerSource& source, PrintPag
         const bool cut = fits[i] == QLatin1String("cover");
         look.photoUrls[i] = SlotMarkedUrl(copy, slot.slot) + (cut ? QStringLiteral("-cut") : QString());
     }
-    const QString page = WithPrintStyle(MergeTemplate(source.templateText, source.projectMode, flyer, settings, look));
+    out.page = WithPrintStyle(MergeTemplate(source.templateText, source.projectMode, flyer, settings, look));
     QByteArray printedLayout;
-    if (!renderer.RenderPrint(page, RenderProtocol::PrintMode::Pdf, printedLayout, out.pdf, &why))
+    if (!renderer.RenderPrint(out.page, RenderProtocol::PrintMode::Pdf, printedLayout, out.pdf, &why))
         return fail(QStringLiteral("The print-quality flyer could not be made: %1").arg(why));
     if (error)
         error->clear();
