@@ -88,9 +88,10 @@ int main(int argc, char* argv[])
 {
     QGuiApplication app(argc, argv);
     QCommandLineParser parser;
-    parser.addOptions({{QStringLiteral("runs"), QStringLiteral("timed runs"), QStringLiteral("n"), QStringLiteral("20")},
-                       {QStringLiteral("work"), QStringLiteral("scratch folder"), QStringLiteral("dir")},
-                       {QStringLiteral("out"), QStringLiteral("where the PDFs go"), QStringLiteral("dir")}});
+    parser.addOptions(
+        {{QStringLiteral("runs"), QStringLiteral("timed runs"), QStringLiteral("n"), QStringLiteral("20")},
+         {QStringLiteral("work"), QStringLiteral("scratch folder"), QStringLiteral("dir")},
+         {QStringLiteral("out"), QStringLiteral("where the PDFs go"), QStringLiteral("dir")}});
     parser.process(app);
     const int runs = std::max(1, parser.value(QStringLiteral("runs")).toInt());
     const QDir work(parser.value(QStringLiteral("work")));
@@ -136,7 +137,8 @@ int main(int argc, char* argv[])
     // First print copy of one 12 MP original, each time into an empty cache.
     const QString original = QDir(folder).filePath(OriginalPhotoName(1));
     const ImageInfo info = GetImageInfo(original);
-    const CXPrintCopyPlan plan = PlanPrintCopy(QSize(info.width, info.height), QSizeF(752, 380), QStringLiteral("cover"));
+    const CXPrintCopyPlan plan =
+        PlanPrintCopy(QSize(info.width, info.height), QSizeF(752, 380), QStringLiteral("cover"));
     QList<double> copyTimes;
     QList<double> copyCpu;
     const CXPrintCopyPlan thumbPlan =
@@ -207,12 +209,13 @@ int main(int argc, char* argv[])
     const QString chromium = QStandardPaths::findExecutable(QStringLiteral("chromium"));
     if (!chromium.isEmpty()) {
         const QString target = out.filePath(QStringLiteral("chromium-print.pdf"));
-        chromiumTimes = TimePeer(chromium,
-                                 {QStringLiteral("--headless"), QStringLiteral("--no-sandbox"),
-                                  QStringLiteral("--disable-gpu"), QStringLiteral("--no-pdf-header-footer"),
-                                  QStringLiteral("--user-data-dir=") + work.filePath(QStringLiteral("chromium-profile")),
-                                  QStringLiteral("--print-to-pdf=") + target, QUrl::fromLocalFile(html).toString()},
-                                 std::min(runs, 10), target);
+        chromiumTimes =
+            TimePeer(chromium,
+                     {QStringLiteral("--headless"), QStringLiteral("--no-sandbox"), QStringLiteral("--disable-gpu"),
+                      QStringLiteral("--no-pdf-header-footer"),
+                      QStringLiteral("--user-data-dir=") + work.filePath(QStringLiteral("chromium-profile")),
+                      QStringLiteral("--print-to-pdf=") + target, QUrl::fromLocalFile(html).toString()},
+                     std::min(runs, 10), target);
     }
 
     const double ours = Median(times);

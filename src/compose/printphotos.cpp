@@ -61,9 +61,9 @@ QImage DecodeForCopy(const QString& original, const CXPrintCopyPlan& plan, QRect
     QImage image = reader.read();
     if (image.size() != scaled)
         return QImage();
-    crop = QRect(plan.crop.x() / factor, plan.crop.y() / factor, plan.crop.width() / factor,
-                 plan.crop.height() / factor)
-               .intersected(image.rect());
+    crop =
+        QRect(plan.crop.x() / factor, plan.crop.y() / factor, plan.crop.width() / factor, plan.crop.height() / factor)
+            .intersected(image.rect());
     return image;
 }
 
@@ -185,8 +185,7 @@ bool FindSlotBox(const QList<CXPictureBox>& boxes, int slot, CXPictureBox& found
 QString PrintCopyFolder()
 {
     return QDir::cleanPath(QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation) + QLatin1Char('/') +
-                           AppInfo::MakerName() + QLatin1Char('/') + AppInfo::ProductId() +
-                           QStringLiteral("/Print"));
+                           AppInfo::MakerName() + QLatin1Char('/') + AppInfo::ProductId() + QStringLiteral("/Print"));
 }
 
 QString MakePrintCopy(const QString& original, const CXPrintCopyPlan& plan, const QString& folder, QString* error)

@@ -18,7 +18,7 @@ class CFlyerData;
 // 300 ppi at the size the page draws them, kept in the per-user cache and made again when the
 // original changes.
 
-inline constexpr double kPrintPpi = 300.0;    // no print copy is finer than this
+inline constexpr double kPrintPpi = 300.0;     // no print copy is finer than this
 inline constexpr double kPreflightPpi = 150.0; // a photo coarser than this is worth a warning
 inline constexpr double kCssPixelsPerInch = 96.0;
 

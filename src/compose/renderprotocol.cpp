@@ -32,9 +32,9 @@ bool IsValidSize(int width, int height)
 QByteArray EncodeRequest(const Request& request)
 {
     const bool print = request.print != PrintMode::None;
-    QByteArray out = Header(print ? kPrintRequestMagic : kRequestMagic, request.id,
-                            print ? quint32(request.print) : quint32(request.width), print ? 0 : quint32(request.height),
-                            quint32(request.baseUrl.size()), quint32(request.page.size()));
+    QByteArray out = Header(
+        print ? kPrintRequestMagic : kRequestMagic, request.id, print ? quint32(request.print) : quint32(request.width),
+        print ? 0 : quint32(request.height), quint32(request.baseUrl.size()), quint32(request.page.size()));
     out.reserve(kHeaderBytes + request.baseUrl.size() + request.page.size());
     out.append(request.baseUrl);
     out.append(request.page);

@@ -33,7 +33,8 @@ bool WritePrintQualityFile(const QByteArray& pdf, const QImage& picture, const Q
                                        ".png or .bmp.")
                             .arg(AppInfo::DisplayName(), chosen.fileName()));
         if (picture.isNull())
-            return fail(QStringLiteral("The flyer could not be exported: its print-quality picture could not be made."));
+            return fail(
+                QStringLiteral("The flyer could not be exported: its print-quality picture could not be made."));
     } else if (pdf.isEmpty()) {
         return fail(QStringLiteral("The flyer could not be exported: its print-quality page could not be made."));
     }
@@ -81,7 +82,8 @@ bool WriteMailPrintAttachment(const QByteArray& pdf, const CFlyerMail& mail, QSt
     const QFileInfo target(mail.attachmentPath);
     if (mail.attachmentPath.isEmpty() || !QDir().mkpath(target.absolutePath())) {
         if (error)
-            *error = QStringLiteral("The folder %1 could not be made.").arg(QDir::toNativeSeparators(target.absolutePath()));
+            *error =
+                QStringLiteral("The folder %1 could not be made.").arg(QDir::toNativeSeparators(target.absolutePath()));
         return false;
     }
     return WritePrintQualityFile(pdf, QImage(), mail.attachmentPath, error);

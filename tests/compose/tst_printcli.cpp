@@ -115,8 +115,8 @@ private Q_SLOTS:
         const QJsonArray slots = QJsonDocument::fromJson(r.out).array();
         QCOMPARE(slots.size(), 4);
         const QJsonObject main = slots.at(0).toObject();
-        QCOMPARE(main.keys(), (QStringList{"box_height_in", "box_width_in", "ok", "ppi", "slot", "source_height",
-                                           "source_width"}));
+        QCOMPARE(main.keys(),
+                 (QStringList{"box_height_in", "box_width_in", "ok", "ppi", "slot", "source_height", "source_width"}));
         QCOMPARE(main.value("slot").toInt(), 1);
         QCOMPARE(main.value("source_width").toInt(), 900);
         QCOMPARE(main.value("source_height").toInt(), 600);

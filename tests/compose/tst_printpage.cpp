@@ -182,12 +182,12 @@ private Q_SLOTS:
         // Gallery's main box (752 x 380): a 4000 x 3000 original is cut to the box's shape.
         QTest::newRow("cover, wide box") << QSize(4000, 3000) << QSizeF(752, 380) << "cover"
                                          << QRect(0, 489, 4000, 2021) << 510.6 << true;
-        QTest::newRow("cover, small original") << QSize(900, 600) << QSizeF(752, 380) << "cover"
-                                               << QRect(0, 72, 900, 455) << 114.9 << false;
-        QTest::newRow("contain keeps the whole") << QSize(3000, 2000) << QSizeF(480, 480) << "contain"
-                                                 << QRect(0, 0, 3000, 2000) << 600.0 << true;
-        QTest::newRow("fill, stretched axis") << QSize(1000, 1000) << QSizeF(480, 240) << "fill"
-                                              << QRect(0, 0, 1000, 1000) << 200.0 << false;
+        QTest::newRow("cover, small original")
+            << QSize(900, 600) << QSizeF(752, 380) << "cover" << QRect(0, 72, 900, 455) << 114.9 << false;
+        QTest::newRow("contain keeps the whole")
+            << QSize(3000, 2000) << QSizeF(480, 480) << "contain" << QRect(0, 0, 3000, 2000) << 600.0 << true;
+        QTest::newRow("fill, stretched axis")
+            << QSize(1000, 1000) << QSizeF(480, 240) << "fill" << QRect(0, 0, 1000, 1000) << 200.0 << false;
     }
 
     // The part of the original the page shows, its resolution there, and a copy never enlarged nor
@@ -268,15 +268,14 @@ private Q_SLOTS:
         QString error;
         QVERIFY2(MakePrintPage(m_renderer, Source(flyer), PrintPageWork::Pdf, page, &error), qPrintable(error));
 
-        const CFlyerPage screenPage =
-            ComposeFlyerPage(GalleryTemplate(m_settings), kGallery, true, flyer, m_settings, QStringLiteral("Tahoma"),
-                             0x00B16300);
+        const CFlyerPage screenPage = ComposeFlyerPage(GalleryTemplate(m_settings), kGallery, true, flyer, m_settings,
+                                                       QStringLiteral("Tahoma"), 0x00B16300);
         QImage screen;
         QVERIFY2(m_renderer.Render(screenPage.page, 816, 1056, screen, &error), qPrintable(error));
 
         // Drawn finely and averaged down, as the screen's own anti-aliasing does.
-        const QImage printed = RasterisePrintPage(page.pdf, 288.0).scaled(816, 1056, Qt::IgnoreAspectRatio,
-                                                                          Qt::SmoothTransformation);
+        const QImage printed =
+            RasterisePrintPage(page.pdf, 288.0).scaled(816, 1056, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
         QCOMPARE(printed.size(), QSize(816, 1056));
         const double psnr = Psnr(screen, printed);
         qInfo("print page at 96 dpi against the screen render: %.2f dB", psnr);
@@ -343,11 +342,10 @@ private Q_SLOTS:
         const QString folder = m_dir.filePath(QStringLiteral("Hostile"));
         CFlyerData flyer = MakeProject(folder, {{1600, 1000}});
         flyer.m_strCaption = QStringLiteral("Safe<script>document.body.innerHTML='PWNED'</script>");
-        flyer.m_strDescription =
-            QStringLiteral("<img src=\"%1/photo.png\"><iframe src=\"%1/frame\"></iframe>"
-                           "<link rel=\"stylesheet\" href=\"%1/style.css\">"
-                           "<meta http-equiv=\"refresh\" content=\"0;url=%1/away\">Quiet street")
-                .arg(remote);
+        flyer.m_strDescription = QStringLiteral("<img src=\"%1/photo.png\"><iframe src=\"%1/frame\"></iframe>"
+                                                "<link rel=\"stylesheet\" href=\"%1/style.css\">"
+                                                "<meta http-equiv=\"refresh\" content=\"0;url=%1/away\">Quiet street")
+                                     .arg(remote);
         CXPrintPage page;
         QString error;
         QVERIFY2(MakePrintPage(m_renderer, Source(flyer), PrintPageWork::Pdf, page, &error), qPrintable(error));

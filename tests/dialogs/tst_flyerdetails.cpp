@@ -269,7 +269,7 @@ private Q_SLOTS:
         };
         QCOMPARE(note(1), QString());
         QCOMPARE(note(2), QStringLiteral("Prints at 115 ppi in this theme: small for print."));
-        QCOMPARE(note(3), QString()); // the theme does not show photo 3
+        QCOMPARE(note(3), QString());      // the theme does not show photo 3
         ChoosePhoto(dialog, 1, QString()); // clears slot 2
         QCOMPARE(note(2), QString());
         QVERIFY(QFile::remove(m_dir.filePath(QStringLiteral("notes/_original01.jpg"))));

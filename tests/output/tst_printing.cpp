@@ -236,8 +236,8 @@ private Q_SLOTS:
         CAppSettings settings;
         WorkingFolders::InitAppSettings(settings);
         QString templateText;
-        QVERIFY(LoadTemplate(QDir(settings.Path2Themes).filePath(QStringLiteral("Gallery-KT401/index.htm")),
-                             templateText));
+        QVERIFY(
+            LoadTemplate(QDir(settings.Path2Themes).filePath(QStringLiteral("Gallery-KT401/index.htm")), templateText));
         CXFlyerSource source;
         source.templateText = templateText;
         source.themeName = QStringLiteral("Gallery - KT401");
@@ -249,17 +249,17 @@ private Q_SLOTS:
         CXHTML2Image renderer;
         QImage screen;
         QString error;
-        QVERIFY2(renderer.Render(ComposeFlyerPage(templateText, source.themeName, false, flyer, settings, source.font,
-                                                  source.color)
-                                     .page,
-                                 816, 1056, screen, &error),
+        QVERIFY2(renderer.Render(
+                     ComposeFlyerPage(templateText, source.themeName, false, flyer, settings, source.font, source.color)
+                         .page,
+                     816, 1056, screen, &error),
                  qPrintable(error));
         double askedDpi = 0;
         const PrintPictureFn printPicture = [&](double dpi) {
             askedDpi = dpi;
             CXPrintPage page;
             return MakePrintPage(renderer, source, PrintPageWork::Pdf, page) ? RasterisePrintPage(page.pdf, dpi)
-                                                                              : QImage();
+                                                                             : QImage();
         };
 
         QList<QImage> pages;

@@ -25,9 +25,9 @@ namespace {
 // A print copy is cut to the part of the original its box shows, so it is drawn whole: the engine
 // then embeds its JPEG as it is instead of re-encoding a cut-out losslessly at four times the size.
 // Backgrounds and colours print as on screen.
-const QString kPrintStyle = QStringLiteral(
-    "<style>img[src*=\"#listora-slot-\"][src$=\"-cut\"]{object-fit:fill!important}"
-    "html{-webkit-print-color-adjust:exact!important;print-color-adjust:exact!important}</style>");
+const QString kPrintStyle =
+    QStringLiteral("<style>img[src*=\"#listora-slot-\"][src$=\"-cut\"]{object-fit:fill!important}"
+                   "html{-webkit-print-color-adjust:exact!important;print-color-adjust:exact!important}</style>");
 
 QString WithPrintStyle(const QString& page)
 {
@@ -80,8 +80,8 @@ bool LayOut(CXHTML2Image& renderer, const CXFlyerSource& source, bool markEmpty,
     const SidebarKind sidebarKind = SidebarKindFor(source.themeName);
     if (sidebarKind != SidebarKind::None) {
         const QString caption = source.projectMode ? flyer.m_strCaption : CPreviewData::Get().caption;
-        pass.sidebar = CreateSidebarImage(caption, sidebarKind == SidebarKind::Outlined, source.font,
-                                          settings.Path2TempFolder);
+        pass.sidebar =
+            CreateSidebarImage(caption, sidebarKind == SidebarKind::Outlined, source.font, settings.Path2TempFolder);
     }
     pass.look = MakeMergeLook(source.font, source.color, pass.sidebar);
     pass.slots = FlyerPhotoSlots(source.projectMode, flyer, settings);

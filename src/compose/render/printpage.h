@@ -31,8 +31,8 @@ struct CXFlyerSource
 
 struct CXPrintPage
 {
-    QByteArray pdf;                     // empty when only the preflight was asked for
-    QString page;                       // the merged page the PDF was printed from
+    QByteArray pdf;                    // empty when only the preflight was asked for
+    QString page;                      // the merged page the PDF was printed from
     QList<CXPreflightEntry> preflight; // one entry per photo slot the page draws, in slot order
 };
 

@@ -195,8 +195,8 @@ bool CXHTML2Image::Render(const QString& page, int width, int height, QImage& im
     return true;
 }
 
-bool CXHTML2Image::RenderPrint(const QString& page, RenderProtocol::PrintMode mode, QByteArray& layout,
-                               QByteArray& pdf, QString* error)
+bool CXHTML2Image::RenderPrint(const QString& page, RenderProtocol::PrintMode mode, QByteArray& layout, QByteArray& pdf,
+                               QString* error)
 {
     Q_ASSERT(mode != RenderProtocol::PrintMode::None);
     ++m_nBlockingDepth;

@@ -17,16 +17,16 @@ constexpr int kPrintBoundMs = 10000;
 
 // Every picture of the laid-out page with the box its content is drawn into, in CSS pixels
 // (96 per inch) from the page's top-left corner. Runs in the isolated world: page scripts stay off.
-const QString kBoxesScript = QStringLiteral(
-    "(function(){var out=[];Array.from(document.images).forEach(function(i){"
-    "var r=i.getBoundingClientRect(),c=getComputedStyle(i);"
-    "function n(v){v=parseFloat(v);return isFinite(v)?v:0;}"
-    "var l=n(c.borderLeftWidth)+n(c.paddingLeft),t=n(c.borderTopWidth)+n(c.paddingTop),"
-    "rr=n(c.borderRightWidth)+n(c.paddingRight),b=n(c.borderBottomWidth)+n(c.paddingBottom);"
-    "out.push({src:i.currentSrc||i.src,x:r.left+window.scrollX+l,y:r.top+window.scrollY+t,"
-    "w:Math.max(0,r.width-l-rr),h:Math.max(0,r.height-t-b),fit:c.objectFit,"
-    "shown:c.display!=='none'&&c.visibility!=='hidden'&&r.width>0&&r.height>0});});"
-    "return JSON.stringify(out);})()");
+const QString kBoxesScript =
+    QStringLiteral("(function(){var out=[];Array.from(document.images).forEach(function(i){"
+                   "var r=i.getBoundingClientRect(),c=getComputedStyle(i);"
+                   "function n(v){v=parseFloat(v);return isFinite(v)?v:0;}"
+                   "var l=n(c.borderLeftWidth)+n(c.paddingLeft),t=n(c.borderTopWidth)+n(c.paddingTop),"
+                   "rr=n(c.borderRightWidth)+n(c.paddingRight),b=n(c.borderBottomWidth)+n(c.paddingBottom);"
+                   "out.push({src:i.currentSrc||i.src,x:r.left+window.scrollX+l,y:r.top+window.scrollY+t,"
+                   "w:Math.max(0,r.width-l-rr),h:Math.max(0,r.height-t-b),fit:c.objectFit,"
+                   "shown:c.display!=='none'&&c.visibility!=='hidden'&&r.width>0&&r.height>0});});"
+                   "return JSON.stringify(out);})()");
 
 } // namespace
 
@@ -75,8 +75,8 @@ void CXRenderWorker::FinishPrint(const QByteArray& layout, const QByteArray& pdf
     m_stage = Stage::Idle;
     ++m_token;
     if (!m_job.internal) {
-        const QByteArray header = RenderProtocol::EncodePrintReplyHeader(m_job.request.id, RenderProtocol::Ok,
-                                                                         m_job.request.print, layout.size(), pdf.size());
+        const QByteArray header = RenderProtocol::EncodePrintReplyHeader(
+            m_job.request.id, RenderProtocol::Ok, m_job.request.print, layout.size(), pdf.size());
         WriteAll(header.constData(), header.size());
         WriteAll(layout.constData(), layout.size());
         WriteAll(pdf.constData(), pdf.size());
@@ -87,9 +87,8 @@ void CXRenderWorker::FinishPrint(const QByteArray& layout, const QByteArray& pdf
 void CXRenderWorker::FailPrint(const QByteArray& reason)
 {
     const QByteArray text = reason.left(64 * 1024);
-    const QByteArray header =
-        RenderProtocol::EncodePrintReplyHeader(m_job.request.id, RenderProtocol::Failed, m_job.request.print,
-                                               text.size(), 0);
+    const QByteArray header = RenderProtocol::EncodePrintReplyHeader(m_job.request.id, RenderProtocol::Failed,
+                                                                     m_job.request.print, text.size(), 0);
     WriteAll(header.constData(), header.size());
     WriteAll(text.constData(), text.size());
 }

@@ -116,8 +116,7 @@ bool ConfirmPreflight(QWidget* owner, const QList<CXPreflightEntry>& entries, co
     const QString text = PreflightQuestion(entries, question);
     if (text.isEmpty())
         return true;
-    const int answer =
-        TemplateMessageBox(owner, text, AppInfo::DisplayName(), MsgBox::YesNo | MsgBox::IconExclamation);
+    const int answer = TemplateMessageBox(owner, text, AppInfo::DisplayName(), MsgBox::YesNo | MsgBox::IconExclamation);
     return MsgBox::ResultButton(answer) == MsgBox::IdYes;
 }
 
