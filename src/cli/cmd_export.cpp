@@ -1,7 +1,9 @@
 #include "cli/clicommand.h"
 #include "cli/flyerselectors.h"
 #include "cli/quietstdout.h"
+#include "compose/render/printpage.h"
 #include "output/flyerexport.h"
+#include "output/printexport.h"
 #include "settings/appsettings.h"
 
 #include <QImage>
@@ -14,14 +16,21 @@ int Run(const QStringList& args)
     Cli::FlyerSelection selection;
     QImage flyer;
     QString out;
+    Cli::Quality quality = Cli::Quality::Screen;
+    QByteArray pdf;
     if (const int rc = Cli::RenderFlyerFromArgs(args, QStringLiteral("export"), QStringLiteral("FILE"), settings,
-                                                selection, flyer, out);
+                                                selection, flyer, out, &quality, &pdf);
         rc != Cli::Done)
         return rc;
 
     QString error;
     bool exported = false;
-    {
+    if (quality == Cli::Quality::Print) {
+        QImage picture;
+        if (PrintExportWantsPicture(out))
+            picture = RasterisePrintPage(pdf, 300.0);
+        exported = WritePrintQualityFile(settings, pdf, picture, out, &error);
+    } else {
         const Cli::CXQuietStdout quiet;
         exported = ExportFlyerFile(settings, selection.flyer, flyer, out, &error);
     }
@@ -32,7 +41,7 @@ int Run(const QStringList& args)
 
 Cli::Registrar reg("export",
                    "export (--theme NAME | --template FILE) [--project FILE] [--font FAMILY] [--color #RRGGBB] "
-                   "--out FILE",
+                   "[--quality screen|print] --out FILE",
                    &Run);
 
 } // namespace

@@ -1,6 +1,8 @@
 #include "cli/clicommand.h"
 #include "cli/flyerselectors.h"
+#include "compose/render/printpage.h"
 #include "imaging/imagelibrary.h"
+#include "output/printexport.h"
 #include "settings/appsettings.h"
 
 #include <QDir>
@@ -13,10 +15,26 @@ int Run(const QStringList& args)
     Cli::FlyerSelection selection;
     QImage flyer;
     QString out;
+    Cli::Quality quality = Cli::Quality::Screen;
+    QByteArray pdf;
     if (const int rc = Cli::RenderFlyerFromArgs(args, QStringLiteral("render"), QStringLiteral("FILE.png"), settings,
-                                                selection, flyer, out);
+                                                selection, flyer, out, &quality, &pdf);
         rc != Cli::Done)
         return rc;
+
+    if (quality == Cli::Quality::Print) {
+        // The vector page itself, or the page at 300 dpi.
+        QImage picture;
+        if (PrintExportWantsPicture(out)) {
+            picture = RasterisePrintPage(pdf, 300.0);
+            if (picture.isNull())
+                return Cli::Fail(QStringLiteral("cannot draw the print-quality page as a picture"));
+        }
+        QString error;
+        if (!WritePrintQualityFile(pdf, picture, out, &error))
+            return Cli::Fail(error.simplified());
+        return Cli::Done;
+    }
 
     QString why;
     if (!WriteImageFile(flyer, out, "png", -1, &why))
@@ -26,7 +44,7 @@ int Run(const QStringList& args)
 
 Cli::Registrar reg("render",
                    "render (--theme NAME | --template FILE) [--project FILE] [--font FAMILY] [--color #RRGGBB] "
-                   "--out FILE.png",
+                   "[--quality screen|print] --out FILE.png|FILE.pdf",
                    &Run);
 
 } // namespace

@@ -3,6 +3,7 @@
 #include "app/workingfolders.h"
 #include "catalogue/themecatalogue.h"
 #include "compose/loadpolicy.h"
+#include "compose/render/printpage.h"
 #include "compose/render/xhtml2image.h"
 #include "compose/templatemerge.h"
 #include "settings/appsettings.h"
@@ -39,12 +40,15 @@ void LoadProgramSettings(CAppSettings& settings)
 }
 
 int RenderFlyerFromArgs(const QStringList& args, const QString& command, const QString& outUsage,
-                        CAppSettings& settings, FlyerSelection& selection, QImage& flyer, QString& outPath)
+                        CAppSettings& settings, FlyerSelection& selection, QImage& flyer, QString& outPath,
+                        Quality* quality, QByteArray* pdf)
 {
     Options options;
     QString error;
     QStringList valueOptions = FlyerSelectorOptions();
     valueOptions.append(QStringLiteral("out"));
+    if (quality)
+        valueOptions.append(QStringLiteral("quality"));
     if (!ParseOptions(args, valueOptions, {}, options, error))
         return Usage(error);
     if (!options.positional.isEmpty())
@@ -52,6 +56,13 @@ int RenderFlyerFromArgs(const QStringList& args, const QString& command, const Q
     if (options.All(QStringLiteral("out")).size() != 1 || options.Value(QStringLiteral("out")).isEmpty())
         return Usage(QStringLiteral("%1 needs one --out %2").arg(command, outUsage));
     outPath = options.Value(QStringLiteral("out"));
+    if (quality) {
+        const QStringList given = options.All(QStringLiteral("quality"));
+        const QString value = given.isEmpty() ? QStringLiteral("screen") : given.constFirst();
+        if (given.size() > 1 || (value != QLatin1String("screen") && value != QLatin1String("print")))
+            return Usage(QStringLiteral("--quality takes screen or print, once"));
+        *quality = value == QLatin1String("print") ? Quality::Print : Quality::Screen;
+    }
 
     LoadProgramSettings(settings);
     if (const int rc = SelectFlyer(options, settings, selection); rc != Done)
@@ -60,6 +71,16 @@ int RenderFlyerFromArgs(const QStringList& args, const QString& command, const Q
     // Start the engine while the page is being merged.
     CXHTML2Image renderer;
     renderer.WarmUp();
+
+    if (quality && *quality == Quality::Print) {
+        Q_ASSERT(pdf);
+        CXPrintPage printPage;
+        if (const int rc = MakeSelectedPrintPage(renderer, selection, settings, PrintPageWork::Pdf, printPage);
+            rc != Done)
+            return rc;
+        *pdf = printPage.pdf;
+        return Done;
+    }
 
     CFlyerPage page;
     if (const int rc = ComposeSelectedFlyer(selection, settings, page); rc != Done)
@@ -134,6 +155,25 @@ int SelectFlyer(const Options& options, const CAppSettings& settings, FlyerSelec
     if (out.font.isEmpty() && out.theme)
         out.font = out.theme->GetTypeface();
     out.color = color ? *color : out.projectMode ? out.flyer.m_crColor : settings.LastColor;
+    return Done;
+}
+
+int MakeSelectedPrintPage(CXHTML2Image& renderer, const FlyerSelection& selection, const CAppSettings& settings,
+                          PrintPageWork work, CXPrintPage& page)
+{
+    CXFlyerSource source;
+    if (!LoadTemplate(selection.templatePath, source.templateText))
+        return Fail(
+            QStringLiteral("cannot read the template %1").arg(QDir::toNativeSeparators(selection.templatePath)));
+    source.themeName = selection.themeName;
+    source.projectMode = selection.projectMode;
+    source.flyer = &selection.flyer;
+    source.settings = &settings;
+    source.font = selection.font;
+    source.color = selection.color;
+    QString error;
+    if (!MakePrintPage(renderer, source, work, page, &error))
+        return Fail(error.simplified());
     return Done;
 }
 

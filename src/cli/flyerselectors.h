@@ -1,6 +1,7 @@
 #pragma once
 
 #include "catalogue/themetemplateinfo.h"
+#include "compose/render/printpage.h"
 #include "cli/clicommand.h"
 #include "projects/flyerdata.h"
 
@@ -9,6 +10,7 @@
 #include <optional>
 
 class CAppSettings;
+class CXHTML2Image;
 struct CFlyerPage;
 
 // The flyer selectors shared by the commands that make a flyer:
@@ -42,13 +44,27 @@ int SelectFlyer(const Options& options, const CAppSettings& settings, FlyerSelec
 // or Failed after the message has been printed.
 int ComposeSelectedFlyer(const FlyerSelection& selection, const CAppSettings& settings, CFlyerPage& page);
 
+// The print-quality page of the selected flyer (or only its preflight). Returns Done, or Failed
+// after the message has been printed.
+int MakeSelectedPrintPage(CXHTML2Image& renderer, const FlyerSelection& selection, const CAppSettings& settings,
+                          PrintPageWork work, CXPrintPage& page);
+
 // The settings as the program loads them at start-up.
 void LoadProgramSettings(CAppSettings& settings);
+
+enum class Quality
+{
+    Screen, // the 816 x 1056 flyer picture
+    Print   // the vector page with photos at print resolution
+};
 
 // The whole road of a command that writes one flyer: "SELECTORS --out FILE" parsed, the settings
 // loaded, the flyer selected, merged and rendered. outUsage names the --out argument in the usage
 // message. Returns Done with flyer and outPath filled, or the exit code after the message.
+// With quality given the command also takes "--quality screen|print"; for print, pdf receives the
+// print-quality page and flyer stays null.
 int RenderFlyerFromArgs(const QStringList& args, const QString& command, const QString& outUsage,
-                        CAppSettings& settings, FlyerSelection& selection, QImage& flyer, QString& outPath);
+                        CAppSettings& settings, FlyerSelection& selection, QImage& flyer, QString& outPath,
+                        Quality* quality = nullptr, QByteArray* pdf = nullptr);
 
 } // namespace Cli

@@ -38,8 +38,10 @@ QByteArray EncodeRequest(const Request& request)
         roots.append(root.toUtf8());
         roots.append('\0');
     }
-    QByteArray out = Header(kRequestMagic, request.id, quint32(request.width), quint32(request.height),
-                            quint32(request.baseUrl.size()), quint32(request.page.size()));
+    const bool print = request.print != PrintMode::None;
+    QByteArray out = Header(
+        print ? kPrintRequestMagic : kRequestMagic, request.id, print ? quint32(request.print) : quint32(request.width),
+        print ? 0 : quint32(request.height), quint32(request.baseUrl.size()), quint32(request.page.size()));
     PutU32(out, quint32(roots.size()));
     out.reserve(kRequestHeaderBytes + request.baseUrl.size() + request.page.size() + roots.size());
     out.append(request.baseUrl);
@@ -52,6 +54,20 @@ QByteArray EncodeReplyHeader(quint32 id, Status status, int width, int height, q
 {
     return Header(kReplyMagic, id, status, quint32(width), quint32(height), quint32(payloadBytes));
 }
+
+QByteArray EncodePrintReplyHeader(quint32 id, Status status, PrintMode mode, qint64 layoutBytes, qint64 pdfBytes)
+{
+    return Header(kPrintReplyMagic, id, status, quint32(mode), quint32(layoutBytes), quint32(pdfBytes));
+}
+
+namespace {
+
+bool IsPrintMode(quint32 mode)
+{
+    return mode == quint32(PrintMode::Layout) || mode == quint32(PrintMode::Pdf);
+}
+
+} // namespace
 
 void CFrameReader::Clear()
 {
@@ -68,7 +84,21 @@ bool CFrameReader::TakeFrame(quint32 (&header)[7], QByteArray& body)
         header[i] = qFromLittleEndian<quint32>(m_buffer.constData() + 4 * i);
 
     qint64 bodyBytes = 0;
-    if (m_kind == Kind::Request) {
+    if (m_kind == Kind::Request && header[0] == kPrintRequestMagic) {
+        bodyBytes = qint64(header[4]) + header[5] + header[6];
+        if (!IsPrintMode(header[2]) || header[3] != 0 || header[4] > 64 * 1024 || header[5] > kMaxPageBytes ||
+            header[6] > kMaxRootsBytes) {
+            m_error = QStringLiteral("print request frame out of bounds");
+            return false;
+        }
+    } else if (m_kind == Kind::Reply && header[0] == kPrintReplyMagic) {
+        bodyBytes = qint64(header[4]) + header[5];
+        if (header[2] > Failed || !IsPrintMode(header[3]) || header[4] > kMaxLayoutBytes || header[5] > kMaxPdfBytes ||
+            (header[2] != Ok && header[5] != 0)) {
+            m_error = QStringLiteral("print reply frame out of bounds");
+            return false;
+        }
+    } else if (m_kind == Kind::Request) {
         if (header[0] != kRequestMagic) {
             m_error = QStringLiteral("bad request frame");
             return false;
@@ -108,12 +138,16 @@ bool CFrameReader::TakeRequest(Request& out)
     QByteArray body;
     if (!TakeFrame(header, body))
         return false;
+    out = Request();
     out.id = header[1];
-    out.width = int(header[2]);
-    out.height = int(header[3]);
+    if (header[0] == kPrintRequestMagic) {
+        out.print = PrintMode(header[2]);
+    } else {
+        out.width = int(header[2]);
+        out.height = int(header[3]);
+    }
     out.baseUrl = body.left(header[4]);
     out.page = body.mid(header[4], header[5]);
-    out.loadRoots.clear();
     const QByteArray roots = body.mid(qsizetype(header[4]) + header[5]);
     for (const QByteArray& root : roots.split('\0')) {
         if (!root.isEmpty())
@@ -129,8 +163,17 @@ bool CFrameReader::TakeReply(Reply& out)
     QByteArray body;
     if (!TakeFrame(header, body))
         return false;
+    out = Reply();
     out.id = header[1];
     out.status = Status(header[2]);
+    if (header[0] == kPrintReplyMagic) {
+        out.print = PrintMode(header[3]);
+        out.layout = body.left(header[4]);
+        out.payload = body.mid(header[4]);
+        if (out.status != Ok)
+            std::swap(out.layout, out.payload); // the reason, as for a picture
+        return true;
+    }
     out.width = int(header[3]);
     out.height = int(header[4]);
     out.payload = std::move(body);

@@ -11,6 +11,11 @@
 //   reply:   magic "LRS1", id, status, width, height, payload length, payload
 // A successful reply carries width x height x 4 bytes of ARGB32 pixels, rows tightly packed; a
 // failed one carries the reason as UTF-8.
+// The print-quality page has frames of its own:
+//   request: magic "LRP2", id, mode, 0, base URL length, page length, roots length, then as above
+//   reply:   magic "LPS1", id, status, mode, layout length, PDF length, layout (JSON), PDF
+// Mode Layout answers with the pictures' boxes only, mode Pdf with the boxes and the one-page PDF.
+// A failed print reply carries the reason as its layout text and no PDF.
 namespace RenderProtocol {
 
 constexpr quint32 kRequestMagic = 0x3251524C; // "LRQ2"
@@ -21,6 +26,17 @@ constexpr qint64 kMaxPageBytes = 256LL * 1024 * 1024;
 constexpr int kHeaderBytes = 24;        // a reply's header
 constexpr int kRequestHeaderBytes = 28; // a request's header
 constexpr qint64 kMaxRootsBytes = 256 * 1024;
+constexpr quint32 kPrintRequestMagic = 0x3250524C; // "LRP2"
+constexpr quint32 kPrintReplyMagic = 0x3153504C;   // "LPS1"
+constexpr qint64 kMaxLayoutBytes = 1024 * 1024;
+constexpr qint64 kMaxPdfBytes = 256LL * 1024 * 1024;
+
+enum class PrintMode : quint32
+{
+    None = 0,   // a picture request
+    Layout = 1, // the boxes of the page's pictures
+    Pdf = 2     // the boxes and the vector page
+};
 
 enum Status : quint32
 {
@@ -37,6 +53,7 @@ struct Request
     QByteArray page;    // UTF-8
     // The folders below which the page may load pictures, fonts and style sheets.
     QStringList loadRoots;
+    PrintMode print = PrintMode::None;
 };
 
 struct Reply
@@ -45,13 +62,16 @@ struct Reply
     Status status = Failed;
     int width = 0;
     int height = 0;
-    QByteArray payload;
+    QByteArray payload; // pixels, the PDF of a print reply, or the reason of a failure
+    PrintMode print = PrintMode::None;
+    QByteArray layout; // a print reply's boxes as JSON
 };
 
 bool IsValidSize(int width, int height);
 
 QByteArray EncodeRequest(const Request& request);
 QByteArray EncodeReplyHeader(quint32 id, Status status, int width, int height, qint64 payloadBytes);
+QByteArray EncodePrintReplyHeader(quint32 id, Status status, PrintMode mode, qint64 layoutBytes, qint64 pdfBytes);
 
 // Collects bytes as they arrive and cuts them into frames. A frame that breaks the format
 // (wrong magic, impossible size) puts the reader into an error state for good: the stream

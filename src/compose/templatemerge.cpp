@@ -335,6 +335,10 @@ QString MergeTemplate(const QString& templateText, bool projectMode, const CFlye
     std::array<QString, 4> photos;
     for (int i = 0; i < 4; ++i)
         photos[i] = projectMode ? ToFileUrl(flyer.m_photos[i].m_strPath) : SamplePhotoUrl(settings, i);
+    for (size_t i = 0; i < photos.size(); ++i) {
+        if (!look.photoUrls[i].isEmpty())
+            photos[i] = look.photoUrls[i];
+    }
     const QString companyLogo = settings.IncludeMyLogo != 1 ? blank
                                 : projectMode ? ToFileUrl(InFolder(settings.strSavePath, QStringLiteral("Logo.jpg")))
                                               : SampleUrl(settings, sample.businessLogo);

@@ -81,6 +81,9 @@ struct CMergeLook
     quint32 color = 0;         // highlight colour, 0x00BBGGRR
     QString sidebarImage;      // the sidebar caption picture of this render, or empty
     QString captionTopPadding; // GetCaptionTopPadding of the font, e.g. "12px"
+    // URLs that the photo tokens name instead of the flyer's own photos where not empty (the
+    // print-quality page and its layout).
+    std::array<QString, 4> photoUrls;
 };
 
 // The "$_pageFont$" value, written inside the template's single quotes: the family the font catalogue

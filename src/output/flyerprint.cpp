@@ -25,3 +25,11 @@ void MarkFlyerPrinted(CFlyerData& flyer, const QString& theme, const QString& fo
     flyer.m_strFont = font;
     flyer.m_strTheme = theme;
 }
+
+QRectF FitFlyerRect(const QSizeF& area, const QSizeF& flyer)
+{
+    if (flyer.isEmpty() || area.isEmpty())
+        return QRectF();
+    const QSizeF fitted = flyer.scaled(area, Qt::KeepAspectRatio);
+    return QRectF(QPointF((area.width() - fitted.width()) / 2, (area.height() - fitted.height()) / 2), fitted);
+}

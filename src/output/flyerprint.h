@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QRectF>
 #include <QSizeF>
 #include <QString>
 
@@ -16,3 +17,7 @@ QSizeF PrintableAreaHundredths(const QSizeF& millimetres);
 
 // Records that the flyer was printed now, with the theme, font and colour it was printed in.
 void MarkFlyerPrinted(CFlyerData& flyer, const QString& theme, const QString& font, quint32 color);
+
+// Where a flyer of size flyer goes in a printable area of size area: scaled by one factor to fit,
+// proportions kept, centred.
+QRectF FitFlyerRect(const QSizeF& area, const QSizeF& flyer);

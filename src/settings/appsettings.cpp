@@ -80,6 +80,7 @@ const Field kFields[] = {
     {"LastMyLogoPath", &CAppSettings::LastMyLogoPath},
     {"LastMyPicturePath", &CAppSettings::LastMyPicturePath},
     {"LastExportToPath", &CAppSettings::LastExportToPath},
+    {"LastExportFilter", &CAppSettings::LastExportFilter},
 };
 
 const QString kVersionKey = QStringLiteral("_Version");
@@ -208,6 +209,7 @@ void CAppSettings::_Init()
     LastMyLogoPath = pictures;
     LastMyPicturePath = pictures;
     LastExportToPath = documents;
+    LastExportFilter.clear();
 }
 
 void CAppSettings::LoadSettings()

@@ -43,7 +43,7 @@ public:
     // and saves at once, whatever the answer. Callers format `message` themselves (QString::arg).
     bool Confirm(ConfirmKind kind, const QString& message);
 
-    // Every persisted value from ShowTooltips to LastExportToPath in table order (not _Version):
+    // Every persisted value from ShowTooltips to LastExportFilter in table order (not _Version):
     // flags and integers as int, colours as uint (0x00BBGGRR), strings as QString.
     struct NamedValue
     {
@@ -96,6 +96,7 @@ public:
     QString LastMyLogoPath;
     QString LastMyPicturePath;
     QString LastExportToPath;
+    QString LastExportFilter; // the Export dialog's file type last chosen; empty: the first
 
     // Working folders, set at start-up (WorkingFolders::InitAppSettings) and empty until then.
     // Paths use "/" and carry no trailing separator. Every other part asks here for its folders.

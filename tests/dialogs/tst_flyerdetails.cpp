@@ -7,6 +7,7 @@
 #include <QApplication>
 #include <QDesktopServices>
 #include <QFileDialog>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -279,6 +280,39 @@ private Q_SLOTS:
         QCOMPARE(dialog.m_strFeatures[0], QString(18, QLatin1Char('a')));
         QCOMPARE(dialog.m_strFeatures[3], QStringLiteral("Garage"));
         QCOMPARE(dialog.m_strPhotoPaths[0], kept);
+    }
+
+    // A photo whose original would print under 150 ppi where the theme draws it gets a note under
+    // its preview: the project's original counts, not its reduced copy; a photo just chosen counts as
+    // it is; a cleared slot or one the theme does not show has none.
+    void printNotes()
+    {
+        const QString reduced = MakePhoto(QStringLiteral("notes/_photo01.jpg"), 600, 400);
+        MakePhoto(QStringLiteral("notes/_original01.jpg"), 2400, 1600);
+        const QString small = MakePhoto(QStringLiteral("notes/small.jpg"), 900, 600);
+        CAppSettings settings;
+        CDLGFlyerDetails dialog(nullptr, settings);
+        CXPictureBox main;
+        main.box = QRectF(32, 120, 752, 380); // Gallery's main photo
+        main.fit = QStringLiteral("cover");
+        dialog.m_printBoxes[0] = main;
+        dialog.m_printBoxes[1] = main;
+        dialog.m_strPhotoPaths = {reduced, small, small, QString()};
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowActive(&dialog));
+        const auto note = [&](int slot) {
+            auto* label = dialog.findChild<QLabel*>(QStringLiteral("idPrintNote%1").arg(slot));
+            return label && label->isVisible() ? label->text() : QString();
+        };
+        QCOMPARE(note(1), QString());
+        QCOMPARE(note(2), QStringLiteral("Prints at 115 ppi in this theme: small for print."));
+        QCOMPARE(note(3), QString());      // the theme does not show photo 3
+        ChoosePhoto(dialog, 1, QString()); // clears slot 2
+        QCOMPARE(note(2), QString());
+        QVERIFY(QFile::remove(m_dir.filePath(QStringLiteral("notes/_original01.jpg"))));
+        ChoosePhoto(dialog, 1, small);
+        QCOMPARE(note(2), QStringLiteral("Prints at 115 ppi in this theme: small for print."));
+        dialog.reject();
     }
 
     void cancelChangesNothing()

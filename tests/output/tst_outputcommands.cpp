@@ -2,6 +2,7 @@
 
 #include "controls/ui/messagebox.h"
 #include "output/flyerexport.h"
+#include "output/printexport.h"
 #include "outputfixtures.h"
 #include "projects/flyerdata.h"
 #include "settings/appsettings.h"
@@ -347,6 +348,121 @@ private Q_SLOTS:
         QCOMPARE(QFileInfo(attached[0]).fileName(), QStringLiteral("ML81234 - 12 Oak Lane - Springfield OR 97477.pdf"));
         QCOMPARE(ReadAll(attached[0]),
                  ReadAll(dir.filePath(QStringLiteral("E-mailed/12 Oak Lane - Springfield, OR 97477.pdf"))));
+    }
+
+    void emailPrintQuality_data()
+    {
+        QTest::addColumn<int>("pdfBytes"); // 0: the page cannot be made
+        QTest::addColumn<bool>("attached");
+        QTest::newRow("print-quality PDF") << 200000 << true;
+        QTest::newRow("over 10 MB") << int(kMailPrintPdfLimit + 1) << false;
+        QTest::newRow("page failed") << 0 << false;
+    }
+
+    // The print-quality PDF is mailed when it is at most 10 MB, else the picture PDF.
+    void emailPrintQuality()
+    {
+        QFETCH(int, pdfBytes);
+        QFETCH(bool, attached);
+        QVERIFY(RegisterRecordingHandler());
+        QTemporaryDir dir;
+        CAppSettings settings;
+        settings.Path2TempFolder = dir.filePath(QStringLiteral("Temp"));
+        const CFlyerData flyer = Project(dir.path());
+        const QImage image = MakeFlyer();
+        const QByteArray pdf = "%PDF-1.4\n%print quality\n" + QByteArray(qMax(0, pdfBytes - 24), ' ');
+        const PrintPageFn printPage = [&](PrintPageWork work, CXPrintPage& page, QString*) {
+            if (pdfBytes == 0)
+                return false;
+            page.pdf = work == PrintPageWork::Pdf ? pdf : QByteArray();
+            return true;
+        };
+        QFile::remove(m_record);
+        EmailFlyer(nullptr, settings, flyer, &image, printPage);
+        QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(m_record), 30000);
+        QTRY_VERIFY(QCoreApplication::instance()->findChildren<QProcess*>().isEmpty());
+        const QByteArray kept = ReadAll(dir.filePath(QStringLiteral("E-mailed/12 Oak Lane - Springfield, IL.pdf")));
+        QCOMPARE(kept == pdf, attached);
+        QCOMPARE(kept.startsWith("%PDF-1.3"), !attached); // the picture PDF of the PDF writer
+    }
+
+    // The print-quality file type: asked once about coarse photos, written from the vector page,
+    // and offered first the next time.
+    void exportPrintQuality()
+    {
+        QTemporaryDir dir;
+        CAppSettings settings;
+        settings.LastExportToPath = dir.path();
+        settings.Path2TempFolder = dir.filePath(QStringLiteral("Temp"));
+        const CFlyerData flyer = Project(dir.path());
+        const QImage image = MakeFlyer();
+        const QByteArray pdf = "%PDF-1.4\n%print quality\n";
+        CXPreflightEntry coarse;
+        coarse.slot = 2;
+        coarse.ppi = 110;
+        coarse.ok = false;
+        int pages = 0;
+        const PrintPageFn printPage = [&](PrintPageWork work, CXPrintPage& page, QString*) {
+            page.preflight = {coarse};
+            page.pdf = work == PrintPageWork::Pdf ? (++pages, pdf) : QByteArray();
+            return true;
+        };
+
+        QStringList offered;
+        QString initial;
+        const auto exportAs = [&](const QString& name, const QString& filter) {
+            offered.clear();
+            QTimer driver;
+            QObject::connect(&driver, &QTimer::timeout, [&] {
+                auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+                if (!dialog)
+                    return;
+                auto* edit = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+                if (!edit)
+                    return;
+                // Typed and accepted in separate ticks, as in exportDialog.
+                if (offered.isEmpty() || edit->text() != name) {
+                    if (offered.isEmpty()) {
+                        offered = dialog->nameFilters();
+                        initial = dialog->selectedNameFilter();
+                        dialog->selectNameFilter(filter);
+                    }
+                    edit->setText(name);
+                    return;
+                }
+                driver.stop();
+                QMetaObject::invokeMethod(dialog, "accept");
+            });
+            driver.start(20);
+            ExportFlyer(nullptr, settings, flyer, &image, printPage);
+        };
+
+        CXMessageBoxTest::AnswerNext(MsgBox::IdNo);
+        exportAs(QStringLiteral("declined.pdf"), PrintQualityPdfFilter());
+        QCOMPARE(offered, (QStringList{QStringLiteral("PDF Document (*.pdf)"), PrintQualityPdfFilter(),
+                                       QStringLiteral("JPEG Image (*.jpg)"), QStringLiteral("PNG Image (*.png)"),
+                                       QStringLiteral("Windows Bitmap Image (*.bmp)")}));
+        QCOMPARE(initial, QStringLiteral("PDF Document (*.pdf)"));
+        auto asked = CXMessageBoxTest::TakeAsked();
+        QCOMPARE(asked.size(), 1);
+        QVERIFY2(asked[0].text.startsWith(QStringLiteral("Photo 2 will print at 110 ppi")), qPrintable(asked[0].text));
+        QVERIFY2(asked[0].text.endsWith(QStringLiteral("Export anyway?")), qPrintable(asked[0].text));
+        QVERIFY(!QFile::exists(dir.filePath(QStringLiteral("declined.pdf"))));
+        QCOMPARE(pages, 0);
+
+        CXMessageBoxTest::AnswerNext(MsgBox::IdYes);
+        exportAs(QStringLiteral("vector.pdf"), PrintQualityPdfFilter());
+        QCOMPARE(CXMessageBoxTest::TakeAsked().size(), 1);
+        QCOMPARE(ReadAll(dir.filePath(QStringLiteral("vector.pdf"))), pdf);
+        CAppSettings stored;
+        stored.LoadSettings();
+        QCOMPARE(stored.LastExportFilter, PrintQualityPdfFilter());
+
+        // Offered first next time; the picture PDF asks nothing.
+        exportAs(QStringLiteral("picture.pdf"), QStringLiteral("PDF Document (*.pdf)"));
+        QCOMPARE(initial, PrintQualityPdfFilter());
+        QCOMPARE(CXMessageBoxTest::TakeAsked().size(), 0);
+        QVERIFY(ReadAll(dir.filePath(QStringLiteral("picture.pdf"))).startsWith("%PDF-1.3"));
     }
 };
 

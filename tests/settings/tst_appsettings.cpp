@@ -182,7 +182,8 @@ private Q_SLOTS:
                                            "DefaultThemeColor",
                                            "LastMyLogoPath",
                                            "LastMyPicturePath",
-                                           "LastExportToPath"};
+                                           "LastExportToPath",
+                                           "LastExportFilter"};
         QStringList names;
         for (const auto& v : settings.PersistedValues()) {
             names.append(v.name);

@@ -20,6 +20,8 @@ namespace {
 constexpr int kRenderBoundMs = 10000;
 constexpr int kReplyMarginMs = 5000;
 constexpr int kStartAllowanceMs = 20000;
+// A print page may take the worker its 10 s to load and as long again to print.
+constexpr int kPrintAllowanceMs = 12000;
 
 QString WorkerFileName()
 {
@@ -196,6 +198,44 @@ bool CXHTML2Image::Render(const QString& page, int width, int height, QImage& im
     return true;
 }
 
+bool CXHTML2Image::RenderPrint(const QString& page, RenderProtocol::PrintMode mode, QByteArray& layout, QByteArray& pdf,
+                               QString* error)
+{
+    Q_ASSERT(mode != RenderProtocol::PrintMode::None);
+    ++m_nBlockingDepth;
+    if (m_inFlight)
+        WaitForInFlight();
+
+    Pending pending;
+    pending.requestId = ++m_nNextRequestId;
+    pending.blocking = true;
+    pending.width = 816;
+    pending.height = 1056;
+    pending.page = page.toUtf8();
+    pending.print = mode;
+    pending.loadRoots = m_loadRoots;
+    m_blockingResult.reset();
+    Send(std::move(pending), false);
+    WaitForInFlight();
+    --m_nBlockingDepth;
+
+    const Result result = m_blockingResult.value_or(Result{QImage(), QStringLiteral("the renderer gave no answer")});
+    m_blockingResult.reset();
+    if (m_nBlockingDepth == 0)
+        StartQueued();
+
+    const bool ok = result.error.isEmpty() && !result.layout.isEmpty() &&
+                    (mode == RenderProtocol::PrintMode::Layout || !result.pdf.isEmpty());
+    if (!ok) {
+        if (error)
+            *error = result.error.isEmpty() ? QStringLiteral("the renderer gave an empty answer") : result.error;
+        return false;
+    }
+    layout = result.layout;
+    pdf = result.pdf;
+    return true;
+}
+
 void CXHTML2Image::Send(Pending pending, bool retried)
 {
     const bool fresh = !(m_pProcess && m_pProcess->state() != QProcess::NotRunning);
@@ -203,7 +243,8 @@ void CXHTML2Image::Send(Pending pending, bool retried)
     flight.pending = std::move(pending);
     flight.retried = retried;
     flight.wireId = ++m_nNextWireId;
-    const int bound = kRenderBoundMs + kReplyMarginMs + (fresh ? kStartAllowanceMs : 0);
+    const int bound = kRenderBoundMs + kReplyMarginMs + (fresh ? kStartAllowanceMs : 0) +
+                      (flight.pending.print == RenderProtocol::PrintMode::Pdf ? kPrintAllowanceMs : 0);
     flight.deadline = QDeadlineTimer(bound);
 
     QString error;
@@ -222,6 +263,7 @@ void CXHTML2Image::Send(Pending pending, bool retried)
     request.height = m_inFlight->pending.height;
     request.page = m_inFlight->pending.page;
     request.loadRoots = m_inFlight->pending.loadRoots;
+    request.print = m_inFlight->pending.print;
     m_pProcess->write(RenderProtocol::EncodeRequest(request));
     if (!m_inFlight->pending.blocking)
         m_timeout.start(bound);
@@ -241,6 +283,11 @@ void CXHTML2Image::ReadReplies()
         const int height = m_inFlight->pending.height;
         if (reply.status != RenderProtocol::Ok) {
             result.error = QString::fromUtf8(reply.payload);
+        } else if (reply.print != m_inFlight->pending.print) {
+            result.error = QStringLiteral("the renderer answered another kind of request");
+        } else if (reply.print != RenderProtocol::PrintMode::None) {
+            result.layout = reply.layout;
+            result.pdf = reply.payload;
         } else if (reply.width != width || reply.height != height) {
             result.error = QStringLiteral("the renderer gave %1 x %2 pixels instead of %3 x %4")
                                .arg(reply.width)

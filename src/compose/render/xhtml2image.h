@@ -46,6 +46,12 @@ public:
     void SetLoadRoots(const QStringList& roots) override { m_loadRoots = roots; }
     quint64 RenderAsync(const QString& page, int width, int height);
 
+    // The print-quality form of a page, blocking as Render does. layout receives the JSON array of
+    // the page's pictures and their boxes in CSS pixels ({src, x, y, w, h, fit, shown}); with
+    // PrintMode::Pdf, pdf receives the engine's own one-page Letter PDF of the page.
+    bool RenderPrint(const QString& page, RenderProtocol::PrintMode mode, QByteArray& layout, QByteArray& pdf,
+                     QString* error = nullptr);
+
     bool IsBusy() const { return m_inFlight.has_value() || m_queued.has_value(); }
     qint64 WorkerProcessId() const; // 0 when no worker runs
 
@@ -63,6 +69,7 @@ private:
         int height = 0;
         QByteArray page;
         QStringList loadRoots;
+        RenderProtocol::PrintMode print = RenderProtocol::PrintMode::None;
     };
     struct InFlight
     {
@@ -74,8 +81,12 @@ private:
     };
     struct Result
     {
+        Result() = default;
+        Result(QImage i, QString e) : image(std::move(i)), error(std::move(e)) {}
         QImage image;
         QString error;
+        QByteArray layout; // print requests
+        QByteArray pdf;
     };
 
     bool EnsureWorker(QString* error);

@@ -141,6 +141,10 @@ void CXRenderWorker::Enqueue(const RenderProtocol::Request& request)
 {
     Job job;
     job.request = request;
+    if (request.print != RenderProtocol::PrintMode::None) {
+        job.request.width = 816; // laid out as on screen: a Letter page is 816 CSS pixels wide
+        job.request.height = 1056;
+    }
     m_queue.enqueue(job);
     if (m_stage == Stage::Idle)
         StartNext();
@@ -274,6 +278,10 @@ void CXRenderWorker::Poll()
 
 void CXRenderWorker::OnReadyAnswer(bool ready)
 {
+    if (ready && IsPrintJob()) {
+        StartPrint();
+        return;
+    }
     if (ready) {
         qCDebug(lcWorker) << "page ready" << m_clock.elapsed();
         m_stage = Stage::SentinelA;
@@ -317,7 +325,9 @@ void CXRenderWorker::Fail(const QString& reason)
     m_stage = Stage::Idle;
     ++m_token; // late script answers of the failed page are ignored
     m_page->triggerAction(QWebEnginePage::Stop);
-    if (!m_job.internal) {
+    if (!m_job.internal && IsPrintJob()) {
+        FailPrint(reason.toUtf8());
+    } else if (!m_job.internal) {
         const QByteArray text = reason.toUtf8();
         SendReply(m_job.request.id, RenderProtocol::Failed, 0, 0, text.constData(), text.size());
     }

@@ -56,6 +56,11 @@ private:
     void SchedulePoll();
     void OnReadyAnswer(bool ready);
     QRgb GrabCornerPixel();
+    // The print-quality page (printjob.cpp): the pictures' boxes, then the engine's own PDF.
+    bool IsPrintJob() const { return m_job.request.print != RenderProtocol::PrintMode::None; }
+    void StartPrint();
+    void FinishPrint(const QByteArray& layout, const QByteArray& pdf);
+    void FailPrint(const QByteArray& reason);
     void Finish(const QImage& image);
     void Fail(const QString& reason);
     void SendReply(quint32 id, RenderProtocol::Status status, int width, int height, const char* data, qint64 bytes);

@@ -53,6 +53,14 @@
 
 namespace {
 
+// The print-quality page of the flyer on show, made on demand by the window's own renderer.
+PrintPageFn PrintPageOf(CXHTML2Image* renderer, const CXFlyerSource& source)
+{
+    return [renderer, source](PrintPageWork work, CXPrintPage& page, QString* error) {
+        return MakePrintPage(*renderer, source, work, page, error);
+    };
+}
+
 struct ButtonSpec
 {
     int id;
@@ -762,6 +770,7 @@ void CMainDialog::OnBnClickedBtnNew()
         return;
 
     CDLGFlyerDetails dialog(this, m_appSettings);
+    MeasurePrintBoxes(dialog);
     dialog.m_bNewMode = 1;
     dialog.m_strStartFolder = m_appSettings.PicturesFolder;
     if (dialog.exec() != QDialog::Accepted)
@@ -848,6 +857,7 @@ void CMainDialog::OnBnClickedBtnProperties()
         flyerData.m_strPhotoFolder = m_appSettings.PicturesFolder;
 
     CDLGFlyerDetails dialog(this, m_appSettings);
+    MeasurePrintBoxes(dialog);
     dialog.m_bNewMode = 0;
     dialog.m_strCaption = flyerData.m_strCaption;
     dialog.m_strMLS = flyerData.m_strMLS;
@@ -890,21 +900,45 @@ void CMainDialog::OnBnClickedBtnPrint()
 {
     ReadControls();
     WaitForFlyer();
-    PrintFlyer(this, flyerData, m_bProjectOpen, &m_flyerImage, m_strSelTheme, m_strSelFont, FlyerColor());
+    PrintFlyer(this, flyerData, m_bProjectOpen, &m_flyerImage, m_strSelTheme, m_strSelFont, FlyerColor(),
+               PrintPageOf(m_pRenderer, FlyerSource()));
+}
+
+void CMainDialog::MeasurePrintBoxes(CDLGFlyerDetails& dialog)
+{
+    // Without a measure the dialog simply shows no print notes.
+    if (m_strTemplateText.isEmpty())
+        return;
+    CXSlotBoxes boxes;
+    if (MeasurePhotoBoxes(*m_pRenderer, FlyerSource(), boxes))
+        dialog.m_printBoxes = boxes;
+}
+
+CXFlyerSource CMainDialog::FlyerSource() const
+{
+    CXFlyerSource source;
+    source.templateText = m_strTemplateText;
+    source.themeName = m_strSelTheme;
+    source.projectMode = m_bProjectOpen;
+    source.flyer = &flyerData;
+    source.settings = &m_appSettings;
+    source.font = m_strSelFont;
+    source.color = FlyerColor();
+    return source;
 }
 
 void CMainDialog::OnBnClickedBtnEmailFlyer()
 {
     ReadControls();
     WaitForFlyer();
-    EmailFlyer(this, m_appSettings, flyerData, &m_flyerImage);
+    EmailFlyer(this, m_appSettings, flyerData, &m_flyerImage, PrintPageOf(m_pRenderer, FlyerSource()));
 }
 
 void CMainDialog::OnBnClickedBtnExportFlyer()
 {
     ReadControls();
     WaitForFlyer();
-    ExportFlyer(this, m_appSettings, flyerData, &m_flyerImage);
+    ExportFlyer(this, m_appSettings, flyerData, &m_flyerImage, PrintPageOf(m_pRenderer, FlyerSource()));
 }
 
 void CMainDialog::OnBnClickedBtnRefresh()

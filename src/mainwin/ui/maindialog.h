@@ -14,6 +14,9 @@
 
 #include <array>
 
+class CDLGFlyerDetails;
+struct CXFlyerSource;
+
 class CXCanvas;
 class CXColorPalette;
 class CXFontsLB;
@@ -64,6 +67,10 @@ public:
     // mail take it as it stands.
     const QImage& FlyerImage() const { return m_flyerImage; }
     ColorRef FlyerColor() const;
+    // What the print-quality page of the flyer on show is made from.
+    CXFlyerSource FlyerSource() const;
+    // Where the flyer on show draws each photo, for the print notes of Flyer Details.
+    void MeasurePrintBoxes(CDLGFlyerDetails& dialog);
 
     // Makes the named theme visible and selected in the theme list (switching the filter when it
     // hides the theme). False when the catalogue has no such theme.

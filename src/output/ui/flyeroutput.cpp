@@ -5,6 +5,7 @@
 #include "output/flyerexport.h"
 #include "output/flyermail.h"
 #include "output/flyerprint.h"
+#include "output/printexport.h"
 #include "projects/flyerdata.h"
 #include "settings/appsettings.h"
 
@@ -20,6 +21,8 @@
 #include <QPrinter>
 #include <QPrinterInfo>
 #include <QProcess>
+#include <QGuiApplication>
+#include <QScopeGuard>
 
 Q_LOGGING_CATEGORY(lcOutput, "listora.output", QtWarningMsg)
 
@@ -50,34 +53,124 @@ void TellMailFailed(QPointer<QWidget> owner, const QString& attachment)
                     .arg(QDir::toNativeSeparators(attachment)));
 }
 
+// The print-quality page takes a moment (layout, print copies, the engine's PDF).
+class CXBusyCursor
+{
+public:
+    CXBusyCursor() { QGuiApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~CXBusyCursor() { QGuiApplication::restoreOverrideCursor(); }
+    Q_DISABLE_COPY_MOVE(CXBusyCursor)
+};
+
+bool MakePage(const PrintPageFn& printPage, PrintPageWork work, CXPrintPage& page, QString* error)
+{
+    const CXBusyCursor busy;
+    return printPage(work, page, error);
+}
+
+void ExportPrintQuality(QWidget* owner, CAppSettings& settings, const QString& path, const PrintPageFn& printPage)
+{
+    CXPrintPage page;
+    QString error;
+    if (!MakePage(printPage, PrintPageWork::PreflightOnly, page, &error)) {
+        Tell(owner, error);
+        return;
+    }
+    if (!ConfirmPreflight(owner, page.preflight, QStringLiteral("Export anyway?")))
+        return;
+    if (!MakePage(printPage, PrintPageWork::Pdf, page, &error)) {
+        Tell(owner, error);
+        return;
+    }
+    QImage picture;
+    if (PrintExportWantsPicture(path)) {
+        const CXBusyCursor busy;
+        picture = RasterisePrintPage(page.pdf, 300.0);
+    }
+    if (!WritePrintQualityFile(settings, page.pdf, picture, path, &error))
+        Tell(owner, error);
+}
+
 } // namespace
 
+QString PrintQualityPdfFilter()
+{
+    return QStringLiteral("Print-quality PDF Files (*.pdf)");
+}
+
+QStringList ExportFilters()
+{
+    QStringList filters = ExportFilter().split(QStringLiteral(";;"));
+    filters.insert(1, PrintQualityPdfFilter());
+    return filters;
+}
+
+QString InitialExportFilter(const CAppSettings& settings)
+{
+    const QStringList filters = ExportFilters();
+    return filters.contains(settings.LastExportFilter) ? settings.LastExportFilter : filters.constFirst();
+}
+
+bool ConfirmPreflight(QWidget* owner, const QList<CXPreflightEntry>& entries, const QString& question)
+{
+    const QString text = PreflightQuestion(entries, question);
+    if (text.isEmpty())
+        return true;
+    const int answer = TemplateMessageBox(owner, text, AppInfo::DisplayName(), MsgBox::YesNo | MsgBox::IconExclamation);
+    return MsgBox::ResultButton(answer) == MsgBox::IdYes;
+}
+
 bool ChooseExportPath(QWidget* owner, QString& path, const QString& startFolder, const QString& defaultName,
-                      const QString& filter)
+                      const QString& filter, QString* selectedFilter)
 {
     QFileDialog dialog(owner, ExportDialogTitle(), startFolder, filter);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
     dialog.setDefaultSuffix(QStringLiteral("pdf"));
+    if (selectedFilter && !selectedFilter->isEmpty())
+        dialog.selectNameFilter(*selectedFilter);
     dialog.selectFile(defaultName);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return false;
     path = dialog.selectedFiles().constFirst();
+    if (selectedFilter)
+        *selectedFilter = dialog.selectedNameFilter();
     return true;
 }
 
-void ExportFlyer(QWidget* owner, CAppSettings& settings, const CFlyerData& flyer, const QImage* image)
+void ExportFlyer(QWidget* owner, CAppSettings& settings, const CFlyerData& flyer, const QImage* image,
+                 const PrintPageFn& printPage)
 {
     if (!HasFlyer(image)) {
         TellNoFlyer(owner, QStringLiteral("export"));
         return;
     }
     QString path;
-    if (!ChooseExportPath(owner, path, settings.LastExportToPath, DefaultExportName(flyer), ExportFilter()))
+    if (!printPage) {
+        if (!ChooseExportPath(owner, path, settings.LastExportToPath, DefaultExportName(flyer), ExportFilter()))
+            return;
+        QString error;
+        if (!ExportFlyerFile(settings, flyer, *image, path, &error))
+            Tell(owner, error);
         return;
+    }
+    QString filter = InitialExportFilter(settings);
+    if (!ChooseExportPath(owner, path, settings.LastExportToPath, DefaultExportName(flyer),
+                          ExportFilters().join(QStringLiteral(";;")), &filter))
+        return;
+    settings.LastExportFilter = filter;
+    if (filter == PrintQualityPdfFilter()) {
+        ExportPrintQuality(owner, settings, path, printPage);
+        return;
+    }
     QString error;
     if (!ExportFlyerFile(settings, flyer, *image, path, &error))
         Tell(owner, error);
+}
+
+double PrintPictureDpi(const QPrinter& printer)
+{
+    return std::clamp(double(printer.resolution()), 300.0, 600.0);
 }
 
 bool PrintFlyerPage(QPrinter& printer, const QImage& image, const QString& jobName)
@@ -88,12 +181,12 @@ bool PrintFlyerPage(QPrinter& printer, const QImage& image, const QString& jobNa
         printer.abort();
         return false;
     }
-    // The page is measured in hundredths of an inch from the printable area's corner, and the
-    // flyer is stretched over all of it whatever the paper's proportions.
+    // The page is measured in hundredths of an inch from the printable area's corner; the flyer
+    // keeps its proportions on any paper: one factor to fit, centred.
     const QSizeF area = PrintableAreaHundredths(printer.pageLayout().paintRect(QPageLayout::Millimeter).size());
     painter.scale(printer.resolution() / 100.0, printer.resolution() / 100.0);
     painter.setRenderHint(QPainter::SmoothPixmapTransform);
-    painter.drawImage(QRectF(QPointF(0, 0), area), image.convertToFormat(QImage::Format_RGB32));
+    painter.drawImage(FitFlyerRect(area, QSizeF(image.size())), image.convertToFormat(QImage::Format_RGB32));
     if (!painter.end() || printer.printerState() == QPrinter::Error) {
         printer.abort();
         return false;
@@ -102,7 +195,7 @@ bool PrintFlyerPage(QPrinter& printer, const QImage& image, const QString& jobNa
 }
 
 bool PrintFlyerOn(QPrinter& printer, CFlyerData& flyer, bool projectOpen, const QImage& image, const QString& theme,
-                  const QString& font, quint32 color)
+                  const QString& font, quint32 color, const PrintPictureFn& printPicture)
 {
     if (!printer.isValid() || printer.outputFormat() != QPrinter::NativeFormat) {
         TemplateMessageBox(nullptr, QStringLiteral("The printer does not exist"), QString(),
@@ -110,7 +203,14 @@ bool PrintFlyerOn(QPrinter& printer, CFlyerData& flyer, bool projectOpen, const 
         return false;
     }
     const QString jobName = PrintJobName(flyer);
-    if (!PrintFlyerPage(printer, image, jobName))
+    QImage picture;
+    if (printPicture) {
+        const CXBusyCursor busy;
+        picture = printPicture(PrintPictureDpi(printer));
+        if (picture.isNull())
+            qCWarning(lcOutput) << "the print-quality page could not be made; printing the screen picture";
+    }
+    if (!PrintFlyerPage(printer, picture.isNull() ? image : picture, jobName))
         Tell(nullptr, QStringLiteral("The flyer could not be printed on %1.").arg(printer.printerName()));
 
     // Recorded even when the page failed: the user did ask for this print.
@@ -126,7 +226,7 @@ bool PrintFlyerOn(QPrinter& printer, CFlyerData& flyer, bool projectOpen, const 
 }
 
 bool PrintFlyer(QWidget* owner, CFlyerData& flyer, bool projectOpen, const QImage* image, const QString& theme,
-                const QString& font, quint32 color)
+                const QString& font, quint32 color, const PrintPageFn& printPage)
 {
     if (!HasFlyer(image)) {
         TellNoFlyer(owner, QStringLiteral("print"));
@@ -137,6 +237,20 @@ bool PrintFlyer(QWidget* owner, CFlyerData& flyer, bool projectOpen, const QImag
                            MsgBox::OK | MsgBox::IconInformation);
         return false;
     }
+    PrintPictureFn printPicture;
+    if (printPage) {
+        // A preflight that cannot be made warns of nothing: the print falls back to the screen picture.
+        CXPrintPage preflight;
+        if (MakePage(printPage, PrintPageWork::PreflightOnly, preflight, nullptr) &&
+            !ConfirmPreflight(owner, preflight.preflight, QStringLiteral("Print anyway?")))
+            return false;
+        printPicture = [printPage](double dpi) {
+            CXPrintPage page;
+            if (!printPage(PrintPageWork::Pdf, page, nullptr))
+                return QImage();
+            return RasterisePrintPage(page.pdf, dpi);
+        };
+    }
     QPrinter printer(QPrinter::HighResolution);
     printer.setDocName(PrintJobName(flyer));
     QPrintDialog dialog(&printer, owner);
@@ -145,10 +259,11 @@ bool PrintFlyer(QWidget* owner, CFlyerData& flyer, bool projectOpen, const QImag
     dialog.setPrintRange(QAbstractPrintDialog::AllPages);
     if (dialog.exec() != QDialog::Accepted)
         return false;
-    return PrintFlyerOn(printer, flyer, projectOpen, *image, theme, font, color);
+    return PrintFlyerOn(printer, flyer, projectOpen, *image, theme, font, color, printPicture);
 }
 
-void EmailFlyer(QWidget* owner, const CAppSettings& settings, const CFlyerData& flyer, const QImage* image)
+void EmailFlyer(QWidget* owner, const CAppSettings& settings, const CFlyerData& flyer, const QImage* image,
+                const PrintPageFn& printPage)
 {
     if (!HasFlyer(image)) {
         TellNoFlyer(owner, QStringLiteral("e-mail"));
@@ -156,7 +271,13 @@ void EmailFlyer(QWidget* owner, const CAppSettings& settings, const CFlyerData& 
     }
     const CFlyerMail mail = BuildFlyerMail(flyer, settings);
     QString error;
-    if (!WriteMailAttachment(*image, mail, settings.Path2TempFolder, flyer.m_strId, &error)) {
+    // The print-quality page when it is small enough to mail; else, or when it cannot be made,
+    // the picture PDF as always.
+    CXPrintPage page;
+    const bool printQuality = printPage && MakePage(printPage, PrintPageWork::Pdf, page, nullptr) &&
+                              page.pdf.size() <= kMailPrintPdfLimit &&
+                              WriteMailPrintAttachment(page.pdf, mail, nullptr);
+    if (!printQuality && !WriteMailAttachment(*image, mail, settings.Path2TempFolder, flyer.m_strId, &error)) {
         Tell(owner, error);
         return;
     }

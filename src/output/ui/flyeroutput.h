@@ -1,8 +1,11 @@
 #pragma once
 
+#include "compose/render/printpage.h"
 #include "output/flyermail.h" // HasMailClient, for the E-mail button
 
 #include <QString>
+
+#include <functional>
 
 class CAppSettings;
 class CFlyerData;
@@ -14,29 +17,56 @@ class QWidget;
 // (null, or a null image, when the last render failed: the command then says so) and tells the
 // user through the program's message box when something could not be done.
 
-// Asks where to export and writes the flyer there as PDF, JPEG, PNG or BMP by the extension.
-void ExportFlyer(QWidget* owner, CAppSettings& settings, const CFlyerData& flyer, const QImage* image);
+// Makes the print-quality page of the flyer on show (the main window's renderer and merge). Without
+// one, the commands work on the screen picture alone.
+using PrintPageFn = std::function<bool(PrintPageWork work, CXPrintPage& page, QString* error)>;
+
+// Asks where to export and writes the flyer there as PDF, JPEG, PNG or BMP by the extension; with
+// the print-quality file type, the vector page (or a 300 dpi picture), after the preflight.
+void ExportFlyer(QWidget* owner, CAppSettings& settings, const CFlyerData& flyer, const QImage* image,
+                 const PrintPageFn& printPage = {});
+
+// The save dialog's filter, print-quality PDF included, and the entry to select first: the one
+// last used when it is still offered.
+QStringList ExportFilters();
+QString PrintQualityPdfFilter();
+QString InitialExportFilter(const CAppSettings& settings);
+
+// Shows the preflight's warning, if any, as a Yes/No question ending in question. True when
+// nothing is to be said or the user goes on.
+bool ConfirmPreflight(QWidget* owner, const QList<CXPreflightEntry>& entries, const QString& question);
 
 // The save-file dialog of Export: the given start folder, default name and filter, ".pdf" as
 // default extension, asking before it overwrites. True and the full path when the user confirms.
 bool ChooseExportPath(QWidget* owner, QString& path, const QString& startFolder, const QString& defaultName,
-                      const QString& filter);
+                      const QString& filter, QString* selectedFilter = nullptr);
 
-// Asks for a printer and prints the flyer on one page, stretched over the printable area; then
-// marks the project printed in the current theme, font and colour and saves it (when a project is
-// open). Returns whether the record was marked printed.
+// The flyer drawn for a printer of dpi dots per inch; null when it cannot be had.
+using PrintPictureFn = std::function<QImage(double dpi)>;
+
+// Warns about photos too coarse for print (when printPage is given), asks for a printer and prints
+// the flyer on one page, fitted to the printable area and centred, at the printer's resolution;
+// then marks the project printed in the current theme, font and colour and saves it (when a
+// project is open). Returns whether the record was marked printed.
 bool PrintFlyer(QWidget* owner, CFlyerData& flyer, bool projectOpen, const QImage* image, const QString& theme,
-                const QString& font, quint32 color);
+                const QString& font, quint32 color, const PrintPageFn& printPage = {});
 
-// PrintFlyer after the print dialog, on a printer already chosen.
+// PrintFlyer after the print dialog, on a printer already chosen. printPicture gives the page at
+// the printer's resolution (300 to 600 dpi); without it, or when it fails, the screen picture
+// image is printed.
 bool PrintFlyerOn(QPrinter& printer, CFlyerData& flyer, bool projectOpen, const QImage& image, const QString& theme,
-                  const QString& font, quint32 color);
+                  const QString& font, quint32 color, const PrintPictureFn& printPicture = {});
 
-// Draws the flyer over the printer's printable area as one page named jobName. False when the
-// document or the page could not be printed; the job is then aborted.
+// The resolution the print-quality picture is drawn at for printer: its own, kept within 300 to 600 dpi.
+double PrintPictureDpi(const QPrinter& printer);
+
+// Draws the flyer, fitted to the printer's printable area by one factor and centred, as one page
+// named jobName. False when the document or the page could not be printed; the job is then aborted.
 bool PrintFlyerPage(QPrinter& printer, const QImage& image, const QString& jobName);
 
 // Keeps the flyer as a PDF in the project's E-mailed folder and opens the mail program's compose
 // window with it attached, a subject and a body about the listing. The hand-off runs in the
 // background; a mail program that cannot be started is reported when that becomes known.
-void EmailFlyer(QWidget* owner, const CAppSettings& settings, const CFlyerData& flyer, const QImage* image);
+// With printPage, the attachment is the print-quality PDF when it is at most 10 MB.
+void EmailFlyer(QWidget* owner, const CAppSettings& settings, const CFlyerData& flyer, const QImage* image,
+                const PrintPageFn& printPage = {});

@@ -63,7 +63,8 @@ void CDLGFlyerDetails::BuildControls()
     setAutoFillBackground(true);
 
     const DialogUnits du(font());
-    setFixedSize(du.Size(449, 292));
+    // 16 units taller than the classic layout: a line under the photos for their print notes.
+    setFixedSize(du.Size(449, 308));
 
     const auto makeGroup = [this, &du](const QString& title, QRect rect) {
         auto* group = new QGroupBox(title, this);
@@ -131,11 +132,24 @@ void CDLGFlyerDetails::BuildControls()
         m_pPhotoButtons[i]->setObjectName(QStringLiteral("id%1").arg(1332 + i));
         m_pPhotoButtons[i]->setGeometry(du.Rect(7 + i * 110, 235, 105, 14));
         connect(m_pPhotoButtons[i], &QPushButton::clicked, this, [this, i] { OnBnClickedBtnPhoto(i); });
+
+        m_pPrintNotes[i] = new QLabel(this);
+        m_pPrintNotes[i]->setObjectName(QStringLiteral("idPrintNote%1").arg(i + 1));
+        m_pPrintNotes[i]->setGeometry(du.Rect(7 + i * 110, 251, 105, 18));
+        m_pPrintNotes[i]->setWordWrap(true);
+        m_pPrintNotes[i]->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+        QFont small = m_pPrintNotes[i]->font();
+        small.setPointSizeF(small.pointSizeF() * 0.9);
+        m_pPrintNotes[i]->setFont(small);
+        QPalette warn = m_pPrintNotes[i]->palette();
+        warn.setColor(QPalette::WindowText, QColor(0xA0, 0x30, 0x10));
+        m_pPrintNotes[i]->setPalette(warn);
+        m_pPrintNotes[i]->hide();
     }
 
     m_pSeparator = new CXGroupLineST(this);
     m_pSeparator->setObjectName(QStringLiteral("id1344"));
-    m_pSeparator->setGeometry(du.Rect(7, 256, 435, 8));
+    m_pSeparator->setGeometry(du.Rect(7, 272, 435, 8));
     m_pSeparator->SetBackgroundColor(Qt::white);
 
     const struct
@@ -152,7 +166,7 @@ void CDLGFlyerDetails::BuildControls()
     for (const auto& b : buttons) {
         auto* button = new QPushButton(QString::fromLatin1(b.text), this);
         button->setObjectName(QStringLiteral("id%1").arg(b.id));
-        button->setGeometry(du.Rect(b.x, 270, 50, 14));
+        button->setGeometry(du.Rect(b.x, 286, 50, 14));
         connect(button, &QPushButton::clicked, this, b.handler);
     }
 
@@ -208,6 +222,25 @@ void CDLGFlyerDetails::UpdatePhotoButtons()
         const QString what = i == 0 ? QStringLiteral("Main Photo") : QStringLiteral("Photo #%1").arg(i + 1);
         m_pPhotoButtons[i]->setText(
             (m_pPreviews[i]->HasPicture() ? QStringLiteral("Clear ") : QStringLiteral("Choose ")) + what);
+    }
+    UpdatePrintNotes();
+}
+
+void CDLGFlyerDetails::UpdatePrintNotes()
+{
+    for (int i = 0; i < kPhotoSlots; ++i) {
+        QString note;
+        const QString photo = m_pPreviews[i]->HasPicture() ? m_strPhotoPaths[i] : QString();
+        if (m_printBoxes[i] && !photo.isEmpty()) {
+            const ImageInfo info = GetImageInfo(OriginalOfPhoto(photo, i + 1));
+            if (info.width > 0 && info.height > 0) {
+                const CXPreflightEntry entry = PreflightFor(i + 1, QSize(info.width, info.height), *m_printBoxes[i]);
+                if (!entry.ok)
+                    note = PreflightNote(entry);
+            }
+        }
+        m_pPrintNotes[i]->setText(note);
+        m_pPrintNotes[i]->setVisible(!note.isEmpty());
     }
 }
 

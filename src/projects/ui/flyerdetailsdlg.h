@@ -1,13 +1,17 @@
 #pragma once
 
+#include "compose/printphotos.h"
+
 #include <QDialog>
 #include <QString>
 
 #include <array>
+#include <optional>
 
 class CAppSettings;
 class CXGroupLineST;
 class CXPictureST;
+class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
 class QPushButton;
@@ -41,6 +45,10 @@ public:
     std::array<QString, kPhotoSlots> m_strFeatures = {QStringLiteral("# of Bedrooms"), QStringLiteral("# of Baths"),
                                                       QStringLiteral("Square Feet"), QStringLiteral("Year Built")};
 
+    // Where the flyer's theme draws each photo, set by the caller when known: a photo that would
+    // print under 150 ppi there gets a note under its preview.
+    std::array<std::optional<CXPictureBox>, kPhotoSlots> m_printBoxes;
+
     static QString DefaultDescription();
     // Qt filter text of the photo chooser.
     static QString PhotoFileFilter();
@@ -59,6 +67,7 @@ private:
     void BuildControls();
     void OnInitDialog();
     void UpdatePhotoButtons();
+    void UpdatePrintNotes();
     bool AcceptPhoto(int slot, const QString& path);
     QWidget* FieldWidget(DetailsField field) const;
 
@@ -74,5 +83,6 @@ private:
     std::array<QLineEdit*, kPhotoSlots> m_pFeatures{};
     std::array<CXPictureST*, kPhotoSlots> m_pPreviews{};
     std::array<QPushButton*, kPhotoSlots> m_pPhotoButtons{};
+    std::array<QLabel*, kPhotoSlots> m_pPrintNotes{};
     CXGroupLineST* m_pSeparator = nullptr;
 };

@@ -1,0 +1,298 @@
+#include "compose/printphotos.h"
+
+#include "app/appinfo.h"
+#include "compose/templatemerge.h"
+#include "imaging/imagelibrary.h"
+#include "imaging/imagescaler.h"
+#include "imaging/photointake.h"
+#include "projects/flyerdata.h"
+#include "settings/appsettings.h"
+
+#include <QBuffer>
+#include <QCryptographicHash>
+#include <QDateTime>
+#include <QDir>
+#include <QFileInfo>
+#include <QImageReader>
+#include <QImageWriter>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QLoggingCategory>
+#include <QMutex>
+#include <QPainter>
+#include <QRegularExpression>
+#include <QStandardPaths>
+
+#include <algorithm>
+#include <cmath>
+
+Q_LOGGING_CATEGORY(lcPrintPhotos, "listora.compose.printphotos", QtWarningMsg)
+
+namespace {
+
+// Print copies are photos on paper: quality 92 keeps them free of visible artefacts at a third
+// of the size quality 100 gives, which keeps a four-photo PDF small enough to mail.
+constexpr int kPrintCopyQuality = 92;
+// Bumped when the way copies are made changes, so older copies are not taken for new ones.
+constexpr int kPrintCopyVersion = 1;
+
+const QString kSlotMark = QStringLiteral("#listora-slot-");
+
+// A JPEG that is to shrink by half or more is decoded at half, a quarter or an eighth of its size
+// by the decoder itself, which is several times faster than decoding it whole; the project's scaler
+// does the rest. crop is moved to the smaller picture. Null when that does not apply.
+QImage DecodeForCopy(const QString& original, const CXPrintCopyPlan& plan, QRect& crop)
+{
+    QImageReader reader(original);
+    reader.setAutoTransform(true);
+    const QSize full = reader.size();
+    if (reader.format() != "jpeg" || !full.isValid() || reader.transformation() != QImageIOHandler::TransformationNone)
+        return QImage();
+    int factor = 1;
+    while (factor < 8 && plan.crop.width() / (2 * factor) >= plan.size.width() + 2 &&
+           plan.crop.height() / (2 * factor) >= plan.size.height() + 2)
+        factor *= 2;
+    if (factor == 1)
+        return QImage();
+    const QSize scaled((full.width() + factor - 1) / factor, (full.height() + factor - 1) / factor);
+    reader.setScaledSize(scaled);
+    QImage image = reader.read();
+    if (image.size() != scaled)
+        return QImage();
+    crop =
+        QRect(plan.crop.x() / factor, plan.crop.y() / factor, plan.crop.width() / factor, plan.crop.height() / factor)
+            .intersected(image.rect());
+    return image;
+}
+
+} // namespace
+
+QList<CXPictureBox> ParsePictureLayout(const QByteArray& json)
+{
+    QList<CXPictureBox> boxes;
+    const QJsonArray entries = QJsonDocument::fromJson(json).array();
+    for (const QJsonValue& value : entries) {
+        if (!value.isObject())
+            continue;
+        const QJsonObject entry = value.toObject();
+        const QRectF box(entry.value(QLatin1String("x")).toDouble(), entry.value(QLatin1String("y")).toDouble(),
+                         entry.value(QLatin1String("w")).toDouble(), entry.value(QLatin1String("h")).toDouble());
+        if (!(box.width() > 0) || !(box.height() > 0))
+            continue;
+        CXPictureBox picture;
+        picture.url = entry.value(QLatin1String("src")).toString();
+        picture.box = box;
+        picture.fit = entry.value(QLatin1String("fit")).toString();
+        picture.shown = entry.value(QLatin1String("shown")).toBool(true);
+        boxes.append(picture);
+    }
+    return boxes;
+}
+
+CXPrintCopyPlan PlanPrintCopy(const QSize& source, const QSizeF& boxCssPixels, const QString& fit)
+{
+    CXPrintCopyPlan plan;
+    plan.boxInches = boxCssPixels / kCssPixelsPerInch;
+    plan.crop = QRect(QPoint(0, 0), source);
+    plan.size = source;
+    if (source.isEmpty() || boxCssPixels.isEmpty())
+        return plan;
+
+    const double sw = source.width();
+    const double sh = source.height();
+    const double bw = boxCssPixels.width();
+    const double bh = boxCssPixels.height();
+    double visibleW = sw;
+    double visibleH = sh;
+    double cssPerPixel = 0; // page pixels per source pixel along the coarser axis
+    if (fit == QLatin1String("cover")) {
+        // Scaled until it covers the box, centred, the overflow cut: only the middle part prints.
+        cssPerPixel = std::max(bw / sw, bh / sh);
+        visibleW = std::min(sw, bw / cssPerPixel);
+        visibleH = std::min(sh, bh / cssPerPixel);
+    } else if (fit == QLatin1String("contain") || fit == QLatin1String("scale-down")) {
+        cssPerPixel = std::min(bw / sw, bh / sh);
+        if (fit == QLatin1String("scale-down"))
+            cssPerPixel = std::min(cssPerPixel, 1.0);
+    } else if (fit == QLatin1String("none")) {
+        cssPerPixel = 1.0;
+        visibleW = std::min(sw, bw);
+        visibleH = std::min(sh, bh);
+    } else {
+        // fill: stretched to the box; the axis that is stretched more prints coarser.
+        cssPerPixel = std::max(bw / sw, bh / sh);
+    }
+    const int cropW = std::clamp(int(std::lround(visibleW)), 1, source.width());
+    const int cropH = std::clamp(int(std::lround(visibleH)), 1, source.height());
+    plan.crop = QRect((source.width() - cropW) / 2, (source.height() - cropH) / 2, cropW, cropH);
+    plan.ppi = kCssPixelsPerInch / cssPerPixel;
+
+    // The engine places a box on whole device pixels, so it may print up to a pixel smaller than
+    // laid out; the copy is sized for that box, so it never prints finer than kPrintPpi.
+    const double snap = std::min(std::max(bw - 1, 1.0) / bw, std::max(bh - 1, 1.0) / bh);
+    const double reduce = std::min(1.0, kPrintPpi / plan.ppi * snap);
+    plan.size = QSize(std::max(1, int(std::floor(cropW * reduce))), std::max(1, int(std::floor(cropH * reduce))));
+    return plan;
+}
+
+std::array<CXPhotoSlot, 4> FlyerPhotoSlots(bool projectMode, const CFlyerData& flyer, const CAppSettings& settings)
+{
+    std::array<CXPhotoSlot, 4> slots;
+    for (int i = 0; i < 4; ++i) {
+        CXPhotoSlot& slot = slots[size_t(i)];
+        slot.slot = i + 1;
+        if (!projectMode) {
+            slot.screen = QDir(settings.Path2SampleData).filePath(CPreviewData::Get().photos[size_t(i)]);
+            slot.original = slot.screen;
+            continue;
+        }
+        slot.screen = flyer.m_photos[size_t(i)].m_strPath;
+        if (!slot.screen.isEmpty())
+            slot.original = OriginalOfPhoto(slot.screen, i + 1);
+    }
+    return slots;
+}
+
+QString SlotMarkedUrl(const QString& file, int slot)
+{
+    return ToFileUrl(file) + kSlotMark + QString::number(slot);
+}
+
+int SlotOfUrl(const QString& url)
+{
+    static const QRegularExpression pattern(QStringLiteral("#listora-slot-([1-4])(-cut)?$"));
+    const QRegularExpressionMatch match = pattern.match(url);
+    return match.hasMatch() ? match.captured(1).toInt() : 0;
+}
+
+bool FindSlotBox(const QList<CXPictureBox>& boxes, int slot, CXPictureBox& found)
+{
+    bool any = false;
+    for (const CXPictureBox& box : boxes) {
+        if (!box.shown || SlotOfUrl(box.url) != slot)
+            continue;
+        const double area = box.box.width() * box.box.height();
+        if (!any || area > found.box.width() * found.box.height()) {
+            found = box;
+            any = true;
+        }
+    }
+    return any;
+}
+
+QString PrintCopyFolder()
+{
+    return QDir::cleanPath(QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation) + QLatin1Char('/') +
+                           AppInfo::MakerName() + QLatin1Char('/') + AppInfo::ProductId() + QStringLiteral("/Print"));
+}
+
+QString MakePrintCopy(const QString& original, const CXPrintCopyPlan& plan, const QString& folder, QString* error)
+{
+    const auto fail = [error](const QString& text) {
+        if (error)
+            *error = text;
+        qCWarning(lcPrintPhotos) << text;
+        return QString();
+    };
+    const QFileInfo info(original);
+    if (!info.isFile())
+        return fail(QStringLiteral("%1 does not exist").arg(QDir::toNativeSeparators(original)));
+
+    // A changed original (new photo chosen, file replaced) has another size or time, so another copy.
+    const QString key = QStringLiteral("%1|%2|%3|%4,%5,%6,%7|%8x%9|v%10")
+                            .arg(info.absoluteFilePath())
+                            .arg(info.size())
+                            .arg(info.lastModified().toMSecsSinceEpoch())
+                            .arg(plan.crop.x())
+                            .arg(plan.crop.y())
+                            .arg(plan.crop.width())
+                            .arg(plan.crop.height())
+                            .arg(plan.size.width())
+                            .arg(plan.size.height())
+                            .arg(kPrintCopyVersion);
+    const QByteArray hash = QCryptographicHash::hash(key.toUtf8(), QCryptographicHash::Sha1).toHex().left(24);
+    const QString path = QDir(folder).filePath(QStringLiteral("print-%1.jpg").arg(QString::fromLatin1(hash)));
+
+    // Two flyers of one project may be made at once (batch); one makes the copy, the other finds it.
+    static QMutex mutex;
+    const QMutexLocker lock(&mutex);
+    const QFileInfo existing(path);
+    if (existing.isFile() && existing.size() > 0)
+        return path;
+    if (!QDir().mkpath(folder))
+        return fail(QStringLiteral("the folder %1 cannot be made").arg(QDir::toNativeSeparators(folder)));
+
+    QString why;
+    QRect crop = plan.crop;
+    QImage image = DecodeForCopy(original, plan, crop);
+    if (image.isNull())
+        image = LoadImageFile(original, &why);
+    if (image.isNull())
+        return fail(why);
+    if (!QRect(QPoint(0, 0), image.size()).contains(crop))
+        return fail(QStringLiteral("%1 is smaller than measured").arg(QDir::toNativeSeparators(original)));
+    if (crop != image.rect())
+        image = image.copy(crop);
+    if (image.hasAlphaChannel()) {
+        QImage flat(image.size(), QImage::Format_RGB32);
+        flat.fill(Qt::white);
+        QPainter(&flat).drawImage(0, 0, image);
+        image = flat;
+    }
+    if (image.size() != plan.size)
+        image = ScaleBicubic(image, plan.size);
+    if (image.isNull())
+        return fail(QStringLiteral("not enough memory to reduce %1").arg(QDir::toNativeSeparators(original)));
+    // The copy's resolution on paper, for whoever opens it in another program.
+    const int dotsPerMeter = int(std::lround(std::min(plan.ppi, kPrintPpi) / 0.0254));
+    image.setDotsPerMeterX(dotsPerMeter);
+    image.setDotsPerMeterY(dotsPerMeter);
+
+    QString why;
+    if (!WriteImageFile(image, path, "jpeg", kPrintCopyQuality, &why))
+        return fail(QStringLiteral("%1 could not be written: %2").arg(QDir::toNativeSeparators(path), why));
+    return path;
+}
+
+CXPreflightEntry PreflightFor(int slot, const QSize& source, const CXPictureBox& box)
+{
+    const CXPrintCopyPlan plan = PlanPrintCopy(source, box.box.size(), box.fit);
+    CXPreflightEntry entry;
+    entry.slot = slot;
+    entry.source = source;
+    entry.boxInches = plan.boxInches;
+    entry.ppi = plan.ppi;
+    entry.ok = plan.ppi >= kPreflightPpi;
+    return entry;
+}
+
+QString OriginalOfPhoto(const QString& photo, int slot)
+{
+    const QFileInfo info(photo);
+    if (info.fileName().compare(ReducedPhotoName(slot), Qt::CaseInsensitive) != 0)
+        return photo;
+    const QString original = info.dir().filePath(OriginalPhotoName(slot));
+    return QFileInfo(original).isFile() ? original : photo;
+}
+
+QString PreflightNote(const CXPreflightEntry& entry)
+{
+    return QStringLiteral("Prints at %1 ppi in this theme: small for print.").arg(qRound(entry.ppi));
+}
+
+QString PreflightQuestion(const QList<CXPreflightEntry>& entries, const QString& question)
+{
+    QStringList lines;
+    for (const CXPreflightEntry& entry : entries) {
+        if (!entry.ok)
+            lines.append(QStringLiteral("Photo %1 will print at %2 ppi").arg(entry.slot).arg(qRound(entry.ppi)));
+    }
+    if (lines.isEmpty())
+        return QString();
+    return lines.join(QStringLiteral(",\n")) +
+           QStringLiteral(".\n\nPhotos under %1 ppi look soft on paper; choosing a larger original for %2 "
+                          "mends that.\n\n%3")
+               .arg(int(kPreflightPpi))
+               .arg(lines.size() == 1 ? QStringLiteral("it") : QStringLiteral("them"), question);
+}

@@ -1,0 +1,221 @@
+#include "compose/render/printpage.h"
+
+#include "compose/render/xhtml2image.h"
+#include "compose/templatemerge.h"
+#include "imaging/imagelibrary.h"
+#include "imaging/sidebarimage.h"
+#include "projects/flyerdata.h"
+#include "settings/appsettings.h"
+
+#include <QCryptographicHash>
+#include <QFile>
+#include <QHash>
+#include <QLoggingCategory>
+#include <QPainter>
+#include <QPdfDocument>
+#include <QScopeGuard>
+#include <QTemporaryFile>
+
+#include <optional>
+
+Q_LOGGING_CATEGORY(lcPrintPage, "listora.render.printpage", QtWarningMsg)
+
+namespace {
+
+// A print copy is cut to the part of the original its box shows, so it is drawn whole: the engine
+// then embeds its JPEG as it is instead of re-encoding a cut-out losslessly at four times the size.
+// Backgrounds and colours print as on screen.
+const QString kPrintStyle =
+    QStringLiteral("<style>img[src*=\"#listora-slot-\"][src$=\"-cut\"]{object-fit:fill!important}"
+                   "html{-webkit-print-color-adjust:exact!important;print-color-adjust:exact!important}</style>");
+
+QString WithPrintStyle(const QString& page)
+{
+    const qsizetype head = page.indexOf(QLatin1String("</head>"), 0, Qt::CaseInsensitive);
+    QString result = page;
+    result.insert(head >= 0 ? head : 0, kPrintStyle);
+    return result;
+}
+
+// Where the photos of a page sit depends only on the page, so a page printed again (another
+// copy, the export after the print) need not be laid out twice.
+class CXLayoutCache
+{
+public:
+    static CXLayoutCache& Get()
+    {
+        static CXLayoutCache cache;
+        return cache;
+    }
+    QByteArray Find(const QByteArray& key) const { return m_entries.value(key); }
+    void Add(const QByteArray& key, const QByteArray& layout)
+    {
+        if (m_entries.size() >= 64)
+            m_entries.clear();
+        m_entries.insert(key, layout);
+    }
+
+private:
+    QHash<QByteArray, QByteArray> m_entries;
+};
+
+} // namespace
+
+namespace {
+
+struct CXLayoutPass
+{
+    CMergeLook look;
+    QString sidebar;
+    std::array<CXPhotoSlot, 4> slots;
+};
+
+// The screen page with every photo's URL marked with its slot, laid out by the worker (or found
+// in the cache). Empty slots are marked on the blank picture when markEmpty is set.
+bool LayOut(CXHTML2Image& renderer, const CXFlyerSource& source, bool markEmpty, CXLayoutPass& pass,
+            QList<CXPictureBox>& boxes, QString& why)
+{
+    const CAppSettings& settings = *source.settings;
+    const CFlyerData& flyer = *source.flyer;
+    const SidebarKind sidebarKind = SidebarKindFor(source.themeName);
+    if (sidebarKind != SidebarKind::None) {
+        const QString caption = source.projectMode ? flyer.m_strCaption : CPreviewData::Get().caption;
+        pass.sidebar =
+            CreateSidebarImage(caption, sidebarKind == SidebarKind::Outlined, source.font, settings.Path2TempFolder);
+    }
+    pass.look = MakeMergeLook(source.font, source.color, pass.sidebar);
+    pass.slots = FlyerPhotoSlots(source.projectMode, flyer, settings);
+    for (const CXPhotoSlot& slot : pass.slots) {
+        const QString file = !slot.screen.isEmpty() ? slot.screen : markEmpty ? settings.Path2BlankImage : QString();
+        if (!file.isEmpty())
+            pass.look.photoUrls[size_t(slot.slot - 1)] = SlotMarkedUrl(file, slot.slot);
+    }
+    const QString layoutPage = MergeTemplate(source.templateText, source.projectMode, flyer, settings, pass.look);
+    const QByteArray key = QCryptographicHash::hash(layoutPage.toUtf8(), QCryptographicHash::Sha1);
+    QByteArray layout = CXLayoutCache::Get().Find(key);
+    if (layout.isEmpty()) {
+        QByteArray none;
+        if (!renderer.RenderPrint(layoutPage, RenderProtocol::PrintMode::Layout, layout, none, &why))
+            return false;
+        CXLayoutCache::Get().Add(key, layout);
+    }
+    boxes = ParsePictureLayout(layout);
+    return true;
+}
+
+void RemoveSidebar(const CXLayoutPass& pass)
+{
+    if (!pass.sidebar.isEmpty())
+        QFile::remove(pass.sidebar);
+}
+
+} // namespace
+
+bool MeasurePhotoBoxes(CXHTML2Image& renderer, const CXFlyerSource& source, CXSlotBoxes& boxes, QString* error)
+{
+    Q_ASSERT(source.flyer && source.settings);
+    boxes = CXSlotBoxes();
+    CXLayoutPass pass;
+    QList<CXPictureBox> found;
+    QString why;
+    const bool laidOut = LayOut(renderer, source, true, pass, found, why);
+    RemoveSidebar(pass);
+    if (!laidOut) {
+        if (error)
+            *error = QStringLiteral("The flyer's layout could not be measured: %1").arg(why);
+        return false;
+    }
+    for (int slot = 1; slot <= 4; ++slot) {
+        CXPictureBox box;
+        if (FindSlotBox(found, slot, box))
+            boxes[size_t(slot - 1)] = box;
+    }
+    return true;
+}
+
+bool MakePrintPage(CXHTML2Image& renderer, const CXFlyerSource& source, PrintPageWork work, CXPrintPage& out,
+                   QString* error)
+{
+    Q_ASSERT(source.flyer && source.settings);
+    const CAppSettings& settings = *source.settings;
+    const CFlyerData& flyer = *source.flyer;
+    const auto fail = [error](const QString& text) {
+        if (error)
+            *error = text;
+        qCWarning(lcPrintPage) << text;
+        return false;
+    };
+    out = CXPrintPage();
+
+    CXLayoutPass pass;
+    QList<CXPictureBox> boxes;
+    QString why;
+    const auto removeSidebar = qScopeGuard([&pass] { RemoveSidebar(pass); });
+    if (!LayOut(renderer, source, false, pass, boxes, why))
+        return fail(QStringLiteral("The flyer's layout could not be measured: %1").arg(why));
+
+    std::array<std::optional<CXPrintCopyPlan>, 4> plans;
+    std::array<QString, 4> fits;
+    for (const CXPhotoSlot& slot : pass.slots) {
+        CXPictureBox box;
+        if (slot.screen.isEmpty() || !FindSlotBox(boxes, slot.slot, box))
+            continue;
+        const ImageInfo info = GetImageInfo(slot.original);
+        if (info.width <= 0 || info.height <= 0)
+            continue;
+        const QSize size(info.width, info.height);
+        out.preflight.append(PreflightFor(slot.slot, size, box));
+        plans[size_t(slot.slot - 1)] = PlanPrintCopy(size, box.box.size(), box.fit);
+        fits[size_t(slot.slot - 1)] = box.fit;
+    }
+    if (work == PrintPageWork::PreflightOnly)
+        return true;
+
+    CMergeLook look = pass.look;
+    const QString folder = PrintCopyFolder();
+    for (const CXPhotoSlot& slot : pass.slots) {
+        const size_t i = size_t(slot.slot - 1);
+        if (!plans[i])
+            continue;
+        const QString copy = MakePrintCopy(slot.original, *plans[i], folder, &why);
+        if (copy.isEmpty())
+            continue; // the screen photo still shows; the page is printed all the same
+        const bool cut = fits[i] == QLatin1String("cover");
+        look.photoUrls[i] = SlotMarkedUrl(copy, slot.slot) + (cut ? QStringLiteral("-cut") : QString());
+    }
+    out.page = WithPrintStyle(MergeTemplate(source.templateText, source.projectMode, flyer, settings, look));
+    QByteArray printedLayout;
+    if (!renderer.RenderPrint(out.page, RenderProtocol::PrintMode::Pdf, printedLayout, out.pdf, &why))
+        return fail(QStringLiteral("The print-quality flyer could not be made: %1").arg(why));
+    if (error)
+        error->clear();
+    return true;
+}
+
+QImage RasterisePrintPage(const QByteArray& pdf, double dpi)
+{
+    // The document reads its file as it renders, so the bytes go to a file of their own.
+    QTemporaryFile file;
+    if (pdf.isEmpty() || !file.open() || file.write(pdf) != pdf.size() || !file.flush())
+        return QImage();
+    QPdfDocument document;
+    if (document.load(file.fileName()) != QPdfDocument::Error::None || document.pageCount() < 1)
+        return QImage();
+    const QSizeF points = document.pagePointSize(0);
+    const QSize size(qRound(points.width() * dpi / 72.0), qRound(points.height() * dpi / 72.0));
+    if (size.isEmpty())
+        return QImage();
+    const QImage rendered = document.render(0, size);
+    if (rendered.isNull())
+        return QImage();
+    QImage page(size, QImage::Format_RGB32);
+    page.fill(Qt::white);
+    {
+        QPainter painter(&page);
+        painter.drawImage(0, 0, rendered);
+    }
+    const int dotsPerMeter = qRound(dpi / 0.0254);
+    page.setDotsPerMeterX(dotsPerMeter);
+    page.setDotsPerMeterY(dotsPerMeter);
+    return page;
+}

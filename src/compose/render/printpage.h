@@ -1,0 +1,63 @@
+#pragma once
+
+#include "compose/printphotos.h"
+
+#include <QByteArray>
+#include <QImage>
+#include <QList>
+#include <QString>
+
+#include <array>
+#include <optional>
+
+class CAppSettings;
+class CFlyerData;
+class CXHTML2Image;
+
+// The print-quality flyer: the browser engine's own vector PDF of the merged page (one Letter page,
+// no margins, text as text), its photos from print copies of the originals.
+
+// What makes one flyer: the same inputs as the screen flyer's merge.
+struct CXFlyerSource
+{
+    QString templateText;
+    QString themeName;
+    bool projectMode = false;
+    const CFlyerData* flyer = nullptr;
+    const CAppSettings* settings = nullptr;
+    QString font;
+    quint32 color = 0;
+};
+
+struct CXPrintPage
+{
+    QByteArray pdf;                    // empty when only the preflight was asked for
+    QString page;                      // the merged page the PDF was printed from
+    QList<CXPreflightEntry> preflight; // one entry per photo slot the page draws, in slot order
+};
+
+enum class PrintPageWork
+{
+    PreflightOnly, // lays the page out and measures its photos; makes no copies and no PDF
+    Pdf
+};
+
+// Lays the screen page out in the worker to learn where each photo is drawn, makes (or finds) the
+// print copies, merges the page with them and has the worker print it. A photo whose copy cannot
+// be made keeps its screen picture. False, with a sentence in error, when no page could be made.
+bool MakePrintPage(CXHTML2Image& renderer, const CXFlyerSource& source, PrintPageWork work, CXPrintPage& out,
+                   QString* error = nullptr);
+
+// Where the page draws each photo slot (index 0 is slot 1), whether or not the slot has a photo:
+// an empty slot is measured with the blank picture in its place. A slot the theme does not show
+// stays empty. False, with a sentence in error, when the page could not be laid out.
+using CXSlotBoxes = std::array<std::optional<CXPictureBox>, 4>;
+bool MeasurePhotoBoxes(CXHTML2Image& renderer, const CXFlyerSource& source, CXSlotBoxes& boxes,
+                       QString* error = nullptr);
+
+// The page at dpi dots per inch, opaque (blank parts white). Null when pdf holds no page.
+QImage RasterisePrintPage(const QByteArray& pdf, double dpi);
+
+// The print-quality picture size: the Letter page at 300 dpi.
+inline constexpr int kPrintPictureWidth = 2550;
+inline constexpr int kPrintPictureHeight = 3300;

@@ -1,0 +1,140 @@
+#include "../imaging/fixtures.h"
+#include "imaging/photointake.h"
+#include "projects/flyerdata.h"
+
+#include <QDir>
+#include <QFile>
+#include <QImage>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+struct Result
+{
+    int exitCode = -1;
+    QByteArray out;
+    QByteArray err;
+};
+
+Result RunCli(const QStringList& args)
+{
+    QProcess process;
+    process.start(QStringLiteral(LISTORA_BIN_DIR "/listora-cli"), args);
+    Result result;
+    if (!process.waitForFinished(120000) || process.exitStatus() != QProcess::NormalExit)
+        return result;
+    result.exitCode = process.exitCode();
+    result.out = process.readAllStandardOutput();
+    result.err = process.readAllStandardError();
+    return result;
+}
+
+// A Gallery project whose main photo comes from an original of the given size, the others large.
+QString Project(const QString& folder, const QSize& main)
+{
+    QDir().mkpath(folder);
+    std::array<QString, kPhotoSlots> paths;
+    for (int i = 0; i < kPhotoSlots; ++i) {
+        paths[size_t(i)] = QDir(folder).filePath(QStringLiteral("chosen%1.jpg").arg(i + 1));
+        Fixtures::PhotoLike(i == 0 ? main.width() : 1600, i == 0 ? main.height() : 1000)
+            .save(paths[size_t(i)], "JPEG", 90);
+    }
+    ProcessPhotos(folder, paths);
+    CFlyerData flyer;
+    flyer.Reset();
+    flyer.m_strTheme = QStringLiteral("Gallery - KT401");
+    flyer.m_strCaption = QStringLiteral("Charming Bungalow");
+    for (int i = 0; i < kPhotoSlots; ++i)
+        flyer.m_photos[size_t(i)].m_strPath = paths[size_t(i)];
+    flyer.SetPathName(QDir(folder).filePath(QStringLiteral("FlyerData.lso")));
+    flyer.Save();
+    return flyer.m_strPathName;
+}
+
+} // namespace
+
+class TestPrintCli : public QObject
+{
+    Q_OBJECT
+
+    QTemporaryDir m_dir;
+
+private Q_SLOTS:
+    void renderQuality_data()
+    {
+        QTest::addColumn<QStringList>("extra");
+        QTest::addColumn<QString>("out");
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<QSize>("picture"); // empty: a PDF is expected
+        QTest::newRow("screen by default") << QStringList() << "screen.png" << 0 << QSize(816, 1056);
+        QTest::newRow("print picture") << QStringList{"--quality", "print"} << "print.png" << 0 << QSize(2550, 3300);
+        QTest::newRow("print PDF") << QStringList{"--quality", "print"} << "print.pdf" << 0 << QSize();
+        QTest::newRow("unknown quality") << QStringList{"--quality", "best"} << "bad.png" << 2 << QSize();
+    }
+
+    // render and export take --quality; print gives the vector page or its 300 dpi picture.
+    void renderQuality()
+    {
+        QFETCH(QStringList, extra);
+        QFETCH(QString, out);
+        QFETCH(int, exitCode);
+        QFETCH(QSize, picture);
+        for (const QString& command : {QStringLiteral("render"), QStringLiteral("export")}) {
+            const QString path = m_dir.filePath(command + QLatin1Char('-') + out);
+            const Result r = RunCli(QStringList{command, QStringLiteral("--theme"), QStringLiteral("Gallery - KT401"),
+                                                QStringLiteral("--out"), path} +
+                                    extra);
+            QVERIFY2(r.exitCode == exitCode, r.err.constData());
+            if (exitCode != 0) {
+                QVERIFY(!QFile::exists(path));
+                continue;
+            }
+            if (picture.isEmpty()) {
+                QFile file(path);
+                QVERIFY(file.open(QIODevice::ReadOnly));
+                QVERIFY(file.read(5) == "%PDF-");
+                continue;
+            }
+            const QImage image(path);
+            // Export frames the screen picture; a print-quality picture is the page itself.
+            QCOMPARE(image.size(), picture);
+        }
+    }
+
+    // One object per photo slot, and exit 1 when a photo prints under 150 ppi.
+    void preflight()
+    {
+        const QString small = Project(m_dir.filePath(QStringLiteral("Small")), QSize(900, 600));
+        Result r = RunCli({QStringLiteral("preflight"), QStringLiteral("--project"), small});
+        QCOMPARE(r.exitCode, 1);
+        const QJsonArray slots = QJsonDocument::fromJson(r.out).array();
+        QCOMPARE(slots.size(), 4);
+        const QJsonObject main = slots.at(0).toObject();
+        QCOMPARE(main.keys(),
+                 (QStringList{"box_height_in", "box_width_in", "ok", "ppi", "slot", "source_height", "source_width"}));
+        QCOMPARE(main.value("slot").toInt(), 1);
+        QCOMPARE(main.value("source_width").toInt(), 900);
+        QCOMPARE(main.value("source_height").toInt(), 600);
+        QVERIFY(std::abs(main.value("box_width_in").toDouble() - 752 / 96.0) < 0.01);
+        QVERIFY(std::abs(main.value("ppi").toDouble() - 114.9) < 0.2);
+        QCOMPARE(main.value("ok").toBool(), false);
+        for (int i = 1; i < 4; ++i)
+            QVERIFY(slots.at(i).toObject().value("ok").toBool());
+
+        const QString large = Project(m_dir.filePath(QStringLiteral("Large")), QSize(2400, 1600));
+        r = RunCli({QStringLiteral("preflight"), QStringLiteral("--project"), large});
+        QCOMPARE(r.exitCode, 0);
+        QVERIFY(QJsonDocument::fromJson(r.out).array().at(0).toObject().value("ok").toBool());
+
+        r = RunCli({QStringLiteral("preflight"), QStringLiteral("--project"), large, QStringLiteral("extra")});
+        QCOMPARE(r.exitCode, 2);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestPrintCli)
+#include "tst_printcli.moc"

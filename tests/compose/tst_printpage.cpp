@@ -1,0 +1,365 @@
+#include "../imaging/fixtures.h"
+#include "../output/outputfixtures.h"
+#include "../web/loopbackhttpserver.h"
+#include "app/workingfolders.h"
+#include "compose/printphotos.h"
+#include "compose/render/printpage.h"
+#include "compose/render/xhtml2image.h"
+#include "compose/templatemerge.h"
+#include "imaging/photointake.h"
+#include "output/flyerexport.h"
+#include "projects/flyerdata.h"
+#include "settings/appsettings.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <cmath>
+
+using OutputFixtures::QpdfCheck;
+using OutputFixtures::RunTool;
+
+namespace {
+
+const QString kGallery = QStringLiteral("Gallery - KT401");
+
+QString GalleryTemplate(const CAppSettings& settings)
+{
+    QString text;
+    LoadTemplate(QDir(settings.Path2Themes).filePath(QStringLiteral("Gallery-KT401/index.htm")), text);
+    return text;
+}
+
+// A project whose four photos come from originals of the given sizes, made by the photo intake.
+CFlyerData MakeProject(const QString& folder, const QList<QSize>& originals)
+{
+    QDir().mkpath(folder);
+    std::array<QString, kPhotoSlots> paths;
+    for (int i = 0; i < originals.size(); ++i) {
+        const QString source = QDir(folder).filePath(QStringLiteral("chosen%1.jpg").arg(i + 1));
+        Fixtures::PhotoLike(originals[i].width(), originals[i].height()).save(source, "JPEG", 90);
+        paths[size_t(i)] = source;
+    }
+    ProcessPhotos(folder, paths);
+    for (int i = 0; i < originals.size(); ++i)
+        QFile::remove(QDir(folder).filePath(QStringLiteral("chosen%1.jpg").arg(i + 1)));
+    CFlyerData flyer;
+    flyer.Reset();
+    flyer.m_strCaption = QStringLiteral("Charming Bungalow");
+    flyer.m_strMLS = QStringLiteral("MLS# 4455");
+    flyer.m_strPrice = QStringLiteral("Offered at $450,000");
+    flyer.m_strAddress = QStringLiteral("12 Oak Lane");
+    flyer.m_strCityStateZip = QStringLiteral("Springfield, OR 97477");
+    flyer.m_strDescription = QStringLiteral("Bright rooms and a deep garden.");
+    for (int i = 0; i < kPhotoSlots; ++i)
+        flyer.m_photos[size_t(i)].m_strPath = paths[size_t(i)];
+    flyer.SetPathName(QDir(folder).filePath(QStringLiteral("FlyerData.lso")));
+    return flyer;
+}
+
+QString Tool(const QString& program, const QStringList& arguments)
+{
+    QByteArray output;
+    RunTool(program, arguments, &output);
+    return QString::fromUtf8(output);
+}
+
+// Rows of pdfimages -list for the pictures at least minWidth pixels wide: width, x-ppi, y-ppi.
+struct ImageRow
+{
+    int width = 0;
+    int xppi = 0;
+    int yppi = 0;
+    QString encoding;
+};
+QList<ImageRow> PdfImages(const QString& pdf, int minWidth)
+{
+    QList<ImageRow> rows;
+    const QStringList lines = Tool(QStringLiteral("pdfimages"), {QStringLiteral("-list"), pdf}).split('\n');
+    for (const QString& line : lines) {
+        const QStringList f = line.simplified().split(' ');
+        // page num type width height color comp bpc enc interp object ID x-ppi y-ppi size ratio
+        if (f.size() < 14 || f[2] != QLatin1String("image") || f[3].toInt() < minWidth)
+            continue;
+        rows.append({f[3].toInt(), f[12].toInt(), f[13].toInt(), f[8]});
+    }
+    return rows;
+}
+
+double Psnr(const QImage& a, const QImage& b)
+{
+    const QImage x = a.convertToFormat(QImage::Format_RGB32);
+    const QImage y = b.convertToFormat(QImage::Format_RGB32);
+    double sum = 0;
+    for (int row = 0; row < x.height(); ++row) {
+        const QRgb* p = reinterpret_cast<const QRgb*>(x.constScanLine(row));
+        const QRgb* q = reinterpret_cast<const QRgb*>(y.constScanLine(row));
+        for (int col = 0; col < x.width(); ++col) {
+            const double dr = qRed(p[col]) - qRed(q[col]);
+            const double dg = qGreen(p[col]) - qGreen(q[col]);
+            const double db = qBlue(p[col]) - qBlue(q[col]);
+            sum += dr * dr + dg * dg + db * db;
+        }
+    }
+    const double mse = sum / (double(x.width()) * x.height() * 3);
+    return mse <= 0 ? 99.0 : 10.0 * std::log10(255.0 * 255.0 / mse);
+}
+
+// Sum of squared neighbour differences of the grey values: sharp edges score high.
+double GradientEnergy(const QImage& image)
+{
+    const QImage grey = image.convertToFormat(QImage::Format_Grayscale8);
+    double sum = 0;
+    for (int y = 0; y + 1 < grey.height(); ++y) {
+        const uchar* row = grey.constScanLine(y);
+        const uchar* next = grey.constScanLine(y + 1);
+        for (int x = 0; x + 1 < grey.width(); ++x) {
+            const double dx = row[x + 1] - row[x];
+            const double dy = next[x] - row[x];
+            sum += dx * dx + dy * dy;
+        }
+    }
+    return sum;
+}
+
+bool WritePdf(const QByteArray& bytes, const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
+QStringList FilesIn(const QString& folder)
+{
+    return QDir(folder).entryList(QDir::Files, QDir::Name);
+}
+
+} // namespace
+
+class TestPrintPage : public QObject
+{
+    Q_OBJECT
+
+    QTemporaryDir m_dir;
+    CAppSettings m_settings;
+    CXHTML2Image m_renderer;
+
+    CXFlyerSource Source(const CFlyerData& flyer, bool projectMode = true)
+    {
+        CXFlyerSource source;
+        source.templateText = GalleryTemplate(m_settings);
+        source.themeName = kGallery;
+        source.projectMode = projectMode;
+        source.flyer = &flyer;
+        source.settings = &m_settings;
+        source.font = QStringLiteral("Tahoma");
+        source.color = 0x00B16300;
+        return source;
+    }
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        WorkingFolders::InitAppSettings(m_settings);
+        m_settings.FullName = QStringLiteral("Jordan Avery");
+        QVERIFY(!GalleryTemplate(m_settings).isEmpty());
+        QString error;
+        QVERIFY2(m_renderer.WarmUp(&error), qPrintable(error));
+    }
+
+    void plan_data()
+    {
+        QTest::addColumn<QSize>("source");
+        QTest::addColumn<QSizeF>("box"); // CSS pixels
+        QTest::addColumn<QString>("fit");
+        QTest::addColumn<QRect>("crop");
+        QTest::addColumn<double>("ppi");
+        QTest::addColumn<bool>("reduced");
+
+        // Gallery's main box (752 x 380): a 4000 x 3000 original is cut to the box's shape.
+        QTest::newRow("cover, wide box") << QSize(4000, 3000) << QSizeF(752, 380) << "cover"
+                                         << QRect(0, 489, 4000, 2021) << 510.6 << true;
+        QTest::newRow("cover, small original")
+            << QSize(900, 600) << QSizeF(752, 380) << "cover" << QRect(0, 72, 900, 455) << 114.9 << false;
+        QTest::newRow("contain keeps the whole")
+            << QSize(3000, 2000) << QSizeF(480, 480) << "contain" << QRect(0, 0, 3000, 2000) << 600.0 << true;
+        QTest::newRow("fill, stretched axis")
+            << QSize(1000, 1000) << QSizeF(480, 240) << "fill" << QRect(0, 0, 1000, 1000) << 200.0 << false;
+    }
+
+    // The part of the original the page shows, its resolution there, and a copy never enlarged nor
+    // finer than 300 ppi.
+    void plan()
+    {
+        QFETCH(QSize, source);
+        QFETCH(QSizeF, box);
+        QFETCH(QString, fit);
+        QFETCH(QRect, crop);
+        QFETCH(double, ppi);
+        QFETCH(bool, reduced);
+
+        const CXPrintCopyPlan plan = PlanPrintCopy(source, box, fit);
+        QCOMPARE(plan.crop, crop);
+        QVERIFY2(std::abs(plan.ppi - ppi) < 0.1, qPrintable(QString::number(plan.ppi)));
+        QCOMPARE(plan.size.width() < crop.width(), reduced);
+        QVERIFY(plan.size.width() <= crop.width() && plan.size.height() <= crop.height());
+        const double copyPpi = plan.size.width() / ((box.width() - 1) / 96.0);
+        QVERIFY2(copyPpi <= 300.0, qPrintable(QString::number(copyPpi)));
+        if (reduced)
+            QVERIFY2(copyPpi >= 295.0, qPrintable(QString::number(copyPpi)));
+        QCOMPARE(PlanPrintCopy(source, box, fit).size, plan.size);
+    }
+
+    // The vector page: one Letter page, every font embedded, the listing as text, each photo
+    // from its print copy at 280 to 300 ppi, a clean file; copies in the cache, not the project.
+    void vectorPage()
+    {
+        const QString folder = m_dir.filePath(QStringLiteral("Large"));
+        const CFlyerData flyer = MakeProject(folder, {{3000, 2000}, {3000, 2000}, {3000, 2000}, {3000, 2000}});
+        const QStringList projectFiles = FilesIn(folder);
+
+        CXPrintPage page;
+        QString error;
+        QVERIFY2(MakePrintPage(m_renderer, Source(flyer), PrintPageWork::Pdf, page, &error), qPrintable(error));
+        const QString pdf = m_dir.filePath(QStringLiteral("large.pdf"));
+        QVERIFY(WritePdf(page.pdf, pdf));
+
+        QCOMPARE(QpdfCheck(pdf), 0);
+        const QString info = Tool(QStringLiteral("pdfinfo"), {pdf});
+        QVERIFY2(info.contains(QRegularExpression(QStringLiteral("Pages:\\s+1\\n"))), qPrintable(info));
+        QVERIFY2(info.contains(QStringLiteral("612 x 792 pts")), qPrintable(info));
+
+        const QStringList fonts = Tool(QStringLiteral("pdffonts"), {pdf}).split('\n', Qt::SkipEmptyParts).mid(2);
+        QVERIFY(!fonts.isEmpty());
+        for (const QString& font : fonts) {
+            const QStringList f = font.simplified().split(' ');
+            QVERIFY2(f.size() >= 5 && f[f.size() - 5] == QLatin1String("yes"), qPrintable(font)); // emb
+        }
+        const QString text = Tool(QStringLiteral("pdftotext"), {pdf, QStringLiteral("-")});
+        for (const QString& expected : {QStringLiteral("CHARMING BUNGALOW"), QStringLiteral("Offered at $450,000"),
+                                        QStringLiteral("12 Oak Lane"), QStringLiteral("Jordan Avery")})
+            QVERIFY2(text.contains(expected, Qt::CaseInsensitive), qPrintable(expected + " in\n" + text));
+
+        const QList<ImageRow> photos = PdfImages(pdf, 700);
+        QCOMPARE(photos.size(), 4);
+        for (const ImageRow& photo : photos) {
+            QVERIFY2(photo.xppi >= 280 && photo.xppi <= 300 && photo.yppi >= 280 && photo.yppi <= 300,
+                     qPrintable(QStringLiteral("%1 x %2 ppi").arg(photo.xppi).arg(photo.yppi)));
+            QCOMPARE(photo.encoding, QStringLiteral("jpeg")); // embedded as it is, not re-encoded
+        }
+
+        QCOMPARE(page.preflight.size(), 4);
+        for (const CXPreflightEntry& entry : std::as_const(page.preflight))
+            QVERIFY(entry.ok);
+        QCOMPARE(FilesIn(folder), projectFiles);
+        QVERIFY(!FilesIn(PrintCopyFolder()).isEmpty());
+    }
+
+    // Laid out like the screen flyer, and sharper: at 96 dpi the page matches the screen render;
+    // at 300 dpi its text has at least twice the edge energy of the picture PDF.
+    void looksLikeScreen()
+    {
+        const QString folder = m_dir.filePath(QStringLiteral("Screen"));
+        const CFlyerData flyer = MakeProject(folder, {{3000, 2000}, {3000, 2000}, {3000, 2000}, {3000, 2000}});
+        CXPrintPage page;
+        QString error;
+        QVERIFY2(MakePrintPage(m_renderer, Source(flyer), PrintPageWork::Pdf, page, &error), qPrintable(error));
+
+        const CFlyerPage screenPage = ComposeFlyerPage(GalleryTemplate(m_settings), kGallery, true, flyer, m_settings,
+                                                       QStringLiteral("Tahoma"), 0x00B16300);
+        QImage screen;
+        QVERIFY2(m_renderer.Render(screenPage.page, 816, 1056, screen, &error), qPrintable(error));
+
+        // Drawn finely and averaged down, as the screen's own anti-aliasing does.
+        const QImage printed =
+            RasterisePrintPage(page.pdf, 288.0).scaled(816, 1056, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+        QCOMPARE(printed.size(), QSize(816, 1056));
+        const double psnr = Psnr(screen, printed);
+        qInfo("print page at 96 dpi against the screen render: %.2f dB", psnr);
+        QVERIFY2(psnr >= 25.0, qPrintable(QString::number(psnr)));
+
+        const QString picturePdf = m_dir.filePath(QStringLiteral("picture.pdf"));
+        QVERIFY2(ExportFlyerFile(screen, picturePdf, m_settings.Path2TempFolder, flyer.m_strId, &error),
+                 qPrintable(error));
+        const QString vectorPdf = m_dir.filePath(QStringLiteral("vector.pdf"));
+        QVERIFY(WritePdf(page.pdf, vectorPdf));
+        QCOMPARE(RasterisePrintPage(page.pdf, 300.0).size(), QSize(kPrintPictureWidth, kPrintPictureHeight));
+        const QImage softer = OutputFixtures::RasterisePdf(picturePdf, 300);
+        const QImage sharper = OutputFixtures::RasterisePdf(vectorPdf, 300);
+        QCOMPARE(sharper.size(), softer.size());
+        // The price line and the description of the theme (CSS pixels 32-784 across, 692-876 down).
+        const QRect text(100, 2163, 2350, 575);
+        const double ratio = GradientEnergy(sharper.copy(text)) / GradientEnergy(softer.copy(text));
+        qInfo("text edge energy, vector page against picture PDF: %.2f", ratio);
+        QVERIFY2(ratio >= 2.0, qPrintable(QString::number(ratio)));
+    }
+
+    // A copy is made once, made again when its original changes, and a project without originals
+    // prints from its reduced photos, which the preflight then calls too small.
+    void copiesFollowTheOriginal()
+    {
+        const QString folder = m_dir.filePath(QStringLiteral("Cache"));
+        const CFlyerData flyer = MakeProject(folder, {{2400, 1600}});
+        QDir(PrintCopyFolder()).removeRecursively();
+        CXPrintPage page;
+        QVERIFY(MakePrintPage(m_renderer, Source(flyer), PrintPageWork::Pdf, page));
+        const QStringList first = FilesIn(PrintCopyFolder());
+        QCOMPARE(first.size(), 1);
+        const QString copy = QDir(PrintCopyFolder()).filePath(first.constFirst());
+        const QDateTime made = QFileInfo(copy).lastModified();
+
+        QTest::qWait(20);
+        QVERIFY(MakePrintPage(m_renderer, Source(flyer), PrintPageWork::Pdf, page));
+        QCOMPARE(FilesIn(PrintCopyFolder()), first);
+        QCOMPARE(QFileInfo(copy).lastModified(), made);
+
+        const QString original = QDir(folder).filePath(OriginalPhotoName(1));
+        QVERIFY(Fixtures::PhotoLike(2400, 1500).save(original, "JPEG", 90));
+        QVERIFY(MakePrintPage(m_renderer, Source(flyer), PrintPageWork::Pdf, page));
+        QCOMPARE(FilesIn(PrintCopyFolder()).size(), 2);
+
+        QVERIFY(QFile::remove(original));
+        QVERIFY(MakePrintPage(m_renderer, Source(flyer), PrintPageWork::PreflightOnly, page));
+        QCOMPARE(page.preflight.size(), 1);
+        QCOMPARE(page.preflight[0].source, QSize(600, 400)); // _photo01.jpg
+        QVERIFY(!page.preflight[0].ok);
+        QCOMPARE(PreflightNote(page.preflight[0]), QStringLiteral("Prints at 77 ppi in this theme: small for print."));
+        QVERIFY(PreflightQuestion(page.preflight, QStringLiteral("Print anyway?"))
+                    .startsWith(QStringLiteral("Photo 1 will print at 77 ppi")));
+    }
+
+    // Listing texts stay inert on the print page as on the screen: no script runs, nothing is
+    // fetched from the network, no other page replaces the flyer.
+    void hostileTexts()
+    {
+        LoopbackHttpServer server;
+        server.body = "body{background:red}";
+        QVERIFY(server.Start());
+        const QString remote = server.BaseUrl();
+        const QString folder = m_dir.filePath(QStringLiteral("Hostile"));
+        CFlyerData flyer = MakeProject(folder, {{1600, 1000}});
+        flyer.m_strCaption = QStringLiteral("Safe<script>document.body.innerHTML='PWNED'</script>");
+        flyer.m_strDescription = QStringLiteral("<img src=\"%1/photo.png\"><iframe src=\"%1/frame\"></iframe>"
+                                                "<link rel=\"stylesheet\" href=\"%1/style.css\">"
+                                                "<meta http-equiv=\"refresh\" content=\"0;url=%1/away\">Quiet street")
+                                     .arg(remote);
+        CXPrintPage page;
+        QString error;
+        QVERIFY2(MakePrintPage(m_renderer, Source(flyer), PrintPageWork::Pdf, page, &error), qPrintable(error));
+        const QString pdf = m_dir.filePath(QStringLiteral("hostile.pdf"));
+        QVERIFY(WritePdf(page.pdf, pdf));
+        const QString text = Tool(QStringLiteral("pdftotext"), {pdf, QStringLiteral("-")});
+        QVERIFY2(!text.contains(QStringLiteral("PWNED")), qPrintable(text));
+        QVERIFY2(text.simplified().contains(QStringLiteral("Quiet street")), qPrintable(text));
+        QVERIFY2(text.contains(QStringLiteral("12 Oak Lane")), qPrintable(text));
+        QTest::qWait(300); // a connection the engine did make would be served now
+        QVERIFY(!server.hasPendingConnections());
+        QVERIFY2(server.requests.isEmpty(), server.requests.value(0).constData());
+    }
+};
+
+QTEST_MAIN(TestPrintPage)
+#include "tst_printpage.moc"
