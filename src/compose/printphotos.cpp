@@ -249,7 +249,6 @@ QString MakePrintCopy(const QString& original, const CXPrintCopyPlan& plan, cons
     image.setDotsPerMeterX(dotsPerMeter);
     image.setDotsPerMeterY(dotsPerMeter);
 
-    QString why;
     if (!WriteImageFile(image, path, "jpeg", kPrintCopyQuality, &why))
         return fail(QStringLiteral("%1 could not be written: %2").arg(QDir::toNativeSeparators(path), why));
     return path;
