@@ -127,6 +127,7 @@ int main(int argc, char* argv[])
     flyer.m_strAddress = QStringLiteral("12 Oak Lane");
     for (int i = 0; i < kPhotoSlots; ++i)
         flyer.m_photos[size_t(i)].m_strPath = paths[size_t(i)];
+    source.templatePath = QDir(settings.Path2Themes).filePath(QStringLiteral("Gallery-KT401/index.htm"));
     source.themeName = QStringLiteral("Gallery - KT401");
     source.projectMode = true;
     source.flyer = &flyer;

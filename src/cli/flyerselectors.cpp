@@ -165,6 +165,7 @@ int MakeSelectedPrintPage(CXHTML2Image& renderer, const FlyerSelection& selectio
     if (!LoadTemplate(selection.templatePath, source.templateText))
         return Fail(
             QStringLiteral("cannot read the template %1").arg(QDir::toNativeSeparators(selection.templatePath)));
+    source.templatePath = selection.templatePath;
     source.themeName = selection.themeName;
     source.projectMode = selection.projectMode;
     source.flyer = &selection.flyer;

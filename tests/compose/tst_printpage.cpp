@@ -151,6 +151,7 @@ class TestPrintPage : public QObject
     {
         CXFlyerSource source;
         source.templateText = GalleryTemplate(m_settings);
+        source.templatePath = QDir(m_settings.Path2Themes).filePath(QStringLiteral("Gallery-KT401/index.htm"));
         source.themeName = kGallery;
         source.projectMode = projectMode;
         source.flyer = &flyer;

@@ -240,6 +240,7 @@ private Q_SLOTS:
             LoadTemplate(QDir(settings.Path2Themes).filePath(QStringLiteral("Gallery-KT401/index.htm")), templateText));
         CXFlyerSource source;
         source.templateText = templateText;
+        source.templatePath = QDir(settings.Path2Themes).filePath(QStringLiteral("Gallery-KT401/index.htm"));
         source.themeName = QStringLiteral("Gallery - KT401");
         source.projectMode = false;
         source.flyer = &flyer;

@@ -1,5 +1,6 @@
 #include "compose/render/printpage.h"
 
+#include "compose/loadpolicy.h"
 #include "compose/render/xhtml2image.h"
 #include "compose/templatemerge.h"
 #include "imaging/imagelibrary.h"
@@ -77,6 +78,9 @@ bool LayOut(CXHTML2Image& renderer, const CXFlyerSource& source, bool markEmpty,
 {
     const CAppSettings& settings = *source.settings;
     const CFlyerData& flyer = *source.flyer;
+    // The renderer may have drawn covers or another project since: the page loads from its own folders.
+    renderer.SetLoadRoots(
+        PageLoadRoots(settings, source.templatePath, source.projectMode ? flyer.GetFolder() : QString()));
     const SidebarKind sidebarKind = SidebarKindFor(source.themeName);
     if (sidebarKind != SidebarKind::None) {
         const QString caption = source.projectMode ? flyer.m_strCaption : CPreviewData::Get().caption;

@@ -21,6 +21,7 @@ class CXHTML2Image;
 struct CXFlyerSource
 {
     QString templateText;
+    QString templatePath; // its folder is one the page may load from
     QString themeName;
     bool projectMode = false;
     const CFlyerData* flyer = nullptr;

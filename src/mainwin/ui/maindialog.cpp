@@ -918,6 +918,7 @@ CXFlyerSource CMainDialog::FlyerSource() const
 {
     CXFlyerSource source;
     source.templateText = m_strTemplateText;
+    source.templatePath = m_strSelTemplate;
     source.themeName = m_strSelTheme;
     source.projectMode = m_bProjectOpen;
     source.flyer = &flyerData;
