@@ -60,9 +60,14 @@ void PrintText(const QString& text)
 
 int Fail(const QString& message)
 {
+    Warn(message);
+    return Failed;
+}
+
+void Warn(const QString& message)
+{
     const QByteArray bytes = QStringLiteral("listora-cli: %1\n").arg(message).toUtf8();
     std::fwrite(bytes.constData(), 1, static_cast<size_t>(bytes.size()), stderr);
-    return Failed;
 }
 
 int Usage(const QString& message)
