@@ -466,7 +466,7 @@ void CMainDialog::RenderWith(bool projectMode)
     }
     // A sidebar theme gets its caption picture drawn anew for every page.
     const CFlyerPage page = ComposeFlyerPage(m_strTemplateText, m_strSelTheme, projectMode, flyerData, m_appSettings,
-                                             m_strSelFont, FlyerColor());
+                                             m_strSelFont, FlyerColor(), m_extras.m_strListingUrl);
     m_strSidebarImage = page.sidebarImage;
     m_nRenderRequest = m_pRenderer->RenderAsync(page.page, kFlyerWidth, kFlyerHeight);
 }
@@ -719,7 +719,13 @@ bool CMainDialog::SaveNewProjectFiles()
     QStringList photoErrors;
     ProcessPhotos(folder, flyerData, &photoErrors);
     flyerData.SetPathName(ProjectFilePath(folder));
-    const bool saved = SaveProjectFile();
+    bool saved = SaveProjectFile();
+    if (saved) {
+        const CListingExtras::Status extras = m_extras.Save(folder);
+        if (!extras.ok)
+            ShowWarning(this, extras.text);
+        saved = extras.ok;
+    }
     if (saved && !photoErrors.isEmpty())
         ShowWarning(this, QStringLiteral("Some photos could not be taken into the flyer project:\n\n%1")
                               .arg(photoErrors.join(QLatin1Char('\n'))));
@@ -757,6 +763,9 @@ void CMainDialog::OnBnClickedBtnNew()
         flyerData.m_strFeatures[i] = dialog.m_strFeatures[i];
     }
     flyerData.m_strPhotoFolder = dialog.m_strStartFolder;
+    m_extras = CListingExtras();
+    m_extras.m_strListingUrl = dialog.m_strListingUrl;
+    m_extras.m_crops = dialog.m_crops;
 
     const bool saved = SaveNewProjectFiles();
 
@@ -796,6 +805,9 @@ void CMainDialog::OnBnClickedBtnOpen()
         }
         opened.RepairPhotoPaths();
         flyerData = opened;
+        const CListingExtras::Status extras = m_extras.Load(flyerData.GetFolder());
+        if (extras.kind == CListingExtras::Damaged)
+            ShowWarning(this, extras.text);
         m_bProjectOpen = true;
         m_strSelFont = flyerData.m_strFont;
         m_pPalette->SetSelectedColor(flyerData.m_crColor);
@@ -810,6 +822,7 @@ void CMainDialog::OnBnClickedBtnOpen()
             OnBnClickedBtnProperties();
     } else if (dialog.m_bDeleted && m_bProjectOpen && dialog.IsProjectDeleted(flyerData.m_strPathName)) {
         flyerData.Reset();
+        m_extras = CListingExtras();
         m_bProjectOpen = false;
         m_bProjectDirty = false;
         // Through the whole cycle, so a sidebar theme loses the deleted project's caption too.
@@ -852,6 +865,8 @@ void CMainDialog::OnBnClickedBtnProperties()
         dialog.m_strFeatures[i] = flyerData.m_strFeatures[i];
     }
     dialog.m_strStartFolder = flyerData.m_strPhotoFolder;
+    dialog.m_strListingUrl = m_extras.m_strListingUrl;
+    dialog.m_crops = m_extras.m_crops;
     if (dialog.exec() != QDialog::Accepted)
         return;
 
@@ -866,6 +881,10 @@ void CMainDialog::OnBnClickedBtnProperties()
         flyerData.m_strFeatures[i] = dialog.m_strFeatures[i];
     }
     flyerData.m_strPhotoFolder = dialog.m_strStartFolder;
+    // Saving the details is the user's save: a damaged extras file is replaced now, not before.
+    m_extras.m_strListingUrl = dialog.m_strListingUrl;
+    m_extras.m_crops = dialog.m_crops;
+    m_extras.m_bDamaged = false;
 
     // The listing data is saved here; a changed theme, font or colour is saved only by Save, so a
     // project that had such changes stays changed rather than dropping them silently.

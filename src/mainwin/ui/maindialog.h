@@ -5,6 +5,7 @@
 #include "catalogue/themecatalogue.h"
 #include "compose/themecover.h"
 #include "projects/flyerdata.h"
+#include "projects/listingextras.h"
 #include "settings/appsettings.h"
 
 #include <QDialog>
@@ -149,6 +150,7 @@ public:
 
     // State, named as the rest of the program knows it.
     CFlyerData flyerData;          // the open project
+    CListingExtras m_extras;       // the open project's web address and photo crops
     bool m_bProjectOpen = false;   // a project is open
     bool m_bProjectDirty = false;  // the open project has changes that are not saved
     bool m_bHasMAPIClient = false; // a mail client can take the flyer

@@ -7,6 +7,7 @@
 #include "controls/ui/picturest.h"
 #include "imaging/imagelibrary.h"
 #include "projects/detailschecks.h"
+#include "projects/listingextras.h"
 #include "projects/ui/dialogunits.h"
 #include "settings/appsettings.h"
 #include "web/helptopic.h"
@@ -63,7 +64,8 @@ void CDLGFlyerDetails::BuildControls()
     setAutoFillBackground(true);
 
     const DialogUnits du(font());
-    setFixedSize(du.Size(449, 292));
+    // Taller than the classic dialog by the row of the listing web address.
+    setFixedSize(du.Size(449, 312));
 
     const auto makeGroup = [this, &du](const QString& title, QRect rect) {
         auto* group = new QGroupBox(title, this);
@@ -129,13 +131,23 @@ void CDLGFlyerDetails::BuildControls()
 
         m_pPhotoButtons[i] = new QPushButton(this);
         m_pPhotoButtons[i]->setObjectName(QStringLiteral("id%1").arg(1332 + i));
-        m_pPhotoButtons[i]->setGeometry(du.Rect(7 + i * 110, 235, 105, 14));
+        m_pPhotoButtons[i]->setGeometry(du.Rect(7 + i * 110, 235, 72, 14));
         connect(m_pPhotoButtons[i], &QPushButton::clicked, this, [this, i] { OnBnClickedBtnPhoto(i); });
+
+        m_pCropButtons[i] = new QPushButton(QStringLiteral("Crop..."), this);
+        m_pCropButtons[i]->setObjectName(QStringLiteral("IDC_BTN_CROP%1").arg(i + 1));
+        m_pCropButtons[i]->setGeometry(du.Rect(81 + i * 110, 235, 31, 14));
+        connect(m_pCropButtons[i], &QPushButton::clicked, this, [this, i] { OnBnClickedBtnCrop(i); });
     }
+
+    m_pListingUrl = makeEdit(0, QRect(86, 256, 356, 13));
+    m_pListingUrl->setObjectName(QStringLiteral("IDC_EDIT_LISTINGURL"));
+    m_pListingUrl->setPlaceholderText(QStringLiteral("https://... (optional; shown as a QR code on the flyer)"));
+    makeLabel(QStringLiteral("Listing web address:"), QRect(7, 258, 78, 9), m_pListingUrl);
 
     m_pSeparator = new CXGroupLineST(this);
     m_pSeparator->setObjectName(QStringLiteral("id1344"));
-    m_pSeparator->setGeometry(du.Rect(7, 256, 435, 8));
+    m_pSeparator->setGeometry(du.Rect(7, 276, 435, 8));
     m_pSeparator->SetBackgroundColor(Qt::white);
 
     const struct
@@ -152,7 +164,7 @@ void CDLGFlyerDetails::BuildControls()
     for (const auto& b : buttons) {
         auto* button = new QPushButton(QString::fromLatin1(b.text), this);
         button->setObjectName(QStringLiteral("id%1").arg(b.id));
-        button->setGeometry(du.Rect(b.x, 270, 50, 14));
+        button->setGeometry(du.Rect(b.x, 290, 50, 14));
         connect(button, &QPushButton::clicked, this, b.handler);
     }
 
@@ -198,6 +210,7 @@ void CDLGFlyerDetails::OnInitDialog()
         LimitFeatureLength(m_pFeatures[i], int(m_strFeatures[i].size()));
         m_pFeatures[i]->setText(m_strFeatures[i]);
     }
+    m_pListingUrl->setText(m_strListingUrl);
     UpdatePhotoButtons();
     m_pCaption->setFocus();
 }
@@ -208,6 +221,7 @@ void CDLGFlyerDetails::UpdatePhotoButtons()
         const QString what = i == 0 ? QStringLiteral("Main Photo") : QStringLiteral("Photo #%1").arg(i + 1);
         m_pPhotoButtons[i]->setText(
             (m_pPreviews[i]->HasPicture() ? QStringLiteral("Clear ") : QStringLiteral("Choose ")) + what);
+        m_pCropButtons[i]->setEnabled(m_pPreviews[i]->HasPicture());
     }
 }
 
@@ -219,6 +233,7 @@ void CDLGFlyerDetails::OnBnClickedBtnPhoto(int slot)
     if (preview->HasPicture()) {
         preview->ClearFile();
         m_strPhotoPaths[slot].clear();
+        m_crops[slot].reset();
         UpdatePhotoButtons();
         return;
     }
@@ -246,6 +261,7 @@ bool CDLGFlyerDetails::AcceptPhoto(int slot, const QString& path)
     const QFileInfo file(path);
     m_strStartFolder = file.absolutePath();
     m_strPhotoPaths[slot] = file.absoluteFilePath();
+    m_crops[slot].reset();
     m_pPreviews[slot]->SetFile(m_strPhotoPaths[slot]);
     m_pPreviews[slot]->SetMode(CXPictureST::ModeFile);
     UpdatePhotoButtons();
@@ -301,6 +317,16 @@ void CDLGFlyerDetails::OnBnClickedBtnSave()
         return;
     }
 
+    const std::optional<QString> listingUrl = CheckListingUrl(m_pListingUrl->text());
+    if (!listingUrl) {
+        ShowInfoMessage(QStringLiteral("The 'Listing web address' must be a complete web address that starts with "
+                                       "http:// or https://, for example https://www.example.com/listing/123, "
+                                       "or be left empty."));
+        m_pListingUrl->setFocus(Qt::OtherFocusReason);
+        return;
+    }
+
+    m_strListingUrl = *listingUrl;
     m_strCaption = input.caption;
     m_strMLS = input.mlsNumber;
     m_strPrice = input.price;
@@ -325,4 +351,9 @@ void CDLGFlyerDetails::OnBnClickedBtnHelp()
 {
     OpenHelpTopic(this, m_settings, QString::fromLatin1(HelpTopic::Tutorial),
                   QString::fromLatin1(HelpTopic::TutorialNewFlyerAnchor));
+}
+
+void CDLGFlyerDetails::OnBnClickedBtnCrop(int slot)
+{
+    Q_UNUSED(slot)
 }
