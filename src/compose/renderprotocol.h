@@ -7,8 +7,8 @@
 // standard input and output. Every integer is a little-endian 32-bit value.
 //   request: magic "LRQ1", id, width, height, base URL length, page length, base URL, page (UTF-8)
 //   reply:   magic "LRS1", id, status, width, height, payload length, payload
-// A successful reply carries width x height x 4 bytes of ARGB32 pixels, rows tightly packed; a
-// failed one carries the reason as UTF-8.
+// A successful reply carries width x height x 4 bytes of ARGB32 pixels, rows tightly packed,
+// then the page's text-fit report (UTF-8 JSON, may be empty); a failed one carries the reason.
 namespace RenderProtocol {
 
 constexpr quint32 kRequestMagic = 0x3151524C; // "LRQ1"
@@ -17,6 +17,7 @@ constexpr int kMaxSide = 8192;
 constexpr qint64 kMaxPixels = 32LL * 1024 * 1024;
 constexpr qint64 kMaxPageBytes = 256LL * 1024 * 1024;
 constexpr int kHeaderBytes = 24;
+constexpr qint64 kMaxReportBytes = 1024 * 1024;
 
 enum Status : quint32
 {

@@ -44,6 +44,9 @@ public:
     bool Render(const QString& page, int width, int height, QImage& image, QString* error = nullptr) override;
     quint64 RenderAsync(const QString& page, int width, int height);
 
+    // The text-fit report (TextFit::ParseReport) of the last page rendered successfully.
+    QByteArray LastFitReport() const { return m_fitReport; }
+
     bool IsBusy() const { return m_inFlight.has_value() || m_queued.has_value(); }
     qint64 WorkerProcessId() const; // 0 when no worker runs
 
@@ -95,4 +98,5 @@ private:
     std::optional<Result> m_blockingResult;
     int m_nBlockingDepth = 0;
     QTimer m_timeout;
+    QByteArray m_fitReport;
 };
