@@ -12,6 +12,7 @@
 #include "compose/ui/canvas.h"
 #include "controls/ui/messagebox.h"
 #include "controls/ui/pngbutton.h"
+#include "imaging/photocrop.h"
 #include "imaging/photointake.h"
 #include "mainwin/mainids.h"
 #include "mainwin/mainlayout.h"
@@ -708,7 +709,7 @@ bool CMainDialog::SaveProjectFile()
     return false;
 }
 
-bool CMainDialog::SaveNewProjectFiles()
+bool CMainDialog::SaveNewProjectFiles(const std::array<std::optional<QRect>, CFlyerData::kSlotCount>& previousCrops)
 {
     if (flyerData.m_strId.isEmpty()) {
         ShowWarning(this, QStringLiteral("The flyer project could not be given an id, so it was not saved."));
@@ -718,6 +719,14 @@ bool CMainDialog::SaveNewProjectFiles()
     CreateProjectFolder(folder);
     QStringList photoErrors;
     ProcessPhotos(folder, flyerData, &photoErrors);
+    // The flyer's photo is made from the cropped area; "_original0N.jpg" stays whole for the next crop.
+    for (int i = 0; i < CFlyerData::kSlotCount; ++i) {
+        if (flyerData.m_photos[i].m_strPath.isEmpty() || m_extras.m_crops[i] == previousCrops[i])
+            continue;
+        QString why;
+        if (!PhotoCrop::MakeSlotPhoto(folder, i + 1, m_extras.m_crops[i], &why))
+            photoErrors.append(why);
+    }
     flyerData.SetPathName(ProjectFilePath(folder));
     bool saved = SaveProjectFile();
     if (saved) {
@@ -882,13 +891,14 @@ void CMainDialog::OnBnClickedBtnProperties()
     }
     flyerData.m_strPhotoFolder = dialog.m_strStartFolder;
     // Saving the details is the user's save: a damaged extras file is replaced now, not before.
+    const auto previousCrops = m_extras.m_crops;
     m_extras.m_strListingUrl = dialog.m_strListingUrl;
     m_extras.m_crops = dialog.m_crops;
     m_extras.m_bDamaged = false;
 
     // The listing data is saved here; a changed theme, font or colour is saved only by Save, so a
     // project that had such changes stays changed rather than dropping them silently.
-    const bool saved = SaveNewProjectFiles();
+    const bool saved = SaveNewProjectFiles(previousCrops);
     m_bProjectOpen = true;
     m_bProjectDirty = m_bProjectDirty || !saved;
     WriteControls();

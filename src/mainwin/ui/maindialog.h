@@ -193,7 +193,7 @@ private:
     void PlaceCoverProgress();
     void OnCanvasCoverGesture();
     // Writes the open project's folder, photos and file; tells the user what failed.
-    bool SaveNewProjectFiles();
+    bool SaveNewProjectFiles(const std::array<std::optional<QRect>, CFlyerData::kSlotCount>& previousCrops = {});
     bool SaveProjectFile();
     void OnCanvasDoubleClicked();
 

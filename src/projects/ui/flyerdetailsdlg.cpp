@@ -8,7 +8,9 @@
 #include "imaging/imagelibrary.h"
 #include "projects/detailschecks.h"
 #include "projects/listingextras.h"
+#include "imaging/photocrop.h"
 #include "projects/ui/dialogunits.h"
+#include "projects/ui/photocropdlg.h"
 #include "settings/appsettings.h"
 #include "web/helptopic.h"
 #include "web/ui/helpviewer.h"
@@ -221,7 +223,6 @@ void CDLGFlyerDetails::UpdatePhotoButtons()
         const QString what = i == 0 ? QStringLiteral("Main Photo") : QStringLiteral("Photo #%1").arg(i + 1);
         m_pPhotoButtons[i]->setText(
             (m_pPreviews[i]->HasPicture() ? QStringLiteral("Clear ") : QStringLiteral("Choose ")) + what);
-        m_pCropButtons[i]->setEnabled(m_pPreviews[i]->HasPicture());
     }
 }
 
@@ -253,8 +254,10 @@ void CDLGFlyerDetails::OnBnClickedBtnPhoto(int slot)
 bool CDLGFlyerDetails::AcceptPhoto(int slot, const QString& path)
 {
     const ImageInfo info = GetImageInfo(path);
-    const QString refusal = CheckListingPhoto(slot + 1, path, info.ok, info.width, info.height, info.orientation);
+    QString refusal = CheckListingPhoto(slot + 1, path, info.ok, info.width, info.height, info.orientation);
     if (!refusal.isEmpty()) {
+        if (PhotoCrop::MeetsSizeRules(PhotoCrop::Largest(QSize(info.width, info.height), slot + 1).size(), slot + 1))
+            refusal += QStringLiteral("\n\nTo use a part of this photo, press \"Crop...\" under the photo.");
         ShowInfoMessage(refusal);
         return false;
     }
@@ -355,5 +358,43 @@ void CDLGFlyerDetails::OnBnClickedBtnHelp()
 
 void CDLGFlyerDetails::OnBnClickedBtnCrop(int slot)
 {
-    Q_UNUSED(slot)
+    if (slot < 0 || slot >= kPhotoSlots)
+        return;
+    // A filled slot is cropped anew; an empty one first takes a photo, which may have any shape.
+    QString path = m_pPreviews[slot]->HasPicture() ? m_strPhotoPaths[slot] : QString();
+    const QRect crop = (!path.isEmpty() && m_crops[slot]) ? *m_crops[slot] : QRect();
+    if (path.isEmpty()) {
+        const QString title = (slot == 0 ? QStringLiteral("Choose Main Photo")
+                                         : QStringLiteral("Choose Photo #%1").arg(slot + 1));
+        QFileDialog chooser(this, title, m_strStartFolder, PhotoFileFilter());
+        chooser.setObjectName(QStringLiteral("photoChooser"));
+        chooser.setFileMode(QFileDialog::ExistingFile);
+        chooser.setAcceptMode(QFileDialog::AcceptOpen);
+        if (chooser.exec() != QDialog::Accepted || chooser.selectedFiles().isEmpty())
+            return;
+        path = chooser.selectedFiles().constFirst();
+    }
+
+    // Crops are measured on the whole picture, which for a project's photo is its "_original0N.jpg".
+    QString why;
+    const QImage picture = LoadImageFile(PhotoCrop::CropSource(path, slot + 1), &why);
+    if (picture.isNull() ||
+        !PhotoCrop::MeetsSizeRules(PhotoCrop::Largest(picture.size(), slot + 1).size(), slot + 1)) {
+        // Too small for any frame of the slot's shape: the usual message says what is needed.
+        const ImageInfo info = GetImageInfo(path);
+        ShowInfoMessage(CheckListingPhoto(slot + 1, path, info.ok, info.width, info.height, info.orientation));
+        return;
+    }
+    CDLGPhotoCrop dialog(this, picture, slot + 1, crop);
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+
+    const QFileInfo file(path);
+    m_strStartFolder = file.absolutePath();
+    m_strPhotoPaths[slot] = file.absoluteFilePath();
+    // A frame over the whole picture is no crop at all.
+    m_crops[slot] = dialog.m_crop == picture.rect() ? std::nullopt : std::optional<QRect>(dialog.m_crop);
+    m_pPreviews[slot]->SetFile(m_strPhotoPaths[slot]);
+    m_pPreviews[slot]->SetMode(CXPictureST::ModeFile);
+    UpdatePhotoButtons();
 }
