@@ -21,7 +21,8 @@ QMap<QString, Command>& Registry()
 
 Registrar::Registrar(const char* name, const char* usage, RunFn run)
 {
-    Registry().insert(QString::fromUtf8(name), Command{QString::fromUtf8(name), QString::fromUtf8(usage), std::move(run)});
+    Registry().insert(QString::fromUtf8(name),
+                      Command{QString::fromUtf8(name), QString::fromUtf8(usage), std::move(run)});
 }
 
 const Command* FindCommand(const QString& name)

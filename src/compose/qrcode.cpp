@@ -12,8 +12,8 @@ QByteArray Svg(const QString& text)
         return QByteArray();
     const QByteArray bytes = text.toUtf8();
     // Version 0: the smallest code that holds the text.
-    std::unique_ptr<QRcode, decltype(&QRcode_free)> code(
-        QRcode_encodeString8bit(bytes.constData(), 0, QR_ECLEVEL_M), &QRcode_free);
+    std::unique_ptr<QRcode, decltype(&QRcode_free)> code(QRcode_encodeString8bit(bytes.constData(), 0, QR_ECLEVEL_M),
+                                                         &QRcode_free);
     if (!code)
         return QByteArray();
 

@@ -342,8 +342,7 @@ CFlyerPage ComposeFlyerPage(const QString& templateText, const QString& themeNam
         result.sidebarImage =
             CreateSidebarImage(caption, sidebar == SidebarKind::Outlined, font, settings.Path2TempFolder);
     }
-    result.page =
-        MergeTemplate(templateText, projectMode, flyer, settings, MakeMergeLook(font, color, result.sidebarImage),
-                      listingUrl);
+    result.page = MergeTemplate(templateText, projectMode, flyer, settings,
+                                MakeMergeLook(font, color, result.sidebarImage), listingUrl);
     return result;
 }

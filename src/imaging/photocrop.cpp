@@ -104,7 +104,9 @@ bool MakeSlotPhoto(const QString& folder, int slot, const std::optional<QRect>& 
     picture = Apply(picture, crop);
     if (picture.isNull()) {
         if (error)
-            *error = QStringLiteral("The crop of photo %1 lies outside %2.").arg(slot).arg(QDir::toNativeSeparators(original));
+            *error = QStringLiteral("The crop of photo %1 lies outside %2.")
+                         .arg(slot)
+                         .arg(QDir::toNativeSeparators(original));
         return false;
     }
     PrepareForJpeg(picture, true);

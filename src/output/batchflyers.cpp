@@ -127,8 +127,8 @@ std::optional<QRect> ReadCropCell(int slot, const QString& cell, const QString& 
     const QRect crop(numbers[0], numbers[1], numbers[2], numbers[3]);
     const ImageInfo info = GetImageInfo(path);
     if (!QFileInfo(path).isFile() || info.width <= 0 || info.height <= 0) {
-        problem = QStringLiteral("%1 \"%2\" is no picture that can be read").arg(ColumnName(Photo1 + slot - 1),
-                                                                                QFileInfo(path).fileName());
+        problem = QStringLiteral("%1 \"%2\" is no picture that can be read")
+                      .arg(ColumnName(Photo1 + slot - 1), QFileInfo(path).fileName());
         return std::nullopt;
     }
     if (!QRect(0, 0, info.width, info.height).contains(crop)) {
@@ -224,8 +224,8 @@ void ReadRow(const CsvRecord& record, const Header& header, const QDir& base, Li
         const QString cropCell = cells[size_t(Crop1 + slot - 1)].trimmed();
         if (cell.isEmpty()) {
             if (!cropCell.isEmpty())
-                problems.append(QStringLiteral("%1 is given but %2 is empty").arg(ColumnName(Crop1 + slot - 1),
-                                                                                 ColumnName(Photo1 + slot - 1)));
+                problems.append(QStringLiteral("%1 is given but %2 is empty")
+                                    .arg(ColumnName(Crop1 + slot - 1), ColumnName(Photo1 + slot - 1)));
             continue;
         }
         const QString path = QDir::cleanPath(base.absoluteFilePath(cell));
@@ -275,15 +275,24 @@ QString BatchFormatExtension(BatchFormat format)
 
 QStringList ListingColumns()
 {
-    return {QStringLiteral("caption"),        QStringLiteral("mls"),
-            QStringLiteral("price"),          QStringLiteral("address"),
-            QStringLiteral("city_state_zip"), QStringLiteral("description"),
-            QStringLiteral("feature1"),       QStringLiteral("feature2"),
-            QStringLiteral("feature3"),       QStringLiteral("feature4"),
-            QStringLiteral("photo1"),         QStringLiteral("photo2"),
-            QStringLiteral("photo3"),         QStringLiteral("photo4"),
-            QStringLiteral("url"),            QStringLiteral("crop1"),
-            QStringLiteral("crop2"),          QStringLiteral("crop3"),
+    return {QStringLiteral("caption"),
+            QStringLiteral("mls"),
+            QStringLiteral("price"),
+            QStringLiteral("address"),
+            QStringLiteral("city_state_zip"),
+            QStringLiteral("description"),
+            QStringLiteral("feature1"),
+            QStringLiteral("feature2"),
+            QStringLiteral("feature3"),
+            QStringLiteral("feature4"),
+            QStringLiteral("photo1"),
+            QStringLiteral("photo2"),
+            QStringLiteral("photo3"),
+            QStringLiteral("photo4"),
+            QStringLiteral("url"),
+            QStringLiteral("crop1"),
+            QStringLiteral("crop2"),
+            QStringLiteral("crop3"),
             QStringLiteral("crop4")};
 }
 

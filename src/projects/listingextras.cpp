@@ -173,9 +173,9 @@ CListingExtras::Status CListingExtras::Save(const QString& folder) const
         return Status{Missing, true, QString()};
 
     auto failed = [&](const QString& reason) {
-        return Status{Loaded, false,
-                      QStringLiteral("Could not save the listing extras %1: %2")
-                          .arg(QDir::toNativeSeparators(path), reason)};
+        return Status{
+            Loaded, false,
+            QStringLiteral("Could not save the listing extras %1: %2").arg(QDir::toNativeSeparators(path), reason)};
     };
     const QByteArray bytes = QJsonDocument(ToJson()).toJson(QJsonDocument::Indented);
     QSaveFile file(path);

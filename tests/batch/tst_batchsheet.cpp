@@ -188,21 +188,28 @@ private Q_SLOTS:
         QTest::addColumn<QString>("error");  // a part of the row's error, or empty
         QTest::addColumn<QRect>("crop1");
 
-        QTest::newRow("none") << "big.jpg," << ",,,," << QString() << QRect();
-        QTest::newRow("url") << "big.jpg," << "https://homes.example/1,,,," << QString() << QRect();
-        QTest::newRow("url without scheme") << "big.jpg," << "homes.example/1,,,,"
+        QTest::newRow("none") << "big.jpg,"
+                              << ",,,," << QString() << QRect();
+        QTest::newRow("url") << "big.jpg,"
+                             << "https://homes.example/1,,,," << QString() << QRect();
+        QTest::newRow("url without scheme") << "big.jpg,"
+                                            << "homes.example/1,,,,"
                                             << "url \"homes.example/1\" is not an http or https address" << QRect();
-        QTest::newRow("portrait main cropped") << "upright.jpg," << ",\"0,100,600,400\",,,"
+        QTest::newRow("portrait main cropped") << "upright.jpg,"
+                                               << ",\"0,100,600,400\",,,"
                                                << "crop1 \"0,100,600,400\" is 600 x 400 pixels" << QRect();
-        QTest::newRow("portrait second cropped") << "big.jpg,upright.jpg" << ",,\"0, 200, 600, 380\",,"
-                                                 << QString() << QRect();
-        QTest::newRow("big cropped") << "big.jpg," << ",\"100,50,800,520\",,," << QString()
-                                     << QRect(100, 50, 800, 520);
-        QTest::newRow("outside") << "big.jpg," << ",\"300,0,800,520\",,,"
+        QTest::newRow("portrait second cropped") << "big.jpg,upright.jpg"
+                                                 << ",,\"0, 200, 600, 380\",," << QString() << QRect();
+        QTest::newRow("big cropped") << "big.jpg,"
+                                     << ",\"100,50,800,520\",,," << QString() << QRect(100, 50, 800, 520);
+        QTest::newRow("outside") << "big.jpg,"
+                                 << ",\"300,0,800,520\",,,"
                                  << "crop1 \"300,0,800,520\" reaches outside the 1000 x 700 pixels" << QRect();
-        QTest::newRow("three numbers") << "big.jpg," << ",\"1,2,3\",,," << "crop1 \"1,2,3\" must be x,y,w,h"
-                                       << QRect();
-        QTest::newRow("crop of no photo") << "big.jpg," << ",,\"0,0,600,380\",,"
+        QTest::newRow("three numbers") << "big.jpg,"
+                                       << ",\"1,2,3\",,,"
+                                       << "crop1 \"1,2,3\" must be x,y,w,h" << QRect();
+        QTest::newRow("crop of no photo") << "big.jpg,"
+                                          << ",,\"0,0,600,380\",,"
                                           << "crop2 is given but photo2 is empty" << QRect();
     }
 

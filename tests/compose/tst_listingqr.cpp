@@ -106,8 +106,8 @@ void TestListingQr::mergeFillsTheTokens()
     settings.Website = website;
     CFlyerData flyer;
     flyer.Reset();
-    const QString page = MergeTemplate(QStringLiteral("[$_qrCode$][$_listingUrl$]"), true, flyer, settings,
-                                       CMergeLook(), listingUrl);
+    const QString page =
+        MergeTemplate(QStringLiteral("[$_qrCode$][$_listingUrl$]"), true, flyer, settings, CMergeLook(), listingUrl);
     const QString code = page.mid(1, page.indexOf(QLatin1Char(']')) - 1);
     if (hasCode)
         QVERIFY2(code.startsWith(QLatin1String("data:image/svg+xml;base64,")), qPrintable(code));
@@ -119,8 +119,8 @@ void TestListingQr::mergeFillsTheTokens()
 void TestListingQr::codeReadsBackFromTheFlyer_data()
 {
     QTest::addColumn<QString>("theme");
-    for (const char* theme : {"Gallery - KT401", "Simple - KT101", "Classic - KT301", "Coastal - KT304",
-                              "Elegant - KT103"})
+    for (const char* theme :
+         {"Gallery - KT401", "Simple - KT101", "Classic - KT301", "Coastal - KT304", "Elegant - KT103"})
         QTest::newRow(theme) << QString::fromLatin1(theme);
 }
 
@@ -161,8 +161,9 @@ void TestListingQr::noAddressLeavesNoFrame()
 
     const QString a = dir.filePath(QStringLiteral("a.png"));
     const QString b = dir.filePath(QStringLiteral("b.png"));
-    const Result withBlock = Cli({QStringLiteral("render"), QStringLiteral("--project"), project,
-                                  QStringLiteral("--theme"), QStringLiteral("Gallery - KT401"), QStringLiteral("--out"), a});
+    const Result withBlock =
+        Cli({QStringLiteral("render"), QStringLiteral("--project"), project, QStringLiteral("--theme"),
+             QStringLiteral("Gallery - KT401"), QStringLiteral("--out"), a});
     QVERIFY2(withBlock.exitCode == 0, withBlock.err.constData());
     const Result without = Cli({QStringLiteral("render"), QStringLiteral("--project"), project,
                                 QStringLiteral("--template"), withoutQr, QStringLiteral("--out"), b});

@@ -82,7 +82,8 @@ void TestProjectCli::showThenWriteGivesTheSameBytes()
     const QJsonObject json = QJsonDocument::fromJson(show.out).object();
     QCOMPARE(json.size(), 18);
     QCOMPARE(json.value(QStringLiteral("listing_url")).toString(), QString());
-    QCOMPARE(json.value(QStringLiteral("crops")).toArray(), QJsonArray({QJsonValue(), QJsonValue(), QJsonValue(), QJsonValue()}));
+    QCOMPARE(json.value(QStringLiteral("crops")).toArray(),
+             QJsonArray({QJsonValue(), QJsonValue(), QJsonValue(), QJsonValue()}));
     QCOMPARE(json.value(QStringLiteral("created")).toInteger(), record.m_timeCreated);
     QCOMPARE(json.value(QStringLiteral("color")).toInteger(), Q_INT64_C(4294967295));
     QCOMPARE(json.value(QStringLiteral("caption")).toString(), record.m_strCaption);
@@ -207,8 +208,8 @@ void TestProjectCli::extrasTravelBesideTheRecord()
     QCOMPARE(shown.value(QStringLiteral("crops")), json.value(QStringLiteral("crops")));
 
     // A bad crop writes nothing at all, not even the project file.
-    json.insert(QStringLiteral("crops"), QJsonArray{QJsonObject{{QStringLiteral("x"), 0}}, QJsonValue(), QJsonValue(),
-                                                    QJsonValue()});
+    json.insert(QStringLiteral("crops"),
+                QJsonArray{QJsonObject{{QStringLiteral("x"), 0}}, QJsonValue(), QJsonValue(), QJsonValue()});
     const QString other = dir.filePath(QStringLiteral("c.lso"));
     const Run bad = Cli({QStringLiteral("project"), QStringLiteral("write"), other}, QJsonDocument(json).toJson());
     QCOMPARE(bad.exitCode, 1);

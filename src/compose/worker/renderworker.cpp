@@ -271,8 +271,7 @@ void CXRenderWorker::OnReadyAnswer(bool ready)
                                   m_scriptPending = false;
                                   m_fitReport = report.toString().toUtf8();
                                   m_stage = Stage::SentinelA;
-                                  m_page->runJavaScript(SentinelScript(kSentinelA),
-                                                        QWebEngineScript::ApplicationWorld);
+                                  m_page->runJavaScript(SentinelScript(kSentinelA), QWebEngineScript::ApplicationWorld);
                                   SchedulePoll();
                               });
         return;

@@ -364,8 +364,8 @@ void CDLGFlyerDetails::OnBnClickedBtnCrop(int slot)
     QString path = m_pPreviews[slot]->HasPicture() ? m_strPhotoPaths[slot] : QString();
     const QRect crop = (!path.isEmpty() && m_crops[slot]) ? *m_crops[slot] : QRect();
     if (path.isEmpty()) {
-        const QString title = (slot == 0 ? QStringLiteral("Choose Main Photo")
-                                         : QStringLiteral("Choose Photo #%1").arg(slot + 1));
+        const QString title =
+            (slot == 0 ? QStringLiteral("Choose Main Photo") : QStringLiteral("Choose Photo #%1").arg(slot + 1));
         QFileDialog chooser(this, title, m_strStartFolder, PhotoFileFilter());
         chooser.setObjectName(QStringLiteral("photoChooser"));
         chooser.setFileMode(QFileDialog::ExistingFile);
@@ -378,8 +378,7 @@ void CDLGFlyerDetails::OnBnClickedBtnCrop(int slot)
     // Crops are measured on the whole picture, which for a project's photo is its "_original0N.jpg".
     QString why;
     const QImage picture = LoadImageFile(PhotoCrop::CropSource(path, slot + 1), &why);
-    if (picture.isNull() ||
-        !PhotoCrop::MeetsSizeRules(PhotoCrop::Largest(picture.size(), slot + 1).size(), slot + 1)) {
+    if (picture.isNull() || !PhotoCrop::MeetsSizeRules(PhotoCrop::Largest(picture.size(), slot + 1).size(), slot + 1)) {
         // Too small for any frame of the slot's shape: the usual message says what is needed.
         const ImageInfo info = GetImageInfo(path);
         ShowInfoMessage(CheckListingPhoto(slot + 1, path, info.ok, info.width, info.height, info.orientation));
