@@ -5,6 +5,7 @@
 #include "compose/render/xhtml2image.h"
 #include "compose/templatemerge.h"
 #include "projects/flyerdata.h"
+#include "projects/listingextras.h"
 #include "settings/appsettings.h"
 
 #include <QDir>
@@ -134,6 +135,7 @@ int Run(const QStringList& args)
 
     CFlyerData flyer;
     flyer.Reset();
+    CListingExtras extras;
     const bool projectMode = options.Has(QStringLiteral("project"));
     if (projectMode) {
         const QString path = options.Value(QStringLiteral("project"));
@@ -142,6 +144,9 @@ int Run(const QStringList& args)
             return Cli::Fail(QStringLiteral("cannot open the project file %1").arg(QDir::toNativeSeparators(path)));
         if (!status.IsOk())
             return Cli::Fail(status.text);
+        const CListingExtras::Status extrasStatus = extras.Load(flyer.GetFolder());
+        if (extrasStatus.kind == CListingExtras::Damaged)
+            Cli::Warn(extrasStatus.text);
     }
 
     const QString pagesFolder = options.Value(QStringLiteral("pages"));
@@ -170,7 +175,7 @@ int Run(const QStringList& args)
         } else {
             // The theme's own look unless one is given, so that every theme shows as it was designed.
             const CFlyerPage page = ComposeFlyerPage(templateText, theme.GetName(), projectMode, flyer, settings, font,
-                                                     color ? *color : theme.GetColor());
+                                                     color ? *color : theme.GetColor(), extras.m_strListingUrl);
             if (!renderer.Render(page.page, kPageWidth, kPageHeight, tile.page, &error))
                 tile.page = QImage();
             if (!page.sidebarImage.isEmpty())
