@@ -8,6 +8,7 @@ packages=(
     cmake ninja-build g++ pkg-config git ccache
     qt6-base-dev qt6-base-dev-tools qt6-webengine-dev qt6-webengine-dev-tools libqt6webenginecore6-bin
     qt6-pdf-dev qt6-image-formats-plugins libqt6svg6 libgl-dev libfontconfig-dev libfreetype-dev libjpeg-dev
+    libqrencode-dev
     # fuzzing
     clang libclang-rt-14-dev
     # running: fonts of the flyers, the mail hand-off
@@ -15,7 +16,7 @@ packages=(
     fonts-crosextra-caladea fonts-wine xdg-utils
     # tests with real parts: display, printing, PDF and picture checks
     xvfb xauth x11-utils imagemagick qpdf poppler-utils cups printer-driver-cups-pdf libjpeg-turbo-progs
-    fonts-urw-base35
+    fonts-urw-base35 zbar-tools
     # a test run as root renders once more as an ordinary user (setpriv, unshare)
     util-linux
     # every file written under a comma-decimal locale (de_DE.UTF-8) as under C

@@ -3,6 +3,7 @@
 #include "catalogue/inireader.h"
 #include "catalogue/themecatalogue.h"
 #include "compose/templatemerge.h"
+#include "formats/filewriter.h"
 #include "projects/flyerdata.h"
 #include "settings/appsettings.h"
 
@@ -13,7 +14,6 @@
 #include <QFileInfo>
 #include <QLoggingCategory>
 #include <QRegularExpression>
-#include <QSaveFile>
 #include <QSet>
 #include <QUuid>
 
@@ -198,21 +198,7 @@ QString Unquote(QString name)
 
 bool WriteWhole(const QString& path, const QByteArray& bytes, QString* error)
 {
-    QSaveFile file(path);
-    bool ok = file.open(QIODevice::WriteOnly | QIODevice::Unbuffered);
-    for (qint64 done = 0; ok && done < bytes.size();) {
-        const qint64 written = file.write(bytes.constData() + done, bytes.size() - done);
-        ok = written > 0;
-        done += qMax<qint64>(written, 0);
-    }
-#ifdef Q_OS_UNIX
-    // Some file systems report a full disk only here; commit would ignore it.
-    ok = ok && ::fsync(file.handle()) == 0;
-#endif
-    ok = ok && file.commit();
-    if (!ok && error)
-        *error = QStringLiteral("cannot write %1: %2").arg(QDir::toNativeSeparators(path), file.errorString());
-    return ok;
+    return CXFileWriter::WriteFile(path, bytes, error);
 }
 
 bool CopyFolder(const QString& from, const QString& to, QString* error)

@@ -23,7 +23,8 @@ QMap<QString, Command>& Registry()
 
 Registrar::Registrar(const char* name, const char* usage, RunFn run)
 {
-    Registry().insert(QString::fromUtf8(name), Command{QString::fromUtf8(name), QString::fromUtf8(usage), std::move(run)});
+    Registry().insert(QString::fromUtf8(name),
+                      Command{QString::fromUtf8(name), QString::fromUtf8(usage), std::move(run)});
 }
 
 const Command* FindCommand(const QString& name)
@@ -62,8 +63,13 @@ void PrintText(const QString& text)
 
 int Fail(const QString& message)
 {
-    Diagnostics::WriteUserError(QStringLiteral("listora-cli: %1\n").arg(message).toUtf8());
+    Warn(message);
     return Failed;
+}
+
+void Warn(const QString& message)
+{
+    Diagnostics::WriteUserError(QStringLiteral("listora-cli: %1\n").arg(message).toUtf8());
 }
 
 int Usage(const QString& message)

@@ -33,6 +33,7 @@ QList<const Command*> Commands();
 void PrintJson(const QJsonValue& value);
 void PrintText(const QString& text); // adds a line feed
 int Fail(const QString& message);    // one line on standard error, returns Failed
+void Warn(const QString& message);   // one line on standard error; the command goes on
 int Usage(const QString& message = QString()); // usage on standard error, returns BadUsage
 
 // Small option parser for "--name value" pairs; flags listed in flagNames take no value.

@@ -8,6 +8,7 @@
 #include "compose/templatemerge.h"
 #include "imaging/imagelibrary.h"
 #include "projects/flyerdata.h"
+#include "projects/listingextras.h"
 #include "settings/appsettings.h"
 
 #include <QDir>
@@ -131,6 +132,7 @@ int Run(const QStringList& args)
 
     CFlyerData flyer;
     flyer.Reset();
+    CListingExtras extras;
     const bool projectMode = options.Has(QStringLiteral("project"));
     if (projectMode) {
         const QString path = options.Value(QStringLiteral("project"));
@@ -139,6 +141,9 @@ int Run(const QStringList& args)
             return Cli::Fail(QStringLiteral("cannot open the project file %1").arg(QDir::toNativeSeparators(path)));
         if (!status.IsOk())
             return Cli::Fail(status.text);
+        const CListingExtras::Status extrasStatus = extras.Load(flyer.GetFolder());
+        if (extrasStatus.kind == CListingExtras::Damaged)
+            Cli::Warn(extrasStatus.text);
     }
 
     const QString pagesFolder = options.Value(QStringLiteral("pages"));
@@ -167,7 +172,7 @@ int Run(const QStringList& args)
         } else {
             // The theme's own look unless one is given, so that every theme shows as it was designed.
             const CFlyerPage page = ComposeFlyerPage(templateText, theme.GetName(), projectMode, flyer, settings, font,
-                                                     color ? *color : theme.GetColor());
+                                                     color ? *color : theme.GetColor(), extras.m_strListingUrl);
             renderer.SetLoadRoots(
                 PageLoadRoots(settings, theme.GetTemplate(), projectMode ? flyer.GetFolder() : QString()));
             if (!renderer.Render(page.page, kPageWidth, kPageHeight, tile.page, &error))

@@ -1,5 +1,6 @@
 #include "cli/clicommand.h"
 #include "projects/flyerdata.h"
+#include "projects/listingextras.h"
 
 #include <QFile>
 #include <QJsonArray>
@@ -18,6 +19,8 @@ const QStringList kKeys = {QStringLiteral("id"),          QStringLiteral("create
                            QStringLiteral("price"),       QStringLiteral("address"),  QStringLiteral("city_state_zip"),
                            QStringLiteral("description"), QStringLiteral("features"), QStringLiteral("photos"),
                            QStringLiteral("photo_folder")};
+// Carried from the extras file beside the project; optional on write.
+const QStringList kExtrasKeys = {QStringLiteral("listing_url"), QStringLiteral("crops")};
 const QStringList kPhotoKeys = {QStringLiteral("path"), QStringLiteral("reserved")};
 
 QJsonObject ToJson(const CFlyerData& record)
@@ -58,10 +61,11 @@ class JsonRecordReader
 public:
     QString error;
 
-    bool CheckKeys(const QJsonObject& object, const QStringList& keys, const QString& where)
+    bool CheckKeys(const QJsonObject& object, const QStringList& keys, const QString& where,
+                   const QStringList& optional = {})
     {
         for (const QString& key : object.keys()) {
-            if (!keys.contains(key))
+            if (!keys.contains(key) && !optional.contains(key))
                 return Fail(QStringLiteral("unknown key \"%1\"%2").arg(key, where));
         }
         for (const QString& key : keys) {
@@ -111,7 +115,7 @@ public:
 
     bool Read(const QJsonObject& object, CFlyerData& record)
     {
-        if (!CheckKeys(object, kKeys, QString()))
+        if (!CheckKeys(object, kKeys, QString(), kExtrasKeys))
             return false;
         if (!Text(object, QStringLiteral("id"), record.m_strId) ||
             !Integer(object, QStringLiteral("created"), record.m_timeCreated) ||
@@ -182,7 +186,16 @@ int Show(const QString& path)
     const FlyerFileStatus status = record.Load(path);
     if (!status.IsOk())
         return Cli::Fail(status.text);
-    Cli::PrintJson(ToJson(record));
+    CListingExtras extras;
+    const CListingExtras::Status extrasStatus = extras.Load(record.GetFolder());
+    // As in the window: a damaged extras file is reported and the project shown without it.
+    if (extrasStatus.kind == CListingExtras::Damaged)
+        Cli::Warn(extrasStatus.text);
+    QJsonObject object = ToJson(record);
+    const QJsonObject extrasObject = extras.ToJson();
+    for (const QString& key : kExtrasKeys)
+        object.insert(key, extrasObject.value(key));
+    Cli::PrintJson(object);
     return Cli::Done;
 }
 
@@ -204,10 +217,28 @@ int Write(const QString& path)
     JsonRecordReader reader;
     if (!reader.Read(document.object(), record))
         return Cli::Fail(QStringLiteral("standard input: %1; nothing written").arg(reader.error));
+    QJsonObject extrasKeys;
+    for (const QString& key : kExtrasKeys) {
+        if (document.object().contains(key))
+            extrasKeys.insert(key, document.object().value(key));
+    }
+    QString extrasError;
+    const std::optional<CListingExtras> given = CListingExtras::FromJson(extrasKeys, &extrasError);
+    if (!given)
+        return Cli::Fail(QStringLiteral("standard input: %1; nothing written").arg(extrasError));
+
     record.SetPathName(path);
+    // Keys of a newer program in an existing extras file stay; a damaged one is replaced.
+    CListingExtras extras;
+    extras.Load(record.GetFolder());
+    extras.m_strListingUrl = given->m_strListingUrl;
+    extras.m_crops = given->m_crops;
     const FlyerFileStatus status = record.Save();
     if (!status.IsOk())
         return Cli::Fail(status.text);
+    const CListingExtras::Status extrasStatus = extras.Save(record.GetFolder());
+    if (!extrasStatus.ok)
+        return Cli::Fail(extrasStatus.text);
     return Cli::Done;
 }
 

@@ -125,6 +125,11 @@ int SelectFlyer(const Options& options, const CAppSettings& settings, FlyerSelec
         if (!status.IsOk())
             return Fail(status.text);
         out.projectMode = true;
+        CListingExtras extras;
+        const CListingExtras::Status extrasStatus = extras.Load(out.flyer.GetFolder());
+        if (extrasStatus.kind == CListingExtras::Damaged)
+            Warn(extrasStatus.text);
+        out.listingUrl = extras.m_strListingUrl;
     }
 
     if (byTemplate) {
@@ -185,7 +190,7 @@ int ComposeSelectedFlyer(const FlyerSelection& selection, const CAppSettings& se
         return Fail(
             QStringLiteral("cannot read the template %1").arg(QDir::toNativeSeparators(selection.templatePath)));
     page = ComposeFlyerPage(templateText, selection.themeName, selection.projectMode, selection.flyer, settings,
-                            selection.font, selection.color);
+                            selection.font, selection.color, selection.listingUrl);
     return Done;
 }
 

@@ -4,6 +4,7 @@
 #include "compose/render/printpage.h"
 #include "cli/clicommand.h"
 #include "projects/flyerdata.h"
+#include "projects/listingextras.h"
 
 #include <QImage>
 
@@ -29,6 +30,7 @@ struct FlyerSelection
     std::optional<CXThemeTemplateInfo> theme;
     bool projectMode = false;
     CFlyerData flyer;
+    QString listingUrl; // from the project's extras file
     QString font;
     quint32 color = 0; // 0x00BBGGRR
 };

@@ -118,7 +118,8 @@ bool CFrameReader::TakeFrame(quint32 (&header)[7], QByteArray& body)
         bodyBytes = header[5];
         const bool ok = header[2] == Ok;
         if (header[2] > Failed || header[3] > quint32(kMaxSide) || header[4] > quint32(kMaxSide) ||
-            (ok && (!IsValidSize(int(header[3]), int(header[4])) || bodyBytes != qint64(header[3]) * header[4] * 4)) ||
+            (ok && (!IsValidSize(int(header[3]), int(header[4])) || bodyBytes < qint64(header[3]) * header[4] * 4 ||
+                    bodyBytes > qint64(header[3]) * header[4] * 4 + kMaxReportBytes)) ||
             (!ok && bodyBytes > 64 * 1024)) {
             m_error = QStringLiteral("reply frame out of bounds");
             return false;

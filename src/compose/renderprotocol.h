@@ -9,8 +9,8 @@
 //   request: magic "LRQ2", id, width, height, base URL length, page length, roots length,
 //            base URL, page (UTF-8), roots (UTF-8 folder paths, each ended by a zero byte)
 //   reply:   magic "LRS1", id, status, width, height, payload length, payload
-// A successful reply carries width x height x 4 bytes of ARGB32 pixels, rows tightly packed; a
-// failed one carries the reason as UTF-8.
+// A successful reply carries width x height x 4 bytes of ARGB32 pixels, rows tightly packed,
+// then the page's text-fit report (UTF-8 JSON, may be empty); a failed one carries the reason.
 // The print-quality page has frames of its own:
 //   request: magic "LRP2", id, mode, 0, base URL length, page length, roots length, then as above
 //   reply:   magic "LPS1", id, status, mode, layout length, PDF length, layout (JSON), PDF
@@ -37,6 +37,7 @@ enum class PrintMode : quint32
     Layout = 1, // the boxes of the page's pictures
     Pdf = 2     // the boxes and the vector page
 };
+constexpr qint64 kMaxReportBytes = 1024 * 1024;
 
 enum Status : quint32
 {

@@ -2,8 +2,10 @@
 
 #include "catalogue/fontcatalogue.h"
 #include "catalogue/themetemplateinfo.h"
+#include "compose/qrcode.h"
 #include "imaging/sidebarimage.h"
 #include "projects/flyerdata.h"
+#include "projects/listingextras.h"
 #include "settings/appsettings.h"
 #include "settings/legacysettingsreader.h"
 
@@ -89,6 +91,7 @@ const CPreviewData& CPreviewData::Get()
         d.mlsLogo = QStringLiteral("MLS_Realtor.jpg");
         d.housingLogo = QStringLiteral("EHO.jpg");
         d.disclaimer = QStringLiteral("All information deemed reliable but not guaranteed.");
+        d.listingUrl = QStringLiteral("https://www.example.com/listings/1482-harbor-view-lane");
         return d;
     }();
     return data;
@@ -326,7 +329,7 @@ CMergeLook MakeMergeLook(const QString& font, quint32 color, const QString& side
 }
 
 QString MergeTemplate(const QString& templateText, bool projectMode, const CFlyerData& flyer,
-                      const CAppSettings& settings, const CMergeLook& look)
+                      const CAppSettings& settings, const CMergeLook& look, const QString& listingUrl)
 {
     const CPreviewData& sample = CPreviewData::Get();
     const QString hex = ThemeInfo::ColorHex(look.color);
@@ -345,7 +348,10 @@ QString MergeTemplate(const QString& templateText, bool projectMode, const CFlye
     const QString myPicture = projectMode ? ToFileUrl(InFolder(settings.strSavePath, QStringLiteral("MyPicture.jpg")))
                                           : SampleUrl(settings, sample.agentPicture);
 
-    return ReplaceInOrder(
+    const QString qrAddress = projectMode ? QrCodeAddress(listingUrl, settings.Website) : sample.listingUrl;
+    const QString qrCode = QrCode::SvgDataUrl(qrAddress);
+
+    QString merged = ReplaceInOrder(
         templateText,
         {
             {"$_borderSize$", QStringLiteral("0px")},
@@ -381,6 +387,12 @@ QString MergeTemplate(const QString& templateText, bool projectMode, const CFlye
             {"$_listingPriceColor$", GatedColor(settings.ColorPrice, hex)},
             {"$_listingFeaturesColor$", GatedColor(settings.ColorListingFeatures, hex)},
         });
+    // Last, so that no later row rewrites them. The address is a URL, not listing HTML: an "&" of
+    // its query must not turn into a character reference on the page.
+    return ReplaceInOrder(merged, {
+                                      {"$_listingUrl$", qrAddress.toHtmlEscaped()},
+                                      {"$_qrCode$", qrCode.isEmpty() ? blank : qrCode},
+                                  });
 }
 
 QString MergeCoverTemplate(const QString& templateText, const CXThemeTemplateInfo& theme, const CAppSettings& settings,
@@ -412,6 +424,8 @@ QString MergeCoverTemplate(const QString& templateText, const CXThemeTemplateInf
                                             {"$_listingMLS$", sample.mls},
                                             {"$_listingPrice$", sample.price},
                                             {"$_listingDisclaimer$", sample.disclaimer},
+                                            {"$_listingUrl$", sample.listingUrl.toHtmlEscaped()},
+                                            {"$_qrCode$", QrCode::SvgDataUrl(sample.listingUrl)},
                                         });
 }
 
@@ -424,7 +438,8 @@ SidebarKind SidebarKindFor(const QString& themeName)
 }
 
 CFlyerPage ComposeFlyerPage(const QString& templateText, const QString& themeName, bool projectMode,
-                            const CFlyerData& flyer, const CAppSettings& settings, const QString& font, quint32 color)
+                            const CFlyerData& flyer, const CAppSettings& settings, const QString& font, quint32 color,
+                            const QString& listingUrl)
 {
     CFlyerPage result;
     const SidebarKind sidebar = SidebarKindFor(themeName);
@@ -433,7 +448,7 @@ CFlyerPage ComposeFlyerPage(const QString& templateText, const QString& themeNam
         result.sidebarImage =
             CreateSidebarImage(caption, sidebar == SidebarKind::Outlined, font, settings.Path2TempFolder);
     }
-    result.page =
-        MergeTemplate(templateText, projectMode, flyer, settings, MakeMergeLook(font, color, result.sidebarImage));
+    result.page = MergeTemplate(templateText, projectMode, flyer, settings,
+                                MakeMergeLook(font, color, result.sidebarImage), listingUrl);
     return result;
 }

@@ -34,6 +34,7 @@ struct CPreviewData
     QString mlsLogo;
     QString housingLogo;
     QString disclaimer;
+    QString listingUrl; // the listing web address of the preview and the covers
 
     static const CPreviewData& Get();
 };
@@ -95,9 +96,10 @@ QString PageFontToken(const QString& font);
 // The look of a font and colour, with the caption padding the font needs.
 CMergeLook MakeMergeLook(const QString& font, quint32 color, const QString& sidebarImage = QString());
 
-// The current flyer: from the project (projectMode) or from the preview data.
+// The current flyer: from the project (projectMode) or from the preview data. listingUrl is the
+// project's web address from its extras file; "$_qrCode$" falls back to the profile's web site.
 QString MergeTemplate(const QString& templateText, bool projectMode, const CFlyerData& flyer,
-                      const CAppSettings& settings, const CMergeLook& look);
+                      const CAppSettings& settings, const CMergeLook& look, const QString& listingUrl = QString());
 
 // A theme's cover page: preview data in the theme's own typeface and colour.
 QString MergeCoverTemplate(const QString& templateText, const CXThemeTemplateInfo& theme, const CAppSettings& settings,
@@ -122,4 +124,5 @@ struct CFlyerPage
     QString sidebarImage;
 };
 CFlyerPage ComposeFlyerPage(const QString& templateText, const QString& themeName, bool projectMode,
-                            const CFlyerData& flyer, const CAppSettings& settings, const QString& font, quint32 color);
+                            const CFlyerData& flyer, const CAppSettings& settings, const QString& font, quint32 color,
+                            const QString& listingUrl = QString());

@@ -5,6 +5,7 @@
 #include "compose/templatemerge.h"
 #include "formats/filewriter.h"
 #include "imaging/imagelibrary.h"
+#include "imaging/photocrop.h"
 #include "imaging/photointake.h"
 #include "output/flyerexport.h"
 #include "projects/detailschecks.h"
@@ -30,7 +31,9 @@ enum Column
     Description,
     Feature1,
     Photo1 = Feature1 + 4,
-    ColumnCount = Photo1 + 4
+    Url = Photo1 + 4,
+    Crop1,
+    ColumnCount = Crop1 + 4
 };
 
 constexpr int kFlyerWidth = 816;
@@ -114,6 +117,49 @@ QString CheckPhotoCell(int slot, const QString& cell, const QString& path)
         .arg(minimum.height);
 }
 
+// A crop cell "x,y,w,h" in the photo's pixels; problem names what is wrong with it.
+std::optional<QRect> ReadCropCell(int slot, const QString& cell, const QString& path, QString& problem)
+{
+    const QString column = ColumnName(Crop1 + slot - 1);
+    const QStringList parts = cell.split(QLatin1Char(','));
+    std::array<int, 4> numbers{};
+    bool ok = parts.size() == 4;
+    for (qsizetype i = 0; ok && i < 4; ++i) {
+        numbers[size_t(i)] = parts.at(i).trimmed().toInt(&ok);
+        ok = ok && numbers[size_t(i)] >= 0;
+    }
+    if (!ok || numbers[2] == 0 || numbers[3] == 0) {
+        problem = QStringLiteral("%1 \"%2\" must be x,y,w,h in whole pixels of the photo").arg(column, cell);
+        return std::nullopt;
+    }
+    const QRect crop(numbers[0], numbers[1], numbers[2], numbers[3]);
+    const ImageInfo info = GetImageInfo(path);
+    if (!QFileInfo(path).isFile() || info.width <= 0 || info.height <= 0) {
+        problem = QStringLiteral("%1 \"%2\" is no picture that can be read")
+                      .arg(ColumnName(Photo1 + slot - 1), QFileInfo(path).fileName());
+        return std::nullopt;
+    }
+    if (!QRect(0, 0, info.width, info.height).contains(crop)) {
+        problem = QStringLiteral("%1 \"%2\" reaches outside the %3 x %4 pixels of the photo")
+                      .arg(column, cell)
+                      .arg(info.width)
+                      .arg(info.height);
+        return std::nullopt;
+    }
+    if (!PhotoCrop::MeetsSizeRules(crop.size(), slot)) {
+        const PhotoMinimum minimum = PhotoMinimumForSlot(slot);
+        problem = QStringLiteral("%1 \"%2\" is %3 x %4 pixels; %5 must be landscape and larger than %6 x %7 pixels")
+                      .arg(column, cell)
+                      .arg(crop.width())
+                      .arg(crop.height())
+                      .arg(slot == 1 ? QStringLiteral("the main photo") : QStringLiteral("a secondary photo"))
+                      .arg(minimum.width)
+                      .arg(minimum.height);
+        return std::nullopt;
+    }
+    return crop;
+}
+
 struct Header
 {
     QList<int> columnOf; // per cell of a row: its Column, or -1 for a column that is ignored
@@ -175,13 +221,32 @@ void ReadRow(const CsvRecord& record, const Header& header, const QDir& base, Li
             problems.append(QStringLiteral("%1 is empty").arg(column));
     }
 
+    const std::optional<QString> url = CheckListingUrl(cells[Url]);
+    if (url)
+        row.extras.m_strListingUrl = *url;
+    else
+        problems.append(QStringLiteral("url \"%1\" is not an http or https address").arg(cells[Url].trimmed()));
+
     for (int slot = 1; slot <= kPhotoSlots; ++slot) {
         const QString cell = cells[size_t(Photo1 + slot - 1)].trimmed();
-        if (cell.isEmpty())
+        const QString cropCell = cells[size_t(Crop1 + slot - 1)].trimmed();
+        if (cell.isEmpty()) {
+            if (!cropCell.isEmpty())
+                problems.append(QStringLiteral("%1 is given but %2 is empty")
+                                    .arg(ColumnName(Crop1 + slot - 1), ColumnName(Photo1 + slot - 1)));
             continue;
+        }
         const QString path = QDir::cleanPath(base.absoluteFilePath(cell));
         flyer.m_photos[size_t(slot - 1)].m_strPath = path;
-        if (const QString problem = CheckPhotoCell(slot, cell, path); !problem.isEmpty())
+        if (cropCell.isEmpty()) {
+            if (const QString problem = CheckPhotoCell(slot, cell, path); !problem.isEmpty())
+                problems.append(problem);
+            continue;
+        }
+        // With a crop the size rules apply to the cropped area, so the photo itself may have any shape.
+        QString problem;
+        row.extras.m_crops[size_t(slot - 1)] = ReadCropCell(slot, cropCell, path, problem);
+        if (!problem.isEmpty())
             problems.append(problem);
     }
     row.error = problems.join(QStringLiteral("; "));
@@ -218,13 +283,25 @@ QString BatchFormatExtension(BatchFormat format)
 
 QStringList ListingColumns()
 {
-    return {QStringLiteral("caption"),        QStringLiteral("mls"),
-            QStringLiteral("price"),          QStringLiteral("address"),
-            QStringLiteral("city_state_zip"), QStringLiteral("description"),
-            QStringLiteral("feature1"),       QStringLiteral("feature2"),
-            QStringLiteral("feature3"),       QStringLiteral("feature4"),
-            QStringLiteral("photo1"),         QStringLiteral("photo2"),
-            QStringLiteral("photo3"),         QStringLiteral("photo4")};
+    return {QStringLiteral("caption"),
+            QStringLiteral("mls"),
+            QStringLiteral("price"),
+            QStringLiteral("address"),
+            QStringLiteral("city_state_zip"),
+            QStringLiteral("description"),
+            QStringLiteral("feature1"),
+            QStringLiteral("feature2"),
+            QStringLiteral("feature3"),
+            QStringLiteral("feature4"),
+            QStringLiteral("photo1"),
+            QStringLiteral("photo2"),
+            QStringLiteral("photo3"),
+            QStringLiteral("photo4"),
+            QStringLiteral("url"),
+            QStringLiteral("crop1"),
+            QStringLiteral("crop2"),
+            QStringLiteral("crop3"),
+            QStringLiteral("crop4")};
 }
 
 QStringList RequiredListingColumns()
@@ -560,10 +637,16 @@ BatchSummary MakeBatchFlyers(const std::function<bool(ListingRow&)>& nextRow, in
 
         clock.start();
         QStringList errors;
+        QString why;
         // The row's folder goes as soon as its flyer is written: nothing in it needs to reach the disk.
         const bool photosTaken = ProcessPhotos(folder, flyer, &errors, CXFileWriter::Durability::Scratch);
         summary.intakeNs += clock.nsecsElapsed();
-        if (!photosTaken) {
+        for (int i = 0; photosTaken && i < kPhotoSlots; ++i) {
+            if (row.extras.m_crops[size_t(i)] &&
+                !PhotoCrop::MakeSlotPhoto(folder, i + 1, row.extras.m_crops[size_t(i)], &why))
+                errors.append(why);
+        }
+        if (!photosTaken || !errors.isEmpty()) {
             finish(QStringLiteral("photo intake failed: %1").arg(errors.join(QStringLiteral("; "))));
             continue;
         }
@@ -572,10 +655,9 @@ BatchSummary MakeBatchFlyers(const std::function<bool(ListingRow&)>& nextRow, in
         // The sidebar caption picture belongs to this row's folder, not the program's shared one.
         CAppSettings rowSettings = settings;
         rowSettings.Path2TempFolder = folder;
-        const CFlyerPage page =
-            ComposeFlyerPage(job.templateText, job.themeName, true, flyer, rowSettings, job.font, job.color);
+        const CFlyerPage page = ComposeFlyerPage(job.templateText, job.themeName, true, flyer, rowSettings, job.font,
+                                                 job.color, row.extras.m_strListingUrl);
         QImage image;
-        QString why;
         renderer.SetLoadRoots(PageLoadRoots(rowSettings, job.templatePath, folder));
         const bool rendered = renderer.Render(page.page, kFlyerWidth, kFlyerHeight, image, &why);
         summary.renderNs += clock.nsecsElapsed();

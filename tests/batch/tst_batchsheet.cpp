@@ -183,6 +183,60 @@ private Q_SLOTS:
         QVERIFY(first.flyer.m_strId != second.flyer.m_strId);
     }
 
+    void urlAndCropColumns_data()
+    {
+        QTest::addColumn<QString>("photos"); // photo1,photo2
+        QTest::addColumn<QString>("extras"); // url,crop1,crop2,crop3,crop4
+        QTest::addColumn<QString>("error");  // a part of the row's error, or empty
+        QTest::addColumn<QRect>("crop1");
+
+        QTest::newRow("none") << "big.jpg,"
+                              << ",,,," << QString() << QRect();
+        QTest::newRow("url") << "big.jpg,"
+                             << "https://homes.example/1,,,," << QString() << QRect();
+        QTest::newRow("url without scheme") << "big.jpg,"
+                                            << "homes.example/1,,,,"
+                                            << "url \"homes.example/1\" is not an http or https address" << QRect();
+        QTest::newRow("portrait main cropped") << "upright.jpg,"
+                                               << ",\"0,100,600,400\",,,"
+                                               << "crop1 \"0,100,600,400\" is 600 x 400 pixels" << QRect();
+        QTest::newRow("portrait second cropped") << "big.jpg,upright.jpg"
+                                                 << ",,\"0, 200, 600, 380\",," << QString() << QRect();
+        QTest::newRow("big cropped") << "big.jpg,"
+                                     << ",\"100,50,800,520\",,," << QString() << QRect(100, 50, 800, 520);
+        QTest::newRow("outside") << "big.jpg,"
+                                 << ",\"300,0,800,520\",,,"
+                                 << "crop1 \"300,0,800,520\" reaches outside the 1000 x 700 pixels" << QRect();
+        QTest::newRow("three numbers") << "big.jpg,"
+                                       << ",\"1,2,3\",,,"
+                                       << "crop1 \"1,2,3\" must be x,y,w,h" << QRect();
+        QTest::newRow("crop of no photo") << "big.jpg,"
+                                          << ",,\"0,0,600,380\",,"
+                                          << "crop2 is given but photo2 is empty" << QRect();
+    }
+
+    void urlAndCropColumns()
+    {
+        QFETCH(QString, photos);
+        QFETCH(QString, extras);
+        QFETCH(QString, error);
+        QFETCH(QRect, crop1);
+        const QStringList photo = photos.split(QLatin1Char(','));
+        const QString line = Row({QStringLiteral("photo1=") + photo.at(0), QStringLiteral("photo2=") + photo.at(1)}) +
+                             QLatin1Char(',') + extras;
+        const ListingSheet sheet = Read(kHeader + QStringLiteral(",url,crop1,crop2,crop3,crop4\n") + line + '\n');
+        QVERIFY2(sheet.error.isEmpty(), qPrintable(sheet.error));
+        QCOMPARE(sheet.rows.size(), 1);
+        const ListingRow& row = sheet.rows.at(0);
+        if (error.isEmpty()) {
+            QVERIFY2(row.error.isEmpty(), qPrintable(row.error));
+            QCOMPARE(row.extras.m_crops[0].value_or(QRect()), crop1);
+            QCOMPARE(row.extras.m_strListingUrl, extras.section(QLatin1Char(','), 0, 0));
+        } else {
+            QVERIFY2(row.error.contains(error), qPrintable(row.error));
+        }
+    }
+
     void textUnderNoColumn()
     {
         const ListingSheet sheet = Read(kHeader + QStringLiteral(",\n") + Row({}) + QStringLiteral(",\n") + Row({}) +

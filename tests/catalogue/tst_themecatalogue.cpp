@@ -341,9 +341,12 @@ void TestThemeCatalogue::installedCatalogue()
                                 "listingAddressColor",
                                 "listingMLSColor",
                                 "listingPriceColor",
-                                "listingFeaturesColor"};
+                                "listingFeaturesColor",
+                                "listingUrl",
+                                "qrCode"};
     const QStringList photoTokens = {"$_mainPhoto$", "$_photo02$", "$_photo03$", "$_photo04$"};
     QSet<int> photoCounts;
+    int withQrCode = 0;
     const int count = ProfileStringToInt(ini.GetString(u"Themes", u"Count", "QIM"));
     QCOMPARE(catalogue.size(), count);
     for (int i = 1; i <= count; ++i) {
@@ -381,7 +384,13 @@ void TestThemeCatalogue::installedCatalogue()
             QVERIFY2(page.contains(needed), qPrintable(where + ": " + needed));
         for (int slot = 0; slot < 4; ++slot)
             QCOMPARE(page.contains(photoTokens.at(slot)), slot < info.GetPhotos());
+        // A QR code always comes with its caption.
+        if (page.contains("$_qrCode$")) {
+            ++withQrCode;
+            QVERIFY2(page.contains("Scan for photos and details"), qPrintable(where));
+        }
     }
+    QVERIFY(withQrCode >= 5);
     QVERIFY(photoCounts.contains(1) && photoCounts.contains(3) && photoCounts.contains(4));
 }
 

@@ -2,6 +2,7 @@
 #include "controls/ui/messagebox.h"
 #include "controls/ui/picturest.h"
 #include "projects/ui/flyerdetailsdlg.h"
+#include "projects/ui/photocropdlg.h"
 #include "settings/appsettings.h"
 
 #include <QApplication>
@@ -345,6 +346,69 @@ private Q_SLOTS:
         const QString expected = QUrl::fromLocalFile(settings.Path2Help + QStringLiteral("/Tutorial.htm")).toString() +
                                  QStringLiteral("#newFlyer");
         QVERIFY2(QString::fromUtf8(page.readAll()).contains(expected), qPrintable(expected));
+    }
+
+    void portraitPhotoIsTakenThroughACrop()
+    {
+        const QString portrait = MakePhoto(QStringLiteral("crop/tall.jpg"), 1200, 1600);
+        CAppSettings settings;
+        CDLGFlyerDetails dialog(nullptr, settings);
+        dialog.m_bNewMode = 1;
+        dialog.m_strStartFolder = QFileInfo(portrait).absolutePath();
+        dialog.show();
+
+        // Refused as a whole, with the way out named.
+        CXMessageBoxTest::AnswerNext(MsgBox::IdOK);
+        ChoosePhoto(dialog, 0, portrait);
+        auto asked = CXMessageBoxTest::TakeAsked();
+        QCOMPARE(asked.size(), 1);
+        QVERIFY2(asked[0].text.endsWith(QStringLiteral("press \"Crop...\" under the photo.")),
+                 qPrintable(asked[0].text));
+        QVERIFY(dialog.m_strPhotoPaths[0].isEmpty());
+
+        // Crop... on the empty slot: the chooser, then the frame, which starts as the largest 3:2 band
+        // and is moved to the top by dragging it.
+        auto frame = std::make_shared<QRect>();
+        QTimer::singleShot(0, [portrait, frame] {
+            auto* chooser = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+            QVERIFY(chooser);
+            QTimer::singleShot(0, [frame] {
+                auto* crop = qobject_cast<CDLGPhotoCrop*>(QApplication::activeModalWidget());
+                QVERIFY(crop);
+                CXCropView* view = crop->View();
+                *frame = view->Crop();
+                const QRect shown = view->PictureRect();
+                const QPoint inside = shown.center();
+                QTest::mousePress(view, Qt::LeftButton, {}, inside);
+                QTest::mouseMove(view, inside - QPoint(0, shown.height()));
+                QTest::mouseRelease(view, Qt::LeftButton, {}, inside - QPoint(0, shown.height()));
+                crop->findChild<QPushButton*>(QStringLiteral("IDOK"))->click();
+            });
+            chooser->selectFile(portrait);
+            static_cast<QDialog*>(chooser)->accept();
+        });
+        dialog.findChild<QPushButton*>(QStringLiteral("IDC_BTN_CROP1"))->click();
+        QCOMPARE(*frame, QRect(0, 400, 1200, 800));
+        QCOMPARE(dialog.m_strPhotoPaths[0], portrait);
+        QCOMPARE(dialog.m_crops[0], std::optional<QRect>(QRect(0, 0, 1200, 800)));
+        QVERIFY(Child<CXPictureST>(dialog, 1339)->HasPicture());
+
+        // A web address that is not http or https is refused on Save, with the focus on its edit.
+        auto* url = dialog.findChild<QLineEdit*>(QStringLiteral("IDC_EDIT_LISTINGURL"));
+        url->setText(QStringLiteral("www.homes.example/12"));
+        CXMessageBoxTest::AnswerNext(MsgBox::IdOK);
+        Child<QPushButton>(dialog, 1022)->click();
+        asked = CXMessageBoxTest::TakeAsked();
+        QCOMPARE(asked.size(), 1);
+        QVERIFY(asked[0].text.contains(QStringLiteral("'Listing web address'")));
+        QVERIFY(dialog.isVisible());
+        QCOMPARE(dialog.focusWidget(), url);
+
+        url->setText(QStringLiteral(" https://homes.example/12 "));
+        Child<QPushButton>(dialog, 1022)->click();
+        QCOMPARE(CXMessageBoxTest::TakeAsked().size(), 0);
+        QCOMPARE(dialog.result(), int(QDialog::Accepted));
+        QCOMPARE(dialog.m_strListingUrl, QStringLiteral("https://homes.example/12"));
     }
 };
 

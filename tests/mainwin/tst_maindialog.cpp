@@ -10,6 +10,7 @@
 #include "controls/ui/pngbutton.h"
 #include "mainwin/mainids.h"
 #include "mainwin/ui/maindialog.h"
+#include "projects/listingextras.h"
 #include "projects/projectstore.h"
 #include "projects/ui/flyerdetailsdlg.h"
 #include "projects/ui/openflyerprojectdlg.h"
@@ -21,6 +22,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QPlainTextEdit>
+#include <QProcess>
 #include <QScreen>
 #include <QProgressBar>
 #include <QPushButton>
@@ -537,6 +539,56 @@ private Q_SLOTS:
         QCOMPARE(asked[0].text, QStringLiteral("Are you sure you want to Exit?"));
         QVERIFY(asked[1].text.startsWith(QStringLiteral("Save changes to flyer project:\n\n[MLS# 12]")));
         QCOMPARE(Stored(path).m_strTheme, QStringLiteral("Gallery - KT401"));
+    }
+
+    void extrasOfTheOpenProject()
+    {
+        auto window = StartWindow();
+        const QString path = MakeProject(*window, QStringLiteral("MLS# 88"), QStringLiteral("Gallery - KT401"),
+                                         QStringLiteral("Tahoma"), 0x00B16300);
+        const QDir folder = QFileInfo(path).dir();
+        const QString extrasPath = folder.filePath(QStringLiteral("ListingExtras.json"));
+        QFile damaged(extrasPath);
+        QVERIFY(damaged.open(QIODevice::WriteOnly) && damaged.write("{\"listing_url\": ") > 0);
+        damaged.close();
+
+        // A damaged extras file is reported once, the project opens without it, and the file stays.
+        CXMessageBoxTest::AnswerNext(MsgBox::IdOK);
+        OpenProject(*window, QStringLiteral("MLS# 88"));
+        auto asked = CXMessageBoxTest::TakeAsked();
+        QCOMPARE(asked.size(), 1);
+        QVERIFY2(asked[0].text.contains(QStringLiteral("ListingExtras.json cannot be read")),
+                 qPrintable(asked[0].text));
+        QVERIFY(window->m_bProjectOpen);
+        QVERIFY(WaitIdle(*window));
+        QVERIFY(damaged.open(QIODevice::ReadOnly));
+        QCOMPARE(damaged.readAll(), QByteArray("{\"listing_url\": "));
+        damaged.close();
+
+        // Saving the details writes the web address and the crop; the flyer's photo is the cropped area.
+        const QString url = QStringLiteral("https://homes.example/listing/88");
+        WhenShown<CDLGFlyerDetails>([url](CDLGFlyerDetails& dialog) {
+            dialog.findChild<QLineEdit*>(QStringLiteral("IDC_EDIT_LISTINGURL"))->setText(url);
+            dialog.m_crops[0] = QRect(0, 0, 900, 700);
+            dialog.findChild<QPushButton*>(QStringLiteral("id1022"))->click();
+        });
+        window->OnBnClickedBtnProperties();
+        QCOMPARE(CXMessageBoxTest::TakeAsked().size(), 0);
+        QVERIFY(WaitIdle(*window));
+        CListingExtras stored;
+        QCOMPARE(stored.Load(folder.path()).kind, CListingExtras::Loaded);
+        QCOMPARE(stored.m_strListingUrl, url);
+        QCOMPARE(stored.m_crops[0], std::optional<QRect>(QRect(0, 0, 900, 700)));
+        QCOMPARE(QImage(folder.filePath(QStringLiteral("_photo01.jpg"))).size(), QSize(600, 466));
+        QCOMPARE(QImage(folder.filePath(QStringLiteral("_original01.jpg"))).size(), QSize(1200, 800));
+
+        // The flyer on the canvas carries the address as a code a phone can read.
+        const QString png = m_photos.filePath(QStringLiteral("flyer88.png"));
+        QVERIFY(window->FlyerImage().save(png));
+        QProcess zbar;
+        zbar.start(QStringLiteral("zbarimg"), {QStringLiteral("-q"), QStringLiteral("--raw"), png});
+        QVERIFY(zbar.waitForFinished(60000));
+        QCOMPARE(QString::fromUtf8(zbar.readAllStandardOutput()).trimmed(), url);
     }
 
     void failedSaveKeepsTheWindowOpen()

@@ -66,6 +66,8 @@ private Q_SLOTS:
     void writeRefusesBadInput_data();
     void writeRefusesBadInput();
     void showReportsFileErrors();
+    void extrasTravelBesideTheRecord();
+    void damagedExtrasAreReportedNotFatal();
 };
 
 void TestProjectCli::showThenWriteGivesTheSameBytes()
@@ -78,7 +80,10 @@ void TestProjectCli::showThenWriteGivesTheSameBytes()
     const Run show = Cli({QStringLiteral("project"), QStringLiteral("show"), record.m_strPathName});
     QCOMPARE(show.exitCode, 0);
     const QJsonObject json = QJsonDocument::fromJson(show.out).object();
-    QCOMPARE(json.size(), 16);
+    QCOMPARE(json.size(), 18);
+    QCOMPARE(json.value(QStringLiteral("listing_url")).toString(), QString());
+    QCOMPARE(json.value(QStringLiteral("crops")).toArray(),
+             QJsonArray({QJsonValue(), QJsonValue(), QJsonValue(), QJsonValue()}));
     QCOMPARE(json.value(QStringLiteral("created")).toInteger(), record.m_timeCreated);
     QCOMPARE(json.value(QStringLiteral("color")).toInteger(), Q_INT64_C(4294967295));
     QCOMPARE(json.value(QStringLiteral("caption")).toString(), record.m_strCaption);
@@ -168,6 +173,65 @@ void TestProjectCli::showReportsFileErrors()
 
     QCOMPARE(Cli({QStringLiteral("project"), QStringLiteral("show")}).exitCode, 2);
     QCOMPARE(Cli({QStringLiteral("project"), QStringLiteral("erase"), cut}).exitCode, 2);
+}
+
+void TestProjectCli::extrasTravelBesideTheRecord()
+{
+    QTemporaryDir dir;
+    CFlyerData record = Sample();
+    record.SetPathName(dir.filePath(QStringLiteral("a.lso")));
+    QVERIFY(record.Save().IsOk());
+    QJsonObject json =
+        QJsonDocument::fromJson(Cli({QStringLiteral("project"), QStringLiteral("show"), record.m_strPathName}).out)
+            .object();
+    json.insert(QStringLiteral("listing_url"), QStringLiteral("https://homes.example/12-elm"));
+    json.insert(QStringLiteral("crops"), QJsonArray{QJsonObject{{QStringLiteral("x"), 0},
+                                                                {QStringLiteral("y"), 125},
+                                                                {QStringLiteral("w"), 3000},
+                                                                {QStringLiteral("h"), 2000}},
+                                                    QJsonValue(), QJsonValue(), QJsonValue()});
+
+    QDir(dir.path()).mkdir(QStringLiteral("p"));
+    const QString target = dir.filePath(QStringLiteral("p/FlyerData.lso"));
+    QCOMPARE(Cli({QStringLiteral("project"), QStringLiteral("write"), target}, QJsonDocument(json).toJson()).exitCode,
+             0);
+    // The project file itself is the same as one written without extras.
+    QFile a(record.m_strPathName), b(target);
+    QVERIFY(a.open(QIODevice::ReadOnly) && b.open(QIODevice::ReadOnly));
+    QCOMPARE(b.readAll(), a.readAll());
+    QVERIFY(QFile::exists(dir.filePath(QStringLiteral("p/ListingExtras.json"))));
+
+    const Run show = Cli({QStringLiteral("project"), QStringLiteral("show"), target});
+    QCOMPARE(show.exitCode, 0);
+    const QJsonObject shown = QJsonDocument::fromJson(show.out).object();
+    QCOMPARE(shown.value(QStringLiteral("listing_url")), json.value(QStringLiteral("listing_url")));
+    QCOMPARE(shown.value(QStringLiteral("crops")), json.value(QStringLiteral("crops")));
+
+    // A bad crop writes nothing at all, not even the project file.
+    json.insert(QStringLiteral("crops"),
+                QJsonArray{QJsonObject{{QStringLiteral("x"), 0}}, QJsonValue(), QJsonValue(), QJsonValue()});
+    const QString other = dir.filePath(QStringLiteral("c.lso"));
+    const Run bad = Cli({QStringLiteral("project"), QStringLiteral("write"), other}, QJsonDocument(json).toJson());
+    QCOMPARE(bad.exitCode, 1);
+    QVERIFY2(bad.err.contains("crop 1"), bad.err.constData());
+    QVERIFY(!QFile::exists(other));
+}
+
+void TestProjectCli::damagedExtrasAreReportedNotFatal()
+{
+    QTemporaryDir dir;
+    CFlyerData record = Sample();
+    record.SetPathName(dir.filePath(QStringLiteral("FlyerData.lso")));
+    QVERIFY(record.Save().IsOk());
+    QFile extras(dir.filePath(QStringLiteral("ListingExtras.json")));
+    QVERIFY(extras.open(QIODevice::WriteOnly));
+    extras.write("{\"listing_url\": ");
+    extras.close();
+
+    const Run show = Cli({QStringLiteral("project"), QStringLiteral("show"), record.m_strPathName});
+    QCOMPARE(show.exitCode, 0);
+    QVERIFY2(show.err.contains("ListingExtras.json cannot be read"), show.err.constData());
+    QCOMPARE(QJsonDocument::fromJson(show.out).object().value(QStringLiteral("listing_url")).toString(), QString());
 }
 
 QTEST_GUILESS_MAIN(TestProjectCli)

@@ -302,6 +302,7 @@ void CXHTML2Image::ReadReplies()
                 const qsizetype rowBytes = qsizetype(width) * 4;
                 for (int y = 0; y < height; ++y)
                     std::memcpy(image.scanLine(y), reply.payload.constData() + y * rowBytes, size_t(rowBytes));
+                m_fitReport = reply.payload.mid(qsizetype(height) * rowBytes);
                 image.setDotsPerMeterX(3780); // 96 dots per inch
                 image.setDotsPerMeterY(3780);
                 result.image = std::move(image);

@@ -51,6 +51,8 @@ public:
     // PrintMode::Pdf, pdf receives the engine's own one-page Letter PDF of the page.
     bool RenderPrint(const QString& page, RenderProtocol::PrintMode mode, QByteArray& layout, QByteArray& pdf,
                      QString* error = nullptr);
+    // The text-fit report (TextFit::ParseReport) of the last page rendered successfully.
+    QByteArray LastFitReport() const { return m_fitReport; }
 
     bool IsBusy() const { return m_inFlight.has_value() || m_queued.has_value(); }
     qint64 WorkerProcessId() const; // 0 when no worker runs
@@ -110,4 +112,5 @@ private:
     std::optional<Result> m_blockingResult;
     int m_nBlockingDepth = 0;
     QTimer m_timeout;
+    QByteArray m_fitReport;
 };

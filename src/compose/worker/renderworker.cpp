@@ -1,5 +1,6 @@
 #include "compose/worker/renderworker.h"
 
+#include "compose/textfit.h"
 #include "compose/worker/renderpage.h"
 #include "compose/worker/requestfilter.h"
 #include "formats/filewriter.h"
@@ -163,6 +164,7 @@ void CXRenderWorker::StartNext()
     ++m_token;
     m_scriptPending = false;
     m_bLoadSeen = false;
+    m_fitReport.clear();
     m_clock.start();
 
     if (m_view->size() != QSize(request.width, request.height))
@@ -284,8 +286,20 @@ void CXRenderWorker::OnReadyAnswer(bool ready)
     }
     if (ready) {
         qCDebug(lcWorker) << "page ready" << m_clock.elapsed();
-        m_stage = Stage::SentinelA;
-        m_page->runJavaScript(SentinelScript(kSentinelA), QWebEngineScript::ApplicationWorld);
+        // Marked boxes are fitted before the first sentinel, so the frame that is grabbed shows them.
+        m_scriptPending = true;
+        const quint64 token = m_token;
+        m_page->runJavaScript(TextFit::Script(), QWebEngineScript::ApplicationWorld,
+                              [this, token](const QVariant& report) {
+                                  if (token != m_token || m_stage != Stage::Loading)
+                                      return;
+                                  m_scriptPending = false;
+                                  m_fitReport = report.toString().toUtf8();
+                                  m_stage = Stage::SentinelA;
+                                  m_page->runJavaScript(SentinelScript(kSentinelA), QWebEngineScript::ApplicationWorld);
+                                  SchedulePoll();
+                              });
+        return;
     }
     SchedulePoll();
 }
@@ -312,8 +326,10 @@ void CXRenderWorker::Finish(const QImage& grabbed)
     qCDebug(lcWorker) << "captured" << m_clock.elapsed() << grabbed.format();
     m_stage = Stage::Idle;
     if (!m_job.internal) {
-        SendReply(request.id, RenderProtocol::Ok, image.width(), image.height(),
-                  reinterpret_cast<const char*>(image.constBits()), image.sizeInBytes());
+        // The text-fit report rides behind the pixels; a client that reads only the pixels skips it.
+        const QByteArray payload =
+            QByteArray(reinterpret_cast<const char*>(image.constBits()), image.sizeInBytes()) + m_fitReport;
+        SendReply(request.id, RenderProtocol::Ok, image.width(), image.height(), payload.constData(), payload.size());
     }
     StartNext();
 }

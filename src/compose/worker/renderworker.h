@@ -80,6 +80,7 @@ private:
     quint64 m_token = 0;
     bool m_scriptPending = false;
     bool m_bLoadSeen = false;
+    QByteArray m_fitReport; // TextFit's report of the page being rendered
     QTimer m_pollTimer;
     QTimer m_idleTimer;
     QElapsedTimer m_clock;

@@ -13,6 +13,7 @@
 #include "compose/ui/canvas.h"
 #include "controls/ui/messagebox.h"
 #include "controls/ui/pngbutton.h"
+#include "imaging/photocrop.h"
 #include "imaging/photointake.h"
 #include "mainwin/mainids.h"
 #include "mainwin/mainlayout.h"
@@ -487,7 +488,7 @@ void CMainDialog::RenderWith(bool projectMode)
     }
     // A sidebar theme gets its caption picture drawn anew for every page.
     const CFlyerPage page = ComposeFlyerPage(m_strTemplateText, m_strSelTheme, projectMode, flyerData, m_appSettings,
-                                             m_strSelFont, FlyerColor());
+                                             m_strSelFont, FlyerColor(), m_extras.m_strListingUrl);
     m_strSidebarImage = page.sidebarImage;
     m_pRenderer->SetLoadRoots(
         PageLoadRoots(m_appSettings, m_strSelTemplate, projectMode ? flyerData.GetFolder() : QString()));
@@ -745,7 +746,7 @@ bool CMainDialog::SaveProjectFile()
     return false;
 }
 
-bool CMainDialog::SaveNewProjectFiles()
+bool CMainDialog::SaveNewProjectFiles(const std::array<std::optional<QRect>, CFlyerData::kSlotCount>& previousCrops)
 {
     if (flyerData.m_strId.isEmpty()) {
         ShowWarning(this, QStringLiteral("The flyer project could not be given an id, so it was not saved."));
@@ -755,8 +756,22 @@ bool CMainDialog::SaveNewProjectFiles()
     CreateProjectFolder(folder);
     QStringList photoErrors;
     ProcessPhotos(folder, flyerData, &photoErrors);
+    // The flyer's photo is made from the cropped area; "_original0N.jpg" stays whole for the next crop.
+    for (int i = 0; i < CFlyerData::kSlotCount; ++i) {
+        if (flyerData.m_photos[i].m_strPath.isEmpty() || m_extras.m_crops[i] == previousCrops[i])
+            continue;
+        QString why;
+        if (!PhotoCrop::MakeSlotPhoto(folder, i + 1, m_extras.m_crops[i], &why))
+            photoErrors.append(why);
+    }
     flyerData.SetPathName(ProjectFilePath(folder));
-    const bool saved = SaveProjectFile();
+    bool saved = SaveProjectFile();
+    if (saved) {
+        const CListingExtras::Status extras = m_extras.Save(folder);
+        if (!extras.ok)
+            ShowWarning(this, extras.text);
+        saved = extras.ok;
+    }
     if (saved && !photoErrors.isEmpty())
         ShowWarning(this, QStringLiteral("Some photos could not be taken into the flyer project:\n\n%1")
                               .arg(photoErrors.join(QLatin1Char('\n'))));
@@ -795,6 +810,9 @@ void CMainDialog::OnBnClickedBtnNew()
         flyerData.m_strFeatures[i] = dialog.m_strFeatures[i];
     }
     flyerData.m_strPhotoFolder = dialog.m_strStartFolder;
+    m_extras = CListingExtras();
+    m_extras.m_strListingUrl = dialog.m_strListingUrl;
+    m_extras.m_crops = dialog.m_crops;
 
     const bool saved = SaveNewProjectFiles();
 
@@ -827,6 +845,7 @@ void CMainDialog::OnBnClickedBtnOpen()
             OnBnClickedBtnProperties();
     } else if (dialog.m_bDeleted && m_bProjectOpen && dialog.IsProjectDeleted(flyerData.m_strPathName)) {
         flyerData.Reset();
+        m_extras = CListingExtras();
         m_bProjectOpen = false;
         m_bProjectDirty = false;
         // Through the whole cycle, so a sidebar theme loses the deleted project's caption too.
@@ -870,6 +889,8 @@ void CMainDialog::OnBnClickedBtnProperties()
         dialog.m_strFeatures[i] = flyerData.m_strFeatures[i];
     }
     dialog.m_strStartFolder = flyerData.m_strPhotoFolder;
+    dialog.m_strListingUrl = m_extras.m_strListingUrl;
+    dialog.m_crops = m_extras.m_crops;
     if (dialog.exec() != QDialog::Accepted)
         return;
 
@@ -884,10 +905,15 @@ void CMainDialog::OnBnClickedBtnProperties()
         flyerData.m_strFeatures[i] = dialog.m_strFeatures[i];
     }
     flyerData.m_strPhotoFolder = dialog.m_strStartFolder;
+    // Saving the details is the user's save: a damaged extras file is replaced now, not before.
+    const auto previousCrops = m_extras.m_crops;
+    m_extras.m_strListingUrl = dialog.m_strListingUrl;
+    m_extras.m_crops = dialog.m_crops;
+    m_extras.m_bDamaged = false;
 
     // The listing data is saved here; a changed theme, font or colour is saved only by Save, so a
     // project that had such changes stays changed rather than dropping them silently.
-    const bool saved = SaveNewProjectFiles();
+    const bool saved = SaveNewProjectFiles(previousCrops);
     m_bProjectOpen = true;
     m_bProjectDirty = m_bProjectDirty || !saved;
     WriteControls();

@@ -5,6 +5,7 @@
 #include "catalogue/themecatalogue.h"
 #include "compose/themecover.h"
 #include "projects/flyerdata.h"
+#include "projects/listingextras.h"
 #include "settings/appsettings.h"
 
 #include <QDialog>
@@ -166,6 +167,7 @@ public:
 
     // State, named as the rest of the program knows it.
     CFlyerData flyerData;          // the open project
+    CListingExtras m_extras;       // the open project's web address and photo crops
     bool m_bProjectOpen = false;   // a project is open
     bool m_bProjectDirty = false;  // the open project has changes that are not saved
     bool m_bHasMAPIClient = false; // a mail client can take the flyer
@@ -208,7 +210,7 @@ private:
     void PlaceCoverProgress();
     void OnCanvasCoverGesture();
     // Writes the open project's folder, photos and file; tells the user what failed.
-    bool SaveNewProjectFiles();
+    bool SaveNewProjectFiles(const std::array<std::optional<QRect>, CFlyerData::kSlotCount>& previousCrops = {});
     bool SaveProjectFile();
     void OnCanvasDoubleClicked();
     void ConnectHandOver();

@@ -45,6 +45,9 @@ bool CMainDialog::OpenProjectFile(const QString& path)
     }
     opened.RepairPhotoPaths();
     flyerData = opened;
+    const CListingExtras::Status extras = m_extras.Load(flyerData.GetFolder());
+    if (extras.kind == CListingExtras::Damaged)
+        ShowOpenProblem(this, extras.text);
     m_bProjectOpen = true;
     m_strSelFont = flyerData.m_strFont;
     m_pPalette->SetSelectedColor(flyerData.m_crColor);

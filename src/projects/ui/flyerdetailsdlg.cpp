@@ -7,7 +7,10 @@
 #include "controls/ui/picturest.h"
 #include "imaging/imagelibrary.h"
 #include "projects/detailschecks.h"
+#include "projects/listingextras.h"
+#include "imaging/photocrop.h"
 #include "projects/ui/dialogunits.h"
+#include "projects/ui/photocropdlg.h"
 #include "settings/appsettings.h"
 #include "web/helptopic.h"
 #include "web/ui/helpviewer.h"
@@ -63,8 +66,9 @@ void CDLGFlyerDetails::BuildControls()
     setAutoFillBackground(true);
 
     const DialogUnits du(font());
-    // 16 units taller than the classic layout: a line under the photos for their print notes.
-    setFixedSize(du.Size(449, 308));
+    // Taller than the classic dialog by a line under the photos for their print notes and by the row
+    // of the listing web address.
+    setFixedSize(du.Size(449, 324));
 
     const auto makeGroup = [this, &du](const QString& title, QRect rect) {
         auto* group = new QGroupBox(title, this);
@@ -130,7 +134,7 @@ void CDLGFlyerDetails::BuildControls()
 
         m_pPhotoButtons[i] = new QPushButton(this);
         m_pPhotoButtons[i]->setObjectName(QStringLiteral("id%1").arg(1332 + i));
-        m_pPhotoButtons[i]->setGeometry(du.Rect(7 + i * 110, 235, 105, 14));
+        m_pPhotoButtons[i]->setGeometry(du.Rect(7 + i * 110, 235, 72, 14));
         connect(m_pPhotoButtons[i], &QPushButton::clicked, this, [this, i] { OnBnClickedBtnPhoto(i); });
 
         m_pPrintNotes[i] = new QLabel(this);
@@ -145,11 +149,20 @@ void CDLGFlyerDetails::BuildControls()
         warn.setColor(QPalette::WindowText, QColor(0xA0, 0x30, 0x10));
         m_pPrintNotes[i]->setPalette(warn);
         m_pPrintNotes[i]->hide();
+        m_pCropButtons[i] = new QPushButton(QStringLiteral("Crop..."), this);
+        m_pCropButtons[i]->setObjectName(QStringLiteral("IDC_BTN_CROP%1").arg(i + 1));
+        m_pCropButtons[i]->setGeometry(du.Rect(81 + i * 110, 235, 31, 14));
+        connect(m_pCropButtons[i], &QPushButton::clicked, this, [this, i] { OnBnClickedBtnCrop(i); });
     }
+
+    m_pListingUrl = makeEdit(0, QRect(86, 272, 356, 13));
+    m_pListingUrl->setObjectName(QStringLiteral("IDC_EDIT_LISTINGURL"));
+    m_pListingUrl->setPlaceholderText(QStringLiteral("https://... (optional; shown as a QR code on the flyer)"));
+    makeLabel(QStringLiteral("Listing web address:"), QRect(7, 274, 78, 9), m_pListingUrl);
 
     m_pSeparator = new CXGroupLineST(this);
     m_pSeparator->setObjectName(QStringLiteral("id1344"));
-    m_pSeparator->setGeometry(du.Rect(7, 272, 435, 8));
+    m_pSeparator->setGeometry(du.Rect(7, 288, 435, 8));
     m_pSeparator->SetBackgroundColor(Qt::white);
 
     const struct
@@ -166,7 +179,7 @@ void CDLGFlyerDetails::BuildControls()
     for (const auto& b : buttons) {
         auto* button = new QPushButton(QString::fromLatin1(b.text), this);
         button->setObjectName(QStringLiteral("id%1").arg(b.id));
-        button->setGeometry(du.Rect(b.x, 286, 50, 14));
+        button->setGeometry(du.Rect(b.x, 302, 50, 14));
         connect(button, &QPushButton::clicked, this, b.handler);
     }
 
@@ -212,6 +225,7 @@ void CDLGFlyerDetails::OnInitDialog()
         LimitFeatureLength(m_pFeatures[i], int(m_strFeatures[i].size()));
         m_pFeatures[i]->setText(m_strFeatures[i]);
     }
+    m_pListingUrl->setText(m_strListingUrl);
     UpdatePhotoButtons();
     m_pCaption->setFocus();
 }
@@ -252,6 +266,7 @@ void CDLGFlyerDetails::OnBnClickedBtnPhoto(int slot)
     if (preview->HasPicture()) {
         preview->ClearFile();
         m_strPhotoPaths[slot].clear();
+        m_crops[slot].reset();
         UpdatePhotoButtons();
         return;
     }
@@ -274,15 +289,20 @@ bool CDLGFlyerDetails::AcceptPhoto(int slot, const QString& path)
     // A file that is no picture, or a cut-off one, would otherwise be described as 0 x 0 pixels or
     // become a grey photo.
     QString refusal = info.ok ? CheckPictureFile(path, QFileInfo(path).fileName()) : QString();
+    const bool picture = info.ok && refusal.isEmpty();
     if (refusal.isEmpty())
         refusal = CheckListingPhoto(slot + 1, path, info.ok, info.width, info.height, info.orientation);
     if (!refusal.isEmpty()) {
+        if (picture &&
+            PhotoCrop::MeetsSizeRules(PhotoCrop::Largest(QSize(info.width, info.height), slot + 1).size(), slot + 1))
+            refusal += QStringLiteral("\n\nTo use a part of this photo, press \"Crop...\" under the photo.");
         ShowInfoMessage(refusal);
         return false;
     }
     const QFileInfo file(path);
     m_strStartFolder = file.absolutePath();
     m_strPhotoPaths[slot] = file.absoluteFilePath();
+    m_crops[slot].reset();
     m_pPreviews[slot]->SetFile(m_strPhotoPaths[slot]);
     m_pPreviews[slot]->SetMode(CXPictureST::ModeFile);
     UpdatePhotoButtons();
@@ -338,6 +358,16 @@ void CDLGFlyerDetails::OnBnClickedBtnSave()
         return;
     }
 
+    const std::optional<QString> listingUrl = CheckListingUrl(m_pListingUrl->text());
+    if (!listingUrl) {
+        ShowInfoMessage(QStringLiteral("The 'Listing web address' must be a complete web address that starts with "
+                                       "http:// or https://, for example https://www.example.com/listing/123, "
+                                       "or be left empty."));
+        m_pListingUrl->setFocus(Qt::OtherFocusReason);
+        return;
+    }
+
+    m_strListingUrl = *listingUrl;
     m_strCaption = input.caption;
     m_strMLS = input.mlsNumber;
     m_strPrice = input.price;
@@ -362,4 +392,46 @@ void CDLGFlyerDetails::OnBnClickedBtnHelp()
 {
     OpenHelpTopic(this, m_settings, QString::fromLatin1(HelpTopic::Tutorial),
                   QString::fromLatin1(HelpTopic::TutorialNewFlyerAnchor));
+}
+
+void CDLGFlyerDetails::OnBnClickedBtnCrop(int slot)
+{
+    if (slot < 0 || slot >= kPhotoSlots)
+        return;
+    // A filled slot is cropped anew; an empty one first takes a photo, which may have any shape.
+    QString path = m_pPreviews[slot]->HasPicture() ? m_strPhotoPaths[slot] : QString();
+    const QRect crop = (!path.isEmpty() && m_crops[slot]) ? *m_crops[slot] : QRect();
+    if (path.isEmpty()) {
+        const QString title =
+            (slot == 0 ? QStringLiteral("Choose Main Photo") : QStringLiteral("Choose Photo #%1").arg(slot + 1));
+        QFileDialog chooser(this, title, m_strStartFolder, PhotoFileFilter());
+        chooser.setObjectName(QStringLiteral("photoChooser"));
+        chooser.setFileMode(QFileDialog::ExistingFile);
+        chooser.setAcceptMode(QFileDialog::AcceptOpen);
+        if (chooser.exec() != QDialog::Accepted || chooser.selectedFiles().isEmpty())
+            return;
+        path = chooser.selectedFiles().constFirst();
+    }
+
+    // Crops are measured on the whole picture, which for a project's photo is its "_original0N.jpg".
+    QString why;
+    const QImage picture = LoadImageFile(PhotoCrop::CropSource(path, slot + 1), &why);
+    if (picture.isNull() || !PhotoCrop::MeetsSizeRules(PhotoCrop::Largest(picture.size(), slot + 1).size(), slot + 1)) {
+        // Too small for any frame of the slot's shape: the usual message says what is needed.
+        const ImageInfo info = GetImageInfo(path);
+        ShowInfoMessage(CheckListingPhoto(slot + 1, path, info.ok, info.width, info.height, info.orientation));
+        return;
+    }
+    CDLGPhotoCrop dialog(this, picture, slot + 1, crop);
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+
+    const QFileInfo file(path);
+    m_strStartFolder = file.absolutePath();
+    m_strPhotoPaths[slot] = file.absoluteFilePath();
+    // A frame over the whole picture is no crop at all.
+    m_crops[slot] = dialog.m_crop == picture.rect() ? std::nullopt : std::optional<QRect>(dialog.m_crop);
+    m_pPreviews[slot]->SetFile(m_strPhotoPaths[slot]);
+    m_pPreviews[slot]->SetMode(CXPictureST::ModeFile);
+    UpdatePhotoButtons();
 }

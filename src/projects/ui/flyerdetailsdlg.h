@@ -3,6 +3,7 @@
 #include "compose/printphotos.h"
 
 #include <QDialog>
+#include <QRect>
 #include <QString>
 
 #include <array>
@@ -44,6 +45,9 @@ public:
     QString m_strDescription = DefaultDescription();
     std::array<QString, kPhotoSlots> m_strFeatures = {QStringLiteral("# of Bedrooms"), QStringLiteral("# of Baths"),
                                                       QStringLiteral("Square Feet"), QStringLiteral("Year Built")};
+    QString m_strListingUrl; // optional; empty or an http/https address after Save
+    // The part of each photo the flyer shows, in the photo's pixels; none is the whole photo.
+    std::array<std::optional<QRect>, kPhotoSlots> m_crops;
 
     // Where the flyer's theme draws each photo, set by the caller when known: a photo that would
     // print under 150 ppi there gets a note under its preview.
@@ -57,6 +61,8 @@ public:
     void OnBnClickedBtnPhoto(int slot);
     void OnBnClickedBtnSave();
     void OnBnClickedBtnHelp();
+    // Lets the user pick the part of the slot's photo that the flyer shows.
+    void OnBnClickedBtnCrop(int slot);
 
     void done(int result) override;
 
@@ -80,6 +86,8 @@ private:
     QLineEdit* m_pAddress = nullptr;
     QLineEdit* m_pCityStateZip = nullptr;
     QPlainTextEdit* m_pDescription = nullptr;
+    QLineEdit* m_pListingUrl = nullptr;
+    std::array<QPushButton*, kPhotoSlots> m_pCropButtons{};
     std::array<QLineEdit*, kPhotoSlots> m_pFeatures{};
     std::array<CXPictureST*, kPhotoSlots> m_pPreviews{};
     std::array<QPushButton*, kPhotoSlots> m_pPhotoButtons{};

@@ -1,0 +1,176 @@
+#include "compose/templatemerge.h"
+#include "projects/flyerdata.h"
+#include "settings/appsettings.h"
+
+#include <QDir>
+#include <QFile>
+#include <QImage>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+struct Result
+{
+    int exitCode = -1;
+    QByteArray out;
+    QByteArray err;
+};
+
+Result Run(const QString& program, const QStringList& args, const QByteArray& input = QByteArray())
+{
+    QProcess process;
+    process.start(program, args);
+    process.write(input);
+    process.closeWriteChannel();
+    Result result;
+    if (!process.waitForFinished(120000) || process.exitStatus() != QProcess::NormalExit)
+        return result;
+    result.exitCode = process.exitCode();
+    result.out = process.readAllStandardOutput();
+    result.err = process.readAllStandardError();
+    return result;
+}
+
+Result Cli(const QStringList& args, const QByteArray& input = QByteArray())
+{
+    return Run(QStringLiteral(LISTORA_BIN_DIR "/listora-cli"), args, input);
+}
+
+// A project folder with its file and, when url is given, its extras.
+QString WriteProject(const QString& folder, const QString& url)
+{
+    QDir().mkpath(folder);
+    CFlyerData record;
+    record.Reset();
+    record.m_strCaption = QStringLiteral("Just Listed");
+    record.SetPathName(QDir(folder).filePath(QStringLiteral("FlyerData.lso")));
+    if (!record.Save().IsOk())
+        return QString();
+    const Result show = Cli({QStringLiteral("project"), QStringLiteral("show"), record.m_strPathName});
+    QJsonObject json = QJsonDocument::fromJson(show.out).object();
+    json.insert(QStringLiteral("listing_url"), url);
+    if (Cli({QStringLiteral("project"), QStringLiteral("write"), record.m_strPathName}, QJsonDocument(json).toJson())
+            .exitCode != 0)
+        return QString();
+    return record.m_strPathName;
+}
+
+QString ThemeFolder()
+{
+    return QStringLiteral(LISTORA_BIN_DIR "/../share/listora/Themes");
+}
+
+} // namespace
+
+class TestListingQr : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void mergeFillsTheTokens_data();
+    void mergeFillsTheTokens();
+    void codeReadsBackFromTheFlyer_data();
+    void codeReadsBackFromTheFlyer();
+    void noAddressLeavesNoFrame();
+};
+
+void TestListingQr::mergeFillsTheTokens_data()
+{
+    QTest::addColumn<QString>("listingUrl");
+    QTest::addColumn<QString>("website");
+    QTest::addColumn<bool>("hasCode");
+    QTest::addColumn<QString>("shown");
+
+    QTest::newRow("listing address") << QStringLiteral("https://homes.example/l?id=4&ref=flyer")
+                                     << QStringLiteral("www.agent.example") << true
+                                     << QStringLiteral("https://homes.example/l?id=4&amp;ref=flyer");
+    QTest::newRow("agent's site") << QString() << QStringLiteral("www.agent.example") << true
+                                  << QStringLiteral("http://www.agent.example");
+    QTest::newRow("neither") << QString() << QString() << false << QString();
+}
+
+void TestListingQr::mergeFillsTheTokens()
+{
+    QFETCH(QString, listingUrl);
+    QFETCH(QString, website);
+    QFETCH(bool, hasCode);
+    QFETCH(QString, shown);
+
+    CAppSettings settings;
+    settings.Path2BlankImage = QStringLiteral("/opt/listora/_blank.gif");
+    settings.Website = website;
+    CFlyerData flyer;
+    flyer.Reset();
+    const QString page =
+        MergeTemplate(QStringLiteral("[$_qrCode$][$_listingUrl$]"), true, flyer, settings, CMergeLook(), listingUrl);
+    const QString code = page.mid(1, page.indexOf(QLatin1Char(']')) - 1);
+    if (hasCode)
+        QVERIFY2(code.startsWith(QLatin1String("data:image/svg+xml;base64,")), qPrintable(code));
+    else
+        QCOMPARE(code, QStringLiteral("file:///opt/listora/_blank.gif"));
+    QVERIFY(page.endsWith(QStringLiteral("[%1]").arg(shown)));
+}
+
+void TestListingQr::codeReadsBackFromTheFlyer_data()
+{
+    QTest::addColumn<QString>("theme");
+    for (const char* theme :
+         {"Gallery - KT401", "Simple - KT101", "Classic - KT301", "Coastal - KT304", "Elegant - KT103"})
+        QTest::newRow(theme) << QString::fromLatin1(theme);
+}
+
+void TestListingQr::codeReadsBackFromTheFlyer()
+{
+    QFETCH(QString, theme);
+    QTemporaryDir dir;
+    const QString url = QStringLiteral("https://homes.example/listing/12-elm?ref=flyer&x=1");
+    const QString project = WriteProject(dir.filePath(QStringLiteral("p")), url);
+    QVERIFY(!project.isEmpty());
+
+    const QString png = dir.filePath(QStringLiteral("flyer.png"));
+    const Result render = Cli({QStringLiteral("render"), QStringLiteral("--project"), project,
+                               QStringLiteral("--theme"), theme, QStringLiteral("--out"), png});
+    QVERIFY2(render.exitCode == 0, render.err.constData());
+    const Result read = Run(QStringLiteral("zbarimg"), {QStringLiteral("-q"), QStringLiteral("--raw"), png});
+    QVERIFY2(read.exitCode == 0, read.err.constData());
+    QCOMPARE(QString::fromUtf8(read.out).trimmed(), url);
+}
+
+void TestListingQr::noAddressLeavesNoFrame()
+{
+    // Without a listing address or a web site in the profile, the page is the same as the theme
+    // without its QR block: no empty frame and no caption.
+    QTemporaryDir dir;
+    const QString project = WriteProject(dir.filePath(QStringLiteral("p")), QString());
+    QVERIFY(!project.isEmpty());
+
+    QString text;
+    QVERIFY(LoadTemplate(ThemeFolder() + QStringLiteral("/Gallery-KT401/index.htm"), text));
+    static const QRegularExpression qrBlock(QStringLiteral("<div id=\"qr\">.*?</div></div>"));
+    QVERIFY(text.contains(qrBlock));
+    const QString withoutQr = dir.filePath(QStringLiteral("noqr.htm"));
+    QFile file(withoutQr);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(QString(text).remove(qrBlock).toUtf8());
+    file.close();
+
+    const QString a = dir.filePath(QStringLiteral("a.png"));
+    const QString b = dir.filePath(QStringLiteral("b.png"));
+    const Result withBlock =
+        Cli({QStringLiteral("render"), QStringLiteral("--project"), project, QStringLiteral("--theme"),
+             QStringLiteral("Gallery - KT401"), QStringLiteral("--out"), a});
+    QVERIFY2(withBlock.exitCode == 0, withBlock.err.constData());
+    const Result without = Cli({QStringLiteral("render"), QStringLiteral("--project"), project,
+                                QStringLiteral("--template"), withoutQr, QStringLiteral("--out"), b});
+    QVERIFY2(without.exitCode == 0, without.err.constData());
+    QCOMPARE(QImage(a).convertToFormat(QImage::Format_RGB32), QImage(b).convertToFormat(QImage::Format_RGB32));
+    QCOMPARE(Run(QStringLiteral("zbarimg"), {QStringLiteral("-q"), a}).exitCode, 4); // no code found
+}
+
+QTEST_GUILESS_MAIN(TestListingQr)
+#include "tst_listingqr.moc"

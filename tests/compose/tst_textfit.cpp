@@ -1,0 +1,127 @@
+#include "catalogue/themecatalogue.h"
+#include "compose/render/xhtml2image.h"
+#include "compose/templatemerge.h"
+#include "compose/textfit.h"
+#include "projects/flyerdata.h"
+#include "settings/appsettings.h"
+
+#include <QTest>
+
+namespace {
+
+QString DataFolder()
+{
+    return QStringLiteral(LISTORA_BIN_DIR "/../share/listora");
+}
+
+struct Listing
+{
+    QString caption;
+    QString price;
+    QString address;
+    QString cityStateZip;
+};
+
+const Listing kLong = {QStringLiteral("Just Listed - Ocean View"), QStringLiteral("Offered at $1,249,000"),
+                       QStringLiteral("14820 Pacific Coast Highway, Unit 12B"),
+                       QStringLiteral("Cannon Beach, OR 97110")};
+// Far more than any box holds even at its smallest: the shrink must stop at the theme's limit.
+const Listing kOverlong = {QStringLiteral("Just Listed - Ocean View Estate With Private Beach Access And Guest House"),
+                           QStringLiteral("Offered at $12,450,000 or best offer, seller financing available"),
+                           QStringLiteral("14820 Pacific Coast Highway North, Building C, Unit 1204 West Tower"),
+                           QStringLiteral("Cannon Beach Heights, Oregon 97110-4521")};
+
+} // namespace
+
+class TestTextFit : public QObject
+{
+    Q_OBJECT
+
+private:
+    CXHTML2Image m_renderer;
+    CAppSettings m_settings;
+
+private Q_SLOTS:
+    void initTestCase();
+    void boxesFitWithinTheirLimits_data();
+    void boxesFitWithinTheirLimits();
+};
+
+void TestTextFit::initTestCase()
+{
+    m_settings.Path2Themes = DataFolder() + QStringLiteral("/Themes");
+    m_settings.Path2SampleData = DataFolder() + QStringLiteral("/Samples");
+    m_settings.Path2BlankImage = DataFolder() + QStringLiteral("/_blank.gif");
+    m_settings.FullName = QStringLiteral("Jordan Avery");
+    m_settings.Credentials = QStringLiteral("Real Estate Professional");
+    QString error;
+    QVERIFY2(m_renderer.WarmUp(&error), qPrintable(error));
+}
+
+void TestTextFit::boxesFitWithinTheirLimits_data()
+{
+    QTest::addColumn<QString>("templatePath");
+    QTest::addColumn<bool>("overlong");
+
+    CXThemeCatalogue catalogue;
+    catalogue.LoadAvailableThemes(m_settings.Path2Themes);
+    QVERIFY(catalogue.size() >= 13);
+    for (qsizetype i = 0; i < catalogue.size(); ++i) {
+        const CXThemeTemplateInfo& theme = catalogue.at(i);
+        const QByteArray name = theme.GetName().toUtf8();
+        QTest::newRow(QByteArray(name + " long").constData()) << theme.GetTemplate() << false;
+        QTest::newRow(QByteArray(name + " overlong").constData()) << theme.GetTemplate() << true;
+    }
+}
+
+void TestTextFit::boxesFitWithinTheirLimits()
+{
+    QFETCH(QString, templatePath);
+    QFETCH(bool, overlong);
+    const Listing& listing = overlong ? kOverlong : kLong;
+
+    QString text;
+    QVERIFY(LoadTemplate(templatePath, text));
+    CFlyerData flyer;
+    flyer.Reset();
+    flyer.m_strCaption = listing.caption;
+    flyer.m_strPrice = listing.price;
+    flyer.m_strAddress = listing.address;
+    flyer.m_strCityStateZip = listing.cityStateZip;
+    const QString page =
+        MergeTemplate(text, true, flyer, m_settings, MakeMergeLook(QStringLiteral("Tahoma"), 0x00B16300));
+
+    QImage image;
+    QString error;
+    QVERIFY2(m_renderer.Render(page, 816, 1056, image, &error), qPrintable(error));
+    const QList<TextFit::Box> boxes = TextFit::ParseReport(m_renderer.LastFitReport());
+
+    // Every theme marks its address, MLS number, price, features and agent block; all but the
+    // sidebar themes (whose caption is a picture) the caption too.
+    QStringList names;
+    for (const TextFit::Box& box : boxes)
+        names.append(box.name);
+    for (const char* name : {"address", "mls", "price", "features", "contact"})
+        QVERIFY2(names.contains(QLatin1String(name)), qPrintable(names.join(QLatin1Char(','))));
+
+    for (const TextFit::Box& box : boxes) {
+        const QByteArray what = QByteArray(box.name.toUtf8() + " " + QByteArray::number(box.size) + "px of " +
+                                           QByteArray::number(box.base) + "px, limit " + QByteArray::number(box.limit));
+        QVERIFY2(box.shown, what.constData());
+        QVERIFY2(box.limit > 0.4 && box.limit <= 1.0, what.constData());
+        QVERIFY2(box.size >= box.base * box.limit - 0.01 && box.size <= box.base + 0.001, what.constData());
+        if (!box.fits) {
+            // Only text that does not fit even at the limit is left to the ellipsis.
+            QVERIFY2(overlong, what.constData());
+            QVERIFY2(box.size < box.base * box.limit + box.base * 0.021, what.constData());
+        }
+    }
+    if (!overlong) {
+        // The caption of the issue no longer loses its words in any theme.
+        for (const TextFit::Box& box : boxes)
+            QVERIFY2(box.fits, qPrintable(box.name));
+    }
+}
+
+QTEST_MAIN(TestTextFit)
+#include "tst_textfit.moc"

@@ -1,0 +1,176 @@
+#include "projects/listingextras.h"
+
+#include <QDir>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+QByteArray ReadAll(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+void WriteAll(const QString& path, const QByteArray& bytes)
+{
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+}
+
+} // namespace
+
+class TestListingExtras : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void missingFileMeansNoExtrasAndWritesNothing();
+    void roundTripKeepsUnknownKeys();
+    void damagedFileIsReportedAndLeftAlone_data();
+    void damagedFileIsReportedAndLeftAlone();
+    void checkListingUrl_data();
+    void checkListingUrl();
+    void qrCodeAddressFallsBackToWebsite_data();
+    void qrCodeAddressFallsBackToWebsite();
+};
+
+void TestListingExtras::missingFileMeansNoExtrasAndWritesNothing()
+{
+    QTemporaryDir dir;
+    CListingExtras extras;
+    extras.m_strListingUrl = QStringLiteral("https://stale.example");
+    QCOMPARE(extras.Load(dir.path()).kind, CListingExtras::Missing);
+    QVERIFY(extras.IsEmpty());
+    QVERIFY(!extras.m_bDamaged);
+    // A project without extras keeps its folder as older copies of the program made it.
+    QVERIFY(extras.Save(dir.path()).ok);
+    QVERIFY(!QFile::exists(dir.filePath(CListingExtras::FileName())));
+}
+
+void TestListingExtras::roundTripKeepsUnknownKeys()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(CListingExtras::FileName());
+    WriteAll(path, R"({"listing_url": "https://homes.example/12-elm?a=1&b=2", "crops": [null, {"x": 10, "y": 0,
+               "w": 900, "h": 600}, null, null], "virtual_tour": {"url": "https://tour.example"}})");
+
+    CListingExtras extras;
+    QCOMPARE(extras.Load(dir.path()).kind, CListingExtras::Loaded);
+    QCOMPARE(extras.m_strListingUrl, QStringLiteral("https://homes.example/12-elm?a=1&b=2"));
+    QVERIFY(!extras.m_crops[0]);
+    QCOMPARE(extras.m_crops[1], std::optional<QRect>(QRect(10, 0, 900, 600)));
+
+    extras.m_strListingUrl.clear();
+    extras.m_crops[1].reset();
+    extras.m_crops[3] = QRect(0, 5, 1200, 800);
+    QVERIFY(extras.Save(dir.path()).ok);
+
+    const QJsonObject written = QJsonDocument::fromJson(ReadAll(path)).object();
+    QCOMPARE(written.value(QStringLiteral("virtual_tour")).toObject().value(QStringLiteral("url")).toString(),
+             QStringLiteral("https://tour.example"));
+    QCOMPARE(written.value(QStringLiteral("listing_url")).toString(), QString());
+    CListingExtras again;
+    QCOMPARE(again.Load(dir.path()).kind, CListingExtras::Loaded);
+    QCOMPARE(again, extras);
+    // Only the unknown key is left to keep, so emptying everything still writes the file.
+    QVERIFY(QDir(dir.path()).entryList(QDir::Files).size() == 1);
+}
+
+void TestListingExtras::damagedFileIsReportedAndLeftAlone_data()
+{
+    QTest::addColumn<QByteArray>("content");
+    QTest::addColumn<QString>("why");
+
+    QTest::newRow("cut short") << QByteArray(R"({"listing_url": "https://a.exa)") << QStringLiteral("cannot be read");
+    QTest::newRow("array") << QByteArray("[1, 2]") << QStringLiteral("no JSON object");
+    QTest::newRow("url number") << QByteArray(R"({"listing_url": 5})") << QStringLiteral("listing_url");
+    QTest::newRow("script url") << QByteArray(R"x({"listing_url": "javascript:alert(1)"})x")
+                                << QStringLiteral("http or https");
+    QTest::newRow("three crops") << QByteArray(R"({"crops": [null, null, null]})") << QStringLiteral("4 entries");
+    QTest::newRow("negative crop") << QByteArray(R"({"crops": [{"x": -1, "y": 0, "w": 5, "h": 5}, null, null, null]})")
+                                   << QStringLiteral("crop 1");
+    QTest::newRow("empty crop") << QByteArray(R"({"crops": [null, {"x": 1, "y": 0, "w": 0, "h": 5}, null, null]})")
+                                << QStringLiteral("crop 2");
+}
+
+void TestListingExtras::damagedFileIsReportedAndLeftAlone()
+{
+    QFETCH(QByteArray, content);
+    QFETCH(QString, why);
+    QTemporaryDir dir;
+    const QString path = dir.filePath(CListingExtras::FileName());
+    WriteAll(path, content);
+
+    CListingExtras extras;
+    const CListingExtras::Status status = extras.Load(dir.path());
+    QCOMPARE(status.kind, CListingExtras::Damaged);
+    QVERIFY2(status.text.contains(QDir::toNativeSeparators(path)), qPrintable(status.text));
+    QVERIFY2(status.text.contains(why), qPrintable(status.text));
+    QVERIFY(extras.IsEmpty());
+    QVERIFY(extras.m_bDamaged);
+    QCOMPARE(ReadAll(path), content);
+}
+
+void TestListingExtras::checkListingUrl_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<bool>("accepted");
+    QTest::addColumn<QString>("result");
+
+    QTest::newRow("empty") << QString() << true << QString();
+    QTest::newRow("blanks only") << QStringLiteral("   ") << true << QString();
+    QTest::newRow("https trimmed") << QStringLiteral(" https://homes.example/l/12 ") << true
+                                   << QStringLiteral("https://homes.example/l/12");
+    QTest::newRow("http upper") << QStringLiteral("HTTP://Homes.Example") << true
+                                << QStringLiteral("HTTP://Homes.Example");
+    QTest::newRow("no scheme") << QStringLiteral("homes.example/12") << false << QString();
+    QTest::newRow("ftp") << QStringLiteral("ftp://homes.example") << false << QString();
+    QTest::newRow("javascript") << QStringLiteral("javascript:alert(1)") << false << QString();
+    QTest::newRow("no host") << QStringLiteral("https:///path") << false << QString();
+    QTest::newRow("blank inside") << QStringLiteral("https://homes.example/a b") << false << QString();
+    QTest::newRow("markup") << QStringLiteral("https://a.example/\"><b>") << false << QString();
+}
+
+void TestListingExtras::checkListingUrl()
+{
+    QFETCH(QString, text);
+    QFETCH(bool, accepted);
+    QFETCH(QString, result);
+    const std::optional<QString> checked = CheckListingUrl(text);
+    QCOMPARE(checked.has_value(), accepted);
+    if (accepted)
+        QCOMPARE(*checked, result);
+}
+
+void TestListingExtras::qrCodeAddressFallsBackToWebsite_data()
+{
+    QTest::addColumn<QString>("listing");
+    QTest::addColumn<QString>("website");
+    QTest::addColumn<QString>("address");
+
+    QTest::newRow("listing wins") << QStringLiteral("https://l.example/1") << QStringLiteral("www.agent.example")
+                                  << QStringLiteral("https://l.example/1");
+    QTest::newRow("site gets a scheme") << QString() << QStringLiteral(" www.agent.example ")
+                                        << QStringLiteral("http://www.agent.example");
+    QTest::newRow("site with scheme") << QString() << QStringLiteral("https://agent.example")
+                                      << QStringLiteral("https://agent.example");
+    QTest::newRow("site not an address") << QString() << QStringLiteral("ask me in person") << QString();
+    QTest::newRow("neither") << QString() << QString() << QString();
+}
+
+void TestListingExtras::qrCodeAddressFallsBackToWebsite()
+{
+    QFETCH(QString, listing);
+    QFETCH(QString, website);
+    QFETCH(QString, address);
+    QCOMPARE(QrCodeAddress(listing, website), address);
+}
+
+QTEST_GUILESS_MAIN(TestListingExtras)
+#include "tst_listingextras.moc"
