@@ -259,6 +259,8 @@ const QList<TokenInfo>& KnownTokens()
         {QStringLiteral("$_listingMLSColor$"), QStringLiteral("#0063B1 (or #000000 when not coloured)")},
         {QStringLiteral("$_listingPriceColor$"), QStringLiteral("#0063B1 (or #000000 when not coloured)")},
         {QStringLiteral("$_listingFeaturesColor$"), QStringLiteral("#0063B1 (or #000000 when not coloured)")},
+        {QStringLiteral("$_listingUrl$"), QStringLiteral("https://www.example.com/listings/1482-harbor-view-lane")},
+        {QStringLiteral("$_qrCode$"), QStringLiteral("data:image/svg+xml;base64,... (or the blank picture)")},
     };
     return tokens;
 }

@@ -177,6 +177,7 @@ int MakeSelectedPrintPage(CXHTML2Image& renderer, const FlyerSelection& selectio
     source.settings = &settings;
     source.font = selection.font;
     source.color = selection.color;
+    source.listingUrl = selection.listingUrl;
     QString error;
     if (!MakePrintPage(renderer, source, work, page, &error))
         return Fail(error.simplified());

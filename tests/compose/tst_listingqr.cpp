@@ -119,22 +119,28 @@ void TestListingQr::mergeFillsTheTokens()
 void TestListingQr::codeReadsBackFromTheFlyer_data()
 {
     QTest::addColumn<QString>("theme");
+    QTest::addColumn<QString>("quality");
     for (const char* theme :
-         {"Gallery - KT401", "Simple - KT101", "Classic - KT301", "Coastal - KT304", "Elegant - KT103"})
-        QTest::newRow(theme) << QString::fromLatin1(theme);
+         {"Gallery - KT401", "Simple - KT101", "Classic - KT301", "Coastal - KT304", "Elegant - KT103"}) {
+        for (const char* quality : {"screen", "print"})
+            QTest::addRow("%s, %s", theme, quality) << QString::fromLatin1(theme) << QString::fromLatin1(quality);
+    }
 }
 
+// The screen picture, and the print-quality page drawn at 300 dpi.
 void TestListingQr::codeReadsBackFromTheFlyer()
 {
     QFETCH(QString, theme);
+    QFETCH(QString, quality);
     QTemporaryDir dir;
     const QString url = QStringLiteral("https://homes.example/listing/12-elm?ref=flyer&x=1");
     const QString project = WriteProject(dir.filePath(QStringLiteral("p")), url);
     QVERIFY(!project.isEmpty());
 
     const QString png = dir.filePath(QStringLiteral("flyer.png"));
-    const Result render = Cli({QStringLiteral("render"), QStringLiteral("--project"), project,
-                               QStringLiteral("--theme"), theme, QStringLiteral("--out"), png});
+    const Result render =
+        Cli({QStringLiteral("render"), QStringLiteral("--project"), project, QStringLiteral("--theme"), theme,
+             QStringLiteral("--quality"), quality, QStringLiteral("--out"), png});
     QVERIFY2(render.exitCode == 0, render.err.constData());
     const Result read = Run(QStringLiteral("zbarimg"), {QStringLiteral("-q"), QStringLiteral("--raw"), png});
     QVERIFY2(read.exitCode == 0, read.err.constData());

@@ -94,7 +94,8 @@ bool LayOut(CXHTML2Image& renderer, const CXFlyerSource& source, bool markEmpty,
         if (!file.isEmpty())
             pass.look.photoUrls[size_t(slot.slot - 1)] = SlotMarkedUrl(file, slot.slot);
     }
-    const QString layoutPage = MergeTemplate(source.templateText, source.projectMode, flyer, settings, pass.look);
+    const QString layoutPage = MergeTemplate(source.templateText, source.projectMode, flyer, settings, pass.look,
+                                             source.listingUrl);
     const QByteArray key = QCryptographicHash::hash(layoutPage.toUtf8(), QCryptographicHash::Sha1);
     QByteArray layout = CXLayoutCache::Get().Find(key);
     if (layout.isEmpty()) {
@@ -187,7 +188,7 @@ bool MakePrintPage(CXHTML2Image& renderer, const CXFlyerSource& source, PrintPag
         const bool cut = fits[i] == QLatin1String("cover");
         look.photoUrls[i] = SlotMarkedUrl(copy, slot.slot) + (cut ? QStringLiteral("-cut") : QString());
     }
-    out.page = WithPrintStyle(MergeTemplate(source.templateText, source.projectMode, flyer, settings, look));
+    out.page = WithPrintStyle(MergeTemplate(source.templateText, source.projectMode, flyer, settings, look, source.listingUrl));
     QByteArray printedLayout;
     if (!renderer.RenderPrint(out.page, RenderProtocol::PrintMode::Pdf, printedLayout, out.pdf, &why))
         return fail(QStringLiteral("The print-quality flyer could not be made: %1").arg(why));

@@ -28,6 +28,7 @@ struct CXFlyerSource
     const CAppSettings* settings = nullptr;
     QString font;
     quint32 color = 0;
+    QString listingUrl; // the project's web address, for its QR code
 };
 
 struct CXPrintPage

@@ -281,7 +281,16 @@ void CXRenderWorker::Poll()
 void CXRenderWorker::OnReadyAnswer(bool ready)
 {
     if (ready && IsPrintJob()) {
-        StartPrint();
+        // The print page fits its marked boxes exactly as the picture does, before it is measured.
+        m_scriptPending = true;
+        const quint64 token = m_token;
+        m_page->runJavaScript(TextFit::Script(), QWebEngineScript::ApplicationWorld,
+                              [this, token](const QVariant&) {
+                                  if (token != m_token || m_stage != Stage::Loading)
+                                      return;
+                                  m_scriptPending = false;
+                                  StartPrint();
+                              });
         return;
     }
     if (ready) {

@@ -951,6 +951,7 @@ CXFlyerSource CMainDialog::FlyerSource() const
     source.settings = &m_appSettings;
     source.font = m_strSelFont;
     source.color = FlyerColor();
+    source.listingUrl = m_extras.m_strListingUrl;
     return source;
 }
 
