@@ -32,4 +32,18 @@ QString FromHandOver(const QString& text)
     return FromArguments(CSingleInstance::SplitCommandLineText(text));
 }
 
+namespace {
+QString g_strProgramProject;
+} // namespace
+
+void SetProgramArguments(const QStringList& args)
+{
+    g_strProgramProject = FromArguments(args);
+}
+
+QString ProgramProject()
+{
+    return g_strProgramProject;
+}
+
 } // namespace LaunchProject

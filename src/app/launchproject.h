@@ -13,4 +13,9 @@ QString FromArguments(const QStringList& args);
 // From the command line another start handed over (CSingleInstance::CommandLineText).
 QString FromHandOver(const QString& text);
 
+// The project the program's own command line names. Only the program sets it: other processes
+// that show the window (tests, benchmarks) have arguments of their own that name no project.
+void SetProgramArguments(const QStringList& args);
+QString ProgramProject();
+
 } // namespace LaunchProject

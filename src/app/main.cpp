@@ -1,4 +1,5 @@
 #include "app/diagnostics.h"
+#include "app/launchproject.h"
 #include "app/ui/mainapplication.h"
 
 #include <QApplication>
@@ -12,6 +13,7 @@ int main(int argc, char* argv[])
         qputenv("QT_QPA_PLATFORM", "offscreen");
 
     QApplication app(argc, argv);
+    LaunchProject::SetProgramArguments(QCoreApplication::arguments());
     CMainApplication theApp;
     theApp.InitInstance();
     return theApp.ExitInstance();

@@ -77,7 +77,7 @@ bool CMainDialog::OpenStartupProject()
     m_bStartupDone = true;
     // A path handed over during start-up is newer than our own command line.
     if (m_strPendingProject.isEmpty())
-        m_strPendingProject = LaunchProject::FromArguments(QCoreApplication::arguments());
+        m_strPendingProject = LaunchProject::ProgramProject();
     const bool named = !m_strPendingProject.isEmpty() || m_bPendingTooLong;
     OpenPendingProject();
     return named;
