@@ -86,6 +86,14 @@ QString LegacySettingsFileName()
     return AppInfo::ProductId() + QStringLiteral("Settings.dat");
 }
 
+QString UserCacheRoot()
+{
+    const QString cache = QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation);
+    return cache.isEmpty() ? QString()
+                           : QDir::cleanPath(cache + QLatin1Char('/') + AppInfo::MakerName() + QLatin1Char('/') +
+                                             AppInfo::ProductId());
+}
+
 QString UserThemesFolder()
 {
     return Join(LegacyAppDataFolder(), QStringLiteral("Themes"));

@@ -18,6 +18,9 @@ QString LegacyAppDataFolder();
 QString LegacySettingsFileName();
 // The user's own themes, with a "Themes.ini" of their own: ~/.local/share/Tarnwick/Listora/Themes.
 QString UserThemesFolder();
+// The per-user cache (~/.cache/Tarnwick/Listora): print copies and, on a system-wide install, the
+// covers. Empty when the system names no cache folder.
+QString UserCacheRoot();
 
 struct Paths
 {

@@ -19,10 +19,6 @@
 
 #include <algorithm>
 
-#ifdef Q_OS_UNIX
-#include <unistd.h>
-#endif
-
 Q_LOGGING_CATEGORY(lcThemeKit, "listora.themekit", QtWarningMsg)
 
 namespace ThemeKit {

@@ -1,11 +1,10 @@
 #include "compose/loadpolicy.h"
 
-#include "app/appinfo.h"
+#include "app/workingfolders.h"
 #include "settings/appsettings.h"
 
 #include <QDir>
 #include <QFileInfo>
-#include <QStandardPaths>
 
 namespace {
 
@@ -35,18 +34,6 @@ QString LocalPath(const QUrl& url)
 
 } // namespace
 
-namespace {
-
-QString UserCacheRoot()
-{
-    const QString cache = QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation);
-    return cache.isEmpty() ? QString()
-                           : QDir::cleanPath(cache + QLatin1Char('/') + AppInfo::MakerName() + QLatin1Char('/') +
-                                             AppInfo::ProductId());
-}
-
-} // namespace
-
 QStringList PageLoadRoots(const CAppSettings& settings, const QString& templatePath, const QString& projectFolder)
 {
     QStringList roots;
@@ -64,7 +51,7 @@ QStringList PageLoadRoots(const CAppSettings& settings, const QString& templateP
     add(settings.strSavePath);
     add(settings.Path2TempFolder);
     // The per-user cache holds print copies and, on a system-wide install, the covers.
-    add(UserCacheRoot());
+    add(WorkingFolders::UserCacheRoot());
     add(settings.Path2ThemeCovers);
     return roots;
 }

@@ -1,6 +1,6 @@
 #include "compose/printphotos.h"
 
-#include "app/appinfo.h"
+#include "app/workingfolders.h"
 #include "compose/templatemerge.h"
 #include "imaging/imagelibrary.h"
 #include "imaging/imagescaler.h"
@@ -22,7 +22,6 @@
 #include <QMutex>
 #include <QPainter>
 #include <QRegularExpression>
-#include <QStandardPaths>
 
 #include <algorithm>
 #include <cmath>
@@ -183,8 +182,7 @@ bool FindSlotBox(const QList<CXPictureBox>& boxes, int slot, CXPictureBox& found
 
 QString PrintCopyFolder()
 {
-    return QDir::cleanPath(QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation) + QLatin1Char('/') +
-                           AppInfo::MakerName() + QLatin1Char('/') + AppInfo::ProductId() + QStringLiteral("/Print"));
+    return QDir::cleanPath(WorkingFolders::UserCacheRoot() + QStringLiteral("/Print"));
 }
 
 QString MakePrintCopy(const QString& original, const CXPrintCopyPlan& plan, const QString& folder, QString* error)

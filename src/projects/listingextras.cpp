@@ -10,13 +10,6 @@
 #include <QLoggingCategory>
 #include <QUrl>
 
-#include <cerrno>
-#include <cstring>
-
-#ifdef Q_OS_UNIX
-#include <unistd.h>
-#endif
-
 Q_LOGGING_CATEGORY(lcExtras, "listora.projects.extras", QtWarningMsg)
 
 namespace {
