@@ -8,6 +8,7 @@
 #include "settings/legacysettingsreader.h"
 
 #include <QCoreApplication>
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -286,6 +287,7 @@ bool CAppSettings::WriteStore(const QList<std::pair<QString, QVariant>>& changes
         }
     }
     QDir().mkpath(QFileInfo(path).absolutePath());
+    const QDateTime before = QFileInfo(path).lastModified();
     QString why;
     if (!CXFileWriter::WriteFile(path, IniFileBytes(values), &why)) {
         m_strSaveError = why;
@@ -293,6 +295,14 @@ bool CAppSettings::WriteStore(const QList<std::pair<QString, QVariant>>& changes
         return false;
     }
     m_strSaveError.clear();
+    // QSettings trusts its cached copy while size and time stamp stay the same; a rewrite of the
+    // same size within one tick of the file system's clock would go unseen (a "1" read back as "0").
+    if (before.isValid() && QFileInfo(path).lastModified() <= before) {
+        QFile written(path);
+        if (!written.open(QIODevice::ReadOnly) ||
+            !written.setFileTime(before.addMSecs(1), QFileDevice::FileModificationTime))
+            qCWarning(lcSettings) << "settings time stamp could not be moved on:" << path;
+    }
     // Stores open elsewhere in the program share what QSettings last read; they see the new file now.
     OpenStore()->sync();
     return true;

@@ -262,6 +262,20 @@ private Q_SLOTS:
         QCOMPARE(other.IsZoomed, 1);
     }
 
+    // Saves in quick succession that leave the file the same size are read back, not QSettings'
+    // cached copy of the one before.
+    void quickSavesOfTheSameSizeAreReadBack()
+    {
+        CAppSettings settings;
+        for (int i = 0; i < 40; ++i) {
+            settings.ConfirmExit = i % 2;
+            QVERIFY(settings._SaveSettings());
+            CAppSettings other;
+            other.LoadSettings();
+            QCOMPARE(other.ConfirmExit, i % 2);
+        }
+    }
+
     // The store file is written by the program itself: every text comes back as it was typed, and
     // what others keep in the file stays.
     void textsSurviveASave_data()
