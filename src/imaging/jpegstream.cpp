@@ -156,21 +156,31 @@ void TermDestination(j_compress_ptr cinfo)
     dest->bytes->truncate(dest->bytes->size() - qsizetype(dest->pub.free_in_buffer));
 }
 
+// What one encode writes: the rows' size, the JFIF resolution and an optional colour profile.
 struct EncodeJob
 {
-    int width = 0;
-    int height = 0;
-    QByteArray icc;
     RowRing* ring = nullptr;
-    QByteArray output;
+    QSize size;
+    int quality = 100;
+    QSize dotsPerInch;
+    QByteArray icc;
     ByteArrayDestination destination;
     bool ok = false;
-    char message[JMSG_LENGTH_MAX] = {};
+    char message[JMSG_LENGTH_MAX] = {}; // empty when the writer gave up first
 };
 
-// The full-size copy, encoded as the rows come in. No object with a destructor lives in this frame
-// across the setjmp.
-void EncodeOriginal(EncodeJob* job)
+void PrepareDestination(EncodeJob& job, QByteArray* out)
+{
+    job.destination.pub = {};
+    job.destination.pub.init_destination = InitDestination;
+    job.destination.pub.empty_output_buffer = EmptyOutputBuffer;
+    job.destination.pub.term_destination = TermDestination;
+    job.destination.bytes = out;
+}
+
+// Encodes the rows as they come in. On a libjpeg failure it abandons the ring, so that the writer
+// stops. No object with a destructor lives in this frame across the setjmp.
+void EncodeRing(EncodeJob* job)
 {
     jpeg_compress_struct cinfo;
     ErrorManager errors;
@@ -183,16 +193,16 @@ void EncodeOriginal(EncodeJob* job)
     }
     jpeg_create_compress(&cinfo);
     cinfo.dest = &job->destination.pub;
-    cinfo.image_width = JDIMENSION(job->width);
-    cinfo.image_height = JDIMENSION(job->height);
+    cinfo.image_width = JDIMENSION(job->size.width());
+    cinfo.image_height = JDIMENSION(job->size.height());
     cinfo.input_components = 4;
     cinfo.in_color_space = kEncodeSpace;
     jpeg_set_defaults(&cinfo);
-    jpeg_set_quality(&cinfo, 100, TRUE);
+    jpeg_set_quality(&cinfo, job->quality, TRUE);
     cinfo.write_JFIF_header = TRUE;
     cinfo.density_unit = 1;
-    cinfo.X_density = 96;
-    cinfo.Y_density = 96;
+    cinfo.X_density = UINT16(job->dotsPerInch.width());
+    cinfo.Y_density = UINT16(job->dotsPerInch.height());
     jpeg_start_compress(&cinfo, TRUE);
     if (!job->icc.isEmpty())
         jpeg_write_icc_profile(&cinfo, reinterpret_cast<const JOCTET*>(job->icc.constData()),
@@ -219,64 +229,6 @@ void EncodeOriginal(EncodeJob* job)
     job->ok = true;
 }
 
-struct RingJob
-{
-    RowRing* ring = nullptr;
-    QSize size;
-    QSize dotsPerMeter;
-    int quality = 100;
-    ByteArrayDestination destination;
-    char message[JMSG_LENGTH_MAX] = {};
-};
-
-// No object with a destructor lives in this frame across the setjmp.
-bool EncodeRing(RingJob* job)
-{
-    jpeg_compress_struct cinfo;
-    ErrorManager errors;
-    InstallErrorManager(reinterpret_cast<jpeg_common_struct*>(&cinfo), errors);
-    if (setjmp(errors.jump)) {
-        std::snprintf(job->message, sizeof job->message, "%s", errors.message);
-        jpeg_destroy_compress(&cinfo);
-        return false;
-    }
-    jpeg_create_compress(&cinfo);
-    cinfo.dest = &job->destination.pub;
-    cinfo.image_width = JDIMENSION(job->size.width());
-    cinfo.image_height = JDIMENSION(job->size.height());
-    cinfo.input_components = 4;
-    cinfo.in_color_space = kEncodeSpace;
-    jpeg_set_defaults(&cinfo);
-    jpeg_set_quality(&cinfo, job->quality, TRUE);
-    // The resolution Qt's writer would store, so a decoded copy reports the same size in inches.
-    cinfo.write_JFIF_header = TRUE;
-    cinfo.density_unit = 1;
-    cinfo.X_density = UINT16(std::clamp(qRound(job->dotsPerMeter.width() * 0.0254), 1, 65535));
-    cinfo.Y_density = UINT16(std::clamp(qRound(job->dotsPerMeter.height() * 0.0254), 1, 65535));
-    jpeg_start_compress(&cinfo, TRUE);
-    JSAMPROW rows[kRowBatch];
-    while (cinfo.next_scanline < cinfo.image_height) {
-        const int available = job->ring->WaitBeyond(int(cinfo.next_scanline));
-        if (available < 0) {
-            std::snprintf(job->message, sizeof job->message, "%s", "the picture was not finished");
-            jpeg_destroy_compress(&cinfo);
-            return false;
-        }
-        while (int(cinfo.next_scanline) < available) {
-            const int first = int(cinfo.next_scanline);
-            const int count = std::min(kRowBatch, available - first);
-            for (int k = 0; k < count; ++k)
-                rows[k] = job->ring->Row(first + k);
-            // libjpeg copies the rows it is given, so their ring slots are free again at once.
-            jpeg_write_scanlines(&cinfo, rows, JDIMENSION(count));
-            job->ring->Consumed(int(cinfo.next_scanline));
-        }
-    }
-    jpeg_finish_compress(&cinfo);
-    jpeg_destroy_compress(&cinfo);
-    return true;
-}
-
 struct DecodeJob
 {
     const uchar* data = nullptr;
@@ -297,7 +249,7 @@ enum class DecodeOutcome
     Failed
 };
 
-// As EncodeOriginal: only plain data in this frame across the setjmp.
+// As EncodeRing: only plain data in this frame across the setjmp.
 DecodeOutcome DecodeRows(DecodeJob* job)
 {
     jpeg_decompress_struct cinfo;
@@ -415,6 +367,7 @@ JpegStreamResult StreamJpegIntake(const QString& source, const QString& original
 
     std::unique_ptr<RowRing> ring;
     std::unique_ptr<CXBicubicReducer> reducer;
+    QByteArray originalOutput;
     EncodeJob encode;
     std::jthread encoder;
 
@@ -428,16 +381,13 @@ JpegStreamResult StreamJpegIntake(const QString& source, const QString& original
         // Room for the rows the reduction still reads, the batch being decoded, and slack so the
         // encoder seldom makes the decoder wait.
         ring = std::make_unique<RowRing>(width, std::max(256, reducer->RowWindow() + 4 * kRowBatch));
-        encode.destination.pub = {};
-        encode.destination.pub.init_destination = InitDestination;
-        encode.destination.pub.empty_output_buffer = EmptyOutputBuffer;
-        encode.destination.pub.term_destination = TermDestination;
-        encode.destination.bytes = &encode.output;
-        encode.width = width;
-        encode.height = height;
-        encode.icc = decode.icc;
+        PrepareDestination(encode, &originalOutput);
         encode.ring = ring.get();
-        encoder = std::jthread(EncodeOriginal, &encode);
+        encode.size = QSize(width, height);
+        encode.quality = 100;
+        encode.dotsPerInch = QSize(96, 96);
+        encode.icc = decode.icc;
+        encoder = std::jthread(EncodeRing, &encode);
         return ring.get();
     };
     decode.rowsDone = [&](int rows) {
@@ -478,7 +428,7 @@ JpegStreamResult StreamJpegIntake(const QString& source, const QString& original
                   .arg(QDir::toNativeSeparators(originalPath), QString::fromLocal8Bit(encode.message));
     }
     if (ok)
-        *originalBytes = std::move(encode.output);
+        *originalBytes = std::move(originalOutput);
     if (!ok && error)
         *error = why;
     return ok ? JpegStreamResult::Done : JpegStreamResult::Failed;
@@ -506,22 +456,21 @@ JpegIntegrity CheckJpegIntegrity(const QString& path)
 bool EncodeJpegRing(RowRing& ring, const QSize& size, const QSize& dotsPerMeter, int quality, QByteArray* out,
                     QString* error)
 {
-    RingJob job;
+    EncodeJob job;
+    PrepareDestination(job, out);
     job.ring = &ring;
     job.size = size;
-    job.dotsPerMeter = dotsPerMeter;
     job.quality = quality;
-    job.destination.bytes = out;
-    job.destination.pub = {};
-    job.destination.pub.init_destination = InitDestination;
-    job.destination.pub.empty_output_buffer = EmptyOutputBuffer;
-    job.destination.pub.term_destination = TermDestination;
-    if (EncodeRing(&job))
+    // The resolution Qt's writer would store, so a decoded copy reports the same size in inches.
+    job.dotsPerInch = QSize(std::clamp(qRound(dotsPerMeter.width() * 0.0254), 1, 65535),
+                            std::clamp(qRound(dotsPerMeter.height() * 0.0254), 1, 65535));
+    EncodeRing(&job);
+    if (job.ok)
         return true;
     ring.Abandon();
     out->clear();
     if (error)
-        *error = QString::fromLocal8Bit(job.message);
+        *error = job.message[0] ? QString::fromLocal8Bit(job.message) : QStringLiteral("the picture was not finished");
     return false;
 }
 
