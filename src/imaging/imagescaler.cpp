@@ -1,27 +1,21 @@
 #include "imaging/imagescaler.h"
 
+#include "imaging/pixelblend.h"
+
 #include <QColorSpace>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdint>
-#include <cstring>
 #include <functional>
 #include <limits>
 #include <vector>
-
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
-#if defined(__GNUC__) && defined(__x86_64__)
-#include <immintrin.h>
-#endif
 
 namespace {
 
 constexpr int kShift = 14; // weights are fixed point with 14 fraction bits
 constexpr int kOne = 1 << kShift;
-constexpr int kRound = 1 << (kShift - 1);
 
 // Keys' cubic convolution kernel with a = -0.5 (Catmull-Rom).
 double Keys(double x)
@@ -89,129 +83,22 @@ Contributions ComputeContributions(int sourceLength, int targetLength)
     return c;
 }
 
-inline uint8_t ClampToByte(int value)
-{
-    value = (value + kRound) >> kShift;
-    return uint8_t(std::clamp(value, 0, 255));
-}
-
-#if defined(__GNUC__) && defined(__x86_64__)
-// Twice the width of the SSE2 loop below, for processors that have it.
-__attribute__((target("avx2"))) int VerticalAvx2(const uint8_t* const* rows, const int16_t* weight, int taps, int bytes,
-                                                 uint8_t* out)
-{
-    const __m256i zero = _mm256_setzero_si256();
-    const __m256i round = _mm256_set1_epi32(kRound);
-    int x = 0;
-    for (; x + 32 <= bytes; x += 32) {
-        __m256i s0 = zero, s1 = zero, s2 = zero, s3 = zero;
-        for (int k = 0; k < taps; k += 2) {
-            const __m256i a = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(rows[k] + x));
-            const __m256i b = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(rows[k + 1] + x));
-            const __m256i w = _mm256_set1_epi32(int(uint16_t(weight[k])) | (int(weight[k + 1]) << 16));
-            const __m256i lo = _mm256_unpacklo_epi8(a, b);
-            const __m256i hi = _mm256_unpackhi_epi8(a, b);
-            s0 = _mm256_add_epi32(s0, _mm256_madd_epi16(_mm256_unpacklo_epi8(lo, zero), w));
-            s1 = _mm256_add_epi32(s1, _mm256_madd_epi16(_mm256_unpackhi_epi8(lo, zero), w));
-            s2 = _mm256_add_epi32(s2, _mm256_madd_epi16(_mm256_unpacklo_epi8(hi, zero), w));
-            s3 = _mm256_add_epi32(s3, _mm256_madd_epi16(_mm256_unpackhi_epi8(hi, zero), w));
-        }
-        s0 = _mm256_srai_epi32(_mm256_add_epi32(s0, round), kShift);
-        s1 = _mm256_srai_epi32(_mm256_add_epi32(s1, round), kShift);
-        s2 = _mm256_srai_epi32(_mm256_add_epi32(s2, round), kShift);
-        s3 = _mm256_srai_epi32(_mm256_add_epi32(s3, round), kShift);
-        // Every step works within 128-bit lanes, so the bytes come back in their own order.
-        const __m256i packed = _mm256_packus_epi16(_mm256_packs_epi32(s0, s1), _mm256_packs_epi32(s2, s3));
-        _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + x), packed);
-    }
-    return x;
-}
-
-const bool kHaveAvx2 = __builtin_cpu_supports("avx2");
-#endif
-
 // One output row of the vertical pass: a weighted sum of whole source rows.
 void ScaleRowVertically(const std::function<const uint8_t*(int)>& rowAt, int bytes, uint8_t* out,
                         const Contributions& c, int y, const uint8_t** rows)
 {
     const int* index = &c.index[size_t(y) * c.taps];
-    const int16_t* weight = &c.weight[size_t(y) * c.taps];
     const int taps = c.used[size_t(y)];
     for (int k = 0; k < taps; ++k)
         rows[k] = rowAt(index[k]);
-    int x = 0;
-#if defined(__GNUC__) && defined(__x86_64__)
-    if (kHaveAvx2)
-        x = VerticalAvx2(rows, weight, taps, bytes, out);
-#endif
-#if defined(__SSE2__)
-    const __m128i zero = _mm_setzero_si128();
-    const __m128i round = _mm_set1_epi32(kRound);
-    for (; x + 16 <= bytes; x += 16) {
-        __m128i s0 = zero, s1 = zero, s2 = zero, s3 = zero;
-        for (int k = 0; k < taps; k += 2) {
-            const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(rows[k] + x));
-            const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(rows[k + 1] + x));
-            const __m128i w = _mm_set1_epi32(int(uint16_t(weight[k])) | (int(weight[k + 1]) << 16));
-            const __m128i lo = _mm_unpacklo_epi8(a, b);
-            const __m128i hi = _mm_unpackhi_epi8(a, b);
-            s0 = _mm_add_epi32(s0, _mm_madd_epi16(_mm_unpacklo_epi8(lo, zero), w));
-            s1 = _mm_add_epi32(s1, _mm_madd_epi16(_mm_unpackhi_epi8(lo, zero), w));
-            s2 = _mm_add_epi32(s2, _mm_madd_epi16(_mm_unpacklo_epi8(hi, zero), w));
-            s3 = _mm_add_epi32(s3, _mm_madd_epi16(_mm_unpackhi_epi8(hi, zero), w));
-        }
-        s0 = _mm_srai_epi32(_mm_add_epi32(s0, round), kShift);
-        s1 = _mm_srai_epi32(_mm_add_epi32(s1, round), kShift);
-        s2 = _mm_srai_epi32(_mm_add_epi32(s2, round), kShift);
-        s3 = _mm_srai_epi32(_mm_add_epi32(s3, round), kShift);
-        const __m128i packed = _mm_packus_epi16(_mm_packs_epi32(s0, s1), _mm_packs_epi32(s2, s3));
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + x), packed);
-    }
-#endif
-    for (; x < bytes; ++x) {
-        int sum = 0;
-        for (int k = 0; k < taps; ++k)
-            sum += weight[k] * rows[k][x];
-        out[x] = ClampToByte(sum);
-    }
+    BlendLines(out, rows, &c.weight[size_t(y) * c.taps], taps, bytes);
 }
 
 void ScaleRowsHorizontally(const QImage& source, QImage& target, const Contributions& c)
 {
-    for (int y = 0; y < target.height(); ++y) {
-        const uint8_t* in = source.constScanLine(y);
-        uint8_t* out = target.scanLine(y);
-        for (int x = 0; x < target.width(); ++x) {
-            const int* index = &c.index[size_t(x) * c.taps];
-            const int16_t* weight = &c.weight[size_t(x) * c.taps];
-            const int taps = c.used[size_t(x)];
-            uint8_t* px = out + x * 4;
-#if defined(__SSE2__)
-            const __m128i zero = _mm_setzero_si128();
-            __m128i s = zero;
-            for (int k = 0; k < taps; k += 2) {
-                uint32_t p0, p1;
-                std::memcpy(&p0, in + index[k] * 4, 4);
-                std::memcpy(&p1, in + index[k + 1] * 4, 4);
-                const __m128i v =
-                    _mm_unpacklo_epi8(_mm_unpacklo_epi8(_mm_cvtsi32_si128(int(p0)), _mm_cvtsi32_si128(int(p1))), zero);
-                const __m128i w = _mm_set1_epi32(int(uint16_t(weight[k])) | (int(weight[k + 1]) << 16));
-                s = _mm_add_epi32(s, _mm_madd_epi16(v, w));
-            }
-            s = _mm_srai_epi32(_mm_add_epi32(s, _mm_set1_epi32(kRound)), kShift);
-            const __m128i packed = _mm_packus_epi16(_mm_packs_epi32(s, zero), zero);
-            const uint32_t value = uint32_t(_mm_cvtsi128_si32(packed));
-            std::memcpy(px, &value, 4);
-#else
-            for (int ch = 0; ch < 4; ++ch) {
-                int sum = 0;
-                for (int k = 0; k < taps; ++k)
-                    sum += weight[k] * in[index[k] * 4 + ch];
-                px[ch] = ClampToByte(sum);
-            }
-#endif
-        }
-    }
+    for (int y = 0; y < target.height(); ++y)
+        BlendPixels(target.scanLine(y), source.constScanLine(y), c.index.data(), c.weight.data(), c.used.data(), c.taps,
+                    target.width());
 }
 
 // The kernel's negative lobes can push a colour above its alpha, which premultiplied storage
@@ -226,6 +113,101 @@ void ClampToAlpha(QImage& image)
         }
     }
 }
+
+// Four source positions, clamped to the picture, and their weights: the plain kernel, unwidened.
+struct FourTaps
+{
+    std::array<int, 4> index;
+    std::array<int, 4> weight;
+};
+
+std::vector<FourTaps> ComputeFourTaps(int source, int target)
+{
+    std::vector<FourTaps> taps(static_cast<size_t>(target));
+    const double scale = double(source) / target;
+    for (int i = 0; i < target; ++i) {
+        const double centre = (i + 0.5) * scale - 0.5;
+        const int base = int(std::floor(centre));
+        const double t = centre - base;
+        FourTaps& tap = taps[size_t(i)];
+        int sum = 0;
+        for (int k = 0; k < 4; ++k) {
+            tap.index[size_t(k)] = std::clamp(base - 1 + k, 0, source - 1);
+            tap.weight[size_t(k)] = int(std::lround(Keys(k - 1 - t) * kOne));
+            sum += tap.weight[size_t(k)];
+        }
+        // Rounding must not change the brightness of flat areas.
+        tap.weight[t < 0.5 ? 1 : 2] += kOne - sum;
+    }
+    return taps;
+}
+
+// Rows of the source as premultiplied pixels, which is what it shows over black. Opaque and
+// premultiplied pictures, and the opaque rows of a straight-alpha one, are read in place; other rows
+// are converted one at a time into a few recycled lines (the shrink never needs more than four
+// neighbouring rows at once), so the first rows out do not wait for a converted whole picture.
+class SourceRows
+{
+public:
+    explicit SourceRows(const QImage& source) : m_source(source)
+    {
+        if (source.format() == QImage::Format_RGB32 || source.format() == QImage::Format_ARGB32_Premultiplied)
+            m_mode = Mode::Direct;
+        else if (source.format() == QImage::Format_ARGB32)
+            m_mode = Mode::Straight;
+        else {
+            m_mode = Mode::Direct;
+            m_converted = source.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+            m_source = m_converted;
+        }
+        m_width = source.width();
+        if (m_mode == Mode::Straight) {
+            m_lines.resize(size_t(kSlots) * size_t(m_width));
+            m_held.fill(-1);
+            m_opaque.assign(size_t(source.height()), -1);
+        }
+    }
+
+    const uint8_t* Row(int y)
+    {
+        if (m_mode == Mode::Direct)
+            return m_source.constScanLine(y);
+        const auto* in = reinterpret_cast<const QRgb*>(m_source.constScanLine(y));
+        signed char& opaque = m_opaque[size_t(y)];
+        if (opaque < 0) {
+            QRgb all = 0xFF000000u;
+            for (int x = 0; x < m_width; ++x)
+                all &= in[x];
+            opaque = (all >> 24) == 0xFF ? 1 : 0;
+        }
+        // Opaque rows are premultiplied already: the usual case, a rendered flyer.
+        if (opaque)
+            return m_source.constScanLine(y);
+        const size_t slot = size_t(y % kSlots);
+        QRgb* line = m_lines.data() + slot * size_t(m_width);
+        if (m_held[slot] != y) {
+            for (int x = 0; x < m_width; ++x)
+                line[x] = qPremultiply(in[x]);
+            m_held[slot] = y;
+        }
+        return reinterpret_cast<const uint8_t*>(line);
+    }
+
+private:
+    enum class Mode
+    {
+        Direct,
+        Straight
+    };
+    static constexpr int kSlots = 8;
+    QImage m_source;
+    QImage m_converted;
+    Mode m_mode = Mode::Direct;
+    int m_width = 0;
+    std::vector<QRgb> m_lines;
+    std::vector<signed char> m_opaque; // per row: -1 not looked at yet
+    std::array<int, kSlots> m_held{};
+};
 
 } // namespace
 
@@ -344,4 +326,78 @@ QImage ScaleBicubic(const QImage& source, const QSize& size)
         return QImage();
     CXBicubicReducer reducer(work, size);
     return reducer.Finish();
+}
+
+void ShrinkSlightly(const QImage& source, const QSize& size, const std::function<uint8_t*(int row)>& rowAt,
+                    const std::function<void(int row)>& rowDone)
+{
+    if (source.isNull() || size.isEmpty())
+        return;
+    SourceRows rows(source);
+    const int width = source.width();
+    const std::vector<FourTaps> vertical = ComputeFourTaps(source.height(), size.height());
+    const std::vector<FourTaps> columns = ComputeFourTaps(width, size.width());
+
+    // Per-byte column weights, and the runs of columns whose taps start at a fixed offset: the shrink
+    // moves each column by less than one pixel per 400, so the four source pixels of long runs of
+    // columns lie side by side, and each run blends four shifted copies of the line like the rows.
+    const size_t outBytes = size_t(size.width()) * 4;
+    std::array<std::vector<int16_t>, 4> columnWeights;
+    for (auto& weights : columnWeights)
+        weights.resize(outBytes);
+    struct Run
+    {
+        int first, end, offset;
+    };
+    std::vector<Run> runs;
+    for (int x = 0; x < size.width(); ++x) {
+        const FourTaps& tap = columns[size_t(x)];
+        for (int k = 0; k < 4; ++k)
+            std::fill_n(&columnWeights[size_t(k)][size_t(x) * 4], 4, int16_t(tap.weight[size_t(k)]));
+        // Clamping at the edges breaks the side-by-side rule; those columns are runs of their own.
+        const bool sideBySide = tap.index[3] - tap.index[0] == 3;
+        const int offset = sideBySide ? tap.index[0] - x : 0;
+        if (sideBySide && !runs.empty() && runs.back().offset == offset && runs.back().end == x &&
+            runs.back().first != -1)
+            runs.back().end = x + 1;
+        else
+            runs.push_back({sideBySide ? x : -1, x + 1, offset});
+    }
+
+    std::vector<uint8_t> line(size_t(width) * 4);
+    for (int y = 0; y < size.height(); ++y) {
+        const FourTaps& row = vertical[size_t(y)];
+        BlendFourLines(line.data(),
+                       {rows.Row(row.index[0]), rows.Row(row.index[1]), rows.Row(row.index[2]), rows.Row(row.index[3])},
+                       row.weight, int(line.size()));
+
+        uint8_t* const out = rowAt(y);
+        if (!out)
+            return;
+        for (const Run& run : runs) {
+            if (run.first == -1) {
+                // An edge column: its clamped taps one by one.
+                const int x = run.end - 1;
+                const FourTaps& tap = columns[size_t(x)];
+                for (size_t channel = 0; channel < 4; ++channel) {
+                    std::array<uint8_t, 4> values;
+                    for (size_t k = 0; k < 4; ++k)
+                        values[k] = line[size_t(tap.index[k]) * 4 + channel];
+                    out[size_t(x) * 4 + channel] = BlendFour(tap.weight, values);
+                }
+                continue;
+            }
+            const size_t begin = size_t(run.first) * 4;
+            const uint8_t* in = line.data() + size_t(run.first + run.offset) * 4;
+            BlendFourLines(out + begin, {in, in + 4, in + 8, in + 12},
+                           {&columnWeights[0][begin], &columnWeights[1][begin], &columnWeights[2][begin],
+                            &columnWeights[3][begin]},
+                           (run.end - run.first) * 4);
+        }
+        // Opaque whatever the blend made of the alpha bytes.
+        auto* pixels = reinterpret_cast<QRgb*>(out);
+        for (int x = 0; x < size.width(); ++x)
+            pixels[x] |= 0xFF000000u;
+        rowDone(y);
+    }
 }

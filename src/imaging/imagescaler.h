@@ -39,3 +39,11 @@ private:
     struct Private;
     std::unique_ptr<Private> d;
 };
+
+// A reduction by a pixel or two, as a frame around a picture makes: a plain four-tap bicubic, which is
+// what the widened one above comes to for a factor this close to one, at a fraction of its time. The
+// source is read as premultiplied pixels and each row comes out as it shows over black, opaque
+// (RGB32). Rows are made in order: rowAt(row) gives where the row's pixels go (null: stop), and
+// rowDone(row) follows once they are there.
+void ShrinkSlightly(const QImage& source, const QSize& size, const std::function<uint8_t*(int row)>& rowAt,
+                    const std::function<void(int row)>& rowDone);

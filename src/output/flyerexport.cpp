@@ -2,6 +2,7 @@
 
 #include "app/appinfo.h"
 #include "imaging/imagelibrary.h"
+#include "imaging/imagescaler.h"
 #include "imaging/jpegstream.h"
 #include "output/flyermail.h"
 #include "output/pdfwriter.h"
@@ -16,298 +17,9 @@
 #include <QPainter>
 
 #include <algorithm>
-#include <array>
-#include <cstdint>
-#include <cmath>
 #include <thread>
-#include <vector>
-
-#ifdef __SSE2__
-#include <emmintrin.h>
-#endif
-#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
-#include <immintrin.h>
-#endif
 
 namespace {
-
-// Keys' cubic convolution kernel (a = -0.5), the usual "bicubic".
-double Cubic(double x)
-{
-    x = std::abs(x);
-    if (x < 1)
-        return (1.5 * x - 2.5) * x * x + 1;
-    if (x < 2)
-        return ((-0.5 * x + 2.5) * x - 4) * x + 2;
-    return 0;
-}
-
-// Four source positions, clamped to the picture, and their weights in units of 1/16384.
-struct CubicTaps
-{
-    std::array<int, 4> index;
-    std::array<int, 4> weight;
-};
-
-std::vector<CubicTaps> TapsFor(int source, int target)
-{
-    std::vector<CubicTaps> taps(static_cast<size_t>(target));
-    const double scale = double(source) / target;
-    for (int i = 0; i < target; ++i) {
-        const double centre = (i + 0.5) * scale - 0.5;
-        const int base = int(std::floor(centre));
-        const double t = centre - base;
-        CubicTaps& tap = taps[size_t(i)];
-        int sum = 0;
-        for (int k = 0; k < 4; ++k) {
-            tap.index[size_t(k)] = std::clamp(base - 1 + k, 0, source - 1);
-            tap.weight[size_t(k)] = int(std::lround(Cubic(k - 1 - t) * 16384));
-            sum += tap.weight[size_t(k)];
-        }
-        // Rounding must not change the brightness of flat areas.
-        tap.weight[t < 0.5 ? 1 : 2] += 16384 - sum;
-    }
-    return taps;
-}
-
-// Blending in sixteen bits: each byte is shifted up by 7 and multiplied by its weight (1/16384
-// units) keeping the high half, so each product is the value in 1/32 units, and four of them
-// cannot overflow. Flat areas come out exact: the weights add up to 16384.
-constexpr int kBlendShift = 5;
-constexpr int kBlendRound = 1 << (kBlendShift - 1);
-
-inline int BlendTerm(int weight, uchar value)
-{
-    return (int(value) << 7) * weight >> 16;
-}
-
-inline uchar BlendResult(int sum)
-{
-    return uchar(std::clamp((sum + kBlendRound) >> kBlendShift, 0, 255));
-}
-
-#ifdef __SSE2__
-struct Quad
-{
-    __m128i v[4];
-    const __m128i& operator[](size_t k) const { return v[k]; }
-};
-
-inline __m128i BlendTerms(__m128i values, __m128i weight)
-{
-    return _mm_mulhi_epi16(_mm_slli_epi16(values, 7), weight);
-}
-
-// Eight sums of four weighted bytes, unpacked to sixteen bits by unpack.
-template <typename Unpack> inline __m128i BlendHalf(Unpack unpack, const Quad& bytes, const Quad& weights)
-{
-    const __m128i sum01 =
-        _mm_add_epi16(BlendTerms(unpack(bytes[0]), weights[0]), BlendTerms(unpack(bytes[1]), weights[1]));
-    const __m128i sum23 =
-        _mm_add_epi16(BlendTerms(unpack(bytes[2]), weights[2]), BlendTerms(unpack(bytes[3]), weights[3]));
-    return _mm_srai_epi16(_mm_add_epi16(_mm_add_epi16(sum01, sum23), _mm_set1_epi16(kBlendRound)), kBlendShift);
-}
-
-inline __m128i UnpackLow(__m128i v)
-{
-    return _mm_unpacklo_epi8(v, _mm_setzero_si128());
-}
-inline __m128i UnpackHigh(__m128i v)
-{
-    return _mm_unpackhi_epi8(v, _mm_setzero_si128());
-}
-
-inline __m128i Load(const void* p)
-{
-    return _mm_loadu_si128(static_cast<const __m128i*>(p));
-}
-#endif
-
-// out[j] = sum of weight_k * in_k[j] for byte j of four lines; weightOf(k, j) gives the weight.
-template <typename Weights>
-void Blend(uchar* out, const std::array<const uchar*, 4>& in, const Weights& weights, int count, int from = 0)
-{
-    int j = from;
-#ifdef __SSE2__
-    for (; j + 16 <= count; j += 16) {
-        const Quad bytes = {{Load(in[0] + j), Load(in[1] + j), Load(in[2] + j), Load(in[3] + j)}};
-        const __m128i low = BlendHalf(UnpackLow, bytes, weights.Vector(j));
-        const __m128i high = BlendHalf(UnpackHigh, bytes, weights.Vector(j + 8));
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + j), _mm_packus_epi16(low, high));
-    }
-#endif
-    for (; j < count; ++j) {
-        int sum = 0;
-        for (size_t k = 0; k < 4; ++k)
-            sum += BlendTerm(weights.Scalar(k, j), in[k][j]);
-        out[j] = BlendResult(sum);
-    }
-}
-
-#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
-#define LISTORA_FRAME_AVX2 1
-// The same arithmetic as Blend, 32 bytes at a time where the processor has AVX2 (checked at run
-// time: the build itself targets plain x86-64). Results are identical to the SSE2 and scalar ways.
-__attribute__((target("avx2"))) inline __m256i BlendTerms256(const uchar* bytes, __m256i weight)
-{
-    const __m256i values = _mm256_cvtepu8_epi16(_mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes)));
-    return _mm256_mulhi_epi16(_mm256_slli_epi16(values, 7), weight);
-}
-
-__attribute__((target("avx2"))) inline __m256i BlendSixteen(const std::array<const uchar*, 4>& in, int j,
-                                                            const __m256i (&weight)[4])
-{
-    const __m256i sum01 = _mm256_add_epi16(BlendTerms256(in[0] + j, weight[0]), BlendTerms256(in[1] + j, weight[1]));
-    const __m256i sum23 = _mm256_add_epi16(BlendTerms256(in[2] + j, weight[2]), BlendTerms256(in[3] + j, weight[3]));
-    return _mm256_srai_epi16(_mm256_add_epi16(_mm256_add_epi16(sum01, sum23), _mm256_set1_epi16(kBlendRound)),
-                             kBlendShift);
-}
-
-__attribute__((target("avx2"))) inline void StoreThirtyTwo(uchar* out, __m256i low, __m256i high)
-{
-    // packus works within each 128-bit lane; the permute puts the four quarters back in order.
-    const __m256i packed = _mm256_permute4x64_epi64(_mm256_packus_epi16(low, high), 0xD8);
-    _mm256_storeu_si256(reinterpret_cast<__m256i*>(out), packed);
-}
-
-// Returns how many bytes it did; the caller finishes the rest.
-__attribute__((target("avx2"))) int BlendRowAvx2(uchar* out, const std::array<const uchar*, 4>& in,
-                                                 const std::array<int, 4>& weights, int count)
-{
-    __m256i weight[4];
-    for (size_t k = 0; k < 4; ++k)
-        weight[k] = _mm256_set1_epi16(int16_t(weights[k]));
-    int j = 0;
-    for (; j + 32 <= count; j += 32)
-        StoreThirtyTwo(out + j, BlendSixteen(in, j, weight), BlendSixteen(in, j + 16, weight));
-    return j;
-}
-
-__attribute__((target("avx2"))) int BlendColumnsAvx2(uchar* out, const std::array<const uchar*, 4>& in,
-                                                     const std::array<const int16_t*, 4>& weights, int count)
-{
-    int j = 0;
-    for (; j + 32 <= count; j += 32) {
-        __m256i low[4], high[4];
-        for (size_t k = 0; k < 4; ++k) {
-            low[k] = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(weights[k] + j));
-            high[k] = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(weights[k] + j + 16));
-        }
-        StoreThirtyTwo(out + j, BlendSixteen(in, j, low), BlendSixteen(in, j + 16, high));
-    }
-    return j;
-}
-
-bool HasAvx2()
-{
-    static const bool has = __builtin_cpu_supports("avx2");
-    return has;
-}
-#endif
-
-// The same four weights for every byte: a row of the picture.
-struct RowWeights
-{
-    explicit RowWeights(const std::array<int, 4>& w) : weight(w)
-    {
-#ifdef __SSE2__
-        for (size_t k = 0; k < 4; ++k)
-            vector.v[k] = _mm_set1_epi16(int16_t(w[k]));
-#endif
-    }
-    int Scalar(size_t k, int) const
-    {
-        return weight[k];
-    }
-#ifdef __SSE2__
-    const Quad& Vector(int) const
-    {
-        return vector;
-    }
-    Quad vector;
-#endif
-    std::array<int, 4> weight;
-};
-
-// A weight for every byte (one per pixel, repeated for its four channels): columns.
-struct ColumnWeights
-{
-    std::array<const int16_t*, 4> weight;
-    int Scalar(size_t k, int j) const { return weight[k][j]; }
-#ifdef __SSE2__
-    Quad Vector(int j) const
-    {
-        return {{Load(weight[0] + j), Load(weight[1] + j), Load(weight[2] + j), Load(weight[3] + j)}};
-    }
-#endif
-};
-
-// Rows of the flyer as premultiplied pixels, which is what it shows over the black frame. Opaque
-// and premultiplied pictures, and the opaque rows of a straight-alpha one, are read in place; other
-// rows are converted one at a time into a few recycled lines (the shrink never needs more than four
-// neighbouring rows at once), so the first framed rows do not wait for a converted whole picture.
-class SourceRows
-{
-public:
-    explicit SourceRows(const QImage& flyer) : m_flyer(flyer)
-    {
-        if (flyer.format() == QImage::Format_RGB32 || flyer.format() == QImage::Format_ARGB32_Premultiplied)
-            m_mode = Mode::Direct;
-        else if (flyer.format() == QImage::Format_ARGB32)
-            m_mode = Mode::Straight;
-        else {
-            m_mode = Mode::Direct;
-            m_converted = flyer.convertToFormat(QImage::Format_ARGB32_Premultiplied);
-            m_flyer = m_converted;
-        }
-        m_width = flyer.width();
-        if (m_mode == Mode::Straight) {
-            m_lines.resize(size_t(kSlots) * size_t(m_width));
-            m_held.fill(-1);
-            m_opaque.assign(size_t(flyer.height()), -1);
-        }
-    }
-
-    const uchar* Row(int y)
-    {
-        if (m_mode == Mode::Direct)
-            return m_flyer.constScanLine(y);
-        const auto* in = reinterpret_cast<const QRgb*>(m_flyer.constScanLine(y));
-        signed char& opaque = m_opaque[size_t(y)];
-        if (opaque < 0) {
-            QRgb all = 0xFF000000u;
-            for (int x = 0; x < m_width; ++x)
-                all &= in[x];
-            opaque = (all >> 24) == 0xFF ? 1 : 0;
-        }
-        // Opaque rows are premultiplied already: the usual case, a rendered flyer.
-        if (opaque)
-            return m_flyer.constScanLine(y);
-        const size_t slot = size_t(y % kSlots);
-        QRgb* line = m_lines.data() + slot * size_t(m_width);
-        if (m_held[slot] != y) {
-            for (int x = 0; x < m_width; ++x)
-                line[x] = qPremultiply(in[x]);
-            m_held[slot] = y;
-        }
-        return reinterpret_cast<const uchar*>(line);
-    }
-
-private:
-    enum class Mode
-    {
-        Direct,
-        Straight
-    };
-    static constexpr int kSlots = 8;
-    QImage m_flyer;
-    QImage m_converted;
-    Mode m_mode = Mode::Direct;
-    int m_width = 0;
-    std::vector<QRgb> m_lines;
-    std::vector<signed char> m_opaque; // per row: -1 not looked at yet
-    std::array<int, kSlots> m_held{};
-};
 
 // Where the framed rows go, one at a time in order: Begin gives the row's pixels (null: stop),
 // Done hands the finished row on.
@@ -330,112 +42,6 @@ struct RingTarget
             ring.Publish(y + 1);
     }
 };
-
-// The frame's side columns, added to each row the flyer fills.
-template <typename Target> struct BorderedTarget
-{
-    Target& target;
-    int width;
-    bool right;
-    uchar* Begin(int y) { return target.Begin(y); }
-    void Done(int y, uchar* line)
-    {
-        auto* pixels = reinterpret_cast<QRgb*>(line);
-        pixels[0] = 0xFF000000u;
-        if (right)
-            pixels[width - 1] = 0xFF000000u;
-        target.Done(y, line);
-    }
-};
-
-// The frame shrinks the flyer by one or two pixels, a factor within half a percent of one, where a
-// plain four-tap bicubic is what a widened, area-aware one would compute. Written for that case, it
-// takes a fraction of a general resampler's time: the shrink moves each column by less than one
-// pixel per 400, so the four source pixels of long runs of columns lie side by side, and each run
-// blends four shifted copies of the line like the rows.
-template <typename Target>
-void DrawShrunk(SourceRows& source, const QSize& sourceSize, Target& target, const QPoint& at, const QSize& size)
-{
-    const int width = sourceSize.width();
-    const std::vector<CubicTaps> rows = TapsFor(sourceSize.height(), size.height());
-    const std::vector<CubicTaps> columns = TapsFor(width, size.width());
-
-    // Per-byte column weights, and the runs of columns whose taps start at a fixed offset.
-    const size_t outBytes = size_t(size.width()) * 4;
-    std::array<std::vector<int16_t>, 4> columnWeights;
-    for (auto& weights : columnWeights)
-        weights.resize(outBytes);
-    struct Run
-    {
-        int first, end, offset;
-    };
-    std::vector<Run> runs;
-    for (int x = 0; x < size.width(); ++x) {
-        const CubicTaps& tap = columns[size_t(x)];
-        for (int k = 0; k < 4; ++k)
-            std::fill_n(&columnWeights[size_t(k)][size_t(x) * 4], 4, int16_t(tap.weight[size_t(k)]));
-        // Clamping at the edges breaks the side-by-side rule; those columns are runs of their own.
-        const bool sideBySide = tap.index[3] - tap.index[0] == 3;
-        const int offset = sideBySide ? tap.index[0] - x : 0;
-        if (sideBySide && !runs.empty() && runs.back().offset == offset && runs.back().end == x &&
-            runs.back().first != -1)
-            runs.back().end = x + 1;
-        else
-            runs.push_back({sideBySide ? x : -1, x + 1, offset});
-    }
-
-#ifdef LISTORA_FRAME_AVX2
-    const bool avx2 = HasAvx2();
-#endif
-    std::vector<uchar> line(size_t(width) * 4);
-    for (int y = 0; y < size.height(); ++y) {
-        const CubicTaps& row = rows[size_t(y)];
-        const std::array<const uchar*, 4> rowIn = {source.Row(row.index[0]), source.Row(row.index[1]),
-                                                   source.Row(row.index[2]), source.Row(row.index[3])};
-        int done = 0;
-#ifdef LISTORA_FRAME_AVX2
-        if (avx2)
-            done = BlendRowAvx2(line.data(), rowIn, row.weight, int(line.size()));
-#endif
-        Blend(line.data(), rowIn, RowWeights(row.weight), int(line.size()), done);
-
-        uchar* const start = target.Begin(at.y() + y);
-        if (!start)
-            return;
-        uchar* out = start + size_t(at.x()) * 4;
-        for (const Run& run : runs) {
-            if (run.first == -1) {
-                // An edge column: its clamped taps one by one.
-                const int x = run.end - 1;
-                const CubicTaps& tap = columns[size_t(x)];
-                for (size_t channel = 0; channel < 4; ++channel) {
-                    int sum = 0;
-                    for (size_t k = 0; k < 4; ++k)
-                        sum += BlendTerm(tap.weight[k], line[size_t(tap.index[k]) * 4 + channel]);
-                    out[size_t(x) * 4 + channel] = BlendResult(sum);
-                }
-                continue;
-            }
-            const size_t begin = size_t(run.first) * 4;
-            const uchar* in = line.data() + size_t(run.first + run.offset) * 4;
-            const std::array<const uchar*, 4> columnIn = {in, in + 4, in + 8, in + 12};
-            const ColumnWeights weights{{&columnWeights[0][begin], &columnWeights[1][begin], &columnWeights[2][begin],
-                                         &columnWeights[3][begin]}};
-            const int count = (run.end - run.first) * 4;
-            int done = 0;
-#ifdef LISTORA_FRAME_AVX2
-            if (avx2)
-                done = BlendColumnsAvx2(out + begin, columnIn, weights.weight, count);
-#endif
-            Blend(out + begin, columnIn, weights, count, done);
-        }
-        // Opaque whatever the blend made of the alpha bytes.
-        auto* pixels = reinterpret_cast<QRgb*>(out);
-        for (int x = 0; x < size.width(); ++x)
-            pixels[x] |= 0xFF000000u;
-        target.Done(at.y() + y, start);
-    }
-}
 
 // The framed flyer, row by row into target: the flyer shrunk over a frame of black.
 template <typename Target> void FrameInto(const QImage& flyer, FlyerFrame frame, Target& target)
@@ -460,9 +66,21 @@ template <typename Target> void FrameInto(const QImage& flyer, FlyerFrame frame,
     }
     if (!blackRow(0))
         return;
-    SourceRows source(flyer);
-    BorderedTarget<Target> bordered{target, width, shrink == 2};
-    DrawShrunk(source, flyer.size(), bordered, QPoint(1, 1), inner);
+    uchar* line = nullptr;
+    ShrinkSlightly(
+        flyer, inner,
+        [&](int y) {
+            line = target.Begin(y + 1);
+            return line ? line + 4 : nullptr;
+        },
+        [&](int y) {
+            // The frame's side columns.
+            auto* pixels = reinterpret_cast<QRgb*>(line);
+            pixels[0] = 0xFF000000u;
+            if (shrink == 2)
+                pixels[width - 1] = 0xFF000000u;
+            target.Done(y + 1, line);
+        });
     if (shrink == 2)
         blackRow(height - 1);
 }
