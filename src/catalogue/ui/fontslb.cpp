@@ -3,7 +3,7 @@
 #include "catalogue/listitemstyle.h"
 
 #include <QPainter>
-#include <QStyledItemDelegate>
+#include <QStyleOptionViewItem>
 
 namespace {
 
@@ -18,105 +18,41 @@ QRect FontTextRect(const QRect& item)
     return QRect(item.left() + kListMargin + 2, item.top(), item.width() - 8, item.height());
 }
 
-class FontItemDelegate : public QStyledItemDelegate
-{
-public:
-    using QStyledItemDelegate::QStyledItemDelegate;
-
-    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex&) const override
-    {
-        return QSize(option.rect.width(), CXFontsLB::kItemHeight);
-    }
-
-    void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override
-    {
-        const QRect item = option.rect;
-        painter->save();
-        FillItemGradient(*painter, item);
-
-        const int dpi = option.widget ? option.widget->logicalDpiY() : 96;
-        const QFont font = MakeFontForStyle(index.data(FamilyRole).toString(),
-                                            FontStyleChoice(index.data(StyleRole).toInt()), FontEntryPixelSize(dpi));
-        const QFontMetrics metrics(font);
-        const QRect textRect = FontTextRect(item);
-        const QString text = ElideAtWord(index.data(Qt::DisplayRole).toString(), textRect.width(),
-                                         [&metrics](const QString& s) { return metrics.horizontalAdvance(s); });
-        painter->setRenderHint(QPainter::Antialiasing);
-        painter->setRenderHint(QPainter::TextAntialiasing);
-        painter->setFont(font);
-        painter->setPen(option.palette.color(QPalette::WindowText));
-        painter->drawText(textRect, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, text);
-
-        if (option.state & QStyle::State_Selected)
-            painter->fillRect(SelectionBarRect(item), QColor(kSelectionBarColor));
-        painter->restore();
-    }
-};
-
 } // namespace
 
-CXFontsLB::CXFontsLB(QWidget* parent) : QListWidget(parent)
+CXFontsLB::CXFontsLB(QWidget* parent) : CXOwnerDrawnLB(kItemHeight, parent) {}
+
+void CXFontsLB::DrawItem(QPainter& painter, const QStyleOptionViewItem& option, const QModelIndex& index) const
 {
-    setItemDelegate(new FontItemDelegate(this));
-    setSelectionMode(QAbstractItemView::SingleSelection);
-    setUniformItemSizes(true);
-    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
-    QPalette background = viewport()->palette();
-    background.setColor(QPalette::Base, QColor(kListBackground));
-    viewport()->setPalette(background);
-    viewport()->setAutoFillBackground(true);
-    connect(this, &QListWidget::itemSelectionChanged, this, [this] {
-        if (m_nQuiet == 0)
-            Q_EMIT SelChange();
-    });
+    const int dpi = option.widget ? option.widget->logicalDpiY() : 96;
+    const QFont font = MakeFontForStyle(index.data(FamilyRole).toString(),
+                                        FontStyleChoice(index.data(StyleRole).toInt()), FontEntryPixelSize(dpi));
+    const QFontMetrics metrics(font);
+    const QRect textRect = FontTextRect(option.rect);
+    const QString text = ElideAtWord(index.data(Qt::DisplayRole).toString(), textRect.width(),
+                                     [&metrics](const QString& s) { return metrics.horizontalAdvance(s); });
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setRenderHint(QPainter::TextAntialiasing);
+    painter.setFont(font);
+    painter.setPen(option.palette.color(QPalette::WindowText));
+    painter.drawText(textRect, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, text);
 }
 
 void CXFontsLB::SetEntries(const QList<FontListEntry>& entries)
 {
-    ++m_nQuiet;
-    clear();
+    QList<QListWidgetItem*> items;
     for (const FontListEntry& entry : entries) {
         auto* item = new QListWidgetItem(entry.text);
         item->setData(FamilyRole, entry.family);
         item->setData(StyleRole, int(entry.style));
-        addItem(item);
+        items.append(item);
     }
-    --m_nQuiet;
-}
-
-int CXFontsLB::GetCurSel() const
-{
-    const QList<QListWidgetItem*> selected = selectedItems();
-    return selected.isEmpty() ? -1 : row(selected.first());
-}
-
-void CXFontsLB::SetCurSel(int index)
-{
-    ++m_nQuiet;
-    if (index >= 0 && index < count()) {
-        setCurrentRow(index, QItemSelectionModel::ClearAndSelect);
-        scrollToItem(item(index));
-    } else {
-        clearSelection();
-        setCurrentRow(-1);
-    }
-    --m_nQuiet;
-}
-
-QString CXFontsLB::GetText(int index) const
-{
-    const QListWidgetItem* entry = item(index);
-    return entry ? entry->text() : QString();
+    ReplaceItems(items);
 }
 
 int CXFontsLB::FindStringExact(const QString& text) const
 {
-    for (int i = 0; i < count(); ++i) {
-        if (item(i)->text() == text)
-            return i;
-    }
-    return -1;
+    return FindText(text, Qt::CaseSensitive);
 }
 
 void InitFontsLB(CXFontsLB& list, CXFontCatalogue& catalogue, bool showAllFonts)

@@ -1,11 +1,10 @@
 #pragma once
 
 #include "catalogue/fontcatalogue.h"
-
-#include <QListWidget>
+#include "catalogue/ui/ownerdrawnlb.h"
 
 // The font list: every entry drawn in its own face on the list's gradient, the selected one marked by a bar.
-class CXFontsLB : public QListWidget
+class CXFontsLB : public CXOwnerDrawnLB
 {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(CXFontsLB)
@@ -18,21 +17,11 @@ public:
     // Replaces the entries; nothing is selected afterwards.
     void SetEntries(const QList<FontListEntry>& entries);
 
-    int GetCount() const { return count(); }
-    // The selected entry, or -1.
-    int GetCurSel() const;
-    // Selects an entry (-1 clears the selection) without emitting SelChange().
-    void SetCurSel(int index);
-    QString GetText(int index) const;
     // The entry whose text equals the given text exactly, or -1.
     int FindStringExact(const QString& text) const;
 
-Q_SIGNALS:
-    // The user chose another entry.
-    void SelChange();
-
-private:
-    int m_nQuiet = 0;
+protected:
+    void DrawItem(QPainter& painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override;
 };
 
 // Rebuilds the installed fonts and fills the list: every suitable installed font the user has not

@@ -10,84 +10,11 @@
 #include <QFileInfo>
 #include <QImageReader>
 #include <QPainter>
-#include <QStyledItemDelegate>
+#include <QStyleOptionViewItem>
 
 namespace {
 
 constexpr int kIndexRole = Qt::UserRole + 1;
-
-class ThemeItemDelegate : public QStyledItemDelegate
-{
-public:
-    explicit ThemeItemDelegate(CXThemesLB* list) : QStyledItemDelegate(list), m_list(list) {}
-
-    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex&) const override
-    {
-        return QSize(option.rect.width(), CXThemesLB::kItemHeight);
-    }
-
-    void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override
-    {
-        const QString name = index.data(Qt::DisplayRole).toString();
-        const CAppSettings* settings = m_list->GetSettings();
-        // Drawn from the file, not the catalogue, so the item shows what "Themes.ini" says now.
-        const CXThemeTemplateInfo theme =
-            settings ? CXThemeTemplateInfo(
-                           ThemesFolderOf(name, settings->Path2Themes, WorkingFolders::UserThemesFolder()), name)
-                     : CXThemeTemplateInfo();
-        const ThemeItemLayout layout = CalcThemeItemLayout(option.rect);
-
-        painter->save();
-        FillItemGradient(*painter, option.rect);
-        FillItemGradient(*painter, layout.coverBox);
-        for (const ShadowStrip& strip : CoverShadow(layout.coverFrame))
-            painter->fillRect(strip.rect, QColor(strip.color));
-        if (settings && !theme.GetCover().isEmpty()) {
-            const QString coverPath = QDir(settings->Path2ThemeCovers).filePath(theme.GetCover());
-            QImageReader reader(coverPath);
-            const QImage cover = QFileInfo(coverPath).isFile() ? reader.read() : QImage();
-            if (!cover.isNull()) {
-                painter->setRenderHint(QPainter::SmoothPixmapTransform);
-                painter->drawImage(CoverPictureRect(cover.size(), layout.coverFrame), cover);
-            }
-        }
-
-        painter->setRenderHint(QPainter::TextAntialiasing);
-        QFont title(QStringLiteral("Verdana"));
-        title.setPixelSize(11);
-        title.setWeight(QFont::Bold);
-        painter->setFont(title);
-        painter->setPen(QColor(123, 123, 192));
-        painter->drawText(layout.titleBox, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
-                          QFontMetrics(title).elidedText(name, Qt::ElideRight, layout.titleBox.width()));
-
-        QFont details(QStringLiteral("Verdana"));
-        details.setPixelSize(10);
-        details.setWeight(QFont::Normal);
-        const QFontMetrics metrics(details);
-        painter->setFont(details);
-        painter->setPen(option.palette.color(QPalette::WindowText));
-        painter->setClipRect(layout.detailsBox);
-        int y = layout.detailsBox.top();
-        const int maxLines = layout.detailsBox.height() / std::max(1, metrics.lineSpacing());
-        const QStringList lines =
-            WrapTextIntoLines(ThemeDetailsText(theme), layout.detailsBox.width(), maxLines,
-                              [&metrics](const QString& text) { return metrics.horizontalAdvance(text); });
-        for (const QString& line : lines) {
-            painter->drawText(QRect(layout.detailsBox.left(), y, layout.detailsBox.width(), metrics.lineSpacing()),
-                              Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, line);
-            y += metrics.lineSpacing();
-        }
-        painter->setClipping(false);
-
-        if (option.state & QStyle::State_Selected)
-            painter->fillRect(layout.selectionBar, QColor(kSelectionBarColor));
-        painter->restore();
-    }
-
-private:
-    CXThemesLB* m_list;
-};
 
 } // namespace
 
@@ -120,58 +47,69 @@ bool CXThemeFilterCB::SelectFilterValue(int value)
     return true;
 }
 
-CXThemesLB::CXThemesLB(QWidget* parent) : QListWidget(parent)
+CXThemesLB::CXThemesLB(QWidget* parent) : CXOwnerDrawnLB(kItemHeight, parent) {}
+
+void CXThemesLB::DrawItem(QPainter& painter, const QStyleOptionViewItem& option, const QModelIndex& index) const
 {
-    setItemDelegate(new ThemeItemDelegate(this));
-    setSelectionMode(QAbstractItemView::SingleSelection);
-    setUniformItemSizes(true);
-    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
-    QPalette background = viewport()->palette();
-    background.setColor(QPalette::Base, QColor(kListBackground));
-    viewport()->setPalette(background);
-    viewport()->setAutoFillBackground(true);
-    connect(this, &QListWidget::itemSelectionChanged, this, [this] {
-        if (m_nQuiet == 0)
-            Q_EMIT SelChange();
-    });
+    const QString name = index.data(Qt::DisplayRole).toString();
+    // Drawn from the file, not the catalogue, so the item shows what "Themes.ini" says now.
+    const CXThemeTemplateInfo theme =
+        m_pSettings ? CXThemeTemplateInfo(
+                          ThemesFolderOf(name, m_pSettings->Path2Themes, WorkingFolders::UserThemesFolder()), name)
+                    : CXThemeTemplateInfo();
+    const ThemeItemLayout layout = CalcThemeItemLayout(option.rect);
+
+    FillItemGradient(painter, layout.coverBox);
+    for (const ShadowStrip& strip : CoverShadow(layout.coverFrame))
+        painter.fillRect(strip.rect, QColor(strip.color));
+    if (m_pSettings && !theme.GetCover().isEmpty()) {
+        const QString coverPath = QDir(m_pSettings->Path2ThemeCovers).filePath(theme.GetCover());
+        QImageReader reader(coverPath);
+        const QImage cover = QFileInfo(coverPath).isFile() ? reader.read() : QImage();
+        if (!cover.isNull()) {
+            painter.setRenderHint(QPainter::SmoothPixmapTransform);
+            painter.drawImage(CoverPictureRect(cover.size(), layout.coverFrame), cover);
+        }
+    }
+
+    painter.setRenderHint(QPainter::TextAntialiasing);
+    QFont title(QStringLiteral("Verdana"));
+    title.setPixelSize(11);
+    title.setWeight(QFont::Bold);
+    painter.setFont(title);
+    painter.setPen(QColor(123, 123, 192));
+    painter.drawText(layout.titleBox, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
+                     QFontMetrics(title).elidedText(name, Qt::ElideRight, layout.titleBox.width()));
+
+    QFont details(QStringLiteral("Verdana"));
+    details.setPixelSize(10);
+    details.setWeight(QFont::Normal);
+    const QFontMetrics metrics(details);
+    painter.setFont(details);
+    painter.setPen(option.palette.color(QPalette::WindowText));
+    painter.setClipRect(layout.detailsBox);
+    int y = layout.detailsBox.top();
+    const int maxLines = layout.detailsBox.height() / std::max(1, metrics.lineSpacing());
+    const QStringList lines =
+        WrapTextIntoLines(ThemeDetailsText(theme), layout.detailsBox.width(), maxLines,
+                          [&metrics](const QString& text) { return metrics.horizontalAdvance(text); });
+    for (const QString& line : lines) {
+        painter.drawText(QRect(layout.detailsBox.left(), y, layout.detailsBox.width(), metrics.lineSpacing()),
+                         Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, line);
+        y += metrics.lineSpacing();
+    }
+    painter.setClipping(false);
 }
 
 void CXThemesLB::SetEntries(const QList<ThemeListEntry>& entries)
 {
-    ++m_nQuiet;
-    clear();
+    QList<QListWidgetItem*> items;
     for (const ThemeListEntry& entry : entries) {
         auto* item = new QListWidgetItem(entry.name);
         item->setData(kIndexRole, entry.index);
-        addItem(item);
+        items.append(item);
     }
-    --m_nQuiet;
-}
-
-int CXThemesLB::GetCurSel() const
-{
-    const QList<QListWidgetItem*> selected = selectedItems();
-    return selected.isEmpty() ? -1 : row(selected.first());
-}
-
-void CXThemesLB::SetCurSel(int index)
-{
-    ++m_nQuiet;
-    if (index >= 0 && index < count()) {
-        setCurrentRow(index, QItemSelectionModel::ClearAndSelect);
-        scrollToItem(item(index));
-    } else {
-        clearSelection();
-        setCurrentRow(-1);
-    }
-    --m_nQuiet;
-}
-
-QString CXThemesLB::GetText(int index) const
-{
-    const QListWidgetItem* entry = item(index);
-    return entry ? entry->text() : QString();
+    ReplaceItems(items);
 }
 
 qsizetype CXThemesLB::GetItemData(int index) const
@@ -182,11 +120,7 @@ qsizetype CXThemesLB::GetItemData(int index) const
 
 int CXThemesLB::FindStringExact(const QString& name) const
 {
-    for (int i = 0; i < count(); ++i) {
-        if (item(i)->text().compare(name, Qt::CaseInsensitive) == 0)
-            return i;
-    }
-    return -1;
+    return FindText(name, Qt::CaseInsensitive);
 }
 
 void InitThemesLB(CXThemesLB& list, const CXThemeFilterCB& filter, const CXThemeCatalogue& catalogue)

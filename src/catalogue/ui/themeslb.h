@@ -1,9 +1,9 @@
 #pragma once
 
 #include "catalogue/themelist.h"
+#include "catalogue/ui/ownerdrawnlb.h"
 
 #include <QComboBox>
-#include <QListWidget>
 
 class CAppSettings;
 class CXThemeCatalogue;
@@ -31,7 +31,7 @@ Q_SIGNALS:
 
 // The theme list: each theme with its cover, name and description, the selected one marked by a bar.
 // Items carry the theme name and its catalogue index.
-class CXThemesLB : public QListWidget
+class CXThemesLB : public CXOwnerDrawnLB
 {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(CXThemesLB)
@@ -48,24 +48,16 @@ public:
     // Replaces the items; nothing is selected afterwards.
     void SetEntries(const QList<ThemeListEntry>& entries);
 
-    int GetCount() const { return count(); }
-    // The selected item, or -1.
-    int GetCurSel() const;
-    // Selects an item (-1 clears the selection) without emitting SelChange().
-    void SetCurSel(int index);
-    QString GetText(int index) const;
     // The catalogue index the item carries, or -1 for a position outside the list.
     qsizetype GetItemData(int index) const;
     // The item whose text equals the name, ignoring case, or -1.
     int FindStringExact(const QString& name) const;
 
-Q_SIGNALS:
-    // The user chose another theme.
-    void SelChange();
+protected:
+    void DrawItem(QPainter& painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override;
 
 private:
     const CAppSettings* m_pSettings = nullptr;
-    int m_nQuiet = 0;
 };
 
 // Fills the theme list from the catalogue under the filter's selected entry (nothing when none is).
