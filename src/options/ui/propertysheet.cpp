@@ -4,11 +4,8 @@
 #include "projects/ui/dialogunits.h"
 #include "web/ui/helpviewer.h"
 
-#include <QCoreApplication>
-#include <QDeadlineTimer>
 #include <QPushButton>
 #include <QTabWidget>
-#include <QThread>
 
 namespace {
 constexpr int kMargin = 6;
@@ -103,14 +100,4 @@ void CXPropertySheet::accept()
             page.onOK();
     }
     QDialog::accept();
-}
-
-void ProcessEventsFor(int milliseconds)
-{
-    const QDeadlineTimer deadline(milliseconds);
-    while (!deadline.hasExpired()) {
-        QCoreApplication::processEvents(QEventLoop::AllEvents, int(qMax<qint64>(1, deadline.remainingTime())));
-        if (!deadline.hasExpired())
-            QThread::msleep(1);
-    }
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "app/processevents.h" // the window under a closed sheet repaints through it
+
 #include <QDialog>
 #include <QList>
 #include <QString>
@@ -57,7 +59,3 @@ private:
     QPushButton* m_pCancel = nullptr;
     QPushButton* m_pHelp = nullptr;
 };
-
-// Lets the window under a sheet that just closed repaint: handles waiting events for the given time,
-// pausing a millisecond whenever none is waiting.
-void ProcessEventsFor(int milliseconds);
