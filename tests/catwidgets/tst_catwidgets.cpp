@@ -96,6 +96,8 @@ private Q_SLOTS:
         QCOMPARE(shown, QStringList({"Arial", "Arial Narrow", "Calibri", "Cambria", "Courier New", "Tahoma",
                                      "Times New Roman"}));
         QCOMPARE(list.GetCurSel(), -1);
+        // Fonts match by their exact text, unlike themes, whose names match in any case.
+        QCOMPARE(list.FindStringExact(QStringLiteral("arial")), -1);
         QCOMPARE(SelectFontAfterRebuild(list, QStringLiteral("Courier New"), QStringLiteral("Tahoma")), 4);
 
         // Turning all fonts on keeps every font of the short list, the current one included.
