@@ -5,6 +5,8 @@
 #include "formats/archive.h"
 #include "settings/appsettings.h"
 
+#include "../tests/formats/pipedevice.h"
+
 #include <QBuffer>
 #include <QTemporaryDir>
 
@@ -13,28 +15,6 @@
 #include <memory>
 
 namespace {
-
-// Reads from memory but tells the reader it cannot know the size, as a pipe does.
-class SequentialDevice : public QIODevice
-{
-public:
-    explicit SequentialDevice(const QByteArray& bytes) : m_bytes(bytes) { open(QIODevice::ReadOnly); }
-    bool isSequential() const override { return true; }
-
-protected:
-    qint64 readData(char* data, qint64 maxSize) override
-    {
-        const qint64 n = std::min({maxSize, qint64(m_bytes.size()) - m_pos, qint64(7)});
-        std::copy_n(m_bytes.constData() + m_pos, n, data);
-        m_pos += n;
-        return n;
-    }
-    qint64 writeData(const char*, qint64) override { return -1; }
-
-private:
-    QByteArray m_bytes;
-    qint64 m_pos = 0;
-};
 
 // The persisted values in the older file's order: ShowAllFonts and LastExportFilter are not in it.
 QByteArray LegacyBytes(const CAppSettings& s)
@@ -115,7 +95,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     if (read.ShowAllFonts != 7)
         std::abort();
 
-    SequentialDevice pipe(bytes);
+    CXPipeDevice pipe(bytes);
     CAppSettings piped = *g_defaults;
     if (piped.ReadLegacySettings(pipe) != complete || !SameValues(piped, read))
         std::abort();

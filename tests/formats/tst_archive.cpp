@@ -1,9 +1,10 @@
 #include "formats/archive.h"
 
+#include "pipedevice.h"
+
 #include <QBuffer>
 #include <QTest>
 
-#include <algorithm>
 
 namespace {
 
@@ -11,28 +12,6 @@ QByteArray Hex(const char* text)
 {
     return QByteArray::fromHex(QByteArray(text).replace(' ', ""));
 }
-
-// A pipe: no size known up front, the bytes arrive a few at a time.
-class PipeDevice : public QIODevice
-{
-public:
-    explicit PipeDevice(const QByteArray& bytes) : m_bytes(bytes) { open(QIODevice::ReadOnly); }
-    bool isSequential() const override { return true; }
-
-protected:
-    qint64 readData(char* data, qint64 maxSize) override
-    {
-        const qint64 n = std::min({maxSize, qint64(m_bytes.size()) - m_pos, qint64(3)});
-        std::copy_n(m_bytes.constData() + m_pos, n, data);
-        m_pos += n;
-        return n;
-    }
-    qint64 writeData(const char*, qint64) override { return -1; }
-
-private:
-    QByteArray m_bytes;
-    qint64 m_pos = 0;
-};
 
 using Failure = CXArchiveReader::Failure;
 
@@ -113,7 +92,7 @@ void TestArchive::strings()
     // A file and a pipe take different paths through the reader; both must give the same answer.
     QBuffer file(&bytes);
     QVERIFY(file.open(QIODevice::ReadOnly));
-    PipeDevice pipe(bytes);
+    CXPipeDevice pipe(bytes, 3);
     for (QIODevice* device : {static_cast<QIODevice*>(&file), static_cast<QIODevice*>(&pipe)}) {
         CXArchiveReader in(*device);
         QString value = QStringLiteral("before");
