@@ -5,7 +5,6 @@
 #include <QBuffer>
 #include <QTest>
 
-
 namespace {
 
 QByteArray Hex(const char* text)
