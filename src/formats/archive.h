@@ -11,10 +11,10 @@ class QIODevice;
 // The little-endian archive stream in which the program's Windows versions kept their files (the
 // project file, the older settings file): integers, times and length-prefixed strings.
 
-// Reads the stream. Every
-// length is checked against what the device still holds before anything is allocated, so a short
-// or damaged file fails the read instead of asking for memory it does not hold. The first fault
-// stops the reader: it and every read after it return false, and Failure() says what it was.
+// Reads the stream. Every length is checked against what the device still holds before anything is
+// allocated, so a short or damaged file fails the read instead of asking for memory it does not
+// hold. The first fault stops the reader: it and every read after it return false, and
+// GetFailure() says what it was.
 class CXArchiveReader
 {
 public:
