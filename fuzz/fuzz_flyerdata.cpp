@@ -3,35 +3,14 @@
 // and a pipe-like device must give the same answer as a file.
 #include "projects/flyerdata.h"
 
+#include "../tests/formats/pipedevice.h"
+
 #include <QBuffer>
 
 #include <cstdint>
 #include <cstdlib>
 
 namespace {
-
-// Reads from memory but tells the reader it cannot know the size, as a pipe does.
-class SequentialDevice : public QIODevice
-{
-public:
-    explicit SequentialDevice(const QByteArray& bytes) : m_bytes(bytes) { open(QIODevice::ReadOnly); }
-    bool isSequential() const override { return true; }
-
-protected:
-    qint64 readData(char* data, qint64 maxSize) override
-    {
-        // Small pieces, so that every piece boundary of the reader is exercised.
-        const qint64 n = std::min({maxSize, qint64(m_bytes.size()) - m_pos, qint64(7)});
-        std::copy_n(m_bytes.constData() + m_pos, n, data);
-        m_pos += n;
-        return n;
-    }
-    qint64 writeData(const char*, qint64) override { return -1; }
-
-private:
-    QByteArray m_bytes;
-    qint64 m_pos = 0;
-};
 
 FlyerFileStatus ReadFrom(QIODevice& device, CFlyerData& record)
 {
@@ -52,7 +31,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         status.kind == FlyerFileStatus::WriteFailed)
         std::abort();
 
-    SequentialDevice pipe(bytes);
+    CXPipeDevice pipe(bytes);
     CFlyerData piped;
     if (ReadFrom(pipe, piped).kind != status.kind || !(piped == record))
         std::abort();

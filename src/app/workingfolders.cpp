@@ -3,6 +3,7 @@
 #include "app/appinfo.h"
 #include "formats/filewriter.h"
 #include "settings/appsettings.h"
+#include "settings/userfolders.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -54,18 +55,6 @@ void SeedCovers(const QString& installed, const QString& cache)
 
 } // namespace
 
-QString DocumentsFolder()
-{
-    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
-    return QDir::cleanPath(documents.isEmpty() ? QDir::homePath() : documents);
-}
-
-QString PicturesFolder()
-{
-    const QString pictures = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
-    return QDir::cleanPath(pictures.isEmpty() ? QDir::homePath() : pictures);
-}
-
 QString DataFolder()
 {
     const QString fromEnv = qEnvironmentVariable("LISTORA_DATA_DIR");
@@ -102,7 +91,7 @@ QString UserThemesFolder()
 Paths Resolve()
 {
     Paths p;
-    p.strSavePath = Join(DocumentsFolder(), QStringLiteral("My ") + AppInfo::ProductId());
+    p.strSavePath = Join(UserFolders::DocumentsFolder(), QStringLiteral("My ") + AppInfo::ProductId());
     p.strPath2FlyerProjects = Join(p.strSavePath, QStringLiteral("Projects"));
     p.Path2TempFolder = Join(p.strSavePath, QStringLiteral("Temp"));
     p.Path2Settings = Join(p.strSavePath, LegacySettingsFileName());

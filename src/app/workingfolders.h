@@ -4,12 +4,11 @@
 
 class CAppSettings;
 
-// Where the program keeps its files. This is the one place that knows the platform's folders:
+// Where the program keeps its files. This is the one place that knows the platform's folders
+// (besides the user's documents and pictures folders, UserFolders, that the settings default to):
 // everything else takes its paths from CAppSettings after InitAppSettings has run.
 namespace WorkingFolders {
 
-QString DocumentsFolder();
-QString PicturesFolder();
 // The installed data (themes, covers, samples, help): $LISTORA_DATA_DIR when set, else
 // <folder of the executable>/../share/listora.
 QString DataFolder();

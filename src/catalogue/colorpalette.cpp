@@ -17,15 +17,6 @@ QList<ColorRef> FromHex(std::initializer_list<const char*> hexes)
 
 } // namespace
 
-QString ColorRefToHex(ColorRef color)
-{
-    return QStringLiteral("#%1%2%3")
-        .arg(color & 0xFF, 2, 16, QLatin1Char('0'))
-        .arg(color >> 8 & 0xFF, 2, 16, QLatin1Char('0'))
-        .arg(color >> 16 & 0xFF, 2, 16, QLatin1Char('0'))
-        .toUpper();
-}
-
 const QList<ColorRef>& CXPaletteColors::FirstStandardSet()
 {
     static const QList<ColorRef> set =

@@ -1,21 +1,12 @@
 #pragma once
 
+#include "formats/colorref.h"
+
 #include <QList>
 #include <QPoint>
 #include <QRect>
 #include <QSize>
 #include <QString>
-
-// A colour as the program stores it: 0x00BBGGRR, red in the low byte.
-using ColorRef = quint32;
-
-constexpr ColorRef MakeColorRef(int r, int g, int b)
-{
-    return ColorRef(r & 0xFF) | ColorRef(g & 0xFF) << 8 | ColorRef(b & 0xFF) << 16;
-}
-
-// "#RRGGBB" of a colour value.
-QString ColorRefToHex(ColorRef color);
 
 // The swatch colours and the chosen colour of a colour palette, without any drawing.
 class CXPaletteColors

@@ -1,5 +1,7 @@
 #include "catalogue/inireader.h"
 
+#include "formats/codepage.h"
+
 #include <QFile>
 #include <QStringDecoder>
 
@@ -7,24 +9,6 @@
 #include <limits>
 
 namespace {
-
-// Windows-1252 differs from Latin-1 only in 0x80-0x9F; undefined codes keep their C1 value.
-constexpr char16_t kCp1252High[32] = {
-    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
-};
-
-QString DecodeWindows1252(const QByteArray& bytes)
-{
-    QString text(bytes.size(), Qt::Uninitialized);
-    QChar* out = text.data();
-    for (const char c : bytes) {
-        const auto b = static_cast<unsigned char>(c);
-        *out++ = (b >= 0x80 && b < 0xA0) ? QChar(kCp1252High[b - 0x80]) : QChar(b);
-    }
-    return text;
-}
 
 QString DecodeIniText(const QByteArray& bytes)
 {
@@ -34,11 +18,7 @@ QString DecodeIniText(const QByteArray& bytes)
         return QStringDecoder(QStringConverter::Utf16LE).decode(bytes.mid(2));
     if (bytes.startsWith("\xFE\xFF"))
         return QStringDecoder(QStringConverter::Utf16BE).decode(bytes.mid(2));
-    QStringDecoder utf8(QStringConverter::Utf8);
-    QString text = utf8.decode(bytes);
-    if (!utf8.hasError())
-        return text;
-    return DecodeWindows1252(bytes);
+    return DecodeUtf8OrWindows1252(bytes);
 }
 
 QString CutValue(const QString& value)

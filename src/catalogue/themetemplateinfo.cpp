@@ -1,6 +1,7 @@
 #include "catalogue/themetemplateinfo.h"
 
 #include "catalogue/inireader.h"
+#include "formats/colorref.h"
 
 #include <QDateTime>
 #include <QLocale>
@@ -67,7 +68,7 @@ bool ParseRgbText(QStringView text, quint32& color)
     quint32 red = 0, green = 0, blue = 0;
     const bool ok = scan.Literal(u"RGB(") && scan.Number(red) && scan.Literal(u",") && (scan.SkipSpace(), true) &&
                     scan.Number(green) && scan.Literal(u",") && (scan.SkipSpace(), true) && scan.Number(blue);
-    color = ok ? (red & 0xFFu) | (green & 0xFFu) << 8 | (blue & 0xFFu) << 16 : 0u;
+    color = ok ? MakeColorRef(int(red), int(green), int(blue)) : 0u;
     return ok;
 }
 
@@ -103,11 +104,6 @@ QString CoverFileName(const QString& themeId)
     cover.remove(u'{');
     cover.remove(u'}');
     return cover;
-}
-
-QString ColorHex(quint32 color)
-{
-    return QString::asprintf("#%02X%02X%02X", color & 0xFFu, (color >> 8) & 0xFFu, (color >> 16) & 0xFFu);
 }
 
 } // namespace ThemeInfo
@@ -147,5 +143,5 @@ CXThemeTemplateInfo::CXThemeTemplateInfo(const QString& name, const QString& tem
 
 QString CXThemeTemplateInfo::GetColorHex() const
 {
-    return ThemeInfo::ColorHex(m_crColor);
+    return ColorRefToHex(m_crColor);
 }

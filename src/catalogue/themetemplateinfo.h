@@ -68,6 +68,5 @@ QString IniPath(const QString& themesFolder);
 QString TemplatePath(const QString& themesFolder, const QString& templateValue);
 // Cover file: the id and ".png", every brace removed.
 QString CoverFileName(const QString& themeId);
-QString ColorHex(quint32 color);
 
 } // namespace ThemeInfo

@@ -3,14 +3,14 @@
 #include "catalogue/fontcatalogue.h"
 #include "catalogue/themetemplateinfo.h"
 #include "compose/qrcode.h"
+#include "formats/codepage.h"
+#include "formats/colorref.h"
 #include "imaging/sidebarimage.h"
 #include "projects/flyerdata.h"
 #include "projects/listingextras.h"
 #include "settings/appsettings.h"
-#include "settings/legacysettingsreader.h"
 
 #include <QFile>
-#include <QStringDecoder>
 
 #include <utility>
 
@@ -123,11 +123,7 @@ bool LoadTemplate(const QString& path, QString& target)
     if (bytes.startsWith("\xEF\xBB\xBF"))
         bytes.remove(0, 3);
 
-    QStringDecoder utf8(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
-    QString text = utf8.decode(bytes);
-    if (utf8.hasError())
-        text = DecodeWindows1252(bytes);
-    target = text;
+    target = DecodeUtf8OrWindows1252(bytes);
     return true;
 }
 
@@ -332,7 +328,7 @@ QString MergeTemplate(const QString& templateText, bool projectMode, const CFlye
                       const CAppSettings& settings, const CMergeLook& look, const QString& listingUrl)
 {
     const CPreviewData& sample = CPreviewData::Get();
-    const QString hex = ThemeInfo::ColorHex(look.color);
+    const QString hex = ColorRefToHex(look.color);
     const QString blank = ToFileUrl(settings.Path2BlankImage);
 
     std::array<QString, 4> photos;

@@ -1,6 +1,6 @@
 #include "output/csvreader.h"
 
-#include "settings/legacysettingsreader.h"
+#include "formats/codepage.h"
 
 #include <QDir>
 #include <QFile>
@@ -191,12 +191,10 @@ bool CXCsvReader::Open(const QString& path, QString* error)
         } else {
             if (bytes.startsWith("\xEF\xBB\xBF"))
                 bytes.remove(0, 3);
-            QStringDecoder utf8(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
-            m_strText = utf8.decode(bytes);
-            if (utf8.hasError()) {
+            bool windows1252 = false;
+            m_strText = DecodeUtf8OrWindows1252(bytes, &windows1252);
+            if (windows1252)
                 m_encoding = Encoding::Windows1252;
-                m_strText = DecodeWindows1252(bytes);
-            }
         }
     }
     m_pParser = std::make_unique<Parser>(m_strText);

@@ -1,11 +1,11 @@
 #include "settings/appsettings.h"
 
 #include "app/appinfo.h"
-#include "app/workingfolders.h"
 #include "controls/messageboxtypes.h"
+#include "formats/archive.h"
 #include "formats/filewriter.h"
 #include "formats/inifile.h"
-#include "settings/legacysettingsreader.h"
+#include "settings/userfolders.h"
 
 #include <QCoreApplication>
 #include <QDateTime>
@@ -150,8 +150,8 @@ void CAppSettings::_Init()
 {
     bIsQim = !qEnvironmentVariableIsEmpty("LISTORA_SAMPLE_PROFILE");
 
-    const QString pictures = WorkingFolders::PicturesFolder();
-    const QString documents = WorkingFolders::DocumentsFolder();
+    const QString pictures = UserFolders::PicturesFolder();
+    const QString documents = UserFolders::DocumentsFolder();
 
     ShowTooltips = 1;
     ConfirmExit = 1;
@@ -355,34 +355,7 @@ bool CAppSettings::ImportLegacySettings()
     if (!file.exists() || !file.open(QIODevice::ReadOnly))
         return false;
 
-    bool complete = false;
-    {
-        LegacySettingsReader in(file);
-        // Each value lands in its member as soon as it is read, so a fault keeps everything before it.
-        auto dword = [&](int& member) {
-            quint32 v = 0;
-            if (!in.ReadDword(v))
-                return false;
-            member = qint32(v);
-            return true;
-        };
-        auto color = [&](quint32& member) { return in.ReadDword(member); };
-        auto string = [&](QString& member) { return in.ReadString(member); };
-        quint32 skipNumber = 0;
-        QString skipString;
-        complete =
-            in.ReadDword(skipNumber) && in.ReadString(skipString) && dword(ShowTooltips) && dword(ConfirmExit) &&
-            dword(ConfirmDeleteFlyerProject) && dword(ConfirmSaveBeforeClosing) && dword(ShowQuickStart) &&
-            dword(LastThemeFilter) && string(LastTheme) && string(LastFont) && color(LastColor) && dword(IsZoomed) &&
-            dword(WindowWidth) && dword(WindowHeight) && in.SkipTime() && dword(ShowSplashscreen) &&
-            dword(AlwaysShowFlyerDetails) && string(PicturesFolder) && string(FullName) && string(Credentials) &&
-            string(CompanyName) && string(Address) && string(CityStateZipCode) && dword(PhoneLabel01) &&
-            string(Phone01) && dword(PhoneLabel02) && string(Phone02) && string(EmailAddress) && string(Website) &&
-            string(Disclaimer) && dword(ColorRealtorName) && dword(ColorListingCaption) && dword(ColorMLSNumber) &&
-            dword(ColorPrice) && dword(ColorListingAddress) && dword(ColorListingFeatures) && dword(IncludeRMLSLogo) &&
-            dword(IncludeEHOLogo) && dword(IncludeMyLogo) && string(DefaultThemeTemplate) && string(DefaultThemeFont) &&
-            color(DefaultThemeColor) && string(LastMyLogoPath) && string(LastMyPicturePath) && string(LastExportToPath);
-    }
+    const bool complete = ReadLegacySettings(file);
     file.close();
     if (!complete)
         qCWarning(lcSettings) << "older settings file ends early or is damaged; kept what was read:" << Path2Settings;
@@ -397,4 +370,26 @@ bool CAppSettings::ImportLegacySettings()
     if (!QFile::rename(Path2Settings, target))
         qCWarning(lcSettings) << "older settings file could not be moved aside:" << Path2Settings;
     return complete;
+}
+
+bool CAppSettings::ReadLegacySettings(QIODevice& device)
+{
+    CXArchiveReader in(device);
+    // Each value lands in its member as soon as it is read, so a fault keeps everything before it.
+    const auto dword = [&](auto& member) { return in.ReadInt(member); };
+    const auto string = [&](QString& member) { return in.ReadString(member); };
+    quint32 skipNumber = 0;
+    QString skipString;
+    qint64 skipTime = 0;
+    return in.ReadInt(skipNumber) && string(skipString) && dword(ShowTooltips) && dword(ConfirmExit) &&
+           dword(ConfirmDeleteFlyerProject) && dword(ConfirmSaveBeforeClosing) && dword(ShowQuickStart) &&
+           dword(LastThemeFilter) && string(LastTheme) && string(LastFont) && dword(LastColor) && dword(IsZoomed) &&
+           dword(WindowWidth) && dword(WindowHeight) && in.ReadTime(skipTime) && dword(ShowSplashscreen) &&
+           dword(AlwaysShowFlyerDetails) && string(PicturesFolder) && string(FullName) && string(Credentials) &&
+           string(CompanyName) && string(Address) && string(CityStateZipCode) && dword(PhoneLabel01) &&
+           string(Phone01) && dword(PhoneLabel02) && string(Phone02) && string(EmailAddress) && string(Website) &&
+           string(Disclaimer) && dword(ColorRealtorName) && dword(ColorListingCaption) && dword(ColorMLSNumber) &&
+           dword(ColorPrice) && dword(ColorListingAddress) && dword(ColorListingFeatures) && dword(IncludeRMLSLogo) &&
+           dword(IncludeEHOLogo) && dword(IncludeMyLogo) && string(DefaultThemeTemplate) && string(DefaultThemeFont) &&
+           dword(DefaultThemeColor) && string(LastMyLogoPath) && string(LastMyPicturePath) && string(LastExportToPath);
 }

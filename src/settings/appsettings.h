@@ -6,6 +6,8 @@
 
 #include <utility>
 
+class QIODevice;
+
 // The user's preferences, the agent's profile, the main window's last choices and the working
 // folders. Persisted values are public members named after their stored names; a change stays in
 // memory until _SaveSettings(). The store is QSettings in native format under "Tarnwick"/"Listora"
@@ -37,6 +39,9 @@ public:
     // early or is malformed keeps the values read before the fault and is moved aside as well.
     // Returns whether a file was found and read to its end.
     bool ImportLegacySettings();
+    // The values of an older version's settings file, in its order, each into its member as it is
+    // read; false at the first that is missing or malformed. ShowAllFonts is not in that file.
+    bool ReadLegacySettings(QIODevice& device);
 
     // Asks a Yes/No question with "Don't ask me again", governed by the flag of `kind`. A switched-off
     // question counts as Yes; an unknown kind is No. Ticking the check box switches the question off

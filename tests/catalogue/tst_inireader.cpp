@@ -162,6 +162,9 @@ void TestIniReader::decoding_data()
     QTest::newRow("utf-8 with mark") << QByteArray("\xEF\xBB\xBF[S]\nK=\xE2\x82\xAC\n") << QStringLiteral("\u20AC");
     QTest::newRow("windows-1252") << QByteArray("[S]\nK=Caf\xE9 \x80\x96\n")
                                   << QStringLiteral("Caf\u00E9 \u20AC\u2013");
+    // A Windows-1252 letter as the very last byte looks like the start of a UTF-8 sequence; it was
+    // dropped instead of read as Windows-1252.
+    QTest::newRow("windows-1252 letter at the end") << QByteArray("[S]\nK=Caf\xE9") << QStringLiteral("Caf\u00E9");
     const QString text = QStringLiteral("[S]\nK=\u00E9\u4E2D\n");
     QByteArray le("\xFF\xFE"), be("\xFE\xFF");
     for (const QChar c : text) {

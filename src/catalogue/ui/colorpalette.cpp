@@ -7,11 +7,6 @@ namespace {
 
 const QColor kOutline(137, 140, 149);
 
-QColor ToQColor(ColorRef color)
-{
-    return QColor(int(color & 0xFF), int(color >> 8 & 0xFF), int(color >> 16 & 0xFF));
-}
-
 // A filled rectangle with a 1-pixel frame on its outermost pixels.
 void FillFramed(QPainter& painter, const QRect& rect, const QColor& fill)
 {
@@ -46,11 +41,11 @@ void CXColorPalette::paintEvent(QPaintEvent*)
     const CXPaletteLayout layout = CalcRects();
     QPainter painter(this);
     FillFramed(painter, rect(), Qt::white);
-    FillFramed(painter, layout.previewBox, ToQColor(m_colors.GetSelectedColor()));
+    FillFramed(painter, layout.previewBox, ColorRefToQColor(m_colors.GetSelectedColor()));
     const QList<ColorRef>& colors = m_colors.Colors();
     const int count = std::min(int(colors.size()), int(layout.cells.size()));
     for (int i = 0; i < count; ++i)
-        FillFramed(painter, layout.cells.at(i).adjusted(1, 1, -1, -1), ToQColor(colors.at(i)));
+        FillFramed(painter, layout.cells.at(i).adjusted(1, 1, -1, -1), ColorRefToQColor(colors.at(i)));
 }
 
 void CXColorPalette::mousePressEvent(QMouseEvent* event)

@@ -647,7 +647,7 @@ void CMainDialog::OnCPColorChanged()
     const ColorRef color = m_pPalette->GetSelectedColor();
     if (color != m_crShownColor) {
         m_appSettings.LastColor = color;
-        m_pCanvas->SetSheetColor(QColor(int(color & 0xFF), int((color >> 8) & 0xFF), int((color >> 16) & 0xFF)));
+        m_pCanvas->SetSheetColor(ColorRefToQColor(color));
         RenderFlyer();
         if (m_bProjectOpen)
             SetFlyerProjectDirty(true);
