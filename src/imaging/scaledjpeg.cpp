@@ -22,7 +22,7 @@ int JpegScaleFor(int length, int target)
 
 #ifndef LISTORA_HAVE_LIBJPEG
 
-ScaledJpeg DecodeJpegScaled(const QByteArray&, QSize, QRect, const QString&)
+ScaledJpeg DecodeJpegBytesScaled(const QByteArray&, QSize, QRect, const QString&)
 {
     ScaledJpeg result;
     result.error = QStringLiteral("built without libjpeg");
@@ -31,7 +31,7 @@ ScaledJpeg DecodeJpegScaled(const QByteArray&, QSize, QRect, const QString&)
 
 ScaledJpeg DecodeJpegScaled(const QString& path, QSize atLeast, QRect crop)
 {
-    return DecodeJpegScaled(QByteArray(), atLeast, crop, path);
+    return DecodeJpegBytesScaled(QByteArray(), atLeast, crop, path);
 }
 
 #else
@@ -300,10 +300,11 @@ Outcome Decode(Job* job)
         jpeg_destroy_decompress(&cinfo);
         return Outcome::Failed;
     }
-    const QRect stored = UprightToStored(upright, job->storedSize, job->orientation)
-                             .intersected(QRect(QPoint(0, 0), job->storedSize));
+    const QRect stored =
+        UprightToStored(upright, job->storedSize, job->orientation).intersected(QRect(QPoint(0, 0), job->storedSize));
     const QSize target = quarter ? job->atLeast.transposed() : job->atLeast;
-    const int m = std::max(JpegScaleFor(stored.width(), target.width()), JpegScaleFor(stored.height(), target.height()));
+    const int m =
+        std::max(JpegScaleFor(stored.width(), target.width()), JpegScaleFor(stored.height(), target.height()));
     job->scale = m;
     cinfo.scale_num = unsigned(m);
     cinfo.scale_denom = 8;
@@ -365,7 +366,7 @@ Outcome Decode(Job* job)
 
 } // namespace
 
-ScaledJpeg DecodeJpegScaled(const QByteArray& bytes, QSize atLeast, QRect crop, const QString& name)
+ScaledJpeg DecodeJpegBytesScaled(const QByteArray& bytes, QSize atLeast, QRect crop, const QString& name)
 {
     ScaledJpeg result;
     const QString shown = QDir::toNativeSeparators(name.isEmpty() ? QStringLiteral("The picture") : name);
@@ -394,7 +395,8 @@ ScaledJpeg DecodeJpegScaled(const QByteArray& bytes, QSize atLeast, QRect crop, 
         qCDebug(lcScaledJpeg) << result.error << job.message;
         return result;
     case Outcome::Failed:
-        result.error = QStringLiteral("%1 cannot be read as a picture (%2)").arg(shown, QString::fromLocal8Bit(job.message));
+        result.error =
+            QStringLiteral("%1 cannot be read as a picture (%2)").arg(shown, QString::fromLocal8Bit(job.message));
         return result;
     }
     result.sourceSize = job.orientedSize;
@@ -412,15 +414,16 @@ ScaledJpeg DecodeJpegScaled(const QString& path, QSize atLeast, QRect crop)
         ScaledJpeg result;
         result.error = QStringLiteral("%1 does not exist").arg(QDir::toNativeSeparators(path));
         if (file.exists())
-            result.error = QStringLiteral("%1 cannot be opened (%2)").arg(QDir::toNativeSeparators(path), file.errorString());
+            result.error =
+                QStringLiteral("%1 cannot be opened (%2)").arg(QDir::toNativeSeparators(path), file.errorString());
         return result;
     }
     // Mapped, not read: a 12 MP photo is several megabytes that the decoder walks through once.
     const qint64 size = file.size();
     const uchar* mapped = size > 0 ? file.map(0, size) : nullptr;
-    const QByteArray bytes = mapped ? QByteArray::fromRawData(reinterpret_cast<const char*>(mapped), qsizetype(size))
-                                    : file.readAll();
-    return DecodeJpegScaled(bytes, atLeast, crop, path);
+    const QByteArray bytes =
+        mapped ? QByteArray::fromRawData(reinterpret_cast<const char*>(mapped), qsizetype(size)) : file.readAll();
+    return DecodeJpegBytesScaled(bytes, atLeast, crop, path);
 }
 
 #endif

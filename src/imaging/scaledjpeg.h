@@ -11,9 +11,9 @@
 // outside the crop are not decoded at all. The project's scaler does the final reduction.
 struct ScaledJpeg
 {
-    QImage image;      // RGB32, turned upright, at least atLeast where the original allows; null on failure
-    QSize sourceSize;  // the whole original after its EXIF orientation
-    QString error;     // why image is null
+    QImage image;     // RGB32, turned upright, at least atLeast where the original allows; null on failure
+    QSize sourceSize; // the whole original after its EXIF orientation
+    QString error;    // why image is null
 };
 
 // Decodes path so that the part crop (in upright source pixels; empty: the whole picture) comes out
@@ -24,8 +24,8 @@ struct ScaledJpeg
 // that is no JPEG gives an error, never a crash.
 ScaledJpeg DecodeJpegScaled(const QString& path, QSize atLeast, QRect crop = {});
 // The same for a file already in memory; name only appears in error texts.
-ScaledJpeg DecodeJpegScaled(const QByteArray& bytes, QSize atLeast, QRect crop = {},
-                            const QString& name = QString());
+ScaledJpeg DecodeJpegBytesScaled(const QByteArray& bytes, QSize atLeast, QRect crop = {},
+                                 const QString& name = QString());
 
 // The scale M (of M/8) that makes length source pixels at least target long, 8 when none is enough.
 int JpegScaleFor(int length, int target);

@@ -72,10 +72,10 @@ void TestPrintCopy::keepsQuality_data()
                             << QStringLiteral("cover");
     QTest::newRow("thumbnail") << QStringLiteral("jpeg") << 0 << QSize(2000, 1500) << QSizeF(121, 82)
                                << QStringLiteral("cover");
-    QTest::newRow("portrait held sideways") << QStringLiteral("jpeg") << 6 << QSize(1200, 1600)
-                                            << QSizeF(200, 160) << QStringLiteral("cover");
-    QTest::newRow("turned upside down, contain") << QStringLiteral("jpeg") << 3 << QSize(1600, 1200)
-                                                 << QSizeF(300, 300) << QStringLiteral("contain");
+    QTest::newRow("portrait held sideways")
+        << QStringLiteral("jpeg") << 6 << QSize(1200, 1600) << QSizeF(200, 160) << QStringLiteral("cover");
+    QTest::newRow("turned upside down, contain")
+        << QStringLiteral("jpeg") << 3 << QSize(1600, 1200) << QSizeF(300, 300) << QStringLiteral("contain");
     QTest::newRow("png original") << QStringLiteral("png") << 0 << QSize(1200, 900) << QSizeF(200, 100)
                                   << QStringLiteral("cover");
 }

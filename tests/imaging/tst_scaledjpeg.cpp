@@ -130,8 +130,8 @@ void TestScaledJpeg::matchesFullDecode_data()
     const QRect none;
     for (const char* kind : {"baseline", "progressive", "grey", "cmyk"}) {
         QTest::addRow("%s whole, small", kind) << QString::fromLatin1(kind) << 0 << none << QSize(100, 67);
-        QTest::addRow("%s crop off-centre", kind) << QString::fromLatin1(kind) << 0 << QRect(40, 32, 304, 200)
-                                                  << QSize(150, 101);
+        QTest::addRow("%s crop off-centre", kind)
+            << QString::fromLatin1(kind) << 0 << QRect(40, 32, 304, 200) << QSize(150, 101);
     }
     // Every way a camera can be held; the crop sits off-centre, so a wrong turn shows.
     for (int orientation = 1; orientation <= 8; ++orientation) {
@@ -140,8 +140,8 @@ void TestScaledJpeg::matchesFullDecode_data()
         QTest::addRow("baseline, EXIF %d", orientation)
             << QStringLiteral("baseline") << orientation << crop << (quarter ? QSize(80, 125) : QSize(125, 80));
     }
-    QTest::addRow("progressive, EXIF 6, crop") << QStringLiteral("progressive") << 6 << QRect(8, 96, 200, 256)
-                                               << QSize(90, 110);
+    QTest::addRow("progressive, EXIF 6, crop")
+        << QStringLiteral("progressive") << 6 << QRect(8, 96, 200, 256) << QSize(90, 110);
     // Asked for more than the crop holds: the crop at full size, never enlarged.
     QTest::addRow("full size") << QStringLiteral("baseline") << 0 << QRect(13, 7, 200, 100) << QSize(400, 300);
     QTest::addRow("tiny") << QStringLiteral("baseline") << 0 << none << QSize(1, 1);
@@ -197,8 +197,10 @@ void TestScaledJpeg::refusesBadFiles_data()
 
     const QByteArray baseline = MakeJpeg(QStringLiteral("baseline"));
     const QByteArray progressive = MakeJpeg(QStringLiteral("progressive"));
-    QTest::newRow("baseline cut in half") << baseline.left(baseline.size() / 2) << QStringLiteral("is damaged or incomplete");
-    QTest::newRow("progressive cut") << progressive.left(progressive.size() * 3 / 4) << QStringLiteral("is damaged or incomplete");
+    QTest::newRow("baseline cut in half")
+        << baseline.left(baseline.size() / 2) << QStringLiteral("is damaged or incomplete");
+    QTest::newRow("progressive cut") << progressive.left(progressive.size() * 3 / 4)
+                                     << QStringLiteral("is damaged or incomplete");
     QTest::newRow("header only") << baseline.left(300) << QString();
     QTest::newRow("png") << Fixtures::Encode(Fixtures::PhotoLike(40, 30), "png") << QStringLiteral("is not a picture");
     QTest::newRow("empty") << QByteArray() << QStringLiteral("is not a picture");
