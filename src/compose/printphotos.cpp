@@ -5,6 +5,7 @@
 #include "imaging/imagelibrary.h"
 #include "imaging/imagescaler.h"
 #include "imaging/photointake.h"
+#include "imaging/scaledjpeg.h"
 #include "projects/flyerdata.h"
 #include "settings/appsettings.h"
 
@@ -13,7 +14,6 @@
 #include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
-#include <QImageReader>
 #include <QImageWriter>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -33,37 +33,13 @@ namespace {
 // Print copies are photos on paper: quality 92 keeps them free of visible artefacts at a third
 // of the size quality 100 gives, which keeps a four-photo PDF small enough to mail.
 constexpr int kPrintCopyQuality = 92;
+// The decoder's picture is at least this much larger than the copy: a reduction by only a few per
+// cent samples between pixels and softens the copy, where a clear reduction averages them.
+constexpr double kDecodeHeadroom = 1.2;
 // Bumped when the way copies are made changes, so older copies are not taken for new ones.
 constexpr int kPrintCopyVersion = 1;
 
 const QString kSlotMark = QStringLiteral("#listora-slot-");
-
-// A JPEG that is to shrink by half or more is decoded at half, a quarter or an eighth of its size
-// by the decoder itself, which is several times faster than decoding it whole; the project's scaler
-// does the rest. crop is moved to the smaller picture. Null when that does not apply.
-QImage DecodeForCopy(const QString& original, const CXPrintCopyPlan& plan, QRect& crop)
-{
-    QImageReader reader(original);
-    reader.setAutoTransform(true);
-    const QSize full = reader.size();
-    if (reader.format() != "jpeg" || !full.isValid() || reader.transformation() != QImageIOHandler::TransformationNone)
-        return QImage();
-    int factor = 1;
-    while (factor < 8 && plan.crop.width() / (2 * factor) >= plan.size.width() + 2 &&
-           plan.crop.height() / (2 * factor) >= plan.size.height() + 2)
-        factor *= 2;
-    if (factor == 1)
-        return QImage();
-    const QSize scaled((full.width() + factor - 1) / factor, (full.height() + factor - 1) / factor);
-    reader.setScaledSize(scaled);
-    QImage image = reader.read();
-    if (image.size() != scaled)
-        return QImage();
-    crop =
-        QRect(plan.crop.x() / factor, plan.crop.y() / factor, plan.crop.width() / factor, plan.crop.height() / factor)
-            .intersected(image.rect());
-    return image;
-}
 
 } // namespace
 
@@ -223,12 +199,21 @@ QString MakePrintCopy(const QString& original, const CXPrintCopyPlan& plan, cons
 
     QString why;
     QRect crop = plan.crop;
-    QImage image = DecodeForCopy(original, plan, crop);
-    if (image.isNull())
+    // A JPEG is decoded only as large as the copy needs and only where the crop lies; anything
+    // else (another format, a file the scaled decoder refuses) takes the general reader.
+    const QSize decodeAtLeast = (QSizeF(plan.size) * kDecodeHeadroom).toSize();
+    const ScaledJpeg scaled = DecodeJpegScaled(original, decodeAtLeast, plan.crop);
+    QImage image = scaled.image;
+    QSize source = scaled.sourceSize;
+    if (!image.isNull()) {
+        crop = image.rect();
+    } else {
         image = LoadImageFile(original, &why);
-    if (image.isNull())
-        return fail(why);
-    if (!QRect(QPoint(0, 0), image.size()).contains(crop))
+        if (image.isNull())
+            return fail(why);
+        source = image.size();
+    }
+    if (!QRect(QPoint(0, 0), source).contains(plan.crop))
         return fail(QStringLiteral("%1 is smaller than measured").arg(QDir::toNativeSeparators(original)));
     if (crop != image.rect())
         image = image.copy(crop);

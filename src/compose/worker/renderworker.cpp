@@ -91,6 +91,7 @@ CXRenderWorker::CXRenderWorker(int replyFd, QObject* parent) : QObject(parent), 
 
     connect(m_page.get(), &QWebEnginePage::loadFinished, this, [this](bool) {
         if (m_stage == Stage::Loading) {
+            qCDebug(lcWorker) << "load finished" << m_clock.elapsed();
             m_bLoadSeen = true;
             Poll();
         }
@@ -236,19 +237,26 @@ void CXRenderWorker::Poll()
         if (m_scriptPending)
             return;
         m_scriptPending = true;
-        const QString script = QStringLiteral("(function(){if(location.hash!=='#listora-render-%1')return 0;"
-                                              "if(document.readyState!=='complete')return 0;"
-                                              "if(document.fonts&&document.fonts.status!=='loaded')return 0;"
-                                              "var imgs=Array.from(document.images);"
-                                              "if(!imgs.every(function(i){return i.complete;}))return 0;"
-                                              "return 1;})()")
-                                   .arg(m_token);
+        // One round trip: a page that is ready has its marked boxes fitted (and a picture job its
+        // first sentinel set) by the same call that finds it ready. Fitting runs before the
+        // sentinel, so the frame that shows the sentinel shows the fitted text.
+        const QString script =
+            QStringLiteral("(function(){if(location.hash!=='#listora-render-%1')return 0;"
+                           "if(document.readyState!=='complete')return 0;"
+                           "if(document.fonts&&document.fonts.status!=='loaded')return 0;"
+                           "var imgs=Array.from(document.images);"
+                           "if(!imgs.every(function(i){return i.complete;}))return 0;"
+                           "var fit=%2;%3return [1,fit];})()")
+                .arg(m_token)
+                .arg(TextFit::Script(), IsPrintJob() ? QString() : SentinelScript(kSentinelA) + QLatin1Char(';'));
         const quint64 token = m_token;
         m_page->runJavaScript(script, QWebEngineScript::ApplicationWorld, [this, token](const QVariant& result) {
             if (token != m_token || m_stage != Stage::Loading)
                 return;
             m_scriptPending = false;
-            OnReadyAnswer(result.toInt() == 1);
+            const QVariantList answer = result.toList();
+            const bool ready = answer.size() == 2 && answer[0].toInt() == 1;
+            OnReadyAnswer(ready, ready ? answer[1].toString().toUtf8() : QByteArray());
         });
         return;
     }
@@ -267,6 +275,10 @@ void CXRenderWorker::Poll()
         }
         break;
     case Stage::SentinelGone: {
+        // The corner is watched until the sentinel has gone; only then is the whole view grabbed,
+        // once, instead of on every poll while the frame without it is still being made.
+        if (GrabCornerPixel() == kSentinelB)
+            break;
         QImage image = m_view->grab().toImage();
         if (!image.isNull() && image.pixel(0, 0) != kSentinelB) {
             Finish(image);
@@ -278,38 +290,19 @@ void CXRenderWorker::Poll()
     SchedulePoll();
 }
 
-void CXRenderWorker::OnReadyAnswer(bool ready)
+void CXRenderWorker::OnReadyAnswer(bool ready, const QByteArray& fitReport)
 {
-    if (ready && IsPrintJob()) {
-        // The print page fits its marked boxes exactly as the picture does, before it is measured.
-        m_scriptPending = true;
-        const quint64 token = m_token;
-        m_page->runJavaScript(TextFit::Script(), QWebEngineScript::ApplicationWorld,
-                              [this, token](const QVariant&) {
-                                  if (token != m_token || m_stage != Stage::Loading)
-                                      return;
-                                  m_scriptPending = false;
-                                  StartPrint();
-                              });
+    if (!ready) {
+        SchedulePoll();
         return;
     }
-    if (ready) {
-        qCDebug(lcWorker) << "page ready" << m_clock.elapsed();
-        // Marked boxes are fitted before the first sentinel, so the frame that is grabbed shows them.
-        m_scriptPending = true;
-        const quint64 token = m_token;
-        m_page->runJavaScript(TextFit::Script(), QWebEngineScript::ApplicationWorld,
-                              [this, token](const QVariant& report) {
-                                  if (token != m_token || m_stage != Stage::Loading)
-                                      return;
-                                  m_scriptPending = false;
-                                  m_fitReport = report.toString().toUtf8();
-                                  m_stage = Stage::SentinelA;
-                                  m_page->runJavaScript(SentinelScript(kSentinelA), QWebEngineScript::ApplicationWorld);
-                                  SchedulePoll();
-                              });
+    m_fitReport = fitReport;
+    if (IsPrintJob()) {
+        StartPrint();
         return;
     }
+    qCDebug(lcWorker) << "page ready" << m_clock.elapsed();
+    m_stage = Stage::SentinelA;
     SchedulePoll();
 }
 

@@ -54,7 +54,7 @@ private:
     bool LoadFromFile(const QByteArray& page, const QString& fragment);
     void Poll();
     void SchedulePoll();
-    void OnReadyAnswer(bool ready);
+    void OnReadyAnswer(bool ready, const QByteArray& fitReport);
     QRgb GrabCornerPixel();
     // The print-quality page (printjob.cpp): the pictures' boxes, then the engine's own PDF.
     bool IsPrintJob() const { return m_job.request.print != RenderProtocol::PrintMode::None; }
