@@ -5,6 +5,7 @@
 #include <QByteArray>
 #include <QImage>
 #include <QList>
+#include <QRect>
 #include <QString>
 
 #include <array>
@@ -29,6 +30,11 @@ struct CXFlyerSource
     QString font;
     quint32 color = 0;
     QString listingUrl; // the project's web address, for its QR code
+    // The part of each slot's original that the screen photo shows (index 0 is slot 1); print copies
+    // are cut from that part and measured on it. None: the whole original.
+    std::array<std::optional<QRect>, 4> crops;
+    // Where the print copies go; empty: the per-user cache (PrintCopyFolder).
+    QString printCopyFolder;
 };
 
 struct CXPrintPage
