@@ -23,3 +23,12 @@ using BatchCrops = std::array<std::optional<QRect>, kPhotoSlots>;
 // folder. A slot that fails keeps its path and adds one line to errors; true when none failed.
 bool TakeInRowPhotos(const QString& folder, CFlyerData& flyer, const BatchCrops& crops, bool linkOriginals,
                      QStringList* errors = nullptr);
+
+struct CXPrintCopyPlan;
+
+// The print copy of a batch row's photo, as MakePrintCopy makes it (cut to the part the page shows,
+// reduced to at most 300 ppi, JPEG at quality 92) but decoded at the smallest scale that still
+// gives the copy's size, into the row's own folder, where the flyers made at the same time never
+// meet. Empty, with error set, when it cannot be made.
+QString MakeBatchPrintCopy(const QString& original, const CXPrintCopyPlan& plan, const QString& folder,
+                           QString* error = nullptr);

@@ -197,7 +197,8 @@ bool MakePrintPage(CXHTML2Image& renderer, const CXFlyerSource& source, PrintPag
         const size_t i = size_t(slot.slot - 1);
         if (!plans[i])
             continue;
-        const QString copy = MakePrintCopy(slot.original, *plans[i], folder, &why);
+        const QString copy = source.makePrintCopy ? source.makePrintCopy(slot.original, *plans[i], folder, &why)
+                                                  : MakePrintCopy(slot.original, *plans[i], folder, &why);
         if (copy.isEmpty())
             continue; // the screen photo still shows; the page is printed all the same
         const bool cut = fits[i] == QLatin1String("cover");

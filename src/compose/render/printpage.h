@@ -9,6 +9,7 @@
 #include <QString>
 
 #include <array>
+#include <functional>
 #include <optional>
 
 class CAppSettings;
@@ -35,6 +36,11 @@ struct CXFlyerSource
     std::array<std::optional<QRect>, 4> crops;
     // Where the print copies go; empty: the per-user cache (PrintCopyFolder).
     QString printCopyFolder;
+    // Makes a print copy as MakePrintCopy does (the one used when empty): for callers whose copies
+    // are thrown away with their flyer, and which make several flyers at once.
+    std::function<QString(const QString& original, const CXPrintCopyPlan& plan, const QString& folder,
+                          QString* error)>
+        makePrintCopy;
 };
 
 struct CXPrintPage
