@@ -227,9 +227,9 @@ int main(int argc, char* argv[])
     bool allMet = true;
     for (const auto& r : runs) {
         const QString out = work.filePath(QStringLiteral("flyers-%1").arg(QLatin1String(r.quality)));
-        const CliRun run = RunCli(cli, {QStringLiteral("batch"), sheet, QStringLiteral("--theme"), kTheme,
-                                        QStringLiteral("--out"), out, QStringLiteral("--jobs"), jobs,
-                                        QStringLiteral("--quality"), QLatin1String(r.quality)});
+        const CliRun run =
+            RunCli(cli, {QStringLiteral("batch"), sheet, QStringLiteral("--theme"), kTheme, QStringLiteral("--out"),
+                         out, QStringLiteral("--jobs"), jobs, QStringLiteral("--quality"), QLatin1String(r.quality)});
         if (!run.ok || run.doneAt.size() != rows) {
             std::fprintf(stderr, "listora-cli batch --quality %s failed\n", r.quality);
             return 1;
@@ -238,8 +238,8 @@ int main(int argc, char* argv[])
         const bool met = rate >= r.goal && (qstrcmp(r.quality, "screen") != 0 || run.peakBytes <= (1ll << 30));
         allMet = allMet && met;
         std::printf("%-36s %8.2f flyers/s  (goal %.0f, today %s)  %s\n",
-                    qPrintable(QStringLiteral("%1 quality, whole command").arg(QLatin1String(r.quality))), rate,
-                    r.goal, r.today, met ? "met" : "MISSED");
+                    qPrintable(QStringLiteral("%1 quality, whole command").arg(QLatin1String(r.quality))), rate, r.goal,
+                    r.today, met ? "met" : "MISSED");
         std::printf("%-36s %8.0f MB  (CLI and its workers, sampled every 50 ms; goal at most 1024)\n",
                     "  peak memory of all processes", run.peakBytes / 1048576.0);
     }
@@ -249,10 +249,10 @@ int main(int argc, char* argv[])
         const QString longSheet = work.filePath(QStringLiteral("long.csv"));
         if (!WriteSheet(longSheet, photos, longRows))
             return 1;
-        const CliRun run = RunCli(cli, {QStringLiteral("batch"), longSheet, QStringLiteral("--theme"), kTheme,
-                                        QStringLiteral("--out"), work.filePath(QStringLiteral("flyers-long")),
-                                        QStringLiteral("--jobs"), jobs, QStringLiteral("--quality"),
-                                        QStringLiteral("screen")});
+        const CliRun run =
+            RunCli(cli, {QStringLiteral("batch"), longSheet, QStringLiteral("--theme"), kTheme, QStringLiteral("--out"),
+                         work.filePath(QStringLiteral("flyers-long")), QStringLiteral("--jobs"), jobs,
+                         QStringLiteral("--quality"), QStringLiteral("screen")});
         if (!run.ok || run.doneAt.size() != longRows) {
             std::fprintf(stderr, "the long batch failed\n");
             return 1;

@@ -405,7 +405,8 @@ private:
                 if (!TakeInRowPhotos(row->folder, row->flyer, row->extras.m_crops, print, &errors))
                     row->problems.append(
                         QStringLiteral("photo intake failed: %1").arg(errors.join(QStringLiteral("; "))));
-                QMetaObject::invokeMethod(this, [this, row] { OnIntakeDone(row); }, Qt::QueuedConnection);
+                QMetaObject::invokeMethod(
+                    this, [this, row] { OnIntakeDone(row); }, Qt::QueuedConnection);
             });
         }
     }
@@ -439,7 +440,8 @@ private:
                 worker,
                 [this, worker, row, i] {
                     worker->Make(*row);
-                    QMetaObject::invokeMethod(this, [this, row, i] { OnMade(i, row); }, Qt::QueuedConnection);
+                    QMetaObject::invokeMethod(
+                        this, [this, row, i] { OnMade(i, row); }, Qt::QueuedConnection);
                 },
                 Qt::QueuedConnection);
         }

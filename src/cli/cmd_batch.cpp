@@ -190,10 +190,10 @@ int Run(const QStringList& args)
     if (result.exists > 0)
         text += QStringLiteral("; %1 %2 there already").arg(result.exists).arg(result.exists == 1 ? "was" : "were");
     if (result.failed > 0)
-        text += QStringLiteral("; %1 row%2 skipped (line%2 %3)")
-                    .arg(result.failed)
-                    .arg(result.failed == 1 ? QString() : QStringLiteral("s"),
-                         LineList(result.failedLines, result.failed));
+        text +=
+            QStringLiteral("; %1 row%2 skipped (line%2 %3)")
+                .arg(result.failed)
+                .arg(result.failed == 1 ? QString() : QStringLiteral("s"), LineList(result.failedLines, result.failed));
     const QStringList problems = sheet.Problems();
     if (!problems.isEmpty())
         text += QStringLiteral("; %1 column%2 ignored")

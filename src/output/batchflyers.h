@@ -31,9 +31,9 @@ QStringList RequiredListingColumns();
 
 struct ListingRow
 {
-    int line = 0;     // line of the spreadsheet file on which the row starts
-    QString error;    // why no flyer can be made from the row; empty when one can
-    CFlyerData flyer; // the row's texts; m_photos holds the chosen photo files as full paths
+    int line = 0;          // line of the spreadsheet file on which the row starts
+    QString error;         // why no flyer can be made from the row; empty when one can
+    CFlyerData flyer;      // the row's texts; m_photos holds the chosen photo files as full paths
     CListingExtras extras; // the url and crop columns
 };
 

@@ -35,8 +35,8 @@ bool TakeInSlot(const QString& folder, int slot, const QString& source, const st
         *error = QStringLiteral("The crop of photo %1 lies outside %2.").arg(slot).arg(name);
         return false;
     }
-    const QSize target = ResizeProportionally(area.width(), area.height(), QRect(0, 0, PhotoBoxSize(slot),
-                                                                                 PhotoBoxSize(slot)));
+    const QSize target =
+        ResizeProportionally(area.width(), area.height(), QRect(0, 0, PhotoBoxSize(slot), PhotoBoxSize(slot)));
     const uint8_t type = GetImageType(source);
     QImage picture;
     if (type == kImageTypeJpeg) {
@@ -80,8 +80,7 @@ bool TakeInSlot(const QString& folder, int slot, const QString& source, const st
 
 } // namespace
 
-QString MakeBatchPrintCopy(const QString& original, const CXPrintCopyPlan& plan, const QString& folder,
-                           QString* error)
+QString MakeBatchPrintCopy(const QString& original, const CXPrintCopyPlan& plan, const QString& folder, QString* error)
 {
     QString why;
     QImage picture;
@@ -114,8 +113,10 @@ QString MakeBatchPrintCopy(const QString& original, const CXPrintCopyPlan& plan,
     picture.setDotsPerMeterX(dotsPerMeter);
     picture.setDotsPerMeterY(dotsPerMeter);
     // One name per slot's original and plan; the row's folder holds no other flyer's copies.
-    const QString path = QDir(folder).filePath(
-        QStringLiteral("print-%1-%2x%3.jpg").arg(QFileInfo(original).completeBaseName()).arg(plan.size.width()).arg(plan.size.height()));
+    const QString path = QDir(folder).filePath(QStringLiteral("print-%1-%2x%3.jpg")
+                                                   .arg(QFileInfo(original).completeBaseName())
+                                                   .arg(plan.size.width())
+                                                   .arg(plan.size.height()));
     if (!WriteImageFile(picture, path, "jpeg", kBatchPrintCopyQuality, &why, CXFileWriter::Durability::Scratch)) {
         if (error)
             *error = why;

@@ -185,8 +185,8 @@ private Q_SLOTS:
         for (const QString& name : std::as_const(names[0])) {
             const QString one = QDir(folders[0]).filePath(name);
             const QString other = QDir(folders[1]).filePath(name);
-            const QImage a = format == QLatin1String("pdf") ? RasterisePdf(one, m_dir.filePath(QStringLiteral("a")))
-                                                            : QImage(one);
+            const QImage a =
+                format == QLatin1String("pdf") ? RasterisePdf(one, m_dir.filePath(QStringLiteral("a"))) : QImage(one);
             const QImage b = format == QLatin1String("pdf") ? RasterisePdf(other, m_dir.filePath(QStringLiteral("b")))
                                                             : QImage(other);
             QVERIFY(!a.isNull());
@@ -414,7 +414,7 @@ private Q_SLOTS:
         QTest::addColumn<QString>("format");
         QTest::addColumn<QString>("folder");
         QTest::addColumn<QByteArray>("reader"); // the format the file must really be in
-        QTest::addColumn<QString>("quality");    // empty: the default, print
+        QTest::addColumn<QString>("quality");   // empty: the default, print
 
         QTest::newRow("pdf") << "pdf"
                              << "flyers-pdf" << QByteArray("pdf") << "screen";
@@ -451,7 +451,8 @@ private Q_SLOTS:
             const QString path = QDir(out).filePath(name);
             QVERIFY(name.endsWith(QLatin1Char('.') + format.toLower()));
             if (quality != QLatin1String("screen")) {
-                CheckPrintPage(reader == "pdf" ? RasterisePdf(path, m_dir.filePath(QStringLiteral("page"))) : QImage(path),
+                CheckPrintPage(reader == "pdf" ? RasterisePdf(path, m_dir.filePath(QStringLiteral("page")))
+                                               : QImage(path),
                                reader == "pdf" ? 2 : 3.125);
                 // The vector page: its text is text, in embedded fonts.
                 QVERIFY(reader != "pdf" || Bytes(path).contains("/FontFile"));

@@ -142,7 +142,8 @@ private Q_SLOTS:
         QVERIFY(TakeInRowPhotos(folder, flyer, BatchCrops(), true));
         const QFileInfo original(QDir(folder).filePath(OriginalPhotoName(1)));
         QVERIFY(original.isSymLink());
-        QCOMPARE(original.canonicalFilePath(), QFileInfo(m_dir.filePath(QStringLiteral("camera.jpg"))).canonicalFilePath());
+        QCOMPARE(original.canonicalFilePath(),
+                 QFileInfo(m_dir.filePath(QStringLiteral("camera.jpg"))).canonicalFilePath());
         QCOMPARE(GetImageInfo(original.filePath()).width, 3000);
     }
 

@@ -178,8 +178,8 @@ bool MakePrintPage(CXHTML2Image& renderer, const CXFlyerSource& source, PrintPag
             continue;
         // A cropped photo shows only its crop: that part is what prints, and at what resolution.
         const std::optional<QRect>& crop = source.crops[size_t(slot.slot - 1)];
-        const QRect shown = crop ? crop->intersected(QRect(0, 0, info.width, info.height))
-                                 : QRect(0, 0, info.width, info.height);
+        const QRect shown =
+            crop ? crop->intersected(QRect(0, 0, info.width, info.height)) : QRect(0, 0, info.width, info.height);
         if (shown.isEmpty())
             continue;
         out.preflight.append(PreflightFor(slot.slot, shown.size(), box));

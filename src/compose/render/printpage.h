@@ -38,8 +38,7 @@ struct CXFlyerSource
     QString printCopyFolder;
     // Makes a print copy as MakePrintCopy does (the one used when empty): for callers whose copies
     // are thrown away with their flyer, and which make several flyers at once.
-    std::function<QString(const QString& original, const CXPrintCopyPlan& plan, const QString& folder,
-                          QString* error)>
+    std::function<QString(const QString& original, const CXPrintCopyPlan& plan, const QString& folder, QString* error)>
         makePrintCopy;
 };
 
