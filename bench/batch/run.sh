@@ -4,7 +4,8 @@
 # second and the peak memory of the command and its render workers together (goals: screen 8/s and at
 # most 1 GB, print 3/s); then 500 rows in one run, the last 50 against the first 50 (goal: within 10 %).
 # Usage: bash bench/batch/run.sh   (bench/run.sh builds first; BENCH_ROWS, BENCH_LONG_ROWS (0: no long
-# run), BENCH_JOBS and BENCH_PHOTO change the load)
+# run), BENCH_JOBS and BENCH_PHOTO change the load; BENCH_BASELINE_CLI=path runs an earlier listora-cli beside it,
+# which gives a ratio that holds on a busy machine)
 set -euo pipefail
 here="$(cd "$(dirname "$0")" && pwd)"
 root="$(cd "$here/../.." && pwd)"
@@ -18,4 +19,5 @@ mkdir -p "$XDG_CONFIG_HOME" "$XDG_DATA_HOME" "$XDG_CACHE_HOME" "$HOME/Documents"
 mkdir -m 700 -p "$XDG_RUNTIME_DIR"
 export LISTORA_DATA_DIR="$root/build/share/listora" QT_QPA_PLATFORM=offscreen
 "$root/build/bin/bench_batch" --rows "${BENCH_ROWS:-50}" --long-rows "${BENCH_LONG_ROWS:-500}" \
-    --jobs "${BENCH_JOBS:-2}" --photo "${BENCH_PHOTO:-4000x3000}" --work "$work" --cli "$root/build/bin/listora-cli"
+    --jobs "${BENCH_JOBS:-2}" --photo "${BENCH_PHOTO:-4000x3000}" --work "$work" --cli "$root/build/bin/listora-cli" \
+    ${BENCH_BASELINE_CLI:+--baseline-cli "$BENCH_BASELINE_CLI"}
