@@ -500,7 +500,9 @@ private:
             BatchRowReport entry;
             entry.line = row.line;
             entry.status = row.status;
-            entry.file = file;
+            // A name is decided for every good row; the report names a file only where there is one.
+            if (row.status == BatchRowStatus::Made || row.status == BatchRowStatus::Exists)
+                entry.file = file;
             entry.problems = row.problems + row.warnings;
             entry.seconds = row.seconds;
             m_reportEntries.append(BatchReportEntryJson(entry));
