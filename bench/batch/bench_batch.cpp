@@ -1,19 +1,16 @@
-// A batch of listings with four camera photos each, through the same code as `listora-cli batch`:
-// flyers per second, and where the time goes.
-#include "app/workingfolders.h"
-#include "catalogue/themecatalogue.h"
-#include "compose/render/xhtml2image.h"
-#include "compose/templatemerge.h"
+// A batch of listings with four camera photos each, made by `listora-cli batch` as a whole: flyers
+// per second at screen and print quality, the peak memory of the command and its render workers
+// together, and, over a long sheet, whether the last flyers come as fast as the first.
 #include "output/batchflyers.h"
-#include "settings/appsettings.h"
 
 #include <QCommandLineParser>
+#include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
-#include <QGuiApplication>
 #include <QImage>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QThread>
 
 #include <cmath>
@@ -23,6 +20,8 @@ namespace {
 
 const QString kTheme = QStringLiteral("Gallery - KT401"); // the shipped theme with four photos
 constexpr int kDistinctPhotos = 8;
+// Measured before the batch ran several rows at once (one row at a time, 4 photos of 4000 x 3000).
+constexpr double kTodayScreenFlyersPerSecond = 3.3;
 
 // Sky, hills, window-like blocks and sensor grain: about the detail, and so the file size and the
 // decoding work, of a real camera picture rather than flat colour.
@@ -61,39 +60,9 @@ QString Cell(QString text)
     return QLatin1Char('"') + text.replace(QLatin1Char('"'), QLatin1String("\"\"")) + QLatin1Char('"');
 }
 
-} // namespace
-
-int main(int argc, char* argv[])
+bool WriteSheet(const QString& path, const QDir& photos, int rows)
 {
-    QGuiApplication app(argc, argv);
-    QCoreApplication::setOrganizationName(QStringLiteral("Tarnwick"));
-    QCoreApplication::setApplicationName(QStringLiteral("Listora"));
-    QCommandLineParser parser;
-    parser.addOptions(
-        {{QStringLiteral("rows"), QStringLiteral("listings"), QStringLiteral("n"), QStringLiteral("50")},
-         {QStringLiteral("photo"), QStringLiteral("camera photo size"), QStringLiteral("WxH"),
-          QStringLiteral("4000x3000")},
-         {QStringLiteral("work"), QStringLiteral("scratch folder"), QStringLiteral("dir")},
-         {QStringLiteral("cli"), QStringLiteral("listora-cli to time as a whole"), QStringLiteral("path")}});
-    parser.process(app);
-    const int rows = qMax(1, parser.value(QStringLiteral("rows")).toInt());
-    const QStringList size = parser.value(QStringLiteral("photo")).split(QLatin1Char('x'));
-    const int photoWidth = size.value(0).toInt(), photoHeight = size.value(1).toInt();
-    if (photoWidth <= 750 || photoHeight <= 500 || photoWidth <= photoHeight) {
-        std::fprintf(stderr, "--photo must be landscape and larger than 750x500\n");
-        return 1;
-    }
-    const QDir work(parser.value(QStringLiteral("work")).isEmpty() ? QDir::tempPath()
-                                                                   : parser.value(QStringLiteral("work")));
-
-    // The spreadsheet: every row a different listing, four different photos per row.
-    const QDir photos(work.filePath(QStringLiteral("photos")));
-    QDir().mkpath(photos.path());
-    for (int i = 0; i < kDistinctPhotos; ++i) {
-        if (!WritePhoto(photos.filePath(QStringLiteral("camera-%1.jpg").arg(i)), photoWidth, photoHeight, i))
-            return 1;
-    }
-    QString csv = ListingColumns().join(QLatin1Char(',')) + QStringLiteral("\r\n");
+    QString csv = ListingColumns().mid(0, 14).join(QLatin1Char(',')) + QStringLiteral("\r\n");
     for (int row = 0; row < rows; ++row) {
         QStringList cells = {
             QStringLiteral("Listing %1").arg(row + 1),
@@ -113,87 +82,209 @@ int main(int argc, char* argv[])
             cell = Cell(cell);
         csv += cells.join(QLatin1Char(',')) + QStringLiteral("\r\n");
     }
-    const QString csvPath = work.filePath(QStringLiteral("listings.csv"));
-    QFile csvFile(csvPath);
-    if (!csvFile.open(QIODevice::WriteOnly) || csvFile.write(csv.toUtf8()) < 0)
-        return 1;
-    csvFile.close();
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(csv.toUtf8()) > 0;
+}
 
-    CAppSettings settings;
-    WorkingFolders::InitAppSettings(settings);
-    CXThemeCatalogue catalogue;
-    catalogue.LoadAvailableThemes(settings.Path2Themes);
-    qsizetype index = 0;
-    if (!catalogue.FindTheme(kTheme, index)) {
-        std::fprintf(stderr, "theme %s not found in %s\n", qPrintable(kTheme), qPrintable(settings.Path2Themes));
-        return 1;
+// The resident memory of pid and every process below it, in bytes.
+qint64 TreeRss(qint64 root)
+{
+    QHash<qint64, QList<qint64>> children;
+    QHash<qint64, qint64> rss;
+    const QStringList entries = QDir(QStringLiteral("/proc")).entryList(QDir::Dirs);
+    for (const QString& entry : entries) {
+        bool ok = false;
+        const qint64 pid = entry.toLongLong(&ok);
+        if (!ok)
+            continue;
+        QFile status(QStringLiteral("/proc/%1/status").arg(pid));
+        if (!status.open(QIODevice::ReadOnly))
+            continue;
+        qint64 parent = -1, kb = 0;
+        for (const QByteArray& line : status.readAll().split('\n')) {
+            if (line.startsWith("PPid:"))
+                parent = line.mid(5).trimmed().toLongLong();
+            else if (line.startsWith("VmRSS:"))
+                kb = line.mid(6).trimmed().split(' ').value(0).toLongLong();
+        }
+        children[parent].append(pid);
+        rss[pid] = kb;
     }
-    BatchJob job;
-    job.templatePath = catalogue.at(index).GetTemplate();
-    if (!LoadTemplate(job.templatePath, job.templateText))
-        return 1;
-    job.themeName = kTheme;
-    job.font = catalogue.at(index).GetTypeface();
-    job.color = catalogue.at(index).GetColor();
-    job.outFolder = work.filePath(QStringLiteral("flyers"));
-    job.workFolder = work.filePath(QStringLiteral("projects"));
-    QDir().mkpath(job.outFolder);
+    qint64 total = 0;
+    QList<qint64> pending{root};
+    while (!pending.isEmpty()) {
+        const qint64 pid = pending.takeLast();
+        total += rss.value(pid);
+        pending += children.value(pid);
+    }
+    return total * 1024;
+}
 
+struct CliRun
+{
+    bool ok = false;
+    double seconds = 0;
+    qint64 peakBytes = 0;
+    QList<double> doneAt;                   // seconds from the start at which each row was reported
+    qint64 memoryEarly = 0, memoryLate = 0; // all processes: peak over rows 40 to 60, and 60 to 10 before the end
+};
+
+// Runs the command, sampling the memory of its process tree every 50 ms and noting when each row's
+// line arrives.
+CliRun RunCli(const QString& cli, const QStringList& args, int rows = 0)
+{
+    CliRun run;
+    QProcess process;
+    process.setStandardOutputFile(QProcess::nullDevice());
     QElapsedTimer clock;
     clock.start();
-    const ListingSheet sheet = ReadListingSheet(csvPath);
-    if (!sheet.error.isEmpty()) {
-        std::fprintf(stderr, "%s\n", qPrintable(sheet.error));
-        return 1;
+    process.start(cli, args);
+    if (!process.waitForStarted())
+        return run;
+    static const QRegularExpression rowLine(QStringLiteral("^\\[(\\d+)/\\d+\\] line"));
+    QByteArray pending;
+    int exitCode = -1;
+    for (;;) {
+        const bool finished = process.waitForFinished(50);
+        pending += process.readAllStandardError();
+        qsizetype end;
+        while ((end = pending.indexOf('\n')) >= 0) {
+            const QString line = QString::fromUtf8(pending.left(end));
+            pending.remove(0, end + 1);
+            if (rowLine.match(line).hasMatch()) {
+                run.doneAt.append(clock.nsecsElapsed() / 1e9);
+            } else if (!line.startsWith(QLatin1String("made "))) {
+                std::fprintf(stderr, "%s\n", qPrintable(line));
+            }
+        }
+        if (finished || process.state() == QProcess::NotRunning) {
+            exitCode = process.exitCode();
+            break;
+        }
+        const qint64 now = TreeRss(process.processId());
+        run.peakBytes = std::max(run.peakBytes, now);
+        const qsizetype done = run.doneAt.size();
+        if (done >= 40 && done <= 60)
+            run.memoryEarly = std::max(run.memoryEarly, now);
+        if (rows > 120 && done >= rows - 60 && done <= rows - 10)
+            run.memoryLate = std::max(run.memoryLate, now);
     }
-    const double readMs = clock.nsecsElapsed() / 1e6;
-    CXHTML2Image renderer;
-    if (!renderer.WarmUp()) {
-        std::fprintf(stderr, "the renderer could not be started\n");
-        return 1;
-    }
-    clock.start();
-    const BatchSummary summary = MakeBatchFlyers(sheet, job, settings, renderer);
-    const double batchMs = clock.nsecsElapsed() / 1e6;
-    if (summary.made != rows) {
-        std::fprintf(stderr, "only %d of %d flyers were made\n", summary.made, rows);
-        return 1;
-    }
+    run.seconds = clock.nsecsElapsed() / 1e9;
+    run.ok = exitCode == 0;
+    return run;
+}
 
-    const double intakeMs = summary.intakeNs / 1e6, renderMs = summary.renderNs / 1e6, writeMs = summary.writeNs / 1e6;
-    const double other = batchMs - intakeMs - renderMs - writeMs;
-    std::printf("batch: %d listings x 4 photos of %d x %d, theme \"%s\", PDF\n", rows, photoWidth, photoHeight,
-                qPrintable(kTheme));
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    QCoreApplication app(argc, argv);
+    QCommandLineParser parser;
+    parser.addOptions(
+        {{QStringLiteral("rows"), QStringLiteral("listings"), QStringLiteral("n"), QStringLiteral("50")},
+         {QStringLiteral("long-rows"), QStringLiteral("listings of the long run (0: none)"), QStringLiteral("n"),
+          QStringLiteral("500")},
+         {QStringLiteral("jobs"), QStringLiteral("--jobs of the runs"), QStringLiteral("n"), QStringLiteral("2")},
+         {QStringLiteral("photo"), QStringLiteral("camera photo size"), QStringLiteral("WxH"),
+          QStringLiteral("4000x3000")},
+         {QStringLiteral("work"), QStringLiteral("scratch folder"), QStringLiteral("dir")},
+         {QStringLiteral("cli"), QStringLiteral("listora-cli"), QStringLiteral("path")},
+         {QStringLiteral("baseline-cli"), QStringLiteral("an earlier listora-cli to run beside it (screen PDF)"),
+          QStringLiteral("path")}});
+    parser.process(app);
+    const int rows = qMax(1, parser.value(QStringLiteral("rows")).toInt());
+    const int longRows = qMax(0, parser.value(QStringLiteral("long-rows")).toInt());
+    const QString jobs = QString::number(qMax(1, parser.value(QStringLiteral("jobs")).toInt()));
+    const QStringList size = parser.value(QStringLiteral("photo")).split(QLatin1Char('x'));
+    const int photoWidth = size.value(0).toInt(), photoHeight = size.value(1).toInt();
+    const QString cli = parser.value(QStringLiteral("cli"));
+    if (photoWidth <= 750 || photoHeight <= 500 || photoWidth <= photoHeight || cli.isEmpty()) {
+        std::fprintf(stderr, "--photo must be landscape and larger than 750x500, and --cli given\n");
+        return 1;
+    }
+    const QDir work(parser.value(QStringLiteral("work")).isEmpty() ? QDir::tempPath()
+                                                                   : parser.value(QStringLiteral("work")));
+    const QDir photos(work.filePath(QStringLiteral("photos")));
+    QDir().mkpath(photos.path());
+    for (int i = 0; i < kDistinctPhotos; ++i) {
+        if (!WritePhoto(photos.filePath(QStringLiteral("camera-%1.jpg").arg(i)), photoWidth, photoHeight, i))
+            return 1;
+    }
+    const QString sheet = work.filePath(QStringLiteral("listings.csv"));
+    if (!WriteSheet(sheet, photos, rows))
+        return 1;
+
+    std::printf("batch: %d listings x 4 photos of %d x %d, theme \"%s\", PDF, --jobs %s\n", rows, photoWidth,
+                photoHeight, qPrintable(kTheme), qPrintable(jobs));
     // Wall-clock figures: on a shared machine they move with the load, so it is shown beside them.
     QFile loadavg(QStringLiteral("/proc/loadavg"));
     if (loadavg.open(QIODevice::ReadOnly))
-        std::printf("%-44s %s on %d cores\n", "load average (1 min)", loadavg.readAll().split(' ').value(0).constData(),
+        std::printf("%-36s %s on %d cores\n", "load average (1 min)", loadavg.readAll().split(' ').value(0).constData(),
                     QThread::idealThreadCount());
-    std::printf("%-44s %8.2f flyers/s  (%.0f ms per flyer)\n", "in process (after the sheet is read)",
-                rows / (batchMs / 1000), batchMs / rows);
-    std::printf("%-44s %8.1f ms  (the whole sheet, photo checks included)\n", "  reading the spreadsheet", readMs);
-    std::printf("%-44s %8.1f %%  (%.0f ms per flyer)\n", "  photo intake", 100 * intakeMs / batchMs, intakeMs / rows);
-    std::printf("%-44s %8.1f %%  (%.0f ms per flyer)\n", "  merge and render", 100 * renderMs / batchMs,
-                renderMs / rows);
-    std::printf("%-44s %8.1f %%  (%.0f ms per flyer)\n", "  writing the PDF", 100 * writeMs / batchMs, writeMs / rows);
-    std::printf("%-44s %8.1f %%\n", "  the rest (folders, clean-up)", 100 * other / batchMs);
-    std::printf("%-44s %8.2f  (intake / render)\n", "  photo intake vs rendering", intakeMs / renderMs);
 
-    const QString cli = parser.value(QStringLiteral("cli"));
-    if (!cli.isEmpty()) {
-        QProcess process;
-        process.setStandardOutputFile(QProcess::nullDevice());
-        process.setStandardErrorFile(QProcess::nullDevice());
-        clock.start();
-        process.start(cli, {QStringLiteral("batch"), csvPath, QStringLiteral("--theme"), kTheme,
-                            QStringLiteral("--out"), work.filePath(QStringLiteral("flyers-cli"))});
-        if (!process.waitForFinished(-1) || process.exitCode() != 0) {
-            std::fprintf(stderr, "listora-cli batch failed (exit %d)\n", process.exitCode());
+    const struct
+    {
+        const char* quality;
+        double goal;
+        const char* today;
+    } runs[] = {{"screen", 8.0, "3.3 (one row at a time)"}, {"print", 3.0, "none (screen only)"}};
+    bool allMet = true;
+    for (const auto& r : runs) {
+        const QString out = work.filePath(QStringLiteral("flyers-%1").arg(QLatin1String(r.quality)));
+        const CliRun run =
+            RunCli(cli, {QStringLiteral("batch"), sheet, QStringLiteral("--theme"), kTheme, QStringLiteral("--out"),
+                         out, QStringLiteral("--jobs"), jobs, QStringLiteral("--quality"), QLatin1String(r.quality)});
+        if (!run.ok || run.doneAt.size() != rows) {
+            std::fprintf(stderr, "listora-cli batch --quality %s failed\n", r.quality);
             return 1;
         }
-        const double cliMs = clock.nsecsElapsed() / 1e6;
-        std::printf("%-44s %8.2f flyers/s  (%.1f s in all)\n", "listora-cli batch, the whole command",
-                    rows / (cliMs / 1000), cliMs / 1000);
+        const double rate = rows / run.seconds;
+        const bool met = rate >= r.goal && (qstrcmp(r.quality, "screen") != 0 || run.peakBytes <= (1ll << 30));
+        allMet = allMet && met;
+        std::printf("%-36s %8.2f flyers/s  (goal %.0f, today %s)  %s\n",
+                    qPrintable(QStringLiteral("%1 quality, whole command").arg(QLatin1String(r.quality))), rate, r.goal,
+                    r.today, met ? "met" : "MISSED");
+        std::printf("%-36s %8.0f MB  (CLI and its workers, sampled every 50 ms; goal at most 1024)\n",
+                    "  peak memory of all processes", run.peakBytes / 1048576.0);
     }
-    return 0;
+    std::printf("%-36s %8.2f flyers/s\n", "  today's figure, screen", kTodayScreenFlyersPerSecond);
+    // The same sheet through an earlier build, under the same load: the ratio holds when the machine is busy.
+    const QString baseline = parser.value(QStringLiteral("baseline-cli"));
+    if (!baseline.isEmpty()) {
+        const CliRun before =
+            RunCli(baseline, {QStringLiteral("batch"), sheet, QStringLiteral("--theme"), kTheme,
+                              QStringLiteral("--out"), work.filePath(QStringLiteral("flyers-before"))});
+        const CliRun after =
+            RunCli(cli, {QStringLiteral("batch"), sheet, QStringLiteral("--theme"), kTheme, QStringLiteral("--out"),
+                         work.filePath(QStringLiteral("flyers-after")), QStringLiteral("--jobs"), jobs,
+                         QStringLiteral("--quality"), QStringLiteral("screen")});
+        if (before.ok && after.ok)
+            std::printf("%-36s %8.2f flyers/s before, %.2f now: %.2f times  (3.3 x that: %.1f)\n",
+                        "  beside the baseline, screen", rows / before.seconds, rows / after.seconds,
+                        before.seconds / after.seconds, kTodayScreenFlyersPerSecond * before.seconds / after.seconds);
+    }
+
+    if (longRows >= 100) {
+        const QString longSheet = work.filePath(QStringLiteral("long.csv"));
+        if (!WriteSheet(longSheet, photos, longRows))
+            return 1;
+        const CliRun run =
+            RunCli(cli, {QStringLiteral("batch"), longSheet, QStringLiteral("--theme"), kTheme, QStringLiteral("--out"),
+                         work.filePath(QStringLiteral("flyers-long")), QStringLiteral("--jobs"), jobs,
+                         QStringLiteral("--quality"), QStringLiteral("screen")});
+        if (!run.ok || run.doneAt.size() != longRows) {
+            std::fprintf(stderr, "the long batch failed\n");
+            return 1;
+        }
+        // From the first flyer on, so that the engines' start does not count.
+        const double first = (run.doneAt.at(50) - run.doneAt.at(0)) / 50;
+        const double last = (run.doneAt.at(longRows - 1) - run.doneAt.at(longRows - 51)) / 50;
+        const double ratio = last / first;
+        std::printf("%-36s %8.0f ms per flyer, last 50 %.0f ms: %+.1f %%  (goal within 10 %%)  %s\n",
+                    qPrintable(QStringLiteral("%1 rows: first 50").arg(longRows)), first * 1000, last * 1000,
+                    (ratio - 1) * 100, std::abs(ratio - 1) <= 0.10 ? "met" : "MISSED");
+        std::printf("%-36s %8.0f MB about row 50, %.0f MB about the last 50 rows (peaks)\n",
+                    "  memory of all processes", run.memoryEarly / 1048576.0, run.memoryLate / 1048576.0);
+    }
+    return allMet ? 0 : 2;
 }

@@ -1,8 +1,11 @@
 #!/usr/bin/env bash
 # Batch flyers: a spreadsheet of 50 listings with four 12-megapixel camera photos each, made into PDF
-# flyers. Prints flyers per second (in process, and for the whole listora-cli command) and the share
-# of the time spent in photo intake, in merge and render, and in writing the PDF.
-# Usage: bash bench/batch/run.sh   (bench/run.sh builds first; BENCH_ROWS and BENCH_PHOTO change the load)
+# flyers by the whole listora-cli command with --jobs 2, at screen and at print quality: flyers per
+# second and the peak memory of the command and its render workers together (goals: screen 8/s and at
+# most 1 GB, print 3/s); then 500 rows in one run, the last 50 against the first 50 (goal: within 10 %).
+# Usage: bash bench/batch/run.sh   (bench/run.sh builds first; BENCH_ROWS, BENCH_LONG_ROWS (0: no long
+# run), BENCH_JOBS and BENCH_PHOTO change the load; BENCH_BASELINE_CLI=path runs an earlier listora-cli beside it,
+# which gives a ratio that holds on a busy machine)
 set -euo pipefail
 here="$(cd "$(dirname "$0")" && pwd)"
 root="$(cd "$here/../.." && pwd)"
@@ -15,6 +18,6 @@ export XDG_CACHE_HOME="$work/home/.cache" XDG_RUNTIME_DIR="$work/run"
 mkdir -p "$XDG_CONFIG_HOME" "$XDG_DATA_HOME" "$XDG_CACHE_HOME" "$HOME/Documents" "$HOME/Pictures"
 mkdir -m 700 -p "$XDG_RUNTIME_DIR"
 export LISTORA_DATA_DIR="$root/build/share/listora" QT_QPA_PLATFORM=offscreen
-# The PDF writer reports each page it adds on standard output; only the figures are of interest here.
-"$root/build/bin/bench_batch" --rows "${BENCH_ROWS:-50}" --photo "${BENCH_PHOTO:-4000x3000}" --work "$work" \
-    --cli "$root/build/bin/listora-cli" | grep -v "^Adding "
+"$root/build/bin/bench_batch" --rows "${BENCH_ROWS:-50}" --long-rows "${BENCH_LONG_ROWS:-500}" \
+    --jobs "${BENCH_JOBS:-2}" --photo "${BENCH_PHOTO:-4000x3000}" --work "$work" --cli "$root/build/bin/listora-cli" \
+    ${BENCH_BASELINE_CLI:+--baseline-cli "$BENCH_BASELINE_CLI"}

@@ -1,8 +1,8 @@
 #include "app/diagnostics.h"
+#include "cli/batchrun.h"
 #include "cli/clicommand.h"
 #include "cli/flyerselectors.h"
 #include "cli/quietstdout.h"
-#include "compose/render/xhtml2image.h"
 #include "compose/templatemerge.h"
 #include "output/batchflyers.h"
 #include "settings/appsettings.h"
@@ -10,10 +10,18 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QTemporaryDir>
+#include <QThread>
+
+#include <algorithm>
 
 #include <cstdio>
 
 namespace {
+
+// The shell's code for a command ended by Ctrl-C.
+constexpr int kInterrupted = 130;
+// Each job runs a browser engine of its own.
+constexpr int kMaxJobs = 64;
 
 void PrintProgress(const QString& line)
 {
@@ -32,12 +40,50 @@ QString LineList(const QList<int>& lines, int total)
     return text;
 }
 
+const char kHelp[] = R"help(usage: listora-cli batch FILE.csv --theme NAME --out DIR [options]
+
+Makes one flyer per listing row of a spreadsheet saved as CSV, into the folder DIR. The flyers are
+named "MLS - address - city line" with the format's extension; a name that comes twice is numbered
+"(2)", "(3)" ... in the order of the rows.
+
+  --format pdf|png|jpg    the flyers' file format (default pdf)
+  --quality print|screen  print (the default): the vector page with photos at up to 300 ppi (PDF),
+                          or that page at 300 dpi (PNG, JPEG: 2550 x 3300); photos that would print
+                          under 150 ppi are named on standard error, and the flyer is made anyway.
+                          screen: the 816 x 1056 flyer picture, as Export makes it.
+  --jobs N                rows made at once, each with a page engine of its own (default: the
+                          number of processor cores, here %1). Every N gives the same files.
+  --rows A-B              only the rows that start on the file lines A to B (the header is line
+                          1); "A-" runs to the end. The names are those of a run of the whole sheet.
+  --skip-existing         leave rows whose flyer is already in DIR (to resume a stopped run)
+  --report FILE.json      one entry per row: {"line", "status" (made, failed, exists,
+                          interrupted), "file", "problems", "seconds"}
+
+On a terminal, standard error shows one progress line (flyers done of all, flyers per second, time
+left, failures); otherwise one line per row. Ctrl-C (or SIGTERM) starts no further rows, finishes
+the flyers being drawn, removes every working file, prints the summary and exits with status 130;
+a flyer file is never left half-written. Exit status: 0 all made, 1 a row failed, 2 usage.
+
+Splitting a sheet across machines (each runs a part; the names fit together):
+  parallel -S host1,host2 listora-cli batch listings.csv --theme "Gallery - KT401" \
+      --out /shared/flyers --rows {} ::: 2-251 252-501 502-751 752-1001
+  In a cluster's job array (Slurm: sbatch --array=0-3), each task makes 250 rows:
+  A=$((2 + SLURM_ARRAY_TASK_ID * 250)); listora-cli batch listings.csv --theme "Gallery - KT401" \
+      --out /shared/flyers --rows $A-$((A + 249)) --skip-existing
+)help";
+
 int Run(const QStringList& args)
 {
+    if (args.contains(QStringLiteral("--help")) || args.contains(QStringLiteral("-h"))) {
+        Cli::PrintText(QString::fromUtf8(kHelp).arg(QThread::idealThreadCount()).trimmed());
+        return Cli::Done;
+    }
     Cli::Options options;
     QString error;
-    const QStringList valueOptions = {QStringLiteral("theme"), QStringLiteral("out"), QStringLiteral("format")};
-    if (!Cli::ParseOptions(args, valueOptions, {}, options, error))
+    const QStringList valueOptions = {QStringLiteral("theme"),   QStringLiteral("out"),  QStringLiteral("format"),
+                                      QStringLiteral("quality"), QStringLiteral("jobs"), QStringLiteral("report"),
+                                      QStringLiteral("rows")};
+    if (!Cli::ParseOptions(args, valueOptions, {QStringLiteral("skip-existing")}, options, error))
         return Cli::Usage(error);
     for (const QString& name : valueOptions) {
         if (options.All(name).size() > 1)
@@ -53,6 +99,36 @@ int Run(const QStringList& args)
     if (options.Has(QStringLiteral("format")) && !ParseBatchFormat(options.Value(QStringLiteral("format")), format))
         return Cli::Usage(
             QStringLiteral("--format needs pdf, png or jpg, not \"%1\"").arg(options.Value(QStringLiteral("format"))));
+    bool print = true;
+    if (options.Has(QStringLiteral("quality"))) {
+        const QString quality = options.Value(QStringLiteral("quality"));
+        if (quality != QLatin1String("print") && quality != QLatin1String("screen"))
+            return Cli::Usage(QStringLiteral("--quality needs print or screen, not \"%1\"").arg(quality));
+        print = quality == QLatin1String("print");
+    }
+    Cli::BatchRunOptions run;
+    run.jobs = QThread::idealThreadCount();
+    if (options.Has(QStringLiteral("jobs"))) {
+        bool ok = false;
+        run.jobs = options.Value(QStringLiteral("jobs")).toInt(&ok);
+        if (!ok || run.jobs < 1 || run.jobs > kMaxJobs)
+            return Cli::Usage(QStringLiteral("--jobs needs a number from 1 to %1, not \"%2\"")
+                                  .arg(kMaxJobs)
+                                  .arg(options.Value(QStringLiteral("jobs"))));
+    }
+    run.jobs = std::clamp(run.jobs, 1, kMaxJobs);
+    if (options.Has(QStringLiteral("rows")) && !ParseBatchRowRange(options.Value(QStringLiteral("rows")), run.rows))
+        return Cli::Usage(QStringLiteral("--rows needs the file lines A-B (A-: to the end), not \"%1\"")
+                              .arg(options.Value(QStringLiteral("rows"))));
+    run.skipExisting = options.Has(QStringLiteral("skip-existing"));
+    if (options.Has(QStringLiteral("report"))) {
+        run.reportPath = QFileInfo(options.Value(QStringLiteral("report"))).absoluteFilePath();
+        // Found out now rather than after an hour of flyers.
+        const QFileInfo folder(QFileInfo(run.reportPath).absolutePath());
+        if (!folder.isDir() || !folder.isWritable())
+            return Cli::Fail(QStringLiteral("cannot write the report %1: its folder is missing or read-only")
+                                 .arg(QDir::toNativeSeparators(run.reportPath)));
+    }
     const QString csvPath = options.positional.first();
     const QString outFolder = QFileInfo(options.Value(QStringLiteral("out"))).absoluteFilePath();
 
@@ -74,9 +150,8 @@ int Run(const QStringList& args)
         return Cli::Fail(QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(csvPath), sheet.Error()));
     for (const QString& problem : sheet.Problems())
         PrintProgress(QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(csvPath), problem));
-    const int total = sheet.RowCount();
 
-    BatchJob job;
+    BatchJob& job = run.job;
     job.templatePath = selection.templatePath;
     if (!LoadTemplate(selection.templatePath, job.templateText))
         return Cli::Fail(
@@ -85,6 +160,7 @@ int Run(const QStringList& args)
     job.font = selection.font;
     job.color = selection.color;
     job.format = format;
+    job.printQuality = print;
     job.outFolder = outFolder;
     if (!QDir().mkpath(outFolder) || !QFileInfo(outFolder).isDir())
         return Cli::Fail(QStringLiteral("cannot make the folder %1").arg(QDir::toNativeSeparators(outFolder)));
@@ -98,50 +174,46 @@ int Run(const QStringList& args)
         return Cli::Fail(QStringLiteral("cannot make a working folder: %1").arg(work.errorString()));
     job.workFolder = work.path();
 
-    // The renderer starts with the first row that needs it.
-    CXHTML2Image renderer;
-    bool started = false;
-    bool startFailed = false;
-    const auto nextRow = [&](ListingRow& row) {
-        if (!sheet.Next(row))
-            return false;
-        if (!started && row.error.isEmpty()) {
-            started = true;
-            startFailed = !renderer.WarmUp(&error);
-        }
-        return !startFailed;
-    };
+    Cli::BatchRunResult result;
+    {
+        const Cli::CXQuietStdout quiet;
+        result = Cli::RunBatch(sheet, run, settings);
+    }
+    if (!result.error.isEmpty() && result.made == 0 && !result.stopped)
+        return Cli::Fail(result.error);
 
-    const Cli::CXQuietStdout quiet;
-    const BatchSummary summary =
-        MakeBatchFlyers(nextRow, total, job, settings, renderer, [](const BatchProgress& progress) {
-            const QString head =
-                QStringLiteral("[%1/%2] line %3: ").arg(progress.index).arg(progress.total).arg(progress.line);
-            PrintProgress(head + (progress.made ? QDir::toNativeSeparators(progress.file)
-                                                : QStringLiteral("skipped: ") + progress.error));
-        });
-
-    if (startFailed)
-        return Cli::Fail(QStringLiteral("cannot start the renderer: %1").arg(error));
-
+    const int total = result.total;
     QString text = QStringLiteral("made %1 of %2 flyer%3 in %4")
-                       .arg(summary.made)
+                       .arg(result.made)
                        .arg(total)
                        .arg(total == 1 ? QString() : QStringLiteral("s"), QDir::toNativeSeparators(outFolder));
-    if (summary.failed > 0)
-        text += QStringLiteral("; %1 row%2 skipped (line%2 %3)")
-                    .arg(summary.failed)
-                    .arg(summary.failed == 1 ? QString() : QStringLiteral("s"),
-                         LineList(summary.failedLines, summary.failed));
+    if (result.exists > 0)
+        text += QStringLiteral("; %1 %2 there already").arg(result.exists).arg(result.exists == 1 ? "was" : "were");
+    if (result.failed > 0)
+        text +=
+            QStringLiteral("; %1 row%2 skipped (line%2 %3)")
+                .arg(result.failed)
+                .arg(result.failed == 1 ? QString() : QStringLiteral("s"), LineList(result.failedLines, result.failed));
     const QStringList problems = sheet.Problems();
     if (!problems.isEmpty())
         text += QStringLiteral("; %1 column%2 ignored")
                     .arg(problems.size())
                     .arg(problems.size() == 1 ? QString() : QStringLiteral("s"));
+    if (result.stopped)
+        text += QStringLiteral("; stopped before the end, %1 row%2 not made")
+                    .arg(total - result.made - result.exists - result.failed)
+                    .arg(total - result.made - result.exists - result.failed == 1 ? QString() : QStringLiteral("s"));
     PrintProgress(text);
-    return summary.failed == 0 && problems.isEmpty() ? Cli::Done : Cli::Failed;
+    if (!result.error.isEmpty())
+        PrintProgress(result.error);
+    if (result.stopped)
+        return kInterrupted;
+    return result.failed == 0 && problems.isEmpty() && result.error.isEmpty() ? Cli::Done : Cli::Failed;
 }
 
-Cli::Registrar reg("batch", "batch FILE.csv --theme NAME --out DIR [--format pdf|png|jpg]", &Run);
+Cli::Registrar reg("batch",
+                   "batch FILE.csv --theme NAME --out DIR [--format pdf|png|jpg] [--quality print|screen] [--jobs N] "
+                   "[--rows A-B] [--skip-existing] [--report FILE.json]  (batch --help: more)",
+                   &Run);
 
 } // namespace

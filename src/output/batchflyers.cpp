@@ -1,23 +1,18 @@
 #include "output/batchflyers.h"
 
-#include "compose/loadpolicy.h"
-#include "compose/pagerenderer.h"
-#include "compose/templatemerge.h"
-#include "formats/filewriter.h"
 #include "imaging/imagelibrary.h"
 #include "imaging/photocrop.h"
 #include "imaging/photointake.h"
-#include "output/flyerexport.h"
 #include "projects/detailschecks.h"
-#include "settings/appsettings.h"
 
 #include <QDir>
-#include <QElapsedTimer>
-#include <QFile>
 #include <QFileInfo>
-#include <QScopeGuard>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 
 #include <algorithm>
+#include <cmath>
 
 namespace {
 
@@ -36,8 +31,6 @@ enum Column
     ColumnCount = Crop1 + 4
 };
 
-constexpr int kFlyerWidth = 816;
-constexpr int kFlyerHeight = 1056;
 constexpr int kMaxNameBytes = 200; // leaves room for " (NN).pdf" within the usual 255-byte limit
 
 bool IsRequired(int column)
@@ -321,7 +314,6 @@ struct CXListingSheetReader::State
     QDir base;
     Header header;
     int headerLine = 0;
-    int rowCount = -1;
 
     // Steps over the blank records before the header; false when there is nothing else.
     bool FirstFilled(CsvRecord& record)
@@ -432,11 +424,11 @@ bool CXListingSheetReader::Next(ListingRow& row)
     return false;
 }
 
-int CXListingSheetReader::RowCount()
+int CXListingSheetReader::RowCount(int firstLine, int lastLine)
 {
     State& state = *m_pState;
-    if (state.rowCount >= 0 || !m_strError.isEmpty() || !state.next || !state.rewind)
-        return std::max(state.rowCount, 0);
+    if (!m_strError.isEmpty() || !state.next || !state.rewind)
+        return 0;
     // Counting reads every record once more; the rows then start again from the first.
     const auto toFirstRow = [&] {
         state.rewind();
@@ -447,11 +439,10 @@ int CXListingSheetReader::RowCount()
     int count = 0;
     CsvRecord record;
     while (state.next(record)) {
-        if (!IsBlank(record))
+        if (!IsBlank(record) && record.line >= firstLine && record.line <= lastLine)
             ++count;
     }
     toFirstRow();
-    state.rowCount = count;
     return count;
 }
 
@@ -544,147 +535,78 @@ QString UniqueFlyerFileName(const QString& name, QSet<QString>& taken)
     return candidate;
 }
 
-namespace {
-
-// Puts the finished file in place, replacing an earlier one only once the new one is complete.
-bool PlaceFile(const QString& source, const QString& destination, QString* error)
+bool ParseBatchRowRange(const QString& text, BatchRowRange& range)
 {
-    QFile in(source);
-    if (!in.open(QIODevice::ReadOnly)) {
-        *error = QStringLiteral("the flyer could not be read back: %1").arg(in.errorString());
+    const QString trimmed = text.trimmed();
+    const qsizetype dash = trimmed.indexOf(QLatin1Char('-'));
+    const QString firstText = dash < 0 ? trimmed : trimmed.left(dash).trimmed();
+    const QString lastText = dash < 0 ? trimmed : trimmed.mid(dash + 1).trimmed();
+    bool ok = false;
+    BatchRowRange parsed;
+    parsed.first = firstText.toInt(&ok);
+    if (!ok || parsed.first < 1)
         return false;
+    if (dash >= 0 && lastText.isEmpty()) {
+        range = parsed;
+        return true;
     }
-    const QByteArray bytes = in.readAll();
-    if (bytes.size() != in.size()) {
-        *error = QStringLiteral("the flyer could not be read back: %1").arg(in.errorString());
+    parsed.last = lastText.toInt(&ok);
+    if (!ok || parsed.last < parsed.first)
         return false;
+    range = parsed;
+    return true;
+}
+
+QString BatchRowStatusName(BatchRowStatus status)
+{
+    switch (status) {
+    case BatchRowStatus::Made:
+        return QStringLiteral("made");
+    case BatchRowStatus::Exists:
+        return QStringLiteral("exists");
+    case BatchRowStatus::Interrupted:
+        return QStringLiteral("interrupted");
+    case BatchRowStatus::Failed:
+        break;
     }
-    return CXFileWriter::WriteFile(destination, bytes, error);
+    return QStringLiteral("failed");
 }
 
-QString OneLine(QString text)
+QByteArray BatchReportEntryJson(const BatchRowReport& report)
 {
-    text.replace(QLatin1String("\n\n"), QLatin1String(" "));
-    text.replace(QLatin1Char('\n'), QLatin1Char(' '));
-    return text.trimmed();
+    QJsonArray problems;
+    for (const QString& problem : report.problems)
+        problems.append(problem);
+    const QJsonObject entry{{QStringLiteral("line"), report.line},
+                            {QStringLiteral("status"), BatchRowStatusName(report.status)},
+                            {QStringLiteral("file"), report.file},
+                            {QStringLiteral("problems"), problems},
+                            {QStringLiteral("seconds"), std::round(report.seconds * 1000) / 1000}};
+    return QJsonDocument(entry).toJson(QJsonDocument::Compact);
 }
 
-} // namespace
-
-BatchSummary MakeBatchFlyers(const ListingSheet& sheet, const BatchJob& job, const CAppSettings& settings,
-                             CXPageRenderer& renderer, const std::function<void(const BatchProgress&)>& progress)
+QByteArray BatchReportJson(const QList<QByteArray>& entries)
 {
-    qsizetype next = 0;
-    return MakeBatchFlyers(
-        [&](ListingRow& row) {
-            if (next >= sheet.rows.size())
-                return false;
-            row = sheet.rows.at(next++);
-            return true;
-        },
-        int(sheet.rows.size()), job, settings, renderer, progress);
-}
-
-BatchSummary MakeBatchFlyers(const std::function<bool(ListingRow&)>& nextRow, int total, const BatchJob& job,
-                             const CAppSettings& settings, CXPageRenderer& renderer,
-                             const std::function<void(const BatchProgress&)>& progress)
-{
-    BatchSummary summary;
-    QSet<QString> taken;
-    const QString extension = BatchFormatExtension(job.format);
-    QElapsedTimer clock;
-
-    ListingRow row;
-    for (int index = 0; nextRow(row); ++index) {
-        BatchProgress report;
-        report.index = index + 1;
-        report.total = total;
-        report.line = row.line;
-        const auto finish = [&](const QString& error) {
-            report.made = error.isEmpty();
-            report.error = error;
-            if (report.made) {
-                ++summary.made;
-                summary.files.append(report.file);
-            } else {
-                ++summary.failed;
-                if (summary.failedLines.size() < kNamedFailedLines)
-                    summary.failedLines.append(row.line);
-            }
-            if (progress)
-                progress(report);
-        };
-        if (!row.error.isEmpty()) {
-            finish(row.error);
-            continue;
-        }
-
-        // The row's project folder: a project as the New command leaves it, but only for as long as
-        // its flyer is being made.
-        const QString folder = QDir(job.workFolder).filePath(QStringLiteral("line-%1").arg(row.line));
-        QDir(folder).removeRecursively();
-        if (!QDir().mkpath(folder)) {
-            finish(QStringLiteral("cannot make the working folder %1").arg(QDir::toNativeSeparators(folder)));
-            continue;
-        }
-        const auto cleanUp = qScopeGuard([&] { QDir(folder).removeRecursively(); });
-
-        CFlyerData flyer = row.flyer;
-        flyer.m_strTheme = job.themeName;
-        flyer.m_strFont = job.font;
-        flyer.m_crColor = job.color;
-        flyer.SetPathName(QDir(folder).filePath(QStringLiteral("FlyerData.lso")));
-
-        clock.start();
-        QStringList errors;
-        QString why;
-        // The row's folder goes as soon as its flyer is written: nothing in it needs to reach the disk.
-        const bool photosTaken = ProcessPhotos(folder, flyer, &errors, CXFileWriter::Durability::Scratch);
-        summary.intakeNs += clock.nsecsElapsed();
-        for (int i = 0; photosTaken && i < kPhotoSlots; ++i) {
-            if (row.extras.m_crops[size_t(i)] &&
-                !PhotoCrop::MakeSlotPhoto(folder, i + 1, row.extras.m_crops[size_t(i)], &why))
-                errors.append(why);
-        }
-        if (!photosTaken || !errors.isEmpty()) {
-            finish(QStringLiteral("photo intake failed: %1").arg(errors.join(QStringLiteral("; "))));
-            continue;
-        }
-
-        clock.start();
-        // The sidebar caption picture belongs to this row's folder, not the program's shared one.
-        CAppSettings rowSettings = settings;
-        rowSettings.Path2TempFolder = folder;
-        const CFlyerPage page = ComposeFlyerPage(job.templateText, job.themeName, true, flyer, rowSettings, job.font,
-                                                 job.color, row.extras.m_strListingUrl);
-        QImage image;
-        renderer.SetLoadRoots(PageLoadRoots(rowSettings, job.templatePath, folder));
-        const bool rendered = renderer.Render(page.page, kFlyerWidth, kFlyerHeight, image, &why);
-        summary.renderNs += clock.nsecsElapsed();
-        if (!rendered) {
-            finish(QStringLiteral("the flyer could not be rendered: %1").arg(why));
-            continue;
-        }
-
-        clock.start();
-        QString name = DefaultExportName(flyer);
-        if (name.endsWith(QLatin1String(".pdf"), Qt::CaseInsensitive))
-            name.chop(4);
-        name = UniqueFlyerFileName(SafeFlyerFileName(name) + extension, taken);
-        // The export picks the format by the path; a fixed name in the row's folder keeps a ".pdf"
-        // somewhere in the output folder's name from turning a PNG into a PDF.
-        const QString scratch = QDir(folder).filePath(QStringLiteral("flyer") + extension);
-        const QString destination = QDir(job.outFolder).filePath(name);
-        const bool written =
-            ExportFlyerFile(image, scratch, folder, flyer.m_strId, &why) && PlaceFile(scratch, destination, &why);
-        summary.writeNs += clock.nsecsElapsed();
-        if (!written) {
-            taken.remove(name.toCaseFolded());
-            finish(OneLine(why));
-            continue;
-        }
-        report.file = destination;
-        finish(QString());
+    QByteArray json("[");
+    for (qsizetype i = 0; i < entries.size(); ++i) {
+        json += i == 0 ? "\n" : ",\n";
+        json += entries.at(i);
     }
-    return summary;
+    json += "\n]\n";
+    return json;
+}
+
+QString BatchProgressText(int done, int total, int failed, qint64 elapsedMs)
+{
+    QString text = QStringLiteral("%1/%2 flyers").arg(done).arg(total);
+    if (done > 0 && elapsedMs > 0) {
+        const double perSecond = done * 1000.0 / double(elapsedMs);
+        // The C locale's decimal point, as in every other number the program prints.
+        text += QStringLiteral(", %1/s").arg(QString::number(perSecond, 'f', 1));
+        const qint64 left = qint64(std::ceil((total - done) / perSecond));
+        text += QStringLiteral(", %1:%2 left").arg(left / 60).arg(left % 60, 2, 10, QLatin1Char('0'));
+    }
+    if (failed > 0)
+        text += QStringLiteral(", %1 failed").arg(failed);
+    return text;
 }

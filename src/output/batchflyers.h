@@ -9,10 +9,8 @@
 #include <QStringList>
 
 #include <functional>
+#include <limits>
 #include <memory>
-
-class CAppSettings;
-class CXPageRenderer;
 
 // Batch flyers: one finished flyer file per listing row of a spreadsheet, each row taken through the
 // same checks, photo intake, merge, renderer and export as a project made in the window.
@@ -33,9 +31,9 @@ QStringList RequiredListingColumns();
 
 struct ListingRow
 {
-    int line = 0;     // line of the spreadsheet file on which the row starts
-    QString error;    // why no flyer can be made from the row; empty when one can
-    CFlyerData flyer; // the row's texts; m_photos holds the chosen photo files as full paths
+    int line = 0;          // line of the spreadsheet file on which the row starts
+    QString error;         // why no flyer can be made from the row; empty when one can
+    CFlyerData flyer;      // the row's texts; m_photos holds the chosen photo files as full paths
     CListingExtras extras; // the url and crop columns
 };
 
@@ -69,8 +67,9 @@ public:
 
     // The next listing row (blank rows are left out), checked as ReadRow does; false at the end.
     bool Next(ListingRow& row);
-    // How many listing rows the sheet holds; read once more to count them, before the first Next.
-    int RowCount();
+    // How many listing rows the sheet holds (those starting on the lines firstLine to lastLine); read
+    // once more to count them, before the first Next.
+    int RowCount(int firstLine = 1, int lastLine = std::numeric_limits<int>::max());
 
 private:
     struct State;
@@ -103,41 +102,46 @@ struct BatchJob
     quint32 color = 0; // 0x00BBGGRR
     QString outFolder;
     BatchFormat format = BatchFormat::Pdf;
+    bool printQuality = false; // the vector page with photos at print resolution, not the 96-dpi picture
     // Scratch space: each row's project (its intake photos, the sidebar picture, the export's
-    // intermediate JPEG) lives in a sub-folder of its own, removed once its flyer is written.
+    // intermediate files) lives in a sub-folder of its own, removed once its flyer is written.
     QString workFolder;
 };
 
-struct BatchProgress
+// The rows of a sheet that one run makes: those that start on the file lines first to last.
+struct BatchRowRange
 {
-    int index = 0; // 1-based among the rows
-    int total = 0;
-    int line = 0;
-    bool made = false;
-    QString file;  // the flyer written, when made
-    QString error; // why the row was skipped, when not
+    int first = 1;
+    int last = std::numeric_limits<int>::max();
+    bool Contains(int line) const { return line >= first && line <= last; }
 };
+// "A-B", "A-" (to the end) or "A", line numbers from 1; false for anything else or B before A.
+bool ParseBatchRowRange(const QString& text, BatchRowRange& range);
 
 // The summary names this many skipped lines and counts the rest.
 inline constexpr int kNamedFailedLines = 20;
 
-struct BatchSummary
+enum class BatchRowStatus
 {
-    int made = 0;
-    int failed = 0;
-    QList<int> failedLines; // the first kNamedFailedLines of them
-    QStringList files;
-    // Where the time went, for the benchmark.
-    qint64 intakeNs = 0;
-    qint64 renderNs = 0; // merge and render
-    qint64 writeNs = 0;  // export of the flyer file
+    Made,
+    Failed,     // the row or one of its steps failed; problems say why
+    Exists,     // --skip-existing: its flyer was there already
+    Interrupted // the run was stopped before its flyer was made
 };
+QString BatchRowStatusName(BatchRowStatus status); // "made", "failed", "exists", "interrupted"
 
-// Makes the flyer of every good row of sheet into job.outFolder, reporting each row through progress
-// as it is done. A row that fails at any step is skipped; the others are still made.
-BatchSummary MakeBatchFlyers(const ListingSheet& sheet, const BatchJob& job, const CAppSettings& settings,
-                             CXPageRenderer& renderer, const std::function<void(const BatchProgress&)>& progress = {});
-// The same over rows from nextRow, total of them, each made and forgotten before the next is read.
-BatchSummary MakeBatchFlyers(const std::function<bool(ListingRow&)>& nextRow, int total, const BatchJob& job,
-                             const CAppSettings& settings, CXPageRenderer& renderer,
-                             const std::function<void(const BatchProgress&)>& progress = {});
+struct BatchRowReport
+{
+    int line = 0;
+    BatchRowStatus status = BatchRowStatus::Failed;
+    QString file; // the flyer, made or found there (empty when the row got no name)
+    QStringList problems;
+    double seconds = 0;
+};
+// One entry of the --report file: {"line", "status", "file", "problems", "seconds"}, compact.
+QByteArray BatchReportEntryJson(const BatchRowReport& report);
+// The whole report: a JSON array of the entries, one a line.
+QByteArray BatchReportJson(const QList<QByteArray>& entries);
+
+// The progress line on a terminal: "12/50 flyers, 7.9/s, 0:05 left, 1 failed".
+QString BatchProgressText(int done, int total, int failed, qint64 elapsedMs);

@@ -1,11 +1,18 @@
+#include <QDateTime>
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
 #include <QImage>
 #include <QImageReader>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QProcess>
 #include <QSet>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <csignal>
 
 namespace {
 
@@ -61,6 +68,51 @@ void CheckFlyerPicture(const QImage& image, int scale = 1)
     QVERIFY2(colours.size() > 100, qPrintable(QString::number(colours.size())));
 }
 
+// A print-quality page (Letter, times scale 96-dpi pixels) that shows photos in the band of the main
+// photo; it has no export frame.
+void CheckPrintPage(const QImage& image, double scale)
+{
+    QCOMPARE(image.size(), QSize(qRound(816 * scale), qRound(1056 * scale)));
+    QSet<QRgb> colours;
+    for (int y = 150; y < 450; y += 3) {
+        for (int x = 50; x < 766; x += 3)
+            colours.insert(image.pixel(int(x * scale), int(y * scale)) & 0xF0F0F0);
+    }
+    QVERIFY2(colours.size() > 100, qPrintable(QString::number(colours.size())));
+}
+
+QByteArray Bytes(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+QJsonArray ReadReport(const QString& path)
+{
+    QJsonParseError error;
+    const QJsonDocument document = QJsonDocument::fromJson(Bytes(path), &error);
+    return error.error == QJsonParseError::NoError ? document.array() : QJsonArray();
+}
+
+// A sheet of rows listings with the sample photos; every fifth repeats the listing before it, so its
+// flyer's name is numbered.
+QString ListingLines(int rows)
+{
+    QString text = QStringLiteral("caption,mls,price,address,city_state_zip,description,photo1,photo2,photo3,photo4\n");
+    for (int i = 0; i < rows; ++i) {
+        const int listing = i % 5 == 4 ? i - 1 : i;
+        text += QStringLiteral("Home %1,MLS# %2,$%3,%4 Elm Street,\"Lakeview, OR 97630\",Nice.,House0%5-0%6.jpg,"
+                               "House02-01.jpg,House03-01.jpg,House04-01.jpg\n")
+                    .arg(i)
+                    .arg(4000 + listing)
+                    .arg(100 + i)
+                    .arg(listing)
+                    .arg(i % 2 == 0 ? 1 : 3)
+                    .arg(i % 2 == 0 ? 2 : 1);
+    }
+    return text;
+}
+
 } // namespace
 
 class TestBatchCli : public QObject
@@ -88,14 +140,208 @@ private:
         return csv;
     }
 
+    QString WriteSheet(const QString& name, const QString& text)
+    {
+        const QString path = m_dir.filePath(name);
+        QFile file(path);
+        if (!file.open(QIODevice::WriteOnly) || file.write(text.toUtf8()) < 0)
+            return QString();
+        return path;
+    }
+
 private Q_SLOTS:
     void initTestCase() { QVERIFY(m_dir.isValid()); }
+
+    // The same flyers under the same names whatever the number of jobs: names go by row order, never
+    // by which row finishes first.
+    void sameFilesWithAnyJobs_data()
+    {
+        QTest::addColumn<QString>("quality");
+        QTest::addColumn<QString>("format");
+        QTest::newRow("screen png") << "screen"
+                                    << "png";
+        QTest::newRow("print pdf") << "print"
+                                   << "pdf";
+    }
+
+    void sameFilesWithAnyJobs()
+    {
+        QFETCH(QString, quality);
+        QFETCH(QString, format);
+        Prepare(QStringLiteral("listings-good.csv"));
+        const QString csv = WriteSheet(QStringLiteral("jobs.csv"), ListingLines(7));
+        QStringList names[2];
+        QString folders[2];
+        for (int run = 0; run < 2; ++run) {
+            folders[run] = m_dir.filePath(QStringLiteral("jobs-%1-%2-%3").arg(quality, format).arg(run));
+            const Result r = RunCli({"batch", csv, "--theme", "Gallery - KT401", "--out", folders[run], "--quality",
+                                     quality, "--format", format, "--jobs", run == 0 ? "1" : "3"});
+            QVERIFY2(r.exitCode == 0, qPrintable(r.err));
+            names[run] = QDir(folders[run]).entryList(QDir::Files, QDir::Name);
+        }
+        QCOMPARE(names[0].size(), 7);
+        QCOMPARE(names[1], names[0]);
+        QVERIFY(names[0].contains(QStringLiteral("MLS# 4003 - 3 Elm Street - Lakeview, OR 97630 (2).") + format));
+        for (const QString& name : std::as_const(names[0])) {
+            const QString one = QDir(folders[0]).filePath(name);
+            const QString other = QDir(folders[1]).filePath(name);
+            const QImage a =
+                format == QLatin1String("pdf") ? RasterisePdf(one, m_dir.filePath(QStringLiteral("a"))) : QImage(one);
+            const QImage b = format == QLatin1String("pdf") ? RasterisePdf(other, m_dir.filePath(QStringLiteral("b")))
+                                                            : QImage(other);
+            QVERIFY(!a.isNull());
+            QVERIFY2(a == b, qPrintable(name));
+        }
+    }
+
+    // Ctrl-C mid-run: the flyers being drawn are finished, no half-written file and no working folder
+    // remain, every row is in the report, and the exit status is 130. --skip-existing then makes
+    // only the missing flyers.
+    void interruptThenResume()
+    {
+        Prepare(QStringLiteral("listings-good.csv"));
+        const int rows = 40;
+        const QString csv = WriteSheet(QStringLiteral("long.csv"), ListingLines(rows));
+        const QString out = m_dir.filePath(QStringLiteral("interrupted"));
+        const QString report = m_dir.filePath(QStringLiteral("interrupted.json"));
+        QProcess batch;
+        batch.start(QStringLiteral(LISTORA_BIN_DIR "/listora-cli"),
+                    {"batch", csv, "--theme", "Gallery - KT401", "--out", out, "--quality", "screen", "--jobs", "2",
+                     "--report", report});
+        QVERIFY(batch.waitForStarted());
+        QDeadlineTimer deadline(180000);
+        while (QDir(out).entryList({QStringLiteral("*.pdf")}, QDir::Files).size() < 2 && !deadline.hasExpired() &&
+               batch.state() == QProcess::Running)
+            QTest::qWait(20);
+        QCOMPARE(batch.state(), QProcess::Running);
+        QCOMPARE(::kill(pid_t(batch.processId()), SIGINT), 0);
+        QVERIFY(batch.waitForFinished(180000));
+        QCOMPARE(batch.exitStatus(), QProcess::NormalExit);
+        const QString err = QString::fromUtf8(batch.readAllStandardError());
+        QVERIFY2(batch.exitCode() == 130, qPrintable(err));
+        QVERIFY2(err.contains(QLatin1String("stopped before the end")), qPrintable(err));
+
+        const QStringList files = QDir(out).entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name);
+        QVERIFY2(files.size() >= 2 && files.size() < rows, qPrintable(files.join('\n')));
+        QHash<QString, QDateTime> times;
+        for (const QString& name : files) {
+            const QString path = QDir(out).filePath(name);
+            QVERIFY2(name.endsWith(QLatin1String(".pdf")), qPrintable(name));
+            QProcess check;
+            check.start(QStringLiteral("qpdf"), {QStringLiteral("--check"), path});
+            QVERIFY(check.waitForFinished(60000));
+            QVERIFY2(check.exitCode() == 0, qPrintable(name));
+            times.insert(name, QFileInfo(path).lastModified());
+        }
+        QVERIFY(QDir(QDir::tempPath())
+                    .entryList({QStringLiteral("listora-batch-*")}, QDir::AllEntries | QDir::Hidden)
+                    .isEmpty());
+
+        QJsonArray entries = ReadReport(report);
+        QVERIFY(!entries.isEmpty());
+        int made = 0;
+        int line = 1;
+        for (const QJsonValue& value : std::as_const(entries)) {
+            const QJsonObject entry = value.toObject();
+            QCOMPARE(entry.value("line").toInt(), ++line);
+            const QString status = entry.value("status").toString();
+            QVERIFY2(status == QLatin1String("made") || status == QLatin1String("interrupted"), qPrintable(status));
+            if (status == QLatin1String("made")) {
+                ++made;
+                QVERIFY(files.contains(QFileInfo(entry.value("file").toString()).fileName()));
+            }
+        }
+        QCOMPARE(made, files.size());
+
+        const Result r = RunCli({"batch", csv, "--theme", "Gallery - KT401", "--out", out, "--quality", "screen",
+                                 "--jobs", "2", "--skip-existing", "--report", report});
+        QVERIFY2(r.exitCode == 0, qPrintable(r.err));
+        QVERIFY2(r.err.contains(QStringLiteral("made %1 of %2 flyers in %3; %4 were there already")
+                                    .arg(rows - files.size())
+                                    .arg(rows)
+                                    .arg(out)
+                                    .arg(files.size())),
+                 qPrintable(r.err));
+        QCOMPARE(QDir(out).entryList(QDir::Files).size(), rows);
+        for (auto it = times.cbegin(); it != times.cend(); ++it)
+            QCOMPARE(QFileInfo(QDir(out).filePath(it.key())).lastModified(), it.value());
+        entries = ReadReport(report);
+        QCOMPARE(entries.size(), rows);
+        int exists = 0;
+        for (const QJsonValue& value : std::as_const(entries))
+            exists += value.toObject().value("status").toString() == QLatin1String("exists") ? 1 : 0;
+        QCOMPARE(exists, files.size());
+    }
+
+    // --rows takes the rows that start on those file lines, named as in a run of the whole sheet.
+    void rowsSelect()
+    {
+        const QString csv = Prepare(QStringLiteral("listings-mixed.csv"));
+        const QString out = m_dir.filePath(QStringLiteral("rows-flyers"));
+        const QString report = m_dir.filePath(QStringLiteral("rows.json"));
+        const Result r = RunCli({"batch", csv, "--theme", "Simple - KT101", "--out", out, "--quality", "screen",
+                                 "--rows", "9-11", "--report", report});
+        QCOMPARE(r.exitCode, 1); // line 9 has no caption
+        // Line 11 repeats the listing of line 2, outside the range.
+        const QString elm = QStringLiteral("MLS# 1001 - 12 Elm Street - Springfield, IL 62704");
+        QCOMPARE(QDir(out).entryList(QDir::Files), QStringList(elm + QStringLiteral(" (2).pdf")));
+        QVERIFY2(r.err.contains(QStringLiteral("made 1 of 2 flyers in %1; 1 row skipped (line 9)").arg(out)),
+                 qPrintable(r.err));
+        const QJsonArray entries = ReadReport(report);
+        QCOMPARE(entries.size(), 2);
+        QCOMPARE(entries.at(0).toObject().value("line").toInt(), 9);
+        QCOMPARE(entries.at(1).toObject().value("status").toString(), QStringLiteral("made"));
+    }
+
+    // A crop names the part of the photo the flyer shows, on paper as on screen.
+    void printShowsTheCroppedPart()
+    {
+        Prepare(QStringLiteral("listings-good.csv"));
+        QImage photo(2400, 800, QImage::Format_RGB32);
+        photo.fill(QColor(20, 60, 200));
+        for (int y = 0; y < photo.height(); ++y) {
+            QRgb* line = reinterpret_cast<QRgb*>(photo.scanLine(y));
+            std::fill(line, line + 1200, qRgb(255, 220, 0));
+        }
+        QVERIFY(photo.save(m_dir.filePath(QStringLiteral("two-halves.jpg")), "JPEG", 95));
+        const QString csv =
+            WriteSheet(QStringLiteral("crop.csv"),
+                       QStringLiteral("caption,mls,price,address,city_state_zip,description,photo1,crop1\n"
+                                      "Cropped,MLS# 5001,$1,5 Elm,\"Lakeview, OR 97630\",Nice.,two-halves.jpg,"
+                                      "\"1200,0,1200,800\"\n"));
+        const QString out = m_dir.filePath(QStringLiteral("crop-flyers"));
+        const Result r = RunCli({"batch", csv, "--theme", "Gallery - KT401", "--out", out, "--format", "png"});
+        QVERIFY2(r.exitCode == 0, qPrintable(r.err));
+        const QImage page(QDir(out).filePath(QStringLiteral("MLS# 5001 - 5 Elm - Lakeview, OR 97630.png")));
+        QCOMPARE(page.size(), QSize(2550, 3300));
+        int yellow = 0, blue = 0;
+        for (int y = 0; y < page.height(); y += 2) {
+            for (int x = 0; x < page.width(); x += 2) {
+                const QRgb pixel = page.pixel(x, y);
+                yellow += qRed(pixel) > 200 && qGreen(pixel) > 170 && qBlue(pixel) < 90 ? 1 : 0;
+                blue += qRed(pixel) < 70 && qGreen(pixel) < 110 && qBlue(pixel) > 150 ? 1 : 0;
+            }
+        }
+        QVERIFY2(blue > 100000 && yellow < 500, qPrintable(QStringLiteral("blue %1, yellow %2").arg(blue).arg(yellow)));
+    }
+
+    void helpPage()
+    {
+        const Result r = RunCli({"batch", "--help"});
+        QCOMPARE(r.exitCode, 0);
+        QVERIFY(r.err.isEmpty());
+        for (const char* text : {"--jobs N", "--quality print|screen", "--rows A-B", "--skip-existing",
+                                 "--report FILE.json", "parallel -S", "SLURM_ARRAY_TASK_ID"})
+            QVERIFY2(r.out.contains(text), text);
+    }
 
     void mixedSheet()
     {
         const QString csv = Prepare(QStringLiteral("listings-mixed.csv"));
         const QString out = m_dir.filePath(QStringLiteral("flyers"));
-        const Result r = RunCli({"batch", csv, "--theme", "Gallery - KT401", "--out", out});
+        const QString report = m_dir.filePath(QStringLiteral("mixed-report.json"));
+        const Result r = RunCli(
+            {"batch", csv, "--theme", "Gallery - KT401", "--out", out, "--quality", "screen", "--report", report});
         QCOMPARE(r.exitCode, 1);
         QCOMPARE(r.out, QByteArray()); // the PDF writer's page reports included
 
@@ -141,6 +387,26 @@ private Q_SLOTS:
         QVERIFY2(r.err.contains(
                      QStringLiteral("made 3 of 9 flyers in %1; 6 rows skipped (lines 4, 5, 6, 7, 9, 12)").arg(out)),
                  qPrintable(r.err));
+
+        // The report: every row once, in row order, with its status, file and problems.
+        const QJsonArray rows = ReadReport(report);
+        QStringList seen;
+        for (const QJsonValue& value : rows) {
+            const QJsonObject row = value.toObject();
+            seen.append(QStringLiteral("%1 %2").arg(row.value("line").toInt()).arg(row.value("status").toString()));
+            QVERIFY(row.value("seconds").toDouble() >= 0);
+            const QString file = row.value("file").toString();
+            if (row.value("status").toString() == QLatin1String("made")) {
+                QVERIFY2(QFile::exists(file), qPrintable(file));
+                QVERIFY(row.value("problems").toArray().isEmpty());
+            } else {
+                QVERIFY(file.isEmpty());
+                QCOMPARE(row.value("problems").toArray().size(), 1);
+            }
+        }
+        QCOMPARE(seen, QStringList({"2 made", "4 failed", "5 failed", "6 failed", "7 failed", "8 made", "9 failed",
+                                    "11 made", "12 failed"}));
+        QCOMPARE(rows.at(7).toObject().value("file").toString(), QDir(out).filePath(elm + QStringLiteral(" (2).pdf")));
     }
 
     void formats_data()
@@ -148,14 +414,19 @@ private Q_SLOTS:
         QTest::addColumn<QString>("format");
         QTest::addColumn<QString>("folder");
         QTest::addColumn<QByteArray>("reader"); // the format the file must really be in
+        QTest::addColumn<QString>("quality");   // empty: the default, print
 
         QTest::newRow("pdf") << "pdf"
-                             << "flyers-pdf" << QByteArray("pdf");
+                             << "flyers-pdf" << QByteArray("pdf") << "screen";
         // The export goes by ".pdf" anywhere in the path; a folder named so must not turn PNGs into PDFs.
         QTest::newRow("png in a .pdf folder") << "png"
-                                              << "old.pdf.files" << QByteArray("png");
+                                              << "old.pdf.files" << QByteArray("png") << "screen";
         QTest::newRow("jpg, any case") << "JPG"
-                                       << "flyers-jpg" << QByteArray("jpeg");
+                                       << "flyers-jpg" << QByteArray("jpeg") << "screen";
+        QTest::newRow("print pdf, the default") << "pdf"
+                                                << "print-pdf" << QByteArray("pdf") << "";
+        QTest::newRow("print png") << "png"
+                                   << "print-png" << QByteArray("png") << "print";
     }
 
     void formats()
@@ -163,17 +434,29 @@ private Q_SLOTS:
         QFETCH(QString, format);
         QFETCH(QString, folder);
         QFETCH(QByteArray, reader);
+        QFETCH(QString, quality);
         const QString csv = Prepare(QStringLiteral("listings-good.csv"));
         const QString out = m_dir.filePath(folder);
-        const Result r = RunCli({"batch", csv, "--theme", "Simple - KT101", "--out", out, "--format", format});
+        QStringList args = {"batch", csv, "--theme", "Simple - KT101", "--out", out, "--format", format};
+        if (!quality.isEmpty())
+            args << "--quality" << quality;
+        const Result r = RunCli(args);
+        // A photo that prints small is named, and is no error.
         QCOMPARE(r.exitCode, 0);
         QVERIFY2(r.err.contains(QStringLiteral("made 2 of 2 flyers")), qPrintable(r.err));
+        QCOMPARE(r.err.contains(QLatin1String("line 2: photo1 prints at ")), quality != QLatin1String("screen"));
         const QStringList files = QDir(out).entryList(QDir::Files);
         QCOMPARE(files.size(), 2);
         for (const QString& name : files) {
             const QString path = QDir(out).filePath(name);
             QVERIFY(name.endsWith(QLatin1Char('.') + format.toLower()));
-            if (reader == "pdf") {
+            if (quality != QLatin1String("screen")) {
+                CheckPrintPage(reader == "pdf" ? RasterisePdf(path, m_dir.filePath(QStringLiteral("page")))
+                                               : QImage(path),
+                               reader == "pdf" ? 2 : 3.125);
+                // The vector page: its text is text, in embedded fonts.
+                QVERIFY(reader != "pdf" || Bytes(path).contains("/FontFile"));
+            } else if (reader == "pdf") {
                 QFile file(path);
                 QVERIFY(file.open(QIODevice::ReadOnly) && file.read(5) == "%PDF-");
                 CheckFlyerPicture(RasterisePdf(path, m_dir.filePath(QStringLiteral("page"))), 2);
@@ -264,6 +547,12 @@ private Q_SLOTS:
                                             "--out", "x",     "--format", "bmp"}
                              << 2;
         QTest::newRow("unknown theme") << QStringList{"batch", "a.csv", "--theme", "Nope", "--out", "x"} << 1;
+        const QStringList sheet = {"batch", "a.csv", "--theme", "Simple - KT101", "--out", "x"};
+        QTest::newRow("no jobs") << sheet + QStringList{"--jobs", "0"} << 2;
+        QTest::newRow("jobs in words") << sheet + QStringList{"--jobs", "two"} << 2;
+        QTest::newRow("quality") << sheet + QStringList{"--quality", "best"} << 2;
+        QTest::newRow("rows backwards") << sheet + QStringList{"--rows", "9-3"} << 2;
+        QTest::newRow("report folder missing") << sheet + QStringList{"--report", "/nonexistent/r.json"} << 1;
         QTest::newRow("missing spreadsheet")
             << QStringList{"batch", "/nonexistent/a.csv", "--theme", "Simple - KT101", "--out", "x"} << 1;
     }

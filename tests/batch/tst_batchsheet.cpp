@@ -3,6 +3,9 @@
 #include <QDir>
 #include <QFile>
 #include <QImage>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -299,6 +302,93 @@ private Q_SLOTS:
         QCOMPARE(UniqueFlyerFileName(QStringLiteral("a - b.PDF"), taken), QStringLiteral("a - b (3).PDF"));
         QCOMPARE(UniqueFlyerFileName(QStringLiteral("A - B (2).pdf"), taken), QStringLiteral("A - B (2) (2).pdf"));
         QCOMPARE(UniqueFlyerFileName(QStringLiteral("C.png"), taken), QStringLiteral("C.png"));
+    }
+
+    void rowRange_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<bool>("valid");
+        QTest::addColumn<int>("first");
+        QTest::addColumn<int>("last");
+        const int end = std::numeric_limits<int>::max();
+        QTest::newRow("A-B") << "2-251" << true << 2 << 251;
+        QTest::newRow("one line") << "7" << true << 7 << 7;
+        QTest::newRow("A-B, blanks") << " 3 - 4 " << true << 3 << 4;
+        QTest::newRow("to the end") << "500-" << true << 500 << end;
+        QTest::newRow("B before A") << "9-3" << false << 0 << 0;
+        QTest::newRow("line 0") << "0-3" << false << 0 << 0;
+        QTest::newRow("negative") << "-3" << false << 0 << 0;
+        QTest::newRow("words") << "two-three" << false << 0 << 0;
+        QTest::newRow("empty") << "" << false << 0 << 0;
+        QTest::newRow("two dashes") << "1-2-3" << false << 0 << 0;
+    }
+
+    void rowRange()
+    {
+        QFETCH(QString, text);
+        QFETCH(bool, valid);
+        BatchRowRange range;
+        QCOMPARE(ParseBatchRowRange(text, range), valid);
+        if (!valid)
+            return;
+        QFETCH(int, first);
+        QFETCH(int, last);
+        QCOMPARE(range.first, first);
+        QCOMPARE(range.last, last);
+    }
+
+    // The rows of a range are counted by the line they start on; a row over two lines counts once.
+    void rowCountOfARange()
+    {
+        const QString csv = m_dir.filePath(QStringLiteral("count.csv"));
+        QFile file(csv);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write((kHeader + QStringLiteral("\n") + Row({}) + QStringLiteral("\n") +
+                    Row({QStringLiteral("description=\"two\nlines\"")}) + QStringLiteral("\n\n") + Row({}) +
+                    QStringLiteral("\n"))
+                       .toUtf8());
+        file.close();
+        CXListingSheetReader sheet;
+        QVERIFY(sheet.Open(csv));
+        QCOMPARE(sheet.RowCount(), 3);
+        QCOMPARE(sheet.RowCount(3, 6), 2);
+        QCOMPARE(sheet.RowCount(4, 5), 0);
+        ListingRow row;
+        QVERIFY(sheet.Next(row)); // counting leaves the rows to be read from the first
+        QCOMPARE(row.line, 2);
+    }
+
+    void progressText()
+    {
+        QCOMPARE(BatchProgressText(0, 50, 0, 0), QStringLiteral("0/50 flyers"));
+        QCOMPARE(BatchProgressText(12, 50, 1, 1500), QStringLiteral("12/50 flyers, 8.0/s, 0:05 left, 1 failed"));
+        QCOMPARE(BatchProgressText(50, 500, 0, 100000), QStringLiteral("50/500 flyers, 0.5/s, 15:00 left"));
+    }
+
+    void reportEntries()
+    {
+        BatchRowReport made;
+        made.line = 2;
+        made.status = BatchRowStatus::Made;
+        made.file = QStringLiteral("/out/A \"B\".pdf");
+        made.problems = {QStringLiteral("photo1 prints at 97 ppi")};
+        made.seconds = 1.23456;
+        BatchRowReport failed;
+        failed.line = 4;
+        const QByteArray json = BatchReportJson({BatchReportEntryJson(made), BatchReportEntryJson(failed)});
+        QJsonParseError error;
+        const QJsonArray rows = QJsonDocument::fromJson(json, &error).array();
+        QCOMPARE(error.error, QJsonParseError::NoError);
+        QCOMPARE(rows.size(), 2);
+        const QJsonObject first = rows.at(0).toObject();
+        QCOMPARE(first.keys(), QStringList({"file", "line", "problems", "seconds", "status"}));
+        QCOMPARE(first.value("line").toInt(), 2);
+        QCOMPARE(first.value("status").toString(), QStringLiteral("made"));
+        QCOMPARE(first.value("file").toString(), made.file);
+        QCOMPARE(first.value("problems").toArray().at(0).toString(), made.problems.first());
+        QCOMPARE(first.value("seconds").toDouble(), 1.235);
+        QCOMPARE(rows.at(1).toObject().value("status").toString(), QStringLiteral("failed"));
+        QCOMPARE(BatchReportJson({}), QByteArray("[\n]\n"));
     }
 };
 

@@ -124,10 +124,11 @@ private Q_SLOTS:
                 args = {QStringLiteral("export"), QStringLiteral("--theme"), QStringLiteral("Simple - KT101"),
                         QStringLiteral("--out"), out + QStringLiteral("/flyer.pdf")};
             else
-                args = {QStringLiteral("batch"),    sheetFolder + QStringLiteral("/listings.csv"),
-                        QStringLiteral("--theme"),  QStringLiteral("Simple - KT101"),
-                        QStringLiteral("--out"),    out,
-                        QStringLiteral("--format"), QStringLiteral("pdf")};
+                args = {QStringLiteral("batch"), sheetFolder + QStringLiteral("/listings.csv"),
+                        QStringLiteral("--theme"), QStringLiteral("Simple - KT101"), QStringLiteral("--out"), out,
+                        QStringLiteral("--format"), QStringLiteral("pdf"),
+                        // The program's own PDF writer makes the screen-quality flyer.
+                        QStringLiteral("--quality"), QStringLiteral("screen")};
             const Result r = Run(locale, home, args);
             QVERIFY2(r.exitCode == 0, r.err.constData());
             const QString pdf = OnlyPdf(out);

@@ -11,6 +11,7 @@
 #include <QCryptographicHash>
 #include <QFile>
 #include <QHash>
+#include <QMutex>
 #include <QLoggingCategory>
 #include <QPainter>
 #include <QPdfDocument>
@@ -48,15 +49,22 @@ public:
         static CXLayoutCache cache;
         return cache;
     }
-    QByteArray Find(const QByteArray& key) const { return m_entries.value(key); }
+    QByteArray Find(const QByteArray& key) const
+    {
+        const QMutexLocker lock(&m_mutex);
+        return m_entries.value(key);
+    }
     void Add(const QByteArray& key, const QByteArray& layout)
     {
+        const QMutexLocker lock(&m_mutex);
         if (m_entries.size() >= 64)
             m_entries.clear();
         m_entries.insert(key, layout);
     }
 
 private:
+    // A batch lays pages out on several threads at once.
+    mutable QMutex m_mutex;
     QHash<QByteArray, QByteArray> m_entries;
 };
 
@@ -168,21 +176,29 @@ bool MakePrintPage(CXHTML2Image& renderer, const CXFlyerSource& source, PrintPag
         const ImageInfo info = GetImageInfo(slot.original);
         if (info.width <= 0 || info.height <= 0)
             continue;
-        const QSize size(info.width, info.height);
-        out.preflight.append(PreflightFor(slot.slot, size, box));
-        plans[size_t(slot.slot - 1)] = PlanPrintCopy(size, box.box.size(), box.fit);
+        // A cropped photo shows only its crop: that part is what prints, and at what resolution.
+        const std::optional<QRect>& crop = source.crops[size_t(slot.slot - 1)];
+        const QRect shown =
+            crop ? crop->intersected(QRect(0, 0, info.width, info.height)) : QRect(0, 0, info.width, info.height);
+        if (shown.isEmpty())
+            continue;
+        out.preflight.append(PreflightFor(slot.slot, shown.size(), box));
+        CXPrintCopyPlan plan = PlanPrintCopy(shown.size(), box.box.size(), box.fit);
+        plan.crop.translate(shown.topLeft());
+        plans[size_t(slot.slot - 1)] = plan;
         fits[size_t(slot.slot - 1)] = box.fit;
     }
     if (work == PrintPageWork::PreflightOnly)
         return true;
 
     CMergeLook look = pass.look;
-    const QString folder = PrintCopyFolder();
+    const QString folder = source.printCopyFolder.isEmpty() ? PrintCopyFolder() : source.printCopyFolder;
     for (const CXPhotoSlot& slot : pass.slots) {
         const size_t i = size_t(slot.slot - 1);
         if (!plans[i])
             continue;
-        const QString copy = MakePrintCopy(slot.original, *plans[i], folder, &why);
+        const QString copy = source.makePrintCopy ? source.makePrintCopy(slot.original, *plans[i], folder, &why)
+                                                  : MakePrintCopy(slot.original, *plans[i], folder, &why);
         if (copy.isEmpty())
             continue; // the screen photo still shows; the page is printed all the same
         const bool cut = fits[i] == QLatin1String("cover");

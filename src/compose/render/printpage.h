@@ -5,9 +5,11 @@
 #include <QByteArray>
 #include <QImage>
 #include <QList>
+#include <QRect>
 #include <QString>
 
 #include <array>
+#include <functional>
 #include <optional>
 
 class CAppSettings;
@@ -29,6 +31,15 @@ struct CXFlyerSource
     QString font;
     quint32 color = 0;
     QString listingUrl; // the project's web address, for its QR code
+    // The part of each slot's original that the screen photo shows (index 0 is slot 1); print copies
+    // are cut from that part and measured on it. None: the whole original.
+    std::array<std::optional<QRect>, 4> crops;
+    // Where the print copies go; empty: the per-user cache (PrintCopyFolder).
+    QString printCopyFolder;
+    // Makes a print copy as MakePrintCopy does (the one used when empty): for callers whose copies
+    // are thrown away with their flyer, and which make several flyers at once.
+    std::function<QString(const QString& original, const CXPrintCopyPlan& plan, const QString& folder, QString* error)>
+        makePrintCopy;
 };
 
 struct CXPrintPage

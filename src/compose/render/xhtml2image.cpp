@@ -11,6 +11,10 @@
 
 #include <cstring>
 
+#ifdef Q_OS_UNIX
+#include <unistd.h>
+#endif
+
 Q_LOGGING_CATEGORY(lcRender, "listora.render", QtWarningMsg)
 
 namespace {
@@ -106,6 +110,10 @@ bool CXHTML2Image::EnsureWorker(QString* error)
         if (process == m_pProcess)
             OnWorkerFinished();
     });
+#ifdef Q_OS_UNIX
+    if (m_bOwnProcessGroup)
+        process->setChildProcessModifier([] { ::setpgid(0, 0); });
+#endif
     process->start();
     if (!process->waitForStarted(10000)) {
         const QString reason = process->errorString();

@@ -37,6 +37,9 @@ public:
     static QString FindWorker();
     void SetWorkerPath(const QString& path) { m_strWorkerPath = path; }
     QString WorkerPath() const { return m_strWorkerPath; }
+    // The worker in a process group of its own does not get the Ctrl-C that a terminal sends to the
+    // whole group of a command: a batch finishes the pages in progress before it stops.
+    void SetOwnProcessGroup(bool own) { m_bOwnProcessGroup = own; }
 
     // Starts the worker now, so that the first flyer does not wait for the engine to load.
     bool WarmUp(QString* error = nullptr);
@@ -102,6 +105,7 @@ private:
     void WaitForInFlight(); // blocks until the running request has its result
 
     QString m_strWorkerPath;
+    bool m_bOwnProcessGroup = false;
     QStringList m_loadRoots;
     QProcess* m_pProcess = nullptr;
     RenderProtocol::CFrameReader m_reader{RenderProtocol::CFrameReader::Kind::Reply};
