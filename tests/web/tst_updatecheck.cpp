@@ -1,4 +1,4 @@
-#include "loopbackhttpserver.h"
+#include "support/loopbackhttpserver.h"
 
 #include "web/updatecheck.h"
 #include "web/webfile.h"
@@ -6,6 +6,7 @@
 #include <QElapsedTimer>
 #include <QTest>
 
+using TestSupport::LoopbackHttpServer;
 using UpdateCheck::Outcome;
 
 Q_DECLARE_METATYPE(LoopbackHttpServer::Mode)
