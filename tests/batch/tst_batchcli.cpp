@@ -1,42 +1,26 @@
+#include "support/childprocess.h"
+
 #include <QDir>
 #include <QFile>
 #include <QImage>
 #include <QImageReader>
-#include <QProcess>
 #include <QSet>
 #include <QTemporaryDir>
 #include <QTest>
 
+using TestSupport::ChildRun;
+using TestSupport::RunCli;
+
 namespace {
-
-struct Result
-{
-    int exitCode = -1;
-    QByteArray out;
-    QString err;
-};
-
-Result RunCli(const QStringList& args)
-{
-    QProcess process;
-    process.start(QStringLiteral(LISTORA_BIN_DIR "/listora-cli"), args);
-    Result result;
-    if (!process.waitForFinished(240000) || process.exitStatus() != QProcess::NormalExit)
-        return result;
-    result.exitCode = process.exitCode();
-    result.out = process.readAllStandardOutput();
-    result.err = QString::fromUtf8(process.readAllStandardError());
-    return result;
-}
 
 // The PDF's one page drawn at 192 dpi: at exactly 96 dpi pdftoppm drops the last pixel row and
 // column of the picture, and with them the frame on those sides.
 QImage RasterisePdf(const QString& pdf, const QString& scratchPrefix)
 {
-    QProcess process;
-    process.start(QStringLiteral("pdftoppm"), {QStringLiteral("-r"), QStringLiteral("192"), QStringLiteral("-png"),
-                                               QStringLiteral("-singlefile"), pdf, scratchPrefix});
-    if (!process.waitForFinished(60000) || process.exitCode() != 0)
+    if (TestSupport::RunChild(QStringLiteral("pdftoppm"),
+                              {QStringLiteral("-r"), QStringLiteral("192"), QStringLiteral("-png"),
+                               QStringLiteral("-singlefile"), pdf, scratchPrefix})
+            .exitCode != 0)
         return QImage();
     return QImage(scratchPrefix + QStringLiteral(".png"));
 }
@@ -95,7 +79,7 @@ private Q_SLOTS:
     {
         const QString csv = Prepare(QStringLiteral("listings-mixed.csv"));
         const QString out = m_dir.filePath(QStringLiteral("flyers"));
-        const Result r = RunCli({"batch", csv, "--theme", "Gallery - KT401", "--out", out});
+        const ChildRun r = RunCli({"batch", csv, "--theme", "Gallery - KT401", "--out", out});
         QCOMPARE(r.exitCode, 1);
         QCOMPARE(r.out, QByteArray()); // the PDF writer's page reports included
 
@@ -115,10 +99,10 @@ private Q_SLOTS:
         }
 
         // One progress line per row, in order; the duplicate is the later row.
-        QVERIFY2(r.err.contains(QStringLiteral("[1/9] line 2: ") + QDir(out).filePath(elm + QStringLiteral(".pdf"))),
-                 qPrintable(r.err));
+        QVERIFY2(r.Err().contains(QStringLiteral("[1/9] line 2: ") + QDir(out).filePath(elm + QStringLiteral(".pdf"))),
+                 qPrintable(r.Err()));
         QVERIFY(
-            r.err.contains(QStringLiteral("[8/9] line 11: ") + QDir(out).filePath(elm + QStringLiteral(" (2).pdf"))));
+            r.Err().contains(QStringLiteral("[8/9] line 11: ") + QDir(out).filePath(elm + QStringLiteral(" (2).pdf"))));
         const struct
         {
             int line;
@@ -133,14 +117,14 @@ private Q_SLOTS:
         };
         for (const auto& row : skipped) {
             const QString head = QStringLiteral("] line %1: skipped: ").arg(row.line);
-            const qsizetype at = r.err.indexOf(head);
-            QVERIFY2(at >= 0, qPrintable(head + QLatin1Char('\n') + r.err));
-            const QString line = r.err.mid(at, r.err.indexOf(QLatin1Char('\n'), at) - at);
+            const qsizetype at = r.Err().indexOf(head);
+            QVERIFY2(at >= 0, qPrintable(head + QLatin1Char('\n') + r.Err()));
+            const QString line = r.Err().mid(at, r.Err().indexOf(QLatin1Char('\n'), at) - at);
             QVERIFY2(line.contains(QLatin1String(row.why)), qPrintable(line));
         }
-        QVERIFY2(r.err.contains(
+        QVERIFY2(r.Err().contains(
                      QStringLiteral("made 3 of 9 flyers in %1; 6 rows skipped (lines 4, 5, 6, 7, 9, 12)").arg(out)),
-                 qPrintable(r.err));
+                 qPrintable(r.Err()));
     }
 
     void formats_data()
@@ -165,9 +149,9 @@ private Q_SLOTS:
         QFETCH(QByteArray, reader);
         const QString csv = Prepare(QStringLiteral("listings-good.csv"));
         const QString out = m_dir.filePath(folder);
-        const Result r = RunCli({"batch", csv, "--theme", "Simple - KT101", "--out", out, "--format", format});
+        const ChildRun r = RunCli({"batch", csv, "--theme", "Simple - KT101", "--out", out, "--format", format});
         QCOMPARE(r.exitCode, 0);
-        QVERIFY2(r.err.contains(QStringLiteral("made 2 of 2 flyers")), qPrintable(r.err));
+        QVERIFY2(r.Err().contains(QStringLiteral("made 2 of 2 flyers")), qPrintable(r.Err()));
         const QStringList files = QDir(out).entryList(QDir::Files);
         QCOMPARE(files.size(), 2);
         for (const QString& name : files) {
@@ -210,16 +194,16 @@ private Q_SLOTS:
         sheet.close();
 
         const QString out = m_dir.filePath(QStringLiteral("unicode-flyers"));
-        const Result r = RunCli({"batch", csv, "--theme", "Simple - KT101", "--out", out});
+        const ChildRun r = RunCli({"batch", csv, "--theme", "Simple - KT101", "--out", out});
         QCOMPARE(r.exitCode, 1);
         QCOMPARE(QDir(out).entryList(QDir::Files),
                  QStringList(QStringLiteral("MLS# 3001 - 3 Rue Street - Lakeview, OR 97630.pdf")));
-        QVERIFY2(r.err.contains(QStringLiteral("[2/2] line 3: skipped: photo intake failed: %1 is damaged or "
-                                               "incomplete and cannot be used.")
-                                    .arg(QDir::toNativeSeparators(cut.fileName()))),
-                 qPrintable(r.err));
-        QVERIFY2(r.err.contains(QStringLiteral("made 1 of 2 flyers in %1; 1 row skipped (line 3)").arg(out)),
-                 qPrintable(r.err));
+        QVERIFY2(r.Err().contains(QStringLiteral("[2/2] line 3: skipped: photo intake failed: %1 is damaged or "
+                                                 "incomplete and cannot be used.")
+                                      .arg(QDir::toNativeSeparators(cut.fileName()))),
+                 qPrintable(r.Err()));
+        QVERIFY2(r.Err().contains(QStringLiteral("made 1 of 2 flyers in %1; 1 row skipped (line 3)").arg(out)),
+                 qPrintable(r.Err()));
     }
 
     void notUtf8NoteComesWithARefusedSheet()
@@ -230,11 +214,11 @@ private Q_SLOTS:
         QVERIFY(file.open(QIODevice::WriteOnly));
         file.write("capti\xF3n,mls,price\nA,B,C\n");
         file.close();
-        const Result r = RunCli({"batch", csv, "--theme", "Simple - KT101", "--out", m_dir.filePath("latin")});
+        const ChildRun r = RunCli({"batch", csv, "--theme", "Simple - KT101", "--out", m_dir.filePath("latin")});
         QCOMPARE(r.exitCode, 1);
-        QVERIFY2(r.err.contains(QLatin1String("the file is not UTF-8; it was read as Windows-1252")),
-                 qPrintable(r.err));
-        QVERIFY2(r.err.contains(QLatin1String("lacks the required column")), qPrintable(r.err));
+        QVERIFY2(r.Err().contains(QLatin1String("the file is not UTF-8; it was read as Windows-1252")),
+                 qPrintable(r.Err()));
+        QVERIFY2(r.Err().contains(QLatin1String("lacks the required column")), qPrintable(r.Err()));
     }
 
     void wholeFileRefused()
@@ -245,10 +229,10 @@ private Q_SLOTS:
         file.write("caption,mls,price,address,city_state_zip,description\nA,B,C,D,E,F\n");
         file.close();
         const QString out = m_dir.filePath(QStringLiteral("refused"));
-        const Result r = RunCli({"batch", csv, "--theme", "Simple - KT101", "--out", out});
+        const ChildRun r = RunCli({"batch", csv, "--theme", "Simple - KT101", "--out", out});
         QCOMPARE(r.exitCode, 1);
-        QVERIFY2(r.err.contains(QLatin1String("line 1: the header row lacks the required column photo1")),
-                 qPrintable(r.err));
+        QVERIFY2(r.Err().contains(QLatin1String("line 1: the header row lacks the required column photo1")),
+                 qPrintable(r.Err()));
         QVERIFY(QDir(out).entryList(QDir::Files).isEmpty());
     }
 
@@ -273,9 +257,9 @@ private Q_SLOTS:
         QFETCH(QStringList, args);
         QFETCH(int, exitCode);
         QVERIFY(QDir::setCurrent(m_dir.path()));
-        const Result r = RunCli(args);
+        const ChildRun r = RunCli(args);
         QCOMPARE(r.exitCode, exitCode);
-        QVERIFY(!r.err.isEmpty());
+        QVERIFY(!r.Err().isEmpty());
         QVERIFY(!QFile::exists(m_dir.filePath(QStringLiteral("x"))));
     }
 };
