@@ -1,6 +1,7 @@
 #include "controls/messageboxlayout.h"
 #include "controls/ui/messagebox.h"
 #include "settings/appsettings.h"
+#include "support/dialogs.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -305,13 +306,12 @@ private Q_SLOTS:
     void realRunReturnsTheClickedButton()
     {
         // Without a queued answer the box runs its own modal loop until a user answers.
-        QTimer::singleShot(0, [] {
-            auto* box = qobject_cast<CXMessageBox*>(QApplication::activeModalWidget());
-            QVERIFY(box);
-            QTest::mouseClick(box->findChild<QCheckBox*>("id5555"), Qt::LeftButton);
-            QTest::mouseClick(Button(*box, 7), Qt::LeftButton);
+        const auto watch = TestSupport::WhenShown<CXMessageBox>([](CXMessageBox& box) {
+            QTest::mouseClick(box.findChild<QCheckBox*>("id5555"), Qt::LeftButton);
+            QTest::mouseClick(Button(box, 7), Qt::LeftButton);
         });
         QCOMPARE(TemplateMessageBox(nullptr, QStringLiteral("Q"), QStringLiteral("T"), 0x21000024), 0x01000007);
+        QVERIFY(watch->seen);
     }
 
     void ownerClosedWhileOpen()

@@ -5,6 +5,7 @@
 
 #include <QElapsedTimer>
 #include <QTest>
+#include <QTimer>
 
 using TestSupport::LoopbackHttpServer;
 using UpdateCheck::Outcome;

@@ -10,6 +10,7 @@
 
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <QWidget>
 
 using TestSupport::LoopbackHttpServer;
