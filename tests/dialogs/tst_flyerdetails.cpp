@@ -180,10 +180,9 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("name");
         QTest::addColumn<QString>("message");
-        QTest::newRow("text named .jpg") << "notes.jpg"
-                                         << "notes.jpg is not a picture that Listora can open (JPEG, PNG or BMP).";
-        QTest::newRow("cut-off JPEG") << "cut.jpg"
-                                      << "cut.jpg is damaged or incomplete and cannot be used.";
+        QTest::newRow("text named .jpg")
+            << "notes.jpg" << "notes.jpg is not a picture that Listora can open (JPEG, PNG or BMP).";
+        QTest::newRow("cut-off JPEG") << "cut.jpg" << "cut.jpg is damaged or incomplete and cannot be used.";
     }
 
     void unusablePhotoFilesAreRefused()
