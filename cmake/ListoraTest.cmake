@@ -11,7 +11,13 @@ function(listora_add_test name)
         set(T_TIMEOUT 300)
     endif()
     add_executable(${name} ${T_SOURCES})
-    target_link_libraries(${name} PRIVATE listora_${T_TIER} Qt6::Test ${T_LIBS})
+    # The test support's widget part only where widgets are linked anyway.
+    if(T_TIER STREQUAL "widgets")
+        set(support listora_testsupport_widgets)
+    else()
+        set(support listora_testsupport)
+    endif()
+    target_link_libraries(${name} PRIVATE listora_${T_TIER} ${support} Qt6::Test ${T_LIBS})
     target_compile_definitions(${name} PRIVATE
         LISTORA_TEST_DATA="${CMAKE_CURRENT_SOURCE_DIR}/data"
         LISTORA_SOURCE_DIR="${CMAKE_SOURCE_DIR}"

@@ -1,11 +1,15 @@
 // What listora-cli prints on standard error: one line of its own per problem. The libraries under
 // it (libpng, Qt) have things to say too, some straight to the file; only LISTORA_DEBUG lets them out.
+#include "support/childprocess.h"
+
 #include <QDir>
 #include <QFile>
 #include <QImage>
-#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
+
+using TestSupport::ChildOptions;
+using TestSupport::ChildRun;
 
 class TestLibraryNoise : public QObject
 {
@@ -14,30 +18,14 @@ class TestLibraryNoise : public QObject
 private:
     QTemporaryDir m_dir;
 
-    struct Run
+    static ChildRun RunCli(const QStringList& args, const QString& debug, bool withRuntimeDir)
     {
-        int exitCode = -1;
-        QByteArray err;
-    };
-
-    Run RunCli(const QStringList& args, const QString& debug, bool withRuntimeDir)
-    {
-        QProcess process;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        for (const char* name : {"LISTORA_DEBUG", "LISTORA_RENDER_DEBUG", "QT_LOGGING_RULES"})
-            env.remove(QLatin1String(name));
+        ChildOptions options{.env = {"LISTORA_DEBUG", "LISTORA_RENDER_DEBUG", "QT_LOGGING_RULES"}};
         if (!debug.isEmpty())
-            env.insert(debug, QStringLiteral("1"));
+            options.env.append(debug + QStringLiteral("=1"));
         if (!withRuntimeDir)
-            env.remove(QStringLiteral("XDG_RUNTIME_DIR")); // Qt warns about it on every start
-        process.setProcessEnvironment(env);
-        process.start(qEnvironmentVariable("LISTORA_BIN_DIR", QStringLiteral(LISTORA_BIN_DIR)) + "/listora-cli", args);
-        Run run;
-        if (!process.waitForFinished(120000) || process.exitStatus() != QProcess::NormalExit)
-            return run;
-        run.exitCode = process.exitCode();
-        run.err = process.readAllStandardError();
-        return run;
+            options.env.append(QStringLiteral("XDG_RUNTIME_DIR")); // Qt warns about it on every start
+        return TestSupport::RunCli(args, options);
     }
 
 private Q_SLOTS:
@@ -77,7 +65,7 @@ private Q_SLOTS:
         QDir(m_dir.filePath("project")).removeRecursively();
         QVERIFY(QDir().mkpath(m_dir.filePath("project")));
 
-        const Run quiet = RunCli(args, QString(), withRuntimeDir);
+        const ChildRun quiet = RunCli(args, QString(), withRuntimeDir);
         QVERIFY(quiet.exitCode >= 0);
         const QList<QByteArray> lines = quiet.err.split('\n');
         QCOMPARE(lines.size() - 1, ownLines); // the text ends with its last line feed
@@ -87,7 +75,7 @@ private Q_SLOTS:
 
         // The noise is there to be silenced, and either switch lets it through.
         for (const QString& debug : {QStringLiteral("LISTORA_DEBUG"), QStringLiteral("LISTORA_RENDER_DEBUG")}) {
-            const Run loud = RunCli(args, debug, withRuntimeDir);
+            const ChildRun loud = RunCli(args, debug, withRuntimeDir);
             QCOMPARE(loud.exitCode, quiet.exitCode);
             QVERIFY2(loud.err.contains(noise), qPrintable(debug + ": " + QString::fromUtf8(loud.err)));
         }

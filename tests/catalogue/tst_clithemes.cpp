@@ -1,36 +1,17 @@
+#include "support/childprocess.h"
+
 #include <QDir>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 
 namespace {
 
-struct Result
-{
-    int exitCode = -1;
-    QByteArray out;
-    QByteArray err;
-};
-
-Result RunCli(const QStringList& args, const QString& dataDir = QString())
-{
-    QProcess process;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    if (!dataDir.isEmpty())
-        env.insert("LISTORA_DATA_DIR", dataDir);
-    process.setProcessEnvironment(env);
-    process.start(QStringLiteral(LISTORA_BIN_DIR "/listora-cli"), args);
-    Result result;
-    if (!process.waitForFinished(60000) || process.exitStatus() != QProcess::NormalExit)
-        return result;
-    result.exitCode = process.exitCode();
-    result.out = process.readAllStandardOutput();
-    result.err = process.readAllStandardError();
-    return result;
-}
+using TestSupport::ChildRun;
+using TestSupport::RunCli;
+using TestSupport::WithDataDir;
 
 QStringList Names(const QJsonArray& themes)
 {
@@ -77,7 +58,7 @@ void TestCliThemes::initTestCase()
 
 void TestCliThemes::everyField()
 {
-    const Result result = RunCli({"themes"}, m_data.path());
+    const ChildRun result = RunCli({"themes"}, WithDataDir(m_data.path()));
     QCOMPARE(result.exitCode, 0);
     QVERIFY(result.err.isEmpty() || !result.err.contains("listora-cli"));
     QJsonParseError error;
@@ -121,7 +102,7 @@ void TestCliThemes::photoFilter()
 {
     QFETCH(QString, photos);
     QFETCH(QStringList, names);
-    const Result result = RunCli({"themes", "--photos", photos}, m_data.path());
+    const ChildRun result = RunCli({"themes", "--photos", photos}, WithDataDir(m_data.path()));
     QCOMPARE(result.exitCode, 0);
     const QJsonDocument doc = QJsonDocument::fromJson(result.out);
     QVERIFY(doc.isArray());
@@ -150,7 +131,7 @@ void TestCliThemes::badInput()
     QFETCH(int, exitCode);
     QFETCH(QString, message);
     QTemporaryDir empty;
-    const Result result = RunCli(args, withData ? m_data.path() : empty.path());
+    const ChildRun result = RunCli(args, WithDataDir(withData ? m_data.path() : empty.path()));
     QCOMPARE(result.exitCode, exitCode);
     QVERIFY(result.out.isEmpty());
     QVERIFY2(result.err.contains(message.toUtf8()), result.err.constData());

@@ -2,10 +2,10 @@
 // listora-cli, differs from the theme's fallback face unless it is that face.
 
 #include "catalogue/fontcatalogue.h"
+#include "support/childprocess.h"
 
 #include <QDir>
 #include <QImage>
-#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -17,12 +17,11 @@ const QString kFallbackFamily = QStringLiteral("Tahoma");
 
 QImage Render(const QString& font, const QString& out, QByteArray* error)
 {
-    QProcess process;
-    process.start(QStringLiteral(LISTORA_BIN_DIR "/listora-cli"),
-                  {QStringLiteral("render"), QStringLiteral("--theme"), kTheme, QStringLiteral("--font"), font,
-                   QStringLiteral("--out"), out});
-    if (!process.waitForFinished(120000) || process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0) {
-        *error = process.readAllStandardError();
+    const TestSupport::ChildRun run =
+        TestSupport::RunCli({QStringLiteral("render"), QStringLiteral("--theme"), kTheme, QStringLiteral("--font"),
+                             font, QStringLiteral("--out"), out});
+    if (run.exitCode != 0) {
+        *error = run.err;
         return QImage();
     }
     return QImage(out).convertToFormat(QImage::Format_RGB32);

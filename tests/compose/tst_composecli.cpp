@@ -1,22 +1,13 @@
 #include "projects/flyerdata.h"
+#include "support/childprocess.h"
 
 #include <QDir>
 #include <QFile>
 #include <QImage>
-#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 
-namespace {
-
-struct Result
-{
-    int exitCode = -1;
-    QByteArray out;
-    QByteArray err;
-};
-
-} // namespace
+using TestSupport::ChildRun;
 
 class TestComposeCli : public QObject
 {
@@ -27,21 +18,7 @@ private:
 
     QString DataDir() const { return m_dir.filePath(QStringLiteral("data")); }
 
-    Result RunCli(const QStringList& args)
-    {
-        QProcess process;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("LISTORA_DATA_DIR"), DataDir());
-        process.setProcessEnvironment(env);
-        process.start(QStringLiteral(LISTORA_BIN_DIR "/listora-cli"), args);
-        Result result;
-        if (!process.waitForFinished(120000) || process.exitStatus() != QProcess::NormalExit)
-            return result;
-        result.exitCode = process.exitCode();
-        result.out = process.readAllStandardOutput();
-        result.err = process.readAllStandardError();
-        return result;
-    }
+    ChildRun RunCli(const QStringList& args) { return TestSupport::RunCli(args, TestSupport::WithDataDir(DataDir())); }
 
 private Q_SLOTS:
     void initTestCase()
@@ -64,7 +41,7 @@ private Q_SLOTS:
 
     void mergePreview()
     {
-        const Result r = RunCli({"merge", "--theme", "Plain - KT1", "--color", "#102030", "--font", "Foo Sans"});
+        const ChildRun r = RunCli({"merge", "--theme", "Plain - KT1", "--color", "#102030", "--font", "Foo Sans"});
         QCOMPARE(r.exitCode, 0);
         QVERIFY(r.err.isEmpty());
         QVERIFY(r.out.contains("background: #102030;"));
@@ -80,7 +57,7 @@ private Q_SLOTS:
 
     void mergeCover()
     {
-        const Result r = RunCli({"merge", "--theme", "Plain - KT1", "--cover"});
+        const ChildRun r = RunCli({"merge", "--theme", "Plain - KT1", "--cover"});
         QCOMPARE(r.exitCode, 0);
         QVERIFY(r.out.contains("background: #204080;"));
         QVERIFY(r.out.contains("font-family: 'DejaVu Serif';"));
@@ -102,7 +79,7 @@ private Q_SLOTS:
         flyer.SetPathName(QDir(folder).filePath(QStringLiteral("FlyerData.lso")));
         QVERIFY(flyer.Save().IsOk());
 
-        Result r = RunCli({"merge", "--project", flyer.m_strPathName});
+        ChildRun r = RunCli({"merge", "--project", flyer.m_strPathName});
         QCOMPARE(r.exitCode, 0);
         QVERIFY(r.out.contains("background: #112233;"));
         QVERIFY(r.out.contains("font-family: 'Project Font';"));
@@ -116,7 +93,7 @@ private Q_SLOTS:
     void renderWritesTheFlyer()
     {
         const QString out = m_dir.filePath(QStringLiteral("flyer.png"));
-        const Result r = RunCli({"render", "--theme", "Plain - KT1", "--color", "#FF0000", "--out", out});
+        const ChildRun r = RunCli({"render", "--theme", "Plain - KT1", "--color", "#FF0000", "--out", out});
         QCOMPARE(r.exitCode, 0);
         QVERIFY(r.out.isEmpty());
         const QImage image(out);
@@ -128,7 +105,7 @@ private Q_SLOTS:
     void coversMadeOnce()
     {
         const QString cover = QDir(DataDir()).filePath(QStringLiteral("Themes/Covers/AAAA-0001.png"));
-        Result r = RunCli({"covers"});
+        ChildRun r = RunCli({"covers"});
         QCOMPARE(r.exitCode, 0);
         QCOMPARE(r.out, QByteArray("1\n"));
         QCOMPARE(QImage(cover).size(), QSize(71, 92));
@@ -161,7 +138,7 @@ private Q_SLOTS:
         QFETCH(QStringList, args);
         QFETCH(int, exitCode);
         QFETCH(QString, message);
-        const Result r = RunCli(args);
+        const ChildRun r = RunCli(args);
         QCOMPARE(r.exitCode, exitCode);
         QVERIFY(r.out.isEmpty());
         QVERIFY2(QString::fromUtf8(r.err).contains(message), r.err.constData());

@@ -4,16 +4,15 @@
 // loads shows) and at a loopback server that counts connections; the flyer is made by listora-cli
 // as the user would, as root and as an ordinary user with the engine's sandbox on.
 #include "projects/flyerdata.h"
+#include "support/childprocess.h"
+#include "support/loopbackhttpserver.h"
 
 #include <QDir>
 #include <QDirIterator>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QImage>
 #include <QProcess>
 #include <QStandardPaths>
-#include <QTcpServer>
-#include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -156,8 +155,7 @@ private:
         QString bin;
     };
 
-    QTcpServer m_server;
-    int m_nConnections = 0;
+    TestSupport::LoopbackHttpServer m_server; // counts what reaches it, answers nothing
     std::vector<std::unique_ptr<QTemporaryDir>> m_dirs;
 
     static QString BinDir() { return qEnvironmentVariable("LISTORA_BIN_DIR", QStringLiteral(LISTORA_BIN_DIR)); }
@@ -235,41 +233,23 @@ private:
     QImage Render(const Account& a, const QString& project, bool asOrdinaryUser, QByteArray* err)
     {
         const QString out = a.root + "/" + QFileInfo(project).completeBaseName() + ".png";
-        QProcessEnvironment env;
-        env.insert("PATH", qEnvironmentVariable("PATH"));
-        env.insert("HOME", a.home);
-        env.insert("XDG_CONFIG_HOME", a.home + "/.config");
-        env.insert("XDG_CACHE_HOME", a.home + "/.cache");
-        env.insert("XDG_DATA_HOME", a.home + "/.local/share");
-        env.insert("TMPDIR", a.root);
-        env.insert("LANG", "C.UTF-8");
-        env.insert("QT_QPA_PLATFORM", "offscreen");
-        env.insert("LISTORA_DATA_DIR", a.dataDir);
-        QProcess process;
-        process.setProcessEnvironment(env);
+        const TestSupport::ChildOptions options{
+            .env = {"PATH=" + qEnvironmentVariable("PATH"), "HOME=" + a.home, "XDG_CONFIG_HOME=" + a.home + "/.config",
+                    "XDG_CACHE_HOME=" + a.home + "/.cache", "XDG_DATA_HOME=" + a.home + "/.local/share",
+                    "TMPDIR=" + a.root, "LANG=C.UTF-8", "QT_QPA_PLATFORM=offscreen", "LISTORA_DATA_DIR=" + a.dataDir},
+            .cleanEnv = true,
+            .serveEvents = true, // the loopback server answers meanwhile
+        };
         QStringList args{"render", "--project", project, "--out", out};
         const QString cli = a.bin + "/listora-cli";
-        if (asOrdinaryUser) {
-            process.setProgram(QStringLiteral("setpriv"));
-            args = QStringList{"--reuid=65534", "--regid=65534", "--clear-groups", "--", cli} + args;
-        } else {
-            process.setProgram(cli);
-        }
-        process.setArguments(args);
-        process.start();
-        // The test's own event loop serves the loopback server meanwhile.
-        QElapsedTimer clock;
-        clock.start();
-        while (process.state() != QProcess::NotRunning && clock.elapsed() < 180000)
-            QTest::qWait(50);
-        if (process.state() != QProcess::NotRunning) {
-            process.kill();
-            process.waitForFinished(5000);
-        }
-        *err = process.readAllStandardError();
-        if (process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0)
-            return QImage();
-        return QImage(out);
+        const TestSupport::ChildRun run =
+            asOrdinaryUser
+                ? TestSupport::RunChild(
+                      QStringLiteral("setpriv"),
+                      QStringList{"--reuid=65534", "--regid=65534", "--clear-groups", "--", cli} + args, options)
+                : TestSupport::RunChild(cli, args, options);
+        *err = run.err;
+        return run.exitCode == 0 ? QImage(out) : QImage();
     }
 
     QString HostileDescription(const Account& a, bool remote) const
@@ -294,7 +274,7 @@ private:
     {
         const Account a = MakeAccount(asOrdinaryUser);
         QVERIFY(!a.root.isEmpty());
-        m_nConnections = 0;
+        m_server.connections = 0;
 
         // The detector works, and what a flyer is made of still loads: a picture in the project.
         QByteArray err;
@@ -328,21 +308,16 @@ private:
             // The listing's own markup is still drawn: bold text and a list leave dark pixels.
             QVERIFY(DarkIn(flyer, QRect(0, 0, 400, 100)) > 20);
         }
-        QTest::qWait(300); // anything late would still arrive
-        QCOMPARE(m_nConnections, 0);
+        QVERIFY(m_server.Settle());
+        QCOMPARE(m_server.connections, 0);
     }
 
 private Q_SLOTS:
     void initTestCase()
     {
         QVERIFY(QFileInfo(BinDir() + "/listora-cli").isExecutable());
-        QVERIFY(m_server.listen(QHostAddress::LocalHost));
-        connect(&m_server, &QTcpServer::newConnection, this, [this] {
-            while (QTcpSocket* socket = m_server.nextPendingConnection()) {
-                ++m_nConnections;
-                socket->deleteLater();
-            }
-        });
+        m_server.mode = TestSupport::LoopbackHttpServer::Mode::Silent;
+        QVERIFY(m_server.Start());
     }
 
     void asThisUser() { Check(false); }

@@ -1,44 +1,25 @@
 #include "compose/templatemerge.h"
 #include "projects/flyerdata.h"
 #include "settings/appsettings.h"
+#include "support/childprocess.h"
 
 #include <QDir>
 #include <QFile>
 #include <QImage>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 
 namespace {
 
-struct Result
-{
-    int exitCode = -1;
-    QByteArray out;
-    QByteArray err;
-};
+using TestSupport::ChildRun;
+using TestSupport::RunChild;
 
-Result Run(const QString& program, const QStringList& args, const QByteArray& input = QByteArray())
+ChildRun Cli(const QStringList& args, const QByteArray& input = QByteArray())
 {
-    QProcess process;
-    process.start(program, args);
-    process.write(input);
-    process.closeWriteChannel();
-    Result result;
-    if (!process.waitForFinished(120000) || process.exitStatus() != QProcess::NormalExit)
-        return result;
-    result.exitCode = process.exitCode();
-    result.out = process.readAllStandardOutput();
-    result.err = process.readAllStandardError();
-    return result;
-}
-
-Result Cli(const QStringList& args, const QByteArray& input = QByteArray())
-{
-    return Run(QStringLiteral(LISTORA_BIN_DIR "/listora-cli"), args, input);
+    return TestSupport::RunCli(args, {.input = input});
 }
 
 // A project folder with its file and, when url is given, its extras.
@@ -51,7 +32,7 @@ QString WriteProject(const QString& folder, const QString& url)
     record.SetPathName(QDir(folder).filePath(QStringLiteral("FlyerData.lso")));
     if (!record.Save().IsOk())
         return QString();
-    const Result show = Cli({QStringLiteral("project"), QStringLiteral("show"), record.m_strPathName});
+    const ChildRun show = Cli({QStringLiteral("project"), QStringLiteral("show"), record.m_strPathName});
     QJsonObject json = QJsonDocument::fromJson(show.out).object();
     json.insert(QStringLiteral("listing_url"), url);
     if (Cli({QStringLiteral("project"), QStringLiteral("write"), record.m_strPathName}, QJsonDocument(json).toJson())
@@ -138,11 +119,11 @@ void TestListingQr::codeReadsBackFromTheFlyer()
     QVERIFY(!project.isEmpty());
 
     const QString png = dir.filePath(QStringLiteral("flyer.png"));
-    const Result render =
+    const ChildRun render =
         Cli({QStringLiteral("render"), QStringLiteral("--project"), project, QStringLiteral("--theme"), theme,
              QStringLiteral("--quality"), quality, QStringLiteral("--out"), png});
     QVERIFY2(render.exitCode == 0, render.err.constData());
-    const Result read = Run(QStringLiteral("zbarimg"), {QStringLiteral("-q"), QStringLiteral("--raw"), png});
+    const ChildRun read = RunChild(QStringLiteral("zbarimg"), {QStringLiteral("-q"), QStringLiteral("--raw"), png});
     QVERIFY2(read.exitCode == 0, read.err.constData());
     QCOMPARE(QString::fromUtf8(read.out).trimmed(), url);
 }
@@ -167,15 +148,15 @@ void TestListingQr::noAddressLeavesNoFrame()
 
     const QString a = dir.filePath(QStringLiteral("a.png"));
     const QString b = dir.filePath(QStringLiteral("b.png"));
-    const Result withBlock =
+    const ChildRun withBlock =
         Cli({QStringLiteral("render"), QStringLiteral("--project"), project, QStringLiteral("--theme"),
              QStringLiteral("Gallery - KT401"), QStringLiteral("--out"), a});
     QVERIFY2(withBlock.exitCode == 0, withBlock.err.constData());
-    const Result without = Cli({QStringLiteral("render"), QStringLiteral("--project"), project,
-                                QStringLiteral("--template"), withoutQr, QStringLiteral("--out"), b});
+    const ChildRun without = Cli({QStringLiteral("render"), QStringLiteral("--project"), project,
+                                  QStringLiteral("--template"), withoutQr, QStringLiteral("--out"), b});
     QVERIFY2(without.exitCode == 0, without.err.constData());
     QCOMPARE(QImage(a).convertToFormat(QImage::Format_RGB32), QImage(b).convertToFormat(QImage::Format_RGB32));
-    QCOMPARE(Run(QStringLiteral("zbarimg"), {QStringLiteral("-q"), a}).exitCode, 4); // no code found
+    QCOMPARE(RunChild(QStringLiteral("zbarimg"), {QStringLiteral("-q"), a}).exitCode, 4); // no code found
 }
 
 QTEST_GUILESS_MAIN(TestListingQr)

@@ -1,6 +1,7 @@
 #include "../imaging/fixtures.h"
 #include "imaging/photointake.h"
 #include "projects/flyerdata.h"
+#include "support/childprocess.h"
 
 #include <QDir>
 #include <QFile>
@@ -8,31 +9,13 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 
 namespace {
 
-struct Result
-{
-    int exitCode = -1;
-    QByteArray out;
-    QByteArray err;
-};
-
-Result RunCli(const QStringList& args)
-{
-    QProcess process;
-    process.start(QStringLiteral(LISTORA_BIN_DIR "/listora-cli"), args);
-    Result result;
-    if (!process.waitForFinished(120000) || process.exitStatus() != QProcess::NormalExit)
-        return result;
-    result.exitCode = process.exitCode();
-    result.out = process.readAllStandardOutput();
-    result.err = process.readAllStandardError();
-    return result;
-}
+using TestSupport::ChildRun;
+using TestSupport::RunCli;
 
 // A Gallery project whose main photo comes from an original of the given size, the others large.
 QString Project(const QString& folder, const QSize& main)
@@ -86,9 +69,9 @@ private Q_SLOTS:
         QFETCH(QSize, picture);
         for (const QString& command : {QStringLiteral("render"), QStringLiteral("export")}) {
             const QString path = m_dir.filePath(command + QLatin1Char('-') + out);
-            const Result r = RunCli(QStringList{command, QStringLiteral("--theme"), QStringLiteral("Gallery - KT401"),
-                                                QStringLiteral("--out"), path} +
-                                    extra);
+            const ChildRun r = RunCli(QStringList{command, QStringLiteral("--theme"), QStringLiteral("Gallery - KT401"),
+                                                  QStringLiteral("--out"), path} +
+                                      extra);
             QVERIFY2(r.exitCode == exitCode, r.err.constData());
             if (exitCode != 0) {
                 QVERIFY(!QFile::exists(path));
@@ -110,7 +93,7 @@ private Q_SLOTS:
     void preflight()
     {
         const QString small = Project(m_dir.filePath(QStringLiteral("Small")), QSize(900, 600));
-        Result r = RunCli({QStringLiteral("preflight"), QStringLiteral("--project"), small});
+        ChildRun r = RunCli({QStringLiteral("preflight"), QStringLiteral("--project"), small});
         QCOMPARE(r.exitCode, 1);
         const QJsonArray slots = QJsonDocument::fromJson(r.out).array();
         QCOMPARE(slots.size(), 4);

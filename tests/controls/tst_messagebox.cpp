@@ -1,6 +1,7 @@
 #include "controls/messageboxlayout.h"
 #include "controls/ui/messagebox.h"
 #include "settings/appsettings.h"
+#include "support/dialogs.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -22,7 +23,7 @@ QStringList ButtonTexts(const CXMessageBox& box)
 
 QPushButton* Button(const CXMessageBox& box, int id)
 {
-    return box.findChild<QPushButton*>(QStringLiteral("id%1").arg(id));
+    return TestSupport::Child<QPushButton>(box, id);
 }
 
 } // namespace
@@ -97,9 +98,9 @@ private Q_SLOTS:
         QCOMPARE(ButtonTexts(box), buttons);
         QVERIFY(Button(box, defaultId)->isDefault());
         QCOMPARE(QApplication::focusWidget(), Button(box, defaultId));
-        QCOMPARE(box.findChild<QLabel*>("id1000") != nullptr, hasIcon);
+        QCOMPARE(box.findChild<QLabel*>(TestSupport::ControlName(MessageBoxId::Icon)) != nullptr, hasIcon);
         QCOMPARE(bool(box.windowFlags() & Qt::WindowCloseButtonHint), escapeResult != 0);
-        auto* check = box.findChild<QCheckBox*>("id5555");
+        auto* check = TestSupport::Child<QCheckBox>(box, MessageBoxId::CheckBox);
         QCOMPARE(check ? check->text() : QString(), checkText);
 
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
@@ -120,7 +121,7 @@ private Q_SLOTS:
             CXMessageBox box(nullptr, QStringLiteral("Sure?"), QStringLiteral("T"), 0x21000024);
             box.show();
             if (tick)
-                QTest::mouseClick(box.findChild<QCheckBox*>("id5555"), Qt::LeftButton);
+                QTest::mouseClick(TestSupport::Child<QCheckBox>(box, MessageBoxId::CheckBox), Qt::LeftButton);
             QVERIFY(box.isVisible()); // ticking only toggles
             QTest::mouseClick(Button(box, 6), Qt::LeftButton);
             QCOMPARE(box.Result(), tick ? 0x01000006 : 6);
@@ -128,7 +129,7 @@ private Q_SLOTS:
         // Cancel gives 2 even with the box ticked.
         CXMessageBox box(nullptr, QStringLiteral("Sure?"), QStringLiteral("T"), 0x01000001);
         box.show();
-        QTest::mouseClick(box.findChild<QCheckBox*>("id5555"), Qt::LeftButton);
+        QTest::mouseClick(TestSupport::Child<QCheckBox>(box, MessageBoxId::CheckBox), Qt::LeftButton);
         QTest::mouseClick(Button(box, 2), Qt::LeftButton);
         QCOMPARE(box.Result(), 2);
     }
@@ -182,7 +183,7 @@ private Q_SLOTS:
         QFETCH(QString, text);
         QFETCH(QString, shown);
         CXMessageBox box(nullptr, text, QStringLiteral("T"), 0x30);
-        QCOMPARE(box.findChild<QLabel*>("id1001")->text(), shown);
+        QCOMPARE(TestSupport::Child<QLabel>(box, MessageBoxId::Message)->text(), shown);
         const QString rule = QStringLiteral("---------------------------\r\n");
         QCOMPARE(box.ClipboardText(), rule + "T\r\n" + rule + shown + "\r\n" + rule + "OK   \r\n" + rule);
     }
@@ -247,7 +248,7 @@ private Q_SLOTS:
     {
         // One line without an icon: OK right-aligned 16 pixels from the edge, 14 below the message.
         CXMessageBox box(nullptr, QStringLiteral("One short line."), QStringLiteral("T"), 0x0);
-        const QRect message = box.findChild<QLabel*>("id1001")->geometry();
+        const QRect message = TestSupport::Child<QLabel>(box, MessageBoxId::Message)->geometry();
         const QRect ok = Button(box, 1)->geometry();
         QCOMPARE(message.topLeft(), QPoint(16, 32));
         QCOMPARE(box.size(), box.BoxLayout().client);
@@ -305,13 +306,12 @@ private Q_SLOTS:
     void realRunReturnsTheClickedButton()
     {
         // Without a queued answer the box runs its own modal loop until a user answers.
-        QTimer::singleShot(0, [] {
-            auto* box = qobject_cast<CXMessageBox*>(QApplication::activeModalWidget());
-            QVERIFY(box);
-            QTest::mouseClick(box->findChild<QCheckBox*>("id5555"), Qt::LeftButton);
-            QTest::mouseClick(Button(*box, 7), Qt::LeftButton);
+        const auto watch = TestSupport::WhenShown<CXMessageBox>([](CXMessageBox& box) {
+            QTest::mouseClick(TestSupport::Child<QCheckBox>(box, MessageBoxId::CheckBox), Qt::LeftButton);
+            QTest::mouseClick(Button(box, 7), Qt::LeftButton);
         });
         QCOMPARE(TemplateMessageBox(nullptr, QStringLiteral("Q"), QStringLiteral("T"), 0x21000024), 0x01000007);
+        QVERIFY(watch->seen);
     }
 
     void ownerClosedWhileOpen()

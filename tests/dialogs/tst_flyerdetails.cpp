@@ -4,9 +4,10 @@
 #include "projects/ui/flyerdetailsdlg.h"
 #include "projects/ui/photocropdlg.h"
 #include "settings/appsettings.h"
+#include "support/dialogs.h"
+#include "support/urlcatcher.h"
 
 #include <QApplication>
-#include <QDesktopServices>
 #include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
@@ -17,14 +18,8 @@
 #include <QTimer>
 #include <QUrl>
 
-class UrlCatcher : public QObject
-{
-    Q_OBJECT
-public:
-    QList<QUrl> urls;
-public Q_SLOTS:
-    void open(const QUrl& url) { urls << url; }
-};
+using TestSupport::Child;
+using TestSupport::WhenShown;
 
 class TestFlyerDetails : public QObject
 {
@@ -43,31 +38,23 @@ class TestFlyerDetails : public QObject
         return path;
     }
 
-    template <typename T> static T* Child(QDialog& dialog, int id)
-    {
-        return dialog.findChild<T*>(QStringLiteral("id%1").arg(id));
-    }
-
     // Presses a photo button and answers the file chooser it opens with `file` (or cancels it when
     // empty). Returns the folder the chooser opened in, or "no chooser" when none opened.
     static QString ChoosePhoto(CDLGFlyerDetails& dialog, int slot, const QString& file)
     {
-        auto opened = std::make_shared<QString>(QStringLiteral("no chooser"));
-        QTimer::singleShot(0, [opened, file] {
-            auto* chooser = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
-            if (!chooser)
-                return;
-            *opened = chooser->directory().absolutePath();
+        QString opened = QStringLiteral("no chooser");
+        const auto watch = WhenShown<QFileDialog>([&opened, file](QFileDialog& chooser) {
+            opened = chooser.directory().absolutePath();
             if (file.isEmpty()) {
-                chooser->reject();
+                chooser.reject();
                 return;
             }
-            chooser->selectFile(file);
-            static_cast<QDialog*>(chooser)->accept();
+            chooser.selectFile(file);
+            static_cast<QDialog&>(chooser).accept();
         });
         Child<QPushButton>(dialog, 1332 + slot)->click();
-        QCoreApplication::processEvents(); // drops the timer when no chooser ran
-        return *opened;
+        watch->Stop(); // a chooser would have come and gone inside the click
+        return opened;
     }
 
 private Q_SLOTS:
@@ -330,14 +317,12 @@ private Q_SLOTS:
 
     void helpOpensTheTutorialAnchor()
     {
-        UrlCatcher catcher;
-        QDesktopServices::setUrlHandler(QStringLiteral("file"), &catcher, "open");
+        TestSupport::UrlCatcher catcher({QStringLiteral("file")});
         CAppSettings settings;
         settings.Path2Help = qEnvironmentVariable("LISTORA_DATA_DIR") + QStringLiteral("/Help");
         settings.Path2TempFolder = m_dir.path();
         CDLGFlyerDetails dialog(nullptr, settings);
         Child<QPushButton>(dialog, 1012)->click();
-        QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
         QCOMPARE(CXMessageBoxTest::TakeAsked().size(), 0);
         QCOMPARE(catcher.urls.size(), 1);
         // The anchor survives the browser launch through a forwarding page.

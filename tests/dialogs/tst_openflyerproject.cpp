@@ -4,9 +4,10 @@
 #include "projects/flyerdata.h"
 #include "projects/ui/openflyerprojectdlg.h"
 #include "settings/appsettings.h"
+#include "support/dialogs.h"
+#include "support/urlcatcher.h"
 
 #include <QCheckBox>
-#include <QDesktopServices>
 #include <QDir>
 #include <QFile>
 #include <QPushButton>
@@ -18,14 +19,7 @@
 constexpr qint64 k1130AM = 1715686200; // 05-14-2024 11:30:00 AM
 constexpr qint64 k0105PM = 1715691900; // 05-14-2024 01:05:00 PM
 
-class UrlCatcher : public QObject
-{
-    Q_OBJECT
-public:
-    QList<QUrl> urls;
-public Q_SLOTS:
-    void open(const QUrl& url) { urls << url; }
-};
+using TestSupport::Child;
 
 class TestOpenFlyerProject : public QObject
 {
@@ -50,11 +44,6 @@ class TestOpenFlyerProject : public QObject
         if (!project.Save().IsOk())
             qFatal("fixture project not written: %s", qPrintable(path));
         return path;
-    }
-
-    static QPushButton* Button(QDialog& dialog, int id)
-    {
-        return dialog.findChild<QPushButton*>(QStringLiteral("id%1").arg(id));
     }
 
     static QStringList Column(const CXListCtrl* list, int column)
@@ -98,8 +87,8 @@ private Q_SLOTS:
         QCOMPARE(list->SortColumn(), 2);
         QVERIFY(!list->IsSortAscending());
         QCOMPARE(list->GetFirstSelectedItem(), 0);
-        QVERIFY(Button(dialog, 1348)->isEnabled());
-        QVERIFY(Button(dialog, 1349)->isEnabled());
+        QVERIFY(Child<QPushButton>(dialog, 1348)->isEnabled());
+        QVERIFY(Child<QPushButton>(dialog, 1349)->isEnabled());
 
         // A stale photo path is re-pointed into the project's own folder and saved when listed.
         CFlyerData reread;
@@ -151,7 +140,7 @@ private Q_SLOTS:
         else
             QVERIFY(!list->indexAt(at).isValid());
         QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, at);
-        QVERIFY(Button(dialog, 1348)->isEnabled());
+        QVERIFY(Child<QPushButton>(dialog, 1348)->isEnabled());
         QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, at);
         QCOMPARE(dialog.result(), int(QDialog::Accepted));
         QCOMPARE(dialog.m_strSelectedPath, opened == QStringLiteral("MLS# 1") ? first : second);
@@ -164,12 +153,12 @@ private Q_SLOTS:
         CDLGOpenFlyerProject dialog(nullptr, settings);
         dialog.show();
         QCOMPARE(dialog.ProjectList()->rowCount(), 0);
-        QVERIFY(!Button(dialog, 1348)->isEnabled());
-        QVERIFY(!Button(dialog, 1349)->isEnabled());
+        QVERIFY(!Child<QPushButton>(dialog, 1348)->isEnabled());
+        QVERIFY(!Child<QPushButton>(dialog, 1349)->isEnabled());
         dialog.OnBnClickedBtnOpen();
         dialog.OnBnClickedBtnDelete();
         QVERIFY(dialog.isVisible());
-        Button(dialog, 2)->click();
+        Child<QPushButton>(dialog, 2)->click();
         QCOMPARE(dialog.result(), int(QDialog::Rejected));
         QCOMPARE(dialog.m_bDeleted, 0);
         QVERIFY(dialog.m_strSelectedPath.isEmpty());
@@ -184,8 +173,8 @@ private Q_SLOTS:
             settings.strPath2FlyerProjects = m_projects;
             CDLGOpenFlyerProject dialog(nullptr, settings);
             dialog.show();
-            dialog.findChild<QCheckBox*>(QStringLiteral("id1346"))->setChecked(true);
-            Button(dialog, 2)->click();
+            Child<QCheckBox>(dialog, 1346)->setChecked(true);
+            Child<QPushButton>(dialog, 2)->click();
             QCOMPARE(settings.AlwaysShowFlyerDetails, 0);
         }
         CAppSettings stored;
@@ -198,7 +187,7 @@ private Q_SLOTS:
             CDLGOpenFlyerProject dialog(nullptr, settings);
             dialog.show();
             QVERIFY(QTest::qWaitForWindowActive(&dialog));
-            dialog.findChild<QCheckBox*>(QStringLiteral("id1346"))->setChecked(true);
+            Child<QCheckBox>(dialog, 1346)->setChecked(true);
             // Enter in the list opens the selected project: Open is the default button.
             QTest::keyClick(dialog.ProjectList(), Qt::Key_Return);
             QCOMPARE(dialog.result(), int(QDialog::Accepted));
@@ -231,12 +220,12 @@ private Q_SLOTS:
         // Answered No: nothing goes.
         list->SelectItem(RowOf(list, QStringLiteral("MLS# 2")));
         CXMessageBoxTest::AnswerNext(MsgBox::IdNo);
-        Button(dialog, 1349)->click();
+        Child<QPushButton>(dialog, 1349)->click();
         QVERIFY(QFile::exists(doomed));
         QCOMPARE(dialog.m_bDeleted, 0);
 
         CXMessageBoxTest::AnswerNext(MsgBox::IdYes);
-        Button(dialog, 1349)->click();
+        Child<QPushButton>(dialog, 1349)->click();
         const auto asked = CXMessageBoxTest::TakeAsked();
         QCOMPARE(asked.size(), 2);
         QCOMPARE(asked[1].text, QStringLiteral("Delete the following flyer project?\n\n[MLS# 2] 2 Oak Ave, Bayport, CA "
@@ -253,12 +242,12 @@ private Q_SLOTS:
 
         // With the question switched off the last project goes at once, and the buttons follow.
         settings.ConfirmDeleteFlyerProject = 0;
-        Button(dialog, 1349)->click();
+        Child<QPushButton>(dialog, 1349)->click();
         QCOMPARE(CXMessageBoxTest::TakeAsked().size(), 0);
         QVERIFY(!QFile::exists(keep));
         QCOMPARE(list->rowCount(), 0);
-        QVERIFY(!Button(dialog, 1348)->isEnabled());
-        QVERIFY(!Button(dialog, 1349)->isEnabled());
+        QVERIFY(!Child<QPushButton>(dialog, 1348)->isEnabled());
+        QVERIFY(!Child<QPushButton>(dialog, 1349)->isEnabled());
         QVERIFY(QFileInfo(m_projects).isDir());
     }
 
@@ -325,21 +314,19 @@ private Q_SLOTS:
         QCOMPARE(asked.size(), 1);
         QVERIFY2(asked[0].text.contains(QStringLiteral("past its end")), qPrintable(asked[0].text));
         QCOMPARE(dialog.ProjectList()->rowCount(), 3);
-        QVERIFY(Button(dialog, 1348)->isEnabled());
+        QVERIFY(Child<QPushButton>(dialog, 1348)->isEnabled());
         // The half-read file is not rewritten by being listed.
         QCOMPARE(QFileInfo(damaged).size(), qint64(bytes.size() / 2));
     }
 
     void helpOpensItsTopic()
     {
-        UrlCatcher catcher;
-        QDesktopServices::setUrlHandler(QStringLiteral("file"), &catcher, "open");
+        TestSupport::UrlCatcher catcher({QStringLiteral("file")});
         CAppSettings settings;
         settings.strPath2FlyerProjects = m_projects;
         settings.Path2Help = qEnvironmentVariable("LISTORA_DATA_DIR") + QStringLiteral("/Help");
         CDLGOpenFlyerProject dialog(nullptr, settings);
-        Button(dialog, 1012)->click();
-        QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
+        Child<QPushButton>(dialog, 1012)->click();
         QCOMPARE(CXMessageBoxTest::TakeAsked().size(), 0);
         QCOMPARE(catcher.urls, QList<QUrl>({QUrl::fromLocalFile(settings.Path2Help + QStringLiteral("/Opening.htm"))}));
     }

@@ -4,6 +4,7 @@
 #include "output/flyerexport.h"
 #include "output/pdfwriter.h"
 #include "projects/flyerdata.h"
+#include "support/childprocess.h"
 
 #include "smalldisk.h"
 
@@ -11,7 +12,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QImage>
-#include <QProcess>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QTest>
@@ -264,11 +264,9 @@ private Q_SLOTS:
         if (!disk.Available())
             QSKIP(qPrintable(disk.Why()));
         QVERIFY(disk.Fill(0));
-        QProcess cli;
-        cli.start(QStringLiteral(LISTORA_BIN_DIR "/listora-cli"), {"settings"});
-        QVERIFY(cli.waitForFinished(60000));
-        const QString err = QString::fromUtf8(cli.readAllStandardError());
-        QCOMPARE(cli.exitCode(), 1);
+        const TestSupport::ChildRun cli = TestSupport::RunCli({"settings"});
+        const QString err = cli.Err();
+        QCOMPARE(cli.exitCode, 1);
         QVERIFY2(err.contains(QStringLiteral("Disk full while accessing %1/Listora.conf.").arg(folder)),
                  qPrintable(err));
         QVERIFY(!QFileInfo::exists(folder + "/Listora.conf"));
@@ -285,13 +283,9 @@ private Q_SLOTS:
         QVERIFY(Write(out, "an earlier flyer"));
         QVERIFY(disk.Fill(16 * 1024));
 
-        QProcess cli;
-        cli.start(QStringLiteral(LISTORA_BIN_DIR "/listora-cli"),
-                  {"render", "--theme", "Simple - KT101", "--out", out});
-        QVERIFY(cli.waitForFinished(180000));
-        const QString err = QString::fromUtf8(cli.readAllStandardError());
-        QCOMPARE(cli.exitStatus(), QProcess::NormalExit);
-        QCOMPARE(cli.exitCode(), 1);
+        const TestSupport::ChildRun cli = TestSupport::RunCli({"render", "--theme", "Simple - KT101", "--out", out});
+        const QString err = cli.Err();
+        QCOMPARE(cli.exitCode, 1);
         QVERIFY2(err.contains(QStringLiteral("Disk full while accessing %1.").arg(out)), qPrintable(err));
         QCOMPARE(ReadAll(out), QByteArray("an earlier flyer"));
         QCOMPARE(Leftovers(mount), QStringList());

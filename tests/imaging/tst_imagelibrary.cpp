@@ -2,12 +2,12 @@
 #include "imaging/imagescaler.h"
 
 #include "fixtures.h"
+#include "support/childprocess.h"
 
 #include <QDir>
 #include <QFileInfo>
 #include <QImageReader>
 #include <QPainter>
-#include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
@@ -415,10 +415,9 @@ private Q_SLOTS:
         const QImage source = Fixtures::PhotoLike(1600, 1200);
         const QString sourcePath = Write("scaler-source.png", Fixtures::Encode(source, "png"));
         const QString referencePath = m_dir.filePath("scaler-reference.png");
-        QProcess magick;
-        magick.start(convert, {sourcePath, "-filter", "Catrom", "-resize", "600x450!", referencePath});
-        QVERIFY(magick.waitForFinished(60000));
-        QCOMPARE(magick.exitCode(), 0);
+        const TestSupport::ChildRun magick =
+            TestSupport::RunChild(convert, {sourcePath, "-filter", "Catrom", "-resize", "600x450!", referencePath});
+        QVERIFY2(magick.exitCode == 0, magick.err.constData());
         const QImage reference(referencePath);
         QCOMPARE(reference.size(), QSize(600, 450));
 

@@ -1,35 +1,15 @@
 #include "fixtures.h"
+#include "support/childprocess.h"
 
 #include <QDir>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 
-namespace {
-
-struct Run
-{
-    int exitCode = -1;
-    QByteArray out;
-    QByteArray err;
-};
-
-Run Cli(const QStringList& args)
-{
-    QProcess process;
-    process.start(QStringLiteral(LISTORA_BIN_DIR "/listora-cli"), args);
-    Run run;
-    if (process.waitForFinished(60000) && process.exitStatus() == QProcess::NormalExit)
-        run.exitCode = process.exitCode();
-    run.out = process.readAllStandardOutput();
-    run.err = process.readAllStandardError();
-    return run;
-}
-
-} // namespace
+using TestSupport::ChildRun;
+using TestSupport::RunCli;
 
 class TestImagingCli : public QObject
 {
@@ -51,7 +31,7 @@ private Q_SLOTS:
         QTemporaryDir project;
         const QString main = Picture("main.jpg", 1600, 1200);
         const QString third = Picture("third.jpg", 400, 300);
-        const Run run = Cli({"photos", "--folder", project.path(), "--slot", "3", third, "--slot", "1", main});
+        const ChildRun run = RunCli({"photos", "--folder", project.path(), "--slot", "3", third, "--slot", "1", main});
         QCOMPARE(run.exitCode, 0);
         QVERIFY(run.err.isEmpty());
         const QJsonArray paths = QJsonDocument::fromJson(run.out).array();
@@ -65,7 +45,7 @@ private Q_SLOTS:
     void photosWithNoSlotsPrintsFourEmptyPaths()
     {
         QTemporaryDir project;
-        const Run run = Cli({"photos", "--folder", project.path()});
+        const ChildRun run = RunCli({"photos", "--folder", project.path()});
         QCOMPARE(run.exitCode, 0);
         QCOMPARE(QJsonDocument::fromJson(run.out).array(), QJsonArray({"", "", "", ""}));
         QVERIFY(QDir(project.path()).isEmpty());
@@ -95,7 +75,7 @@ private Q_SLOTS:
         QFETCH(QStringList, args);
         QFETCH(int, exitCode);
         QFETCH(QString, message);
-        const Run run = Cli(QStringList{"photos"} + args);
+        const ChildRun run = RunCli(QStringList{"photos"} + args);
         QCOMPARE(run.exitCode, exitCode);
         QVERIFY(run.out.isEmpty());
         QVERIFY2(run.err.contains(message.toUtf8()), run.err.constData());
@@ -107,7 +87,7 @@ private Q_SLOTS:
         const QString notes = m_dir.filePath("notes.jpg");
         Fixtures::WriteFile(notes, "not a picture");
         const QString ok = Picture("good.jpg", 800, 600);
-        const Run run = Cli({"photos", "--folder", project.path(), "--slot", "1", notes, "--slot", "2", ok});
+        const ChildRun run = RunCli({"photos", "--folder", project.path(), "--slot", "1", notes, "--slot", "2", ok});
         QCOMPARE(run.exitCode, 1);
         QCOMPARE(run.err.count('\n'), 1);
         QVERIFY(run.err.contains("notes.jpg"));
@@ -133,19 +113,19 @@ private Q_SLOTS:
         QFETCH(QJsonObject, expected);
         const QString path = m_dir.filePath(name);
         Fixtures::WriteFile(path, bytes);
-        const Run run = Cli({"image-info", path});
+        const ChildRun run = RunCli({"image-info", path});
         QCOMPARE(run.exitCode, 0);
         QCOMPARE(QJsonDocument::fromJson(run.out).object(), expected);
     }
 
     void imageInfoOfNoFile()
     {
-        const Run run = Cli({"image-info", m_dir.filePath("missing.jpg")});
+        const ChildRun run = RunCli({"image-info", m_dir.filePath("missing.jpg")});
         QCOMPARE(run.exitCode, 1);
         QCOMPARE(QJsonDocument::fromJson(run.out).object(), QJsonObject({{"ok", false}}));
         QVERIFY(run.err.contains("missing.jpg"));
-        QCOMPARE(Cli({"image-info"}).exitCode, 2);
-        QCOMPARE(Cli({"image-info", "a.jpg", "b.jpg"}).exitCode, 2);
+        QCOMPARE(RunCli({"image-info"}).exitCode, 2);
+        QCOMPARE(RunCli({"image-info", "a.jpg", "b.jpg"}).exitCode, 2);
     }
 };
 

@@ -1,4 +1,5 @@
 #include "buildconfig.h"
+#include "support/childprocess.h"
 
 #include <QFileInfo>
 #include <QImage>
@@ -6,7 +7,6 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QProcess>
 #include <QSet>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -14,40 +14,11 @@
 
 namespace {
 
-struct RunResult
-{
-    int exitCode = -1;
-    QByteArray out;
-    QByteArray err;
-};
-
-RunResult Run(const QString& program, const QStringList& args, const QProcessEnvironment& env)
-{
-    QProcess process;
-    process.setProcessEnvironment(env);
-    process.start(program, args);
-    RunResult result;
-    if (!process.waitForFinished(300000)) {
-        process.kill();
-        process.waitForFinished();
-        result.err = "timed out";
-        return result;
-    }
-    result.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-    result.out = process.readAllStandardOutput();
-    result.err = process.readAllStandardError();
-    return result;
-}
+using TestSupport::ChildRun;
+using TestSupport::RunChild;
 
 // The environment of a user who never heard of the build tree.
-QProcessEnvironment UserEnvironment()
-{
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.remove(QStringLiteral("LISTORA_DATA_DIR"));
-    env.remove(QStringLiteral("LISTORA_BIN_DIR"));
-    env.remove(QStringLiteral("LISTORA_SOURCE_DIR"));
-    return env;
-}
+const TestSupport::ChildOptions kUser{.env = {"LISTORA_DATA_DIR", "LISTORA_BIN_DIR", "LISTORA_SOURCE_DIR"}};
 
 } // namespace
 
@@ -63,10 +34,10 @@ private Q_SLOTS:
     void initTestCase()
     {
         QVERIFY(m_prefix.isValid());
-        const RunResult install = Run(QStringLiteral(LISTORA_CMAKE),
-                                      {QStringLiteral("--install"), QStringLiteral(LISTORA_BUILD_DIR),
-                                       QStringLiteral("--prefix"), m_prefix.path()},
-                                      QProcessEnvironment::systemEnvironment());
+        const ChildRun install = RunChild(QStringLiteral(LISTORA_CMAKE),
+                                          {QStringLiteral("--install"), QStringLiteral(LISTORA_BUILD_DIR),
+                                           QStringLiteral("--prefix"), m_prefix.path()},
+                                          {.timeoutMs = 300000});
         QVERIFY2(install.exitCode == 0, install.err.constData());
     }
 
@@ -116,22 +87,20 @@ private Q_SLOTS:
         const QString appstream = QStandardPaths::findExecutable(QStringLiteral("appstreamcli"));
         QVERIFY2(!desktopValidate.isEmpty() && !appstream.isEmpty(),
                  "desktop-file-utils and appstream are needed (scripts/setup.sh)");
-        const RunResult desktop =
-            Run(desktopValidate, {Path(QStringLiteral("share/applications/" LISTORA_APP_ID ".desktop"))},
-                UserEnvironment());
+        const ChildRun desktop =
+            RunChild(desktopValidate, {Path(QStringLiteral("share/applications/" LISTORA_APP_ID ".desktop"))}, kUser);
         QVERIFY2(desktop.exitCode == 0 && desktop.out.isEmpty(), QByteArray(desktop.out + desktop.err).constData());
-        const RunResult meta = Run(appstream,
-                                   {QStringLiteral("validate"), QStringLiteral("--no-net"),
-                                    Path(QStringLiteral("share/metainfo/" LISTORA_APP_ID ".metainfo.xml"))},
-                                   UserEnvironment());
+        const ChildRun meta = RunChild(appstream,
+                                       {QStringLiteral("validate"), QStringLiteral("--no-net"),
+                                        Path(QStringLiteral("share/metainfo/" LISTORA_APP_ID ".metainfo.xml"))},
+                                       kUser);
         QVERIFY2(meta.exitCode == 0, QByteArray(meta.out + meta.err).constData());
     }
 
     // Run from the installed tree only, the companion finds the installed themes.
     void installedCompanionFindsItsData()
     {
-        const RunResult themes =
-            Run(Path(QStringLiteral("bin/listora-cli")), {QStringLiteral("themes")}, UserEnvironment());
+        const ChildRun themes = RunChild(Path(QStringLiteral("bin/listora-cli")), {QStringLiteral("themes")}, kUser);
         QVERIFY2(themes.exitCode == 0, themes.err.constData());
         const QJsonArray list = QJsonDocument::fromJson(themes.out).array();
         QVERIFY(!list.isEmpty());
@@ -147,10 +116,10 @@ private Q_SLOTS:
     void installedCompanionRenders()
     {
         const QString out = m_prefix.filePath(QStringLiteral("flyer.png"));
-        const RunResult render = Run(Path(QStringLiteral("bin/listora-cli")),
-                                     {QStringLiteral("render"), QStringLiteral("--theme"),
-                                      QStringLiteral("Simple - KT101"), QStringLiteral("--out"), out},
-                                     UserEnvironment());
+        const ChildRun render = RunChild(Path(QStringLiteral("bin/listora-cli")),
+                                         {QStringLiteral("render"), QStringLiteral("--theme"),
+                                          QStringLiteral("Simple - KT101"), QStringLiteral("--out"), out},
+                                         kUser);
         QVERIFY2(render.exitCode == 0, render.err.constData());
         const QImage flyer(out);
         QCOMPARE(flyer.size(), QSize(816, 1056));

@@ -9,11 +9,12 @@
 #include "options/ui/optionssheet.h"
 #include "options/ui/phonelabelcb.h"
 #include "settings/appsettings.h"
+#include "support/dialogs.h"
+#include "support/urlcatcher.h"
 
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
-#include <QDesktopServices>
 #include <QFileDialog>
 #include <QImageReader>
 #include <QLineEdit>
@@ -27,14 +28,7 @@
 
 #include <memory>
 
-class UrlCatcher : public QObject
-{
-    Q_OBJECT
-public:
-    QList<QUrl> urls;
-public Q_SLOTS:
-    void open(const QUrl& url) { urls << url; }
-};
+using TestSupport::Child;
 
 namespace {
 
@@ -108,11 +102,6 @@ class TestOptions : public QObject
         return path;
     }
 
-    template <typename T> static T* Child(QWidget& parent, int id)
-    {
-        return parent.findChild<T*>(QStringLiteral("id%1").arg(id));
-    }
-
     static void ShowSheet(CPSDLGOptions& sheet)
     {
         sheet.show();
@@ -123,13 +112,10 @@ class TestOptions : public QObject
     static std::shared_ptr<QStringList> AnswerChooser(const QString& file)
     {
         auto seen = std::make_shared<QStringList>();
-        QTimer::singleShot(0, [seen, file] {
-            auto* chooser = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
-            if (!chooser)
-                return;
-            *seen << chooser->windowTitle() << chooser->directory().absolutePath();
-            chooser->selectFile(file);
-            static_cast<QDialog*>(chooser)->accept();
+        TestSupport::WhenShown<QFileDialog>([seen, file](QFileDialog& chooser) {
+            *seen << chooser.windowTitle() << chooser.directory().absolutePath();
+            chooser.selectFile(file);
+            static_cast<QDialog&>(chooser).accept();
         });
         return seen;
     }
@@ -155,18 +141,18 @@ private Q_SLOTS:
         auto* tabs = sheet.findChild<QTabWidget*>();
         QCOMPARE(tabs->tabText(0), QStringLiteral("General Options"));
         QCOMPARE(tabs->tabText(1), QStringLiteral("My Information"));
-        QCOMPARE(Child<QPushButton>(sheet, 1)->text(), QStringLiteral("Save"));
-        QCOMPARE(Child<QPushButton>(sheet, 143)->text(), QStringLiteral("Help"));
-        const QRect save = Child<QPushButton>(sheet, 1)->geometry();
-        const QRect cancel = Child<QPushButton>(sheet, 2)->geometry();
-        const QRect help = Child<QPushButton>(sheet, 143)->geometry();
+        QCOMPARE(Child<QPushButton>(sheet, PropertySheetId::Save)->text(), QStringLiteral("Save"));
+        QCOMPARE(Child<QPushButton>(sheet, PropertySheetId::Help)->text(), QStringLiteral("Help"));
+        const QRect save = Child<QPushButton>(sheet, PropertySheetId::Save)->geometry();
+        const QRect cancel = Child<QPushButton>(sheet, PropertySheetId::Cancel)->geometry();
+        const QRect help = Child<QPushButton>(sheet, PropertySheetId::Help)->geometry();
         QCOMPARE(help.right(), sheet.width() - 1 - 6);
         QCOMPARE(cancel.right(), help.left() - 1 - 6);
         QCOMPARE(save.right(), cancel.left() - 1 - 6);
         QVERIFY(save.top() > tabs->geometry().bottom());
-        QCOMPARE(Child<QCheckBox>(sheet, 1354)->text(),
+        QCOMPARE(Child<QCheckBox>(sheet, OptionsGeneralId::ShowAllFonts)->text(),
                  QStringLiteral("Show All available TrueType && OpenType Fonts"));
-        QCOMPARE(Child<QCheckBox>(sheet, 1106)->text(), QStringLiteral("Realtor® Name"));
+        QCOMPARE(Child<QCheckBox>(sheet, OptionsGeneralId::ColorRealtorName)->text(), QStringLiteral("Realtor® Name"));
         // Nothing on the pages may stick out of them.
         for (QWidget* page : {static_cast<QWidget*>(&sheet.General()), static_cast<QWidget*>(&sheet.MyInfo())}) {
             for (QWidget* child : page->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
@@ -188,11 +174,11 @@ private Q_SLOTS:
         ShowSheet(sheet);
         for (QCheckBox* box : sheet.General().findChildren<QCheckBox*>())
             box->click();
-        auto* themes = Child<QComboBox>(sheet, 1151);
+        auto* themes = Child<QComboBox>(sheet, OptionsGeneralId::DefaultTheme);
         Choose(themes, themes->itemText(themes->count() - 1));
-        auto* fonts = Child<QComboBox>(sheet, 1152);
+        auto* fonts = Child<QComboBox>(sheet, OptionsGeneralId::DefaultFont);
         Choose(fonts, fonts->itemText(0));
-        auto* palette = Child<CXColorPalette>(sheet, 1153);
+        auto* palette = Child<CXColorPalette>(sheet, OptionsGeneralId::DefaultColor);
         const ColorRef colourBefore = palette->GetSelectedColor();
         QTest::mouseClick(palette, Qt::LeftButton, {}, palette->CalcRects().cells.at(0).center());
         QVERIFY(palette->GetSelectedColor() != colourBefore);
@@ -200,11 +186,11 @@ private Q_SLOTS:
         sheet.SetActivePage(1);
         for (QLineEdit* edit : sheet.MyInfo().findChildren<QLineEdit*>())
             edit->setText(QStringLiteral("changed"));
-        Child<QPlainTextEdit>(sheet, 1350)->setPlainText(QStringLiteral("changed"));
-        Choose(Child<QComboBox>(sheet, 1314), QStringLiteral("FAX"));
-        Choose(Child<QComboBox>(sheet, 1316), QStringLiteral("Home"));
+        Child<QPlainTextEdit>(sheet, OptionsMyInfoId::Disclaimer)->setPlainText(QStringLiteral("changed"));
+        Choose(Child<QComboBox>(sheet, OptionsMyInfoId::PhoneLabel01), QStringLiteral("FAX"));
+        Choose(Child<QComboBox>(sheet, OptionsMyInfoId::PhoneLabel02), QStringLiteral("Home"));
 
-        Child<QPushButton>(sheet, 2)->click();
+        Child<QPushButton>(sheet, PropertySheetId::Cancel)->click();
         QCOMPARE(sheet.result(), int(QDialog::Rejected));
         QCOMPARE(MemberValues(settings), membersBefore);
         QCOMPARE(StoredValues(), storedBefore);
@@ -221,18 +207,18 @@ private Q_SLOTS:
         QCOMPARE(boxes.size(), 16);
         for (QCheckBox* box : boxes)
             box->click();
-        Choose(Child<QComboBox>(sheet, 1151), QStringLiteral("Harbor View - KT210"));
+        Choose(Child<QComboBox>(sheet, OptionsGeneralId::DefaultTheme), QStringLiteral("Harbor View - KT210"));
         // All fonts are listed now, under their own names.
-        Choose(Child<QComboBox>(sheet, 1152), QStringLiteral("Liberation Serif"));
-        auto* palette = Child<CXColorPalette>(sheet, 1153);
+        Choose(Child<QComboBox>(sheet, OptionsGeneralId::DefaultFont), QStringLiteral("Liberation Serif"));
+        auto* palette = Child<CXColorPalette>(sheet, OptionsGeneralId::DefaultColor);
         QTest::mouseClick(palette, Qt::LeftButton, {}, palette->CalcRects().cells.at(69).center());
 
         sheet.SetActivePage(1);
-        Child<QLineEdit>(sheet, 1309)->setText(QStringLiteral("Dana Whitfield"));
-        Child<QLineEdit>(sheet, 1315)->setText(QStringLiteral("(800) 555-0199"));
-        Choose(Child<QComboBox>(sheet, 1314), QStringLiteral("Toll-Free"));
-        Child<QPlainTextEdit>(sheet, 1350)->setPlainText(QStringLiteral("Line one\nLine two"));
-        Child<QPushButton>(sheet, 1)->click();
+        Child<QLineEdit>(sheet, OptionsMyInfoId::FullName)->setText(QStringLiteral("Dana Whitfield"));
+        Child<QLineEdit>(sheet, OptionsMyInfoId::Phone01)->setText(QStringLiteral("(800) 555-0199"));
+        Choose(Child<QComboBox>(sheet, OptionsMyInfoId::PhoneLabel01), QStringLiteral("Toll-Free"));
+        Child<QPlainTextEdit>(sheet, OptionsMyInfoId::Disclaimer)->setPlainText(QStringLiteral("Line one\nLine two"));
+        Child<QPushButton>(sheet, PropertySheetId::Save)->click();
         QCOMPARE(sheet.result(), int(QDialog::Accepted));
 
         CAppSettings result = settings;
@@ -259,14 +245,14 @@ private Q_SLOTS:
         Prepare(settings);
         CPSDLGOptions untouched(settings, nullptr, m_themes, m_fonts);
         ShowSheet(untouched);
-        Child<QPushButton>(untouched, 1)->click();
+        Child<QPushButton>(untouched, PropertySheetId::Save)->click();
         QCOMPARE(untouched.MyInfo().m_bVisited, 0);
 
         CPSDLGOptions looked(settings, nullptr, m_themes, m_fonts);
         ShowSheet(looked);
         looked.SetActivePage(1);
         looked.SetActivePage(0);
-        Child<QPushButton>(looked, 1)->click();
+        Child<QPushButton>(looked, PropertySheetId::Save)->click();
         QCOMPARE(looked.MyInfo().m_bVisited, 1);
     }
 
@@ -279,17 +265,17 @@ private Q_SLOTS:
         settings.DefaultThemeFont = QStringLiteral("Verdana");
         CPSDLGOptions sheet(settings, nullptr, m_themes, m_fonts);
         ShowSheet(sheet);
-        auto* fonts = Child<QComboBox>(sheet, 1152);
+        auto* fonts = Child<QComboBox>(sheet, OptionsGeneralId::DefaultFont);
         QCOMPARE(Entries(fonts), QStringList({"Arial", "Courier New", "Tahoma", "Times New Roman"}));
         QCOMPARE(fonts->currentText(), QStringLiteral("Tahoma"));
 
         // All installed fonts at once, the chosen one kept; the catalogue names drawn through their
         // metric twins stay offered.
-        Child<QCheckBox>(sheet, 1354)->click();
+        Child<QCheckBox>(sheet, OptionsGeneralId::ShowAllFonts)->click();
         QVERIFY(Entries(fonts).contains(QStringLiteral("Liberation Sans")));
         QVERIFY(Entries(fonts).contains(QStringLiteral("Arial")));
         QCOMPARE(fonts->currentText(), QStringLiteral("Tahoma"));
-        Child<QPushButton>(sheet, 1)->click();
+        Child<QPushButton>(sheet, PropertySheetId::Save)->click();
         QCOMPARE(sheet.General().m_strDefaultFont, QStringLiteral("Tahoma"));
         QCOMPARE(sheet.General().m_bShowAllFonts, 1);
     }
@@ -318,10 +304,10 @@ private Q_SLOTS:
         settings.DefaultThemeTemplate = stored;
         CPSDLGOptions sheet(settings, nullptr, m_themes, m_fonts);
         ShowSheet(sheet);
-        auto* themes = Child<QComboBox>(sheet, 1151);
+        auto* themes = Child<QComboBox>(sheet, OptionsGeneralId::DefaultTheme);
         QCOMPARE(Entries(themes), QStringList({"Brick Row - KT120", "Classic - KT301", "Harbor View - KT210"}));
         QCOMPARE(themes->currentText(), shown);
-        Child<QPushButton>(sheet, 1)->click();
+        Child<QPushButton>(sheet, PropertySheetId::Save)->click();
         QCOMPARE(sheet.General().m_strDefaultTheme, shown);
     }
 
@@ -332,8 +318,8 @@ private Q_SLOTS:
         const CXThemeCatalogue none;
         CPSDLGOptions sheet(settings, nullptr, none, m_fonts);
         ShowSheet(sheet);
-        QCOMPARE(Child<QComboBox>(sheet, 1151)->count(), 0);
-        Child<QPushButton>(sheet, 1)->click();
+        QCOMPARE(Child<QComboBox>(sheet, OptionsGeneralId::DefaultTheme)->count(), 0);
+        Child<QPushButton>(sheet, PropertySheetId::Save)->click();
         QCOMPARE(sheet.General().m_strDefaultTheme, QString());
     }
 
@@ -341,14 +327,12 @@ private Q_SLOTS:
     {
         CAppSettings settings;
         Prepare(settings);
-        UrlCatcher catcher;
-        QDesktopServices::setUrlHandler(QStringLiteral("file"), &catcher, "open");
+        TestSupport::UrlCatcher catcher({QStringLiteral("file")});
         CPSDLGOptions sheet(settings, nullptr, m_themes, m_fonts);
         ShowSheet(sheet);
-        Child<QPushButton>(sheet, 143)->click();
+        Child<QPushButton>(sheet, PropertySheetId::Help)->click();
         sheet.SetActivePage(1);
-        Child<QPushButton>(sheet, 143)->click();
-        QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
+        Child<QPushButton>(sheet, PropertySheetId::Help)->click();
         QCOMPARE(catcher.urls.size(), 2);
         QCOMPARE(catcher.urls[0].fileName(), QStringLiteral("Options_General.htm"));
         QCOMPARE(catcher.urls[1].fileName(), QStringLiteral("Options_MyInformation.htm"));
@@ -372,7 +356,7 @@ private Q_SLOTS:
         Prepare(settings);
         settings.PhoneLabel02 = 17;
         CPPDLGOptionsMyInfo page(settings);
-        QCOMPARE(Child<QComboBox>(page, 1316)->currentIndex(), -1);
+        QCOMPARE(Child<QComboBox>(page, OptionsMyInfoId::PhoneLabel02)->currentIndex(), -1);
         page.OnOK();
         QCOMPARE(page.m_nPhoneLabel02, -1);
     }
@@ -412,7 +396,7 @@ private Q_SLOTS:
         QVERIFY(previous.save(target, "JPG"));
 
         CPPDLGOptionsMyInfo page(settings);
-        auto* preview = Child<CXPictureST>(page, logo ? 1321 : 1320);
+        auto* preview = Child<CXPictureST>(page, logo ? OptionsMyInfoId::Logo : OptionsMyInfoId::Picture);
         QCOMPARE(preview->GetFile(), target);
         const QString file = MakeImage(QStringLiteral("pick/%1/%2x%3.png")
                                            .arg(QString::fromLatin1(QTest::currentDataTag()).replace(' ', '-'))
@@ -471,7 +455,7 @@ private Q_SLOTS:
         QCOMPARE(asked[0].type & 0xF0, quint32(MsgBox::IconExclamation));
         QVERIFY2(asked[0].text.contains(QStringLiteral("The previous picture is kept.")), qPrintable(asked[0].text));
         QCOMPARE(StoredSize(target), QSize(30, 40));
-        QCOMPARE(Child<CXPictureST>(page, 1320)->GetFile(), target);
+        QCOMPARE(Child<CXPictureST>(page, OptionsMyInfoId::Picture)->GetFile(), target);
     }
 
     void chosenPictureOutlivesCancel()
@@ -487,15 +471,15 @@ private Q_SLOTS:
         CPSDLGOptions sheet(settings, nullptr, m_themes, m_fonts);
         ShowSheet(sheet);
         sheet.SetActivePage(1);
-        auto* preview = Child<CXPictureST>(sheet, 1320);
+        auto* preview = Child<CXPictureST>(sheet, OptionsMyInfoId::Picture);
         QCOMPARE(preview->GetMode(), int(CXPictureST::ModeText));
         QCOMPARE(preview->GetText(), QStringLiteral("Choose Photo"));
         const auto seen = AnswerChooser(photo);
-        Child<QPushButton>(sheet, 1307)->click();
+        Child<QPushButton>(sheet, OptionsMyInfoId::ChooseMyPicture)->click();
         QCOMPARE(*seen, QStringList({"Choose My Picture", startFolder}));
         QCOMPARE(preview->GetMode(), int(CXPictureST::ModeFile));
 
-        Child<QPushButton>(sheet, 2)->click();
+        Child<QPushButton>(sheet, PropertySheetId::Cancel)->click();
         const QString stored = QDir(settings.strSavePath).filePath(QStringLiteral("MyPicture.jpg"));
         QCOMPARE(StoredSize(stored), QSize(192, 256));
         CAppSettings reloaded;

@@ -3,13 +3,15 @@
 #include "controls/ui/messagebox.h"
 #include "mainwin/ui/maindialog.h"
 #include "mainwin/ui/quickstartdlg.h"
+#include "options/ui/optionsgeneralpage.h"
+#include "options/ui/optionsmyinfopage.h"
 #include "options/ui/optionssheet.h"
 #include "options/ui/propertysheet.h"
+#include "support/dialogs.h"
 
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
-#include <QElapsedTimer>
 #include <QCommandLinkButton>
 #include <QLineEdit>
 #include <QPushButton>
@@ -40,35 +42,12 @@ void PrepareStore(bool showQuickStart)
     QVERIFY(settings._SaveSettings());
 }
 
-// Answers the next modal dialog of type T once it is up (looking for it for up to `patience`
-// milliseconds); records that it came.
-template <typename T> std::shared_ptr<bool> WhenShown(std::function<void(T&)> answer, int patience = 0)
-{
-    auto seen = std::make_shared<bool>(false);
-    auto* poll = new QTimer(qApp);
-    auto waited = std::make_shared<QElapsedTimer>();
-    waited->start();
-    QObject::connect(poll, &QTimer::timeout, qApp, [poll, seen, answer, waited, patience] {
-        auto* dialog = qobject_cast<T*>(QApplication::activeModalWidget());
-        if (!dialog && waited->elapsed() < patience)
-            return;
-        poll->stop();
-        poll->deleteLater();
-        if (dialog) {
-            *seen = true;
-            answer(*dialog);
-        }
-    });
-    poll->start(patience ? 20 : 0);
-    return seen;
-}
-
-template <typename T> T* Child(QWidget& parent, int id)
-{
-    return parent.findChild<T*>(QStringLiteral("id%1").arg(id));
-}
-
 } // namespace
+
+using TestSupport::Child;
+using TestSupport::kIdleTimeoutMs;
+using TestSupport::WaitIdle;
+using TestSupport::WhenShown;
 
 class TestOptionsMainWindow : public QObject
 {
@@ -84,11 +63,6 @@ class TestOptionsMainWindow : public QObject
         return window;
     }
 
-    static bool WaitIdle(CMainDialog& window)
-    {
-        return QTest::qWaitFor([&] { return !window.IsRenderPending() && !QApplication::activeModalWidget(); }, 30000);
-    }
-
 private Q_SLOTS:
     void init() { CXMessageBoxTest::Clear(); }
 
@@ -100,7 +74,7 @@ private Q_SLOTS:
 
         // Only the tooltips: saved, nothing drawn.
         WhenShown<CPSDLGOptions>([](CPSDLGOptions& sheet) {
-            Child<QCheckBox>(sheet, 1105)->click();
+            Child<QCheckBox>(sheet, OptionsGeneralId::ShowTooltips)->click();
             sheet.SaveButton()->click();
         });
         const int tooltipsBefore = window->AppSettings().ShowTooltips;
@@ -112,7 +86,7 @@ private Q_SLOTS:
         // Cancel: nothing taken, nothing drawn.
         WhenShown<CPSDLGOptions>([](CPSDLGOptions& sheet) {
             sheet.SetActivePage(1);
-            Child<QLineEdit>(sheet, 1309)->setText(QStringLiteral("Not Taken"));
+            Child<QLineEdit>(sheet, OptionsMyInfoId::FullName)->setText(QStringLiteral("Not Taken"));
             sheet.CancelButton()->click();
         });
         window->OnBnClickedBtnOptions();
@@ -123,9 +97,9 @@ private Q_SLOTS:
         // listed at once.
         const int fontsBefore = window->FontsList()->GetCount();
         WhenShown<CPSDLGOptions>([](CPSDLGOptions& sheet) {
-            Child<QCheckBox>(sheet, 1354)->click();
+            Child<QCheckBox>(sheet, OptionsGeneralId::ShowAllFonts)->click();
             sheet.SetActivePage(1);
-            auto* label = Child<QComboBox>(sheet, 1314);
+            auto* label = Child<QComboBox>(sheet, OptionsMyInfoId::PhoneLabel01);
             label->setCurrentIndex(label->findText(QStringLiteral("Toll-Free")));
             Q_EMIT label->activated(label->currentIndex());
             sheet.SaveButton()->click();
@@ -153,7 +127,7 @@ private Q_SLOTS:
                     Child<QCommandLinkButton>(chooser, 203)->click();
                 },
                 10000);
-            QVERIFY(QTest::qWaitFor([&] { return *seen; }, 12000));
+            QVERIFY(QTest::qWaitFor([&] { return seen->seen; }, 12000));
             QVERIFY(WaitIdle(*window));
             window->OnBnClickedBtnExit();
             QVERIFY(!window->isVisible());
@@ -162,10 +136,12 @@ private Q_SLOTS:
 
         auto window = std::make_unique<CMainDialog>();
         window->show();
-        const auto seen = WhenShown<CDLGQuickStart>([](CDLGQuickStart& chooser) { chooser.reject(); }, 2000);
-        QTest::qWait(2500);
-        QVERIFY(!*seen);
+        // Start-up is over once the window has decided about the chooser; it would be up by then.
+        const auto seen = WhenShown<CDLGQuickStart>([](CDLGQuickStart& chooser) { chooser.reject(); }, kIdleTimeoutMs);
+        QVERIFY(QTest::qWaitFor([&] { return window->IsStartupDone(); }, kIdleTimeoutMs));
         QVERIFY(WaitIdle(*window));
+        seen->Stop();
+        QVERIFY(!seen->seen);
     }
 
     void quickStartProfileRendersTheFlyer()
@@ -177,7 +153,7 @@ private Q_SLOTS:
         WhenShown<CDLGQuickStart>([](CDLGQuickStart& chooser) {
             WhenShown<CXPropertySheet>([](CXPropertySheet& sheet) {
                 QCOMPARE(sheet.GetPageCount(), 1);
-                Child<QLineEdit>(sheet, 1309)->setText(QStringLiteral("Dana Whitfield"));
+                Child<QLineEdit>(sheet, OptionsMyInfoId::FullName)->setText(QStringLiteral("Dana Whitfield"));
                 sheet.SaveButton()->click();
             });
             Child<QCommandLinkButton>(chooser, 205)->click();

@@ -2,12 +2,13 @@
 #include "options/ui/optionsmyinfopage.h"
 #include "options/ui/propertysheet.h"
 #include "settings/appsettings.h"
+#include "support/dialogs.h"
+#include "support/urlcatcher.h"
 
 #include <QApplication>
 #include <QCheckBox>
 #include <QCommandLinkButton>
 #include <QComboBox>
-#include <QDesktopServices>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -18,37 +19,8 @@
 #include <functional>
 #include <memory>
 
-class UrlCatcher : public QObject
-{
-    Q_OBJECT
-public:
-    QList<QUrl> urls;
-public Q_SLOTS:
-    void open(const QUrl& url) { urls << url; }
-};
-
-namespace {
-
-// Runs `act` on the next modal dialog once it is up; records its class name ("" when none came).
-std::shared_ptr<QString> OnNextModal(std::function<void(QWidget*)> act)
-{
-    auto seen = std::make_shared<QString>();
-    QTimer::singleShot(0, [seen, act] {
-        QWidget* modal = QApplication::activeModalWidget();
-        if (!modal)
-            return;
-        *seen = QString::fromLatin1(modal->metaObject()->className());
-        act(modal);
-    });
-    return seen;
-}
-
-template <typename T> T* Child(QWidget* parent, int id)
-{
-    return parent->findChild<T*>(QStringLiteral("id%1").arg(id));
-}
-
-} // namespace
+using TestSupport::Child;
+using TestSupport::WhenShown;
 
 class TestQuickStart : public QObject
 {
@@ -112,20 +84,18 @@ private Q_SLOTS:
         const QuickStartActions actions{[&ran] { ran += QStringLiteral("new"); },
                                         [&ran] { ran += QStringLiteral("open"); },
                                         [&ran] { ran += QStringLiteral("profile"); }};
-        UrlCatcher catcher;
-        QDesktopServices::setUrlHandler(QStringLiteral("file"), &catcher, "open");
-        const auto seen = OnNextModal([link, untick](QWidget* modal) {
+        TestSupport::UrlCatcher catcher({QStringLiteral("file")});
+        const auto seen = WhenShown([link, untick](QWidget& modal) {
             if (untick)
-                modal->findChild<QCheckBox*>()->setChecked(false);
+                modal.findChild<QCheckBox*>()->setChecked(false);
             if (link)
                 Child<QCommandLinkButton>(modal, link)->click();
             else
-                QTest::keyClick(modal, Qt::Key_Escape);
+                QTest::keyClick(&modal, Qt::Key_Escape);
         });
         const int choice = RunQuickStartChooser(nullptr, settings, actions);
-        QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
 
-        QCOMPARE(*seen, QStringLiteral("CDLGQuickStart"));
+        QCOMPARE(seen->className, QStringLiteral("CDLGQuickStart"));
         QCOMPARE(choice, link);
         QCOMPARE(settings.ShowQuickStart, untick ? 0 : 1);
         if (started.endsWith(QLatin1String(".htm"))) {
@@ -145,8 +115,8 @@ private Q_SLOTS:
             settings.LoadSettings();
             Prepare(settings);
             settings.ShowQuickStart = 1;
-            OnNextModal([](QWidget* modal) {
-                modal->findChild<QCheckBox*>()->setChecked(false);
+            WhenShown([](QWidget& modal) {
+                modal.findChild<QCheckBox*>()->setChecked(false);
                 Child<QCommandLinkButton>(modal, 203)->click();
             });
             QCOMPARE(RunQuickStartChooser(nullptr, settings, {}), 203);
@@ -155,10 +125,11 @@ private Q_SLOTS:
         CAppSettings next;
         next.LoadSettings();
         QCOMPARE(next.ShowQuickStart, 0);
-        const auto seen = OnNextModal([](QWidget* modal) { modal->close(); });
+        const auto seen = WhenShown([](QWidget& modal) { modal.close(); });
+        // Anything it showed would have been shown and ended before it returned.
         QCOMPARE(RunQuickStartChooser(nullptr, next, {}), 0);
-        QCoreApplication::processEvents();
-        QCOMPARE(*seen, QString());
+        seen->Stop();
+        QVERIFY(!seen->seen);
     }
 
     void profileSheetSavesOnlyWhenConfirmed()
@@ -169,23 +140,23 @@ private Q_SLOTS:
         settings.FullName = QStringLiteral("Before");
         QVERIFY(settings._SaveSettings());
 
-        OnNextModal([](QWidget* modal) {
-            Child<QLineEdit>(modal, 1309)->setText(QStringLiteral("Cancelled"));
-            Child<QPushButton>(modal, 2)->click();
+        WhenShown([](QWidget& modal) {
+            Child<QLineEdit>(modal, OptionsMyInfoId::FullName)->setText(QStringLiteral("Cancelled"));
+            Child<QPushButton>(modal, PropertySheetId::Cancel)->click();
         });
         QVERIFY(!RunProfileSheet(nullptr, settings));
         QCOMPARE(settings.FullName, QStringLiteral("Before"));
 
-        const auto seen = OnNextModal([](QWidget* modal) {
-            QCOMPARE(modal->windowTitle(), QStringLiteral("View/Edit Profile - Listora"));
-            Child<QLineEdit>(modal, 1309)->setText(QStringLiteral("Dana Whitfield"));
-            auto* label = Child<QComboBox>(modal, 1316);
+        const auto seen = WhenShown([](QWidget& modal) {
+            QCOMPARE(modal.windowTitle(), QStringLiteral("View/Edit Profile - Listora"));
+            Child<QLineEdit>(modal, OptionsMyInfoId::FullName)->setText(QStringLiteral("Dana Whitfield"));
+            auto* label = Child<QComboBox>(modal, OptionsMyInfoId::PhoneLabel02);
             label->setCurrentIndex(label->findText(QStringLiteral("Mobile")));
             Q_EMIT label->activated(label->currentIndex());
-            Child<QPushButton>(modal, 1)->click();
+            Child<QPushButton>(modal, PropertySheetId::Save)->click();
         });
         QVERIFY(RunProfileSheet(nullptr, settings));
-        QCOMPARE(*seen, QStringLiteral("CXPropertySheet"));
+        QCOMPARE(seen->className, QStringLiteral("CXPropertySheet"));
         QCOMPARE(settings.FullName, QStringLiteral("Dana Whitfield"));
         CAppSettings reloaded;
         reloaded.LoadSettings();

@@ -5,6 +5,8 @@
 // machine's own scheduler; the only file outside the temporary folder is the per-queue CUPS-PDF
 // setting in /etc/cups, which CUPS-PDF reads from there alone, and which is removed again.
 
+#include "support/childprocess.h"
+
 #include <QDir>
 #include <QFile>
 #include <QProcess>
@@ -162,14 +164,10 @@ private:
 
     static int Run(const QString& program, const QStringList& arguments, QByteArray* output = nullptr)
     {
-        QProcess process;
-        process.setProcessChannelMode(QProcess::MergedChannels);
-        process.start(program, arguments);
-        if (!process.waitForFinished(30000))
-            return -1;
+        const TestSupport::ChildRun run = TestSupport::RunChild(program, arguments, {.mergeChannels = true});
         if (output)
-            *output = process.readAll();
-        return process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+            *output = run.out;
+        return run.exitCode;
     }
 
     // Under /tmp itself, not the test's private temporary folder: the scheduler runs its filters

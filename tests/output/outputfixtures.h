@@ -3,10 +3,11 @@
 // Shared by the output tests: a flyer picture with known colours, and the real tools that read
 // back what the program wrote.
 
+#include "support/childprocess.h"
+
 #include <QColor>
 #include <QImage>
 #include <QPainter>
-#include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
@@ -99,14 +100,10 @@ inline int RunTool(const QString& program, const QStringList& arguments, QByteAr
         qWarning("%s is not installed (scripts/setup.sh installs it)", qPrintable(program));
         return -1;
     }
-    QProcess process;
-    process.setProcessChannelMode(QProcess::MergedChannels);
-    process.start(path, arguments);
-    if (!process.waitForFinished(60000))
-        return -1;
+    const TestSupport::ChildRun run = TestSupport::RunChild(path, arguments, {.mergeChannels = true});
     if (output)
-        *output = process.readAll();
-    return process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+        *output = run.out;
+    return run.exitCode;
 }
 
 // qpdf --check: 0 for a valid file.

@@ -1,11 +1,11 @@
 #include "outputfixtures.h"
 #include "projects/flyerdata.h"
+#include "support/childprocess.h"
 
 #include <QDir>
 #include <QFile>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -13,29 +13,12 @@ using namespace OutputFixtures;
 
 namespace {
 
-struct Result
-{
-    int exitCode = -1;
-    QByteArray out;
-    QByteArray err;
-};
-
-Result RunCli(const QStringList& args)
-{
-    QProcess process;
-    process.start(QStringLiteral(LISTORA_BIN_DIR "/listora-cli"), args);
-    Result result;
-    if (!process.waitForFinished(120000) || process.exitStatus() != QProcess::NormalExit)
-        return result;
-    result.exitCode = process.exitCode();
-    result.out = process.readAllStandardOutput();
-    result.err = process.readAllStandardError();
-    return result;
-}
+using TestSupport::ChildRun;
+using TestSupport::RunCli;
 
 QString LastExportToPath()
 {
-    const Result r = RunCli({QStringLiteral("settings")});
+    const ChildRun r = RunCli({QStringLiteral("settings")});
     return QJsonDocument::fromJson(r.out).object().value(QStringLiteral("LastExportToPath")).toString();
 }
 
@@ -82,7 +65,7 @@ private Q_SLOTS:
             QVERIFY(flyer.Save().IsOk());
             args << QStringLiteral("--project") << flyer.m_strPathName;
         }
-        const Result r = RunCli(args);
+        const ChildRun r = RunCli(args);
         QCOMPARE(r.exitCode, exitCode);
         QVERIFY2(r.out.isEmpty(), r.out.constData()); // not even the PDF writer's report
         if (exitCode != 0) {
@@ -104,7 +87,7 @@ private Q_SLOTS:
 
     void usage()
     {
-        const Result r =
+        const ChildRun r =
             RunCli({QStringLiteral("export"), QStringLiteral("--theme"), QStringLiteral("Simple - KT101")});
         QCOMPARE(r.exitCode, 2);
         QVERIFY(r.out.isEmpty());

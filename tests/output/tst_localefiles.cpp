@@ -3,28 +3,22 @@
 
 #include "outputfixtures.h"
 #include "projects/flyerdata.h"
+#include "support/childprocess.h"
 
 #include <QDir>
 #include <QFile>
-#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 
 #include <clocale>
 
 using namespace OutputFixtures;
+using TestSupport::ChildRun;
 
 namespace {
 
 const QString kComma = QStringLiteral("de_DE.UTF-8");
 const QString kPlain = QStringLiteral("C.UTF-8");
-
-struct Result
-{
-    int exitCode = -1;
-    QByteArray out;
-    QByteArray err;
-};
 
 QByteArray Bytes(const QString& path)
 {
@@ -48,29 +42,14 @@ class TestLocaleFiles : public QObject
     QTemporaryDir m_dir;
 
     // listora-cli under a locale, with its own home so that each run starts from the defaults.
-    Result Run(const QString& locale, const QString& home, const QStringList& args, const QByteArray& input = {})
+    ChildRun Run(const QString& locale, const QString& home, const QStringList& args, const QByteArray& input = {})
     {
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("LC_ALL"), locale);
-        env.insert(QStringLiteral("LANG"), locale);
-        env.insert(QStringLiteral("HOME"), home);
-        env.insert(QStringLiteral("XDG_CONFIG_HOME"), home + QStringLiteral("/.config"));
-        env.insert(QStringLiteral("XDG_DATA_HOME"), home + QStringLiteral("/.local/share"));
-        env.insert(QStringLiteral("XDG_CACHE_HOME"), home + QStringLiteral("/.cache"));
         for (const char* folder : {"/.config", "/.local/share", "/.cache", "/Documents", "/Pictures"})
             QDir().mkpath(home + QLatin1String(folder));
-        QProcess process;
-        process.setProcessEnvironment(env);
-        process.start(QStringLiteral(LISTORA_BIN_DIR "/listora-cli"), args);
-        process.write(input);
-        process.closeWriteChannel();
-        Result result;
-        if (!process.waitForFinished(240000) || process.exitStatus() != QProcess::NormalExit)
-            return result;
-        result.exitCode = process.exitCode();
-        result.out = process.readAllStandardOutput();
-        result.err = process.readAllStandardError();
-        return result;
+        return TestSupport::RunCli(
+            args, {.input = input,
+                   .env = {"LC_ALL=" + locale, "LANG=" + locale, "HOME=" + home, "XDG_CONFIG_HOME=" + home + "/.config",
+                           "XDG_DATA_HOME=" + home + "/.local/share", "XDG_CACHE_HOME=" + home + "/.cache"}});
     }
 
     QString Home(const QString& locale, const QString& test)
@@ -129,7 +108,7 @@ private Q_SLOTS:
                         QStringLiteral("--format"), QStringLiteral("pdf"),
                         // The program's own PDF writer makes the screen-quality flyer.
                         QStringLiteral("--quality"), QStringLiteral("screen")};
-            const Result r = Run(locale, home, args);
+            const ChildRun r = Run(locale, home, args);
             QVERIFY2(r.exitCode == 0, r.err.constData());
             const QString pdf = OnlyPdf(out);
             QVERIFY2(!pdf.isEmpty(), qPrintable(locale));
@@ -162,7 +141,7 @@ private Q_SLOTS:
         QByteArray settingsJson[2], settingsBytes[2], merged[2], shown[2], written[2];
         for (int i = 0; i < 2; ++i) {
             const QString locale = i == 0 ? kPlain : kComma;
-            Result r = Run(locale, home, {QStringLiteral("settings")});
+            ChildRun r = Run(locale, home, {QStringLiteral("settings")});
             QCOMPARE(r.exitCode, 0);
             settingsJson[i] = r.out;
             settingsBytes[i] = Bytes(settingsFile);

@@ -10,6 +10,7 @@
 #include <QApplication>
 #include <QFileDialog>
 #include <QLineEdit>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -49,13 +50,6 @@ bool WriteText(const QString& path, const QByteArray& text, bool executable = fa
     return !executable || file.setPermissions(file.permissions() | QFileDevice::ExeOwner);
 }
 
-int Tool(const QString& program, const QStringList& arguments)
-{
-    QProcess process;
-    process.start(program, arguments);
-    return process.waitForFinished(30000) && process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-}
-
 } // namespace
 
 class TestOutputCommands : public QObject
@@ -89,8 +83,10 @@ class TestOutputCommands : public QObject
                          "[Desktop Entry]\nType=Application\nName=Recording mail handler\nExec=" +
                              QFile::encodeName(recorder) +
                              " %u\nMimeType=x-scheme-handler/mailto;\nNoDisplay=true\n") &&
-               Tool(QStringLiteral("xdg-mime"), {QStringLiteral("default"), QStringLiteral("listora-test-mail.desktop"),
-                                                 QStringLiteral("x-scheme-handler/mailto")}) == 0;
+               TestSupport::RunChild(QStringLiteral("xdg-mime"),
+                                     {QStringLiteral("default"), QStringLiteral("listora-test-mail.desktop"),
+                                      QStringLiteral("x-scheme-handler/mailto")})
+                       .exitCode == 0;
     }
 
 private Q_SLOTS:
@@ -317,8 +313,10 @@ private Q_SLOTS:
         QVERIFY(WriteText(applications + QStringLiteral("/thunderbird.desktop"),
                           "[Desktop Entry]\nType=Application\nName=Thunderbird\nExec=" + QFile::encodeName(program) +
                               " %u\nMimeType=x-scheme-handler/mailto;\nNoDisplay=true\n"));
-        QCOMPARE(Tool(QStringLiteral("xdg-mime"), {QStringLiteral("default"), QStringLiteral("thunderbird.desktop"),
-                                                   QStringLiteral("x-scheme-handler/mailto")}),
+        QCOMPARE(TestSupport::RunChild(QStringLiteral("xdg-mime"),
+                                       {QStringLiteral("default"), QStringLiteral("thunderbird.desktop"),
+                                        QStringLiteral("x-scheme-handler/mailto")})
+                     .exitCode,
                  0);
         QVERIFY(HasMailClient());
 

@@ -1,9 +1,9 @@
 #include "output/pdfwriter.h"
+#include "support/childprocess.h"
 
 #include <QBuffer>
 #include <QImage>
 #include <QImageWriter>
-#include <QProcess>
 #include <QRegularExpression>
 #include <QScopeGuard>
 #include <QStandardPaths>
@@ -187,18 +187,15 @@ private Q_SLOTS:
         const QString pdfPath = dir.filePath(QStringLiteral("flyer.pdf"));
         QVERIFY(ConvertJpegToPdf(jpegPath, pdfPath));
 
-        QProcess qpdf;
-        qpdf.start(QStringLiteral("qpdf"), {QStringLiteral("--check"), pdfPath});
-        QVERIFY2(qpdf.waitForFinished(30000), "qpdf is part of the set-up");
-        QVERIFY2(qpdf.exitCode() == 0, qpdf.readAllStandardOutput().constData());
+        const TestSupport::ChildRun qpdf =
+            TestSupport::RunChild(QStringLiteral("qpdf"), {QStringLiteral("--check"), pdfPath});
+        QVERIFY2(qpdf.exitCode == 0, QByteArray(qpdf.out + qpdf.err).constData());
 
-        QProcess raster;
         const QString prefix = dir.filePath(QStringLiteral("page"));
-        raster.start(QStringLiteral("pdftoppm"),
-                     {QStringLiteral("-r"), QStringLiteral("72"), QStringLiteral("-singlefile"), QStringLiteral("-png"),
-                      pdfPath, prefix});
-        QVERIFY(raster.waitForFinished(30000));
-        QCOMPARE(raster.exitCode(), 0);
+        const TestSupport::ChildRun raster = TestSupport::RunChild(
+            QStringLiteral("pdftoppm"), {QStringLiteral("-r"), QStringLiteral("72"), QStringLiteral("-singlefile"),
+                                         QStringLiteral("-png"), pdfPath, prefix});
+        QVERIFY2(raster.exitCode == 0, raster.err.constData());
         const QImage page(prefix + QStringLiteral(".png"));
         QCOMPARE(page.size(), QSize(612, 792));
         // The picture is stretched over the whole page: light top half, blue bottom half.

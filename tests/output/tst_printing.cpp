@@ -10,6 +10,7 @@
 #include "output/flyerprint.h"
 #include "projects/flyerdata.h"
 #include "settings/appsettings.h"
+#include "support/dialogs.h"
 
 #include <QApplication>
 #include <QPrintDialog>
@@ -299,23 +300,19 @@ private Q_SLOTS:
         QTemporaryDir dir;
         CFlyerData flyer = SavedProject(dir);
         const CFlyerData before = flyer;
-        bool sawDialog = false;
-        QTimer accept;
-        QObject::connect(&accept, &QTimer::timeout, [&] {
-            if (auto* dialog = qobject_cast<QPrintDialog*>(QApplication::activeModalWidget())) {
-                sawDialog = true;
-                QVERIFY(!dialog->testOption(QAbstractPrintDialog::PrintToFile));
-                QVERIFY(!dialog->testOption(QAbstractPrintDialog::PrintSelection));
-                QVERIFY(!dialog->testOption(QAbstractPrintDialog::PrintPageRange));
-                dialog->accept();
-            }
-        });
-        accept.start(50);
+        const auto asked = TestSupport::WhenShown<QPrintDialog>(
+            [](QPrintDialog& dialog) {
+                QVERIFY(!dialog.testOption(QAbstractPrintDialog::PrintToFile));
+                QVERIFY(!dialog.testOption(QAbstractPrintDialog::PrintSelection));
+                QVERIFY(!dialog.testOption(QAbstractPrintDialog::PrintPageRange));
+                dialog.accept();
+            },
+            TestSupport::kIdleTimeoutMs);
         const QImage image = MakeFlyer();
         QVERIFY(PrintFlyer(nullptr, flyer, false, &image, QStringLiteral("Gallery - KT401"), QStringLiteral("Georgia"),
                            0x00336699));
-        accept.stop();
-        QVERIFY(sawDialog);
+        asked->Stop();
+        QVERIFY(asked->seen);
         QCOMPARE(flyer.m_bPrinted, 1);
         QCOMPARE(CFlyerData::OpenFromFile(flyer.m_strPathName), before);
 

@@ -1,35 +1,21 @@
 #include "projects/flyerdata.h"
+#include "support/childprocess.h"
 
 #include <QDir>
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 
 namespace {
 
-struct Run
-{
-    int exitCode = -1;
-    QByteArray out;
-    QByteArray err;
-};
+using TestSupport::ChildRun;
 
-Run Cli(const QStringList& args, const QByteArray& input = QByteArray())
+ChildRun Cli(const QStringList& args, const QByteArray& input = QByteArray())
 {
-    QProcess process;
-    process.start(QStringLiteral(LISTORA_BIN_DIR "/listora-cli"), args);
-    process.write(input);
-    process.closeWriteChannel();
-    Run run;
-    if (process.waitForFinished(30000) && process.exitStatus() == QProcess::NormalExit)
-        run.exitCode = process.exitCode();
-    run.out = process.readAllStandardOutput();
-    run.err = process.readAllStandardError();
-    return run;
+    return TestSupport::RunCli(args, {.input = input});
 }
 
 CFlyerData Sample()
@@ -77,7 +63,7 @@ void TestProjectCli::showThenWriteGivesTheSameBytes()
     record.SetPathName(dir.filePath(QStringLiteral("a.lso")));
     QVERIFY(record.Save().IsOk());
 
-    const Run show = Cli({QStringLiteral("project"), QStringLiteral("show"), record.m_strPathName});
+    const ChildRun show = Cli({QStringLiteral("project"), QStringLiteral("show"), record.m_strPathName});
     QCOMPARE(show.exitCode, 0);
     const QJsonObject json = QJsonDocument::fromJson(show.out).object();
     QCOMPARE(json.size(), 18);
@@ -94,7 +80,7 @@ void TestProjectCli::showThenWriteGivesTheSameBytes()
     QCOMPARE(photo.value(QStringLiteral("path")).toString(), record.m_photos[0].m_strPath);
 
     const QString copy = dir.filePath(QStringLiteral("b.lso"));
-    const Run write = Cli({QStringLiteral("project"), QStringLiteral("write"), copy}, show.out);
+    const ChildRun write = Cli({QStringLiteral("project"), QStringLiteral("write"), copy}, show.out);
     QCOMPARE(write.exitCode, 0);
     QVERIFY(write.out.isEmpty());
     QFile a(record.m_strPathName), b(copy);
@@ -146,7 +132,7 @@ void TestProjectCli::writeRefusesBadInput()
     json.replace(json.indexOf(from), from.size(), to);
 
     const QString target = dir.filePath(QStringLiteral("b.lso"));
-    const Run write = Cli({QStringLiteral("project"), QStringLiteral("write"), target}, json.toUtf8());
+    const ChildRun write = Cli({QStringLiteral("project"), QStringLiteral("write"), target}, json.toUtf8());
     QCOMPARE(write.exitCode, 1);
     QVERIFY2(write.err.contains(message.toUtf8()), write.err.constData());
     QVERIFY(write.out.isEmpty());
@@ -157,7 +143,7 @@ void TestProjectCli::showReportsFileErrors()
 {
     QTemporaryDir dir;
     const QString missing = dir.filePath(QStringLiteral("none.lso"));
-    Run run = Cli({QStringLiteral("project"), QStringLiteral("show"), missing});
+    ChildRun run = Cli({QStringLiteral("project"), QStringLiteral("show"), missing});
     QCOMPARE(run.exitCode, 1);
     QVERIFY(run.err.contains(QStringLiteral("%1 was not found.").arg(missing).toUtf8()));
 
@@ -201,7 +187,7 @@ void TestProjectCli::extrasTravelBesideTheRecord()
     QCOMPARE(b.readAll(), a.readAll());
     QVERIFY(QFile::exists(dir.filePath(QStringLiteral("p/ListingExtras.json"))));
 
-    const Run show = Cli({QStringLiteral("project"), QStringLiteral("show"), target});
+    const ChildRun show = Cli({QStringLiteral("project"), QStringLiteral("show"), target});
     QCOMPARE(show.exitCode, 0);
     const QJsonObject shown = QJsonDocument::fromJson(show.out).object();
     QCOMPARE(shown.value(QStringLiteral("listing_url")), json.value(QStringLiteral("listing_url")));
@@ -211,7 +197,7 @@ void TestProjectCli::extrasTravelBesideTheRecord()
     json.insert(QStringLiteral("crops"),
                 QJsonArray{QJsonObject{{QStringLiteral("x"), 0}}, QJsonValue(), QJsonValue(), QJsonValue()});
     const QString other = dir.filePath(QStringLiteral("c.lso"));
-    const Run bad = Cli({QStringLiteral("project"), QStringLiteral("write"), other}, QJsonDocument(json).toJson());
+    const ChildRun bad = Cli({QStringLiteral("project"), QStringLiteral("write"), other}, QJsonDocument(json).toJson());
     QCOMPARE(bad.exitCode, 1);
     QVERIFY2(bad.err.contains("crop 1"), bad.err.constData());
     QVERIFY(!QFile::exists(other));
@@ -228,7 +214,7 @@ void TestProjectCli::damagedExtrasAreReportedNotFatal()
     extras.write("{\"listing_url\": ");
     extras.close();
 
-    const Run show = Cli({QStringLiteral("project"), QStringLiteral("show"), record.m_strPathName});
+    const ChildRun show = Cli({QStringLiteral("project"), QStringLiteral("show"), record.m_strPathName});
     QCOMPARE(show.exitCode, 0);
     QVERIFY2(show.err.contains("ListingExtras.json cannot be read"), show.err.constData());
     QCOMPARE(QJsonDocument::fromJson(show.out).object().value(QStringLiteral("listing_url")).toString(), QString());

@@ -1,9 +1,9 @@
 #include "compose/render/xhtml2image.h"
+#include "support/loopbackhttpserver.h"
 
 #include <QElapsedTimer>
 #include <QFile>
 #include <QSignalSpy>
-#include <QTcpServer>
 #include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QTest>
@@ -132,29 +132,22 @@ private Q_SLOTS:
 
     void remoteResourcesAreNeverRequested()
     {
-        QTcpServer server;
-        QVERIFY(server.listen(QHostAddress::LocalHost));
-        int connections = 0;
-        connect(&server, &QTcpServer::newConnection, this, [&] {
-            while (QTcpSocket* socket = server.nextPendingConnection()) {
-                ++connections;
-                socket->deleteLater();
-            }
-        });
+        TestSupport::LoopbackHttpServer server;
+        QVERIFY(server.Start());
         {
             // The counter itself works.
             QTcpSocket probe;
             probe.connectToHost(QHostAddress::LocalHost, server.serverPort());
             QVERIFY(probe.waitForConnected(2000));
-            QTRY_COMPARE(connections, 1);
+            QTRY_COMPARE(server.connections, 1);
         }
-        connections = 0;
+        server.connections = 0;
 
         const QString page =
             Fixture("remote.html").replace(QLatin1String("@PORT@"), QString::number(server.serverPort()));
         const QImage image = RenderPage(page);
-        QTest::qWait(500); // anything late would still arrive
-        QCOMPARE(connections, 0);
+        QVERIFY(server.Settle());
+        QCOMPARE(server.connections, 0);
         QCOMPARE(image.size(), QSize(816, 1056));
     }
 

@@ -1,35 +1,14 @@
 #include "settings/appsettings.h"
+#include "support/childprocess.h"
 
 #include <QFileInfo>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QProcess>
 #include <QStandardPaths>
 #include <QTest>
 
-namespace {
-
-struct Output
-{
-    int exitCode = -1;
-    QByteArray out;
-    QByteArray err;
-};
-
-Output RunCli(const QStringList& args)
-{
-    QProcess cli;
-    cli.start(QStringLiteral(LISTORA_BIN_DIR "/listora-cli"), args);
-    Output o;
-    if (!cli.waitForFinished(60000))
-        return o;
-    o.exitCode = cli.exitCode();
-    o.out = cli.readAllStandardOutput();
-    o.err = cli.readAllStandardError();
-    return o;
-}
-
-} // namespace
+using TestSupport::ChildRun;
+using TestSupport::RunCli;
 
 class TestCliSettings : public QObject
 {
@@ -38,7 +17,7 @@ class TestCliSettings : public QObject
 private Q_SLOTS:
     void newHomePrintsEveryDefault()
     {
-        const Output o = RunCli({QStringLiteral("settings")});
+        const ChildRun o = RunCli({QStringLiteral("settings")});
         QCOMPARE(o.exitCode, 0);
         QJsonParseError error;
         const QJsonObject json = QJsonDocument::fromJson(o.out, &error).object();
@@ -78,7 +57,7 @@ private Q_SLOTS:
             settings.DefaultThemeColor = 0xFFFFFFFF;
             QVERIFY(settings._SaveSettings());
         }
-        const Output o = RunCli({QStringLiteral("settings")});
+        const ChildRun o = RunCli({QStringLiteral("settings")});
         QCOMPARE(o.exitCode, 0);
         const QJsonObject json = QJsonDocument::fromJson(o.out).object();
         QCOMPARE(json.value("FullName").toString(), QStringLiteral("Renée \"RJ\" Doe"));
@@ -87,7 +66,7 @@ private Q_SLOTS:
 
     void wrongCommandLine()
     {
-        const Output o = RunCli({QStringLiteral("settings"), QStringLiteral("--all")});
+        const ChildRun o = RunCli({QStringLiteral("settings"), QStringLiteral("--all")});
         QCOMPARE(o.exitCode, 2);
         QVERIFY(o.out.isEmpty());
         QVERIFY(o.err.contains("usage"));

@@ -1,39 +1,15 @@
+#include "support/childprocess.h"
+
 #include <QDir>
 #include <QFile>
 #include <QImage>
-#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 
 // listora-cli contact-sheet: one picture of every installed theme, and each page beside it.
 
-namespace {
-
-struct Result
-{
-    int exitCode = -1;
-    QString out;
-    QString err;
-};
-
-Result RunCli(const QStringList& args, const QString& dataDir = QString())
-{
-    QProcess process;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    if (!dataDir.isEmpty())
-        env.insert(QStringLiteral("LISTORA_DATA_DIR"), dataDir);
-    process.setProcessEnvironment(env);
-    process.start(QStringLiteral(LISTORA_BIN_DIR "/listora-cli"), args);
-    Result result;
-    if (!process.waitForFinished(120000))
-        return result;
-    result.exitCode = process.exitCode();
-    result.out = QString::fromUtf8(process.readAllStandardOutput());
-    result.err = QString::fromUtf8(process.readAllStandardError());
-    return result;
-}
-
-} // namespace
+using TestSupport::ChildRun;
+using TestSupport::RunCli;
 
 class TestContactSheet : public QObject
 {
@@ -45,7 +21,7 @@ private Q_SLOTS:
         QTemporaryDir dir;
         const QString sheet = dir.filePath(QStringLiteral("sheet.png"));
         const QString pages = dir.filePath(QStringLiteral("pages"));
-        const Result result =
+        const ChildRun result =
             RunCli({"contact-sheet", "--out", sheet, "--pages", pages, "--columns", "5", "--width", "100"});
         QCOMPARE(result.exitCode, 0);
         QVERIFY(result.out.isEmpty());
@@ -78,10 +54,9 @@ private Q_SLOTS:
 
         QTemporaryDir dir;
         const QString sheet = dir.filePath(QStringLiteral("sheet.png"));
-        const Result result = RunCli({"contact-sheet", "--out", sheet}, data.path());
+        const ChildRun result = RunCli({"contact-sheet", "--out", sheet}, TestSupport::WithDataDir(data.path()));
         QCOMPARE(result.exitCode, 1);
-        QVERIFY2(result.err.contains(QLatin1String("Gone")) && result.err.contains(QLatin1String("1 of 2")),
-                 qPrintable(result.err));
+        QVERIFY2(result.err.contains("Gone") && result.err.contains("1 of 2"), result.err.constData());
         QCOMPARE(QImage(sheet).size(), QSize(24 + 4 * 296, 24 + 1 * (352 + 34 + 24)));
     }
 
@@ -99,7 +74,7 @@ private Q_SLOTS:
     void badCommandLines()
     {
         QFETCH(QStringList, args);
-        const Result result = RunCli(args);
+        const ChildRun result = RunCli(args);
         QCOMPARE(result.exitCode, 2);
         QVERIFY(!QFile::exists(QStringLiteral("x.png")));
     }

@@ -1,40 +1,20 @@
 // listora-cli theme-new and theme-check as a designer uses them: copy an installed theme into the
 // per-user themes folder, find it in the catalogue, break it in the ways theme-check names, and
 // check it by name and by folder (with the real renderer for the page overflow).
+#include "support/childprocess.h"
+
 #include <QDir>
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QProcess>
 #include <QStandardPaths>
 #include <QTest>
 
 namespace {
 
-struct RunResult
-{
-    int exitCode = -1;
-    QString out;
-    QString err;
-};
-
-RunResult Cli(const QStringList& args)
-{
-    QProcess process;
-    process.start(QStringLiteral(LISTORA_BIN_DIR "/listora-cli"), args);
-    RunResult result;
-    if (!process.waitForFinished(180000)) {
-        process.kill();
-        process.waitForFinished();
-        result.err = QStringLiteral("timed out");
-        return result;
-    }
-    result.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-    result.out = QString::fromUtf8(process.readAllStandardOutput());
-    result.err = QString::fromUtf8(process.readAllStandardError());
-    return result;
-}
+using TestSupport::ChildRun;
+using TestSupport::RunCli;
 
 QString UserThemes()
 {
@@ -67,52 +47,52 @@ private Q_SLOTS:
     {
         QFETCH(QStringList, args);
         QFETCH(int, exitCode);
-        const RunResult run = Cli(args);
+        const ChildRun run = RunCli(args);
         QCOMPARE(run.exitCode, exitCode);
-        QVERIFY(run.out.isEmpty());
-        QVERIFY(!run.err.isEmpty());
+        QVERIFY(run.Out().isEmpty());
+        QVERIFY(!run.Err().isEmpty());
         QVERIFY(!QFileInfo::exists(UserThemes() + QStringLiteral("/Themes.ini")));
     }
 
     // An installed theme passes; its copy joins the catalogue, renders and passes too.
     void newThemeJoinsTheCatalogueAndPasses()
     {
-        QCOMPARE(Cli({QStringLiteral("theme-check"), QStringLiteral("Simple - KT101")}).exitCode, 0);
+        QCOMPARE(RunCli({QStringLiteral("theme-check"), QStringLiteral("Simple - KT101")}).exitCode, 0);
 
-        const RunResult made = Cli({QStringLiteral("theme-new"), QStringLiteral("Office Look"),
-                                    QStringLiteral("--from"), QStringLiteral("Simple - KT101")});
-        QVERIFY2(made.exitCode == 0, qPrintable(made.err));
+        const ChildRun made = RunCli({QStringLiteral("theme-new"), QStringLiteral("Office Look"),
+                                      QStringLiteral("--from"), QStringLiteral("Simple - KT101")});
+        QVERIFY2(made.exitCode == 0, qPrintable(made.Err()));
         const QString templatePath = UserThemes() + QStringLiteral("/OfficeLook/index.htm");
-        QCOMPARE(made.out.trimmed(), templatePath);
+        QCOMPARE(made.Out().trimmed(), templatePath);
         QVERIFY(QFileInfo::exists(templatePath));
-        QCOMPARE(Cli({QStringLiteral("theme-new"), QStringLiteral("office look"), QStringLiteral("--from"),
-                      QStringLiteral("Simple - KT101")})
+        QCOMPARE(RunCli({QStringLiteral("theme-new"), QStringLiteral("office look"), QStringLiteral("--from"),
+                         QStringLiteral("Simple - KT101")})
                      .exitCode,
                  1);
 
-        const RunResult themes = Cli({QStringLiteral("themes")});
+        const ChildRun themes = RunCli({QStringLiteral("themes")});
         QCOMPARE(themes.exitCode, 0);
         int listed = 0;
-        for (const QJsonValue& theme : QJsonDocument::fromJson(themes.out.toUtf8()).array())
+        for (const QJsonValue& theme : QJsonDocument::fromJson(themes.out).array())
             if (theme.toObject().value(QStringLiteral("name")).toString() == QLatin1String("Office Look")) {
                 ++listed;
                 QCOMPARE(theme.toObject().value(QStringLiteral("template")).toString(), templatePath);
             }
         QCOMPARE(listed, 1);
 
-        const RunResult check = Cli({QStringLiteral("theme-check"), QStringLiteral("Office Look")});
-        QVERIFY2(check.exitCode == 0 && check.out.isEmpty(), qPrintable(check.out + check.err));
+        const ChildRun check = RunCli({QStringLiteral("theme-check"), QStringLiteral("Office Look")});
+        QVERIFY2(check.exitCode == 0 && check.Out().isEmpty(), qPrintable(check.Out() + check.Err()));
         const QString png = QDir(UserThemes()).filePath(QStringLiteral("office.png"));
-        const RunResult render = Cli({QStringLiteral("render"), QStringLiteral("--theme"),
-                                      QStringLiteral("Office Look"), QStringLiteral("--out"), png});
-        QVERIFY2(render.exitCode == 0, qPrintable(render.err));
+        const ChildRun render = RunCli({QStringLiteral("render"), QStringLiteral("--theme"),
+                                        QStringLiteral("Office Look"), QStringLiteral("--out"), png});
+        QVERIFY2(render.exitCode == 0, qPrintable(render.Err()));
     }
 
     // Each kind of problem gives its own line, by name and by the theme's folder alike.
     void brokenThemeGetsOneLinePerProblem()
     {
-        QCOMPARE(Cli({QStringLiteral("theme-new"), QStringLiteral("Broken Look"), QStringLiteral("--from"),
-                      QStringLiteral("Simple - KT101")})
+        QCOMPARE(RunCli({QStringLiteral("theme-new"), QStringLiteral("Broken Look"), QStringLiteral("--from"),
+                         QStringLiteral("Simple - KT101")})
                      .exitCode,
                  0);
         const QString templatePath = UserThemes() + QStringLiteral("/BrokenLook/index.htm");
@@ -142,9 +122,9 @@ private Q_SLOTS:
         };
         for (const QString& target :
              QStringList{QStringLiteral("Broken Look"), UserThemes() + QStringLiteral("/BrokenLook")}) {
-            const RunResult check = Cli({QStringLiteral("theme-check"), target});
+            const ChildRun check = RunCli({QStringLiteral("theme-check"), target});
             QCOMPARE(check.exitCode, 1);
-            const QStringList lines = check.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+            const QStringList lines = check.Out().split(QLatin1Char('\n'), Qt::SkipEmptyParts);
             QCOMPARE(lines.size(), expected.size());
             for (int i = 0; i < expected.size(); ++i)
                 QVERIFY2(lines.at(i).startsWith(expected.at(i)), qPrintable(lines.at(i)));

@@ -3,41 +3,21 @@
 #include "controls/ui/labelst.h"
 #include "controls/ui/linkctrl.h"
 #include "controls/ui/picturest.h"
+#include "support/dialogs.h"
+#include "support/urlcatcher.h"
 
-#include <QDesktopServices>
 #include <QLabel>
 #include <QPushButton>
 #include <QTest>
 
-// Takes the place of the desktop's browser: records what would have been opened.
-class UrlCatcher : public QObject
-{
-    Q_OBJECT
-
-public:
-    QList<QUrl> urls;
-
-public Q_SLOTS:
-    void Open(const QUrl& url) { urls.append(url); }
-};
+using TestSupport::Child;
 
 class TestAboutDlg : public QObject
 {
     Q_OBJECT
 
 private Q_SLOTS:
-    void initTestCase()
-    {
-        qputenv("LISTORA_SITE_URL", "http://127.0.0.1:9/");
-        QDesktopServices::setUrlHandler(QStringLiteral("http"), &m_catcher, "Open");
-        QDesktopServices::setUrlHandler(QStringLiteral("mailto"), &m_catcher, "Open");
-    }
-
-    void cleanupTestCase()
-    {
-        QDesktopServices::unsetUrlHandler(QStringLiteral("http"));
-        QDesktopServices::unsetUrlHandler(QStringLiteral("mailto"));
-    }
+    void initTestCase() { qputenv("LISTORA_SITE_URL", "http://127.0.0.1:9/"); }
 
     void init() { m_catcher.urls.clear(); }
 
@@ -69,12 +49,12 @@ private Q_SLOTS:
         QCOMPARE(dlg.windowTitle(), QStringLiteral("About..."));
         QCOMPARE(dlg.size(), dlg.DialogUnitsToPixels(QRect(0, 0, 274, 134)).size());
 
-        auto* name = dlg.findChild<CXLabelST*>(QStringLiteral("id1202"));
-        auto* version = dlg.findChild<CXLabelST*>(QStringLiteral("id1203"));
-        auto* link = dlg.findChild<CXLinkCtrl*>(QStringLiteral("id1206"));
-        auto* warning = dlg.findChild<QLabel*>(QStringLiteral("id1208"));
+        auto* name = Child<CXLabelST>(dlg, AboutId::Name);
+        auto* version = Child<CXLabelST>(dlg, AboutId::Version);
+        auto* link = Child<CXLinkCtrl>(dlg, AboutId::Link);
+        auto* warning = Child<QLabel>(dlg, AboutId::Warning);
         auto* ok = dlg.findChild<QPushButton*>(QStringLiteral("IDOK"));
-        auto* logo = dlg.findChild<CXPictureST*>(QStringLiteral("id1207"));
+        auto* logo = Child<CXPictureST>(dlg, AboutId::Logo);
         QVERIFY(logo && name && version && link && warning && ok);
         QCOMPARE(logo->size(), dlg.DialogUnitsToPixels(QRect(0, 0, 85, 72)).size());
 
@@ -196,7 +176,7 @@ private Q_SLOTS:
     }
 
 private:
-    UrlCatcher m_catcher;
+    TestSupport::UrlCatcher m_catcher{{QStringLiteral("http"), QStringLiteral("mailto")}};
 };
 
 QTEST_MAIN(TestAboutDlg)

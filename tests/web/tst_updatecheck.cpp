@@ -1,11 +1,13 @@
-#include "loopbackhttpserver.h"
+#include "support/loopbackhttpserver.h"
 
 #include "web/updatecheck.h"
 #include "web/webfile.h"
 
 #include <QElapsedTimer>
 #include <QTest>
+#include <QTimer>
 
+using TestSupport::LoopbackHttpServer;
 using UpdateCheck::Outcome;
 
 Q_DECLARE_METATYPE(LoopbackHttpServer::Mode)

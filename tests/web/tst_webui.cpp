@@ -1,4 +1,5 @@
-#include "loopbackhttpserver.h"
+#include "support/loopbackhttpserver.h"
+#include "support/urlcatcher.h"
 
 #include "controls/messageboxtypes.h"
 #include "controls/ui/messagebox.h"
@@ -7,40 +8,18 @@
 #include "web/ui/helpviewer.h"
 #include "web/ui/updatecheckui.h"
 
-#include <QDesktopServices>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <QWidget>
 
-// Stands where the desktop's browser would: records every address handed to it.
-class UrlCatcher : public QObject
-{
-    Q_OBJECT
-
-public:
-    QList<QUrl> urls;
-
-public Q_SLOTS:
-    void Open(const QUrl& url) { urls.append(url); }
-};
+using TestSupport::LoopbackHttpServer;
 
 class TestWebUi : public QObject
 {
     Q_OBJECT
 
 private Q_SLOTS:
-    void initTestCase()
-    {
-        for (const char* scheme : {"http", "file"})
-            QDesktopServices::setUrlHandler(QString::fromLatin1(scheme), &m_catcher, "Open");
-    }
-
-    void cleanupTestCase()
-    {
-        for (const char* scheme : {"http", "file"})
-            QDesktopServices::unsetUrlHandler(QString::fromLatin1(scheme));
-    }
-
     void init()
     {
         m_catcher.urls.clear();
@@ -176,7 +155,7 @@ private Q_SLOTS:
     }
 
 private:
-    UrlCatcher m_catcher;
+    TestSupport::UrlCatcher m_catcher{{QStringLiteral("http"), QStringLiteral("file")}};
 };
 
 QTEST_MAIN(TestWebUi)

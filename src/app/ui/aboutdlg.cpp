@@ -31,11 +31,16 @@ QFont DialogFont()
     return font;
 }
 
+QString ControlName(AboutId id)
+{
+    return QStringLiteral("id%1").arg(int(id));
+}
+
 } // namespace
 
 CDLGAbout::CDLGAbout(QWidget* parent) : QDialog(parent)
 {
-    setObjectName(QStringLiteral("id1201"));
+    setObjectName(ControlName(AboutId::Dialog));
     setWindowTitle(tr("About..."));
     setFont(DialogFont());
     QPalette white = palette();
@@ -45,7 +50,7 @@ CDLGAbout::CDLGAbout(QWidget* parent) : QDialog(parent)
     setFixedSize(DialogUnitsToPixels(QRect(QPoint(0, 0), DialogSize)).size());
 
     m_pLogo = new CXPictureST(this);
-    m_pLogo->setObjectName(QStringLiteral("id1207"));
+    m_pLogo->setObjectName(ControlName(AboutId::Logo));
     m_pLogo->SetColors(Qt::white, Qt::white);
     m_pLogo->SetFrame(false);
     m_pLogo->SetResource(QString::fromLatin1(LogoResource), CXPictureST::PngResource);
@@ -54,27 +59,27 @@ CDLGAbout::CDLGAbout(QWidget* parent) : QDialog(parent)
     m_pLogo->setGeometry(DialogUnitsToPixels(LogoRect));
 
     m_pName = new CXLabelST(this);
-    m_pName->setObjectName(QStringLiteral("id1202"));
+    m_pName->setObjectName(ControlName(AboutId::Name));
     m_pName->SetFont(QStringLiteral("Arial"), 20, QColor(0x32, 0x9A, 0xFF));
     m_pName->SetText(AppInfo::DisplayName());
     m_pName->setGeometry(DialogUnitsToPixels(NameRect));
 
     m_pVersion = new CXLabelST(this);
-    m_pVersion->setObjectName(QStringLiteral("id1203"));
+    m_pVersion->setObjectName(ControlName(AboutId::Version));
     m_pVersion->SetFont(QStringLiteral("Arial"), 14, QColor(0x35, 0x35, 0x35));
     m_pVersion->SetText(VersionLine(AppInfo::VersionPart(0), AppInfo::VersionPart(1), AppInfo::VersionPart(2),
                                     AppInfo::VersionPart(3)));
     m_pVersion->setGeometry(DialogUnitsToPixels(VersionRect));
 
     m_pLink = new CXLinkCtrl(this);
-    m_pLink->setObjectName(QStringLiteral("id1206"));
+    m_pLink->setObjectName(ControlName(AboutId::Link));
     m_pLink->setText(NoticeLine(QDate::currentDate().year()));
     m_pLink->SetAddress(AppInfo::SiteUrl());
     m_pLink->setGeometry(DialogUnitsToPixels(LinkRect));
     m_pLink->SizeToContent();
 
     m_pWarning = new QLabel(WarningText(), this);
-    m_pWarning->setObjectName(QStringLiteral("id1208"));
+    m_pWarning->setObjectName(ControlName(AboutId::Warning));
     QFont small(QStringLiteral("Arial"));
     small.setPointSizeF(DialogFont().pointSizeF() - 2);
     m_pWarning->setFont(small);

@@ -8,6 +8,17 @@ class CXPictureST;
 class QLabel;
 class QPushButton;
 
+// The dialog and its controls by number; each is named "id" + its number ("id1202").
+enum class AboutId : int
+{
+    Dialog = 1201,
+    Name = 1202,
+    Version = 1203,
+    Link = 1206,
+    Logo = 1207,
+    Warning = 1208,
+};
+
 // The About box: the program's logo, name and version, the maker's notice linking to the maker's site,
 // and the legal warning. It changes nothing.
 class CDLGAbout : public QDialog

@@ -17,10 +17,6 @@ Q_LOGGING_CATEGORY(lcMessageBox, "listora.messagebox")
 
 namespace {
 
-constexpr int kIconId = 1000;
-constexpr int kMessageId = 1001;
-constexpr int kCheckBoxId = 5555;
-
 QString ControlName(int id)
 {
     return QStringLiteral("id%1").arg(id);
@@ -116,13 +112,13 @@ CXMessageBox::CXMessageBox(QWidget* owner, const QString& text, const QString& c
 
     if (!m_layout.icon.isNull()) {
         auto* iconLabel = new QLabel(this);
-        iconLabel->setObjectName(ControlName(kIconId));
+        iconLabel->setObjectName(ControlName(int(MessageBoxId::Icon)));
         iconLabel->setPixmap(style()->standardIcon(StandardIcon(icon), nullptr, this).pixmap(in.iconSize));
         iconLabel->setGeometry(QRect(m_layout.icon.topLeft(), in.iconSize));
     }
 
     m_pMessage = new QLabel(this);
-    m_pMessage->setObjectName(ControlName(kMessageId));
+    m_pMessage->setObjectName(ControlName(int(MessageBoxId::Message)));
     m_pMessage->setTextFormat(Qt::PlainText);
     m_pMessage->setWordWrap(true);
     m_pMessage->setAlignment(Qt::AlignLeft | Qt::AlignTop);
@@ -147,7 +143,7 @@ CXMessageBox::CXMessageBox(QWidget* owner, const QString& text, const QString& c
 
     if (checkBit) {
         m_pCheckBox = new QCheckBox(MsgBox::CheckBoxText(checkBit), this);
-        m_pCheckBox->setObjectName(ControlName(kCheckBoxId));
+        m_pCheckBox->setObjectName(ControlName(int(MessageBoxId::CheckBox)));
         m_pCheckBox->setGeometry(m_layout.checkBox);
     }
 
@@ -240,7 +236,7 @@ int TemplateMessageBox(QWidget* owner, const QString& text, const QString& capti
     if (!Answers().isEmpty()) {
         const QueuedAnswer answer = Answers().takeFirst();
         if (answer.tick) {
-            if (auto* check = box->findChild<QCheckBox*>(ControlName(kCheckBoxId)))
+            if (auto* check = box->findChild<QCheckBox*>(ControlName(int(MessageBoxId::CheckBox))))
                 check->setChecked(true);
             else
                 qCWarning(lcMessageBox) << "test answer ticks a check box the box does not have";

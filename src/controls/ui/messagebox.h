@@ -65,6 +65,14 @@ void Clear();
 
 } // namespace CXMessageBoxTest
 
+// The box's own controls by number; its buttons go by their answer (MsgBox::IdYes is "id6").
+enum class MessageBoxId : int
+{
+    Icon = 1000,
+    Message = 1001,
+    CheckBox = 5555,
+};
+
 // The dialog behind TemplateMessageBox: a white message band over a grey button band, buttons
 // aligned right. Controls are named "id" + their id ("id6" for "&Yes", "id1001" the message,
 // "id1000" the icon, "id5555" the check box).

@@ -60,9 +60,10 @@ void CPPDLGOptionsGeneral::BuildControls()
         group->setGeometry(du.Rect(x, y, w, h));
         return group;
     };
-    const auto makeCheck = [this, &du](int id, const char* text, int* member, int x, int y, int w) {
+    using Id = OptionsGeneralId;
+    const auto makeCheck = [this, &du](Id id, const char* text, int* member, int x, int y, int w) {
         auto* box = new QCheckBox(QString::fromUtf8(text), this);
-        box->setObjectName(QStringLiteral("id%1").arg(id));
+        box->setObjectName(QStringLiteral("id%1").arg(int(id)));
         box->setGeometry(du.Rect(x, y, w, 10));
         m_flagBoxes.append({box, member});
         return box;
@@ -75,26 +76,27 @@ void CPPDLGOptionsGeneral::BuildControls()
     makeGroup("New Flyer default settings", 7, 150, 359, 120);
 
     // Program: the confirmations in the left column, the longer start-up and font switches in the right.
-    makeCheck(1105, "Show Tooltip Hints", &m_bShowTooltips, 14, 16, 150);
-    makeCheck(1102, "Show Splashscreen on Startup", &m_bShowSplashscreen, 14, 28, 150);
-    makeCheck(1103, "Confirm before exiting Listora", &m_bConfirmExit, 14, 40, 150);
-    makeCheck(1104, "Confirm before deleting Flyer projects", &m_bConfirmDelete, 14, 52, 150);
-    makeCheck(1347, "Confirm Save Changes before Closing Flyer project", &m_bConfirmSave, 168, 16, 194);
-    makeCheck(1351, "Show QuickStart on Startup", &m_bShowQuickStart, 168, 28, 194);
-    m_pShowAllFonts = makeCheck(1354, "Show All available TrueType && OpenType Fonts", &m_bShowAllFonts, 168, 40, 194);
+    makeCheck(Id::ShowTooltips, "Show Tooltip Hints", &m_bShowTooltips, 14, 16, 150);
+    makeCheck(Id::ShowSplashscreen, "Show Splashscreen on Startup", &m_bShowSplashscreen, 14, 28, 150);
+    makeCheck(Id::ConfirmExit, "Confirm before exiting Listora", &m_bConfirmExit, 14, 40, 150);
+    makeCheck(Id::ConfirmDelete, "Confirm before deleting Flyer projects", &m_bConfirmDelete, 14, 52, 150);
+    makeCheck(Id::ConfirmSave, "Confirm Save Changes before Closing Flyer project", &m_bConfirmSave, 168, 16, 194);
+    makeCheck(Id::ShowQuickStart, "Show QuickStart on Startup", &m_bShowQuickStart, 168, 28, 194);
+    m_pShowAllFonts =
+        makeCheck(Id::ShowAllFonts, "Show All available TrueType && OpenType Fonts", &m_bShowAllFonts, 168, 40, 194);
     connect(m_pShowAllFonts, &QCheckBox::clicked, this, &CPPDLGOptionsGeneral::OnBnClickedShowAllFonts);
 
     const int columns[3] = {14, 130, 258};
-    makeCheck(1106, "Realtor® Name", &m_bColorRealtorName, columns[0], 86, 110);
-    makeCheck(1107, "Listing Caption", &m_bColorListingCaption, columns[1], 86, 120);
-    makeCheck(1108, "Listing Address", &m_bColorListingAddress, columns[2], 86, 100);
-    makeCheck(1109, "MLS Number", &m_bColorMLSNumber, columns[0], 98, 110);
-    makeCheck(1110, "Listing Price", &m_bColorPrice, columns[1], 98, 120);
-    makeCheck(1343, "Listing Features", &m_bColorListingFeatures, columns[2], 98, 100);
+    makeCheck(Id::ColorRealtorName, "Realtor® Name", &m_bColorRealtorName, columns[0], 86, 110);
+    makeCheck(Id::ColorListingCaption, "Listing Caption", &m_bColorListingCaption, columns[1], 86, 120);
+    makeCheck(Id::ColorListingAddress, "Listing Address", &m_bColorListingAddress, columns[2], 86, 100);
+    makeCheck(Id::ColorMLSNumber, "MLS Number", &m_bColorMLSNumber, columns[0], 98, 110);
+    makeCheck(Id::ColorPrice, "Listing Price", &m_bColorPrice, columns[1], 98, 120);
+    makeCheck(Id::ColorListingFeatures, "Listing Features", &m_bColorListingFeatures, columns[2], 98, 100);
 
-    makeCheck(1111, "Realtor® - MLS Logo", &m_bIncludeRMLSLogo, columns[0], 131, 110);
-    makeCheck(1112, "Equal House Opportunity Logo", &m_bIncludeEHOLogo, columns[1], 131, 124);
-    makeCheck(1113, "Business Logo", &m_bIncludeMyLogo, columns[2], 131, 100);
+    makeCheck(Id::IncludeRMLSLogo, "Realtor® - MLS Logo", &m_bIncludeRMLSLogo, columns[0], 131, 110);
+    makeCheck(Id::IncludeEHOLogo, "Equal House Opportunity Logo", &m_bIncludeEHOLogo, columns[1], 131, 124);
+    makeCheck(Id::IncludeMyLogo, "Business Logo", &m_bIncludeMyLogo, columns[2], 131, 100);
 
     const auto makeLabel = [this, &du](const char* text, int x, int y, int w, QWidget* buddy) {
         auto* label = new QLabel(QString::fromUtf8(text), this);
@@ -102,17 +104,17 @@ void CPPDLGOptionsGeneral::BuildControls()
         label->setBuddy(buddy);
     };
     m_pThemes = new QComboBox(this);
-    m_pThemes->setObjectName(QStringLiteral("id1151"));
+    m_pThemes->setObjectName(QStringLiteral("id%1").arg(int(Id::DefaultTheme)));
     m_pThemes->setGeometry(du.Rect(14, 173, 150, 14));
     makeLabel("Default Theme Template:", 14, 163, 150, m_pThemes);
 
     m_pFonts = new QComboBox(this);
-    m_pFonts->setObjectName(QStringLiteral("id1152"));
+    m_pFonts->setObjectName(QStringLiteral("id%1").arg(int(Id::DefaultFont)));
     m_pFonts->setGeometry(du.Rect(14, 203, 150, 14));
     makeLabel("Default Theme Font:", 14, 193, 150, m_pFonts);
 
     m_pPalette = new CXColorPalette(this);
-    m_pPalette->setObjectName(QStringLiteral("id1153"));
+    m_pPalette->setObjectName(QStringLiteral("id%1").arg(int(Id::DefaultColor)));
     m_pPalette->setGeometry(du.Rect(172, 173, 187, 90));
     makeLabel("Default Theme Color:", 172, 163, 187, m_pPalette);
 }

@@ -13,6 +13,30 @@ class CXThemeCatalogue;
 class QCheckBox;
 class QComboBox;
 
+// The page's controls by number; each is named "id" + its number ("id1354").
+enum class OptionsGeneralId : int
+{
+    ShowSplashscreen = 1102,
+    ConfirmExit = 1103,
+    ConfirmDelete = 1104,
+    ShowTooltips = 1105,
+    ColorRealtorName = 1106,
+    ColorListingCaption = 1107,
+    ColorListingAddress = 1108,
+    ColorMLSNumber = 1109,
+    ColorPrice = 1110,
+    IncludeRMLSLogo = 1111,
+    IncludeEHOLogo = 1112,
+    IncludeMyLogo = 1113,
+    DefaultTheme = 1151,
+    DefaultFont = 1152,
+    DefaultColor = 1153,
+    ColorListingFeatures = 1343,
+    ConfirmSave = 1347,
+    ShowQuickStart = 1351,
+    ShowAllFonts = 1354,
+};
+
 // The General page of the options: program switches, the flyer elements drawn in the highlight colour,
 // the logos on flyers and the defaults of a new flyer. It works on its members; the caller copies them
 // into the settings (SaveTo) only after the sheet was confirmed.

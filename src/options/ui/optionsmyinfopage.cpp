@@ -44,15 +44,16 @@ void CPPDLGOptionsMyInfo::BuildControls()
         label->setGeometry(du.Rect(7, y + 2, kEditX - 9, 9));
         label->setBuddy(buddy);
     };
-    const auto makeEdit = [this, &du](int id, int x, int y, int width) {
+    using Id = OptionsMyInfoId;
+    const auto makeEdit = [this, &du](Id id, int x, int y, int width) {
         auto* edit = new QLineEdit(this);
-        edit->setObjectName(QStringLiteral("id%1").arg(id));
+        edit->setObjectName(QStringLiteral("id%1").arg(int(id)));
         edit->setGeometry(du.Rect(x, y, width, 13));
         return edit;
     };
-    const auto makePhoneLabel = [this, &du](int id, int y) {
+    const auto makePhoneLabel = [this, &du](Id id, int y) {
         auto* combo = new CXPhoneLabelCB(this);
-        combo->setObjectName(QStringLiteral("id%1").arg(id));
+        combo->setObjectName(QStringLiteral("id%1").arg(int(id)));
         combo->setGeometry(du.Rect(kEditX, y, 58, 13));
         connect(combo, &QComboBox::activated, this, &CPPDLGOptionsMyInfo::OnCbnSelchangePhoneLabel);
         return combo;
@@ -62,14 +63,14 @@ void CPPDLGOptionsMyInfo::BuildControls()
     const struct
     {
         const char* label;
-        int id;
+        Id id;
         QLineEdit** edit;
     } texts[] = {
-        {"Full Name:", 1309, &m_pFullName},
-        {"Credentials:", 1310, &m_pCredentials},
-        {"Company Name:", 1311, &m_pCompanyName},
-        {"Address:", 1312, &m_pAddress},
-        {"City, State, Zip:", 1313, &m_pCityStateZip},
+        {"Full Name:", Id::FullName, &m_pFullName},
+        {"Credentials:", Id::Credentials, &m_pCredentials},
+        {"Company Name:", Id::CompanyName, &m_pCompanyName},
+        {"Address:", Id::Address, &m_pAddress},
+        {"City, State, Zip:", Id::CityStateZip, &m_pCityStateZip},
     };
     for (const auto& row : texts) {
         *row.edit = makeEdit(row.id, kEditX, y, kEditWidth);
@@ -77,47 +78,47 @@ void CPPDLGOptionsMyInfo::BuildControls()
         y += kRowStep;
     }
 
-    m_pPhoneLabel01 = makePhoneLabel(1314, y);
-    m_pPhone01 = makeEdit(1315, kEditX + 62, y, kEditWidth - 62);
+    m_pPhoneLabel01 = makePhoneLabel(Id::PhoneLabel01, y);
+    m_pPhone01 = makeEdit(Id::Phone01, kEditX + 62, y, kEditWidth - 62);
     makeLabel("Phone #1:", y, m_pPhoneLabel01);
     y += kRowStep;
-    m_pPhoneLabel02 = makePhoneLabel(1316, y);
-    m_pPhone02 = makeEdit(1317, kEditX + 62, y, kEditWidth - 62);
+    m_pPhoneLabel02 = makePhoneLabel(Id::PhoneLabel02, y);
+    m_pPhone02 = makeEdit(Id::Phone02, kEditX + 62, y, kEditWidth - 62);
     makeLabel("Phone #2:", y, m_pPhoneLabel02);
     y += kRowStep;
 
-    m_pEmailAddress = makeEdit(1318, kEditX, y, kEditWidth);
+    m_pEmailAddress = makeEdit(Id::EmailAddress, kEditX, y, kEditWidth);
     makeLabel("E-mail Address:", y, m_pEmailAddress);
     y += kRowStep;
-    m_pWebsite = makeEdit(1319, kEditX, y, kEditWidth);
+    m_pWebsite = makeEdit(Id::Website, kEditX, y, kEditWidth);
     makeLabel("Website:", y, m_pWebsite);
     y += kRowStep;
 
     m_pDisclaimer = new QPlainTextEdit(this);
-    m_pDisclaimer->setObjectName(QStringLiteral("id1350"));
+    m_pDisclaimer->setObjectName(QStringLiteral("id%1").arg(int(Id::Disclaimer)));
     m_pDisclaimer->setGeometry(du.Rect(kEditX, y, kEditWidth, 260 - y));
     m_pDisclaimer->setTabChangesFocus(true);
     makeLabel("Disclaimer:", y, m_pDisclaimer);
 
-    const auto makePreview = [this, &du](int id, int top, int height) {
+    const auto makePreview = [this, &du](Id id, int top, int height) {
         auto* preview = new CXPictureST(this);
-        preview->setObjectName(QStringLiteral("id%1").arg(id));
+        preview->setObjectName(QStringLiteral("id%1").arg(int(id)));
         preview->setGeometry(du.Rect(252, top, 114, height));
         preview->SetMargin(6);
         preview->SetShadow(true, 2);
         return preview;
     };
-    const auto makeButton = [this, &du](int id, const char* text, int top, void (CPPDLGOptionsMyInfo::*handler)()) {
+    const auto makeButton = [this, &du](Id id, const char* text, int top, void (CPPDLGOptionsMyInfo::*handler)()) {
         auto* button = new QPushButton(QString::fromLatin1(text), this);
-        button->setObjectName(QStringLiteral("id%1").arg(id));
+        button->setObjectName(QStringLiteral("id%1").arg(int(id)));
         button->setGeometry(du.Rect(252, top, 114, 14));
         button->setAutoDefault(false);
         connect(button, &QPushButton::clicked, this, handler);
     };
-    m_pPicture = makePreview(1320, 8, 109);
-    makeButton(1307, "Choose My Picture", 121, &CPPDLGOptionsMyInfo::OnBnClickedChooseMyPicture);
-    m_pLogo = makePreview(1321, 143, 99);
-    makeButton(1308, "Choose Business Logo", 246, &CPPDLGOptionsMyInfo::OnBnClickedChooseLogo);
+    m_pPicture = makePreview(Id::Picture, 8, 109);
+    makeButton(Id::ChooseMyPicture, "Choose My Picture", 121, &CPPDLGOptionsMyInfo::OnBnClickedChooseMyPicture);
+    m_pLogo = makePreview(Id::Logo, 143, 99);
+    makeButton(Id::ChooseLogo, "Choose Business Logo", 246, &CPPDLGOptionsMyInfo::OnBnClickedChooseLogo);
 }
 
 QString CPPDLGOptionsMyInfo::MyPicturePath() const

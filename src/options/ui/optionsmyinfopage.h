@@ -10,6 +10,27 @@ class QLineEdit;
 class QPlainTextEdit;
 class QPushButton;
 
+// The page's controls by number; each is named "id" + its number ("id1309").
+enum class OptionsMyInfoId : int
+{
+    ChooseMyPicture = 1307,
+    ChooseLogo = 1308,
+    FullName = 1309,
+    Credentials = 1310,
+    CompanyName = 1311,
+    Address = 1312,
+    CityStateZip = 1313,
+    PhoneLabel01 = 1314,
+    Phone01 = 1315,
+    PhoneLabel02 = 1316,
+    Phone02 = 1317,
+    EmailAddress = 1318,
+    Website = 1319,
+    Picture = 1320,
+    Logo = 1321,
+    Disclaimer = 1350,
+};
+
 // The agent's profile: name, credentials, company, address, two phones with labels, e-mail, web site,
 // disclaimer, and the portrait and business logo. The texts reach the settings only through
 // SaveProfileTo after the sheet was confirmed; a chosen picture or logo is converted and stored at once.

@@ -19,15 +19,15 @@ CXPropertySheet::CXPropertySheet(CAppSettings& settings, const QString& title, Q
     m_pTabs->setObjectName(QStringLiteral("tabs"));
     m_pTabs->move(kMargin, kMargin);
 
-    const auto makeButton = [this](const QString& text, int id) {
+    const auto makeButton = [this](const QString& text, PropertySheetId id) {
         auto* button = new QPushButton(text, this);
-        button->setObjectName(QStringLiteral("id%1").arg(id));
+        button->setObjectName(QStringLiteral("id%1").arg(int(id)));
         button->setAutoDefault(false);
         return button;
     };
-    m_pSave = makeButton(QStringLiteral("Save"), 1);
-    m_pCancel = makeButton(QStringLiteral("Cancel"), 2);
-    m_pHelp = makeButton(QStringLiteral("Help"), 143);
+    m_pSave = makeButton(QStringLiteral("Save"), PropertySheetId::Save);
+    m_pCancel = makeButton(QStringLiteral("Cancel"), PropertySheetId::Cancel);
+    m_pHelp = makeButton(QStringLiteral("Help"), PropertySheetId::Help);
     m_pSave->setDefault(true);
     connect(m_pSave, &QPushButton::clicked, this, &CXPropertySheet::accept);
     connect(m_pCancel, &QPushButton::clicked, this, &CXPropertySheet::reject);

@@ -12,6 +12,14 @@ class CAppSettings;
 class QPushButton;
 class QTabWidget;
 
+// The sheet's own buttons by number; each is named "id" + its number ("id1").
+enum class PropertySheetId : int
+{
+    Save = 1,
+    Cancel = 2,
+    Help = 143,
+};
+
 // A tabbed sheet of pages with Save, Cancel and Help along the bottom. Each tab is captioned with its
 // page's window title. Save runs every page's OK step before the sheet ends with Accepted; Help opens the
 // help topic of the page in front.

@@ -1,0 +1,92 @@
+// The helpers other tests lean on: a helper that cannot fail would hide every fault behind it.
+#include "support/childprocess.h"
+#include "support/loopbackhttpserver.h"
+
+#include <QTcpSocket>
+#include <QTest>
+
+#include <memory>
+#include <vector>
+
+using TestSupport::ChildOptions;
+using TestSupport::ChildRun;
+using TestSupport::RunChild;
+
+class TestTestSupport : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void childOutcomes_data()
+    {
+        QTest::addColumn<QString>("script");
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<bool>("timedOut");
+        QTest::newRow("exit status") << "echo out; echo err >&2; exit 3" << 3 << false;
+        QTest::newRow("crash") << "kill -9 $$" << -1 << false;
+        QTest::newRow("hang") << "exec sleep 60" << -1 << true;
+    }
+    void childOutcomes()
+    {
+        QFETCH(QString, script);
+        QFETCH(int, exitCode);
+        QFETCH(bool, timedOut);
+        const ChildRun run =
+            RunChild(QStringLiteral("sh"), {QStringLiteral("-c"), script}, {.timeoutMs = timedOut ? 1000 : 30000});
+        QCOMPARE(run.exitCode, exitCode);
+        QCOMPARE(run.timedOut, timedOut);
+        if (exitCode == 3) {
+            QCOMPARE(run.out, QByteArray("out\n"));
+            QCOMPARE(run.err, QByteArray("err\n"));
+        }
+        if (timedOut)
+            QVERIFY2(run.err.contains("killed after 1000 ms"), run.err.constData());
+    }
+
+    void childInputAndEnvironment()
+    {
+        qputenv("LISTORA_SUPPORT_GONE", "still here");
+        const ChildOptions options{
+            .input = "typed\n",
+            .env = {QStringLiteral("LISTORA_SUPPORT_SET=a=b"), QStringLiteral("LISTORA_SUPPORT_GONE")},
+            .mergeChannels = true};
+        const ChildRun run =
+            RunChild(QStringLiteral("sh"),
+                     {QStringLiteral("-c"), QStringLiteral("cat; echo \"[$LISTORA_SUPPORT_SET]\" >&2; "
+                                                           "echo \"[${LISTORA_SUPPORT_GONE-unset}]\"")},
+                     options);
+        QCOMPARE(run.exitCode, 0);
+        QCOMPARE(run.out, QByteArray("typed\n[a=b]\n[unset]\n"));
+
+        const ChildRun clean = RunChild(QStringLiteral("/bin/sh"),
+                                        {QStringLiteral("-c"), QStringLiteral("echo \"[$HOME]\"")}, {.cleanEnv = true});
+        QCOMPARE(clean.out, QByteArray("[]\n"));
+    }
+
+    void missingProgram()
+    {
+        const ChildRun run = RunChild(QStringLiteral("/nonexistent/listora-nothing"), {});
+        QCOMPARE(run.exitCode, -1);
+        QVERIFY2(run.err.contains("did not start"), run.err.constData());
+    }
+
+    // Connections made just before are counted once Settle returns, with no pause of any length.
+    void settleCountsEveryEarlierConnection()
+    {
+        TestSupport::LoopbackHttpServer server;
+        QVERIFY(server.Start());
+        QVERIFY(server.Settle());
+        QCOMPARE(server.connections, 0);
+        std::vector<std::unique_ptr<QTcpSocket>> clients;
+        for (int i = 0; i < 5; ++i) {
+            clients.push_back(std::make_unique<QTcpSocket>());
+            clients.back()->connectToHost(QHostAddress::LocalHost, server.serverPort());
+            QVERIFY(clients.back()->waitForConnected(5000));
+        }
+        QVERIFY(server.Settle());
+        QCOMPARE(server.connections, 5);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestTestSupport)
+#include "tst_testsupport.moc"
