@@ -473,6 +473,12 @@ void CMainDialog::RenderSampleFlyer()
 
 void CMainDialog::RenderWith(bool projectMode)
 {
+    RenderPage(projectMode, flyerData, m_appSettings, m_extras.m_strListingUrl);
+}
+
+quint64 CMainDialog::RenderPage(bool projectMode, const CFlyerData& flyer, const CAppSettings& settings,
+                                const QString& listingUrl)
+{
     ReadControls();
     m_flyerImage = QImage();
     m_crShownColor = FlyerColor();
@@ -484,15 +490,16 @@ void CMainDialog::RenderWith(bool projectMode)
         ShowNoFlyer(m_themes.isEmpty() ? QStringLiteral("No flyer themes were found in %1.")
                                              .arg(QDir::toNativeSeparators(m_appSettings.Path2Themes))
                                        : QStringLiteral("The theme's template could not be read."));
-        return;
+        return 0;
     }
     // A sidebar theme gets its caption picture drawn anew for every page.
-    const CFlyerPage page = ComposeFlyerPage(m_strTemplateText, m_strSelTheme, projectMode, flyerData, m_appSettings,
-                                             m_strSelFont, FlyerColor(), m_extras.m_strListingUrl);
+    const CFlyerPage page = ComposeFlyerPage(m_strTemplateText, m_strSelTheme, projectMode, flyer, settings,
+                                             m_strSelFont, FlyerColor(), listingUrl);
     m_strSidebarImage = page.sidebarImage;
     m_pRenderer->SetLoadRoots(
-        PageLoadRoots(m_appSettings, m_strSelTemplate, projectMode ? flyerData.GetFolder() : QString()));
+        PageLoadRoots(m_appSettings, m_strSelTemplate, projectMode ? flyer.GetFolder() : QString()));
     m_nRenderRequest = m_pRenderer->RenderAsync(page.page, kFlyerWidth, kFlyerHeight);
+    return m_nRenderRequest;
 }
 
 void CMainDialog::OnRenderFinished(quint64 requestId, const QImage& image, const QString& error)
@@ -715,7 +722,9 @@ void CMainDialog::RunQuickStart()
 
 void CMainDialog::EditProfile()
 {
-    if (RunProfileSheet(this, m_appSettings))
+    const bool taken = RunProfileSheet(this, m_appSettings, [this](CPPDLGOptionsMyInfo& page) { BeginProfileDraft(page); });
+    EndLiveDraft(!taken);
+    if (taken)
         RenderFlyer();
 }
 
@@ -788,7 +797,10 @@ void CMainDialog::OnBnClickedBtnNew()
     MeasurePrintBoxes(dialog);
     dialog.m_bNewMode = 1;
     dialog.m_strStartFolder = m_appSettings.PicturesFolder;
-    if (dialog.exec() != QDialog::Accepted)
+    BeginDetailsDraft(dialog);
+    const bool accepted = dialog.exec() == QDialog::Accepted;
+    EndLiveDraft(!accepted);
+    if (!accepted)
         return;
 
     flyerData.Reset();
@@ -799,20 +811,8 @@ void CMainDialog::OnBnClickedBtnNew()
     flyerData.m_strTheme = m_appSettings.DefaultThemeTemplate;
     flyerData.m_strFont = m_appSettings.DefaultThemeFont;
     flyerData.m_crColor = m_appSettings.DefaultThemeColor;
-    flyerData.m_strCaption = dialog.m_strCaption;
-    flyerData.m_strMLS = dialog.m_strMLS;
-    flyerData.m_strPrice = dialog.m_strPrice;
-    flyerData.m_strAddress = dialog.m_strAddress;
-    flyerData.m_strCityStateZip = dialog.m_strCityStateZip;
-    flyerData.m_strDescription = dialog.m_strDescription;
-    for (int i = 0; i < CFlyerData::kSlotCount; ++i) {
-        flyerData.m_photos[i].m_strPath = dialog.m_strPhotoPaths[i];
-        flyerData.m_strFeatures[i] = dialog.m_strFeatures[i];
-    }
-    flyerData.m_strPhotoFolder = dialog.m_strStartFolder;
     m_extras = CListingExtras();
-    m_extras.m_strListingUrl = dialog.m_strListingUrl;
-    m_extras.m_crops = dialog.m_crops;
+    dialog.SaveToRecord(flyerData, m_extras);
 
     const bool saved = SaveNewProjectFiles();
 
@@ -878,37 +878,16 @@ void CMainDialog::OnBnClickedBtnProperties()
     CDLGFlyerDetails dialog(this, m_appSettings);
     MeasurePrintBoxes(dialog);
     dialog.m_bNewMode = 0;
-    dialog.m_strCaption = flyerData.m_strCaption;
-    dialog.m_strMLS = flyerData.m_strMLS;
-    dialog.m_strPrice = flyerData.m_strPrice;
-    dialog.m_strAddress = flyerData.m_strAddress;
-    dialog.m_strCityStateZip = flyerData.m_strCityStateZip;
-    dialog.m_strDescription = BrToCrLf(flyerData.m_strDescription);
-    for (int i = 0; i < CFlyerData::kSlotCount; ++i) {
-        dialog.m_strPhotoPaths[i] = flyerData.m_photos[i].m_strPath;
-        dialog.m_strFeatures[i] = flyerData.m_strFeatures[i];
-    }
-    dialog.m_strStartFolder = flyerData.m_strPhotoFolder;
-    dialog.m_strListingUrl = m_extras.m_strListingUrl;
-    dialog.m_crops = m_extras.m_crops;
-    if (dialog.exec() != QDialog::Accepted)
+    dialog.LoadFromRecord(flyerData, m_extras);
+    BeginDetailsDraft(dialog);
+    const bool accepted = dialog.exec() == QDialog::Accepted;
+    EndLiveDraft(!accepted);
+    if (!accepted)
         return;
 
-    flyerData.m_strCaption = dialog.m_strCaption;
-    flyerData.m_strMLS = dialog.m_strMLS;
-    flyerData.m_strPrice = dialog.m_strPrice;
-    flyerData.m_strAddress = dialog.m_strAddress;
-    flyerData.m_strCityStateZip = dialog.m_strCityStateZip;
-    flyerData.m_strDescription = CrLfToBr(dialog.m_strDescription);
-    for (int i = 0; i < CFlyerData::kSlotCount; ++i) {
-        flyerData.m_photos[i].m_strPath = dialog.m_strPhotoPaths[i];
-        flyerData.m_strFeatures[i] = dialog.m_strFeatures[i];
-    }
-    flyerData.m_strPhotoFolder = dialog.m_strStartFolder;
     // Saving the details is the user's save: a damaged extras file is replaced now, not before.
     const auto previousCrops = m_extras.m_crops;
-    m_extras.m_strListingUrl = dialog.m_strListingUrl;
-    m_extras.m_crops = dialog.m_crops;
+    dialog.SaveToRecord(flyerData, m_extras);
     m_extras.m_bDamaged = false;
 
     // The listing data is saved here; a changed theme, font or colour is saved only by Save, so a
@@ -993,7 +972,10 @@ void CMainDialog::OnBnClickedBtnOptions()
     ReadControls();
     const COptionsSnapshot before = TakeOptionsSnapshot();
     CPSDLGOptions sheet(m_appSettings, this, m_themes, m_fonts);
-    if (sheet.exec() != QDialog::Accepted)
+    BeginProfileDraft(sheet.MyInfo());
+    const bool accepted = sheet.exec() == QDialog::Accepted;
+    EndLiveDraft(!accepted);
+    if (!accepted)
         return;
     sheet.General().SaveTo(m_appSettings);
     // The profile is taken only from a page the user has seen.

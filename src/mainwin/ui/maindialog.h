@@ -16,6 +16,9 @@
 #include <array>
 
 class CDLGFlyerDetails;
+class CPPDLGOptionsMyInfo;
+class CXLiveDraft;
+struct CFlyerDraft;
 struct CXFlyerSource;
 
 class CXCanvas;
@@ -155,6 +158,14 @@ public:
     void RunQuickStart();
     void EditProfile();
 
+    // The live flyer while Flyer Details or the profile is edited (maindialog_live.cpp): every edit
+    // shows on the canvas at once, nothing is saved or marked changed until the dialog's Save, and
+    // EndLiveDraft(true) after a Cancel puts the saved flyer back.
+    void BeginDetailsDraft(CDLGFlyerDetails& dialog);
+    void BeginProfileDraft(CPPDLGOptionsMyInfo& page);
+    void EndLiveDraft(bool restore);
+    CXLiveDraft* LiveDraft() const { return m_pLiveDraft; }
+
     CXPNGButton* Button(int id) const;
     CXCanvas* Canvas() const { return m_pCanvas; }
     CXThemesLB* ThemesList() const { return m_pThemes; }
@@ -200,6 +211,11 @@ private:
     void PlaceWindow();
     void OnStartupTimer();
     void RenderWith(bool projectMode);
+    // One page of the flyer cycle from the given listing and profile; the request id, or 0.
+    quint64 RenderPage(bool projectMode, const CFlyerData& flyer, const CAppSettings& settings,
+                       const QString& listingUrl);
+    quint64 RenderDraft(const CFlyerDraft& draft);
+    void StartLiveDraft();
     void OnRenderFinished(quint64 requestId, const QImage& image, const QString& error);
     void ShowNoFlyer(const QString& why);
     void RemoveStaleSidebarImages();
@@ -245,6 +261,7 @@ private:
     QString m_strPendingProject;
     bool m_bPendingTooLong = false;
     QTimer* m_pHandOverTimer = nullptr;
+    CXLiveDraft* m_pLiveDraft = nullptr;
 
     QTabWidget* m_pTab = nullptr;
     CXThemeFilterCB* m_pThemeFilter = nullptr;
