@@ -68,6 +68,8 @@ void CXLiveDraft::Dispatch()
         m_shownPhotos[i] = draft.record.m_photos[i].m_strPath;
     m_nInFlight = m_render(draft);
     ++m_nSent;
+    if (m_nInFlight != 0)
+        Q_EMIT DraftSent(m_nInFlight);
     // Nothing went out (no template): the next change tries again.
 }
 

@@ -60,6 +60,8 @@ public:
 
 Q_SIGNALS:
     void PhotoFailed(const QString& why);
+    // A draft page went to the renderer under this request id.
+    void DraftSent(quint64 requestId);
 
 private:
     void Schedule();

@@ -215,7 +215,7 @@ private:
     quint64 RenderPage(bool projectMode, const CFlyerData& flyer, const CAppSettings& settings,
                        const QString& listingUrl);
     quint64 RenderDraft(const CFlyerDraft& draft);
-    void StartLiveDraft();
+    void StartLiveDraft(const CFlyerData& saved, const CListingExtras& savedExtras);
     void OnRenderFinished(quint64 requestId, const QImage& image, const QString& error);
     void ShowNoFlyer(const QString& why);
     void RemoveStaleSidebarImages();

@@ -43,7 +43,7 @@ bool PlaceBesideCanvas(const CXCanvas& canvas, QWidget& dialog, QSize client)
 
 } // namespace
 
-void CMainDialog::StartLiveDraft()
+void CMainDialog::StartLiveDraft(const CFlyerData& saved, const CListingExtras& savedExtras)
 {
     EndLiveDraft(false);
     const QString photos = QDir(m_appSettings.Path2TempFolder).filePath(QStringLiteral("Drafts"));
@@ -53,12 +53,15 @@ void CMainDialog::StartLiveDraft()
             [draft](quint64 requestId, const QImage&, const QString&) { draft->OnRenderFinished(requestId); });
     connect(m_pRenderer, &CXHTML2Image::RenderSuperseded, draft,
             [draft](quint64 requestId) { draft->OnRenderFinished(requestId); });
-    m_pLiveDraft->Begin(flyerData, m_extras.m_crops);
+    m_pLiveDraft->Begin(saved, savedExtras.m_crops);
 }
 
 void CMainDialog::BeginDetailsDraft(CDLGFlyerDetails& dialog)
 {
-    StartLiveDraft();
+    // A new project starts from no photos at all, not from those of the project that is open.
+    CListingExtras saved;
+    saved.m_crops = dialog.m_crops;
+    StartLiveDraft(dialog.BaseRecord(), saved);
     CXLiveDraft* draft = m_pLiveDraft;
     // A new project is drawn as a project from the first keystroke; the open one stays until Save.
     connect(&dialog, &CDLGFlyerDetails::DraftChanged, draft, [this, draft, &dialog] {
@@ -77,7 +80,7 @@ void CMainDialog::BeginDetailsDraft(CDLGFlyerDetails& dialog)
 
 void CMainDialog::BeginProfileDraft(CPPDLGOptionsMyInfo& page)
 {
-    StartLiveDraft();
+    StartLiveDraft(flyerData, m_extras);
     CXLiveDraft* draft = m_pLiveDraft;
     connect(&page, &CPPDLGOptionsMyInfo::ProfileChanged, draft, [this, draft, &page] {
         CFlyerDraft state{flyerData, m_extras.m_crops, m_extras.m_strListingUrl, m_appSettings, m_bProjectOpen};

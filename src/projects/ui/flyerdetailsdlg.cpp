@@ -99,6 +99,7 @@ CFlyerData CDLGFlyerDetails::DraftRecord() const
         draft.m_strFeatures[i] = m_pFeatures[i]->text();
         draft.m_photos[i].m_strPath = m_pPreviews[i]->HasPicture() ? m_strPhotoPaths[i] : QString();
     }
+    draft.m_strPhotoFolder = m_strStartFolder;
     return draft;
 }
 

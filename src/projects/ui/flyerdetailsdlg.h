@@ -65,6 +65,7 @@ public:
     // The listing as the controls show it at this moment, over the record the dialog was loaded with,
     // for the live flyer; DraftChanged says when it changed. Cheap enough to call per keystroke.
     CFlyerData DraftRecord() const;
+    const CFlyerData& BaseRecord() const { return m_baseRecord; }
     QString DraftListingUrl() const;
 
     // The dialog's own preview of the flyer, for screens where the dialog cannot stand beside the
