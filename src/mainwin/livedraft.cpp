@@ -14,7 +14,13 @@ CXLiveDraft::CXLiveDraft(RenderFn render, const QString& photoFolder, QObject* p
             Schedule();
         }
     });
-    connect(&m_photos, &CXDraftPhotos::CopyFailed, this, &CXLiveDraft::PhotoFailed);
+    connect(&m_photos, &CXDraftPhotos::CopyFailed, this, [this](const QString& why) {
+        Q_EMIT PhotoFailed(why);
+        if (m_bActive && m_last) {
+            m_bPending = true;
+            Schedule();
+        }
+    });
 }
 
 CXLiveDraft::~CXLiveDraft() = default;
@@ -60,7 +66,10 @@ void CXLiveDraft::Dispatch()
         if (path.isEmpty() || (path == m_saved.m_photos[i].m_strPath && draft.crops[i] == m_savedCrops[i]))
             continue;
         const QString copy = m_photos.CopyFor(i + 1, path, draft.crops[i]);
-        // Until its copy is made the slot keeps the photo it showed; CopyReady brings the new one.
+        // A page without the new photo would only delay the one with it: wait for the copy
+        // (CopyReady dispatches again). A photo that cannot be copied keeps the slot as it was.
+        if (copy.isEmpty() && m_photos.IsMaking())
+            return;
         path = copy.isEmpty() ? m_shownPhotos[i] : copy;
     }
     m_bPending = false;
@@ -71,6 +80,12 @@ void CXLiveDraft::Dispatch()
     if (m_nInFlight != 0)
         Q_EMIT DraftSent(m_nInFlight);
     // Nothing went out (no template): the next change tries again.
+}
+
+void CXLiveDraft::Prefetch(int slot, const QString& path)
+{
+    if (m_bActive)
+        m_photos.CopyFor(slot, path, std::nullopt);
 }
 
 void CXLiveDraft::OnRenderFinished(quint64 requestId)

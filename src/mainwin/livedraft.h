@@ -45,6 +45,9 @@ public:
     // The saved photos and crops: a draft that keeps them needs no copies.
     void Begin(const CFlyerData& saved, const std::array<std::optional<QRect>, CFlyerData::kSlotCount>& savedCrops);
     void SetDraft(const CFlyerDraft& draft);
+    // Starts the copy of a photo that is about to be taken into the draft, while the dialog still
+    // checks it; a photo that is then refused only leaves an unused copy in the scratch folder.
+    void Prefetch(int slot, const QString& path);
     // The renderer's answer to any request; only the draft's own is taken.
     void OnRenderFinished(quint64 requestId);
     // No more drafts: a render on its way is no longer waited for.

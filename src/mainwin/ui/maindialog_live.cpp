@@ -3,10 +3,8 @@
 // CXLiveDraft; this file only connects the dialogs, the renderer and the canvas to it.
 #include "mainwin/ui/maindialog.h"
 
-#include "app/appinfo.h"
 #include "compose/render/xhtml2image.h"
 #include "compose/ui/canvas.h"
-#include "controls/ui/messagebox.h"
 #include "mainwin/livedraft.h"
 #include "options/ui/optionsmyinfopage.h"
 #include "projects/ui/flyerdetailsdlg.h"
@@ -68,10 +66,8 @@ void CMainDialog::BeginDetailsDraft(CDLGFlyerDetails& dialog)
         CFlyerDraft state{dialog.DraftRecord(), dialog.m_crops, dialog.DraftListingUrl(), m_appSettings, true};
         draft->SetDraft(state);
     });
-    connect(draft, &CXLiveDraft::PhotoFailed, &dialog, [&dialog](const QString& why) {
-        TemplateMessageBox(&dialog, QStringLiteral("The photo could not be shown on the flyer.\n\n%1").arg(why),
-                           AppInfo::DisplayName(), MsgBox::IconExclamation | MsgBox::OK);
-    });
+    connect(&dialog, &CDLGFlyerDetails::PhotoChosen, draft,
+            [draft](int slot, const QString& path) { draft->Prefetch(slot + 1, path); });
     connect(this, &CMainDialog::FlyerShown, &dialog, [this, &dialog] { dialog.SetPreviewImage(m_flyerImage); });
     dialog.SetPreviewImage(m_flyerImage);
     if (!PlaceBesideCanvas(*m_pCanvas, dialog, dialog.size()))

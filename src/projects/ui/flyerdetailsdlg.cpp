@@ -419,6 +419,7 @@ void CDLGFlyerDetails::OnBnClickedBtnPhoto(int slot)
     chooser.setDefaultSuffix(QStringLiteral("jpg"));
     if (chooser.exec() != QDialog::Accepted || chooser.selectedFiles().isEmpty())
         return;
+    Q_EMIT PhotoChosen(slot, chooser.selectedFiles().constFirst());
     AcceptPhoto(slot, chooser.selectedFiles().constFirst());
 }
 

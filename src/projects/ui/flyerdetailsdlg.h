@@ -89,6 +89,8 @@ public:
 
 Q_SIGNALS:
     void DraftChanged();
+    // A file was picked for slot 0-3 and is about to be checked: the live flyer may start on it.
+    void PhotoChosen(int slot, const QString& path);
 
 protected:
     void showEvent(QShowEvent* event) override;
