@@ -4,6 +4,7 @@
 #include "imaging/photointake.h"
 #include "mainwin/livedraft.h"
 #include "mainwin/ui/maindialog.h"
+#include "options/ui/optionsmyinfopage.h"
 #include "projects/projectstore.h"
 #include "projects/ui/flyerdetailsdlg.h"
 
@@ -265,6 +266,12 @@ private Q_SLOTS:
         QVERIFY(!window->m_bProjectOpen);
         const QImage sample = window->FlyerImage();
         QVERIFY(!sample.isNull());
+        QTemporaryDir portraits;
+        for (const auto& [name, color] : {std::pair{"red.jpg", Qt::red}, std::pair{"blue.jpg", Qt::blue}}) {
+            QImage portrait(300, 400, QImage::Format_RGB32);
+            portrait.fill(color);
+            QVERIFY(portrait.save(portraits.filePath(QString::fromLatin1(name))));
+        }
 
         QImage live;
         WhenShown([&](QWidget& sheet) {
@@ -274,6 +281,19 @@ private Q_SLOTS:
             QTest::keyClicks(name, QStringLiteral("Dana Whitfield"));
             QVERIFY(Settled(*window));
             live = window->FlyerImage();
+            // A new portrait shows at once too, although it is stored under the same name.
+            auto* page = sheet.findChild<CPPDLGOptionsMyInfo*>();
+            QVERIFY(page);
+            QVERIFY(page->AcceptMyPicture(portraits.filePath(QStringLiteral("red.jpg"))));
+            QVERIFY(Settled(*window));
+            const QImage red = window->FlyerImage();
+            QVERIFY(red != live);
+            QVERIFY(page->AcceptMyPicture(portraits.filePath(QStringLiteral("blue.jpg"))));
+            QVERIFY(Settled(*window));
+            QVERIFY(window->FlyerImage() != red);
+            QVERIFY(page->AcceptMyPicture(portraits.filePath(QStringLiteral("red.jpg"))));
+            QVERIFY(Settled(*window));
+            QVERIFY(window->FlyerImage() == red);
             sheet.findChild<QPushButton*>(QStringLiteral("id2"))->click();
         });
         window->EditProfile();
@@ -290,7 +310,7 @@ private Q_SLOTS:
         window->EditProfile();
         QVERIFY(Settled(*window));
         QCOMPARE(window->AppSettings().FullName, QStringLiteral("Dana Whitfield"));
-        QVERIFY(window->FlyerImage() == live);
+        QVERIFY(window->FlyerImage() != sample);
     }
 };
 
