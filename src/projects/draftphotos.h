@@ -30,8 +30,8 @@ public:
     // The copy itself, as the worker thread makes it: the picture (a project photo's whole
     // original), cropped, fitted into the slot's box as the intake fits it, written as JPEG. Large
     // JPEGs are decoded at a reduced scale, which is what makes this quick.
-    static bool MakeDraftPhoto(const QString& source, int slot, const std::optional<QRect>& crop,
-                               const QString& target, QString* error = nullptr);
+    static bool MakeDraftPhoto(const QString& source, int slot, const std::optional<QRect>& crop, const QString& target,
+                               QString* error = nullptr);
 
 Q_SIGNALS:
     void CopyReady();

@@ -189,8 +189,7 @@ private Q_SLOTS:
         QTest::addColumn<QSize>("dialog");
         QTest::addColumn<QPoint>("expected"); // (-1, -1): no room
         const QRect wide(0, 0, 2560, 1400);
-        QTest::newRow("left of the flyer") << wide << QRect(1200, 100, 700, 900) << QSize(800, 600)
-                                           << QPoint(392, 100);
+        QTest::newRow("left of the flyer") << wide << QRect(1200, 100, 700, 900) << QSize(800, 600) << QPoint(392, 100);
         QTest::newRow("right when the left is short")
             << wide << QRect(300, 100, 700, 900) << QSize(800, 600) << QPoint(1008, 100);
         QTest::newRow("kept on the screen vertically")
