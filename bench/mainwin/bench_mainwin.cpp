@@ -221,8 +221,8 @@ void SendKey(QWidget* target, int key, const QString& text)
 
 // Inside Flyer Details of the open project: a character typed into the description every 30 ms, then
 // photos chosen for slot 2; every figure is taken when the flyer holding the change is painted.
-void MeasureLiveDetails(CMainDialog& window, CDLGFlyerDetails& dialog, int keystrokes,
-                        const QStringList& photos, LiveFigures& figures)
+void MeasureLiveDetails(CMainDialog& window, CDLGFlyerDetails& dialog, int keystrokes, const QStringList& photos,
+                        LiveFigures& figures)
 {
     CXLiveDraft* live = window.LiveDraft();
     auto* description = dialog.findChild<QPlainTextEdit*>(QStringLiteral("id1327"));
@@ -235,18 +235,18 @@ void MeasureLiveDetails(CMainDialog& window, CDLGFlyerDetails& dialog, int keyst
     int shownUpTo = 0;
     QObject::connect(live, &CXLiveDraft::DraftSent, &dialog,
                      [&](quint64 id) { typedBySent.insert(id, int(typedAt.size())); });
-    const auto finished = QObject::connect(
-        window.Renderer(), &CXHTML2Image::RenderFinished, &dialog, [&](quint64 id, const QImage& image, const QString&) {
-            if (!typedBySent.contains(id) || image.isNull())
-                return;
-            window.Canvas()->repaint();
-            ++figures.pages;
-            const double now = clock.nsecsElapsed() / 1e6;
-            const int upTo = typedBySent.take(id);
-            for (int k = shownUpTo; k < upTo; ++k)
-                figures.latency.append(now - typedAt[k]);
-            shownUpTo = std::max(shownUpTo, upTo);
-        });
+    const auto finished = QObject::connect(window.Renderer(), &CXHTML2Image::RenderFinished, &dialog,
+                                           [&](quint64 id, const QImage& image, const QString&) {
+                                               if (!typedBySent.contains(id) || image.isNull())
+                                                   return;
+                                               window.Canvas()->repaint();
+                                               ++figures.pages;
+                                               const double now = clock.nsecsElapsed() / 1e6;
+                                               const int upTo = typedBySent.take(id);
+                                               for (int k = shownUpTo; k < upTo; ++k)
+                                                   figures.latency.append(now - typedAt[k]);
+                                               shownUpTo = std::max(shownUpTo, upTo);
+                                           });
 
     description->setFocus();
     description->moveCursor(QTextCursor::End);

@@ -352,7 +352,7 @@ QString MergeTemplate(const QString& templateText, bool projectMode, const CFlye
                                 : ownAgent ? ToFileUrl(InFolder(settings.strSavePath, QStringLiteral("Logo.jpg")))
                                            : SampleUrl(settings, sample.businessLogo);
     const QString myPicture = ownAgent ? ToFileUrl(InFolder(settings.strSavePath, QStringLiteral("MyPicture.jpg")))
-                                          : SampleUrl(settings, sample.agentPicture);
+                                       : SampleUrl(settings, sample.agentPicture);
 
     const QString qrAddress = projectMode ? QrCodeAddress(listingUrl, settings.Website) : sample.listingUrl;
     const QString qrCode = QrCode::SvgDataUrl(qrAddress);
@@ -407,17 +407,17 @@ QString MergeCoverTemplate(const QString& templateText, const CXThemeTemplateInf
     const CPreviewData& sample = CPreviewData::Get();
     const QString hex = theme.GetColorHex();
     const bool ownAgent = ProfileHasName(settings);
-    const QString contact =
-        ownAgent ? FormatContactInfo(ContactProfile, true, settings, hex)
-                 : QStringLiteral("<span id=\"name\" style=\"font-weight: bold;\">") + sample.agentName +
-                       QStringLiteral("</span><br>") + sample.credentials + kBr + kBr + sample.companyBlock + kBr +
-                       sample.phoneBlock + kBr + sample.emailWebBlock;
+    const QString contact = ownAgent
+                                ? FormatContactInfo(ContactProfile, true, settings, hex)
+                                : QStringLiteral("<span id=\"name\" style=\"font-weight: bold;\">") + sample.agentName +
+                                      QStringLiteral("</span><br>") + sample.credentials + kBr + kBr +
+                                      sample.companyBlock + kBr + sample.phoneBlock + kBr + sample.emailWebBlock;
     const QString myPicture = ownAgent ? ToFileUrl(InFolder(settings.strSavePath, QStringLiteral("MyPicture.jpg")))
                                        : SampleUrl(settings, sample.agentPicture);
-    const QString companyLogo =
-        !ownAgent ? SampleUrl(settings, sample.businessLogo)
-        : settings.IncludeMyLogo == 1 ? ToFileUrl(InFolder(settings.strSavePath, QStringLiteral("Logo.jpg")))
-                                      : ToFileUrl(settings.Path2BlankImage);
+    const QString companyLogo = !ownAgent ? SampleUrl(settings, sample.businessLogo)
+                                : settings.IncludeMyLogo == 1
+                                    ? ToFileUrl(InFolder(settings.strSavePath, QStringLiteral("Logo.jpg")))
+                                    : ToFileUrl(settings.Path2BlankImage);
     return ReplaceInOrder(templateText, {
                                             {"$_sidebarImage$", ToFileUrl(sidebarImage)},
                                             {"$_elementColor$", hex},

@@ -127,8 +127,7 @@ private Q_SLOTS:
         m_merged[QStringLiteral("preview")] = Fields(MergeTemplate(EveryToken(), false, flyer, nameless, Look()));
         m_merged[QStringLiteral("cover")] =
             Fields(MergeCoverTemplate(EveryToken(), Theme(), nameless, QStringLiteral("/tmp/cover side.png")));
-        m_merged[QStringLiteral("ownPreview")] =
-            Fields(MergeTemplate(EveryToken(), false, flyer, m_settings, Look()));
+        m_merged[QStringLiteral("ownPreview")] = Fields(MergeTemplate(EveryToken(), false, flyer, m_settings, Look()));
         m_merged[QStringLiteral("ownCover")] =
             Fields(MergeCoverTemplate(EveryToken(), Theme(), m_settings, QStringLiteral("/tmp/cover side.png")));
     }
@@ -152,10 +151,14 @@ private Q_SLOTS:
                        QStringLiteral(";\">Pat Lee</span><br>") + body;
             QTest::addRow("%s picture", mode) << mode << "myPicture" << own + "MyPicture.jpg";
             QTest::addRow("%s logo", mode) << mode << "companyLogo" << own + "Logo.jpg";
-            QTest::addRow("%s disclaimer", mode) << mode << "listingDisclaimer" << "Subject to errors & omissions.";
-            QTest::addRow("%s caption", mode) << mode << "listingCaption" << "New Listing";
-            QTest::addRow("%s MLS", mode) << mode << "listingMLS" << "MLS# 201512345678";
-            QTest::addRow("%s photo", mode) << mode << "mainPhoto" << "file:///opt/listora/Samples/House01-02.jpg";
+            QTest::addRow("%s disclaimer", mode) << mode << "listingDisclaimer"
+                                                 << "Subject to errors & omissions.";
+            QTest::addRow("%s caption", mode) << mode << "listingCaption"
+                                              << "New Listing";
+            QTest::addRow("%s MLS", mode) << mode << "listingMLS"
+                                          << "MLS# 201512345678";
+            QTest::addRow("%s photo", mode) << mode << "mainPhoto"
+                                            << "file:///opt/listora/Samples/House01-02.jpg";
         }
     }
 

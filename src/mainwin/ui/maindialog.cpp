@@ -722,7 +722,8 @@ void CMainDialog::RunQuickStart()
 
 void CMainDialog::EditProfile()
 {
-    const bool taken = RunProfileSheet(this, m_appSettings, [this](CPPDLGOptionsMyInfo& page) { BeginProfileDraft(page); });
+    const bool taken =
+        RunProfileSheet(this, m_appSettings, [this](CPPDLGOptionsMyInfo& page) { BeginProfileDraft(page); });
     EndLiveDraft(!taken);
     if (taken)
         RenderFlyer();

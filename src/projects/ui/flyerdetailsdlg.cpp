@@ -129,7 +129,8 @@ void CDLGFlyerDetails::UpdateFeatureCount()
     const qsizetype length = edit->text().size();
     m_pFeatureCount->setText(FeatureCountText(edit->text()));
     QPalette palette = m_pFeatureCount->palette();
-    palette.setColor(QPalette::WindowText, length >= kMaxFeatureLength ? QColor(0xA0, 0x30, 0x10) : QColor(0x60, 0x60, 0x60));
+    palette.setColor(QPalette::WindowText,
+                     length >= kMaxFeatureLength ? QColor(0xA0, 0x30, 0x10) : QColor(0x60, 0x60, 0x60));
     m_pFeatureCount->setPalette(palette);
     const QRect at = edit->geometry();
     const QSize size = m_pFeatureCount->sizeHint();
