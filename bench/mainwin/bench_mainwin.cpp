@@ -158,7 +158,7 @@ bool OpenFourPhotoProject(CMainDialog& window)
         dialog->OnBnClickedBtnOpen();
     });
     window.OnBnClickedBtnOpen();
-    return window.m_bProjectOpen && WaitIdle(window) && !window.FlyerImage().isNull();
+    return window.Session().IsProjectOpen() && WaitIdle(window) && !window.FlyerImage().isNull();
 }
 
 } // namespace
