@@ -19,7 +19,6 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QEventLoop>
-#include <QHash>
 #include <QTemporaryDir>
 #include <QFileDialog>
 #include <QKeyEvent>
@@ -178,7 +177,7 @@ bool OpenFourPhotoProject(CMainDialog& window)
         dialog->OnBnClickedBtnOpen();
     });
     window.OnBnClickedBtnOpen();
-    return window.m_bProjectOpen && WaitIdle(window) && !window.FlyerImage().isNull();
+    return window.Session().IsProjectOpen() && WaitIdle(window) && !window.FlyerImage().isNull();
 }
 
 struct LiveFigures
@@ -231,22 +230,21 @@ void MeasureLiveDetails(CMainDialog& window, CDLGFlyerDetails& dialog, int keyst
     QElapsedTimer clock;
     clock.start();
     QList<double> typedAt;
-    QHash<quint64, int> typedBySent; // request id -> keystrokes the page holds
+    // One draft page is on its way at a time, and the next flyer shown is that page.
+    int sentUpTo = -1;
     int shownUpTo = 0;
-    QObject::connect(live, &CXLiveDraft::DraftSent, &dialog,
-                     [&](quint64 id) { typedBySent.insert(id, int(typedAt.size())); });
-    const auto finished = QObject::connect(window.Renderer(), &CXHTML2Image::RenderFinished, &dialog,
-                                           [&](quint64 id, const QImage& image, const QString&) {
-                                               if (!typedBySent.contains(id) || image.isNull())
-                                                   return;
-                                               window.Canvas()->repaint();
-                                               ++figures.pages;
-                                               const double now = clock.nsecsElapsed() / 1e6;
-                                               const int upTo = typedBySent.take(id);
-                                               for (int k = shownUpTo; k < upTo; ++k)
-                                                   figures.latency.append(now - typedAt[k]);
-                                               shownUpTo = std::max(shownUpTo, upTo);
-                                           });
+    QObject::connect(live, &CXLiveDraft::DraftSent, &dialog, [&] { sentUpTo = int(typedAt.size()); });
+    const auto finished = QObject::connect(&window, &CMainDialog::FlyerShown, &dialog, [&](bool rendered) {
+        if (sentUpTo < 0 || !rendered)
+            return;
+        window.Canvas()->repaint();
+        ++figures.pages;
+        const double now = clock.nsecsElapsed() / 1e6;
+        for (int k = shownUpTo; k < sentUpTo; ++k)
+            figures.latency.append(now - typedAt[k]);
+        shownUpTo = std::max(shownUpTo, sentUpTo);
+        sentUpTo = -1;
+    });
 
     description->setFocus();
     description->moveCursor(QTextCursor::End);

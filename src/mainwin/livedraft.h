@@ -22,6 +22,7 @@ struct CFlyerDraft
     QString listingUrl;
     CAppSettings settings;
     bool projectMode = true;
+    bool profileOnly = false; // the listing is the saved one; only the profile is being edited
 };
 
 // The live flyer of an edit in progress. Every change hands over the whole newest state; only that

@@ -165,7 +165,7 @@ private Q_SLOTS:
             QTest::keyClicks(caption, QStringLiteral("Sold in a Week"));
             QVERIFY(Settled(*window));
             live = window->FlyerImage();
-            QVERIFY(!window->m_bProjectDirty);
+            QVERIFY(!window->Session().IsProjectDirty());
             dialog.findChild<QPushButton*>(QStringLiteral("id1257"))->click();
         });
         window->OnBnClickedBtnProperties();
@@ -174,8 +174,8 @@ private Q_SLOTS:
 
         QVERIFY(Settled(*window));
         QVERIFY(window->FlyerImage() == saved);
-        QVERIFY(!window->m_bProjectDirty);
-        QCOMPARE(window->flyerData.m_strCaption, QStringLiteral("Harbour Loft"));
+        QVERIFY(!window->Session().IsProjectDirty());
+        QCOMPARE(window->Session().FlyerData().m_strCaption, QStringLiteral("Harbour Loft"));
         QCOMPARE(Listing(QFileInfo(path).absolutePath()), folderBefore);
     }
 
@@ -263,7 +263,7 @@ private Q_SLOTS:
     void previewWithEmptyAndFilledProfile()
     {
         auto window = StartWindow();
-        QVERIFY(!window->m_bProjectOpen);
+        QVERIFY(!window->Session().IsProjectOpen());
         const QImage sample = window->FlyerImage();
         QVERIFY(!sample.isNull());
         QTemporaryDir portraits;

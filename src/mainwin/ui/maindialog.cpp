@@ -8,6 +8,7 @@
 #include "catalogue/ui/fontslb.h"
 #include "catalogue/ui/themeslb.h"
 #include "compose/loadpolicy.h"
+#include "compose/render/htmlflyerrenderer.h"
 #include "compose/render/xhtml2image.h"
 #include "compose/templatemerge.h"
 #include "compose/ui/canvas.h"
@@ -201,15 +202,9 @@ void CMainDialog::CreateControls()
 
     m_pRenderer = new CXHTML2Image(this);
     m_pRenderer->SetWorkerPath(CXHTML2Image::FindWorker());
-    connect(m_pRenderer, &CXHTML2Image::RenderFinished, this, &CMainDialog::OnRenderFinished);
-    connect(m_pRenderer, &CXHTML2Image::RenderSuperseded, this, [this](quint64 requestId) {
-        // Only a cover can be waiting behind another request: put it back in line.
-        if (requestId == m_nCoverRequest) {
-            m_nCoverRequest = 0;
-            DiscardThemeCover(m_coverJob);
-            m_coverQueue.prepend(m_coverItem);
-        }
-    });
+    m_pFlyerRenderer = std::make_unique<CXHTMLFlyerRenderer>(*m_pRenderer);
+    m_pSession = std::make_unique<CFlyerSession>(m_appSettings, m_themes, *m_pFlyerRenderer);
+    ConnectSession();
 
     m_pStartupTimer = new QTimer(this);
     m_pStartupTimer->setSingleShot(true);
@@ -232,7 +227,7 @@ void CMainDialog::OnInitDialog()
 
     m_fonts.BuildKnownFonts();
     InitFontsLB();
-    m_strSelFont = m_appSettings.LastFont;
+    m_pSession->SetSelectedFont(m_appSettings.LastFont);
 
     InitColorPalette();
 
@@ -243,9 +238,10 @@ void CMainDialog::OnInitDialog()
     m_pThemes->SetSettings(&m_appSettings);
     m_themes.LoadAvailableThemes(m_appSettings.Path2Themes, WorkingFolders::UserThemesFolder());
 
-    m_strSelTheme = m_appSettings.LastTheme;
-    if (!m_themes.ContainsTheme(m_strSelTheme))
-        m_strSelTheme = m_appSettings.DefaultThemeTemplate;
+    QString theme = m_appSettings.LastTheme;
+    if (!m_themes.ContainsTheme(theme))
+        theme = m_appSettings.DefaultThemeTemplate;
+    m_pSession->SetSelection(theme, m_pSession->SelFont(), m_appSettings.LastColor);
     WriteControls();
 
     m_pCanvas->SetPageSize(kFlyerWidth, kFlyerHeight);
@@ -262,7 +258,7 @@ void CMainDialog::OnInitDialog()
 
     ShowTabPage(0);
 
-    if (FindSelectTheme(m_strSelTheme)) {
+    if (FindSelectTheme(theme)) {
         OnLbnSelchangeListThemes();
     } else {
         m_pThemeFilter->SelectFilterValue(m_appSettings.LastThemeFilter);
@@ -280,7 +276,7 @@ void CMainDialog::OnInitDialog()
 void CMainDialog::InitAppSettings()
 {
     WorkingFolders::InitAppSettings(m_appSettings);
-    m_bHasMAPIClient = HasMailClient();
+    m_pSession->SetHasMailClient(HasMailClient());
 }
 
 void CMainDialog::InitTabControl()
@@ -315,7 +311,7 @@ void CMainDialog::InitFontsLB()
 void CMainDialog::InitColorPalette()
 {
     m_pPalette->SetupStandardPalette(m_appSettings.LastColor, 52);
-    m_crShownColor = m_appSettings.LastColor;
+    m_pSession->SetShownColor(m_appSettings.LastColor);
     m_pPalette->update();
 }
 
@@ -420,12 +416,46 @@ ColorRef CMainDialog::FlyerColor() const
     return m_pPalette->GetSelectedColor();
 }
 
-void CMainDialog::ReadControls()
+void CMainDialog::ConnectSession()
+{
+    connect(m_pSession.get(), &CFlyerSession::FlyerReady, this, [this](const QImage& image) {
+        m_pCanvas->SetEmptyText(QString());
+        m_pCanvas->SetFlyerImage(image);
+        Q_EMIT FlyerShown(true);
+    });
+    connect(m_pSession.get(), &CFlyerSession::FlyerFailed, this, &CMainDialog::ShowNoFlyer);
+    connect(m_pSession.get(), &CFlyerSession::CoverStarted, this, [this](int done, int due) {
+        m_pCoverProgress->setRange(0, due);
+        m_pCoverProgress->setValue(done);
+        m_pCoverProgress->setFormat(QStringLiteral("Making theme pictures: %1 of %2").arg(done + 1).arg(due));
+        PlaceCoverProgress();
+        m_pCoverProgress->show();
+    });
+    connect(m_pSession.get(), &CFlyerSession::CoverMade, this, [this](int done) {
+        m_pCoverProgress->setValue(done);
+        m_pThemes->viewport()->update();
+    });
+    connect(m_pSession.get(), &CFlyerSession::CoversFinished, this, [this] {
+        m_pCoverProgress->hide();
+        Q_EMIT CoversFinished();
+    });
+}
+
+QString CMainDialog::ListedTheme() const
 {
     const int theme = m_pThemes->GetCurSel();
-    m_strSelTheme = theme >= 0 ? m_pThemes->GetText(theme) : QString();
+    return theme >= 0 ? m_pThemes->GetText(theme) : QString();
+}
+
+QString CMainDialog::ListedFont() const
+{
     const int font = m_pFonts->GetCurSel();
-    m_strSelFont = font >= 0 ? m_pFonts->GetText(font) : QString();
+    return font >= 0 ? m_pFonts->GetText(font) : QString();
+}
+
+void CMainDialog::ReadControls()
+{
+    m_pSession->SetSelection(ListedTheme(), ListedFont(), FlyerColor());
 }
 
 void CMainDialog::WriteControls()
@@ -438,13 +468,13 @@ void CMainDialog::WriteControls()
             }
         }
     };
-    selectPrefix(*m_pThemes, m_strSelTheme);
-    selectPrefix(*m_pFonts, m_strSelFont);
+    selectPrefix(*m_pThemes, m_pSession->SelTheme());
+    selectPrefix(*m_pFonts, m_pSession->SelFont());
 }
 
 bool CMainDialog::LoadTemplate(const QString& path)
 {
-    return ::LoadTemplate(path, m_strTemplateText);
+    return m_pSession->LoadTemplate(path);
 }
 
 bool CMainDialog::FindSelectTheme(const QString& name)
@@ -455,84 +485,19 @@ bool CMainDialog::FindSelectTheme(const QString& name)
 void CMainDialog::RenderFlyer()
 {
     ReadControls();
-    if (m_bProjectOpen)
-        RenderProjectFlyer();
-    else
-        RenderSampleFlyer();
+    m_pSession->RenderFlyer();
 }
 
 void CMainDialog::RenderProjectFlyer()
 {
-    RenderWith(true);
+    ReadControls();
+    m_pSession->RenderProjectFlyer();
 }
 
 void CMainDialog::RenderSampleFlyer()
 {
-    RenderWith(false);
-}
-
-void CMainDialog::RenderWith(bool projectMode)
-{
-    RenderPage(projectMode, flyerData, m_appSettings, m_extras.m_strListingUrl);
-}
-
-quint64 CMainDialog::RenderPage(bool projectMode, const CFlyerData& flyer, const CAppSettings& settings,
-                                const QString& listingUrl)
-{
     ReadControls();
-    m_flyerImage = QImage();
-    m_crShownColor = FlyerColor();
-    if (!m_strSidebarImage.isEmpty())
-        m_staleSidebarImages.append(m_strSidebarImage);
-    m_strSidebarImage.clear();
-    if (m_strTemplateText.isEmpty()) {
-        m_nRenderRequest = 0;
-        ShowNoFlyer(m_themes.isEmpty() ? QStringLiteral("No flyer themes were found in %1.")
-                                             .arg(QDir::toNativeSeparators(m_appSettings.Path2Themes))
-                                       : QStringLiteral("The theme's template could not be read."));
-        return 0;
-    }
-    // A sidebar theme gets its caption picture drawn anew for every page.
-    const CFlyerPage page = ComposeFlyerPage(m_strTemplateText, m_strSelTheme, projectMode, flyer, settings,
-                                             m_strSelFont, FlyerColor(), listingUrl);
-    m_strSidebarImage = page.sidebarImage;
-    m_pRenderer->SetLoadRoots(
-        PageLoadRoots(m_appSettings, m_strSelTemplate, projectMode ? flyer.GetFolder() : QString()));
-    m_nRenderRequest = m_pRenderer->RenderAsync(page.page, kFlyerWidth, kFlyerHeight);
-    return m_nRenderRequest;
-}
-
-void CMainDialog::OnRenderFinished(quint64 requestId, const QImage& image, const QString& error)
-{
-    if (requestId != 0 && requestId == m_nCoverRequest) {
-        m_nCoverRequest = 0;
-        OnCoverRendered(image);
-    } else if (requestId == m_nRenderRequest) {
-        // An older flyer request that finished while a newer one waited is not shown: the newer
-        // one decides.
-        m_nRenderRequest = 0;
-        if (image.isNull()) {
-            ShowNoFlyer(QStringLiteral("The flyer could not be drawn.\n%1").arg(error));
-        } else {
-            m_flyerImage = image;
-            m_pCanvas->SetEmptyText(QString());
-            m_pCanvas->SetFlyerImage(m_flyerImage);
-            Q_EMIT FlyerShown(true);
-        }
-    }
-    if (m_nRenderRequest == 0)
-        RemoveStaleSidebarImages();
-    if (m_nCoverRequest == 0 && !m_pRenderer->IsBusy())
-        StartNextCover();
-}
-
-void CMainDialog::RemoveStaleSidebarImages()
-{
-    // Pages on their way may still load an older picture; once none is, only the shown one stays.
-    for (const QString& path : std::as_const(m_staleSidebarImages))
-        if (path != m_strSidebarImage)
-            QFile::remove(path);
-    m_staleSidebarImages.clear();
+    m_pSession->RenderSampleFlyer();
 }
 
 void CMainDialog::WaitForFlyer()
@@ -548,59 +513,7 @@ void CMainDialog::WaitForFlyer()
 
 void CMainDialog::CreateMissingThemeCovers(bool includeLarge)
 {
-    const QString largeFolder = DeveloperCoverFolder();
-    for (qsizetype i = 0; i < m_themes.size(); ++i) {
-        if (!QFileInfo::exists(ThemeCoverPath(m_themes.at(i), m_appSettings))) {
-            m_coverQueue.append({i, false});
-            ++m_nCoversDue;
-        }
-        if (includeLarge && !largeFolder.isEmpty() &&
-            !QFileInfo::exists(LargeThemeCoverPath(m_themes.at(i), largeFolder))) {
-            m_coverQueue.append({i, true});
-            ++m_nCoversDue;
-        }
-    }
-    if (m_nCoverRequest == 0 && !m_pRenderer->IsBusy())
-        StartNextCover();
-}
-
-void CMainDialog::StartNextCover()
-{
-    while (!m_coverQueue.isEmpty()) {
-        m_coverItem = m_coverQueue.takeFirst();
-        const CXThemeTemplateInfo& theme = m_themes.at(m_coverItem.theme);
-        const CoverResult prepared =
-            PrepareThemeCover(theme, m_appSettings, m_coverJob, m_coverItem.large ? DeveloperCoverFolder() : QString());
-        if (prepared == CoverResult::Ready) {
-            m_pCoverProgress->setRange(0, m_nCoversDue);
-            m_pCoverProgress->setValue(m_nCoversDone);
-            m_pCoverProgress->setFormat(
-                QStringLiteral("Making theme pictures: %1 of %2").arg(m_nCoversDone + 1).arg(m_nCoversDue));
-            PlaceCoverProgress();
-            m_pCoverProgress->show();
-            m_pRenderer->SetLoadRoots(PageLoadRoots(m_appSettings, theme.GetTemplate(), QString()));
-            m_nCoverRequest = m_pRenderer->RenderAsync(m_coverJob.page, kFlyerWidth, kFlyerHeight);
-            return;
-        }
-        // Made meanwhile, or no template to make it from: nothing to wait for.
-        ++m_nCoversDone;
-    }
-    if (m_nCoversDue > 0) {
-        m_nCoversDue = m_nCoversDone = 0;
-        m_pCoverProgress->hide();
-        Q_EMIT CoversFinished();
-    }
-}
-
-void CMainDialog::OnCoverRendered(const QImage& image)
-{
-    if (image.isNull())
-        DiscardThemeCover(m_coverJob);
-    else
-        FinishThemeCover(m_coverJob, image);
-    ++m_nCoversDone;
-    m_pCoverProgress->setValue(m_nCoversDone);
-    m_pThemes->viewport()->update();
+    m_pSession->CreateMissingThemeCovers(includeLarge);
 }
 
 void CMainDialog::OnCanvasCoverGesture()
@@ -618,7 +531,11 @@ void CMainDialog::ShowNoFlyer(const QString& why)
 
 void CMainDialog::OnLbnSelchangeListThemes()
 {
-    const QString previous = m_strSelTemplate;
+    TakeThemeSelection(false);
+}
+
+void CMainDialog::TakeThemeSelection(bool reload)
+{
     ReadControls();
     if (m_pThemes->GetCount() == 0)
         return;
@@ -626,39 +543,23 @@ void CMainDialog::OnLbnSelchangeListThemes()
     qsizetype index = m_pThemes->GetItemData(position);
     if (index < 0 || index >= m_themes.size())
         index = 0;
-    m_strSelTemplate = m_themes.at(index).GetTemplate();
-    if (m_strSelTemplate != previous && LoadTemplate(m_strSelTemplate)) {
-        RenderFlyer();
-        if (m_bProjectOpen)
-            SetFlyerProjectDirty(true);
-    }
+    m_pSession->ChooseTemplate(m_themes.at(index).GetTemplate(), reload);
     UpdateButtons();
 }
 
 void CMainDialog::OnLbnSelchangeListFonts()
 {
-    const QString previous = m_strSelFont;
-    ReadControls();
-    if (m_strSelFont != previous) {
-        RenderFlyer();
-        if (m_bProjectOpen)
-            SetFlyerProjectDirty(true);
-    }
+    m_pSession->SetSelection(ListedTheme(), m_pSession->SelFont(), FlyerColor());
+    m_pSession->ChooseFont(ListedFont());
     UpdateButtons();
 }
 
 void CMainDialog::OnCPColorChanged()
 {
-    // Compared with the colour on the flyer: after opening a project in another colour, picking the
-    // remembered colour must still change the flyer.
-    const ColorRef color = m_pPalette->GetSelectedColor();
-    if (color != m_crShownColor) {
-        m_appSettings.LastColor = color;
+    ReadControls();
+    const ColorRef color = FlyerColor();
+    if (m_pSession->ChooseColor(color))
         m_pCanvas->SetSheetColor(QColor(int(color & 0xFF), int((color >> 8) & 0xFF), int((color >> 16) & 0xFF)));
-        RenderFlyer();
-        if (m_bProjectOpen)
-            SetFlyerProjectDirty(true);
-    }
     UpdateButtons();
 }
 
@@ -672,15 +573,16 @@ void CMainDialog::OnCbnSelchangeComboThemeFilter()
 void CMainDialog::UpdateButtons()
 {
     ReadControls();
+    const CFlyerSession::CButtonStates states = m_pSession->ButtonStates();
     const auto enable = [this](int id, bool enabled) {
         CXPNGButton* button = Button(id);
         if (button && button->isEnabled() != enabled)
             button->setEnabled(enabled);
     };
-    enable(IDC_BTN_SAVE, m_bProjectOpen && m_bProjectDirty);
-    enable(IDC_BTN_DETAILS, m_bProjectOpen);
-    enable(IDC_BTN_EXPORT, m_bProjectOpen);
-    enable(IDC_BTN_EMAIL, m_bProjectOpen && m_bHasMAPIClient);
+    enable(IDC_BTN_SAVE, states.save);
+    enable(IDC_BTN_DETAILS, states.details);
+    enable(IDC_BTN_EXPORT, states.exportFlyer);
+    enable(IDC_BTN_EMAIL, states.email);
 }
 
 void CMainDialog::SetButtonTooltips(bool enabled)
@@ -688,7 +590,7 @@ void CMainDialog::SetButtonTooltips(bool enabled)
     for (size_t i = 0; i < m_buttons.size(); ++i) {
         QString tooltip = QString::fromLatin1(kButtons[i].tooltip).replace(QLatin1String("%1"), AppInfo::DisplayName());
         // A button that can never be used says why.
-        if (kButtons[i].id == IDC_BTN_EMAIL && !m_bHasMAPIClient)
+        if (kButtons[i].id == IDC_BTN_EMAIL && !m_pSession->HasMailClient())
             tooltip = QStringLiteral("No mail program is set up on this computer.");
         m_buttons[i]->SetTooltipText(enabled ? tooltip : QString());
     }
@@ -724,68 +626,31 @@ void CMainDialog::EditProfile()
 {
     const bool taken =
         RunProfileSheet(this, m_appSettings, [this](CPPDLGOptionsMyInfo& page) { BeginProfileDraft(page); });
-    EndLiveDraft(!taken);
+    EndLiveDraft();
     if (taken)
         RenderFlyer();
 }
 
 void CMainDialog::OnCanvasDoubleClicked()
 {
-    if (m_bProjectOpen)
+    if (m_pSession->IsProjectOpen())
         OnBnClickedBtnProperties();
 }
 
 bool CMainDialog::PromptSaveProject()
 {
-    if (!m_bProjectOpen || !m_bProjectDirty)
+    if (!m_pSession->NeedsSavePrompt())
         return true;
-    const QString question = QStringLiteral("Save changes to flyer project:\n\n[%1] %2 - %3\n\nbefore closing?")
-                                 .arg(flyerData.m_strMLS, flyerData.m_strAddress, flyerData.m_strCityStateZip);
-    if (!m_appSettings.Confirm(CAppSettings::ConfirmKind::SaveBeforeClosing, question))
+    if (!m_appSettings.Confirm(CAppSettings::ConfirmKind::SaveBeforeClosing, m_pSession->SavePromptText()))
         return true;
     OnBnClickedBtnSave();
-    return !m_bProjectDirty;
+    return !m_pSession->IsProjectDirty();
 }
 
-bool CMainDialog::SaveProjectFile()
+void CMainDialog::ShowWarnings(const QStringList& warnings)
 {
-    const FlyerFileStatus status = flyerData.Save();
-    if (status.IsOk())
-        return true;
-    ShowWarning(this, status.SaveFailureText());
-    return false;
-}
-
-bool CMainDialog::SaveNewProjectFiles(const std::array<std::optional<QRect>, CFlyerData::kSlotCount>& previousCrops)
-{
-    if (flyerData.m_strId.isEmpty()) {
-        ShowWarning(this, QStringLiteral("The flyer project could not be given an id, so it was not saved."));
-        return false;
-    }
-    const QString folder = ProjectFolderPath(m_appSettings.strPath2FlyerProjects, flyerData.m_strId);
-    CreateProjectFolder(folder);
-    QStringList photoErrors;
-    ProcessPhotos(folder, flyerData, &photoErrors);
-    // The flyer's photo is made from the cropped area; "_original0N.jpg" stays whole for the next crop.
-    for (int i = 0; i < CFlyerData::kSlotCount; ++i) {
-        if (flyerData.m_photos[i].m_strPath.isEmpty() || m_extras.m_crops[i] == previousCrops[i])
-            continue;
-        QString why;
-        if (!PhotoCrop::MakeSlotPhoto(folder, i + 1, m_extras.m_crops[i], &why))
-            photoErrors.append(why);
-    }
-    flyerData.SetPathName(ProjectFilePath(folder));
-    bool saved = SaveProjectFile();
-    if (saved) {
-        const CListingExtras::Status extras = m_extras.Save(folder);
-        if (!extras.ok)
-            ShowWarning(this, extras.text);
-        saved = extras.ok;
-    }
-    if (saved && !photoErrors.isEmpty())
-        ShowWarning(this, QStringLiteral("Some photos could not be taken into the flyer project:\n\n%1")
-                              .arg(photoErrors.join(QLatin1Char('\n'))));
-    return saved;
+    for (const QString& text : warnings)
+        ShowWarning(this, text);
 }
 
 void CMainDialog::OnBnClickedBtnNew()
@@ -800,36 +665,22 @@ void CMainDialog::OnBnClickedBtnNew()
     dialog.m_strStartFolder = m_appSettings.PicturesFolder;
     BeginDetailsDraft(dialog);
     const bool accepted = dialog.exec() == QDialog::Accepted;
-    EndLiveDraft(!accepted);
+    EndLiveDraft();
     if (!accepted)
         return;
 
-    flyerData.Reset();
-    const qint64 now = QDateTime::currentSecsSinceEpoch();
-    flyerData.m_timeCreated = now;
-    flyerData.m_timePrinted = now;
-    flyerData.m_bPrinted = 0;
-    flyerData.m_strTheme = m_appSettings.DefaultThemeTemplate;
-    flyerData.m_strFont = m_appSettings.DefaultThemeFont;
-    flyerData.m_crColor = m_appSettings.DefaultThemeColor;
-    m_extras = CListingExtras();
-    dialog.SaveToRecord(flyerData, m_extras);
+    CFlyerData listing;
+    CListingExtras extras;
+    dialog.SaveToRecord(listing, extras);
+    ShowWarnings(m_pSession->NewProject(listing, extras).warnings);
 
-    const bool saved = SaveNewProjectFiles();
-
-    m_bProjectOpen = true;
-    m_strSelFont = flyerData.m_strFont;
-    m_pPalette->SetSelectedColor(flyerData.m_crColor);
+    m_pPalette->SetSelectedColor(m_pSession->SelColor());
     m_pPalette->update();
     WriteControls();
-    if (FindSelectTheme(flyerData.m_strTheme)) {
-        m_strSelTemplate.clear();
-        OnLbnSelchangeListThemes();
-    } else {
+    if (FindSelectTheme(m_pSession->FlyerData().m_strTheme))
+        TakeThemeSelection(true);
+    else
         OnBnClickedBtnRefresh();
-    }
-    // A project that could not be written stays changed, so Save and closing offer to write it.
-    SetFlyerProjectDirty(!saved);
     UpdateButtons();
 }
 
@@ -844,13 +695,10 @@ void CMainDialog::OnBnClickedBtnOpen()
             return;
         if (dialog.m_bAlwaysShowFlyerDetails)
             OnBnClickedBtnProperties();
-    } else if (dialog.m_bDeleted && m_bProjectOpen && dialog.IsProjectDeleted(flyerData.m_strPathName)) {
-        flyerData.Reset();
-        m_extras = CListingExtras();
-        m_bProjectOpen = false;
-        m_bProjectDirty = false;
-        // Through the whole cycle, so a sidebar theme loses the deleted project's caption too.
-        RenderFlyer();
+    } else if (dialog.m_bDeleted && m_pSession->IsProjectOpen() &&
+               dialog.IsProjectDeleted(m_pSession->FlyerData().m_strPathName)) {
+        ReadControls();
+        m_pSession->CloseProject();
     }
     UpdateButtons();
 }
@@ -858,47 +706,38 @@ void CMainDialog::OnBnClickedBtnOpen()
 void CMainDialog::OnBnClickedBtnSave()
 {
     ReadControls();
-    if (!m_bProjectOpen || !m_bProjectDirty)
-        return;
-    flyerData.m_crColor = FlyerColor();
-    flyerData.m_strFont = m_strSelFont;
-    flyerData.m_strTheme = m_strSelTheme;
-    if (SaveProjectFile())
-        m_bProjectDirty = false;
+    QString error;
+    if (!m_pSession->SaveProject(&error))
+        ShowWarning(this, error);
     UpdateButtons();
 }
 
 void CMainDialog::OnBnClickedBtnProperties()
 {
     ReadControls();
-    if (!m_bProjectOpen)
+    if (!m_pSession->IsProjectOpen())
         return;
-    if (!QFileInfo(flyerData.m_strPhotoFolder).isDir())
-        flyerData.m_strPhotoFolder = m_appSettings.PicturesFolder;
+    const QString photoFolder = m_pSession->RepairPhotoFolder();
+    const CFlyerData& flyer = m_pSession->FlyerData();
 
     CDLGFlyerDetails dialog(this, m_appSettings);
     MeasurePrintBoxes(dialog);
     dialog.m_bNewMode = 0;
-    dialog.LoadFromRecord(flyerData, m_extras);
+    dialog.LoadFromRecord(flyer, m_pSession->Extras());
+    dialog.m_strStartFolder = photoFolder;
     BeginDetailsDraft(dialog);
     const bool accepted = dialog.exec() == QDialog::Accepted;
-    EndLiveDraft(!accepted);
+    EndLiveDraft();
     if (!accepted)
         return;
 
-    // Saving the details is the user's save: a damaged extras file is replaced now, not before.
-    const auto previousCrops = m_extras.m_crops;
-    dialog.SaveToRecord(flyerData, m_extras);
-    m_extras.m_bDamaged = false;
-
-    // The listing data is saved here; a changed theme, font or colour is saved only by Save, so a
-    // project that had such changes stays changed rather than dropping them silently.
-    const bool saved = SaveNewProjectFiles(previousCrops);
-    m_bProjectOpen = true;
-    m_bProjectDirty = m_bProjectDirty || !saved;
+    CFlyerData listing;
+    CListingExtras extras;
+    dialog.SaveToRecord(listing, extras);
+    ShowWarnings(m_pSession->UpdateListing(listing, extras).warnings);
     WriteControls();
-    if (LoadTemplate(m_strSelTemplate))
-        RenderFlyer();
+    ReadControls();
+    m_pSession->Refresh();
     UpdateButtons();
 }
 
@@ -906,14 +745,14 @@ void CMainDialog::OnBnClickedBtnPrint()
 {
     ReadControls();
     WaitForFlyer();
-    PrintFlyer(this, flyerData, m_bProjectOpen, &m_flyerImage, m_strSelTheme, m_strSelFont, FlyerColor(),
-               PrintPageOf(m_pRenderer, FlyerSource()));
+    PrintFlyer(this, m_pSession->PrintedFlyerData(), m_pSession->IsProjectOpen(), &FlyerImage(), m_pSession->SelTheme(),
+               m_pSession->SelFont(), FlyerColor(), PrintPageOf(m_pRenderer, FlyerSource()));
 }
 
 void CMainDialog::MeasurePrintBoxes(CDLGFlyerDetails& dialog)
 {
     // Without a measure the dialog simply shows no print notes.
-    if (m_strTemplateText.isEmpty())
+    if (m_pSession->TemplateText().isEmpty())
         return;
     CXSlotBoxes boxes;
     if (MeasurePhotoBoxes(*m_pRenderer, FlyerSource(), boxes))
@@ -923,15 +762,15 @@ void CMainDialog::MeasurePrintBoxes(CDLGFlyerDetails& dialog)
 CXFlyerSource CMainDialog::FlyerSource() const
 {
     CXFlyerSource source;
-    source.templateText = m_strTemplateText;
-    source.templatePath = m_strSelTemplate;
-    source.themeName = m_strSelTheme;
-    source.projectMode = m_bProjectOpen;
-    source.flyer = &flyerData;
+    source.templateText = m_pSession->TemplateText();
+    source.templatePath = m_pSession->SelTemplate();
+    source.themeName = m_pSession->SelTheme();
+    source.projectMode = m_pSession->IsProjectOpen();
+    source.flyer = &m_pSession->FlyerData();
     source.settings = &m_appSettings;
-    source.font = m_strSelFont;
+    source.font = m_pSession->SelFont();
     source.color = FlyerColor();
-    source.listingUrl = m_extras.m_strListingUrl;
+    source.listingUrl = m_pSession->Extras().m_strListingUrl;
     return source;
 }
 
@@ -939,33 +778,20 @@ void CMainDialog::OnBnClickedBtnEmailFlyer()
 {
     ReadControls();
     WaitForFlyer();
-    EmailFlyer(this, m_appSettings, flyerData, &m_flyerImage, PrintPageOf(m_pRenderer, FlyerSource()));
+    EmailFlyer(this, m_appSettings, m_pSession->FlyerData(), &FlyerImage(), PrintPageOf(m_pRenderer, FlyerSource()));
 }
 
 void CMainDialog::OnBnClickedBtnExportFlyer()
 {
     ReadControls();
     WaitForFlyer();
-    ExportFlyer(this, m_appSettings, flyerData, &m_flyerImage, PrintPageOf(m_pRenderer, FlyerSource()));
+    ExportFlyer(this, m_appSettings, m_pSession->FlyerData(), &FlyerImage(), PrintPageOf(m_pRenderer, FlyerSource()));
 }
 
 void CMainDialog::OnBnClickedBtnRefresh()
 {
     ReadControls();
-    // Read from disk again, so an edited template shows at once.
-    if (LoadTemplate(m_strSelTemplate))
-        RenderFlyer();
-}
-
-CMainDialog::COptionsSnapshot CMainDialog::TakeOptionsSnapshot() const
-{
-    const CAppSettings& s = m_appSettings;
-    COptionsSnapshot snapshot;
-    snapshot.flags = {s.ColorRealtorName, s.ColorListingCaption, s.ColorMLSNumber,
-                      s.ColorPrice,       s.ColorListingAddress, s.ColorListingFeatures,
-                      s.IncludeRMLSLogo,  s.IncludeEHOLogo,      s.IncludeMyLogo};
-    snapshot.showAllFonts = s.ShowAllFonts;
-    return snapshot;
+    m_pSession->Refresh();
 }
 
 void CMainDialog::OnBnClickedBtnOptions()
@@ -975,7 +801,7 @@ void CMainDialog::OnBnClickedBtnOptions()
     CPSDLGOptions sheet(m_appSettings, this, m_themes, m_fonts);
     BeginProfileDraft(sheet.MyInfo());
     const bool accepted = sheet.exec() == QDialog::Accepted;
-    EndLiveDraft(!accepted);
+    EndLiveDraft();
     if (!accepted)
         return;
     sheet.General().SaveTo(m_appSettings);
@@ -1000,18 +826,15 @@ void CMainDialog::ApplyAcceptedOptions(const COptionsSnapshot& before, bool myIn
         QThread::msleep(1);
     }
 
-    const COptionsSnapshot after = TakeOptionsSnapshot();
-    if (after.flags != before.flags || myInformationVisited)
-        RenderFlyer();
-
-    if (after.showAllFonts != before.showAllFonts) {
-        const QString current = m_strSelFont;
-        InitFontsLB();
-        const bool listed = m_pFonts->FindStringExact(current) >= 0;
-        SelectFontAfterRebuild(*m_pFonts, current, m_appSettings.DefaultThemeFont);
-        if (!listed)
-            OnLbnSelchangeListFonts();
-    }
+    ReadControls();
+    if (!m_pSession->OptionsAccepted(before, myInformationVisited).rebuildFonts)
+        return;
+    const QString current = m_pSession->SelFont();
+    InitFontsLB();
+    const bool listed = m_pFonts->FindStringExact(current) >= 0;
+    SelectFontAfterRebuild(*m_pFonts, current, m_appSettings.DefaultThemeFont);
+    if (!listed)
+        OnLbnSelchangeListFonts();
 }
 
 void CMainDialog::OnBnClickedBtnAbout()
@@ -1081,7 +904,7 @@ bool CMainDialog::SaveStateOnClose()
         m_appSettings.WindowWidth = width();
         m_appSettings.WindowHeight = height();
     }
-    m_appSettings.LastFont = m_strSelFont;
+    m_appSettings.LastFont = m_pSession->SelFont();
     m_appSettings.LastColor = FlyerColor();
     m_appSettings.LastThemeFilter = m_pThemeFilter->GetFilterValue();
     if (m_pThemes->GetCount() > 0) {

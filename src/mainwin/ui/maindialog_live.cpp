@@ -3,8 +3,8 @@
 // CXLiveDraft; this file only connects the dialogs, the renderer and the canvas to it.
 #include "mainwin/ui/maindialog.h"
 
-#include "compose/render/xhtml2image.h"
 #include "compose/ui/canvas.h"
+#include "mainwin/flyersession.h"
 #include "mainwin/livedraft.h"
 #include "options/ui/optionsmyinfopage.h"
 #include "projects/ui/flyerdetailsdlg.h"
@@ -43,14 +43,22 @@ bool PlaceBesideCanvas(const CXCanvas& canvas, QWidget& dialog, QSize client)
 
 void CMainDialog::StartLiveDraft(const CFlyerData& saved, const CListingExtras& savedExtras)
 {
-    EndLiveDraft(false);
+    EndLiveDraft();
     const QString photos = QDir(m_appSettings.Path2TempFolder).filePath(QStringLiteral("Drafts"));
-    m_pLiveDraft = new CXLiveDraft([this](const CFlyerDraft& draft) { return RenderDraft(draft); }, photos, this);
+    // The session shows only its newest flyer, and the draft sends one page at a time: the next
+    // flyer shown is the draft's page.
+    constexpr quint64 kDraftPage = 1;
+    const auto render = [this](const CFlyerDraft& draft) -> quint64 {
+        ReadControls();
+        if (draft.profileOnly)
+            m_pSession->RenderProfileDraft(draft.settings);
+        else
+            m_pSession->RenderDraft(draft.record, &draft.settings);
+        return m_pSession->IsRenderPending() ? kDraftPage : 0;
+    };
+    m_pLiveDraft = new CXLiveDraft(render, photos, this);
     CXLiveDraft* draft = m_pLiveDraft;
-    connect(m_pRenderer, &CXHTML2Image::RenderFinished, draft,
-            [draft](quint64 requestId, const QImage&, const QString&) { draft->OnRenderFinished(requestId); });
-    connect(m_pRenderer, &CXHTML2Image::RenderSuperseded, draft,
-            [draft](quint64 requestId) { draft->OnRenderFinished(requestId); });
+    connect(this, &CMainDialog::FlyerShown, draft, [draft] { draft->OnRenderFinished(kDraftPage); });
     m_pLiveDraft->Begin(saved, savedExtras.m_crops);
 }
 
@@ -68,18 +76,19 @@ void CMainDialog::BeginDetailsDraft(CDLGFlyerDetails& dialog)
     });
     connect(&dialog, &CDLGFlyerDetails::PhotoChosen, draft,
             [draft](int slot, const QString& path) { draft->Prefetch(slot + 1, path); });
-    connect(this, &CMainDialog::FlyerShown, &dialog, [this, &dialog] { dialog.SetPreviewImage(m_flyerImage); });
-    dialog.SetPreviewImage(m_flyerImage);
+    connect(this, &CMainDialog::FlyerShown, &dialog, [this, &dialog] { dialog.SetPreviewImage(FlyerImage()); });
+    dialog.SetPreviewImage(FlyerImage());
     if (!PlaceBesideCanvas(*m_pCanvas, dialog, dialog.size()))
         dialog.ShowPreviewPane(true);
 }
 
 void CMainDialog::BeginProfileDraft(CPPDLGOptionsMyInfo& page)
 {
-    StartLiveDraft(flyerData, m_extras);
+    StartLiveDraft(m_pSession->FlyerData(), m_pSession->Extras());
     CXLiveDraft* draft = m_pLiveDraft;
     connect(&page, &CPPDLGOptionsMyInfo::ProfileChanged, draft, [this, draft, &page] {
-        CFlyerDraft state{flyerData, m_extras.m_crops, m_extras.m_strListingUrl, m_appSettings, m_bProjectOpen};
+        CFlyerDraft state{m_pSession->FlyerData(), m_pSession->Extras().m_crops, m_pSession->Extras().m_strListingUrl,
+                          m_appSettings, m_pSession->IsProjectOpen(), true};
         page.CurrentProfileTo(state.settings);
         draft->SetDraft(state);
     });
@@ -91,20 +100,14 @@ void CMainDialog::BeginProfileDraft(CPPDLGOptionsMyInfo& page)
     });
 }
 
-void CMainDialog::EndLiveDraft(bool restore)
+void CMainDialog::EndLiveDraft()
 {
     if (!m_pLiveDraft)
         return;
-    const bool drawn = m_pLiveDraft->HasRendered();
     m_pLiveDraft->End();
     delete m_pLiveDraft;
     m_pLiveDraft = nullptr;
-    // The canvas shows the last draft; Cancel puts the saved flyer back.
-    if (restore && drawn)
-        RenderFlyer();
-}
-
-quint64 CMainDialog::RenderDraft(const CFlyerDraft& draft)
-{
-    return RenderPage(draft.projectMode, draft.record, draft.settings, draft.listingUrl);
+    // The canvas shows the last draft: the saved flyer comes back (after a Save the caller draws the
+    // new one at once, which replaces it).
+    m_pSession->EndDraft();
 }
