@@ -191,7 +191,9 @@ private:
     void TakeThemeSelection(bool reload);
     void ShowNoFlyer(const QString& why);
     void ShowWarnings(const QStringList& warnings);
-    CFlyerData DetailsListing(const CDLGFlyerDetails& dialog, bool newMode) const;
+    // The listing fields between Flyer Details and the project record.
+    static void FillDetails(CDLGFlyerDetails& dialog, const CFlyerData& flyer, const CListingExtras& extras);
+    static CFlyerData DetailsListing(const CDLGFlyerDetails& dialog, bool newMode);
     // Export, printing and mail take the flyer as it stands: let a render that is on its way arrive.
     void WaitForFlyer();
     void PlaceCoverProgress();
