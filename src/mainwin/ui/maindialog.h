@@ -18,10 +18,10 @@ class CDLGFlyerDetails;
 struct CXFlyerSource;
 
 class CXCanvas;
-class CXHTMLFlyerRenderer;
 class CXColorPalette;
 class CXFontsLB;
 class CXHTML2Image;
+class CXHTMLFlyerRenderer;
 class CXPNGButton;
 class CXThemeFilterCB;
 class CXThemesLB;
