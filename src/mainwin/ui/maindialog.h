@@ -21,10 +21,10 @@ struct CFlyerDraft;
 struct CXFlyerSource;
 
 class CXCanvas;
-class CXHTMLFlyerRenderer;
 class CXColorPalette;
 class CXFontsLB;
 class CXHTML2Image;
+class CXHTMLFlyerRenderer;
 class CXPNGButton;
 class CXThemeFilterCB;
 class CXThemesLB;
