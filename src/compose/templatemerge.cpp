@@ -324,10 +324,16 @@ CMergeLook MakeMergeLook(const QString& font, quint32 color, const QString& side
     return look;
 }
 
+bool ProfileHasName(const CAppSettings& settings)
+{
+    return !settings.FullName.trimmed().isEmpty();
+}
+
 QString MergeTemplate(const QString& templateText, bool projectMode, const CFlyerData& flyer,
                       const CAppSettings& settings, const CMergeLook& look, const QString& listingUrl)
 {
     const CPreviewData& sample = CPreviewData::Get();
+    const bool ownAgent = projectMode || ProfileHasName(settings);
     const QString hex = ColorRefToHex(look.color);
     const QString blank = ToFileUrl(settings.Path2BlankImage);
 
@@ -339,10 +345,10 @@ QString MergeTemplate(const QString& templateText, bool projectMode, const CFlye
             photos[i] = look.photoUrls[i];
     }
     const QString companyLogo = settings.IncludeMyLogo != 1 ? blank
-                                : projectMode ? ToFileUrl(InFolder(settings.strSavePath, QStringLiteral("Logo.jpg")))
-                                              : SampleUrl(settings, sample.businessLogo);
-    const QString myPicture = projectMode ? ToFileUrl(InFolder(settings.strSavePath, QStringLiteral("MyPicture.jpg")))
-                                          : SampleUrl(settings, sample.agentPicture);
+                                : ownAgent ? ToFileUrl(InFolder(settings.strSavePath, QStringLiteral("Logo.jpg")))
+                                           : SampleUrl(settings, sample.businessLogo);
+    const QString myPicture = ownAgent ? ToFileUrl(InFolder(settings.strSavePath, QStringLiteral("MyPicture.jpg")))
+                                       : SampleUrl(settings, sample.agentPicture);
 
     const QString qrAddress = projectMode ? QrCodeAddress(listingUrl, settings.Website) : sample.listingUrl;
     const QString qrCode = QrCode::SvgDataUrl(qrAddress);
@@ -364,7 +370,7 @@ QString MergeTemplate(const QString& templateText, bool projectMode, const CFlye
             {"$_ehoLogo$", settings.IncludeEHOLogo == 1 ? SampleUrl(settings, sample.housingLogo) : blank},
             {"$_companyLogo$", companyLogo},
             {"$_myPicture$", myPicture},
-            {"$_contactInfo$", FormatContactInfo(projectMode ? ContactProfile : ContactSample, true, settings, hex)},
+            {"$_contactInfo$", FormatContactInfo(ownAgent ? ContactProfile : ContactSample, true, settings, hex)},
             {"$_listingCaption$", projectMode ? CloseBidiControls(flyer.m_strCaption) : sample.caption},
             {"$_listingAddress$", projectMode ? CloseBidiControls(flyer.m_strAddress) + QStringLiteral(", ") +
                                                     CloseBidiControls(flyer.m_strCityStateZip)
@@ -376,7 +382,7 @@ QString MergeTemplate(const QString& templateText, bool projectMode, const CFlye
                                                : sample.features},
             {"$_listingMLS$", projectMode ? CloseBidiControls(flyer.m_strMLS) : sample.mls},
             {"$_listingPrice$", projectMode ? CloseBidiControls(flyer.m_strPrice) : sample.price},
-            {"$_listingDisclaimer$", projectMode ? CloseBidiControls(settings.Disclaimer) : sample.disclaimer},
+            {"$_listingDisclaimer$", ownAgent ? CloseBidiControls(settings.Disclaimer) : sample.disclaimer},
             {"$_listingCaptionColor$", GatedColor(settings.ColorListingCaption, hex)},
             {"$_listingAddressColor$", GatedColor(settings.ColorListingAddress, hex)},
             {"$_listingMLSColor$", GatedColor(settings.ColorMLSNumber, hex)},
@@ -396,9 +402,18 @@ QString MergeCoverTemplate(const QString& templateText, const CXThemeTemplateInf
 {
     const CPreviewData& sample = CPreviewData::Get();
     const QString hex = theme.GetColorHex();
-    const QString contact = QStringLiteral("<span id=\"name\" style=\"font-weight: bold;\">") + sample.agentName +
-                            QStringLiteral("</span><br>") + sample.credentials + kBr + kBr + sample.companyBlock + kBr +
-                            sample.phoneBlock + kBr + sample.emailWebBlock;
+    const bool ownAgent = ProfileHasName(settings);
+    const QString contact = ownAgent
+                                ? FormatContactInfo(ContactProfile, true, settings, hex)
+                                : QStringLiteral("<span id=\"name\" style=\"font-weight: bold;\">") + sample.agentName +
+                                      QStringLiteral("</span><br>") + sample.credentials + kBr + kBr +
+                                      sample.companyBlock + kBr + sample.phoneBlock + kBr + sample.emailWebBlock;
+    const QString myPicture = ownAgent ? ToFileUrl(InFolder(settings.strSavePath, QStringLiteral("MyPicture.jpg")))
+                                       : SampleUrl(settings, sample.agentPicture);
+    const QString companyLogo = !ownAgent ? SampleUrl(settings, sample.businessLogo)
+                                : settings.IncludeMyLogo == 1
+                                    ? ToFileUrl(InFolder(settings.strSavePath, QStringLiteral("Logo.jpg")))
+                                    : ToFileUrl(settings.Path2BlankImage);
     return ReplaceInOrder(templateText, {
                                             {"$_sidebarImage$", ToFileUrl(sidebarImage)},
                                             {"$_elementColor$", hex},
@@ -410,8 +425,8 @@ QString MergeCoverTemplate(const QString& templateText, const CXThemeTemplateInf
                                             {"$_photo04$", SamplePhotoUrl(settings, 3)},
                                             {"$_rmlsLogo$", SampleUrl(settings, sample.mlsLogo)},
                                             {"$_ehoLogo$", SampleUrl(settings, sample.housingLogo)},
-                                            {"$_myPicture$", SampleUrl(settings, sample.agentPicture)},
-                                            {"$_companyLogo$", SampleUrl(settings, sample.businessLogo)},
+                                            {"$_myPicture$", myPicture},
+                                            {"$_companyLogo$", companyLogo},
                                             {"$_contactInfo$", contact},
                                             {"$_listingCaption$", sample.caption},
                                             {"$_listingAddress$", sample.addressLine},
@@ -419,7 +434,8 @@ QString MergeCoverTemplate(const QString& templateText, const CXThemeTemplateInf
                                             {"$_listingFeatures$", sample.features},
                                             {"$_listingMLS$", sample.mls},
                                             {"$_listingPrice$", sample.price},
-                                            {"$_listingDisclaimer$", sample.disclaimer},
+                                            {"$_listingDisclaimer$",
+                                             ownAgent ? CloseBidiControls(settings.Disclaimer) : sample.disclaimer},
                                             {"$_listingUrl$", sample.listingUrl.toHtmlEscaped()},
                                             {"$_qrCode$", QrCode::SvgDataUrl(sample.listingUrl)},
                                         });

@@ -75,6 +75,11 @@ enum ContactSource
 // without padding, for mail. Any other source gives an empty text.
 QString FormatContactInfo(int source, bool html, const CAppSettings& settings, const QString& highlightHex);
 
+// Once the agent has given a name, the preview flyer and the covers made from then on carry the agent's
+// own contact block, picture, logo and disclaimer instead of the sample agent's; the listing stays the
+// sample one.
+bool ProfileHasName(const CAppSettings& settings);
+
 // The look chosen in the main window.
 struct CMergeLook
 {
@@ -101,7 +106,8 @@ CMergeLook MakeMergeLook(const QString& font, quint32 color, const QString& side
 QString MergeTemplate(const QString& templateText, bool projectMode, const CFlyerData& flyer,
                       const CAppSettings& settings, const CMergeLook& look, const QString& listingUrl = QString());
 
-// A theme's cover page: preview data in the theme's own typeface and colour.
+// A theme's cover page: preview data in the theme's own typeface and colour, with the agent's own
+// profile once it has a name.
 QString MergeCoverTemplate(const QString& templateText, const CXThemeTemplateInfo& theme, const CAppSettings& settings,
                            const QString& sidebarImage);
 

@@ -96,3 +96,8 @@ QString DescriptionFromEdit(const QString& edited)
     text.replace(QLatin1Char('\r'), QLatin1String("<br>"));
     return text;
 }
+
+QString FeatureCountText(const QString& feature)
+{
+    return QStringLiteral("%1/%2").arg(feature.size()).arg(kMaxFeatureLength);
+}

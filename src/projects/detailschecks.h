@@ -66,3 +66,6 @@ QString CheckListingPhoto(int slot, const QString& path, bool infoOk, int width,
 // The description is stored with "<br>" for its line breaks; the edit shows real line breaks.
 QString DescriptionForEdit(const QString& stored);
 QString DescriptionFromEdit(const QString& edited);
+
+// "14/18": how much of a feature line is used, shown beside the edit so a cut line is no surprise.
+QString FeatureCountText(const QString& feature);

@@ -88,6 +88,13 @@ CFlyerData Listing()
     return flyer;
 }
 
+CXThemeTemplateInfo Theme()
+{
+    return CXThemeTemplateInfo(QStringLiteral("Sidebar Gradient - KT7"), QStringLiteral("/t/x.htm"),
+                               QStringLiteral("c.png"), QStringLiteral("Georgia"), 0x00804020, 1, 816, 1056,
+                               QStringLiteral("{c}"), QStringLiteral("1.0"), QString(), 0);
+}
+
 CMergeLook Look()
 {
     CMergeLook look;
@@ -114,12 +121,53 @@ private Q_SLOTS:
         FillProfile(m_settings);
         const CFlyerData flyer = Listing();
         m_merged[QStringLiteral("project")] = Fields(MergeTemplate(EveryToken(), true, flyer, m_settings, Look()));
-        m_merged[QStringLiteral("preview")] = Fields(MergeTemplate(EveryToken(), false, flyer, m_settings, Look()));
-        const CXThemeTemplateInfo theme(QStringLiteral("Sidebar Gradient - KT7"), QStringLiteral("/t/x.htm"),
-                                        QStringLiteral("c.png"), QStringLiteral("Georgia"), 0x00804020, 1, 816, 1056,
-                                        QStringLiteral("{c}"), QStringLiteral("1.0"), QString(), 0);
+        // Everything but the name filled: the name alone decides whose contact block the preview carries.
+        CAppSettings nameless = m_settings;
+        nameless.FullName = QStringLiteral("  ");
+        m_merged[QStringLiteral("preview")] = Fields(MergeTemplate(EveryToken(), false, flyer, nameless, Look()));
         m_merged[QStringLiteral("cover")] =
-            Fields(MergeCoverTemplate(EveryToken(), theme, m_settings, QStringLiteral("/tmp/cover side.png")));
+            Fields(MergeCoverTemplate(EveryToken(), Theme(), nameless, QStringLiteral("/tmp/cover side.png")));
+        m_merged[QStringLiteral("ownPreview")] = Fields(MergeTemplate(EveryToken(), false, flyer, m_settings, Look()));
+        m_merged[QStringLiteral("ownCover")] =
+            Fields(MergeCoverTemplate(EveryToken(), Theme(), m_settings, QStringLiteral("/tmp/cover side.png")));
+    }
+
+    // With a named profile the preview and new covers carry the agent's own block, picture, logo and
+    // disclaimer; the listing stays the sample one.
+    void ownAgentOnPreview_data()
+    {
+        QTest::addColumn<QString>("mode");
+        QTest::addColumn<QString>("token");
+        QTest::addColumn<QString>("expected");
+        const QString own = QStringLiteral("file:///home/agent/Documents/My%20Listora/");
+        const QString body = QStringLiteral("Broker") + kSpacer +
+                             QStringLiteral("Acme Homes<br>1 Elm St<br>Townsville, ST 00001<br>Office: 555-0100<br>"
+                                            "Mobile: 555-0199<br>pat@example.com<br>www.example.com");
+        for (const char* mode : {"ownPreview", "ownCover"}) {
+            const bool cover = QByteArray(mode) == "ownCover";
+            QTest::addRow("%s contact", mode)
+                << mode << "contactInfo"
+                << kNameSpan + (cover ? QStringLiteral("#204080") : QStringLiteral("#8B0000")) +
+                       QStringLiteral(";\">Pat Lee</span><br>") + body;
+            QTest::addRow("%s picture", mode) << mode << "myPicture" << own + "MyPicture.jpg";
+            QTest::addRow("%s logo", mode) << mode << "companyLogo" << own + "Logo.jpg";
+            QTest::addRow("%s disclaimer", mode) << mode << "listingDisclaimer"
+                                                 << "Subject to errors & omissions.";
+            QTest::addRow("%s caption", mode) << mode << "listingCaption"
+                                              << "New Listing";
+            QTest::addRow("%s MLS", mode) << mode << "listingMLS"
+                                          << "MLS# 201512345678";
+            QTest::addRow("%s photo", mode) << mode << "mainPhoto"
+                                            << "file:///opt/listora/Samples/House01-02.jpg";
+        }
+    }
+
+    void ownAgentOnPreview()
+    {
+        QFETCH(QString, mode);
+        QFETCH(QString, token);
+        QFETCH(QString, expected);
+        QCOMPARE(m_merged[mode].value(token), expected);
     }
 
     void mergedValues_data()

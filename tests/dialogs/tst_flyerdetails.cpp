@@ -1,6 +1,7 @@
 #include "controls/messageboxtypes.h"
 #include "controls/ui/messagebox.h"
 #include "controls/ui/picturest.h"
+#include "projects/listingextras.h"
 #include "projects/ui/flyerdetailsdlg.h"
 #include "projects/ui/photocropdlg.h"
 #include "settings/appsettings.h"
@@ -13,6 +14,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -300,6 +302,113 @@ private Q_SLOTS:
         QVERIFY(QFile::remove(m_dir.filePath(QStringLiteral("notes/_original01.jpg"))));
         ChoosePhoto(dialog, 1, small);
         QCOMPARE(note(2), QStringLiteral("Prints at 115 ppi in this theme: small for print."));
+        dialog.reject();
+    }
+
+    // The record goes into the dialog and back through one pair of functions; while the dialog is
+    // open every edit is announced and the draft carries it, with the rest of the record kept.
+    void recordRoundTripAndLiveDraft()
+    {
+        const QString kept = MakePhoto(QStringLiteral("draft/_photo01.jpg"), 600, 450);
+        const QString chosen = MakePhoto(QStringLiteral("draft/porch.jpg"), 800, 500);
+        CFlyerData record;
+        record.Reset();
+        record.m_strTheme = QStringLiteral("Gallery - KT401");
+        record.m_strCaption = QStringLiteral("Just Listed");
+        record.m_strDescription = QStringLiteral("One<br>Two");
+        record.m_strFeatures = {QStringLiteral("3 Beds"), QString(), QString(), QStringLiteral("1998")};
+        record.m_photos[0].m_strPath = kept;
+        record.m_strPhotoFolder = m_dir.path();
+        CListingExtras extras;
+        extras.m_strListingUrl = QStringLiteral("https://example.com/23");
+        extras.m_crops[0] = QRect(0, 0, 600, 400);
+
+        CAppSettings settings;
+        CDLGFlyerDetails dialog(nullptr, settings);
+        dialog.LoadFromRecord(record, extras);
+        QSignalSpy changed(&dialog, &CDLGFlyerDetails::DraftChanged);
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowActive(&dialog));
+        QCOMPARE(changed.size(), 0); // filling the controls is no edit
+        QCOMPARE(Child<QPlainTextEdit>(dialog, 1327)->toPlainText(), QStringLiteral("One\nTwo"));
+        QCOMPARE(dialog.DraftRecord(), record);
+
+        QLineEdit* price = Child<QLineEdit>(dialog, 1324);
+        price->setFocus();
+        price->selectAll();
+        QTest::keyClicks(price, QStringLiteral("$9"));
+        QCOMPARE(changed.size(), 2);
+        QCOMPARE(dialog.DraftRecord().m_strPrice, QStringLiteral("$9"));
+        QPlainTextEdit* description = Child<QPlainTextEdit>(dialog, 1327);
+        description->moveCursor(QTextCursor::End);
+        QTest::keyClick(description, Qt::Key_Return);
+        QCOMPARE(dialog.DraftRecord().m_strDescription, QStringLiteral("One<br>Two<br>"));
+        ChoosePhoto(dialog, 1, chosen);
+        QCOMPARE(changed.size(), 4);
+        const CFlyerData draft = dialog.DraftRecord();
+        QCOMPARE(draft.m_photos[1].m_strPath, chosen);
+        QCOMPARE(draft.m_strId, record.m_strId);
+        QCOMPARE(draft.m_strTheme, record.m_strTheme);
+        QCOMPARE(dialog.DraftListingUrl(), extras.m_strListingUrl);
+        Child<QPushButton>(dialog, 1022)->click();
+        QCOMPARE(dialog.result(), int(QDialog::Accepted));
+
+        CFlyerData back = record;
+        CListingExtras backExtras;
+        dialog.SaveToRecord(back, backExtras);
+        QCOMPARE(back, draft);
+        QCOMPARE(back.m_strPhotoFolder, QFileInfo(chosen).absolutePath());
+        QCOMPARE(backExtras.m_strListingUrl, extras.m_strListingUrl);
+        QCOMPARE(backExtras.m_crops[0], extras.m_crops[0]);
+    }
+
+    // The feature being edited shows how much of its 18 characters it uses.
+    void featureLineCount()
+    {
+        CAppSettings settings;
+        CDLGFlyerDetails dialog(nullptr, settings);
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowActive(&dialog));
+        auto* count = dialog.findChild<QLabel*>(QStringLiteral("IDC_ST_FEATURECOUNT"));
+        QVERIFY(count);
+        QVERIFY(!count->isVisible());
+        QLineEdit* third = Child<QLineEdit>(dialog, 1330);
+        third->setFocus();
+        third->clear();
+        QTest::keyClicks(third, QStringLiteral("2,850 Sq. Ft."));
+        QVERIFY(count->isVisible());
+        QCOMPARE(count->text(), QStringLiteral("13/18"));
+        QTest::keyClicks(third, QStringLiteral(" living"));
+        QCOMPARE(third->text(), QStringLiteral("2,850 Sq. Ft. livi"));
+        QCOMPARE(count->text(), QStringLiteral("18/18"));
+        // Beside the edit being typed in.
+        QVERIFY(qAbs(count->geometry().right() - third->geometry().right()) <= 1);
+        QVERIFY(count->geometry().bottom() <= third->geometry().top());
+        Child<QLineEdit>(dialog, 1322)->setFocus();
+        QVERIFY(!count->isVisible());
+        dialog.reject();
+    }
+
+    // The preview pane widens the dialog to the right; the classic controls stay where they are.
+    void previewPaneWidensTheDialog()
+    {
+        CAppSettings settings;
+        CDLGFlyerDetails dialog(nullptr, settings);
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowActive(&dialog));
+        const QSize classic = dialog.size();
+        const QRect save = Child<QPushButton>(dialog, 1022)->geometry();
+        auto* toggle = dialog.findChild<QPushButton*>(QStringLiteral("IDC_BTN_PREVIEW"));
+        auto* pane = dialog.findChild<QWidget*>(QStringLiteral("IDC_ST_PREVIEW"));
+        QVERIFY(toggle && pane && !pane->isVisible());
+        toggle->click();
+        QVERIFY(pane->isVisible());
+        QCOMPARE(dialog.height(), classic.height());
+        QVERIFY(dialog.width() > classic.width() + classic.height() / 2);
+        QCOMPARE(pane->geometry().left(), classic.width());
+        QCOMPARE(Child<QPushButton>(dialog, 1022)->geometry(), save);
+        toggle->click();
+        QCOMPARE(dialog.size(), classic);
         dialog.reject();
     }
 

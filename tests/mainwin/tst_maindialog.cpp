@@ -204,10 +204,10 @@ private Q_SLOTS:
         QCOMPARE(window->windowHandle()->minimumSize(), QSize(925, 580));
 
         QCOMPARE(Theme(*window), QStringLiteral("Simple - KT101"));
-        QCOMPARE(window->m_strSelTheme, QStringLiteral("Simple - KT101"));
+        QCOMPARE(window->Session().SelTheme(), QStringLiteral("Simple - KT101"));
         QCOMPARE(Font(*window), QStringLiteral("Tahoma"));
         QCOMPARE(window->ColorPalette()->GetColorHex(), QStringLiteral("#0063B1"));
-        QVERIFY(!window->m_bProjectOpen);
+        QVERIFY(!window->Session().IsProjectOpen());
 
         for (int id : {IDC_BTN_SAVE, IDC_BTN_DETAILS, IDC_BTN_EXPORT, IDC_BTN_EMAIL})
             QVERIFY2(!Enabled(*window, id), qPrintable(QString::number(id)));
@@ -219,7 +219,7 @@ private Q_SLOTS:
         QCOMPARE(window->Button(IDC_BTN_EXIT)->toolTip(), QStringLiteral("Exit Listora"));
         // Without a mail program the E-mail button says why it stays disabled.
         for (const bool hasMailClient : {false, true}) {
-            window->m_bHasMAPIClient = hasMailClient;
+            window->Session().SetHasMailClient(hasMailClient);
             window->SetButtonTooltips(true);
             QCOMPARE(window->Button(IDC_BTN_EMAIL)->toolTip(),
                      hasMailClient ? QStringLiteral("E-mail Flyer to...")
@@ -298,9 +298,9 @@ private Q_SLOTS:
         window->OnLbnSelchangeListThemes();
         QVERIFY(window->IsRenderPending());
         QVERIFY(WaitIdle(*window));
-        QCOMPARE(window->m_strSelTheme, QStringLiteral("Gallery - KT401"));
-        QVERIFY(window->m_strSelTemplate.endsWith(QStringLiteral("Gallery-KT401/index.htm")));
-        QVERIFY(!window->m_bProjectDirty);
+        QCOMPARE(window->Session().SelTheme(), QStringLiteral("Gallery - KT401"));
+        QVERIFY(window->Session().SelTemplate().endsWith(QStringLiteral("Gallery-KT401/index.htm")));
+        QVERIFY(!window->Session().IsProjectDirty());
 
         // The colour on the flyer picked again: nothing happens.
         shown.clear();
@@ -313,7 +313,7 @@ private Q_SLOTS:
         QCOMPARE(window->Canvas()->SheetColor(), ColorOf(0x00102030));
         QVERIFY(WaitIdle(*window));
         QCOMPARE(shown.size(), 1);
-        QVERIFY(!window->m_bProjectDirty);
+        QVERIFY(!window->Session().IsProjectDirty());
         QVERIFY(!Enabled(*window, IDC_BTN_SAVE));
     }
 
@@ -327,13 +327,13 @@ private Q_SLOTS:
         for (int i = 0; i < 3; ++i) {
             fonts->SetCurSel(i);
             window->OnLbnSelchangeListFonts();
-            QCOMPARE(window->m_strSelFont, fonts->GetText(i));
+            QCOMPARE(window->Session().SelFont(), fonts->GetText(i));
         }
         QVERIFY(WaitIdle(*window));
         QCOMPARE(shown.size(), 1);
         QCOMPARE(shown.first().first().toBool(), true);
         QVERIFY(!window->FlyerImage().isNull());
-        QCOMPARE(window->m_strSelFont, fonts->GetText(2));
+        QCOMPARE(window->Session().SelFont(), fonts->GetText(2));
     }
 
     void failedRenderLeavesNoOldFlyer()
@@ -362,15 +362,15 @@ private Q_SLOTS:
         const QString path = MakeProject(*window, QStringLiteral("MLS# 501"), QStringLiteral("Classic - KT301"),
                                          QStringLiteral("Arial"), 0x00C07B7B);
         OpenProject(*window, QStringLiteral("MLS# 501"));
-        QVERIFY(window->m_bProjectOpen);
-        QVERIFY(!window->m_bProjectDirty);
+        QVERIFY(window->Session().IsProjectOpen());
+        QVERIFY(!window->Session().IsProjectDirty());
         QCOMPARE(Theme(*window), QStringLiteral("Classic - KT301"));
         QCOMPARE(Font(*window), QStringLiteral("Arial"));
         QCOMPARE(window->ColorPalette()->GetSelectedColor(), 0x00C07B7Bu);
         QVERIFY(Enabled(*window, IDC_BTN_DETAILS));
         QVERIFY(Enabled(*window, IDC_BTN_EXPORT));
         QVERIFY(!Enabled(*window, IDC_BTN_SAVE));
-        QCOMPARE(Enabled(*window, IDC_BTN_EMAIL), window->m_bHasMAPIClient);
+        QCOMPARE(Enabled(*window, IDC_BTN_EMAIL), window->Session().HasMailClient());
         QVERIFY(WaitIdle(*window));
 
         // Open keeps the remembered colour; picking it must still recolour the project's flyer.
@@ -378,7 +378,7 @@ private Q_SLOTS:
         window->ColorPalette()->SetSelectedColor(0x00B16300);
         window->OnCPColorChanged();
         QVERIFY(window->IsRenderPending());
-        QVERIFY(window->m_bProjectDirty);
+        QVERIFY(window->Session().IsProjectDirty());
         QVERIFY(Enabled(*window, IDC_BTN_SAVE));
 
         // A font change marks it changed too; Save writes the window's choices into the file.
@@ -386,7 +386,7 @@ private Q_SLOTS:
         window->OnLbnSelchangeListFonts();
         QVERIFY(WaitIdle(*window));
         window->OnBnClickedBtnSave();
-        QVERIFY(!window->m_bProjectDirty);
+        QVERIFY(!window->Session().IsProjectDirty());
         QVERIFY(!Enabled(*window, IDC_BTN_SAVE));
         const CFlyerData saved = Stored(path);
         QCOMPARE(saved.m_strFont, QStringLiteral("Tahoma"));
@@ -401,8 +401,8 @@ private Q_SLOTS:
         // Refresh draws again and leaves the state alone.
         window->OnBnClickedBtnRefresh();
         QVERIFY(window->IsRenderPending());
-        QVERIFY(!window->m_bProjectDirty);
-        QVERIFY(window->m_bProjectOpen);
+        QVERIFY(!window->Session().IsProjectDirty());
+        QVERIFY(window->Session().IsProjectOpen());
         QVERIFY(WaitIdle(*window));
     }
 
@@ -415,7 +415,7 @@ private Q_SLOTS:
         QVERIFY(WaitIdle(*window));
         window->FontsList()->SetCurSel(window->FontsList()->FindStringExact(QStringLiteral("Arial")));
         window->OnLbnSelchangeListFonts();
-        QVERIFY(window->m_bProjectDirty);
+        QVERIFY(window->Session().IsProjectDirty());
         QVERIFY(WaitIdle(*window));
 
         // Yes saves the old project before the details dialog opens; Cancel there keeps it open and clean.
@@ -432,9 +432,9 @@ private Q_SLOTS:
         QCOMPARE(asked[0].text, QStringLiteral("Save changes to flyer project:\n\n[MLS# 777] 12 Quay Street - "
                                                "Bayport, CA 94000\n\nbefore closing?"));
         QVERIFY(savedBeforeDialog);
-        QVERIFY(window->m_bProjectOpen);
-        QVERIFY(!window->m_bProjectDirty);
-        QCOMPARE(window->flyerData.m_strMLS, QStringLiteral("MLS# 777"));
+        QVERIFY(window->Session().IsProjectOpen());
+        QVERIFY(!window->Session().IsProjectDirty());
+        QCOMPARE(window->Session().FlyerData().m_strMLS, QStringLiteral("MLS# 777"));
     }
 
     void newProjectFromTheDetailsDialog()
@@ -458,18 +458,18 @@ private Q_SLOTS:
             dialog.findChild<QPushButton*>(QStringLiteral("id1022"))->click();
         });
         window->OnBnClickedBtnNew();
-        QVERIFY(window->m_bProjectOpen);
-        QVERIFY(!window->m_bProjectDirty);
-        QCOMPARE(window->flyerData.m_strCaption, QStringLiteral("Sunny Cottage"));
-        QCOMPARE(window->flyerData.m_strDescription, QStringLiteral("First line<br>Second line"));
+        QVERIFY(window->Session().IsProjectOpen());
+        QVERIFY(!window->Session().IsProjectDirty());
+        QCOMPARE(window->Session().FlyerData().m_strCaption, QStringLiteral("Sunny Cottage"));
+        QCOMPARE(window->Session().FlyerData().m_strDescription, QStringLiteral("First line<br>Second line"));
         QCOMPARE(Font(*window), QStringLiteral("Arial"));
         QCOMPARE(window->ColorPalette()->GetSelectedColor(), 0x00102030u);
         QCOMPARE(Theme(*window), QStringLiteral("Simple - KT101"));
 
         // The project lives in its own folder under the projects folder, with its reduced photo.
-        const QString file = window->flyerData.m_strPathName;
-        QCOMPARE(QFileInfo(file).absolutePath(),
-                 window->AppSettings().strPath2FlyerProjects + QLatin1Char('/') + window->flyerData.m_strId);
+        const QString file = window->Session().FlyerData().m_strPathName;
+        QCOMPARE(QFileInfo(file).absolutePath(), window->AppSettings().strPath2FlyerProjects + QLatin1Char('/') +
+                                                     window->Session().FlyerData().m_strId);
         const CFlyerData stored = Stored(file);
         QCOMPARE(stored.m_strMLS, QStringLiteral("MLS# 9001"));
         QCOMPARE(stored.m_strFont, QStringLiteral("Arial"));
@@ -497,7 +497,7 @@ private Q_SLOTS:
         });
         window->OnBnClickedBtnProperties();
         QCOMPARE(Stored(path).m_strPrice, QStringLiteral("Offered at $1"));
-        QVERIFY(!window->m_bProjectDirty);
+        QVERIFY(!window->Session().IsProjectDirty());
         QVERIFY(WaitIdle(*window));
 
         // A theme change is not part of Details: the file keeps its theme and the change stays pending.
@@ -505,8 +505,8 @@ private Q_SLOTS:
         window->OnCbnSelchangeComboThemeFilter();
         window->ThemesList()->SetCurSel(window->ThemesList()->FindStringExact(QStringLiteral("Gallery - KT401")));
         window->OnLbnSelchangeListThemes();
-        QCOMPARE(window->m_strSelTheme, QStringLiteral("Gallery - KT401"));
-        QVERIFY(window->m_bProjectDirty);
+        QCOMPARE(window->Session().SelTheme(), QStringLiteral("Gallery - KT401"));
+        QVERIFY(window->Session().IsProjectDirty());
         WhenShown<CDLGFlyerDetails>([](CDLGFlyerDetails& dialog) {
             dialog.findChild<QLineEdit*>(QStringLiteral("id1324"))->setText(QStringLiteral("Offered at $2"));
             dialog.findChild<QPushButton*>(QStringLiteral("id1022"))->click();
@@ -515,7 +515,7 @@ private Q_SLOTS:
         const CFlyerData stored = Stored(path);
         QCOMPARE(stored.m_strPrice, QStringLiteral("Offered at $2"));
         QCOMPARE(stored.m_strTheme, QStringLiteral("Simple - KT101"));
-        QVERIFY(window->m_bProjectDirty);
+        QVERIFY(window->Session().IsProjectDirty());
         QVERIFY(Enabled(*window, IDC_BTN_SAVE));
         QVERIFY(WaitIdle(*window));
 
@@ -527,7 +527,7 @@ private Q_SLOTS:
         });
         QTest::mouseDClick(window->Canvas(), Qt::LeftButton, {}, QPoint(30, 30));
         QVERIFY(opened);
-        QVERIFY(window->m_bProjectDirty);
+        QVERIFY(window->Session().IsProjectDirty());
 
         // Closing asks about the pending change after the exit question, and Yes keeps it.
         CXMessageBoxTest::AnswerNext(MsgBox::IdYes);
@@ -559,7 +559,7 @@ private Q_SLOTS:
         QCOMPARE(asked.size(), 1);
         QVERIFY2(asked[0].text.contains(QStringLiteral("ListingExtras.json cannot be read")),
                  qPrintable(asked[0].text));
-        QVERIFY(window->m_bProjectOpen);
+        QVERIFY(window->Session().IsProjectOpen());
         QVERIFY(WaitIdle(*window));
         QVERIFY(damaged.open(QIODevice::ReadOnly));
         QCOMPARE(damaged.readAll(), QByteArray("{\"listing_url\": "));
@@ -599,7 +599,7 @@ private Q_SLOTS:
         OpenProject(*window, QStringLiteral("MLS# 66"));
         window->FontsList()->SetCurSel(window->FontsList()->FindStringExact(QStringLiteral("Arial")));
         window->OnLbnSelchangeListFonts();
-        QVERIFY(window->m_bProjectDirty);
+        QVERIFY(window->Session().IsProjectDirty());
         QVERIFY(WaitIdle(*window));
         // A folder where the project file should be: every save of it fails.
         QVERIFY(QFile::remove(path));
@@ -613,7 +613,7 @@ private Q_SLOTS:
         QCOMPARE(asked.size(), 3);
         QVERIFY(asked[2].text.contains(QStringLiteral("Could not save")));
         QVERIFY(window->isVisible());
-        QVERIFY(window->m_bProjectDirty);
+        QVERIFY(window->Session().IsProjectDirty());
         QVERIFY(QFileInfo::exists(SavePath() + QStringLiteral("/Temp")));
 
         // New stops the same way, before its dialog; declining the save lets the window close.
@@ -621,7 +621,7 @@ private Q_SLOTS:
         CXMessageBoxTest::AnswerNext(MsgBox::IdOK);
         window->OnBnClickedBtnNew();
         QCOMPARE(CXMessageBoxTest::TakeAsked().size(), 2);
-        QCOMPARE(window->flyerData.m_strMLS, QStringLiteral("MLS# 66"));
+        QCOMPARE(window->Session().FlyerData().m_strMLS, QStringLiteral("MLS# 66"));
         CXMessageBoxTest::AnswerNext(MsgBox::IdYes);
         CXMessageBoxTest::AnswerNext(MsgBox::IdNo);
         window->OnBnClickedBtnExit();
@@ -634,7 +634,7 @@ private Q_SLOTS:
         MakeProject(*window, QStringLiteral("MLS# 3"), QStringLiteral("Simple - KT101"), QStringLiteral("Tahoma"),
                     0x00B16300);
         OpenProject(*window, QStringLiteral("MLS# 3"));
-        QVERIFY(window->m_bProjectOpen);
+        QVERIFY(window->Session().IsProjectOpen());
         QVERIFY(WaitIdle(*window));
 
         WhenShown<CDLGOpenFlyerProject>([](CDLGOpenFlyerProject& dialog) {
@@ -644,8 +644,8 @@ private Q_SLOTS:
             dialog.reject();
         });
         window->OnBnClickedBtnOpen();
-        QVERIFY(!window->m_bProjectOpen);
-        QVERIFY(!window->m_bProjectDirty);
+        QVERIFY(!window->Session().IsProjectOpen());
+        QVERIFY(!window->Session().IsProjectDirty());
         QVERIFY(window->IsRenderPending());
         for (int id : {IDC_BTN_SAVE, IDC_BTN_DETAILS, IDC_BTN_EXPORT, IDC_BTN_EMAIL})
             QVERIFY(!Enabled(*window, id));

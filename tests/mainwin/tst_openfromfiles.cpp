@@ -137,26 +137,26 @@ private Q_SLOTS:
         QVERIFY(window->OpenProjectFile(first));
         window->FontsList()->SetCurSel(window->FontsList()->FindStringExact(QStringLiteral("Arial")));
         window->OnLbnSelchangeListFonts();
-        QVERIFY(window->m_bProjectDirty);
+        QVERIFY(window->Session().IsProjectDirty());
         QVERIFY(WaitIdle(*window));
 
         CXMessageBoxTest::AnswerNext(MsgBox::IdYes);
         QCOMPARE(StartAgain({second}), 0);
-        QTRY_COMPARE_WITH_TIMEOUT(window->flyerData.m_strPathName, second, 20000);
+        QTRY_COMPARE_WITH_TIMEOUT(window->Session().FlyerData().m_strPathName, second, 20000);
         const auto asked = CXMessageBoxTest::TakeAsked();
         QCOMPARE(asked.size(), 1);
         QVERIFY2(asked[0].text.startsWith(QStringLiteral("Save changes to flyer project:\n\n[MLS# 100]")),
                  qPrintable(asked[0].text));
         QCOMPARE(Stored(first).m_strFont, QStringLiteral("Arial"));
-        QVERIFY(window->m_bProjectOpen);
-        QVERIFY(!window->m_bProjectDirty);
-        QCOMPARE(window->flyerData.m_strMLS, QStringLiteral("MLS# 200"));
+        QVERIFY(window->Session().IsProjectOpen());
+        QVERIFY(!window->Session().IsProjectDirty());
+        QCOMPARE(window->Session().FlyerData().m_strMLS, QStringLiteral("MLS# 200"));
         QVERIFY(WaitIdle(*window));
 
         // From a terminal in the project's folder: the relative name means that folder, not ours.
         const QFileInfo firstFile(first);
         QCOMPARE(StartAgain({firstFile.fileName()}, firstFile.absolutePath()), 0);
-        QTRY_COMPARE_WITH_TIMEOUT(window->flyerData.m_strPathName, first, 20000);
+        QTRY_COMPARE_WITH_TIMEOUT(window->Session().FlyerData().m_strPathName, first, 20000);
         QVERIFY(CXMessageBoxTest::TakeAsked().isEmpty());
         QVERIFY(WaitIdle(*window));
     }
@@ -199,8 +199,8 @@ private Q_SLOTS:
         const auto asked = CXMessageBoxTest::TakeAsked();
         QCOMPARE(asked.size(), 1);
         QCOMPARE(asked[0].text, message.arg(QDir::toNativeSeparators(path)));
-        QCOMPARE(window->flyerData.m_strPathName, open);
-        QVERIFY(window->m_bProjectOpen);
+        QCOMPARE(window->Session().FlyerData().m_strPathName, open);
+        QVERIFY(window->Session().IsProjectOpen());
         QVERIFY(WaitIdle(*window));
     }
 
@@ -217,7 +217,7 @@ private Q_SLOTS:
         const auto asked = CXMessageBoxTest::TakeAsked();
         QCOMPARE(asked.size(), 1);
         QVERIFY2(asked[0].text.contains(QStringLiteral("longer than the 255 characters")), qPrintable(asked[0].text));
-        QVERIFY(!window->m_bProjectOpen);
+        QVERIFY(!window->Session().IsProjectOpen());
     }
 
     // A path that arrives while another dialog is open waits for it; one that arrives during
@@ -230,9 +230,9 @@ private Q_SLOTS:
         const QString late = MakeProject(*window, QStringLiteral("MLS# 500"), QStringLiteral("Classic - KT301"));
         QVERIFY(!window->IsStartupDone());
         window->OnProjectHandedOver(QStringLiteral("listora \"%1\"").arg(early), false);
-        QVERIFY(!window->m_bProjectOpen);
+        QVERIFY(!window->Session().IsProjectOpen());
         window->show();
-        QTRY_COMPARE_WITH_TIMEOUT(window->flyerData.m_strPathName, early, 20000);
+        QTRY_COMPARE_WITH_TIMEOUT(window->Session().FlyerData().m_strPathName, early, 20000);
         QVERIFY(WaitIdle(*window));
 
         QDialog other(window.get());
@@ -240,12 +240,12 @@ private Q_SLOTS:
         QTimer::singleShot(0, &other, [&] {
             window->OnProjectHandedOver(QStringLiteral("listora \"%1\"").arg(late), false);
             QTest::qWait(800);
-            stillOld = window->flyerData.m_strPathName == early;
+            stillOld = window->Session().FlyerData().m_strPathName == early;
             other.reject();
         });
         other.exec();
         QVERIFY2(stillOld, "the project changed under an open dialog");
-        QTRY_COMPARE_WITH_TIMEOUT(window->flyerData.m_strPathName, late, 20000);
+        QTRY_COMPARE_WITH_TIMEOUT(window->Session().FlyerData().m_strPathName, late, 20000);
         QVERIFY(WaitIdle(*window));
     }
 };

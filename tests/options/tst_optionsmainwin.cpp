@@ -162,7 +162,9 @@ private Q_SLOTS:
         QCOMPARE(window->AppSettings().FullName, QStringLiteral("Dana Whitfield"));
         QCOMPARE(Store().value(QStringLiteral("FullName")).toString(), QStringLiteral("Dana Whitfield"));
         QVERIFY(WaitIdle(*window));
-        QCOMPARE(shown.count(), 1);
+        // The name shows live while typed, and the flyer is drawn from the saved profile after Save.
+        QVERIFY(shown.count() >= 1);
+        QVERIFY(shown.last().at(0).toBool());
     }
 };
 

@@ -1,56 +1,36 @@
 #include "mainwin/ui/maindialog.h"
+#include "formats/colorref.h"
 
 #include "app/appinfo.h"
-#include "app/ui/aboutdlg.h"
 #include "app/ui/splashwnd.h"
 #include "app/workingfolders.h"
 #include "catalogue/ui/colorpalette.h"
 #include "catalogue/ui/fontslb.h"
 #include "catalogue/ui/themeslb.h"
-#include "compose/loadpolicy.h"
+#include "compose/render/htmlflyerrenderer.h"
+#include "compose/render/printpage.h"
 #include "compose/render/xhtml2image.h"
-#include "compose/templatemerge.h"
 #include "compose/ui/canvas.h"
 #include "controls/ui/messagebox.h"
-#include "controls/ui/pngbutton.h"
-#include "imaging/photocrop.h"
-#include "imaging/photointake.h"
-#include "mainwin/mainids.h"
-#include "mainwin/mainlayout.h"
 #include "mainwin/ui/quickstartdlg.h"
 #include "options/ui/optionsgeneralpage.h"
 #include "options/ui/optionsmyinfopage.h"
 #include "options/ui/optionssheet.h"
+#include "output/flyermail.h"
 #include "output/ui/flyeroutput.h"
 #include "projects/foldertree.h"
-#include "projects/projectstore.h"
-#include "projects/ui/dialogunits.h"
 #include "projects/ui/flyerdetailsdlg.h"
 #include "projects/ui/openflyerprojectdlg.h"
-#include "web/ui/helpviewer.h"
-#include "web/ui/updatecheckui.h"
 
 #include <QApplication>
 #include <QCloseEvent>
 #include <QCoreApplication>
-#include <QDateTime>
-#include <QDesktopServices>
-#include <QDir>
 #include <QElapsedTimer>
 #include <QEventLoop>
-#include <QFile>
 #include <QFileInfo>
-#include <QGuiApplication>
-#include <QLabel>
-#include <QMenu>
-#include <QProgressBar>
-#include <QScreen>
-#include <QTabBar>
-#include <QTabWidget>
+#include <QIcon>
 #include <QThread>
 #include <QTimer>
-#include <QUrl>
-#include <QWindow>
 
 namespace {
 
@@ -62,34 +42,6 @@ PrintPageFn PrintPageOf(CXHTML2Image* renderer, const CXFlyerSource& source)
     };
 }
 
-struct ButtonSpec
-{
-    int id;
-    const char* name;
-    const char* text;
-    const char* tooltip;
-    void (CMainDialog::*handler)();
-};
-
-// In the order of kMainButtonsRightToLeft.
-const ButtonSpec kButtons[12] = {
-    {IDC_BTN_EXIT, "IDC_BTN_EXIT", "E&xit", "Exit %1", &CMainDialog::OnBnClickedBtnExit},
-    {IDC_BTN_HELP, "IDC_BTN_HELP", "&Help", "Display Help File", &CMainDialog::OnBnClickedBtnHelp},
-    {IDC_BTN_ABOUT, "IDC_BTN_ABOUT", "&About", "About %1", &CMainDialog::OnBnClickedBtnAbout},
-    {IDC_BTN_OPTIONS, "IDC_BTN_OPTIONS", "&Options", "Display Program Options", &CMainDialog::OnBnClickedBtnOptions},
-    {IDC_BTN_REFRESH, "IDC_BTN_REFRESH", "&Refresh", "Refresh Flyer", &CMainDialog::OnBnClickedBtnRefresh},
-    {IDC_BTN_EXPORT, "IDC_BTN_EXPORT", "&Export", "Export Flyer...", &CMainDialog::OnBnClickedBtnExportFlyer},
-    {IDC_BTN_EMAIL, "IDC_BTN_EMAIL", "E-&mail", "E-mail Flyer to...", &CMainDialog::OnBnClickedBtnEmailFlyer},
-    {IDC_BTN_PRINT, "IDC_BTN_PRINT", "&Print", "Print Flyer", &CMainDialog::OnBnClickedBtnPrint},
-    {IDC_BTN_DETAILS, "IDC_BTN_DETAILS", "&Details", "View/Edit Flyer Details", &CMainDialog::OnBnClickedBtnProperties},
-    {IDC_BTN_SAVE, "IDC_BTN_SAVE", "Save", "Save Flyer Project Changes", &CMainDialog::OnBnClickedBtnSave},
-    {IDC_BTN_OPEN, "IDC_BTN_OPEN", "Open", "Open Flyer Project", &CMainDialog::OnBnClickedBtnOpen},
-    {IDC_BTN_NEW, "IDC_BTN_NEW", "&New", "Create New Flyer Project", &CMainDialog::OnBnClickedBtnNew},
-};
-
-// One pixel larger than the pictures, which are then drawn at their own size.
-constexpr QSize kButtonSize(47, 51);
-constexpr int kStartupTimerMs = 500;
 constexpr int kStartupRetryMs = 100;
 
 QString Caption()
@@ -106,17 +58,6 @@ void ShowWarning(QWidget* owner, const QString& text)
 QString SettingsNotSavedText(const CAppSettings& settings)
 {
     return QStringLiteral("Your settings could not be saved.\n\n%1").arg(settings.SaveErrorText());
-}
-
-// A white page under the tab, as the lists and labels on it expect.
-QWidget* MakeTabPage(QWidget* parent)
-{
-    auto* page = new QWidget(parent);
-    QPalette white = page->palette();
-    white.setColor(QPalette::Window, Qt::white);
-    page->setPalette(white);
-    page->setAutoFillBackground(true);
-    return page;
 }
 
 } // namespace
@@ -138,85 +79,6 @@ CMainDialog::~CMainDialog()
         SetMessageBoxMainWindow(nullptr);
 }
 
-void CMainDialog::CreateControls()
-{
-    m_pTab = new QTabWidget(this);
-    m_pTab->setObjectName(QStringLiteral("IDC_TAB_MAIN"));
-
-    m_pThemeFilter = new CXThemeFilterCB(this);
-    m_pThemeFilter->setObjectName(QStringLiteral("IDC_COMBO_THEMEFILTER"));
-    m_pThemes = new CXThemesLB(this);
-    m_pThemes->setObjectName(QStringLiteral("IDC_LIST_THEMES"));
-
-    m_pChooseColor = new QLabel(QStringLiteral("Theme Template Color:"), this);
-    m_pChooseColor->setObjectName(QStringLiteral("IDC_ST_CHOOSE_COLOR"));
-    m_pPalette = new CXColorPalette(this);
-    m_pPalette->setObjectName(QStringLiteral("IDC_ST_COLORS"));
-    m_pChooseFont = new QLabel(QStringLiteral("Theme Template Font:"), this);
-    m_pChooseFont->setObjectName(QStringLiteral("IDC_ST_CHOOSE_FONT"));
-    m_pFonts = new CXFontsLB(this);
-    m_pFonts->setObjectName(QStringLiteral("IDC_LIST_FONTS"));
-    m_pChooseColor->setBuddy(m_pPalette);
-    m_pChooseFont->setBuddy(m_pFonts);
-
-    m_pCanvas = new CXCanvas(this);
-    m_pCanvas->setObjectName(QStringLiteral("IDC_ST_CANVAS"));
-
-    for (size_t i = 0; i < m_buttons.size(); ++i) {
-        const ButtonSpec& spec = kButtons[i];
-        auto* button = new CXPNGButton(this);
-        button->setObjectName(QString::fromLatin1(spec.name));
-        button->setText(QString::fromLatin1(spec.text));
-        button->resize(kButtonSize);
-        connect(button, &QAbstractButton::clicked, this, spec.handler);
-        m_buttons[i] = button;
-    }
-
-    connect(m_pThemeFilter, &CXThemeFilterCB::SelChange, this, &CMainDialog::OnCbnSelchangeComboThemeFilter);
-    connect(m_pThemes, &CXThemesLB::SelChange, this, &CMainDialog::OnLbnSelchangeListThemes);
-    connect(m_pFonts, &CXFontsLB::SelChange, this, &CMainDialog::OnLbnSelchangeListFonts);
-    connect(m_pPalette, &CXColorPalette::ColorChanged, this, &CMainDialog::OnCPColorChanged);
-    connect(m_pTab, &QTabWidget::currentChanged, this, &CMainDialog::ShowTabPage);
-    connect(m_pCanvas, &CXCanvas::DoubleClicked, this, &CMainDialog::OnCanvasDoubleClicked);
-    connect(m_pCanvas, &CXCanvas::CoverGestureRequested, this, &CMainDialog::OnCanvasCoverGesture);
-
-    m_pCoverProgress = new QProgressBar(m_pThemes);
-    m_pCoverProgress->setObjectName(QStringLiteral("CoverProgress"));
-    m_pCoverProgress->setTextVisible(true);
-    m_pCoverProgress->hide();
-
-    m_pAboutMenu = new QMenu(this);
-    m_pAboutMenu->setObjectName(QStringLiteral("AboutMenu"));
-    const auto addItem = [this](int id, const QString& text, void (CMainDialog::*handler)()) {
-        QAction* action = m_pAboutMenu->addAction(text, this, handler);
-        action->setObjectName(QStringLiteral("ID%1").arg(id));
-        action->setData(id);
-    };
-    addItem(ID_ABOUT_ABOUT, QStringLiteral("About"), &CMainDialog::OnAboutAbout);
-    m_pAboutMenu->addSeparator();
-    addItem(ID_ABOUT_WEBSITE, QUrl(AppInfo::SiteUrl()).host(), &CMainDialog::OnAboutWebsite);
-    addItem(ID_ABOUT_HELPDESK, QStringLiteral("Help Desk"), &CMainDialog::OnAboutHelpDesk);
-    m_pAboutMenu->addSeparator();
-    addItem(ID_ABOUT_CHECKFORUPDATES, QStringLiteral("Check for Updates"), &CMainDialog::OnAboutCheckForUpdates);
-
-    m_pRenderer = new CXHTML2Image(this);
-    m_pRenderer->SetWorkerPath(CXHTML2Image::FindWorker());
-    connect(m_pRenderer, &CXHTML2Image::RenderFinished, this, &CMainDialog::OnRenderFinished);
-    connect(m_pRenderer, &CXHTML2Image::RenderSuperseded, this, [this](quint64 requestId) {
-        // Only a cover can be waiting behind another request: put it back in line.
-        if (requestId == m_nCoverRequest) {
-            m_nCoverRequest = 0;
-            DiscardThemeCover(m_coverJob);
-            m_coverQueue.prepend(m_coverItem);
-        }
-    });
-
-    m_pStartupTimer = new QTimer(this);
-    m_pStartupTimer->setSingleShot(true);
-    m_pStartupTimer->setInterval(kStartupTimerMs);
-    connect(m_pStartupTimer, &QTimer::timeout, this, &CMainDialog::OnStartupTimer);
-}
-
 void CMainDialog::OnInitDialog()
 {
     CreateControls();
@@ -232,7 +94,7 @@ void CMainDialog::OnInitDialog()
 
     m_fonts.BuildKnownFonts();
     InitFontsLB();
-    m_strSelFont = m_appSettings.LastFont;
+    m_pSession->SetSelectedFont(m_appSettings.LastFont);
 
     InitColorPalette();
 
@@ -243,9 +105,10 @@ void CMainDialog::OnInitDialog()
     m_pThemes->SetSettings(&m_appSettings);
     m_themes.LoadAvailableThemes(m_appSettings.Path2Themes, WorkingFolders::UserThemesFolder());
 
-    m_strSelTheme = m_appSettings.LastTheme;
-    if (!m_themes.ContainsTheme(m_strSelTheme))
-        m_strSelTheme = m_appSettings.DefaultThemeTemplate;
+    QString theme = m_appSettings.LastTheme;
+    if (!m_themes.ContainsTheme(theme))
+        theme = m_appSettings.DefaultThemeTemplate;
+    m_pSession->SetSelection(theme, m_pSession->SelFont(), m_appSettings.LastColor);
     WriteControls();
 
     m_pCanvas->SetPageSize(kFlyerWidth, kFlyerHeight);
@@ -262,7 +125,7 @@ void CMainDialog::OnInitDialog()
 
     ShowTabPage(0);
 
-    if (FindSelectTheme(m_strSelTheme)) {
+    if (FindSelectTheme(theme)) {
         OnLbnSelchangeListThemes();
     } else {
         m_pThemeFilter->SelectFilterValue(m_appSettings.LastThemeFilter);
@@ -280,171 +143,12 @@ void CMainDialog::OnInitDialog()
 void CMainDialog::InitAppSettings()
 {
     WorkingFolders::InitAppSettings(m_appSettings);
-    m_bHasMAPIClient = HasMailClient();
-}
-
-void CMainDialog::InitTabControl()
-{
-    QTabBar* bar = m_pTab->tabBar();
-    bar->setUsesScrollButtons(false);
-    bar->setElideMode(Qt::ElideNone);
-    m_pTab->addTab(MakeTabPage(m_pTab), QStringLiteral("Theme Templates"));
-    m_pTab->addTab(MakeTabPage(m_pTab), QStringLiteral("Customize (Colors && Fonts)  "));
-    // Both page names must fit the pane's fixed width whatever the desktop's font size.
-    QFont font = bar->font();
-    while (bar->sizeHint().width() > kMainLeftPaneWidth - 4 && font.pointSizeF() > 6.5) {
-        font.setPointSizeF(font.pointSizeF() - 0.5);
-        bar->setFont(font);
-    }
-}
-
-void CMainDialog::InitButtons()
-{
-    const QColor face = palette().color(QPalette::Button);
-    for (size_t i = 0; i < m_buttons.size(); ++i) {
-        m_buttons[i]->LoadPicture(kButtons[i].id);
-        m_buttons[i]->SetBackgroundColor(face);
-    }
-}
-
-void CMainDialog::InitFontsLB()
-{
-    ::InitFontsLB(*m_pFonts, m_fonts, m_appSettings.ShowAllFonts != 0);
-}
-
-void CMainDialog::InitColorPalette()
-{
-    m_pPalette->SetupStandardPalette(m_appSettings.LastColor, 52);
-    m_crShownColor = m_appSettings.LastColor;
-    m_pPalette->update();
-}
-
-void CMainDialog::PlaceWindow()
-{
-    if (m_appSettings.IsZoomed) {
-        resize(DialogUnits(font()).Size(571, 287));
-        return;
-    }
-    resize(m_appSettings.WindowWidth, m_appSettings.WindowHeight);
-    const QScreen* screen = QGuiApplication::primaryScreen();
-    if (!screen)
-        return;
-    const QRect area = screen->availableGeometry();
-    int left = area.width() / 2 - m_appSettings.WindowWidth / 2;
-    int top = area.height() / 2 - m_appSettings.WindowHeight / 2;
-    // A window larger than the screen still keeps its title bar on it.
-    left = std::max(left, 0);
-    top = std::max(top, 0);
-    move(area.x() + left, area.y() + top);
-}
-
-void CMainDialog::showEvent(QShowEvent* event)
-{
-    QDialog::showEvent(event);
-    // Without a window manager keeping it on top, the splash would vanish under the window.
-    if (CSplashWnd* splash = RunningSplash())
-        splash->raise();
-    // The smallest size the user can drag the window to. It binds the user only: a stored size
-    // below it (the first start's height) is restored as it was.
-    if (QWindow* window = windowHandle())
-        window->setMinimumSize(kMainMinimumSize);
-}
-
-void CMainDialog::resizeEvent(QResizeEvent* event)
-{
-    QDialog::resizeEvent(event);
-    ResizeMoveControls();
-}
-
-void CMainDialog::ResizeMoveControls()
-{
-    if (!m_pTab)
-        return;
-    MainLayoutInput input;
-    input.client = size();
-    input.filterHeight = m_pThemeFilter->sizeHint().height();
-    input.colorLabelHeight = m_pChooseColor->sizeHint().height();
-    input.fontLabelHeight = m_pChooseFont->sizeHint().height();
-    for (size_t i = 0; i < m_buttons.size(); ++i)
-        input.buttons[i] = m_buttons[i]->size();
-    const MainLayout layout = CalcMainLayout(input);
-
-    m_pTab->setGeometry(layout.tab);
-    m_pThemeFilter->setGeometry(layout.themeFilter);
-    m_pThemes->setGeometry(layout.themeList);
-    m_pChooseColor->setGeometry(layout.colorLabel);
-    m_pPalette->setGeometry(layout.colorPalette);
-    m_pChooseFont->setGeometry(layout.fontLabel);
-    m_pFonts->setGeometry(layout.fontList);
-    for (size_t i = 0; i < m_buttons.size(); ++i)
-        m_buttons[i]->setGeometry(layout.buttons[i]);
-    m_pCanvas->setGeometry(layout.canvas);
-    PlaceCoverProgress();
-}
-
-void CMainDialog::PlaceCoverProgress()
-{
-    const QRect list = m_pThemes->rect();
-    const int height = m_pCoverProgress->sizeHint().height();
-    m_pCoverProgress->setGeometry(list.x() + 6, list.bottom() - height - 5, list.width() - 12, height);
-}
-
-void CMainDialog::ShowTabPage(int index)
-{
-    if (index != 0 && index != 1)
-        return;
-    const bool themes = index == 0;
-    for (QWidget* control : {static_cast<QWidget*>(m_pChooseColor), static_cast<QWidget*>(m_pPalette),
-                             static_cast<QWidget*>(m_pChooseFont), static_cast<QWidget*>(m_pFonts)}) {
-        control->setVisible(!themes);
-        control->raise();
-    }
-    for (QWidget* control : {static_cast<QWidget*>(m_pThemeFilter), static_cast<QWidget*>(m_pThemes)}) {
-        control->setVisible(themes);
-        control->raise();
-    }
-    if (m_pTab->currentIndex() != index)
-        m_pTab->setCurrentIndex(index);
-}
-
-CXPNGButton* CMainDialog::Button(int id) const
-{
-    for (size_t i = 0; i < m_buttons.size(); ++i)
-        if (kButtons[i].id == id)
-            return m_buttons[i];
-    return nullptr;
-}
-
-ColorRef CMainDialog::FlyerColor() const
-{
-    return m_pPalette->GetSelectedColor();
-}
-
-void CMainDialog::ReadControls()
-{
-    const int theme = m_pThemes->GetCurSel();
-    m_strSelTheme = theme >= 0 ? m_pThemes->GetText(theme) : QString();
-    const int font = m_pFonts->GetCurSel();
-    m_strSelFont = font >= 0 ? m_pFonts->GetText(font) : QString();
-}
-
-void CMainDialog::WriteControls()
-{
-    const auto selectPrefix = [](auto& list, const QString& text) {
-        for (int i = 0; i < list.GetCount(); ++i) {
-            if (list.GetText(i).startsWith(text, Qt::CaseInsensitive)) {
-                list.SetCurSel(i);
-                return;
-            }
-        }
-    };
-    selectPrefix(*m_pThemes, m_strSelTheme);
-    selectPrefix(*m_pFonts, m_strSelFont);
+    m_pSession->SetHasMailClient(HasMailClient());
 }
 
 bool CMainDialog::LoadTemplate(const QString& path)
 {
-    return ::LoadTemplate(path, m_strTemplateText);
+    return m_pSession->LoadTemplate(path);
 }
 
 bool CMainDialog::FindSelectTheme(const QString& name)
@@ -455,77 +159,19 @@ bool CMainDialog::FindSelectTheme(const QString& name)
 void CMainDialog::RenderFlyer()
 {
     ReadControls();
-    if (m_bProjectOpen)
-        RenderProjectFlyer();
-    else
-        RenderSampleFlyer();
+    m_pSession->RenderFlyer();
 }
 
 void CMainDialog::RenderProjectFlyer()
 {
-    RenderWith(true);
+    ReadControls();
+    m_pSession->RenderProjectFlyer();
 }
 
 void CMainDialog::RenderSampleFlyer()
 {
-    RenderWith(false);
-}
-
-void CMainDialog::RenderWith(bool projectMode)
-{
     ReadControls();
-    m_flyerImage = QImage();
-    m_crShownColor = FlyerColor();
-    if (!m_strSidebarImage.isEmpty())
-        m_staleSidebarImages.append(m_strSidebarImage);
-    m_strSidebarImage.clear();
-    if (m_strTemplateText.isEmpty()) {
-        m_nRenderRequest = 0;
-        ShowNoFlyer(m_themes.isEmpty() ? QStringLiteral("No flyer themes were found in %1.")
-                                             .arg(QDir::toNativeSeparators(m_appSettings.Path2Themes))
-                                       : QStringLiteral("The theme's template could not be read."));
-        return;
-    }
-    // A sidebar theme gets its caption picture drawn anew for every page.
-    const CFlyerPage page = ComposeFlyerPage(m_strTemplateText, m_strSelTheme, projectMode, flyerData, m_appSettings,
-                                             m_strSelFont, FlyerColor(), m_extras.m_strListingUrl);
-    m_strSidebarImage = page.sidebarImage;
-    m_pRenderer->SetLoadRoots(
-        PageLoadRoots(m_appSettings, m_strSelTemplate, projectMode ? flyerData.GetFolder() : QString()));
-    m_nRenderRequest = m_pRenderer->RenderAsync(page.page, kFlyerWidth, kFlyerHeight);
-}
-
-void CMainDialog::OnRenderFinished(quint64 requestId, const QImage& image, const QString& error)
-{
-    if (requestId != 0 && requestId == m_nCoverRequest) {
-        m_nCoverRequest = 0;
-        OnCoverRendered(image);
-    } else if (requestId == m_nRenderRequest) {
-        // An older flyer request that finished while a newer one waited is not shown: the newer
-        // one decides.
-        m_nRenderRequest = 0;
-        if (image.isNull()) {
-            ShowNoFlyer(QStringLiteral("The flyer could not be drawn.\n%1").arg(error));
-        } else {
-            m_flyerImage = image;
-            m_pCanvas->SetEmptyText(QString());
-            m_pCanvas->SetFlyerImage(m_flyerImage);
-            Q_EMIT FlyerShown(true);
-        }
-    }
-    if (m_nRenderRequest == 0)
-        RemoveStaleSidebarImages();
-    if (m_nCoverRequest == 0 && !m_pRenderer->IsBusy())
-        StartNextCover();
-}
-
-void CMainDialog::RemoveStaleSidebarImages()
-{
-    // Pages on their way may still load an older picture; once none is, only the shown one stays.
-    for (const QString& path : std::as_const(m_staleSidebarImages))
-        if (path != m_strSidebarImage)
-            QFile::remove(path);
-    m_staleSidebarImages.clear();
+    m_pSession->RenderSampleFlyer();
 }
 
 void CMainDialog::WaitForFlyer()
@@ -541,59 +187,7 @@ void CMainDialog::WaitForFlyer()
 
 void CMainDialog::CreateMissingThemeCovers(bool includeLarge)
 {
-    const QString largeFolder = DeveloperCoverFolder();
-    for (qsizetype i = 0; i < m_themes.size(); ++i) {
-        if (!QFileInfo::exists(ThemeCoverPath(m_themes.at(i), m_appSettings))) {
-            m_coverQueue.append({i, false});
-            ++m_nCoversDue;
-        }
-        if (includeLarge && !largeFolder.isEmpty() &&
-            !QFileInfo::exists(LargeThemeCoverPath(m_themes.at(i), largeFolder))) {
-            m_coverQueue.append({i, true});
-            ++m_nCoversDue;
-        }
-    }
-    if (m_nCoverRequest == 0 && !m_pRenderer->IsBusy())
-        StartNextCover();
-}
-
-void CMainDialog::StartNextCover()
-{
-    while (!m_coverQueue.isEmpty()) {
-        m_coverItem = m_coverQueue.takeFirst();
-        const CXThemeTemplateInfo& theme = m_themes.at(m_coverItem.theme);
-        const CoverResult prepared =
-            PrepareThemeCover(theme, m_appSettings, m_coverJob, m_coverItem.large ? DeveloperCoverFolder() : QString());
-        if (prepared == CoverResult::Ready) {
-            m_pCoverProgress->setRange(0, m_nCoversDue);
-            m_pCoverProgress->setValue(m_nCoversDone);
-            m_pCoverProgress->setFormat(
-                QStringLiteral("Making theme pictures: %1 of %2").arg(m_nCoversDone + 1).arg(m_nCoversDue));
-            PlaceCoverProgress();
-            m_pCoverProgress->show();
-            m_pRenderer->SetLoadRoots(PageLoadRoots(m_appSettings, theme.GetTemplate(), QString()));
-            m_nCoverRequest = m_pRenderer->RenderAsync(m_coverJob.page, kFlyerWidth, kFlyerHeight);
-            return;
-        }
-        // Made meanwhile, or no template to make it from: nothing to wait for.
-        ++m_nCoversDone;
-    }
-    if (m_nCoversDue > 0) {
-        m_nCoversDue = m_nCoversDone = 0;
-        m_pCoverProgress->hide();
-        Q_EMIT CoversFinished();
-    }
-}
-
-void CMainDialog::OnCoverRendered(const QImage& image)
-{
-    if (image.isNull())
-        DiscardThemeCover(m_coverJob);
-    else
-        FinishThemeCover(m_coverJob, image);
-    ++m_nCoversDone;
-    m_pCoverProgress->setValue(m_nCoversDone);
-    m_pThemes->viewport()->update();
+    m_pSession->CreateMissingThemeCovers(includeLarge);
 }
 
 void CMainDialog::OnCanvasCoverGesture()
@@ -601,17 +195,13 @@ void CMainDialog::OnCanvasCoverGesture()
     CreateMissingThemeCovers(false);
 }
 
-void CMainDialog::ShowNoFlyer(const QString& why)
-{
-    // The canvas never keeps a flyer the window no longer has.
-    m_pCanvas->SetFlyerImage(QImage());
-    m_pCanvas->SetEmptyText(why);
-    Q_EMIT FlyerShown(false);
-}
-
 void CMainDialog::OnLbnSelchangeListThemes()
 {
-    const QString previous = m_strSelTemplate;
+    TakeThemeSelection(false);
+}
+
+void CMainDialog::TakeThemeSelection(bool reload)
+{
     ReadControls();
     if (m_pThemes->GetCount() == 0)
         return;
@@ -619,39 +209,23 @@ void CMainDialog::OnLbnSelchangeListThemes()
     qsizetype index = m_pThemes->GetItemData(position);
     if (index < 0 || index >= m_themes.size())
         index = 0;
-    m_strSelTemplate = m_themes.at(index).GetTemplate();
-    if (m_strSelTemplate != previous && LoadTemplate(m_strSelTemplate)) {
-        RenderFlyer();
-        if (m_bProjectOpen)
-            SetFlyerProjectDirty(true);
-    }
+    m_pSession->ChooseTemplate(m_themes.at(index).GetTemplate(), reload);
     UpdateButtons();
 }
 
 void CMainDialog::OnLbnSelchangeListFonts()
 {
-    const QString previous = m_strSelFont;
-    ReadControls();
-    if (m_strSelFont != previous) {
-        RenderFlyer();
-        if (m_bProjectOpen)
-            SetFlyerProjectDirty(true);
-    }
+    m_pSession->SetSelection(ListedTheme(), m_pSession->SelFont(), FlyerColor());
+    m_pSession->ChooseFont(ListedFont());
     UpdateButtons();
 }
 
 void CMainDialog::OnCPColorChanged()
 {
-    // Compared with the colour on the flyer: after opening a project in another colour, picking the
-    // remembered colour must still change the flyer.
-    const ColorRef color = m_pPalette->GetSelectedColor();
-    if (color != m_crShownColor) {
-        m_appSettings.LastColor = color;
+    ReadControls();
+    const ColorRef color = FlyerColor();
+    if (m_pSession->ChooseColor(color))
         m_pCanvas->SetSheetColor(ColorRefToQColor(color));
-        RenderFlyer();
-        if (m_bProjectOpen)
-            SetFlyerProjectDirty(true);
-    }
     UpdateButtons();
 }
 
@@ -660,31 +234,6 @@ void CMainDialog::OnCbnSelchangeComboThemeFilter()
     ThemeFilterChanged(*m_pThemes, *m_pThemeFilter, m_themes, m_bSelectFirstTheme, m_appSettings.LastTheme);
     OnLbnSelchangeListThemes();
     UpdateButtons();
-}
-
-void CMainDialog::UpdateButtons()
-{
-    ReadControls();
-    const auto enable = [this](int id, bool enabled) {
-        CXPNGButton* button = Button(id);
-        if (button && button->isEnabled() != enabled)
-            button->setEnabled(enabled);
-    };
-    enable(IDC_BTN_SAVE, m_bProjectOpen && m_bProjectDirty);
-    enable(IDC_BTN_DETAILS, m_bProjectOpen);
-    enable(IDC_BTN_EXPORT, m_bProjectOpen);
-    enable(IDC_BTN_EMAIL, m_bProjectOpen && m_bHasMAPIClient);
-}
-
-void CMainDialog::SetButtonTooltips(bool enabled)
-{
-    for (size_t i = 0; i < m_buttons.size(); ++i) {
-        QString tooltip = QString::fromLatin1(kButtons[i].tooltip).replace(QLatin1String("%1"), AppInfo::DisplayName());
-        // A button that can never be used says why.
-        if (kButtons[i].id == IDC_BTN_EMAIL && !m_bHasMAPIClient)
-            tooltip = QStringLiteral("No mail program is set up on this computer.");
-        m_buttons[i]->SetTooltipText(enabled ? tooltip : QString());
-    }
 }
 
 void CMainDialog::OnStartupTimer()
@@ -715,67 +264,33 @@ void CMainDialog::RunQuickStart()
 
 void CMainDialog::EditProfile()
 {
-    if (RunProfileSheet(this, m_appSettings))
+    const bool taken =
+        RunProfileSheet(this, m_appSettings, [this](CPPDLGOptionsMyInfo& page) { BeginProfileDraft(page); });
+    EndLiveDraft();
+    if (taken)
         RenderFlyer();
 }
 
 void CMainDialog::OnCanvasDoubleClicked()
 {
-    if (m_bProjectOpen)
+    if (m_pSession->IsProjectOpen())
         OnBnClickedBtnProperties();
 }
 
 bool CMainDialog::PromptSaveProject()
 {
-    if (!m_bProjectOpen || !m_bProjectDirty)
+    if (!m_pSession->NeedsSavePrompt())
         return true;
-    const QString question = QStringLiteral("Save changes to flyer project:\n\n[%1] %2 - %3\n\nbefore closing?")
-                                 .arg(flyerData.m_strMLS, flyerData.m_strAddress, flyerData.m_strCityStateZip);
-    if (!m_appSettings.Confirm(CAppSettings::ConfirmKind::SaveBeforeClosing, question))
+    if (!m_appSettings.Confirm(CAppSettings::ConfirmKind::SaveBeforeClosing, m_pSession->SavePromptText()))
         return true;
     OnBnClickedBtnSave();
-    return !m_bProjectDirty;
+    return !m_pSession->IsProjectDirty();
 }
 
-bool CMainDialog::SaveProjectFile()
+void CMainDialog::ShowWarnings(const QStringList& warnings)
 {
-    const FlyerFileStatus status = flyerData.Save();
-    if (status.IsOk())
-        return true;
-    ShowWarning(this, status.SaveFailureText());
-    return false;
-}
-
-bool CMainDialog::SaveNewProjectFiles(const std::array<std::optional<QRect>, CFlyerData::kSlotCount>& previousCrops)
-{
-    if (flyerData.m_strId.isEmpty()) {
-        ShowWarning(this, QStringLiteral("The flyer project could not be given an id, so it was not saved."));
-        return false;
-    }
-    const QString folder = ProjectFolderPath(m_appSettings.strPath2FlyerProjects, flyerData.m_strId);
-    CreateProjectFolder(folder);
-    QStringList photoErrors;
-    ProcessPhotos(folder, flyerData, &photoErrors);
-    // The flyer's photo is made from the cropped area; "_original0N.jpg" stays whole for the next crop.
-    for (int i = 0; i < CFlyerData::kSlotCount; ++i) {
-        if (flyerData.m_photos[i].m_strPath.isEmpty() || m_extras.m_crops[i] == previousCrops[i])
-            continue;
-        QString why;
-        if (!PhotoCrop::MakeSlotPhoto(folder, i + 1, m_extras.m_crops[i], &why))
-            photoErrors.append(why);
-    }
-    flyerData.SetPathName(ProjectFilePath(folder));
-    bool saved = SaveProjectFile();
-    if (saved) {
-        const CListingExtras::Status extras = m_extras.Save(folder);
-        if (!extras.ok)
-            ShowWarning(this, extras.text);
-        saved = extras.ok;
-    }
-    if (saved && !photoErrors.isEmpty())
-        ShowWarning(this, QStringLiteral("Some photos could not be taken into the flyer project:\n\n%1")
-                              .arg(photoErrors.join(QLatin1Char('\n'))));
-    return saved;
+    for (const QString& text : warnings)
+        ShowWarning(this, text);
 }
 
 void CMainDialog::OnBnClickedBtnNew()
@@ -788,47 +303,24 @@ void CMainDialog::OnBnClickedBtnNew()
     MeasurePrintBoxes(dialog);
     dialog.m_bNewMode = 1;
     dialog.m_strStartFolder = m_appSettings.PicturesFolder;
-    if (dialog.exec() != QDialog::Accepted)
+    BeginDetailsDraft(dialog);
+    const bool accepted = dialog.exec() == QDialog::Accepted;
+    EndLiveDraft();
+    if (!accepted)
         return;
 
-    flyerData.Reset();
-    const qint64 now = QDateTime::currentSecsSinceEpoch();
-    flyerData.m_timeCreated = now;
-    flyerData.m_timePrinted = now;
-    flyerData.m_bPrinted = 0;
-    flyerData.m_strTheme = m_appSettings.DefaultThemeTemplate;
-    flyerData.m_strFont = m_appSettings.DefaultThemeFont;
-    flyerData.m_crColor = m_appSettings.DefaultThemeColor;
-    flyerData.m_strCaption = dialog.m_strCaption;
-    flyerData.m_strMLS = dialog.m_strMLS;
-    flyerData.m_strPrice = dialog.m_strPrice;
-    flyerData.m_strAddress = dialog.m_strAddress;
-    flyerData.m_strCityStateZip = dialog.m_strCityStateZip;
-    flyerData.m_strDescription = dialog.m_strDescription;
-    for (int i = 0; i < CFlyerData::kSlotCount; ++i) {
-        flyerData.m_photos[i].m_strPath = dialog.m_strPhotoPaths[i];
-        flyerData.m_strFeatures[i] = dialog.m_strFeatures[i];
-    }
-    flyerData.m_strPhotoFolder = dialog.m_strStartFolder;
-    m_extras = CListingExtras();
-    m_extras.m_strListingUrl = dialog.m_strListingUrl;
-    m_extras.m_crops = dialog.m_crops;
+    CFlyerData listing;
+    CListingExtras extras;
+    dialog.SaveToRecord(listing, extras);
+    ShowWarnings(m_pSession->NewProject(listing, extras).warnings);
 
-    const bool saved = SaveNewProjectFiles();
-
-    m_bProjectOpen = true;
-    m_strSelFont = flyerData.m_strFont;
-    m_pPalette->SetSelectedColor(flyerData.m_crColor);
+    m_pPalette->SetSelectedColor(m_pSession->SelColor());
     m_pPalette->update();
     WriteControls();
-    if (FindSelectTheme(flyerData.m_strTheme)) {
-        m_strSelTemplate.clear();
-        OnLbnSelchangeListThemes();
-    } else {
+    if (FindSelectTheme(m_pSession->FlyerData().m_strTheme))
+        TakeThemeSelection(true);
+    else
         OnBnClickedBtnRefresh();
-    }
-    // A project that could not be written stays changed, so Save and closing offer to write it.
-    SetFlyerProjectDirty(!saved);
     UpdateButtons();
 }
 
@@ -843,13 +335,10 @@ void CMainDialog::OnBnClickedBtnOpen()
             return;
         if (dialog.m_bAlwaysShowFlyerDetails)
             OnBnClickedBtnProperties();
-    } else if (dialog.m_bDeleted && m_bProjectOpen && dialog.IsProjectDeleted(flyerData.m_strPathName)) {
-        flyerData.Reset();
-        m_extras = CListingExtras();
-        m_bProjectOpen = false;
-        m_bProjectDirty = false;
-        // Through the whole cycle, so a sidebar theme loses the deleted project's caption too.
-        RenderFlyer();
+    } else if (dialog.m_bDeleted && m_pSession->IsProjectOpen() &&
+               dialog.IsProjectDeleted(m_pSession->FlyerData().m_strPathName)) {
+        ReadControls();
+        m_pSession->CloseProject();
     }
     UpdateButtons();
 }
@@ -857,68 +346,37 @@ void CMainDialog::OnBnClickedBtnOpen()
 void CMainDialog::OnBnClickedBtnSave()
 {
     ReadControls();
-    if (!m_bProjectOpen || !m_bProjectDirty)
-        return;
-    flyerData.m_crColor = FlyerColor();
-    flyerData.m_strFont = m_strSelFont;
-    flyerData.m_strTheme = m_strSelTheme;
-    if (SaveProjectFile())
-        m_bProjectDirty = false;
+    QString error;
+    if (!m_pSession->SaveProject(&error))
+        ShowWarning(this, error);
     UpdateButtons();
 }
 
 void CMainDialog::OnBnClickedBtnProperties()
 {
     ReadControls();
-    if (!m_bProjectOpen)
+    if (!m_pSession->IsProjectOpen())
         return;
-    if (!QFileInfo(flyerData.m_strPhotoFolder).isDir())
-        flyerData.m_strPhotoFolder = m_appSettings.PicturesFolder;
+    const QString photoFolder = m_pSession->RepairPhotoFolder();
 
     CDLGFlyerDetails dialog(this, m_appSettings);
     MeasurePrintBoxes(dialog);
     dialog.m_bNewMode = 0;
-    dialog.m_strCaption = flyerData.m_strCaption;
-    dialog.m_strMLS = flyerData.m_strMLS;
-    dialog.m_strPrice = flyerData.m_strPrice;
-    dialog.m_strAddress = flyerData.m_strAddress;
-    dialog.m_strCityStateZip = flyerData.m_strCityStateZip;
-    dialog.m_strDescription = BrToCrLf(flyerData.m_strDescription);
-    for (int i = 0; i < CFlyerData::kSlotCount; ++i) {
-        dialog.m_strPhotoPaths[i] = flyerData.m_photos[i].m_strPath;
-        dialog.m_strFeatures[i] = flyerData.m_strFeatures[i];
-    }
-    dialog.m_strStartFolder = flyerData.m_strPhotoFolder;
-    dialog.m_strListingUrl = m_extras.m_strListingUrl;
-    dialog.m_crops = m_extras.m_crops;
-    if (dialog.exec() != QDialog::Accepted)
+    dialog.LoadFromRecord(m_pSession->FlyerData(), m_pSession->Extras());
+    dialog.m_strStartFolder = photoFolder;
+    BeginDetailsDraft(dialog);
+    const bool accepted = dialog.exec() == QDialog::Accepted;
+    EndLiveDraft();
+    if (!accepted)
         return;
 
-    flyerData.m_strCaption = dialog.m_strCaption;
-    flyerData.m_strMLS = dialog.m_strMLS;
-    flyerData.m_strPrice = dialog.m_strPrice;
-    flyerData.m_strAddress = dialog.m_strAddress;
-    flyerData.m_strCityStateZip = dialog.m_strCityStateZip;
-    flyerData.m_strDescription = CrLfToBr(dialog.m_strDescription);
-    for (int i = 0; i < CFlyerData::kSlotCount; ++i) {
-        flyerData.m_photos[i].m_strPath = dialog.m_strPhotoPaths[i];
-        flyerData.m_strFeatures[i] = dialog.m_strFeatures[i];
-    }
-    flyerData.m_strPhotoFolder = dialog.m_strStartFolder;
-    // Saving the details is the user's save: a damaged extras file is replaced now, not before.
-    const auto previousCrops = m_extras.m_crops;
-    m_extras.m_strListingUrl = dialog.m_strListingUrl;
-    m_extras.m_crops = dialog.m_crops;
-    m_extras.m_bDamaged = false;
-
-    // The listing data is saved here; a changed theme, font or colour is saved only by Save, so a
-    // project that had such changes stays changed rather than dropping them silently.
-    const bool saved = SaveNewProjectFiles(previousCrops);
-    m_bProjectOpen = true;
-    m_bProjectDirty = m_bProjectDirty || !saved;
+    CFlyerData listing;
+    CListingExtras extras;
+    dialog.SaveToRecord(listing, extras);
+    ShowWarnings(m_pSession->UpdateListing(listing, extras).warnings);
     WriteControls();
-    if (LoadTemplate(m_strSelTemplate))
-        RenderFlyer();
+    ReadControls();
+    m_pSession->Refresh();
     UpdateButtons();
 }
 
@@ -926,14 +384,14 @@ void CMainDialog::OnBnClickedBtnPrint()
 {
     ReadControls();
     WaitForFlyer();
-    PrintFlyer(this, flyerData, m_bProjectOpen, &m_flyerImage, m_strSelTheme, m_strSelFont, FlyerColor(),
-               PrintPageOf(m_pRenderer, FlyerSource()));
+    PrintFlyer(this, m_pSession->PrintedFlyerData(), m_pSession->IsProjectOpen(), &FlyerImage(), m_pSession->SelTheme(),
+               m_pSession->SelFont(), FlyerColor(), PrintPageOf(m_pRenderer, FlyerSource()));
 }
 
 void CMainDialog::MeasurePrintBoxes(CDLGFlyerDetails& dialog)
 {
     // Without a measure the dialog simply shows no print notes.
-    if (m_strTemplateText.isEmpty())
+    if (m_pSession->TemplateText().isEmpty())
         return;
     CXSlotBoxes boxes;
     if (MeasurePhotoBoxes(*m_pRenderer, FlyerSource(), boxes))
@@ -943,15 +401,15 @@ void CMainDialog::MeasurePrintBoxes(CDLGFlyerDetails& dialog)
 CXFlyerSource CMainDialog::FlyerSource() const
 {
     CXFlyerSource source;
-    source.templateText = m_strTemplateText;
-    source.templatePath = m_strSelTemplate;
-    source.themeName = m_strSelTheme;
-    source.projectMode = m_bProjectOpen;
-    source.flyer = &flyerData;
+    source.templateText = m_pSession->TemplateText();
+    source.templatePath = m_pSession->SelTemplate();
+    source.themeName = m_pSession->SelTheme();
+    source.projectMode = m_pSession->IsProjectOpen();
+    source.flyer = &m_pSession->FlyerData();
     source.settings = &m_appSettings;
-    source.font = m_strSelFont;
+    source.font = m_pSession->SelFont();
     source.color = FlyerColor();
-    source.listingUrl = m_extras.m_strListingUrl;
+    source.listingUrl = m_pSession->Extras().m_strListingUrl;
     return source;
 }
 
@@ -959,33 +417,20 @@ void CMainDialog::OnBnClickedBtnEmailFlyer()
 {
     ReadControls();
     WaitForFlyer();
-    EmailFlyer(this, m_appSettings, flyerData, &m_flyerImage, PrintPageOf(m_pRenderer, FlyerSource()));
+    EmailFlyer(this, m_appSettings, m_pSession->FlyerData(), &FlyerImage(), PrintPageOf(m_pRenderer, FlyerSource()));
 }
 
 void CMainDialog::OnBnClickedBtnExportFlyer()
 {
     ReadControls();
     WaitForFlyer();
-    ExportFlyer(this, m_appSettings, flyerData, &m_flyerImage, PrintPageOf(m_pRenderer, FlyerSource()));
+    ExportFlyer(this, m_appSettings, m_pSession->FlyerData(), &FlyerImage(), PrintPageOf(m_pRenderer, FlyerSource()));
 }
 
 void CMainDialog::OnBnClickedBtnRefresh()
 {
     ReadControls();
-    // Read from disk again, so an edited template shows at once.
-    if (LoadTemplate(m_strSelTemplate))
-        RenderFlyer();
-}
-
-CMainDialog::COptionsSnapshot CMainDialog::TakeOptionsSnapshot() const
-{
-    const CAppSettings& s = m_appSettings;
-    COptionsSnapshot snapshot;
-    snapshot.flags = {s.ColorRealtorName, s.ColorListingCaption, s.ColorMLSNumber,
-                      s.ColorPrice,       s.ColorListingAddress, s.ColorListingFeatures,
-                      s.IncludeRMLSLogo,  s.IncludeEHOLogo,      s.IncludeMyLogo};
-    snapshot.showAllFonts = s.ShowAllFonts;
-    return snapshot;
+    m_pSession->Refresh();
 }
 
 void CMainDialog::OnBnClickedBtnOptions()
@@ -993,7 +438,10 @@ void CMainDialog::OnBnClickedBtnOptions()
     ReadControls();
     const COptionsSnapshot before = TakeOptionsSnapshot();
     CPSDLGOptions sheet(m_appSettings, this, m_themes, m_fonts);
-    if (sheet.exec() != QDialog::Accepted)
+    BeginProfileDraft(sheet.MyInfo());
+    const bool accepted = sheet.exec() == QDialog::Accepted;
+    EndLiveDraft();
+    if (!accepted)
         return;
     sheet.General().SaveTo(m_appSettings);
     // The profile is taken only from a page the user has seen.
@@ -1017,56 +465,15 @@ void CMainDialog::ApplyAcceptedOptions(const COptionsSnapshot& before, bool myIn
         QThread::msleep(1);
     }
 
-    const COptionsSnapshot after = TakeOptionsSnapshot();
-    if (after.flags != before.flags || myInformationVisited)
-        RenderFlyer();
-
-    if (after.showAllFonts != before.showAllFonts) {
-        const QString current = m_strSelFont;
-        InitFontsLB();
-        const bool listed = m_pFonts->FindStringExact(current) >= 0;
-        SelectFontAfterRebuild(*m_pFonts, current, m_appSettings.DefaultThemeFont);
-        if (!listed)
-            OnLbnSelchangeListFonts();
-    }
-}
-
-void CMainDialog::OnBnClickedBtnAbout()
-{
-    CXPNGButton* button = Button(IDC_BTN_ABOUT);
-    const QSize menuSize = m_pAboutMenu->sizeHint();
-    const QPoint top = button->mapToGlobal(QPoint(0, 0));
-    // Centred over the button, its bottom edge on the button's top edge.
-    const QPoint at(top.x() + button->width() / 2 - menuSize.width() / 2, top.y() - menuSize.height());
-    activateWindow();
-    raise();
-    m_pAboutMenu->popup(at);
-}
-
-void CMainDialog::OnAboutAbout()
-{
-    CDLGAbout about(this);
-    about.exec();
-}
-
-void CMainDialog::OnAboutWebsite()
-{
-    QDesktopServices::openUrl(QUrl(AppInfo::SiteUrl() + QStringLiteral("/Index.php")));
-}
-
-void CMainDialog::OnAboutHelpDesk()
-{
-    QDesktopServices::openUrl(QUrl(AppInfo::SiteUrl() + QStringLiteral("/Support/Index.php")));
-}
-
-void CMainDialog::OnAboutCheckForUpdates()
-{
-    RunUpdateCheck(this);
-}
-
-void CMainDialog::OnBnClickedBtnHelp()
-{
-    OpenHelpTopic(this, m_appSettings);
+    ReadControls();
+    if (!m_pSession->OptionsAccepted(before, myInformationVisited).rebuildFonts)
+        return;
+    const QString current = m_pSession->SelFont();
+    InitFontsLB();
+    const bool listed = m_pFonts->FindStringExact(current) >= 0;
+    SelectFontAfterRebuild(*m_pFonts, current, m_appSettings.DefaultThemeFont);
+    if (!listed)
+        OnLbnSelchangeListFonts();
 }
 
 void CMainDialog::OnBnClickedBtnExit()
@@ -1098,7 +505,7 @@ bool CMainDialog::SaveStateOnClose()
         m_appSettings.WindowWidth = width();
         m_appSettings.WindowHeight = height();
     }
-    m_appSettings.LastFont = m_strSelFont;
+    m_appSettings.LastFont = m_pSession->SelFont();
     m_appSettings.LastColor = FlyerColor();
     m_appSettings.LastThemeFilter = m_pThemeFilter->GetFilterValue();
     if (m_pThemes->GetCount() > 0) {

@@ -3,9 +3,7 @@
 #include "catalogue/colorpalette.h"
 #include "catalogue/fontcatalogue.h"
 #include "catalogue/themecatalogue.h"
-#include "compose/themecover.h"
-#include "projects/flyerdata.h"
-#include "projects/listingextras.h"
+#include "mainwin/flyersession.h"
 #include "settings/appsettings.h"
 
 #include <QDialog>
@@ -14,14 +12,19 @@
 #include <QStringList>
 
 #include <array>
+#include <memory>
 
 class CDLGFlyerDetails;
+class CPPDLGOptionsMyInfo;
+class CXLiveDraft;
+struct CFlyerDraft;
 struct CXFlyerSource;
 
 class CXCanvas;
 class CXColorPalette;
 class CXFontsLB;
 class CXHTML2Image;
+class CXHTMLFlyerRenderer;
 class CXPNGButton;
 class CXThemeFilterCB;
 class CXThemesLB;
@@ -31,18 +34,17 @@ class QProgressBar;
 class QTabWidget;
 class QTimer;
 
-// The program's one top-level window. It owns the settings, the open flyer project, the theme
-// catalogue, the renderer and the last rendered flyer for its whole life, and runs the flyer cycle
-// that turns the current theme, font, colour and project into the picture on the canvas. Closing
-// it ends the program.
+// The program's one top-level window. It owns the settings, the theme catalogue, the renderer and
+// the flyer session (the open project, the chosen look and the flyer cycle) for its whole life, and
+// shows what the session decides. Closing it ends the program.
 class CMainDialog : public QDialog
 {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(CMainDialog)
 
 public:
-    static constexpr int kFlyerWidth = 816; // 8.5 x 11 inches at 96 pixels per inch
-    static constexpr int kFlyerHeight = 1056;
+    static constexpr int kFlyerWidth = CFlyerSession::kFlyerWidth;
+    static constexpr int kFlyerHeight = CFlyerSession::kFlyerHeight;
 
     explicit CMainDialog(QWidget* parent = nullptr);
     ~CMainDialog() override;
@@ -50,6 +52,8 @@ public:
     CAppSettings& AppSettings() { return m_appSettings; }
     const CAppSettings& AppSettings() const { return m_appSettings; }
     const CXThemeCatalogue& ThemeCatalogue() const { return m_themes; }
+    CFlyerSession& Session() { return *m_pSession; }
+    const CFlyerSession& Session() const { return *m_pSession; }
 
     // Loads the settings and resolves and creates the working folders; the first step of the
     // window's initialisation.
@@ -63,10 +67,10 @@ public:
     void RenderFlyer();
     void RenderProjectFlyer();
     void RenderSampleFlyer();
-    bool IsRenderPending() const { return m_nRenderRequest != 0; }
+    bool IsRenderPending() const { return m_pSession->IsRenderPending(); }
     // The last rendered flyer; null while a render runs and after one failed. Export, printing and
     // mail take it as it stands.
-    const QImage& FlyerImage() const { return m_flyerImage; }
+    const QImage& FlyerImage() const { return m_pSession->FlyerImage(); }
     ColorRef FlyerColor() const;
     // What the print-quality page of the flyer on show is made from.
     CXFlyerSource FlyerSource() const;
@@ -78,7 +82,7 @@ public:
     bool FindSelectTheme(const QString& name);
     void UpdateButtons();
     void SetButtonTooltips(bool enabled);
-    void SetFlyerProjectDirty(bool dirty) { m_bProjectDirty = dirty; }
+    void SetFlyerProjectDirty(bool dirty) { m_pSession->SetProjectDirty(dirty); }
     void ResizeMoveControls();
     void ShowTabPage(int index);
     // Asks whether to save a changed project first (when that question is on) and saves it on Yes.
@@ -88,9 +92,9 @@ public:
     // False, changing nothing else, when a save the user asked for failed.
     bool SaveStateOnClose();
 
-    // The theme and font lists are the authority between handlers: ReadControls takes their
-    // selections into m_strSelTheme and m_strSelFont, WriteControls selects the first entry that
-    // begins with each (ignoring case) and leaves a list alone when none does.
+    // The theme and font lists and the palette are the authority between handlers: ReadControls
+    // takes their selections into the session, WriteControls selects the first entry that begins
+    // with the session's theme and font (ignoring case) and leaves a list alone when none does.
     void ReadControls();
     void WriteControls();
 
@@ -119,7 +123,7 @@ public:
     // Makes the theme covers that are missing, one after the other while the window goes on
     // working, with progress shown under the theme list. Large covers too in developer mode.
     void CreateMissingThemeCovers(bool includeLarge);
-    bool IsMakingCovers() const { return m_nCoverRequest != 0 || !m_coverQueue.isEmpty(); }
+    bool IsMakingCovers() const { return m_pSession->IsMakingCovers(); }
 
     // Items of the About menu.
     void OnAboutAbout();
@@ -127,14 +131,8 @@ public:
     void OnAboutHelpDesk();
     void OnAboutCheckForUpdates();
 
-    // The options that decide, after the options sheet was accepted, whether the flyer must be
-    // drawn again or the font list rebuilt.
-    struct COptionsSnapshot
-    {
-        std::array<int, 9> flags{}; // ColorRealtorName to IncludeMyLogo
-        int showAllFonts = 0;
-    };
-    COptionsSnapshot TakeOptionsSnapshot() const;
+    using COptionsSnapshot = CFlyerSession::COptionsSnapshot;
+    COptionsSnapshot TakeOptionsSnapshot() const { return m_pSession->TakeOptionsSnapshot(); }
     // After the options sheet was accepted and its pages were taken into the settings: saves them,
     // applies the tooltip choice, and draws the flyer again when a colouring or logo flag changed or
     // the profile page was shown; rebuilds the font list when ShowAllFonts changed.
@@ -155,6 +153,14 @@ public:
     void RunQuickStart();
     void EditProfile();
 
+    // The live flyer while Flyer Details or the profile is edited (maindialog_live.cpp): every edit
+    // shows on the canvas at once, nothing is saved or marked changed until the dialog's Save, and
+    // EndLiveDraft puts the saved flyer back (after a Save, the new one follows at once).
+    void BeginDetailsDraft(CDLGFlyerDetails& dialog);
+    void BeginProfileDraft(CPPDLGOptionsMyInfo& page);
+    void EndLiveDraft();
+    CXLiveDraft* LiveDraft() const { return m_pLiveDraft; }
+
     CXPNGButton* Button(int id) const;
     CXCanvas* Canvas() const { return m_pCanvas; }
     CXThemesLB* ThemesList() const { return m_pThemes; }
@@ -165,18 +171,8 @@ public:
     QMenu* AboutMenu() const { return m_pAboutMenu; }
     CXHTML2Image* Renderer() const { return m_pRenderer; }
 
-    // State, named as the rest of the program knows it.
-    CFlyerData flyerData;          // the open project
-    CListingExtras m_extras;       // the open project's web address and photo crops
-    bool m_bProjectOpen = false;   // a project is open
-    bool m_bProjectDirty = false;  // the open project has changes that are not saved
-    bool m_bHasMAPIClient = false; // a mail client can take the flyer
+    // Picks the first theme of a filter instead of the remembered one.
     bool m_bSelectFirstTheme = true;
-    QString m_strSelTemplate; // the selected theme's template file
-    QString m_strTemplateText;
-    QString m_strSidebarImage;
-    QString m_strSelTheme;
-    QString m_strSelFont = QStringLiteral("Arial");
 
 Q_SIGNALS:
     // A render result reached the canvas: the new flyer, or (rendered false) an empty sheet.
@@ -199,19 +195,18 @@ private:
     void InitColorPalette();
     void PlaceWindow();
     void OnStartupTimer();
-    void RenderWith(bool projectMode);
-    void OnRenderFinished(quint64 requestId, const QImage& image, const QString& error);
+    void StartLiveDraft(const CFlyerData& saved, const CListingExtras& savedExtras);
+    void ConnectSession();
+    QString ListedTheme() const;
+    QString ListedFont() const;
+    // The theme list's selection taken: reload draws the project's own theme, not a user's change.
+    void TakeThemeSelection(bool reload);
     void ShowNoFlyer(const QString& why);
-    void RemoveStaleSidebarImages();
+    void ShowWarnings(const QStringList& warnings);
     // Export, printing and mail take the flyer as it stands: let a render that is on its way arrive.
     void WaitForFlyer();
-    void StartNextCover();
-    void OnCoverRendered(const QImage& image);
     void PlaceCoverProgress();
     void OnCanvasCoverGesture();
-    // Writes the open project's folder, photos and file; tells the user what failed.
-    bool SaveNewProjectFiles(const std::array<std::optional<QRect>, CFlyerData::kSlotCount>& previousCrops = {});
-    bool SaveProjectFile();
     void OnCanvasDoubleClicked();
     void ConnectHandOver();
     // Start-up is over: opens the project of the command line, if one was named. True when it did.
@@ -222,22 +217,9 @@ private:
     CXThemeCatalogue m_themes;
     CXFontCatalogue m_fonts;
     CXHTML2Image* m_pRenderer = nullptr;
-    QImage m_flyerImage;
-    quint64 m_nRenderRequest = 0;     // the request whose picture the canvas waits for, or 0
-    QStringList m_staleSidebarImages; // sidebar pictures of pages no longer shown
-    struct CoverItem
-    {
-        qsizetype theme;
-        bool large;
-    };
-    QList<CoverItem> m_coverQueue;
-    CoverItem m_coverItem{0, false};
-    CCoverJob m_coverJob;
-    quint64 m_nCoverRequest = 0;
-    int m_nCoversDue = 0;
-    int m_nCoversDone = 0;
-    // The colour the flyer was last drawn in: picking it again changes nothing.
-    ColorRef m_crShownColor = 0;
+    // The session outlives neither: it is made after the engine client and dropped before it.
+    std::unique_ptr<CXHTMLFlyerRenderer> m_pFlyerRenderer;
+    std::unique_ptr<CFlyerSession> m_pSession;
     bool m_bClosing = false;
     bool m_bStartupDone = false;
     // A project path handed over while start-up or another dialog ran, and whether a hand-over was
@@ -245,6 +227,7 @@ private:
     QString m_strPendingProject;
     bool m_bPendingTooLong = false;
     QTimer* m_pHandOverTimer = nullptr;
+    CXLiveDraft* m_pLiveDraft = nullptr;
 
     QTabWidget* m_pTab = nullptr;
     CXThemeFilterCB* m_pThemeFilter = nullptr;

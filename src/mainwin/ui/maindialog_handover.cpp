@@ -30,10 +30,8 @@ void ShowOpenProblem(QWidget* owner, const QString& text)
 
 bool CMainDialog::OpenProjectFile(const QString& path)
 {
-    // Read into a record of its own: a file that cannot be read leaves the open project as it is.
-    CFlyerData opened;
-    opened.Reset();
-    const FlyerFileStatus status = opened.Load(path);
+    CListingExtras::Status extras;
+    const FlyerFileStatus status = m_pSession->OpenProject(path, &extras);
     if (!status.IsOk()) {
         ShowOpenProblem(
             this,
@@ -43,21 +41,14 @@ bool CMainDialog::OpenProjectFile(const QString& path)
         UpdateButtons();
         return false;
     }
-    opened.RepairPhotoPaths();
-    flyerData = opened;
-    const CListingExtras::Status extras = m_extras.Load(flyerData.GetFolder());
     if (extras.kind == CListingExtras::Damaged)
         ShowOpenProblem(this, extras.text);
-    m_bProjectOpen = true;
-    m_strSelFont = flyerData.m_strFont;
-    m_pPalette->SetSelectedColor(flyerData.m_crColor);
+    m_pPalette->SetSelectedColor(m_pSession->SelColor());
     m_pPalette->update();
     WriteControls();
     // A theme that is no longer installed leaves the list's selection, and that theme is shown.
-    FindSelectTheme(flyerData.m_strTheme);
-    m_strSelTemplate.clear();
-    OnLbnSelchangeListThemes();
-    m_bProjectDirty = false;
+    FindSelectTheme(m_pSession->FlyerData().m_strTheme);
+    TakeThemeSelection(true);
     UpdateButtons();
     return true;
 }

@@ -142,12 +142,14 @@ int RunQuickStartChooser(QWidget* owner, CAppSettings& settings, const QuickStar
     }
 }
 
-bool RunProfileSheet(QWidget* owner, CAppSettings& settings)
+bool RunProfileSheet(QWidget* owner, CAppSettings& settings, const std::function<void(CPPDLGOptionsMyInfo&)>& pageReady)
 {
     CXPropertySheet sheet(settings, QStringLiteral("View/Edit Profile - ") + AppInfo::DisplayName(), owner);
     sheet.setObjectName(QStringLiteral("profileSheet"));
     auto* page = new CPPDLGOptionsMyInfo(settings);
     sheet.AddPage(page, QString::fromLatin1(HelpTopic::OptionsMyInformation), [page] { page->OnOK(); });
+    if (pageReady)
+        pageReady(*page);
 
     bool taken = false;
     if (sheet.exec() == QDialog::Accepted && page->m_bVisited) {

@@ -5,6 +5,7 @@
 #include <functional>
 
 class CAppSettings;
+class CPPDLGOptionsMyInfo;
 class QCheckBox;
 
 // The chooser offered after start-up: five command links and the "Show QuickStart on Startup" check
@@ -54,4 +55,6 @@ int RunQuickStartChooser(QWidget* owner, CAppSettings& settings, const QuickStar
 
 // The one-page sheet with the My Information page. When it is saved the profile goes into the settings,
 // which are saved at once; returns whether that happened, so the caller can render the flyer again.
-bool RunProfileSheet(QWidget* owner, CAppSettings& settings);
+// pageReady runs with the page before the sheet is shown (the main window follows its edits live).
+bool RunProfileSheet(QWidget* owner, CAppSettings& settings,
+                     const std::function<void(CPPDLGOptionsMyInfo&)>& pageReady = {});

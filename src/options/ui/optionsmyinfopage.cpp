@@ -27,6 +27,28 @@ CPPDLGOptionsMyInfo::CPPDLGOptionsMyInfo(CAppSettings& settings, QWidget* parent
     setWindowTitle(QStringLiteral("My Information"));
     BuildControls();
     OnInitDialog();
+    for (QLineEdit* edit : {m_pFullName, m_pCredentials, m_pCompanyName, m_pAddress, m_pCityStateZip, m_pPhone01,
+                            m_pPhone02, m_pEmailAddress, m_pWebsite})
+        connect(edit, &QLineEdit::textChanged, this, &CPPDLGOptionsMyInfo::ProfileChanged);
+    connect(m_pDisclaimer, &QPlainTextEdit::textChanged, this, &CPPDLGOptionsMyInfo::ProfileChanged);
+    for (QComboBox* combo : {static_cast<QComboBox*>(m_pPhoneLabel01), static_cast<QComboBox*>(m_pPhoneLabel02)})
+        connect(combo, &QComboBox::currentIndexChanged, this, &CPPDLGOptionsMyInfo::ProfileChanged);
+}
+
+void CPPDLGOptionsMyInfo::CurrentProfileTo(CAppSettings& settings) const
+{
+    settings.FullName = m_pFullName->text();
+    settings.Credentials = m_pCredentials->text();
+    settings.CompanyName = m_pCompanyName->text();
+    settings.Address = m_pAddress->text();
+    settings.CityStateZipCode = m_pCityStateZip->text();
+    settings.PhoneLabel01 = m_pPhoneLabel01->SelectedItemData();
+    settings.Phone01 = m_pPhone01->text();
+    settings.PhoneLabel02 = m_pPhoneLabel02->SelectedItemData();
+    settings.Phone02 = m_pPhone02->text();
+    settings.EmailAddress = m_pEmailAddress->text();
+    settings.Website = m_pWebsite->text();
+    settings.Disclaimer = m_pDisclaimer->toPlainText();
 }
 
 CPPDLGOptionsMyInfo::~CPPDLGOptionsMyInfo() = default;
@@ -318,5 +340,6 @@ bool CPPDLGOptionsMyInfo::StoreImage(const QString& source, const QString& fileN
     }
     preview->SetFile(stored);
     preview->SetMode(CXPictureST::ModeFile);
+    Q_EMIT ProfileChanged();
     return true;
 }

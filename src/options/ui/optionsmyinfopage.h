@@ -63,6 +63,9 @@ public:
     void OnOK();
     // Copies the profile texts and phone labels into the settings (the caller saves them).
     void SaveProfileTo(CAppSettings& settings) const;
+    // The profile as the controls show it at this moment, for the live flyer (ProfileChanged says
+    // when it changed); the members and the settings store stay as they are.
+    void CurrentProfileTo(CAppSettings& settings) const;
 
     void OnBnClickedChooseMyPicture();
     void OnBnClickedChooseLogo();
@@ -78,6 +81,10 @@ public:
 
     QString MyPicturePath() const;
     QString LogoPath() const;
+
+Q_SIGNALS:
+    // A text or phone label was edited, or a new picture or logo was stored.
+    void ProfileChanged();
 
 protected:
     void showEvent(QShowEvent* event) override;

@@ -1,14 +1,16 @@
 #include "projects/ui/flyerdetailsdlg.h"
 
 #include "app/appinfo.h"
+#include "compose/templatemerge.h"
+#include "compose/ui/canvas.h"
 #include "controls/messageboxtypes.h"
 #include "controls/ui/grouplinest.h"
 #include "controls/ui/messagebox.h"
 #include "controls/ui/picturest.h"
 #include "imaging/imagelibrary.h"
 #include "projects/detailschecks.h"
-#include "projects/listingextras.h"
 #include "imaging/photocrop.h"
+#include "projects/listingextras.h"
 #include "projects/ui/dialogunits.h"
 #include "projects/ui/photocropdlg.h"
 #include "settings/appsettings.h"
@@ -17,6 +19,7 @@
 
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QApplication>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -34,15 +37,123 @@ void LimitFeatureLength(QLineEdit* edit, int currentLength)
 
 const char* const kEmptyCaptions[CDLGFlyerDetails::kPhotoSlots] = {"Main Photo", "Photo #2", "Photo #3", "Photo #4"};
 
+constexpr int kFlyerWidth = 816;
+constexpr int kFlyerHeight = 1056;
+
 } // namespace
 
 CDLGFlyerDetails::CDLGFlyerDetails(QWidget* parent, CAppSettings& settings) : QDialog(parent), m_settings(settings)
 {
     setObjectName(QStringLiteral("CDLGFlyerDetails"));
+    m_baseRecord.Reset();
     BuildControls();
 }
 
 CDLGFlyerDetails::~CDLGFlyerDetails() = default;
+
+void CDLGFlyerDetails::LoadFromRecord(const CFlyerData& record, const CListingExtras& extras)
+{
+    m_baseRecord = record;
+    m_strCaption = record.m_strCaption;
+    m_strMLS = record.m_strMLS;
+    m_strPrice = record.m_strPrice;
+    m_strAddress = record.m_strAddress;
+    m_strCityStateZip = record.m_strCityStateZip;
+    m_strDescription = BrToCrLf(record.m_strDescription);
+    for (int i = 0; i < kPhotoSlots; ++i) {
+        m_strPhotoPaths[i] = record.m_photos[i].m_strPath;
+        m_strFeatures[i] = record.m_strFeatures[i];
+    }
+    m_strStartFolder = record.m_strPhotoFolder;
+    m_strListingUrl = extras.m_strListingUrl;
+    m_crops = extras.m_crops;
+}
+
+void CDLGFlyerDetails::SaveToRecord(CFlyerData& record, CListingExtras& extras) const
+{
+    record.m_strCaption = m_strCaption;
+    record.m_strMLS = m_strMLS;
+    record.m_strPrice = m_strPrice;
+    record.m_strAddress = m_strAddress;
+    record.m_strCityStateZip = m_strCityStateZip;
+    record.m_strDescription = CrLfToBr(m_strDescription);
+    for (int i = 0; i < kPhotoSlots; ++i) {
+        record.m_photos[i].m_strPath = m_strPhotoPaths[i];
+        record.m_strFeatures[i] = m_strFeatures[i];
+    }
+    record.m_strPhotoFolder = m_strStartFolder;
+    extras.m_strListingUrl = m_strListingUrl;
+    extras.m_crops = m_crops;
+}
+
+CFlyerData CDLGFlyerDetails::DraftRecord() const
+{
+    CFlyerData draft = m_baseRecord;
+    draft.m_strCaption = m_pCaption->text();
+    draft.m_strMLS = m_pMLS->text();
+    draft.m_strPrice = m_pPrice->text();
+    draft.m_strAddress = m_pAddress->text();
+    draft.m_strCityStateZip = m_pCityStateZip->text();
+    draft.m_strDescription = DescriptionFromEdit(m_pDescription->toPlainText());
+    for (int i = 0; i < kPhotoSlots; ++i) {
+        draft.m_strFeatures[i] = m_pFeatures[i]->text();
+        draft.m_photos[i].m_strPath = m_pPreviews[i]->HasPicture() ? m_strPhotoPaths[i] : QString();
+    }
+    draft.m_strPhotoFolder = m_strStartFolder;
+    return draft;
+}
+
+QString CDLGFlyerDetails::DraftListingUrl() const
+{
+    // Until it is a complete address the flyer keeps the one it had.
+    return CheckListingUrl(m_pListingUrl->text()).value_or(m_strListingUrl);
+}
+
+void CDLGFlyerDetails::EmitDraftChanged()
+{
+    // Filling the controls on opening is no edit.
+    if (m_bInitialised)
+        Q_EMIT DraftChanged();
+}
+
+void CDLGFlyerDetails::UpdateFeatureCount()
+{
+    QLineEdit* edit = nullptr;
+    for (QLineEdit* feature : m_pFeatures)
+        if (feature->hasFocus())
+            edit = feature;
+    if (!edit) {
+        m_pFeatureCount->hide();
+        return;
+    }
+    const qsizetype length = edit->text().size();
+    m_pFeatureCount->setText(FeatureCountText(edit->text()));
+    QPalette palette = m_pFeatureCount->palette();
+    palette.setColor(QPalette::WindowText,
+                     length >= kMaxFeatureLength ? QColor(0xA0, 0x30, 0x10) : QColor(0x60, 0x60, 0x60));
+    m_pFeatureCount->setPalette(palette);
+    const QRect at = edit->geometry();
+    const QSize size = m_pFeatureCount->sizeHint();
+    m_pFeatureCount->setGeometry(at.right() - size.width() + 1, at.top() - size.height(), size.width(), size.height());
+    m_pFeatureCount->show();
+    m_pFeatureCount->raise();
+}
+
+void CDLGFlyerDetails::SetPreviewImage(const QImage& image)
+{
+    m_pPreview->SetFlyerImage(image);
+}
+
+void CDLGFlyerDetails::ShowPreviewPane(bool show)
+{
+    m_bPreviewPane = show;
+    const int paneHeight = m_classicSize.height();
+    const int paneWidth = paneHeight * kFlyerWidth / kFlyerHeight;
+    m_pPreview->setGeometry(m_classicSize.width(), 0, paneWidth, paneHeight);
+    m_pPreview->setVisible(show);
+    m_pPreviewButton->setText(show ? QStringLiteral("<< &Preview") : QStringLiteral("&Preview >>"));
+    setFixedSize(show ? QSize(m_classicSize.width() + paneWidth, paneHeight) : m_classicSize);
+}
 
 QString CDLGFlyerDetails::DefaultDescription()
 {
@@ -68,7 +179,8 @@ void CDLGFlyerDetails::BuildControls()
     const DialogUnits du(font());
     // Taller than the classic dialog by a line under the photos for their print notes and by the row
     // of the listing web address.
-    setFixedSize(du.Size(449, 324));
+    m_classicSize = du.Size(449, 324);
+    setFixedSize(m_classicSize);
 
     const auto makeGroup = [this, &du](const QString& title, QRect rect) {
         auto* group = new QGroupBox(title, this);
@@ -120,8 +232,10 @@ void CDLGFlyerDetails::BuildControls()
         QLineEdit* edit = makeEdit(1328 + i, QRect(30 + i * 107, 140, 84, 13));
         m_pFeatures[i] = edit;
         LimitFeatureLength(edit, 0);
-        connect(edit, &QLineEdit::textChanged, edit,
-                [edit](const QString& text) { LimitFeatureLength(edit, int(text.size())); });
+        connect(edit, &QLineEdit::textChanged, this, [this, edit](const QString& text) {
+            LimitFeatureLength(edit, int(text.size()));
+            UpdateFeatureCount();
+        });
         makeLabel(QStringLiteral("#%1:").arg(i + 1), QRect(14 + i * 107, 142, 15, 9), m_pFeatures[i]);
     }
 
@@ -155,6 +269,14 @@ void CDLGFlyerDetails::BuildControls()
         connect(m_pCropButtons[i], &QPushButton::clicked, this, [this, i] { OnBnClickedBtnCrop(i); });
     }
 
+    m_pFeatureCount = new QLabel(this);
+    m_pFeatureCount->setObjectName(QStringLiteral("IDC_ST_FEATURECOUNT"));
+    QFont small = m_pFeatureCount->font();
+    small.setPointSizeF(small.pointSizeF() * 0.85);
+    m_pFeatureCount->setFont(small);
+    m_pFeatureCount->hide();
+    connect(qApp, &QApplication::focusChanged, this, [this] { UpdateFeatureCount(); });
+
     m_pListingUrl = makeEdit(0, QRect(86, 272, 356, 13));
     m_pListingUrl->setObjectName(QStringLiteral("IDC_EDIT_LISTINGURL"));
     m_pListingUrl->setPlaceholderText(QStringLiteral("https://... (optional; shown as a QR code on the flyer)"));
@@ -183,6 +305,23 @@ void CDLGFlyerDetails::BuildControls()
         connect(button, &QPushButton::clicked, this, b.handler);
     }
 
+    m_pPreviewButton = new QPushButton(QStringLiteral("&Preview >>"), this);
+    m_pPreviewButton->setObjectName(QStringLiteral("IDC_BTN_PREVIEW"));
+    m_pPreviewButton->setGeometry(du.Rect(7, 302, 50, 14));
+    connect(m_pPreviewButton, &QPushButton::clicked, this, [this] { ShowPreviewPane(!m_bPreviewPane); });
+    m_pPreview = new CXCanvas(this);
+    m_pPreview->setObjectName(QStringLiteral("IDC_ST_PREVIEW"));
+    m_pPreview->SetPageSize(kFlyerWidth, kFlyerHeight);
+    m_pPreview->SetMargin(8);
+    m_pPreview->SetShadow(true, 3);
+    m_pPreview->hide();
+
+    for (QLineEdit* edit : {m_pCaption, m_pMLS, m_pPrice, m_pAddress, m_pCityStateZip, m_pListingUrl})
+        connect(edit, &QLineEdit::textChanged, this, &CDLGFlyerDetails::EmitDraftChanged);
+    for (QLineEdit* edit : m_pFeatures)
+        connect(edit, &QLineEdit::textChanged, this, &CDLGFlyerDetails::EmitDraftChanged);
+    connect(m_pDescription, &QPlainTextEdit::textChanged, this, &CDLGFlyerDetails::EmitDraftChanged);
+
     // No default button: Enter in a line edit must not end the dialog around the Save checks.
     const QList<QPushButton*> all = findChildren<QPushButton*>();
     for (QPushButton* button : all) {
@@ -194,8 +333,8 @@ void CDLGFlyerDetails::BuildControls()
 void CDLGFlyerDetails::showEvent(QShowEvent* event)
 {
     if (!m_bInitialised) {
-        m_bInitialised = true;
         OnInitDialog();
+        m_bInitialised = true;
     }
     QDialog::showEvent(event);
 }
@@ -268,6 +407,7 @@ void CDLGFlyerDetails::OnBnClickedBtnPhoto(int slot)
         m_strPhotoPaths[slot].clear();
         m_crops[slot].reset();
         UpdatePhotoButtons();
+        EmitDraftChanged();
         return;
     }
 
@@ -280,6 +420,7 @@ void CDLGFlyerDetails::OnBnClickedBtnPhoto(int slot)
     chooser.setDefaultSuffix(QStringLiteral("jpg"));
     if (chooser.exec() != QDialog::Accepted || chooser.selectedFiles().isEmpty())
         return;
+    Q_EMIT PhotoChosen(slot, chooser.selectedFiles().constFirst());
     AcceptPhoto(slot, chooser.selectedFiles().constFirst());
 }
 
@@ -306,6 +447,7 @@ bool CDLGFlyerDetails::AcceptPhoto(int slot, const QString& path)
     m_pPreviews[slot]->SetFile(m_strPhotoPaths[slot]);
     m_pPreviews[slot]->SetMode(CXPictureST::ModeFile);
     UpdatePhotoButtons();
+    EmitDraftChanged();
     return true;
 }
 
@@ -434,4 +576,5 @@ void CDLGFlyerDetails::OnBnClickedBtnCrop(int slot)
     m_pPreviews[slot]->SetFile(m_strPhotoPaths[slot]);
     m_pPreviews[slot]->SetMode(CXPictureST::ModeFile);
     UpdatePhotoButtons();
+    EmitDraftChanged();
 }

@@ -1,8 +1,10 @@
 #pragma once
 
 #include "compose/printphotos.h"
+#include "projects/flyerdata.h"
 
 #include <QDialog>
+#include <QImage>
 #include <QRect>
 #include <QString>
 
@@ -10,6 +12,8 @@
 #include <optional>
 
 class CAppSettings;
+class CListingExtras;
+class CXCanvas;
 class CXGroupLineST;
 class CXPictureST;
 class QLabel;
@@ -53,6 +57,23 @@ public:
     // print under 150 ppi there gets a note under its preview.
     std::array<std::optional<CXPictureBox>, kPhotoSlots> m_printBoxes;
 
+    // The one way the listing moves between a project and the dialog: LoadFromRecord before an edit
+    // opens, SaveToRecord after Accepted (texts, photos, photo folder, web address and crops).
+    void LoadFromRecord(const CFlyerData& record, const CListingExtras& extras);
+    void SaveToRecord(CFlyerData& record, CListingExtras& extras) const;
+
+    // The listing as the controls show it at this moment, over the record the dialog was loaded with,
+    // for the live flyer; DraftChanged says when it changed. Cheap enough to call per keystroke.
+    CFlyerData DraftRecord() const;
+    const CFlyerData& BaseRecord() const { return m_baseRecord; }
+    QString DraftListingUrl() const;
+
+    // The dialog's own preview of the flyer, for screens where the dialog cannot stand beside the
+    // main window's canvas: a pane that widens the dialog to its right.
+    void SetPreviewImage(const QImage& image);
+    void ShowPreviewPane(bool show);
+    bool IsPreviewPaneShown() const { return m_bPreviewPane; }
+
     static QString DefaultDescription();
     // Qt filter text of the photo chooser.
     static QString PhotoFileFilter();
@@ -66,6 +87,11 @@ public:
 
     void done(int result) override;
 
+Q_SIGNALS:
+    void DraftChanged();
+    // A file was picked for slot 0-3 and is about to be checked: the live flyer may start on it.
+    void PhotoChosen(int slot, const QString& path);
+
 protected:
     void showEvent(QShowEvent* event) override;
 
@@ -76,9 +102,14 @@ private:
     void UpdatePrintNotes();
     bool AcceptPhoto(int slot, const QString& path);
     QWidget* FieldWidget(DetailsField field) const;
+    void EmitDraftChanged();
+    void UpdateFeatureCount();
 
     CAppSettings& m_settings;
     bool m_bInitialised = false;
+    bool m_bPreviewPane = false;
+    CFlyerData m_baseRecord; // what the draft is laid over: the project being edited, or a new one
+    QSize m_classicSize;
 
     QLineEdit* m_pCaption = nullptr;
     QLineEdit* m_pMLS = nullptr;
@@ -93,4 +124,7 @@ private:
     std::array<QPushButton*, kPhotoSlots> m_pPhotoButtons{};
     std::array<QLabel*, kPhotoSlots> m_pPrintNotes{};
     CXGroupLineST* m_pSeparator = nullptr;
+    QLabel* m_pFeatureCount = nullptr;
+    QPushButton* m_pPreviewButton = nullptr;
+    CXCanvas* m_pPreview = nullptr;
 };

@@ -1,0 +1,416 @@
+// The window's controls: building them, placing them, and reading the choices they show into the
+// flyer session (and the session's answers back into them).
+#include "mainwin/ui/maindialog.h"
+
+#include "app/appinfo.h"
+#include "app/ui/aboutdlg.h"
+#include "app/ui/splashwnd.h"
+#include "catalogue/ui/colorpalette.h"
+#include "catalogue/ui/fontslb.h"
+#include "catalogue/ui/themeslb.h"
+#include "compose/render/htmlflyerrenderer.h"
+#include "compose/render/xhtml2image.h"
+#include "compose/templatemerge.h"
+#include "compose/ui/canvas.h"
+#include "controls/ui/pngbutton.h"
+#include "mainwin/mainids.h"
+#include "mainwin/mainlayout.h"
+#include "projects/ui/dialogunits.h"
+#include "projects/ui/flyerdetailsdlg.h"
+#include "web/ui/helpviewer.h"
+#include "web/ui/updatecheckui.h"
+
+#include <QDesktopServices>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QMenu>
+#include <QProgressBar>
+#include <QScreen>
+#include <QTabBar>
+#include <QTabWidget>
+#include <QTimer>
+#include <QUrl>
+#include <QWindow>
+
+namespace {
+
+struct ButtonSpec
+{
+    int id;
+    const char* name;
+    const char* text;
+    const char* tooltip;
+    void (CMainDialog::*handler)();
+};
+
+// In the order of kMainButtonsRightToLeft.
+const ButtonSpec kButtons[12] = {
+    {IDC_BTN_EXIT, "IDC_BTN_EXIT", "E&xit", "Exit %1", &CMainDialog::OnBnClickedBtnExit},
+    {IDC_BTN_HELP, "IDC_BTN_HELP", "&Help", "Display Help File", &CMainDialog::OnBnClickedBtnHelp},
+    {IDC_BTN_ABOUT, "IDC_BTN_ABOUT", "&About", "About %1", &CMainDialog::OnBnClickedBtnAbout},
+    {IDC_BTN_OPTIONS, "IDC_BTN_OPTIONS", "&Options", "Display Program Options", &CMainDialog::OnBnClickedBtnOptions},
+    {IDC_BTN_REFRESH, "IDC_BTN_REFRESH", "&Refresh", "Refresh Flyer", &CMainDialog::OnBnClickedBtnRefresh},
+    {IDC_BTN_EXPORT, "IDC_BTN_EXPORT", "&Export", "Export Flyer...", &CMainDialog::OnBnClickedBtnExportFlyer},
+    {IDC_BTN_EMAIL, "IDC_BTN_EMAIL", "E-&mail", "E-mail Flyer to...", &CMainDialog::OnBnClickedBtnEmailFlyer},
+    {IDC_BTN_PRINT, "IDC_BTN_PRINT", "&Print", "Print Flyer", &CMainDialog::OnBnClickedBtnPrint},
+    {IDC_BTN_DETAILS, "IDC_BTN_DETAILS", "&Details", "View/Edit Flyer Details", &CMainDialog::OnBnClickedBtnProperties},
+    {IDC_BTN_SAVE, "IDC_BTN_SAVE", "Save", "Save Flyer Project Changes", &CMainDialog::OnBnClickedBtnSave},
+    {IDC_BTN_OPEN, "IDC_BTN_OPEN", "Open", "Open Flyer Project", &CMainDialog::OnBnClickedBtnOpen},
+    {IDC_BTN_NEW, "IDC_BTN_NEW", "&New", "Create New Flyer Project", &CMainDialog::OnBnClickedBtnNew},
+};
+
+// One pixel larger than the pictures, which are then drawn at their own size.
+constexpr QSize kButtonSize(47, 51);
+// QuickStart is offered this long after start-up.
+constexpr int kStartupTimerMs = 500;
+
+// A white page under the tab, as the lists and labels on it expect.
+QWidget* MakeTabPage(QWidget* parent)
+{
+    auto* page = new QWidget(parent);
+    QPalette white = page->palette();
+    white.setColor(QPalette::Window, Qt::white);
+    page->setPalette(white);
+    page->setAutoFillBackground(true);
+    return page;
+}
+
+} // namespace
+
+void CMainDialog::CreateControls()
+{
+    m_pTab = new QTabWidget(this);
+    m_pTab->setObjectName(QStringLiteral("IDC_TAB_MAIN"));
+
+    m_pThemeFilter = new CXThemeFilterCB(this);
+    m_pThemeFilter->setObjectName(QStringLiteral("IDC_COMBO_THEMEFILTER"));
+    m_pThemes = new CXThemesLB(this);
+    m_pThemes->setObjectName(QStringLiteral("IDC_LIST_THEMES"));
+
+    m_pChooseColor = new QLabel(QStringLiteral("Theme Template Color:"), this);
+    m_pChooseColor->setObjectName(QStringLiteral("IDC_ST_CHOOSE_COLOR"));
+    m_pPalette = new CXColorPalette(this);
+    m_pPalette->setObjectName(QStringLiteral("IDC_ST_COLORS"));
+    m_pChooseFont = new QLabel(QStringLiteral("Theme Template Font:"), this);
+    m_pChooseFont->setObjectName(QStringLiteral("IDC_ST_CHOOSE_FONT"));
+    m_pFonts = new CXFontsLB(this);
+    m_pFonts->setObjectName(QStringLiteral("IDC_LIST_FONTS"));
+    m_pChooseColor->setBuddy(m_pPalette);
+    m_pChooseFont->setBuddy(m_pFonts);
+
+    m_pCanvas = new CXCanvas(this);
+    m_pCanvas->setObjectName(QStringLiteral("IDC_ST_CANVAS"));
+
+    for (size_t i = 0; i < m_buttons.size(); ++i) {
+        const ButtonSpec& spec = kButtons[i];
+        auto* button = new CXPNGButton(this);
+        button->setObjectName(QString::fromLatin1(spec.name));
+        button->setText(QString::fromLatin1(spec.text));
+        button->resize(kButtonSize);
+        connect(button, &QAbstractButton::clicked, this, spec.handler);
+        m_buttons[i] = button;
+    }
+
+    connect(m_pThemeFilter, &CXThemeFilterCB::SelChange, this, &CMainDialog::OnCbnSelchangeComboThemeFilter);
+    connect(m_pThemes, &CXThemesLB::SelChange, this, &CMainDialog::OnLbnSelchangeListThemes);
+    connect(m_pFonts, &CXFontsLB::SelChange, this, &CMainDialog::OnLbnSelchangeListFonts);
+    connect(m_pPalette, &CXColorPalette::ColorChanged, this, &CMainDialog::OnCPColorChanged);
+    connect(m_pTab, &QTabWidget::currentChanged, this, &CMainDialog::ShowTabPage);
+    connect(m_pCanvas, &CXCanvas::DoubleClicked, this, &CMainDialog::OnCanvasDoubleClicked);
+    connect(m_pCanvas, &CXCanvas::CoverGestureRequested, this, &CMainDialog::OnCanvasCoverGesture);
+
+    m_pCoverProgress = new QProgressBar(m_pThemes);
+    m_pCoverProgress->setObjectName(QStringLiteral("CoverProgress"));
+    m_pCoverProgress->setTextVisible(true);
+    m_pCoverProgress->hide();
+
+    m_pAboutMenu = new QMenu(this);
+    m_pAboutMenu->setObjectName(QStringLiteral("AboutMenu"));
+    const auto addItem = [this](int id, const QString& text, void (CMainDialog::*handler)()) {
+        QAction* action = m_pAboutMenu->addAction(text, this, handler);
+        action->setObjectName(QStringLiteral("ID%1").arg(id));
+        action->setData(id);
+    };
+    addItem(ID_ABOUT_ABOUT, QStringLiteral("About"), &CMainDialog::OnAboutAbout);
+    m_pAboutMenu->addSeparator();
+    addItem(ID_ABOUT_WEBSITE, QUrl(AppInfo::SiteUrl()).host(), &CMainDialog::OnAboutWebsite);
+    addItem(ID_ABOUT_HELPDESK, QStringLiteral("Help Desk"), &CMainDialog::OnAboutHelpDesk);
+    m_pAboutMenu->addSeparator();
+    addItem(ID_ABOUT_CHECKFORUPDATES, QStringLiteral("Check for Updates"), &CMainDialog::OnAboutCheckForUpdates);
+
+    m_pRenderer = new CXHTML2Image(this);
+    m_pRenderer->SetWorkerPath(CXHTML2Image::FindWorker());
+    m_pFlyerRenderer = std::make_unique<CXHTMLFlyerRenderer>(*m_pRenderer);
+    m_pSession = std::make_unique<CFlyerSession>(m_appSettings, m_themes, *m_pFlyerRenderer);
+    ConnectSession();
+
+    m_pStartupTimer = new QTimer(this);
+    m_pStartupTimer->setSingleShot(true);
+    m_pStartupTimer->setInterval(kStartupTimerMs);
+    connect(m_pStartupTimer, &QTimer::timeout, this, &CMainDialog::OnStartupTimer);
+}
+
+void CMainDialog::InitTabControl()
+{
+    QTabBar* bar = m_pTab->tabBar();
+    bar->setUsesScrollButtons(false);
+    bar->setElideMode(Qt::ElideNone);
+    m_pTab->addTab(MakeTabPage(m_pTab), QStringLiteral("Theme Templates"));
+    m_pTab->addTab(MakeTabPage(m_pTab), QStringLiteral("Customize (Colors && Fonts)  "));
+    // Both page names must fit the pane's fixed width whatever the desktop's font size.
+    QFont font = bar->font();
+    while (bar->sizeHint().width() > kMainLeftPaneWidth - 4 && font.pointSizeF() > 6.5) {
+        font.setPointSizeF(font.pointSizeF() - 0.5);
+        bar->setFont(font);
+    }
+}
+
+void CMainDialog::InitButtons()
+{
+    const QColor face = palette().color(QPalette::Button);
+    for (size_t i = 0; i < m_buttons.size(); ++i) {
+        m_buttons[i]->LoadPicture(kButtons[i].id);
+        m_buttons[i]->SetBackgroundColor(face);
+    }
+}
+
+void CMainDialog::InitFontsLB()
+{
+    ::InitFontsLB(*m_pFonts, m_fonts, m_appSettings.ShowAllFonts != 0);
+}
+
+void CMainDialog::InitColorPalette()
+{
+    m_pPalette->SetupStandardPalette(m_appSettings.LastColor, 52);
+    m_pSession->SetShownColor(m_appSettings.LastColor);
+    m_pPalette->update();
+}
+
+void CMainDialog::PlaceWindow()
+{
+    if (m_appSettings.IsZoomed) {
+        resize(DialogUnits(font()).Size(571, 287));
+        return;
+    }
+    resize(m_appSettings.WindowWidth, m_appSettings.WindowHeight);
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    if (!screen)
+        return;
+    const QRect area = screen->availableGeometry();
+    int left = area.width() / 2 - m_appSettings.WindowWidth / 2;
+    int top = area.height() / 2 - m_appSettings.WindowHeight / 2;
+    // A window larger than the screen still keeps its title bar on it.
+    left = std::max(left, 0);
+    top = std::max(top, 0);
+    move(area.x() + left, area.y() + top);
+}
+
+void CMainDialog::showEvent(QShowEvent* event)
+{
+    QDialog::showEvent(event);
+    // Without a window manager keeping it on top, the splash would vanish under the window.
+    if (CSplashWnd* splash = RunningSplash())
+        splash->raise();
+    // The smallest size the user can drag the window to. It binds the user only: a stored size
+    // below it (the first start's height) is restored as it was.
+    if (QWindow* window = windowHandle())
+        window->setMinimumSize(kMainMinimumSize);
+}
+
+void CMainDialog::resizeEvent(QResizeEvent* event)
+{
+    QDialog::resizeEvent(event);
+    ResizeMoveControls();
+}
+
+void CMainDialog::ResizeMoveControls()
+{
+    if (!m_pTab)
+        return;
+    MainLayoutInput input;
+    input.client = size();
+    input.filterHeight = m_pThemeFilter->sizeHint().height();
+    input.colorLabelHeight = m_pChooseColor->sizeHint().height();
+    input.fontLabelHeight = m_pChooseFont->sizeHint().height();
+    for (size_t i = 0; i < m_buttons.size(); ++i)
+        input.buttons[i] = m_buttons[i]->size();
+    const MainLayout layout = CalcMainLayout(input);
+
+    m_pTab->setGeometry(layout.tab);
+    m_pThemeFilter->setGeometry(layout.themeFilter);
+    m_pThemes->setGeometry(layout.themeList);
+    m_pChooseColor->setGeometry(layout.colorLabel);
+    m_pPalette->setGeometry(layout.colorPalette);
+    m_pChooseFont->setGeometry(layout.fontLabel);
+    m_pFonts->setGeometry(layout.fontList);
+    for (size_t i = 0; i < m_buttons.size(); ++i)
+        m_buttons[i]->setGeometry(layout.buttons[i]);
+    m_pCanvas->setGeometry(layout.canvas);
+    PlaceCoverProgress();
+}
+
+void CMainDialog::PlaceCoverProgress()
+{
+    const QRect list = m_pThemes->rect();
+    const int height = m_pCoverProgress->sizeHint().height();
+    m_pCoverProgress->setGeometry(list.x() + 6, list.bottom() - height - 5, list.width() - 12, height);
+}
+
+void CMainDialog::ShowTabPage(int index)
+{
+    if (index != 0 && index != 1)
+        return;
+    const bool themes = index == 0;
+    for (QWidget* control : {static_cast<QWidget*>(m_pChooseColor), static_cast<QWidget*>(m_pPalette),
+                             static_cast<QWidget*>(m_pChooseFont), static_cast<QWidget*>(m_pFonts)}) {
+        control->setVisible(!themes);
+        control->raise();
+    }
+    for (QWidget* control : {static_cast<QWidget*>(m_pThemeFilter), static_cast<QWidget*>(m_pThemes)}) {
+        control->setVisible(themes);
+        control->raise();
+    }
+    if (m_pTab->currentIndex() != index)
+        m_pTab->setCurrentIndex(index);
+}
+
+CXPNGButton* CMainDialog::Button(int id) const
+{
+    for (size_t i = 0; i < m_buttons.size(); ++i)
+        if (kButtons[i].id == id)
+            return m_buttons[i];
+    return nullptr;
+}
+
+ColorRef CMainDialog::FlyerColor() const
+{
+    return m_pPalette->GetSelectedColor();
+}
+
+void CMainDialog::ConnectSession()
+{
+    connect(m_pSession.get(), &CFlyerSession::FlyerReady, this, [this](const QImage& image) {
+        m_pCanvas->SetEmptyText(QString());
+        m_pCanvas->SetFlyerImage(image);
+        Q_EMIT FlyerShown(true);
+    });
+    connect(m_pSession.get(), &CFlyerSession::FlyerFailed, this, &CMainDialog::ShowNoFlyer);
+    connect(m_pSession.get(), &CFlyerSession::CoverStarted, this, [this](int done, int due) {
+        m_pCoverProgress->setRange(0, due);
+        m_pCoverProgress->setValue(done);
+        m_pCoverProgress->setFormat(QStringLiteral("Making theme pictures: %1 of %2").arg(done + 1).arg(due));
+        PlaceCoverProgress();
+        m_pCoverProgress->show();
+    });
+    connect(m_pSession.get(), &CFlyerSession::CoverMade, this, [this](int done) {
+        m_pCoverProgress->setValue(done);
+        m_pThemes->viewport()->update();
+    });
+    connect(m_pSession.get(), &CFlyerSession::CoversFinished, this, [this] {
+        m_pCoverProgress->hide();
+        Q_EMIT CoversFinished();
+    });
+}
+
+QString CMainDialog::ListedTheme() const
+{
+    const int theme = m_pThemes->GetCurSel();
+    return theme >= 0 ? m_pThemes->GetText(theme) : QString();
+}
+
+QString CMainDialog::ListedFont() const
+{
+    const int font = m_pFonts->GetCurSel();
+    return font >= 0 ? m_pFonts->GetText(font) : QString();
+}
+
+void CMainDialog::ReadControls()
+{
+    m_pSession->SetSelection(ListedTheme(), ListedFont(), FlyerColor());
+}
+
+void CMainDialog::WriteControls()
+{
+    const auto selectPrefix = [](auto& list, const QString& text) {
+        for (int i = 0; i < list.GetCount(); ++i) {
+            if (list.GetText(i).startsWith(text, Qt::CaseInsensitive)) {
+                list.SetCurSel(i);
+                return;
+            }
+        }
+    };
+    selectPrefix(*m_pThemes, m_pSession->SelTheme());
+    selectPrefix(*m_pFonts, m_pSession->SelFont());
+}
+
+void CMainDialog::ShowNoFlyer(const QString& why)
+{
+    // The canvas never keeps a flyer the window no longer has.
+    m_pCanvas->SetFlyerImage(QImage());
+    m_pCanvas->SetEmptyText(why);
+    Q_EMIT FlyerShown(false);
+}
+
+void CMainDialog::UpdateButtons()
+{
+    ReadControls();
+    const CFlyerSession::CButtonStates states = m_pSession->ButtonStates();
+    const auto enable = [this](int id, bool enabled) {
+        CXPNGButton* button = Button(id);
+        if (button && button->isEnabled() != enabled)
+            button->setEnabled(enabled);
+    };
+    enable(IDC_BTN_SAVE, states.save);
+    enable(IDC_BTN_DETAILS, states.details);
+    enable(IDC_BTN_EXPORT, states.exportFlyer);
+    enable(IDC_BTN_EMAIL, states.email);
+}
+
+void CMainDialog::SetButtonTooltips(bool enabled)
+{
+    for (size_t i = 0; i < m_buttons.size(); ++i) {
+        QString tooltip = QString::fromLatin1(kButtons[i].tooltip).replace(QLatin1String("%1"), AppInfo::DisplayName());
+        // A button that can never be used says why.
+        if (kButtons[i].id == IDC_BTN_EMAIL && !m_pSession->HasMailClient())
+            tooltip = QStringLiteral("No mail program is set up on this computer.");
+        m_buttons[i]->SetTooltipText(enabled ? tooltip : QString());
+    }
+}
+
+void CMainDialog::OnBnClickedBtnAbout()
+{
+    CXPNGButton* button = Button(IDC_BTN_ABOUT);
+    const QSize menuSize = m_pAboutMenu->sizeHint();
+    const QPoint top = button->mapToGlobal(QPoint(0, 0));
+    // Centred over the button, its bottom edge on the button's top edge.
+    const QPoint at(top.x() + button->width() / 2 - menuSize.width() / 2, top.y() - menuSize.height());
+    activateWindow();
+    raise();
+    m_pAboutMenu->popup(at);
+}
+
+void CMainDialog::OnAboutAbout()
+{
+    CDLGAbout about(this);
+    about.exec();
+}
+
+void CMainDialog::OnAboutWebsite()
+{
+    QDesktopServices::openUrl(QUrl(AppInfo::SiteUrl() + QStringLiteral("/Index.php")));
+}
+
+void CMainDialog::OnAboutHelpDesk()
+{
+    QDesktopServices::openUrl(QUrl(AppInfo::SiteUrl() + QStringLiteral("/Support/Index.php")));
+}
+
+void CMainDialog::OnAboutCheckForUpdates()
+{
+    RunUpdateCheck(this);
+}
+
+void CMainDialog::OnBnClickedBtnHelp()
+{
+    OpenHelpTopic(this, m_appSettings);
+}

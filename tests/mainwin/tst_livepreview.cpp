@@ -1,0 +1,318 @@
+// The live flyer with the real window, dialogs and render worker, off-screen.
+#include "compose/ui/canvas.h"
+#include "controls/ui/messagebox.h"
+#include "imaging/photointake.h"
+#include "mainwin/livedraft.h"
+#include "mainwin/ui/maindialog.h"
+#include "options/ui/optionsmyinfopage.h"
+#include "projects/projectstore.h"
+#include "projects/ui/flyerdetailsdlg.h"
+
+#include <QApplication>
+#include <QDirIterator>
+#include <QFileDialog>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QSettings>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+#include <functional>
+#include <memory>
+
+namespace {
+
+QString SavePath()
+{
+    return QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation) + QStringLiteral("/My Listora");
+}
+
+// Runs `act` on the next modal window once it is up; `act` must end it.
+void WhenShown(std::function<void(QWidget&)> act)
+{
+    QTimer::singleShot(0, qApp, [act] {
+        QWidget* modal = QApplication::activeModalWidget();
+        QVERIFY2(modal, "the expected dialog did not open");
+        act(*modal);
+    });
+}
+
+// Nothing on its way: no render, no draft waiting, no photo copy being made.
+bool Settled(CMainDialog& window)
+{
+    return QTest::qWaitFor(
+        [&] {
+            return !window.IsRenderPending() && !window.IsMakingCovers() &&
+                   (!window.LiveDraft() || window.LiveDraft()->IsIdle());
+        },
+        30000);
+}
+
+// Each file of a folder with its size and time, to see that nothing was written there.
+QStringList Listing(const QString& folder)
+{
+    QStringList files;
+    QDirIterator it(folder, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        it.next();
+        files << QStringLiteral("%1 %2 %3")
+                     .arg(it.fileName())
+                     .arg(it.fileInfo().size())
+                     .arg(it.fileInfo().lastModified().toMSecsSinceEpoch());
+    }
+    files.sort();
+    return files;
+}
+
+} // namespace
+
+class TestLivePreview : public QObject
+{
+    Q_OBJECT
+
+    QTemporaryDir m_photos;
+    QString m_mainPhoto;
+    QString m_secondPhoto;
+
+    std::unique_ptr<CMainDialog> StartWindow()
+    {
+        auto window = std::make_unique<CMainDialog>();
+        window->AppSettings().ShowQuickStart = 0;
+        window->show();
+        if (!QTest::qWaitForWindowExposed(window.get()))
+            qWarning("main window not exposed");
+        Settled(*window);
+        return window;
+    }
+
+    // A saved project with one photo, open in the window.
+    QString OpenProject(CMainDialog& window)
+    {
+        CFlyerData data;
+        data.Reset();
+        data.m_strMLS = QStringLiteral("MLS# 23");
+        data.m_strCaption = QStringLiteral("Harbour Loft");
+        data.m_strAddress = QStringLiteral("12 Quay Street");
+        data.m_strCityStateZip = QStringLiteral("Bayport, CA 94000");
+        data.m_strTheme = QStringLiteral("Simple - KT101");
+        data.m_strFont = QStringLiteral("Tahoma");
+        data.m_crColor = 0x00B16300;
+        data.m_photos[0].m_strPath = m_mainPhoto;
+        const QString folder = ProjectFolderPath(window.AppSettings().strPath2FlyerProjects, data.m_strId);
+        CreateProjectFolder(folder);
+        std::array<QString, 4> paths{m_mainPhoto};
+        ProcessPhotos(folder, paths);
+        data.m_photos[0].m_strPath = paths[0];
+        data.SetPathName(ProjectFilePath(folder));
+        if (!data.Save().IsOk())
+            qWarning("fixture project not written");
+        if (!window.OpenProjectFile(data.m_strPathName))
+            qWarning("fixture project not opened");
+        Settled(window);
+        return data.m_strPathName;
+    }
+
+    static CFlyerData Stored(const QString& path)
+    {
+        CFlyerData data;
+        data.Reset();
+        data.Load(path);
+        return data;
+    }
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        m_mainPhoto = m_photos.filePath(QStringLiteral("house.jpg"));
+        QImage photo(1200, 800, QImage::Format_RGB32);
+        photo.fill(QColor(90, 120, 60));
+        QVERIFY(photo.save(m_mainPhoto));
+        // A camera-sized photo in a colour the flyer has nowhere else.
+        m_secondPhoto = m_photos.filePath(QStringLiteral("garden.jpg"));
+        QImage second(4000, 3000, QImage::Format_RGB32);
+        second.fill(QColor(200, 30, 160));
+        QVERIFY(second.save(m_secondPhoto, "JPEG", 90));
+    }
+
+    void init()
+    {
+        QDir(SavePath()).removeRecursively();
+        QFile::remove(QSettings(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("Tarnwick"),
+                                QStringLiteral("Listora"))
+                          .fileName());
+        CXMessageBoxTest::Clear();
+    }
+
+    // Typing shows on the canvas while the dialog is open, nothing is saved or marked changed, and
+    // Cancel brings back the saved flyer pixel for pixel.
+    void typingChangesTheCanvasAndCancelRestores()
+    {
+        auto window = StartWindow();
+        const QString path = OpenProject(*window);
+        const QImage saved = window->FlyerImage();
+        QVERIFY(!saved.isNull());
+        const QStringList folderBefore = Listing(QFileInfo(path).absolutePath());
+
+        QImage live;
+        WhenShown([&](QWidget& modal) {
+            auto& dialog = dynamic_cast<CDLGFlyerDetails&>(modal);
+            auto* caption = dialog.findChild<QLineEdit*>(QStringLiteral("id1322"));
+            caption->setFocus();
+            caption->selectAll();
+            QTest::keyClicks(caption, QStringLiteral("Sold in a Week"));
+            QVERIFY(Settled(*window));
+            live = window->FlyerImage();
+            QVERIFY(!window->Session().IsProjectDirty());
+            dialog.findChild<QPushButton*>(QStringLiteral("id1257"))->click();
+        });
+        window->OnBnClickedBtnProperties();
+        QVERIFY(!live.isNull());
+        QVERIFY(live != saved);
+
+        QVERIFY(Settled(*window));
+        QVERIFY(window->FlyerImage() == saved);
+        QVERIFY(!window->Session().IsProjectDirty());
+        QCOMPARE(window->Session().FlyerData().m_strCaption, QStringLiteral("Harbour Loft"));
+        QCOMPARE(Listing(QFileInfo(path).absolutePath()), folderBefore);
+    }
+
+    // Save keeps exactly the flyer that was previewed, and writes the typed texts.
+    void saveWritesWhatWasPreviewed()
+    {
+        auto window = StartWindow();
+        const QString path = OpenProject(*window);
+        const QImage saved = window->FlyerImage();
+
+        QImage live;
+        WhenShown([&](QWidget& modal) {
+            auto& dialog = dynamic_cast<CDLGFlyerDetails&>(modal);
+            auto* description = dialog.findChild<QPlainTextEdit*>(QStringLiteral("id1327"));
+            description->setFocus();
+            description->selectAll();
+            QTest::keyClicks(description, QStringLiteral("Light all day"));
+            QTest::keyClick(description, Qt::Key_Return);
+            QTest::keyClicks(description, QStringLiteral("Two decks"));
+            auto* feature = dialog.findChild<QLineEdit*>(QStringLiteral("id1330"));
+            feature->setFocus();
+            feature->selectAll();
+            QTest::keyClicks(feature, QStringLiteral("2,850 Sq. Ft."));
+            QVERIFY(Settled(*window));
+            live = window->FlyerImage();
+            dialog.findChild<QPushButton*>(QStringLiteral("id1022"))->click();
+        });
+        window->OnBnClickedBtnProperties();
+        QVERIFY(live != saved);
+        QVERIFY(Settled(*window));
+        QVERIFY(window->FlyerImage() == live);
+        const CFlyerData stored = Stored(path);
+        QCOMPARE(stored.m_strDescription, QStringLiteral("Light all day<br>Two decks"));
+        QCOMPARE(stored.m_strFeatures[2], QStringLiteral("2,850 Sq. Ft."));
+    }
+
+    // A photo chosen in the dialog shows at once from a copy outside the project; Cancel leaves the
+    // project folder exactly as it was.
+    void photoChosenThenCancelledLeavesTheProject()
+    {
+        auto window = StartWindow();
+        const QString path = OpenProject(*window);
+        const QString folder = QFileInfo(path).absolutePath();
+        const QImage saved = window->FlyerImage();
+        const QStringList folderBefore = Listing(folder);
+        const QString second = m_secondPhoto;
+
+        QImage live;
+        QString shownFrom;
+        WhenShown([&](QWidget& modal) {
+            auto& dialog = dynamic_cast<CDLGFlyerDetails&>(modal);
+            QTimer::singleShot(0, qApp, [second] {
+                auto* chooser = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+                QVERIFY(chooser);
+                chooser->selectFile(second);
+                static_cast<QDialog*>(chooser)->accept();
+            });
+            auto* mainPhoto = dialog.findChild<QPushButton*>(QStringLiteral("id1332"));
+            mainPhoto->click(); // clears it
+            mainPhoto->click(); // chooses the new one
+            QVERIFY(Settled(*window));
+            live = window->FlyerImage();
+            shownFrom = window->LiveDraft()->ShownPhotos()[0];
+            dialog.reject();
+        });
+        window->OnBnClickedBtnProperties();
+
+        QVERIFY2(shownFrom.startsWith(window->AppSettings().Path2TempFolder), qPrintable(shownFrom));
+        // The magenta photo is on the live flyer.
+        bool magenta = false;
+        for (int y = 0; y < live.height() && !magenta; y += 4)
+            for (int x = 0; x < live.width() && !magenta; x += 4) {
+                const QColor c = live.pixelColor(x, y);
+                magenta = c.red() > 170 && c.green() < 70 && c.blue() > 130;
+            }
+        QVERIFY(magenta);
+        QVERIFY(Settled(*window));
+        QVERIFY(window->FlyerImage() == saved);
+        QCOMPARE(Listing(folder), folderBefore);
+        QCOMPARE(Stored(path).m_photos[0].m_strPath, QDir(folder).filePath(QStringLiteral("_photo01.jpg")));
+    }
+
+    // No project open: with an empty profile the preview shows the sample agent; the profile sheet
+    // shows the agent's own as it is typed, Cancel restores, and once saved the preview keeps it.
+    void previewWithEmptyAndFilledProfile()
+    {
+        auto window = StartWindow();
+        QVERIFY(!window->Session().IsProjectOpen());
+        const QImage sample = window->FlyerImage();
+        QVERIFY(!sample.isNull());
+        QTemporaryDir portraits;
+        for (const auto& [name, color] : {std::pair{"red.jpg", Qt::red}, std::pair{"blue.jpg", Qt::blue}}) {
+            QImage portrait(300, 400, QImage::Format_RGB32);
+            portrait.fill(color);
+            QVERIFY(portrait.save(portraits.filePath(QString::fromLatin1(name))));
+        }
+
+        QImage live;
+        WhenShown([&](QWidget& sheet) {
+            auto* name = sheet.findChild<QLineEdit*>(QStringLiteral("id1309"));
+            QVERIFY(name);
+            name->setFocus();
+            QTest::keyClicks(name, QStringLiteral("Dana Whitfield"));
+            QVERIFY(Settled(*window));
+            live = window->FlyerImage();
+            // A new portrait shows at once too, although it is stored under the same name.
+            auto* page = sheet.findChild<CPPDLGOptionsMyInfo*>();
+            QVERIFY(page);
+            QVERIFY(page->AcceptMyPicture(portraits.filePath(QStringLiteral("red.jpg"))));
+            QVERIFY(Settled(*window));
+            const QImage red = window->FlyerImage();
+            QVERIFY(red != live);
+            QVERIFY(page->AcceptMyPicture(portraits.filePath(QStringLiteral("blue.jpg"))));
+            QVERIFY(Settled(*window));
+            QVERIFY(window->FlyerImage() != red);
+            QVERIFY(page->AcceptMyPicture(portraits.filePath(QStringLiteral("red.jpg"))));
+            QVERIFY(Settled(*window));
+            QVERIFY(window->FlyerImage() == red);
+            sheet.findChild<QPushButton*>(QStringLiteral("id2"))->click();
+        });
+        window->EditProfile();
+        QVERIFY(live != sample);
+        QVERIFY(Settled(*window));
+        QVERIFY(window->FlyerImage() == sample);
+        QCOMPARE(window->AppSettings().FullName, QString());
+
+        WhenShown([&](QWidget& sheet) {
+            QTest::keyClicks(sheet.findChild<QLineEdit*>(QStringLiteral("id1309")), QStringLiteral("Dana Whitfield"));
+            QVERIFY(Settled(*window));
+            sheet.findChild<QPushButton*>(QStringLiteral("id1"))->click();
+        });
+        window->EditProfile();
+        QVERIFY(Settled(*window));
+        QCOMPARE(window->AppSettings().FullName, QStringLiteral("Dana Whitfield"));
+        QVERIFY(window->FlyerImage() != sample);
+    }
+};
+
+QTEST_MAIN(TestLivePreview)
+#include "tst_livepreview.moc"
