@@ -130,6 +130,7 @@ int SelectFlyer(const Options& options, const CAppSettings& settings, FlyerSelec
         if (extrasStatus.kind == CListingExtras::Damaged)
             Warn(extrasStatus.text);
         out.listingUrl = extras.m_strListingUrl;
+        out.crops = extras.m_crops;
     }
 
     if (byTemplate) {
@@ -178,6 +179,7 @@ int MakeSelectedPrintPage(CXHTML2Image& renderer, const FlyerSelection& selectio
     source.font = selection.font;
     source.color = selection.color;
     source.listingUrl = selection.listingUrl;
+    source.crops = selection.crops;
     QString error;
     if (!MakePrintPage(renderer, source, work, page, &error))
         return Fail(error.simplified());

@@ -31,6 +31,7 @@ struct FlyerSelection
     bool projectMode = false;
     CFlyerData flyer;
     QString listingUrl; // from the project's extras file
+    std::array<std::optional<QRect>, CListingExtras::kSlotCount> crops; // likewise
     QString font;
     quint32 color = 0; // 0x00BBGGRR
 };

@@ -1,6 +1,7 @@
 #include "../imaging/fixtures.h"
 #include "imaging/photointake.h"
 #include "projects/flyerdata.h"
+#include "projects/listingextras.h"
 #include "support/childprocess.h"
 
 #include <QDir>
@@ -87,6 +88,39 @@ private Q_SLOTS:
             // Export frames the screen picture; a print-quality picture is the page itself.
             QCOMPARE(image.size(), picture);
         }
+    }
+
+    // A print copy shows the part of the original the user cropped to, as the screen photo does.
+    void printCopyKeepsTheCrop()
+    {
+        const QString folder = m_dir.filePath(QStringLiteral("Cropped"));
+        const QString project = Project(folder, QSize(2400, 1600));
+        QImage halves(2400, 1600, QImage::Format_RGB32);
+        halves.fill(QColor(20, 60, 200));
+        for (int y = 0; y < halves.height(); ++y) {
+            QRgb* line = reinterpret_cast<QRgb*>(halves.scanLine(y));
+            std::fill(line, line + 1200, qRgb(255, 220, 0));
+        }
+        QVERIFY(halves.save(QDir(folder).filePath(QStringLiteral("_original01.jpg")), "JPEG", 95));
+        CListingExtras extras;
+        extras.m_crops[0] = QRect(1200, 0, 1200, 800);
+        QVERIFY(extras.Save(folder).ok);
+
+        const QString out = m_dir.filePath(QStringLiteral("cropped.png"));
+        const ChildRun r = RunCli({QStringLiteral("export"), QStringLiteral("--project"), project,
+                                   QStringLiteral("--quality"), QStringLiteral("print"), QStringLiteral("--out"), out});
+        QVERIFY2(r.exitCode == 0, r.err.constData());
+        const QImage page(out);
+        QCOMPARE(page.size(), QSize(2550, 3300));
+        int yellow = 0, blue = 0;
+        for (int y = 0; y < page.height(); y += 2) {
+            for (int x = 0; x < page.width(); x += 2) {
+                const QRgb pixel = page.pixel(x, y);
+                yellow += qRed(pixel) > 200 && qGreen(pixel) > 170 && qBlue(pixel) < 90 ? 1 : 0;
+                blue += qRed(pixel) < 70 && qGreen(pixel) < 110 && qBlue(pixel) > 150 ? 1 : 0;
+            }
+        }
+        QVERIFY2(blue > 100000 && yellow < 500, qPrintable(QStringLiteral("blue %1, yellow %2").arg(blue).arg(yellow)));
     }
 
     // One object per photo slot, and exit 1 when a photo prints under 150 ppi.

@@ -410,6 +410,7 @@ CXFlyerSource CMainDialog::FlyerSource() const
     source.font = m_pSession->SelFont();
     source.color = FlyerColor();
     source.listingUrl = m_pSession->Extras().m_strListingUrl;
+    source.crops = m_pSession->Extras().m_crops;
     return source;
 }
 
