@@ -2,6 +2,7 @@
 #include "formats/colorref.h"
 
 #include "app/appinfo.h"
+#include "app/processevents.h"
 #include "app/ui/splashwnd.h"
 #include "app/workingfolders.h"
 #include "catalogue/ui/colorpalette.h"
@@ -25,11 +26,9 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QCoreApplication>
-#include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFileInfo>
 #include <QIcon>
-#include <QThread>
 #include <QTimer>
 
 namespace {
@@ -459,12 +458,7 @@ void CMainDialog::ApplyAcceptedOptions(const COptionsSnapshot& before, bool myIn
     SetButtonTooltips(m_appSettings.ShowTooltips != 0);
 
     // Let the window under the closed sheet repaint before the flyer work starts.
-    QElapsedTimer waited;
-    waited.start();
-    while (waited.elapsed() < 100) {
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 1);
-        QThread::msleep(1);
-    }
+    ProcessEventsFor(100);
 
     ReadControls();
     if (!m_pSession->OptionsAccepted(before, myInformationVisited).rebuildFonts)
