@@ -50,65 +50,24 @@ bool EncodeJpegRing(RowRing& ring, const QSize&, const QSize&, int, QByteArray*,
 #include <jpeglib.h>
 #include <jerror.h>
 
+#include "imaging/jpegerrors.h"
+
 namespace {
 
-// QImage::Format_RGB32 in memory. Decoded with an alpha byte, which libjpeg-turbo sets to 255,
-// where its X byte would be left undefined; encoded with X, which it ignores.
+// QImage::Format_RGB32 encoded with X, which libjpeg ignores.
 #if Q_BYTE_ORDER == Q_LITTLE_ENDIAN
-constexpr J_COLOR_SPACE kDecodeSpace = JCS_EXT_BGRA;
 constexpr J_COLOR_SPACE kEncodeSpace = JCS_EXT_BGRX;
 #else
-constexpr J_COLOR_SPACE kDecodeSpace = JCS_EXT_ARGB;
 constexpr J_COLOR_SPACE kEncodeSpace = JCS_EXT_XRGB;
 #endif
 
 constexpr int kRowBatch = 16;
 
-// libjpeg reports fatal errors through a callback that must not return.
-struct ErrorManager
-{
-    jpeg_error_mgr pub;
-    std::jmp_buf jump;
-    char message[JMSG_LENGTH_MAX];
-    bool dataMissing; // the scan ended before the picture's last rows
-    bool fileEnded;   // the file ended without its end marker
-};
-
-void OnJpegError(j_common_ptr cinfo)
-{
-    auto* manager = reinterpret_cast<ErrorManager*>(cinfo->err);
-    (*cinfo->err->format_message)(cinfo, manager->message);
-    std::longjmp(manager->jump, 1);
-}
-
-// Warnings are not fatal: most (stray bytes, an unknown marker) are harmless in camera files. Those
-// that say rows have no data are noted; the decoder would paint such rows grey.
-void OnJpegMessage(j_common_ptr cinfo, int level)
-{
-    if (level != -1)
-        return;
-    auto* manager = reinterpret_cast<ErrorManager*>(cinfo->err);
-    if (cinfo->err->msg_code == JWRN_HIT_MARKER)
-        manager->dataMissing = true;
-    else if (cinfo->err->msg_code == JWRN_JPEG_EOF)
-        manager->fileEnded = true;
-}
-
 // A baseline file that only lacks its end marker still holds every row; a progressive one that
 // ends early has lost the scans that would have finished it.
-bool IsIncomplete(const ErrorManager& manager, bool progressive)
+bool IsIncomplete(const JpegErrorManager& manager, bool progressive)
 {
     return manager.dataMissing || (manager.fileEnded && progressive);
-}
-
-void InstallErrorManager(jpeg_common_struct* cinfo, ErrorManager& manager)
-{
-    cinfo->err = jpeg_std_error(&manager.pub);
-    manager.pub.error_exit = OnJpegError;
-    manager.pub.emit_message = OnJpegMessage;
-    manager.message[0] = '\0';
-    manager.dataMissing = false;
-    manager.fileEnded = false;
 }
 
 // Collects the encoded file in a QByteArray that outlives the encoder's setjmp frame. (libjpeg's
@@ -183,8 +142,8 @@ void PrepareDestination(EncodeJob& job, QByteArray* out)
 void EncodeRing(EncodeJob* job)
 {
     jpeg_compress_struct cinfo;
-    ErrorManager errors;
-    InstallErrorManager(reinterpret_cast<jpeg_common_struct*>(&cinfo), errors);
+    JpegErrorManager errors;
+    InstallJpegErrors(reinterpret_cast<jpeg_common_struct*>(&cinfo), errors);
     if (setjmp(errors.jump)) {
         std::snprintf(job->message, sizeof job->message, "%s", errors.message);
         jpeg_destroy_compress(&cinfo);
@@ -253,8 +212,8 @@ enum class DecodeOutcome
 DecodeOutcome DecodeRows(DecodeJob* job)
 {
     jpeg_decompress_struct cinfo;
-    ErrorManager errors;
-    InstallErrorManager(reinterpret_cast<jpeg_common_struct*>(&cinfo), errors);
+    JpegErrorManager errors;
+    InstallJpegErrors(reinterpret_cast<jpeg_common_struct*>(&cinfo), errors);
     if (setjmp(errors.jump)) {
         std::snprintf(job->message, sizeof job->message, "%s", errors.message);
         jpeg_destroy_decompress(&cinfo);
@@ -276,7 +235,7 @@ DecodeOutcome DecodeRows(DecodeJob* job)
         job->icc = QByteArray(reinterpret_cast<const char*>(iccData), qsizetype(iccLength));
         std::free(iccData);
     }
-    cinfo.out_color_space = kDecodeSpace;
+    cinfo.out_color_space = kJpegDecodeSpace;
     jpeg_start_decompress(&cinfo);
     RowRing* ring = job->prepare(int(cinfo.output_width), int(cinfo.output_height));
     if (!ring) {
@@ -313,8 +272,8 @@ DecodeOutcome DecodeRows(DecodeJob* job)
 JpegIntegrity CheckIntegrity(const uchar* data, qsizetype size)
 {
     jpeg_decompress_struct cinfo;
-    ErrorManager errors;
-    InstallErrorManager(reinterpret_cast<jpeg_common_struct*>(&cinfo), errors);
+    JpegErrorManager errors;
+    InstallJpegErrors(reinterpret_cast<jpeg_common_struct*>(&cinfo), errors);
     if (setjmp(errors.jump)) {
         jpeg_destroy_decompress(&cinfo);
         return JpegIntegrity::Damaged;

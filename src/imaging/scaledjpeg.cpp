@@ -49,43 +49,11 @@ ScaledJpeg DecodeJpegScaled(const QString& path, QSize atLeast, QRect crop)
 #include <jerror.h>
 #include <jpeglib.h>
 
+#include "imaging/jpegerrors.h"
+
 namespace {
 
-#if Q_BYTE_ORDER == Q_LITTLE_ENDIAN
-constexpr J_COLOR_SPACE kDecodeSpace = JCS_EXT_BGRA; // QImage::Format_RGB32 in memory, alpha 255
-#else
-constexpr J_COLOR_SPACE kDecodeSpace = JCS_EXT_ARGB;
-#endif
 constexpr int kRowBatch = 16;
-
-struct ErrorManager
-{
-    jpeg_error_mgr pub;
-    std::jmp_buf jump;
-    char message[JMSG_LENGTH_MAX];
-    bool dataMissing; // the scan ran out before rows that were read
-    bool fileEnded;
-};
-
-// libjpeg's default would exit() the program.
-void OnError(j_common_ptr cinfo)
-{
-    auto* manager = reinterpret_cast<ErrorManager*>(cinfo->err);
-    (*cinfo->err->format_message)(cinfo, manager->message);
-    std::longjmp(manager->jump, 1);
-}
-
-// Stray bytes and unknown markers are common in camera files and harmless; missing rows are not.
-void OnMessage(j_common_ptr cinfo, int level)
-{
-    if (level != -1)
-        return;
-    auto* manager = reinterpret_cast<ErrorManager*>(cinfo->err);
-    if (cinfo->err->msg_code == JWRN_HIT_MARKER)
-        manager->dataMissing = true;
-    else if (cinfo->err->msg_code == JWRN_JPEG_EOF)
-        manager->fileEnded = true;
-}
 
 enum class Outcome
 {
@@ -249,13 +217,8 @@ Span ScaledSpan(int start, int length, int m, int limit, int need)
 Outcome Decode(Job* job)
 {
     jpeg_decompress_struct cinfo;
-    ErrorManager errors;
-    cinfo.err = jpeg_std_error(&errors.pub);
-    errors.pub.error_exit = OnError;
-    errors.pub.emit_message = OnMessage;
-    errors.message[0] = '\0';
-    errors.dataMissing = false;
-    errors.fileEnded = false;
+    JpegErrorManager errors;
+    InstallJpegErrors(reinterpret_cast<jpeg_common_struct*>(&cinfo), errors);
     if (setjmp(errors.jump)) {
         std::snprintf(job->message, sizeof job->message, "%s", errors.message);
         const bool damaged = errors.dataMissing || errors.fileEnded;
@@ -309,7 +272,7 @@ Outcome Decode(Job* job)
     cinfo.scale_num = unsigned(m);
     cinfo.scale_denom = 8;
     const bool cmyk = cinfo.jpeg_color_space == JCS_CMYK || cinfo.jpeg_color_space == JCS_YCCK;
-    cinfo.out_color_space = cmyk ? JCS_CMYK : kDecodeSpace;
+    cinfo.out_color_space = cmyk ? JCS_CMYK : kJpegDecodeSpace;
     cinfo.dct_method = JDCT_ISLOW;
     jpeg_start_decompress(&cinfo);
 
