@@ -1,3 +1,5 @@
+#include "support/pictures.h"
+
 #include <QDateTime>
 #include <QDeadlineTimer>
 #include <QDir>
@@ -314,14 +316,10 @@ private Q_SLOTS:
         QVERIFY2(r.exitCode == 0, qPrintable(r.err));
         const QImage page(QDir(out).filePath(QStringLiteral("MLS# 5001 - 5 Elm - Lakeview, OR 97630.png")));
         QCOMPARE(page.size(), QSize(2550, 3300));
-        int yellow = 0, blue = 0;
-        for (int y = 0; y < page.height(); y += 2) {
-            for (int x = 0; x < page.width(); x += 2) {
-                const QRgb pixel = page.pixel(x, y);
-                yellow += qRed(pixel) > 200 && qGreen(pixel) > 170 && qBlue(pixel) < 90 ? 1 : 0;
-                blue += qRed(pixel) < 70 && qGreen(pixel) < 110 && qBlue(pixel) > 150 ? 1 : 0;
-            }
-        }
+        const int yellow = TestSupport::CountPixels(
+            page, 2, [](QRgb pixel) { return qRed(pixel) > 200 && qGreen(pixel) > 170 && qBlue(pixel) < 90; });
+        const int blue = TestSupport::CountPixels(
+            page, 2, [](QRgb pixel) { return qRed(pixel) < 70 && qGreen(pixel) < 110 && qBlue(pixel) > 150; });
         QVERIFY2(blue > 100000 && yellow < 500, qPrintable(QStringLiteral("blue %1, yellow %2").arg(blue).arg(yellow)));
     }
 

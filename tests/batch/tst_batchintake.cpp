@@ -4,6 +4,7 @@
 #include "imaging/photointake.h"
 #include "output/batchintake.h"
 #include "projects/flyerdata.h"
+#include "support/pictures.h"
 
 #include <QDir>
 #include <QFile>
@@ -11,8 +12,6 @@
 #include <QImage>
 #include <QTemporaryDir>
 #include <QTest>
-
-#include <cmath>
 
 namespace {
 
@@ -37,25 +36,7 @@ QImage CameraLike(int width, int height)
     return image;
 }
 
-double Psnr(const QImage& a, const QImage& b)
-{
-    if (a.size() != b.size())
-        return 0;
-    const QImage x = a.convertToFormat(QImage::Format_RGB32);
-    const QImage y = b.convertToFormat(QImage::Format_RGB32);
-    double sum = 0;
-    for (int row = 0; row < x.height(); ++row) {
-        const QRgb* p = reinterpret_cast<const QRgb*>(x.constScanLine(row));
-        const QRgb* q = reinterpret_cast<const QRgb*>(y.constScanLine(row));
-        for (int col = 0; col < x.width(); ++col) {
-            const int dr = qRed(p[col]) - qRed(q[col]), dg = qGreen(p[col]) - qGreen(q[col]),
-                      db = qBlue(p[col]) - qBlue(q[col]);
-            sum += dr * dr + dg * dg + db * db;
-        }
-    }
-    const double mse = sum / (3.0 * x.width() * x.height());
-    return mse == 0 ? 99 : 10 * std::log10(255.0 * 255.0 / mse);
-}
+using TestSupport::Psnr;
 
 } // namespace
 

@@ -10,6 +10,7 @@
 #include "output/flyerexport.h"
 #include "projects/flyerdata.h"
 #include "settings/appsettings.h"
+#include "support/pictures.h"
 
 #include <QDir>
 #include <QFile>
@@ -91,24 +92,7 @@ QList<ImageRow> PdfImages(const QString& pdf, int minWidth)
     return rows;
 }
 
-double Psnr(const QImage& a, const QImage& b)
-{
-    const QImage x = a.convertToFormat(QImage::Format_RGB32);
-    const QImage y = b.convertToFormat(QImage::Format_RGB32);
-    double sum = 0;
-    for (int row = 0; row < x.height(); ++row) {
-        const QRgb* p = reinterpret_cast<const QRgb*>(x.constScanLine(row));
-        const QRgb* q = reinterpret_cast<const QRgb*>(y.constScanLine(row));
-        for (int col = 0; col < x.width(); ++col) {
-            const double dr = qRed(p[col]) - qRed(q[col]);
-            const double dg = qGreen(p[col]) - qGreen(q[col]);
-            const double db = qBlue(p[col]) - qBlue(q[col]);
-            sum += dr * dr + dg * dg + db * db;
-        }
-    }
-    const double mse = sum / (double(x.width()) * x.height() * 3);
-    return mse <= 0 ? 99.0 : 10.0 * std::log10(255.0 * 255.0 / mse);
-}
+using TestSupport::Psnr;
 
 // Sum of squared neighbour differences of the grey values: sharp edges score high.
 double GradientEnergy(const QImage& image)

@@ -2,6 +2,7 @@
 #include "imaging/imagelibrary.h"
 #include "imaging/imagescaler.h"
 #include "imaging/scaledjpeg.h"
+#include "support/pictures.h"
 
 #include <QImageReader>
 #include <QTemporaryDir>
@@ -79,26 +80,7 @@ QByteArray MakeJpeg(const QString& kind)
     return bytes;
 }
 
-double Psnr(const QImage& a, const QImage& b)
-{
-    const QImage x = a.convertToFormat(QImage::Format_RGB32);
-    const QImage y = b.convertToFormat(QImage::Format_RGB32);
-    if (x.size() != y.size())
-        return 0;
-    double sum = 0;
-    for (int row = 0; row < x.height(); ++row) {
-        const QRgb* p = reinterpret_cast<const QRgb*>(x.constScanLine(row));
-        const QRgb* q = reinterpret_cast<const QRgb*>(y.constScanLine(row));
-        for (int col = 0; col < x.width(); ++col) {
-            const int dr = qRed(p[col]) - qRed(q[col]);
-            const int dg = qGreen(p[col]) - qGreen(q[col]);
-            const int db = qBlue(p[col]) - qBlue(q[col]);
-            sum += dr * dr + dg * dg + db * db;
-        }
-    }
-    const double mse = sum / (3.0 * x.width() * x.height());
-    return mse == 0 ? 99.0 : 10.0 * std::log10(255.0 * 255.0 / mse);
-}
+using TestSupport::Psnr;
 
 } // namespace
 

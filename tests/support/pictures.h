@@ -1,0 +1,16 @@
+#pragma once
+
+#include <QImage>
+
+#include <functional>
+
+namespace TestSupport {
+
+// Peak signal-to-noise ratio of two pictures over R, G and B, in dB: 99 when they are equal, 0 when
+// their sizes differ.
+double Psnr(const QImage& a, const QImage& b);
+
+// How many of every step-th pixel, in both directions, pass the test.
+int CountPixels(const QImage& image, int step, const std::function<bool(QRgb)>& test);
+
+} // namespace TestSupport
