@@ -7,6 +7,7 @@
 #include "options/ui/optionsmyinfopage.h"
 #include "projects/projectstore.h"
 #include "projects/ui/flyerdetailsdlg.h"
+#include "windowfixture.h"
 
 #include <QApplication>
 #include <QDirIterator>
@@ -77,16 +78,7 @@ class TestLivePreview : public QObject
     QString m_mainPhoto;
     QString m_secondPhoto;
 
-    std::unique_ptr<CMainDialog> StartWindow()
-    {
-        auto window = std::make_unique<CMainDialog>();
-        window->AppSettings().ShowQuickStart = 0;
-        window->show();
-        if (!QTest::qWaitForWindowExposed(window.get()))
-            qWarning("main window not exposed");
-        Settled(*window);
-        return window;
-    }
+    std::unique_ptr<CMainDialog> StartWindow() { return ShowMainWindow(Settled); }
 
     // A saved project with one photo, open in the window.
     QString OpenProject(CMainDialog& window)
@@ -113,14 +105,6 @@ class TestLivePreview : public QObject
             qWarning("fixture project not opened");
         Settled(window);
         return data.m_strPathName;
-    }
-
-    static CFlyerData Stored(const QString& path)
-    {
-        CFlyerData data;
-        data.Reset();
-        data.Load(path);
-        return data;
     }
 
 private Q_SLOTS:
@@ -207,7 +191,7 @@ private Q_SLOTS:
         QVERIFY(live != saved);
         QVERIFY(Settled(*window));
         QVERIFY(window->FlyerImage() == live);
-        const CFlyerData stored = Stored(path);
+        const CFlyerData stored = StoredProject(path);
         QCOMPARE(stored.m_strDescription, QStringLiteral("Light all day<br>Two decks"));
         QCOMPARE(stored.m_strFeatures[2], QStringLiteral("2,850 Sq. Ft."));
     }
@@ -255,7 +239,7 @@ private Q_SLOTS:
         QVERIFY(Settled(*window));
         QVERIFY(window->FlyerImage() == saved);
         QCOMPARE(Listing(folder), folderBefore);
-        QCOMPARE(Stored(path).m_photos[0].m_strPath, QDir(folder).filePath(QStringLiteral("_photo01.jpg")));
+        QCOMPARE(StoredProject(path).m_photos[0].m_strPath, QDir(folder).filePath(QStringLiteral("_photo01.jpg")));
     }
 
     // No project open: with an empty profile the preview shows the sample agent; the profile sheet

@@ -14,6 +14,7 @@
 #include "projects/projectstore.h"
 #include "projects/ui/flyerdetailsdlg.h"
 #include "projects/ui/openflyerprojectdlg.h"
+#include "windowfixture.h"
 
 #include <QApplication>
 #include <QDesktopServices>
@@ -98,17 +99,7 @@ class TestMainDialog : public QObject
     QTemporaryDir m_photos;
     QString m_mainPhoto;
 
-    std::unique_ptr<CMainDialog> StartWindow()
-    {
-        auto window = std::make_unique<CMainDialog>();
-        // The QuickStart chooser would open half a second after start-up.
-        window->AppSettings().ShowQuickStart = 0;
-        window->show();
-        if (!QTest::qWaitForWindowExposed(window.get()))
-            qWarning("main window not exposed");
-        WaitIdle(*window);
-        return window;
-    }
+    std::unique_ptr<CMainDialog> StartWindow() { return ShowMainWindow(WaitIdle); }
 
     static bool WaitIdle(CMainDialog& window)
     {
@@ -162,14 +153,6 @@ class TestMainDialog : public QObject
             dialog.findChild<QPushButton*>(QStringLiteral("id1348"))->click();
         });
         window.OnBnClickedBtnOpen();
-    }
-
-    static CFlyerData Stored(const QString& path)
-    {
-        CFlyerData data;
-        data.Reset();
-        data.Load(path);
-        return data;
     }
 
 private Q_SLOTS:
@@ -388,7 +371,7 @@ private Q_SLOTS:
         window->OnBnClickedBtnSave();
         QVERIFY(!window->Session().IsProjectDirty());
         QVERIFY(!Enabled(*window, IDC_BTN_SAVE));
-        const CFlyerData saved = Stored(path);
+        const CFlyerData saved = StoredProject(path);
         QCOMPARE(saved.m_strFont, QStringLiteral("Tahoma"));
         QCOMPARE(saved.m_crColor, 0x00B16300u);
         QCOMPARE(saved.m_strTheme, QStringLiteral("Classic - KT301"));
@@ -421,7 +404,7 @@ private Q_SLOTS:
         // Yes saves the old project before the details dialog opens; Cancel there keeps it open and clean.
         bool savedBeforeDialog = false;
         WhenShown<CDLGFlyerDetails>([&](CDLGFlyerDetails& dialog) {
-            savedBeforeDialog = Stored(path).m_strFont == QStringLiteral("Arial");
+            savedBeforeDialog = StoredProject(path).m_strFont == QStringLiteral("Arial");
             QVERIFY(dialog.m_bNewMode);
             dialog.reject();
         });
@@ -470,7 +453,7 @@ private Q_SLOTS:
         const QString file = window->Session().FlyerData().m_strPathName;
         QCOMPARE(QFileInfo(file).absolutePath(), window->AppSettings().strPath2FlyerProjects + QLatin1Char('/') +
                                                      window->Session().FlyerData().m_strId);
-        const CFlyerData stored = Stored(file);
+        const CFlyerData stored = StoredProject(file);
         QCOMPARE(stored.m_strMLS, QStringLiteral("MLS# 9001"));
         QCOMPARE(stored.m_strFont, QStringLiteral("Arial"));
         QCOMPARE(stored.m_photos[0].m_strPath, QFileInfo(file).absolutePath() + QStringLiteral("/_photo01.jpg"));
@@ -496,7 +479,7 @@ private Q_SLOTS:
             dialog.findChild<QPushButton*>(QStringLiteral("id1022"))->click();
         });
         window->OnBnClickedBtnProperties();
-        QCOMPARE(Stored(path).m_strPrice, QStringLiteral("Offered at $1"));
+        QCOMPARE(StoredProject(path).m_strPrice, QStringLiteral("Offered at $1"));
         QVERIFY(!window->Session().IsProjectDirty());
         QVERIFY(WaitIdle(*window));
 
@@ -512,7 +495,7 @@ private Q_SLOTS:
             dialog.findChild<QPushButton*>(QStringLiteral("id1022"))->click();
         });
         window->OnBnClickedBtnProperties();
-        const CFlyerData stored = Stored(path);
+        const CFlyerData stored = StoredProject(path);
         QCOMPARE(stored.m_strPrice, QStringLiteral("Offered at $2"));
         QCOMPARE(stored.m_strTheme, QStringLiteral("Simple - KT101"));
         QVERIFY(window->Session().IsProjectDirty());
@@ -538,7 +521,7 @@ private Q_SLOTS:
         QCOMPARE(asked.size(), 2);
         QCOMPARE(asked[0].text, QStringLiteral("Are you sure you want to Exit?"));
         QVERIFY(asked[1].text.startsWith(QStringLiteral("Save changes to flyer project:\n\n[MLS# 12]")));
-        QCOMPARE(Stored(path).m_strTheme, QStringLiteral("Gallery - KT401"));
+        QCOMPARE(StoredProject(path).m_strTheme, QStringLiteral("Gallery - KT401"));
     }
 
     void extrasOfTheOpenProject()

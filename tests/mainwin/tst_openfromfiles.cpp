@@ -7,6 +7,7 @@
 #include "controls/ui/messagebox.h"
 #include "mainwin/ui/maindialog.h"
 #include "projects/projectstore.h"
+#include "windowfixture.h"
 
 #include <QApplication>
 #include <QDirIterator>
@@ -63,16 +64,7 @@ class TestOpenFromFiles : public QObject
     QTemporaryDir m_data;
     std::unique_ptr<CSingleInstance> m_guard;
 
-    std::unique_ptr<CMainDialog> StartWindow()
-    {
-        auto window = std::make_unique<CMainDialog>();
-        window->AppSettings().ShowQuickStart = 0;
-        window->show();
-        if (!QTest::qWaitForWindowExposed(window.get()))
-            qWarning("main window not exposed");
-        WaitIdle(*window);
-        return window;
-    }
+    std::unique_ptr<CMainDialog> StartWindow() { return ShowMainWindow(WaitIdle); }
 
     static bool WaitIdle(CMainDialog& window)
     {
@@ -95,14 +87,6 @@ class TestOpenFromFiles : public QObject
         if (!data.Save().IsOk())
             qWarning("fixture project not written");
         return data.m_strPathName;
-    }
-
-    static CFlyerData Stored(const QString& path)
-    {
-        CFlyerData data;
-        data.Reset();
-        data.Load(path);
-        return data;
     }
 
 private Q_SLOTS:
@@ -147,7 +131,7 @@ private Q_SLOTS:
         QCOMPARE(asked.size(), 1);
         QVERIFY2(asked[0].text.startsWith(QStringLiteral("Save changes to flyer project:\n\n[MLS# 100]")),
                  qPrintable(asked[0].text));
-        QCOMPARE(Stored(first).m_strFont, QStringLiteral("Arial"));
+        QCOMPARE(StoredProject(first).m_strFont, QStringLiteral("Arial"));
         QVERIFY(window->Session().IsProjectOpen());
         QVERIFY(!window->Session().IsProjectDirty());
         QCOMPARE(window->Session().FlyerData().m_strMLS, QStringLiteral("MLS# 200"));
