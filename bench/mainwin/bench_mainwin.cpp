@@ -189,6 +189,7 @@ struct LiveFigures
     bool newestShown = false;
     int keystrokes = 0;
     int pages = 0;
+    int replaced = 0; // pages given up while loading for a newer one
     QList<double> photo;       // photo chosen to the flyer that shows it, painted
     QList<double> photoDialog; // of which the dialog's own checks of the photo
     QList<double> photoCopy;   // the reduced copy alone, made outside the window
@@ -231,10 +232,17 @@ void MeasureLiveDetails(CMainDialog& window, CDLGFlyerDetails& dialog, int keyst
     clock.start();
     QList<double> typedAt;
     // Draft pages in the order they went out; the next flyer shown is the oldest. The draft sends
-    // its next page from the same signal, possibly before this handler runs, hence the queue.
+    // its next page from the same signal, possibly before this handler runs, hence the queue. A page
+    // that replaces the one on its way takes that one's place.
     QList<int> sentUpTo;
     int shownUpTo = 0;
-    QObject::connect(live, &CXLiveDraft::DraftSent, &dialog, [&] { sentUpTo.append(int(typedAt.size())); });
+    QObject::connect(live, &CXLiveDraft::DraftSent, &dialog, [&](quint64, bool replacing) {
+        if (replacing && !sentUpTo.isEmpty())
+            sentUpTo.last() = int(typedAt.size());
+        else
+            sentUpTo.append(int(typedAt.size()));
+        figures.replaced += replacing ? 1 : 0;
+    });
     const auto finished = QObject::connect(&window, &CMainDialog::FlyerShown, &dialog, [&](bool rendered) {
         if (sentUpTo.isEmpty())
             return;
@@ -389,8 +397,9 @@ int main(int argc, char* argv[])
     }
     const double median = Median(live.latency), p95 = Percentile(live.latency, 0.95);
     const double busyMax = Percentile(live.busy, 1.0), busyMedian = Median(live.busy);
-    std::printf("Flyer Details, live: a description keystroke every 30 ms, %d keystrokes, %d flyers drawn\n",
-                live.keystrokes, live.pages);
+    std::printf("Flyer Details, live: a description keystroke every 30 ms, %d keystrokes, %d flyers drawn, "
+                "%d pages given up while loading\n",
+                live.keystrokes, live.pages, live.replaced);
     std::printf("%-46s median %7.1f ms  (%.2f of the 100 ms goal)\n", "  keystroke to flyer painted", median,
                 median / 100.0);
     std::printf("%-46s        %7.1f ms  (%.2f of the 150 ms goal)\n", "  95th percentile", p95, p95 / 150.0);

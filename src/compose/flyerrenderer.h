@@ -25,6 +25,14 @@ public:
     // Returns at once with the request's id; the picture arrives through the callbacks. The page may
     // load only below loadRoots (PageLoadRoots).
     virtual quint64 RenderAsync(const QString& page, int width, int height, const QStringList& loadRoots) = 0;
+    // Whether the running request has only just started, so that a newer page may take its place.
+    virtual bool CanReplaceRunning() const { return false; }
+    // As RenderAsync; when CanReplaceRunning(), the running request is given up (superseded) and
+    // this page is drawn at once instead of after it.
+    virtual quint64 RenderReplacing(const QString& page, int width, int height, const QStringList& loadRoots)
+    {
+        return RenderAsync(page, width, height, loadRoots);
+    }
     // A request is running or waiting.
     virtual bool IsBusy() const = 0;
 };

@@ -50,6 +50,13 @@ QByteArray EncodeRequest(const Request& request)
     return out;
 }
 
+QByteArray EncodeDrop(quint32 id)
+{
+    QByteArray out = Header(kDropMagic, id, 0, 0, 0, 0);
+    PutU32(out, 0);
+    return out;
+}
+
 QByteArray EncodeReplyHeader(quint32 id, Status status, int width, int height, qint64 payloadBytes)
 {
     return Header(kReplyMagic, id, status, quint32(width), quint32(height), quint32(payloadBytes));
@@ -84,7 +91,12 @@ bool CFrameReader::TakeFrame(quint32 (&header)[7], QByteArray& body)
         header[i] = qFromLittleEndian<quint32>(m_buffer.constData() + 4 * i);
 
     qint64 bodyBytes = 0;
-    if (m_kind == Kind::Request && header[0] == kPrintRequestMagic) {
+    if (m_kind == Kind::Request && header[0] == kDropMagic) {
+        if (header[2] || header[3] || header[4] || header[5] || header[6]) {
+            m_error = QStringLiteral("drop frame out of bounds");
+            return false;
+        }
+    } else if (m_kind == Kind::Request && header[0] == kPrintRequestMagic) {
         bodyBytes = qint64(header[4]) + header[5] + header[6];
         if (!IsPrintMode(header[2]) || header[3] != 0 || header[4] > 64 * 1024 || header[5] > kMaxPageBytes ||
             header[6] > kMaxRootsBytes) {
@@ -117,7 +129,7 @@ bool CFrameReader::TakeFrame(quint32 (&header)[7], QByteArray& body)
         }
         bodyBytes = header[5];
         const bool ok = header[2] == Ok;
-        if (header[2] > Failed || header[3] > quint32(kMaxSide) || header[4] > quint32(kMaxSide) ||
+        if (header[2] > Dropped || header[3] > quint32(kMaxSide) || header[4] > quint32(kMaxSide) ||
             (ok && (!IsValidSize(int(header[3]), int(header[4])) || bodyBytes < qint64(header[3]) * header[4] * 4 ||
                     bodyBytes > qint64(header[3]) * header[4] * 4 + kMaxReportBytes)) ||
             (!ok && bodyBytes > 64 * 1024)) {
@@ -141,6 +153,10 @@ bool CFrameReader::TakeRequest(Request& out)
         return false;
     out = Request();
     out.id = header[1];
+    if (header[0] == kDropMagic) {
+        out.drop = true;
+        return true;
+    }
     if (header[0] == kPrintRequestMagic) {
         out.print = PrintMode(header[2]);
     } else {

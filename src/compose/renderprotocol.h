@@ -16,6 +16,9 @@
 //   reply:   magic "LPS1", id, status, mode, layout length, PDF length, layout (JSON), PDF
 // Mode Layout answers with the pictures' boxes only, mode Pdf with the boxes and the one-page PDF.
 // A failed print reply carries the reason as its layout text and no PDF.
+//   drop:    magic "LRX1", id, then five zeros: the picture request with that id is given up if its
+//            page is still loading; it is then answered with status Dropped and no payload, and
+//            otherwise answered as usual.
 namespace RenderProtocol {
 
 constexpr quint32 kRequestMagic = 0x3251524C; // "LRQ2"
@@ -28,6 +31,7 @@ constexpr int kRequestHeaderBytes = 28; // a request's header
 constexpr qint64 kMaxRootsBytes = 256 * 1024;
 constexpr quint32 kPrintRequestMagic = 0x3250524C; // "LRP2"
 constexpr quint32 kPrintReplyMagic = 0x3153504C;   // "LPS1"
+constexpr quint32 kDropMagic = 0x3158524C;         // "LRX1"
 constexpr qint64 kMaxLayoutBytes = 1024 * 1024;
 constexpr qint64 kMaxPdfBytes = 256LL * 1024 * 1024;
 
@@ -42,7 +46,8 @@ constexpr qint64 kMaxReportBytes = 1024 * 1024;
 enum Status : quint32
 {
     Ok = 0,
-    Failed = 1
+    Failed = 1,
+    Dropped = 2
 };
 
 struct Request
@@ -55,6 +60,7 @@ struct Request
     // The folders below which the page may load pictures, fonts and style sheets.
     QStringList loadRoots;
     PrintMode print = PrintMode::None;
+    bool drop = false; // gives up the request with this id instead of asking for a page
 };
 
 struct Reply
@@ -71,6 +77,7 @@ struct Reply
 bool IsValidSize(int width, int height);
 
 QByteArray EncodeRequest(const Request& request);
+QByteArray EncodeDrop(quint32 id);
 QByteArray EncodeReplyHeader(quint32 id, Status status, int width, int height, qint64 payloadBytes);
 QByteArray EncodePrintReplyHeader(quint32 id, Status status, PrintMode mode, qint64 layoutBytes, qint64 pdfBytes);
 

@@ -13,6 +13,8 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <utility>
+
 CFlyerSession::CFlyerSession(CAppSettings& settings, const CXThemeCatalogue& themes, IFlyerRenderer& renderer,
                              QObject* parent)
     : QObject(parent), m_settings(settings), m_themes(themes), m_renderer(renderer)
@@ -304,6 +306,12 @@ void CFlyerSession::RenderProfileDraft(const CAppSettings& profile)
     RenderFlyer();
 }
 
+bool CFlyerSession::CanReplaceDraftPage() const
+{
+    // A cover being drawn is never given up; only a flyer page is.
+    return IsDrafting() && m_nRenderRequest != 0 && m_nCoverRequest == 0 && m_renderer.CanReplaceRunning();
+}
+
 void CFlyerSession::EndDraft()
 {
     if (!IsDrafting())
@@ -315,6 +323,7 @@ void CFlyerSession::EndDraft()
 
 void CFlyerSession::RenderWith(bool projectMode)
 {
+    const bool replace = std::exchange(m_bReplaceRunning, false) && IsDrafting();
     m_flyerImage = QImage();
     m_crShownColor = m_crSelColor;
     if (!m_strSidebarImage.isEmpty())
@@ -333,9 +342,9 @@ void CFlyerSession::RenderWith(bool projectMode)
     const CFlyerPage page = ComposeFlyerPage(m_strTemplateText, m_strSelTheme, projectMode, flyer, profile,
                                              m_strSelFont, m_crSelColor, m_extras.m_strListingUrl);
     m_strSidebarImage = page.sidebarImage;
-    m_nRenderRequest =
-        m_renderer.RenderAsync(page.page, kFlyerWidth, kFlyerHeight,
-                               PageLoadRoots(profile, m_strSelTemplate, projectMode ? flyer.GetFolder() : QString()));
+    const QStringList roots = PageLoadRoots(profile, m_strSelTemplate, projectMode ? flyer.GetFolder() : QString());
+    m_nRenderRequest = replace ? m_renderer.RenderReplacing(page.page, kFlyerWidth, kFlyerHeight, roots)
+                               : m_renderer.RenderAsync(page.page, kFlyerWidth, kFlyerHeight, roots);
 }
 
 void CFlyerSession::OnRenderFinished(quint64 requestId, const QImage& image, const QString& error)

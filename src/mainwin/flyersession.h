@@ -137,6 +137,10 @@ public:
     // project stays as it is, unchanged. It stays on the flyer through later draws until EndDraft,
     // which draws the saved state again.
     void RenderDraft(const CFlyerData& listing, const CAppSettings* profile = nullptr);
+    // Whether a draft page may go out now in place of the flyer page being drawn; the next draft
+    // render then replaces it (ReplaceWithNextDraft).
+    bool CanReplaceDraftPage() const;
+    void ReplaceWithNextDraft() { m_bReplaceRunning = true; }
     // Only the profile is a draft: the open project or the preview with it.
     void RenderProfileDraft(const CAppSettings& profile);
     void EndDraft();
@@ -188,6 +192,7 @@ private:
     std::optional<CAppSettings> m_draftProfile;
 
     QImage m_flyerImage;
+    bool m_bReplaceRunning = false;
     quint64 m_nRenderRequest = 0;     // the request whose picture the canvas waits for, or 0
     QStringList m_staleSidebarImages; // sidebar pictures of pages no longer shown
 

@@ -56,9 +56,18 @@ void CXLiveDraft::Schedule()
     });
 }
 
+void CXLiveDraft::SetReplacement(std::function<bool()> canReplace, RenderFn replace)
+{
+    m_canReplace = std::move(canReplace);
+    m_replace = std::move(replace);
+}
+
 void CXLiveDraft::Dispatch()
 {
-    if (!m_bActive || !m_bPending || m_nInFlight != 0 || !m_last)
+    if (!m_bActive || !m_bPending || !m_last)
+        return;
+    const bool replacing = m_nInFlight != 0;
+    if (replacing && (m_bReplaced || !m_canReplace || !m_replace || !m_canReplace()))
         return;
     CFlyerDraft draft = *m_last;
     for (int i = 0; i < CFlyerData::kSlotCount; ++i) {
@@ -75,10 +84,15 @@ void CXLiveDraft::Dispatch()
     m_bPending = false;
     for (int i = 0; i < CFlyerData::kSlotCount; ++i)
         m_shownPhotos[i] = draft.record.m_photos[i].m_strPath;
-    m_nInFlight = m_render(draft);
+    const quint64 sent = replacing ? m_replace(draft) : m_render(draft);
+    // A replacement that did not go out leaves the page on its way in place.
+    if (!replacing || sent != 0) {
+        m_nInFlight = sent;
+        m_bReplaced = replacing;
+    }
     ++m_nSent;
-    if (m_nInFlight != 0)
-        Q_EMIT DraftSent(m_nInFlight);
+    if (m_nInFlight != 0 && (!replacing || sent != 0))
+        Q_EMIT DraftSent(m_nInFlight, replacing);
     // Nothing went out (no template): the next change tries again.
 }
 
@@ -93,6 +107,7 @@ void CXLiveDraft::OnRenderFinished(quint64 requestId)
     if (requestId == 0 || requestId != m_nInFlight)
         return;
     m_nInFlight = 0;
+    m_bReplaced = false;
     if (m_bPending)
         Dispatch();
 }
@@ -102,6 +117,7 @@ void CXLiveDraft::End()
     m_bActive = false;
     m_bPending = false;
     m_nInFlight = 0;
+    m_bReplaced = false;
     m_last.reset();
 }
 

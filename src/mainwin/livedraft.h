@@ -26,9 +26,9 @@ struct CFlyerDraft
 };
 
 // The live flyer of an edit in progress. Every change hands over the whole newest state; only that
-// one is composed and rendered, and only when the renderer has finished the previous draft, so a
-// fast typist costs one merge per flyer shown, not one per keystroke, and the newest keystroke always
-// ends on screen. Photos that differ from the saved ones are shown from quick reduced copies. Nothing
+// one is composed and rendered, and only when the renderer has finished the previous draft (or can
+// still give it up), so a fast typist costs about one merge per flyer shown, not one per keystroke,
+// and the newest keystroke always ends on screen. Photos that differ from the saved ones are shown from quick reduced copies. Nothing
 // here touches the project, its folder or the settings store.
 class CXLiveDraft : public QObject
 {
@@ -42,6 +42,11 @@ public:
 
     CXLiveDraft(RenderFn render, const QString& photoFolder, QObject* parent = nullptr);
     ~CXLiveDraft() override;
+
+    // A page on its way may be given up for a newer state while canReplace() says so (its page is
+    // still loading); the newer one then goes out at once through replace. Once per page shown, so
+    // a typist faster than the renderer still sees pages.
+    void SetReplacement(std::function<bool()> canReplace, RenderFn replace);
 
     // The saved photos and crops: a draft that keeps them needs no copies.
     void Begin(const CFlyerData& saved, const std::array<std::optional<QRect>, CFlyerData::kSlotCount>& savedCrops);
@@ -64,14 +69,18 @@ public:
 
 Q_SIGNALS:
     void PhotoFailed(const QString& why);
-    // A draft page went to the renderer under this request id.
-    void DraftSent(quint64 requestId);
+    // A draft page went to the renderer under this request id; with replacing, in place of the
+    // page that was on its way, which will not be shown.
+    void DraftSent(quint64 requestId, bool replacing);
 
 private:
     void Schedule();
     void Dispatch();
 
     RenderFn m_render;
+    std::function<bool()> m_canReplace;
+    RenderFn m_replace;
+    bool m_bReplaced = false; // the page on its way already replaced one
     CXDraftPhotos m_photos;
     bool m_bActive = false;
     bool m_bScheduled = false;

@@ -39,6 +39,17 @@ public:
         return nextId;
     }
     bool IsBusy() const override { return !requests.isEmpty(); }
+    bool CanReplaceRunning() const override { return young && !requests.isEmpty(); }
+    quint64 RenderReplacing(const QString& page, int width, int height, const QStringList& roots) override
+    {
+        if (!CanReplaceRunning())
+            return RenderAsync(page, width, height, roots);
+        Supersede(0);
+        ++replaced;
+        return RenderAsync(page, width, height, roots);
+    }
+    bool young = false; // the running request only just started
+    int replaced = 0;
 
     const Request& Last() const { return requests.last(); }
     // Finishes the oldest request (or the given one), with a picture or failing.
@@ -452,6 +463,47 @@ private Q_SLOTS:
         // Nothing drafted: nothing to draw again.
         m_session->EndDraft();
         QVERIFY(!m_session->IsRenderPending());
+    }
+
+    // A draft page may take the place of the flyer page being drawn, never of a cover, and only
+    // when the draft asks for it.
+    void draftPageReplacesOnlyAFlyerPage()
+    {
+        OpenDrawn(QStringLiteral("Saved Caption"));
+        CFlyerData draft = m_session->FlyerData();
+        m_renderer->young = true;
+        QVERIFY(!m_session->CanReplaceDraftPage()); // no draft yet
+        draft.m_strCaption = QStringLiteral("Typed A");
+        m_session->RenderDraft(draft);
+        QVERIFY(m_session->CanReplaceDraftPage());
+        draft.m_strCaption = QStringLiteral("Typed AB");
+        m_session->RenderDraft(draft); // not asked to replace: waits behind
+        QCOMPARE(m_renderer->replaced, 0);
+        QCOMPARE(m_renderer->requests.size(), 2);
+        m_renderer->FinishAll();
+
+        draft.m_strCaption = QStringLiteral("Typed ABC");
+        m_session->RenderDraft(draft);
+        m_session->ReplaceWithNextDraft();
+        draft.m_strCaption = QStringLiteral("Typed ABCD");
+        m_session->RenderDraft(draft);
+        QCOMPARE(m_renderer->replaced, 1);
+        QCOMPARE(m_renderer->requests.size(), 1);
+        QSignalSpy ready(m_session.get(), &CFlyerSession::FlyerReady);
+        m_renderer->Finish();
+        QCOMPARE(ready.size(), 1);
+        QVERIFY(!m_session->IsRenderPending());
+
+        // A cover on its way is never given up for a draft.
+        m_session->CreateMissingThemeCovers(false);
+        QVERIFY(m_session->IsMakingCovers());
+        QVERIFY(m_renderer->IsBusy());
+        m_session->RenderDraft(draft);
+        QVERIFY(m_session->IsRenderPending());
+        QVERIFY(!m_session->CanReplaceDraftPage());
+        m_renderer->FinishAll();
+        m_session->EndDraft();
+        m_renderer->young = false;
     }
 
     void newListingDraftWithoutProject()

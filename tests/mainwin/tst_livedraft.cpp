@@ -96,6 +96,49 @@ private Q_SLOTS:
         QVERIFY(live.HasRendered());
     }
 
+    // A page still loading may be given up for the newest state, but only once per page shown: the
+    // replacement itself is always waited for, so a typist faster than the renderer still sees pages.
+    void newestStateMayReplaceALoadingPage()
+    {
+        FakeRenderer renderer;
+        bool canReplace = false;
+        QList<bool> replacing;
+        CXLiveDraft live([&](const CFlyerDraft& d) { return renderer.Render(d); }, m_dir.filePath("drafts4"));
+        live.SetReplacement([&] { return canReplace; },
+                            [&](const CFlyerDraft& d) {
+                                renderer.pages.append(d);
+                                renderer.inFlight = ++renderer.next;
+                                return renderer.inFlight;
+                            });
+        connect(&live, &CXLiveDraft::DraftSent, this, [&](quint64, bool r) { replacing.append(r); });
+        live.Begin(CFlyerData(), {});
+        live.SetDraft(Typed("a"));
+        QTRY_COMPARE(renderer.pages.size(), 1);
+
+        live.SetDraft(Typed("ab")); // the page is past loading: "ab" waits
+        QTest::qWait(20);
+        QCOMPARE(renderer.pages.size(), 1);
+
+        canReplace = true;
+        live.SetDraft(Typed("abc"));
+        QTRY_COMPARE(renderer.pages.size(), 2);
+        QCOMPARE(renderer.pages[1].record.m_strCaption, QStringLiteral("abc"));
+        live.SetDraft(Typed("abcd")); // the replacement is not replaced
+        QTest::qWait(20);
+        QCOMPARE(renderer.pages.size(), 2);
+
+        live.OnRenderFinished(renderer.inFlight - 1); // the given-up page never answers as the draft's
+        QCOMPARE(renderer.pages.size(), 2);
+        live.OnRenderFinished(renderer.inFlight);
+        QCOMPARE(renderer.pages.size(), 3);
+        QCOMPARE(renderer.pages[2].record.m_strCaption, QStringLiteral("abcd"));
+        QCOMPARE(replacing, (QList<bool>{false, true, false}));
+
+        live.SetDraft(Typed("abcde")); // a new page shown: one replacement is allowed again
+        QTRY_COMPARE(renderer.pages.size(), 4);
+        QCOMPARE(replacing.last(), true);
+    }
+
     // A photo chosen in the dialog shows from a reduced copy made in the scratch folder; the saved
     // photo is used as it is, and the project folder is never written.
     void changedPhotoShowsFromACopy()

@@ -2,6 +2,8 @@
 #include "support/loopbackhttpserver.h"
 
 #include <QElapsedTimer>
+#include <QProcess>
+#include <QtEndian>
 #include <QFile>
 #include <QSignalSpy>
 #include <QTcpSocket>
@@ -255,6 +257,99 @@ private Q_SLOTS:
         QTRY_COMPARE(finished.size(), 1);
         QCOMPARE(finished.at(0).at(0).toULongLong(), red);
         QCOMPARE(Rgb(finished.at(0).at(1).value<QImage>(), 400, 500), QStringLiteral("#ff0000"));
+    }
+
+    // The worker's own side of a drop: a page still loading is answered Dropped and the next page
+    // is drawn; a drop for a page already answered changes nothing and is not answered.
+    void workerDropsALoadingPage()
+    {
+        QProcess worker;
+        worker.setProcessChannelMode(QProcess::SeparateChannels);
+        worker.setStandardErrorFile(QProcess::nullDevice());
+        worker.start(m_renderer.WorkerPath(), QStringList());
+        QVERIFY(worker.waitForStarted(30000));
+        RenderProtocol::CFrameReader reader(RenderProtocol::CFrameReader::Kind::Reply);
+        const auto next = [&](RenderProtocol::Reply& reply) {
+            QElapsedTimer clock;
+            clock.start();
+            while (!reader.TakeReply(reply)) {
+                if (reader.HasError() || clock.elapsed() > 60000 || worker.state() != QProcess::Running)
+                    return false;
+                worker.waitForReadyRead(200);
+                reader.Append(worker.readAllStandardOutput());
+            }
+            return true;
+        };
+        const auto request = [](quint32 id, const char* colour) {
+            RenderProtocol::Request r;
+            r.id = id;
+            r.width = 816;
+            r.height = 1056;
+            r.page = SolidPage(colour).toUtf8();
+            return RenderProtocol::EncodeRequest(r);
+        };
+        RenderProtocol::Reply reply;
+        worker.write(request(6, "#ffffff")); // the engine is up and idle after this one
+        QVERIFY(next(reply));
+        QCOMPARE(reply.id, 6u);
+
+        worker.write(request(7, "#ff0000") + RenderProtocol::EncodeDrop(7) + request(8, "#0000ff"));
+        QVERIFY(next(reply));
+        QCOMPARE(reply.id, 7u);
+        QCOMPARE(reply.status, RenderProtocol::Dropped);
+        QVERIFY(reply.payload.isEmpty());
+        QVERIFY(next(reply));
+        QCOMPARE(reply.id, 8u);
+        QCOMPARE(reply.status, RenderProtocol::Ok);
+        QCOMPARE(QColor(qFromLittleEndian<quint32>(reply.payload.constData() + (500 * 816 + 400) * 4)).name(),
+                 QStringLiteral("#0000ff"));
+
+        worker.write(RenderProtocol::EncodeDrop(8) + request(9, "#00ff00"));
+        QVERIFY(next(reply));
+        QCOMPARE(reply.id, 9u);
+        QCOMPARE(reply.status, RenderProtocol::Ok);
+        QCOMPARE(QColor(qFromLittleEndian<quint32>(reply.payload.constData() + (500 * 816 + 400) * 4)).name(),
+                 QStringLiteral("#00ff00"));
+        worker.closeWriteChannel();
+        QVERIFY(worker.waitForFinished(30000));
+    }
+
+    // A newer page given while the running one has only just started takes its place: the running one
+    // is superseded and only the newer one is delivered. A replacement is itself never replaced.
+    void replacingGivesUpTheRunningPage()
+    {
+        QImage warm;
+        QVERIFY(m_renderer.Render(SolidPage("#ffffff"), 816, 1056, warm));
+        QSignalSpy finished(&m_renderer, &CXHTML2Image::RenderFinished);
+        QSignalSpy superseded(&m_renderer, &CXHTML2Image::RenderSuperseded);
+        const quint64 white = m_renderer.RenderAsync(SolidPage("#ffffff"), 816, 1056);
+        QTRY_COMPARE_WITH_TIMEOUT(finished.size(), 1, 30000); // sets how long a page takes
+        QCOMPARE(finished.at(0).at(0).toULongLong(), white);
+        finished.clear();
+
+        const quint64 red = m_renderer.RenderAsync(SolidPage("#ff0000"), 816, 1056);
+        // Moments after it was sent, the running page is still young, whatever the machine's load
+        // (the window is a share of how long a page took).
+        const bool young = m_renderer.CanReplaceRunning();
+        const quint64 blue = m_renderer.RenderReplacing(SolidPage("#0000ff"), 816, 1056);
+        QVERIFY(!m_renderer.CanReplaceRunning());
+        const quint64 green = m_renderer.RenderReplacing(SolidPage("#00ff00"), 816, 1056);
+        QTRY_COMPARE_WITH_TIMEOUT(finished.size(), young ? 2 : 3, 30000);
+        QTest::qWait(0);
+        QList<quint64> ids;
+        for (const QList<QVariant>& f : std::as_const(finished))
+            ids.append(f.at(0).toULongLong());
+        if (young) {
+            QCOMPARE(superseded.size(), 1);
+            QCOMPARE(superseded.at(0).at(0).toULongLong(), red);
+            QCOMPARE(ids, (QList<quint64>{blue, green}));
+        } else {
+            qWarning("the running page was not young enough to be replaced on this machine");
+            QCOMPARE(ids, (QList<quint64>{red, blue, green}));
+        }
+        QCOMPARE(Rgb(finished.at(finished.size() - 2).at(1).value<QImage>(), 400, 500), QStringLiteral("#0000ff"));
+        QCOMPARE(Rgb(finished.last().at(1).value<QImage>(), 400, 500), QStringLiteral("#00ff00"));
+        QVERIFY(!m_renderer.IsBusy());
     }
 
     // A page whose frames never show what the readiness check waits for fails the render after

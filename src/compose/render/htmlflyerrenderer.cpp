@@ -29,6 +29,17 @@ quint64 CXHTMLFlyerRenderer::RenderAsync(const QString& page, int width, int hei
     return m_renderer.RenderAsync(page, width, height);
 }
 
+bool CXHTMLFlyerRenderer::CanReplaceRunning() const
+{
+    return m_renderer.CanReplaceRunning();
+}
+
+quint64 CXHTMLFlyerRenderer::RenderReplacing(const QString& page, int width, int height, const QStringList& loadRoots)
+{
+    m_renderer.SetLoadRoots(loadRoots);
+    return m_renderer.RenderReplacing(page, width, height);
+}
+
 bool CXHTMLFlyerRenderer::IsBusy() const
 {
     return m_renderer.IsBusy();

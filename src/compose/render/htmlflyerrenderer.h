@@ -17,6 +17,8 @@ public:
 
     void SetCallbacks(CCallbacks callbacks) override;
     quint64 RenderAsync(const QString& page, int width, int height, const QStringList& loadRoots) override;
+    bool CanReplaceRunning() const override;
+    quint64 RenderReplacing(const QString& page, int width, int height, const QStringList& loadRoots) override;
     bool IsBusy() const override;
 
 private:

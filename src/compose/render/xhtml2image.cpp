@@ -135,7 +135,7 @@ void CXHTML2Image::StopWorker()
         m_pProcess->kill();
 }
 
-quint64 CXHTML2Image::RenderAsync(const QString& page, int width, int height)
+CXHTML2Image::Pending CXHTML2Image::MakePending(const QString& page, int width, int height)
 {
     Pending pending;
     pending.requestId = ++m_nNextRequestId;
@@ -143,6 +143,45 @@ quint64 CXHTML2Image::RenderAsync(const QString& page, int width, int height)
     pending.height = height;
     pending.page = page.toUtf8();
     pending.loadRoots = m_loadRoots;
+    return pending;
+}
+
+bool CXHTML2Image::CanReplaceRunning() const
+{
+    // A page spends about the first third of its time loading; after that the worker no longer
+    // gives it up, and the newer page would only wait behind it.
+    constexpr int kLoadingPercent = 30;
+    return m_inFlight && !m_inFlight->pending.blocking && m_inFlight->pending.print == RenderProtocol::PrintMode::None &&
+           !m_inFlight->replacement && !m_inFlight->retried && m_nBlockingDepth == 0 && m_pProcess &&
+           m_inFlight->sent.elapsed() < m_nLastRenderMs * kLoadingPercent / 100;
+}
+
+quint64 CXHTML2Image::RenderReplacing(const QString& page, int width, int height)
+{
+    if (!RenderProtocol::IsValidSize(width, height) || !CanReplaceRunning())
+        return RenderAsync(page, width, height);
+    Pending pending = MakePending(page, width, height);
+    const quint64 id = pending.requestId;
+    QList<quint64> given;
+    given.append(m_inFlight->pending.requestId);
+    if (m_queued)
+        given.append(m_queued->requestId);
+    m_queued.reset();
+    m_pProcess->write(RenderProtocol::EncodeDrop(m_inFlight->wireId));
+    m_inFlight.reset(); // whatever the worker still answers for it is ignored
+    m_timeout.stop();
+    Send(std::move(pending), false);
+    if (m_inFlight)
+        m_inFlight->replacement = true;
+    for (const quint64 dropped : given)
+        QMetaObject::invokeMethod(
+            this, [this, dropped] { Q_EMIT RenderSuperseded(dropped); }, Qt::QueuedConnection);
+    return id;
+}
+
+quint64 CXHTML2Image::RenderAsync(const QString& page, int width, int height)
+{
+    Pending pending = MakePending(page, width, height);
     const quint64 id = pending.requestId;
 
     if (!RenderProtocol::IsValidSize(width, height)) {
@@ -254,6 +293,7 @@ void CXHTML2Image::Send(Pending pending, bool retried)
     const int bound = kRenderBoundMs + kReplyMarginMs + (fresh ? kStartAllowanceMs : 0) +
                       (flight.pending.print == RenderProtocol::PrintMode::Pdf ? kPrintAllowanceMs : 0);
     flight.deadline = QDeadlineTimer(bound);
+    flight.sent.start();
 
     QString error;
     const bool tooLarge = flight.pending.page.size() > RenderProtocol::kMaxPageBytes;
@@ -362,6 +402,8 @@ void CXHTML2Image::OnTimeout()
 
 void CXHTML2Image::Complete(const Result& result)
 {
+    if (!m_inFlight->pending.blocking && !m_inFlight->retried && !result.image.isNull())
+        m_nLastRenderMs = m_inFlight->sent.elapsed();
     const Pending pending = std::move(m_inFlight->pending);
     m_inFlight.reset();
     m_timeout.stop();

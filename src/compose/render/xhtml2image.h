@@ -4,6 +4,7 @@
 #include "compose/renderprotocol.h"
 
 #include <QDeadlineTimer>
+#include <QElapsedTimer>
 #include <QObject>
 #include <QTimer>
 
@@ -48,6 +49,13 @@ public:
     // Each request takes the folders set when it is made.
     void SetLoadRoots(const QStringList& roots) override { m_loadRoots = roots; }
     quint64 RenderAsync(const QString& page, int width, int height);
+    // Whether the running request is an asynchronous picture that was sent only moments ago (its
+    // page is most likely still loading) and does not itself replace another.
+    bool CanReplaceRunning() const;
+    // As RenderAsync, but when CanReplaceRunning() this page goes to the worker at once and the
+    // running request is given up (RenderSuperseded): a typist's newest flyer does not wait for
+    // a page that is already out of date. A replacement is never replaced, so pages keep coming.
+    quint64 RenderReplacing(const QString& page, int width, int height);
 
     // The print-quality form of a page, blocking as Render does. layout receives the JSON array of
     // the page's pictures and their boxes in CSS pixels ({src, x, y, w, h, fit, shown}); with
@@ -82,7 +90,9 @@ private:
         quint32 wireId = 0;
         bool retried = false;
         bool timedOut = false;
+        bool replacement = false;
         QDeadlineTimer deadline;
+        QElapsedTimer sent;
     };
     struct Result
     {
@@ -95,6 +105,7 @@ private:
     };
 
     bool EnsureWorker(QString* error);
+    Pending MakePending(const QString& page, int width, int height);
     void Send(Pending pending, bool retried);
     void ReadReplies();
     void OnWorkerFinished();
@@ -117,4 +128,5 @@ private:
     int m_nBlockingDepth = 0;
     QTimer m_timeout;
     QByteArray m_fitReport;
+    qint64 m_nLastRenderMs = 0; // send to answer of the last asynchronous picture
 };

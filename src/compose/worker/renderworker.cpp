@@ -141,6 +141,10 @@ void CXRenderWorker::WarmUp()
 
 void CXRenderWorker::Enqueue(const RenderProtocol::Request& request)
 {
+    if (request.drop) {
+        Drop(request.id);
+        return;
+    }
     Job job;
     job.request = request;
     if (request.print != RenderProtocol::PrintMode::None) {
@@ -150,6 +154,29 @@ void CXRenderWorker::Enqueue(const RenderProtocol::Request& request)
     m_queue.enqueue(job);
     if (m_stage == Stage::Idle)
         StartNext();
+}
+
+void CXRenderWorker::Drop(quint32 id)
+{
+    // Only a page still loading is given up: one that is ready is a frame or two from done, and
+    // answering it costs less than starting over. While the readiness script is on its way it may
+    // already have put the sentinel up; such a page is let finish too.
+    for (qsizetype i = 0; i < m_queue.size(); ++i) {
+        if (!m_queue.at(i).internal && m_queue.at(i).request.id == id) {
+            m_queue.removeAt(i);
+            SendReply(id, RenderProtocol::Dropped, 0, 0, nullptr, 0);
+            return;
+        }
+    }
+    if (m_stage != Stage::Loading || m_scriptPending || m_job.internal || m_job.request.id != id || IsPrintJob())
+        return;
+    qCDebug(lcWorker) << "dropped while loading" << m_clock.elapsed();
+    m_pollTimer.stop();
+    m_stage = Stage::Idle;
+    ++m_token; // late answers of the dropped page are ignored
+    m_page->triggerAction(QWebEnginePage::Stop);
+    SendReply(id, RenderProtocol::Dropped, 0, 0, nullptr, 0);
+    StartNext();
 }
 
 void CXRenderWorker::StartNext()
@@ -263,24 +290,30 @@ void CXRenderWorker::Poll()
     case Stage::SentinelA:
         if (GrabCornerPixel() == kSentinelA && m_view->size() == size) {
             qCDebug(lcWorker) << "sentinel A seen" << m_clock.elapsed();
-            m_stage = Stage::SentinelB;
-            m_page->runJavaScript(SentinelScript(kSentinelB), QWebEngineScript::ApplicationWorld);
+            // A page that ended early may have left sentinel A on screen, so that seeing it proves
+            // nothing; then a second colour must be seen first. Otherwise the frame showing A is
+            // already the finished page and one more frame without the sentinel is enough.
+            if (m_bScreenClean) {
+                RemoveSentinel(kSentinelA);
+            } else {
+                m_stage = Stage::SentinelB;
+                m_page->runJavaScript(SentinelScript(kSentinelB), QWebEngineScript::ApplicationWorld);
+            }
         }
         break;
     case Stage::SentinelB:
         if (GrabCornerPixel() == kSentinelB) {
             qCDebug(lcWorker) << "sentinel B seen" << m_clock.elapsed();
-            m_stage = Stage::SentinelGone;
-            m_page->runJavaScript(kRemoveSentinel, QWebEngineScript::ApplicationWorld);
+            RemoveSentinel(kSentinelB);
         }
         break;
     case Stage::SentinelGone: {
         // The corner is watched until the sentinel has gone; only then is the whole view grabbed,
         // once, instead of on every poll while the frame without it is still being made.
-        if (GrabCornerPixel() == kSentinelB)
+        if (GrabCornerPixel() == m_shownSentinel)
             break;
         QImage image = m_view->grab().toImage();
-        if (!image.isNull() && image.pixel(0, 0) != kSentinelB) {
+        if (!image.isNull() && image.pixel(0, 0) != m_shownSentinel) {
             Finish(image);
             return;
         }
@@ -306,6 +339,13 @@ void CXRenderWorker::OnReadyAnswer(bool ready, const QByteArray& fitReport)
     SchedulePoll();
 }
 
+void CXRenderWorker::RemoveSentinel(QRgb shown)
+{
+    m_stage = Stage::SentinelGone;
+    m_shownSentinel = shown;
+    m_page->runJavaScript(kRemoveSentinel, QWebEngineScript::ApplicationWorld);
+}
+
 QRgb CXRenderWorker::GrabCornerPixel()
 {
     const QImage image = m_view->grab(QRect(0, 0, 1, 1)).toImage();
@@ -327,6 +367,7 @@ void CXRenderWorker::Finish(const QImage& grabbed)
     const QImage image = grabbed.convertToFormat(QImage::Format_RGB32);
     qCDebug(lcWorker) << "captured" << m_clock.elapsed() << grabbed.format();
     m_stage = Stage::Idle;
+    m_bScreenClean = true;
     if (!m_job.internal) {
         // The text-fit report rides behind the pixels; a client that reads only the pixels skips it.
         const QByteArray payload =
@@ -341,6 +382,7 @@ void CXRenderWorker::Fail(const QString& reason)
     qCWarning(lcWorker) << "render failed:" << reason;
     m_pollTimer.stop();
     m_stage = Stage::Idle;
+    m_bScreenClean = false;
     ++m_token; // late script answers of the failed page are ignored
     m_page->triggerAction(QWebEnginePage::Stop);
     if (!m_job.internal && IsPrintJob()) {

@@ -19,6 +19,7 @@ class CXRequestFilter;
 // Renders one page at a time in an off-screen web view and hands the pixels back through the
 // protocol stream. A page counts as complete only once it is loaded, its fonts and pictures are
 // ready and a frame painted after that has been seen: loadFinished alone captures stale frames.
+// The frame captured is the one after the first frame that shows the page's sentinel pixel.
 class CXRenderWorker : public QObject
 {
     Q_OBJECT
@@ -50,12 +51,15 @@ private:
         bool internal = false; // the warm-up: nothing is sent back
     };
 
+    // Gives up the picture request with this id if its page is still loading (answered Dropped).
+    void Drop(quint32 id);
     void StartNext();
     bool LoadFromFile(const QByteArray& page, const QString& fragment);
     void Poll();
     void SchedulePoll();
     void OnReadyAnswer(bool ready, const QByteArray& fitReport);
     QRgb GrabCornerPixel();
+    void RemoveSentinel(QRgb shown);
     // The print-quality page (printjob.cpp): the pictures' boxes, then the engine's own PDF.
     bool IsPrintJob() const { return m_job.request.print != RenderProtocol::PrintMode::None; }
     void StartPrint();
@@ -77,6 +81,9 @@ private:
     QQueue<Job> m_queue;
     Job m_job;
     Stage m_stage = Stage::Idle;
+    QRgb m_shownSentinel = 0;
+    // No page that ended before its sentinel was taken away can still be on screen.
+    bool m_bScreenClean = true;
     quint64 m_token = 0;
     bool m_scriptPending = false;
     bool m_bLoadSeen = false;

@@ -57,6 +57,11 @@ void CMainDialog::StartLiveDraft(const CFlyerData& saved, const CListingExtras& 
         return m_pSession->IsRenderPending() ? kDraftPage : 0;
     };
     m_pLiveDraft = new CXLiveDraft(render, photos, this);
+    m_pLiveDraft->SetReplacement([this] { return m_pSession->CanReplaceDraftPage(); },
+                                 [this, render](const CFlyerDraft& draft) {
+                                     m_pSession->ReplaceWithNextDraft();
+                                     return render(draft);
+                                 });
     CXLiveDraft* draft = m_pLiveDraft;
     connect(this, &CMainDialog::FlyerShown, draft, [draft] { draft->OnRenderFinished(kDraftPage); });
     m_pLiveDraft->Begin(saved, savedExtras.m_crops);
