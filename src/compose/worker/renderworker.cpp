@@ -8,6 +8,7 @@
 #include <QCoreApplication>
 #include <QFile>
 #include <QLoggingCategory>
+#include <QWebEngineLoadingInfo>
 #include <QWebEngineProfile>
 #include <QWebEngineScript>
 #include <QWebEngineSettings>
@@ -89,7 +90,14 @@ CXRenderWorker::CXRenderWorker(int replyFd, QObject* parent) : QObject(parent), 
     m_view->resize(816, 1056);
     m_view->show();
 
-    connect(m_page.get(), &QWebEnginePage::loadFinished, this, [this](bool) {
+    connect(m_page.get(), &QWebEnginePage::loadingChanged, this, [this](const QWebEngineLoadingInfo& info) {
+        if (info.status() == QWebEngineLoadingInfo::LoadStartedStatus ||
+            info.status() == QWebEngineLoadingInfo::LoadStoppedStatus)
+            return;
+        // A page given up for this one may still report its end; it would only make this one's
+        // readiness be asked too early and too often.
+        if (info.url().hasFragment() && info.url().fragment() != PageFragment())
+            return;
         if (m_stage == Stage::Loading) {
             qCDebug(lcWorker) << "load finished" << m_clock.elapsed();
             m_bLoadSeen = true;
@@ -156,6 +164,11 @@ void CXRenderWorker::Enqueue(const RenderProtocol::Request& request)
         StartNext();
 }
 
+QString CXRenderWorker::PageFragment() const
+{
+    return QStringLiteral("listora-render-%1").arg(m_token);
+}
+
 void CXRenderWorker::Drop(quint32 id)
 {
     // Only a page still loading is given up: one that is ready is a frame or two from done, and
@@ -174,7 +187,8 @@ void CXRenderWorker::Drop(quint32 id)
     m_pollTimer.stop();
     m_stage = Stage::Idle;
     ++m_token; // late answers of the dropped page are ignored
-    m_page->triggerAction(QWebEnginePage::Stop);
+    // Not stopped: the next page, right behind the drop, replaces it, and a load stopped first
+    // would swallow the next page's own load report.
     SendReply(id, RenderProtocol::Dropped, 0, 0, nullptr, 0);
     StartNext();
 }
@@ -199,7 +213,7 @@ void CXRenderWorker::StartNext()
         m_view->resize(request.width, request.height);
 
     // The fragment tells this page's document apart from the previous one still on screen.
-    const QString fragment = QStringLiteral("listora-render-%1").arg(m_token);
+    const QString fragment = PageFragment();
     QUrl base = request.baseUrl.isEmpty() ? QUrl(QStringLiteral("file:///")) : QUrl(QString::fromUtf8(request.baseUrl));
     if (!base.isLocalFile())
         base = QUrl(QStringLiteral("file:///"));

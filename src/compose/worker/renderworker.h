@@ -54,6 +54,7 @@ private:
     // Gives up the picture request with this id if its page is still loading (answered Dropped).
     void Drop(quint32 id);
     void StartNext();
+    QString PageFragment() const;
     bool LoadFromFile(const QByteArray& page, const QString& fragment);
     void Poll();
     void SchedulePoll();
