@@ -1,6 +1,6 @@
 #include "app/splashnotice.h"
 
-#include "app/appinfo.h"
+#include "settings/appinfo.h"
 
 #include <QFont>
 #include <QFontMetrics>

@@ -1,7 +1,7 @@
 #include "app/workingfolders.h"
 
-#include "app/appinfo.h"
 #include "formats/filewriter.h"
+#include "settings/appinfo.h"
 #include "settings/appsettings.h"
 #include "settings/userfolders.h"
 

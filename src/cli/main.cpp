@@ -1,6 +1,6 @@
-#include "app/appinfo.h"
 #include "app/diagnostics.h"
 #include "cli/clicommand.h"
+#include "settings/appinfo.h"
 
 #include <QCoreApplication>
 #include <QGuiApplication>

@@ -1,8 +1,8 @@
 #include "imaging/imagelibrary.h"
 
-#include "app/appinfo.h"
 #include "imaging/imagescaler.h"
 #include "imaging/jpegstream.h"
+#include "settings/appinfo.h"
 
 #include <QBuffer>
 #include <QDir>

@@ -1,12 +1,12 @@
 #include "output/flyerexport.h"
 
-#include "app/appinfo.h"
 #include "imaging/imagelibrary.h"
 #include "imaging/imagescaler.h"
 #include "imaging/jpegstream.h"
 #include "output/flyermail.h"
 #include "output/pdfwriter.h"
 #include "projects/flyerdata.h"
+#include "settings/appinfo.h"
 #include "settings/appsettings.h"
 
 #include <QBuffer>

@@ -1,12 +1,12 @@
 #include "output/flyermail.h"
 
-#include "app/appinfo.h"
 #include "compose/templatemerge.h"
 #include "formats/filewriter.h"
 #include "imaging/imagelibrary.h"
 #include "output/flyerexport.h"
 #include "output/pdfwriter.h"
 #include "projects/flyerdata.h"
+#include "settings/appinfo.h"
 #include "settings/appsettings.h"
 
 #include <QDir>

@@ -1,10 +1,10 @@
 #include "output/printexport.h"
 
-#include "app/appinfo.h"
 #include "formats/filewriter.h"
 #include "imaging/imagelibrary.h"
 #include "output/flyerexport.h"
 #include "output/flyermail.h"
+#include "settings/appinfo.h"
 #include "settings/appsettings.h"
 
 #include <QDir>

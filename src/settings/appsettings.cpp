@@ -1,10 +1,10 @@
 #include "settings/appsettings.h"
 
-#include "app/appinfo.h"
 #include "controls/messageboxtypes.h"
 #include "formats/archive.h"
 #include "formats/filewriter.h"
 #include "formats/inifile.h"
+#include "settings/appinfo.h"
 #include "settings/userfolders.h"
 
 #include <QCoreApplication>

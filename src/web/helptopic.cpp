@@ -1,6 +1,6 @@
 #include "web/helptopic.h"
 
-#include "app/appinfo.h"
+#include "settings/appinfo.h"
 
 #include <QDir>
 #include <QFileInfo>

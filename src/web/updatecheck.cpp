@@ -1,6 +1,6 @@
 #include "web/updatecheck.h"
 
-#include "app/appinfo.h"
+#include "settings/appinfo.h"
 #include "web/webfile.h"
 
 #include <QCoreApplication>

@@ -1,6 +1,6 @@
 #include "web/webfile.h"
 
-#include "app/appinfo.h"
+#include "settings/appinfo.h"
 
 #include <QCoreApplication>
 #include <QEventLoop>

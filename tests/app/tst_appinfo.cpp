@@ -1,4 +1,4 @@
-#include "app/appinfo.h"
+#include "settings/appinfo.h"
 
 #include <QTest>
 

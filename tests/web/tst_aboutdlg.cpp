@@ -1,8 +1,8 @@
-#include "app/appinfo.h"
 #include "app/ui/aboutdlg.h"
 #include "controls/ui/labelst.h"
 #include "controls/ui/linkctrl.h"
 #include "controls/ui/picturest.h"
+#include "settings/appinfo.h"
 #include "support/dialogs.h"
 #include "support/urlcatcher.h"
 

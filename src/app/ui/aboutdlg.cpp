@@ -1,9 +1,9 @@
 #include "app/ui/aboutdlg.h"
 
-#include "app/appinfo.h"
 #include "controls/ui/labelst.h"
 #include "controls/ui/linkctrl.h"
 #include "controls/ui/picturest.h"
+#include "settings/appinfo.h"
 
 #include <QDate>
 #include <QLabel>

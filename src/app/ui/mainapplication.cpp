@@ -1,9 +1,9 @@
 #include "app/ui/mainapplication.h"
 
-#include "app/appinfo.h"
 #include "app/ui/bringforward.h"
 #include "controls/ui/messagebox.h"
 #include "mainwin/ui/maindialog.h"
+#include "settings/appinfo.h"
 
 #include "buildconfig.h"
 

@@ -1,8 +1,8 @@
 #include "app/ui/splashwnd.h"
 
-#include "app/appinfo.h"
 #include "app/splashnotice.h"
 #include "app/ui/bringforward.h"
+#include "settings/appinfo.h"
 #include "settings/appsettings.h"
 
 #include <QCoreApplication>

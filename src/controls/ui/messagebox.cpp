@@ -1,6 +1,6 @@
 #include "controls/ui/messagebox.h"
 
-#include "app/appinfo.h"
+#include "settings/appinfo.h"
 
 #include <QApplication>
 #include <QCheckBox>

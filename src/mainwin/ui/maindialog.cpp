@@ -1,7 +1,6 @@
 #include "mainwin/ui/maindialog.h"
 #include "formats/colorref.h"
 
-#include "app/appinfo.h"
 #include "app/processevents.h"
 #include "app/ui/splashwnd.h"
 #include "app/workingfolders.h"
@@ -22,6 +21,7 @@
 #include "projects/foldertree.h"
 #include "projects/ui/flyerdetailsdlg.h"
 #include "projects/ui/openflyerprojectdlg.h"
+#include "settings/appinfo.h"
 
 #include <QApplication>
 #include <QCloseEvent>

@@ -2,7 +2,6 @@
 // flyer session (and the session's answers back into them).
 #include "mainwin/ui/maindialog.h"
 
-#include "app/appinfo.h"
 #include "app/ui/aboutdlg.h"
 #include "app/ui/splashwnd.h"
 #include "catalogue/ui/colorpalette.h"
@@ -17,6 +16,7 @@
 #include "mainwin/mainlayout.h"
 #include "projects/ui/dialogunits.h"
 #include "projects/ui/flyerdetailsdlg.h"
+#include "settings/appinfo.h"
 #include "web/ui/helpviewer.h"
 #include "web/ui/updatecheckui.h"
 

@@ -2,11 +2,11 @@
 // starts `listora FILE.lso`) or handed over by a later start while this one runs.
 #include "mainwin/ui/maindialog.h"
 
-#include "app/appinfo.h"
 #include "app/launchproject.h"
 #include "app/singleinstance.h"
 #include "catalogue/ui/colorpalette.h"
 #include "controls/ui/messagebox.h"
+#include "settings/appinfo.h"
 
 #include <QApplication>
 #include <QCoreApplication>

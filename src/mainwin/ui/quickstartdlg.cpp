@@ -1,9 +1,9 @@
 #include "mainwin/ui/quickstartdlg.h"
 
-#include "app/appinfo.h"
 #include "options/ui/optionsmyinfopage.h"
 #include "options/ui/propertysheet.h"
 #include "projects/ui/dialogunits.h"
+#include "settings/appinfo.h"
 #include "settings/appsettings.h"
 #include "web/helptopic.h"
 #include "web/ui/helpviewer.h"

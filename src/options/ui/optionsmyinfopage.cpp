@@ -1,6 +1,5 @@
 #include "options/ui/optionsmyinfopage.h"
 
-#include "app/appinfo.h"
 #include "controls/messageboxtypes.h"
 #include "controls/ui/messagebox.h"
 #include "controls/ui/picturest.h"
@@ -8,6 +7,7 @@
 #include "options/optionsrules.h"
 #include "options/ui/phonelabelcb.h"
 #include "projects/ui/dialogunits.h"
+#include "settings/appinfo.h"
 #include "settings/appsettings.h"
 
 #include <QDir>

@@ -1,8 +1,8 @@
 #include "options/ui/optionssheet.h"
 
-#include "app/appinfo.h"
 #include "options/ui/optionsgeneralpage.h"
 #include "options/ui/optionsmyinfopage.h"
+#include "settings/appinfo.h"
 #include "web/helptopic.h"
 
 CPSDLGOptions::CPSDLGOptions(CAppSettings& settings, QWidget* parent, const CXThemeCatalogue& themes,

@@ -1,12 +1,12 @@
 #include "output/ui/flyeroutput.h"
 
-#include "app/appinfo.h"
 #include "controls/ui/messagebox.h"
 #include "output/flyerexport.h"
 #include "output/flyermail.h"
 #include "output/flyerprint.h"
 #include "output/printexport.h"
 #include "projects/flyerdata.h"
+#include "settings/appinfo.h"
 #include "settings/appsettings.h"
 
 #include <QCoreApplication>

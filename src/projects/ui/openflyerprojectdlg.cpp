@@ -1,6 +1,5 @@
 #include "projects/ui/openflyerprojectdlg.h"
 
-#include "app/appinfo.h"
 #include "controls/messageboxtypes.h"
 #include "controls/ui/listctrl.h"
 #include "controls/ui/messagebox.h"
@@ -9,6 +8,7 @@
 #include "projects/formatting.h"
 #include "projects/projectstore.h"
 #include "projects/ui/dialogunits.h"
+#include "settings/appinfo.h"
 #include "settings/appsettings.h"
 #include "web/helptopic.h"
 #include "web/ui/helpviewer.h"

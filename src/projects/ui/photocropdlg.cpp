@@ -1,9 +1,9 @@
 #include "projects/ui/photocropdlg.h"
 
-#include "app/appinfo.h"
 #include "imaging/photocrop.h"
 #include "projects/detailschecks.h"
 #include "projects/formatting.h"
+#include "settings/appinfo.h"
 
 #include <QDialogButtonBox>
 #include <QLabel>

@@ -1,9 +1,9 @@
 #include "web/ui/helpviewer.h"
 
-#include "app/appinfo.h"
 #include "controls/messageboxtypes.h"
 #include "controls/ui/messagebox.h"
 #include "formats/filewriter.h"
+#include "settings/appinfo.h"
 #include "settings/appsettings.h"
 #include "web/helptopic.h"
 

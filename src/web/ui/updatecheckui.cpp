@@ -1,8 +1,8 @@
 #include "web/ui/updatecheckui.h"
 
-#include "app/appinfo.h"
 #include "controls/messageboxtypes.h"
 #include "controls/ui/messagebox.h"
+#include "settings/appinfo.h"
 #include "web/updatecheck.h"
 
 #include <QApplication>
