@@ -30,10 +30,19 @@ private Q_SLOTS:
         QWidget window;
         window.showMaximized();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
+        // Another window is active, so that the wake-up's last step, activating the window, shows
+        // when the wake-up has been carried out.
+        QWidget other;
+        other.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&other));
+        other.activateWindow();
+        QTRY_VERIFY(other.isActiveWindow());
+        QVERIFY(!window.isActiveWindow());
+
         CSingleInstance instance;
         instance.SetMainWindow(window.windowHandle());
         instance.OnWakeUp(QString());
-        QTest::qWait(50);
+        QTRY_VERIFY(window.isActiveWindow());
         QVERIFY(window.isMaximized());
     }
 
