@@ -15,7 +15,7 @@ packages=(
     fontconfig fonts-dejavu-core fonts-liberation fonts-liberation2 fonts-crosextra-carlito
     fonts-crosextra-caladea fonts-wine xdg-utils
     # tests with real parts: display, printing, PDF and picture checks
-    xvfb xauth x11-utils imagemagick qpdf poppler-utils cups printer-driver-cups-pdf libjpeg-turbo-progs
+    xvfb xauth x11-utils xdotool imagemagick qpdf poppler-utils cups printer-driver-cups-pdf libjpeg-turbo-progs
     fonts-urw-base35 zbar-tools
     # a test run as root renders once more as an ordinary user (setpriv, unshare)
     util-linux
