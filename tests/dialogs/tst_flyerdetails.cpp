@@ -21,7 +21,9 @@
 #include <QUrl>
 
 using TestSupport::Child;
+using TestSupport::kPatienceMs;
 using TestSupport::WhenShown;
+using Id = FlyerDetailsId;
 
 class TestFlyerDetails : public QObject
 {
@@ -54,7 +56,7 @@ class TestFlyerDetails : public QObject
             chooser.selectFile(file);
             static_cast<QDialog&>(chooser).accept();
         });
-        Child<QPushButton>(dialog, 1332 + slot)->click();
+        Child<QPushButton>(dialog, SlotId(Id::ChoosePhoto1, slot))->click();
         watch->Stop(); // a chooser would have come and gone inside the click
         return opened;
     }
@@ -70,25 +72,25 @@ private Q_SLOTS:
         dialog.show();
         QVERIFY(QTest::qWaitForWindowActive(&dialog));
         QCOMPARE(dialog.windowTitle(), QStringLiteral("New Flyer Project - Listora"));
-        QCOMPARE(Child<QLineEdit>(dialog, 1322)->text(), QStringLiteral("New Listing"));
-        QCOMPARE(Child<QLineEdit>(dialog, 1323)->text(), QStringLiteral("MLS# "));
-        QCOMPARE(Child<QLineEdit>(dialog, 1313)->text(), QStringLiteral("City|State|Zip code"));
-        QCOMPARE(Child<QLineEdit>(dialog, 1331)->text(), QStringLiteral("Year Built"));
+        QCOMPARE(Child<QLineEdit>(dialog, Id::Caption)->text(), QStringLiteral("New Listing"));
+        QCOMPARE(Child<QLineEdit>(dialog, Id::MLSNumber)->text(), QStringLiteral("MLS# "));
+        QCOMPARE(Child<QLineEdit>(dialog, Id::CityStateZip)->text(), QStringLiteral("City|State|Zip code"));
+        QCOMPARE(Child<QLineEdit>(dialog, Id::Feature4)->text(), QStringLiteral("Year Built"));
         QCOMPARE(CDLGFlyerDetails::DefaultDescription().size(), 275);
-        QCOMPARE(Child<QPlainTextEdit>(dialog, 1327)->toPlainText().split(QStringLiteral("\n\n")).size(), 3);
-        QCOMPARE(Child<QPushButton>(dialog, 1332)->text(), QStringLiteral("Choose Main Photo"));
-        QCOMPARE(Child<QPushButton>(dialog, 1335)->text(), QStringLiteral("Choose Photo #4"));
-        QCOMPARE(Child<CXPictureST>(dialog, 1339)->GetText(), QStringLiteral("Main Photo"));
-        QCOMPARE(Child<CXPictureST>(dialog, 1339)->GetMode(), int(CXPictureST::ModeText));
+        QCOMPARE(Child<QPlainTextEdit>(dialog, Id::Description)->toPlainText().split(QStringLiteral("\n\n")).size(), 3);
+        QCOMPARE(Child<QPushButton>(dialog, Id::ChoosePhoto1)->text(), QStringLiteral("Choose Main Photo"));
+        QCOMPARE(Child<QPushButton>(dialog, Id::ChoosePhoto4)->text(), QStringLiteral("Choose Photo #4"));
+        QCOMPARE(Child<CXPictureST>(dialog, Id::Photo1)->GetText(), QStringLiteral("Main Photo"));
+        QCOMPARE(Child<CXPictureST>(dialog, Id::Photo1)->GetMode(), int(CXPictureST::ModeText));
 
         CXMessageBoxTest::AnswerNext(MsgBox::IdOK);
-        Child<QPushButton>(dialog, 1022)->click();
+        Child<QPushButton>(dialog, Id::Save)->click();
         const auto asked = CXMessageBoxTest::TakeAsked();
         QCOMPARE(asked.size(), 1);
         QCOMPARE(asked[0].text, QStringLiteral("Please choose a main photo for this flyer project."));
         QCOMPARE(asked[0].caption, QStringLiteral("Listora"));
         QVERIFY(dialog.isVisible());
-        QCOMPARE(QApplication::focusWidget(), Child<QWidget>(dialog, 1332));
+        QCOMPARE(QApplication::focusWidget(), Child<QWidget>(dialog, Id::ChoosePhoto1));
     }
 
     void enterOrAcceptNeverSkipsTheChecks()
@@ -98,9 +100,9 @@ private Q_SLOTS:
         dialog.m_bNewMode = 1;
         dialog.show();
         QVERIFY(QTest::qWaitForWindowActive(&dialog));
-        QLineEdit* caption = Child<QLineEdit>(dialog, 1322);
+        QLineEdit* caption = Child<QLineEdit>(dialog, Id::Caption);
         caption->clear();
-        Child<QLineEdit>(dialog, 1324)->clear();
+        Child<QLineEdit>(dialog, Id::Price)->clear();
         caption->setFocus();
         QTest::keyClick(caption, Qt::Key_Return);
         QTest::keyClick(caption, Qt::Key_Enter);
@@ -154,10 +156,10 @@ private Q_SLOTS:
         QCOMPARE(CXMessageBoxTest::TakeAsked().size(), 0);
         QCOMPARE(dialog.m_strPhotoPaths[0], main);
         QCOMPARE(dialog.m_strStartFolder, QFileInfo(main).absolutePath());
-        QVERIFY(Child<CXPictureST>(dialog, 1339)->HasPicture());
-        QCOMPARE(Child<QPushButton>(dialog, 1332)->text(), QStringLiteral("Clear Main Photo"));
+        QVERIFY(Child<CXPictureST>(dialog, Id::Photo1)->HasPicture());
+        QCOMPARE(Child<QPushButton>(dialog, Id::ChoosePhoto1)->text(), QStringLiteral("Clear Main Photo"));
         QCOMPARE(ChoosePhoto(dialog, 1, second), QFileInfo(main).absolutePath());
-        QCOMPARE(Child<QPushButton>(dialog, 1333)->text(), QStringLiteral("Clear Photo #2"));
+        QCOMPARE(Child<QPushButton>(dialog, Id::ChoosePhoto2)->text(), QStringLiteral("Clear Photo #2"));
 
         // A cancelled chooser changes nothing.
         ChoosePhoto(dialog, 2, QString());
@@ -166,9 +168,9 @@ private Q_SLOTS:
         // A filled slot clears without a chooser, and Save then goes through without it.
         QCOMPARE(ChoosePhoto(dialog, 1, second), QStringLiteral("no chooser"));
         QVERIFY(dialog.m_strPhotoPaths[1].isEmpty());
-        QCOMPARE(Child<QPushButton>(dialog, 1333)->text(), QStringLiteral("Choose Photo #2"));
-        QCOMPARE(Child<CXPictureST>(dialog, 1340)->GetMode(), int(CXPictureST::ModeText));
-        Child<QPushButton>(dialog, 1022)->click();
+        QCOMPARE(Child<QPushButton>(dialog, Id::ChoosePhoto2)->text(), QStringLiteral("Choose Photo #2"));
+        QCOMPARE(Child<CXPictureST>(dialog, Id::Photo2)->GetMode(), int(CXPictureST::ModeText));
+        Child<QPushButton>(dialog, Id::Save)->click();
         QCOMPARE(CXMessageBoxTest::TakeAsked().size(), 0);
         QCOMPARE(dialog.result(), int(QDialog::Accepted));
         QCOMPARE(dialog.m_strPhotoPaths[0], main);
@@ -182,9 +184,10 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("name");
         QTest::addColumn<QString>("message");
-        QTest::newRow("text named .jpg")
-            << "notes.jpg" << "notes.jpg is not a picture that Listora can open (JPEG, PNG or BMP).";
-        QTest::newRow("cut-off JPEG") << "cut.jpg" << "cut.jpg is damaged or incomplete and cannot be used.";
+        QTest::newRow("text named .jpg") << "notes.jpg"
+                                         << "notes.jpg is not a picture that Listora can open (JPEG, PNG or BMP).";
+        QTest::newRow("cut-off JPEG") << "cut.jpg"
+                                      << "cut.jpg is damaged or incomplete and cannot be used.";
     }
 
     void unusablePhotoFilesAreRefused()
@@ -226,19 +229,20 @@ private Q_SLOTS:
         dialog.show();
         QVERIFY(QTest::qWaitForWindowActive(&dialog));
         QCOMPARE(dialog.windowTitle(), QStringLiteral("Edit Flyer Project - Listora"));
-        QCOMPARE(Child<QPushButton>(dialog, 1332)->text(), QStringLiteral("Clear Main Photo"));
+        QCOMPARE(Child<QPushButton>(dialog, Id::ChoosePhoto1)->text(), QStringLiteral("Clear Main Photo"));
         // A photo whose file has gone leaves its slot empty.
-        QCOMPARE(Child<QPushButton>(dialog, 1333)->text(), QStringLiteral("Choose Photo #2"));
-        QCOMPARE(Child<QPlainTextEdit>(dialog, 1327)->toPlainText(), QStringLiteral("Bright.\n\nQuiet\nstreet."));
+        QCOMPARE(Child<QPushButton>(dialog, Id::ChoosePhoto2)->text(), QStringLiteral("Choose Photo #2"));
+        QCOMPARE(Child<QPlainTextEdit>(dialog, Id::Description)->toPlainText(),
+                 QStringLiteral("Bright.\n\nQuiet\nstreet."));
 
         // The edit refuses a 19th character, but a longer line from the project is kept whole...
-        QLineEdit* first = Child<QLineEdit>(dialog, 1328);
+        QLineEdit* first = Child<QLineEdit>(dialog, Id::Feature1);
         first->setText(QString(18, QLatin1Char('a')));
         first->setFocus();
         first->end(false);
         QTest::keyClicks(first, QStringLiteral("bc"));
         QCOMPARE(first->text(), QString(18, QLatin1Char('a')));
-        QLineEdit* fourth = Child<QLineEdit>(dialog, 1331);
+        QLineEdit* fourth = Child<QLineEdit>(dialog, Id::Feature4);
         QCOMPARE(fourth->text(), tooLong);
         fourth->setFocus();
         fourth->end(false);
@@ -246,9 +250,9 @@ private Q_SLOTS:
         QCOMPARE(fourth->text(), tooLong);
 
         // ...and stops Save with its own warning before any other check.
-        Child<QLineEdit>(dialog, 1322)->clear();
+        Child<QLineEdit>(dialog, Id::Caption)->clear();
         CXMessageBoxTest::AnswerNext(MsgBox::IdOK);
-        Child<QPushButton>(dialog, 1022)->click();
+        Child<QPushButton>(dialog, Id::Save)->click();
         auto asked = CXMessageBoxTest::TakeAsked();
         QCOMPARE(asked.size(), 1);
         QCOMPARE(asked[0].text, QStringLiteral("Enter no more than 18 characters."));
@@ -256,14 +260,14 @@ private Q_SLOTS:
         QCOMPARE(QApplication::focusWidget(), fourth);
 
         fourth->setText(QStringLiteral("Garage"));
-        Child<QLineEdit>(dialog, 1322)->setText(QStringLiteral("Just Listed"));
-        QPlainTextEdit* description = Child<QPlainTextEdit>(dialog, 1327);
+        Child<QLineEdit>(dialog, Id::Caption)->setText(QStringLiteral("Just Listed"));
+        QPlainTextEdit* description = Child<QPlainTextEdit>(dialog, Id::Description);
         description->clear();
         description->setFocus();
         QTest::keyClicks(description, QStringLiteral("First line"));
         QTest::keyClick(description, Qt::Key_Return);
         QTest::keyClicks(description, QStringLiteral("second line"));
-        Child<QPushButton>(dialog, 1022)->click();
+        Child<QPushButton>(dialog, Id::Save)->click();
         QCOMPARE(CXMessageBoxTest::TakeAsked().size(), 0);
         QCOMPARE(dialog.result(), int(QDialog::Accepted));
         QCOMPARE(dialog.m_strDescription, QStringLiteral("First line<br>second line"));
@@ -330,16 +334,16 @@ private Q_SLOTS:
         dialog.show();
         QVERIFY(QTest::qWaitForWindowActive(&dialog));
         QCOMPARE(changed.size(), 0); // filling the controls is no edit
-        QCOMPARE(Child<QPlainTextEdit>(dialog, 1327)->toPlainText(), QStringLiteral("One\nTwo"));
+        QCOMPARE(Child<QPlainTextEdit>(dialog, Id::Description)->toPlainText(), QStringLiteral("One\nTwo"));
         QCOMPARE(dialog.DraftRecord(), record);
 
-        QLineEdit* price = Child<QLineEdit>(dialog, 1324);
+        QLineEdit* price = Child<QLineEdit>(dialog, Id::Price);
         price->setFocus();
         price->selectAll();
         QTest::keyClicks(price, QStringLiteral("$9"));
         QCOMPARE(changed.size(), 2);
         QCOMPARE(dialog.DraftRecord().m_strPrice, QStringLiteral("$9"));
-        QPlainTextEdit* description = Child<QPlainTextEdit>(dialog, 1327);
+        QPlainTextEdit* description = Child<QPlainTextEdit>(dialog, Id::Description);
         description->moveCursor(QTextCursor::End);
         QTest::keyClick(description, Qt::Key_Return);
         QCOMPARE(dialog.DraftRecord().m_strDescription, QStringLiteral("One<br>Two<br>"));
@@ -350,7 +354,7 @@ private Q_SLOTS:
         QCOMPARE(draft.m_strId, record.m_strId);
         QCOMPARE(draft.m_strTheme, record.m_strTheme);
         QCOMPARE(dialog.DraftListingUrl(), extras.m_strListingUrl);
-        Child<QPushButton>(dialog, 1022)->click();
+        Child<QPushButton>(dialog, Id::Save)->click();
         QCOMPARE(dialog.result(), int(QDialog::Accepted));
 
         CFlyerData back = record;
@@ -372,7 +376,7 @@ private Q_SLOTS:
         auto* count = dialog.findChild<QLabel*>(QStringLiteral("IDC_ST_FEATURECOUNT"));
         QVERIFY(count);
         QVERIFY(!count->isVisible());
-        QLineEdit* third = Child<QLineEdit>(dialog, 1330);
+        QLineEdit* third = Child<QLineEdit>(dialog, Id::Feature3);
         third->setFocus();
         third->clear();
         QTest::keyClicks(third, QStringLiteral("2,850 Sq. Ft."));
@@ -384,7 +388,7 @@ private Q_SLOTS:
         // Beside the edit being typed in.
         QVERIFY(qAbs(count->geometry().right() - third->geometry().right()) <= 1);
         QVERIFY(count->geometry().bottom() <= third->geometry().top());
-        Child<QLineEdit>(dialog, 1322)->setFocus();
+        Child<QLineEdit>(dialog, Id::Caption)->setFocus();
         QVERIFY(!count->isVisible());
         dialog.reject();
     }
@@ -397,7 +401,7 @@ private Q_SLOTS:
         dialog.show();
         QVERIFY(QTest::qWaitForWindowActive(&dialog));
         const QSize classic = dialog.size();
-        const QRect save = Child<QPushButton>(dialog, 1022)->geometry();
+        const QRect save = Child<QPushButton>(dialog, Id::Save)->geometry();
         auto* toggle = dialog.findChild<QPushButton*>(QStringLiteral("IDC_BTN_PREVIEW"));
         auto* pane = dialog.findChild<QWidget*>(QStringLiteral("IDC_ST_PREVIEW"));
         QVERIFY(toggle && pane && !pane->isVisible());
@@ -406,7 +410,7 @@ private Q_SLOTS:
         QCOMPARE(dialog.height(), classic.height());
         QVERIFY(dialog.width() > classic.width() + classic.height() / 2);
         QCOMPARE(pane->geometry().left(), classic.width());
-        QCOMPARE(Child<QPushButton>(dialog, 1022)->geometry(), save);
+        QCOMPARE(Child<QPushButton>(dialog, Id::Save)->geometry(), save);
         toggle->click();
         QCOMPARE(dialog.size(), classic);
         dialog.reject();
@@ -417,7 +421,7 @@ private Q_SLOTS:
         CAppSettings settings;
         CDLGFlyerDetails dialog(nullptr, settings);
         dialog.show();
-        Child<QLineEdit>(dialog, 1322)->setText(QStringLiteral("Changed"));
+        Child<QLineEdit>(dialog, Id::Caption)->setText(QStringLiteral("Changed"));
         QTest::keyClick(&dialog, Qt::Key_Escape);
         QCOMPARE(dialog.result(), int(QDialog::Rejected));
         QVERIFY(!dialog.isVisible());
@@ -431,7 +435,7 @@ private Q_SLOTS:
         settings.Path2Help = qEnvironmentVariable("LISTORA_DATA_DIR") + QStringLiteral("/Help");
         settings.Path2TempFolder = m_dir.path();
         CDLGFlyerDetails dialog(nullptr, settings);
-        Child<QPushButton>(dialog, 1012)->click();
+        Child<QPushButton>(dialog, Id::Help)->click();
         QCOMPARE(CXMessageBoxTest::TakeAsked().size(), 0);
         QCOMPARE(catcher.urls.size(), 1);
         // The anchor survives the browser launch through a forwarding page.
@@ -463,35 +467,36 @@ private Q_SLOTS:
         // Crop... on the empty slot: the chooser, then the frame, which starts as the largest 3:2 band
         // and is moved to the top by dragging it.
         auto frame = std::make_shared<QRect>();
-        QTimer::singleShot(0, [portrait, frame] {
-            auto* chooser = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
-            QVERIFY(chooser);
-            QTimer::singleShot(0, [frame] {
-                auto* crop = qobject_cast<CDLGPhotoCrop*>(QApplication::activeModalWidget());
-                QVERIFY(crop);
-                CXCropView* view = crop->View();
-                *frame = view->Crop();
-                const QRect shown = view->PictureRect();
-                const QPoint inside = shown.center();
-                QTest::mousePress(view, Qt::LeftButton, {}, inside);
-                QTest::mouseMove(view, inside - QPoint(0, shown.height()));
-                QTest::mouseRelease(view, Qt::LeftButton, {}, inside - QPoint(0, shown.height()));
-                crop->findChild<QPushButton*>(QStringLiteral("IDOK"))->click();
-            });
-            chooser->selectFile(portrait);
-            static_cast<QDialog*>(chooser)->accept();
-        });
+        WhenShown<QFileDialog>(
+            [portrait, frame](QFileDialog& chooser) {
+                WhenShown<CDLGPhotoCrop>(
+                    [frame](CDLGPhotoCrop& dialog) {
+                        CDLGPhotoCrop* crop = &dialog;
+                        CXCropView* view = crop->View();
+                        *frame = view->Crop();
+                        const QRect shown = view->PictureRect();
+                        const QPoint inside = shown.center();
+                        QTest::mousePress(view, Qt::LeftButton, {}, inside);
+                        QTest::mouseMove(view, inside - QPoint(0, shown.height()));
+                        QTest::mouseRelease(view, Qt::LeftButton, {}, inside - QPoint(0, shown.height()));
+                        crop->findChild<QPushButton*>(QStringLiteral("IDOK"))->click();
+                    },
+                    kPatienceMs);
+                chooser.selectFile(portrait);
+                static_cast<QDialog&>(chooser).accept();
+            },
+            kPatienceMs);
         dialog.findChild<QPushButton*>(QStringLiteral("IDC_BTN_CROP1"))->click();
         QCOMPARE(*frame, QRect(0, 400, 1200, 800));
         QCOMPARE(dialog.m_strPhotoPaths[0], portrait);
         QCOMPARE(dialog.m_crops[0], std::optional<QRect>(QRect(0, 0, 1200, 800)));
-        QVERIFY(Child<CXPictureST>(dialog, 1339)->HasPicture());
+        QVERIFY(Child<CXPictureST>(dialog, Id::Photo1)->HasPicture());
 
         // A web address that is not http or https is refused on Save, with the focus on its edit.
         auto* url = dialog.findChild<QLineEdit*>(QStringLiteral("IDC_EDIT_LISTINGURL"));
         url->setText(QStringLiteral("www.homes.example/12"));
         CXMessageBoxTest::AnswerNext(MsgBox::IdOK);
-        Child<QPushButton>(dialog, 1022)->click();
+        Child<QPushButton>(dialog, Id::Save)->click();
         asked = CXMessageBoxTest::TakeAsked();
         QCOMPARE(asked.size(), 1);
         QVERIFY(asked[0].text.contains(QStringLiteral("'Listing web address'")));
@@ -499,7 +504,7 @@ private Q_SLOTS:
         QCOMPARE(dialog.focusWidget(), url);
 
         url->setText(QStringLiteral(" https://homes.example/12 "));
-        Child<QPushButton>(dialog, 1022)->click();
+        Child<QPushButton>(dialog, Id::Save)->click();
         QCOMPARE(CXMessageBoxTest::TakeAsked().size(), 0);
         QCOMPARE(dialog.result(), int(QDialog::Accepted));
         QCOMPARE(dialog.m_strListingUrl, QStringLiteral("https://homes.example/12"));

@@ -20,6 +20,7 @@ constexpr qint64 k1130AM = 1715686200; // 05-14-2024 11:30:00 AM
 constexpr qint64 k0105PM = 1715691900; // 05-14-2024 01:05:00 PM
 
 using TestSupport::Child;
+using Id = OpenFlyerProjectId;
 
 class TestOpenFlyerProject : public QObject
 {
@@ -87,8 +88,8 @@ private Q_SLOTS:
         QCOMPARE(list->SortColumn(), 2);
         QVERIFY(!list->IsSortAscending());
         QCOMPARE(list->GetFirstSelectedItem(), 0);
-        QVERIFY(Child<QPushButton>(dialog, 1348)->isEnabled());
-        QVERIFY(Child<QPushButton>(dialog, 1349)->isEnabled());
+        QVERIFY(Child<QPushButton>(dialog, Id::Open)->isEnabled());
+        QVERIFY(Child<QPushButton>(dialog, Id::Delete)->isEnabled());
 
         // A stale photo path is re-pointed into the project's own folder and saved when listed.
         CFlyerData reread;
@@ -140,7 +141,7 @@ private Q_SLOTS:
         else
             QVERIFY(!list->indexAt(at).isValid());
         QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, at);
-        QVERIFY(Child<QPushButton>(dialog, 1348)->isEnabled());
+        QVERIFY(Child<QPushButton>(dialog, Id::Open)->isEnabled());
         QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, at);
         QCOMPARE(dialog.result(), int(QDialog::Accepted));
         QCOMPARE(dialog.m_strSelectedPath, opened == QStringLiteral("MLS# 1") ? first : second);
@@ -153,12 +154,12 @@ private Q_SLOTS:
         CDLGOpenFlyerProject dialog(nullptr, settings);
         dialog.show();
         QCOMPARE(dialog.ProjectList()->rowCount(), 0);
-        QVERIFY(!Child<QPushButton>(dialog, 1348)->isEnabled());
-        QVERIFY(!Child<QPushButton>(dialog, 1349)->isEnabled());
+        QVERIFY(!Child<QPushButton>(dialog, Id::Open)->isEnabled());
+        QVERIFY(!Child<QPushButton>(dialog, Id::Delete)->isEnabled());
         dialog.OnBnClickedBtnOpen();
         dialog.OnBnClickedBtnDelete();
         QVERIFY(dialog.isVisible());
-        Child<QPushButton>(dialog, 2)->click();
+        Child<QPushButton>(dialog, Id::Cancel)->click();
         QCOMPARE(dialog.result(), int(QDialog::Rejected));
         QCOMPARE(dialog.m_bDeleted, 0);
         QVERIFY(dialog.m_strSelectedPath.isEmpty());
@@ -173,8 +174,8 @@ private Q_SLOTS:
             settings.strPath2FlyerProjects = m_projects;
             CDLGOpenFlyerProject dialog(nullptr, settings);
             dialog.show();
-            Child<QCheckBox>(dialog, 1346)->setChecked(true);
-            Child<QPushButton>(dialog, 2)->click();
+            Child<QCheckBox>(dialog, Id::AlwaysShowDetails)->setChecked(true);
+            Child<QPushButton>(dialog, Id::Cancel)->click();
             QCOMPARE(settings.AlwaysShowFlyerDetails, 0);
         }
         CAppSettings stored;
@@ -187,7 +188,7 @@ private Q_SLOTS:
             CDLGOpenFlyerProject dialog(nullptr, settings);
             dialog.show();
             QVERIFY(QTest::qWaitForWindowActive(&dialog));
-            Child<QCheckBox>(dialog, 1346)->setChecked(true);
+            Child<QCheckBox>(dialog, Id::AlwaysShowDetails)->setChecked(true);
             // Enter in the list opens the selected project: Open is the default button.
             QTest::keyClick(dialog.ProjectList(), Qt::Key_Return);
             QCOMPARE(dialog.result(), int(QDialog::Accepted));
@@ -220,12 +221,12 @@ private Q_SLOTS:
         // Answered No: nothing goes.
         list->SelectItem(RowOf(list, QStringLiteral("MLS# 2")));
         CXMessageBoxTest::AnswerNext(MsgBox::IdNo);
-        Child<QPushButton>(dialog, 1349)->click();
+        Child<QPushButton>(dialog, Id::Delete)->click();
         QVERIFY(QFile::exists(doomed));
         QCOMPARE(dialog.m_bDeleted, 0);
 
         CXMessageBoxTest::AnswerNext(MsgBox::IdYes);
-        Child<QPushButton>(dialog, 1349)->click();
+        Child<QPushButton>(dialog, Id::Delete)->click();
         const auto asked = CXMessageBoxTest::TakeAsked();
         QCOMPARE(asked.size(), 2);
         QCOMPARE(asked[1].text, QStringLiteral("Delete the following flyer project?\n\n[MLS# 2] 2 Oak Ave, Bayport, CA "
@@ -242,12 +243,12 @@ private Q_SLOTS:
 
         // With the question switched off the last project goes at once, and the buttons follow.
         settings.ConfirmDeleteFlyerProject = 0;
-        Child<QPushButton>(dialog, 1349)->click();
+        Child<QPushButton>(dialog, Id::Delete)->click();
         QCOMPARE(CXMessageBoxTest::TakeAsked().size(), 0);
         QVERIFY(!QFile::exists(keep));
         QCOMPARE(list->rowCount(), 0);
-        QVERIFY(!Child<QPushButton>(dialog, 1348)->isEnabled());
-        QVERIFY(!Child<QPushButton>(dialog, 1349)->isEnabled());
+        QVERIFY(!Child<QPushButton>(dialog, Id::Open)->isEnabled());
+        QVERIFY(!Child<QPushButton>(dialog, Id::Delete)->isEnabled());
         QVERIFY(QFileInfo(m_projects).isDir());
     }
 
@@ -314,7 +315,7 @@ private Q_SLOTS:
         QCOMPARE(asked.size(), 1);
         QVERIFY2(asked[0].text.contains(QStringLiteral("past its end")), qPrintable(asked[0].text));
         QCOMPARE(dialog.ProjectList()->rowCount(), 3);
-        QVERIFY(Child<QPushButton>(dialog, 1348)->isEnabled());
+        QVERIFY(Child<QPushButton>(dialog, Id::Open)->isEnabled());
         // The half-read file is not rewritten by being listed.
         QCOMPARE(QFileInfo(damaged).size(), qint64(bytes.size() / 2));
     }
@@ -326,7 +327,7 @@ private Q_SLOTS:
         settings.strPath2FlyerProjects = m_projects;
         settings.Path2Help = qEnvironmentVariable("LISTORA_DATA_DIR") + QStringLiteral("/Help");
         CDLGOpenFlyerProject dialog(nullptr, settings);
-        Child<QPushButton>(dialog, 1012)->click();
+        Child<QPushButton>(dialog, Id::Help)->click();
         QCOMPARE(CXMessageBoxTest::TakeAsked().size(), 0);
         QCOMPARE(catcher.urls, QList<QUrl>({QUrl::fromLocalFile(settings.Path2Help + QStringLiteral("/Opening.htm"))}));
     }

@@ -5,8 +5,11 @@
 #include "mainwin/livedraft.h"
 #include "mainwin/ui/maindialog.h"
 #include "options/ui/optionsmyinfopage.h"
+#include "options/ui/propertysheet.h"
 #include "projects/projectstore.h"
 #include "projects/ui/flyerdetailsdlg.h"
+#include "support/dialogs.h"
+#include "support/folders.h"
 #include "windowfixture.h"
 
 #include <QApplication>
@@ -25,21 +28,6 @@
 #include <memory>
 
 namespace {
-
-QString SavePath()
-{
-    return QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation) + QStringLiteral("/My Listora");
-}
-
-// Runs `act` on the next modal window once it is up; `act` must end it.
-void WhenShown(std::function<void(QWidget&)> act)
-{
-    QTimer::singleShot(0, qApp, [act] {
-        QWidget* modal = QApplication::activeModalWidget();
-        QVERIFY2(modal, "the expected dialog did not open");
-        act(*modal);
-    });
-}
 
 // Nothing on its way: no render, no draft waiting, no photo copy being made.
 bool Settled(CMainDialog& window)
@@ -69,6 +57,11 @@ QStringList Listing(const QString& folder)
 }
 
 } // namespace
+
+using TestSupport::Child;
+using TestSupport::kPatienceMs;
+using TestSupport::SavePath;
+using TestSupport::WhenShown;
 
 class TestLivePreview : public QObject
 {
@@ -143,14 +136,14 @@ private Q_SLOTS:
         QImage live;
         WhenShown([&](QWidget& modal) {
             auto& dialog = dynamic_cast<CDLGFlyerDetails&>(modal);
-            auto* caption = dialog.findChild<QLineEdit*>(QStringLiteral("id1322"));
+            auto* caption = Child<QLineEdit>(dialog, FlyerDetailsId::Caption);
             caption->setFocus();
             caption->selectAll();
             QTest::keyClicks(caption, QStringLiteral("Sold in a Week"));
             QVERIFY(Settled(*window));
             live = window->FlyerImage();
             QVERIFY(!window->Session().IsProjectDirty());
-            dialog.findChild<QPushButton*>(QStringLiteral("id1257"))->click();
+            Child<QPushButton>(dialog, FlyerDetailsId::Cancel)->click();
         });
         window->OnBnClickedBtnProperties();
         QVERIFY(!live.isNull());
@@ -173,19 +166,19 @@ private Q_SLOTS:
         QImage live;
         WhenShown([&](QWidget& modal) {
             auto& dialog = dynamic_cast<CDLGFlyerDetails&>(modal);
-            auto* description = dialog.findChild<QPlainTextEdit*>(QStringLiteral("id1327"));
+            auto* description = Child<QPlainTextEdit>(dialog, FlyerDetailsId::Description);
             description->setFocus();
             description->selectAll();
             QTest::keyClicks(description, QStringLiteral("Light all day"));
             QTest::keyClick(description, Qt::Key_Return);
             QTest::keyClicks(description, QStringLiteral("Two decks"));
-            auto* feature = dialog.findChild<QLineEdit*>(QStringLiteral("id1330"));
+            auto* feature = Child<QLineEdit>(dialog, FlyerDetailsId::Feature3);
             feature->setFocus();
             feature->selectAll();
             QTest::keyClicks(feature, QStringLiteral("2,850 Sq. Ft."));
             QVERIFY(Settled(*window));
             live = window->FlyerImage();
-            dialog.findChild<QPushButton*>(QStringLiteral("id1022"))->click();
+            Child<QPushButton>(dialog, FlyerDetailsId::Save)->click();
         });
         window->OnBnClickedBtnProperties();
         QVERIFY(live != saved);
@@ -211,13 +204,13 @@ private Q_SLOTS:
         QString shownFrom;
         WhenShown([&](QWidget& modal) {
             auto& dialog = dynamic_cast<CDLGFlyerDetails&>(modal);
-            QTimer::singleShot(0, qApp, [second] {
-                auto* chooser = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
-                QVERIFY(chooser);
-                chooser->selectFile(second);
-                static_cast<QDialog*>(chooser)->accept();
-            });
-            auto* mainPhoto = dialog.findChild<QPushButton*>(QStringLiteral("id1332"));
+            WhenShown<QFileDialog>(
+                [second](QFileDialog& chooser) {
+                    chooser.selectFile(second);
+                    static_cast<QDialog&>(chooser).accept();
+                },
+                kPatienceMs);
+            auto* mainPhoto = Child<QPushButton>(dialog, FlyerDetailsId::ChoosePhoto1);
             mainPhoto->click(); // clears it
             mainPhoto->click(); // chooses the new one
             QVERIFY(Settled(*window));
@@ -259,7 +252,7 @@ private Q_SLOTS:
 
         QImage live;
         WhenShown([&](QWidget& sheet) {
-            auto* name = sheet.findChild<QLineEdit*>(QStringLiteral("id1309"));
+            auto* name = Child<QLineEdit>(sheet, OptionsMyInfoId::FullName);
             QVERIFY(name);
             name->setFocus();
             QTest::keyClicks(name, QStringLiteral("Dana Whitfield"));
@@ -278,7 +271,7 @@ private Q_SLOTS:
             QVERIFY(page->AcceptMyPicture(portraits.filePath(QStringLiteral("red.jpg"))));
             QVERIFY(Settled(*window));
             QVERIFY(window->FlyerImage() == red);
-            sheet.findChild<QPushButton*>(QStringLiteral("id2"))->click();
+            Child<QPushButton>(sheet, PropertySheetId::Cancel)->click();
         });
         window->EditProfile();
         QVERIFY(live != sample);
@@ -287,9 +280,9 @@ private Q_SLOTS:
         QCOMPARE(window->AppSettings().FullName, QString());
 
         WhenShown([&](QWidget& sheet) {
-            QTest::keyClicks(sheet.findChild<QLineEdit*>(QStringLiteral("id1309")), QStringLiteral("Dana Whitfield"));
+            QTest::keyClicks(Child<QLineEdit>(sheet, OptionsMyInfoId::FullName), QStringLiteral("Dana Whitfield"));
             QVERIFY(Settled(*window));
-            sheet.findChild<QPushButton*>(QStringLiteral("id1"))->click();
+            Child<QPushButton>(sheet, PropertySheetId::Save)->click();
         });
         window->EditProfile();
         QVERIFY(Settled(*window));

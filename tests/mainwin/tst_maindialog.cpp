@@ -14,6 +14,9 @@
 #include "projects/projectstore.h"
 #include "projects/ui/flyerdetailsdlg.h"
 #include "projects/ui/openflyerprojectdlg.h"
+#include "support/dialogs.h"
+#include "support/folders.h"
+#include "support/urlcatcher.h"
 #include "windowfixture.h"
 
 #include <QApplication>
@@ -42,37 +45,10 @@
 
 namespace {
 
-QString SavePath()
-{
-    return QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation) + QStringLiteral("/My Listora");
-}
-
 QSettings Store()
 {
     return QSettings(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("Tarnwick"),
                      QStringLiteral("Listora"));
-}
-
-bool CopyTree(const QString& from, const QString& to)
-{
-    QDirIterator it(from, QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
-    while (it.hasNext()) {
-        const QString path = it.next();
-        const QString target = to + path.mid(from.size());
-        if (it.fileInfo().isDir() ? !QDir().mkpath(target) : !QFile::copy(path, target))
-            return false;
-    }
-    return true;
-}
-
-// Runs `answer` on the next modal dialog of type T once it is up; `answer` must end it.
-template <typename T> void WhenShown(std::function<void(T&)> answer)
-{
-    QTimer::singleShot(0, qApp, [answer] {
-        auto* dialog = qobject_cast<T*>(QApplication::activeModalWidget());
-        QVERIFY2(dialog, "the expected dialog did not open");
-        answer(*dialog);
-    });
 }
 
 QColor ColorOf(ColorRef color)
@@ -82,14 +58,11 @@ QColor ColorOf(ColorRef color)
 
 } // namespace
 
-class UrlCatcher : public QObject
-{
-    Q_OBJECT
-public:
-    QList<QUrl> urls;
-public Q_SLOTS:
-    void open(const QUrl& url) { urls << url; }
-};
+using TestSupport::Child;
+using TestSupport::CopyTree;
+using TestSupport::kPatienceMs;
+using TestSupport::SavePath;
+using TestSupport::WhenShown;
 
 class TestMainDialog : public QObject
 {
@@ -101,10 +74,7 @@ class TestMainDialog : public QObject
 
     std::unique_ptr<CMainDialog> StartWindow() { return ShowMainWindow(WaitIdle); }
 
-    static bool WaitIdle(CMainDialog& window)
-    {
-        return QTest::qWaitFor([&] { return !window.IsRenderPending() && !window.IsMakingCovers(); }, 30000);
-    }
+    static bool WaitIdle(CMainDialog& window) { return TestSupport::WaitIdle(window); }
 
     static QString Theme(const CMainDialog& window)
     {
@@ -150,7 +120,7 @@ class TestMainDialog : public QObject
             for (int row = 0; row < list->rowCount(); ++row)
                 if (list->item(row, 0)->text() == mls)
                     list->SelectItem(row);
-            dialog.findChild<QPushButton*>(QStringLiteral("id1348"))->click();
+            Child<QPushButton>(dialog, OpenFlyerProjectId::Open)->click();
         });
         window.OnBnClickedBtnOpen();
     }
@@ -427,18 +397,18 @@ private Q_SLOTS:
         window->AppSettings().DefaultThemeColor = 0x00102030;
         const QString photo = m_mainPhoto;
         WhenShown<CDLGFlyerDetails>([photo](CDLGFlyerDetails& dialog) {
-            QTimer::singleShot(0, qApp, [photo] {
-                auto* chooser = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
-                QVERIFY(chooser);
-                chooser->selectFile(photo);
-                static_cast<QDialog*>(chooser)->accept();
-            });
-            dialog.findChild<QPushButton*>(QStringLiteral("id1332"))->click();
-            dialog.findChild<QLineEdit*>(QStringLiteral("id1322"))->setText(QStringLiteral("Sunny Cottage"));
-            dialog.findChild<QLineEdit*>(QStringLiteral("id1323"))->setText(QStringLiteral("MLS# 9001"));
-            dialog.findChild<QPlainTextEdit*>(QStringLiteral("id1327"))
+            WhenShown<QFileDialog>(
+                [photo](QFileDialog& chooser) {
+                    chooser.selectFile(photo);
+                    static_cast<QDialog&>(chooser).accept();
+                },
+                kPatienceMs);
+            Child<QPushButton>(dialog, FlyerDetailsId::ChoosePhoto1)->click();
+            Child<QLineEdit>(dialog, FlyerDetailsId::Caption)->setText(QStringLiteral("Sunny Cottage"));
+            Child<QLineEdit>(dialog, FlyerDetailsId::MLSNumber)->setText(QStringLiteral("MLS# 9001"));
+            Child<QPlainTextEdit>(dialog, FlyerDetailsId::Description)
                 ->setPlainText(QStringLiteral("First line\nSecond line"));
-            dialog.findChild<QPushButton*>(QStringLiteral("id1022"))->click();
+            Child<QPushButton>(dialog, FlyerDetailsId::Save)->click();
         });
         window->OnBnClickedBtnNew();
         QVERIFY(window->Session().IsProjectOpen());
@@ -475,8 +445,8 @@ private Q_SLOTS:
         // Without a change pending, Details leaves the project clean.
         WhenShown<CDLGFlyerDetails>([](CDLGFlyerDetails& dialog) {
             QVERIFY(!dialog.m_bNewMode);
-            dialog.findChild<QLineEdit*>(QStringLiteral("id1324"))->setText(QStringLiteral("Offered at $1"));
-            dialog.findChild<QPushButton*>(QStringLiteral("id1022"))->click();
+            Child<QLineEdit>(dialog, FlyerDetailsId::Price)->setText(QStringLiteral("Offered at $1"));
+            Child<QPushButton>(dialog, FlyerDetailsId::Save)->click();
         });
         window->OnBnClickedBtnProperties();
         QCOMPARE(StoredProject(path).m_strPrice, QStringLiteral("Offered at $1"));
@@ -491,8 +461,8 @@ private Q_SLOTS:
         QCOMPARE(window->Session().SelTheme(), QStringLiteral("Gallery - KT401"));
         QVERIFY(window->Session().IsProjectDirty());
         WhenShown<CDLGFlyerDetails>([](CDLGFlyerDetails& dialog) {
-            dialog.findChild<QLineEdit*>(QStringLiteral("id1324"))->setText(QStringLiteral("Offered at $2"));
-            dialog.findChild<QPushButton*>(QStringLiteral("id1022"))->click();
+            Child<QLineEdit>(dialog, FlyerDetailsId::Price)->setText(QStringLiteral("Offered at $2"));
+            Child<QPushButton>(dialog, FlyerDetailsId::Save)->click();
         });
         window->OnBnClickedBtnProperties();
         const CFlyerData stored = StoredProject(path);
@@ -553,7 +523,7 @@ private Q_SLOTS:
         WhenShown<CDLGFlyerDetails>([url](CDLGFlyerDetails& dialog) {
             dialog.findChild<QLineEdit*>(QStringLiteral("IDC_EDIT_LISTINGURL"))->setText(url);
             dialog.m_crops[0] = QRect(0, 0, 900, 700);
-            dialog.findChild<QPushButton*>(QStringLiteral("id1022"))->click();
+            Child<QPushButton>(dialog, FlyerDetailsId::Save)->click();
         });
         window->OnBnClickedBtnProperties();
         QCOMPARE(CXMessageBoxTest::TakeAsked().size(), 0);
@@ -623,7 +593,7 @@ private Q_SLOTS:
         WhenShown<CDLGOpenFlyerProject>([](CDLGOpenFlyerProject& dialog) {
             dialog.ProjectList()->SelectItem(0);
             CXMessageBoxTest::AnswerNext(MsgBox::IdYes);
-            dialog.findChild<QPushButton*>(QStringLiteral("id1349"))->click();
+            Child<QPushButton>(dialog, OpenFlyerProjectId::Delete)->click();
             dialog.reject();
         });
         window->OnBnClickedBtnOpen();
@@ -772,18 +742,14 @@ private Q_SLOTS:
         QCOMPARE(items, QStringList({"About", "-", "www.tarnwick.example", "Help Desk", "-", "Check for Updates"}));
         menu->hide();
 
-        UrlCatcher catcher;
-        QDesktopServices::setUrlHandler(QStringLiteral("https"), &catcher, "open");
+        TestSupport::UrlCatcher catcher({QStringLiteral("https"), QStringLiteral("file")});
         window->OnAboutWebsite();
         window->OnAboutHelpDesk();
-        QDesktopServices::unsetUrlHandler(QStringLiteral("https"));
         QCOMPARE(catcher.urls, QList<QUrl>({QUrl("https://www.tarnwick.example/Index.php"),
                                             QUrl("https://www.tarnwick.example/Support/Index.php")}));
 
         // Help shows the contents page of the program's own help.
-        QDesktopServices::setUrlHandler(QStringLiteral("file"), &catcher, "open");
         window->OnBnClickedBtnHelp();
-        QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
         QCOMPARE(catcher.urls.size(), 3);
         QVERIFY(catcher.urls.last().toLocalFile().startsWith(window->AppSettings().Path2Help));
         QVERIFY(QFile::exists(catcher.urls.last().toLocalFile()));

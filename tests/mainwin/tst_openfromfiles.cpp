@@ -7,6 +7,9 @@
 #include "controls/ui/messagebox.h"
 #include "mainwin/ui/maindialog.h"
 #include "projects/projectstore.h"
+#include "support/childprocess.h"
+#include "support/dialogs.h"
+#include "support/folders.h"
 #include "windowfixture.h"
 
 #include <QApplication>
@@ -23,39 +26,18 @@
 
 namespace {
 
-QString SavePath()
-{
-    return QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation) + QStringLiteral("/My Listora");
-}
-
-bool CopyTree(const QString& from, const QString& to)
-{
-    QDirIterator it(from, QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
-    while (it.hasNext()) {
-        const QString path = it.next();
-        const QString target = to + path.mid(from.size());
-        if (it.fileInfo().isDir() ? !QDir().mkpath(target) : !QFile::copy(path, target))
-            return false;
-    }
-    return true;
-}
-
 // A later start of the real program, handing its command line to this process's listener.
 int StartAgain(const QStringList& args, const QString& folder = QString())
 {
-    QProcess second;
-    if (!folder.isEmpty())
-        second.setWorkingDirectory(folder);
-    second.start(QStringLiteral(LISTORA_BIN_DIR "/listora"), args);
-    if (!second.waitForFinished(60000)) {
-        second.kill();
-        second.waitForFinished();
-        return -1;
-    }
-    return second.exitStatus() == QProcess::NormalExit ? second.exitCode() : -1;
+    return TestSupport::RunChild(TestSupport::BuildProgram(QStringLiteral("listora")), args,
+                                 {.timeoutMs = 60000, .workingDir = folder})
+        .exitCode;
 }
 
 } // namespace
+
+using TestSupport::CopyTree;
+using TestSupport::SavePath;
 
 class TestOpenFromFiles : public QObject
 {
@@ -66,10 +48,7 @@ class TestOpenFromFiles : public QObject
 
     std::unique_ptr<CMainDialog> StartWindow() { return ShowMainWindow(WaitIdle); }
 
-    static bool WaitIdle(CMainDialog& window)
-    {
-        return QTest::qWaitFor([&] { return !window.IsRenderPending() && !window.IsMakingCovers(); }, 30000);
-    }
+    static bool WaitIdle(CMainDialog& window) { return TestSupport::WaitIdle(window); }
 
     static QString MakeProject(const CMainDialog& window, const QString& mls, const QString& theme)
     {

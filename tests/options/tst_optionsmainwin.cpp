@@ -124,7 +124,7 @@ private Q_SLOTS:
             const auto seen = WhenShown<CDLGQuickStart>(
                 [](CDLGQuickStart& chooser) {
                     chooser.SetShowOnStartupChecked(false);
-                    Child<QCommandLinkButton>(chooser, 203)->click();
+                    Child<QCommandLinkButton>(chooser, CDLGQuickStart::ChoiceMainWindow)->click();
                 },
                 10000);
             QVERIFY(QTest::qWaitFor([&] { return seen->seen; }, 12000));
@@ -156,7 +156,7 @@ private Q_SLOTS:
                 Child<QLineEdit>(sheet, OptionsMyInfoId::FullName)->setText(QStringLiteral("Dana Whitfield"));
                 sheet.SaveButton()->click();
             });
-            Child<QCommandLinkButton>(chooser, 205)->click();
+            Child<QCommandLinkButton>(chooser, CDLGQuickStart::ChoiceProfile)->click();
         });
         window->RunQuickStart();
         QCOMPARE(window->AppSettings().FullName, QStringLiteral("Dana Whitfield"));

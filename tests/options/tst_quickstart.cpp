@@ -117,7 +117,7 @@ private Q_SLOTS:
             settings.ShowQuickStart = 1;
             WhenShown([](QWidget& modal) {
                 modal.findChild<QCheckBox*>()->setChecked(false);
-                Child<QCommandLinkButton>(modal, 203)->click();
+                Child<QCommandLinkButton>(modal, CDLGQuickStart::ChoiceMainWindow)->click();
             });
             QCOMPARE(RunQuickStartChooser(nullptr, settings, {}), 203);
             QVERIFY(settings._SaveSettings());

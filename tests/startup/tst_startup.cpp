@@ -1,6 +1,7 @@
 #include "app/ui/mainapplication.h"
 #include "controls/ui/messagebox.h"
 #include "mainwin/ui/maindialog.h"
+#include "support/folders.h"
 
 #include <QApplication>
 #include <QDir>
@@ -15,11 +16,6 @@
 namespace {
 
 const QString kExitQuestion = QStringLiteral("Are you sure you want to Exit?");
-
-QString SavePath()
-{
-    return QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation) + "/My Listora";
-}
 
 QSettings Store()
 {
@@ -56,6 +52,8 @@ bool RunProgram(const std::function<void(CMainDialog&)>& whileRunning)
 }
 
 } // namespace
+
+using TestSupport::SavePath;
 
 class TestStartup : public QObject
 {

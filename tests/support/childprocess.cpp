@@ -17,6 +17,8 @@ ChildRun RunChild(const QString& program, const QStringList& args, const ChildOp
     }
     QProcess process;
     process.setProcessEnvironment(env);
+    if (!options.workingDir.isEmpty())
+        process.setWorkingDirectory(options.workingDir);
     if (options.mergeChannels)
         process.setProcessChannelMode(QProcess::MergedChannels);
     process.start(program, args);
@@ -48,9 +50,14 @@ ChildOptions WithDataDir(const QString& folder)
     return ChildOptions{.env = {QStringLiteral("LISTORA_DATA_DIR=") + folder}};
 }
 
+QString BuildProgram(const QString& name)
+{
+    return qEnvironmentVariable("LISTORA_BIN_DIR", QStringLiteral(LISTORA_BIN_DIR)) + QLatin1Char('/') + name;
+}
+
 QString CliPath()
 {
-    return qEnvironmentVariable("LISTORA_BIN_DIR", QStringLiteral(LISTORA_BIN_DIR)) + QStringLiteral("/listora-cli");
+    return BuildProgram(QStringLiteral("listora-cli"));
 }
 
 ChildRun RunCli(const QStringList& args, const ChildOptions& options)

@@ -18,6 +18,7 @@ struct ChildOptions
     bool mergeChannels = false; // standard error joins standard output in `out`
     bool serveEvents = false;   // the test's event loop runs meanwhile, so its loopback servers answer
     int timeoutMs = kChildTimeoutMs;
+    QString workingDir{}; // the child's current folder; the test's own when empty
 };
 
 struct ChildRun
@@ -35,6 +36,9 @@ ChildRun RunChild(const QString& program, const QStringList& args, const ChildOp
 
 // The child reads its installed data (themes, samples) from `folder` instead of the build tree's.
 ChildOptions WithDataDir(const QString& folder);
+
+// A program of this build tree ("listora", "listora-cli").
+QString BuildProgram(const QString& name);
 
 // listora-cli of this build tree.
 QString CliPath();

@@ -51,6 +51,9 @@ struct ModalWatch
 std::shared_ptr<ModalWatch> WhenModal(std::function<bool(QWidget&)> matches, std::function<void(QWidget&)> answer,
                                       int patienceMs = 0);
 
+// How long a dialog that the program opens after some work of its own may take to come up.
+constexpr int kPatienceMs = 10000;
+
 // Answers the next modal dialog of type T (any dialog, by default) once it is up.
 template <typename T = QWidget>
 std::shared_ptr<ModalWatch> WhenShown(std::type_identity_t<std::function<void(T&)>> answer, int patienceMs = 0)

@@ -1,8 +1,12 @@
 // The helpers other tests lean on: a helper that cannot fail would hide every fault behind it.
 #include "support/childprocess.h"
+#include "support/folders.h"
 #include "support/loopbackhttpserver.h"
 
+#include <QDir>
+#include <QFile>
 #include <QTcpSocket>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <memory>
@@ -61,6 +65,28 @@ private Q_SLOTS:
         const ChildRun clean = RunChild(QStringLiteral("/bin/sh"),
                                         {QStringLiteral("-c"), QStringLiteral("echo \"[$HOME]\"")}, {.cleanEnv = true});
         QCOMPARE(clean.out, QByteArray("[]\n"));
+
+        QTemporaryDir folder;
+        const ChildRun there = RunChild(QStringLiteral("pwd"), {}, {.workingDir = folder.path()});
+        QCOMPARE(there.Out().trimmed(), QDir(folder.path()).canonicalPath());
+    }
+
+    // Folders and files at every depth, contents intact; copying onto files that exist fails.
+    void copyTree()
+    {
+        QTemporaryDir from, to;
+        QVERIFY(QDir(from.path()).mkpath(QStringLiteral("a/b/empty")));
+        for (const char* name : {"top.txt", "a/b/deep.txt"}) {
+            QFile file(from.filePath(QString::fromLatin1(name)));
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write(name);
+        }
+        QVERIFY(TestSupport::CopyTree(from.path(), to.path()));
+        QVERIFY(QFileInfo(to.filePath(QStringLiteral("a/b/empty"))).isDir());
+        QFile deep(to.filePath(QStringLiteral("a/b/deep.txt")));
+        QVERIFY(deep.open(QIODevice::ReadOnly));
+        QCOMPARE(deep.readAll(), QByteArray("a/b/deep.txt"));
+        QVERIFY(!TestSupport::CopyTree(from.path(), to.path())); // the files are there already
     }
 
     void missingProgram()

@@ -193,9 +193,10 @@ void CDLGFlyerDetails::BuildControls()
         label->setBuddy(buddy);
         return label;
     };
-    const auto makeEdit = [this, &du](int id, QRect rect) {
+    using Id = FlyerDetailsId;
+    const auto makeEdit = [this, &du](Id id, QRect rect) {
         auto* edit = new QLineEdit(this);
-        edit->setObjectName(QStringLiteral("id%1").arg(id));
+        edit->setObjectName(QStringLiteral("id%1").arg(int(id)));
         edit->setGeometry(du.Rect(rect.x(), rect.y(), rect.width(), rect.height()));
         return edit;
     };
@@ -208,12 +209,14 @@ void CDLGFlyerDetails::BuildControls()
     const struct
     {
         const char* label;
-        int id;
+        Id id;
         QLineEdit** edit;
     } details[] = {
-        {"Listing Caption:", 1322, &m_pCaption},       {"MLS Number:", 1323, &m_pMLS},
-        {"Listing Price:", 1324, &m_pPrice},           {"Listing Address:", 1312, &m_pAddress},
-        {"City, State, Zip:", 1313, &m_pCityStateZip},
+        {"Listing Caption:", Id::Caption, &m_pCaption},
+        {"MLS Number:", Id::MLSNumber, &m_pMLS},
+        {"Listing Price:", Id::Price, &m_pPrice},
+        {"Listing Address:", Id::Address, &m_pAddress},
+        {"City, State, Zip:", Id::CityStateZip, &m_pCityStateZip},
     };
     int y = 18;
     for (const auto& row : details) {
@@ -223,13 +226,13 @@ void CDLGFlyerDetails::BuildControls()
     }
 
     m_pDescription = new QPlainTextEdit(this);
-    m_pDescription->setObjectName(QStringLiteral("id1327"));
+    m_pDescription->setObjectName(QStringLiteral("id%1").arg(int(Id::Description)));
     m_pDescription->setGeometry(du.Rect(236, 17, 199, 98));
     m_pDescription->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     m_pDescription->setTabChangesFocus(true);
 
     for (int i = 0; i < kPhotoSlots; ++i) {
-        QLineEdit* edit = makeEdit(1328 + i, QRect(30 + i * 107, 140, 84, 13));
+        QLineEdit* edit = makeEdit(SlotId(Id::Feature1, i), QRect(30 + i * 107, 140, 84, 13));
         m_pFeatures[i] = edit;
         LimitFeatureLength(edit, 0);
         connect(edit, &QLineEdit::textChanged, this, [this, edit](const QString& text) {
@@ -241,13 +244,13 @@ void CDLGFlyerDetails::BuildControls()
 
     for (int i = 0; i < kPhotoSlots; ++i) {
         m_pPreviews[i] = new CXPictureST(this);
-        m_pPreviews[i]->setObjectName(QStringLiteral("id%1").arg(1339 + i));
+        m_pPreviews[i]->setObjectName(QStringLiteral("id%1").arg(int(SlotId(Id::Photo1, i))));
         m_pPreviews[i]->setGeometry(du.Rect(7 + i * 110, 161, 105, 71));
         m_pPreviews[i]->SetMargin(6);
         m_pPreviews[i]->SetShadow(true, 2);
 
         m_pPhotoButtons[i] = new QPushButton(this);
-        m_pPhotoButtons[i]->setObjectName(QStringLiteral("id%1").arg(1332 + i));
+        m_pPhotoButtons[i]->setObjectName(QStringLiteral("id%1").arg(int(SlotId(Id::ChoosePhoto1, i))));
         m_pPhotoButtons[i]->setGeometry(du.Rect(7 + i * 110, 235, 72, 14));
         connect(m_pPhotoButtons[i], &QPushButton::clicked, this, [this, i] { OnBnClickedBtnPhoto(i); });
 
@@ -277,30 +280,30 @@ void CDLGFlyerDetails::BuildControls()
     m_pFeatureCount->hide();
     connect(qApp, &QApplication::focusChanged, this, [this] { UpdateFeatureCount(); });
 
-    m_pListingUrl = makeEdit(0, QRect(86, 272, 356, 13));
+    m_pListingUrl = makeEdit(Id(0), QRect(86, 272, 356, 13));
     m_pListingUrl->setObjectName(QStringLiteral("IDC_EDIT_LISTINGURL"));
     m_pListingUrl->setPlaceholderText(QStringLiteral("https://... (optional; shown as a QR code on the flyer)"));
     makeLabel(QStringLiteral("Listing web address:"), QRect(7, 274, 78, 9), m_pListingUrl);
 
     m_pSeparator = new CXGroupLineST(this);
-    m_pSeparator->setObjectName(QStringLiteral("id1344"));
+    m_pSeparator->setObjectName(QStringLiteral("id%1").arg(int(Id::Separator)));
     m_pSeparator->setGeometry(du.Rect(7, 288, 435, 8));
     m_pSeparator->SetBackgroundColor(Qt::white);
 
     const struct
     {
         const char* text;
-        int id;
+        Id id;
         int x;
         void (CDLGFlyerDetails::*handler)();
     } buttons[] = {
-        {"&Save", 1022, 286, &CDLGFlyerDetails::OnBnClickedBtnSave},
-        {"&Cancel", 1257, 339, &CDLGFlyerDetails::reject},
-        {"&Help", 1012, 392, &CDLGFlyerDetails::OnBnClickedBtnHelp},
+        {"&Save", Id::Save, 286, &CDLGFlyerDetails::OnBnClickedBtnSave},
+        {"&Cancel", Id::Cancel, 339, &CDLGFlyerDetails::reject},
+        {"&Help", Id::Help, 392, &CDLGFlyerDetails::OnBnClickedBtnHelp},
     };
     for (const auto& b : buttons) {
         auto* button = new QPushButton(QString::fromLatin1(b.text), this);
-        button->setObjectName(QStringLiteral("id%1").arg(b.id));
+        button->setObjectName(QStringLiteral("id%1").arg(int(b.id)));
         button->setGeometry(du.Rect(b.x, 302, 50, 14));
         connect(button, &QPushButton::clicked, this, b.handler);
     }

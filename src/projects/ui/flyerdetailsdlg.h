@@ -22,6 +22,40 @@ class QPlainTextEdit;
 class QPushButton;
 enum class DetailsField;
 
+// The dialog's controls by number; each is named "id" + its number ("id1322"). The four features,
+// choose buttons and previews run on from their first.
+enum class FlyerDetailsId : int
+{
+    Help = 1012,
+    Save = 1022,
+    Cancel = 1257,
+    Address = 1312,
+    CityStateZip = 1313,
+    Caption = 1322,
+    MLSNumber = 1323,
+    Price = 1324,
+    Description = 1327,
+    Feature1 = 1328,
+    Feature2 = 1329,
+    Feature3 = 1330,
+    Feature4 = 1331,
+    ChoosePhoto1 = 1332,
+    ChoosePhoto2 = 1333,
+    ChoosePhoto3 = 1334,
+    ChoosePhoto4 = 1335,
+    Photo1 = 1339,
+    Photo2 = 1340,
+    Photo3 = 1341,
+    Photo4 = 1342,
+    Separator = 1344,
+};
+
+// The control of slot `slot` (0 to 3) in a run of four that starts at `first`.
+constexpr FlyerDetailsId SlotId(FlyerDetailsId first, int slot)
+{
+    return FlyerDetailsId(int(first) + slot);
+}
+
 // The listing data of one flyer project: texts, four feature lines and up to four photos. The
 // caller sets the members, runs the dialog, and after Accepted reads them back; the dialog writes
 // no files. It ends with Accepted only through Save, after every check has passed, and then the

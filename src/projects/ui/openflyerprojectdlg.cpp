@@ -57,11 +57,12 @@ CDLGOpenFlyerProject::CDLGOpenFlyerProject(QWidget* parent, CAppSettings& settin
     setPalette(white);
     setAutoFillBackground(true);
 
+    using Id = OpenFlyerProjectId;
     const DialogUnits du(font());
     setFixedSize(du.Size(372, 182));
 
     m_pList = new CXListCtrl(this);
-    m_pList->setObjectName(QStringLiteral("id1345"));
+    m_pList->setObjectName(QStringLiteral("id%1").arg(int(Id::List)));
     m_pList->setGeometry(du.Rect(7, 8, 357, 143));
     m_pList->InsertColumn(kColumnMLS, QStringLiteral("MLS Number"), Qt::AlignLeft, 110);
     m_pList->InsertColumn(kColumnAddress, QStringLiteral("Address"), Qt::AlignLeft);
@@ -78,29 +79,29 @@ CDLGOpenFlyerProject::CDLGOpenFlyerProject(QWidget* parent, CAppSettings& settin
             &CDLGOpenFlyerProject::UpdateButtons);
 
     m_pAlwaysShowDetails = new QCheckBox(QStringLiteral("Always Show Flyer Details"), this);
-    m_pAlwaysShowDetails->setObjectName(QStringLiteral("id1346"));
+    m_pAlwaysShowDetails->setObjectName(QStringLiteral("id%1").arg(int(Id::AlwaysShowDetails)));
     m_pAlwaysShowDetails->setGeometry(du.Rect(11, 161, 130, 12));
 
     const struct
     {
         const char* text;
-        int id;
+        Id id;
         int x;
         void (CDLGOpenFlyerProject::*handler)();
     } buttons[] = {
-        {"&Open", 1348, 156, &CDLGOpenFlyerProject::OnBnClickedBtnOpen},
-        {"&Delete", 1349, 209, &CDLGOpenFlyerProject::OnBnClickedBtnDelete},
-        {"&Cancel", 2, 262, &CDLGOpenFlyerProject::reject},
-        {"&Help", 1012, 315, &CDLGOpenFlyerProject::OnBnClickedBtnHelp},
+        {"&Open", Id::Open, 156, &CDLGOpenFlyerProject::OnBnClickedBtnOpen},
+        {"&Delete", Id::Delete, 209, &CDLGOpenFlyerProject::OnBnClickedBtnDelete},
+        {"&Cancel", Id::Cancel, 262, &CDLGOpenFlyerProject::reject},
+        {"&Help", Id::Help, 315, &CDLGOpenFlyerProject::OnBnClickedBtnHelp},
     };
     for (const auto& b : buttons) {
         auto* button = new QPushButton(QString::fromLatin1(b.text), this);
-        button->setObjectName(QStringLiteral("id%1").arg(b.id));
+        button->setObjectName(QStringLiteral("id%1").arg(int(b.id)));
         button->setGeometry(du.Rect(b.x, 161, 50, 14));
         connect(button, &QPushButton::clicked, this, b.handler);
-        if (b.id == 1348)
+        if (b.id == Id::Open)
             m_pOpen = button;
-        else if (b.id == 1349)
+        else if (b.id == Id::Delete)
             m_pDelete = button;
     }
     m_pOpen->setDefault(true);

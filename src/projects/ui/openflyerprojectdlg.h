@@ -9,6 +9,17 @@ class CXListCtrl;
 class QCheckBox;
 class QPushButton;
 
+// The dialog's controls by number; each is named "id" + its number ("id1348").
+enum class OpenFlyerProjectId : int
+{
+    Cancel = 2,
+    Help = 1012,
+    List = 1345,
+    AlwaysShowDetails = 1346,
+    Open = 1348,
+    Delete = 1349,
+};
+
 // Lists every project file found under the projects folder, newest first, and lets the user open
 // one or delete projects. The caller reads the members after the dialog ends: on Accepted the
 // selected file and the "Always Show Flyer Details" choice; either way whether projects were
