@@ -104,12 +104,7 @@ class TestMainDialog : public QObject
         data.m_strFont = font;
         data.m_crColor = color;
         data.m_photos[0].m_strPath = m_mainPhoto;
-        const QString folder = ProjectFolderPath(window.AppSettings().strPath2FlyerProjects, data.m_strId);
-        CreateProjectFolder(folder);
-        data.SetPathName(ProjectFilePath(folder));
-        if (!data.Save().IsOk())
-            qWarning("fixture project not written");
-        return data.m_strPathName;
+        return StoreNewProject(window, data);
     }
 
     // Opens the project with this MLS number through the Open command.

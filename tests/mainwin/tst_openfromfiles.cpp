@@ -60,12 +60,7 @@ class TestOpenFromFiles : public QObject
         data.m_strTheme = theme;
         data.m_strFont = QStringLiteral("Tahoma");
         data.m_crColor = 0x00B16300;
-        const QString folder = ProjectFolderPath(window.AppSettings().strPath2FlyerProjects, data.m_strId);
-        CreateProjectFolder(folder);
-        data.SetPathName(ProjectFilePath(folder));
-        if (!data.Save().IsOk())
-            qWarning("fixture project not written");
-        return data.m_strPathName;
+        return StoreNewProject(window, data);
     }
 
 private Q_SLOTS:

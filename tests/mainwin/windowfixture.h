@@ -4,6 +4,7 @@
 
 #include "mainwin/ui/maindialog.h"
 #include "projects/flyerdata.h"
+#include "projects/projectstore.h"
 
 #include <QTest>
 
@@ -21,6 +22,17 @@ inline std::unique_ptr<CMainDialog> ShowMainWindow(const std::function<bool(CMai
         qWarning("main window not exposed");
     settled(*window);
     return window;
+}
+
+// Stores `data` as a new project of the window's projects folder, as Save would: its file's path.
+inline QString StoreNewProject(const CMainDialog& window, CFlyerData& data)
+{
+    const QString folder = ProjectFolderPath(window.AppSettings().strPath2FlyerProjects, data.m_strId);
+    CreateProjectFolder(folder);
+    data.SetPathName(ProjectFilePath(folder));
+    if (!data.Save().IsOk())
+        qWarning("fixture project not written");
+    return data.m_strPathName;
 }
 
 // A project as its file holds it now.
