@@ -92,24 +92,8 @@ QList<ImageRow> PdfImages(const QString& pdf, int minWidth)
     return rows;
 }
 
+using TestSupport::GradientEnergy;
 using TestSupport::Psnr;
-
-// Sum of squared neighbour differences of the grey values: sharp edges score high.
-double GradientEnergy(const QImage& image)
-{
-    const QImage grey = image.convertToFormat(QImage::Format_Grayscale8);
-    double sum = 0;
-    for (int y = 0; y + 1 < grey.height(); ++y) {
-        const uchar* row = grey.constScanLine(y);
-        const uchar* next = grey.constScanLine(y + 1);
-        for (int x = 0; x + 1 < grey.width(); ++x) {
-            const double dx = row[x + 1] - row[x];
-            const double dy = next[x] - row[x];
-            sum += dx * dx + dy * dy;
-        }
-    }
-    return sum;
-}
 
 bool WritePdf(const QByteArray& bytes, const QString& path)
 {

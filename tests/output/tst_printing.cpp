@@ -8,6 +8,7 @@
 #include "compose/render/xhtml2image.h"
 #include "compose/templatemerge.h"
 #include "output/flyerprint.h"
+#include "support/pictures.h"
 #include "projects/flyerdata.h"
 #include "settings/appsettings.h"
 #include "support/dialogs.h"
@@ -21,6 +22,7 @@
 #include <QTimer>
 
 using namespace OutputFixtures;
+using TestSupport::GradientEnergy;
 
 namespace {
 
@@ -52,22 +54,6 @@ QRect InkBounds(const QImage& picture)
         }
     }
     return bounds;
-}
-
-double GradientEnergy(const QImage& image)
-{
-    const QImage grey = image.convertToFormat(QImage::Format_Grayscale8);
-    double sum = 0;
-    for (int y = 0; y + 1 < grey.height(); ++y) {
-        const uchar* row = grey.constScanLine(y);
-        const uchar* next = grey.constScanLine(y + 1);
-        for (int x = 0; x + 1 < grey.width(); ++x) {
-            const double dx = row[x + 1] - row[x];
-            const double dy = next[x] - row[x];
-            sum += dx * dx + dy * dy;
-        }
-    }
-    return sum;
 }
 
 } // namespace

@@ -37,4 +37,20 @@ int CountPixels(const QImage& image, int step, const std::function<bool(QRgb)>& 
     return count;
 }
 
+double GradientEnergy(const QImage& image)
+{
+    const QImage grey = image.convertToFormat(QImage::Format_Grayscale8);
+    double sum = 0;
+    for (int y = 0; y + 1 < grey.height(); ++y) {
+        const uchar* row = grey.constScanLine(y);
+        const uchar* next = grey.constScanLine(y + 1);
+        for (int x = 0; x + 1 < grey.width(); ++x) {
+            const double dx = row[x + 1] - row[x];
+            const double dy = next[x] - row[x];
+            sum += dx * dx + dy * dy;
+        }
+    }
+    return sum;
+}
+
 } // namespace TestSupport

@@ -13,4 +13,7 @@ double Psnr(const QImage& a, const QImage& b);
 // How many of every step-th pixel, in both directions, pass the test.
 int CountPixels(const QImage& image, int step, const std::function<bool(QRgb)>& test);
 
+// Sum of squared neighbour differences of the grey values: sharp edges score high.
+double GradientEnergy(const QImage& image);
+
 } // namespace TestSupport

@@ -2,6 +2,7 @@
 #include "support/childprocess.h"
 #include "support/folders.h"
 #include "support/loopbackhttpserver.h"
+#include "support/pictures.h"
 
 #include <QDir>
 #include <QFile>
@@ -87,6 +88,16 @@ private Q_SLOTS:
         QVERIFY(deep.open(QIODevice::ReadOnly));
         QCOMPARE(deep.readAll(), QByteArray("a/b/deep.txt"));
         QVERIFY(!TestSupport::CopyTree(from.path(), to.path())); // the files are there already
+    }
+
+    void gradientEnergy()
+    {
+        QImage picture(2, 2, QImage::Format_Grayscale8);
+        picture.fill(Qt::white);
+        QCOMPARE(TestSupport::GradientEnergy(picture), 0.0);
+        // One dark corner: a step of 255 to its right and one below it.
+        picture.setPixelColor(0, 0, Qt::black);
+        QCOMPARE(TestSupport::GradientEnergy(picture), 2.0 * 255 * 255);
     }
 
     void missingProgram()
