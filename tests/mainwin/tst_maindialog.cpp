@@ -16,6 +16,7 @@
 #include "projects/ui/openflyerprojectdlg.h"
 #include "support/dialogs.h"
 #include "support/folders.h"
+#include "support/settingsstore.h"
 #include "support/urlcatcher.h"
 #include "windowfixture.h"
 
@@ -45,12 +46,6 @@
 
 namespace {
 
-QSettings Store()
-{
-    return QSettings(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("Tarnwick"),
-                     QStringLiteral("Listora"));
-}
-
 QColor ColorOf(ColorRef color)
 {
     return QColor(int(color & 0xFF), int((color >> 8) & 0xFF), int((color >> 16) & 0xFF));
@@ -62,6 +57,7 @@ using TestSupport::Child;
 using TestSupport::CopyTree;
 using TestSupport::kPatienceMs;
 using TestSupport::SavePath;
+using TestSupport::Store;
 using TestSupport::WhenShown;
 
 class TestMainDialog : public QObject

@@ -8,6 +8,7 @@
 #include "options/ui/optionssheet.h"
 #include "options/ui/propertysheet.h"
 #include "support/dialogs.h"
+#include "support/settingsstore.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -23,13 +24,9 @@
 #include <functional>
 #include <memory>
 
-namespace {
+using TestSupport::Store;
 
-QSettings Store()
-{
-    return QSettings(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("Tarnwick"),
-                     QStringLiteral("Listora"));
-}
+namespace {
 
 // A complete store as an earlier run leaves it, with QuickStart on or off.
 void PrepareStore(bool showQuickStart)

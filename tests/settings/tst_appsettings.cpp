@@ -3,6 +3,7 @@
 #include "settings/appsettings.h"
 
 #include "../formats/smalldisk.h"
+#include "support/settingsstore.h"
 
 #include <QDir>
 #include <QFile>
@@ -13,13 +14,9 @@
 #include <QTest>
 #include <QtEndian>
 
-namespace {
+using TestSupport::Store;
 
-QSettings Store()
-{
-    return QSettings(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("Tarnwick"),
-                     QStringLiteral("Listora"));
-}
+namespace {
 
 QVariant ValueOf(const CAppSettings& settings, const QString& name)
 {

@@ -2,6 +2,7 @@
 #include "controls/ui/messagebox.h"
 #include "mainwin/ui/maindialog.h"
 #include "support/folders.h"
+#include "support/settingsstore.h"
 
 #include <QApplication>
 #include <QDir>
@@ -16,12 +17,6 @@
 namespace {
 
 const QString kExitQuestion = QStringLiteral("Are you sure you want to Exit?");
-
-QSettings Store()
-{
-    return QSettings(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("Tarnwick"),
-                     QStringLiteral("Listora"));
-}
 
 // Runs the program; `whileRunning` acts on the main window once it is up and must end it.
 bool RunProgram(const std::function<void(CMainDialog&)>& whileRunning)
@@ -54,6 +49,7 @@ bool RunProgram(const std::function<void(CMainDialog&)>& whileRunning)
 } // namespace
 
 using TestSupport::SavePath;
+using TestSupport::Store;
 
 class TestStartup : public QObject
 {
