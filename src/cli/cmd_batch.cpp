@@ -169,7 +169,8 @@ int Run(const QStringList& args)
 
     // The projects of the rows are scratch: they live in the system's temporary folder, out of reach
     // of the program's own Temp folder, which a closing window empties.
-    QTemporaryDir work(QDir(QDir::tempPath()).filePath(QStringLiteral("listora-batch-XXXXXX")));
+    RemoveDeadBatchFolders(QDir::tempPath());
+    QTemporaryDir work(BatchWorkFolderTemplate(QDir::tempPath()));
     if (!work.isValid())
         return Cli::Fail(QStringLiteral("cannot make a working folder: %1").arg(work.errorString()));
     job.workFolder = work.path();

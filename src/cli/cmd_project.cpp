@@ -1,8 +1,11 @@
 #include "cli/clicommand.h"
+#include "imaging/photocrop.h"
 #include "projects/flyerdata.h"
 #include "projects/listingextras.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -187,9 +190,9 @@ int Show(const QString& path)
     if (!status.IsOk())
         return Cli::Fail(status.text);
     CListingExtras extras;
-    const CListingExtras::Status extrasStatus = extras.Load(record.GetFolder());
+    const CListingExtras::Status extrasStatus = extras.Load(record.GetFolder(), path);
     // As in the window: a damaged extras file is reported and the project shown without it.
-    if (extrasStatus.kind == CListingExtras::Damaged)
+    if (extrasStatus.kind == CListingExtras::Damaged || extrasStatus.stale)
         Cli::Warn(extrasStatus.text);
     QJsonObject object = ToJson(record);
     const QJsonObject extrasObject = extras.ToJson();
@@ -231,14 +234,24 @@ int Write(const QString& path)
     // Keys of a newer program in an existing extras file stay; a damaged one is replaced.
     CListingExtras extras;
     extras.Load(record.GetFolder());
+    const auto previousCrops = extras.m_crops;
     extras.m_strListingUrl = given->m_strListingUrl;
     extras.m_crops = given->m_crops;
-    const FlyerFileStatus status = record.Save();
+    // The flyer shows "_photo0N.jpg": it is cut to the crop as Flyer Details cuts it, from the whole
+    // "_original0N.jpg" beside it. Photos outside the project's folder are not the project's to cut.
+    const QDir folder(record.GetFolder());
+    for (int i = 0; i < CFlyerData::kSlotCount; ++i) {
+        const QString photo = record.m_photos[size_t(i)].m_strPath;
+        if (photo.isEmpty() || (!extras.m_crops[size_t(i)] && !previousCrops[size_t(i)]) ||
+            PhotoCrop::CropSource(photo, i + 1) == photo || QDir(QFileInfo(photo).absolutePath()) != folder)
+            continue;
+        QString why;
+        if (!PhotoCrop::MakeSlotPhoto(folder.path(), i + 1, extras.m_crops[size_t(i)], &why))
+            return Cli::Fail(QStringLiteral("photo %1: %2; the project was not written").arg(i + 1).arg(why));
+    }
+    const FlyerFileStatus status = SaveProjectPair(record, &extras);
     if (!status.IsOk())
         return Cli::Fail(status.text);
-    const CListingExtras::Status extrasStatus = extras.Save(record.GetFolder());
-    if (!extrasStatus.ok)
-        return Cli::Fail(extrasStatus.text);
     return Cli::Done;
 }
 

@@ -94,7 +94,7 @@ bool ProcessPhotos(const QString& folder, std::array<QString, kPhotoSlots>& path
         if (!decodedAlready && !IsSameFile(source, original)) {
             QByteArray originalBytes;
             QByteArray reducedBytes;
-            const JpegStreamResult streamed = StreamJpegIntake(source.trimmed(), original, reduced, PhotoBoxSize(slot),
+            const JpegStreamResult streamed = StreamJpegIntake(source.trimmed(), reduced, PhotoBoxSize(slot),
                                                                &originalBytes, &reducedBytes, &why);
             if (streamed == JpegStreamResult::Done) {
                 if (PutPairInPlace(original, originalBytes, reduced, reducedBytes, durability, &why))

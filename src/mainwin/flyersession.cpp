@@ -13,6 +13,7 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <algorithm>
 #include <utility>
 
 CFlyerSession::CFlyerSession(CAppSettings& settings, const CXThemeCatalogue& themes, IFlyerRenderer& renderer,
@@ -114,6 +115,9 @@ CFlyerSession::COptionsEffect CFlyerSession::OptionsAccepted(const COptionsSnaps
     effect.rebuildFonts = after.showAllFonts != before.showAllFonts;
     if (effect.redrawn)
         RenderFlyer();
+    // Covers that show the agent follow the agent's new name, colours and pictures.
+    if (myInformationVisited)
+        CreateMissingThemeCovers(false);
     return effect;
 }
 
@@ -126,7 +130,7 @@ FlyerFileStatus CFlyerSession::OpenProject(const QString& path, CListingExtras::
         return status;
     opened.RepairPhotoPaths();
     m_flyerData = opened;
-    const CListingExtras::Status extras = m_extras.Load(m_flyerData.GetFolder());
+    const CListingExtras::Status extras = m_extras.Load(m_flyerData.GetFolder(), m_flyerData.m_strPathName);
     if (extrasStatus)
         *extrasStatus = extras;
     m_draftListing.reset();
@@ -221,16 +225,10 @@ CFlyerSession::SaveListingFiles(const std::array<std::optional<QRect>, CFlyerDat
             photoErrors.append(why);
     }
     m_flyerData.SetPathName(ProjectFilePath(folder));
-    const FlyerFileStatus status = m_flyerData.Save();
+    const FlyerFileStatus status = SaveProjectPair(m_flyerData, &m_extras);
     outcome.saved = status.IsOk();
     if (!outcome.saved)
         outcome.warnings << status.SaveFailureText();
-    if (outcome.saved) {
-        const CListingExtras::Status extras = m_extras.Save(folder);
-        if (!extras.ok)
-            outcome.warnings << extras.text;
-        outcome.saved = extras.ok;
-    }
     if (outcome.saved && !photoErrors.isEmpty())
         outcome.warnings << QStringLiteral("Some photos could not be taken into the flyer project:\n\n%1")
                                 .arg(photoErrors.join(QLatin1Char('\n')));
@@ -256,7 +254,8 @@ bool CFlyerSession::SaveProject(QString* error)
     m_flyerData.m_crColor = m_crSelColor;
     m_flyerData.m_strFont = m_strSelFont;
     m_flyerData.m_strTheme = m_strSelTheme;
-    const FlyerFileStatus status = m_flyerData.Save();
+    // A damaged extras file stays as it is until the details are saved.
+    const FlyerFileStatus status = SaveProjectPair(m_flyerData, m_extras.m_bDamaged ? nullptr : &m_extras);
     if (!status.IsOk()) {
         if (error)
             *error = status.SaveFailureText();
@@ -392,7 +391,10 @@ void CFlyerSession::CreateMissingThemeCovers(bool includeLarge)
 {
     const QString largeFolder = DeveloperCoverFolder();
     for (qsizetype i = 0; i < m_themes.size(); ++i) {
-        if (!QFileInfo::exists(ThemeCoverPath(m_themes.at(i), m_settings))) {
+        const bool queued = (m_nCoverRequest != 0 && m_coverItem.theme == i && !m_coverItem.large) ||
+                            std::any_of(m_coverQueue.cbegin(), m_coverQueue.cend(),
+                                        [i](const CoverItem& item) { return item.theme == i && !item.large; });
+        if (!queued && ThemeCoverIsDue(m_themes.at(i), m_settings)) {
             m_coverQueue.append({i, false});
             ++m_nCoversDue;
         }

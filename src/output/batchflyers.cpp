@@ -5,14 +5,23 @@
 #include "imaging/photointake.h"
 #include "projects/detailschecks.h"
 
+#include <QCoreApplication>
+#include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
+
+#ifdef Q_OS_UNIX
+#include <csignal>
+#include <unistd.h>
+#endif
 
 namespace {
 
@@ -424,6 +433,21 @@ bool CXListingSheetReader::Next(ListingRow& row)
     return false;
 }
 
+bool CXListingSheetReader::NextLine(int& line)
+{
+    State& state = *m_pState;
+    if (!m_strError.isEmpty() || !state.next)
+        return false;
+    CsvRecord record;
+    while (state.next(record)) {
+        if (IsBlank(record))
+            continue;
+        line = record.line;
+        return true;
+    }
+    return false;
+}
+
 int CXListingSheetReader::RowCount(int firstLine, int lastLine)
 {
     State& state = *m_pState;
@@ -609,4 +633,40 @@ QString BatchProgressText(int done, int total, int failed, qint64 elapsedMs)
     if (failed > 0)
         text += QStringLiteral(", %1 failed").arg(failed);
     return text;
+}
+
+QString BatchWorkFolderTemplate(const QString& tempFolder)
+{
+    return QDir(tempFolder).filePath(
+        QStringLiteral("listora-batch-%1-XXXXXX").arg(QCoreApplication::applicationPid()));
+}
+
+int RemoveDeadBatchFolders(const QString& tempFolder)
+{
+    static const QRegularExpression kWithOwner(QStringLiteral("^listora-batch-(\\d+)-[A-Za-z0-9]{6}$"));
+    static const QRegularExpression kOlder(QStringLiteral("^listora-batch-[A-Za-z0-9]{6}$"));
+    const QDateTime dayAgo = QDateTime::currentDateTimeUtc().addDays(-1);
+    int removed = 0;
+    const QFileInfoList folders =
+        QDir(tempFolder).entryInfoList({QStringLiteral("listora-batch-*")}, QDir::Dirs | QDir::NoSymLinks | QDir::Hidden);
+    for (const QFileInfo& folder : folders) {
+#ifdef Q_OS_UNIX
+        if (folder.ownerId() != ::getuid())
+            continue;
+#endif
+        bool dead = false;
+        if (const QRegularExpressionMatch match = kWithOwner.match(folder.fileName()); match.hasMatch()) {
+            const qint64 pid = match.captured(1).toLongLong();
+            if (pid == QCoreApplication::applicationPid())
+                continue;
+#ifdef Q_OS_UNIX
+            dead = pid > 0 && pid <= std::numeric_limits<pid_t>::max() && ::kill(pid_t(pid), 0) != 0 && errno == ESRCH;
+#endif
+        } else if (kOlder.match(folder.fileName()).hasMatch()) {
+            dead = folder.lastModified().toUTC() < dayAgo;
+        }
+        if (dead && QDir(folder.filePath()).removeRecursively())
+            ++removed;
+    }
+    return removed;
 }

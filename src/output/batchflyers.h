@@ -67,6 +67,8 @@ public:
 
     // The next listing row (blank rows are left out), checked as ReadRow does; false at the end.
     bool Next(ListingRow& row);
+    // Only the line of the next listing row, unchecked: for the rows a stopped run still reports.
+    bool NextLine(int& line);
     // How many listing rows the sheet holds (those starting on the lines firstLine to lastLine); read
     // once more to count them, before the first Next.
     int RowCount(int firstLine = 1, int lastLine = std::numeric_limits<int>::max());
@@ -142,6 +144,14 @@ struct BatchRowReport
 QByteArray BatchReportEntryJson(const BatchRowReport& report);
 // The whole report: a JSON array of the entries, one a line.
 QByteArray BatchReportJson(const QList<QByteArray>& entries);
+
+// The QTemporaryDir template of a run's scratch folder in tempFolder: "listora-batch-<pid>-XXXXXX",
+// so that a later run can tell whether its owner still lives.
+QString BatchWorkFolderTemplate(const QString& tempFolder);
+// Removes the scratch folders in tempFolder that runs killed before they could clean up left behind:
+// those whose owner process is gone, and those of older versions (no owner in the name) once a day
+// old. Returns how many went.
+int RemoveDeadBatchFolders(const QString& tempFolder);
 
 // The progress line on a terminal: "12/50 flyers, 7.9/s, 0:05 left, 1 failed".
 QString BatchProgressText(int done, int total, int failed, qint64 elapsedMs);

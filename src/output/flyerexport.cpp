@@ -278,8 +278,9 @@ bool ExportFlyerFile(CAppSettings& settings, const CFlyerData& flyer, const QIma
                      QString* error)
 {
     const bool written = ExportFlyerFile(image, chosenPath, settings.Path2TempFolder, flyer.m_strId, error);
-    if (image.isNull())
-        return written;
+    // Only a folder that took a flyer is offered again; a failed one would greet the next export.
+    if (!written)
+        return false;
     QString folder = QFileInfo(chosenPath).absolutePath();
     NormalizeFolderPath(folder, false);
     settings.LastExportToPath = folder;

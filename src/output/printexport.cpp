@@ -56,6 +56,8 @@ bool WritePrintQualityFile(CAppSettings& settings, const QByteArray& pdf, const 
                            const QString& chosenPath, QString* error)
 {
     const bool written = WritePrintQualityFile(pdf, picture, chosenPath, error);
+    if (!written)
+        return false;
     QString folder = QFileInfo(chosenPath).absolutePath();
     NormalizeFolderPath(folder, false);
     settings.LastExportToPath = folder;

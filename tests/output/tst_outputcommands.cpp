@@ -186,10 +186,10 @@ private Q_SLOTS:
                                                    "Windows Bitmap Image (*.bmp)"),
                                     QStringLiteral("pdf"), start,
                                     QStringLiteral("ML81234 - 12 Oak Lane - Springfield, IL.pdf")}));
-        // A cancelled dialog changes nothing, the start folder included.
+        // A cancelled dialog or a failed export changes nothing, the start folder included.
         CAppSettings stored;
         stored.LoadSettings();
-        QCOMPARE(stored.LastExportToPath == start, !typed.isEmpty());
+        QCOMPARE(stored.LastExportToPath == start, !written.isEmpty());
 
         const auto asked = CXMessageBoxTest::TakeAsked();
         QCOMPARE(asked.size(), message.isEmpty() ? 0 : 1);
