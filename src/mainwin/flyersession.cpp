@@ -4,6 +4,7 @@
 #include "compose/flyerrenderer.h"
 #include "compose/loadpolicy.h"
 #include "compose/templatemerge.h"
+#include "compose/textfit.h"
 #include "imaging/photocrop.h"
 #include "imaging/photointake.h"
 #include "projects/projectstore.h"
@@ -359,6 +360,9 @@ void CFlyerSession::OnRenderFinished(quint64 requestId, const QImage& image, con
             Q_EMIT FlyerFailed(QStringLiteral("The flyer could not be drawn.\n%1").arg(error));
         } else {
             m_flyerImage = image;
+            m_cutText.clear();
+            for (const TextFit::Box& box : TextFit::CutBoxes(TextFit::ParseReport(m_renderer.LastFitReport())))
+                m_cutText.append(TextFit::CutMessage(box, m_strSelTheme));
             Q_EMIT FlyerReady(m_flyerImage);
         }
     }

@@ -50,6 +50,9 @@ public:
     // The look, as the window's lists and palette show it. SetSelection only takes it over; the
     // Choose functions are the user's choices and decide what follows.
     QString SelTheme() const { return m_strSelTheme; }
+    // What the flyer shown last had to cut of its texts, a line each ("The description is cut after
+    // 612 of 1,480 characters in Gallery - KT401."); empty when every text fits.
+    QStringList CutTextMessages() const { return m_cutText; }
     QString SelFont() const { return m_strSelFont; }
     ColorRef SelColor() const { return m_crSelColor; }
     QString SelTemplate() const { return m_strSelTemplate; }
@@ -184,6 +187,7 @@ private:
     QString m_strTemplateText;
     QString m_strSidebarImage;
     QString m_strSelTheme;
+    QStringList m_cutText;
     QString m_strSelFont = QStringLiteral("Arial");
     ColorRef m_crSelColor = 0;
     ColorRef m_crShownColor = 0;

@@ -110,12 +110,19 @@ private Q_SLOTS:
     // profile is cleared; a cover of the sample agent stays whatever the profile does.
     void coverOfTheAgentFollowsTheProfile()
     {
-        const QString templatePath = CopyFixture(QStringLiteral("Agent-KT2"));
+        const QString folder = m_dir.filePath(QStringLiteral("Agent-KT2"));
+        QVERIFY(QDir().mkpath(folder));
+        const QString templatePath = QDir(folder).filePath(QStringLiteral("index.htm"));
+        QFile page(templatePath);
+        QVERIFY(page.open(QIODevice::WriteOnly));
+        page.write("<html><body style=\"background: $_pageColor$\">$_contactInfo$<img src=\"$_companyLogo$\"></body></html>");
+        page.close();
         const CXThemeTemplateInfo theme = Theme(templatePath, 0x00204080);
         const QString cover = QDir(m_settings.Path2ThemeCovers).filePath(QStringLiteral("ABC-123.png"));
         QFile::remove(cover);
         CAppSettings settings = m_settings;
         settings.strSavePath = m_dir.filePath(QStringLiteral("My Listora"));
+        settings.IncludeMyLogo = 1;
         QVERIFY(QDir().mkpath(settings.strSavePath));
         const QString logo = QDir(settings.strSavePath).filePath(QStringLiteral("Logo.jpg"));
         QImage(200, 66, QImage::Format_RGB32).save(logo, "JPEG");

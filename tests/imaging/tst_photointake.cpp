@@ -1,4 +1,5 @@
 #include "imaging/imagelibrary.h"
+#include "imaging/jpegturn.h"
 #include "imaging/photointake.h"
 #include "projects/flyerdata.h"
 
@@ -8,9 +9,11 @@
 #include <QColorSpace>
 #include <QDir>
 #include <QFileInfo>
+#include <QImageReader>
 #include <QImageWriter>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTransform>
 #include <QtEndian>
 
 namespace {
@@ -160,6 +163,43 @@ private Q_SLOTS:
                 }
             }
             QVERIFY2(worst <= 1, qPrintable(QStringLiteral("%1: off by %2").arg(streamed).arg(worst)));
+        }
+    }
+
+    // A photo taken on its side is kept turned upright without a new encode when its size is whole
+    // blocks (the steps of its quantisation stay the camera's), else encoded upright as before.
+    void sidewaysJpegTurnsLosslesslyWhereItCan_data()
+    {
+        QTest::addColumn<QSize>("stored");
+        QTest::addColumn<bool>("lossless");
+        QTest::newRow("whole blocks") << QSize(1600, 1200) << true;
+        QTest::newRow("ragged edge") << QSize(1601, 1203) << false;
+    }
+    void sidewaysJpegTurnsLosslesslyWhereItCan()
+    {
+        QFETCH(QSize, stored);
+        QFETCH(bool, lossless);
+        QImage sideways = Fixtures::PhotoLike(stored.width(), stored.height());
+        const QString chosen = m_sources.filePath(QStringLiteral("sideways.jpg"));
+        QVERIFY(Fixtures::WriteFile(chosen, Fixtures::WithExifOrientation(Fixtures::Encode(sideways, "jpeg", 90), 6)));
+        QTemporaryDir project;
+        std::array<QString, kPhotoSlots> paths = {chosen};
+        QVERIFY(ProcessPhotos(project.path(), paths));
+
+        const QByteArray original = Fixtures::ReadFile(QDir(project.path()).filePath(OriginalPhotoName(1)));
+        QCOMPARE(JpegTurn::Orientation(original), 1);
+        QImageReader reader(QDir(project.path()).filePath(OriginalPhotoName(1)));
+        reader.setAutoTransform(false); // the pixels themselves are upright now
+        const QImage upright = reader.read();
+        QCOMPARE(upright.size(), stored.transposed());
+        QCOMPARE(Fixtures::ReadJpegFacts(original).allQuantOne, !lossless);
+        // The first stored column, turned a quarter clockwise, is the top row.
+        const QImage expected = sideways.transformed(QTransform().rotate(90));
+        for (const QPoint p : {QPoint(10, 10), QPoint(upright.width() - 20, 30), QPoint(40, upright.height() - 15)}) {
+            const QColor a = upright.pixelColor(p), b = expected.pixelColor(p);
+            QVERIFY2(std::abs(a.red() - b.red()) < 24 && std::abs(a.green() - b.green()) < 24 &&
+                         std::abs(a.blue() - b.blue()) < 24,
+                     qPrintable(QStringLiteral("%1,%2").arg(p.x()).arg(p.y())));
         }
     }
 
