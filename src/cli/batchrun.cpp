@@ -122,6 +122,7 @@ public:
             source.crops = row.extras.m_crops;
             // The copies are the row's, not the user's cache: nobody prints this row again.
             source.printCopyFolder = row.folder;
+            source.pictureRoots = m_job.pictureRoots;
             source.makePrintCopy = &MakeBatchPrintCopy;
             CXPrintPage page;
             if (!MakePrintPage(Renderer(), source, PrintPageWork::Pdf, page, &why)) {

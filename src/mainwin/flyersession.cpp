@@ -3,6 +3,7 @@
 #include "catalogue/themecatalogue.h"
 #include "compose/flyerrenderer.h"
 #include "compose/loadpolicy.h"
+#include "compose/printphotos.h"
 #include "compose/templatemerge.h"
 #include "compose/textfit.h"
 #include "imaging/photocrop.h"
@@ -136,6 +137,7 @@ FlyerFileStatus CFlyerSession::OpenProject(const QString& path, CListingExtras::
         *extrasStatus = extras;
     m_draftListing.reset();
     m_draftProfile.reset();
+    m_toldPhotoProblems.clear();
     m_bProjectOpen = true;
     m_bProjectDirty = false;
     m_strSelFont = m_flyerData.m_strFont;
@@ -161,6 +163,7 @@ void CFlyerSession::CopyListingFields(const CFlyerData& from, CFlyerData& to)
 CFlyerSession::CSaveOutcome CFlyerSession::NewProject(const CFlyerData& details, const CListingExtras& extras)
 {
     m_flyerData.Reset();
+    m_toldPhotoProblems.clear();
     const qint64 now = QDateTime::currentSecsSinceEpoch();
     m_flyerData.m_timeCreated = now;
     m_flyerData.m_timePrinted = now;
@@ -242,6 +245,7 @@ void CFlyerSession::CloseProject()
     m_extras = CListingExtras();
     m_draftListing.reset();
     m_draftProfile.reset();
+    m_toldPhotoProblems.clear();
     m_bProjectOpen = false;
     m_bProjectDirty = false;
     // Through the whole cycle, so a sidebar theme loses the closed project's caption too.
@@ -342,6 +346,12 @@ void CFlyerSession::RenderWith(bool projectMode)
     const CFlyerPage page = ComposeFlyerPage(m_strTemplateText, m_strSelTheme, projectMode, flyer, profile,
                                              m_strSelFont, m_crSelColor, m_extras.m_strListingUrl);
     m_strSidebarImage = page.sidebarImage;
+    m_drawnPhotoProblems.clear();
+    // A draft's photos are still being chosen; the saved project's are what the user is told about.
+    if (!m_draftListing) {
+        for (const CXFinding& finding : CheckProjectPhotos(projectMode, flyer, profile, m_strSelTemplate, false))
+            m_drawnPhotoProblems.append(finding.message);
+    }
     const QStringList roots = PageLoadRoots(profile, m_strSelTemplate, projectMode ? flyer.GetFolder() : QString());
     m_nRenderRequest = replace ? m_renderer.RenderReplacing(page.page, kFlyerWidth, kFlyerHeight, roots)
                                : m_renderer.RenderAsync(page.page, kFlyerWidth, kFlyerHeight, roots);
@@ -370,6 +380,20 @@ void CFlyerSession::OnRenderFinished(quint64 requestId, const QImage& image, con
         RemoveStaleSidebarImages();
     if (m_nCoverRequest == 0 && !m_renderer.IsBusy())
         StartNextCover();
+}
+
+QStringList CFlyerSession::TakeNewPhotoProblems()
+{
+    QStringList fresh;
+    if (m_flyerImage.isNull())
+        return fresh;
+    for (const QString& problem : std::as_const(m_drawnPhotoProblems)) {
+        if (!m_toldPhotoProblems.contains(problem)) {
+            m_toldPhotoProblems.append(problem);
+            fresh.append(problem);
+        }
+    }
+    return fresh;
 }
 
 void CFlyerSession::OnRenderSuperseded(quint64 requestId)

@@ -135,6 +135,9 @@ public:
     bool IsRenderPending() const { return m_nRenderRequest != 0; }
     // The last rendered flyer; null while a render runs and after one failed.
     const QImage& FlyerImage() const { return m_flyerImage; }
+    // What the flyer just drawn could not show of the project's photos (outside the page's folders,
+    // damaged, no picture, too large), each problem handed out once while the project stays open.
+    QStringList TakeNewPhotoProblems();
 
     // A listing (and optionally a profile) not yet saved, drawn in place of the project's: the
     // project stays as it is, unchanged. It stays on the flyer through later draws until EndDraft,
@@ -196,6 +199,8 @@ private:
     std::optional<CAppSettings> m_draftProfile;
 
     QImage m_flyerImage;
+    QStringList m_drawnPhotoProblems; // of the page being drawn or last drawn
+    QStringList m_toldPhotoProblems;  // handed out since the project was opened
     bool m_bReplaceRunning = false;
     quint64 m_nRenderRequest = 0;     // the request whose picture the canvas waits for, or 0
     QStringList m_staleSidebarImages; // sidebar pictures of pages no longer shown

@@ -1,5 +1,6 @@
 #include "output/batchflyers.h"
 
+#include "compose/loadpolicy.h"
 #include "imaging/imagelibrary.h"
 #include "imaging/photocrop.h"
 #include "imaging/photointake.h"
@@ -101,6 +102,7 @@ QString CheckPhotoCell(int slot, const QString& cell, const QString& path)
     const ImageInfo info = GetImageInfo(path);
     // The row's problems are joined into one sentence, so the refusals lose their full stop. A cut-off
     // JPEG is found by the intake, which decodes it anyway; a second decode here would slow every row.
+    // A picture too large to open is named as such, not as "no picture".
     if (const QString refusal = CheckPictureFile(path, QStringLiteral("%1 \"%2\"").arg(column, cell), false);
         !refusal.isEmpty())
         return refusal.chopped(1);
@@ -169,7 +171,9 @@ struct Header
 };
 
 // Fills row.flyer from the cells and row.error with everything that keeps the row from being made.
-void ReadRow(const CsvRecord& record, const Header& header, const QDir& base, ListingRow& row)
+// pictures says where the row's photos may come from, as a flyer page does.
+void ReadRow(const CsvRecord& record, const Header& header, const QDir& base, const CXPageLoadPolicy& pictures,
+             ListingRow& row)
 {
     if (!record.error.isEmpty()) {
         row.error = record.error;
@@ -240,6 +244,13 @@ void ReadRow(const CsvRecord& record, const Header& header, const QDir& base, Li
         }
         const QString path = QDir::cleanPath(base.absoluteFilePath(cell));
         flyer.m_photos[size_t(slot - 1)].m_strPath = path;
+        // A sheet from someone else must not put the user's own files (~/.ssh ...) into the flyers.
+        if (QFileInfo(path).isFile() && !pictures.MayReadPicture(path)) {
+            problems.append(
+                PictureOutsideText(QStringLiteral("%1 \"%2\"").arg(ColumnName(Photo1 + slot - 1), cell)).chopped(1) +
+                QStringLiteral(" (the spreadsheet's folder, My Listora and the installed data)"));
+            continue;
+        }
         if (cropCell.isEmpty()) {
             if (const QString problem = CheckPhotoCell(slot, cell, path); !problem.isEmpty())
                 problems.append(problem);
@@ -321,6 +332,8 @@ struct CXListingSheetReader::State
     std::function<bool(CsvRecord&)> next;
     std::function<void()> rewind; // empty: the records cannot be read again
     QDir base;
+    QStringList pictureRoots; // besides base
+    CXPageLoadPolicy pictures;
     Header header;
     int headerLine = 0;
 
@@ -337,6 +350,11 @@ struct CXListingSheetReader::State
 
 CXListingSheetReader::CXListingSheetReader() : m_pState(std::make_unique<State>()) {}
 CXListingSheetReader::~CXListingSheetReader() = default;
+
+void CXListingSheetReader::SetPictureRoots(const QStringList& roots)
+{
+    m_pState->pictureRoots = roots;
+}
 
 bool CXListingSheetReader::Open(const QString& csvPath)
 {
@@ -369,6 +387,7 @@ bool CXListingSheetReader::Open(std::function<bool(CsvRecord&)> next, const QStr
     state.next = std::move(next);
     state.rewind = std::move(rewind);
     state.base = QDir(baseFolder);
+    state.pictures.SetRoots(QStringList{baseFolder} + state.pictureRoots);
     CsvRecord headerRecord;
     if (!state.FirstFilled(headerRecord)) {
         m_strError = QStringLiteral("the file is empty: it needs a header row naming the columns (%1)")
@@ -427,7 +446,7 @@ bool CXListingSheetReader::Next(ListingRow& row)
         row = ListingRow();
         row.line = record.line;
         row.flyer.Reset();
-        ReadRow(record, state.header, state.base, row);
+        ReadRow(record, state.header, state.base, state.pictures, row);
         return true;
     }
     return false;

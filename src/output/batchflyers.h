@@ -54,6 +54,10 @@ public:
     ~CXListingSheetReader();
     Q_DISABLE_COPY_MOVE(CXListingSheetReader)
 
+    // Folders besides the sheet's own that its photos may come from (PageLoadRoots without a
+    // project); a photo anywhere else is a bad row. Given before Open.
+    void SetPictureRoots(const QStringList& roots);
+
     // Reads the file and its header row. False when the sheet as a whole cannot be used (Error());
     // Notes() then still says how the file was read.
     bool Open(const QString& csvPath);
@@ -105,6 +109,9 @@ struct BatchJob
     QString outFolder;
     BatchFormat format = BatchFormat::Pdf;
     bool printQuality = false; // the vector page with photos at print resolution, not the 96-dpi picture
+    // Folders the rows' photos come from besides the page's own (the sheet's): print copies are cut
+    // from the originals there.
+    QStringList pictureRoots;
     // Scratch space: each row's project (its intake photos, the sidebar picture, the export's
     // intermediate files) lives in a sub-folder of its own, removed once its flyer is written.
     QString workFolder;

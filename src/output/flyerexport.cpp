@@ -236,7 +236,7 @@ bool ExportFlyerFile(const QImage& flyer, const QString& chosenPath, const QStri
     const QFileInfo chosen(chosenPath);
     const bool pdf = IsPdfExportPath(chosenPath);
     const uint8_t type = GetImageType(chosenPath);
-    if (!pdf && (type == kImageTypeUnknown || GetEncoderClsid(GetMimeType(type)) < 0))
+    if (!pdf && (!IsExportImageType(type) || GetEncoderClsid(GetMimeType(type)) < 0))
         return fail(QStringLiteral("%1 cannot write a file named \"%2\". Choose a name that ends in .pdf, .jpg, "
                                    ".png or .bmp.")
                         .arg(AppInfo::DisplayName(), chosen.fileName()));

@@ -1,3 +1,4 @@
+#include "../imaging/fixtures.h"
 #include "support/pictures.h"
 
 #include <QCoreApplication>
@@ -424,6 +425,60 @@ private Q_SLOTS:
         QCOMPARE(seen, QStringList({"2 made", "4 failed", "5 failed", "6 failed", "7 failed", "8 made", "9 failed",
                                     "11 made", "12 failed"}));
         QCOMPARE(rows.at(7).toObject().value("file").toString(), QDir(out).filePath(elm + QStringLiteral(" (2).pdf")));
+    }
+
+    // A sheet from someone else cannot put the user's own files into its flyers: a row naming a
+    // picture under ~/.ssh, or a link beside the sheet that leads there, is a bad row with the reason;
+    // a valid picture too large to open is named as such, not as "not a picture".
+    void photosFromElsewhereAndTooLarge()
+    {
+        const QString sshFolder = QDir::home().filePath(QStringLiteral(".ssh"));
+        QVERIFY(QDir().mkpath(sshFolder));
+        const QString secret = QDir(sshFolder).filePath(QStringLiteral("secret.jpg"));
+        QImage magenta(2400, 1600, QImage::Format_RGB32);
+        magenta.fill(QColor(255, 0, 255));
+        QVERIFY(magenta.save(secret, "JPEG", 95));
+        QVERIFY(QFile::setPermissions(secret, QFile::ReadOwner | QFile::WriteOwner));
+        Prepare(QStringLiteral("listings-good.csv"));
+        const QString link = m_dir.filePath(QStringLiteral("innocent.jpg"));
+        QFile::remove(link);
+        QVERIFY(QFile::link(secret, link));
+        QVERIFY(Fixtures::WriteFile(m_dir.filePath(QStringLiteral("huge.jpg")),
+                                    Fixtures::JpegClaiming(QSize(30000, 30000))));
+        const QString row = QStringLiteral("Home,MLS# %1,$1,%1 Elm Street,\"Lakeview, OR 97630\",Nice.,%2,%3\n");
+        const QString csv = WriteSheet(
+            QStringLiteral("elsewhere.csv"),
+            QStringLiteral("caption,mls,price,address,city_state_zip,description,photo1,photo2\n") +
+                row.arg(QStringLiteral("1"), QStringLiteral("House01-02.jpg"), QStringLiteral("House02-01.jpg")) +
+                row.arg(QStringLiteral("2"), secret, QStringLiteral("House02-01.jpg")) +
+                row.arg(QStringLiteral("3"), QStringLiteral("House01-02.jpg"), QStringLiteral("innocent.jpg")) +
+                row.arg(QStringLiteral("4"), QStringLiteral("huge.jpg"), QString()));
+        const QString out = m_dir.filePath(QStringLiteral("elsewhere"));
+        const QString report = m_dir.filePath(QStringLiteral("elsewhere.json"));
+        const Result r = RunCli({"batch", csv, "--theme", "Gallery - KT401", "--out", out, "--report", report});
+        QCOMPARE(r.exitCode, 1);
+
+        const QJsonArray rows = ReadReport(report);
+        QCOMPARE(rows.size(), 4);
+        const QStringList why = {
+            QString(),
+            QStringLiteral("photo1 \"%1\" lies outside the folders a flyer may show pictures from").arg(secret),
+            QStringLiteral("photo2 \"innocent.jpg\" lies outside the folders a flyer may show pictures from"),
+            QStringLiteral("photo1 \"huge.jpg\" is too large to open (30000 x 30000 pixels; at most 200 million "
+                           "pixels)"),
+        };
+        for (int i = 0; i < 4; ++i) {
+            const QJsonObject entry = rows.at(i).toObject();
+            const QString problems = entry.value("problems").toArray().toVariantList().value(0).toString();
+            QCOMPARE(entry.value("status").toString(), why.at(i).isEmpty() ? "made" : "failed");
+            QVERIFY2(problems.contains(why.at(i)), qPrintable(problems));
+        }
+        const QStringList made = QDir(out).entryList(QDir::Files);
+        QCOMPARE(made.size(), 1);
+        const QImage page = RasterisePdf(QDir(out).filePath(made.constFirst()), m_dir.filePath(QStringLiteral("e")));
+        QCOMPARE(
+            TestSupport::CountPixels(page, 2, [](QRgb p) { return qRed(p) > 200 && qGreen(p) < 60 && qBlue(p) > 200; }),
+            0);
     }
 
     void formats_data()

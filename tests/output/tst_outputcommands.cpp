@@ -131,6 +131,13 @@ private Q_SLOTS:
         QTest::newRow("unknown extension") << "flyer.xyz"
                                            << ""
                                            << "cannot write a file named \"flyer.xyz\"";
+        // Export writes the types it names, and names them when it refuses one.
+        QTest::newRow("gif") << "flyer.gif"
+                             << ""
+                             << "Choose a name that ends in .pdf, .jpg, .png or .bmp.";
+        QTest::newRow("tiff") << "flyer.tif"
+                              << ""
+                              << "Choose a name that ends in .pdf, .jpg, .png or .bmp.";
         QTest::newRow("cancelled") << ""
                                    << ""
                                    << "";
