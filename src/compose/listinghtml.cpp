@@ -105,8 +105,8 @@ bool IsColourFunction(QStringView value)
 QString CleanStyle(QStringView style)
 {
     static const QLatin1StringView kProperties[] = {
-        QLatin1StringView("color"),           QLatin1StringView("background-color"), QLatin1StringView("font-weight"),
-        QLatin1StringView("font-style"),      QLatin1StringView("text-decoration"),  QLatin1StringView("text-align"),
+        QLatin1StringView("color"),       QLatin1StringView("background-color"), QLatin1StringView("font-weight"),
+        QLatin1StringView("font-style"),  QLatin1StringView("text-decoration"),  QLatin1StringView("text-align"),
         QLatin1StringView("font-family"),
     };
     QStringList kept;
@@ -142,7 +142,7 @@ QString CleanAttribute(const TagRule& tag, const QString& name, QStringView valu
     if (tag.fontAttrs && name == QLatin1String("size")) {
         const QStringView digits = value.startsWith(u'+') || value.startsWith(u'-') ? value.sliced(1) : value;
         return digits.size() == 1 && digits.at(0) >= u'1' && digits.at(0) <= u'7' ? written(value.toString())
-                                                                                    : QString();
+                                                                                  : QString();
     }
     if (tag.blockAttrs && name == QLatin1String("align")) {
         const QString align = value.toString().toLower();
@@ -215,8 +215,8 @@ bool ReadKeptTag(const QString& text, qsizetype pos, Tag& tag)
                 return false;
             const QChar quote = text.at(j);
             if (quote == u'"' || quote == u'\'') {
-                const qsizetype close = text.indexOf(quote, j + 1);
-                if (close < 0 || close >= limit)
+                const qsizetype close = QStringView(text).first(limit).indexOf(quote, j + 1);
+                if (close < 0)
                     return false;
                 value = QStringView(text).sliced(j + 1, close - j - 1);
                 i = close + 1;

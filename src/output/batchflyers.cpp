@@ -184,9 +184,9 @@ void ReadRow(const CsvRecord& record, const Header& header, const QDir& base, Li
                                 : column < Feature1     ? ListingTextLimit(ListingText(column))
                                 : column < Feature1 + 4 ? qsizetype(kMaxFeatureLength)
                                                         : kMaxListingCellLength;
-        problems.append(QStringLiteral("%1 is longer than %2 characters")
-                            .arg(column >= 0 ? ColumnName(column) : QStringLiteral("cell %1").arg(i + 1),
-                                 FormatThousands(limit)));
+        problems.append(
+            QStringLiteral("%1 is longer than %2 characters")
+                .arg(column >= 0 ? ColumnName(column) : QStringLiteral("cell %1").arg(i + 1), FormatThousands(limit)));
     }
     if (!problems.isEmpty()) {
         row.error = problems.join(QStringLiteral("; "));
@@ -226,7 +226,8 @@ void ReadRow(const CsvRecord& record, const Header& header, const QDir& base, Li
         if (failure->focus == DetailsField::MainPhotoButton)
             problems.append(QStringLiteral("%1 is empty: every flyer needs a main photo").arg(column));
         else if (failure->limit > 0)
-            problems.append(QStringLiteral("%1 is longer than %2 characters").arg(column, FormatThousands(failure->limit)));
+            problems.append(
+                QStringLiteral("%1 is longer than %2 characters").arg(column, FormatThousands(failure->limit)));
         else
             problems.append(QStringLiteral("%1 is empty").arg(column));
     }

@@ -11,9 +11,9 @@
 
 struct CsvRecord
 {
-    int line = 0;      // 1-based line of the file on which the record starts
-    QStringList cells; // line breaks inside quoted cells are kept as they were written
-    QString error;     // set when the record's quoting is malformed; its cells are then incomplete
+    int line = 0;        // 1-based line of the file on which the record starts
+    QStringList cells;   // line breaks inside quoted cells are kept as they were written
+    QString error;       // set when the record's quoting is malformed; its cells are then incomplete
     QList<int> overlong; // 0-based cells longer than the reader's limit: they are read as empty
 };
 

@@ -7,7 +7,8 @@
 
 #include <utility>
 
-static_assert(int(DetailsField::Description) == int(ListingText::Description), "the first fields are in the same order");
+static_assert(int(DetailsField::Description) == int(ListingText::Description),
+              "the first fields are in the same order");
 
 std::optional<DetailsCheckFailure> CheckFlyerDetails(const FlyerDetailsInput& input)
 {
@@ -32,9 +33,10 @@ std::optional<DetailsCheckFailure> CheckFlyerDetails(const FlyerDetailsInput& in
     };
     for (const auto& [field, text] : texts) {
         if (const auto tooLong = CheckListingTextLength(field, text)) {
-            return DetailsCheckFailure{TooLongMessage(QStringLiteral("The '%1'").arg(ListingTextName(field)), *tooLong) +
-                                           QStringLiteral(". Please shorten it."),
-                                       DetailsField(int(field)), true, tooLong->limit};
+            return DetailsCheckFailure{
+                TooLongMessage(QStringLiteral("The '%1'").arg(ListingTextName(field)), *tooLong) +
+                    QStringLiteral(". Please shorten it."),
+                DetailsField(int(field)), true, tooLong->limit};
         }
     }
 

@@ -77,11 +77,16 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("expected");
-        QTest::newRow("at the limit") << "12345,\"12345\"" << "1:12345|12345";
-        QTest::newRow("plain cell") << "123456,b\nc" << "1:<long>|b;2:c";
-        QTest::newRow("quoted cell over lines") << "a,\"12\n34\n56\",b\nc" << "1:a|<long>|b;4:c";
-        QTest::newRow("doubled quotes count") << "\"12\"\"\"\"5\",\"\"\"\"\"\"\"\"\"\"\"\"\"" << "1:12\"\"5|<long>";
-        QTest::newRow("unclosed long cell") << "\"1234567\nb" << "1!;2:b";
+        QTest::newRow("at the limit") << "12345,\"12345\""
+                                      << "1:12345|12345";
+        QTest::newRow("plain cell") << "123456,b\nc"
+                                    << "1:<long>|b;2:c";
+        QTest::newRow("quoted cell over lines") << "a,\"12\n34\n56\",b\nc"
+                                                << "1:a|<long>|b;4:c";
+        QTest::newRow("doubled quotes count") << "\"12\"\"\"\"5\",\"\"\"\"\"\"\"\"\"\"\"\"\""
+                                              << "1:12\"\"5|<long>";
+        QTest::newRow("unclosed long cell") << "\"1234567\nb"
+                                            << "1!;2:b";
     }
 
     void overlongCells()

@@ -358,8 +358,8 @@ private Q_SLOTS:
         QVERIFY(flyer.Save().IsOk());
 
         const QString pdf = dir.filePath(QStringLiteral("flyer.pdf"));
-        const TestSupport::ChildRun run = TestSupport::RunCli(
-            {"export", "--project", flyer.m_strPathName, "--quality", "print", "--out", pdf});
+        const TestSupport::ChildRun run =
+            TestSupport::RunCli({"export", "--project", flyer.m_strPathName, "--quality", "print", "--out", pdf});
         QVERIFY2(run.exitCode == 0, run.err.constData());
         QProcess pdftotext;
         pdftotext.start(QStringLiteral("pdftotext"), {pdf, QStringLiteral("-")});

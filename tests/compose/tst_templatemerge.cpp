@@ -564,7 +564,8 @@ private Q_SLOTS:
         row("stray closers", "</b>x</ul></li></p></br>", "x");
         row("crossed", "<b><i>x</b>y</i>", "<b><i>x</i></b>y");
         row("paragraph before a block", "<p>a<ul><li>b<li>c</ul>", "<p>a</p><ul><li>b</li><li>c</li></ul>");
-        row("nested lists keep their items", "<ul><li>a<ol><li>b</ol>c</ul>", "<ul><li>a<ol><li>b</li></ol>c</li></ul>");
+        row("nested lists keep their items", "<ul><li>a<ol><li>b</ol>c</ul>",
+            "<ul><li>a<ol><li>b</li></ol>c</li></ul>");
     }
 
     void cleanListingHtml()
@@ -594,14 +595,14 @@ private Q_SLOTS:
         CAppSettings settings;
         FillProfile(settings);
         const QString plainMerge = MergeTemplate(EveryToken(), true, flyer, settings, Look());
-        for (QString* text : {&flyer.m_strCaption, &flyer.m_strMLS, &flyer.m_strPrice, &flyer.m_strAddress,
-                              &flyer.m_strCityStateZip, &flyer.m_strDescription, &settings.Disclaimer,
-                              &settings.Credentials})
+        for (QString* text :
+             {&flyer.m_strCaption, &flyer.m_strMLS, &flyer.m_strPrice, &flyer.m_strAddress, &flyer.m_strCityStateZip,
+              &flyer.m_strDescription, &settings.Disclaimer, &settings.Credentials})
             *text += hostile;
         flyer.m_strFeatures[0] += hostile;
         const QString merged = MergeTemplate(EveryToken(), true, flyer, settings, Look());
-        for (const char* raw : {"<!--", "<style", "<title", "<textarea", "<plaintext", "</body", "<![CDATA", "<script",
-                                "<p title"})
+        for (const char* raw :
+             {"<!--", "<style", "<title", "<textarea", "<plaintext", "</body", "<![CDATA", "<script", "<p title"})
             QCOMPARE(merged.count(QLatin1String(raw)), plainMerge.count(QLatin1String(raw)));
         // The merged page still has each field on its own line, and every line after them.
         QCOMPARE(merged.count(QLatin1Char('\n')), plainMerge.count(QLatin1Char('\n')));

@@ -222,8 +222,14 @@ private Q_SLOTS:
     {
         QFETCH(int, field);
         QFETCH(int, limit);
-        FlyerDetailsInput input{QStringLiteral("c"), QStringLiteral("m"), QStringLiteral("p"), QStringLiteral("a"),
-                                QStringLiteral("z"), QStringLiteral("d"), {}, false};
+        FlyerDetailsInput input{QStringLiteral("c"),
+                                QStringLiteral("m"),
+                                QStringLiteral("p"),
+                                QStringLiteral("a"),
+                                QStringLiteral("z"),
+                                QStringLiteral("d"),
+                                {},
+                                false};
         QString* texts[] = {&input.caption, &input.mlsNumber,    &input.price,
                             &input.address, &input.cityStateZip, &input.description};
         QString& text = *texts[field];
@@ -245,8 +251,13 @@ private Q_SLOTS:
     // The description counts as stored: each line break is the four characters "<br>".
     void descriptionCountsStoredBreaks()
     {
-        FlyerDetailsInput input{QStringLiteral("c"), QStringLiteral("m"), QStringLiteral("p"), QStringLiteral("a"),
-                                QStringLiteral("z"), QString(65536 - 4, QLatin1Char('x')) + QLatin1Char('\n'), {},
+        FlyerDetailsInput input{QStringLiteral("c"),
+                                QStringLiteral("m"),
+                                QStringLiteral("p"),
+                                QStringLiteral("a"),
+                                QStringLiteral("z"),
+                                QString(65536 - 4, QLatin1Char('x')) + QLatin1Char('\n'),
+                                {},
                                 true};
         QVERIFY(!CheckFlyerDetails(input).has_value());
         input.description += QLatin1Char('x');
