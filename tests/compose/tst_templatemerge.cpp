@@ -607,6 +607,11 @@ private Q_SLOTS:
         // The merged page still has each field on its own line, and every line after them.
         QCOMPARE(merged.count(QLatin1Char('\n')), plainMerge.count(QLatin1Char('\n')));
         QCOMPARE(Fields(merged).value("listingFeaturesColor"), Fields(plainMerge).value("listingFeaturesColor"));
+        // Each listing field closes what it opened.
+        const auto fields = Fields(merged);
+        for (const char* name : {"listingCaption", "listingAddress", "listingDescription", "listingFeatures",
+                                 "listingMLS", "listingPrice", "listingDisclaimer"})
+            QCOMPARE(CleanListingHtml(fields.value(name)), fields.value(name));
     }
 
     void sidebarKind_data()
