@@ -1,5 +1,6 @@
 #include "cli/clicommand.h"
 #include "imaging/photocrop.h"
+#include "projects/fieldlimits.h"
 #include "projects/flyerdata.h"
 #include "projects/listingextras.h"
 
@@ -182,6 +183,27 @@ private:
     }
 };
 
+// The key of a listing text in the JSON of "project show".
+QString JsonName(ListingText field)
+{
+    switch (field) {
+    case ListingText::Caption:
+        return QStringLiteral("\"caption\"");
+    case ListingText::MLSNumber:
+        return QStringLiteral("\"mls\"");
+    case ListingText::Price:
+        return QStringLiteral("\"price\"");
+    case ListingText::Address:
+        return QStringLiteral("\"address\"");
+    case ListingText::CityStateZip:
+        return QStringLiteral("\"city_state_zip\"");
+    case ListingText::Description:
+        return QStringLiteral("\"description\"");
+    default:
+        return QStringLiteral("\"features\" %1").arg(int(field) - int(ListingText::Feature1) + 1);
+    }
+}
+
 int Show(const QString& path)
 {
     CFlyerData record;
@@ -220,6 +242,10 @@ int Write(const QString& path)
     JsonRecordReader reader;
     if (!reader.Read(document.object(), record))
         return Cli::Fail(QStringLiteral("standard input: %1; nothing written").arg(reader.error));
+    if (const auto tooLong = FirstTooLongText(record)) {
+        return Cli::Fail(QStringLiteral("standard input: %1; nothing written")
+                             .arg(TooLongMessage(JsonName(tooLong->field), *tooLong)));
+    }
     QJsonObject extrasKeys;
     for (const QString& key : kExtrasKeys) {
         if (document.object().contains(key))

@@ -5,6 +5,8 @@
 #include "imaging/photocrop.h"
 #include "imaging/photointake.h"
 #include "projects/detailschecks.h"
+#include "projects/fieldlimits.h"
+#include "projects/formatting.h"
 
 #include <QCoreApplication>
 #include <QDateTime>
@@ -188,6 +190,21 @@ void ReadRow(const CsvRecord& record, const Header& header, const QDir& base, co
     }
 
     QStringList problems;
+    // Such a cell was not kept while the sheet was read; the row is refused for it alone.
+    for (const int i : record.overlong) {
+        const int column = header.columnOf.at(i);
+        const qsizetype limit = column < 0              ? kMaxListingCellLength
+                                : column < Feature1     ? ListingTextLimit(ListingText(column))
+                                : column < Feature1 + 4 ? qsizetype(kMaxFeatureLength)
+                                                        : kMaxListingCellLength;
+        problems.append(
+            QStringLiteral("%1 is longer than %2 characters")
+                .arg(column >= 0 ? ColumnName(column) : QStringLiteral("cell %1").arg(i + 1), FormatThousands(limit)));
+    }
+    if (!problems.isEmpty()) {
+        row.error = problems.join(QStringLiteral("; "));
+        return;
+    }
     std::array<QString, ColumnCount> cells;
     for (qsizetype i = 0; i < record.cells.size(); ++i) {
         const int column = header.columnOf.at(i);
@@ -221,8 +238,9 @@ void ReadRow(const CsvRecord& record, const Header& header, const QDir& base, co
         const QString column = ColumnForField(failure->focus);
         if (failure->focus == DetailsField::MainPhotoButton)
             problems.append(QStringLiteral("%1 is empty: every flyer needs a main photo").arg(column));
-        else if (failure->focus >= DetailsField::Feature1 && failure->focus <= DetailsField::Feature4)
-            problems.append(QStringLiteral("%1 is longer than %2 characters").arg(column).arg(kMaxFeatureLength));
+        else if (failure->limit > 0)
+            problems.append(
+                QStringLiteral("%1 is longer than %2 characters").arg(column, FormatThousands(failure->limit)));
         else
             problems.append(QStringLiteral("%1 is empty").arg(column));
     }

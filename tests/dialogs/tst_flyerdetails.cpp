@@ -120,6 +120,27 @@ private Q_SLOTS:
         QCOMPARE(dialog.m_strCaption, QStringLiteral("New Listing")); // members untouched by a refused Save
     }
 
+    // A description too long for a flyer is refused on Save, naming the field and its limit.
+    void tooLongDescriptionIsRefused()
+    {
+        CAppSettings settings;
+        CDLGFlyerDetails dialog(nullptr, settings);
+        dialog.m_bNewMode = 1;
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowActive(&dialog));
+        auto* description = Child<QPlainTextEdit>(dialog, Id::Description);
+        description->setPlainText(QString(512 * 1024, QLatin1Char('x')));
+
+        CXMessageBoxTest::AnswerNext(MsgBox::IdOK);
+        Child<QPushButton>(dialog, Id::Save)->click();
+        const auto asked = CXMessageBoxTest::TakeAsked();
+        QCOMPARE(asked.size(), 1);
+        QCOMPARE(asked[0].text, QStringLiteral("The 'Listing Description' holds 524,288 characters; at most 65,536 are "
+                                               "allowed. Please shorten it."));
+        QVERIFY(dialog.isVisible());
+        QCOMPARE(QApplication::focusWidget(), description);
+    }
+
     void photosAreCheckedChosenAndCleared()
     {
         const QString main = MakePhoto(QStringLiteral("shoot/front.jpg"), 751, 501);

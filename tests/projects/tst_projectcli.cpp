@@ -115,6 +115,14 @@ void TestProjectCli::writeRefusesBadInput_data()
                                       << QStringLiteral("\"reserved\" in photo 1 must be 32 hexadecimal digits");
     QTest::newRow("photo key") << QStringLiteral("\"path\": \"/p") << QStringLiteral("\"file\": \"/p")
                                << QStringLiteral("unknown key \"file\" in photo 1");
+    // Refused before anything is written, rather than saved and then too long for every render.
+    QTest::newRow("description too long")
+        << QStringLiteral("One.<br><br>Two.") << QString(64 * 1024 + 1, QLatin1Char('x'))
+        << QStringLiteral("\"description\" holds 65,537 characters; at most 65,536 are allowed; nothing written");
+    QTest::newRow("feature too long") << QStringLiteral("\"c\"")
+                                      << QLatin1Char('"') + QString(4097, QLatin1Char('c')) + QLatin1Char('"')
+                                      << QStringLiteral(
+                                             "\"features\" 3 holds 4,097 characters; at most 4,096 are allowed");
     QTest::newRow("not JSON") << QStringLiteral("{") << QStringLiteral("[")
                               << QStringLiteral("standard input is not JSON");
 }
