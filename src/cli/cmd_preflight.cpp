@@ -2,6 +2,7 @@
 #include "cli/flyerselectors.h"
 #include "compose/render/printpage.h"
 #include "compose/render/xhtml2image.h"
+#include "compose/textfit.h"
 #include "settings/appsettings.h"
 
 #include <QJsonArray>
@@ -37,11 +38,23 @@ int Run(const QStringList& args)
     if (const int rc = Cli::MakeSelectedPrintPage(renderer, selection, settings, PrintPageWork::PreflightOnly, page);
         rc != Cli::Done)
         return rc;
+    // What the listing's texts lose: the print page is laid out as the screen page is, so the screen
+    // page's fit report tells.
+    QImage screen;
+    if (const int rc = Cli::RenderSelectedFlyer(renderer, selection, settings, screen); rc != Cli::Done)
+        return rc;
+    if (selection.projectMode) {
+        for (const TextFit::Box& box : TextFit::CutBoxes(TextFit::ParseReport(renderer.LastFitReport())))
+            page.findings.append(CXFinding{QStringLiteral("text-fit"), box.name, CXFinding::Level::Error,
+                                           TextFit::CutMessage(box, selection.themeName)});
+    }
 
     QJsonArray slots;
     bool allOk = true;
     for (const CXPreflightEntry& entry : std::as_const(page.preflight)) {
-        slots.append(QJsonObject{{QStringLiteral("slot"), entry.slot},
+        // The agent's picture and logo are named, the photos numbered.
+        const QJsonValue slot = entry.slot <= 4 ? QJsonValue(entry.slot) : QJsonValue(SlotName(entry.slot));
+        slots.append(QJsonObject{{QStringLiteral("slot"), slot},
                                  {QStringLiteral("source_width"), entry.source.width()},
                                  {QStringLiteral("source_height"), entry.source.height()},
                                  {QStringLiteral("box_width_in"), Rounded(entry.boxInches.width(), 3)},

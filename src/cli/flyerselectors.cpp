@@ -82,11 +82,18 @@ int RenderFlyerFromArgs(const QStringList& args, const QString& command, const Q
         return Done;
     }
 
+    return RenderSelectedFlyer(renderer, selection, settings, flyer);
+}
+
+int RenderSelectedFlyer(CXHTML2Image& renderer, const FlyerSelection& selection, const CAppSettings& settings,
+                        QImage& flyer)
+{
     CFlyerPage page;
     if (const int rc = ComposeSelectedFlyer(selection, settings, page); rc != Done)
         return rc;
     renderer.SetLoadRoots(PageLoadRoots(settings, selection.templatePath,
                                         selection.projectMode ? selection.flyer.GetFolder() : QString()));
+    QString error;
     const bool rendered = renderer.Render(page.page, 816, 1056, flyer, &error);
     if (!page.sidebarImage.isEmpty())
         QFile::remove(page.sidebarImage);

@@ -47,6 +47,11 @@ int SelectFlyer(const Options& options, const CAppSettings& settings, FlyerSelec
 // or Failed after the message has been printed.
 int ComposeSelectedFlyer(const FlyerSelection& selection, const CAppSettings& settings, CFlyerPage& page);
 
+// The screen flyer of the selection, rendered (the renderer's LastFitReport then tells what it cut).
+// Returns Done, or Failed after the message has been printed.
+int RenderSelectedFlyer(CXHTML2Image& renderer, const FlyerSelection& selection, const CAppSettings& settings,
+                        QImage& flyer);
+
 // The print-quality page of the selected flyer (or only its preflight). Returns Done, or Failed
 // after the message has been printed.
 int MakeSelectedPrintPage(CXHTML2Image& renderer, const FlyerSelection& selection, const CAppSettings& settings,

@@ -180,7 +180,7 @@ QString SlotMarkedUrl(const QString& file, int slot)
 
 int SlotOfUrl(const QString& url)
 {
-    static const QRegularExpression pattern(QStringLiteral("#listora-slot-([1-4])(-cut)?$"));
+    static const QRegularExpression pattern(QStringLiteral("#listora-slot-([1-6])(-cut)?$"));
     const QRegularExpressionMatch match = pattern.match(url);
     return match.hasMatch() ? match.captured(1).toInt() : 0;
 }
@@ -230,7 +230,10 @@ QString MakePrintCopy(const QString& original, const CXPrintCopyPlan& plan, cons
                             .arg(plan.size.height())
                             .arg(kPrintCopyVersion);
     const QByteArray hash = QCryptographicHash::hash(key.toUtf8(), QCryptographicHash::Sha1).toHex().left(24);
-    const QString path = QDir(folder).filePath(QStringLiteral("print-%1.jpg").arg(QString::fromLatin1(hash)));
+    // A PNG (a logo) keeps its transparency: it is drawn over the theme's colours, not on white.
+    const bool keepAlpha = GetImageType(original) == kImageTypePng;
+    const QString path = QDir(folder).filePath(
+        QStringLiteral("print-%1.%2").arg(QString::fromLatin1(hash), keepAlpha ? QStringLiteral("png") : QStringLiteral("jpg")));
 
     // Two flyers of one project may be made at once (batch); one makes the copy, the other finds it.
     static QMutex mutex;
@@ -266,7 +269,7 @@ QString MakePrintCopy(const QString& original, const CXPrintCopyPlan& plan, cons
         return fail(QStringLiteral("%1 is smaller than measured").arg(QDir::toNativeSeparators(original)));
     if (crop != image.rect())
         image = image.copy(crop);
-    if (image.hasAlphaChannel()) {
+    if (image.hasAlphaChannel() && !keepAlpha) {
         QImage flat(image.size(), QImage::Format_RGB32);
         flat.fill(Qt::white);
         QPainter(&flat).drawImage(0, 0, image);
@@ -281,7 +284,7 @@ QString MakePrintCopy(const QString& original, const CXPrintCopyPlan& plan, cons
     image.setDotsPerMeterX(dotsPerMeter);
     image.setDotsPerMeterY(dotsPerMeter);
 
-    if (!WriteImageFile(image, path, "jpeg", kPrintCopyQuality, &why))
+    if (!WriteImageFile(image, path, keepAlpha ? "png" : "jpeg", keepAlpha ? -1 : kPrintCopyQuality, &why))
         return fail(QStringLiteral("%1 could not be written: %2").arg(QDir::toNativeSeparators(path), why));
     QFile::setPermissions(path, kOwnerOnly);
     return path;
@@ -308,6 +311,20 @@ QString OriginalOfPhoto(const QString& photo, int slot)
     return QFileInfo(original).isFile() ? original : photo;
 }
 
+QString SlotName(int slot)
+{
+    return slot == kPictureSlot ? QStringLiteral("picture")
+           : slot == kLogoSlot  ? QStringLiteral("logo")
+                                : QString::number(slot);
+}
+
+QString SlotWords(int slot)
+{
+    return slot == kPictureSlot ? QStringLiteral("Your picture")
+           : slot == kLogoSlot  ? QStringLiteral("Your logo")
+                                : QStringLiteral("Photo %1").arg(slot);
+}
+
 QString PreflightNote(const CXPreflightEntry& entry)
 {
     return QStringLiteral("Prints at %1 ppi in this theme: small for print.").arg(qRound(entry.ppi));
@@ -318,7 +335,7 @@ QString PreflightQuestion(const QList<CXPreflightEntry>& entries, const QString&
     QStringList lines;
     for (const CXPreflightEntry& entry : entries) {
         if (!entry.ok)
-            lines.append(QStringLiteral("Photo %1 will print at %2 ppi").arg(entry.slot).arg(qRound(entry.ppi)));
+            lines.append(QStringLiteral("%1 will print at %2 ppi").arg(SlotWords(entry.slot)).arg(qRound(entry.ppi)));
     }
     if (lines.isEmpty())
         return QString();

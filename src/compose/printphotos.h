@@ -69,6 +69,14 @@ CXFindings CheckFlyerPhotos(const std::array<CXPhotoSlot, 4>& slots, const CXPag
 CXFindings CheckProjectPhotos(bool projectMode, const CFlyerData& flyer, const CAppSettings& settings,
                               const QString& templatePath, bool originals);
 
+// The agent's picture and logo are measured and printed like photos, under slots of their own.
+inline constexpr int kPictureSlot = 5;
+inline constexpr int kLogoSlot = 6;
+// "1" to "4", "picture", "logo": the slot as the preflight names it.
+QString SlotName(int slot);
+// "Photo 2", "Your picture", "Your logo".
+QString SlotWords(int slot);
+
 // The URL that marks slot's photo in a layout page, so the worker's answer names its slot.
 QString SlotMarkedUrl(const QString& file, int slot);
 // The slot a marked URL stands for, or 0.

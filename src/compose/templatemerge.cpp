@@ -353,10 +353,14 @@ QString MergeTemplate(const QString& templateText, bool projectMode, const CFlye
             photos[i] = look.photoUrls[i];
     }
     const QString companyLogo = settings.IncludeMyLogo != 1 ? blank
-                                : ownAgent ? ToFileUrl(InFolder(settings.strSavePath, QStringLiteral("Logo.jpg")))
-                                           : SampleUrl(settings, sample.businessLogo);
-    const QString myPicture = ownAgent ? ToFileUrl(InFolder(settings.strSavePath, QStringLiteral("MyPicture.jpg")))
-                                       : SampleUrl(settings, sample.agentPicture);
+                                : !ownAgent                  ? SampleUrl(settings, sample.businessLogo)
+                                : !look.companyLogoUrl.isEmpty()
+                                    ? look.companyLogoUrl
+                                    : ToFileUrl(InFolder(settings.strSavePath, QStringLiteral("Logo.jpg")));
+    const QString myPicture = !ownAgent                    ? SampleUrl(settings, sample.agentPicture)
+                              : !look.myPictureUrl.isEmpty() ? look.myPictureUrl
+                                                             : ToFileUrl(InFolder(settings.strSavePath,
+                                                                                  QStringLiteral("MyPicture.jpg")));
 
     const QString qrAddress = projectMode ? QrCodeAddress(listingUrl, settings.Website) : sample.listingUrl;
     const QString qrCode = QrCode::SvgDataUrl(qrAddress);

@@ -93,6 +93,9 @@ struct CMergeLook
     // URLs that the photo tokens name instead of the flyer's own photos where not empty (the
     // print-quality page and its layout).
     std::array<QString, 4> photoUrls;
+    // The same for the agent's own picture and logo (only where the page shows the agent's own).
+    QString myPictureUrl;
+    QString companyLogoUrl;
 };
 
 // The "$_pageFont$" value, written inside the template's single quotes: the family the font catalogue

@@ -14,6 +14,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -266,6 +267,93 @@ private Q_SLOTS:
 
         r = RunCli({QStringLiteral("preflight"), QStringLiteral("--project"), large, QStringLiteral("extra")});
         QCOMPARE(r.exitCode, 2);
+    }
+
+    // Text cut to fit its box is an error of the preflight, naming the field and how much is left.
+    void preflightNamesCutText()
+    {
+        const QString path = Project(m_dir.filePath(QStringLiteral("Cut")), QSize(2400, 1600));
+        CFlyerData flyer;
+        QVERIFY(flyer.Load(path).IsOk());
+        flyer.m_strCaption = QStringLiteral("Just Listed - Ocean View Estate With Private Beach Access And Guest House "
+                                            "And A Dock For Two Boats");
+        QVERIFY(flyer.Save().IsOk());
+        const ChildRun r = RunCli({QStringLiteral("preflight"), QStringLiteral("--project"), path});
+        QCOMPARE(r.exitCode, 1);
+        const QJsonArray findings = QJsonDocument::fromJson(r.out).object().value("findings").toArray();
+        QCOMPARE(findings.size(), 1);
+        const QJsonObject finding = findings.at(0).toObject();
+        QCOMPARE(finding.value("rule").toString(), QStringLiteral("text-fit"));
+        QCOMPARE(finding.value("field").toString(), QStringLiteral("caption"));
+        QCOMPARE(finding.value("level").toString(), QStringLiteral("error"));
+        QVERIFY2(finding.value("message").toString().startsWith(QStringLiteral("The caption is cut after ")) &&
+                     finding.value("message").toString().endsWith(QStringLiteral("characters in Gallery - KT401.")),
+                 r.out.constData());
+    }
+
+    // The agent's picture and logo, set through the profile command, keep their chosen files (a PNG
+    // logo with its transparency) and print from them: the preflight names both, and the print PDF
+    // holds the logo at print resolution with its alpha. Run last: the profile stays.
+    void profilePicturesPrintFromTheirOriginals()
+    {
+        const QString folder = m_dir.filePath(QStringLiteral("Profile"));
+        QVERIFY(QDir().mkpath(folder));
+        QImage logo(1500, 500, QImage::Format_ARGB32);
+        logo.fill(Qt::transparent);
+        for (int y = 100; y < 400; ++y)
+            for (int x = 200; x < 1300; ++x)
+                logo.setPixel(x, y, qRgb(0, 160, 40));
+        const QString logoPath = QDir(folder).filePath(QStringLiteral("logo.png"));
+        QVERIFY(logo.save(logoPath, "PNG"));
+        const QString picturePath = QDir(folder).filePath(QStringLiteral("me.jpg"));
+        QVERIFY(Fixtures::PhotoLike(1200, 1800).save(picturePath, "JPEG", 90));
+
+        ChildRun r = RunCli({QStringLiteral("profile"), QStringLiteral("--name"), QStringLiteral("Dana Whitfield"),
+                             QStringLiteral("--picture"), picturePath, QStringLiteral("--logo"), logoPath});
+        QVERIFY2(r.exitCode == 0, r.err.constData());
+        const QJsonObject profile = QJsonDocument::fromJson(r.out).object();
+        QCOMPARE(profile.value("name").toString(), QStringLiteral("Dana Whitfield"));
+        const QString keptLogo = profile.value("logo_original").toString();
+        QVERIFY2(keptLogo.endsWith(QLatin1String("Logo-original.png")), qPrintable(keptLogo));
+        QFile chosen(logoPath), kept(keptLogo);
+        QVERIFY(chosen.open(QIODevice::ReadOnly) && kept.open(QIODevice::ReadOnly));
+        QCOMPARE(kept.readAll(), chosen.readAll());
+        QVERIFY(profile.value("picture_original").toString().endsWith(QLatin1String("MyPicture-original.jpg")));
+
+        // A picture the chooser refuses writes nothing.
+        r = RunCli({QStringLiteral("profile"), QStringLiteral("--name"), QStringLiteral("Someone Else"),
+                    QStringLiteral("--logo"), m_dir.filePath(QStringLiteral("none.png"))});
+        QCOMPARE(r.exitCode, 1);
+        r = RunCli({QStringLiteral("profile")});
+        QCOMPARE(QJsonDocument::fromJson(r.out).object().value("name").toString(), QStringLiteral("Dana Whitfield"));
+
+        const QString project = Project(m_dir.filePath(QStringLiteral("WithAgent")), QSize(2400, 1600));
+        r = RunCli({QStringLiteral("preflight"), QStringLiteral("--project"), project});
+        const QJsonArray slots = QJsonDocument::fromJson(r.out).object().value("photos").toArray();
+        QStringList named;
+        for (const QJsonValue& slot : slots) {
+            if (slot.toObject().value("slot").isString()) {
+                named.append(slot.toObject().value("slot").toString());
+                QVERIFY2(slot.toObject().value("ppi").toDouble() >= 250, r.out.constData());
+            }
+        }
+        QCOMPARE(named, (QStringList{"picture", "logo"}));
+
+        const QString pdf = m_dir.filePath(QStringLiteral("agent.pdf"));
+        r = RunCli({QStringLiteral("export"), QStringLiteral("--project"), project, QStringLiteral("--quality"),
+                    QStringLiteral("print"), QStringLiteral("--out"), pdf});
+        QVERIFY2(r.exitCode == 0, r.err.constData());
+        QProcess images;
+        images.start(QStringLiteral("pdfimages"), {QStringLiteral("-list"), pdf});
+        QVERIFY(images.waitForFinished(60000));
+        // page num type width height color comp bpc enc interp object ID x-ppi y-ppi size ratio
+        bool transparentLogo = false;
+        for (const QByteArray& line : images.readAllStandardOutput().split('\n')) {
+            const QList<QByteArray> cells = line.simplified().split(' ');
+            if (cells.size() >= 14 && cells.at(2) == "smask" && cells.at(12).toInt() >= 250)
+                transparentLogo = true;
+        }
+        QVERIFY(transparentLogo);
     }
 };
 

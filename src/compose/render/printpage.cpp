@@ -4,12 +4,15 @@
 #include "compose/render/xhtml2image.h"
 #include "compose/templatemerge.h"
 #include "imaging/imagelibrary.h"
+#include "imaging/profilepictures.h"
 #include "imaging/sidebarimage.h"
 #include "projects/flyerdata.h"
 #include "settings/appsettings.h"
 
 #include <QCryptographicHash>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QHash>
 #include <QMutex>
 #include <QLoggingCategory>
@@ -31,11 +34,12 @@ const QString kPrintStyle =
     QStringLiteral("<style>img[src*=\"#listora-slot-\"][src$=\"-cut\"]{object-fit:fill!important}"
                    "html{-webkit-print-color-adjust:exact!important;print-color-adjust:exact!important}</style>");
 
-QString WithPrintStyle(const QString& page)
+QString WithPrintStyle(const QString& page, const QString& rules = QString())
 {
     const qsizetype head = page.indexOf(QLatin1String("</head>"), 0, Qt::CaseInsensitive);
     QString result = page;
-    result.insert(head >= 0 ? head : 0, kPrintStyle);
+    result.insert(head >= 0 ? head : 0,
+                  rules.isEmpty() ? kPrintStyle : kPrintStyle + QStringLiteral("<style>") + rules + QStringLiteral("</style>"));
     return result;
 }
 
@@ -77,7 +81,29 @@ struct CXLayoutPass
     CMergeLook look;
     QString sidebar;
     std::array<CXPhotoSlot, 4> slots;
+    QList<CXPhotoSlot> profile; // the agent's picture and logo where the page shows the agent's own
 };
+
+// The agent's own picture and logo as the page shows them, each with the original it prints from.
+QList<CXPhotoSlot> ProfileSlots(const CAppSettings& settings)
+{
+    QList<CXPhotoSlot> slots;
+    if (!ProfileHasName(settings))
+        return slots;
+    const struct
+    {
+        int slot;
+        ProfilePicture which;
+        bool shown;
+    } kinds[] = {{kPictureSlot, ProfilePicture::Picture, true},
+                 {kLogoSlot, ProfilePicture::Logo, settings.IncludeMyLogo == 1}};
+    for (const auto& kind : kinds) {
+        const QString screen = QDir(settings.strSavePath).filePath(ProfileScreenFileName(kind.which));
+        if (kind.shown && QFileInfo(screen).isFile())
+            slots.append(CXPhotoSlot{kind.slot, screen, ProfilePrintSource(settings.strSavePath, kind.which)});
+    }
+    return slots;
+}
 
 // The screen page with every photo's URL marked with its slot, laid out by the worker (or found
 // in the cache). Empty slots are marked on the blank picture when markEmpty is set.
@@ -101,6 +127,14 @@ bool LayOut(CXHTML2Image& renderer, const CXFlyerSource& source, bool markEmpty,
         const QString file = !slot.screen.isEmpty() ? slot.screen : markEmpty ? settings.Path2BlankImage : QString();
         if (!file.isEmpty())
             pass.look.photoUrls[size_t(slot.slot - 1)] = SlotMarkedUrl(file, slot.slot);
+    }
+    // The agent's own picture and logo are measured as well, to print from their originals too.
+    pass.profile = ProfileSlots(settings);
+    for (const CXPhotoSlot& slot : pass.profile) {
+        if (slot.slot == kPictureSlot)
+            pass.look.myPictureUrl = SlotMarkedUrl(slot.screen, slot.slot);
+        else
+            pass.look.companyLogoUrl = SlotMarkedUrl(slot.screen, slot.slot);
     }
     const QString layoutPage =
         MergeTemplate(source.templateText, source.projectMode, flyer, settings, pass.look, source.listingUrl);
@@ -174,8 +208,8 @@ bool MakePrintPage(CXHTML2Image& renderer, const CXFlyerSource& source, PrintPag
                     source.pictureRoots);
     out.findings = CheckFlyerPhotos(pass.slots, policy, true);
 
-    std::array<std::optional<CXPrintCopyPlan>, 4> plans;
-    std::array<QString, 4> fits;
+    std::array<std::optional<CXPrintCopyPlan>, 6> plans;
+    std::array<QString, 6> fits;
     for (const CXPhotoSlot& slot : pass.slots) {
         CXPictureBox box;
         if (slot.screen.isEmpty() || !FindSlotBox(boxes, slot.slot, box))
@@ -197,6 +231,17 @@ bool MakePrintPage(CXHTML2Image& renderer, const CXFlyerSource& source, PrintPag
         plans[size_t(slot.slot - 1)] = plan;
         fits[size_t(slot.slot - 1)] = box.fit;
     }
+    for (const CXPhotoSlot& slot : pass.profile) {
+        CXPictureBox box;
+        if (!FindSlotBox(boxes, slot.slot, box) || !policy.MayReadPicture(slot.original))
+            continue;
+        const ImageInfo info = GetImageInfo(slot.original);
+        if (!info.IsPicture())
+            continue;
+        out.preflight.append(PreflightFor(slot.slot, QSize(info.width, info.height), box));
+        plans[size_t(slot.slot - 1)] = PlanPrintCopy(QSize(info.width, info.height), box.box.size(), box.fit);
+        fits[size_t(slot.slot - 1)] = box.fit;
+    }
     if (work == PrintPageWork::PreflightOnly)
         return true;
 
@@ -213,8 +258,29 @@ bool MakePrintPage(CXHTML2Image& renderer, const CXFlyerSource& source, PrintPag
         const bool cut = fits[i] == QLatin1String("cover");
         look.photoUrls[i] = SlotMarkedUrl(copy, slot.slot) + (cut ? QStringLiteral("-cut") : QString());
     }
+    // Themes size the agent's picture and logo by the picture itself; the copy is larger than the
+    // screen's, so it is held to the box the screen page gave it.
+    QString profileRules;
+    for (const CXPhotoSlot& slot : pass.profile) {
+        const size_t i = size_t(slot.slot - 1);
+        if (!plans[i])
+            continue;
+        CXPictureBox box;
+        if (FindSlotBox(boxes, slot.slot, box))
+            profileRules += QStringLiteral("img[src*=\"#listora-slot-%1\"]{width:%2px!important;height:%3px!important}")
+                                .arg(slot.slot)
+                                .arg(box.box.width(), 0, 'f', 3)
+                                .arg(box.box.height(), 0, 'f', 3);
+        const QString copy = source.makePrintCopy ? source.makePrintCopy(slot.original, *plans[i], folder, &why)
+                                                  : MakePrintCopy(slot.original, *plans[i], folder, &why);
+        if (copy.isEmpty())
+            continue;
+        const QString url =
+            SlotMarkedUrl(copy, slot.slot) + (fits[i] == QLatin1String("cover") ? QStringLiteral("-cut") : QString());
+        (slot.slot == kPictureSlot ? look.myPictureUrl : look.companyLogoUrl) = url;
+    }
     out.page = WithPrintStyle(
-        MergeTemplate(source.templateText, source.projectMode, flyer, settings, look, source.listingUrl));
+        MergeTemplate(source.templateText, source.projectMode, flyer, settings, look, source.listingUrl), profileRules);
     QByteArray printedLayout;
     if (!renderer.RenderPrint(out.page, RenderProtocol::PrintMode::Pdf, printedLayout, out.pdf, &why))
         return fail(QStringLiteral("The print-quality flyer could not be made: %1").arg(why));

@@ -4,6 +4,7 @@
 #include "controls/ui/messagebox.h"
 #include "controls/ui/picturest.h"
 #include "imaging/imagelibrary.h"
+#include "imaging/profilepictures.h"
 #include "options/optionsrules.h"
 #include "options/ui/phonelabelcb.h"
 #include "projects/ui/dialogunits.h"
@@ -327,9 +328,10 @@ bool CPPDLGOptionsMyInfo::StoreImage(const QString& source, const QString& fileN
     // The previous file stays until a complete new one replaces it, so a picture that fails to convert
     // costs the agent nothing.
     QString error;
-    const QString stored =
-        ConvertImage(source, m_settings.strSavePath, fileName, true, box, kImageTypeJpeg, true, &error);
-    if (!error.isEmpty()) {
+    QString stored = QDir(m_settings.strSavePath).filePath(fileName);
+    const ProfilePicture which = box == kMyPictureBox ? ProfilePicture::Picture : ProfilePicture::Logo;
+    // The screen copy and the full-size original for print are written together.
+    if (!StoreProfilePicture(source, m_settings.strSavePath, which, box, &stored, &error)) {
         QString message = tr("The picture \"%1\" could not be stored as \"%2\".\n\n%3")
                               .arg(QDir::toNativeSeparators(source), fileName, error);
         if (QFileInfo(stored).isFile())
