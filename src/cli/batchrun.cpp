@@ -129,6 +129,11 @@ public:
                 row.problems.append(OneLine(why));
                 return;
             }
+            // Texts cut to fit are named, as photos that print small are; neither stops the flyer.
+            for (const CXFinding& finding : std::as_const(page.findings)) {
+                if (finding.rule == QLatin1String("text-fit"))
+                    row.warnings.append(finding.message);
+            }
             for (const CXPreflightEntry& entry : std::as_const(page.preflight)) {
                 if (!entry.ok)
                     row.warnings.append(QStringLiteral("%1 prints at %2 ppi, under %3 ppi: small for print")

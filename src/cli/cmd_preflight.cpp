@@ -2,7 +2,6 @@
 #include "cli/flyerselectors.h"
 #include "compose/render/printpage.h"
 #include "compose/render/xhtml2image.h"
-#include "compose/textfit.h"
 #include "settings/appsettings.h"
 
 #include <QJsonArray>
@@ -38,16 +37,6 @@ int Run(const QStringList& args)
     if (const int rc = Cli::MakeSelectedPrintPage(renderer, selection, settings, PrintPageWork::PreflightOnly, page);
         rc != Cli::Done)
         return rc;
-    // What the listing's texts lose: the print page is laid out as the screen page is, so the screen
-    // page's fit report tells.
-    QImage screen;
-    if (const int rc = Cli::RenderSelectedFlyer(renderer, selection, settings, screen); rc != Cli::Done)
-        return rc;
-    if (selection.projectMode) {
-        for (const TextFit::Box& box : TextFit::CutBoxes(TextFit::ParseReport(renderer.LastFitReport())))
-            page.findings.append(CXFinding{QStringLiteral("text-fit"), box.name, CXFinding::Level::Error,
-                                           TextFit::CutMessage(box, selection.themeName)});
-    }
 
     QJsonArray slots;
     bool allOk = true;

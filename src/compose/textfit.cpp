@@ -84,6 +84,24 @@ QList<Box> ParseReport(const QByteArray& json)
     return boxes;
 }
 
+QByteArray WithLayout(const QByteArray& layout, const QByteArray& report)
+{
+    QJsonArray entries = QJsonDocument::fromJson(layout).array();
+    entries.append(QJsonObject{{QStringLiteral("textfit"), QJsonDocument::fromJson(report).array()}});
+    return QJsonDocument(entries).toJson(QJsonDocument::Compact);
+}
+
+QByteArray FromLayout(const QByteArray& layout)
+{
+    const QJsonArray entries = QJsonDocument::fromJson(layout).array();
+    for (const QJsonValue& entry : entries) {
+        const QJsonValue report = entry.toObject().value(QStringLiteral("textfit"));
+        if (report.isArray())
+            return QJsonDocument(report.toArray()).toJson(QJsonDocument::Compact);
+    }
+    return QByteArray();
+}
+
 QList<Box> CutBoxes(const QList<Box>& boxes)
 {
     QList<Box> cut;

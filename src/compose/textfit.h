@@ -32,6 +32,11 @@ QString Script();
 // The report as the worker hands it on; boxes of a text that is not a report are left out.
 QList<Box> ParseReport(const QByteArray& json);
 
+// A print job's layout (the JSON array of picture boxes) with the fit report as one more entry,
+// {"textfit": [...]}, which readers of the boxes pass over; and the report taken out of it again.
+QByteArray WithLayout(const QByteArray& layout, const QByteArray& report);
+QByteArray FromLayout(const QByteArray& layout);
+
 // The boxes of a report whose text was cut.
 QList<Box> CutBoxes(const QList<Box>& boxes);
 // What the agent reads about a cut box: "The description is cut after 612 of 1,480 characters in

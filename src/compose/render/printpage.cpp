@@ -3,6 +3,7 @@
 #include "compose/loadpolicy.h"
 #include "compose/render/xhtml2image.h"
 #include "compose/templatemerge.h"
+#include "compose/textfit.h"
 #include "imaging/imagelibrary.h"
 #include "imaging/profilepictures.h"
 #include "imaging/sidebarimage.h"
@@ -82,6 +83,7 @@ struct CXLayoutPass
     QString sidebar;
     std::array<CXPhotoSlot, 4> slots;
     QList<CXPhotoSlot> profile; // the agent's picture and logo where the page shows the agent's own
+    QByteArray fitReport;       // what the text fit did on the laid-out page
 };
 
 // The agent's own picture and logo as the page shows them, each with the original it prints from.
@@ -147,6 +149,7 @@ bool LayOut(CXHTML2Image& renderer, const CXFlyerSource& source, bool markEmpty,
         CXLayoutCache::Get().Add(key, layout);
     }
     boxes = ParsePictureLayout(layout);
+    pass.fitReport = TextFit::FromLayout(layout);
     return true;
 }
 
@@ -207,6 +210,12 @@ bool MakePrintPage(CXHTML2Image& renderer, const CXFlyerSource& source, PrintPag
     policy.SetRoots(PageLoadRoots(settings, source.templatePath, source.projectMode ? flyer.GetFolder() : QString()) +
                     source.pictureRoots);
     out.findings = CheckFlyerPhotos(pass.slots, policy, true);
+    // A listing text cut to fit is named before the flyer goes out, as a soft photo is.
+    if (source.projectMode) {
+        for (const TextFit::Box& box : TextFit::CutBoxes(TextFit::ParseReport(pass.fitReport)))
+            out.findings.append(CXFinding{QStringLiteral("text-fit"), box.name, CXFinding::Level::Error,
+                                          TextFit::CutMessage(box, source.themeName)});
+    }
 
     std::array<std::optional<CXPrintCopyPlan>, 6> plans;
     std::array<QString, 6> fits;

@@ -1,3 +1,4 @@
+#include "compose/textfit.h"
 #include "compose/worker/renderpage.h"
 #include "compose/worker/renderworker.h"
 
@@ -43,11 +44,13 @@ void CXRenderWorker::StartPrint()
     m_page->runJavaScript(kBoxesScript, QWebEngineScript::ApplicationWorld, [this, token](const QVariant& result) {
         if (token != m_token || m_stage == Stage::Idle)
             return;
-        const QByteArray layout = result.toString().toUtf8();
-        if (layout.isEmpty()) {
+        const QByteArray boxes = result.toString().toUtf8();
+        if (boxes.isEmpty()) {
             Fail(QStringLiteral("the page's pictures could not be measured"));
             return;
         }
+        // What the text fit had to cut rides along, as an entry that is no picture box.
+        const QByteArray layout = TextFit::WithLayout(boxes, m_fitReport);
         if (m_job.request.print == RenderProtocol::PrintMode::Layout) {
             FinishPrint(layout, QByteArray());
             return;
