@@ -34,7 +34,7 @@
 
 namespace {
 
-struct ButtonSpec
+struct ButtonDef
 {
     int id;
     const char* name;
@@ -44,7 +44,7 @@ struct ButtonSpec
 };
 
 // In the order of kMainButtonsRightToLeft.
-const ButtonSpec kButtons[12] = {
+const ButtonDef kButtons[12] = {
     {IDC_BTN_EXIT, "IDC_BTN_EXIT", "E&xit", "Exit %1", &CMainDialog::OnBnClickedBtnExit},
     {IDC_BTN_HELP, "IDC_BTN_HELP", "&Help", "Display Help File", &CMainDialog::OnBnClickedBtnHelp},
     {IDC_BTN_ABOUT, "IDC_BTN_ABOUT", "&About", "About %1", &CMainDialog::OnBnClickedBtnAbout},
@@ -102,12 +102,12 @@ void CMainDialog::CreateControls()
     m_pCanvas->setObjectName(QStringLiteral("IDC_ST_CANVAS"));
 
     for (size_t i = 0; i < m_buttons.size(); ++i) {
-        const ButtonSpec& spec = kButtons[i];
+        const ButtonDef& def = kButtons[i];
         auto* button = new CXPNGButton(this);
-        button->setObjectName(QString::fromLatin1(spec.name));
-        button->setText(QString::fromLatin1(spec.text));
+        button->setObjectName(QString::fromLatin1(def.name));
+        button->setText(QString::fromLatin1(def.text));
         button->resize(kButtonSize);
-        connect(button, &QAbstractButton::clicked, this, spec.handler);
+        connect(button, &QAbstractButton::clicked, this, def.handler);
         m_buttons[i] = button;
     }
 
