@@ -136,7 +136,12 @@ public:
     // A listing (and optionally a profile) not yet saved, drawn in place of the project's: the
     // project stays as it is, unchanged. It stays on the flyer through later draws until EndDraft,
     // which draws the saved state again.
-    void RenderDraft(const CFlyerData& listing, const CAppSettings* profile = nullptr);
+    // listingUrl is the web address the draft's QR code shows; none keeps the project's.
+    void RenderDraft(const CFlyerData& listing, const CAppSettings* profile = nullptr,
+                     const std::optional<QString>& listingUrl = std::nullopt);
+    // A new project's draft is drawn in the look it will be saved in (the theme, font and colour of
+    // the options), not in the window's choices; cleared by EndDraft.
+    void UseDefaultLookForDraft();
     // Whether a draft page may go out now in place of the flyer page being drawn; the next draft
     // render then replaces it (ReplaceWithNextDraft).
     bool CanReplaceDraftPage() const;
@@ -190,6 +195,16 @@ private:
 
     std::optional<CFlyerData> m_draftListing;
     std::optional<CAppSettings> m_draftProfile;
+    std::optional<QString> m_draftListingUrl;
+    struct CDraftLook
+    {
+        QString theme;
+        QString templatePath;
+        QString templateText;
+        QString font;
+        ColorRef color = 0;
+    };
+    std::optional<CDraftLook> m_draftLook;
 
     QImage m_flyerImage;
     bool m_bReplaceRunning = false;

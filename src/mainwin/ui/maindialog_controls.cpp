@@ -364,6 +364,8 @@ void CMainDialog::UpdateButtons()
     enable(IDC_BTN_DETAILS, states.details);
     enable(IDC_BTN_EXPORT, states.exportFlyer);
     enable(IDC_BTN_EMAIL, states.email);
+    // The E-mail button's tooltip says why it is disabled, which changes with the project.
+    SetButtonTooltips(m_appSettings.ShowTooltips != 0);
 }
 
 void CMainDialog::SetButtonTooltips(bool enabled)
@@ -373,6 +375,8 @@ void CMainDialog::SetButtonTooltips(bool enabled)
         // A button that can never be used says why.
         if (kButtons[i].id == IDC_BTN_EMAIL && !m_pSession->HasMailClient())
             tooltip = QStringLiteral("No mail program is set up on this computer.");
+        else if (kButtons[i].id == IDC_BTN_EMAIL && !m_pSession->IsProjectOpen())
+            tooltip = QStringLiteral("Open or create a flyer project first.");
         m_buttons[i]->SetTooltipText(enabled ? tooltip : QString());
     }
 }
