@@ -379,8 +379,7 @@ void CFlyerSession::RenderWith(bool projectMode)
     const CAppSettings& profile = m_draftProfile ? *m_draftProfile : m_settings;
     // A sidebar theme gets its caption picture drawn anew for every page.
     const QString& listingUrl = m_draftListing && m_draftListingUrl ? *m_draftListingUrl : m_extras.m_strListingUrl;
-    const CFlyerPage page =
-        ComposeFlyerPage(templateText, theme, projectMode, flyer, profile, font, color, listingUrl);
+    const CFlyerPage page = ComposeFlyerPage(templateText, theme, projectMode, flyer, profile, font, color, listingUrl);
     m_strSidebarImage = page.sidebarImage;
     const QStringList roots = PageLoadRoots(profile, templatePath, projectMode ? flyer.GetFolder() : QString());
     m_nRenderRequest = replace ? m_renderer.RenderReplacing(page.page, kFlyerWidth, kFlyerHeight, roots)

@@ -108,7 +108,8 @@ QString MailBody(const CFlyerData& flyer, const CAppSettings& settings, const QS
         (price.isEmpty() ? QString() : price + QStringLiteral("\n\n")) + BrToCrLf(flyer.m_strDescription) +
         QStringLiteral("\n\n") + MailFeatures(flyer) +
         QStringLiteral("\n\nPlease view the attached flyer for more information and listing photos.\n") +
-        (listingUrl.isEmpty() ? QString() : QStringLiteral("The listing on the web: ") + listingUrl + QLatin1Char('\n')) +
+        (listingUrl.isEmpty() ? QString()
+                              : QStringLiteral("The listing on the web: ") + listingUrl + QLatin1Char('\n')) +
         QStringLiteral("\n\n") + FormatContactInfo(ContactProfile, false, settings, QString());
     return body.trimmed();
 }

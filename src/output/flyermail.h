@@ -38,8 +38,7 @@ QString MailFeatures(const CFlyerData& flyer);
 // address (when it has one) and the agent's plain contact block, trimmed at both ends.
 QString MailBody(const CFlyerData& flyer, const CAppSettings& settings, const QString& listingUrl = QString());
 // All of the above, each text cut to its limit.
-CFlyerMail BuildFlyerMail(const CFlyerData& flyer, const CAppSettings& settings,
-                          const QString& listingUrl = QString());
+CFlyerMail BuildFlyerMail(const CFlyerData& flyer, const CAppSettings& settings, const QString& listingUrl = QString());
 
 // name with the characters a file name cannot hold replaced by "-" and cut, its extension kept, to
 // the 255 bytes a file name may have.

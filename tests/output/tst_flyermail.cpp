@@ -91,14 +91,12 @@ private Q_SLOTS:
             << head + "Sunny rooms.\n\n*  3 Beds\n\n\nPlease view the attached flyer for more information and "
                       "listing photos.\nThe listing on the web: https://homes.example/listing/88\n\n\nJane Agent";
         QTest::newRow("price with a line break")
-            << "Offered at<br>$450,000" << "Sunny rooms." << QStringList{"", "", "", ""} << ""
-            << QStringList{"Jane Agent"}
-            << "LISTING DETAILS\n---------------\nOffered at\r\n$450,000\n\nSunny rooms.\n\n" + closing +
-                   "Jane Agent";
-        QTest::newRow("no price") << "" << "Sunny rooms." << QStringList{"", "", "", ""} << ""
-                                  << QStringList{"Jane Agent"}
-                                  << "LISTING DETAILS\n---------------\nSunny rooms.\n\n" + closing +
-                                         "Jane Agent";
+            << "Offered at<br>$450,000"
+            << "Sunny rooms." << QStringList{"", "", "", ""} << "" << QStringList{"Jane Agent"}
+            << "LISTING DETAILS\n---------------\nOffered at\r\n$450,000\n\nSunny rooms.\n\n" + closing + "Jane Agent";
+        QTest::newRow("no price") << ""
+                                  << "Sunny rooms." << QStringList{"", "", "", ""} << "" << QStringList{"Jane Agent"}
+                                  << "LISTING DETAILS\n---------------\nSunny rooms.\n\n" + closing + "Jane Agent";
     }
 
     void body()

@@ -314,12 +314,11 @@ private Q_SLOTS:
         const QUrlQuery query(link);
         QCOMPARE(query.queryItemValue(QStringLiteral("subject"), QUrl::FullyDecoded),
                  QStringLiteral("Charming Bungalow - ML81234 - 12 Oak Lane, Springfield, IL"));
-        QCOMPARE(
-            query.queryItemValue(QStringLiteral("body"), QUrl::FullyDecoded),
-            QStringLiteral("LISTING DETAILS\r\n---------------\r\nOffered at $000,000\r\n\r\nSunny rooms.\r\n"
-                           "Big yard & a \\ backslash.\r\n\r\n"
-                           "*  3 Beds\r\n*  2 Baths\r\n\r\n\r\nPlease view the attached flyer for more "
-                           "information and listing photos.\r\n\r\n\r\nJane Agent"));
+        QCOMPARE(query.queryItemValue(QStringLiteral("body"), QUrl::FullyDecoded),
+                 QStringLiteral("LISTING DETAILS\r\n---------------\r\nOffered at $000,000\r\n\r\nSunny rooms.\r\n"
+                                "Big yard & a \\ backslash.\r\n\r\n"
+                                "*  3 Beds\r\n*  2 Baths\r\n\r\n\r\nPlease view the attached flyer for more "
+                                "information and listing photos.\r\n\r\n\r\nJane Agent"));
 
         // The recipient sees the MLS name; the project keeps the same PDF under the address.
         const QString attached = query.queryItemValue(QStringLiteral("attach"), QUrl::FullyDecoded);
@@ -445,9 +444,8 @@ private Q_SLOTS:
         QStringList offered;
         QString initial;
         const auto exportAs = [&](const QString& name, const QString& filter) {
-            ExportAs(dir.filePath(name), filter, &offered, &initial, [&] {
-                ExportFlyer(nullptr, settings, flyer, &image, printPage);
-            });
+            ExportAs(dir.filePath(name), filter, &offered, &initial,
+                     [&] { ExportFlyer(nullptr, settings, flyer, &image, printPage); });
         };
 
         CXMessageBoxTest::AnswerNext(MsgBox::IdNo);
@@ -488,8 +486,10 @@ private Q_SLOTS:
         QTest::addColumn<QString>("filter");
         QTest::addColumn<QString>("name");
         QTest::addColumn<QByteArray>("format");
-        QTest::newRow("JPEG") << "JPEG Image (print size) (*.jpg)" << "flyer.jpg" << QByteArray("jpeg");
-        QTest::newRow("PNG") << "PNG Image (print size) (*.png)" << "flyer.png" << QByteArray("png");
+        QTest::newRow("JPEG") << "JPEG Image (print size) (*.jpg)"
+                              << "flyer.jpg" << QByteArray("jpeg");
+        QTest::newRow("PNG") << "PNG Image (print size) (*.png)"
+                             << "flyer.png" << QByteArray("png");
     }
 
     // The pictures of the print-quality page: 300 ppi, the size the command line's print export has.
@@ -517,8 +517,7 @@ private Q_SLOTS:
         QStringList offered;
         QString initial;
         const QString path = dir.filePath(name);
-        ExportAs(path, filter, &offered, &initial,
-                 [&] { ExportFlyer(nullptr, settings, flyer, &image, printPage); });
+        ExportAs(path, filter, &offered, &initial, [&] { ExportFlyer(nullptr, settings, flyer, &image, printPage); });
         QCOMPARE(CXMessageBoxTest::TakeAsked().size(), 0);
         QImageReader reader(path);
         QCOMPARE(reader.format(), format);

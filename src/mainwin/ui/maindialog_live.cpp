@@ -86,7 +86,8 @@ void CMainDialog::BeginDetailsDraft(CDLGFlyerDetails& dialog)
     // The pane shows what the canvas shows: the session's flyer is already null again when the
     // next draft page went out at once, and a pane showing it would flash a blank page. Tied to
     // the draft, which ends before the dialog goes.
-    connect(this, &CMainDialog::FlyerShown, draft, [this, &dialog] { dialog.SetPreviewImage(m_pCanvas->FlyerImage()); });
+    connect(this, &CMainDialog::FlyerShown, draft,
+            [this, &dialog] { dialog.SetPreviewImage(m_pCanvas->FlyerImage()); });
     dialog.SetPreviewImage(m_pCanvas->FlyerImage());
     if (!PlaceBesideCanvas(*m_pCanvas, dialog, dialog.size()))
         dialog.ShowPreviewPane(true);
@@ -98,7 +99,7 @@ void CMainDialog::BeginProfileDraft(CPPDLGOptionsMyInfo& page)
     CXLiveDraft* draft = m_pLiveDraft;
     connect(&page, &CPPDLGOptionsMyInfo::ProfileChanged, draft, [this, draft, &page] {
         CFlyerDraft state{m_pSession->FlyerData(), m_pSession->Extras().m_crops, m_pSession->Extras().m_strListingUrl,
-                          m_appSettings, m_pSession->IsProjectOpen(), true};
+                          m_appSettings,           m_pSession->IsProjectOpen(),  true};
         page.CurrentProfileTo(state.settings);
         draft->SetDraft(state);
     });
