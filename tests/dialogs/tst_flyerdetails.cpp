@@ -390,6 +390,7 @@ private Q_SLOTS:
         QVERIFY(count->geometry().bottom() <= third->geometry().top());
         Child<QLineEdit>(dialog, Id::Caption)->setFocus();
         QVERIFY(!count->isVisible());
+        CXMessageBoxTest::AnswerNext(MsgBox::IdYes); // discard the typing
         dialog.reject();
     }
 
@@ -449,6 +450,7 @@ private Q_SLOTS:
         QLineEdit* caption = Child<QLineEdit>(dialog, Id::Caption);
         if (edit.startsWith(QStringLiteral("caption"))) {
             caption->setFocus();
+            QTest::keyClick(caption, Qt::Key_End);
             QTest::keyClicks(caption, QStringLiteral("x"));
             if (edit.endsWith(QStringLiteral("undone")))
                 QTest::keyClick(caption, Qt::Key_Backspace);
