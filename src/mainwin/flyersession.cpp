@@ -138,6 +138,8 @@ FlyerFileStatus CFlyerSession::OpenProject(const QString& path, CListingExtras::
     m_draftListing.reset();
     m_draftProfile.reset();
     m_toldPhotoProblems.clear();
+    m_draftListingUrl.reset();
+    m_draftLook.reset();
     m_bProjectOpen = true;
     m_bProjectDirty = false;
     m_strSelFont = m_flyerData.m_strFont;
@@ -177,6 +179,8 @@ CFlyerSession::CSaveOutcome CFlyerSession::NewProject(const CFlyerData& details,
     m_extras.m_crops = extras.m_crops;
     m_draftListing.reset();
     m_draftProfile.reset();
+    m_draftListingUrl.reset();
+    m_draftLook.reset();
 
     const CSaveOutcome outcome = SaveListingFiles({});
     m_bProjectOpen = true;
@@ -246,6 +250,8 @@ void CFlyerSession::CloseProject()
     m_draftListing.reset();
     m_draftProfile.reset();
     m_toldPhotoProblems.clear();
+    m_draftListingUrl.reset();
+    m_draftLook.reset();
     m_bProjectOpen = false;
     m_bProjectDirty = false;
     // Through the whole cycle, so a sidebar theme loses the closed project's caption too.
@@ -294,14 +300,36 @@ void CFlyerSession::RenderSampleFlyer()
     RenderWith(false);
 }
 
-void CFlyerSession::RenderDraft(const CFlyerData& listing, const CAppSettings* profile)
+void CFlyerSession::RenderDraft(const CFlyerData& listing, const CAppSettings* profile,
+                                const std::optional<QString>& listingUrl)
 {
     m_draftListing = listing;
     if (profile)
         m_draftProfile = *profile;
     else
         m_draftProfile.reset();
+    m_draftListingUrl = listingUrl;
     RenderFlyer();
+}
+
+void CFlyerSession::UseDefaultLookForDraft()
+{
+    CDraftLook look;
+    look.theme = m_strSelTheme;
+    look.templatePath = m_strSelTemplate;
+    look.templateText = m_strTemplateText;
+    look.font = m_settings.DefaultThemeFont;
+    look.color = m_settings.DefaultThemeColor;
+    // A default theme that is gone leaves the one on show, as New itself does.
+    qsizetype index = 0;
+    QString text;
+    if (m_themes.FindTheme(m_settings.DefaultThemeTemplate, index) &&
+        ::LoadTemplate(m_themes.at(index).GetTemplate(), text)) {
+        look.theme = m_themes.at(index).GetName();
+        look.templatePath = m_themes.at(index).GetTemplate();
+        look.templateText = text;
+    }
+    m_draftLook = look;
 }
 
 void CFlyerSession::RenderProfileDraft(const CAppSettings& profile)
@@ -318,6 +346,9 @@ bool CFlyerSession::CanReplaceDraftPage() const
 
 void CFlyerSession::EndDraft()
 {
+    // Set up for a draft that never came (nothing typed), it must not colour the next one.
+    m_draftListingUrl.reset();
+    m_draftLook.reset();
     if (!IsDrafting())
         return;
     m_draftListing.reset();
@@ -328,12 +359,20 @@ void CFlyerSession::EndDraft()
 void CFlyerSession::RenderWith(bool projectMode)
 {
     const bool replace = std::exchange(m_bReplaceRunning, false) && IsDrafting();
+    const CDraftLook* look = m_draftListing && m_draftLook ? &*m_draftLook : nullptr;
+    const QString& templateText = look ? look->templateText : m_strTemplateText;
+    const QString& templatePath = look ? look->templatePath : m_strSelTemplate;
+    const QString& theme = look ? look->theme : m_strSelTheme;
+    const QString& font = look ? look->font : m_strSelFont;
+    const ColorRef color = look ? look->color : m_crSelColor;
     m_flyerImage = QImage();
-    m_crShownColor = m_crSelColor;
+    // The colour the window's palette compares with is the window's, not a new project's draft.
+    if (!look)
+        m_crShownColor = m_crSelColor;
     if (!m_strSidebarImage.isEmpty())
         m_staleSidebarImages.append(m_strSidebarImage);
     m_strSidebarImage.clear();
-    if (m_strTemplateText.isEmpty()) {
+    if (templateText.isEmpty()) {
         m_nRenderRequest = 0;
         Q_EMIT FlyerFailed(m_themes.isEmpty() ? QStringLiteral("No flyer themes were found in %1.")
                                                     .arg(QDir::toNativeSeparators(m_settings.Path2Themes))
@@ -343,16 +382,17 @@ void CFlyerSession::RenderWith(bool projectMode)
     const CFlyerData& flyer = m_draftListing ? *m_draftListing : m_flyerData;
     const CAppSettings& profile = m_draftProfile ? *m_draftProfile : m_settings;
     // A sidebar theme gets its caption picture drawn anew for every page.
-    const CFlyerPage page = ComposeFlyerPage(m_strTemplateText, m_strSelTheme, projectMode, flyer, profile,
-                                             m_strSelFont, m_crSelColor, m_extras.m_strListingUrl);
+    const QString& listingUrl = m_draftListing && m_draftListingUrl ? *m_draftListingUrl : m_extras.m_strListingUrl;
+    const CFlyerPage page = ComposeFlyerPage(templateText, theme, projectMode, flyer, profile, font, color, listingUrl);
     m_strSidebarImage = page.sidebarImage;
     m_drawnPhotoProblems.clear();
     // A draft's photos are still being chosen; the saved project's are what the user is told about.
     if (!m_draftListing) {
-        for (const CXFinding& finding : CheckProjectPhotos(projectMode, flyer, profile, m_strSelTemplate, false))
+        for (const CXFinding& finding : CheckProjectPhotos(projectMode, flyer, profile, templatePath, false))
             m_drawnPhotoProblems.append(finding.message);
     }
-    const QStringList roots = PageLoadRoots(profile, m_strSelTemplate, projectMode ? flyer.GetFolder() : QString());
+    m_strDrawnTheme = theme;
+    const QStringList roots = PageLoadRoots(profile, templatePath, projectMode ? flyer.GetFolder() : QString());
     m_nRenderRequest = replace ? m_renderer.RenderReplacing(page.page, kFlyerWidth, kFlyerHeight, roots)
                                : m_renderer.RenderAsync(page.page, kFlyerWidth, kFlyerHeight, roots);
 }
@@ -372,7 +412,7 @@ void CFlyerSession::OnRenderFinished(quint64 requestId, const QImage& image, con
             m_flyerImage = image;
             m_cutText.clear();
             for (const TextFit::Box& box : TextFit::CutBoxes(TextFit::ParseReport(m_renderer.LastFitReport())))
-                m_cutText.append(TextFit::CutMessage(box, m_strSelTheme));
+                m_cutText.append(TextFit::CutMessage(box, m_strDrawnTheme));
             Q_EMIT FlyerReady(m_flyerImage);
         }
     }

@@ -142,7 +142,12 @@ public:
     // A listing (and optionally a profile) not yet saved, drawn in place of the project's: the
     // project stays as it is, unchanged. It stays on the flyer through later draws until EndDraft,
     // which draws the saved state again.
-    void RenderDraft(const CFlyerData& listing, const CAppSettings* profile = nullptr);
+    // listingUrl is the web address the draft's QR code shows; none keeps the project's.
+    void RenderDraft(const CFlyerData& listing, const CAppSettings* profile = nullptr,
+                     const std::optional<QString>& listingUrl = std::nullopt);
+    // A new project's draft is drawn in the look it will be saved in (the theme, font and colour of
+    // the options), not in the window's choices; cleared by EndDraft.
+    void UseDefaultLookForDraft();
     // Whether a draft page may go out now in place of the flyer page being drawn; the next draft
     // render then replaces it (ReplaceWithNextDraft).
     bool CanReplaceDraftPage() const;
@@ -191,12 +196,23 @@ private:
     QString m_strSidebarImage;
     QString m_strSelTheme;
     QStringList m_cutText;
+    QString m_strDrawnTheme; // the theme of the page on its way (a new project's draft has its own)
     QString m_strSelFont = QStringLiteral("Arial");
     ColorRef m_crSelColor = 0;
     ColorRef m_crShownColor = 0;
 
     std::optional<CFlyerData> m_draftListing;
     std::optional<CAppSettings> m_draftProfile;
+    std::optional<QString> m_draftListingUrl;
+    struct CDraftLook
+    {
+        QString theme;
+        QString templatePath;
+        QString templateText;
+        QString font;
+        ColorRef color = 0;
+    };
+    std::optional<CDraftLook> m_draftLook;
 
     QImage m_flyerImage;
     QStringList m_drawnPhotoProblems; // of the page being drawn or last drawn

@@ -1,12 +1,12 @@
 #include "output/flyermail.h"
 
+#include "app/workingfolders.h"
 #include "compose/templatemerge.h"
 #include "formats/filewriter.h"
 #include "imaging/imagelibrary.h"
 #include "output/flyerexport.h"
 #include "output/pdfwriter.h"
 #include "projects/flyerdata.h"
-#include "settings/appinfo.h"
 #include "settings/appsettings.h"
 
 #include <QDir>
@@ -53,11 +53,11 @@ QString ProjectFolder(const CFlyerData& flyer)
 
 QString OutgoingFolder(const QString& projectId)
 {
-    const QString cache = QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation);
-    if (cache.isEmpty())
+    const QString root = OutgoingMailFolder();
+    if (root.isEmpty())
         return QString();
     const QString id = projectId.isEmpty() ? QStringLiteral("Flyer") : SafeFileName(projectId);
-    return cache + QLatin1Char('/') + AppInfo::ProductId() + QStringLiteral("/Outgoing mail/") + id;
+    return root + QLatin1Char('/') + id;
 }
 
 } // namespace
@@ -100,17 +100,21 @@ QString MailFeatures(const CFlyerData& flyer)
     return features;
 }
 
-QString MailBody(const CFlyerData& flyer, const CAppSettings& settings)
+QString MailBody(const CFlyerData& flyer, const CAppSettings& settings, const QString& listingUrl)
 {
+    const QString price = BrToCrLf(flyer.m_strPrice).trimmed();
     const QString body =
-        QStringLiteral("LISTING DETAILS\n---------------\n") + BrToCrLf(flyer.m_strDescription) +
+        QStringLiteral("LISTING DETAILS\n---------------\n") +
+        (price.isEmpty() ? QString() : price + QStringLiteral("\n\n")) + BrToCrLf(flyer.m_strDescription) +
         QStringLiteral("\n\n") + MailFeatures(flyer) +
         QStringLiteral("\n\nPlease view the attached flyer for more information and listing photos.\n") +
+        (listingUrl.isEmpty() ? QString()
+                              : QStringLiteral("The listing on the web: ") + listingUrl + QLatin1Char('\n')) +
         QStringLiteral("\n\n") + FormatContactInfo(ContactProfile, false, settings, QString());
     return body.trimmed();
 }
 
-CFlyerMail BuildFlyerMail(const CFlyerData& flyer, const CAppSettings& settings)
+CFlyerMail BuildFlyerMail(const CFlyerData& flyer, const CAppSettings& settings, const QString& listingUrl)
 {
     CFlyerMail mail;
     // The path is never cut: a shortened path would name another file. Its file name is bounded
@@ -118,7 +122,7 @@ CFlyerMail BuildFlyerMail(const CFlyerData& flyer, const CAppSettings& settings)
     mail.attachmentPath = MailAttachmentPath(flyer);
     mail.attachmentName = CutFileName(MailAttachmentName(flyer), std::numeric_limits<qsizetype>::max(), kMailTextLimit);
     mail.subject = CutText(MailSubject(flyer), kMailTextLimit);
-    mail.body = CutText(MailBody(flyer, settings), kMailBodyLimit);
+    mail.body = CutText(MailBody(flyer, settings, listingUrl), kMailBodyLimit);
     return mail;
 }
 
@@ -187,6 +191,19 @@ QString StageOutgoingAttachment(const CFlyerMail& mail, const QString& projectId
         return QString();
     }
     return copy;
+}
+
+QString OutgoingMailFolder()
+{
+    const QString root = WorkingFolders::UserCacheRoot();
+    return root.isEmpty() ? QString() : root + QStringLiteral("/Outgoing mail");
+}
+
+void RemoveOutgoingMail()
+{
+    const QString folder = OutgoingMailFolder();
+    if (!folder.isEmpty())
+        QDir(folder).removeRecursively();
 }
 
 QString MailToUrl(const QString& subject, const QString& body, const QString& attachmentFile)

@@ -34,11 +34,11 @@ QString MailAttachmentName(const CFlyerData& flyer);
 QString MailSubject(const CFlyerData& flyer);
 // One "*  feature\n" line for each feature that is not empty, in slot order.
 QString MailFeatures(const CFlyerData& flyer);
-// The listing details, the features, a pointer to the attachment and the agent's plain contact
-// block, trimmed at both ends.
-QString MailBody(const CFlyerData& flyer, const CAppSettings& settings);
+// The price, the listing details, the features, a pointer to the attachment, the listing's web
+// address (when it has one) and the agent's plain contact block, trimmed at both ends.
+QString MailBody(const CFlyerData& flyer, const CAppSettings& settings, const QString& listingUrl = QString());
 // All of the above, each text cut to its limit.
-CFlyerMail BuildFlyerMail(const CFlyerData& flyer, const CAppSettings& settings);
+CFlyerMail BuildFlyerMail(const CFlyerData& flyer, const CAppSettings& settings, const QString& listingUrl = QString());
 
 // name with the characters a file name cannot hold replaced by "-" and cut, its extension kept, to
 // the 255 bytes a file name may have.
@@ -52,10 +52,14 @@ bool WriteMailAttachment(const QImage& flyer, const CFlyerMail& mail, const QStr
                          const QString& projectId, QString* error = nullptr);
 
 // A copy of the attachment under the name the recipient is to see, less its commas, in a
-// per-project folder of the user's cache that outlives the program (the mail program may read the
-// file only when the message is sent). Earlier copies of the project are removed. Returns the
+// per-project folder of OutgoingMailFolder. Earlier copies of the project are removed. Returns the
 // copy's path, or an empty text.
 QString StageOutgoingAttachment(const CFlyerMail& mail, const QString& projectId);
+// ~/.cache/Tarnwick/Listora/Outgoing mail: the staged copies, kept while the program runs (the mail
+// program may read a file only when the message is sent) and removed when it exits; the PDF in the
+// project's E-mailed folder stays.
+QString OutgoingMailFolder();
+void RemoveOutgoingMail();
 
 // "mailto:?subject=...&body=...&attach=..." with every text percent-encoded and the body's line
 // breaks as CR LF.

@@ -1,5 +1,6 @@
 #include "output/pdfwriter.h"
 
+#include "app/diagnostics.h"
 #include "formats/filewriter.h"
 
 #include <QFile>
@@ -38,8 +39,12 @@ QByteArray Fixed2(double value)
     return QByteArray::number(value, 'f', 2);
 }
 
+// The writer's notes on each picture mean nothing to a user, who may have started the program
+// from a terminal: they are debug output.
 void StdOut(const QByteArray& text)
 {
+    if (!Diagnostics::Enabled())
+        return;
     std::fwrite(text.constData(), 1, static_cast<size_t>(text.size()), stdout);
     std::fflush(stdout);
 }

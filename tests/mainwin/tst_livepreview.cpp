@@ -1,5 +1,6 @@
 // The live flyer with the real window, dialogs and render worker, off-screen.
 #include "compose/ui/canvas.h"
+#include "controls/messageboxtypes.h"
 #include "controls/ui/messagebox.h"
 #include "imaging/photointake.h"
 #include "mainwin/livedraft.h"
@@ -17,6 +18,7 @@
 #include <QFileDialog>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QProcess>
 #include <QPushButton>
 #include <QSettings>
 #include <QStandardPaths>
@@ -54,6 +56,19 @@ QStringList Listing(const QString& folder)
     }
     files.sort();
     return files;
+}
+
+// Pixels within a small distance of colour, every second pixel in both directions.
+int CountNear(const QImage& image, const QColor& color)
+{
+    int count = 0;
+    for (int y = 0; y < image.height(); y += 2)
+        for (int x = 0; x < image.width(); x += 2) {
+            const QColor c = image.pixelColor(x, y);
+            if (qAbs(c.red() - color.red()) + qAbs(c.green() - color.green()) + qAbs(c.blue() - color.blue()) < 30)
+                ++count;
+        }
+    return count;
 }
 
 } // namespace
@@ -143,6 +158,7 @@ private Q_SLOTS:
             QVERIFY(Settled(*window));
             live = window->FlyerImage();
             QVERIFY(!window->Session().IsProjectDirty());
+            CXMessageBoxTest::AnswerNext(MsgBox::IdYes); // discard the typing
             Child<QPushButton>(dialog, FlyerDetailsId::Cancel)->click();
         });
         window->OnBnClickedBtnProperties();
@@ -216,6 +232,7 @@ private Q_SLOTS:
             QVERIFY(Settled(*window));
             live = window->FlyerImage();
             shownFrom = window->LiveDraft()->ShownPhotos()[0];
+            CXMessageBoxTest::AnswerNext(MsgBox::IdYes); // discard the photo
             dialog.reject();
         });
         window->OnBnClickedBtnProperties();
@@ -233,6 +250,100 @@ private Q_SLOTS:
         QVERIFY(window->FlyerImage() == saved);
         QCOMPARE(Listing(folder), folderBefore);
         QCOMPARE(StoredProject(path).m_photos[0].m_strPath, QDir(folder).filePath(QStringLiteral("_photo01.jpg")));
+    }
+
+    // A new project is drawn as it will be saved: in the options' default look, not in the colour
+    // last used in the window.
+    void newProjectDraftsInTheDefaultLook()
+    {
+        auto window = StartWindow();
+        const QImage before = window->FlyerImage();
+        const QColor shown = QColor(0x00, 0x63, 0xB1); // the first start's colour
+        const QColor defaultColor(230, 20, 20);
+        const int shownBefore = CountNear(before, shown);
+        QVERIFY2(shownBefore > 500, "the theme shows no highlight colour");
+        window->AppSettings().DefaultThemeColor = 0x001414E6;
+
+        QImage live;
+        WhenShown([&](QWidget& modal) {
+            auto& dialog = dynamic_cast<CDLGFlyerDetails&>(modal);
+            auto* caption = Child<QLineEdit>(dialog, FlyerDetailsId::Caption);
+            caption->setFocus();
+            QTest::keyClicks(caption, QStringLiteral(" at the Quay"));
+            QVERIFY(Settled(*window));
+            live = window->FlyerImage();
+            CXMessageBoxTest::AnswerNext(MsgBox::IdYes);
+            dialog.reject();
+        });
+        window->OnBnClickedBtnNew();
+        QVERIFY(!live.isNull());
+        QVERIFY2(CountNear(live, defaultColor) > shownBefore / 2, "the draft is not in the default colour");
+        QVERIFY(CountNear(live, shown) < shownBefore / 10);
+        // Cancelled: the window's own look comes back.
+        QVERIFY(Settled(*window));
+        QVERIFY(window->FlyerImage() == before);
+    }
+
+    // The web address typed in the dialog is the one the live flyer's QR code carries.
+    void typedWebAddressIsOnTheLiveFlyer()
+    {
+        auto window = StartWindow();
+        OpenProject(*window);
+        const QString url = QStringLiteral("https://homes.example/listing/23");
+        QImage live;
+        WhenShown([&](QWidget& modal) {
+            auto& dialog = dynamic_cast<CDLGFlyerDetails&>(modal);
+            auto* edit = dialog.findChild<QLineEdit*>(QStringLiteral("IDC_EDIT_LISTINGURL"));
+            edit->setFocus();
+            QTest::keyClicks(edit, url);
+            QVERIFY(Settled(*window));
+            live = window->FlyerImage();
+            CXMessageBoxTest::AnswerNext(MsgBox::IdYes);
+            dialog.reject();
+        });
+        window->OnBnClickedBtnProperties();
+        const QString png = m_photos.filePath(QStringLiteral("live-qr.png"));
+        QVERIFY(live.save(png));
+        QProcess zbar;
+        zbar.start(QStringLiteral("zbarimg"), {QStringLiteral("-q"), QStringLiteral("--raw"), png});
+        QVERIFY(zbar.waitForFinished(60000));
+        QCOMPARE(QString::fromUtf8(zbar.readAllStandardOutput()).trimmed(), url);
+    }
+
+    // The dialog's own preview pane only ever trades a finished page for a finished page, also
+    // when the next draft goes out the moment the last one arrives.
+    void previewPaneNeverShowsABlankPage()
+    {
+        auto window = StartWindow();
+        OpenProject(*window);
+        int pages = 0;
+        int blank = 0;
+        WhenShown([&](QWidget& modal) {
+            auto& dialog = dynamic_cast<CDLGFlyerDetails&>(modal);
+            dialog.ShowPreviewPane(true);
+            auto* pane = dialog.findChild<CXCanvas*>(QStringLiteral("IDC_ST_PREVIEW"));
+            QVERIFY(pane);
+            QVERIFY(!pane->FlyerImage().isNull());
+            const auto shown = connect(window.get(), &CMainDialog::FlyerShown, pane, [&, pane] {
+                ++pages;
+                if (pane->FlyerImage().isNull())
+                    ++blank;
+            });
+            auto* caption = Child<QLineEdit>(dialog, FlyerDetailsId::Caption);
+            caption->setFocus();
+            // A typist a little faster than the renderer: a draft is always waiting.
+            for (const QChar c : QStringLiteral(" with a view of the bay")) {
+                QTest::keyClicks(caption, QString(c));
+                QTest::qWait(40);
+            }
+            QVERIFY(Settled(*window));
+            disconnect(shown);
+            CXMessageBoxTest::AnswerNext(MsgBox::IdYes);
+            dialog.reject();
+        });
+        window->OnBnClickedBtnProperties();
+        QVERIFY2(pages >= 3, qPrintable(QString::number(pages)));
+        QCOMPARE(blank, 0);
     }
 
     // No project open: with an empty profile the preview shows the sample agent; the profile sheet

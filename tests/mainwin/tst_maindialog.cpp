@@ -10,6 +10,7 @@
 #include "controls/ui/pngbutton.h"
 #include "mainwin/mainids.h"
 #include "mainwin/ui/maindialog.h"
+#include "output/flyermail.h"
 #include "projects/listingextras.h"
 #include "projects/projectstore.h"
 #include "projects/ui/flyerdetailsdlg.h"
@@ -161,12 +162,12 @@ private Q_SLOTS:
         QVERIFY(window->Button(IDC_BTN_NEW)->PicturesReady());
         QCOMPARE(window->Button(IDC_BTN_NEW)->toolTip(), QStringLiteral("Create New Flyer Project"));
         QCOMPARE(window->Button(IDC_BTN_EXIT)->toolTip(), QStringLiteral("Exit Listora"));
-        // Without a mail program the E-mail button says why it stays disabled.
+        // The disabled E-mail button says why: no mail program, or no project yet.
         for (const bool hasMailClient : {false, true}) {
             window->Session().SetHasMailClient(hasMailClient);
             window->SetButtonTooltips(true);
             QCOMPARE(window->Button(IDC_BTN_EMAIL)->toolTip(),
-                     hasMailClient ? QStringLiteral("E-mail Flyer to...")
+                     hasMailClient ? QStringLiteral("Open or create a flyer project first.")
                                    : QStringLiteral("No mail program is set up on this computer."));
         }
         window->SetButtonTooltips(false);
@@ -384,6 +385,7 @@ private Q_SLOTS:
     void newProjectFromTheDetailsDialog()
     {
         auto window = StartWindow();
+        window->Session().SetHasMailClient(true);
         window->AppSettings().DefaultThemeFont = QStringLiteral("Arial");
         window->AppSettings().DefaultThemeColor = 0x00102030;
         const QString photo = m_mainPhoto;
@@ -421,6 +423,7 @@ private Q_SLOTS:
         QVERIFY(QFile::exists(stored.m_photos[0].m_strPath));
         QVERIFY(Enabled(*window, IDC_BTN_DETAILS));
         QVERIFY(!Enabled(*window, IDC_BTN_SAVE));
+        QCOMPARE(window->Button(IDC_BTN_EMAIL)->toolTip(), QStringLiteral("E-mail Flyer to..."));
         QVERIFY(WaitIdle(*window));
         QVERIFY(!window->FlyerImage().isNull());
     }
@@ -615,8 +618,15 @@ private Q_SLOTS:
             QVERIFY(WaitIdle(*window));
             const QString theme = Theme(*window);
             QVERIFY(!theme.isEmpty());
+            // A copy staged for the mail program earlier in the run goes with the program.
+            const QString staged = OutgoingMailFolder() + QStringLiteral("/0123/ML1 - 1 Main St.pdf");
+            QVERIFY(QDir().mkpath(QFileInfo(staged).absolutePath()));
+            QFile file(staged);
+            QVERIFY(file.open(QIODevice::WriteOnly) && file.write("%PDF") == 4);
+            file.close();
             CXMessageBoxTest::AnswerNext(MsgBox::IdYes);
             window->OnBnClickedBtnExit();
+            QVERIFY(!QFileInfo::exists(OutgoingMailFolder()));
             QVERIFY(!window->isVisible());
             QCOMPARE(Store().value("LastTheme").toString(), theme);
         }

@@ -6,6 +6,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QUrl>
@@ -23,6 +24,7 @@ CFlyerData Project(const QString& folder = QStringLiteral("/home/agent/Projects/
     flyer.m_strMLS = QStringLiteral("ML81234");
     flyer.m_strAddress = QStringLiteral("12 Oak Lane");
     flyer.m_strCityStateZip = QStringLiteral("Springfield, IL 62704");
+    flyer.m_strPrice = QStringLiteral("Offered at $450,000");
     flyer.m_strFolder = folder;
     return flyer;
 }
@@ -48,53 +50,73 @@ class TestFlyerMail : public QObject
 private Q_SLOTS:
     void body_data()
     {
+        QTest::addColumn<QString>("price");
         QTest::addColumn<QString>("description");
         QTest::addColumn<QStringList>("features");
+        QTest::addColumn<QString>("url");
         QTest::addColumn<QStringList>("profile");
         QTest::addColumn<QString>("body");
 
-        const QString head = QStringLiteral("LISTING DETAILS\n---------------\n");
+        const QString head = QStringLiteral("LISTING DETAILS\n---------------\nOffered at $450,000\n\n");
         const QString closing =
             QStringLiteral("\n\nPlease view the attached flyer for more information and listing photos.\n\n\n");
+        const QString price = QStringLiteral("Offered at $450,000");
 
         QTest::newRow("two of four features")
-            << "Sunny rooms." << QStringList{"3 Beds", "", "2 Baths", ""} << QStringList{"Jane Agent"}
+            << price << "Sunny rooms." << QStringList{"3 Beds", "", "2 Baths", ""} << "" << QStringList{"Jane Agent"}
             << head + "Sunny rooms.\n\n*  3 Beds\n*  2 Baths\n" + closing + "Jane Agent";
-        QTest::newRow("no features") << "Sunny rooms." << QStringList{"", "", "", ""} << QStringList{"Jane Agent"}
+        QTest::newRow("no features") << price << "Sunny rooms." << QStringList{"", "", "", ""} << ""
+                                     << QStringList{"Jane Agent"}
                                      << head + "Sunny rooms.\n\n\n\nPlease view the attached flyer for more "
                                                "information and listing photos.\n\n\nJane Agent";
         QTest::newRow("features kept as stored")
-            << "Sunny rooms." << QStringList{"", " Pool ", "", "Garage"} << QStringList{"Jane Agent"}
+            << price << "Sunny rooms." << QStringList{"", " Pool ", "", "Garage"} << "" << QStringList{"Jane Agent"}
             << head + "Sunny rooms.\n\n*   Pool \n*  Garage\n" + closing + "Jane Agent";
         QTest::newRow("description lines")
-            << "First line.<br><br>Second line." << QStringList{"", "", "", ""} << QStringList{"Jane Agent"}
-            << head + "First line.\r\n\r\nSecond line.\n\n" + closing + "Jane Agent";
+            << price << "First line.<br><br>Second line." << QStringList{"", "", "", ""} << ""
+            << QStringList{"Jane Agent"} << head + "First line.\r\n\r\nSecond line.\n\n" + closing + "Jane Agent";
         QTest::newRow("whole contact block")
-            << "Sunny rooms." << QStringList{"3 Beds", "", "", ""}
+            << price << "Sunny rooms." << QStringList{"3 Beds", "", "", ""} << ""
             << QStringList{"Jane Agent", "CRS", "Oak Realty",       "1 Main St",  "Springfield, IL",
                            "555-0100",   "",    "jane@oak.example", "oak.example"}
             << head + "Sunny rooms.\n\n*  3 Beds\n" + closing +
                    "Jane Agent\nCRS\nOak Realty\n1 Main St\nSpringfield, IL\nOffice: 555-0100\njane@oak.example\n"
                    "oak.example";
-        QTest::newRow("empty profile, blank description") << "  " << QStringList{"", "", "", ""} << QStringList{}
-                                                          << head + "  \n\n\n\nPlease view the attached flyer for "
-                                                                    "more information and listing photos.";
+        QTest::newRow("empty profile, blank description")
+            << price << "  " << QStringList{"", "", "", ""} << "" << QStringList{}
+            << head + "  \n\n\n\nPlease view the attached flyer for more information and listing photos.";
+        QTest::newRow("web address")
+            << price << "Sunny rooms." << QStringList{"3 Beds", "", "", ""} << "https://homes.example/listing/88"
+            << QStringList{"Jane Agent"}
+            << head + "Sunny rooms.\n\n*  3 Beds\n\n\nPlease view the attached flyer for more information and "
+                      "listing photos.\nThe listing on the web: https://homes.example/listing/88\n\n\nJane Agent";
+        QTest::newRow("price with a line break")
+            << "Offered at<br>$450,000"
+            << "Sunny rooms." << QStringList{"", "", "", ""} << "" << QStringList{"Jane Agent"}
+            << "LISTING DETAILS\n---------------\nOffered at\r\n$450,000\n\nSunny rooms.\n\n" + closing + "Jane Agent";
+        QTest::newRow("no price") << ""
+                                  << "Sunny rooms." << QStringList{"", "", "", ""} << "" << QStringList{"Jane Agent"}
+                                  << "LISTING DETAILS\n---------------\nSunny rooms.\n\n" + closing + "Jane Agent";
     }
 
     void body()
     {
+        QFETCH(QString, price);
         QFETCH(QString, description);
         QFETCH(QStringList, features);
+        QFETCH(QString, url);
         QFETCH(QStringList, profile);
         QFETCH(QString, body);
 
         CFlyerData flyer = Project();
+        flyer.m_strPrice = price;
         flyer.m_strDescription = description;
         for (int i = 0; i < CFlyerData::kSlotCount; ++i)
             flyer.m_strFeatures[i] = features.value(i);
         CAppSettings settings;
         SetProfile(settings, profile);
-        QCOMPARE(MailBody(flyer, settings), body);
+        QCOMPARE(MailBody(flyer, settings, url), body);
+        QCOMPARE(BuildFlyerMail(flyer, settings, url).body, body);
     }
 
     void namesAndSubject()
@@ -178,6 +200,15 @@ private Q_SLOTS:
         QFile a(mail.attachmentPath), b(staged);
         QVERIFY(a.open(QIODevice::ReadOnly) && b.open(QIODevice::ReadOnly));
         QCOMPARE(a.readAll(), b.readAll());
+        // In the program's own cache folder, until the program exits.
+        const QString outgoing = QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation) +
+                                 QStringLiteral("/Tarnwick/Listora/Outgoing mail");
+        QCOMPARE(OutgoingMailFolder(), outgoing);
+        QVERIFY2(staged.startsWith(outgoing + QLatin1Char('/')), qPrintable(staged));
+        b.close();
+        RemoveOutgoingMail();
+        QVERIFY(!QFileInfo::exists(outgoing));
+        QVERIFY(QFileInfo::exists(mail.attachmentPath));
 
         QVERIFY(!WriteMailAttachment(QImage(), mail, temp, flyer.m_strId, &error));
         QVERIFY(error.contains(QStringLiteral("no flyer")));

@@ -2,6 +2,7 @@
 
 #include "controls/ui/messagebox.h"
 #include "output/flyerexport.h"
+#include "output/pdfwriter.h"
 #include "output/printexport.h"
 #include "outputfixtures.h"
 #include "projects/flyerdata.h"
@@ -9,6 +10,7 @@
 
 #include <QApplication>
 #include <QFileDialog>
+#include <QImageReader>
 #include <QLineEdit>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -16,6 +18,8 @@
 #include <QTimer>
 #include <QUrl>
 #include <QUrlQuery>
+
+#include <functional>
 
 using namespace OutputFixtures;
 
@@ -87,6 +91,37 @@ class TestOutputCommands : public QObject
                                      {QStringLiteral("default"), QStringLiteral("listora-test-mail.desktop"),
                                       QStringLiteral("x-scheme-handler/mailto")})
                        .exitCode == 0;
+    }
+
+    // Runs run (an export) while answering its save dialog: the filter chosen and path typed, in
+    // separate ticks as a user would. offered and initial are what the dialog showed first.
+    static void ExportAs(const QString& path, const QString& filter, QStringList* offered, QString* initial,
+                         const std::function<void()>& run)
+    {
+        offered->clear();
+        QTimer driver;
+        QObject::connect(&driver, &QTimer::timeout, [&] {
+            auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+            if (!dialog)
+                return;
+            auto* edit = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+            if (!edit)
+                return;
+            const QString name = QFileInfo(path).fileName();
+            if (offered->isEmpty() || edit->text() != name) {
+                if (offered->isEmpty()) {
+                    *offered = dialog->nameFilters();
+                    *initial = dialog->selectedNameFilter();
+                    dialog->selectNameFilter(filter);
+                }
+                edit->setText(name);
+                return;
+            }
+            driver.stop();
+            QMetaObject::invokeMethod(dialog, "accept");
+        });
+        driver.start(20);
+        run();
     }
 
 private Q_SLOTS:
@@ -286,11 +321,11 @@ private Q_SLOTS:
         const QUrlQuery query(link);
         QCOMPARE(query.queryItemValue(QStringLiteral("subject"), QUrl::FullyDecoded),
                  QStringLiteral("Charming Bungalow - ML81234 - 12 Oak Lane, Springfield, IL"));
-        QCOMPARE(
-            query.queryItemValue(QStringLiteral("body"), QUrl::FullyDecoded),
-            QStringLiteral("LISTING DETAILS\r\n---------------\r\nSunny rooms.\r\nBig yard & a \\ backslash.\r\n\r\n"
-                           "*  3 Beds\r\n*  2 Baths\r\n\r\n\r\nPlease view the attached flyer for more "
-                           "information and listing photos.\r\n\r\n\r\nJane Agent"));
+        QCOMPARE(query.queryItemValue(QStringLiteral("body"), QUrl::FullyDecoded),
+                 QStringLiteral("LISTING DETAILS\r\n---------------\r\nOffered at $000,000\r\n\r\nSunny rooms.\r\n"
+                                "Big yard & a \\ backslash.\r\n\r\n"
+                                "*  3 Beds\r\n*  2 Baths\r\n\r\n\r\nPlease view the attached flyer for more "
+                                "information and listing photos.\r\n\r\n\r\nJane Agent"));
 
         // The recipient sees the MLS name; the project keeps the same PDF under the address.
         const QString attached = query.queryItemValue(QStringLiteral("attach"), QUrl::FullyDecoded);
@@ -416,38 +451,19 @@ private Q_SLOTS:
         QStringList offered;
         QString initial;
         const auto exportAs = [&](const QString& name, const QString& filter) {
-            offered.clear();
-            QTimer driver;
-            QObject::connect(&driver, &QTimer::timeout, [&] {
-                auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
-                if (!dialog)
-                    return;
-                auto* edit = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
-                if (!edit)
-                    return;
-                // Typed and accepted in separate ticks, as in exportDialog.
-                if (offered.isEmpty() || edit->text() != name) {
-                    if (offered.isEmpty()) {
-                        offered = dialog->nameFilters();
-                        initial = dialog->selectedNameFilter();
-                        dialog->selectNameFilter(filter);
-                    }
-                    edit->setText(name);
-                    return;
-                }
-                driver.stop();
-                QMetaObject::invokeMethod(dialog, "accept");
-            });
-            driver.start(20);
-            ExportFlyer(nullptr, settings, flyer, &image, printPage);
+            ExportAs(dir.filePath(name), filter, &offered, &initial,
+                     [&] { ExportFlyer(nullptr, settings, flyer, &image, printPage); });
         };
 
         CXMessageBoxTest::AnswerNext(MsgBox::IdNo);
         exportAs(QStringLiteral("declined.pdf"), PrintQualityPdfFilter());
         QCOMPARE(offered, (QStringList{QStringLiteral("PDF Document (*.pdf)"), PrintQualityPdfFilter(),
                                        QStringLiteral("JPEG Image (*.jpg)"), QStringLiteral("PNG Image (*.png)"),
-                                       QStringLiteral("Windows Bitmap Image (*.bmp)")}));
-        QCOMPARE(initial, QStringLiteral("PDF Document (*.pdf)"));
+                                       QStringLiteral("Windows Bitmap Image (*.bmp)"),
+                                       QStringLiteral("JPEG Image (print size) (*.jpg)"),
+                                       QStringLiteral("PNG Image (print size) (*.png)")}));
+        // A new user is offered what goes on paper.
+        QCOMPARE(initial, PrintQualityPdfFilter());
         auto asked = CXMessageBoxTest::TakeAsked();
         QCOMPARE(asked.size(), 1);
         QVERIFY2(asked[0].text.startsWith(QStringLiteral("Photo 2 will print at 110 ppi")), qPrintable(asked[0].text));
@@ -463,11 +479,57 @@ private Q_SLOTS:
         stored.LoadSettings();
         QCOMPARE(stored.LastExportFilter, PrintQualityPdfFilter());
 
-        // Offered first next time; the picture PDF asks nothing.
+        // Offered first next time; the picture PDF asks nothing, and is then the one remembered.
         exportAs(QStringLiteral("picture.pdf"), QStringLiteral("PDF Document (*.pdf)"));
         QCOMPARE(initial, PrintQualityPdfFilter());
         QCOMPARE(CXMessageBoxTest::TakeAsked().size(), 0);
         QVERIFY(ReadAll(dir.filePath(QStringLiteral("picture.pdf"))).startsWith("%PDF-1.3"));
+        exportAs(QStringLiteral("picture2.pdf"), QStringLiteral("PDF Document (*.pdf)"));
+        QCOMPARE(initial, QStringLiteral("PDF Document (*.pdf)"));
+    }
+
+    void exportPrintSizePicture_data()
+    {
+        QTest::addColumn<QString>("filter");
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QByteArray>("format");
+        QTest::newRow("JPEG") << "JPEG Image (print size) (*.jpg)"
+                              << "flyer.jpg" << QByteArray("jpeg");
+        QTest::newRow("PNG") << "PNG Image (print size) (*.png)"
+                             << "flyer.png" << QByteArray("png");
+    }
+
+    // The pictures of the print-quality page: 300 ppi, the size the command line's print export has.
+    void exportPrintSizePicture()
+    {
+        QFETCH(QString, filter);
+        QFETCH(QString, name);
+        QFETCH(QByteArray, format);
+        QTemporaryDir dir;
+        CAppSettings settings;
+        settings.LastExportToPath = dir.path();
+        settings.Path2TempFolder = dir.filePath(QStringLiteral("Temp"));
+        const CFlyerData flyer = Project(dir.path());
+        const QImage image = MakeFlyer();
+        // A real one-page Letter PDF stands in for the engine's.
+        const QString jpeg = dir.filePath(QStringLiteral("page.jpg"));
+        const QString pagePdf = dir.filePath(QStringLiteral("page.pdf"));
+        QVERIFY(SaveIntermediateJpeg(image, jpeg));
+        QVERIFY(ConvertJpegToPdf(jpeg, pagePdf));
+        const QByteArray pdf = ReadAll(pagePdf);
+        const PrintPageFn printPage = [&](PrintPageWork work, CXPrintPage& page, QString*) {
+            page.pdf = work == PrintPageWork::Pdf ? pdf : QByteArray();
+            return true;
+        };
+        QStringList offered;
+        QString initial;
+        const QString path = dir.filePath(name);
+        ExportAs(path, filter, &offered, &initial, [&] { ExportFlyer(nullptr, settings, flyer, &image, printPage); });
+        QCOMPARE(CXMessageBoxTest::TakeAsked().size(), 0);
+        QImageReader reader(path);
+        QCOMPARE(reader.format(), format);
+        QCOMPARE(reader.size(), QSize(2550, 3300));
+        QCOMPARE(settings.LastExportFilter, filter);
     }
 };
 

@@ -11,6 +11,10 @@
 #include <QTest>
 
 #include <clocale>
+#include <cstdio>
+
+#include <fcntl.h>
+#include <unistd.h>
 
 namespace {
 
@@ -228,6 +232,49 @@ private Q_SLOTS:
         file.close();
         QVERIFY(!ConvertJpegToPdf(jpegPath, dir.filePath(QStringLiteral("no/such/folder/out.pdf"))));
         QVERIFY(ConvertJpegToPdf(jpegPath, dir.filePath(QStringLiteral("out.pdf"))));
+    }
+
+    void notesOnlyWhenDebugging_data()
+    {
+        QTest::addColumn<bool>("debug");
+        QTest::newRow("normal use") << false;
+        QTest::newRow("LISTORA_DEBUG=1") << true;
+    }
+
+    // "Adding ... into PDF" is debug output: a program started from a terminal prints nothing.
+    void notesOnlyWhenDebugging()
+    {
+        QFETCH(bool, debug);
+        QTemporaryDir dir;
+        const QString jpegPath = dir.filePath(QStringLiteral("ok.jpg"));
+        QFile file(jpegPath);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(FakeJfif(100, 100, 500));
+        file.close();
+        if (debug)
+            qputenv("LISTORA_DEBUG", "1");
+        const auto unset = qScopeGuard([] { qunsetenv("LISTORA_DEBUG"); });
+
+        const QString captured = dir.filePath(QStringLiteral("stdout.txt"));
+        std::fflush(stdout);
+        const int saved = ::dup(STDOUT_FILENO);
+        const int into = ::open(QFile::encodeName(captured).constData(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        QVERIFY(saved >= 0 && into >= 0);
+        ::dup2(into, STDOUT_FILENO);
+        ::close(into);
+        const bool written = ConvertJpegToPdf(jpegPath, dir.filePath(QStringLiteral("out.pdf")));
+        std::fflush(stdout);
+        ::dup2(saved, STDOUT_FILENO);
+        ::close(saved);
+        QVERIFY(written);
+
+        QFile out(captured);
+        QVERIFY(out.open(QIODevice::ReadOnly));
+        const QByteArray text = out.readAll();
+        if (debug)
+            QVERIFY2(text.startsWith("Adding ") && text.contains("(100x100) into PDF"), text.constData());
+        else
+            QCOMPARE(text, QByteArray());
     }
 };
 

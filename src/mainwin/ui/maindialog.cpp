@@ -417,7 +417,8 @@ void CMainDialog::OnBnClickedBtnEmailFlyer()
 {
     ReadControls();
     WaitForFlyer();
-    EmailFlyer(this, m_appSettings, m_pSession->FlyerData(), &FlyerImage(), PrintPageOf(m_pRenderer, FlyerSource()));
+    EmailFlyer(this, m_appSettings, m_pSession->FlyerData(), &FlyerImage(), PrintPageOf(m_pRenderer, FlyerSource()),
+               m_pSession->Extras().m_strListingUrl);
 }
 
 void CMainDialog::OnBnClickedBtnExportFlyer()
@@ -512,6 +513,7 @@ bool CMainDialog::SaveStateOnClose()
         ShowWarning(this, SettingsNotSavedText(m_appSettings));
     if (!m_appSettings.Path2TempFolder.isEmpty())
         DeleteFolderTree(m_appSettings.Path2TempFolder);
+    RemoveOutgoingMail();
     return true;
 }
 

@@ -35,7 +35,7 @@
 
 namespace {
 
-struct ButtonSpec
+struct ButtonDef
 {
     int id;
     const char* name;
@@ -45,7 +45,7 @@ struct ButtonSpec
 };
 
 // In the order of kMainButtonsRightToLeft.
-const ButtonSpec kButtons[12] = {
+const ButtonDef kButtons[12] = {
     {IDC_BTN_EXIT, "IDC_BTN_EXIT", "E&xit", "Exit %1", &CMainDialog::OnBnClickedBtnExit},
     {IDC_BTN_HELP, "IDC_BTN_HELP", "&Help", "Display Help File", &CMainDialog::OnBnClickedBtnHelp},
     {IDC_BTN_ABOUT, "IDC_BTN_ABOUT", "&About", "About %1", &CMainDialog::OnBnClickedBtnAbout},
@@ -103,12 +103,12 @@ void CMainDialog::CreateControls()
     m_pCanvas->setObjectName(QStringLiteral("IDC_ST_CANVAS"));
 
     for (size_t i = 0; i < m_buttons.size(); ++i) {
-        const ButtonSpec& spec = kButtons[i];
+        const ButtonDef& def = kButtons[i];
         auto* button = new CXPNGButton(this);
-        button->setObjectName(QString::fromLatin1(spec.name));
-        button->setText(QString::fromLatin1(spec.text));
+        button->setObjectName(QString::fromLatin1(def.name));
+        button->setText(QString::fromLatin1(def.text));
         button->resize(kButtonSize);
-        connect(button, &QAbstractButton::clicked, this, spec.handler);
+        connect(button, &QAbstractButton::clicked, this, def.handler);
         m_buttons[i] = button;
     }
 
@@ -375,6 +375,8 @@ void CMainDialog::UpdateButtons()
     enable(IDC_BTN_DETAILS, states.details);
     enable(IDC_BTN_EXPORT, states.exportFlyer);
     enable(IDC_BTN_EMAIL, states.email);
+    // The E-mail button's tooltip says why it is disabled, which changes with the project.
+    SetButtonTooltips(m_appSettings.ShowTooltips != 0);
 }
 
 void CMainDialog::SetButtonTooltips(bool enabled)
@@ -384,6 +386,8 @@ void CMainDialog::SetButtonTooltips(bool enabled)
         // A button that can never be used says why.
         if (kButtons[i].id == IDC_BTN_EMAIL && !m_pSession->HasMailClient())
             tooltip = QStringLiteral("No mail program is set up on this computer.");
+        else if (kButtons[i].id == IDC_BTN_EMAIL && !m_pSession->IsProjectOpen())
+            tooltip = QStringLiteral("Open or create a flyer project first.");
         m_buttons[i]->SetTooltipText(enabled ? tooltip : QString());
     }
 }

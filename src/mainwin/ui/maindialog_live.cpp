@@ -53,7 +53,7 @@ void CMainDialog::StartLiveDraft(const CFlyerData& saved, const CListingExtras& 
         if (draft.profileOnly)
             m_pSession->RenderProfileDraft(draft.settings);
         else
-            m_pSession->RenderDraft(draft.record, &draft.settings);
+            m_pSession->RenderDraft(draft.record, &draft.settings, draft.listingUrl);
         return m_pSession->IsRenderPending() ? kDraftPage : 0;
     };
     m_pLiveDraft = new CXLiveDraft(render, photos, this);
@@ -73,6 +73,8 @@ void CMainDialog::BeginDetailsDraft(CDLGFlyerDetails& dialog)
     CListingExtras saved;
     saved.m_crops = dialog.m_crops;
     StartLiveDraft(dialog.BaseRecord(), saved);
+    if (dialog.m_bNewMode)
+        m_pSession->UseDefaultLookForDraft();
     CXLiveDraft* draft = m_pLiveDraft;
     // A new project is drawn as a project from the first keystroke; the open one stays until Save.
     connect(&dialog, &CDLGFlyerDetails::DraftChanged, draft, [this, draft, &dialog] {
@@ -81,8 +83,12 @@ void CMainDialog::BeginDetailsDraft(CDLGFlyerDetails& dialog)
     });
     connect(&dialog, &CDLGFlyerDetails::PhotoChosen, draft,
             [draft](int slot, const QString& path) { draft->Prefetch(slot + 1, path); });
-    connect(this, &CMainDialog::FlyerShown, &dialog, [this, &dialog] { dialog.SetPreviewImage(FlyerImage()); });
-    dialog.SetPreviewImage(FlyerImage());
+    // The pane shows what the canvas shows: the session's flyer is already null again when the
+    // next draft page went out at once, and a pane showing it would flash a blank page. Tied to
+    // the draft, which ends before the dialog goes.
+    connect(this, &CMainDialog::FlyerShown, draft,
+            [this, &dialog] { dialog.SetPreviewImage(m_pCanvas->FlyerImage()); });
+    dialog.SetPreviewImage(m_pCanvas->FlyerImage());
     if (!PlaceBesideCanvas(*m_pCanvas, dialog, dialog.size()))
         dialog.ShowPreviewPane(true);
 }
@@ -93,7 +99,7 @@ void CMainDialog::BeginProfileDraft(CPPDLGOptionsMyInfo& page)
     CXLiveDraft* draft = m_pLiveDraft;
     connect(&page, &CPPDLGOptionsMyInfo::ProfileChanged, draft, [this, draft, &page] {
         CFlyerDraft state{m_pSession->FlyerData(), m_pSession->Extras().m_crops, m_pSession->Extras().m_strListingUrl,
-                          m_appSettings, m_pSession->IsProjectOpen(), true};
+                          m_appSettings,           m_pSession->IsProjectOpen(),  true};
         page.CurrentProfileTo(state.settings);
         draft->SetDraft(state);
     });

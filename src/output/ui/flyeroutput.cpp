@@ -98,17 +98,28 @@ QString PrintQualityPdfFilter()
     return QStringLiteral("Print-quality PDF Files (*.pdf)");
 }
 
+QStringList PrintSizePictureFilters()
+{
+    return {QStringLiteral("JPEG Image (print size) (*.jpg)"), QStringLiteral("PNG Image (print size) (*.png)")};
+}
+
 QStringList ExportFilters()
 {
     QStringList filters = ExportFilter().split(QStringLiteral(";;"));
     filters.insert(1, PrintQualityPdfFilter());
+    filters += PrintSizePictureFilters();
     return filters;
+}
+
+bool IsPrintQualityFilter(const QString& filter)
+{
+    return filter == PrintQualityPdfFilter() || PrintSizePictureFilters().contains(filter);
 }
 
 QString InitialExportFilter(const CAppSettings& settings)
 {
-    const QStringList filters = ExportFilters();
-    return filters.contains(settings.LastExportFilter) ? settings.LastExportFilter : filters.constFirst();
+    // What goes on paper is what a new user wants; the 96 ppi picture PDF only when chosen.
+    return ExportFilters().contains(settings.LastExportFilter) ? settings.LastExportFilter : PrintQualityPdfFilter();
 }
 
 bool ConfirmPreflight(QWidget* owner, const QList<CXPreflightEntry>& entries, const QString& question,
@@ -165,7 +176,7 @@ void ExportFlyer(QWidget* owner, CAppSettings& settings, const CFlyerData& flyer
                           ExportFilters().join(QStringLiteral(";;")), &filter))
         return;
     settings.LastExportFilter = filter;
-    if (filter == PrintQualityPdfFilter()) {
+    if (IsPrintQualityFilter(filter)) {
         ExportPrintQuality(owner, settings, path, printPage);
         return;
     }
@@ -269,13 +280,13 @@ bool PrintFlyer(QWidget* owner, CFlyerData& flyer, bool projectOpen, const QImag
 }
 
 void EmailFlyer(QWidget* owner, const CAppSettings& settings, const CFlyerData& flyer, const QImage* image,
-                const PrintPageFn& printPage)
+                const PrintPageFn& printPage, const QString& listingUrl)
 {
     if (!HasFlyer(image)) {
         TellNoFlyer(owner, QStringLiteral("e-mail"));
         return;
     }
-    const CFlyerMail mail = BuildFlyerMail(flyer, settings);
+    const CFlyerMail mail = BuildFlyerMail(flyer, settings, listingUrl);
     QString error;
     // The print-quality page when it is small enough to mail; else, or when it cannot be made,
     // the picture PDF as always.

@@ -26,10 +26,13 @@ using PrintPageFn = std::function<bool(PrintPageWork work, CXPrintPage& page, QS
 void ExportFlyer(QWidget* owner, CAppSettings& settings, const CFlyerData& flyer, const QImage* image,
                  const PrintPageFn& printPage = {});
 
-// The save dialog's filter, print-quality PDF included, and the entry to select first: the one
-// last used when it is still offered.
+// The save dialog's filter, print-quality PDF and 300 ppi pictures (2550 x 3300, "(print size)")
+// included, and the entry to select first: the one last used when it is still offered, else the
+// print-quality PDF.
 QStringList ExportFilters();
 QString PrintQualityPdfFilter();
+QStringList PrintSizePictureFilters();
+bool IsPrintQualityFilter(const QString& filter);
 QString InitialExportFilter(const CAppSettings& settings);
 
 // Shows the preflight's warning, if any, as a Yes/No question ending in question. True when
@@ -68,6 +71,7 @@ bool PrintFlyerPage(QPrinter& printer, const QImage& image, const QString& jobNa
 // Keeps the flyer as a PDF in the project's E-mailed folder and opens the mail program's compose
 // window with it attached, a subject and a body about the listing. The hand-off runs in the
 // background; a mail program that cannot be started is reported when that becomes known.
-// With printPage, the attachment is the print-quality PDF when it is at most 10 MB.
+// With printPage, the attachment is the print-quality PDF when it is at most 10 MB. listingUrl,
+// the listing's web address, goes into the body when there is one.
 void EmailFlyer(QWidget* owner, const CAppSettings& settings, const CFlyerData& flyer, const QImage* image,
-                const PrintPageFn& printPage = {});
+                const PrintPageFn& printPage = {}, const QString& listingUrl = QString());

@@ -17,6 +17,7 @@
 #include "web/helptopic.h"
 #include "web/ui/helpviewer.h"
 
+#include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QApplication>
@@ -37,6 +38,18 @@ void LimitFeatureLength(QLineEdit* edit, int currentLength)
 
 const char* const kEmptyCaptions[CDLGFlyerDetails::kPhotoSlots] = {"Main Photo", "Photo #2", "Photo #3", "Photo #4"};
 
+// Handed a folder that does not exist, the file dialog would offer its last part ("Pictures") as
+// the file name: the chooser opens in the nearest folder that does exist.
+QString ExistingFolder(const QString& folder)
+{
+    QString at = folder.isEmpty() ? QString() : QFileInfo(folder).absoluteFilePath();
+    while (!at.isEmpty() && !QFileInfo(at).isDir()) {
+        const QString parent = QFileInfo(at).absolutePath();
+        at = parent == at ? QString() : parent;
+    }
+    return at.isEmpty() ? QDir::homePath() : at;
+}
+
 constexpr int kFlyerWidth = 816;
 constexpr int kFlyerHeight = 1056;
 
@@ -49,7 +62,12 @@ CDLGFlyerDetails::CDLGFlyerDetails(QWidget* parent, CAppSettings& settings) : QD
     BuildControls();
 }
 
-CDLGFlyerDetails::~CDLGFlyerDetails() = default;
+CDLGFlyerDetails::~CDLGFlyerDetails()
+{
+    // The application outlives the dialog: a focus change while the base class deletes the edits
+    // would otherwise reach UpdateFeatureCount with the edits half gone.
+    disconnect(m_focusConnection);
+}
 
 void CDLGFlyerDetails::LoadFromRecord(const CFlyerData& record, const CListingExtras& extras)
 {
@@ -278,7 +296,7 @@ void CDLGFlyerDetails::BuildControls()
     small.setPointSizeF(small.pointSizeF() * 0.85);
     m_pFeatureCount->setFont(small);
     m_pFeatureCount->hide();
-    connect(qApp, &QApplication::focusChanged, this, [this] { UpdateFeatureCount(); });
+    m_focusConnection = connect(qApp, &QApplication::focusChanged, this, [this] { UpdateFeatureCount(); });
 
     m_pListingUrl = makeEdit(Id(0), QRect(86, 272, 356, 13));
     m_pListingUrl->setObjectName(QStringLiteral("IDC_EDIT_LISTINGURL"));
@@ -370,6 +388,34 @@ void CDLGFlyerDetails::OnInitDialog()
     m_pListingUrl->setText(m_strListingUrl);
     UpdatePhotoButtons();
     m_pCaption->setFocus();
+
+    m_openedDraft = DraftRecord();
+    m_strOpenedUrl = m_pListingUrl->text();
+    m_openedCrops = m_crops;
+}
+
+bool CDLGFlyerDetails::HasChanges() const
+{
+    if (!m_bInitialised)
+        return false;
+    const CFlyerData now = DraftRecord();
+    const CFlyerData& was = m_openedDraft;
+    if (now.m_strCaption != was.m_strCaption || now.m_strMLS != was.m_strMLS || now.m_strPrice != was.m_strPrice ||
+        now.m_strAddress != was.m_strAddress || now.m_strCityStateZip != was.m_strCityStateZip ||
+        now.m_strDescription != was.m_strDescription || now.m_strFeatures != was.m_strFeatures)
+        return true;
+    for (int i = 0; i < kPhotoSlots; ++i)
+        if (now.m_photos[i].m_strPath != was.m_photos[i].m_strPath)
+            return true;
+    return m_pListingUrl->text() != m_strOpenedUrl || m_crops != m_openedCrops;
+}
+
+void CDLGFlyerDetails::reject()
+{
+    if (HasChanges() && !m_settings.Confirm(CAppSettings::ConfirmKind::SaveBeforeClosing,
+                                            QStringLiteral("Discard the changes to this flyer?")))
+        return;
+    QDialog::reject();
 }
 
 void CDLGFlyerDetails::UpdatePhotoButtons()
@@ -425,7 +471,7 @@ void CDLGFlyerDetails::OnBnClickedBtnPhoto(int slot)
 
     const QString title =
         slot == 0 ? QStringLiteral("Choose Main Photo") : QStringLiteral("Choose Photo #%1").arg(slot + 1);
-    QFileDialog chooser(this, title, m_strStartFolder, PhotoFileFilter());
+    QFileDialog chooser(this, title, ExistingFolder(m_strStartFolder), PhotoFileFilter());
     chooser.setObjectName(QStringLiteral("photoChooser"));
     chooser.setFileMode(QFileDialog::ExistingFile);
     chooser.setAcceptMode(QFileDialog::AcceptOpen);
@@ -558,7 +604,7 @@ void CDLGFlyerDetails::OnBnClickedBtnCrop(int slot)
     if (path.isEmpty()) {
         const QString title =
             (slot == 0 ? QStringLiteral("Choose Main Photo") : QStringLiteral("Choose Photo #%1").arg(slot + 1));
-        QFileDialog chooser(this, title, m_strStartFolder, PhotoFileFilter());
+        QFileDialog chooser(this, title, ExistingFolder(m_strStartFolder), PhotoFileFilter());
         chooser.setObjectName(QStringLiteral("photoChooser"));
         chooser.setFileMode(QFileDialog::ExistingFile);
         chooser.setAcceptMode(QFileDialog::AcceptOpen);

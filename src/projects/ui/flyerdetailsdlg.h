@@ -120,6 +120,10 @@ public:
     void OnBnClickedBtnCrop(int slot);
 
     void done(int result) override;
+    // Cancel and Escape: asks before typed or chosen changes are thrown away.
+    void reject() override;
+    // Whether the controls differ from what the dialog opened with.
+    bool HasChanges() const;
 
 Q_SIGNALS:
     void DraftChanged();
@@ -161,4 +165,9 @@ private:
     QLabel* m_pFeatureCount = nullptr;
     QPushButton* m_pPreviewButton = nullptr;
     CXCanvas* m_pPreview = nullptr;
+    QMetaObject::Connection m_focusConnection;
+    // What the controls showed once the dialog was filled.
+    CFlyerData m_openedDraft;
+    QString m_strOpenedUrl;
+    std::array<std::optional<QRect>, kPhotoSlots> m_openedCrops;
 };
