@@ -16,6 +16,7 @@
 #include <QApplication>
 #include <QDirIterator>
 #include <QFileDialog>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QProcess>
@@ -170,6 +171,37 @@ private Q_SLOTS:
         QVERIFY(!window->Session().IsProjectDirty());
         QCOMPARE(window->Session().FlyerData().m_strCaption, QStringLiteral("Harbour Loft"));
         QCOMPARE(Listing(QFileInfo(path).absolutePath()), folderBefore);
+    }
+
+    // A caption typed too long for the theme is named under the dialog as it is typed, and the note
+    // goes when the caption fits again.
+    void cutTextIsNamedWhileTyping()
+    {
+        auto window = StartWindow();
+        OpenProject(*window);
+        QString cutNote;
+        bool shownWhileFitting = true;
+        WhenShown([&](QWidget& modal) {
+            auto& dialog = dynamic_cast<CDLGFlyerDetails&>(modal);
+            auto* note = dialog.findChild<QLabel*>(QStringLiteral("idFitNote"));
+            QVERIFY(note);
+            auto* caption = Child<QLineEdit>(dialog, FlyerDetailsId::Caption);
+            caption->setFocus();
+            caption->selectAll();
+            QTest::keyClicks(caption, QStringLiteral("Just Listed - Ocean View Estate With Private Beach Access And "
+                                                     "Guest House And A Dock For Two Boats"));
+            QVERIFY(Settled(*window));
+            cutNote = note->isVisible() ? note->text() : QString();
+            caption->selectAll();
+            QTest::keyClicks(caption, QStringLiteral("Harbour Loft"));
+            QVERIFY(Settled(*window));
+            shownWhileFitting = note->isVisible();
+            CXMessageBoxTest::AnswerNext(MsgBox::IdYes); // discard the typing
+            Child<QPushButton>(dialog, FlyerDetailsId::Cancel)->click();
+        });
+        window->OnBnClickedBtnProperties();
+        QVERIFY2(cutNote.startsWith(QStringLiteral("The caption is cut after ")), qPrintable(cutNote));
+        QVERIFY(!shownWhileFitting);
     }
 
     // Save keeps exactly the flyer that was previewed, and writes the typed texts.

@@ -86,9 +86,12 @@ void CMainDialog::BeginDetailsDraft(CDLGFlyerDetails& dialog)
     // The pane shows what the canvas shows: the session's flyer is already null again when the
     // next draft page went out at once, and a pane showing it would flash a blank page. Tied to
     // the draft, which ends before the dialog goes.
-    connect(this, &CMainDialog::FlyerShown, draft,
-            [this, &dialog] { dialog.SetPreviewImage(m_pCanvas->FlyerImage()); });
+    connect(this, &CMainDialog::FlyerShown, draft, [this, &dialog] {
+        dialog.SetPreviewImage(m_pCanvas->FlyerImage());
+        dialog.SetFitNotes(m_pSession->CutTextMessages());
+    });
     dialog.SetPreviewImage(m_pCanvas->FlyerImage());
+    dialog.SetFitNotes(m_pSession->CutTextMessages());
     if (!PlaceBesideCanvas(*m_pCanvas, dialog, dialog.size()))
         dialog.ShowPreviewPane(true);
 }

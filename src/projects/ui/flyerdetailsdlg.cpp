@@ -329,6 +329,21 @@ void CDLGFlyerDetails::BuildControls()
     m_pPreviewButton = new QPushButton(QStringLiteral("&Preview >>"), this);
     m_pPreviewButton->setObjectName(QStringLiteral("IDC_BTN_PREVIEW"));
     m_pPreviewButton->setGeometry(du.Rect(7, 302, 50, 14));
+    // Text the flyer cuts is named as the agent types, beside the buttons that would save it.
+    m_pFitNote = new QLabel(this);
+    m_pFitNote->setObjectName(QStringLiteral("idFitNote"));
+    m_pFitNote->setGeometry(du.Rect(62, 297, 220, 24));
+    m_pFitNote->setWordWrap(true);
+    m_pFitNote->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    {
+        QFont small = m_pFitNote->font();
+        small.setPointSizeF(small.pointSizeF() * 0.9);
+        m_pFitNote->setFont(small);
+        QPalette warn = m_pFitNote->palette();
+        warn.setColor(QPalette::WindowText, QColor(0xA0, 0x30, 0x10));
+        m_pFitNote->setPalette(warn);
+    }
+    m_pFitNote->hide();
     connect(m_pPreviewButton, &QPushButton::clicked, this, [this] { ShowPreviewPane(!m_bPreviewPane); });
     m_pPreview = new CXCanvas(this);
     m_pPreview->setObjectName(QStringLiteral("IDC_ST_PREVIEW"));
@@ -640,4 +655,11 @@ void CDLGFlyerDetails::OnBnClickedBtnCrop(int slot)
     m_pPreviews[slot]->SetMode(CXPictureST::ModeFile);
     UpdatePhotoButtons();
     EmitDraftChanged();
+}
+
+void CDLGFlyerDetails::SetFitNotes(const QStringList& notes)
+{
+    m_pFitNote->setText(notes.join(QLatin1Char('\n')));
+    m_pFitNote->setToolTip(m_pFitNote->text());
+    m_pFitNote->setVisible(!notes.isEmpty());
 }

@@ -105,6 +105,8 @@ public:
     // The dialog's own preview of the flyer, for screens where the dialog cannot stand beside the
     // main window's canvas: a pane that widens the dialog to its right.
     void SetPreviewImage(const QImage& image);
+    // What the flyer drawn from the dialog's values had to cut, a line each; empty hides the note.
+    void SetFitNotes(const QStringList& notes);
     void ShowPreviewPane(bool show);
     bool IsPreviewPaneShown() const { return m_bPreviewPane; }
 
@@ -163,6 +165,7 @@ private:
     std::array<QLabel*, kPhotoSlots> m_pPrintNotes{};
     CXGroupLineST* m_pSeparator = nullptr;
     QLabel* m_pFeatureCount = nullptr;
+    QLabel* m_pFitNote = nullptr;
     QPushButton* m_pPreviewButton = nullptr;
     CXCanvas* m_pPreview = nullptr;
     QMetaObject::Connection m_focusConnection;
