@@ -426,6 +426,34 @@ private Q_SLOTS:
         QCOMPARE(kept.startsWith("%PDF-1.3"), !attached); // the picture PDF of the PDF writer
     }
 
+    // Text the flyer cut is named before the mail goes out; declined, nothing is attached or sent.
+    void emailAsksAboutCutText()
+    {
+        QVERIFY(RegisterRecordingHandler());
+        QTemporaryDir dir;
+        CAppSettings settings;
+        settings.Path2TempFolder = dir.filePath(QStringLiteral("Temp"));
+        const CFlyerData flyer = Project(dir.path());
+        const QImage image = MakeFlyer();
+        const PrintPageFn printPage = [&](PrintPageWork work, CXPrintPage& page, QString*) {
+            page.pdf = work == PrintPageWork::Pdf ? QByteArray("%PDF-1.4\n%print quality\n") : QByteArray();
+            page.findings = {CXFinding{QStringLiteral("text-fit"), QStringLiteral("description"),
+                                       CXFinding::Level::Error,
+                                       QStringLiteral("The description is cut after 612 of 1,480 characters in T.")}};
+            return true;
+        };
+        QFile::remove(m_record);
+        CXMessageBoxTest::AnswerNext(MsgBox::IdNo);
+        EmailFlyer(nullptr, settings, flyer, &image, printPage);
+        const auto asked = CXMessageBoxTest::TakeAsked();
+        QCOMPARE(asked.size(), 1);
+        QVERIFY2(asked[0].text.startsWith(QStringLiteral("The description is cut after 612")), qPrintable(asked[0].text));
+        QVERIFY2(asked[0].text.endsWith(QStringLiteral("E-mail anyway?")), qPrintable(asked[0].text));
+        QTest::qWait(200);
+        QVERIFY(!QFile::exists(m_record));
+        QVERIFY(!QFile::exists(dir.filePath(QStringLiteral("E-mailed"))));
+    }
+
     // The print-quality file type: asked once about coarse photos, written from the vector page,
     // and offered first the next time.
     void exportPrintQuality()

@@ -291,9 +291,13 @@ void EmailFlyer(QWidget* owner, const CAppSettings& settings, const CFlyerData& 
     // The print-quality page when it is small enough to mail; else, or when it cannot be made,
     // the picture PDF as always.
     CXPrintPage page;
-    const bool printQuality = printPage && MakePage(printPage, PrintPageWork::Pdf, page, nullptr) &&
-                              page.pdf.size() <= kMailPrintPdfLimit &&
-                              WriteMailPrintAttachment(page.pdf, mail, nullptr);
+    const bool made = printPage && MakePage(printPage, PrintPageWork::Pdf, page, nullptr);
+    // What the page lost (cut text, a photo left out) is worth a word before it goes to a client; a
+    // photo that prints soft is not, on a screen.
+    if (made && !ConfirmPreflight(owner, {}, QStringLiteral("E-mail anyway?"), page.findings))
+        return;
+    const bool printQuality =
+        made && page.pdf.size() <= kMailPrintPdfLimit && WriteMailPrintAttachment(page.pdf, mail, nullptr);
     if (!printQuality && !WriteMailAttachment(*image, mail, settings.Path2TempFolder, flyer.m_strId, &error)) {
         Tell(owner, error);
         return;
