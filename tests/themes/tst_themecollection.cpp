@@ -3,6 +3,8 @@
 #include "catalogue/themecatalogue.h"
 #include "catalogue/themetemplateinfo.h"
 #include "compose/loadpolicy.h"
+#include "compose/render/emptyframes.h"
+#include "compose/render/printpage.h"
 #include "compose/render/xhtml2image.h"
 #include "compose/templatemerge.h"
 #include "compose/themecover.h"
@@ -111,6 +113,23 @@ private:
     {
         const CMergeLook look = MakeMergeLook(theme.GetTypeface(), theme.GetColor(), m_strSidebarKey);
         return Render(MergeTemplate(templateText, true, flyer, settings, look));
+    }
+
+    int EmptyFrames(const QString& templateText, const QString& templatePath, const CFlyerData& flyer)
+    {
+        CXFlyerSource source;
+        source.templateText = templateText;
+        source.templatePath = templatePath;
+        source.projectMode = true;
+        source.flyer = &flyer;
+        source.settings = &m_settings;
+        source.font = QStringLiteral("Tahoma");
+        int count = -1;
+        QString error;
+        if (!CountEmptyFrames(m_renderer, source, count, &error))
+            qWarning("layout failed: %s", qPrintable(error));
+        m_renderer.SetLoadRoots(PageLoadRoots(m_settings, QString(), m_dir.path()));
+        return count;
     }
 
     void VerifyPhotosShown(const QImage& image, const QList<QRect>& areas, const QString& what)
@@ -371,6 +390,23 @@ private Q_SLOTS:
         // The frames of the missing photos are not left standing: their room goes to the others.
         QVERIFY2(keptPixels >= fullPixels * 97 / 100,
                  qPrintable(QStringLiteral("photos cover %1 of %2 pixels").arg(keptPixels).arg(fullPixels)));
+        QCOMPARE(EmptyFrames(templateText, theme.GetTemplate(), fewer), 0);
+    }
+
+    // A theme that keeps its frames whatever the listing has: the empty ones are found, so preflight
+    // and Flyer Details can say so.
+    void emptyFramesOfAFixedLayout()
+    {
+        const QString path = QStringLiteral(LISTORA_TEST_DATA "/fixed-frames.htm");
+        QString templateText;
+        QVERIFY(LoadTemplate(path, templateText));
+        CFlyerData flyer = m_defaultProject;
+        QCOMPARE(EmptyFrames(templateText, path, flyer), 0);
+        flyer.m_photos[2].m_strPath.clear();
+        QCOMPARE(EmptyFrames(templateText, path, flyer), 1);
+        flyer.m_photos[1].m_strPath.clear();
+        QCOMPARE(EmptyFrames(templateText, path, flyer), 2);
+        QVERIFY(EmptyFrameMessage(2).contains(QLatin1String("2 photo frames empty")));
     }
 };
 
