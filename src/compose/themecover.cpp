@@ -52,6 +52,13 @@ QString LargeThemeCoverPath(const CXThemeTemplateInfo& theme, const QString& fol
     return JoinPath(folder, theme.GetName() + QStringLiteral(".png"));
 }
 
+bool IsThemeCoverCurrent(const QString& path, const CXThemeTemplateInfo& theme)
+{
+    const QFileInfo cover(path);
+    const QFileInfo page(theme.GetTemplate());
+    return cover.exists() && (!page.exists() || cover.lastModified() >= page.lastModified());
+}
+
 QString DeveloperCoverFolder()
 {
     return qEnvironmentVariable("LISTORA_DEVELOPER_DIR");
@@ -63,7 +70,7 @@ CoverResult PrepareThemeCover(const CXThemeTemplateInfo& theme, const CAppSettin
     job = CCoverJob();
     const QString target =
         largeFolder.isEmpty() ? ThemeCoverPath(theme, settings) : LargeThemeCoverPath(theme, largeFolder);
-    if (QFileInfo::exists(target))
+    if (IsThemeCoverCurrent(target, theme))
         return CoverResult::Exists;
     const CoverResult merged = MergeThemeCover(theme, settings, job);
     job.target = target;

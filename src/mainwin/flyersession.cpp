@@ -392,12 +392,12 @@ void CFlyerSession::CreateMissingThemeCovers(bool includeLarge)
 {
     const QString largeFolder = DeveloperCoverFolder();
     for (qsizetype i = 0; i < m_themes.size(); ++i) {
-        if (!QFileInfo::exists(ThemeCoverPath(m_themes.at(i), m_settings))) {
+        if (!IsThemeCoverCurrent(ThemeCoverPath(m_themes.at(i), m_settings), m_themes.at(i))) {
             m_coverQueue.append({i, false});
             ++m_nCoversDue;
         }
         if (includeLarge && !largeFolder.isEmpty() &&
-            !QFileInfo::exists(LargeThemeCoverPath(m_themes.at(i), largeFolder))) {
+            !IsThemeCoverCurrent(LargeThemeCoverPath(m_themes.at(i), largeFolder), m_themes.at(i))) {
             m_coverQueue.append({i, true});
             ++m_nCoversDue;
         }
