@@ -45,6 +45,7 @@ constexpr int kFlyerHeight = 1056;
 constexpr int kRowsPerTurn = 500;
 // The progress line is redrawn at most this often.
 constexpr qint64 kRedrawMs = 150;
+constexpr char kNotMadeInterrupted[] = "not made (interrupted)";
 
 // One row on its way through the run. Only one thread works on it at a time: the main thread, then
 // an intake thread, then a lane, then the main thread again.
@@ -121,6 +122,7 @@ public:
             source.crops = row.extras.m_crops;
             // The copies are the row's, not the user's cache: nobody prints this row again.
             source.printCopyFolder = row.folder;
+            source.pictureRoots = m_job.pictureRoots;
             source.makePrintCopy = &MakeBatchPrintCopy;
             CXPrintPage page;
             if (!MakePrintPage(Renderer(), source, PrintPageWork::Pdf, page, &why)) {
@@ -296,6 +298,8 @@ public:
 
         m_pool.waitForDone();
         StopLanes();
+        if (m_bStopping)
+            ReportUnread();
         if (m_bTerminal && m_nShownLength > 0) {
             DrawProgress(true);
             Diagnostics::WriteUserError("\n");
@@ -504,6 +508,8 @@ private:
             if (row.status == BatchRowStatus::Made || row.status == BatchRowStatus::Exists)
                 entry.file = file;
             entry.problems = row.problems + row.warnings;
+            if (row.status == BatchRowStatus::Interrupted)
+                entry.problems << QString::fromLatin1(kNotMadeInterrupted);
             entry.seconds = row.seconds;
             m_reportEntries.append(BatchReportEntryJson(entry));
         }
@@ -526,6 +532,29 @@ private:
         }
         for (const QString& warning : row.warnings)
             Say(QStringLiteral("line %1: %2").arg(row.line).arg(warning));
+    }
+
+    // A stopped run still accounts for every row of its range in the report, and counts them: the rows it
+    // never read are named "not made (interrupted)" like those it dropped.
+    void ReportUnread()
+    {
+        int line = 0;
+        while (!m_bSheetDone && m_sheet.NextLine(line)) {
+            if (line < m_options.rows.first)
+                continue;
+            if (line > m_options.rows.last)
+                break;
+            ++m_nRead;
+            ++m_result.interrupted;
+            if (m_options.reportPath.isEmpty())
+                continue;
+            BatchRowReport entry;
+            entry.line = line;
+            entry.status = BatchRowStatus::Interrupted;
+            entry.problems << QString::fromLatin1(kNotMadeInterrupted);
+            m_reportEntries.append(BatchReportEntryJson(entry));
+        }
+        m_bSheetDone = true;
     }
 
     // A line of its own; on a terminal above the progress line, which is drawn again below it.

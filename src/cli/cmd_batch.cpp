@@ -3,6 +3,7 @@
 #include "cli/clicommand.h"
 #include "cli/flyerselectors.h"
 #include "cli/quietstdout.h"
+#include "compose/loadpolicy.h"
 #include "compose/templatemerge.h"
 #include "output/batchflyers.h"
 #include "settings/appsettings.h"
@@ -142,6 +143,8 @@ int Run(const QStringList& args)
 
     // The rows are read one at a time as their flyers are made; only the sheet's text is held.
     CXListingSheetReader sheet;
+    // The rows' photos may come from the sheet's folder and from where a flyer page may load.
+    sheet.SetPictureRoots(PageLoadRoots(settings, selection.templatePath, QString()));
     const bool opened = sheet.Open(csvPath);
     // How the file was read explains a header that could not be found in it.
     for (const QString& note : sheet.Notes())
@@ -161,6 +164,7 @@ int Run(const QStringList& args)
     job.color = selection.color;
     job.format = format;
     job.printQuality = print;
+    job.pictureRoots = QStringList{QFileInfo(csvPath).absolutePath()};
     job.outFolder = outFolder;
     if (!QDir().mkpath(outFolder) || !QFileInfo(outFolder).isDir())
         return Cli::Fail(QStringLiteral("cannot make the folder %1").arg(QDir::toNativeSeparators(outFolder)));
@@ -169,7 +173,8 @@ int Run(const QStringList& args)
 
     // The projects of the rows are scratch: they live in the system's temporary folder, out of reach
     // of the program's own Temp folder, which a closing window empties.
-    QTemporaryDir work(QDir(QDir::tempPath()).filePath(QStringLiteral("listora-batch-XXXXXX")));
+    RemoveDeadBatchFolders(QDir::tempPath());
+    QTemporaryDir work(BatchWorkFolderTemplate(QDir::tempPath()));
     if (!work.isValid())
         return Cli::Fail(QStringLiteral("cannot make a working folder: %1").arg(work.errorString()));
     job.workFolder = work.path();

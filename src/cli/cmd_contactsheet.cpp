@@ -141,8 +141,8 @@ int Run(const QStringList& args)
             return Cli::Fail(QStringLiteral("cannot open the project file %1").arg(QDir::toNativeSeparators(path)));
         if (!status.IsOk())
             return Cli::Fail(status.text);
-        const CListingExtras::Status extrasStatus = extras.Load(flyer.GetFolder());
-        if (extrasStatus.kind == CListingExtras::Damaged)
+        const CListingExtras::Status extrasStatus = extras.Load(flyer.GetFolder(), path);
+        if (extrasStatus.kind == CListingExtras::Damaged || extrasStatus.stale)
             Cli::Warn(extrasStatus.text);
     }
 

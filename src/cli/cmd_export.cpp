@@ -1,6 +1,7 @@
 #include "cli/clicommand.h"
 #include "cli/flyerselectors.h"
 #include "cli/quietstdout.h"
+#include "compose/printphotos.h"
 #include "compose/render/printpage.h"
 #include "output/flyerexport.h"
 #include "output/printexport.h"
@@ -22,6 +23,14 @@ int Run(const QStringList& args)
                                                 selection, flyer, out, &quality, &pdf);
         rc != Cli::Done)
         return rc;
+    // A flyer that goes out with a photo missing or grey is no export the user asked for.
+    const CXFindings findings = CheckProjectPhotos(selection.projectMode, selection.flyer, settings,
+                                                   selection.templatePath, quality == Cli::Quality::Print);
+    if (HasErrors(findings)) {
+        for (qsizetype i = 0; i + 1 < findings.size(); ++i)
+            Cli::Warn(findings.at(i).message);
+        return Cli::Fail(findings.constLast().message + QStringLiteral(" Nothing was exported."));
+    }
 
     QString error;
     bool exported = false;

@@ -12,9 +12,11 @@ int Run(const QStringList& args)
         return Cli::Usage(QStringLiteral("image-info takes one file"));
     const QString path = args.first();
     const ImageInfo info = GetImageInfo(path);
-    if (!info.ok) {
+    // ok means a picture was read: a text file or one too large to open is no 0 x 0 picture.
+    if (!info.IsPicture()) {
         Cli::PrintJson(QJsonObject{{QStringLiteral("ok"), false}});
-        return Cli::Fail(QStringLiteral("no file exists at %1").arg(QDir::toNativeSeparators(path)));
+        return Cli::Fail(info.ok ? info.refusal
+                                 : QStringLiteral("no file exists at %1").arg(QDir::toNativeSeparators(path)));
     }
     Cli::PrintJson(QJsonObject{
         {QStringLiteral("ok"), true},

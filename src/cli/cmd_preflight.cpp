@@ -50,7 +50,16 @@ int Run(const QStringList& args)
                                  {QStringLiteral("ok"), entry.ok}});
         allOk = allOk && entry.ok;
     }
-    Cli::PrintJson(slots);
+    QJsonArray findings;
+    for (const CXFinding& finding : std::as_const(page.findings)) {
+        findings.append(QJsonObject{{QStringLiteral("rule"), finding.rule},
+                                    {QStringLiteral("field"), finding.field},
+                                    {QStringLiteral("level"), LevelName(finding.level)},
+                                    {QStringLiteral("message"), finding.message}});
+    }
+    allOk = allOk && !HasErrors(page.findings);
+    Cli::PrintJson(QJsonObject{
+        {QStringLiteral("ok"), allOk}, {QStringLiteral("photos"), slots}, {QStringLiteral("findings"), findings}});
     return allOk ? Cli::Done : Cli::Failed;
 }
 

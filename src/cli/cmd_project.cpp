@@ -1,8 +1,12 @@
 #include "cli/clicommand.h"
+#include "imaging/photocrop.h"
+#include "projects/fieldlimits.h"
 #include "projects/flyerdata.h"
 #include "projects/listingextras.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -179,6 +183,27 @@ private:
     }
 };
 
+// The key of a listing text in the JSON of "project show".
+QString JsonName(ListingText field)
+{
+    switch (field) {
+    case ListingText::Caption:
+        return QStringLiteral("\"caption\"");
+    case ListingText::MLSNumber:
+        return QStringLiteral("\"mls\"");
+    case ListingText::Price:
+        return QStringLiteral("\"price\"");
+    case ListingText::Address:
+        return QStringLiteral("\"address\"");
+    case ListingText::CityStateZip:
+        return QStringLiteral("\"city_state_zip\"");
+    case ListingText::Description:
+        return QStringLiteral("\"description\"");
+    default:
+        return QStringLiteral("\"features\" %1").arg(int(field) - int(ListingText::Feature1) + 1);
+    }
+}
+
 int Show(const QString& path)
 {
     CFlyerData record;
@@ -187,9 +212,9 @@ int Show(const QString& path)
     if (!status.IsOk())
         return Cli::Fail(status.text);
     CListingExtras extras;
-    const CListingExtras::Status extrasStatus = extras.Load(record.GetFolder());
+    const CListingExtras::Status extrasStatus = extras.Load(record.GetFolder(), path);
     // As in the window: a damaged extras file is reported and the project shown without it.
-    if (extrasStatus.kind == CListingExtras::Damaged)
+    if (extrasStatus.kind == CListingExtras::Damaged || extrasStatus.stale)
         Cli::Warn(extrasStatus.text);
     QJsonObject object = ToJson(record);
     const QJsonObject extrasObject = extras.ToJson();
@@ -217,6 +242,10 @@ int Write(const QString& path)
     JsonRecordReader reader;
     if (!reader.Read(document.object(), record))
         return Cli::Fail(QStringLiteral("standard input: %1; nothing written").arg(reader.error));
+    if (const auto tooLong = FirstTooLongText(record)) {
+        return Cli::Fail(QStringLiteral("standard input: %1; nothing written")
+                             .arg(TooLongMessage(JsonName(tooLong->field), *tooLong)));
+    }
     QJsonObject extrasKeys;
     for (const QString& key : kExtrasKeys) {
         if (document.object().contains(key))
@@ -231,14 +260,24 @@ int Write(const QString& path)
     // Keys of a newer program in an existing extras file stay; a damaged one is replaced.
     CListingExtras extras;
     extras.Load(record.GetFolder());
+    const auto previousCrops = extras.m_crops;
     extras.m_strListingUrl = given->m_strListingUrl;
     extras.m_crops = given->m_crops;
-    const FlyerFileStatus status = record.Save();
+    // The flyer shows "_photo0N.jpg": it is cut to the crop as Flyer Details cuts it, from the whole
+    // "_original0N.jpg" beside it. Photos outside the project's folder are not the project's to cut.
+    const QDir folder(record.GetFolder());
+    for (int i = 0; i < CFlyerData::kSlotCount; ++i) {
+        const QString photo = record.m_photos[size_t(i)].m_strPath;
+        if (photo.isEmpty() || (!extras.m_crops[size_t(i)] && !previousCrops[size_t(i)]) ||
+            PhotoCrop::CropSource(photo, i + 1) == photo || QDir(QFileInfo(photo).absolutePath()) != folder)
+            continue;
+        QString why;
+        if (!PhotoCrop::MakeSlotPhoto(folder.path(), i + 1, extras.m_crops[size_t(i)], &why))
+            return Cli::Fail(QStringLiteral("photo %1: %2; the project was not written").arg(i + 1).arg(why));
+    }
+    const FlyerFileStatus status = SaveProjectPair(record, &extras);
     if (!status.IsOk())
         return Cli::Fail(status.text);
-    const CListingExtras::Status extrasStatus = extras.Save(record.GetFolder());
-    if (!extrasStatus.ok)
-        return Cli::Fail(extrasStatus.text);
     return Cli::Done;
 }
 

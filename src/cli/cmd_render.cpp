@@ -1,5 +1,6 @@
 #include "cli/clicommand.h"
 #include "cli/flyerselectors.h"
+#include "compose/printphotos.h"
 #include "compose/render/printpage.h"
 #include "imaging/imagelibrary.h"
 #include "output/printexport.h"
@@ -21,6 +22,10 @@ int Run(const QStringList& args)
                                                 selection, flyer, out, &quality, &pdf);
         rc != Cli::Done)
         return rc;
+    // The flyer is drawn all the same, with an empty or grey box where such a photo would be.
+    for (const CXFinding& finding : CheckProjectPhotos(selection.projectMode, selection.flyer, settings,
+                                                       selection.templatePath, quality == Cli::Quality::Print))
+        Cli::Warn(finding.message);
 
     if (quality == Cli::Quality::Print) {
         // The vector page itself, or the page at 300 dpi.

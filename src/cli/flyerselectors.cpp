@@ -126,8 +126,8 @@ int SelectFlyer(const Options& options, const CAppSettings& settings, FlyerSelec
             return Fail(status.text);
         out.projectMode = true;
         CListingExtras extras;
-        const CListingExtras::Status extrasStatus = extras.Load(out.flyer.GetFolder());
-        if (extrasStatus.kind == CListingExtras::Damaged)
+        const CListingExtras::Status extrasStatus = extras.Load(out.flyer.GetFolder(), path);
+        if (extrasStatus.kind == CListingExtras::Damaged || extrasStatus.stale)
             Warn(extrasStatus.text);
         out.listingUrl = extras.m_strListingUrl;
         out.crops = extras.m_crops;

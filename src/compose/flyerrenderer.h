@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QImage>
 #include <QString>
 #include <QStringList>
@@ -35,4 +36,6 @@ public:
     }
     // A request is running or waiting.
     virtual bool IsBusy() const = 0;
+    // The text-fit report (TextFit::ParseReport) of the page handed on last; read it in `finished`.
+    virtual QByteArray LastFitReport() const { return QByteArray(); }
 };

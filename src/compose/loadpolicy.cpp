@@ -32,7 +32,19 @@ QString LocalPath(const QUrl& url)
     return local.toLocalFile();
 }
 
+bool HoldsHome(const QString& canonicalFolder)
+{
+    const QString home = CanonicalPath(QDir::homePath());
+    return !home.isEmpty() && (home.compare(canonicalFolder, kPathCase) == 0 ||
+                               home.startsWith(canonicalFolder + QLatin1Char('/'), kPathCase));
+}
+
 } // namespace
+
+QString PictureOutsideText(const QString& name)
+{
+    return QStringLiteral("%1 lies outside the folders a flyer may show pictures from.").arg(name);
+}
 
 QStringList PageLoadRoots(const CAppSettings& settings, const QString& templatePath, const QString& projectFolder)
 {
@@ -61,8 +73,9 @@ void CXPageLoadPolicy::SetRoots(const QStringList& roots)
     m_roots.clear();
     for (const QString& root : roots) {
         const QString canonical = CanonicalPath(root);
-        // A template or project at the top of the disk must not open the whole disk.
-        if (canonical.isEmpty() || !QFileInfo(canonical).isDir() || QDir(canonical).isRoot())
+        // A template, project or sheet at the top of the disk or of the home folder must not open
+        // all of it (~/.ssh included).
+        if (canonical.isEmpty() || !QFileInfo(canonical).isDir() || QDir(canonical).isRoot() || HoldsHome(canonical))
             continue;
         if (!m_roots.contains(canonical, kPathCase))
             m_roots.append(canonical);
@@ -82,6 +95,12 @@ bool CXPageLoadPolicy::IsBelowRoot(const QString& canonicalPath) const
             return true;
     }
     return false;
+}
+
+bool CXPageLoadPolicy::MayReadPicture(const QString& path) const
+{
+    const QString canonical = CanonicalPath(path);
+    return !canonical.isEmpty() && QFileInfo(canonical).isFile() && IsBelowRoot(canonical);
 }
 
 bool CXPageLoadPolicy::IsAllowed(const QUrl& url, PageResourceKind kind) const
@@ -104,6 +123,5 @@ bool CXPageLoadPolicy::IsAllowed(const QUrl& url, PageResourceKind kind) const
         return true;
     if (scheme != QLatin1String("file"))
         return false;
-    const QString path = CanonicalPath(LocalPath(url));
-    return !path.isEmpty() && QFileInfo(path).isFile() && IsBelowRoot(path);
+    return MayReadPicture(LocalPath(url));
 }

@@ -25,16 +25,23 @@ enum class PageResourceKind
 // cache. projectFolder may be empty (the preview and the covers).
 QStringList PageLoadRoots(const CAppSettings& settings, const QString& templatePath, const QString& projectFolder);
 
+// "<name> lies outside the folders a flyer may show pictures from."
+QString PictureOutsideText(const QString& name);
+
 class CXPageLoadPolicy
 {
 public:
-    // Folders that do not exist, and the file system's root, are left out; links are resolved.
+    // Folders that do not exist, the file system's root and the home folder (or one above it) are
+    // left out; links are resolved.
     void SetRoots(const QStringList& roots);
     QStringList Roots() const { return m_roots; }
     // The page file the renderer writes itself for pages too large to pass inline.
     void SetOwnPage(const QString& path);
 
     bool IsAllowed(const QUrl& url, PageResourceKind kind) const;
+    // The same rule for a picture the program reads itself (print copies, preflight, batch photos):
+    // a file, below a root once links are resolved.
+    bool MayReadPicture(const QString& path) const;
 
 private:
     bool IsBelowRoot(const QString& canonicalPath) const;

@@ -1,6 +1,7 @@
 #include "compose/printphotos.h"
 
 #include "app/workingfolders.h"
+#include "compose/loadpolicy.h"
 #include "compose/templatemerge.h"
 #include "imaging/imagelibrary.h"
 #include "imaging/imagescaler.h"
@@ -13,6 +14,7 @@
 #include <QCryptographicHash>
 #include <QDateTime>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QImageWriter>
 #include <QJsonArray>
@@ -129,6 +131,48 @@ std::array<CXPhotoSlot, 4> FlyerPhotoSlots(bool projectMode, const CFlyerData& f
     return slots;
 }
 
+CXFindings CheckFlyerPhotos(const std::array<CXPhotoSlot, 4>& slots, const CXPageLoadPolicy& policy, bool originals)
+{
+    CXFindings findings;
+    for (const CXPhotoSlot& slot : slots) {
+        if (slot.screen.isEmpty())
+            continue;
+        QStringList files{slot.screen};
+        if (originals && !slot.original.isEmpty() && slot.original != slot.screen)
+            files.append(slot.original);
+        for (const QString& file : std::as_const(files)) {
+            // A photo the project names but that is gone is the slot left empty, as it always was.
+            if (!QFileInfo::exists(file))
+                continue;
+            const QString name = QStringLiteral("Photo %1 (%2)").arg(slot.slot).arg(QDir::toNativeSeparators(file));
+            CXFinding finding;
+            finding.field = QStringLiteral("photo%1").arg(slot.slot);
+            if (!policy.MayReadPicture(file)) {
+                finding.rule = QStringLiteral("photo-outside");
+                finding.message = PictureOutsideText(name);
+            } else {
+                finding.rule = QStringLiteral("photo-damaged");
+                finding.message = CheckPictureFile(file, name);
+                if (finding.message.isEmpty())
+                    continue;
+            }
+            findings.append(finding);
+            break;
+        }
+    }
+    return findings;
+}
+
+CXFindings CheckProjectPhotos(bool projectMode, const CFlyerData& flyer, const CAppSettings& settings,
+                              const QString& templatePath, bool originals)
+{
+    if (!projectMode)
+        return {};
+    CXPageLoadPolicy policy;
+    policy.SetRoots(PageLoadRoots(settings, templatePath, flyer.GetFolder()));
+    return CheckFlyerPhotos(FlyerPhotoSlots(true, flyer, settings), policy, originals);
+}
+
 QString SlotMarkedUrl(const QString& file, int slot)
 {
     return ToFileUrl(file) + kSlotMark + QString::number(slot);
@@ -191,11 +235,16 @@ QString MakePrintCopy(const QString& original, const CXPrintCopyPlan& plan, cons
     // Two flyers of one project may be made at once (batch); one makes the copy, the other finds it.
     static QMutex mutex;
     const QMutexLocker lock(&mutex);
-    const QFileInfo existing(path);
-    if (existing.isFile() && existing.size() > 0)
-        return path;
     if (!QDir().mkpath(folder))
         return fail(QStringLiteral("the folder %1 cannot be made").arg(QDir::toNativeSeparators(folder)));
+    // Also a folder made by an older version, whose copies other users could read.
+    constexpr QFile::Permissions kOwnerOnly = QFile::ReadOwner | QFile::WriteOwner;
+    QFile::setPermissions(folder, kOwnerOnly | QFile::ExeOwner);
+    const QFileInfo existing(path);
+    if (existing.isFile() && existing.size() > 0) {
+        QFile::setPermissions(path, kOwnerOnly);
+        return path;
+    }
 
     QString why;
     QRect crop = plan.crop;
@@ -234,6 +283,7 @@ QString MakePrintCopy(const QString& original, const CXPrintCopyPlan& plan, cons
 
     if (!WriteImageFile(image, path, "jpeg", kPrintCopyQuality, &why))
         return fail(QStringLiteral("%1 could not be written: %2").arg(QDir::toNativeSeparators(path), why));
+    QFile::setPermissions(path, kOwnerOnly);
     return path;
 }
 

@@ -7,10 +7,13 @@
 #include <QSize>
 #include <QString>
 
+#include "compose/findings.h"
+
 #include <array>
 
 class CAppSettings;
 class CFlyerData;
+class CXPageLoadPolicy;
 
 // Photos of the print-quality page. The screen flyer shows the project's reduced photos (600 or
 // 500 pixels); on paper they would print at under 100 ppi. The print page names copies made from
@@ -56,6 +59,16 @@ struct CXPhotoSlot
 // Preview: the installed sample photos.
 std::array<CXPhotoSlot, 4> FlyerPhotoSlots(bool projectMode, const CFlyerData& flyer, const CAppSettings& settings);
 
+// What keeps a flyer's photos from showing as chosen, one finding per slot, in slot order: a file
+// the page may not read ("photo-outside": the flyer is made without it) or one that is damaged, no
+// picture or too large to open ("photo-damaged"). With originals set, the full-size pictures behind
+// the photos are checked as well, for the outputs that print from them. Both are errors.
+CXFindings CheckFlyerPhotos(const std::array<CXPhotoSlot, 4>& slots, const CXPageLoadPolicy& policy, bool originals);
+// The same for a project's flyer drawn from templatePath, against the page's own folders (the
+// preview shows only the installed samples and finds nothing).
+CXFindings CheckProjectPhotos(bool projectMode, const CFlyerData& flyer, const CAppSettings& settings,
+                              const QString& templatePath, bool originals);
+
 // The URL that marks slot's photo in a layout page, so the worker's answer names its slot.
 QString SlotMarkedUrl(const QString& file, int slot);
 // The slot a marked URL stands for, or 0.
@@ -64,7 +77,8 @@ int SlotOfUrl(const QString& url);
 // The largest box the page draws the slot's photo in; false when the page does not show it.
 bool FindSlotBox(const QList<CXPictureBox>& boxes, int slot, CXPictureBox& found);
 
-// Per-user cache folder of the print copies: files the program can make again at any time.
+// Per-user cache folder of the print copies: files the program can make again at any time. The
+// copies are of the user's own photos, so the folder is the user's alone (0700, files 0600).
 QString PrintCopyFolder();
 
 // The print copy of original as plan says, from folder: made when missing, found again while the

@@ -2,6 +2,7 @@
 
 #include "catalogue/fontcatalogue.h"
 #include "catalogue/themetemplateinfo.h"
+#include "compose/listinghtml.h"
 #include "compose/qrcode.h"
 #include "formats/codepage.h"
 #include "formats/colorref.h"
@@ -235,6 +236,11 @@ QString CloseBidiControls(const QString& text)
     return closed;
 }
 
+QString ListingFieldHtml(const QString& text)
+{
+    return CloseBidiControls(CleanListingHtml(text));
+}
+
 QString CrLfToBr(const QString& text)
 {
     return QString(text).replace(QLatin1String("\r\n"), kBr);
@@ -248,11 +254,11 @@ QString BrToCrLf(const QString& text)
 QString FormatFeatures(const QString& text1, const QString& text2, const QString& text3, const QString& text4)
 {
     QString line;
-    const QString first = CloseBidiControls(text1.trimmed());
+    const QString first = ListingFieldHtml(text1.trimmed());
     if (!first.isEmpty())
         line += QStringLiteral("&#8226;&nbsp;") + first;
     for (const QString* text : {&text2, &text3, &text4}) {
-        const QString value = CloseBidiControls(text->trimmed());
+        const QString value = ListingFieldHtml(text->trimmed());
         if (!value.isEmpty())
             line += QStringLiteral("&nbsp;&nbsp;&nbsp;&#8226;&nbsp;") + value;
     }
@@ -272,34 +278,36 @@ QString FormatContactInfo(int source, bool html, const CAppSettings& settings, c
         return QString();
 
     const QString separator = html ? kBr : QStringLiteral("\n");
+    // Mail takes the plain text as it was typed; only the page needs the markup cleaned.
+    const auto field = [html](const QString& text) { return html ? ListingFieldHtml(text) : CloseBidiControls(text); };
     QString body;
     int missing = 0;
     for (const QString* value : {&settings.CompanyName, &settings.Address, &settings.CityStateZipCode}) {
         if (value->isEmpty())
             ++missing;
         else
-            body += CloseBidiControls(*value) + separator;
+            body += field(*value) + separator;
     }
     const std::pair<int, const QString*> phones[] = {{settings.PhoneLabel01, &settings.Phone01},
                                                      {settings.PhoneLabel02, &settings.Phone02}};
     for (const auto& [label, number] : phones) {
         // A label outside the list is a damaged setting; it prints as "N/A", which is no line.
         if (PhoneLabel(label) != PhoneLabel(0) && !number->isEmpty())
-            body += PhoneLabel(label) + QStringLiteral(": ") + CloseBidiControls(*number) + separator;
+            body += PhoneLabel(label) + QStringLiteral(": ") + field(*number) + separator;
         else
             ++missing;
     }
     if (settings.EmailAddress.isEmpty())
         ++missing;
     else
-        body += CloseBidiControls(settings.EmailAddress) + separator;
+        body += field(settings.EmailAddress) + separator;
     if (settings.Website.isEmpty())
         ++missing;
     else
-        body += CloseBidiControls(settings.Website);
+        body += field(settings.Website);
 
-    const QString name = CloseBidiControls(settings.FullName);
-    const QString credentials = CloseBidiControls(settings.Credentials);
+    const QString name = field(settings.FullName);
+    const QString credentials = field(settings.Credentials);
     if (!html)
         return name + QStringLiteral("\n") + credentials + QStringLiteral("\n") + body;
     return kNameSpanOpen + nameColor + QStringLiteral(";\">") + name + QStringLiteral("</span><br>") + credentials +
@@ -371,18 +379,18 @@ QString MergeTemplate(const QString& templateText, bool projectMode, const CFlye
             {"$_companyLogo$", companyLogo},
             {"$_myPicture$", myPicture},
             {"$_contactInfo$", FormatContactInfo(ownAgent ? ContactProfile : ContactSample, true, settings, hex)},
-            {"$_listingCaption$", projectMode ? CloseBidiControls(flyer.m_strCaption) : sample.caption},
-            {"$_listingAddress$", projectMode ? CloseBidiControls(flyer.m_strAddress) + QStringLiteral(", ") +
-                                                    CloseBidiControls(flyer.m_strCityStateZip)
+            {"$_listingCaption$", projectMode ? ListingFieldHtml(flyer.m_strCaption) : sample.caption},
+            {"$_listingAddress$", projectMode ? ListingFieldHtml(flyer.m_strAddress) + QStringLiteral(", ") +
+                                                    ListingFieldHtml(flyer.m_strCityStateZip)
                                               : sample.addressLine},
             {"$_listingDescription$",
-             CrLfToBr(projectMode ? CloseBidiControls(flyer.m_strDescription) : sample.description)},
+             projectMode ? ListingFieldHtml(CrLfToBr(flyer.m_strDescription)) : CrLfToBr(sample.description)},
             {"$_listingFeatures$", projectMode ? FormatFeatures(flyer.m_strFeatures[0], flyer.m_strFeatures[1],
                                                                 flyer.m_strFeatures[2], flyer.m_strFeatures[3])
                                                : sample.features},
-            {"$_listingMLS$", projectMode ? CloseBidiControls(flyer.m_strMLS) : sample.mls},
-            {"$_listingPrice$", projectMode ? CloseBidiControls(flyer.m_strPrice) : sample.price},
-            {"$_listingDisclaimer$", ownAgent ? CloseBidiControls(settings.Disclaimer) : sample.disclaimer},
+            {"$_listingMLS$", projectMode ? ListingFieldHtml(flyer.m_strMLS) : sample.mls},
+            {"$_listingPrice$", projectMode ? ListingFieldHtml(flyer.m_strPrice) : sample.price},
+            {"$_listingDisclaimer$", ownAgent ? ListingFieldHtml(settings.Disclaimer) : sample.disclaimer},
             {"$_listingCaptionColor$", GatedColor(settings.ColorListingCaption, hex)},
             {"$_listingAddressColor$", GatedColor(settings.ColorListingAddress, hex)},
             {"$_listingMLSColor$", GatedColor(settings.ColorMLSNumber, hex)},
@@ -435,7 +443,7 @@ QString MergeCoverTemplate(const QString& templateText, const CXThemeTemplateInf
                                             {"$_listingMLS$", sample.mls},
                                             {"$_listingPrice$", sample.price},
                                             {"$_listingDisclaimer$",
-                                             ownAgent ? CloseBidiControls(settings.Disclaimer) : sample.disclaimer},
+                                             ownAgent ? ListingFieldHtml(settings.Disclaimer) : sample.disclaimer},
                                             {"$_listingUrl$", sample.listingUrl.toHtmlEscaped()},
                                             {"$_qrCode$", QrCode::SvgDataUrl(sample.listingUrl)},
                                         });

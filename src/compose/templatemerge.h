@@ -58,6 +58,9 @@ QString CrLfToBr(const QString& text);
 // written as numeric character references), so that a right-to-left override in one field cannot
 // reverse the fields after it. A text without them is returned as it is.
 QString CloseBidiControls(const QString& text);
+// A listing or profile text as the page gets it: its markup cleaned (CleanListingHtml), then its
+// bidirectional controls closed.
+QString ListingFieldHtml(const QString& text);
 QString BrToCrLf(const QString& text);
 
 // The features line: each text trimmed; empty ones left out, the first present one without the

@@ -1,8 +1,10 @@
 #include "compose/textfit.h"
 
+#include <QHash>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QLocale>
 
 namespace TextFit {
 
@@ -13,6 +15,7 @@ QString Script()
     return QStringLiteral(R"JS((function(){
 var out=[];
 var boxes=document.querySelectorAll('[data-fit]');
+var texts=function(el){var w=document.createTreeWalker(el,NodeFilter.SHOW_TEXT),n,a=[];while((n=w.nextNode()))a.push(n);return a;};
 for(var i=0;i<boxes.length;i++){
  var el=boxes[i];
  var limit=parseFloat(el.getAttribute('data-fit'));
@@ -25,8 +28,34 @@ for(var i=0;i<boxes.length;i++){
   size-=step;
   el.style.setProperty('font-size',size.toFixed(3)+'px','important');
  }
+ var fits=!shown||!over();
+ var nodes=texts(el),whole=nodes.map(function(n){return n.data;});
+ var chars=whole.join('').length,kept=chars,cut=false;
+ if(!fits&&chars>0){
+  // The longest start of the text, ended at a word, that fits with an ellipsis after it: in the room
+  // the box had, since a box sized by its text (a line clamp) narrows with it.
+  var w0=el.clientWidth,h0=el.clientHeight;
+  var spills=function(){return el.scrollWidth>Math.max(el.clientWidth,w0)+1||el.scrollHeight>Math.max(el.clientHeight,h0)+1;};
+  var show=function(k){
+   var left=k;
+   for(var j=0;j<nodes.length;j++){
+    var t=whole[j];
+    if(left>=t.length&&left<chars){nodes[j].data=t;left-=t.length;continue;}
+    if(left<0){nodes[j].data='';continue;}
+    var part=t.slice(0,left),word=part.replace(/\s+\S*$/,'');
+    if(word.length>0&&word.length<part.length&&/\S$/.test(word))part=word;
+    nodes[j].data=part.replace(/\s+$/,'')+'\u2026';
+    left=-1;
+   }
+  };
+  var lo=0,hi=chars-1;
+  while(lo<hi){var mid=Math.ceil((lo+hi)/2);show(mid);if(spills())hi=mid-1;else lo=mid;}
+  show(lo);
+  kept=Math.max(0,el.textContent.length-1);
+  cut=true;
+ }
  out.push({name:el.getAttribute('data-fit-name')||el.id||String(el.className),base:base,size:size,
-  limit:limit,fits:!shown||!over(),shown:shown});
+  limit:limit,fits:fits,shown:shown,chars:chars,kept:kept,cut:cut});
 }
 return JSON.stringify(out);
 })())JS");
@@ -47,9 +76,48 @@ QList<Box> ParseReport(const QByteArray& json)
         box.limit = object.value(QStringLiteral("limit")).toDouble(1);
         box.fits = object.value(QStringLiteral("fits")).toBool(true);
         box.shown = object.value(QStringLiteral("shown")).toBool(true);
+        box.chars = object.value(QStringLiteral("chars")).toInt();
+        box.kept = object.value(QStringLiteral("kept")).toInt(box.chars);
+        box.cut = object.value(QStringLiteral("cut")).toBool(false);
         boxes.append(box);
     }
     return boxes;
+}
+
+QList<Box> CutBoxes(const QList<Box>& boxes)
+{
+    QList<Box> cut;
+    for (const Box& box : boxes) {
+        if (box.cut && box.shown)
+            cut.append(box);
+    }
+    return cut;
+}
+
+QString FieldWords(const QString& name)
+{
+    static const QHash<QString, QString> kWords = {
+        {QStringLiteral("caption"), QStringLiteral("the caption")},
+        {QStringLiteral("mls"), QStringLiteral("the MLS number")},
+        {QStringLiteral("price"), QStringLiteral("the price")},
+        {QStringLiteral("address"), QStringLiteral("the address")},
+        {QStringLiteral("citystatezip"), QStringLiteral("the city, state and zip line")},
+        {QStringLiteral("description"), QStringLiteral("the description")},
+        {QStringLiteral("features"), QStringLiteral("the features")},
+        {QStringLiteral("contact"), QStringLiteral("your contact details")},
+    };
+    return kWords.value(name.toLower(), QStringLiteral("the text \"%1\"").arg(name));
+}
+
+QString CutMessage(const Box& box, const QString& themeName)
+{
+    QString field = FieldWords(box.name);
+    field[0] = field[0].toUpper();
+    const QLocale english(QLocale::English, QLocale::UnitedStates);
+    const bool plural = field.endsWith(QLatin1String("features")) || field.endsWith(QLatin1String("details"));
+    return QStringLiteral("%1 %2 cut after %3 of %4 characters in %5.")
+        .arg(field, plural ? QStringLiteral("are") : QStringLiteral("is"), english.toString(box.kept),
+             english.toString(box.chars), themeName);
 }
 
 } // namespace TextFit

@@ -9,9 +9,12 @@
 #include "imaging/sidebarimage.h"
 #include "settings/appsettings.h"
 
+#include <QCryptographicHash>
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QImageReader>
 #include <QImageWriter>
 #include <QPainter>
 
@@ -21,6 +24,8 @@ constexpr int kPageWidth = 816;
 constexpr int kPageHeight = 1056;
 constexpr int kCoverBox = 92;
 constexpr int kLargeCoverBox = 844;
+// The text chunk of a cover made with the agent's profile.
+constexpr char kProfileKey[] = "Listora-Profile";
 
 QString JoinPath(const QString& folder, const QString& name)
 {
@@ -40,7 +45,38 @@ bool SaveCover(const QImage& image, const QString& path, QString* error)
     return WriteImageFile(image, path, format, -1, error);
 }
 
+// A digest of what a cover made with the agent's profile shows: its merged page and the profile's
+// pictures, which are replaced under the same names. Empty when the cover shows the sample agent.
+QString ProfileStamp(const CXThemeTemplateInfo& theme, const CAppSettings& settings, const QString& templateText)
+{
+    if (!ProfileHasName(settings))
+        return QString();
+    QCryptographicHash hash(QCryptographicHash::Sha256);
+    hash.addData(MergeCoverTemplate(templateText, theme, settings, QString()).toUtf8());
+    for (const QString& name : {QStringLiteral("MyPicture.jpg"), QStringLiteral("Logo.jpg")}) {
+        const QFileInfo picture(QDir(settings.strSavePath).filePath(name));
+        const QByteArray stamp = QByteArray::number(picture.size()) + ':' +
+                                 QByteArray::number(picture.exists() ? picture.lastModified().toMSecsSinceEpoch() : 0) +
+                                 ';';
+        hash.addData(stamp);
+    }
+    return QString::fromLatin1(hash.result().toHex());
+}
+
 } // namespace
+
+bool ThemeCoverIsDue(const CXThemeTemplateInfo& theme, const CAppSettings& settings)
+{
+    const QString target = ThemeCoverPath(theme, settings);
+    if (!IsThemeCoverCurrent(target, theme))
+        return true;
+    const QString madeWith = QImageReader(target).text(QString::fromLatin1(kProfileKey));
+    // Installed covers and those of the sample agent carry no stamp: they stay until their template changes.
+    if (madeWith.isEmpty())
+        return false;
+    QString templateText;
+    return LoadTemplate(theme.GetTemplate(), templateText) && ProfileStamp(theme, settings, templateText) != madeWith;
+}
 
 QString ThemeCoverPath(const CXThemeTemplateInfo& theme, const CAppSettings& settings)
 {
@@ -70,11 +106,13 @@ CoverResult PrepareThemeCover(const CXThemeTemplateInfo& theme, const CAppSettin
     job = CCoverJob();
     const QString target =
         largeFolder.isEmpty() ? ThemeCoverPath(theme, settings) : LargeThemeCoverPath(theme, largeFolder);
-    if (IsThemeCoverCurrent(target, theme))
+    if (largeFolder.isEmpty() ? !ThemeCoverIsDue(theme, settings) : IsThemeCoverCurrent(target, theme))
         return CoverResult::Exists;
     const CoverResult merged = MergeThemeCover(theme, settings, job);
     job.target = target;
     job.large = !largeFolder.isEmpty();
+    if (job.large)
+        job.profileStamp.clear();
     return merged;
 }
 
@@ -94,6 +132,7 @@ CoverResult MergeThemeCover(const CXThemeTemplateInfo& theme, const CAppSettings
                                               theme.GetTypeface(), settings.Path2TempFolder);
     }
     job.page = MergeCoverTemplate(templateText, theme, settings, job.sidebarImage);
+    job.profileStamp = ProfileStamp(theme, settings, templateText);
     return CoverResult::Ready;
 }
 
@@ -122,7 +161,9 @@ QImage ReduceCover(const QImage& rendered, bool large)
 CoverResult FinishThemeCover(const CCoverJob& job, const QImage& rendered, QString* error)
 {
     DiscardThemeCover(job);
-    const QImage cover = ReduceCover(rendered, job.large);
+    QImage cover = ReduceCover(rendered, job.large);
+    if (!cover.isNull() && !job.profileStamp.isEmpty())
+        cover.setText(QString::fromLatin1(kProfileKey), job.profileStamp);
     if (cover.isNull()) {
         if (error)
             *error = QStringLiteral("no picture to reduce for %1").arg(QDir::toNativeSeparators(job.target));

@@ -9,7 +9,8 @@ class CXThemeTemplateInfo;
 
 // Cover pictures of the theme list: the theme's template filled with the preview data in the
 // theme's own typeface and colour, rendered as a flyer and reduced. A cover is made once; an
-// existing file is never rebuilt, so deleting it is how a cover is renewed.
+// existing file is rebuilt only when it shows the agent's profile and that profile has changed,
+// so deleting it is how a cover is renewed.
 
 enum class CoverResult
 {
@@ -27,6 +28,7 @@ struct CCoverJob
     QString target;       // where the picture goes
     QString sidebarImage; // scratch picture the page refers to, removed when the job ends
     bool large = false;   // the framed maintenance picture instead of the thumbnail
+    QString profileStamp; // what of the agent's profile the cover shows; empty for the sample agent
 };
 
 // <covers folder>/<cover file> of the record.
@@ -38,6 +40,10 @@ QString LargeThemeCoverPath(const CXThemeTemplateInfo& theme, const QString& fol
 bool IsThemeCoverCurrent(const QString& path, const CXThemeTemplateInfo& theme);
 // The folder for large covers, from LISTORA_DEVELOPER_DIR; empty (no large covers) when unset.
 QString DeveloperCoverFolder();
+
+// Whether the theme's cover is to be made: it is missing, or it shows the agent's profile and that
+// profile (name, contact block, colours, picture or logo) has changed since.
+bool ThemeCoverIsDue(const CXThemeTemplateInfo& theme, const CAppSettings& settings);
 
 // The two halves, for callers that render asynchronously: Prepare gives Ready and a job when a
 // cover is due; Finish reduces the rendered page into the target and removes the job's scratch.

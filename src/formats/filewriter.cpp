@@ -3,9 +3,14 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QDateTime>
+#include <QDirIterator>
 #include <QLoggingCategory>
+#include <QMutex>
 #include <QRandomGenerator>
+#include <QRegularExpression>
 #include <QSaveFile>
+#include <QSet>
 
 #include <algorithm>
 #include <cerrno>
@@ -60,6 +65,21 @@ QString SiblingName(const QString& path, const char* kind)
         suffix += QLatin1Char(kLetters[QRandomGenerator::global()->bounded(int(sizeof kLetters - 1))]);
     return info.path() + QLatin1String("/.") + info.fileName() + QLatin1Char('.') + suffix + QLatin1Char('.') +
            QLatin1String(kind);
+}
+
+// Sweeps each folder once per run: the first write there is enough to clear an earlier run's litter.
+void SweepOnce(const QString& path)
+{
+    static QMutex mutex;
+    static QSet<QString> swept;
+    const QString folder = QFileInfo(path).absolutePath();
+    {
+        QMutexLocker lock(&mutex);
+        if (swept.contains(folder))
+            return;
+        swept.insert(folder);
+    }
+    CXFileWriter::SweepStrayFiles(folder);
 }
 
 #ifdef Q_OS_UNIX
@@ -142,6 +162,24 @@ bool CXFileWriter::CopyFileTo(const QString& from, const QString& to, QString* e
     return WriteFile(to, bytes, error, durability);
 }
 
+int CXFileWriter::SweepStrayFiles(const QString& folder, qint64 minAgeSeconds)
+{
+    static const QRegularExpression kOwnName(QStringLiteral("^\\..+\\.[A-Za-z0-9]{6}\\.(tmp|old)$"));
+    const QDateTime before = QDateTime::currentDateTimeUtc().addSecs(-minAgeSeconds);
+    int removed = 0;
+    QDirIterator it(folder, QDir::Files | QDir::Hidden | QDir::System | QDir::NoSymLinks);
+    while (it.hasNext()) {
+        const QFileInfo info = it.nextFileInfo();
+        if (!kOwnName.match(info.fileName()).hasMatch() || info.lastModified().toUTC() > before)
+            continue;
+        if (QFile::remove(info.filePath()))
+            ++removed;
+    }
+    if (removed)
+        qCDebug(lcFormats) << "removed" << removed << "stray files of cut-short writes in" << folder;
+    return removed;
+}
+
 QString CXFileWriter::ErrorTextFor(int errorCode, const QString& path)
 {
     for (const Reason& r : kReasons) {
@@ -187,6 +225,7 @@ bool CXFileWriter::Stage(const QString& path, const QByteArray& bytes)
         return Fail(ENOENT, path);
     if (QFileInfo(path).isDir())
         return Fail(EISDIR, path);
+    SweepOnce(path);
     for (int attempt = 0;; ++attempt) {
         const QString temp = SiblingName(path, "tmp");
         const int error = WriteTemp(temp, path, bytes, m_durability == Durability::Synced);
@@ -257,6 +296,7 @@ bool CXFileWriter::Commit()
 // QSaveFile, so no failed flush hides behind its commit; files of a group are replaced one by one.
 bool CXFileWriter::Stage(const QString& path, const QByteArray& bytes)
 {
+    SweepOnce(path);
     const QString temp = SiblingName(path, "tmp");
     QFile file(temp);
     if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly | QIODevice::Unbuffered))

@@ -45,6 +45,11 @@ public:
     static bool CopyFileTo(const QString& from, const QString& to, QString* error = nullptr,
                            Durability durability = Durability::Synced);
 
+    // Removes what writes cut short by a crash or a kill left in folder: this writer's own hidden
+    // ".name.XXXXXX.tmp" and ".old" files, once they are older than minAgeSeconds (a save still
+    // running elsewhere is never that slow). Returns how many went. Stage does this once per folder.
+    static int SweepStrayFiles(const QString& folder, qint64 minAgeSeconds = 3600);
+
     // The user's text for a system error code met while accessing path.
     static QString ErrorTextFor(int errorCode, const QString& path);
     // The same for a file Qt failed to open, read or write; Qt hands on the system's reason only as text.

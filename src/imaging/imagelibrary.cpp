@@ -53,13 +53,12 @@ bool IsTooLarge(const QSize& size)
     return qint64(size.width()) * qint64(size.height()) > kMaxImagePixels;
 }
 
-QString TooLargeMessage(const QString& path, const QSize& size)
+// The size as the picture will be shown: a photo taken upright is measured upright.
+QSize OrientedSize(QImageReader& reader, QSize size)
 {
-    return QStringLiteral("%1 is too large to open (%2 x %3 pixels; at most %4 million pixels)")
-        .arg(QDir::toNativeSeparators(path))
-        .arg(size.width())
-        .arg(size.height())
-        .arg(kMaxImagePixels / 1'000'000);
+    if (size.isValid() && (reader.transformation() & QImageIOHandler::TransformationRotate90))
+        size.transpose();
+    return size;
 }
 
 // Composites the picture onto opaque white in place; transparent parts become white.
@@ -102,9 +101,12 @@ QImage LoadImageFile(const QString& path, QString* error)
         return fail(QStringLiteral("%1 does not exist").arg(QDir::toNativeSeparators(path)));
     QImageReader reader(path);
     PrepareReader(reader);
+    // GIF, TIFF, WebP and the like would open, but every text tells the user JPEG, PNG or BMP.
+    if (!IsOpenableFormat(reader.format()))
+        return fail(NotAPictureText(QDir::toNativeSeparators(path)));
     const QSize size = reader.size();
     if (size.isValid() && IsTooLarge(size))
-        return fail(TooLargeMessage(path, size));
+        return fail(TooLargePictureText(QDir::toNativeSeparators(path), OrientedSize(reader, size)));
     const bool jpeg = reader.format() == "jpeg";
     QImage image = reader.read();
     if (image.isNull()) {
@@ -133,11 +135,28 @@ QString NotAPictureText(const QString& name)
     return QStringLiteral("%1 is not a picture that %2 can open (JPEG, PNG or BMP).").arg(name, AppInfo::DisplayName());
 }
 
+QString TooLargePictureText(const QString& name, const QSize& size)
+{
+    return QStringLiteral("%1 is too large to open (%2 x %3 pixels; at most %4 million pixels).")
+        .arg(name)
+        .arg(size.width())
+        .arg(size.height())
+        .arg(kMaxImagePixels / 1'000'000);
+}
+
+bool IsOpenableFormat(const QByteArray& format)
+{
+    return format == "jpeg" || format == "png" || format == "bmp";
+}
+
 QString CheckPictureFile(const QString& path, const QString& name, bool checkData)
 {
     QImageReader reader(path);
-    if (!reader.canRead())
+    PrepareReader(reader);
+    if (!reader.canRead() || !IsOpenableFormat(reader.format()))
         return NotAPictureText(name);
+    if (const QSize size = reader.size(); size.isValid() && IsTooLarge(size))
+        return TooLargePictureText(name, OrientedSize(reader, size));
     if (checkData && reader.format() == "jpeg" && CheckJpegIntegrity(path) == JpegIntegrity::Damaged)
         return DamagedPictureText(name);
     return QString();
@@ -152,17 +171,23 @@ ImageInfo GetImageInfo(const QString& path)
 
     QImageReader reader(path);
     PrepareReader(reader);
-    QSize size = reader.size();
-    if (size.isValid()) {
-        if (reader.transformation() & QImageIOHandler::TransformationRotate90)
-            size.transpose();
+    const QString name = QDir::toNativeSeparators(path);
+    QSize size = OrientedSize(reader, reader.size());
+    if (!IsOpenableFormat(reader.format())) {
+        info.refusal = NotAPictureText(name);
+        size = QSize(0, 0);
+    } else if (size.isValid()) {
         // A picture the library refuses to decode must not pass the callers' size checks.
-        if (IsTooLarge(size))
+        if (IsTooLarge(size)) {
+            info.refusal = TooLargePictureText(name, size);
             size = QSize(0, 0);
+        }
     } else {
         // Some formats only know their size once decoded.
-        size = LoadImageFile(path).size();
+        size = LoadImageFile(path, &info.refusal).size();
     }
+    if (size.isEmpty() && info.refusal.isEmpty())
+        info.refusal = NotAPictureText(name);
     info.width = std::max(size.width(), 0);
     info.height = std::max(size.height(), 0);
     if (info.height < info.width)
@@ -199,6 +224,11 @@ uint8_t GetImageType(const QString& path)
     if (suffix == QLatin1String("gif"))
         return kImageTypeGif;
     return kImageTypeUnknown;
+}
+
+bool IsExportImageType(uint8_t imageType)
+{
+    return imageType == kImageTypeJpeg || imageType == kImageTypePng || imageType == kImageTypeBmp;
 }
 
 QString GetMimeType(uint8_t imageType)

@@ -41,6 +41,10 @@ struct ImageInfo
     int width = 0;   // 0 x 0 when the file is no picture the library can decode
     int height = 0;
     int orientation = kOrientationSquare;
+    // Why a file that exists gives 0 x 0: NotAPictureText or TooLargePictureText naming the path.
+    QString refusal;
+
+    bool IsPicture() const { return ok && refusal.isEmpty() && width > 0 && height > 0; }
 };
 
 // Measures a picture as it will be decoded: EXIF orientation applied, so an upright phone photo
@@ -53,14 +57,21 @@ bool GetImageInfo(const QString& path, int& width, int& height, int& orientation
 QImage LoadImageFile(const QString& path, QString* error = nullptr);
 
 // The refusals of a photo file, naming it by name: "<name> is damaged or incomplete and cannot be
-// used." and "<name> is not a picture that Listora can open (JPEG, PNG or BMP)."
+// used.", "<name> is not a picture that Listora can open (JPEG, PNG or BMP)." and "<name> is too
+// large to open (30000 x 20000 pixels; at most 200 million pixels)."
 QString DamagedPictureText(const QString& name);
 QString NotAPictureText(const QString& name);
+QString TooLargePictureText(const QString& name, const QSize& size);
+// The formats Listora takes pictures in, as QImageReader names them; every text names these three.
+bool IsOpenableFormat(const QByteArray& format);
 // Empty when path holds a picture the library can read (with checkData, a JPEG with data for every
 // row, found by a quick decode); otherwise one of the refusals above.
 QString CheckPictureFile(const QString& path, const QString& name, bool checkData = true);
 
 uint8_t GetImageType(const QString& path);
+// The picture types a flyer is exported as (JPEG, PNG, BMP), the ones every text names; TIFF and
+// GIF have type codes but are not written.
+bool IsExportImageType(uint8_t imageType);
 QString GetMimeType(uint8_t imageType);
 
 // Index of the first installed encoder whose MIME type is exactly mimeType, or -1. format receives

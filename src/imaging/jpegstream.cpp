@@ -2,8 +2,7 @@
 
 #ifndef LISTORA_HAVE_LIBJPEG
 
-JpegStreamResult StreamJpegIntake(const QString&, const QString&, const QString&, int, QByteArray*, QByteArray*,
-                                  QString*)
+JpegStreamResult StreamJpegIntake(const QString&, const QString&, int, QByteArray*, QByteArray*, QString*)
 {
     return JpegStreamResult::NotApplicable;
 }
@@ -306,8 +305,8 @@ JpegIntegrity CheckIntegrity(const uchar* data, qsizetype size)
 
 } // namespace
 
-JpegStreamResult StreamJpegIntake(const QString& source, const QString& originalPath, const QString& reducedPath,
-                                  int boxSize, QByteArray* originalBytes, QByteArray* reducedBytes, QString* error)
+JpegStreamResult StreamJpegIntake(const QString& source, const QString& reducedPath, int boxSize,
+                                  QByteArray* originalBytes, QByteArray* reducedBytes, QString* error)
 {
     {
         QImageReader probe(source);
@@ -326,9 +325,7 @@ JpegStreamResult StreamJpegIntake(const QString& source, const QString& original
 
     std::unique_ptr<RowRing> ring;
     std::unique_ptr<CXBicubicReducer> reducer;
-    QByteArray originalOutput;
-    EncodeJob encode;
-    std::jthread encoder;
+    int window = 0;
 
     DecodeJob decode;
     decode.data = data;
@@ -337,39 +334,29 @@ JpegStreamResult StreamJpegIntake(const QString& source, const QString& original
         const QSize reducedSize = ResizeProportionally(width, height, QRect(0, 0, boxSize, boxSize));
         reducer = std::make_unique<CXBicubicReducer>(QSize(width, height), QImage::Format_RGB32, reducedSize,
                                                      [&ring](int row) -> const uint8_t* { return ring->Row(row); });
-        // Room for the rows the reduction still reads, the batch being decoded, and slack so the
-        // encoder seldom makes the decoder wait.
-        ring = std::make_unique<RowRing>(width, std::max(256, reducer->RowWindow() + 4 * kRowBatch));
-        PrepareDestination(encode, &originalOutput);
-        encode.ring = ring.get();
-        encode.size = QSize(width, height);
-        encode.quality = 100;
-        encode.dotsPerInch = QSize(96, 96);
-        encode.icc = decode.icc;
-        encoder = std::jthread(EncodeRing, &encode);
+        // Room for the rows the reduction still reads and the batch being decoded.
+        window = reducer->RowWindow();
+        ring = std::make_unique<RowRing>(width, std::max(256, window + 4 * kRowBatch));
         return ring.get();
     };
     decode.rowsDone = [&](int rows) {
         ring->Publish(rows);
         reducer->RowsAvailable(rows);
+        // The reduction is the ring's only reader: what lies behind its window may be written over.
+        ring->Consumed(std::max(0, rows - window));
     };
 
     const DecodeOutcome outcome = DecodeRows(&decode);
     if (outcome != DecodeOutcome::Done) {
         if (ring)
             ring->Abandon();
-        if (encoder.joinable())
-            encoder.join();
         if (outcome == DecodeOutcome::NotApplicable)
             return JpegStreamResult::NotApplicable;
         if (error && decode.damaged) {
             *error = DamagedPictureText(QDir::toNativeSeparators(source));
         } else if (error) {
-            *error = encode.message[0]
-                         ? QStringLiteral("cannot write %1: %2")
-                               .arg(QDir::toNativeSeparators(originalPath), QString::fromLocal8Bit(encode.message))
-                         : QStringLiteral("%1 cannot be read as a picture (%2)")
-                               .arg(QDir::toNativeSeparators(source), QString::fromLocal8Bit(decode.message));
+            *error = QStringLiteral("%1 cannot be read as a picture (%2)")
+                         .arg(QDir::toNativeSeparators(source), QString::fromLocal8Bit(decode.message));
         }
         return JpegStreamResult::Failed;
     }
@@ -378,16 +365,12 @@ JpegStreamResult StreamJpegIntake(const QString& source, const QString& original
     if (!decode.icc.isEmpty())
         reduced.setColorSpace(QColorSpace::fromIccProfile(decode.icc));
     QString why;
-    bool ok =
+    const bool ok =
         EncodeConvertedImage(reduced, kImageTypeJpeg, reducedPath, false, 0, kImageTypeJpeg, true, reducedBytes, &why);
-    encoder.join();
-    if (!encode.ok && ok) {
-        ok = false;
-        why = QStringLiteral("cannot write %1: %2")
-                  .arg(QDir::toNativeSeparators(originalPath), QString::fromLocal8Bit(encode.message));
-    }
+    // The camera's own file, whole and upright, is the best full-size copy there is: encoding it again
+    // at quality 100 only doubled its size and lost a little.
     if (ok)
-        *originalBytes = std::move(originalOutput);
+        *originalBytes = bytes.isEmpty() ? QByteArray(reinterpret_cast<const char*>(data), qsizetype(file.size())) : bytes;
     if (!ok && error)
         *error = why;
     return ok ? JpegStreamResult::Done : JpegStreamResult::Failed;

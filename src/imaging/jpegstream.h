@@ -16,14 +16,14 @@ enum class JpegStreamResult
     NotApplicable, // nothing was written: take the general way
 };
 
-// Takes one JPEG photo in while it is being decoded, the way a djpeg | cjpeg pipe overlaps: the
-// full-size copy (quality 100, 96 dpi) is encoded on a second thread as rows arrive, and the
-// reduction into a boxSize square follows the decoder row by row. Both files come back as bytes for
-// the caller to put in place together; the paths only name them in messages. Only for JPEGs in RGB or grey that
-// need no turning (EXIF orientation 1 or none); any other picture, and any failure before the first
-// row, gives NotApplicable. Without libjpeg at build time it is always NotApplicable.
-JpegStreamResult StreamJpegIntake(const QString& source, const QString& originalPath, const QString& reducedPath,
-                                  int boxSize, QByteArray* originalBytes, QByteArray* reducedBytes, QString* error);
+// Takes one JPEG photo in while it is being decoded: the reduction into a boxSize square follows
+// the decoder row by row, and the full-size copy is the source's own bytes, once the decode has
+// found every row of them. Both files come back as bytes for the caller to put in place together;
+// reducedPath only names the copy in messages. Only for JPEGs in RGB or grey that need no turning
+// (EXIF orientation 1 or none); any other picture, and any failure before the first row, gives
+// NotApplicable. Without libjpeg at build time it is always NotApplicable.
+JpegStreamResult StreamJpegIntake(const QString& source, const QString& reducedPath, int boxSize,
+                                  QByteArray* originalBytes, QByteArray* reducedBytes, QString* error);
 
 enum class JpegIntegrity
 {

@@ -3,8 +3,10 @@
 #include "formats/filewriter.h"
 #include "imaging/imagelibrary.h"
 #include "imaging/jpegstream.h"
+#include "imaging/jpegturn.h"
 #include "projects/flyerdata.h"
 
+#include <QFile>
 #include <QFileInfo>
 #include <QImage>
 
@@ -94,7 +96,7 @@ bool ProcessPhotos(const QString& folder, std::array<QString, kPhotoSlots>& path
         if (!decodedAlready && !IsSameFile(source, original)) {
             QByteArray originalBytes;
             QByteArray reducedBytes;
-            const JpegStreamResult streamed = StreamJpegIntake(source.trimmed(), original, reduced, PhotoBoxSize(slot),
+            const JpegStreamResult streamed = StreamJpegIntake(source.trimmed(), reduced, PhotoBoxSize(slot),
                                                                &originalBytes, &reducedBytes, &why);
             if (streamed == JpegStreamResult::Done) {
                 if (PutPairInPlace(original, originalBytes, reduced, reducedBytes, durability, &why))
@@ -128,10 +130,16 @@ bool ProcessPhotos(const QString& folder, std::array<QString, kPhotoSlots>& path
         QByteArray originalBytes;
         QByteArray reducedBytes;
         bool reducedDone = false;
+        // A camera JPEG taken on its side is turned without a new encode where its size allows.
+        if (sourceType == kImageTypeJpeg && !decodedAlready && !IsSameFile(source, original)) {
+            QFile file(source.trimmed());
+            if (file.open(QIODevice::ReadOnly))
+                originalBytes = JpegTurn::TurnUpright(file.readAll());
+        }
         {
             std::jthread originalWriter;
             // The chosen file may itself be this slot's full copy; it is already what it should be.
-            if (!IsSameFile(source, original)) {
+            if (!IsSameFile(source, original) && originalBytes.isEmpty()) {
                 originalWriter = std::jthread([&] {
                     originalDone = EncodeConvertedImage(image, sourceType, original, false, 0, kImageTypeJpeg, true,
                                                         &originalBytes, &originalWhy);

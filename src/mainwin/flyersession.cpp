@@ -3,7 +3,9 @@
 #include "catalogue/themecatalogue.h"
 #include "compose/flyerrenderer.h"
 #include "compose/loadpolicy.h"
+#include "compose/printphotos.h"
 #include "compose/templatemerge.h"
+#include "compose/textfit.h"
 #include "imaging/photocrop.h"
 #include "imaging/photointake.h"
 #include "projects/projectstore.h"
@@ -13,6 +15,7 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <algorithm>
 #include <utility>
 
 CFlyerSession::CFlyerSession(CAppSettings& settings, const CXThemeCatalogue& themes, IFlyerRenderer& renderer,
@@ -114,6 +117,9 @@ CFlyerSession::COptionsEffect CFlyerSession::OptionsAccepted(const COptionsSnaps
     effect.rebuildFonts = after.showAllFonts != before.showAllFonts;
     if (effect.redrawn)
         RenderFlyer();
+    // Covers that show the agent follow the agent's new name, colours and pictures.
+    if (myInformationVisited)
+        CreateMissingThemeCovers(false);
     return effect;
 }
 
@@ -126,11 +132,12 @@ FlyerFileStatus CFlyerSession::OpenProject(const QString& path, CListingExtras::
         return status;
     opened.RepairPhotoPaths();
     m_flyerData = opened;
-    const CListingExtras::Status extras = m_extras.Load(m_flyerData.GetFolder());
+    const CListingExtras::Status extras = m_extras.Load(m_flyerData.GetFolder(), m_flyerData.m_strPathName);
     if (extrasStatus)
         *extrasStatus = extras;
     m_draftListing.reset();
     m_draftProfile.reset();
+    m_toldPhotoProblems.clear();
     m_bProjectOpen = true;
     m_bProjectDirty = false;
     m_strSelFont = m_flyerData.m_strFont;
@@ -156,6 +163,7 @@ void CFlyerSession::CopyListingFields(const CFlyerData& from, CFlyerData& to)
 CFlyerSession::CSaveOutcome CFlyerSession::NewProject(const CFlyerData& details, const CListingExtras& extras)
 {
     m_flyerData.Reset();
+    m_toldPhotoProblems.clear();
     const qint64 now = QDateTime::currentSecsSinceEpoch();
     m_flyerData.m_timeCreated = now;
     m_flyerData.m_timePrinted = now;
@@ -221,16 +229,10 @@ CFlyerSession::SaveListingFiles(const std::array<std::optional<QRect>, CFlyerDat
             photoErrors.append(why);
     }
     m_flyerData.SetPathName(ProjectFilePath(folder));
-    const FlyerFileStatus status = m_flyerData.Save();
+    const FlyerFileStatus status = SaveProjectPair(m_flyerData, &m_extras);
     outcome.saved = status.IsOk();
     if (!outcome.saved)
         outcome.warnings << status.SaveFailureText();
-    if (outcome.saved) {
-        const CListingExtras::Status extras = m_extras.Save(folder);
-        if (!extras.ok)
-            outcome.warnings << extras.text;
-        outcome.saved = extras.ok;
-    }
     if (outcome.saved && !photoErrors.isEmpty())
         outcome.warnings << QStringLiteral("Some photos could not be taken into the flyer project:\n\n%1")
                                 .arg(photoErrors.join(QLatin1Char('\n')));
@@ -243,6 +245,7 @@ void CFlyerSession::CloseProject()
     m_extras = CListingExtras();
     m_draftListing.reset();
     m_draftProfile.reset();
+    m_toldPhotoProblems.clear();
     m_bProjectOpen = false;
     m_bProjectDirty = false;
     // Through the whole cycle, so a sidebar theme loses the closed project's caption too.
@@ -256,7 +259,8 @@ bool CFlyerSession::SaveProject(QString* error)
     m_flyerData.m_crColor = m_crSelColor;
     m_flyerData.m_strFont = m_strSelFont;
     m_flyerData.m_strTheme = m_strSelTheme;
-    const FlyerFileStatus status = m_flyerData.Save();
+    // A damaged extras file stays as it is until the details are saved.
+    const FlyerFileStatus status = SaveProjectPair(m_flyerData, m_extras.m_bDamaged ? nullptr : &m_extras);
     if (!status.IsOk()) {
         if (error)
             *error = status.SaveFailureText();
@@ -342,6 +346,12 @@ void CFlyerSession::RenderWith(bool projectMode)
     const CFlyerPage page = ComposeFlyerPage(m_strTemplateText, m_strSelTheme, projectMode, flyer, profile,
                                              m_strSelFont, m_crSelColor, m_extras.m_strListingUrl);
     m_strSidebarImage = page.sidebarImage;
+    m_drawnPhotoProblems.clear();
+    // A draft's photos are still being chosen; the saved project's are what the user is told about.
+    if (!m_draftListing) {
+        for (const CXFinding& finding : CheckProjectPhotos(projectMode, flyer, profile, m_strSelTemplate, false))
+            m_drawnPhotoProblems.append(finding.message);
+    }
     const QStringList roots = PageLoadRoots(profile, m_strSelTemplate, projectMode ? flyer.GetFolder() : QString());
     m_nRenderRequest = replace ? m_renderer.RenderReplacing(page.page, kFlyerWidth, kFlyerHeight, roots)
                                : m_renderer.RenderAsync(page.page, kFlyerWidth, kFlyerHeight, roots);
@@ -360,6 +370,9 @@ void CFlyerSession::OnRenderFinished(quint64 requestId, const QImage& image, con
             Q_EMIT FlyerFailed(QStringLiteral("The flyer could not be drawn.\n%1").arg(error));
         } else {
             m_flyerImage = image;
+            m_cutText.clear();
+            for (const TextFit::Box& box : TextFit::CutBoxes(TextFit::ParseReport(m_renderer.LastFitReport())))
+                m_cutText.append(TextFit::CutMessage(box, m_strSelTheme));
             Q_EMIT FlyerReady(m_flyerImage);
         }
     }
@@ -367,6 +380,20 @@ void CFlyerSession::OnRenderFinished(quint64 requestId, const QImage& image, con
         RemoveStaleSidebarImages();
     if (m_nCoverRequest == 0 && !m_renderer.IsBusy())
         StartNextCover();
+}
+
+QStringList CFlyerSession::TakeNewPhotoProblems()
+{
+    QStringList fresh;
+    if (m_flyerImage.isNull())
+        return fresh;
+    for (const QString& problem : std::as_const(m_drawnPhotoProblems)) {
+        if (!m_toldPhotoProblems.contains(problem)) {
+            m_toldPhotoProblems.append(problem);
+            fresh.append(problem);
+        }
+    }
+    return fresh;
 }
 
 void CFlyerSession::OnRenderSuperseded(quint64 requestId)
@@ -392,7 +419,10 @@ void CFlyerSession::CreateMissingThemeCovers(bool includeLarge)
 {
     const QString largeFolder = DeveloperCoverFolder();
     for (qsizetype i = 0; i < m_themes.size(); ++i) {
-        if (!IsThemeCoverCurrent(ThemeCoverPath(m_themes.at(i), m_settings), m_themes.at(i))) {
+        const bool queued = (m_nCoverRequest != 0 && m_coverItem.theme == i && !m_coverItem.large) ||
+                            std::any_of(m_coverQueue.cbegin(), m_coverQueue.cend(),
+                                        [i](const CoverItem& item) { return item.theme == i && !item.large; });
+        if (!queued && ThemeCoverIsDue(m_themes.at(i), m_settings)) {
             m_coverQueue.append({i, false});
             ++m_nCoversDue;
         }

@@ -50,6 +50,9 @@ public:
     // The look, as the window's lists and palette show it. SetSelection only takes it over; the
     // Choose functions are the user's choices and decide what follows.
     QString SelTheme() const { return m_strSelTheme; }
+    // What the flyer shown last had to cut of its texts, a line each ("The description is cut after
+    // 612 of 1,480 characters in Gallery - KT401."); empty when every text fits.
+    QStringList CutTextMessages() const { return m_cutText; }
     QString SelFont() const { return m_strSelFont; }
     ColorRef SelColor() const { return m_crSelColor; }
     QString SelTemplate() const { return m_strSelTemplate; }
@@ -132,6 +135,9 @@ public:
     bool IsRenderPending() const { return m_nRenderRequest != 0; }
     // The last rendered flyer; null while a render runs and after one failed.
     const QImage& FlyerImage() const { return m_flyerImage; }
+    // What the flyer just drawn could not show of the project's photos (outside the page's folders,
+    // damaged, no picture, too large), each problem handed out once while the project stays open.
+    QStringList TakeNewPhotoProblems();
 
     // A listing (and optionally a profile) not yet saved, drawn in place of the project's: the
     // project stays as it is, unchanged. It stays on the flyer through later draws until EndDraft,
@@ -184,6 +190,7 @@ private:
     QString m_strTemplateText;
     QString m_strSidebarImage;
     QString m_strSelTheme;
+    QStringList m_cutText;
     QString m_strSelFont = QStringLiteral("Arial");
     ColorRef m_crSelColor = 0;
     ColorRef m_crShownColor = 0;
@@ -192,6 +199,8 @@ private:
     std::optional<CAppSettings> m_draftProfile;
 
     QImage m_flyerImage;
+    QStringList m_drawnPhotoProblems; // of the page being drawn or last drawn
+    QStringList m_toldPhotoProblems;  // handed out since the project was opened
     bool m_bReplaceRunning = false;
     quint64 m_nRenderRequest = 0;     // the request whose picture the canvas waits for, or 0
     QStringList m_staleSidebarImages; // sidebar pictures of pages no longer shown

@@ -1,18 +1,30 @@
 #include "output/batchflyers.h"
 
+#include "compose/loadpolicy.h"
 #include "imaging/imagelibrary.h"
 #include "imaging/photocrop.h"
 #include "imaging/photointake.h"
 #include "projects/detailschecks.h"
+#include "projects/fieldlimits.h"
+#include "projects/formatting.h"
 
+#include <QCoreApplication>
+#include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
+
+#ifdef Q_OS_UNIX
+#include <csignal>
+#include <unistd.h>
+#endif
 
 namespace {
 
@@ -92,6 +104,7 @@ QString CheckPhotoCell(int slot, const QString& cell, const QString& path)
     const ImageInfo info = GetImageInfo(path);
     // The row's problems are joined into one sentence, so the refusals lose their full stop. A cut-off
     // JPEG is found by the intake, which decodes it anyway; a second decode here would slow every row.
+    // A picture too large to open is named as such, not as "no picture".
     if (const QString refusal = CheckPictureFile(path, QStringLiteral("%1 \"%2\"").arg(column, cell), false);
         !refusal.isEmpty())
         return refusal.chopped(1);
@@ -160,7 +173,9 @@ struct Header
 };
 
 // Fills row.flyer from the cells and row.error with everything that keeps the row from being made.
-void ReadRow(const CsvRecord& record, const Header& header, const QDir& base, ListingRow& row)
+// pictures says where the row's photos may come from, as a flyer page does.
+void ReadRow(const CsvRecord& record, const Header& header, const QDir& base, const CXPageLoadPolicy& pictures,
+             ListingRow& row)
 {
     if (!record.error.isEmpty()) {
         row.error = record.error;
@@ -175,6 +190,21 @@ void ReadRow(const CsvRecord& record, const Header& header, const QDir& base, Li
     }
 
     QStringList problems;
+    // Such a cell was not kept while the sheet was read; the row is refused for it alone.
+    for (const int i : record.overlong) {
+        const int column = header.columnOf.at(i);
+        const qsizetype limit = column < 0              ? kMaxListingCellLength
+                                : column < Feature1     ? ListingTextLimit(ListingText(column))
+                                : column < Feature1 + 4 ? qsizetype(kMaxFeatureLength)
+                                                        : kMaxListingCellLength;
+        problems.append(
+            QStringLiteral("%1 is longer than %2 characters")
+                .arg(column >= 0 ? ColumnName(column) : QStringLiteral("cell %1").arg(i + 1), FormatThousands(limit)));
+    }
+    if (!problems.isEmpty()) {
+        row.error = problems.join(QStringLiteral("; "));
+        return;
+    }
     std::array<QString, ColumnCount> cells;
     for (qsizetype i = 0; i < record.cells.size(); ++i) {
         const int column = header.columnOf.at(i);
@@ -208,8 +238,9 @@ void ReadRow(const CsvRecord& record, const Header& header, const QDir& base, Li
         const QString column = ColumnForField(failure->focus);
         if (failure->focus == DetailsField::MainPhotoButton)
             problems.append(QStringLiteral("%1 is empty: every flyer needs a main photo").arg(column));
-        else if (failure->focus >= DetailsField::Feature1 && failure->focus <= DetailsField::Feature4)
-            problems.append(QStringLiteral("%1 is longer than %2 characters").arg(column).arg(kMaxFeatureLength));
+        else if (failure->limit > 0)
+            problems.append(
+                QStringLiteral("%1 is longer than %2 characters").arg(column, FormatThousands(failure->limit)));
         else
             problems.append(QStringLiteral("%1 is empty").arg(column));
     }
@@ -231,6 +262,13 @@ void ReadRow(const CsvRecord& record, const Header& header, const QDir& base, Li
         }
         const QString path = QDir::cleanPath(base.absoluteFilePath(cell));
         flyer.m_photos[size_t(slot - 1)].m_strPath = path;
+        // A sheet from someone else must not put the user's own files (~/.ssh ...) into the flyers.
+        if (QFileInfo(path).isFile() && !pictures.MayReadPicture(path)) {
+            problems.append(
+                PictureOutsideText(QStringLiteral("%1 \"%2\"").arg(ColumnName(Photo1 + slot - 1), cell)).chopped(1) +
+                QStringLiteral(" (the spreadsheet's folder, My Listora and the installed data)"));
+            continue;
+        }
         if (cropCell.isEmpty()) {
             if (const QString problem = CheckPhotoCell(slot, cell, path); !problem.isEmpty())
                 problems.append(problem);
@@ -312,6 +350,8 @@ struct CXListingSheetReader::State
     std::function<bool(CsvRecord&)> next;
     std::function<void()> rewind; // empty: the records cannot be read again
     QDir base;
+    QStringList pictureRoots; // besides base
+    CXPageLoadPolicy pictures;
     Header header;
     int headerLine = 0;
 
@@ -328,6 +368,11 @@ struct CXListingSheetReader::State
 
 CXListingSheetReader::CXListingSheetReader() : m_pState(std::make_unique<State>()) {}
 CXListingSheetReader::~CXListingSheetReader() = default;
+
+void CXListingSheetReader::SetPictureRoots(const QStringList& roots)
+{
+    m_pState->pictureRoots = roots;
+}
 
 bool CXListingSheetReader::Open(const QString& csvPath)
 {
@@ -360,6 +405,7 @@ bool CXListingSheetReader::Open(std::function<bool(CsvRecord&)> next, const QStr
     state.next = std::move(next);
     state.rewind = std::move(rewind);
     state.base = QDir(baseFolder);
+    state.pictures.SetRoots(QStringList{baseFolder} + state.pictureRoots);
     CsvRecord headerRecord;
     if (!state.FirstFilled(headerRecord)) {
         m_strError = QStringLiteral("the file is empty: it needs a header row naming the columns (%1)")
@@ -418,7 +464,22 @@ bool CXListingSheetReader::Next(ListingRow& row)
         row = ListingRow();
         row.line = record.line;
         row.flyer.Reset();
-        ReadRow(record, state.header, state.base, row);
+        ReadRow(record, state.header, state.base, state.pictures, row);
+        return true;
+    }
+    return false;
+}
+
+bool CXListingSheetReader::NextLine(int& line)
+{
+    State& state = *m_pState;
+    if (!m_strError.isEmpty() || !state.next)
+        return false;
+    CsvRecord record;
+    while (state.next(record)) {
+        if (IsBlank(record))
+            continue;
+        line = record.line;
         return true;
     }
     return false;
@@ -609,4 +670,40 @@ QString BatchProgressText(int done, int total, int failed, qint64 elapsedMs)
     if (failed > 0)
         text += QStringLiteral(", %1 failed").arg(failed);
     return text;
+}
+
+QString BatchWorkFolderTemplate(const QString& tempFolder)
+{
+    return QDir(tempFolder).filePath(
+        QStringLiteral("listora-batch-%1-XXXXXX").arg(QCoreApplication::applicationPid()));
+}
+
+int RemoveDeadBatchFolders(const QString& tempFolder)
+{
+    static const QRegularExpression kWithOwner(QStringLiteral("^listora-batch-(\\d+)-[A-Za-z0-9]{6}$"));
+    static const QRegularExpression kOlder(QStringLiteral("^listora-batch-[A-Za-z0-9]{6}$"));
+    const QDateTime dayAgo = QDateTime::currentDateTimeUtc().addDays(-1);
+    int removed = 0;
+    const QFileInfoList folders =
+        QDir(tempFolder).entryInfoList({QStringLiteral("listora-batch-*")}, QDir::Dirs | QDir::NoSymLinks | QDir::Hidden);
+    for (const QFileInfo& folder : folders) {
+#ifdef Q_OS_UNIX
+        if (folder.ownerId() != ::getuid())
+            continue;
+#endif
+        bool dead = false;
+        if (const QRegularExpressionMatch match = kWithOwner.match(folder.fileName()); match.hasMatch()) {
+            const qint64 pid = match.captured(1).toLongLong();
+            if (pid == QCoreApplication::applicationPid())
+                continue;
+#ifdef Q_OS_UNIX
+            dead = pid > 0 && pid <= std::numeric_limits<pid_t>::max() && ::kill(pid_t(pid), 0) != 0 && errno == ESRCH;
+#endif
+        } else if (kOlder.match(folder.fileName()).hasMatch()) {
+            dead = folder.lastModified().toUTC() < dayAgo;
+        }
+        if (dead && QDir(folder.filePath()).removeRecursively())
+            ++removed;
+    }
+    return removed;
 }

@@ -54,6 +54,10 @@ public:
     ~CXListingSheetReader();
     Q_DISABLE_COPY_MOVE(CXListingSheetReader)
 
+    // Folders besides the sheet's own that its photos may come from (PageLoadRoots without a
+    // project); a photo anywhere else is a bad row. Given before Open.
+    void SetPictureRoots(const QStringList& roots);
+
     // Reads the file and its header row. False when the sheet as a whole cannot be used (Error());
     // Notes() then still says how the file was read.
     bool Open(const QString& csvPath);
@@ -67,6 +71,8 @@ public:
 
     // The next listing row (blank rows are left out), checked as ReadRow does; false at the end.
     bool Next(ListingRow& row);
+    // Only the line of the next listing row, unchecked: for the rows a stopped run still reports.
+    bool NextLine(int& line);
     // How many listing rows the sheet holds (those starting on the lines firstLine to lastLine); read
     // once more to count them, before the first Next.
     int RowCount(int firstLine = 1, int lastLine = std::numeric_limits<int>::max());
@@ -103,6 +109,9 @@ struct BatchJob
     QString outFolder;
     BatchFormat format = BatchFormat::Pdf;
     bool printQuality = false; // the vector page with photos at print resolution, not the 96-dpi picture
+    // Folders the rows' photos come from besides the page's own (the sheet's): print copies are cut
+    // from the originals there.
+    QStringList pictureRoots;
     // Scratch space: each row's project (its intake photos, the sidebar picture, the export's
     // intermediate files) lives in a sub-folder of its own, removed once its flyer is written.
     QString workFolder;
@@ -142,6 +151,14 @@ struct BatchRowReport
 QByteArray BatchReportEntryJson(const BatchRowReport& report);
 // The whole report: a JSON array of the entries, one a line.
 QByteArray BatchReportJson(const QList<QByteArray>& entries);
+
+// The QTemporaryDir template of a run's scratch folder in tempFolder: "listora-batch-<pid>-XXXXXX",
+// so that a later run can tell whether its owner still lives.
+QString BatchWorkFolderTemplate(const QString& tempFolder);
+// Removes the scratch folders in tempFolder that runs killed before they could clean up left behind:
+// those whose owner process is gone, and those of older versions (no owner in the name) once a day
+// old. Returns how many went.
+int RemoveDeadBatchFolders(const QString& tempFolder);
 
 // The progress line on a terminal: "12/50 flyers, 7.9/s, 0:05 left, 1 failed".
 QString BatchProgressText(int done, int total, int failed, qint64 elapsedMs);

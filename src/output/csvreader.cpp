@@ -1,6 +1,7 @@
 #include "output/csvreader.h"
 
 #include "formats/codepage.h"
+#include "projects/fieldlimits.h"
 
 #include <QDir>
 #include <QFile>
@@ -20,7 +21,10 @@ bool IsLineBreak(QChar c)
 class CsvParser
 {
 public:
-    explicit CsvParser(const QString& text) : m_text(text), m_lastQuote(text.lastIndexOf(QLatin1Char('"'))) {}
+    CsvParser(const QString& text, qsizetype maxCell)
+        : m_text(text), m_lastQuote(text.lastIndexOf(QLatin1Char('"'))), m_maxCell(maxCell)
+    {
+    }
 
     bool Next(CsvRecord& record)
     {
@@ -71,8 +75,9 @@ private:
         for (;;) {
             const int column = int(record.cells.size()) + 1;
             QString cell;
+            bool overlong = false;
             if (At(m_pos) == QLatin1Char('"')) {
-                if (!ReadQuoted(cell)) {
+                if (!ReadQuoted(cell, overlong)) {
                     record.error =
                         QStringLiteral("the quoted cell %1 is never closed (a double quote is missing)").arg(column);
                     return record;
@@ -95,8 +100,12 @@ private:
                     }
                     ++m_pos;
                 }
-                cell = m_text.mid(begin, m_pos - begin);
+                overlong = m_pos - begin > m_maxCell;
+                if (!overlong)
+                    cell = m_text.mid(begin, m_pos - begin);
             }
+            if (overlong)
+                record.overlong.append(int(record.cells.size()));
             record.cells.append(cell);
             if (m_pos >= m_text.size())
                 return record;
@@ -110,7 +119,9 @@ private:
     }
 
     // m_pos is at the opening quote; on success it is just past the closing one.
-    bool ReadQuoted(QString& cell)
+    // A cell longer than m_maxCell is read to its end but not kept: it comes back empty, with
+    // overlong set.
+    bool ReadQuoted(QString& cell, bool& overlong)
     {
         // An opening quote with no quote after it anywhere can never close; saying so at once keeps
         // a file full of such lines from being scanned to its end once per line.
@@ -126,10 +137,20 @@ private:
                 if (c == QLatin1Char('\n') || (c == QLatin1Char('\r') && At(i + 1) != QLatin1Char('\n')))
                     ++m_line;
             }
-            cell += QStringView(m_text).mid(m_pos, quote - m_pos);
+            if (!overlong && cell.size() + (quote - m_pos) > m_maxCell) {
+                overlong = true;
+                cell = QString();
+            }
+            if (!overlong)
+                cell += QStringView(m_text).mid(m_pos, quote - m_pos);
             m_pos = quote + 1;
             if (At(m_pos) == QLatin1Char('"')) {
-                cell += QLatin1Char('"');
+                if (!overlong && cell.size() >= m_maxCell) {
+                    overlong = true;
+                    cell = QString();
+                }
+                if (!overlong)
+                    cell += QLatin1Char('"');
                 ++m_pos;
                 continue;
             }
@@ -139,15 +160,21 @@ private:
 
     const QString m_text;
     const qsizetype m_lastQuote;
+    const qsizetype m_maxCell;
     qsizetype m_pos = 0;
     int m_line = 1;
 };
 
 } // namespace
 
-QList<CsvRecord> ParseCsv(const QString& text)
+qsizetype DefaultMaxCsvCellLength()
 {
-    return CsvParser(text).Run();
+    return kMaxListingCellLength;
+}
+
+QList<CsvRecord> ParseCsv(const QString& text, qsizetype maxCellLength)
+{
+    return CsvParser(text, maxCellLength).Run();
 }
 
 struct CXCsvReader::Parser : CsvParser
@@ -155,7 +182,7 @@ struct CXCsvReader::Parser : CsvParser
     using CsvParser::CsvParser;
 };
 
-CXCsvReader::CXCsvReader() = default;
+CXCsvReader::CXCsvReader() : m_nMaxCellLength(DefaultMaxCsvCellLength()) {}
 CXCsvReader::~CXCsvReader() = default;
 
 bool CXCsvReader::Open(const QString& path, QString* error)
@@ -197,7 +224,7 @@ bool CXCsvReader::Open(const QString& path, QString* error)
                 m_encoding = Encoding::Windows1252;
         }
     }
-    m_pParser = std::make_unique<Parser>(m_strText);
+    m_pParser = std::make_unique<Parser>(m_strText, m_nMaxCellLength);
     return true;
 }
 
@@ -209,7 +236,13 @@ bool CXCsvReader::Next(CsvRecord& record)
 void CXCsvReader::Rewind()
 {
     if (m_pParser)
-        m_pParser = std::make_unique<Parser>(m_strText);
+        m_pParser = std::make_unique<Parser>(m_strText, m_nMaxCellLength);
+}
+
+void CXCsvReader::SetMaxCellLength(qsizetype length)
+{
+    m_nMaxCellLength = length;
+    Rewind();
 }
 
 bool ReadCsvFile(const QString& path, CsvFile& out, QString* error)

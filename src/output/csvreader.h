@@ -11,14 +11,18 @@
 
 struct CsvRecord
 {
-    int line = 0;      // 1-based line of the file on which the record starts
-    QStringList cells; // line breaks inside quoted cells are kept as they were written
-    QString error;     // set when the record's quoting is malformed; its cells are then incomplete
+    int line = 0;        // 1-based line of the file on which the record starts
+    QStringList cells;   // line breaks inside quoted cells are kept as they were written
+    QString error;       // set when the record's quoting is malformed; its cells are then incomplete
+    QList<int> overlong; // 0-based cells longer than the reader's limit: they are read as empty
 };
+
+// No listing text may be longer than this; a cell that is, is not kept (see CsvRecord::overlong).
+qsizetype DefaultMaxCsvCellLength();
 
 // Splits text into records. A malformed record is reported, not dropped, and reading goes on at
 // the line after the one it started on, so a stray quote never swallows the rows below it.
-QList<CsvRecord> ParseCsv(const QString& text);
+QList<CsvRecord> ParseCsv(const QString& text, qsizetype maxCellLength = DefaultMaxCsvCellLength());
 
 // A spreadsheet file read record by record: its text is held once, and each record is made only
 // when asked for, so a sheet of a million rows never holds a million records. UTF-8 with or without
@@ -45,12 +49,15 @@ public:
     bool Next(CsvRecord& record);
     // Back to the first record.
     void Rewind();
+    // Cells longer than this are not kept; the default is DefaultMaxCsvCellLength().
+    void SetMaxCellLength(qsizetype length);
 
 private:
     struct Parser;
     QString m_strText;
     std::unique_ptr<Parser> m_pParser;
     Encoding m_encoding = Encoding::Utf8;
+    qsizetype m_nMaxCellLength;
 };
 
 struct CsvFile

@@ -236,7 +236,7 @@ bool ExportFlyerFile(const QImage& flyer, const QString& chosenPath, const QStri
     const QFileInfo chosen(chosenPath);
     const bool pdf = IsPdfExportPath(chosenPath);
     const uint8_t type = GetImageType(chosenPath);
-    if (!pdf && (type == kImageTypeUnknown || GetEncoderClsid(GetMimeType(type)) < 0))
+    if (!pdf && (!IsExportImageType(type) || GetEncoderClsid(GetMimeType(type)) < 0))
         return fail(QStringLiteral("%1 cannot write a file named \"%2\". Choose a name that ends in .pdf, .jpg, "
                                    ".png or .bmp.")
                         .arg(AppInfo::DisplayName(), chosen.fileName()));
@@ -278,8 +278,9 @@ bool ExportFlyerFile(CAppSettings& settings, const CFlyerData& flyer, const QIma
                      QString* error)
 {
     const bool written = ExportFlyerFile(image, chosenPath, settings.Path2TempFolder, flyer.m_strId, error);
-    if (image.isNull())
-        return written;
+    // Only a folder that took a flyer is offered again; a failed one would greet the next export.
+    if (!written)
+        return false;
     QString folder = QFileInfo(chosenPath).absolutePath();
     NormalizeFolderPath(folder, false);
     settings.LastExportToPath = folder;

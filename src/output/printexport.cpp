@@ -28,7 +28,7 @@ bool WritePrintQualityFile(const QByteArray& pdf, const QImage& picture, const Q
     QByteArray format;
     if (wantsPicture) {
         const uint8_t type = GetImageType(chosenPath);
-        if (type == kImageTypeUnknown || GetEncoderClsid(GetMimeType(type), &format) < 0)
+        if (!IsExportImageType(type) || GetEncoderClsid(GetMimeType(type), &format) < 0)
             return fail(QStringLiteral("%1 cannot write a file named \"%2\". Choose a name that ends in .pdf, .jpg, "
                                        ".png or .bmp.")
                             .arg(AppInfo::DisplayName(), chosen.fileName()));
@@ -40,10 +40,9 @@ bool WritePrintQualityFile(const QByteArray& pdf, const QImage& picture, const Q
     }
 
     QString why;
-    const bool written = wantsPicture
-                             ? WriteImageFile(picture, chosenPath, format, format == "jpeg" || format == "jpg" ? 100 : -1,
-                                              &why)
-                             : CXFileWriter::WriteFile(chosenPath, pdf, &why);
+    const bool written =
+        wantsPicture ? WriteImageFile(picture, chosenPath, format, format == "jpeg" || format == "jpg" ? 100 : -1, &why)
+                     : CXFileWriter::WriteFile(chosenPath, pdf, &why);
     if (!written)
         return fail(QStringLiteral("The flyer could not be exported to %1.\n\n%2")
                         .arg(QDir::toNativeSeparators(chosen.absoluteFilePath()), why));
@@ -56,6 +55,8 @@ bool WritePrintQualityFile(CAppSettings& settings, const QByteArray& pdf, const 
                            const QString& chosenPath, QString* error)
 {
     const bool written = WritePrintQualityFile(pdf, picture, chosenPath, error);
+    if (!written)
+        return false;
     QString folder = QFileInfo(chosenPath).absolutePath();
     NormalizeFolderPath(folder, false);
     settings.LastExportToPath = folder;

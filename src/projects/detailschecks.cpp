@@ -1,8 +1,14 @@
 #include "projects/detailschecks.h"
 
+#include "projects/fieldlimits.h"
 #include "projects/formatting.h"
 
 #include <QFileInfo>
+
+#include <utility>
+
+static_assert(int(DetailsField::Description) == int(ListingText::Description),
+              "the first fields are in the same order");
 
 std::optional<DetailsCheckFailure> CheckFlyerDetails(const FlyerDetailsInput& input)
 {
@@ -12,7 +18,25 @@ std::optional<DetailsCheckFailure> CheckFlyerDetails(const FlyerDetailsInput& in
     for (int i = 0; i < 4; ++i) {
         if (input.features[i].size() > kMaxFeatureLength) {
             return DetailsCheckFailure{QStringLiteral("Enter no more than %1 characters.").arg(kMaxFeatureLength),
-                                       featureFields[i], true};
+                                       featureFields[i], true, kMaxFeatureLength};
+        }
+    }
+
+    // Counted as stored, with "<br>" for each line break of the description.
+    const std::pair<ListingText, QString> texts[] = {
+        {ListingText::Caption, input.caption},
+        {ListingText::MLSNumber, input.mlsNumber},
+        {ListingText::Price, input.price},
+        {ListingText::Address, input.address},
+        {ListingText::CityStateZip, input.cityStateZip},
+        {ListingText::Description, DescriptionFromEdit(input.description)},
+    };
+    for (const auto& [field, text] : texts) {
+        if (const auto tooLong = CheckListingTextLength(field, text)) {
+            return DetailsCheckFailure{
+                TooLongMessage(QStringLiteral("The '%1'").arg(ListingTextName(field)), *tooLong) +
+                    QStringLiteral(". Please shorten it."),
+                DetailsField(int(field)), true, tooLong->limit};
         }
     }
 

@@ -42,6 +42,7 @@ struct DetailsCheckFailure
     QString message;
     DetailsField focus;
     bool warning = false; // exclamation rather than information icon
+    qsizetype limit = 0;  // for a text that is too long: the most characters it may hold
 };
 
 // The first failing check in the order the user is told about them, or nothing when Save may go on.

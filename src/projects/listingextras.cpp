@@ -1,7 +1,9 @@
 #include "projects/listingextras.h"
 
 #include "formats/filewriter.h"
+#include "projects/flyerdata.h"
 
+#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -16,6 +18,7 @@ namespace {
 
 const QString kUrlKey = QStringLiteral("listing_url");
 const QString kCropsKey = QStringLiteral("crops");
+const QString kDigestKey = QStringLiteral("project_sha256");
 // Larger than any extras file this program writes; a bigger one is not ours.
 constexpr qint64 kMaxBytes = 1024 * 1024;
 constexpr int kMaxPixels = 1 << 20; // no photo is a million pixels along one side
@@ -98,6 +101,8 @@ std::optional<CListingExtras> CListingExtras::FromJson(const QJsonObject& object
     extras.m_unknown = object;
     extras.m_unknown.remove(kUrlKey);
     extras.m_unknown.remove(kCropsKey);
+    extras.m_unknown.remove(kDigestKey);
+    extras.m_strProjectDigest = object.value(kDigestKey).toString();
 
     if (object.contains(kUrlKey)) {
         const QJsonValue url = object.value(kUrlKey);
@@ -125,19 +130,24 @@ std::optional<CListingExtras> CListingExtras::FromJson(const QJsonObject& object
     return extras;
 }
 
-CListingExtras::Status CListingExtras::Load(const QString& folder)
+QString CListingExtras::ProjectDigest(const QByteArray& projectBytes)
+{
+    return QString::fromLatin1(QCryptographicHash::hash(projectBytes, QCryptographicHash::Sha256).toHex());
+}
+
+CListingExtras::Status CListingExtras::Load(const QString& folder, const QString& projectFile)
 {
     *this = CListingExtras();
     const QString path = PathIn(folder);
     QFile file(path);
     if (!file.exists())
-        return Status{Missing, true, QString()};
+        return Status{Missing, true, false, QString()};
 
     auto damaged = [&](const QString& why) {
         *this = CListingExtras();
         m_bDamaged = true;
         qCWarning(lcExtras) << path << why;
-        return Status{Damaged, true,
+        return Status{Damaged, true, false,
                       QStringLiteral("The listing extras in %1 cannot be read (%2). The flyer is made without "
                                      "them; the file is left as it is until you save the project's details.")
                           .arg(QDir::toNativeSeparators(path), why)};
@@ -157,25 +167,51 @@ CListingExtras::Status CListingExtras::Load(const QString& folder)
     if (!read)
         return damaged(error);
     *this = *read;
-    return Status{Loaded, true, QString()};
+    Status status{Loaded, true, false, QString()};
+    if (!projectFile.isEmpty() && !m_strProjectDigest.isEmpty()) {
+        QFile project(projectFile);
+        if (project.open(QIODevice::ReadOnly) && ProjectDigest(project.readAll()) != m_strProjectDigest) {
+            status.stale = true;
+            status.text = QStringLiteral("The listing extras in %1 were saved with another version of %2. The web "
+                                         "address and crops may be from an earlier save.")
+                              .arg(QDir::toNativeSeparators(path), QDir::toNativeSeparators(projectFile));
+        }
+    }
+    return status;
 }
 
-CListingExtras::Status CListingExtras::Save(const QString& folder) const
+CListingExtras::Status CListingExtras::Save(const QString& folder, const QByteArray& projectBytes) const
 {
     const QString path = PathIn(folder);
     if (IsEmpty() && m_unknown.isEmpty() && !QFileInfo::exists(path))
-        return Status{Missing, true, QString()};
+        return Status{Missing, true, false, QString()};
 
     auto failed = [&](const QString& reason) {
         return Status{
-            Loaded, false,
+            Loaded, false, false,
             QStringLiteral("Could not save the listing extras %1: %2").arg(QDir::toNativeSeparators(path), reason)};
     };
-    const QByteArray bytes = QJsonDocument(ToJson()).toJson(QJsonDocument::Indented);
+    QJsonObject object = ToJson();
+    if (!projectBytes.isEmpty())
+        object.insert(kDigestKey, ProjectDigest(projectBytes));
+    const QByteArray bytes = QJsonDocument(object).toJson(QJsonDocument::Indented);
     QString why;
     if (!CXFileWriter::WriteFile(path, bytes, &why))
         return failed(why);
-    return Status{Loaded, true, QString()};
+    return Status{Loaded, true, false, QString()};
+}
+
+FlyerFileStatus SaveProjectPair(const CFlyerData& record, const CListingExtras* extras,
+                                CListingExtras::Status* extrasStatus)
+{
+    if (extras) {
+        const CListingExtras::Status saved = extras->Save(record.GetFolder(), record.Serialize());
+        if (extrasStatus)
+            *extrasStatus = saved;
+        if (!saved.ok)
+            return FlyerFileStatus{FlyerFileStatus::WriteFailed, record.m_strPathName, saved.text};
+    }
+    return record.Save();
 }
 
 std::optional<QString> CheckListingUrl(const QString& text)

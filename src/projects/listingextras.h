@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QJsonObject>
 #include <QRect>
 #include <QString>
@@ -10,6 +11,9 @@
 // What a listing has beyond the project file: its web address and the photo crops. Kept in
 // "ListingExtras.json" beside "FlyerData.lso", so that the project file stays readable by every
 // older copy of the program.
+class CFlyerData;
+struct FlyerFileStatus;
+
 class CListingExtras
 {
 public:
@@ -25,8 +29,9 @@ public:
     struct Status
     {
         LoadKind kind = Loaded;
-        bool ok = true; // Save only
-        QString text;   // the message for the user, naming the file
+        bool ok = true;     // Save only
+        bool stale = false; // Load only: saved with other project bytes than the file beside it now
+        QString text;       // the message for the user, naming the file
     };
 
     QString m_strListingUrl;
@@ -37,10 +42,17 @@ public:
 
     // Reads the file of a project folder. Damaged leaves the extras empty; the file is kept as it
     // is until the user saves the project (m_bDamaged tells the owner not to write it before then).
-    Status Load(const QString& folder);
-    // Writes the file of a project folder, keeping keys this program does not know. Nothing is
-    // written when there is nothing to keep and no file exists.
-    Status Save(const QString& folder) const;
+    // With projectFile, extras saved beside other bytes of it are still read, but reported stale.
+    Status Load(const QString& folder, const QString& projectFile = QString());
+    // Writes the file of a project folder, keeping keys this program does not know, and records the
+    // digest of projectBytes, the project file that is saved with it. Nothing is written when there
+    // is nothing to keep and no file exists.
+    Status Save(const QString& folder, const QByteArray& projectBytes = QByteArray()) const;
+
+    // "project_sha256": the digest of the project file saved with these extras; files of older
+    // versions have none.
+    QString m_strProjectDigest;
+    static QString ProjectDigest(const QByteArray& projectBytes);
 
     QJsonObject ToJson() const;
     // Reads the keys of a JSON object (the file, or "project write"); error names the problem.
@@ -67,3 +79,10 @@ std::optional<QString> CheckListingUrl(const QString& text);
 // The address a flyer's QR code opens: the listing's own, else the agent's web site (given a
 // scheme when it has none); empty when neither makes an address.
 QString QrCodeAddress(const QString& listingUrl, const QString& website);
+
+// Saves a project file and its extras as a pair: the extras first, naming the digest of the project
+// bytes, then the project file. A kill between the two leaves extras that a later Load reports as
+// stale instead of passing them off as the project's. extras may be null (only the project file).
+// extrasStatus receives the extras' outcome; the project file is not written when they fail.
+FlyerFileStatus SaveProjectPair(const CFlyerData& record, const CListingExtras* extras,
+                                CListingExtras::Status* extrasStatus = nullptr);

@@ -1,5 +1,7 @@
+#include "../imaging/fixtures.h"
 #include "support/pictures.h"
 
+#include <QCoreApplication>
 #include <QDateTime>
 #include <QDeadlineTimer>
 #include <QDir>
@@ -15,6 +17,8 @@
 #include <QTest>
 
 #include <csignal>
+#include <ctime>
+#include <sys/time.h>
 
 namespace {
 
@@ -198,9 +202,23 @@ private Q_SLOTS:
 
     // Ctrl-C mid-run: the flyers being drawn are finished, no half-written file and no working folder
     // remain, every row is in the report, and the exit status is 130. --skip-existing then makes
-    // only the missing flyers.
+    // only the missing flyers. Working folders of killed runs go when a run starts; a live run's stay.
     void interruptThenResume()
     {
+        const QDir temp(QDir::tempPath());
+        QProcess gone;
+        gone.start(QStringLiteral("sh"), {QStringLiteral("-c"), QStringLiteral("exit 0")});
+        QVERIFY(gone.waitForStarted());
+        const qint64 deadPid = gone.processId();
+        QVERIFY(gone.waitForFinished());
+        const QString dead = QStringLiteral("listora-batch-%1-Ab3x9Q").arg(deadPid);
+        const QString older = QStringLiteral("listora-batch-Cd4y8R");
+        const QString live = QStringLiteral("listora-batch-%1-Ef5z7S").arg(QCoreApplication::applicationPid());
+        for (const QString& name : {dead, older, live})
+            QVERIFY(temp.mkpath(name + QStringLiteral("/line-2")));
+        const struct timeval twoDaysAgo[2] = {{::time(nullptr) - 2 * 86400, 0}, {::time(nullptr) - 2 * 86400, 0}};
+        QCOMPARE(::utimes(QFile::encodeName(temp.filePath(older)).constData(), twoDaysAgo), 0);
+
         Prepare(QStringLiteral("listings-good.csv"));
         const int rows = 40;
         const QString csv = WriteSheet(QStringLiteral("long.csv"), ListingLines(rows));
@@ -235,12 +253,12 @@ private Q_SLOTS:
             QVERIFY2(check.exitCode() == 0, qPrintable(name));
             times.insert(name, QFileInfo(path).lastModified());
         }
-        QVERIFY(QDir(QDir::tempPath())
-                    .entryList({QStringLiteral("listora-batch-*")}, QDir::AllEntries | QDir::Hidden)
-                    .isEmpty());
+        QCOMPARE(temp.entryList({QStringLiteral("listora-batch-*")}, QDir::AllEntries | QDir::Hidden), QStringList{live});
+        QVERIFY(QDir(temp.filePath(live)).removeRecursively());
 
+        // Every row of the sheet is in the report, those not made named so.
         QJsonArray entries = ReadReport(report);
-        QVERIFY(!entries.isEmpty());
+        QCOMPARE(entries.size(), rows);
         int made = 0;
         int line = 1;
         for (const QJsonValue& value : std::as_const(entries)) {
@@ -251,6 +269,8 @@ private Q_SLOTS:
             if (status == QLatin1String("made")) {
                 ++made;
                 QVERIFY(files.contains(QFileInfo(entry.value("file").toString()).fileName()));
+            } else {
+                QCOMPARE(entry.value("problems").toArray().last().toString(), QStringLiteral("not made (interrupted)"));
             }
         }
         QCOMPARE(made, files.size());
@@ -405,6 +425,60 @@ private Q_SLOTS:
         QCOMPARE(seen, QStringList({"2 made", "4 failed", "5 failed", "6 failed", "7 failed", "8 made", "9 failed",
                                     "11 made", "12 failed"}));
         QCOMPARE(rows.at(7).toObject().value("file").toString(), QDir(out).filePath(elm + QStringLiteral(" (2).pdf")));
+    }
+
+    // A sheet from someone else cannot put the user's own files into its flyers: a row naming a
+    // picture under ~/.ssh, or a link beside the sheet that leads there, is a bad row with the reason;
+    // a valid picture too large to open is named as such, not as "not a picture".
+    void photosFromElsewhereAndTooLarge()
+    {
+        const QString sshFolder = QDir::home().filePath(QStringLiteral(".ssh"));
+        QVERIFY(QDir().mkpath(sshFolder));
+        const QString secret = QDir(sshFolder).filePath(QStringLiteral("secret.jpg"));
+        QImage magenta(2400, 1600, QImage::Format_RGB32);
+        magenta.fill(QColor(255, 0, 255));
+        QVERIFY(magenta.save(secret, "JPEG", 95));
+        QVERIFY(QFile::setPermissions(secret, QFile::ReadOwner | QFile::WriteOwner));
+        Prepare(QStringLiteral("listings-good.csv"));
+        const QString link = m_dir.filePath(QStringLiteral("innocent.jpg"));
+        QFile::remove(link);
+        QVERIFY(QFile::link(secret, link));
+        QVERIFY(Fixtures::WriteFile(m_dir.filePath(QStringLiteral("huge.jpg")),
+                                    Fixtures::JpegClaiming(QSize(30000, 30000))));
+        const QString row = QStringLiteral("Home,MLS# %1,$1,%1 Elm Street,\"Lakeview, OR 97630\",Nice.,%2,%3\n");
+        const QString csv = WriteSheet(
+            QStringLiteral("elsewhere.csv"),
+            QStringLiteral("caption,mls,price,address,city_state_zip,description,photo1,photo2\n") +
+                row.arg(QStringLiteral("1"), QStringLiteral("House01-02.jpg"), QStringLiteral("House02-01.jpg")) +
+                row.arg(QStringLiteral("2"), secret, QStringLiteral("House02-01.jpg")) +
+                row.arg(QStringLiteral("3"), QStringLiteral("House01-02.jpg"), QStringLiteral("innocent.jpg")) +
+                row.arg(QStringLiteral("4"), QStringLiteral("huge.jpg"), QString()));
+        const QString out = m_dir.filePath(QStringLiteral("elsewhere"));
+        const QString report = m_dir.filePath(QStringLiteral("elsewhere.json"));
+        const Result r = RunCli({"batch", csv, "--theme", "Gallery - KT401", "--out", out, "--report", report});
+        QCOMPARE(r.exitCode, 1);
+
+        const QJsonArray rows = ReadReport(report);
+        QCOMPARE(rows.size(), 4);
+        const QStringList why = {
+            QString(),
+            QStringLiteral("photo1 \"%1\" lies outside the folders a flyer may show pictures from").arg(secret),
+            QStringLiteral("photo2 \"innocent.jpg\" lies outside the folders a flyer may show pictures from"),
+            QStringLiteral("photo1 \"huge.jpg\" is too large to open (30000 x 30000 pixels; at most 200 million "
+                           "pixels)"),
+        };
+        for (int i = 0; i < 4; ++i) {
+            const QJsonObject entry = rows.at(i).toObject();
+            const QString problems = entry.value("problems").toArray().toVariantList().value(0).toString();
+            QCOMPARE(entry.value("status").toString(), why.at(i).isEmpty() ? "made" : "failed");
+            QVERIFY2(problems.contains(why.at(i)), qPrintable(problems));
+        }
+        const QStringList made = QDir(out).entryList(QDir::Files);
+        QCOMPARE(made.size(), 1);
+        const QImage page = RasterisePdf(QDir(out).filePath(made.constFirst()), m_dir.filePath(QStringLiteral("e")));
+        QCOMPARE(
+            TestSupport::CountPixels(page, 2, [](QRgb p) { return qRed(p) > 200 && qGreen(p) < 60 && qBlue(p) > 200; }),
+            0);
     }
 
     void formats_data()

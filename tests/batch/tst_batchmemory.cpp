@@ -1,5 +1,7 @@
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
+#include <QImage>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
@@ -67,6 +69,50 @@ private Q_SLOTS:
                     .startsWith(QByteArray("[%1/%1] line %2: skipped: ")
                                     .replace("%1", QByteArray::number(rows))
                                     .replace("%2", QByteArray::number(rows + 1))));
+    }
+
+    // A 60 MB description is refused while the sheet is read, with its line, and the next row is
+    // still read; the cell is never copied into a flyer. Runs after the test above, whose bound is
+    // the smaller one: the peak of the children is the largest of all batches run here.
+    void hugeCellRefusedWhileRead()
+    {
+        const QString photo = m_dir.filePath("photo.jpg");
+        QImage picture(800, 600, QImage::Format_RGB32);
+        picture.fill(Qt::darkGreen);
+        QVERIFY(picture.save(photo, "JPEG"));
+        const QString csv = m_dir.filePath("huge.csv");
+        QFile sheet(csv);
+        QVERIFY(sheet.open(QIODevice::WriteOnly));
+        sheet.write("caption,mls,price,address,city_state_zip,description,feature1,feature2,feature3,feature4,"
+                    "photo1,photo2,photo3,photo4\n");
+        sheet.write("Huge,MLS# 1,$1,1 Main St,Town,\"");
+        const QByteArray chunk(1024 * 1024, 'x');
+        for (int i = 0; i < 60; ++i)
+            sheet.write(chunk);
+        sheet.write("\",a,b,c,d,photo.jpg,,,\n");
+        sheet.write(",MLS# 2,$2,2 Main St,Town,Short,a,b,c,d,photo.jpg,,,\n");
+        const qint64 size = sheet.size();
+        sheet.close();
+
+        QProcess batch;
+        QElapsedTimer timer;
+        timer.start();
+        batch.start(QStringLiteral(LISTORA_BIN_DIR "/listora-cli"),
+                    {"batch", csv, "--theme", "Simple - KT101", "--out", m_dir.filePath("huge-out")});
+        QVERIFY(batch.waitForFinished(600000));
+        const QByteArray err = batch.readAllStandardError();
+        QCOMPARE(batch.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(batch.exitCode(), 1);
+        QVERIFY2(err.contains("line 2: skipped: description is longer than 65,536 characters"), err.right(2000));
+        QVERIFY2(err.contains("line 3: skipped: caption is empty"), err.right(2000));
+
+        rusage usage{};
+        QCOMPARE(::getrusage(RUSAGE_CHILDREN, &usage), 0);
+        const qint64 peak = qint64(usage.ru_maxrss) * 1024;
+        const qint64 bound = 300ll * 1024 * 1024 + 4 * size;
+        qInfo("sheet %lld bytes, %lld ms, peak %lld MB (at most %lld MB)", size, timer.elapsed(), peak >> 20,
+              bound >> 20);
+        QVERIFY2(peak <= bound, qPrintable(QString::number(peak >> 20)));
     }
 };
 

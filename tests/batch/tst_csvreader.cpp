@@ -71,6 +71,38 @@ private Q_SLOTS:
         QCOMPARE(Describe(ParseCsv(text)), expected);
     }
 
+    // A cell over the limit is read past but not kept: it is empty and named in overlong, and the
+    // line count and the cells after it stay right.
+    void overlongCells_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("at the limit") << "12345,\"12345\""
+                                      << "1:12345|12345";
+        QTest::newRow("plain cell") << "123456,b\nc"
+                                    << "1:<long>|b;2:c";
+        QTest::newRow("quoted cell over lines") << "a,\"12\n34\n56\",b\nc"
+                                                << "1:a|<long>|b;4:c";
+        QTest::newRow("doubled quotes count") << "\"12\"\"\"\"5\"," + QString(14, QLatin1Char('"'))
+                                              << "1:12\"\"5|<long>";
+        QTest::newRow("unclosed long cell") << "\"1234567\nb"
+                                            << "1!;2:b";
+    }
+
+    void overlongCells()
+    {
+        QFETCH(QString, text);
+        QFETCH(QString, expected);
+        QList<CsvRecord> records = ParseCsv(text, 5);
+        for (CsvRecord& record : records) {
+            for (const int i : std::as_const(record.overlong)) {
+                QVERIFY(record.cells.at(i).isEmpty());
+                record.cells[i] = QStringLiteral("<long>");
+            }
+        }
+        QCOMPARE(Describe(records), expected);
+    }
+
     void malformedRecordSaysWhy()
     {
         const QList<CsvRecord> records = ParseCsv(QStringLiteral("a,b\n1,2\" x\n"));

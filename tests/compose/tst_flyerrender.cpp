@@ -6,9 +6,11 @@
 #include "projects/flyerdata.h"
 #include "settings/appsettings.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QImage>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -111,6 +113,59 @@ private Q_SLOTS:
 
         // No scratch pictures stay behind.
         QCOMPARE(QDir(m_settings.Path2TempFolder).entryList(QDir::Files), QStringList());
+    }
+
+    // A cover that shows the agent is made again when the agent's name or logo changes, and once the
+    // profile is cleared; a cover of the sample agent stays whatever the profile does.
+    void coverOfTheAgentFollowsTheProfile()
+    {
+        const QString folder = m_dir.filePath(QStringLiteral("Agent-KT2"));
+        QVERIFY(QDir().mkpath(folder));
+        const QString templatePath = QDir(folder).filePath(QStringLiteral("index.htm"));
+        QFile page(templatePath);
+        QVERIFY(page.open(QIODevice::WriteOnly));
+        page.write("<html><body style=\"background: $_pageColor$\">$_contactInfo$<img src=\"$_companyLogo$\"></body></html>");
+        page.close();
+        const CXThemeTemplateInfo theme = Theme(templatePath, 0x00204080);
+        const QString cover = QDir(m_settings.Path2ThemeCovers).filePath(QStringLiteral("ABC-123.png"));
+        QFile::remove(cover);
+        CAppSettings settings = m_settings;
+        settings.strSavePath = m_dir.filePath(QStringLiteral("My Listora"));
+        settings.IncludeMyLogo = 1;
+        QVERIFY(QDir().mkpath(settings.strSavePath));
+        const QString logo = QDir(settings.strSavePath).filePath(QStringLiteral("Logo.jpg"));
+        QImage(200, 66, QImage::Format_RGB32).save(logo, "JPEG");
+        const auto make = [&] {
+            CCoverJob job;
+            QCOMPARE(PrepareThemeCover(theme, settings, job), CoverResult::Ready);
+            QImage page(816, 1056, QImage::Format_ARGB32);
+            page.fill(Qt::white);
+            QCOMPARE(FinishThemeCover(job, page), CoverResult::Made);
+        };
+
+        settings.FullName = QStringLiteral("Dana Whitfield");
+        make();
+        QVERIFY(!ThemeCoverIsDue(theme, settings));
+        CCoverJob job;
+        QCOMPARE(PrepareThemeCover(theme, settings, job), CoverResult::Exists);
+
+        settings.FullName = QStringLiteral("Dana Whitfield-Ames");
+        QVERIFY(ThemeCoverIsDue(theme, settings));
+        make();
+        QVERIFY(!ThemeCoverIsDue(theme, settings));
+        QImage(200, 66, QImage::Format_RGB32).save(logo, "JPEG", 20);
+        QFile renewed(logo); // a new logo under the old name
+        QVERIFY(renewed.open(QIODevice::ReadWrite));
+        QVERIFY(renewed.setFileTime(QDateTime::currentDateTime().addSecs(5), QFileDevice::FileModificationTime));
+        renewed.close();
+        QVERIFY(ThemeCoverIsDue(theme, settings));
+        make();
+
+        settings.FullName.clear();
+        QVERIFY(ThemeCoverIsDue(theme, settings));
+        make();
+        settings.FullName = QStringLiteral("Dana Whitfield");
+        QVERIFY(!ThemeCoverIsDue(theme, settings));
     }
 
     void coverWithoutTemplateIsSkipped()

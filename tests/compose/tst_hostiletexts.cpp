@@ -1,8 +1,10 @@
 // A listing text is HTML in the page. Written by somebody else, it must not bring the reader's
-// private files, or anything from the network, into the flyer. Each hostile text below points at
-// "secrets" outside the folders a flyer is made from (painted magenta, so that any of them that
-// loads shows) and at a loopback server that counts connections; the flyer is made by listora-cli
-// as the user would, as root and as an ordinary user with the engine's sandbox on.
+// private files, or anything from the network, into the flyer, nor reach past its own field. Each
+// hostile element below points at "secrets" outside the folders a flyer is made from (painted
+// magenta, so that any of them that loads shows) and at a loopback server that counts connections.
+// They stand in the description, where they must come out as text, and in the theme page itself,
+// where the page's load policy must stop them. The flyer is made by listora-cli as the user would,
+// as root and as an ordinary user with the engine's sandbox on.
 #include "projects/flyerdata.h"
 #include "support/childprocess.h"
 #include "support/loopbackhttpserver.h"
@@ -205,9 +207,7 @@ private:
         WriteMagentaPng(a.project + "/allowed.png");
         QFile::link(a.secrets + "/secret.png", a.project + "/link.png");
 
-        WriteFile(a.dataDir + "/Themes/Bare-KT1/index.htm",
-                  "<!DOCTYPE html><html><head><meta charset=\"utf-8\"></head>"
-                  "<body style=\"margin:0;background:#ffffff\">$_listingDescription$</body></html>");
+        WriteTheme(a, QString());
         WriteFile(a.dataDir + "/Themes/Themes.ini",
                   "[Themes]\nCount=1\nTHEME01=Bare - KT1\n[Bare - KT1]\nName=Bare - KT1\nTemplate=Bare-KT1\\index.htm\n"
                   "Photos=0\nWidth=816\nHeight=1056\nColor=RGB(0, 0, 0)\nTypeface=DejaVu Sans\nId={BARE-0001}\n");
@@ -216,12 +216,27 @@ private:
         return a;
     }
 
-    QString WriteProject(const Account& a, const QString& name, const QString& description, bool forOrdinaryUser)
+    // The description above the cells (its text, with the hostile elements shown as text, kept out
+    // of them), the main photo in the first cell, and the hostile elements of the page itself.
+    static void WriteTheme(const Account& a, const QString& hostile)
+    {
+        WriteFile(a.dataDir + "/Themes/Bare-KT1/index.htm",
+                  ("<!DOCTYPE html><html><head><meta charset=\"utf-8\"></head>"
+                   "<body style=\"margin:0;background:#ffffff\">"
+                   "<div style=\"height:" +
+                   QString::number(kFirstRow - 20) + "px;overflow:hidden\">$_listingDescription$</div>" +
+                   "<img src=\"$_mainPhoto$\" alt=\"\" style=\"" + Box(0) + "\">" + hostile + "</body></html>")
+                      .toUtf8());
+    }
+
+    QString WriteProject(const Account& a, const QString& name, const QString& description, bool forOrdinaryUser,
+                         const QString& mainPhoto = QString())
     {
         CFlyerData flyer;
         flyer.Reset();
         flyer.m_strTheme = QStringLiteral("Bare - KT1");
         flyer.m_strDescription = description;
+        flyer.m_photos[0].m_strPath = mainPhoto;
         flyer.SetPathName(a.project + "/" + name + ".lso");
         if (!flyer.Save().IsOk())
             return QString();
@@ -279,17 +294,16 @@ private:
         // The detector works, and what a flyer is made of still loads: a picture in the project.
         QByteArray err;
         const QString control =
-            WriteProject(a, "control",
-                         QStringLiteral("<img src=\"%1\" style=\"%2\">")
-                             .arg(QUrl::fromLocalFile(a.project + "/allowed.png").toString(), Box(0)),
-                         asOrdinaryUser);
+            WriteProject(a, "control", QStringLiteral("Control"), asOrdinaryUser, a.project + "/allowed.png");
         const QImage shown = Render(a, control, asOrdinaryUser, &err);
         QVERIFY2(!shown.isNull(), err.constData());
         QVERIFY2(MagentaIn(shown, Cell(0)) > 80 * 80 / 2, "the allowed picture did not show");
 
         for (const bool remote : {false, true}) {
-            const QString project = WriteProject(a, QLatin1String(remote ? "remote" : "local"),
-                                                 HostileDescription(a, remote), asOrdinaryUser);
+            const QString hostile = HostileDescription(a, remote);
+            WriteTheme(a, hostile);
+            const QString project =
+                WriteProject(a, QLatin1String(remote ? "remote" : "local"), hostile, asOrdinaryUser);
             QVERIFY(!project.isEmpty());
             const QImage flyer = Render(a, project, asOrdinaryUser, &err);
             QVERIFY2(!flyer.isNull(), err.constData());
@@ -313,6 +327,53 @@ private:
     }
 
 private Q_SLOTS:
+    // Markup that would end the page, or swallow or move what follows it, stays in its own field:
+    // with it at the end of every listing text, every text of the flyer is still on the page.
+    void fieldsStayApart_data()
+    {
+        QTest::addColumn<QString>("fragment");
+        for (const char* fragment :
+             {"<!--", "<style>", "<title>", "<textarea>", "<plaintext>", "</div></body></html>", "<![CDATA[",
+              "<script>", "<xmp>", "<noscript>", "<iframe>", "<select>", "<table><tr><td>", "<b><i><ul><li><p>",
+              "<span style=\"display:none\">", "<font color=\"#ffffff\" size=\"1\"></font><p title=\""})
+            QTest::newRow(fragment) << QString::fromLatin1(fragment);
+    }
+
+    void fieldsStayApart()
+    {
+        QFETCH(QString, fragment);
+        QTemporaryDir dir;
+        CFlyerData flyer;
+        flyer.Reset();
+        flyer.m_strTheme = QStringLiteral("Simple - KT101");
+        flyer.m_strCaption = "Kestrel " + fragment;
+        flyer.m_strMLS = "MLS# Plover " + fragment;
+        flyer.m_strPrice = "Offered at Wren " + fragment;
+        flyer.m_strAddress = "Heron Street " + fragment;
+        flyer.m_strCityStateZip = "Egret City " + fragment;
+        flyer.m_strDescription = "Bittern<br><b>Lapwing</b> " + fragment;
+        flyer.m_strFeatures = {"Curlew " + fragment, "Dunlin " + fragment, "Godwit " + fragment, "Avocet " + fragment};
+        flyer.m_photos[0].m_strPath = QStringLiteral(LISTORA_SOURCE_DIR "/data/Samples/House01-02.jpg");
+        flyer.SetPathName(dir.filePath(QStringLiteral("FlyerData.lso")));
+        QVERIFY(flyer.Save().IsOk());
+
+        const QString pdf = dir.filePath(QStringLiteral("flyer.pdf"));
+        const TestSupport::ChildRun run =
+            TestSupport::RunCli({"export", "--project", flyer.m_strPathName, "--quality", "print", "--out", pdf});
+        QVERIFY2(run.exitCode == 0, run.err.constData());
+        QProcess pdftotext;
+        pdftotext.start(QStringLiteral("pdftotext"), {pdf, QStringLiteral("-")});
+        QVERIFY(pdftotext.waitForFinished(60000));
+        const QString text = QString::fromUtf8(pdftotext.readAllStandardOutput()).simplified();
+        QStringList missing;
+        for (const char* control : {"Kestrel", "Plover", "Wren", "Heron", "Egret", "Bittern", "Lapwing", "Curlew",
+                                    "Dunlin", "Godwit", "Avocet", "All information deemed reliable"}) {
+            if (!text.contains(QLatin1String(control), Qt::CaseInsensitive))
+                missing.append(QLatin1String(control));
+        }
+        QVERIFY2(missing.isEmpty(), qPrintable("missing " + missing.join(", ") + " in:\n" + text));
+    }
+
     void initTestCase()
     {
         QVERIFY(QFileInfo(BinDir() + "/listora-cli").isExecutable());

@@ -109,6 +109,40 @@ private Q_SLOTS:
         QCOMPARE(m_policy.IsAllowed(QUrl(url), kind), allowed);
     }
 
+    // The program's own reads of pictures (print copies, preflight, batch rows) follow the page's rule.
+    void picturesTheProgramReads_data()
+    {
+        QTest::addColumn<QString>("relative");
+        QTest::addColumn<bool>("allowed");
+        QTest::newRow("photo in the project") << "project/_photo01.jpg" << true;
+        QTest::newRow("through a linked root") << "project-link/sub/a.png" << true;
+        QTest::newRow("link out of the project") << "project/link.png" << false;
+        QTest::newRow("through a linked folder") << "project/linkdir/secret.png" << false;
+        QTest::newRow("outside") << "outside/secret.png" << false;
+        QTest::newRow("climbing out") << "project/../outside/secret.png" << false;
+        QTest::newRow("a folder") << "project/sub" << false;
+        QTest::newRow("missing") << "project/_photo02.jpg" << false;
+    }
+    void picturesTheProgramReads()
+    {
+        QFETCH(QString, relative);
+        QFETCH(bool, allowed);
+        QCOMPARE(m_policy.MayReadPicture(Path(relative)), allowed);
+    }
+
+    // A project or sheet kept at the top of the home folder must not open all of it, ~/.ssh included.
+    void homeIsNoRoot()
+    {
+        const QString home = QDir::homePath();
+        const QString secret = QDir(home).filePath(QStringLiteral(".ssh/secret.jpg"));
+        Touch(secret);
+        CXPageLoadPolicy policy;
+        policy.SetRoots({home, QFileInfo(home).absolutePath(), Path("project")});
+        QCOMPARE(policy.Roots(), QStringList{QFileInfo(Path("project")).canonicalFilePath()});
+        QVERIFY(!policy.MayReadPicture(secret));
+        QVERIFY(!policy.IsAllowed(QUrl::fromLocalFile(secret), PageResourceKind::Picture));
+    }
+
     void noRootsAllowNoFile()
     {
         CXPageLoadPolicy policy;

@@ -5,7 +5,10 @@
 #include "support/childprocess.h"
 #include "support/pictures.h"
 
+#include <QStandardPaths>
+
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QImage>
 #include <QJsonArray>
@@ -39,6 +42,22 @@ QString Project(const QString& folder, const QSize& main)
     flyer.SetPathName(QDir(folder).filePath(QStringLiteral("FlyerData.lso")));
     flyer.Save();
     return flyer.m_strPathName;
+}
+
+// Pure magenta: no theme draws it, so any of it on a page came from the secret.
+bool IsSecretColour(QRgb pixel)
+{
+    return qRed(pixel) > 200 && qGreen(pixel) < 60 && qBlue(pixel) > 200;
+}
+
+// Every file below folder.
+QStringList FilesBelow(const QString& folder)
+{
+    QStringList files;
+    QDirIterator it(folder, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+    while (it.hasNext())
+        files.append(it.next());
+    return files;
 }
 
 } // namespace
@@ -120,13 +139,111 @@ private Q_SLOTS:
         QVERIFY2(blue > 100000 && yellow < 500, qPrintable(QStringLiteral("blue %1, yellow %2").arg(blue).arg(yellow)));
     }
 
+    void secretStaysOut_data()
+    {
+        QTest::addColumn<bool>("linkedOriginal");
+        QTest::newRow("photo path names it") << false;
+        QTest::newRow("original links to it") << true;
+    }
+
+    // As an ordinary user would be attacked: a project from someone else names a picture under
+    // ~/.ssh (or links its full-size original there). No output shows it, no cache file holds it.
+    void secretStaysOut()
+    {
+        QFETCH(bool, linkedOriginal);
+        const QString sshFolder = QDir::home().filePath(QStringLiteral(".ssh"));
+        QVERIFY(QDir().mkpath(sshFolder));
+        const QString secret = QDir(sshFolder).filePath(QStringLiteral("secret.jpg"));
+        QImage magenta(2400, 1600, QImage::Format_RGB32);
+        magenta.fill(QColor(255, 0, 255));
+        QVERIFY(magenta.save(secret, "JPEG", 95));
+        QVERIFY(QFile::setPermissions(secret, QFile::ReadOwner | QFile::WriteOwner));
+        QFile secretFile(secret);
+        QVERIFY(secretFile.open(QIODevice::ReadOnly));
+        const QByteArray secretBytes = secretFile.readAll();
+
+        const QString folder = QDir::home().filePath(
+            QStringLiteral("Documents/My Listora/Projects/Shared %1").arg(QTest::currentDataTag()));
+        const QString project = Project(folder, QSize(2400, 1600));
+        CFlyerData flyer;
+        QVERIFY(flyer.Load(project).IsOk());
+        if (linkedOriginal) {
+            const QString original = QDir(folder).filePath(QStringLiteral("_original01.jpg"));
+            QVERIFY(QFile::remove(original));
+            QVERIFY(QFile::link(secret, original));
+        } else {
+            flyer.m_photos[0].m_strPath = secret;
+            QVERIFY(flyer.Save().IsOk());
+        }
+        const QString cache = QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation);
+
+        const auto noSecretOn = [](const QImage& page, const QString& what) {
+            QVERIFY2(!page.isNull(), qPrintable(what));
+            const int seen = TestSupport::CountPixels(page, 2, IsSecretColour);
+            QVERIFY2(seen < 20, qPrintable(QStringLiteral("%1: %2 magenta pixels").arg(what).arg(seen)));
+        };
+        // The screen flyer and the print-quality page are made without it, and say so.
+        for (const QString& quality : {QStringLiteral("screen"), QStringLiteral("print")}) {
+            const QString out =
+                m_dir.filePath(QStringLiteral("secret-%1-%2.png").arg(quality, QTest::currentDataTag()));
+            const ChildRun r = RunCli({QStringLiteral("render"), QStringLiteral("--project"), project,
+                                       QStringLiteral("--quality"), quality, QStringLiteral("--out"), out});
+            QVERIFY2(r.exitCode == 0, r.err.constData());
+            if (quality == QLatin1String("print") || !linkedOriginal)
+                QVERIFY2(r.err.contains("lies outside the folders a flyer may show pictures from"), r.err.constData());
+            noSecretOn(QImage(out), out);
+        }
+        // Export (the print-quality PDF too) refuses such a flyer and writes nothing.
+        const QString exported = m_dir.filePath(QStringLiteral("secret-%1.pdf").arg(QTest::currentDataTag()));
+        ChildRun r = RunCli({QStringLiteral("export"), QStringLiteral("--project"), project,
+                             QStringLiteral("--quality"), QStringLiteral("print"), QStringLiteral("--out"), exported});
+        QCOMPARE(r.exitCode, 1);
+        const QString named = linkedOriginal ? QDir(folder).filePath("_original01.jpg") : secret;
+        QVERIFY2(QString::fromUtf8(r.err).contains(QDir::toNativeSeparators(named)), r.err.constData());
+        QVERIFY(!QFile::exists(exported));
+
+        r = RunCli({QStringLiteral("preflight"), QStringLiteral("--project"), project});
+        QCOMPARE(r.exitCode, 1);
+        const QJsonObject answer = QJsonDocument::fromJson(r.out).object();
+        QCOMPARE(answer.value("ok").toBool(), false);
+        const QJsonArray findings = answer.value("findings").toArray();
+        QCOMPARE(findings.size(), 1);
+        QCOMPARE(findings.at(0).toObject().value("rule").toString(), QStringLiteral("photo-outside"));
+        QCOMPARE(findings.at(0).toObject().value("field").toString(), QStringLiteral("photo1"));
+        QCOMPARE(findings.at(0).toObject().value("level").toString(), QStringLiteral("error"));
+        for (const QJsonValue& photo : answer.value("photos").toArray())
+            QVERIFY(photo.toObject().value("slot").toInt() != 1); // never measured, never read
+
+        // The cache holds the other photos' copies, each the user's alone, and nothing of the secret.
+        const QString printCache = QDir(cache).filePath(QStringLiteral("Tarnwick/Listora/Print"));
+        QCOMPARE(QFile::permissions(printCache) & 0x7077, QFile::Permissions(0x7000));
+        const QStringList cached = FilesBelow(cache);
+        QVERIFY(!cached.isEmpty());
+        for (const QString& file : cached) {
+            QFile copy(file);
+            QVERIFY(copy.open(QIODevice::ReadOnly));
+            QVERIFY2(copy.readAll() != secretBytes, qPrintable(file));
+            if (file.startsWith(printCache))
+                QCOMPARE(QFile::permissions(file) & 0x7077, QFile::Permissions(0x6000)); // owner only
+            const QImage picture(file);
+            if (!picture.isNull()) {
+                const int seen = TestSupport::CountPixels(picture, 1, IsSecretColour);
+                QVERIFY2(seen * 10 < picture.width() * picture.height(), qPrintable(file));
+            }
+        }
+    }
+
     // One object per photo slot, and exit 1 when a photo prints under 150 ppi.
     void preflight()
     {
         const QString small = Project(m_dir.filePath(QStringLiteral("Small")), QSize(900, 600));
         ChildRun r = RunCli({QStringLiteral("preflight"), QStringLiteral("--project"), small});
         QCOMPARE(r.exitCode, 1);
-        const QJsonArray slots = QJsonDocument::fromJson(r.out).array();
+        QJsonObject answer = QJsonDocument::fromJson(r.out).object();
+        QCOMPARE(answer.keys(), (QStringList{"findings", "ok", "photos"}));
+        QCOMPARE(answer.value("ok").toBool(), false);
+        QVERIFY(answer.value("findings").toArray().isEmpty());
+        const QJsonArray slots = answer.value("photos").toArray();
         QCOMPARE(slots.size(), 4);
         const QJsonObject main = slots.at(0).toObject();
         QCOMPARE(main.keys(),
@@ -143,7 +260,9 @@ private Q_SLOTS:
         const QString large = Project(m_dir.filePath(QStringLiteral("Large")), QSize(2400, 1600));
         r = RunCli({QStringLiteral("preflight"), QStringLiteral("--project"), large});
         QCOMPARE(r.exitCode, 0);
-        QVERIFY(QJsonDocument::fromJson(r.out).array().at(0).toObject().value("ok").toBool());
+        answer = QJsonDocument::fromJson(r.out).object();
+        QVERIFY(answer.value("ok").toBool());
+        QVERIFY(answer.value("photos").toArray().at(0).toObject().value("ok").toBool());
 
         r = RunCli({QStringLiteral("preflight"), QStringLiteral("--project"), large, QStringLiteral("extra")});
         QCOMPARE(r.exitCode, 2);

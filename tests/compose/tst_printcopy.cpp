@@ -1,10 +1,12 @@
 #include "../imaging/fixtures.h"
+#include "compose/loadpolicy.h"
 #include "compose/printphotos.h"
 #include "imaging/imagelibrary.h"
 #include "imaging/imagescaler.h"
 #include "support/pictures.h"
 
 #include <QDir>
+#include <QFile>
 #include <QImageReader>
 #include <QTemporaryDir>
 #include <QTest>
@@ -37,6 +39,9 @@ private Q_SLOTS:
     void keepsQuality_data();
     void keepsQuality();
     void damagedOriginal();
+    void copiesAreTheUsersAlone();
+    void flyerPhotoFindings_data();
+    void flyerPhotoFindings();
 };
 
 void TestPrintCopy::keepsQuality_data()
@@ -110,6 +115,93 @@ void TestPrintCopy::damagedOriginal()
     QVERIFY(MakePrintCopy(original, plan, cache, &error).isEmpty());
     QVERIFY2(error.contains(QStringLiteral("damaged")), qPrintable(error));
     QVERIFY(QDir(cache).entryList(QDir::Files).isEmpty());
+}
+
+// Print copies are the user's photos: nobody else on the machine may read them, not even the
+// copies and folder an older version left readable.
+void TestPrintCopy::copiesAreTheUsersAlone()
+{
+    const QString original = m_dir.filePath(QStringLiteral("private.jpg"));
+    QVERIFY(Fixtures::WriteFile(original, Fixtures::Encode(Fixtures::PhotoLike(800, 600), "jpeg", 90)));
+    const QString cache = m_dir.filePath(QStringLiteral("cache-private"));
+    QVERIFY(QDir().mkpath(cache));
+    QVERIFY(QFile::setPermissions(cache, QFile::Permissions(0x7755))); // as an older version made it
+    const CXPrintCopyPlan plan = PlanPrintCopy(QSize(800, 600), QSizeF(100, 75), QStringLiteral("cover"));
+    QString error;
+    const QString copy = MakePrintCopy(original, plan, cache, &error);
+    QVERIFY2(!copy.isEmpty(), qPrintable(error));
+    const QFile::Permissions ownerOnly = QFile::ReadOwner | QFile::WriteOwner;
+    QCOMPARE(QFile::permissions(copy) & ~(QFile::ReadUser | QFile::WriteUser), ownerOnly);
+    QCOMPARE(QFile::permissions(cache) & ~(QFile::ReadUser | QFile::WriteUser | QFile::ExeUser),
+             ownerOnly | QFile::ExeOwner);
+
+    // A copy found again is made private too.
+    QVERIFY(QFile::setPermissions(copy, QFile::Permissions(0x6644)));
+    QCOMPARE(MakePrintCopy(original, plan, cache, &error), copy);
+    QCOMPARE(QFile::permissions(copy) & ~(QFile::ReadUser | QFile::WriteUser), ownerOnly);
+}
+
+void TestPrintCopy::flyerPhotoFindings_data()
+{
+    QTest::addColumn<QByteArray>("bytes"); // of the slot's photo; empty: a link out of the project
+    QTest::addColumn<bool>("originals");   // check the original behind it as well
+    QTest::addColumn<QString>("rule");     // empty: nothing found
+    QTest::addColumn<QString>("message");  // a part of it
+    const QByteArray whole = Fixtures::Encode(Fixtures::PhotoLike(600, 400), "jpeg", 90);
+    QTest::newRow("sound") << whole << true << QString() << QString();
+    QTest::newRow("cut at 700 bytes") << whole.left(700) << false << "photo-damaged"
+                                      << "is damaged or incomplete and cannot be used.";
+    QTest::newRow("cut half way") << whole.left(whole.size() / 2) << false << "photo-damaged"
+                                  << "is damaged or incomplete";
+    QTest::newRow("a text file") << QByteArray("not a photo\n") << false << "photo-damaged"
+                                 << "is not a picture that Listora can open (JPEG, PNG or BMP).";
+    QTest::newRow("30000 x 30000") << Fixtures::JpegClaiming(QSize(30000, 30000)) << false << "photo-damaged"
+                                   << "is too large to open (30000 x 30000 pixels";
+    QTest::newRow("link out of the project") << QByteArray() << false << "photo-outside"
+                                             << "lies outside the folders a flyer may show pictures from.";
+}
+
+// What each output names for a project's photo, with the same roots the page has.
+void TestPrintCopy::flyerPhotoFindings()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(bool, originals);
+    QFETCH(QString, rule);
+    QFETCH(QString, message);
+    const QString project = m_dir.filePath(QStringLiteral("findings-%1").arg(QTest::currentDataTag()));
+    const QString outside = m_dir.filePath(QStringLiteral("elsewhere-%1").arg(QTest::currentDataTag()));
+    QVERIFY(QDir().mkpath(project) && QDir().mkpath(outside));
+    const QString photo = QDir(project).filePath(QStringLiteral("_photo02.jpg"));
+    if (bytes.isEmpty()) {
+        const QString secret = QDir(outside).filePath(QStringLiteral("secret.jpg"));
+        QVERIFY(Fixtures::WriteFile(secret, Fixtures::Encode(Fixtures::PhotoLike(600, 400), "jpeg", 90)));
+        QVERIFY(QFile::link(secret, photo));
+    } else {
+        QVERIFY(Fixtures::WriteFile(photo, bytes));
+    }
+    std::array<CXPhotoSlot, 4> slots;
+    for (int i = 0; i < 4; ++i)
+        slots[size_t(i)].slot = i + 1;
+    slots[1].screen = photo;
+    slots[1].original = OriginalOfPhoto(photo, 2);
+    // A slot whose file is gone stays an empty box, as it always was.
+    slots[2].screen = QDir(project).filePath(QStringLiteral("_photo03.jpg"));
+    slots[2].original = slots[2].screen;
+    CXPageLoadPolicy policy;
+    policy.SetRoots({project});
+
+    const CXFindings findings = CheckFlyerPhotos(slots, policy, originals);
+    if (rule.isEmpty()) {
+        QVERIFY(findings.isEmpty());
+        return;
+    }
+    QCOMPARE(findings.size(), 1);
+    QCOMPARE(findings.at(0).rule, rule);
+    QCOMPARE(findings.at(0).field, QStringLiteral("photo2"));
+    QVERIFY(findings.at(0).IsError());
+    QVERIFY2(findings.at(0).message.startsWith(QStringLiteral("Photo 2 (%1)").arg(QDir::toNativeSeparators(photo))),
+             qPrintable(findings.at(0).message));
+    QVERIFY2(findings.at(0).message.contains(message), qPrintable(findings.at(0).message));
 }
 
 QTEST_GUILESS_MAIN(TestPrintCopy)

@@ -1,4 +1,5 @@
 #include "catalogue/themetemplateinfo.h"
+#include "compose/listinghtml.h"
 #include "compose/templatemerge.h"
 #include "projects/flyerdata.h"
 #include "settings/appsettings.h"
@@ -519,6 +520,98 @@ private Q_SLOTS:
         CAppSettings plain;
         FillProfile(plain);
         QCOMPARE(MergeTemplate(EveryToken(), true, Listing(), plain, Look()).count(pdf), 0);
+    }
+
+    void cleanListingHtml_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("expected");
+        const auto row = [](const char* name, const char* text, const char* expected) {
+            QTest::newRow(name) << QString::fromUtf8(text) << QString::fromUtf8(expected);
+        };
+        // What a listing is written with comes back as it was.
+        row("plain", "3 Beds & 2 Baths > 1,800 sq. ft.", "3 Beds & 2 Baths > 1,800 sq. ft.");
+        row("references", "&amp; &#8226; &#x202E; &nbsp;&lt;", "&amp; &#8226; &#x202E; &nbsp;&lt;");
+        row("bold and breaks", "<b>Just</b> listed<br>Open <strong>Sunday</strong>",
+            "<b>Just</b> listed<br>Open <strong>Sunday</strong>");
+        row("list", "<ul><li>Pool</li><li>Spa</li></ul>", "<ul><li>Pool</li><li>Spa</li></ul>");
+        row("tags in capitals", "<B>Big</B><BR/><br />", "<b>Big</b><br><br>");
+        row("kept attributes", "<font color=red face='Times New Roman' size=+2>x</font><p align=CENTER>y</p>",
+            "<font color=\"red\" face=\"Times New Roman\" size=\"+2\">x</font><p align=\"center\">y</p>");
+        row("style reduced", "<span style=\"color: #c00; position: fixed; top: 0; font-weight:bold\">x</span>",
+            "<span style=\"color: #c00; font-weight: bold\">x</span>");
+        row("style with url dropped", "<span style=\"background-color: url(x.png)\">x</span>", "<span>x</span>");
+        row("other attributes dropped", "<b id=\"price\" onclick=\"x()\" class=\"lines2\">x</b>", "<b>x</b>");
+        // Whatever else reaches only its own field.
+        row("comment", "New <!-- listing", "New &lt;!-- listing");
+        row("closed comment", "a<!-- b -->c", "a&lt;!-- b -->c");
+        row("style element", "<style>body{display:none}</style>", "&lt;style>body{display:none}&lt;/style>");
+        row("title", "</title><b>x", "&lt;/title><b>x</b>");
+        row("textarea", "<textarea>", "&lt;textarea>");
+        row("plaintext", "<plaintext>rest", "&lt;plaintext>rest");
+        row("script", "<script>alert(1)</script>", "&lt;script>alert(1)&lt;/script>");
+        row("end of body", "</div></body></html>", "&lt;/body>&lt;/html>");
+        row("cdata", "<![CDATA[ x ]]>", "&lt;![CDATA[ x ]]>");
+        row("xmp and noscript", "<xmp><noscript>", "&lt;xmp>&lt;noscript>");
+        row("iframe", "<iframe src=\"x\"></iframe>", "&lt;iframe src=\"x\">&lt;/iframe>");
+        row("unfinished kept tag", "<b class=\"x", "&lt;b class=\"x");
+        row("markup inside an attribute", "<b title=\"<!--\">x</b>", "<b>x</b>");
+        row("markup after a refused tag", "<img alt=\"<!--\">", "&lt;img alt=\"&lt;!--\">");
+        row("lone angle", "a < b <", "a &lt; b &lt;");
+        row("processing instruction", "<?xml x?>", "&lt;?xml x?>");
+        // Balanced: what is open is closed, a closer with nothing to close is dropped.
+        row("left open", "<b><i>Bold", "<b><i>Bold</i></b>");
+        row("stray closers", "</b>x</ul></li></p></br>", "x");
+        row("crossed", "<b><i>x</b>y</i>", "<b><i>x</i></b>y");
+        row("paragraph before a block", "<p>a<ul><li>b<li>c</ul>", "<p>a</p><ul><li>b</li><li>c</li></ul>");
+        row("nested lists keep their items", "<ul><li>a<ol><li>b</ol>c</ul>",
+            "<ul><li>a<ol><li>b</li></ol>c</li></ul>");
+    }
+
+    void cleanListingHtml()
+    {
+        QFETCH(QString, text);
+        QFETCH(QString, expected);
+        const QString clean = CleanListingHtml(text);
+        QCOMPARE(clean, expected);
+        // Clean text stays as it is.
+        QCOMPARE(CleanListingHtml(clean), clean);
+    }
+
+    // A field that would end the page or swallow what follows it reaches only itself: the fields
+    // after it are merged as they are.
+    void mergeKeepsFieldsApart_data()
+    {
+        QTest::addColumn<QString>("hostile");
+        for (const char* text : {"<!--", "<style>", "<title>", "<textarea>", "<plaintext>", "</body>", "<![CDATA[",
+                                 "<script>", "<b><ul><li>", "<p title=\"", "<i>x</b></div>"})
+            QTest::newRow(text) << QString::fromLatin1(text);
+    }
+
+    void mergeKeepsFieldsApart()
+    {
+        QFETCH(QString, hostile);
+        CFlyerData flyer = Listing();
+        CAppSettings settings;
+        FillProfile(settings);
+        const QString plainMerge = MergeTemplate(EveryToken(), true, flyer, settings, Look());
+        for (QString* text :
+             {&flyer.m_strCaption, &flyer.m_strMLS, &flyer.m_strPrice, &flyer.m_strAddress, &flyer.m_strCityStateZip,
+              &flyer.m_strDescription, &settings.Disclaimer, &settings.Credentials})
+            *text += hostile;
+        flyer.m_strFeatures[0] += hostile;
+        const QString merged = MergeTemplate(EveryToken(), true, flyer, settings, Look());
+        for (const char* raw :
+             {"<!--", "<style", "<title", "<textarea", "<plaintext", "</body", "<![CDATA", "<script", "<p title"})
+            QCOMPARE(merged.count(QLatin1String(raw)), plainMerge.count(QLatin1String(raw)));
+        // The merged page still has each field on its own line, and every line after them.
+        QCOMPARE(merged.count(QLatin1Char('\n')), plainMerge.count(QLatin1Char('\n')));
+        QCOMPARE(Fields(merged).value("listingFeaturesColor"), Fields(plainMerge).value("listingFeaturesColor"));
+        // Each listing field closes what it opened.
+        const auto fields = Fields(merged);
+        for (const char* name : {"listingCaption", "listingAddress", "listingDescription", "listingFeatures",
+                                 "listingMLS", "listingPrice", "listingDisclaimer"})
+            QCOMPARE(CleanListingHtml(fields.value(name)), fields.value(name));
     }
 
     void sidebarKind_data()

@@ -20,16 +20,23 @@ struct Listing
     QString price;
     QString address;
     QString cityStateZip;
+    QString description;
 };
 
+const QString kParagraph = QStringLiteral(
+    "Hermosa casa de estilo colonial con amplios espacios, cocina renovada con encimeras de cuarzo, "
+    "ventanales que llenan de luz la sala y un jard\u00edn privado con \u00e1rboles frutales.");
+
 const Listing kLong = {QStringLiteral("Just Listed - Ocean View"), QStringLiteral("Offered at $1,249,000"),
-                       QStringLiteral("14820 Pacific Coast Highway, Unit 12B"),
-                       QStringLiteral("Cannon Beach, OR 97110")};
-// Far more than any box holds even at its smallest: the shrink must stop at the theme's limit.
+                       QStringLiteral("14820 Pacific Coast Highway, Unit 12B"), QStringLiteral("Cannon Beach, OR 97110"),
+                       kParagraph};
+// Far more than any box holds even at its smallest: the shrink must stop at the theme's limit, and
+// the rest is cut with an ellipsis and reported. Six paragraphs of a description among them.
 const Listing kOverlong = {QStringLiteral("Just Listed - Ocean View Estate With Private Beach Access And Guest House"),
                            QStringLiteral("Offered at $12,450,000 or best offer, seller financing available"),
                            QStringLiteral("14820 Pacific Coast Highway North, Building C, Unit 1204 West Tower"),
-                           QStringLiteral("Cannon Beach Heights, Oregon 97110-4521")};
+                           QStringLiteral("Cannon Beach Heights, Oregon 97110-4521"),
+                           QStringList(6, kParagraph).join(QStringLiteral("<br><br>"))};
 
 } // namespace
 
@@ -45,7 +52,21 @@ private Q_SLOTS:
     void initTestCase();
     void boxesFitWithinTheirLimits_data();
     void boxesFitWithinTheirLimits();
+    void cutMessageNamesFieldAndTheme();
 };
+
+void TestTextFit::cutMessageNamesFieldAndTheme()
+{
+    TextFit::Box box;
+    box.name = QStringLiteral("description");
+    box.chars = 1480;
+    box.kept = 612;
+    box.cut = true;
+    QCOMPARE(TextFit::CutMessage(box, QStringLiteral("Gallery - KT401")),
+             QStringLiteral("The description is cut after 612 of 1,480 characters in Gallery - KT401."));
+    box.name = QStringLiteral("contact");
+    QVERIFY(TextFit::CutMessage(box, QStringLiteral("T")).startsWith(QStringLiteral("Your contact details are cut")));
+}
 
 void TestTextFit::initTestCase()
 {
@@ -88,6 +109,7 @@ void TestTextFit::boxesFitWithinTheirLimits()
     flyer.m_strPrice = listing.price;
     flyer.m_strAddress = listing.address;
     flyer.m_strCityStateZip = listing.cityStateZip;
+    flyer.m_strDescription = listing.description;
     const QString page =
         MergeTemplate(text, true, flyer, m_settings, MakeMergeLook(QStringLiteral("Tahoma"), 0x00B16300));
 
@@ -101,20 +123,28 @@ void TestTextFit::boxesFitWithinTheirLimits()
     QStringList names;
     for (const TextFit::Box& box : boxes)
         names.append(box.name);
-    for (const char* name : {"address", "mls", "price", "features", "contact"})
+    for (const char* name : {"address", "mls", "price", "features", "contact", "description"})
         QVERIFY2(names.contains(QLatin1String(name)), qPrintable(names.join(QLatin1Char(','))));
 
     for (const TextFit::Box& box : boxes) {
         const QByteArray what = QByteArray(box.name.toUtf8() + " " + QByteArray::number(box.size) + "px of " +
-                                           QByteArray::number(box.base) + "px, limit " + QByteArray::number(box.limit));
+                                           QByteArray::number(box.base) + "px, limit " + QByteArray::number(box.limit) +
+                                           ", kept " + QByteArray::number(box.kept) + " of " +
+                                           QByteArray::number(box.chars) + (box.cut ? " (cut)" : ""));
         QVERIFY2(box.shown, what.constData());
         QVERIFY2(box.limit > 0.4 && box.limit <= 1.0, what.constData());
         QVERIFY2(box.size >= box.base * box.limit - 0.01 && box.size <= box.base + 0.001, what.constData());
         if (!box.fits) {
-            // Only text that does not fit even at the limit is left to the ellipsis.
+            // Only text that does not fit even at the limit is cut, and never without a word: the
+            // ellipsis shows and the report says how much is left.
             QVERIFY2(overlong, what.constData());
             QVERIFY2(box.size < box.base * box.limit + box.base * 0.021, what.constData());
+            QVERIFY2(box.cut && box.kept > 0 && box.kept < box.chars, what.constData());
+        } else {
+            QVERIFY2(!box.cut && box.kept == box.chars, what.constData());
         }
+        if (box.name == QLatin1String("description") && overlong)
+            QVERIFY2(box.cut, what.constData());
     }
     if (!overlong) {
         // The caption of the issue no longer loses its words in any theme.

@@ -210,6 +210,64 @@ private Q_SLOTS:
         QVERIFY(failure->warning);
     }
 
+    void textLimits_data()
+    {
+        QTest::addColumn<int>("field");
+        QTest::addColumn<int>("limit");
+        QTest::newRow("caption") << int(DetailsField::Caption) << 4096;
+        QTest::newRow("city") << int(DetailsField::CityStateZip) << 4096;
+        QTest::newRow("description") << int(DetailsField::Description) << 65536;
+    }
+    void textLimits()
+    {
+        QFETCH(int, field);
+        QFETCH(int, limit);
+        FlyerDetailsInput input{QStringLiteral("c"),
+                                QStringLiteral("m"),
+                                QStringLiteral("p"),
+                                QStringLiteral("a"),
+                                QStringLiteral("z"),
+                                QStringLiteral("d"),
+                                {},
+                                false};
+        QString* texts[] = {&input.caption, &input.mlsNumber,    &input.price,
+                            &input.address, &input.cityStateZip, &input.description};
+        QString& text = *texts[field];
+        text = QString(limit, QLatin1Char('x'));
+        // At the limit the text passes; the next check (the main photo) is the one that fails.
+        QCOMPARE(CheckFlyerDetails(input)->focus, DetailsField::MainPhotoButton);
+        text += QLatin1Char('x');
+        const auto failure = CheckFlyerDetails(input);
+        QVERIFY(failure.has_value());
+        QCOMPARE(int(failure->focus), field);
+        QVERIFY(failure->warning);
+        QCOMPARE(failure->limit, limit);
+        QVERIFY2(failure->message.contains(QStringLiteral("%1 characters").arg(FormatThousands(limit + 1))),
+                 qPrintable(failure->message));
+        QVERIFY(failure->message.startsWith(QStringLiteral("The 'Listing ")) ||
+                failure->message.startsWith(QStringLiteral("The 'City, State, Zip'")));
+    }
+
+    // The description counts as stored: each line break is the four characters "<br>".
+    void descriptionCountsStoredBreaks()
+    {
+        FlyerDetailsInput input{QStringLiteral("c"),
+                                QStringLiteral("m"),
+                                QStringLiteral("p"),
+                                QStringLiteral("a"),
+                                QStringLiteral("z"),
+                                QString(65536 - 4, QLatin1Char('x')) + QLatin1Char('\n'),
+                                {},
+                                true};
+        QVERIFY(!CheckFlyerDetails(input).has_value());
+        input.description += QLatin1Char('x');
+        const auto failure = CheckFlyerDetails(input);
+        QVERIFY(failure.has_value());
+        QCOMPARE(failure->message,
+                 QStringLiteral("The 'Listing Description' holds 65,537 characters; at most 65,536 are allowed. "
+                                "Please shorten it."));
+    }
+
     void photoChecks_data()
     {
         QTest::addColumn<int>("slot");

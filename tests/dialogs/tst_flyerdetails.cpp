@@ -1,3 +1,4 @@
+#include "../imaging/fixtures.h"
 #include "controls/messageboxtypes.h"
 #include "controls/ui/messagebox.h"
 #include "controls/ui/picturest.h"
@@ -119,6 +120,27 @@ private Q_SLOTS:
         QCOMPARE(dialog.m_strCaption, QStringLiteral("New Listing")); // members untouched by a refused Save
     }
 
+    // A description too long for a flyer is refused on Save, naming the field and its limit.
+    void tooLongDescriptionIsRefused()
+    {
+        CAppSettings settings;
+        CDLGFlyerDetails dialog(nullptr, settings);
+        dialog.m_bNewMode = 1;
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowActive(&dialog));
+        auto* description = Child<QPlainTextEdit>(dialog, Id::Description);
+        description->setPlainText(QString(512 * 1024, QLatin1Char('x')));
+
+        CXMessageBoxTest::AnswerNext(MsgBox::IdOK);
+        Child<QPushButton>(dialog, Id::Save)->click();
+        const auto asked = CXMessageBoxTest::TakeAsked();
+        QCOMPARE(asked.size(), 1);
+        QCOMPARE(asked[0].text, QStringLiteral("The 'Listing Description' holds 524,288 characters; at most 65,536 are "
+                                               "allowed. Please shorten it."));
+        QVERIFY(dialog.isVisible());
+        QCOMPARE(QApplication::focusWidget(), description);
+    }
+
     void photosAreCheckedChosenAndCleared()
     {
         const QString main = MakePhoto(QStringLiteral("shoot/front.jpg"), 751, 501);
@@ -188,6 +210,12 @@ private Q_SLOTS:
                                          << "notes.jpg is not a picture that Listora can open (JPEG, PNG or BMP).";
         QTest::newRow("cut-off JPEG") << "cut.jpg"
                                       << "cut.jpg is damaged or incomplete and cannot be used.";
+        // Not "Width: 0 pixels": the true reason, with the true size.
+        QTest::newRow("too large") << "huge.jpg"
+                                   << "huge.jpg is too large to open (30000 x 20000 pixels; at most 200 million "
+                                      "pixels).";
+        QTest::newRow("gif") << "plan.gif"
+                             << "plan.gif is not a picture that Listora can open (JPEG, PNG or BMP).";
     }
 
     void unusablePhotoFilesAreRefused()
@@ -197,8 +225,10 @@ private Q_SLOTS:
         const QString whole = MakePhoto(QStringLiteral("unusable/whole.jpg"), 1200, 800);
         QFile source(whole);
         QVERIFY(source.open(QIODevice::ReadOnly));
-        const QByteArray bytes = name == QLatin1String("cut.jpg") ? source.readAll().left(source.size() / 2)
-                                                                  : QByteArray("Call the seller on Friday.\n");
+        const QByteArray bytes = name == QLatin1String("cut.jpg")    ? source.readAll().left(source.size() / 2)
+                                 : name == QLatin1String("huge.jpg") ? Fixtures::JpegClaiming(QSize(30000, 20000))
+                                 : name == QLatin1String("plan.gif") ? Fixtures::TinyGif()
+                                                                     : QByteArray("Call the seller on Friday.\n");
         const QString path = m_dir.filePath(QStringLiteral("unusable/") + name);
         QFile file(path);
         QVERIFY(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
@@ -306,6 +336,27 @@ private Q_SLOTS:
         QVERIFY(QFile::remove(m_dir.filePath(QStringLiteral("notes/_original01.jpg"))));
         ChoosePhoto(dialog, 1, small);
         QCOMPARE(note(2), QStringLiteral("Prints at 115 ppi in this theme: small for print."));
+        dialog.reject();
+    }
+
+    // A project photo damaged since it was taken in is named under its preview, as the intake names it.
+    void damagedProjectPhotoIsNamed()
+    {
+        const QString whole = MakePhoto(QStringLiteral("damaged/whole.jpg"), 600, 400);
+        QFile source(whole);
+        QVERIFY(source.open(QIODevice::ReadOnly));
+        const QString photo = m_dir.filePath(QStringLiteral("damaged/_photo01.jpg"));
+        QFile file(photo);
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(source.readAll().left(700)) == 700);
+        file.close();
+        CAppSettings settings;
+        CDLGFlyerDetails dialog(nullptr, settings);
+        dialog.m_strPhotoPaths = {photo, QString(), QString(), QString()};
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowActive(&dialog));
+        auto* label = dialog.findChild<QLabel*>(QStringLiteral("idPrintNote1"));
+        QVERIFY(label && label->isVisible());
+        QCOMPARE(label->text(), QStringLiteral("_photo01.jpg is damaged or incomplete and cannot be used."));
         dialog.reject();
     }
 

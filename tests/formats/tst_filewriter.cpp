@@ -17,6 +17,8 @@
 #include <QTest>
 
 #include <sys/stat.h>
+#include <sys/time.h>
+#include <ctime>
 
 namespace {
 
@@ -109,6 +111,28 @@ private Q_SLOTS:
         QCOMPARE(::stat(QFile::encodeName(fresh).constData(), &info), 0);
         QCOMPARE(info.st_mode & 0777, mode_t(0666 & ~mask));
         QCOMPARE(Leftovers(m_dir.path()), QStringList());
+    }
+
+    // Writes killed mid-way leave hidden temporary files; the first write in their folder clears those
+    // over an hour old, and nothing else: not a fresh one (a save running elsewhere), not a user's file.
+    void firstWriteSweepsStrayTemporaryFiles()
+    {
+        QTemporaryDir dir;
+        const QDir folder(dir.path());
+        const QStringList stale = {".FlyerData.lso.Ab3x9Q.tmp", ".flyer.pdf.zZ09aB.tmp", "._photo01.jpg.Qw3rTy.old"};
+        const QStringList kept = {".FlyerData.lso.Xy7pQ2.tmp", ".notes.tmp", "draft.Ab3x9Q.tmp", ".a.b.toolong.tmp"};
+        for (const QString& name : stale + kept)
+            QVERIFY(Write(folder.filePath(name), "left over"));
+        const struct timeval twoHoursAgo[2] = {{::time(nullptr) - 7200, 0}, {::time(nullptr) - 7200, 0}};
+        for (const QString& name : stale + QStringList{".notes.tmp", "draft.Ab3x9Q.tmp", ".a.b.toolong.tmp"})
+            QCOMPARE(::utimes(QFile::encodeName(folder.filePath(name)).constData(), twoHoursAgo), 0);
+
+        QVERIFY(CXFileWriter::WriteFile(folder.filePath("FlyerData.lso"), "project"));
+        QStringList expected = kept + QStringList{"FlyerData.lso"};
+        expected.sort();
+        QStringList left = folder.entryList(QDir::Files | QDir::Hidden);
+        left.sort();
+        QCOMPARE(left, expected);
     }
 
     void namesTheReasonOfAFailure_data()

@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QImage>
 #include <QImageWriter>
+#include <QSize>
 #include <QString>
 #include <QtEndian>
 
@@ -131,6 +132,29 @@ inline QByteArray ReadFile(const QString& path)
 {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// A small JPEG whose frame header claims size: what a camera file too large to open looks like to
+// every check that reads only the header.
+inline QByteArray JpegClaiming(const QSize& size)
+{
+    QImage image(16, 16, QImage::Format_RGB32);
+    image.fill(Qt::gray);
+    QByteArray jpeg = Encode(image, "jpeg", 90);
+    const qsizetype sof = jpeg.indexOf(QByteArray("\xFF\xC0", 2));
+    if (sof < 0)
+        return QByteArray();
+    qToBigEndian<quint16>(quint16(size.height()), jpeg.data() + sof + 5);
+    qToBigEndian<quint16>(quint16(size.width()), jpeg.data() + sof + 7);
+    return jpeg;
+}
+
+// A whole 1 x 1 GIF (Qt reads GIF but cannot write it).
+inline QByteArray TinyGif()
+{
+    static const char bytes[] = "GIF89a\x01\x00\x01\x00\x80\x00\x00\xFF\x00\x00\x00\x00\x00"
+                                ",\x00\x00\x00\x00\x01\x00\x01\x00\x00\x02\x02\x44\x01\x00;";
+    return QByteArray(bytes, sizeof(bytes) - 1);
 }
 
 } // namespace Fixtures

@@ -367,6 +367,52 @@ private Q_SLOTS:
         QVERIFY(QDir(out.path()).isEmpty());
     }
 
+    // Formats Qt would read but no text of the program names are no pictures to it, wherever asked.
+    void onlyJpegPngBmpAreTaken_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<bool>("taken");
+        const QImage picture = Fixtures::PhotoLike(40, 30);
+        QTest::newRow("jpeg") << "a.jpg" << Fixtures::Encode(picture, "jpeg", 90) << true;
+        QTest::newRow("png") << "a.png" << Fixtures::Encode(picture, "png") << true;
+        QTest::newRow("bmp") << "a.bmp" << Fixtures::Encode(picture, "bmp") << true;
+        QTest::newRow("gif") << "a.gif" << Fixtures::TinyGif() << false;
+        QTest::newRow("gif named jpg") << "gif.jpg" << Fixtures::TinyGif() << false;
+        QTest::newRow("tiff") << "a.tif" << Fixtures::Encode(picture, "tiff") << false;
+        QTest::newRow("webp") << "a.webp" << Fixtures::Encode(picture, "webp") << false;
+    }
+    void onlyJpegPngBmpAreTaken()
+    {
+        QFETCH(QString, name);
+        QFETCH(QByteArray, bytes);
+        QFETCH(bool, taken);
+        QVERIFY(!bytes.isEmpty());
+        const QString path = Write(name, bytes);
+        const QString refusal = NotAPictureText(QDir::toNativeSeparators(path));
+        QString error;
+        QCOMPARE(!LoadImageFile(path, &error).isNull(), taken);
+        QCOMPARE(error, taken ? QString() : refusal);
+        QCOMPARE(CheckPictureFile(path, QDir::toNativeSeparators(path)), taken ? QString() : refusal);
+        const ImageInfo info = GetImageInfo(path);
+        QVERIFY(info.ok); // the file exists
+        QCOMPARE(info.IsPicture(), taken);
+        QCOMPARE(info.refusal, taken ? QString() : refusal);
+    }
+
+    // Every check says why a huge picture is refused, with its true size, instead of "0 x 0".
+    void tooLargeIsNamed()
+    {
+        const QString path = Write("huge.jpg", Fixtures::JpegClaiming(QSize(30000, 20000)));
+        const QString expected = QStringLiteral("huge.jpg is too large to open (30000 x 20000 pixels; at most 200 "
+                                                "million pixels).");
+        QCOMPARE(CheckPictureFile(path, "huge.jpg", false), expected);
+        const ImageInfo info = GetImageInfo(path);
+        QVERIFY(!info.IsPicture());
+        QCOMPARE(QSize(info.width, info.height), QSize(0, 0)); // never passes a size check
+        QCOMPARE(info.refusal, QDir::toNativeSeparators(path) + expected.mid(8));
+    }
+
     void convertOntoItself()
     {
         // The source is read whole before its replacement is written.

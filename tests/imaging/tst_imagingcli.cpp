@@ -101,21 +101,31 @@ private Q_SLOTS:
         QTest::addColumn<QString>("name");
         QTest::addColumn<QByteArray>("bytes");
         QTest::addColumn<QJsonObject>("expected");
+        QTest::addColumn<QString>("reason"); // on standard error; empty: none, exit 0
         QTest::newRow("portrait") << "p.png" << Fixtures::Encode(Fixtures::PhotoLike(30, 50), "png")
-                                  << QJsonObject{{"ok", true}, {"width", 30}, {"height", 50}, {"orientation", 0}};
-        QTest::newRow("not a picture") << "n.jpg" << QByteArray("text")
-                                       << QJsonObject{{"ok", true}, {"width", 0}, {"height", 0}, {"orientation", 2}};
+                                  << QJsonObject{{"ok", true}, {"width", 30}, {"height", 50}, {"orientation", 0}}
+                                  << QString();
+        // ok means a picture was read: neither a text file nor one too large is a 0 x 0 picture.
+        QTest::newRow("not a picture") << "n.jpg" << QByteArray("text") << QJsonObject{{"ok", false}}
+                                       << "n.jpg is not a picture that Listora can open (JPEG, PNG or BMP).";
+        QTest::newRow("too large")
+            << "big.jpg" << Fixtures::JpegClaiming(QSize(30000, 20000)) << QJsonObject{{"ok", false}}
+            << "big.jpg is too large to open (30000 x 20000 pixels; at most 200 million pixels).";
+        QTest::newRow("gif") << "g.gif" << Fixtures::TinyGif() << QJsonObject{{"ok", false}}
+                             << "g.gif is not a picture that Listora can open";
     }
     void imageInfo()
     {
         QFETCH(QString, name);
         QFETCH(QByteArray, bytes);
         QFETCH(QJsonObject, expected);
+        QFETCH(QString, reason);
         const QString path = m_dir.filePath(name);
         Fixtures::WriteFile(path, bytes);
         const ChildRun run = RunCli({"image-info", path});
-        QCOMPARE(run.exitCode, 0);
+        QCOMPARE(run.exitCode, reason.isEmpty() ? 0 : 1);
         QCOMPARE(QJsonDocument::fromJson(run.out).object(), expected);
+        QVERIFY2(QString::fromUtf8(run.err).contains(reason), run.err.constData());
     }
 
     void imageInfoOfNoFile()

@@ -1,4 +1,5 @@
 #include "imaging/imagelibrary.h"
+#include "imaging/jpegturn.h"
 #include "imaging/photointake.h"
 #include "projects/flyerdata.h"
 
@@ -8,9 +9,11 @@
 #include <QColorSpace>
 #include <QDir>
 #include <QFileInfo>
+#include <QImageReader>
 #include <QImageWriter>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTransform>
 #include <QtEndian>
 
 namespace {
@@ -110,7 +113,11 @@ private Q_SLOTS:
 
         const QDir dir(project.path());
         QCOMPARE(paths[size_t(slot - 1)], dir.filePath(ReducedPhotoName(slot)));
-        VerifyProjectJpeg(dir.filePath(OriginalPhotoName(slot)), source);
+        // An upright camera JPEG is its own best full-size copy; anything else is made one.
+        if (format == "jpeg")
+            QCOMPARE(Fixtures::ReadFile(dir.filePath(OriginalPhotoName(slot))), Fixtures::ReadFile(chosen));
+        else
+            VerifyProjectJpeg(dir.filePath(OriginalPhotoName(slot)), source);
         VerifyProjectJpeg(dir.filePath(ReducedPhotoName(slot)), photo);
         QCOMPARE(dir.entryList(QDir::Files).size(), 2);
         for (int other = 0; other < kPhotoSlots; ++other) {
@@ -139,13 +146,11 @@ private Q_SLOTS:
         QString error;
         const QString wholeReduced =
             ConvertImage(chosen, reference.path(), "p.jpg", true, 600, kImageTypeJpeg, true, &error);
-        const QString wholeOriginal =
-            ConvertImage(chosen, reference.path(), "o.jpg", false, 0, kImageTypeJpeg, true, &error);
         QVERIFY2(error.isEmpty(), qPrintable(error));
 
         const QDir dir(project.path());
-        for (const auto& [streamed, whole] : {std::pair{dir.filePath(ReducedPhotoName(1)), wholeReduced},
-                                              std::pair{dir.filePath(OriginalPhotoName(1)), wholeOriginal}}) {
+        QCOMPARE(Fixtures::ReadFile(dir.filePath(OriginalPhotoName(1))), Fixtures::ReadFile(chosen));
+        for (const auto& [streamed, whole] : {std::pair{dir.filePath(ReducedPhotoName(1)), wholeReduced}}) {
             const QImage a = QImage(streamed).convertToFormat(QImage::Format_RGB32);
             const QImage b = QImage(whole).convertToFormat(QImage::Format_RGB32);
             QCOMPARE(a.size(), b.size());
@@ -158,6 +163,43 @@ private Q_SLOTS:
                 }
             }
             QVERIFY2(worst <= 1, qPrintable(QStringLiteral("%1: off by %2").arg(streamed).arg(worst)));
+        }
+    }
+
+    // A photo taken on its side is kept turned upright without a new encode when its size is whole
+    // blocks (the steps of its quantisation stay the camera's), else encoded upright as before.
+    void sidewaysJpegTurnsLosslesslyWhereItCan_data()
+    {
+        QTest::addColumn<QSize>("stored");
+        QTest::addColumn<bool>("lossless");
+        QTest::newRow("whole blocks") << QSize(1600, 1200) << true;
+        QTest::newRow("ragged edge") << QSize(1601, 1203) << false;
+    }
+    void sidewaysJpegTurnsLosslesslyWhereItCan()
+    {
+        QFETCH(QSize, stored);
+        QFETCH(bool, lossless);
+        QImage sideways = Fixtures::PhotoLike(stored.width(), stored.height());
+        const QString chosen = m_sources.filePath(QStringLiteral("sideways.jpg"));
+        QVERIFY(Fixtures::WriteFile(chosen, Fixtures::WithExifOrientation(Fixtures::Encode(sideways, "jpeg", 90), 6)));
+        QTemporaryDir project;
+        std::array<QString, kPhotoSlots> paths = {chosen};
+        QVERIFY(ProcessPhotos(project.path(), paths));
+
+        const QByteArray original = Fixtures::ReadFile(QDir(project.path()).filePath(OriginalPhotoName(1)));
+        QCOMPARE(JpegTurn::Orientation(original), 1);
+        QImageReader reader(QDir(project.path()).filePath(OriginalPhotoName(1)));
+        reader.setAutoTransform(false); // the pixels themselves are upright now
+        const QImage upright = reader.read();
+        QCOMPARE(upright.size(), stored.transposed());
+        QCOMPARE(Fixtures::ReadJpegFacts(original).allQuantOne, !lossless);
+        // The first stored column, turned a quarter clockwise, is the top row.
+        const QImage expected = sideways.transformed(QTransform().rotate(90));
+        for (const QPoint p : {QPoint(10, 10), QPoint(upright.width() - 20, 30), QPoint(40, upright.height() - 15)}) {
+            const QColor a = upright.pixelColor(p), b = expected.pixelColor(p);
+            QVERIFY2(std::abs(a.red() - b.red()) < 24 && std::abs(a.green() - b.green()) < 24 &&
+                         std::abs(a.blue() - b.blue()) < 24,
+                     qPrintable(QStringLiteral("%1,%2").arg(p.x()).arg(p.y())));
         }
     }
 

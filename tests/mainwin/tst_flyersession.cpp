@@ -7,6 +7,7 @@
 #include "compose/flyerrenderer.h"
 #include "projects/projectstore.h"
 
+#include <QBuffer>
 #include <QDir>
 #include <QFile>
 #include <QSignalSpy>
@@ -186,6 +187,44 @@ private Q_SLOTS:
         QVERIFY(m_session->IsRenderPending());
         QVERIFY(!m_renderer->Last().page.contains(QStringLiteral("Harbour View")));
         QVERIFY(m_session->FlyerData().m_strPathName.isEmpty());
+    }
+
+    // A damaged photo of the open project is named once, when the flyer is drawn, not at every draw.
+    void damagedPhotoIsNamedOnce()
+    {
+        const QString path = MakeProject(QStringLiteral("Harbour View"), QStringLiteral("Tahoma"), 0x00B16300);
+        const QString folder = QFileInfo(path).absolutePath();
+        QImage picture(600, 400, QImage::Format_RGB32);
+        picture.fill(Qt::darkCyan);
+        QByteArray jpeg;
+        {
+            QBuffer buffer(&jpeg);
+            QVERIFY(buffer.open(QIODevice::WriteOnly) && picture.save(&buffer, "JPEG", 90));
+        }
+        const QString photo = QDir(folder).filePath(QStringLiteral("_photo01.jpg"));
+        QFile file(photo);
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(jpeg.left(700)) == 700);
+        file.close();
+        CFlyerData data;
+        QVERIFY(data.Load(path).IsOk());
+        data.m_photos[0].m_strPath = photo;
+        QVERIFY(data.Save().IsOk());
+
+        QVERIFY(m_session->OpenProject(path).IsOk());
+        m_session->ChooseTemplate(Template(QStringLiteral("Classic - KT301")), true);
+        QVERIFY(m_session->TakeNewPhotoProblems().isEmpty()); // nothing drawn yet
+        m_renderer->FinishAll();
+        const QString expected = QStringLiteral("Photo 1 (%1) is damaged or incomplete and cannot be used.")
+                                     .arg(QDir::toNativeSeparators(photo));
+        QCOMPARE(m_session->TakeNewPhotoProblems(), QStringList{expected});
+        m_session->ChooseFont(QStringLiteral("Verdana"));
+        m_renderer->FinishAll();
+        QVERIFY(m_session->TakeNewPhotoProblems().isEmpty());
+        // Opened again, it is news again.
+        QVERIFY(m_session->OpenProject(path).IsOk());
+        m_session->Refresh();
+        m_renderer->FinishAll();
+        QCOMPARE(m_session->TakeNewPhotoProblems(), QStringList{expected});
     }
 
     void choicesMarkAnOpenProjectChanged_data()

@@ -122,15 +122,18 @@ private Q_SLOTS:
 
         CAppSettings settings;
         settings.Path2TempFolder = dir.filePath(QStringLiteral("Temp")); // made on demand
+        settings.LastExportToPath = dir.filePath(QStringLiteral("before"));
+        settings._SaveSettings();
         const CFlyerData flyer = Project();
         QString message;
         const bool written = ExportFlyerFile(settings, flyer, MakeFlyer(), path, &message);
 
         QCOMPARE(written, !format.isEmpty());
-        // The user is told where the export went, and the chosen folder is the next start folder.
+        // The user is told where the export went, and only a folder that took the flyer is the next
+        // start folder.
         CAppSettings stored;
         stored.LoadSettings();
-        QCOMPARE(stored.LastExportToPath, QFileInfo(path).absolutePath());
+        QCOMPARE(stored.LastExportToPath, written ? QFileInfo(path).absolutePath() : dir.filePath(QStringLiteral("before")));
         QVERIFY(!QFile::exists(IntermediateJpegPath(settings.Path2TempFolder, flyer.m_strId)));
         if (!written) {
             QVERIFY2(message.contains(error), qPrintable(message));

@@ -131,6 +131,13 @@ private Q_SLOTS:
         QTest::newRow("unknown extension") << "flyer.xyz"
                                            << ""
                                            << "cannot write a file named \"flyer.xyz\"";
+        // Export writes the types it names, and names them when it refuses one.
+        QTest::newRow("gif") << "flyer.gif"
+                             << ""
+                             << "Choose a name that ends in .pdf, .jpg, .png or .bmp.";
+        QTest::newRow("tiff") << "flyer.tif"
+                              << ""
+                              << "Choose a name that ends in .pdf, .jpg, .png or .bmp.";
         QTest::newRow("cancelled") << ""
                                    << ""
                                    << "";
@@ -186,10 +193,10 @@ private Q_SLOTS:
                                                    "Windows Bitmap Image (*.bmp)"),
                                     QStringLiteral("pdf"), start,
                                     QStringLiteral("ML81234 - 12 Oak Lane - Springfield, IL.pdf")}));
-        // A cancelled dialog changes nothing, the start folder included.
+        // A cancelled dialog or a failed export changes nothing, the start folder included.
         CAppSettings stored;
         stored.LoadSettings();
-        QCOMPARE(stored.LastExportToPath == start, !typed.isEmpty());
+        QCOMPARE(stored.LastExportToPath == start, !written.isEmpty());
 
         const auto asked = CXMessageBoxTest::TakeAsked();
         QCOMPARE(asked.size(), message.isEmpty() ? 0 : 1);

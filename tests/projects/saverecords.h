@@ -1,6 +1,7 @@
 #pragma once
 
 #include "projects/flyerdata.h"
+#include "projects/listingextras.h"
 
 // The two records the save child writes in turn. They differ in every field and in size, so any
 // mix of the two, or a cut-off copy of either, is told apart from a whole file.
@@ -22,4 +23,12 @@ inline CFlyerData SaveKillRecord(int variant)
     }
     record.m_strPhotoFolder = QString(30, fill);
     return record;
+}
+
+// The extras saved with each record: told apart by their web address.
+inline CListingExtras SaveKillExtras(int variant)
+{
+    CListingExtras extras;
+    extras.m_strListingUrl = QStringLiteral("https://homes.example/%1").arg(variant == 0 ? "a" : "b");
+    return extras;
 }

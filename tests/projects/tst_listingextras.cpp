@@ -1,4 +1,5 @@
 #include "projects/listingextras.h"
+#include "projects/flyerdata.h"
 
 #include <QDir>
 #include <QFile>
@@ -34,6 +35,7 @@ private Q_SLOTS:
     void roundTripKeepsUnknownKeys();
     void damagedFileIsReportedAndLeftAlone_data();
     void damagedFileIsReportedAndLeftAlone();
+    void pairSavedTogetherOrNamedStale();
     void checkListingUrl_data();
     void checkListingUrl();
     void qrCodeAddressFallsBackToWebsite_data();
@@ -51,6 +53,49 @@ void TestListingExtras::missingFileMeansNoExtrasAndWritesNothing()
     // A project without extras keeps its folder as older copies of the program made it.
     QVERIFY(extras.Save(dir.path()).ok);
     QVERIFY(!QFile::exists(dir.filePath(CListingExtras::FileName())));
+}
+
+// The extras name the project bytes they were saved with; extras beside other bytes (a kill between
+// the two writes, a project saved by an older copy) are still read, but named.
+void TestListingExtras::pairSavedTogetherOrNamedStale()
+{
+    QTemporaryDir dir;
+    CFlyerData record;
+    record.Reset();
+    record.SetPathName(dir.filePath(QStringLiteral("FlyerData.lso")));
+    CListingExtras extras;
+    extras.m_strListingUrl = QStringLiteral("https://homes.example/12-elm");
+    CListingExtras::Status saved;
+    QVERIFY(SaveProjectPair(record, &extras, &saved).IsOk());
+    QVERIFY(saved.ok);
+
+    CListingExtras read;
+    CListingExtras::Status status = read.Load(dir.path(), record.m_strPathName);
+    QCOMPARE(status.kind, CListingExtras::Loaded);
+    QVERIFY2(!status.stale, qPrintable(status.text));
+    QCOMPARE(read, extras);
+
+    // Only the project file changes: the extras are from an earlier save.
+    record.m_strCaption = QStringLiteral("Saved alone");
+    QVERIFY(record.Save().IsOk());
+    status = read.Load(dir.path(), record.m_strPathName);
+    QVERIFY(status.stale);
+    QVERIFY2(status.text.contains(QStringLiteral("The web address and crops may be from an earlier save.")),
+             qPrintable(status.text));
+    QCOMPARE(read.m_strListingUrl, extras.m_strListingUrl);
+    // Without the project to compare (and in files of older versions) nothing can be told.
+    QVERIFY(!read.Load(dir.path()).stale);
+
+    // Saved as a pair again, they agree; a failed extras write leaves the project file as it was.
+    QVERIFY(SaveProjectPair(record, &extras).IsOk());
+    QVERIFY(!read.Load(dir.path(), record.m_strPathName).stale);
+    const QByteArray before = ReadAll(record.m_strPathName);
+    QVERIFY(QFile::remove(dir.filePath(CListingExtras::FileName())));
+    QVERIFY(QDir(dir.path()).mkdir(CListingExtras::FileName()));
+    record.m_strCaption = QStringLiteral("Never written");
+    QVERIFY(!SaveProjectPair(record, &extras, &saved).IsOk());
+    QVERIFY(!saved.ok);
+    QCOMPARE(ReadAll(record.m_strPathName), before);
 }
 
 void TestListingExtras::roundTripKeepsUnknownKeys()

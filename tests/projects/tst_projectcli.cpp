@@ -3,6 +3,8 @@
 
 #include <QDir>
 #include <QFile>
+#include <QImage>
+#include <QPainter>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -54,6 +56,7 @@ private Q_SLOTS:
     void showReportsFileErrors();
     void extrasTravelBesideTheRecord();
     void damagedExtrasAreReportedNotFatal();
+    void cropsCutTheScreenCopyAndPairsStayTogether();
 };
 
 void TestProjectCli::showThenWriteGivesTheSameBytes()
@@ -112,6 +115,14 @@ void TestProjectCli::writeRefusesBadInput_data()
                                       << QStringLiteral("\"reserved\" in photo 1 must be 32 hexadecimal digits");
     QTest::newRow("photo key") << QStringLiteral("\"path\": \"/p") << QStringLiteral("\"file\": \"/p")
                                << QStringLiteral("unknown key \"file\" in photo 1");
+    // Refused before anything is written, rather than saved and then too long for every render.
+    QTest::newRow("description too long")
+        << QStringLiteral("One.<br><br>Two.") << QString(64 * 1024 + 1, QLatin1Char('x'))
+        << QStringLiteral("\"description\" holds 65,537 characters; at most 65,536 are allowed; nothing written");
+    QTest::newRow("feature too long") << QStringLiteral("\"c\"")
+                                      << QLatin1Char('"') + QString(4097, QLatin1Char('c')) + QLatin1Char('"')
+                                      << QStringLiteral(
+                                             "\"features\" 3 holds 4,097 characters; at most 4,096 are allowed");
     QTest::newRow("not JSON") << QStringLiteral("{") << QStringLiteral("[")
                               << QStringLiteral("standard input is not JSON");
 }
@@ -218,6 +229,60 @@ void TestProjectCli::damagedExtrasAreReportedNotFatal()
     QCOMPARE(show.exitCode, 0);
     QVERIFY2(show.err.contains("ListingExtras.json cannot be read"), show.err.constData());
     QCOMPARE(QJsonDocument::fromJson(show.out).object().value(QStringLiteral("listing_url")).toString(), QString());
+}
+
+// A crop written from the command line reaches the flyer's photo as one made in Flyer Details does;
+// taking it away brings back the whole photo. The project file saved alone afterwards makes the
+// extras beside it stale, and show says so.
+void TestProjectCli::cropsCutTheScreenCopyAndPairsStayTogether()
+{
+    QTemporaryDir dir;
+    const QDir folder(dir.path());
+    QImage original(1200, 800, QImage::Format_RGB32);
+    original.fill(Qt::red);
+    QPainter(&original).fillRect(600, 0, 600, 800, Qt::blue);
+    QVERIFY(original.save(folder.filePath(QStringLiteral("_original01.jpg")), "JPEG", 95));
+    QVERIFY(original.scaled(600, 400).save(folder.filePath(QStringLiteral("_photo01.jpg")), "JPEG", 95));
+
+    CFlyerData record = Sample();
+    record.m_photos[0].m_strPath = folder.filePath(QStringLiteral("_photo01.jpg"));
+    record.SetPathName(folder.filePath(QStringLiteral("FlyerData.lso")));
+    QVERIFY(record.Save().IsOk());
+    QJsonObject json =
+        QJsonDocument::fromJson(Cli({QStringLiteral("project"), QStringLiteral("show"), record.m_strPathName}).out)
+            .object();
+    const auto crop = [](int x) {
+        return QJsonObject{{QStringLiteral("x"), x}, {QStringLiteral("y"), 100}, {QStringLiteral("w"), 450},
+                           {QStringLiteral("h"), 300}};
+    };
+    const auto colourAt = [&](double fx) {
+        const QImage photo(folder.filePath(QStringLiteral("_photo01.jpg")));
+        return photo.pixelColor(int(fx * (photo.width() - 1)), photo.height() / 2);
+    };
+
+    json.insert(QStringLiteral("crops"), QJsonArray{crop(700), QJsonValue(), QJsonValue(), QJsonValue()});
+    ChildRun run = Cli({QStringLiteral("project"), QStringLiteral("write"), record.m_strPathName},
+                       QJsonDocument(json).toJson());
+    QVERIFY2(run.exitCode == 0, run.err.constData());
+    QVERIFY(colourAt(0.02).blue() > 200 && colourAt(0.02).red() < 60);
+    QVERIFY(colourAt(0.98).blue() > 200);
+
+    json.insert(QStringLiteral("crops"), QJsonArray{QJsonValue(), QJsonValue(), QJsonValue(), QJsonValue()});
+    run = Cli({QStringLiteral("project"), QStringLiteral("write"), record.m_strPathName}, QJsonDocument(json).toJson());
+    QVERIFY2(run.exitCode == 0, run.err.constData());
+    QVERIFY(colourAt(0.02).red() > 200 && colourAt(0.98).blue() > 200);
+
+    json.insert(QStringLiteral("crops"), QJsonArray{crop(0), QJsonValue(), QJsonValue(), QJsonValue()});
+    QCOMPARE(Cli({QStringLiteral("project"), QStringLiteral("write"), record.m_strPathName},
+                 QJsonDocument(json).toJson())
+                 .exitCode,
+             0);
+    QVERIFY(Cli({QStringLiteral("project"), QStringLiteral("show"), record.m_strPathName}).err.isEmpty());
+    record.m_strCaption = QStringLiteral("Saved without its extras");
+    QVERIFY(record.Save().IsOk());
+    const ChildRun show = Cli({QStringLiteral("project"), QStringLiteral("show"), record.m_strPathName});
+    QCOMPARE(show.exitCode, 0);
+    QVERIFY2(show.err.contains("The web address and crops may be from an earlier save."), show.err.constData());
 }
 
 QTEST_GUILESS_MAIN(TestProjectCli)

@@ -44,3 +44,8 @@ bool CXHTMLFlyerRenderer::IsBusy() const
 {
     return m_renderer.IsBusy();
 }
+
+QByteArray CXHTMLFlyerRenderer::LastFitReport() const
+{
+    return m_renderer.LastFitReport();
+}

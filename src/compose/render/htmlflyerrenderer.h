@@ -20,6 +20,7 @@ public:
     bool CanReplaceRunning() const override;
     quint64 RenderReplacing(const QString& page, int width, int height, const QStringList& loadRoots) override;
     bool IsBusy() const override;
+    QByteArray LastFitReport() const override;
 
 private:
     void Disconnect();

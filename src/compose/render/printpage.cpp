@@ -102,8 +102,8 @@ bool LayOut(CXHTML2Image& renderer, const CXFlyerSource& source, bool markEmpty,
         if (!file.isEmpty())
             pass.look.photoUrls[size_t(slot.slot - 1)] = SlotMarkedUrl(file, slot.slot);
     }
-    const QString layoutPage = MergeTemplate(source.templateText, source.projectMode, flyer, settings, pass.look,
-                                             source.listingUrl);
+    const QString layoutPage =
+        MergeTemplate(source.templateText, source.projectMode, flyer, settings, pass.look, source.listingUrl);
     const QByteArray key = QCryptographicHash::hash(layoutPage.toUtf8(), QCryptographicHash::Sha1);
     QByteArray layout = CXLayoutCache::Get().Find(key);
     if (layout.isEmpty()) {
@@ -167,14 +167,23 @@ bool MakePrintPage(CXHTML2Image& renderer, const CXFlyerSource& source, PrintPag
     if (!LayOut(renderer, source, false, pass, boxes, why))
         return fail(QStringLiteral("The flyer's layout could not be measured: %1").arg(why));
 
+    // Every picture read from here on passes the page's own rule: a project that names a file
+    // elsewhere (or links to one) must not get it printed at full size.
+    CXPageLoadPolicy policy;
+    policy.SetRoots(PageLoadRoots(settings, source.templatePath, source.projectMode ? flyer.GetFolder() : QString()) +
+                    source.pictureRoots);
+    out.findings = CheckFlyerPhotos(pass.slots, policy, true);
+
     std::array<std::optional<CXPrintCopyPlan>, 4> plans;
     std::array<QString, 4> fits;
     for (const CXPhotoSlot& slot : pass.slots) {
         CXPictureBox box;
         if (slot.screen.isEmpty() || !FindSlotBox(boxes, slot.slot, box))
             continue;
+        if (!policy.MayReadPicture(slot.screen) || !policy.MayReadPicture(slot.original))
+            continue;
         const ImageInfo info = GetImageInfo(slot.original);
-        if (info.width <= 0 || info.height <= 0)
+        if (!info.IsPicture())
             continue;
         // A cropped photo shows only its crop: that part is what prints, and at what resolution.
         const std::optional<QRect>& crop = source.crops[size_t(slot.slot - 1)];
@@ -204,7 +213,8 @@ bool MakePrintPage(CXHTML2Image& renderer, const CXFlyerSource& source, PrintPag
         const bool cut = fits[i] == QLatin1String("cover");
         look.photoUrls[i] = SlotMarkedUrl(copy, slot.slot) + (cut ? QStringLiteral("-cut") : QString());
     }
-    out.page = WithPrintStyle(MergeTemplate(source.templateText, source.projectMode, flyer, settings, look, source.listingUrl));
+    out.page = WithPrintStyle(
+        MergeTemplate(source.templateText, source.projectMode, flyer, settings, look, source.listingUrl));
     QByteArray printedLayout;
     if (!renderer.RenderPrint(out.page, RenderProtocol::PrintMode::Pdf, printedLayout, out.pdf, &why))
         return fail(QStringLiteral("The print-quality flyer could not be made: %1").arg(why));

@@ -34,6 +34,9 @@ struct CXFlyerSource
     // The part of each slot's original that the screen photo shows (index 0 is slot 1); print copies
     // are cut from that part and measured on it. None: the whole original.
     std::array<std::optional<QRect>, 4> crops;
+    // Folders besides the page's own that the photos' originals may lie in (the spreadsheet's folder of
+    // a batch, whose rows link to the photos it names).
+    QStringList pictureRoots;
     // Where the print copies go; empty: the per-user cache (PrintCopyFolder).
     QString printCopyFolder;
     // Makes a print copy as MakePrintCopy does (the one used when empty): for callers whose copies
@@ -47,6 +50,7 @@ struct CXPrintPage
     QByteArray pdf;                    // empty when only the preflight was asked for
     QString page;                      // the merged page the PDF was printed from
     QList<CXPreflightEntry> preflight; // one entry per photo slot the page draws, in slot order
+    CXFindings findings;               // photos left out or damaged (CheckFlyerPhotos)
 };
 
 enum class PrintPageWork
@@ -57,7 +61,8 @@ enum class PrintPageWork
 
 // Lays the screen page out in the worker to learn where each photo is drawn, makes (or finds) the
 // print copies, merges the page with them and has the worker print it. A photo whose copy cannot
-// be made keeps its screen picture. False, with a sentence in error, when no page could be made.
+// be made keeps its screen picture; one the page may not read is left out and named in findings. False, with a sentence
+// in error, when no page could be made.
 bool MakePrintPage(CXHTML2Image& renderer, const CXFlyerSource& source, PrintPageWork work, CXPrintPage& out,
                    QString* error = nullptr);
 

@@ -11,6 +11,7 @@
 #include "compose/render/xhtml2image.h"
 #include "compose/templatemerge.h"
 #include "compose/ui/canvas.h"
+#include "controls/ui/messagebox.h"
 #include "controls/ui/pngbutton.h"
 #include "mainwin/mainids.h"
 #include "mainwin/mainlayout.h"
@@ -293,6 +294,16 @@ void CMainDialog::ConnectSession()
         m_pCanvas->SetEmptyText(QString());
         m_pCanvas->SetFlyerImage(image);
         Q_EMIT FlyerShown(true);
+        // Told after the flyer shows, outside the render cycle, so the box does not hold it up.
+        if (const QStringList problems = m_pSession->TakeNewPhotoProblems(); !problems.isEmpty()) {
+            QMetaObject::invokeMethod(
+                this,
+                [this, problems] {
+                    TemplateMessageBox(this, problems.join(QStringLiteral("\n\n")), AppInfo::DisplayName(),
+                                       MsgBox::IconExclamation | MsgBox::OK);
+                },
+                Qt::QueuedConnection);
+        }
     });
     connect(m_pSession.get(), &CFlyerSession::FlyerFailed, this, &CMainDialog::ShowNoFlyer);
     connect(m_pSession.get(), &CFlyerSession::CoverStarted, this, [this](int done, int due) {

@@ -41,7 +41,7 @@ bool CMainDialog::OpenProjectFile(const QString& path)
         UpdateButtons();
         return false;
     }
-    if (extras.kind == CListingExtras::Damaged)
+    if (extras.kind == CListingExtras::Damaged || extras.stale)
         ShowOpenProblem(this, extras.text);
     m_pPalette->SetSelectedColor(m_pSession->SelColor());
     m_pPalette->update();

@@ -76,7 +76,7 @@ void ExportPrintQuality(QWidget* owner, CAppSettings& settings, const QString& p
         Tell(owner, error);
         return;
     }
-    if (!ConfirmPreflight(owner, page.preflight, QStringLiteral("Export anyway?")))
+    if (!ConfirmPreflight(owner, page.preflight, QStringLiteral("Export anyway?"), page.findings))
         return;
     if (!MakePage(printPage, PrintPageWork::Pdf, page, &error)) {
         Tell(owner, error);
@@ -111,9 +111,15 @@ QString InitialExportFilter(const CAppSettings& settings)
     return filters.contains(settings.LastExportFilter) ? settings.LastExportFilter : filters.constFirst();
 }
 
-bool ConfirmPreflight(QWidget* owner, const QList<CXPreflightEntry>& entries, const QString& question)
+bool ConfirmPreflight(QWidget* owner, const QList<CXPreflightEntry>& entries, const QString& question,
+                      const CXFindings& findings)
 {
-    const QString text = PreflightQuestion(entries, question);
+    QString text = PreflightQuestion(entries, question);
+    QStringList problems;
+    for (const CXFinding& finding : findings)
+        problems.append(finding.message);
+    if (!problems.isEmpty())
+        text = problems.join(QStringLiteral("\n\n")) + QStringLiteral("\n\n") + (text.isEmpty() ? question : text);
     if (text.isEmpty())
         return true;
     const int answer = TemplateMessageBox(owner, text, AppInfo::DisplayName(), MsgBox::YesNo | MsgBox::IconExclamation);
@@ -242,7 +248,7 @@ bool PrintFlyer(QWidget* owner, CFlyerData& flyer, bool projectOpen, const QImag
         // A preflight that cannot be made warns of nothing: the print falls back to the screen picture.
         CXPrintPage preflight;
         if (MakePage(printPage, PrintPageWork::PreflightOnly, preflight, nullptr) &&
-            !ConfirmPreflight(owner, preflight.preflight, QStringLiteral("Print anyway?")))
+            !ConfirmPreflight(owner, preflight.preflight, QStringLiteral("Print anyway?"), preflight.findings))
             return false;
         printPicture = [printPage](double dpi) {
             CXPrintPage page;

@@ -34,7 +34,8 @@ QString InitialExportFilter(const CAppSettings& settings);
 
 // Shows the preflight's warning, if any, as a Yes/No question ending in question. True when
 // nothing is to be said or the user goes on.
-bool ConfirmPreflight(QWidget* owner, const QList<CXPreflightEntry>& entries, const QString& question);
+bool ConfirmPreflight(QWidget* owner, const QList<CXPreflightEntry>& entries, const QString& question,
+                      const CXFindings& findings = {});
 
 // The save-file dialog of Export: the given start folder, default name and filter, ".pdf" as
 // default extension, asking before it overwrites. True and the full path when the user confirms.

@@ -387,7 +387,15 @@ void CDLGFlyerDetails::UpdatePrintNotes()
     for (int i = 0; i < kPhotoSlots; ++i) {
         QString note;
         const QString photo = m_pPreviews[i]->HasPicture() ? m_strPhotoPaths[i] : QString();
-        if (m_printBoxes[i] && !photo.isEmpty()) {
+        // A project's photo (or its original) that was damaged after it was taken in is named as the
+        // intake would name it, rather than shown as a grey box on the flyer.
+        if (!photo.isEmpty()) {
+            const QString original = OriginalOfPhoto(photo, i + 1);
+            note = CheckPictureFile(photo, QFileInfo(photo).fileName());
+            if (note.isEmpty() && original != photo)
+                note = CheckPictureFile(original, QFileInfo(original).fileName());
+        }
+        if (note.isEmpty() && m_printBoxes[i] && !photo.isEmpty()) {
             const ImageInfo info = GetImageInfo(OriginalOfPhoto(photo, i + 1));
             if (info.width > 0 && info.height > 0) {
                 const CXPreflightEntry entry = PreflightFor(i + 1, QSize(info.width, info.height), *m_printBoxes[i]);
@@ -396,6 +404,7 @@ void CDLGFlyerDetails::UpdatePrintNotes()
             }
         }
         m_pPrintNotes[i]->setText(note);
+        m_pPrintNotes[i]->setToolTip(note);
         m_pPrintNotes[i]->setVisible(!note.isEmpty());
     }
 }
@@ -561,6 +570,11 @@ void CDLGFlyerDetails::OnBnClickedBtnCrop(int slot)
     // Crops are measured on the whole picture, which for a project's photo is its "_original0N.jpg".
     QString why;
     const QImage picture = LoadImageFile(PhotoCrop::CropSource(path, slot + 1), &why);
+    if (picture.isNull() && !why.isEmpty() && QFileInfo(path).isFile()) {
+        // Damaged, no picture or too large: its size would read "0 pixels".
+        ShowInfoMessage(why);
+        return;
+    }
     if (picture.isNull() || !PhotoCrop::MeetsSizeRules(PhotoCrop::Largest(picture.size(), slot + 1).size(), slot + 1)) {
         // Too small for any frame of the slot's shape: the usual message says what is needed.
         const ImageInfo info = GetImageInfo(path);

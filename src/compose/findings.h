@@ -1,0 +1,38 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+
+// What the preflight finds wrong with a flyer, one entry per problem. Each check adds its own
+// rule; an error keeps the flyer from going out as it is, a warning only tells.
+struct CXFinding
+{
+    enum class Level
+    {
+        Warning,
+        Error
+    };
+
+    QString rule;  // "photo-outside", "photo-damaged" ...
+    QString field; // what it is about: "photo1" ... "photo4"
+    Level level = Level::Error;
+    QString message; // one sentence for the user, naming the file or field
+
+    bool IsError() const { return level == Level::Error; }
+};
+
+using CXFindings = QList<CXFinding>;
+
+inline bool HasErrors(const CXFindings& findings)
+{
+    for (const CXFinding& finding : findings) {
+        if (finding.IsError())
+            return true;
+    }
+    return false;
+}
+
+inline QString LevelName(CXFinding::Level level)
+{
+    return level == CXFinding::Level::Error ? QStringLiteral("error") : QStringLiteral("warning");
+}
