@@ -407,6 +407,23 @@ private Q_SLOTS:
         flyer.m_photos[1].m_strPath.clear();
         QCOMPARE(EmptyFrames(templateText, path, flyer), 2);
         QVERIFY(EmptyFrameMessage(2).contains(QLatin1String("2 photo frames empty")));
+
+        // The preflight names them in a warning.
+        CXFlyerSource source;
+        source.templateText = templateText;
+        source.templatePath = path;
+        source.projectMode = true;
+        source.flyer = &flyer;
+        source.settings = &m_settings;
+        source.font = QStringLiteral("Tahoma");
+        CXPrintPage page;
+        QVERIFY(MakePrintPage(m_renderer, source, PrintPageWork::PreflightOnly, page));
+        m_renderer.SetLoadRoots(PageLoadRoots(m_settings, QString(), m_dir.path()));
+        const auto found = std::find_if(page.findings.cbegin(), page.findings.cend(),
+                                        [](const CXFinding& finding) { return finding.rule == "empty-frame"; });
+        QVERIFY(found != page.findings.cend());
+        QVERIFY(!found->IsError());
+        QCOMPARE(found->message, EmptyFrameMessage(2));
     }
 };
 

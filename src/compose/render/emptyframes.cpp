@@ -29,12 +29,19 @@ bool CountEmptyFrames(CXHTML2Image& renderer, const CXFlyerSource& source, int& 
             *error = QStringLiteral("The flyer's layout could not be measured: %1").arg(why);
         return false;
     }
+    count = EmptyFramesIn(ParsePictureLayout(layout));
+    return true;
+}
+
+int EmptyFramesIn(const QList<CXPictureBox>& pictures)
+{
     // An empty photo token is a bare file address; every other picture of the page names a file.
-    for (const CXPictureBox& picture : ParsePictureLayout(layout)) {
+    int count = 0;
+    for (const CXPictureBox& picture : pictures) {
         if (picture.shown && (picture.url == QLatin1String("file:///") || picture.url == QLatin1String("file://")))
             ++count;
     }
-    return true;
+    return count;
 }
 
 QString EmptyFrameMessage(int count)
@@ -44,4 +51,14 @@ QString EmptyFrameMessage(int count)
                       : QStringLiteral("This theme leaves %1 photo frames empty: it has no layout for fewer photos. "
                                        "Add photos or choose a theme with fewer photos.")
                             .arg(count);
+}
+
+CXFinding EmptyFrameFinding(int count)
+{
+    CXFinding finding;
+    finding.rule = QStringLiteral("empty-frame");
+    finding.field = QStringLiteral("photos");
+    finding.level = CXFinding::Level::Warning;
+    finding.message = EmptyFrameMessage(count);
+    return finding;
 }

@@ -1,6 +1,7 @@
 #include "compose/render/printpage.h"
 
 #include "compose/loadpolicy.h"
+#include "compose/render/emptyframes.h"
 #include "compose/render/xhtml2image.h"
 #include "compose/templatemerge.h"
 #include "imaging/imagelibrary.h"
@@ -173,6 +174,9 @@ bool MakePrintPage(CXHTML2Image& renderer, const CXFlyerSource& source, PrintPag
     policy.SetRoots(PageLoadRoots(settings, source.templatePath, source.projectMode ? flyer.GetFolder() : QString()) +
                     source.pictureRoots);
     out.findings = CheckFlyerPhotos(pass.slots, policy, true);
+    // A theme without a layout for fewer photos draws the frames of the missing ones empty.
+    if (const int empty = EmptyFramesIn(boxes))
+        out.findings.append(EmptyFrameFinding(empty));
 
     std::array<std::optional<CXPrintCopyPlan>, 4> plans;
     std::array<QString, 4> fits;
