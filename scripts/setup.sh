@@ -17,6 +17,8 @@ packages=(
     # tests with real parts: display, printing, PDF and picture checks
     xvfb xauth x11-utils xdotool imagemagick qpdf poppler-utils cups printer-driver-cups-pdf libjpeg-turbo-progs
     fonts-urw-base35 zbar-tools
+    # TrueType copies of the URW faces, made by the build (the page engine embeds no CFF font)
+    fontforge-nox
     # a test run as root renders once more as an ordinary user (setpriv, unshare)
     util-linux
     # every file written under a comma-decimal locale (de_DE.UTF-8) as under C

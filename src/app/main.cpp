@@ -1,6 +1,7 @@
 #include "app/diagnostics.h"
 #include "app/launchproject.h"
 #include "app/ui/mainapplication.h"
+#include "catalogue/fontcatalogue.h"
 
 #include <QApplication>
 
@@ -12,6 +13,7 @@ int main(int argc, char* argv[])
         qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
 
+    ApplyFontRules();
     QApplication app(argc, argv);
     LaunchProject::SetProgramArguments(QCoreApplication::arguments());
     CMainApplication theApp;

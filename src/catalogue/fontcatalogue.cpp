@@ -1,5 +1,8 @@
 #include "catalogue/fontcatalogue.h"
 
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QFontInfo>
 #include <QGuiApplication>
 #include <QHash>
@@ -95,7 +98,68 @@ bool HasLatinLetters(const QByteArray& file, int index)
     return missing + renamed < 26;
 }
 
+// The URW faces come as Type 1 and as OpenType (CFF) files, and the page engine writes either
+// into a PDF only as Type 3 glyph pictures. The build makes TrueType copies of the OpenType files
+// (data folder, "Fonts"); with them in place the other two files of a face are left out.
+// Wine's Tahoma Bold carries the regular outlines on bold widths (letter-spaced regular text);
+// without it, bold Tahoma is made from the regular face, as for any family without a bold face.
+QByteArray FontRules(const QStringList& copiedFaces)
+{
+    QByteArray rules = R"(<?xml version="1.0"?>
+<!DOCTYPE fontconfig SYSTEM "urn:fontconfig:fonts.dtd">
+<fontconfig>
+  <selectfont>
+    <rejectfont>
+      <pattern>
+        <patelt name="fontformat"><string>Type 1</string></patelt>
+      </pattern>
+      <pattern>
+        <patelt name="family"><string>Tahoma</string></patelt>
+        <patelt name="foundry"><string>Wine</string></patelt>
+        <patelt name="weight"><const>bold</const></patelt>
+      </pattern>
+)";
+    for (const QString& face : copiedFaces)
+        rules += "      <glob>*/" + face.toHtmlEscaped().toUtf8() + ".otf</glob>\n";
+    rules += "    </rejectfont>\n  </selectfont>\n</fontconfig>\n";
+    return rules;
+}
+
+// The installed data folder, found before the application object exists.
+QString DataFolderAtStart()
+{
+    const QString fromEnv = qEnvironmentVariable("LISTORA_DATA_DIR");
+    if (!fromEnv.isEmpty())
+        return fromEnv;
+    const QFileInfo program(QStringLiteral("/proc/self/exe"));
+    return program.canonicalPath() + QStringLiteral("/../share/listora");
+}
+
 } // namespace
+
+bool ApplyFontRules()
+{
+    const QDir copies(DataFolderAtStart() + QStringLiteral("/Fonts"));
+    QStringList faces;
+    for (const QFileInfo& file : copies.entryInfoList({QStringLiteral("*.ttf")}, QDir::Files))
+        faces.append(file.completeBaseName());
+
+    // FONTCONFIG_FILE and the user's own files still count: the rules go on top of them.
+    FcConfig* config = FcInitLoadConfig();
+    if (!config)
+        return false;
+    const auto release = qScopeGuard([config] { FcConfigDestroy(config); });
+    const QByteArray rules = FontRules(faces);
+    if (!FcConfigParseAndLoadFromMemory(config, reinterpret_cast<const FcChar8*>(rules.constData()), FcTrue) ||
+        !FcConfigBuildFonts(config))
+        return false;
+    if (!faces.isEmpty()) {
+        const QByteArray folder = QFile::encodeName(copies.absolutePath());
+        FcConfigAppFontAddDir(config, reinterpret_cast<const FcChar8*>(folder.constData()));
+    }
+    // The current configuration keeps a reference of its own.
+    return FcConfigSetCurrent(config);
+}
 
 int StrCmpLogical(QStringView a, QStringView b)
 {

@@ -8,6 +8,11 @@
 
 #include <functional>
 
+// Sets up fontconfig with the program's own rules on top of the system's configuration: every face
+// a flyer may be drawn in embeds in a PDF as an outline font (TrueType or CFF), and bold faces are
+// bold. Call before the Qt application object exists; false leaves the system's configuration alone.
+bool ApplyFontRules();
+
 // Natural text order: case-insensitive, runs of digits compared by their value ("Font 2" < "font 10").
 // Returns <0, 0 or >0.
 int StrCmpLogical(QStringView a, QStringView b);

@@ -1,4 +1,5 @@
 #include "app/diagnostics.h"
+#include "catalogue/fontcatalogue.h"
 #include "cli/clicommand.h"
 #include "settings/appinfo.h"
 
@@ -15,6 +16,7 @@ int main(int argc, char* argv[])
         qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
 
+    ApplyFontRules();
     QGuiApplication app(argc, argv);
     QCoreApplication::setOrganizationName(AppInfo::MakerName());
     QCoreApplication::setApplicationName(AppInfo::ProductId());

@@ -55,9 +55,9 @@ QString ProfileStamp(const CXThemeTemplateInfo& theme, const CAppSettings& setti
     hash.addData(MergeCoverTemplate(templateText, theme, settings, QString()).toUtf8());
     for (const QString& name : {QStringLiteral("MyPicture.jpg"), QStringLiteral("Logo.jpg")}) {
         const QFileInfo picture(QDir(settings.strSavePath).filePath(name));
-        const QByteArray stamp =
-            QByteArray::number(picture.size()) + ':' +
-            QByteArray::number(picture.exists() ? picture.lastModified().toMSecsSinceEpoch() : 0) + ';';
+        const QByteArray stamp = QByteArray::number(picture.size()) + ':' +
+                                 QByteArray::number(picture.exists() ? picture.lastModified().toMSecsSinceEpoch() : 0) +
+                                 ';';
         hash.addData(stamp);
     }
     return QString::fromLatin1(hash.result().toHex());
@@ -68,10 +68,10 @@ QString ProfileStamp(const CXThemeTemplateInfo& theme, const CAppSettings& setti
 bool ThemeCoverIsDue(const CXThemeTemplateInfo& theme, const CAppSettings& settings)
 {
     const QString target = ThemeCoverPath(theme, settings);
-    if (!QFileInfo::exists(target))
+    if (!IsThemeCoverCurrent(target, theme))
         return true;
     const QString madeWith = QImageReader(target).text(QString::fromLatin1(kProfileKey));
-    // Installed covers and those of the sample agent carry no stamp: they stay.
+    // Installed covers and those of the sample agent carry no stamp: they stay until their template changes.
     if (madeWith.isEmpty())
         return false;
     QString templateText;
@@ -88,6 +88,13 @@ QString LargeThemeCoverPath(const CXThemeTemplateInfo& theme, const QString& fol
     return JoinPath(folder, theme.GetName() + QStringLiteral(".png"));
 }
 
+bool IsThemeCoverCurrent(const QString& path, const CXThemeTemplateInfo& theme)
+{
+    const QFileInfo cover(path);
+    const QFileInfo page(theme.GetTemplate());
+    return cover.exists() && (!page.exists() || cover.lastModified() >= page.lastModified());
+}
+
 QString DeveloperCoverFolder()
 {
     return qEnvironmentVariable("LISTORA_DEVELOPER_DIR");
@@ -99,7 +106,7 @@ CoverResult PrepareThemeCover(const CXThemeTemplateInfo& theme, const CAppSettin
     job = CCoverJob();
     const QString target =
         largeFolder.isEmpty() ? ThemeCoverPath(theme, settings) : LargeThemeCoverPath(theme, largeFolder);
-    if (largeFolder.isEmpty() ? !ThemeCoverIsDue(theme, settings) : QFileInfo::exists(target))
+    if (largeFolder.isEmpty() ? !ThemeCoverIsDue(theme, settings) : IsThemeCoverCurrent(target, theme))
         return CoverResult::Exists;
     const CoverResult merged = MergeThemeCover(theme, settings, job);
     job.target = target;

@@ -35,6 +35,9 @@ struct CCoverJob
 QString ThemeCoverPath(const CXThemeTemplateInfo& theme, const CAppSettings& settings);
 // <folder>/<theme name>.png.
 QString LargeThemeCoverPath(const CXThemeTemplateInfo& theme, const QString& folder);
+// True when the cover at path was made from the theme's template as it is now: a cover older than its
+// template shows a page the theme no longer draws, and is made again.
+bool IsThemeCoverCurrent(const QString& path, const CXThemeTemplateInfo& theme);
 // The folder for large covers, from LISTORA_DEVELOPER_DIR; empty (no large covers) when unset.
 QString DeveloperCoverFolder();
 

@@ -467,7 +467,7 @@ void CFlyerSession::CreateMissingThemeCovers(bool includeLarge)
             ++m_nCoversDue;
         }
         if (includeLarge && !largeFolder.isEmpty() &&
-            !QFileInfo::exists(LargeThemeCoverPath(m_themes.at(i), largeFolder))) {
+            !IsThemeCoverCurrent(LargeThemeCoverPath(m_themes.at(i), largeFolder), m_themes.at(i))) {
             m_coverQueue.append({i, true});
             ++m_nCoversDue;
         }

@@ -15,6 +15,18 @@ namespace {
 const QString kTheme = QStringLiteral("Simple - KT101");
 const QString kFallbackFamily = QStringLiteral("Tahoma");
 
+// Pixels darker than mid-grey in rows [top, bottom).
+int Ink(const QImage& image, int top, int bottom)
+{
+    int ink = 0;
+    for (int y = top; y < bottom; ++y) {
+        const QRgb* line = reinterpret_cast<const QRgb*>(image.constScanLine(y));
+        for (int x = 0; x < image.width(); ++x)
+            ink += qGray(line[x]) < 128;
+    }
+    return ink;
+}
+
 QImage Render(const QString& font, const QString& out, QByteArray* error)
 {
     const TestSupport::ChildRun run =
@@ -76,6 +88,58 @@ private Q_SLOTS:
             QVERIFY2(page == m_fallback, "the theme's own face rendered differently");
         else
             QVERIFY2(page != m_fallback, qPrintable(QStringLiteral("%1 fell back to %2").arg(font, kFallbackFamily)));
+    }
+
+    // The print PDF carries every face as an outline font; a Type 3 face is glyph pictures that
+    // print soft and cannot be searched.
+    void printPdfEmbedsOutlineFonts_data() { listedFontIsDrawn_data(); }
+
+    void printPdfEmbedsOutlineFonts()
+    {
+        QFETCH(QString, font);
+        const QString pdf = m_dir.filePath(QStringLiteral("print.pdf"));
+        const TestSupport::ChildRun run = TestSupport::RunCli(
+            {QStringLiteral("export"), QStringLiteral("--theme"), kTheme, QStringLiteral("--font"), font,
+             QStringLiteral("--quality"), QStringLiteral("print"), QStringLiteral("--out"), pdf});
+        QVERIFY2(run.exitCode == 0, run.err.constData());
+        const TestSupport::ChildRun fonts = TestSupport::RunChild(QStringLiteral("pdffonts"), {pdf});
+        QVERIFY2(fonts.exitCode == 0, fonts.err.constData());
+        // Two header lines, then one line per font: name, type, encoding, emb, sub, uni, object.
+        const QStringList lines = QString::fromUtf8(fonts.out).split(QLatin1Char('\n'), Qt::SkipEmptyParts).mid(2);
+        QVERIFY2(!lines.isEmpty(), fonts.out.constData());
+        for (const QString& line : lines) {
+            QVERIFY2(!line.contains(QLatin1String(" Type 3 ")), qPrintable(line));
+            QVERIFY2(line.contains(QLatin1String(" yes yes ")), qPrintable(line)); // embedded, subset
+        }
+    }
+
+    void boldIsBold_data()
+    {
+        QTest::addColumn<QString>("font");
+        for (const char* name : {"Tahoma", "Arial", "Times New Roman", "Palatino Linotype", "Helvetica", "Calibri"})
+            QTest::newRow(name) << QString::fromLatin1(name);
+    }
+
+    // <b> in a description and the themes' bold headings: the bold line puts clearly more ink on
+    // the page than the same words in regular.
+    void boldIsBold()
+    {
+        QFETCH(QString, font);
+        if (!m_catalogue.IsInstalled(font))
+            QSKIP("not installed here");
+        const QString out = m_dir.filePath(QStringLiteral("bold.png"));
+        const TestSupport::ChildRun run =
+            TestSupport::RunCli({QStringLiteral("render"), QStringLiteral("--template"),
+                                 QStringLiteral(LISTORA_TEST_DATA "/regular-and-bold.htm"), QStringLiteral("--font"),
+                                 font, QStringLiteral("--out"), out});
+        QVERIFY2(run.exitCode == 0, run.err.constData());
+        const QImage page = QImage(out).convertToFormat(QImage::Format_RGB32);
+        QCOMPARE(page.size(), QSize(816, 1056));
+        const int regular = Ink(page, 0, 528);
+        const int bold = Ink(page, 528, 1056);
+        QVERIFY2(regular > 2000, qPrintable(QString::number(regular)));
+        QVERIFY2(bold * 100 >= regular * 120,
+                 qPrintable(QStringLiteral("regular %1, bold %2 dark pixels").arg(regular).arg(bold)));
     }
 };
 

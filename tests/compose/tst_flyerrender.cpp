@@ -102,6 +102,15 @@ private Q_SLOTS:
         QCOMPARE(file.readAll(), before);
         QCOMPARE(QFileInfo(cover).lastModified(), modified);
 
+        // A template changed since: the cover shows the old page, and is made again.
+        QFile page(templatePath);
+        QVERIFY(page.open(QIODevice::ReadWrite));
+        QVERIFY(page.setFileTime(modified.addMSecs(10), QFileDevice::FileModificationTime));
+        page.close();
+        QCOMPARE(CreateThemeCover(Theme(templatePath, 0x000000FF), m_settings, m_renderer), CoverResult::Made);
+        QCOMPARE(QColor(QImage(cover).pixel(35, 80)).name(), QStringLiteral("#ff0000"));
+        QCOMPARE(CreateThemeCover(Theme(templatePath, 0x000000FF), m_settings, m_renderer), CoverResult::Exists);
+
         // No scratch pictures stay behind.
         QCOMPARE(QDir(m_settings.Path2TempFolder).entryList(QDir::Files), QStringList());
     }

@@ -3,6 +3,8 @@
 #include "catalogue/themecatalogue.h"
 #include "catalogue/themetemplateinfo.h"
 #include "compose/loadpolicy.h"
+#include "compose/render/emptyframes.h"
+#include "compose/render/printpage.h"
 #include "compose/render/xhtml2image.h"
 #include "compose/templatemerge.h"
 #include "compose/themecover.h"
@@ -111,6 +113,23 @@ private:
     {
         const CMergeLook look = MakeMergeLook(theme.GetTypeface(), theme.GetColor(), m_strSidebarKey);
         return Render(MergeTemplate(templateText, true, flyer, settings, look));
+    }
+
+    int EmptyFrames(const QString& templateText, const QString& templatePath, const CFlyerData& flyer)
+    {
+        CXFlyerSource source;
+        source.templateText = templateText;
+        source.templatePath = templatePath;
+        source.projectMode = true;
+        source.flyer = &flyer;
+        source.settings = &m_settings;
+        source.font = QStringLiteral("Tahoma");
+        int count = -1;
+        QString error;
+        if (!CountEmptyFrames(m_renderer, source, count, &error))
+            qWarning("layout failed: %s", qPrintable(error));
+        m_renderer.SetLoadRoots(PageLoadRoots(m_settings, QString(), m_dir.path()));
+        return count;
     }
 
     void VerifyPhotosShown(const QImage& image, const QList<QRect>& areas, const QString& what)
@@ -305,6 +324,106 @@ private Q_SLOTS:
         const QImage thumbnail(ThemeCoverPath(theme, coverSettings));
         QCOMPARE(thumbnail.size(), QSize(71, 92));
         QVERIFY(DistinctColours(thumbnail, thumbnail.rect()) > 50);
+    }
+
+    void fewerPhotos_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QList<int>>("kept");
+        CXThemeCatalogue catalogue;
+        catalogue.LoadAvailableThemes(WorkingFolders::Resolve().Path2Themes);
+        for (qsizetype i = 0; i < catalogue.size(); ++i) {
+            const CXThemeTemplateInfo& theme = catalogue.at(i);
+            // Every subset of the frames that keeps the main photo, gaps included (photos 1 and 3).
+            for (int mask = 1; mask < (1 << theme.GetPhotos()) - 1; mask += 2) {
+                QList<int> kept;
+                for (int slot = 0; slot < theme.GetPhotos(); ++slot)
+                    if (mask & (1 << slot))
+                        kept.append(slot);
+                QStringList shown;
+                for (const int slot : kept)
+                    shown.append(QString::number(slot + 1));
+                QTest::addRow("%s, photos %s", qPrintable(theme.GetName()), qPrintable(shown.join(QLatin1Char('+'))))
+                    << theme.GetName() << kept;
+            }
+        }
+    }
+
+    // A listing with fewer photos than the theme has frames shows no empty frame: the photos it has
+    // take the room of the missing ones.
+    void fewerPhotos()
+    {
+        QFETCH(QString, name);
+        QFETCH(QList<int>, kept);
+        const CXThemeTemplateInfo& theme = Theme(name);
+        QString templateText;
+        QVERIFY(LoadTemplate(theme.GetTemplate(), templateText));
+
+        const QImage full = RenderProject(theme, templateText, m_defaultProject, m_settings);
+        CFlyerData fewer = m_defaultProject;
+        for (int slot = 0; slot < kSlots; ++slot)
+            if (!kept.contains(slot))
+                fewer.m_photos[slot].m_strPath.clear();
+        const QImage image = RenderProject(theme, templateText, fewer, m_settings);
+        auto keep = qScopeGuard([&] {
+            if (QTest::currentTestFailed()) {
+                image.save(m_dir.filePath(QStringLiteral("%1 fewer %2.png").arg(name).arg(kept.size())));
+                m_dir.setAutoRemove(false);
+                qWarning("render kept in %s", qPrintable(m_dir.path()));
+            }
+        });
+
+        int fullPixels = 0;
+        for (int slot = 0; slot < theme.GetPhotos(); ++slot) {
+            int count = 0;
+            KeyArea(full, kSlotKeys[slot], &count);
+            fullPixels += count;
+        }
+        int keptPixels = 0;
+        for (const int slot : kept) {
+            int count = 0;
+            KeyArea(image, kSlotKeys[slot], &count);
+            QVERIFY2(count >= kMinPhotoPixels,
+                     qPrintable(QStringLiteral("photo %1: %2 pixels").arg(slot + 1).arg(count)));
+            keptPixels += count;
+        }
+        // The frames of the missing photos are not left standing: their room goes to the others.
+        QVERIFY2(keptPixels >= fullPixels * 97 / 100,
+                 qPrintable(QStringLiteral("photos cover %1 of %2 pixels").arg(keptPixels).arg(fullPixels)));
+        QCOMPARE(EmptyFrames(templateText, theme.GetTemplate(), fewer), 0);
+    }
+
+    // A theme that keeps its frames whatever the listing has: the empty ones are found, so preflight
+    // and Flyer Details can say so.
+    void emptyFramesOfAFixedLayout()
+    {
+        const QString path = QStringLiteral(LISTORA_TEST_DATA "/fixed-frames.htm");
+        QString templateText;
+        QVERIFY(LoadTemplate(path, templateText));
+        CFlyerData flyer = m_defaultProject;
+        QCOMPARE(EmptyFrames(templateText, path, flyer), 0);
+        flyer.m_photos[2].m_strPath.clear();
+        QCOMPARE(EmptyFrames(templateText, path, flyer), 1);
+        flyer.m_photos[1].m_strPath.clear();
+        QCOMPARE(EmptyFrames(templateText, path, flyer), 2);
+        QVERIFY(EmptyFrameMessage(2).contains(QLatin1String("2 photo frames empty")));
+
+        // The preflight names them in a warning.
+        CXFlyerSource source;
+        source.templateText = templateText;
+        source.templatePath = path;
+        source.projectMode = true;
+        source.flyer = &flyer;
+        source.settings = &m_settings;
+        source.font = QStringLiteral("Tahoma");
+        CXPrintPage page;
+        QVERIFY(MakePrintPage(m_renderer, source, PrintPageWork::PreflightOnly, page));
+        m_renderer.SetLoadRoots(PageLoadRoots(m_settings, QString(), m_dir.path()));
+        const auto found = std::find_if(page.findings.cbegin(), page.findings.cend(),
+                                        [](const CXFinding& finding) { return finding.rule == "empty-frame"; });
+        QVERIFY(found != page.findings.cend());
+        QVERIFY(!found->IsError());
+        QCOMPARE(found->message, EmptyFrameMessage(2));
     }
 };
 

@@ -1,6 +1,7 @@
 #include "compose/render/printpage.h"
 
 #include "compose/loadpolicy.h"
+#include "compose/render/emptyframes.h"
 #include "compose/render/xhtml2image.h"
 #include "compose/templatemerge.h"
 #include "compose/textfit.h"
@@ -216,6 +217,9 @@ bool MakePrintPage(CXHTML2Image& renderer, const CXFlyerSource& source, PrintPag
             out.findings.append(CXFinding{QStringLiteral("text-fit"), box.name, CXFinding::Level::Error,
                                           TextFit::CutMessage(box, source.themeName)});
     }
+    // A theme without a layout for fewer photos draws the frames of the missing ones empty.
+    if (const int empty = EmptyFramesIn(boxes))
+        out.findings.append(EmptyFrameFinding(empty));
 
     std::array<std::optional<CXPrintCopyPlan>, 6> plans;
     std::array<QString, 6> fits;

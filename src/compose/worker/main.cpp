@@ -1,4 +1,5 @@
 #include "app/diagnostics.h"
+#include "catalogue/fontcatalogue.h"
 #include "compose/renderprotocol.h"
 #include "compose/worker/renderworker.h"
 
@@ -79,6 +80,7 @@ int main(int argc, char* argv[])
     Diagnostics::Install();
 
     PrepareEnvironment();
+    ApplyFontRules();
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication app(argc, argv);
 

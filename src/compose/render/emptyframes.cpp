@@ -1,0 +1,64 @@
+#include "compose/render/emptyframes.h"
+
+#include "compose/loadpolicy.h"
+#include "compose/printphotos.h"
+#include "compose/render/printpage.h"
+#include "compose/render/xhtml2image.h"
+#include "compose/renderprotocol.h"
+#include "compose/templatemerge.h"
+#include "projects/flyerdata.h"
+#include "settings/appsettings.h"
+
+bool CountEmptyFrames(CXHTML2Image& renderer, const CXFlyerSource& source, int& count, QString* error)
+{
+    Q_ASSERT(source.flyer && source.settings);
+    count = 0;
+    const CAppSettings& settings = *source.settings;
+    const CFlyerData& flyer = *source.flyer;
+    renderer.SetLoadRoots(
+        PageLoadRoots(settings, source.templatePath, source.projectMode ? flyer.GetFolder() : QString()));
+    // The sidebar picture would be one more picture without an address; the blank one takes its place.
+    const CMergeLook look = MakeMergeLook(source.font, source.color, settings.Path2BlankImage);
+    const QString page =
+        MergeTemplate(source.templateText, source.projectMode, flyer, settings, look, source.listingUrl);
+    QByteArray layout;
+    QByteArray none;
+    QString why;
+    if (!renderer.RenderPrint(page, RenderProtocol::PrintMode::Layout, layout, none, &why)) {
+        if (error)
+            *error = QStringLiteral("The flyer's layout could not be measured: %1").arg(why);
+        return false;
+    }
+    count = EmptyFramesIn(ParsePictureLayout(layout));
+    return true;
+}
+
+int EmptyFramesIn(const QList<CXPictureBox>& pictures)
+{
+    // An empty photo token is a bare file address; every other picture of the page names a file.
+    int count = 0;
+    for (const CXPictureBox& picture : pictures) {
+        if (picture.shown && (picture.url == QLatin1String("file:///") || picture.url == QLatin1String("file://")))
+            ++count;
+    }
+    return count;
+}
+
+QString EmptyFrameMessage(int count)
+{
+    return count == 1 ? QStringLiteral("This theme leaves 1 photo frame empty: it has no layout for fewer photos. Add "
+                                       "a photo or choose a theme with fewer photos.")
+                      : QStringLiteral("This theme leaves %1 photo frames empty: it has no layout for fewer photos. "
+                                       "Add photos or choose a theme with fewer photos.")
+                            .arg(count);
+}
+
+CXFinding EmptyFrameFinding(int count)
+{
+    CXFinding finding;
+    finding.rule = QStringLiteral("empty-frame");
+    finding.field = QStringLiteral("photos");
+    finding.level = CXFinding::Level::Warning;
+    finding.message = EmptyFrameMessage(count);
+    return finding;
+}
