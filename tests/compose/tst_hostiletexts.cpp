@@ -353,7 +353,10 @@ private Q_SLOTS:
         flyer.m_strCityStateZip = "Egret City " + fragment;
         flyer.m_strDescription = "Bittern<br><b>Lapwing</b> " + fragment;
         flyer.m_strFeatures = {"Curlew " + fragment, "Dunlin " + fragment, "Godwit " + fragment, "Avocet " + fragment};
-        flyer.m_photos[0].m_strPath = QStringLiteral(LISTORA_SOURCE_DIR "/data/Samples/House01-02.jpg");
+        // In the project's own folder: a flyer reads pictures only from where its page may.
+        const QString photo = dir.filePath(QStringLiteral("_photo01.jpg"));
+        QVERIFY(QFile::copy(QStringLiteral(LISTORA_SOURCE_DIR "/data/Samples/House01-02.jpg"), photo));
+        flyer.m_photos[0].m_strPath = photo;
         flyer.SetPathName(dir.filePath(QStringLiteral("FlyerData.lso")));
         QVERIFY(flyer.Save().IsOk());
 
