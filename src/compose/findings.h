@@ -36,3 +36,8 @@ inline QString LevelName(CXFinding::Level level)
 {
     return level == CXFinding::Level::Error ? QStringLiteral("error") : QStringLiteral("warning");
 }
+
+// The words of the "empty-frame" finding and of the note in Flyer Details.
+QString EmptyFrameMessage(int count);
+// The preflight's warning about count photo frames a theme leaves empty.
+CXFinding EmptyFrameFinding(int count);

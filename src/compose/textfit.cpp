@@ -57,6 +57,13 @@ for(var i=0;i<boxes.length;i++){
  out.push({name:el.getAttribute('data-fit-name')||el.id||String(el.className),base:base,size:size,
   limit:limit,fits:fits,shown:shown,chars:chars,kept:kept,cut:cut});
 }
+// Photo frames drawn without a photo: an empty photo token is a bare file address.
+var empty=0;
+Array.from(document.images).forEach(function(im){
+ var s=im.currentSrc||im.src,r=im.getBoundingClientRect(),c=getComputedStyle(im);
+ if((s==='file:///'||s==='file://')&&c.display!=='none'&&c.visibility!=='hidden'&&r.width>0&&r.height>0)empty++;
+});
+if(empty>0)out.push({emptyFrames:empty});
 return JSON.stringify(out);
 })())JS");
 }
@@ -67,7 +74,7 @@ QList<Box> ParseReport(const QByteArray& json)
     const QJsonDocument document = QJsonDocument::fromJson(json);
     for (const QJsonValue& value : document.array()) {
         const QJsonObject object = value.toObject();
-        if (object.isEmpty())
+        if (object.isEmpty() || object.contains(QStringLiteral("emptyFrames")))
             continue;
         Box box;
         box.name = object.value(QStringLiteral("name")).toString();
@@ -82,6 +89,16 @@ QList<Box> ParseReport(const QByteArray& json)
         boxes.append(box);
     }
     return boxes;
+}
+
+int EmptyFrames(const QByteArray& report)
+{
+    for (const QJsonValue& value : QJsonDocument::fromJson(report).array()) {
+        const QJsonValue frames = value.toObject().value(QStringLiteral("emptyFrames"));
+        if (frames.isDouble())
+            return frames.toInt();
+    }
+    return 0;
 }
 
 QByteArray WithLayout(const QByteArray& layout, const QByteArray& report)

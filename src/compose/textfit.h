@@ -37,6 +37,9 @@ QList<Box> ParseReport(const QByteArray& json);
 QByteArray WithLayout(const QByteArray& layout, const QByteArray& report);
 QByteArray FromLayout(const QByteArray& layout);
 
+// How many photo frames the page drew without a photo (a theme with no layout for fewer photos).
+int EmptyFrames(const QByteArray& report);
+
 // The boxes of a report whose text was cut.
 QList<Box> CutBoxes(const QList<Box>& boxes);
 // What the agent reads about a cut box: "The description is cut after 612 of 1,480 characters in

@@ -1,6 +1,7 @@
 #include "mainwin/flyersession.h"
 
 #include "catalogue/themecatalogue.h"
+#include "compose/findings.h"
 #include "compose/flyerrenderer.h"
 #include "compose/loadpolicy.h"
 #include "compose/printphotos.h"
@@ -411,8 +412,11 @@ void CFlyerSession::OnRenderFinished(quint64 requestId, const QImage& image, con
         } else {
             m_flyerImage = image;
             m_cutText.clear();
-            for (const TextFit::Box& box : TextFit::CutBoxes(TextFit::ParseReport(m_renderer.LastFitReport())))
+            const QByteArray report = m_renderer.LastFitReport();
+            for (const TextFit::Box& box : TextFit::CutBoxes(TextFit::ParseReport(report)))
                 m_cutText.append(TextFit::CutMessage(box, m_strDrawnTheme));
+            if (const int empty = TextFit::EmptyFrames(report))
+                m_cutText.append(EmptyFrameMessage(empty));
             Q_EMIT FlyerReady(m_flyerImage);
         }
     }

@@ -51,7 +51,8 @@ public:
     // Choose functions are the user's choices and decide what follows.
     QString SelTheme() const { return m_strSelTheme; }
     // What the flyer shown last had to cut of its texts, a line each ("The description is cut after
-    // 612 of 1,480 characters in Gallery - KT401."); empty when every text fits.
+    // 612 of 1,480 characters in Gallery - KT401."), and the photo frames it left empty; empty when
+    // every text fits and every frame holds a photo.
     QStringList CutTextMessages() const { return m_cutText; }
     QString SelFont() const { return m_strSelFont; }
     ColorRef SelColor() const { return m_crSelColor; }

@@ -4,6 +4,7 @@
 #include "app/workingfolders.h"
 #include "catalogue/themecatalogue.h"
 #include "catalogue/themetemplateinfo.h"
+#include "compose/findings.h"
 #include "compose/flyerrenderer.h"
 #include "projects/projectstore.h"
 
@@ -51,6 +52,8 @@ public:
     }
     bool young = false; // the running request only just started
     int replaced = 0;
+    QByteArray fitReport; // handed on with every page
+    QByteArray LastFitReport() const override { return fitReport; }
 
     const Request& Last() const { return requests.last(); }
     // Finishes the oldest request (or the given one), with a picture or failing.
@@ -425,6 +428,25 @@ private Q_SLOTS:
         QCOMPARE(effect.redrawn, redrawn);
         QCOMPARE(effect.rebuildFonts, rebuildFonts);
         QCOMPARE(m_session->IsRenderPending(), redrawn);
+    }
+
+    // What the page cut and the frames it left empty are kept for the window, a line each, and go
+    // with the next page that cuts nothing.
+    void cutTextAndEmptyFramesAreTold()
+    {
+        OpenDrawn(QStringLiteral("Cedar House"));
+        m_session->ChooseTemplate(Template(QStringLiteral("Gallery - KT401")));
+        m_renderer->fitReport = R"([{"name":"description","base":14,"size":9.8,"limit":0.7,"fits":false,"shown":true,)"
+                                R"("chars":1480,"kept":612,"cut":true},{"name":"price","fits":true,"chars":9,"kept":9},)"
+                                R"({"emptyFrames":2}])";
+        m_renderer->FinishAll();
+        QCOMPARE(m_session->CutTextMessages(),
+                 (QStringList{QStringLiteral("The description is cut after 612 of 1,480 characters in Gallery - KT401."),
+                              EmptyFrameMessage(2)}));
+        m_session->ChooseColor(0x00563412);
+        m_renderer->fitReport = R"([{"name":"description","fits":true,"chars":10,"kept":10}])";
+        m_renderer->FinishAll();
+        QVERIFY(m_session->CutTextMessages().isEmpty());
     }
 
     void newestChoiceIsShown()

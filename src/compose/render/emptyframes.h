@@ -19,7 +19,3 @@ bool CountEmptyFrames(CXHTML2Image& renderer, const CXFlyerSource& source, int& 
 // The same count from the pictures of a page already laid out (empty photos still unmarked).
 int EmptyFramesIn(const QList<CXPictureBox>& pictures);
 
-// The words of the "empty-frame" finding and of the note in Flyer Details.
-QString EmptyFrameMessage(int count);
-// The preflight's warning about count empty frames.
-CXFinding EmptyFrameFinding(int count);
