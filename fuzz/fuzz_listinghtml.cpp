@@ -25,9 +25,11 @@ void Check(bool condition)
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     const QByteArray bytes = QByteArray::fromRawData(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
-    const QString text = QString::fromUtf8(bytes);
-    const QString clean = CleanListingHtml(text);
-    Check(CleanListingHtml(clean) == clean);
+    // The first byte picks the kind of field.
+    const ListingHtml kind = size == 0 ? ListingHtml::Paragraphs : ListingHtml(data[0] % 3);
+    const QString text = QString::fromUtf8(size == 0 ? bytes : bytes.sliced(1));
+    const QString clean = CleanListingHtml(text, kind);
+    Check(CleanListingHtml(clean, kind) == clean);
     if (!text.contains(QLatin1Char('<')))
         Check(clean == text);
 
@@ -39,6 +41,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         const QRegularExpressionMatch m = tag.match(clean, at);
         Check(m.hasMatch());
         const QString name = m.captured(2);
+        const bool block = name == QLatin1String("p") || name == QLatin1String("div") || name == QLatin1String("ul") ||
+                           name == QLatin1String("ol") || name == QLatin1String("li");
+        Check(kind == ListingHtml::Paragraphs || !block);
+        Check(kind != ListingHtml::OneLine || name != QLatin1String("br"));
         if (!m.captured(1).isEmpty()) {
             Check(m.captured(3).isEmpty() && !open.isEmpty() && open.last() == name);
             open.removeLast();

@@ -309,7 +309,7 @@ private:
 
 } // namespace
 
-QString CleanListingHtml(const QString& text)
+QString CleanListingHtml(const QString& text, ListingHtml kind)
 {
     qsizetype lt = text.indexOf(u'<');
     if (lt < 0)
@@ -320,9 +320,11 @@ QString CleanListingHtml(const QString& text)
         writer.Text(QStringView(text).sliced(pos, lt - pos));
         Tag tag;
         if (ReadKeptTag(text, lt, tag)) {
-            if (tag.closing)
+            const bool dropped = (tag.rule->isBlock && kind != ListingHtml::Paragraphs) ||
+                                 (tag.rule->isVoid && kind == ListingHtml::OneLine);
+            if (!dropped && tag.closing)
                 writer.Close(*tag.rule);
-            else
+            else if (!dropped)
                 writer.Open(tag);
             pos = tag.end;
         } else {

@@ -14,4 +14,15 @@
 // weight, style, decoration, alignment and font family. Character references ("&amp;", "&#8226;")
 // and a bare "&" are left as written. A text with no "<" comes back unchanged, and so does one
 // that is already clean.
-QString CleanListingHtml(const QString& text);
+//
+// Lists, paragraphs and divisions belong in the description; in a text that the themes show on
+// one or two lines they would push the text out of its box, so there they are left out (their
+// text stays), and a feature line, which shares its line with the other three, keeps no line
+// break either.
+enum class ListingHtml
+{
+    Paragraphs, // the description and the disclaimer
+    Lines,      // caption, MLS number, price, address, city line, the lines of the agent block
+    OneLine,    // a feature line
+};
+QString CleanListingHtml(const QString& text, ListingHtml kind = ListingHtml::Paragraphs);

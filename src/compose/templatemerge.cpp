@@ -236,9 +236,9 @@ QString CloseBidiControls(const QString& text)
     return closed;
 }
 
-QString ListingFieldHtml(const QString& text)
+QString ListingFieldHtml(const QString& text, ListingHtml kind)
 {
-    return CloseBidiControls(CleanListingHtml(text));
+    return CloseBidiControls(CleanListingHtml(text, kind));
 }
 
 QString CrLfToBr(const QString& text)
@@ -254,11 +254,11 @@ QString BrToCrLf(const QString& text)
 QString FormatFeatures(const QString& text1, const QString& text2, const QString& text3, const QString& text4)
 {
     QString line;
-    const QString first = ListingFieldHtml(text1.trimmed());
+    const QString first = ListingFieldHtml(text1.trimmed(), ListingHtml::OneLine);
     if (!first.isEmpty())
         line += QStringLiteral("&#8226;&nbsp;") + first;
     for (const QString* text : {&text2, &text3, &text4}) {
-        const QString value = ListingFieldHtml(text->trimmed());
+        const QString value = ListingFieldHtml(text->trimmed(), ListingHtml::OneLine);
         if (!value.isEmpty())
             line += QStringLiteral("&nbsp;&nbsp;&nbsp;&#8226;&nbsp;") + value;
     }
@@ -279,7 +279,9 @@ QString FormatContactInfo(int source, bool html, const CAppSettings& settings, c
 
     const QString separator = html ? kBr : QStringLiteral("\n");
     // Mail takes the plain text as it was typed; only the page needs the markup cleaned.
-    const auto field = [html](const QString& text) { return html ? ListingFieldHtml(text) : CloseBidiControls(text); };
+    const auto field = [html](const QString& text) {
+        return html ? ListingFieldHtml(text, ListingHtml::Lines) : CloseBidiControls(text);
+    };
     QString body;
     int missing = 0;
     for (const QString* value : {&settings.CompanyName, &settings.Address, &settings.CityStateZipCode}) {
@@ -383,18 +385,22 @@ QString MergeTemplate(const QString& templateText, bool projectMode, const CFlye
             {"$_companyLogo$", companyLogo},
             {"$_myPicture$", myPicture},
             {"$_contactInfo$", FormatContactInfo(ownAgent ? ContactProfile : ContactSample, true, settings, hex)},
-            {"$_listingCaption$", projectMode ? ListingFieldHtml(flyer.m_strCaption) : sample.caption},
-            {"$_listingAddress$", projectMode ? ListingFieldHtml(flyer.m_strAddress) + QStringLiteral(", ") +
-                                                    ListingFieldHtml(flyer.m_strCityStateZip)
+            {"$_listingCaption$",
+             projectMode ? ListingFieldHtml(flyer.m_strCaption, ListingHtml::Lines) : sample.caption},
+            {"$_listingAddress$", projectMode ? ListingFieldHtml(flyer.m_strAddress, ListingHtml::Lines) +
+                                                    QStringLiteral(", ") +
+                                                    ListingFieldHtml(flyer.m_strCityStateZip, ListingHtml::Lines)
                                               : sample.addressLine},
-            {"$_listingDescription$",
-             projectMode ? ListingFieldHtml(CrLfToBr(flyer.m_strDescription)) : CrLfToBr(sample.description)},
+            {"$_listingDescription$", projectMode
+                                          ? ListingFieldHtml(CrLfToBr(flyer.m_strDescription), ListingHtml::Paragraphs)
+                                          : CrLfToBr(sample.description)},
             {"$_listingFeatures$", projectMode ? FormatFeatures(flyer.m_strFeatures[0], flyer.m_strFeatures[1],
                                                                 flyer.m_strFeatures[2], flyer.m_strFeatures[3])
                                                : sample.features},
-            {"$_listingMLS$", projectMode ? ListingFieldHtml(flyer.m_strMLS) : sample.mls},
-            {"$_listingPrice$", projectMode ? ListingFieldHtml(flyer.m_strPrice) : sample.price},
-            {"$_listingDisclaimer$", ownAgent ? ListingFieldHtml(settings.Disclaimer) : sample.disclaimer},
+            {"$_listingMLS$", projectMode ? ListingFieldHtml(flyer.m_strMLS, ListingHtml::Lines) : sample.mls},
+            {"$_listingPrice$", projectMode ? ListingFieldHtml(flyer.m_strPrice, ListingHtml::Lines) : sample.price},
+            {"$_listingDisclaimer$",
+             ownAgent ? ListingFieldHtml(settings.Disclaimer, ListingHtml::Paragraphs) : sample.disclaimer},
             {"$_listingCaptionColor$", GatedColor(settings.ColorListingCaption, hex)},
             {"$_listingAddressColor$", GatedColor(settings.ColorListingAddress, hex)},
             {"$_listingMLSColor$", GatedColor(settings.ColorMLSNumber, hex)},
@@ -447,7 +453,8 @@ QString MergeCoverTemplate(const QString& templateText, const CXThemeTemplateInf
                                             {"$_listingMLS$", sample.mls},
                                             {"$_listingPrice$", sample.price},
                                             {"$_listingDisclaimer$",
-                                             ownAgent ? ListingFieldHtml(settings.Disclaimer) : sample.disclaimer},
+                                             ownAgent ? ListingFieldHtml(settings.Disclaimer, ListingHtml::Paragraphs)
+                                                      : sample.disclaimer},
                                             {"$_listingUrl$", sample.listingUrl.toHtmlEscaped()},
                                             {"$_qrCode$", QrCode::SvgDataUrl(sample.listingUrl)},
                                         });

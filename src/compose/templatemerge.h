@@ -1,5 +1,7 @@
 #pragma once
 
+#include "compose/listinghtml.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -60,7 +62,7 @@ QString CrLfToBr(const QString& text);
 QString CloseBidiControls(const QString& text);
 // A listing or profile text as the page gets it: its markup cleaned (CleanListingHtml), then its
 // bidirectional controls closed.
-QString ListingFieldHtml(const QString& text);
+QString ListingFieldHtml(const QString& text, ListingHtml kind);
 QString BrToCrLf(const QString& text);
 
 // The features line: each text trimmed; empty ones left out, the first present one without the

@@ -1,7 +1,6 @@
 #include "output/csvreader.h"
 
 #include "formats/codepage.h"
-#include "projects/fieldlimits.h"
 
 #include <QDir>
 #include <QFile>
@@ -167,11 +166,6 @@ private:
 
 } // namespace
 
-qsizetype DefaultMaxCsvCellLength()
-{
-    return kMaxListingCellLength;
-}
-
 QList<CsvRecord> ParseCsv(const QString& text, qsizetype maxCellLength)
 {
     return CsvParser(text, maxCellLength).Run();
@@ -182,7 +176,7 @@ struct CXCsvReader::Parser : CsvParser
     using CsvParser::CsvParser;
 };
 
-CXCsvReader::CXCsvReader() : m_nMaxCellLength(DefaultMaxCsvCellLength()) {}
+CXCsvReader::CXCsvReader() = default;
 CXCsvReader::~CXCsvReader() = default;
 
 bool CXCsvReader::Open(const QString& path, QString* error)
@@ -224,7 +218,7 @@ bool CXCsvReader::Open(const QString& path, QString* error)
                 m_encoding = Encoding::Windows1252;
         }
     }
-    m_pParser = std::make_unique<Parser>(m_strText, m_nMaxCellLength);
+    m_pParser = std::make_unique<Parser>(m_strText, kMaxListingCellLength);
     return true;
 }
 
@@ -236,13 +230,7 @@ bool CXCsvReader::Next(CsvRecord& record)
 void CXCsvReader::Rewind()
 {
     if (m_pParser)
-        m_pParser = std::make_unique<Parser>(m_strText, m_nMaxCellLength);
-}
-
-void CXCsvReader::SetMaxCellLength(qsizetype length)
-{
-    m_nMaxCellLength = length;
-    Rewind();
+        m_pParser = std::make_unique<Parser>(m_strText, kMaxListingCellLength);
 }
 
 bool ReadCsvFile(const QString& path, CsvFile& out, QString* error)

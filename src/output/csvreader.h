@@ -1,5 +1,7 @@
 #pragma once
 
+#include "projects/fieldlimits.h"
+
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -17,12 +19,10 @@ struct CsvRecord
     QList<int> overlong; // 0-based cells longer than the reader's limit: they are read as empty
 };
 
-// No listing text may be longer than this; a cell that is, is not kept (see CsvRecord::overlong).
-qsizetype DefaultMaxCsvCellLength();
-
 // Splits text into records. A malformed record is reported, not dropped, and reading goes on at
 // the line after the one it started on, so a stray quote never swallows the rows below it.
-QList<CsvRecord> ParseCsv(const QString& text, qsizetype maxCellLength = DefaultMaxCsvCellLength());
+// A cell longer than maxCellLength (by default the longest a listing text may be) is not kept.
+QList<CsvRecord> ParseCsv(const QString& text, qsizetype maxCellLength = kMaxListingCellLength);
 
 // A spreadsheet file read record by record: its text is held once, and each record is made only
 // when asked for, so a sheet of a million rows never holds a million records. UTF-8 with or without
@@ -49,15 +49,12 @@ public:
     bool Next(CsvRecord& record);
     // Back to the first record.
     void Rewind();
-    // Cells longer than this are not kept; the default is DefaultMaxCsvCellLength().
-    void SetMaxCellLength(qsizetype length);
 
 private:
     struct Parser;
     QString m_strText;
     std::unique_ptr<Parser> m_pParser;
     Encoding m_encoding = Encoding::Utf8;
-    qsizetype m_nMaxCellLength;
 };
 
 struct CsvFile

@@ -578,6 +578,18 @@ private Q_SLOTS:
         QCOMPARE(CleanListingHtml(clean), clean);
     }
 
+    // Lists and paragraphs only where the theme gives a text room for them; a feature shares its
+    // line with the others and keeps no line break either. Their text stays.
+    void cleanListingHtmlKinds()
+    {
+        const QString text = QStringLiteral("<b>Pool</b><br><ul><li>Spa<p>Sauna</p></li></ul><div>x</div>");
+        QCOMPARE(CleanListingHtml(text, ListingHtml::Paragraphs), text);
+        QCOMPARE(CleanListingHtml(text, ListingHtml::Lines), QStringLiteral("<b>Pool</b><br>SpaSaunax"));
+        QCOMPARE(CleanListingHtml(text, ListingHtml::OneLine), QStringLiteral("<b>Pool</b>SpaSaunax"));
+        QCOMPARE(FormatFeatures(QStringLiteral("3<br>Beds"), QStringLiteral("<ul><li>Pool"), QString(), QString()),
+                 QStringLiteral("&#8226;&nbsp;3Beds&nbsp;&nbsp;&nbsp;&#8226;&nbsp;Pool"));
+    }
+
     // A field that would end the page or swallow what follows it reaches only itself: the fields
     // after it are merged as they are.
     void mergeKeepsFieldsApart_data()
