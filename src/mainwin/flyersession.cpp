@@ -348,9 +348,12 @@ void CFlyerSession::RenderWith(bool projectMode)
     m_strSidebarImage = page.sidebarImage;
     m_drawnPhotoProblems.clear();
     // A draft's photos are still being chosen; the saved project's are what the user is told about.
+    // A photo from outside the page's folders is simply not shown, as it never was.
     if (!m_draftListing) {
-        for (const CXFinding& finding : CheckProjectPhotos(projectMode, flyer, profile, m_strSelTemplate, false))
-            m_drawnPhotoProblems.append(finding.message);
+        for (const CXFinding& finding : CheckProjectPhotos(projectMode, flyer, profile, m_strSelTemplate, false)) {
+            if (finding.rule == QLatin1String(kRulePhotoDamaged))
+                m_drawnPhotoProblems.append(finding.message);
+        }
     }
     const QStringList roots = PageLoadRoots(profile, m_strSelTemplate, projectMode ? flyer.GetFolder() : QString());
     m_nRenderRequest = replace ? m_renderer.RenderReplacing(page.page, kFlyerWidth, kFlyerHeight, roots)
