@@ -23,13 +23,20 @@ int Run(const QStringList& args)
                                                 selection, flyer, out, &quality, &pdf);
         rc != Cli::Done)
         return rc;
-    // A flyer that goes out with a photo missing or grey is no export the user asked for.
-    const CXFindings findings = CheckProjectPhotos(selection.projectMode, selection.flyer, settings,
-                                                   selection.templatePath, quality == Cli::Quality::Print);
-    if (HasErrors(findings)) {
-        for (qsizetype i = 0; i + 1 < findings.size(); ++i)
-            Cli::Warn(findings.at(i).message);
-        return Cli::Fail(findings.constLast().message + QStringLiteral(" Nothing was exported."));
+    // A photo from elsewhere is left out, as on screen; one that would go out grey or half drawn is
+    // no export the user asked for.
+    QStringList damaged;
+    for (const CXFinding& finding : CheckProjectPhotos(selection.projectMode, selection.flyer, settings,
+                                                       selection.templatePath, quality == Cli::Quality::Print)) {
+        if (finding.rule == QLatin1String(kRulePhotoDamaged))
+            damaged.append(finding.message);
+        else
+            Cli::Warn(finding.message);
+    }
+    if (!damaged.isEmpty()) {
+        for (qsizetype i = 0; i + 1 < damaged.size(); ++i)
+            Cli::Warn(damaged.at(i));
+        return Cli::Fail(damaged.constLast() + QStringLiteral(" Nothing was exported."));
     }
 
     QString error;

@@ -148,10 +148,10 @@ CXFindings CheckFlyerPhotos(const std::array<CXPhotoSlot, 4>& slots, const CXPag
             CXFinding finding;
             finding.field = QStringLiteral("photo%1").arg(slot.slot);
             if (!policy.MayReadPicture(file)) {
-                finding.rule = QStringLiteral("photo-outside");
+                finding.rule = QLatin1String(kRulePhotoOutside);
                 finding.message = PictureOutsideText(name);
             } else {
-                finding.rule = QStringLiteral("photo-damaged");
+                finding.rule = QLatin1String(kRulePhotoDamaged);
                 finding.message = CheckPictureFile(file, name);
                 if (finding.message.isEmpty())
                     continue;

@@ -63,6 +63,8 @@ std::array<CXPhotoSlot, 4> FlyerPhotoSlots(bool projectMode, const CFlyerData& f
 // the page may not read ("photo-outside": the flyer is made without it) or one that is damaged, no
 // picture or too large to open ("photo-damaged"). With originals set, the full-size pictures behind
 // the photos are checked as well, for the outputs that print from them. Both are errors.
+inline constexpr char kRulePhotoOutside[] = "photo-outside";
+inline constexpr char kRulePhotoDamaged[] = "photo-damaged";
 CXFindings CheckFlyerPhotos(const std::array<CXPhotoSlot, 4>& slots, const CXPageLoadPolicy& policy, bool originals);
 // The same for a project's flyer drawn from templatePath, against the page's own folders (the
 // preview shows only the installed samples and finds nothing).

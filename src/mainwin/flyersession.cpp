@@ -388,9 +388,12 @@ void CFlyerSession::RenderWith(bool projectMode)
     m_strSidebarImage = page.sidebarImage;
     m_drawnPhotoProblems.clear();
     // A draft's photos are still being chosen; the saved project's are what the user is told about.
+    // A photo from outside the page's folders is simply not shown, as it never was.
     if (!m_draftListing) {
-        for (const CXFinding& finding : CheckProjectPhotos(projectMode, flyer, profile, templatePath, false))
-            m_drawnPhotoProblems.append(finding.message);
+        for (const CXFinding& finding : CheckProjectPhotos(projectMode, flyer, profile, templatePath, false)) {
+            if (finding.rule == QLatin1String(kRulePhotoDamaged))
+                m_drawnPhotoProblems.append(finding.message);
+        }
     }
     m_strDrawnTheme = theme;
     const QStringList roots = PageLoadRoots(profile, templatePath, projectMode ? flyer.GetFolder() : QString());

@@ -136,8 +136,8 @@ public:
     bool IsRenderPending() const { return m_nRenderRequest != 0; }
     // The last rendered flyer; null while a render runs and after one failed.
     const QImage& FlyerImage() const { return m_flyerImage; }
-    // What the flyer just drawn could not show of the project's photos (outside the page's folders,
-    // damaged, no picture, too large), each problem handed out once while the project stays open.
+    // The project's photos the flyer just drawn shows grey or not at all because they are damaged, no
+    // picture or too large to open, each problem handed out once while the project stays open.
     QStringList TakeNewPhotoProblems();
 
     // A listing (and optionally a profile) not yet saved, drawn in place of the project's: the

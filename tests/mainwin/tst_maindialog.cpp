@@ -575,6 +575,38 @@ private Q_SLOTS:
         QVERIFY(!window->isVisible());
     }
 
+    // A photo damaged inside the project is told once, after the flyer is drawn, not at every draw.
+    void damagedPhotoIsToldOnce()
+    {
+        auto window = StartWindow();
+        const QString path = MakeProject(*window, QStringLiteral("MLS# 77"), QStringLiteral("Gallery - KT401"),
+                                         QStringLiteral("Arial"), 0x00B16300);
+        const QString photo = QDir(QFileInfo(path).absolutePath()).filePath(QStringLiteral("_photo01.jpg"));
+        QFile file(photo);
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write("Sunday 2 to 4 pm\n") > 0);
+        file.close();
+        CFlyerData data = StoredProject(path);
+        data.m_photos[0].m_strPath = photo;
+        QVERIFY(data.Save().IsOk());
+
+        CXMessageBoxTest::AnswerNext(MsgBox::IdOK);
+        OpenProject(*window, QStringLiteral("MLS# 77"));
+        QVERIFY(WaitIdle(*window));
+        auto asked = CXMessageBoxTest::TakeAsked();
+        QTRY_VERIFY((asked += CXMessageBoxTest::TakeAsked(), !asked.isEmpty()));
+        QCOMPARE(asked.size(), 1);
+        QCOMPARE(asked[0].text,
+                 QStringLiteral("Photo 1 (%1) is not a picture that Listora can open (JPEG, PNG or BMP).")
+                     .arg(QDir::toNativeSeparators(photo)));
+
+        // Drawn again in another font: nothing new to tell.
+        window->FontsList()->SetCurSel(window->FontsList()->FindStringExact(QStringLiteral("Tahoma")));
+        window->OnLbnSelchangeListFonts();
+        QVERIFY(WaitIdle(*window));
+        QTest::qWait(50);
+        QVERIFY(CXMessageBoxTest::TakeAsked().isEmpty());
+    }
+
     void deletingTheOpenProjectShowsThePreview()
     {
         auto window = StartWindow();
