@@ -452,37 +452,38 @@ bool CXListingSheetReader::Open(std::function<bool(CsvRecord&)> next, const QStr
     return true;
 }
 
-bool CXListingSheetReader::Next(ListingRow& row)
+bool CXListingSheetReader::NextFilled(CsvRecord& record)
 {
     State& state = *m_pState;
     if (!m_strError.isEmpty() || !state.next)
         return false;
-    CsvRecord record;
     while (state.next(record)) {
-        if (IsBlank(record))
-            continue;
-        row = ListingRow();
-        row.line = record.line;
-        row.flyer.Reset();
-        ReadRow(record, state.header, state.base, state.pictures, row);
-        return true;
+        if (!IsBlank(record))
+            return true;
     }
     return false;
 }
 
+bool CXListingSheetReader::Next(ListingRow& row)
+{
+    CsvRecord record;
+    if (!NextFilled(record))
+        return false;
+    const State& state = *m_pState;
+    row = ListingRow();
+    row.line = record.line;
+    row.flyer.Reset();
+    ReadRow(record, state.header, state.base, state.pictures, row);
+    return true;
+}
+
 bool CXListingSheetReader::NextLine(int& line)
 {
-    State& state = *m_pState;
-    if (!m_strError.isEmpty() || !state.next)
-        return false;
     CsvRecord record;
-    while (state.next(record)) {
-        if (IsBlank(record))
-            continue;
-        line = record.line;
-        return true;
-    }
-    return false;
+    if (!NextFilled(record))
+        return false;
+    line = record.line;
+    return true;
 }
 
 int CXListingSheetReader::RowCount(int firstLine, int lastLine)

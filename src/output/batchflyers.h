@@ -78,6 +78,9 @@ public:
     int RowCount(int firstLine = 1, int lastLine = std::numeric_limits<int>::max());
 
 private:
+    // The next record that is not blank; false at the end.
+    bool NextFilled(CsvRecord& record);
+
     struct State;
     std::unique_ptr<State> m_pState;
     std::unique_ptr<CXCsvReader> m_pCsv;

@@ -441,7 +441,8 @@ private Q_SLOTS:
                                 R"({"emptyFrames":2}])";
         m_renderer->FinishAll();
         QCOMPARE(m_session->CutTextMessages(),
-                 (QStringList{QStringLiteral("The description is cut after 612 of 1,480 characters in Gallery - KT401."),
+                 (QStringList{QStringLiteral("The description is cut after 612 of 1,480 characters in %1.")
+                                  .arg(m_session->SelTheme()),
                               EmptyFrameMessage(2)}));
         m_session->ChooseColor(0x00563412);
         m_renderer->fitReport = R"([{"name":"description","fits":true,"chars":10,"kept":10}])";

@@ -11,11 +11,13 @@
 #include "projects/ui/flyerdetailsdlg.h"
 #include "support/dialogs.h"
 #include "support/folders.h"
+#include "support/settingsstore.h"
 #include "windowfixture.h"
 
 #include <QApplication>
 #include <QDirIterator>
 #include <QFileDialog>
+#include <QImage>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -174,13 +176,22 @@ private Q_SLOTS:
     }
 
     // A caption typed too long for the theme is named under the dialog as it is typed, and the note
-    // goes when the caption fits again.
+    // goes when the caption fits again; the agent's logo that prints soft is named all along.
     void cutTextIsNamedWhileTyping()
     {
+        {
+            QSettings store = TestSupport::Store();
+            store.setValue(QStringLiteral("FullName"), QStringLiteral("Dana Whitfield"));
+            store.setValue(QStringLiteral("IncludeMyLogo"), 1);
+        }
+        QVERIFY(QDir().mkpath(SavePath()));
+        QImage logo(200, 66, QImage::Format_RGB32);
+        logo.fill(QColor(0, 120, 60));
+        QVERIFY(logo.save(QDir(SavePath()).filePath(QStringLiteral("Logo.jpg")), "JPEG"));
         auto window = StartWindow();
         OpenProject(*window);
         QString cutNote;
-        bool shownWhileFitting = true;
+        QString fittingNote;
         WhenShown([&](QWidget& modal) {
             auto& dialog = dynamic_cast<CDLGFlyerDetails&>(modal);
             auto* note = dialog.findChild<QLabel*>(QStringLiteral("idFitNote"));
@@ -195,13 +206,15 @@ private Q_SLOTS:
             caption->selectAll();
             QTest::keyClicks(caption, QStringLiteral("Harbour Loft"));
             QVERIFY(Settled(*window));
-            shownWhileFitting = note->isVisible();
+            fittingNote = note->isVisible() ? note->text() : QString();
             CXMessageBoxTest::AnswerNext(MsgBox::IdYes); // discard the typing
             Child<QPushButton>(dialog, FlyerDetailsId::Cancel)->click();
         });
         window->OnBnClickedBtnProperties();
         QVERIFY2(cutNote.startsWith(QStringLiteral("The caption is cut after ")), qPrintable(cutNote));
-        QVERIFY(!shownWhileFitting);
+        QVERIFY2(cutNote.contains(QStringLiteral("Your logo prints at ")), qPrintable(cutNote));
+        QVERIFY2(!fittingNote.contains(QStringLiteral("is cut after")), qPrintable(fittingNote));
+        QVERIFY2(fittingNote.startsWith(QStringLiteral("Your logo prints at ")), qPrintable(fittingNote));
     }
 
     // Save keeps exactly the flyer that was previewed, and writes the typed texts.

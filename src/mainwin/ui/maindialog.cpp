@@ -395,6 +395,16 @@ void CMainDialog::MeasurePrintBoxes(CDLGFlyerDetails& dialog)
     CXSlotBoxes boxes;
     if (MeasurePhotoBoxes(*m_pRenderer, FlyerSource(), boxes))
         dialog.m_printBoxes = boxes;
+    // The agent's picture and logo print from their own originals; a soft one is named here too.
+    CXPrintPage page;
+    if (MakePrintPage(*m_pRenderer, FlyerSource(), PrintPageWork::PreflightOnly, page)) {
+        for (const CXPreflightEntry& entry : std::as_const(page.preflight)) {
+            if (entry.slot >= kPictureSlot && !entry.ok)
+                dialog.m_profilePrintNotes.append(QStringLiteral("%1 prints at %2 ppi in this theme: small for print.")
+                                                      .arg(SlotWords(entry.slot))
+                                                      .arg(qRound(entry.ppi)));
+        }
+    }
 }
 
 CXFlyerSource CMainDialog::FlyerSource() const

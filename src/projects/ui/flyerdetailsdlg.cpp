@@ -659,7 +659,8 @@ void CDLGFlyerDetails::OnBnClickedBtnCrop(int slot)
 
 void CDLGFlyerDetails::SetFitNotes(const QStringList& notes)
 {
-    m_pFitNote->setText(notes.join(QLatin1Char('\n')));
+    const QStringList all = notes + m_profilePrintNotes;
+    m_pFitNote->setText(all.join(QLatin1Char('\n')));
     m_pFitNote->setToolTip(m_pFitNote->text());
-    m_pFitNote->setVisible(!notes.isEmpty());
+    m_pFitNote->setVisible(!all.isEmpty());
 }

@@ -90,6 +90,8 @@ public:
     // Where the flyer's theme draws each photo, set by the caller when known: a photo that would
     // print under 150 ppi there gets a note under its preview.
     std::array<std::optional<CXPictureBox>, kPhotoSlots> m_printBoxes;
+    // The agent's picture and logo where they would print under 150 ppi, shown with the fit notes.
+    QStringList m_profilePrintNotes;
 
     // The one way the listing moves between a project and the dialog: LoadFromRecord before an edit
     // opens, SaveToRecord after Accepted (texts, photos, photo folder, web address and crops).
