@@ -29,23 +29,27 @@ for(var i=0;i<boxes.length;i++){
   el.style.setProperty('font-size',size.toFixed(3)+'px','important');
  }
  var fits=!shown||!over();
- var nodes=texts(el),whole=nodes.map(function(n){return n.data;});
- var chars=whole.join('').length,kept=chars,cut=false;
+ var chars=el.textContent.length,kept=chars,cut=false;
  if(!fits&&chars>0){
   // The longest start of the text, ended at a word, that fits with an ellipsis after it: in the room
-  // the box had, since a box sized by its text (a line clamp) narrows with it.
-  var w0=el.clientWidth,h0=el.clientHeight;
+  // the box had, since a box sized by its text (a line clamp) narrows with it. Everything after the
+  // cut goes, line breaks and list items too, or they would keep the box overflowing.
+  var w0=el.clientWidth,h0=el.clientHeight,markup=el.innerHTML;
   var spills=function(){return el.scrollWidth>Math.max(el.clientWidth,w0)+1||el.scrollHeight>Math.max(el.clientHeight,h0)+1;};
   var show=function(k){
-   var left=k;
+   el.innerHTML=markup;
+   var nodes=texts(el),left=k;
    for(var j=0;j<nodes.length;j++){
-    var t=whole[j];
-    if(left>=t.length&&left<chars){nodes[j].data=t;left-=t.length;continue;}
-    if(left<0){nodes[j].data='';continue;}
+    var t=nodes[j].data;
+    if(left>t.length){left-=t.length;continue;}
     var part=t.slice(0,left),word=part.replace(/\s+\S*$/,'');
     if(word.length>0&&word.length<part.length&&/\S$/.test(word))part=word;
     nodes[j].data=part.replace(/\s+$/,'')+'\u2026';
-    left=-1;
+    var rest=document.createRange();
+    rest.setStartAfter(nodes[j]);
+    rest.setEndAfter(el.lastChild);
+    rest.deleteContents();
+    return;
    }
   };
   var lo=0,hi=chars-1;
