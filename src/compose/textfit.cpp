@@ -22,7 +22,19 @@ for(var i=0;i<boxes.length;i++){
  if(!(limit>0&&limit<=1))limit=1;
  var base=parseFloat(getComputedStyle(el).fontSize)||0;
  var shown=el.getClientRects().length>0;
- var over=function(){return el.scrollWidth>el.clientWidth+1||el.scrollHeight>el.clientHeight+1;};
+ // A line that may not wrap is measured to the fraction of a pixel: the theme's own ellipsis shows at
+ // any overflow, while the whole-pixel scroll sizes round a small one away.
+ var cs=getComputedStyle(el),oneLine=cs.whiteSpace==='nowrap'||cs.whiteSpace==='pre';
+ var ellipsis=cs.textOverflow==='ellipsis';
+ if(ellipsis)el.style.setProperty('text-overflow','clip','important');
+ var over=function(){
+  if(el.scrollWidth>el.clientWidth+1||el.scrollHeight>el.clientHeight+1)return true;
+  if(!oneLine)return false;
+  var r=document.createRange();r.selectNodeContents(el);
+  var b=el.getBoundingClientRect(),room=b.width-parseFloat(cs.paddingLeft)-parseFloat(cs.paddingRight)-
+   parseFloat(cs.borderLeftWidth)-parseFloat(cs.borderRightWidth);
+  return r.getBoundingClientRect().width>room+0.01;
+ };
  var size=base,step=base*0.02;
  while(shown&&step>0&&over()&&size-step>=base*limit-0.001){
   size-=step;
@@ -58,6 +70,7 @@ for(var i=0;i<boxes.length;i++){
   kept=Math.max(0,el.textContent.length-1);
   cut=true;
  }
+ if(ellipsis)el.style.removeProperty('text-overflow');
  out.push({name:el.getAttribute('data-fit-name')||el.id||String(el.className),base:base,size:size,
   limit:limit,fits:fits,shown:shown,chars:chars,kept:kept,cut:cut});
 }

@@ -342,6 +342,27 @@ private Q_SLOTS:
                  r.out.constData());
     }
 
+    // A caption that overflows its one line by less than a pixel is shrunk like any other: the theme's
+    // own "..." must not take its last word unannounced.
+    void captionFitsToTheLastWord()
+    {
+        const QString path = Project(m_dir.filePath(QStringLiteral("Opening")), QSize(2400, 1600));
+        CFlyerData flyer;
+        QVERIFY(flyer.Load(path).IsOk());
+        flyer.m_strTheme = QStringLiteral("Simple - KT101");
+        flyer.m_strCaption = QStringLiteral("\u00a1Casa Abierta! S\u00e1bado 1-4 pm");
+        QVERIFY(flyer.Save().IsOk());
+        const QString pdf = m_dir.filePath(QStringLiteral("opening.pdf"));
+        const ChildRun r = RunCli({QStringLiteral("export"), QStringLiteral("--project"), path, QStringLiteral("--quality"),
+                                   QStringLiteral("print"), QStringLiteral("--out"), pdf});
+        QVERIFY2(r.exitCode == 0, r.err.constData());
+        QProcess text;
+        text.start(QStringLiteral("pdftotext"), {pdf, QStringLiteral("-")});
+        QVERIFY(text.waitForFinished(60000));
+        const QString shown = QString::fromUtf8(text.readAllStandardOutput());
+        QVERIFY2(shown.contains(QStringLiteral("S\u00e1bado 1-4 pm")), qPrintable(shown.left(200)));
+    }
+
     // The agent's picture and logo, set through the profile command, keep their chosen files (a PNG
     // logo with its transparency) and print from them: the preflight names both, and the print PDF
     // holds the logo at print resolution with its alpha. Run last: the profile stays.
