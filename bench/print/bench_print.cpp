@@ -8,7 +8,7 @@
 #include "compose/templatemerge.h"
 #include "imaging/imagelibrary.h"
 #include "imaging/photointake.h"
-#include "projects/flyerdata.h"
+#include "flyer/flyerdata.h"
 #include "settings/appsettings.h"
 
 #include <QCommandLineParser>

@@ -5,7 +5,7 @@
 #include "compose/loadpolicy.h"
 #include "compose/render/xhtml2image.h"
 #include "compose/templatemerge.h"
-#include "projects/flyerdata.h"
+#include "flyer/flyerdata.h"
 #include "settings/appsettings.h"
 
 #include <QCommandLineParser>

@@ -4,7 +4,7 @@
 #include "catalogue/themecatalogue.h"
 #include "compose/templatemerge.h"
 #include "formats/filewriter.h"
-#include "projects/flyerdata.h"
+#include "flyer/flyerdata.h"
 #include "settings/appsettings.h"
 
 #include <QDateTime>

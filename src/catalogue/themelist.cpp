@@ -4,7 +4,7 @@
 #include "catalogue/themecatalogue.h"
 #include "catalogue/themefilter.h"
 #include "controls/picturefit.h"
-#include "projects/formatting.h"
+#include "flyer/formatting.h"
 
 const QList<ThemeFilterEntry>& ThemeFilterEntries()
 {

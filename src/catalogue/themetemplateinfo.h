@@ -1,5 +1,8 @@
 #pragma once
 
+#include "flyer/pagesize.h"
+
+#include <QSize>
 #include <QString>
 #include <QStringView>
 
@@ -32,6 +35,8 @@ public:
     QString GetVersion() const { return m_strVersion; }
     QString GetCreated() const { return m_strCreated; }
     int GetOrientation() const { return m_nOrientation; }
+    // The page the theme is drawn on: its declared size, or Letter when it declares none that is usable.
+    QSize GetPageSize() const { return FlyerPageSize(m_nWidth, m_nHeight); }
 
     // "#RRGGBB" in upper-case hexadecimal.
     QString GetColorHex() const;

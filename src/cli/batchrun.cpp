@@ -10,7 +10,7 @@
 #include "output/batchintake.h"
 #include "output/flyerexport.h"
 #include "output/printexport.h"
-#include "projects/flyerdata.h"
+#include "flyer/flyerdata.h"
 #include "settings/appsettings.h"
 
 #include <QCoreApplication>

@@ -7,8 +7,8 @@
 #include "compose/render/xhtml2image.h"
 #include "compose/templatemerge.h"
 #include "imaging/imagelibrary.h"
-#include "projects/flyerdata.h"
-#include "projects/listingextras.h"
+#include "flyer/flyerdata.h"
+#include "flyer/listingextras.h"
 #include "settings/appsettings.h"
 
 #include <QDir>

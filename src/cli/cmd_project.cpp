@@ -1,8 +1,8 @@
 #include "cli/clicommand.h"
 #include "imaging/photocrop.h"
-#include "projects/fieldlimits.h"
-#include "projects/flyerdata.h"
-#include "projects/listingextras.h"
+#include "flyer/fieldlimits.h"
+#include "flyer/flyerdata.h"
+#include "flyer/listingextras.h"
 
 #include <QDir>
 #include <QFile>

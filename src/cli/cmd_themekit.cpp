@@ -7,7 +7,7 @@
 #include "cli/flyerselectors.h"
 #include "compose/render/xhtml2image.h"
 #include "compose/templatemerge.h"
-#include "projects/flyerdata.h"
+#include "flyer/flyerdata.h"
 #include "settings/appsettings.h"
 
 #include <QDir>

@@ -3,8 +3,8 @@
 #include "catalogue/themetemplateinfo.h"
 #include "compose/render/printpage.h"
 #include "cli/clicommand.h"
-#include "projects/flyerdata.h"
-#include "projects/listingextras.h"
+#include "flyer/flyerdata.h"
+#include "flyer/listingextras.h"
 
 #include <QImage>
 

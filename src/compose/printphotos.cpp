@@ -7,7 +7,7 @@
 #include "imaging/imagescaler.h"
 #include "imaging/photointake.h"
 #include "imaging/scaledjpeg.h"
-#include "projects/flyerdata.h"
+#include "flyer/flyerdata.h"
 #include "settings/appsettings.h"
 
 #include <QBuffer>

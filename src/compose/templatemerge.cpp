@@ -7,8 +7,8 @@
 #include "formats/codepage.h"
 #include "formats/colorref.h"
 #include "imaging/sidebarimage.h"
-#include "projects/flyerdata.h"
-#include "projects/listingextras.h"
+#include "flyer/flyerdata.h"
+#include "flyer/listingextras.h"
 #include "settings/appsettings.h"
 
 #include <QFile>

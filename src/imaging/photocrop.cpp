@@ -2,7 +2,7 @@
 
 #include "imaging/imagelibrary.h"
 #include "imaging/photointake.h"
-#include "projects/detailschecks.h"
+#include "flyer/detailschecks.h"
 
 #include <QDir>
 #include <QFileInfo>

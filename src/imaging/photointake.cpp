@@ -4,7 +4,7 @@
 #include "imaging/imagelibrary.h"
 #include "imaging/jpegstream.h"
 #include "imaging/jpegturn.h"
-#include "projects/flyerdata.h"
+#include "flyer/flyerdata.h"
 
 #include <QFile>
 #include <QFileInfo>

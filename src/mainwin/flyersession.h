@@ -2,8 +2,8 @@
 
 #include "catalogue/colorpalette.h"
 #include "compose/themecover.h"
-#include "projects/flyerdata.h"
-#include "projects/listingextras.h"
+#include "flyer/flyerdata.h"
+#include "flyer/listingextras.h"
 #include "settings/appsettings.h"
 
 #include <QImage>

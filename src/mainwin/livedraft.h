@@ -1,7 +1,7 @@
 #pragma once
 
 #include "projects/draftphotos.h"
-#include "projects/flyerdata.h"
+#include "flyer/flyerdata.h"
 #include "settings/appsettings.h"
 
 #include <QObject>

@@ -1,8 +1,8 @@
 #include "options/optionsrules.h"
 
 #include "catalogue/themecatalogue.h"
-#include "projects/detailschecks.h"
-#include "projects/formatting.h"
+#include "flyer/detailschecks.h"
+#include "flyer/formatting.h"
 
 #include <QFileInfo>
 

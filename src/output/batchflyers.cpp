@@ -4,9 +4,9 @@
 #include "imaging/imagelibrary.h"
 #include "imaging/photocrop.h"
 #include "imaging/photointake.h"
-#include "projects/detailschecks.h"
-#include "projects/fieldlimits.h"
-#include "projects/formatting.h"
+#include "flyer/detailschecks.h"
+#include "flyer/fieldlimits.h"
+#include "flyer/formatting.h"
 
 #include <QCoreApplication>
 #include <QDateTime>

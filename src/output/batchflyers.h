@@ -1,8 +1,8 @@
 #pragma once
 
 #include "output/csvreader.h"
-#include "projects/flyerdata.h"
-#include "projects/listingextras.h"
+#include "flyer/flyerdata.h"
+#include "flyer/listingextras.h"
 
 #include <QSet>
 #include <QString>

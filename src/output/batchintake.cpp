@@ -6,7 +6,7 @@
 #include "imaging/imagescaler.h"
 #include "imaging/scaledjpeg.h"
 #include "imaging/photocrop.h"
-#include "projects/flyerdata.h"
+#include "flyer/flyerdata.h"
 
 #include <QDir>
 #include <QFile>

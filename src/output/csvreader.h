@@ -1,6 +1,6 @@
 #pragma once
 
-#include "projects/fieldlimits.h"
+#include "flyer/fieldlimits.h"
 
 #include <QList>
 #include <QString>

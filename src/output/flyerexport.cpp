@@ -5,7 +5,7 @@
 #include "imaging/jpegstream.h"
 #include "output/flyermail.h"
 #include "output/pdfwriter.h"
-#include "projects/flyerdata.h"
+#include "flyer/flyerdata.h"
 #include "settings/appinfo.h"
 #include "settings/appsettings.h"
 

@@ -6,7 +6,7 @@
 #include "imaging/imagelibrary.h"
 #include "output/flyerexport.h"
 #include "output/pdfwriter.h"
-#include "projects/flyerdata.h"
+#include "flyer/flyerdata.h"
 #include "settings/appsettings.h"
 
 #include <QDir>

@@ -1,6 +1,6 @@
 #include "output/flyerprint.h"
 
-#include "projects/flyerdata.h"
+#include "flyer/flyerdata.h"
 
 #include <QDateTime>
 

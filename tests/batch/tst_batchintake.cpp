@@ -3,7 +3,7 @@
 #include "imaging/photocrop.h"
 #include "imaging/photointake.h"
 #include "output/batchintake.h"
-#include "projects/flyerdata.h"
+#include "flyer/flyerdata.h"
 #include "support/pictures.h"
 
 #include <QDir>

@@ -3,7 +3,7 @@
 #include "compose/render/xhtml2image.h"
 #include "compose/templatemerge.h"
 #include "compose/themecover.h"
-#include "projects/flyerdata.h"
+#include "flyer/flyerdata.h"
 #include "settings/appsettings.h"
 
 #include <QDateTime>

@@ -5,7 +5,7 @@
 // They stand in the description, where they must come out as text, and in the theme page itself,
 // where the page's load policy must stop them. The flyer is made by listora-cli as the user would,
 // as root and as an ordinary user with the engine's sandbox on.
-#include "projects/flyerdata.h"
+#include "flyer/flyerdata.h"
 #include "support/childprocess.h"
 #include "support/loopbackhttpserver.h"
 

@@ -1,7 +1,7 @@
 #include "../imaging/fixtures.h"
 #include "imaging/photointake.h"
-#include "projects/flyerdata.h"
-#include "projects/listingextras.h"
+#include "flyer/flyerdata.h"
+#include "flyer/listingextras.h"
 #include "support/childprocess.h"
 #include "support/pictures.h"
 

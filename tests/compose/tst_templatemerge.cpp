@@ -1,7 +1,7 @@
 #include "catalogue/themetemplateinfo.h"
 #include "compose/listinghtml.h"
 #include "compose/templatemerge.h"
-#include "projects/flyerdata.h"
+#include "flyer/flyerdata.h"
 #include "settings/appsettings.h"
 
 #include <QFile>

@@ -2,7 +2,7 @@
 #include "compose/render/xhtml2image.h"
 #include "compose/templatemerge.h"
 #include "compose/textfit.h"
-#include "projects/flyerdata.h"
+#include "flyer/flyerdata.h"
 #include "settings/appsettings.h"
 
 #include <QTest>

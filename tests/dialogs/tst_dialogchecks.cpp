@@ -1,7 +1,7 @@
 #include "controls/listcompare.h"
 #include "controls/picturefit.h"
-#include "projects/detailschecks.h"
-#include "projects/formatting.h"
+#include "flyer/detailschecks.h"
+#include "flyer/formatting.h"
 
 #include <QTest>
 

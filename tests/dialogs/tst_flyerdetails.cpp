@@ -2,7 +2,7 @@
 #include "controls/messageboxtypes.h"
 #include "controls/ui/messagebox.h"
 #include "controls/ui/picturest.h"
-#include "projects/listingextras.h"
+#include "flyer/listingextras.h"
 #include "projects/ui/flyerdetailsdlg.h"
 #include "projects/ui/photocropdlg.h"
 #include "settings/appsettings.h"

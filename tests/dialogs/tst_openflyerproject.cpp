@@ -1,7 +1,7 @@
 #include "controls/messageboxtypes.h"
 #include "controls/ui/listctrl.h"
 #include "controls/ui/messagebox.h"
-#include "projects/flyerdata.h"
+#include "flyer/flyerdata.h"
 #include "projects/ui/openflyerprojectdlg.h"
 #include "settings/appsettings.h"
 #include "support/dialogs.h"

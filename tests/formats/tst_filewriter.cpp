@@ -3,7 +3,7 @@
 #include "imaging/photointake.h"
 #include "output/flyerexport.h"
 #include "output/pdfwriter.h"
-#include "projects/flyerdata.h"
+#include "flyer/flyerdata.h"
 #include "support/childprocess.h"
 
 #include "smalldisk.h"

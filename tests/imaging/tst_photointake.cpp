@@ -1,7 +1,7 @@
 #include "imaging/imagelibrary.h"
 #include "imaging/jpegturn.h"
 #include "imaging/photointake.h"
-#include "projects/flyerdata.h"
+#include "flyer/flyerdata.h"
 
 #include "fixtures.h"
 

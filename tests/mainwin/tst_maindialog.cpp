@@ -11,7 +11,7 @@
 #include "mainwin/mainids.h"
 #include "mainwin/ui/maindialog.h"
 #include "output/flyermail.h"
-#include "projects/listingextras.h"
+#include "flyer/listingextras.h"
 #include "projects/projectstore.h"
 #include "projects/ui/flyerdetailsdlg.h"
 #include "projects/ui/openflyerprojectdlg.h"

@@ -3,7 +3,7 @@
 // What the main window's tests share.
 
 #include "mainwin/ui/maindialog.h"
-#include "projects/flyerdata.h"
+#include "flyer/flyerdata.h"
 #include "projects/projectstore.h"
 
 #include <QTest>

@@ -1,5 +1,5 @@
 #include "outputfixtures.h"
-#include "projects/flyerdata.h"
+#include "flyer/flyerdata.h"
 #include "support/childprocess.h"
 
 #include <QDir>

@@ -3,7 +3,7 @@
 #include "imaging/imagescaler.h"
 
 #include "outputfixtures.h"
-#include "projects/flyerdata.h"
+#include "flyer/flyerdata.h"
 #include "settings/appsettings.h"
 
 #include <QBuffer>

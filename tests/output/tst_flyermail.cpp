@@ -1,7 +1,7 @@
 #include "output/flyermail.h"
 
 #include "outputfixtures.h"
-#include "projects/flyerdata.h"
+#include "flyer/flyerdata.h"
 #include "settings/appsettings.h"
 
 #include <QDir>

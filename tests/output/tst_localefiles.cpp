@@ -2,7 +2,7 @@
 // export and batch, the merged page, the settings and the JSON of listora-cli.
 
 #include "outputfixtures.h"
-#include "projects/flyerdata.h"
+#include "flyer/flyerdata.h"
 #include "support/childprocess.h"
 
 #include <QDir>

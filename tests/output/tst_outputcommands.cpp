@@ -5,7 +5,7 @@
 #include "output/pdfwriter.h"
 #include "output/printexport.h"
 #include "outputfixtures.h"
-#include "projects/flyerdata.h"
+#include "flyer/flyerdata.h"
 #include "settings/appsettings.h"
 
 #include <QApplication>

@@ -9,7 +9,7 @@
 #include "compose/templatemerge.h"
 #include "output/flyerprint.h"
 #include "support/pictures.h"
-#include "projects/flyerdata.h"
+#include "flyer/flyerdata.h"
 #include "settings/appsettings.h"
 #include "support/dialogs.h"
 

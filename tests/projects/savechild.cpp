@@ -1,6 +1,6 @@
 // Saves a project over and over, alternating two records, until it is killed. With "--pair" each
 // save writes the record with its listing extras, as the program saves a listing.
-#include "projects/listingextras.h"
+#include "flyer/listingextras.h"
 #include "saverecords.h"
 
 #include <cstdio>

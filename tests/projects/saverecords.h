@@ -1,7 +1,7 @@
 #pragma once
 
-#include "projects/flyerdata.h"
-#include "projects/listingextras.h"
+#include "flyer/flyerdata.h"
+#include "flyer/listingextras.h"
 
 // The two records the save child writes in turn. They differ in every field and in size, so any
 // mix of the two, or a cut-off copy of either, is told apart from a whole file.

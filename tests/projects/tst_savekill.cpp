@@ -1,4 +1,4 @@
-#include "projects/flyerdata.h"
+#include "flyer/flyerdata.h"
 #include "projects/projectstore.h"
 #include "saverecords.h"
 

@@ -6,7 +6,7 @@
 #include "compose/render/xhtml2image.h"
 #include "compose/renderprotocol.h"
 #include "compose/templatemerge.h"
-#include "projects/flyerdata.h"
+#include "flyer/flyerdata.h"
 #include "settings/appsettings.h"
 
 bool CountEmptyFrames(CXHTML2Image& renderer, const CXFlyerSource& source, int& count, QString* error)

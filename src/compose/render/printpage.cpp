@@ -8,7 +8,7 @@
 #include "imaging/imagelibrary.h"
 #include "imaging/profilepictures.h"
 #include "imaging/sidebarimage.h"
-#include "projects/flyerdata.h"
+#include "flyer/flyerdata.h"
 #include "settings/appsettings.h"
 
 #include <QCryptographicHash>

@@ -5,7 +5,7 @@
 #include "output/flyermail.h"
 #include "output/flyerprint.h"
 #include "output/printexport.h"
-#include "projects/flyerdata.h"
+#include "flyer/flyerdata.h"
 #include "settings/appinfo.h"
 #include "settings/appsettings.h"
 

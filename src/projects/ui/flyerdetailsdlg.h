@@ -1,7 +1,7 @@
 #pragma once
 
 #include "compose/printphotos.h"
-#include "projects/flyerdata.h"
+#include "flyer/flyerdata.h"
 
 #include <QDialog>
 #include <QImage>

@@ -1,8 +1,8 @@
 #include "projects/ui/photocropdlg.h"
 
 #include "imaging/photocrop.h"
-#include "projects/detailschecks.h"
-#include "projects/formatting.h"
+#include "flyer/detailschecks.h"
+#include "flyer/formatting.h"
 #include "settings/appinfo.h"
 
 #include <QDialogButtonBox>

@@ -1,7 +1,7 @@
-#include "projects/fieldlimits.h"
+#include "flyer/fieldlimits.h"
 
-#include "projects/flyerdata.h"
-#include "projects/formatting.h"
+#include "flyer/flyerdata.h"
+#include "flyer/formatting.h"
 
 qsizetype ListingTextLimit(ListingText field)
 {

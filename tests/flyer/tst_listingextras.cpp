@@ -1,5 +1,5 @@
-#include "projects/listingextras.h"
-#include "projects/flyerdata.h"
+#include "flyer/listingextras.h"
+#include "flyer/flyerdata.h"
 
 #include <QDir>
 #include <QFile>

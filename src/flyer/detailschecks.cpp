@@ -1,7 +1,7 @@
-#include "projects/detailschecks.h"
+#include "flyer/detailschecks.h"
 
-#include "projects/fieldlimits.h"
-#include "projects/formatting.h"
+#include "flyer/fieldlimits.h"
+#include "flyer/formatting.h"
 
 #include <QFileInfo>
 

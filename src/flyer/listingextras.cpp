@@ -1,7 +1,7 @@
-#include "projects/listingextras.h"
+#include "flyer/listingextras.h"
 
 #include "formats/filewriter.h"
-#include "projects/flyerdata.h"
+#include "flyer/flyerdata.h"
 
 #include <QCryptographicHash>
 #include <QDir>

@@ -1,4 +1,4 @@
-#include "projects/formatting.h"
+#include "flyer/formatting.h"
 
 #include <QDateTime>
 #include <QLocale>

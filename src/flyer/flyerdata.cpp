@@ -1,4 +1,4 @@
-#include "projects/flyerdata.h"
+#include "flyer/flyerdata.h"
 
 #include "formats/archive.h"
 #include "formats/filewriter.h"

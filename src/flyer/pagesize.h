@@ -1,0 +1,23 @@
+#pragma once
+
+#include <QSize>
+#include <QSizeF>
+
+// Flyer pages are measured in CSS pixels, 96 to the inch.
+inline constexpr int kPixelsPerInch = 96;
+
+// The page of a theme that declares none, and of every flyer before themes could choose.
+inline constexpr QSize kLetterPage(816, 1056); // 8.5 x 11 inches
+
+// What a theme may declare: from an inch and a half (a business card's short side) to 50 inches.
+inline constexpr int kMinPagePixels = 144;
+inline constexpr int kMaxPagePixels = 4800;
+
+// The declared size when both sides are in range, else Letter.
+QSize FlyerPageSize(int width, int height);
+
+// The page in PDF points (72 to the inch).
+QSizeF PagePoints(QSize page);
+
+// The page in inches.
+QSizeF PageInches(QSize page);
