@@ -1,5 +1,6 @@
 // The warm flyer cycle against two command-line HTML-to-picture tools, on the same merged page.
 #include "app/workingfolders.h"
+#include "support/flyerrequests.h"
 #include "catalogue/themecatalogue.h"
 #include "compose/loadpolicy.h"
 #include "compose/render/xhtml2image.h"
@@ -192,7 +193,7 @@ int main(int argc, char* argv[])
             cpuBefore = TreeCpuMs(renderer.WorkerProcessId());
         QElapsedTimer clock;
         clock.start();
-        const CFlyerPage merged = ComposeFlyerPage(templateText, theme.GetName(), true, flyer, settings, font, color);
+        const CFlyerPage merged = ComposeFlyerPage(templateText, TestSupport::Request(flyer, true, QString(), FlyerLook{theme.GetName(), QString(), font, color}), settings);
         const double mergeMs = clock.nsecsElapsed() / 1e6;
         QString error;
         if (!renderer.Render(merged.page, 816, 1056, flyerImage, &error)) {
@@ -216,7 +217,7 @@ int main(int argc, char* argv[])
         QThread::msleep(1500);
         QElapsedTimer clock;
         clock.start();
-        const CFlyerPage merged = ComposeFlyerPage(templateText, theme.GetName(), true, flyer, settings, font, color);
+        const CFlyerPage merged = ComposeFlyerPage(templateText, TestSupport::Request(flyer, true, QString(), FlyerLook{theme.GetName(), QString(), font, color}), settings);
         if (!renderer.Render(merged.page, 816, 1056, flyerImage))
             return 1;
         pausedTimes.append(clock.nsecsElapsed() / 1e6);

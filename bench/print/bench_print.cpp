@@ -1,6 +1,7 @@
 // The print-quality flyer: the vector PDF of a four-photo project against Chromium's own
 // --print-to-pdf of the same merged page, the first print copy of a 12 MP original, and the size
 // of a PDF made from four 12 MP originals.
+#include "flyer/flyerrequest.h"
 #include "app/workingfolders.h"
 #include "compose/printphotos.h"
 #include "compose/render/printpage.h"
@@ -127,13 +128,13 @@ int main(int argc, char* argv[])
     flyer.m_strAddress = QStringLiteral("12 Oak Lane");
     for (int i = 0; i < kPhotoSlots; ++i)
         flyer.m_photos[size_t(i)].m_strPath = paths[size_t(i)];
-    source.templatePath = QDir(settings.Path2Themes).filePath(QStringLiteral("Gallery-KT401/index.htm"));
-    source.themeName = QStringLiteral("Gallery - KT401");
-    source.projectMode = true;
-    source.flyer = &flyer;
+    source.request.look.templatePath = QDir(settings.Path2Themes).filePath(QStringLiteral("Gallery-KT401/index.htm"));
+    source.request.look.themeName = QStringLiteral("Gallery - KT401");
+    source.request.mode = FlyerMode::Project;
+    source.request.record = flyer;
     source.settings = &settings;
-    source.font = QStringLiteral("Tahoma");
-    source.color = 0x00B16300;
+    source.request.look.font = QStringLiteral("Tahoma");
+    source.request.look.color = 0x00B16300;
 
     // First print copy of one 12 MP original, each time into an empty cache.
     const QString original = QDir(folder).filePath(OriginalPhotoName(1));
@@ -187,7 +188,7 @@ int main(int argc, char* argv[])
     // A changed text: the page is laid out again before it is printed.
     QList<double> editedTimes;
     for (int i = 0; i < std::min(runs, 10); ++i) {
-        flyer.m_strDescription = QStringLiteral("Bright rooms, edit %1.").arg(i);
+        source.request.record.m_strDescription = QStringLiteral("Bright rooms, edit %1.").arg(i);
         QElapsedTimer clock;
         clock.start();
         MakePrintPage(renderer, source, PrintPageWork::Pdf, page);

@@ -1,6 +1,7 @@
 // The render worker's memory over a long batch of distinct flyers: each from its own project
 // folder, photos, sidebar picture and texts, as a batch makes them.
 #include "app/workingfolders.h"
+#include "support/flyerrequests.h"
 #include "catalogue/themecatalogue.h"
 #include "compose/loadpolicy.h"
 #include "compose/render/xhtml2image.h"
@@ -159,8 +160,7 @@ int main(int argc, char* argv[])
         }
         flyer.SetPathName(QDir(folder).filePath(QStringLiteral("FlyerData.lso")));
         renderer.SetLoadRoots(PageLoadRoots(settings, theme.GetTemplate(), folder));
-        const CFlyerPage page = ComposeFlyerPage(templateText, theme.GetName(), true, flyer, settings,
-                                                 theme.GetTypeface(), theme.GetColor());
+        const CFlyerPage page = ComposeFlyerPage(templateText, TestSupport::Request(flyer, true, QString(), FlyerLook{theme.GetName(), QString(), theme.GetTypeface(), theme.GetColor()}), settings);
         QImage image;
         QString error;
         if (!renderer.Render(page.page, 816, 1056, image, &error)) {

@@ -39,8 +39,6 @@
 namespace Cli {
 namespace {
 
-constexpr int kFlyerWidth = 816;
-constexpr int kFlyerHeight = 1056;
 // Rows read in one go before the event loop gets a turn (a sheet of a million bad rows).
 constexpr int kRowsPerTurn = 500;
 // The progress line is redrawn at most this often.
@@ -98,6 +96,16 @@ public:
 
     bool WarmUp(QString* error) { return Renderer().WarmUp(error); }
 
+    FlyerRequest RowRequest(const RowWork& row) const
+    {
+        FlyerRequest request;
+        request.look = m_job.look;
+        request.record = row.flyer;
+        request.extras = row.extras;
+        request.pageSize = m_job.pageSize;
+        return request;
+    }
+
     void Make(RowWork& row)
     {
         CAppSettings rowSettings = m_settings;
@@ -111,15 +119,8 @@ public:
         if (m_job.printQuality) {
             CXFlyerSource source;
             source.templateText = m_job.templateText;
-            source.templatePath = m_job.templatePath;
-            source.themeName = m_job.themeName;
-            source.projectMode = true;
-            source.flyer = &row.flyer;
+            source.request = RowRequest(row);
             source.settings = &rowSettings;
-            source.font = m_job.font;
-            source.color = m_job.color;
-            source.listingUrl = row.extras.m_strListingUrl;
-            source.crops = row.extras.m_crops;
             // The copies are the row's, not the user's cache: nobody prints this row again.
             source.printCopyFolder = row.folder;
             source.pictureRoots = m_job.pictureRoots;
@@ -152,11 +153,10 @@ public:
             }
             written = WritePrintQualityFile(page.pdf, picture, scratch, &why);
         } else {
-            const CFlyerPage page = ComposeFlyerPage(m_job.templateText, m_job.themeName, true, row.flyer, rowSettings,
-                                                     m_job.font, m_job.color, row.extras.m_strListingUrl);
-            Renderer().SetLoadRoots(PageLoadRoots(rowSettings, m_job.templatePath, row.folder));
+            const CFlyerPage page = ComposeFlyerPage(m_job.templateText, RowRequest(row), rowSettings);
+            Renderer().SetLoadRoots(PageLoadRoots(rowSettings, m_job.look.templatePath, row.folder));
             QImage image;
-            if (!Renderer().Render(page.page, kFlyerWidth, kFlyerHeight, image, &why)) {
+            if (!Renderer().Render(page.page, m_job.pageSize.width(), m_job.pageSize.height(), image, &why)) {
                 row.problems.append(QStringLiteral("the flyer could not be rendered: %1").arg(why));
                 return;
             }
@@ -385,9 +385,9 @@ private:
                 continue;
             }
             row->flyer = std::move(listing.flyer);
-            row->flyer.m_strTheme = m_options.job.themeName;
-            row->flyer.m_strFont = m_options.job.font;
-            row->flyer.m_crColor = m_options.job.color;
+            row->flyer.m_strTheme = m_options.job.look.themeName;
+            row->flyer.m_strFont = m_options.job.look.font;
+            row->flyer.m_crColor = m_options.job.look.color;
             row->extras = std::move(listing.extras);
             // Names are decided here, in row order, never by which flyer is done first.
             row->destination = QDir(m_options.job.outFolder).filePath(NameFor(row->flyer));

@@ -144,7 +144,7 @@ int Run(const QStringList& args)
     // The rows are read one at a time as their flyers are made; only the sheet's text is held.
     CXListingSheetReader sheet;
     // The rows' photos may come from the sheet's folder and from where a flyer page may load.
-    sheet.SetPictureRoots(PageLoadRoots(settings, selection.templatePath, QString()));
+    sheet.SetPictureRoots(PageLoadRoots(settings, selection.request.look.templatePath, QString()));
     const bool opened = sheet.Open(csvPath);
     // How the file was read explains a header that could not be found in it.
     for (const QString& note : sheet.Notes())
@@ -155,13 +155,11 @@ int Run(const QStringList& args)
         PrintProgress(QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(csvPath), problem));
 
     BatchJob& job = run.job;
-    job.templatePath = selection.templatePath;
-    if (!LoadTemplate(selection.templatePath, job.templateText))
+    job.look = selection.request.look;
+    job.pageSize = selection.request.pageSize;
+    if (!LoadTemplate(selection.request.look.templatePath, job.templateText))
         return Cli::Fail(
-            QStringLiteral("cannot read the template %1").arg(QDir::toNativeSeparators(selection.templatePath)));
-    job.themeName = selection.themeName;
-    job.font = selection.font;
-    job.color = selection.color;
+            QStringLiteral("cannot read the template %1").arg(QDir::toNativeSeparators(selection.request.look.templatePath)));
     job.format = format;
     job.printQuality = print;
     job.pictureRoots = QStringList{QFileInfo(csvPath).absolutePath()};

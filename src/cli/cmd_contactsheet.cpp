@@ -6,6 +6,7 @@
 #include "compose/loadpolicy.h"
 #include "compose/render/xhtml2image.h"
 #include "compose/templatemerge.h"
+#include "flyer/flyerrequest.h"
 #include "imaging/imagelibrary.h"
 #include "flyer/flyerdata.h"
 #include "flyer/listingextras.h"
@@ -25,8 +26,9 @@
 
 namespace {
 
-constexpr int kPageWidth = 816;
-constexpr int kPageHeight = 1056;
+// Tiles have the Letter page's proportions; a page of another shape is fitted into its tile.
+constexpr int kPageWidth = kLetterPage.width();
+constexpr int kPageHeight = kLetterPage.height();
 constexpr int kGap = 24;
 constexpr int kLabelHeight = 34;
 
@@ -74,7 +76,9 @@ QImage ComposeSheet(const QList<Tile>& tiles, int columns, int tileWidth)
             painter.setPen(QColor(0xa0, 0x1c, 0x10));
             painter.drawText(box, Qt::AlignCenter, QStringLiteral("cannot render"));
         } else {
-            painter.drawImage(box, tile.page.scaled(box.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
+            const QImage fitted = tile.page.scaled(box.size(), Qt::KeepAspectRatio, Qt::SmoothTransformation);
+            painter.drawImage(box.left() + (box.width() - fitted.width()) / 2,
+                              box.top() + (box.height() - fitted.height()) / 2, fitted);
         }
         painter.setPen(Qt::white);
         const QString label = tile.name + QStringLiteral("  (%1)").arg(tile.photos);
@@ -171,11 +175,16 @@ int Run(const QStringList& args)
             error = QStringLiteral("cannot read the template %1").arg(QDir::toNativeSeparators(theme.GetTemplate()));
         } else {
             // The theme's own look unless one is given, so that every theme shows as it was designed.
-            const CFlyerPage page = ComposeFlyerPage(templateText, theme.GetName(), projectMode, flyer, settings, font,
-                                                     color ? *color : theme.GetColor(), extras.m_strListingUrl);
+            FlyerRequest request;
+            request.look = FlyerLook{theme.GetName(), theme.GetTemplate(), font, color ? *color : theme.GetColor()};
+            request.record = flyer;
+            request.extras = extras;
+            request.mode = projectMode ? FlyerMode::Project : FlyerMode::Preview;
+            request.pageSize = theme.GetPageSize();
+            const CFlyerPage page = ComposeFlyerPage(templateText, request, settings);
             renderer.SetLoadRoots(
                 PageLoadRoots(settings, theme.GetTemplate(), projectMode ? flyer.GetFolder() : QString()));
-            if (!renderer.Render(page.page, kPageWidth, kPageHeight, tile.page, &error))
+            if (!renderer.Render(page.page, request.pageSize.width(), request.pageSize.height(), tile.page, &error))
                 tile.page = QImage();
             if (!page.sidebarImage.isEmpty())
                 QFile::remove(page.sidebarImage);

@@ -26,8 +26,8 @@ int Run(const QStringList& args)
     // A photo from elsewhere is left out, as on screen; one that would go out grey or half drawn is
     // no export the user asked for.
     QStringList damaged;
-    for (const CXFinding& finding : CheckProjectPhotos(selection.projectMode, selection.flyer, settings,
-                                                       selection.templatePath, quality == Cli::Quality::Print)) {
+    for (const CXFinding& finding : CheckProjectPhotos(selection.request.ProjectMode(), selection.request.record, settings,
+                                                       selection.request.look.templatePath, quality == Cli::Quality::Print)) {
         if (finding.rule == QLatin1String(kRulePhotoDamaged))
             damaged.append(finding.message);
         else
@@ -48,7 +48,7 @@ int Run(const QStringList& args)
         exported = WritePrintQualityFile(settings, pdf, picture, out, &error);
     } else {
         const Cli::CXQuietStdout quiet;
-        exported = ExportFlyerFile(settings, selection.flyer, flyer, out, &error);
+        exported = ExportFlyerFile(settings, selection.request.record, flyer, out, &error);
     }
     if (!exported)
         return Cli::Fail(error.simplified());

@@ -46,7 +46,7 @@ int Run(const QStringList& args)
         CCoverJob job;
         if (MergeThemeCover(*selection.theme, settings, job) != CoverResult::Ready)
             return Cli::Fail(
-                QStringLiteral("cannot read the template %1").arg(QDir::toNativeSeparators(selection.templatePath)));
+                QStringLiteral("cannot read the template %1").arg(QDir::toNativeSeparators(selection.request.look.templatePath)));
         WriteRaw(job.page);
         return Cli::Done;
     }

@@ -7,6 +7,7 @@
 #include "cli/flyerselectors.h"
 #include "compose/render/xhtml2image.h"
 #include "compose/templatemerge.h"
+#include "flyer/flyerrequest.h"
 #include "flyer/flyerdata.h"
 #include "settings/appsettings.h"
 
@@ -19,8 +20,6 @@
 
 namespace {
 
-constexpr int kPageWidth = 816;
-constexpr int kPageHeight = 1056;
 
 // One theme to check: the folder whose "Themes.ini" describes it and its section there.
 struct ThemeEntry
@@ -116,14 +115,19 @@ QStringList CheckOverflow(const CXThemeTemplateInfo& theme, const QString& templ
     ThemeKit::FillLongSampleProject(flyer, settings.Path2SampleData);
     CAppSettings profile = settings;
     ThemeKit::FillLongSampleProfile(profile);
-    const CFlyerPage page =
-        ComposeFlyerPage(templateText, theme.GetName(), true, flyer, profile, theme.GetTypeface(), theme.GetColor());
+    FlyerRequest request;
+    request.look = FlyerLook{theme.GetName(), theme.GetTemplate(), theme.GetTypeface(), theme.GetColor()};
+    request.record = flyer;
+    request.pageSize = theme.GetPageSize();
+    const int pageWidth = request.pageSize.width();
+    const int pageHeight = request.pageSize.height();
+    const CFlyerPage page = ComposeFlyerPage(templateText, request, profile);
     const QString probed = page.page + ThemeKit::OverflowProbeCss();
     QImage atPage;
     QImage wide;
     QString error;
-    const bool rendered = renderer.Render(probed, kPageWidth, kPageHeight, atPage, &error) &&
-                          renderer.Render(probed, 2 * kPageWidth, 2 * kPageHeight, wide, &error);
+    const bool rendered = renderer.Render(probed, pageWidth, pageHeight, atPage, &error) &&
+                          renderer.Render(probed, 2 * pageWidth, 2 * pageHeight, wide, &error);
     if (!page.sidebarImage.isEmpty())
         QFile::remove(page.sidebarImage);
     if (!rendered)
@@ -133,12 +137,12 @@ QStringList CheckOverflow(const CXThemeTemplateInfo& theme, const QString& templ
         return {};
     QStringList where;
     if (overflow.right > 0)
-        where.append(QStringLiteral("%1 pixels to the right").arg(overflow.right - kPageWidth));
+        where.append(QStringLiteral("%1 pixels to the right").arg(overflow.right - pageWidth));
     if (overflow.bottom > 0)
-        where.append(QStringLiteral("%1 pixels below").arg(overflow.bottom - kPageHeight));
+        where.append(QStringLiteral("%1 pixels below").arg(overflow.bottom - pageHeight));
     return {QStringLiteral("with the long sample texts the flyer spills over the %1 x %2 page (%3)")
-                .arg(kPageWidth)
-                .arg(kPageHeight)
+                .arg(pageWidth)
+                .arg(pageHeight)
                 .arg(where.join(QStringLiteral(" and ")))};
 }
 

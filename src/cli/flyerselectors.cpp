@@ -91,10 +91,12 @@ int RenderSelectedFlyer(CXHTML2Image& renderer, const FlyerSelection& selection,
     CFlyerPage page;
     if (const int rc = ComposeSelectedFlyer(selection, settings, page); rc != Done)
         return rc;
-    renderer.SetLoadRoots(PageLoadRoots(settings, selection.templatePath,
-                                        selection.projectMode ? selection.flyer.GetFolder() : QString()));
+    const FlyerRequest& request = selection.request;
+    renderer.SetLoadRoots(PageLoadRoots(settings, request.look.templatePath,
+                                        request.ProjectMode() ? request.record.GetFolder() : QString()));
     QString error;
-    const bool rendered = renderer.Render(page.page, 816, 1056, flyer, &error);
+    const bool rendered =
+        renderer.Render(page.page, request.pageSize.width(), request.pageSize.height(), flyer, &error);
     if (!page.sidebarImage.isEmpty())
         QFile::remove(page.sidebarImage);
     if (!rendered)
@@ -123,32 +125,32 @@ int SelectFlyer(const Options& options, const CAppSettings& settings, FlyerSelec
     }
 
     out = FlyerSelection();
-    out.flyer.Reset();
+    out.request.mode = FlyerMode::Preview;
+    out.request.record.Reset();
     if (options.Has(QStringLiteral("project"))) {
         const QString path = options.Value(QStringLiteral("project"));
-        const FlyerFileStatus status = out.flyer.Load(path);
+        const FlyerFileStatus status = out.request.record.Load(path);
         if (status.kind == FlyerFileStatus::OpenFailed)
             return Fail(QStringLiteral("cannot open the project file %1").arg(QDir::toNativeSeparators(path)));
         if (!status.IsOk())
             return Fail(status.text);
-        out.projectMode = true;
+        out.request.mode = FlyerMode::Project;
         CListingExtras extras;
-        const CListingExtras::Status extrasStatus = extras.Load(out.flyer.GetFolder(), path);
+        const CListingExtras::Status extrasStatus = extras.Load(out.request.record.GetFolder(), path);
         if (extrasStatus.kind == CListingExtras::Damaged || extrasStatus.stale)
             Warn(extrasStatus.text);
-        out.listingUrl = extras.m_strListingUrl;
-        out.crops = extras.m_crops;
+        out.request.extras = extras;
     }
 
     if (byTemplate) {
-        out.templatePath = QFileInfo(options.Value(QStringLiteral("template"))).absoluteFilePath();
-        out.themeName = out.templatePath;
+        out.request.look.templatePath = QFileInfo(options.Value(QStringLiteral("template"))).absoluteFilePath();
+        out.request.look.themeName = out.request.look.templatePath;
     } else {
         const QString name = byTheme           ? options.Value(QStringLiteral("theme"))
-                             : out.projectMode ? out.flyer.m_strTheme
+                             : out.request.ProjectMode() ? out.request.record.m_strTheme
                                                : settings.LastTheme;
         const QString whose = byTheme           ? QString()
-                              : out.projectMode ? QStringLiteral(" (the project's theme)")
+                              : out.request.ProjectMode() ? QStringLiteral(" (the project's theme)")
                                                 : QStringLiteral(" (the last theme used)");
         CXThemeCatalogue catalogue;
         catalogue.LoadAvailableThemes(settings.Path2Themes, WorkingFolders::UserThemesFolder());
@@ -157,17 +159,18 @@ int SelectFlyer(const Options& options, const CAppSettings& settings, FlyerSelec
             return Fail(QStringLiteral("the theme \"%1\"%2 is not in the catalogue %3")
                             .arg(name, whose, QDir::toNativeSeparators(ThemeInfo::IniPath(settings.Path2Themes))));
         out.theme = catalogue.at(index);
-        out.themeName = out.theme->GetName();
-        out.templatePath = out.theme->GetTemplate();
+        out.request.look.themeName = out.theme->GetName();
+        out.request.look.templatePath = out.theme->GetTemplate();
+        out.request.pageSize = out.theme->GetPageSize();
     }
 
     if (options.Has(QStringLiteral("font")))
-        out.font = options.Value(QStringLiteral("font"));
+        out.request.look.font = options.Value(QStringLiteral("font"));
     else
-        out.font = out.projectMode ? out.flyer.m_strFont : settings.LastFont;
-    if (out.font.isEmpty() && out.theme)
-        out.font = out.theme->GetTypeface();
-    out.color = color ? *color : out.projectMode ? out.flyer.m_crColor : settings.LastColor;
+        out.request.look.font = out.request.ProjectMode() ? out.request.record.m_strFont : settings.LastFont;
+    if (out.request.look.font.isEmpty() && out.theme)
+        out.request.look.font = out.theme->GetTypeface();
+    out.request.look.color = color ? *color : out.request.ProjectMode() ? out.request.record.m_crColor : settings.LastColor;
     return Done;
 }
 
@@ -175,18 +178,11 @@ int MakeSelectedPrintPage(CXHTML2Image& renderer, const FlyerSelection& selectio
                           PrintPageWork work, CXPrintPage& page)
 {
     CXFlyerSource source;
-    if (!LoadTemplate(selection.templatePath, source.templateText))
+    if (!LoadTemplate(selection.request.look.templatePath, source.templateText))
         return Fail(
-            QStringLiteral("cannot read the template %1").arg(QDir::toNativeSeparators(selection.templatePath)));
-    source.templatePath = selection.templatePath;
-    source.themeName = selection.themeName;
-    source.projectMode = selection.projectMode;
-    source.flyer = &selection.flyer;
+            QStringLiteral("cannot read the template %1").arg(QDir::toNativeSeparators(selection.request.look.templatePath)));
+    source.request = selection.request;
     source.settings = &settings;
-    source.font = selection.font;
-    source.color = selection.color;
-    source.listingUrl = selection.listingUrl;
-    source.crops = selection.crops;
     QString error;
     if (!MakePrintPage(renderer, source, work, page, &error))
         return Fail(error.simplified());
@@ -196,11 +192,10 @@ int MakeSelectedPrintPage(CXHTML2Image& renderer, const FlyerSelection& selectio
 int ComposeSelectedFlyer(const FlyerSelection& selection, const CAppSettings& settings, CFlyerPage& page)
 {
     QString templateText;
-    if (!LoadTemplate(selection.templatePath, templateText))
+    if (!LoadTemplate(selection.request.look.templatePath, templateText))
         return Fail(
-            QStringLiteral("cannot read the template %1").arg(QDir::toNativeSeparators(selection.templatePath)));
-    page = ComposeFlyerPage(templateText, selection.themeName, selection.projectMode, selection.flyer, settings,
-                            selection.font, selection.color, selection.listingUrl);
+            QStringLiteral("cannot read the template %1").arg(QDir::toNativeSeparators(selection.request.look.templatePath)));
+    page = ComposeFlyerPage(templateText, selection.request, settings);
     return Done;
 }
 

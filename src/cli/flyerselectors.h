@@ -3,8 +3,7 @@
 #include "catalogue/themetemplateinfo.h"
 #include "compose/render/printpage.h"
 #include "cli/clicommand.h"
-#include "flyer/flyerdata.h"
-#include "flyer/listingextras.h"
+#include "flyer/flyerrequest.h"
 
 #include <QImage>
 
@@ -25,15 +24,8 @@ QStringList FlyerSelectorOptions();
 
 struct FlyerSelection
 {
-    QString templatePath;
-    QString themeName; // the catalogue name, or the template path with --template
-    std::optional<CXThemeTemplateInfo> theme;
-    bool projectMode = false;
-    CFlyerData flyer;
-    QString listingUrl; // from the project's extras file
-    std::array<std::optional<QRect>, CListingExtras::kSlotCount> crops; // likewise
-    QString font;
-    quint32 color = 0; // 0x00BBGGRR
+    FlyerRequest request; // the look, the listing with its extras, the mode and the theme's page
+    std::optional<CXThemeTemplateInfo> theme; // the catalogue's record; none with --template
 };
 
 // "#RRGGBB" (case-insensitive) as 0x00BBGGRR.

@@ -29,6 +29,18 @@ bool IsValidSize(int width, int height)
     return width > 0 && height > 0 && width <= kMaxSide && height <= kMaxSide && qint64(width) * height <= kMaxPixels;
 }
 
+namespace {
+
+// A print request's page: width in the low 16 bits, height in the high ones (sides up to kMaxSide).
+quint32 PrintPageField(int width, int height)
+{
+    if (!IsValidSize(width, height))
+        return 0;
+    return quint32(width) | quint32(height) << 16;
+}
+
+} // namespace
+
 QByteArray EncodeRequest(const Request& request)
 {
     QByteArray roots;
@@ -41,7 +53,8 @@ QByteArray EncodeRequest(const Request& request)
     const bool print = request.print != PrintMode::None;
     QByteArray out = Header(
         print ? kPrintRequestMagic : kRequestMagic, request.id, print ? quint32(request.print) : quint32(request.width),
-        print ? 0 : quint32(request.height), quint32(request.baseUrl.size()), quint32(request.page.size()));
+        print ? PrintPageField(request.width, request.height) : quint32(request.height), quint32(request.baseUrl.size()),
+        quint32(request.page.size()));
     PutU32(out, quint32(roots.size()));
     out.reserve(kRequestHeaderBytes + request.baseUrl.size() + request.page.size() + roots.size());
     out.append(request.baseUrl);
@@ -98,7 +111,8 @@ bool CFrameReader::TakeFrame(quint32 (&header)[7], QByteArray& body)
         }
     } else if (m_kind == Kind::Request && header[0] == kPrintRequestMagic) {
         bodyBytes = qint64(header[4]) + header[5] + header[6];
-        if (!IsPrintMode(header[2]) || header[3] != 0 || header[4] > 64 * 1024 || header[5] > kMaxPageBytes ||
+        const bool pageOk = header[3] == 0 || IsValidSize(int(header[3] & 0xFFFFu), int(header[3] >> 16));
+        if (!IsPrintMode(header[2]) || !pageOk || header[4] > 64 * 1024 || header[5] > kMaxPageBytes ||
             header[6] > kMaxRootsBytes) {
             m_error = QStringLiteral("print request frame out of bounds");
             return false;
@@ -159,6 +173,8 @@ bool CFrameReader::TakeRequest(Request& out)
     }
     if (header[0] == kPrintRequestMagic) {
         out.print = PrintMode(header[2]);
+        out.width = int(header[3] & 0xFFFFu);
+        out.height = int(header[3] >> 16);
     } else {
         out.width = int(header[2]);
         out.height = int(header[3]);

@@ -12,7 +12,8 @@
 // A successful reply carries width x height x 4 bytes of ARGB32 pixels, rows tightly packed,
 // then the page's text-fit report (UTF-8 JSON, may be empty); a failed one carries the reason.
 // The print-quality page has frames of its own:
-//   request: magic "LRP2", id, mode, 0, base URL length, page length, roots length, then as above
+//   request: magic "LRP2", id, mode, page (width | height << 16, CSS pixels), base URL length,
+//            page length, roots length, then as above
 //   reply:   magic "LPS1", id, status, mode, layout length, PDF length, layout (JSON), PDF
 // Mode Layout answers with the pictures' boxes only, mode Pdf with the boxes and the one-page PDF.
 // A failed print reply carries the reason as its layout text and no PDF.

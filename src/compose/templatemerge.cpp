@@ -339,9 +339,12 @@ bool ProfileHasName(const CAppSettings& settings)
     return !settings.FullName.trimmed().isEmpty();
 }
 
-QString MergeTemplate(const QString& templateText, bool projectMode, const CFlyerData& flyer,
-                      const CAppSettings& settings, const CMergeLook& look, const QString& listingUrl)
+QString MergeTemplate(const QString& templateText, const FlyerRequest& request, const CAppSettings& settings,
+                      const CMergeLook& look)
 {
+    const bool projectMode = request.ProjectMode();
+    const CFlyerData& flyer = request.record;
+    const QString& listingUrl = request.extras.m_strListingUrl;
     const CPreviewData& sample = CPreviewData::Get();
     const bool ownAgent = projectMode || ProfileHasName(settings);
     const QString hex = ColorRefToHex(look.color);
@@ -418,8 +421,14 @@ QString MergeTemplate(const QString& templateText, bool projectMode, const CFlye
 QString MergeCoverTemplate(const QString& templateText, const CXThemeTemplateInfo& theme, const CAppSettings& settings,
                            const QString& sidebarImage)
 {
+    return MergeCoverTemplate(templateText, theme.GetTypeface(), theme.GetColor(), settings, sidebarImage);
+}
+
+QString MergeCoverTemplate(const QString& templateText, const QString& typeface, quint32 color,
+                           const CAppSettings& settings, const QString& sidebarImage)
+{
     const CPreviewData& sample = CPreviewData::Get();
-    const QString hex = theme.GetColorHex();
+    const QString hex = ColorRefToHex(color);
     const bool ownAgent = ProfileHasName(settings);
     const QString contact = ownAgent
                                 ? FormatContactInfo(ContactProfile, true, settings, hex)
@@ -436,7 +445,7 @@ QString MergeCoverTemplate(const QString& templateText, const CXThemeTemplateInf
                                             {"$_sidebarImage$", ToFileUrl(sidebarImage)},
                                             {"$_elementColor$", hex},
                                             {"$_pageColor$", hex},
-                                            {"$_pageFont$", PageFontToken(theme.GetTypeface())},
+                                            {"$_pageFont$", PageFontToken(typeface)},
                                             {"$_mainPhoto$", SamplePhotoUrl(settings, 0)},
                                             {"$_photo02$", SamplePhotoUrl(settings, 1)},
                                             {"$_photo03$", SamplePhotoUrl(settings, 2)},
@@ -468,18 +477,19 @@ SidebarKind SidebarKindFor(const QString& themeName)
                                                                             : SidebarKind::Plain;
 }
 
-CFlyerPage ComposeFlyerPage(const QString& templateText, const QString& themeName, bool projectMode,
-                            const CFlyerData& flyer, const CAppSettings& settings, const QString& font, quint32 color,
-                            const QString& listingUrl)
+CFlyerPage ComposeFlyerPage(const QString& templateText, const FlyerRequest& request, const CAppSettings& settings)
 {
     CFlyerPage result;
-    const SidebarKind sidebar = SidebarKindFor(themeName);
+    const FlyerLook& look = request.look;
+    const SidebarKind sidebar = SidebarKindFor(look.themeName);
     if (sidebar != SidebarKind::None) {
-        const QString caption = projectMode ? flyer.m_strCaption : CPreviewData::Get().caption;
+        const QString caption = request.ProjectMode() ? request.record.m_strCaption : CPreviewData::Get().caption;
         result.sidebarImage =
-            CreateSidebarImage(caption, sidebar == SidebarKind::Outlined, font, settings.Path2TempFolder);
+            CreateSidebarImage(caption, sidebar == SidebarKind::Outlined, look.font, settings.Path2TempFolder);
     }
-    result.page = MergeTemplate(templateText, projectMode, flyer, settings,
-                                MakeMergeLook(font, color, result.sidebarImage), listingUrl);
+    result.page = request.mode == FlyerMode::Cover
+                      ? MergeCoverTemplate(templateText, look.font, look.color, settings, result.sidebarImage)
+                      : MergeTemplate(templateText, request, settings,
+                                      MakeMergeLook(look.font, look.color, result.sidebarImage));
     return result;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "compose/listinghtml.h"
+#include "flyer/flyerrequest.h"
 
 #include <QString>
 #include <QStringList>
@@ -109,15 +110,17 @@ QString PageFontToken(const QString& font);
 // The look of a font and colour, with the caption padding the font needs.
 CMergeLook MakeMergeLook(const QString& font, quint32 color, const QString& sidebarImage = QString());
 
-// The current flyer: from the project (projectMode) or from the preview data. listingUrl is the
-// project's web address from its extras file; "$_qrCode$" falls back to the profile's web site.
-QString MergeTemplate(const QString& templateText, bool projectMode, const CFlyerData& flyer,
-                      const CAppSettings& settings, const CMergeLook& look, const QString& listingUrl = QString());
+// The flyer of a request: from its listing (project mode) or from the preview data. The QR code
+// opens the listing's web address from its extras, else the profile's web site.
+QString MergeTemplate(const QString& templateText, const FlyerRequest& request, const CAppSettings& settings,
+                      const CMergeLook& look);
 
 // A theme's cover page: preview data in the theme's own typeface and colour, with the agent's own
 // profile once it has a name.
 QString MergeCoverTemplate(const QString& templateText, const CXThemeTemplateInfo& theme, const CAppSettings& settings,
                            const QString& sidebarImage);
+QString MergeCoverTemplate(const QString& templateText, const QString& typeface, quint32 color,
+                           const CAppSettings& settings, const QString& sidebarImage);
 
 // Sidebar themes carry the caption as a picture: plain when the name holds "Sidebar", outlined
 // when it also holds "Gradient" (both case-sensitive).
@@ -137,6 +140,4 @@ struct CFlyerPage
     QString page;
     QString sidebarImage;
 };
-CFlyerPage ComposeFlyerPage(const QString& templateText, const QString& themeName, bool projectMode,
-                            const CFlyerData& flyer, const CAppSettings& settings, const QString& font, quint32 color,
-                            const QString& listingUrl = QString());
+CFlyerPage ComposeFlyerPage(const QString& templateText, const FlyerRequest& request, const CAppSettings& settings);

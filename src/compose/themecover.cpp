@@ -20,8 +20,6 @@
 
 namespace {
 
-constexpr int kPageWidth = 816;
-constexpr int kPageHeight = 1056;
 constexpr int kCoverBox = 92;
 constexpr int kLargeCoverBox = 844;
 // The text chunk of a cover made with the agent's profile.
@@ -190,7 +188,8 @@ CoverResult MakeCover(const CXThemeTemplateInfo& theme, const CAppSettings& sett
     QImage rendered;
     QString reason;
     renderer.SetLoadRoots(PageLoadRoots(settings, theme.GetTemplate(), QString()));
-    if (!renderer.Render(job.page, kPageWidth, kPageHeight, rendered, &reason)) {
+    const QSize page = theme.GetPageSize();
+    if (!renderer.Render(job.page, page.width(), page.height(), rendered, &reason)) {
         DiscardThemeCover(job);
         if (error)
             *error = QStringLiteral("cannot render the cover of %1: %2").arg(theme.GetName(), reason);

@@ -357,6 +357,12 @@ void CFlyerSession::EndDraft()
     RenderFlyer();
 }
 
+QSize CFlyerSession::PageSizeOf(const QString& themeName) const
+{
+    qsizetype index = 0;
+    return m_themes.FindTheme(themeName, index) ? m_themes.at(index).GetPageSize() : kLetterPage;
+}
+
 void CFlyerSession::RenderWith(bool projectMode)
 {
     const bool replace = std::exchange(m_bReplaceRunning, false) && IsDrafting();
@@ -384,7 +390,14 @@ void CFlyerSession::RenderWith(bool projectMode)
     const CAppSettings& profile = m_draftProfile ? *m_draftProfile : m_settings;
     // A sidebar theme gets its caption picture drawn anew for every page.
     const QString& listingUrl = m_draftListing && m_draftListingUrl ? *m_draftListingUrl : m_extras.m_strListingUrl;
-    const CFlyerPage page = ComposeFlyerPage(templateText, theme, projectMode, flyer, profile, font, color, listingUrl);
+    FlyerRequest request;
+    request.look = FlyerLook{theme, templatePath, font, color};
+    request.record = flyer;
+    request.extras = m_extras;
+    request.extras.m_strListingUrl = listingUrl;
+    request.mode = projectMode ? FlyerMode::Project : FlyerMode::Preview;
+    request.pageSize = PageSizeOf(theme);
+    const CFlyerPage page = ComposeFlyerPage(templateText, request, profile);
     m_strSidebarImage = page.sidebarImage;
     m_drawnPhotoProblems.clear();
     // A draft's photos are still being chosen; the saved project's are what the user is told about.
@@ -397,8 +410,9 @@ void CFlyerSession::RenderWith(bool projectMode)
     }
     m_strDrawnTheme = theme;
     const QStringList roots = PageLoadRoots(profile, templatePath, projectMode ? flyer.GetFolder() : QString());
-    m_nRenderRequest = replace ? m_renderer.RenderReplacing(page.page, kFlyerWidth, kFlyerHeight, roots)
-                               : m_renderer.RenderAsync(page.page, kFlyerWidth, kFlyerHeight, roots);
+    const QSize size = request.pageSize;
+    m_nRenderRequest = replace ? m_renderer.RenderReplacing(page.page, size.width(), size.height(), roots)
+                               : m_renderer.RenderAsync(page.page, size.width(), size.height(), roots);
 }
 
 void CFlyerSession::OnRenderFinished(quint64 requestId, const QImage& image, const QString& error)
@@ -492,7 +506,8 @@ void CFlyerSession::StartNextCover()
             PrepareThemeCover(theme, m_settings, m_coverJob, m_coverItem.large ? DeveloperCoverFolder() : QString());
         if (prepared == CoverResult::Ready) {
             Q_EMIT CoverStarted(m_nCoversDone, m_nCoversDue);
-            m_nCoverRequest = m_renderer.RenderAsync(m_coverJob.page, kFlyerWidth, kFlyerHeight,
+            m_nCoverRequest = m_renderer.RenderAsync(m_coverJob.page, theme.GetPageSize().width(),
+                                                     theme.GetPageSize().height(),
                                                      PageLoadRoots(m_settings, theme.GetTemplate(), QString()));
             return;
         }

@@ -3,6 +3,7 @@
 #include "catalogue/colorpalette.h"
 #include "compose/themecover.h"
 #include "flyer/flyerdata.h"
+#include "flyer/flyerrequest.h"
 #include "flyer/listingextras.h"
 #include "settings/appsettings.h"
 
@@ -28,8 +29,8 @@ class CFlyerSession : public QObject
     Q_DISABLE_COPY_MOVE(CFlyerSession)
 
 public:
-    static constexpr int kFlyerWidth = 816; // 8.5 x 11 inches at 96 pixels per inch
-    static constexpr int kFlyerHeight = 1056;
+    static constexpr int kFlyerWidth = kLetterPage.width(); // until a theme names its own page
+    static constexpr int kFlyerHeight = kLetterPage.height();
 
     // settings, themes and renderer must outlive the session.
     CFlyerSession(CAppSettings& settings, const CXThemeCatalogue& themes, IFlyerRenderer& renderer,
@@ -50,6 +51,8 @@ public:
     // The look, as the window's lists and palette show it. SetSelection only takes it over; the
     // Choose functions are the user's choices and decide what follows.
     QString SelTheme() const { return m_strSelTheme; }
+    // The page a theme of the catalogue is drawn on; Letter for a name it does not hold.
+    QSize PageSizeOf(const QString& themeName) const;
     // What the flyer shown last had to cut of its texts, a line each ("The description is cut after
     // 612 of 1,480 characters in Gallery - KT401."), and the photo frames it left empty; empty when
     // every text fits and every frame holds a photo.

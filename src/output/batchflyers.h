@@ -1,5 +1,6 @@
 #pragma once
 
+#include "flyer/flyerrequest.h"
 #include "output/csvreader.h"
 #include "flyer/flyerdata.h"
 #include "flyer/listingextras.h"
@@ -105,10 +106,8 @@ QString UniqueFlyerFileName(const QString& name, QSet<QString>& taken);
 struct BatchJob
 {
     QString templateText;
-    QString templatePath;
-    QString themeName;
-    QString font;
-    quint32 color = 0; // 0x00BBGGRR
+    FlyerLook look;
+    QSize pageSize = kLetterPage;
     QString outFolder;
     BatchFormat format = BatchFormat::Pdf;
     bool printQuality = false; // the vector page with photos at print resolution, not the 96-dpi picture

@@ -1,5 +1,7 @@
 #include "output/flyerexport.h"
 
+#include "flyer/pagesize.h"
+
 #include "imaging/imagelibrary.h"
 #include "imaging/imagescaler.h"
 #include "imaging/jpegstream.h"
@@ -253,7 +255,7 @@ bool ExportFlyerFile(const QImage& flyer, const QString& chosenPath, const QStri
     bool written = false;
     if (pdf) {
         // The PDF wraps the very JPEG bytes in memory: no scratch file to write and read back.
-        written = ConvertJpegDataToPdf(jpeg, intermediate, chosenPath, &why);
+        written = ConvertJpegDataToPdf(jpeg, intermediate, chosenPath, &why, PagePoints(flyer.size()));
         if (!written && !QFileInfo(chosen.absolutePath()).isWritable())
             why = WriteFailureReason(chosenPath);
     } else {

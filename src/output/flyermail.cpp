@@ -1,5 +1,7 @@
 #include "output/flyermail.h"
 
+#include "flyer/pagesize.h"
+
 #include "app/workingfolders.h"
 #include "compose/templatemerge.h"
 #include "formats/filewriter.h"
@@ -163,7 +165,7 @@ bool WriteMailAttachment(const QImage& flyer, const CFlyerMail& mail, const QStr
     QString why;
     if (!SaveIntermediateJpeg(FrameFlyer(flyer, FlyerFrame::TopLeft), intermediate, &why))
         return fail(QStringLiteral("The flyer could not be prepared for e-mail.\n\n%1").arg(why));
-    const bool written = ConvertJpegToPdf(intermediate, mail.attachmentPath, &why);
+    const bool written = ConvertJpegToPdf(intermediate, mail.attachmentPath, &why, PagePoints(flyer.size()));
     QFile::remove(intermediate);
     if (!written)
         return fail(QStringLiteral("The flyer could not be saved as %1 for e-mail.\n\n%2")

@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 
@@ -39,6 +40,13 @@ QByteArray Fixed2(double value)
     return QByteArray::number(value, 'f', 2);
 }
 
+// A box side: whole points as integers (a Letter page stays "612 792"), others to the hundredth.
+QByteArray BoxNumber(double value)
+{
+    const double whole = std::round(value);
+    return std::abs(value - whole) < 0.005 ? QByteArray::number(qint64(whole)) : Fixed2(value);
+}
+
 // The writer's notes on each picture mean nothing to a user, who may have started the program
 // from a terminal: they are debug output.
 void StdOut(const QByteArray& text)
@@ -69,8 +77,8 @@ PdfDocument::~PdfDocument()
 std::unique_ptr<PdfDocument> PdfCreate()
 {
     auto doc = std::make_unique<PdfDocument>();
-    doc->pageWidth = 612;
-    doc->pageHeight = 792;
+    doc->pageWidth = kPdfLetterPoints.width();
+    doc->pageHeight = kPdfLetterPoints.height();
     doc->xrefEntries[0] = Format("%010d 65535 f\r\n", 0);
     doc->header = QByteArray("%PDF-1.3\r\n%\xFF") + kBanner + QByteArray("\xFF\r\n");
     doc->length = static_cast<uint32_t>(doc->header.size());
@@ -109,9 +117,10 @@ int PdfAddJpegImage(PdfDocument* doc, int width, int height, uint32_t count, con
         Format("q\r\n1 0 0 1 %s %s cm\r\n%s 0 0 %s 0 0 cm\r\n/I%d Do\r\nQ\r\n", Fixed2(0.0).constData(),
                Fixed2(0.0).constData(), Fixed2(doc->pageWidth).constData(), Fixed2(doc->pageHeight).constData(),
                doc->imageCounter);
-    appendPart(Format("%d 0 obj\r\n<</Type/Page/Parent 1 0 R/MediaBox[0 0 %d %d]/Contents %d 0 R/Resources %d 0 R>>"
+    appendPart(Format("%d 0 obj\r\n<</Type/Page/Parent 1 0 R/MediaBox[0 0 %s %s]/Contents %d 0 R/Resources %d 0 R>>"
                       "\r\nendobj\r\n",
-                      pageObject, doc->pageWidth, doc->pageHeight, pageObject + 1, pageObject + 3));
+                      pageObject, BoxNumber(doc->pageWidth).constData(), BoxNumber(doc->pageHeight).constData(),
+                      pageObject + 1, pageObject + 3));
     appendPart(Format("%d 0 obj\r\n<</Length %d 0 R>>stream\r\n%sendstream\r\nendobj\r\n", pageObject + 1,
                       pageObject + 2, content.constData()));
     appendPart(Format("%d 0 obj\r\n%ld\r\nendobj\r\n", pageObject + 2, static_cast<long>(content.size())));
@@ -266,17 +275,22 @@ bool WritePdf(std::unique_ptr<PdfDocument> doc, const QString& pdfPath, QString*
 
 } // namespace
 
-bool ConvertJpegToPdf(const QString& jpegPath, const QString& pdfPath, QString* error)
+bool ConvertJpegToPdf(const QString& jpegPath, const QString& pdfPath, QString* error, QSizeF pagePoints)
 {
     const qint64 fileSize = QFileInfo(jpegPath).size();
     std::unique_ptr<PdfDocument> doc = PdfCreate();
+    doc->pageWidth = pagePoints.width();
+    doc->pageHeight = pagePoints.height();
     PdfAddJpegFile(doc.get(), jpegPath, fileSize);
     return WritePdf(std::move(doc), pdfPath, error);
 }
 
-bool ConvertJpegDataToPdf(const QByteArray& jpeg, const QString& name, const QString& pdfPath, QString* error)
+bool ConvertJpegDataToPdf(const QByteArray& jpeg, const QString& name, const QString& pdfPath, QString* error,
+                          QSizeF pagePoints)
 {
     std::unique_ptr<PdfDocument> doc = PdfCreate();
+    doc->pageWidth = pagePoints.width();
+    doc->pageHeight = pagePoints.height();
     AddJpegData(doc.get(), name.toLocal8Bit(), jpeg);
     return WritePdf(std::move(doc), pdfPath, error);
 }

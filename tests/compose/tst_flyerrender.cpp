@@ -1,4 +1,5 @@
 #include "catalogue/themetemplateinfo.h"
+#include "support/flyerrequests.h"
 #include "compose/loadpolicy.h"
 #include "compose/render/xhtml2image.h"
 #include "compose/templatemerge.h"
@@ -217,7 +218,7 @@ private Q_SLOTS:
         const QRect side(600, 100, 170, 850); // clear of the broken-image icon a missing picture gets
 
         const CFlyerPage flyerPage =
-            ComposeFlyerPage(templateText, name, false, flyer, m_settings, QStringLiteral("DejaVu Sans"), grey);
+            ComposeFlyerPage(templateText, TestSupport::Request(flyer, false, QString(), FlyerLook{name, QString(), QStringLiteral("DejaVu Sans"), grey}), m_settings);
         QCOMPARE(!flyerPage.sidebarImage.isEmpty(), picture);
         QImage image;
         QVERIFY(m_renderer.Render(flyerPage.page, 816, 1056, image));
@@ -263,7 +264,7 @@ private Q_SLOTS:
         QString templateText;
         QVERIFY(LoadTemplate(kFixture, templateText));
         const CFlyerPage page =
-            ComposeFlyerPage(templateText, QStringLiteral("Plain"), true, flyer, m_settings, QString(), 0x00FFFFFF);
+            ComposeFlyerPage(templateText, TestSupport::Request(flyer, true, QString(), FlyerLook{QStringLiteral("Plain"), QString(), QString(), 0x00FFFFFF}), m_settings);
         QImage image;
         QString error;
         QVERIFY2(m_renderer.Render(page.page, 816, 1056, image, &error), qPrintable(error));

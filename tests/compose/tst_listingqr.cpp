@@ -1,4 +1,5 @@
 #include "catalogue/themecatalogue.h"
+#include "support/flyerrequests.h"
 #include "catalogue/themetemplateinfo.h"
 #include "compose/templatemerge.h"
 #include "flyer/flyerdata.h"
@@ -90,7 +91,7 @@ void TestListingQr::mergeFillsTheTokens()
     CFlyerData flyer;
     flyer.Reset();
     const QString page =
-        MergeTemplate(QStringLiteral("[$_qrCode$][$_listingUrl$]"), true, flyer, settings, CMergeLook(), listingUrl);
+        MergeTemplate(QStringLiteral("[$_qrCode$][$_listingUrl$]"), TestSupport::Request(flyer, true, listingUrl), settings, CMergeLook());
     const QString code = page.mid(1, page.indexOf(QLatin1Char(']')) - 1);
     if (hasCode)
         QVERIFY2(code.startsWith(QLatin1String("data:image/svg+xml;base64,")), qPrintable(code));

@@ -1,4 +1,5 @@
 #include "../imaging/fixtures.h"
+#include "support/flyerrequests.h"
 #include "../output/outputfixtures.h"
 #include "support/loopbackhttpserver.h"
 #include "app/workingfolders.h"
@@ -120,13 +121,13 @@ class TestPrintPage : public QObject
     {
         CXFlyerSource source;
         source.templateText = GalleryTemplate(m_settings);
-        source.templatePath = QDir(m_settings.Path2Themes).filePath(QStringLiteral("Gallery-KT401/index.htm"));
-        source.themeName = kGallery;
-        source.projectMode = projectMode;
-        source.flyer = &flyer;
+        source.request.look.templatePath = QDir(m_settings.Path2Themes).filePath(QStringLiteral("Gallery-KT401/index.htm"));
+        source.request.look.themeName = kGallery;
+        source.request.mode = projectMode ? FlyerMode::Project : FlyerMode::Preview;
+        source.request.record = flyer;
         source.settings = &m_settings;
-        source.font = QStringLiteral("Tahoma");
-        source.color = 0x00B16300;
+        source.request.look.font = QStringLiteral("Tahoma");
+        source.request.look.color = 0x00B16300;
         return source;
     }
 
@@ -238,8 +239,7 @@ private Q_SLOTS:
         QString error;
         QVERIFY2(MakePrintPage(m_renderer, Source(flyer), PrintPageWork::Pdf, page, &error), qPrintable(error));
 
-        const CFlyerPage screenPage = ComposeFlyerPage(GalleryTemplate(m_settings), kGallery, true, flyer, m_settings,
-                                                       QStringLiteral("Tahoma"), 0x00B16300);
+        const CFlyerPage screenPage = ComposeFlyerPage(GalleryTemplate(m_settings), TestSupport::Request(flyer, true, QString(), FlyerLook{kGallery, QString(), QStringLiteral("Tahoma"), 0x00B16300}), m_settings);
         QImage screen;
         QVERIFY2(m_renderer.Render(screenPage.page, 816, 1056, screen, &error), qPrintable(error));
 

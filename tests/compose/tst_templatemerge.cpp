@@ -1,4 +1,5 @@
 #include "catalogue/themetemplateinfo.h"
+#include "support/flyerrequests.h"
 #include "compose/listinghtml.h"
 #include "compose/templatemerge.h"
 #include "flyer/flyerdata.h"
@@ -121,14 +122,14 @@ private Q_SLOTS:
     {
         FillProfile(m_settings);
         const CFlyerData flyer = Listing();
-        m_merged[QStringLiteral("project")] = Fields(MergeTemplate(EveryToken(), true, flyer, m_settings, Look()));
+        m_merged[QStringLiteral("project")] = Fields(MergeTemplate(EveryToken(), TestSupport::Request(flyer, true), m_settings, Look()));
         // Everything but the name filled: the name alone decides whose contact block the preview carries.
         CAppSettings nameless = m_settings;
         nameless.FullName = QStringLiteral("  ");
-        m_merged[QStringLiteral("preview")] = Fields(MergeTemplate(EveryToken(), false, flyer, nameless, Look()));
+        m_merged[QStringLiteral("preview")] = Fields(MergeTemplate(EveryToken(), TestSupport::Request(flyer, false), nameless, Look()));
         m_merged[QStringLiteral("cover")] =
             Fields(MergeCoverTemplate(EveryToken(), Theme(), nameless, QStringLiteral("/tmp/cover side.png")));
-        m_merged[QStringLiteral("ownPreview")] = Fields(MergeTemplate(EveryToken(), false, flyer, m_settings, Look()));
+        m_merged[QStringLiteral("ownPreview")] = Fields(MergeTemplate(EveryToken(), TestSupport::Request(flyer, false), m_settings, Look()));
         m_merged[QStringLiteral("ownCover")] =
             Fields(MergeCoverTemplate(EveryToken(), Theme(), m_settings, QStringLiteral("/tmp/cover side.png")));
     }
@@ -264,7 +265,7 @@ private Q_SLOTS:
         CFlyerData flyer = Listing();
         flyer.m_strCaption = QStringLiteral("Now $_listingMLS$!");
         flyer.m_strMLS = QStringLiteral("see $_listingCaption$");
-        const auto fields = Fields(MergeTemplate(EveryToken(), true, flyer, m_settings, Look()));
+        const auto fields = Fields(MergeTemplate(EveryToken(), TestSupport::Request(flyer, true), m_settings, Look()));
         QCOMPARE(fields.value("listingCaption"), QStringLiteral("Now see $_listingCaption$!"));
         QCOMPARE(fields.value("listingMLS"), QStringLiteral("see $_listingCaption$"));
     }
@@ -276,7 +277,7 @@ private Q_SLOTS:
         settings.IncludeMyLogo = 0;
         settings.IncludeRMLSLogo = 0;
         for (bool projectMode : {true, false}) {
-            const auto fields = Fields(MergeTemplate(EveryToken(), projectMode, Listing(), settings, Look()));
+            const auto fields = Fields(MergeTemplate(EveryToken(), TestSupport::Request(Listing(), projectMode), settings, Look()));
             QCOMPARE(fields.value("companyLogo"), QStringLiteral("file:///opt/listora/_blank.gif"));
             QCOMPARE(fields.value("rmlsLogo"), QStringLiteral("file:///opt/listora/_blank.gif"));
             QVERIFY(fields.value("myPicture").endsWith(QLatin1String(".jpg"))); // always placed
@@ -498,7 +499,7 @@ private Q_SLOTS:
                               &settings.Website, &settings.Disclaimer})
             *text = rlo + *text;
 
-        const auto fields = Fields(MergeTemplate(EveryToken(), true, flyer, settings, Look()));
+        const auto fields = Fields(MergeTemplate(EveryToken(), TestSupport::Request(flyer, true), settings, Look()));
         QCOMPARE(fields.value("listingCaption"), rlo + "Just <b>Listed</b>" + pdf);
         QCOMPARE(fields.value("listingMLS"), rlo + "MLS# 42" + pdf);
         QCOMPARE(fields.value("listingPrice"), rlo + "$1 & change" + pdf);
@@ -519,7 +520,7 @@ private Q_SLOTS:
         // Without such controls the merge is as before.
         CAppSettings plain;
         FillProfile(plain);
-        QCOMPARE(MergeTemplate(EveryToken(), true, Listing(), plain, Look()).count(pdf), 0);
+        QCOMPARE(MergeTemplate(EveryToken(), TestSupport::Request(Listing(), true), plain, Look()).count(pdf), 0);
     }
 
     void cleanListingHtml_data()
@@ -606,13 +607,13 @@ private Q_SLOTS:
         CFlyerData flyer = Listing();
         CAppSettings settings;
         FillProfile(settings);
-        const QString plainMerge = MergeTemplate(EveryToken(), true, flyer, settings, Look());
+        const QString plainMerge = MergeTemplate(EveryToken(), TestSupport::Request(flyer, true), settings, Look());
         for (QString* text :
              {&flyer.m_strCaption, &flyer.m_strMLS, &flyer.m_strPrice, &flyer.m_strAddress, &flyer.m_strCityStateZip,
               &flyer.m_strDescription, &settings.Disclaimer, &settings.Credentials})
             *text += hostile;
         flyer.m_strFeatures[0] += hostile;
-        const QString merged = MergeTemplate(EveryToken(), true, flyer, settings, Look());
+        const QString merged = MergeTemplate(EveryToken(), TestSupport::Request(flyer, true), settings, Look());
         for (const char* raw :
              {"<!--", "<style", "<title", "<textarea", "<plaintext", "</body", "<![CDATA", "<script", "<p title"})
             QCOMPARE(merged.count(QLatin1String(raw)), plainMerge.count(QLatin1String(raw)));

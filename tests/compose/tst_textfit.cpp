@@ -1,4 +1,5 @@
 #include "catalogue/themecatalogue.h"
+#include "support/flyerrequests.h"
 #include "compose/render/xhtml2image.h"
 #include "compose/templatemerge.h"
 #include "compose/textfit.h"
@@ -111,7 +112,7 @@ void TestTextFit::boxesFitWithinTheirLimits()
     flyer.m_strCityStateZip = listing.cityStateZip;
     flyer.m_strDescription = listing.description;
     const QString page =
-        MergeTemplate(text, true, flyer, m_settings, MakeMergeLook(QStringLiteral("Tahoma"), 0x00B16300));
+        MergeTemplate(text, TestSupport::Request(flyer, true), m_settings, MakeMergeLook(QStringLiteral("Tahoma"), 0x00B16300));
 
     QImage image;
     QString error;

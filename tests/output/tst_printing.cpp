@@ -1,4 +1,5 @@
 #include "output/ui/flyeroutput.h"
+#include "support/flyerrequests.h"
 
 #include "controls/ui/messagebox.h"
 #include "cupsscheduler.h"
@@ -227,18 +228,18 @@ private Q_SLOTS:
             LoadTemplate(QDir(settings.Path2Themes).filePath(QStringLiteral("Gallery-KT401/index.htm")), templateText));
         CXFlyerSource source;
         source.templateText = templateText;
-        source.templatePath = QDir(settings.Path2Themes).filePath(QStringLiteral("Gallery-KT401/index.htm"));
-        source.themeName = QStringLiteral("Gallery - KT401");
-        source.projectMode = false;
-        source.flyer = &flyer;
+        source.request.look.templatePath = QDir(settings.Path2Themes).filePath(QStringLiteral("Gallery-KT401/index.htm"));
+        source.request.look.themeName = QStringLiteral("Gallery - KT401");
+        source.request.mode = FlyerMode::Preview;
+        source.request.record = flyer;
         source.settings = &settings;
-        source.font = QStringLiteral("Tahoma");
-        source.color = 0x00B16300;
+        source.request.look.font = QStringLiteral("Tahoma");
+        source.request.look.color = 0x00B16300;
         CXHTML2Image renderer;
         QImage screen;
         QString error;
         QVERIFY2(renderer.Render(
-                     ComposeFlyerPage(templateText, source.themeName, false, flyer, settings, source.font, source.color)
+                     ComposeFlyerPage(templateText, TestSupport::Request(flyer, false, QString(), FlyerLook{source.request.look.themeName, QString(), source.request.look.font, source.request.look.color}), settings)
                          .page,
                      816, 1056, screen, &error),
                  qPrintable(error));
@@ -255,7 +256,7 @@ private Q_SLOTS:
             QPrinter printer(QPrinterInfo::printerInfo(CupsScheduler::QueueName()), QPrinter::HighResolution);
             printer.setPageSize(QPageSize(QPageSize::A4));
             printer.setPageMargins(QMarginsF(0, 0, 0, 0), QPageLayout::Millimeter);
-            QVERIFY(PrintFlyerOn(printer, flyer, false, screen, source.themeName, source.font, source.color,
+            QVERIFY(PrintFlyerOn(printer, flyer, false, screen, source.request.look.themeName, source.request.look.font, source.request.look.color,
                                  sharp ? printPicture : PrintPictureFn()));
             QString pdf;
             NextOutput(pdf);

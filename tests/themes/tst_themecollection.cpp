@@ -1,4 +1,5 @@
 #include "app/workingfolders.h"
+#include "support/flyerrequests.h"
 #include "catalogue/fontcatalogue.h"
 #include "catalogue/themecatalogue.h"
 #include "catalogue/themetemplateinfo.h"
@@ -112,18 +113,18 @@ private:
                          const CAppSettings& settings)
     {
         const CMergeLook look = MakeMergeLook(theme.GetTypeface(), theme.GetColor(), m_strSidebarKey);
-        return Render(MergeTemplate(templateText, true, flyer, settings, look));
+        return Render(MergeTemplate(templateText, TestSupport::Request(flyer, true), settings, look));
     }
 
     int EmptyFrames(const QString& templateText, const QString& templatePath, const CFlyerData& flyer)
     {
         CXFlyerSource source;
         source.templateText = templateText;
-        source.templatePath = templatePath;
-        source.projectMode = true;
-        source.flyer = &flyer;
+        source.request.look.templatePath = templatePath;
+        source.request.mode = FlyerMode::Project;
+        source.request.record = flyer;
         source.settings = &m_settings;
-        source.font = QStringLiteral("Tahoma");
+        source.request.look.font = QStringLiteral("Tahoma");
         int count = -1;
         QString error;
         if (!CountEmptyFrames(m_renderer, source, count, &error))
@@ -300,8 +301,7 @@ private Q_SLOTS:
         }
 
         // The preview data, as the render cycle merges it (with the sidebar picture it makes).
-        const CFlyerPage preview = ComposeFlyerPage(templateText, name, false, m_defaultProject, m_settings,
-                                                    theme.GetTypeface(), theme.GetColor());
+        const CFlyerPage preview = ComposeFlyerPage(templateText, TestSupport::Request(m_defaultProject, false, QString(), FlyerLook{name, QString(), theme.GetTypeface(), theme.GetColor()}), m_settings);
         const QImage previewImage = Render(preview.page);
         if (!preview.sidebarImage.isEmpty())
             QFile::remove(preview.sidebarImage);
@@ -411,11 +411,11 @@ private Q_SLOTS:
         // The preflight names them in a warning.
         CXFlyerSource source;
         source.templateText = templateText;
-        source.templatePath = path;
-        source.projectMode = true;
-        source.flyer = &flyer;
+        source.request.look.templatePath = path;
+        source.request.mode = FlyerMode::Project;
+        source.request.record = flyer;
         source.settings = &m_settings;
-        source.font = QStringLiteral("Tahoma");
+        source.request.look.font = QStringLiteral("Tahoma");
         CXPrintPage page;
         QVERIFY(MakePrintPage(m_renderer, source, PrintPageWork::PreflightOnly, page));
         m_renderer.SetLoadRoots(PageLoadRoots(m_settings, QString(), m_dir.path()));

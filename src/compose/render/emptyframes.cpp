@@ -11,20 +11,20 @@
 
 bool CountEmptyFrames(CXHTML2Image& renderer, const CXFlyerSource& source, int& count, QString* error)
 {
-    Q_ASSERT(source.flyer && source.settings);
+    Q_ASSERT(source.settings);
     count = 0;
     const CAppSettings& settings = *source.settings;
-    const CFlyerData& flyer = *source.flyer;
+    const CFlyerData& flyer = source.request.record;
     renderer.SetLoadRoots(
-        PageLoadRoots(settings, source.templatePath, source.projectMode ? flyer.GetFolder() : QString()));
+        PageLoadRoots(settings, source.request.look.templatePath, source.request.ProjectMode() ? flyer.GetFolder() : QString()));
     // The sidebar picture would be one more picture without an address; the blank one takes its place.
-    const CMergeLook look = MakeMergeLook(source.font, source.color, settings.Path2BlankImage);
+    const CMergeLook look = MakeMergeLook(source.request.look.font, source.request.look.color, settings.Path2BlankImage);
     const QString page =
-        MergeTemplate(source.templateText, source.projectMode, flyer, settings, look, source.listingUrl);
+        MergeTemplate(source.templateText, source.request, settings, look);
     QByteArray layout;
     QByteArray none;
     QString why;
-    if (!renderer.RenderPrint(page, RenderProtocol::PrintMode::Layout, layout, none, &why)) {
+    if (!renderer.RenderPrint(page, source.request.pageSize, RenderProtocol::PrintMode::Layout, layout, none, &why)) {
         if (error)
             *error = QStringLiteral("The flyer's layout could not be measured: %1").arg(why);
         return false;

@@ -114,18 +114,20 @@ bool LayOut(CXHTML2Image& renderer, const CXFlyerSource& source, bool markEmpty,
             QList<CXPictureBox>& boxes, QString& why)
 {
     const CAppSettings& settings = *source.settings;
-    const CFlyerData& flyer = *source.flyer;
+    const FlyerRequest& request = source.request;
+    const CFlyerData& flyer = request.record;
+    const bool projectMode = request.ProjectMode();
     // The renderer may have drawn covers or another project since: the page loads from its own folders.
     renderer.SetLoadRoots(
-        PageLoadRoots(settings, source.templatePath, source.projectMode ? flyer.GetFolder() : QString()));
-    const SidebarKind sidebarKind = SidebarKindFor(source.themeName);
+        PageLoadRoots(settings, request.look.templatePath, projectMode ? flyer.GetFolder() : QString()));
+    const SidebarKind sidebarKind = SidebarKindFor(request.look.themeName);
     if (sidebarKind != SidebarKind::None) {
-        const QString caption = source.projectMode ? flyer.m_strCaption : CPreviewData::Get().caption;
+        const QString caption = projectMode ? flyer.m_strCaption : CPreviewData::Get().caption;
         pass.sidebar =
-            CreateSidebarImage(caption, sidebarKind == SidebarKind::Outlined, source.font, settings.Path2TempFolder);
+            CreateSidebarImage(caption, sidebarKind == SidebarKind::Outlined, request.look.font, settings.Path2TempFolder);
     }
-    pass.look = MakeMergeLook(source.font, source.color, pass.sidebar);
-    pass.slots = FlyerPhotoSlots(source.projectMode, flyer, settings);
+    pass.look = MakeMergeLook(request.look.font, request.look.color, pass.sidebar);
+    pass.slots = FlyerPhotoSlots(projectMode, flyer, settings);
     for (const CXPhotoSlot& slot : pass.slots) {
         const QString file = !slot.screen.isEmpty() ? slot.screen : markEmpty ? settings.Path2BlankImage : QString();
         if (!file.isEmpty())
@@ -140,12 +142,15 @@ bool LayOut(CXHTML2Image& renderer, const CXFlyerSource& source, bool markEmpty,
             pass.look.companyLogoUrl = SlotMarkedUrl(slot.screen, slot.slot);
     }
     const QString layoutPage =
-        MergeTemplate(source.templateText, source.projectMode, flyer, settings, pass.look, source.listingUrl);
-    const QByteArray key = QCryptographicHash::hash(layoutPage.toUtf8(), QCryptographicHash::Sha1);
+        MergeTemplate(source.templateText, request, settings, pass.look);
+    QCryptographicHash hash(QCryptographicHash::Sha1);
+    hash.addData(layoutPage.toUtf8());
+    hash.addData(QString::asprintf("|%dx%d", request.pageSize.width(), request.pageSize.height()).toLatin1());
+    const QByteArray key = hash.result();
     QByteArray layout = CXLayoutCache::Get().Find(key);
     if (layout.isEmpty()) {
         QByteArray none;
-        if (!renderer.RenderPrint(layoutPage, RenderProtocol::PrintMode::Layout, layout, none, &why))
+        if (!renderer.RenderPrint(layoutPage, request.pageSize, RenderProtocol::PrintMode::Layout, layout, none, &why))
             return false;
         CXLayoutCache::Get().Add(key, layout);
     }
@@ -164,7 +169,7 @@ void RemoveSidebar(const CXLayoutPass& pass)
 
 bool MeasurePhotoBoxes(CXHTML2Image& renderer, const CXFlyerSource& source, CXSlotBoxes& boxes, QString* error)
 {
-    Q_ASSERT(source.flyer && source.settings);
+    Q_ASSERT(source.settings);
     boxes = CXSlotBoxes();
     CXLayoutPass pass;
     QList<CXPictureBox> found;
@@ -187,9 +192,11 @@ bool MeasurePhotoBoxes(CXHTML2Image& renderer, const CXFlyerSource& source, CXSl
 bool MakePrintPage(CXHTML2Image& renderer, const CXFlyerSource& source, PrintPageWork work, CXPrintPage& out,
                    QString* error)
 {
-    Q_ASSERT(source.flyer && source.settings);
+    Q_ASSERT(source.settings);
     const CAppSettings& settings = *source.settings;
-    const CFlyerData& flyer = *source.flyer;
+    const FlyerRequest& request = source.request;
+    const CFlyerData& flyer = request.record;
+    const bool projectMode = request.ProjectMode();
     const auto fail = [error](const QString& text) {
         if (error)
             *error = text;
@@ -208,14 +215,14 @@ bool MakePrintPage(CXHTML2Image& renderer, const CXFlyerSource& source, PrintPag
     // Every picture read from here on passes the page's own rule: a project that names a file
     // elsewhere (or links to one) must not get it printed at full size.
     CXPageLoadPolicy policy;
-    policy.SetRoots(PageLoadRoots(settings, source.templatePath, source.projectMode ? flyer.GetFolder() : QString()) +
+    policy.SetRoots(PageLoadRoots(settings, request.look.templatePath, projectMode ? flyer.GetFolder() : QString()) +
                     source.pictureRoots);
     out.findings = CheckFlyerPhotos(pass.slots, policy, true);
     // A listing text cut to fit is named before the flyer goes out, as a soft photo is.
-    if (source.projectMode) {
+    if (projectMode) {
         for (const TextFit::Box& box : TextFit::CutBoxes(TextFit::ParseReport(pass.fitReport)))
             out.findings.append(CXFinding{QStringLiteral("text-fit"), box.name, CXFinding::Level::Error,
-                                          TextFit::CutMessage(box, source.themeName)});
+                                          TextFit::CutMessage(box, request.look.themeName)});
     }
     // A theme without a layout for fewer photos draws the frames of the missing ones empty.
     if (const int empty = EmptyFramesIn(boxes))
@@ -233,7 +240,7 @@ bool MakePrintPage(CXHTML2Image& renderer, const CXFlyerSource& source, PrintPag
         if (!info.IsPicture())
             continue;
         // A cropped photo shows only its crop: that part is what prints, and at what resolution.
-        const std::optional<QRect>& crop = source.crops[size_t(slot.slot - 1)];
+        const std::optional<QRect>& crop = request.extras.m_crops[size_t(slot.slot - 1)];
         const QRect shown =
             crop ? crop->intersected(QRect(0, 0, info.width, info.height)) : QRect(0, 0, info.width, info.height);
         if (shown.isEmpty())
@@ -293,9 +300,9 @@ bool MakePrintPage(CXHTML2Image& renderer, const CXFlyerSource& source, PrintPag
         (slot.slot == kPictureSlot ? look.myPictureUrl : look.companyLogoUrl) = url;
     }
     out.page = WithPrintStyle(
-        MergeTemplate(source.templateText, source.projectMode, flyer, settings, look, source.listingUrl), profileRules);
+        MergeTemplate(source.templateText, request, settings, look), profileRules);
     QByteArray printedLayout;
-    if (!renderer.RenderPrint(out.page, RenderProtocol::PrintMode::Pdf, printedLayout, out.pdf, &why))
+    if (!renderer.RenderPrint(out.page, request.pageSize, RenderProtocol::PrintMode::Pdf, printedLayout, out.pdf, &why))
         return fail(QStringLiteral("The print-quality flyer could not be made: %1").arg(why));
     if (error)
         error->clear();

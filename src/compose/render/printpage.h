@@ -1,6 +1,7 @@
 #pragma once
 
 #include "compose/printphotos.h"
+#include "flyer/flyerrequest.h"
 
 #include <QByteArray>
 #include <QImage>
@@ -19,21 +20,12 @@ class CXHTML2Image;
 // The print-quality flyer: the browser engine's own vector PDF of the merged page (one Letter page,
 // no margins, text as text), its photos from print copies of the originals.
 
-// What makes one flyer: the same inputs as the screen flyer's merge.
+// What makes one flyer: the request and its template, with the profile that fills it.
 struct CXFlyerSource
 {
     QString templateText;
-    QString templatePath; // its folder is one the page may load from
-    QString themeName;
-    bool projectMode = false;
-    const CFlyerData* flyer = nullptr;
+    FlyerRequest request; // its look's template path: a folder the page may load from
     const CAppSettings* settings = nullptr;
-    QString font;
-    quint32 color = 0;
-    QString listingUrl; // the project's web address, for its QR code
-    // The part of each slot's original that the screen photo shows (index 0 is slot 1); print copies
-    // are cut from that part and measured on it. None: the whole original.
-    std::array<std::optional<QRect>, 4> crops;
     // Folders besides the page's own that the photos' originals may lie in (the spreadsheet's folder of
     // a batch, whose rows link to the photos it names).
     QStringList pictureRoots;

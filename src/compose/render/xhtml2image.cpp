@@ -245,8 +245,8 @@ bool CXHTML2Image::Render(const QString& page, int width, int height, QImage& im
     return true;
 }
 
-bool CXHTML2Image::RenderPrint(const QString& page, RenderProtocol::PrintMode mode, QByteArray& layout, QByteArray& pdf,
-                               QString* error)
+bool CXHTML2Image::RenderPrint(const QString& page, QSize pageSize, RenderProtocol::PrintMode mode, QByteArray& layout,
+                               QByteArray& pdf, QString* error)
 {
     Q_ASSERT(mode != RenderProtocol::PrintMode::None);
     ++m_nBlockingDepth;
@@ -256,8 +256,8 @@ bool CXHTML2Image::RenderPrint(const QString& page, RenderProtocol::PrintMode mo
     Pending pending;
     pending.requestId = ++m_nNextRequestId;
     pending.blocking = true;
-    pending.width = 816;
-    pending.height = 1056;
+    pending.width = pageSize.width(); // laid out at the page's own CSS pixels
+    pending.height = pageSize.height();
     pending.page = page.toUtf8();
     pending.print = mode;
     pending.loadRoots = m_loadRoots;

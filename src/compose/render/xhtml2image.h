@@ -59,9 +59,10 @@ public:
 
     // The print-quality form of a page, blocking as Render does. layout receives the JSON array of
     // the page's pictures and their boxes in CSS pixels ({src, x, y, w, h, fit, shown}); with
-    // PrintMode::Pdf, pdf receives the engine's own one-page Letter PDF of the page.
-    bool RenderPrint(const QString& page, RenderProtocol::PrintMode mode, QByteArray& layout, QByteArray& pdf,
-                     QString* error = nullptr);
+    // PrintMode::Pdf, pdf receives the engine's own one-page PDF of the page, pageSize CSS pixels
+    // at 96 to the inch.
+    bool RenderPrint(const QString& page, QSize pageSize, RenderProtocol::PrintMode mode, QByteArray& layout,
+                     QByteArray& pdf, QString* error = nullptr);
     // The text-fit report (TextFit::ParseReport) of the last page rendered successfully.
     QByteArray LastFitReport() const { return m_fitReport; }
 

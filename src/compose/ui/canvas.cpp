@@ -37,6 +37,15 @@ void CXCanvas::SetFlyerImage(const QImage& image)
     update();
 }
 
+void CXCanvas::ShowPage(const QImage& page)
+{
+    if (!page.isNull() && page.size() != QSize(m_nPageWidth, m_nPageHeight)) {
+        SetPageSize(page.width(), page.height());
+        SizeToFit();
+    }
+    SetFlyerImage(page);
+}
+
 void CXCanvas::SetEmptyText(const QString& text)
 {
     m_strEmptyText = text;

@@ -31,6 +31,9 @@ public:
     // The canvas keeps its own reference to the picture, so it can never show one that its owner
     // has since dropped. A null picture leaves the sheet empty.
     void SetFlyerImage(const QImage& image);
+    // A whole flyer page: the sheet takes its size first, so a square or landscape theme's page
+    // shows whole, with the proportions it has.
+    void ShowPage(const QImage& page);
     QImage FlyerImage() const { return m_flyerImage; }
 
     // Shown on an empty sheet, e.g. why there is no flyer.

@@ -1,4 +1,5 @@
 #include "compose/textfit.h"
+#include "flyer/pagesize.h"
 #include "compose/worker/renderpage.h"
 #include "compose/worker/renderworker.h"
 
@@ -55,8 +56,12 @@ void CXRenderWorker::StartPrint()
             FinishPrint(layout, QByteArray());
             return;
         }
-        // One Letter page without margins: the page is 8.5 x 11 inches of 96 CSS pixels each.
-        const QPageLayout pageLayout(QPageSize(QPageSize::Letter), QPageLayout::Portrait, QMarginsF(0, 0, 0, 0));
+        // One page without margins, as large as the page laid out: 96 CSS pixels to the inch. A wide
+        // page is a landscape sheet, so that viewers and printers turn it the right way.
+        const QSizeF points = PagePoints(QSize(m_job.request.width, m_job.request.height));
+        const bool wide = points.width() > points.height();
+        const QPageLayout pageLayout(QPageSize(wide ? points.transposed() : points, QPageSize::Point),
+                                     wide ? QPageLayout::Landscape : QPageLayout::Portrait, QMarginsF(0, 0, 0, 0));
         QPageRanges firstPage;
         firstPage.addPage(1);
         m_page->printToPdf(

@@ -3,6 +3,7 @@
 #include "compose/textfit.h"
 #include "compose/worker/renderpage.h"
 #include "compose/worker/requestfilter.h"
+#include "flyer/pagesize.h"
 #include "formats/filewriter.h"
 
 #include <QCoreApplication>
@@ -87,7 +88,7 @@ CXRenderWorker::CXRenderWorker(int replyFd, QObject* parent) : QObject(parent), 
     m_view = std::make_unique<QWebEngineView>();
     m_view->setPage(m_page.get());
     m_view->setAttribute(Qt::WA_DontShowOnScreen);
-    m_view->resize(816, 1056);
+    m_view->resize(kLetterPage);
     m_view->show();
 
     connect(m_page.get(), &QWebEnginePage::loadingChanged, this, [this](const QWebEngineLoadingInfo& info) {
@@ -139,8 +140,8 @@ void CXRenderWorker::WarmUp()
 {
     Job job;
     job.internal = true;
-    job.request.width = 816;
-    job.request.height = 1056;
+    job.request.width = kLetterPage.width();
+    job.request.height = kLetterPage.height();
     job.request.page = "<!DOCTYPE html><html><body style=\"margin:0;background:#fff\"></body></html>";
     m_queue.enqueue(job);
     if (m_stage == Stage::Idle)
@@ -155,9 +156,9 @@ void CXRenderWorker::Enqueue(const RenderProtocol::Request& request)
     }
     Job job;
     job.request = request;
-    if (request.print != RenderProtocol::PrintMode::None) {
-        job.request.width = 816; // laid out as on screen: a Letter page is 816 CSS pixels wide
-        job.request.height = 1056;
+    if (request.print != RenderProtocol::PrintMode::None && !RenderProtocol::IsValidSize(request.width, request.height)) {
+        job.request.width = kLetterPage.width(); // a request that names no page
+        job.request.height = kLetterPage.height();
     }
     m_queue.enqueue(job);
     if (m_stage == Stage::Idle)

@@ -411,15 +411,13 @@ CXFlyerSource CMainDialog::FlyerSource() const
 {
     CXFlyerSource source;
     source.templateText = m_pSession->TemplateText();
-    source.templatePath = m_pSession->SelTemplate();
-    source.themeName = m_pSession->SelTheme();
-    source.projectMode = m_pSession->IsProjectOpen();
-    source.flyer = &m_pSession->FlyerData();
+    FlyerRequest& request = source.request;
+    request.look = FlyerLook{m_pSession->SelTheme(), m_pSession->SelTemplate(), m_pSession->SelFont(), FlyerColor()};
+    request.record = m_pSession->FlyerData();
+    request.extras = m_pSession->Extras();
+    request.mode = m_pSession->IsProjectOpen() ? FlyerMode::Project : FlyerMode::Preview;
+    request.pageSize = m_pSession->PageSizeOf(request.look.themeName);
     source.settings = &m_appSettings;
-    source.font = m_pSession->SelFont();
-    source.color = FlyerColor();
-    source.listingUrl = m_pSession->Extras().m_strListingUrl;
-    source.crops = m_pSession->Extras().m_crops;
     return source;
 }
 

@@ -292,7 +292,7 @@ void CMainDialog::ConnectSession()
 {
     connect(m_pSession.get(), &CFlyerSession::FlyerReady, this, [this](const QImage& image) {
         m_pCanvas->SetEmptyText(QString());
-        m_pCanvas->SetFlyerImage(image);
+        m_pCanvas->ShowPage(image);
         Q_EMIT FlyerShown(true);
         // Told after the flyer shows, outside the render cycle, so the box does not hold it up.
         if (const QStringList problems = m_pSession->TakeNewPhotoProblems(); !problems.isEmpty()) {

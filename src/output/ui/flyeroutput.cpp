@@ -193,6 +193,8 @@ double PrintPictureDpi(const QPrinter& printer)
 bool PrintFlyerPage(QPrinter& printer, const QImage& image, const QString& jobName)
 {
     printer.setDocName(jobName);
+    // A wide flyer goes on a landscape sheet, so that it fills the paper instead of a third of it.
+    printer.setPageOrientation(image.width() > image.height() ? QPageLayout::Landscape : QPageLayout::Portrait);
     QPainter painter;
     if (!painter.begin(&printer)) {
         printer.abort();

@@ -159,7 +159,7 @@ void CDLGFlyerDetails::UpdateFeatureCount()
 
 void CDLGFlyerDetails::SetPreviewImage(const QImage& image)
 {
-    m_pPreview->SetFlyerImage(image);
+    m_pPreview->ShowPage(image);
 }
 
 void CDLGFlyerDetails::ShowPreviewPane(bool show)
