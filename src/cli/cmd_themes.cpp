@@ -25,6 +25,7 @@ QJsonObject ThemeToJson(const CXThemeTemplateInfo& info)
         {QStringLiteral("version"), info.GetVersion()},
         {QStringLiteral("created"), info.GetCreated()},
         {QStringLiteral("orientation"), info.GetOrientation()},
+        {QStringLiteral("format"), PageFormatName(info.GetPageSize())},
     };
 }
 
@@ -32,12 +33,18 @@ int Run(const QStringList& args)
 {
     Cli::Options options;
     QString error;
-    if (!Cli::ParseOptions(args, {QStringLiteral("photos")}, {}, options, error))
+    if (!Cli::ParseOptions(args, {QStringLiteral("photos"), QStringLiteral("format")}, {}, options, error))
         return Cli::Usage(error);
     if (!options.positional.isEmpty())
         return Cli::Usage(QStringLiteral("themes takes no argument %1").arg(options.positional.first()));
     if (options.All(QStringLiteral("photos")).size() > 1)
         return Cli::Usage(QStringLiteral("--photos given more than once"));
+    if (options.All(QStringLiteral("format")).size() > 1)
+        return Cli::Usage(QStringLiteral("--format given more than once"));
+    const QString format = options.Value(QStringLiteral("format"));
+    if (options.Has(QStringLiteral("format")) && !PageFormatNames().contains(format))
+        return Cli::Usage(QStringLiteral("--format takes one of %1, not \"%2\"")
+                              .arg(PageFormatNames().join(QStringLiteral(", ")), format));
 
     int filter = 0;
     if (options.Has(QStringLiteral("photos"))) {
@@ -56,12 +63,15 @@ int Run(const QStringList& args)
                              .arg(QDir::toNativeSeparators(ThemeInfo::IniPath(themesFolder))));
 
     QJsonArray themes;
-    for (const qsizetype index : FilterThemes(catalogue, filter))
+    for (const qsizetype index : FilterThemes(catalogue, filter)) {
+        if (!format.isEmpty() && PageFormatName(catalogue.at(index).GetPageSize()) != format)
+            continue;
         themes.append(ThemeToJson(catalogue.at(index)));
+    }
     Cli::PrintJson(themes);
     return Cli::Done;
 }
 
-Cli::Registrar reg("themes", "themes [--photos N]", &Run);
+Cli::Registrar reg("themes", "themes [--photos N] [--format F]", &Run);
 
 } // namespace

@@ -2,6 +2,8 @@
 
 #include <QSize>
 #include <QSizeF>
+#include <QString>
+#include <QStringList>
 
 // Flyer pages are measured in CSS pixels, 96 to the inch.
 inline constexpr int kPixelsPerInch = 96;
@@ -21,3 +23,9 @@ QSizeF PagePoints(QSize page);
 
 // The page in inches.
 QSizeF PageInches(QSize page);
+
+// The name of a page's format as the theme list and listora-cli know it: "letter",
+// "letter-landscape", "square", "story", "link", "postcard-6x4", "postcard-9x6", else "custom".
+QString PageFormatName(QSize page);
+// Every name PageFormatName gives, "custom" last.
+QStringList PageFormatNames();
