@@ -118,6 +118,9 @@ void CMainDialog::OnInitDialog()
     look.font = m_appSettings.LastFont;
     look.color = m_appSettings.LastColor;
     m_document.SetLook(look);
+    // What SetLook found already held (the font a new window starts with) is shown as well.
+    OnFontChanged(m_document.SelFont());
+    OnColorChanged(m_document.SelColor());
 
     m_pCanvas->SetPageSize(kFlyerWidth, kFlyerHeight);
     m_pCanvas->SetMargin(10);
