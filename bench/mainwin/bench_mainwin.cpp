@@ -201,7 +201,7 @@ struct LiveFigures
     bool newestShown = false;
     int keystrokes = 0;
     int pages = 0;
-    int replaced = 0; // pages given up while loading for a newer one
+    int replaced = 0;          // pages given up while loading for a newer one
     QList<double> photo;       // photo chosen to the flyer that shows it, painted
     QList<double> photoDialog; // of which the dialog's own checks of the photo
     QList<double> photoCopy;   // the reduced copy alone, made outside the window

@@ -347,14 +347,16 @@ private Q_SLOTS:
     {
         OpenDrawn(QStringLiteral("Cedar House"));
         m_doc->ChooseTheme(QStringLiteral("Gallery - KT401"), Template(QStringLiteral("Gallery - KT401")));
-        m_renderer->fitReport = R"([{"name":"description","base":14,"size":9.8,"limit":0.7,"fits":false,"shown":true,)"
-                                R"("chars":1480,"kept":612,"cut":true},{"name":"price","fits":true,"chars":9,"kept":9},)"
-                                R"({"emptyFrames":2}])";
+        m_renderer->fitReport =
+            R"([{"name":"description","base":14,"size":9.8,"limit":0.7,"fits":false,"shown":true,)"
+            R"("chars":1480,"kept":612,"cut":true},{"name":"price","fits":true,"chars":9,"kept":9},)"
+            R"({"emptyFrames":2}])";
         m_renderer->FinishAll();
-        QCOMPARE(m_session->CutTextMessages(),
-                 (QStringList{QStringLiteral("The description is cut after 612 of 1,480 characters in %1.")
-                                  .arg(m_doc->SelTheme()),
-                              EmptyFrameMessage(2)}));
+        QCOMPARE(
+            m_session->CutTextMessages(),
+            (QStringList{
+                QStringLiteral("The description is cut after 612 of 1,480 characters in %1.").arg(m_doc->SelTheme()),
+                EmptyFrameMessage(2)}));
         m_doc->ChooseColor(0x00563412);
         m_renderer->fitReport = R"([{"name":"description","fits":true,"chars":10,"kept":10}])";
         m_renderer->FinishAll();

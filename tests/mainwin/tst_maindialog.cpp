@@ -488,6 +488,61 @@ private Q_SLOTS:
         QCOMPARE(StoredProject(path).m_strTheme, QStringLiteral("Gallery - KT401"));
     }
 
+    // A brand's exact colour: chosen with "More Colors...", saved in the project file as its 32-bit
+    // value, drawn exactly, and offered again as a swatch after the standard ones.
+    void customColourRoundTrip()
+    {
+        const ColorRef brand = MakeColorRef(0x00, 0x53, 0x9B);
+        const QColor exact(0x00, 0x53, 0x9B);
+        // Simple's accent band runs across the top of the page in the highlight colour.
+        const QPoint band(408, 5);
+        QString path;
+        {
+            auto window = StartWindow();
+            path = MakeProject(*window, QStringLiteral("MLS# 539"), QStringLiteral("Simple - KT101"),
+                               QStringLiteral("Tahoma"), 0x00B16300);
+            OpenProject(*window, QStringLiteral("MLS# 539"));
+            QVERIFY(WaitIdle(*window));
+            QVERIFY(!window->Document().IsProjectDirty());
+            QVERIFY(window->FlyerImage().pixelColor(band) != exact);
+
+            window->ShowTabPage(1);
+            QVERIFY(window->MoreColorsButton()->isVisible());
+            auto typed = std::make_shared<bool>(false);
+            const auto watch = TestSupport::AnswerColorDialog(QStringLiteral("#00539B"), typed);
+            QTest::mouseClick(window->MoreColorsButton(), Qt::LeftButton);
+            QVERIFY(watch->seen);
+            QVERIFY(*typed);
+            QCOMPARE(window->Document().SelColor(), brand);
+            QCOMPARE(window->ColorPalette()->GetSelectedColor(), brand);
+            QCOMPARE(window->ColorPalette()->Colors().Swatches().value(70), brand);
+            QCOMPARE(window->ColorPalette()->Colors().GetRows(), 8);
+            QCOMPARE(window->AppSettings().CustomColors, QStringLiteral("#00539B"));
+            QVERIFY(window->Document().IsProjectDirty());
+            QVERIFY(WaitIdle(*window));
+            QCOMPARE(window->FlyerImage().pixelColor(band), exact);
+
+            ClickButton(*window, IDC_BTN_SAVE);
+            QCOMPARE(StoredProject(path).m_crColor, brand);
+            CXMessageBoxTest::AnswerNext(MsgBox::IdYes);
+            ClickButton(*window, IDC_BTN_EXIT);
+            QVERIFY(!window->isVisible());
+        }
+        QCOMPARE(Store().value("CustomColors").toString(), QStringLiteral("#00539B"));
+
+        // The next run offers the colour as a swatch, and the project draws in it from its file.
+        auto window = StartWindow();
+        QCOMPARE(window->ColorPalette()->Colors().Swatches().value(70), brand);
+        OpenProject(*window, QStringLiteral("MLS# 539"));
+        QCOMPARE(window->Document().SelColor(), brand);
+        QVERIFY(WaitIdle(*window));
+        QCOMPARE(window->FlyerImage().pixelColor(band), exact);
+        // Picking its swatch again is no change.
+        QVERIFY(ClickSwatch(*window, brand));
+        QVERIFY(!window->Document().IsProjectDirty());
+        QVERIFY(!window->IsRenderPending());
+    }
+
     void extrasOfTheOpenProject()
     {
         auto window = StartWindow();
