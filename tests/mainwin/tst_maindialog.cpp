@@ -543,6 +543,26 @@ private Q_SLOTS:
         QVERIFY(!window->IsRenderPending());
     }
 
+    // A project whose font this computer lacks keeps it: the list shows no other font as chosen, and
+    // a Save of another change does not put the font that happened to be selected into the file.
+    void fontNotInstalledIsKept()
+    {
+        auto window = StartWindow();
+        const QString missing = QStringLiteral("Garamond Not Installed");
+        const QString path =
+            MakeProject(*window, QStringLiteral("MLS# 404"), QStringLiteral("Simple - KT101"), missing, 0x00B16300);
+        OpenProject(*window, QStringLiteral("MLS# 404"));
+        QVERIFY(WaitIdle(*window));
+        QCOMPARE(window->m_strSelFont, missing);
+        QCOMPARE(Font(*window), QString());
+        QVERIFY(ClickSwatch(*window, 0x00E22B8A));
+        ClickButton(*window, IDC_BTN_SAVE);
+        QVERIFY(!window->Document().IsProjectDirty());
+        QCOMPARE(StoredProject(path).m_strFont, missing);
+        QCOMPARE(StoredProject(path).m_crColor, 0x00E22B8Au);
+        QVERIFY(WaitIdle(*window));
+    }
+
     void extrasOfTheOpenProject()
     {
         auto window = StartWindow();
