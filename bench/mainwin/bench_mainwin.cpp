@@ -9,6 +9,8 @@
 #include "imaging/photointake.h"
 #include "mainwin/livedraft.h"
 #include "projects/draftphotos.h"
+#include "controls/ui/pngbutton.h"
+#include "mainwin/mainids.h"
 #include "mainwin/ui/maindialog.h"
 #include "projects/projectstore.h"
 #include "projects/ui/flyerdetailsdlg.h"
@@ -99,15 +101,15 @@ Figures MeasureChanges(CMainDialog& window, int runs)
         if (kind == 0) {
             theme = (theme + 1) % themes->GetCount();
             themes->SetCurSel(theme);
-            window.OnLbnSelchangeListThemes();
+            Q_EMIT themes->SelChange();
         } else if (kind == 1) {
             font = (font + 1) % std::min(fonts->GetCount(), 8);
             fonts->SetCurSel(font);
-            window.OnLbnSelchangeListFonts();
+            Q_EMIT fonts->SelChange();
         } else {
             color = (color + 7) % int(colors.size());
             window.ColorPalette()->SetSelectedColor(colors[color]);
-            window.OnCPColorChanged();
+            Q_EMIT window.ColorPalette()->ColorChanged();
         }
         const double busy = clock.nsecsElapsed() / 1e6;
         if (!window.IsRenderPending() || !WaitForFlyer(window)) {
@@ -123,7 +125,7 @@ Figures MeasureChanges(CMainDialog& window, int runs)
     for (int i = 0; i < runs; ++i) {
         QElapsedTimer clock;
         clock.start();
-        window.OnBnClickedBtnRefresh();
+        window.Button(IDC_BTN_REFRESH)->click();
         if (!window.IsRenderPending() || !WaitForFlyer(window))
             return figures;
         window.Canvas()->repaint();
@@ -177,8 +179,8 @@ bool OpenFourPhotoProject(CMainDialog& window)
         dialog->ProjectList()->SelectItem(0);
         dialog->OnBnClickedBtnOpen();
     });
-    window.OnBnClickedBtnOpen();
-    return window.Session().IsProjectOpen() && WaitIdle(window) && !window.FlyerImage().isNull();
+    window.Button(IDC_BTN_OPEN)->click();
+    return window.Document().IsProjectOpen() && WaitIdle(window) && !window.FlyerImage().isNull();
 }
 
 // A wall-clock maximum also holds the moments the system gave the processor to another thread.
@@ -199,7 +201,7 @@ struct LiveFigures
     bool newestShown = false;
     int keystrokes = 0;
     int pages = 0;
-    int replaced = 0; // pages given up while loading for a newer one
+    int replaced = 0;          // pages given up while loading for a newer one
     QList<double> photo;       // photo chosen to the flyer that shows it, painted
     QList<double> photoDialog; // of which the dialog's own checks of the photo
     QList<double> photoCopy;   // the reduced copy alone, made outside the window
@@ -346,7 +348,7 @@ LiveFigures MeasureLive(CMainDialog& window, int keystrokes, const QStringList& 
         MeasureLiveDetails(window, *dialog, keystrokes, photos, figures);
         dialog->reject();
     });
-    window.OnBnClickedBtnProperties();
+    window.Button(IDC_BTN_DETAILS)->click();
     WaitIdle(window);
     return figures;
 }
@@ -372,7 +374,7 @@ int main(int argc, char* argv[])
     // Every theme, the first fonts and the swatches, taken in turn: first on the preview, then with a
     // four-photo project open, as after Open.
     window.ThemeFilter()->SelectFilterValue(0);
-    window.OnCbnSelchangeComboThemeFilter();
+    Q_EMIT window.ThemeFilter()->SelChange();
     WaitIdle(window);
     if (window.ThemesList()->GetCount() < 2 || window.FontsList()->GetCount() < 2) {
         std::fprintf(stderr, "not enough themes or fonts to change between\n");

@@ -1,5 +1,8 @@
 #include "catalogue/colorpalette.h"
 
+#include <QRegularExpression>
+#include <QStringList>
+
 #include <algorithm>
 
 namespace {
@@ -72,7 +75,61 @@ void CXPaletteColors::SetupStandardPalette(ColorRef selected, int previewWidth)
     for (ColorRef color : OwnerColors())
         AddColor(color);
     SetColumns(10);
-    SetRows((int(m_colors.size()) + 9) / 10);
+    FitRows();
+}
+
+void CXPaletteColors::FitRows()
+{
+    const int swatches = int(m_colors.size() + m_customColors.size());
+    SetRows((swatches + 9) / 10);
+}
+
+void CXPaletteColors::SetCustomColors(const QList<ColorRef>& colors)
+{
+    m_customColors.clear();
+    for (ColorRef color : colors) {
+        color &= 0xFFFFFF;
+        if (!m_colors.contains(color) && !m_customColors.contains(color) && m_customColors.size() < kMaxCustomColors)
+            m_customColors.append(color);
+    }
+    if (m_nColumns == 10)
+        FitRows();
+}
+
+bool CXPaletteColors::ChooseCustomColor(ColorRef color)
+{
+    color &= 0xFFFFFF;
+    SetSelectedColor(color);
+    if (m_colors.contains(color) || m_customColors.value(0, ~0u) == color)
+        return false;
+    QList<ColorRef> colors{color};
+    colors.append(m_customColors);
+    SetCustomColors(colors);
+    return true;
+}
+
+QList<ColorRef> CustomColorsFromText(const QString& text)
+{
+    static const QRegularExpression hex(QStringLiteral("^#([0-9A-Fa-f]{6})$"));
+    QList<ColorRef> colors;
+    for (const QString& word : text.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
+        const QRegularExpressionMatch match = hex.match(word);
+        if (!match.hasMatch())
+            continue;
+        const uint rgb = match.captured(1).toUInt(nullptr, 16);
+        const ColorRef color = MakeColorRef(int(rgb >> 16), int(rgb >> 8), int(rgb));
+        if (!colors.contains(color) && colors.size() < kMaxCustomColors)
+            colors.append(color);
+    }
+    return colors;
+}
+
+QString CustomColorsToText(const QList<ColorRef>& colors)
+{
+    QStringList words;
+    for (ColorRef color : colors)
+        words.append(ColorRefToHex(color));
+    return words.join(QLatin1Char(' '));
 }
 
 CXPaletteLayout CalcRects(QSize client, int previewWidth, int columns, int rows)

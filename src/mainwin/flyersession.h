@@ -1,14 +1,11 @@
 #pragma once
 
-#include "catalogue/colorpalette.h"
-#include "compose/themecover.h"
 #include "flyer/flyerdata.h"
 #include "flyer/flyerrequest.h"
-#include "flyer/listingextras.h"
+#include "formats/colorref.h"
 #include "settings/appsettings.h"
 
 #include <QImage>
-#include <QList>
 #include <QObject>
 #include <QString>
 #include <QStringList>
@@ -16,13 +13,19 @@
 #include <array>
 #include <optional>
 
+class CCoverQueue;
+class CFlyerDocument;
+struct CFlyerThemeAccess;
 class CXThemeCatalogue;
 class IFlyerRenderer;
 
-// The flyer being worked on in the main window: the open project (or none, and the preview), the
-// chosen theme, font and colour, whether there are unsaved changes, the flyer last drawn and the
-// theme covers still to make. It decides what a choice means (draw again, mark the project
-// changed, or nothing) and asks the renderer for pages; the window only shows what it says.
+// The installed themes as the flyer document sees them: their templates by name, read from disk.
+CFlyerThemeAccess CatalogueThemeAccess(const CXThemeCatalogue& themes);
+
+// The flyer cycle of the main window: turns the document's look and listing (or a draft of them)
+// into pages for the renderer and hands back the newest flyer, while the covers wait their turn.
+// It keeps the request on its way, the flyer last drawn, what that flyer cut or could not show,
+// and the sidebar pictures of pages no longer shown.
 class CFlyerSession : public QObject
 {
     Q_OBJECT
@@ -32,62 +35,18 @@ public:
     static constexpr int kFlyerWidth = kLetterPage.width(); // until a theme names its own page
     static constexpr int kFlyerHeight = kLetterPage.height();
 
-    // settings, themes and renderer must outlive the session.
+    // Everything given must outlive the session.
     CFlyerSession(CAppSettings& settings, const CXThemeCatalogue& themes, IFlyerRenderer& renderer,
-                  QObject* parent = nullptr);
+                  const CFlyerDocument& document, CCoverQueue& covers, QObject* parent = nullptr);
     ~CFlyerSession() override;
 
-    // The open project and its extras; the preview data fill the flyer while none is open.
-    const CFlyerData& FlyerData() const { return m_flyerData; }
-    const CListingExtras& Extras() const { return m_extras; }
-    // Printing stamps the record it prints.
-    CFlyerData& PrintedFlyerData() { return m_flyerData; }
-    bool IsProjectOpen() const { return m_bProjectOpen; }
-    bool IsProjectDirty() const { return m_bProjectDirty; }
-    void SetProjectDirty(bool dirty) { m_bProjectDirty = dirty; }
-    bool HasMailClient() const { return m_bHasMAPIClient; }
-    void SetHasMailClient(bool has) { m_bHasMAPIClient = has; }
-
-    // The look, as the window's lists and palette show it. SetSelection only takes it over; the
-    // Choose functions are the user's choices and decide what follows.
-    QString SelTheme() const { return m_strSelTheme; }
     // The page a theme of the catalogue is drawn on; Letter for a name it does not hold.
     QSize PageSizeOf(const QString& themeName) const;
     // What the flyer shown last had to cut of its texts, a line each ("The description is cut after
     // 612 of 1,480 characters in Gallery - KT401."), and the photo frames it left empty; empty when
     // every text fits and every frame holds a photo.
     QStringList CutTextMessages() const { return m_cutText; }
-    QString SelFont() const { return m_strSelFont; }
-    ColorRef SelColor() const { return m_crSelColor; }
-    QString SelTemplate() const { return m_strSelTemplate; }
-    QString TemplateText() const { return m_strTemplateText; }
     QString SidebarImage() const { return m_strSidebarImage; }
-    void SetSelection(const QString& theme, const QString& font, ColorRef color);
-    void SetSelectedFont(const QString& font) { m_strSelFont = font; }
-    void SetSelectedColor(ColorRef color) { m_crSelColor = color; }
-    // The colour the flyer was last drawn in.
-    void SetShownColor(ColorRef color) { m_crShownColor = color; }
-
-    // Reads a template file into the session; false (the text left as it was) when it cannot be read.
-    bool LoadTemplate(const QString& path);
-    // A theme's template picked. A different template (or any, with reload) is read and drawn; a
-    // user's pick (not reload) marks an open project changed. True when a flyer was requested.
-    bool ChooseTemplate(const QString& templatePath, bool reload = false);
-    bool ChooseFont(const QString& font);
-    // Compared with the colour on the flyer, not the last pick: after opening a project in another
-    // colour, picking the remembered colour must still change the flyer. Remembered as LastColor.
-    bool ChooseColor(ColorRef color);
-    // Reads the template from disk again (an edited template shows at once) and draws it.
-    bool Refresh();
-
-    struct CButtonStates
-    {
-        bool save = false;
-        bool details = false;
-        bool exportFlyer = false;
-        bool email = false;
-    };
-    CButtonStates ButtonStates() const;
 
     // The options that decide, after the options sheet was accepted, whether the flyer must be drawn
     // again or the font list rebuilt.
@@ -104,32 +63,6 @@ public:
     };
     // Draws again when a colouring or logo flag changed or the profile page was shown.
     COptionsEffect OptionsAccepted(const COptionsSnapshot& before, bool myInformationVisited);
-
-    // What a save of the listing files gave: saved or not, and what the user must be told, in order.
-    struct CSaveOutcome
-    {
-        bool saved = false;
-        QStringList warnings;
-    };
-    // Reads a project into a record of its own: a file that cannot be read leaves the open project
-    // as it is. The look takes the project's font and colour; the project opens unchanged.
-    FlyerFileStatus OpenProject(const QString& path, CListingExtras::Status* extrasStatus = nullptr);
-    // A new project from the listing fields of details (caption to photos, features, photo folder)
-    // in the default look, written to its own folder with its photos. One that could not be written
-    // stays changed, so Save and closing offer to write it.
-    CSaveOutcome NewProject(const CFlyerData& details, const CListingExtras& extras);
-    // The listing fields edited in Flyer Details, saved at once. A changed theme, font or colour is
-    // saved only by Save, so a project with such changes stays changed rather than dropping them.
-    // The folder Flyer Details starts choosing photos in: the project's, or Pictures when that is gone
-    // (remembered in the record).
-    QString RepairPhotoFolder();
-    CSaveOutcome UpdateListing(const CFlyerData& details, const CListingExtras& extras);
-    // The open project is gone (deleted): the preview is drawn again.
-    void CloseProject();
-    // Save: the look goes into the project file. Nothing to do (true) unless open and changed.
-    bool SaveProject(QString* error = nullptr);
-    bool NeedsSavePrompt() const { return m_bProjectOpen && m_bProjectDirty; }
-    QString SavePromptText() const;
 
     // The flyer cycle. A request made while another runs replaces it, so only the newest choice is
     // ever shown (FlyerReady or FlyerFailed).
@@ -161,49 +94,28 @@ public:
     void EndDraft();
     bool IsDrafting() const { return m_draftListing.has_value() || m_draftProfile.has_value(); }
 
-    // Makes the theme covers that are missing, one after the other between flyers. Large covers too
-    // when includeLarge and a developer folder is set.
-    void CreateMissingThemeCovers(bool includeLarge);
-    bool IsMakingCovers() const { return m_nCoverRequest != 0 || !m_coverQueue.isEmpty(); }
-
 Q_SIGNALS:
     void FlyerReady(const QImage& image);
     // No flyer: the canvas shows why.
     void FlyerFailed(const QString& why);
-    // A cover is being made: done of due made so far.
-    void CoverStarted(int done, int due);
-    void CoverMade(int done);
-    // The last missing cover was made (or could not be).
-    void CoversFinished();
 
 private:
     void RenderWith(bool projectMode);
     void OnRenderFinished(quint64 requestId, const QImage& image, const QString& error);
     void OnRenderSuperseded(quint64 requestId);
     void RemoveStaleSidebarImages();
-    void StartNextCover();
-    void OnCoverRendered(const QImage& image);
-    CSaveOutcome SaveListingFiles(const std::array<std::optional<QRect>, CFlyerData::kSlotCount>& previousCrops);
-    static void CopyListingFields(const CFlyerData& from, CFlyerData& to);
+    // Another project (or none) is open: its drafts and told problems go with the last one.
+    void OnProjectChanged();
 
     CAppSettings& m_settings;
     const CXThemeCatalogue& m_themes;
     IFlyerRenderer& m_renderer;
+    const CFlyerDocument& m_document;
+    CCoverQueue& m_covers;
 
-    CFlyerData m_flyerData;
-    CListingExtras m_extras;
-    bool m_bProjectOpen = false;
-    bool m_bProjectDirty = false;
-    bool m_bHasMAPIClient = false;
-    QString m_strSelTemplate; // the selected theme's template file
-    QString m_strTemplateText;
     QString m_strSidebarImage;
-    QString m_strSelTheme;
     QStringList m_cutText;
     QString m_strDrawnTheme; // the theme of the page on its way (a new project's draft has its own)
-    QString m_strSelFont = QStringLiteral("Arial");
-    ColorRef m_crSelColor = 0;
-    ColorRef m_crShownColor = 0;
 
     std::optional<CFlyerData> m_draftListing;
     std::optional<CAppSettings> m_draftProfile;
@@ -224,16 +136,4 @@ private:
     bool m_bReplaceRunning = false;
     quint64 m_nRenderRequest = 0;     // the request whose picture the canvas waits for, or 0
     QStringList m_staleSidebarImages; // sidebar pictures of pages no longer shown
-
-    struct CoverItem
-    {
-        qsizetype theme;
-        bool large;
-    };
-    QList<CoverItem> m_coverQueue;
-    CoverItem m_coverItem{0, false};
-    CCoverJob m_coverJob;
-    quint64 m_nCoverRequest = 0;
-    int m_nCoversDue = 0;
-    int m_nCoversDone = 0;
 };

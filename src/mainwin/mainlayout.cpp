@@ -29,6 +29,9 @@ MainLayout CalcMainLayout(const MainLayoutInput& input)
     layout.colorLabel = QRect(L + 8, 36, 265, input.colorLabelHeight);
     const int y2 = 36 + input.colorLabelHeight + 3;
     layout.colorPalette = QRect(L + 8, y2, 265, 96);
+    // Within the label's row, so the palette and the font list keep their places.
+    layout.moreColors =
+        QRect(L + 8 + 265 - input.moreColorsWidth, 36, input.moreColorsWidth, input.colorLabelHeight + 2);
     const int y3 = y2 + 96 + 8;
     layout.fontLabel = QRect(L + 8, y3 + 2, 265, input.fontLabelHeight);
     const int y4 = y3 + 2 + input.fontLabelHeight + 3;
@@ -44,4 +47,14 @@ MainLayout CalcMainLayout(const MainLayoutInput& input)
     const QRect& newButton = layout.buttons.back();
     layout.canvas = FromEdges(L + 291, T + 4, R, newButton.y() - 8);
     return layout;
+}
+
+MainButtonStates CalcMainButtonStates(bool projectOpen, bool projectDirty, bool hasMailClient)
+{
+    MainButtonStates states;
+    states.save = projectOpen && projectDirty;
+    states.details = projectOpen;
+    states.exportFlyer = projectOpen;
+    states.email = projectOpen && hasMailClient;
+    return states;
 }

@@ -13,6 +13,7 @@ struct MainLayoutInput
     int filterHeight = 0;
     int colorLabelHeight = 0;
     int fontLabelHeight = 0;
+    int moreColorsWidth = 0;
     std::array<QSize, 12> buttons; // in the order of kMainButtonsRightToLeft
 };
 
@@ -23,6 +24,7 @@ struct MainLayout
     QRect themeList;
     QRect colorLabel;
     QRect colorPalette;
+    QRect moreColors; // at the right of the colour label's row
     QRect fontLabel;
     QRect fontList;
     std::array<QRect, 12> buttons; // in the order of kMainButtonsRightToLeft
@@ -34,4 +36,14 @@ struct MainLayout
 MainLayout CalcMainLayout(const MainLayoutInput& input);
 
 inline constexpr int kMainLeftPaneWidth = 283;
+
+// Which of the buttons that depend on the project may be used.
+struct MainButtonStates
+{
+    bool save = false;        // a project open with unsaved changes
+    bool details = false;     // a project open
+    bool exportFlyer = false; // a project open
+    bool email = false;       // a project open and a mail program set up
+};
+MainButtonStates CalcMainButtonStates(bool projectOpen, bool projectDirty, bool hasMailClient);
 inline constexpr QSize kMainMinimumSize(925, 580);

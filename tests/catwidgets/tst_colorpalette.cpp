@@ -64,6 +64,61 @@ private Q_SLOTS:
         QCOMPARE(palette.GetColorHex(), QStringLiteral("#0102AB"));
     }
 
+    // "More Colors..." choices: newest first after the 70, the last ten only, no standard colour twice.
+    void customColors()
+    {
+        CXPaletteColors palette;
+        palette.SetupStandardPalette(0x123456, 52);
+        const ColorRef brand = MakeColorRef(0x00, 0x53, 0x9B);
+        QVERIFY(palette.ChooseCustomColor(brand));
+        QCOMPARE(palette.GetSelectedColor(), brand);
+        QCOMPARE(palette.Swatches().size(), 71);
+        QCOMPARE(palette.Swatches().at(70), brand);
+        QCOMPARE(palette.GetRows(), 8);
+        // Its cell is the first of the eighth row, and a click there picks it.
+        const CXPaletteLayout layout = CalcRects(QSize(265, 96), 52, palette.GetColumns(), palette.GetRows());
+        QCOMPARE(HitTestColor(layout, int(palette.Swatches().size()), layout.cells.at(70).center()), 70);
+        QCOMPARE(HitTestColor(layout, int(palette.Swatches().size()), layout.cells.at(71).center()), -1);
+
+        // A standard colour is selected but not remembered; the newest comes first, a repeat moves up.
+        QVERIFY(!palette.ChooseCustomColor(MakeColorRef(0x8A, 0x2B, 0xE2)));
+        QCOMPARE(palette.GetSelectedColor(), MakeColorRef(0x8A, 0x2B, 0xE2));
+        QCOMPARE(palette.CustomColors(), QList<ColorRef>{brand});
+        QVERIFY(!palette.ChooseCustomColor(brand));
+        for (int i = 1; i <= 11; ++i)
+            palette.ChooseCustomColor(MakeColorRef(i, i, i));
+        QCOMPARE(palette.CustomColors().size(), kMaxCustomColors);
+        QCOMPARE(palette.CustomColors().first(), MakeColorRef(11, 11, 11));
+        QVERIFY(!palette.CustomColors().contains(brand));
+        palette.ChooseCustomColor(MakeColorRef(5, 5, 5));
+        QCOMPARE(palette.CustomColors().first(), MakeColorRef(5, 5, 5));
+        QCOMPARE(palette.CustomColors().size(), kMaxCustomColors);
+        QCOMPARE(palette.GetRows(), 8);
+    }
+
+    void customColorsText_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("kept");
+        QTest::newRow("empty") << QString() << QString();
+        QTest::newRow("two") << QStringLiteral("#00539B #abcdef") << QStringLiteral("#00539B #ABCDEF");
+        QTest::newRow("junk and repeats skipped")
+            << QStringLiteral("  #00539B red #12345 #00539b #1234567 0x102030 #102030 ")
+            << QStringLiteral("#00539B #102030");
+        QTest::newRow("eleven keep ten")
+            << QStringLiteral("#000001 #000002 #000003 #000004 #000005 #000006 #000007 #000008 #000009 #00000A "
+                              "#00000B")
+            << QStringLiteral("#000001 #000002 #000003 #000004 #000005 #000006 #000007 #000008 #000009 #00000A");
+    }
+    void customColorsText()
+    {
+        QFETCH(QString, text);
+        QFETCH(QString, kept);
+        const QList<ColorRef> colors = CustomColorsFromText(text);
+        QCOMPARE(CustomColorsToText(colors), kept);
+        QCOMPARE(CustomColorsFromText(CustomColorsToText(colors)), colors);
+    }
+
     void geometry()
     {
         const CXPaletteLayout layout = CalcRects(QSize(300, 100), 52, 10, 7);

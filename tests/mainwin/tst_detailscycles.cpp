@@ -104,12 +104,12 @@ private Q_SLOTS:
             QVERIFY(!QApplication::activeModalWidget());
             QCOMPARE(CXMessageBoxTest::PendingAnswers(), 0);
             if (kind == 0 || kind == 1)
-                QVERIFY2(window->Session().FlyerData().m_strCaption.endsWith(caption),
-                         qPrintable(window->Session().FlyerData().m_strCaption));
+                QVERIFY2(window->Document().FlyerData().m_strCaption.endsWith(caption),
+                         qPrintable(window->Document().FlyerData().m_strCaption));
             // Let the server move the focus and the flyer arrive, as between a user's commands.
             QVERIFY(TestSupport::WaitIdle(*window));
         }
-        QVERIFY(window->Session().IsProjectOpen());
+        QVERIFY(window->Document().IsProjectOpen());
         QVERIFY(!window->FlyerImage().isNull());
     }
 };

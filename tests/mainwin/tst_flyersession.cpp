@@ -1,6 +1,10 @@
 #include "formats/colorref.h"
 #include "mainwin/flyersession.h"
 
+#include "flyer/flyerdocument.h"
+#include "mainwin/coverqueue.h"
+#include "mainwin/projectfiles.h"
+
 #include "app/workingfolders.h"
 #include "catalogue/themecatalogue.h"
 #include "catalogue/themetemplateinfo.h"
@@ -95,6 +99,8 @@ class TestFlyerSession : public QObject
     std::unique_ptr<CAppSettings> m_settings;
     CXThemeCatalogue m_themes;
     std::unique_ptr<CFakeRenderer> m_renderer;
+    std::unique_ptr<CFlyerDocument> m_doc;
+    std::unique_ptr<CCoverQueue> m_queue;
     std::unique_ptr<CFlyerSession> m_session;
 
     QString Template(const QString& name) const
@@ -129,10 +135,8 @@ class TestFlyerSession : public QObject
     QString OpenDrawn(const QString& caption = QStringLiteral("Harbour View"))
     {
         const QString path = MakeProject(caption, QStringLiteral("Tahoma"), 0x00B16300);
-        if (!m_session->OpenProject(path).IsOk())
+        if (!m_doc->OpenProject(path).IsOk())
             qWarning("fixture project not opened");
-        m_session->SetSelection(QStringLiteral("Classic - KT301"), m_session->SelFont(), m_session->SelColor());
-        m_session->ChooseTemplate(Template(QStringLiteral("Classic - KT301")), true);
         m_renderer->FinishAll();
         return path;
     }
@@ -148,14 +152,19 @@ private Q_SLOTS:
         QVERIFY(m_themes.LoadAvailableThemes(m_settings->Path2Themes));
         QVERIFY(m_themes.size() >= 3);
         m_renderer = std::make_unique<CFakeRenderer>();
-        m_session = std::make_unique<CFlyerSession>(*m_settings, m_themes, *m_renderer);
-        m_session->SetSelection(QStringLiteral("Simple - KT101"), QStringLiteral("Tahoma"), 0x00B16300);
-        m_session->SetShownColor(0x00B16300);
+        m_doc = std::make_unique<CFlyerDocument>(CatalogueThemeAccess(m_themes));
+        m_queue = std::make_unique<CCoverQueue>(*m_settings, m_themes, *m_renderer);
+        m_session = std::make_unique<CFlyerSession>(*m_settings, m_themes, *m_renderer, *m_doc, *m_queue);
+        // As the window does: whatever the document says must be drawn again is.
+        connect(m_doc.get(), &CFlyerDocument::FlyerChanged, m_session.get(), &CFlyerSession::RenderFlyer);
+        m_doc->SetLook({QStringLiteral("Simple - KT101"), QString(), QStringLiteral("Tahoma"), 0x00B16300});
     }
 
     void cleanup()
     {
         m_session.reset();
+        m_queue.reset();
+        m_doc.reset();
         m_renderer.reset();
         const QDir projects(m_settings->strPath2FlyerProjects);
         QDir(projects).removeRecursively();
@@ -163,33 +172,22 @@ private Q_SLOTS:
 
     void openAndCloseProject()
     {
+        m_doc->ChooseTheme(QStringLiteral("Simple - KT101"), Template(QStringLiteral("Simple - KT101")));
+        m_renderer->FinishAll();
+        // Another project is drawn at once, in its own look, and may load its photos.
         const QString path = MakeProject(QStringLiteral("Harbour View"), QStringLiteral("Verdana"), 0x00123456);
-        QVERIFY(m_session->OpenProject(path).IsOk());
-        QVERIFY(m_session->IsProjectOpen());
-        QVERIFY(!m_session->IsProjectDirty());
-        QCOMPARE(m_session->FlyerData().m_strCaption, QStringLiteral("Harbour View"));
-        QCOMPARE(m_session->SelFont(), QStringLiteral("Verdana"));
-        QCOMPARE(m_session->SelColor(), 0x00123456u);
-
-        // A file that is no project leaves the open one as it was.
-        const QString broken = m_covers.filePath(QStringLiteral("broken.lso"));
-        QFile file(broken);
-        QVERIFY(file.open(QIODevice::WriteOnly) && file.write("not a flyer project") > 0);
-        file.close();
-        QVERIFY(!m_session->OpenProject(broken).IsOk());
-        QVERIFY(m_session->IsProjectOpen());
-        QCOMPARE(m_session->FlyerData().m_strPathName, path);
+        QVERIFY(m_doc->OpenProject(path).IsOk());
+        QVERIFY(m_session->IsRenderPending());
+        QVERIFY(m_renderer->Last().page.contains(QStringLiteral("Harbour View")));
+        QVERIFY(m_renderer->Last().page.contains(QStringLiteral("Verdana")));
+        QVERIFY(m_renderer->Last().roots.contains(m_doc->FlyerData().GetFolder()));
+        m_renderer->FinishAll();
 
         // Closing shows the preview at once, through the whole cycle.
-        m_session->ChooseTemplate(Template(QStringLiteral("Simple - KT101")), true);
-        m_renderer->FinishAll();
-        m_session->SetProjectDirty(true);
-        m_session->CloseProject();
-        QVERIFY(!m_session->IsProjectOpen());
-        QVERIFY(!m_session->IsProjectDirty());
+        m_doc->SetProjectDirty(true);
+        m_doc->CloseProject();
         QVERIFY(m_session->IsRenderPending());
         QVERIFY(!m_renderer->Last().page.contains(QStringLiteral("Harbour View")));
-        QVERIFY(m_session->FlyerData().m_strPathName.isEmpty());
     }
 
     // A damaged photo of the open project is named once, when the flyer is drawn, not at every draw.
@@ -213,147 +211,56 @@ private Q_SLOTS:
         data.m_photos[0].m_strPath = photo;
         QVERIFY(data.Save().IsOk());
 
-        QVERIFY(m_session->OpenProject(path).IsOk());
-        m_session->ChooseTemplate(Template(QStringLiteral("Classic - KT301")), true);
+        QVERIFY(m_doc->OpenProject(path).IsOk());
         QVERIFY(m_session->TakeNewPhotoProblems().isEmpty()); // nothing drawn yet
         m_renderer->FinishAll();
         const QString expected = QStringLiteral("Photo 1 (%1) is damaged or incomplete and cannot be used.")
                                      .arg(QDir::toNativeSeparators(photo));
         QCOMPARE(m_session->TakeNewPhotoProblems(), QStringList{expected});
-        m_session->ChooseFont(QStringLiteral("Verdana"));
+        m_doc->ChooseFont(QStringLiteral("Verdana"));
         m_renderer->FinishAll();
         QVERIFY(m_session->TakeNewPhotoProblems().isEmpty());
         // Opened again, it is news again.
-        QVERIFY(m_session->OpenProject(path).IsOk());
-        m_session->Refresh();
+        QVERIFY(m_doc->OpenProject(path).IsOk());
         m_renderer->FinishAll();
         QCOMPARE(m_session->TakeNewPhotoProblems(), QStringList{expected});
     }
 
-    void choicesMarkAnOpenProjectChanged_data()
+    void choicesDrawOnlyWhatChanges_data()
     {
         QTest::addColumn<bool>("projectOpen");
         QTest::newRow("preview") << false;
         QTest::newRow("project open") << true;
     }
-    void choicesMarkAnOpenProjectChanged()
+    void choicesDrawOnlyWhatChanges()
     {
         QFETCH(bool, projectOpen);
         if (projectOpen)
             OpenDrawn();
-        else {
-            m_session->ChooseTemplate(Template(QStringLiteral("Simple - KT101")));
-            m_renderer->FinishAll();
-        }
-        QVERIFY(!m_session->IsProjectDirty());
+        m_doc->ChooseTheme(QStringLiteral("Classic - KT301"), Template(QStringLiteral("Classic - KT301")));
+        m_renderer->FinishAll();
 
-        // The same choices again draw nothing and change nothing.
-        QVERIFY(!m_session->ChooseTemplate(m_session->SelTemplate()));
-        QVERIFY(!m_session->ChooseFont(m_session->SelFont()));
-        QVERIFY(!m_session->ChooseColor(m_session->SelColor()));
+        // The same choices again draw nothing.
+        m_doc->ChooseTheme(m_doc->SelTheme(), m_doc->SelTemplate());
+        m_doc->ChooseFont(m_doc->SelFont());
+        m_doc->ChooseColor(m_doc->SelColor());
         QVERIFY(!m_session->IsRenderPending());
-        QVERIFY(!m_session->IsProjectDirty());
-
-        // Each real change draws; only a project becomes changed.
-        QVERIFY(m_session->ChooseFont(QStringLiteral("Verdana")));
+        // Each real change draws the page in the new look, as the project or the preview.
+        const QString caption = QStringLiteral("Harbour View");
+        m_doc->ChooseFont(QStringLiteral("Verdana"));
         QVERIFY(m_session->IsRenderPending());
-        QCOMPARE(m_session->IsProjectDirty(), projectOpen);
-        m_session->SetProjectDirty(false);
-        QVERIFY(m_session->ChooseColor(0x00102030));
-        QCOMPARE(m_settings->LastColor, 0x00102030u);
-        QCOMPARE(m_session->IsProjectDirty(), projectOpen);
-        m_session->SetProjectDirty(false);
-        QVERIFY(m_session->ChooseTemplate(Template(QStringLiteral("Gallery - KT401"))));
-        QCOMPARE(m_session->IsProjectDirty(), projectOpen);
-        // The project's own theme shown again (Open, New) is no change of the user's.
-        m_session->SetProjectDirty(false);
-        QVERIFY(m_session->ChooseTemplate(m_session->SelTemplate(), true));
-        QVERIFY(!m_session->IsProjectDirty());
-        // A template that cannot be read draws nothing.
-        QVERIFY(!m_session->ChooseTemplate(m_covers.filePath(QStringLiteral("gone/index.htm"))));
-        QVERIFY(!m_session->IsProjectDirty());
-        // Refresh draws the same page again and leaves the state alone.
+        QVERIFY(m_renderer->Last().page.contains(QStringLiteral("Verdana")));
+        QCOMPARE(m_renderer->Last().page.contains(caption), projectOpen);
         m_renderer->FinishAll();
-        QVERIFY(!m_session->Refresh());
-        m_session->ChooseTemplate(Template(QStringLiteral("Gallery - KT401")));
-        m_renderer->FinishAll();
-        m_session->SetProjectDirty(false);
-        QVERIFY(m_session->Refresh());
+        m_doc->ChooseTheme(QStringLiteral("Gallery - KT401"), Template(QStringLiteral("Gallery - KT401")));
         QVERIFY(m_session->IsRenderPending());
-        QVERIFY(!m_session->IsProjectDirty());
-        QCOMPARE(m_session->IsProjectOpen(), projectOpen);
-    }
-
-    void colourComparedWithTheFlyer()
-    {
-        // Opened in another colour while the palette remembers the last one: picking that one
-        // must still recolour the flyer.
-        m_session->ChooseTemplate(Template(QStringLiteral("Simple - KT101")));
         m_renderer->FinishAll();
-        OpenDrawn();
-        QCOMPARE(m_session->SelColor(), 0x00B16300u);
-        m_session->SetSelectedColor(0x00C07B7B);
-        m_session->RenderFlyer();
+        // Refresh draws again; a template that cannot be read draws nothing.
+        QVERIFY(m_doc->ReloadTemplate());
+        QVERIFY(m_session->IsRenderPending());
         m_renderer->FinishAll();
-        QVERIFY(m_session->ChooseColor(0x00B16300));
-        QVERIFY(m_session->IsProjectDirty());
-    }
-
-    void buttonStates_data()
-    {
-        QTest::addColumn<bool>("open");
-        QTest::addColumn<bool>("dirty");
-        QTest::addColumn<bool>("mail");
-        QTest::addColumn<QList<bool>>("expected"); // save, details, export, email
-        QTest::newRow("preview") << false << false << true << QList<bool>{false, false, false, false};
-        QTest::newRow("open, clean") << true << false << false << QList<bool>{false, true, true, false};
-        QTest::newRow("open, changed") << true << true << false << QList<bool>{true, true, true, false};
-        QTest::newRow("open, mail") << true << false << true << QList<bool>{false, true, true, true};
-    }
-    void buttonStates()
-    {
-        QFETCH(bool, open);
-        QFETCH(bool, dirty);
-        QFETCH(bool, mail);
-        QFETCH(QList<bool>, expected);
-        if (open)
-            OpenDrawn();
-        m_session->SetProjectDirty(dirty);
-        m_session->SetHasMailClient(mail);
-        const CFlyerSession::CButtonStates states = m_session->ButtonStates();
-        QCOMPARE((QList<bool>{states.save, states.details, states.exportFlyer, states.email}), expected);
-    }
-
-    void saveWritesTheLook()
-    {
-        const QString path = OpenDrawn();
-        // Nothing to save: nothing written.
-        QVERIFY(QFile::remove(path));
-        QVERIFY(m_session->SaveProject());
-        QVERIFY(!QFile::exists(path));
-
-        m_session->SetSelection(QStringLiteral("Gallery - KT401"), QStringLiteral("Verdana"), 0x00203040);
-        m_session->SetProjectDirty(true);
-        QVERIFY(m_session->NeedsSavePrompt());
-        QVERIFY(m_session->SavePromptText().startsWith(
-            QStringLiteral("Save changes to flyer project:\n\n[MLS# 5] 9 Elm Row")));
-        QVERIFY(m_session->SaveProject());
-        QVERIFY(!m_session->IsProjectDirty());
-        CFlyerData stored;
-        stored.Reset();
-        QVERIFY(stored.Load(path).IsOk());
-        QCOMPARE(stored.m_strTheme, QStringLiteral("Gallery - KT401"));
-        QCOMPARE(stored.m_strFont, QStringLiteral("Verdana"));
-        QCOMPARE(stored.m_crColor, 0x00203040u);
-
-        // A save that fails says why and keeps the change.
-        QVERIFY(QFile::remove(path));
-        QVERIFY(QDir().mkdir(path));
-        m_session->SetProjectDirty(true);
-        QString error;
-        QVERIFY(!m_session->SaveProject(&error));
-        QVERIFY(!error.isEmpty());
-        QVERIFY(m_session->IsProjectDirty());
+        m_doc->ChooseTheme(QStringLiteral("Gone"), m_covers.filePath(QStringLiteral("gone/index.htm")));
+        QVERIFY(!m_session->IsRenderPending());
     }
 
     void newProjectAndDetails()
@@ -365,36 +272,40 @@ private Q_SLOTS:
         details.m_strMLS = QStringLiteral("MLS# 9001");
         CListingExtras extras;
         extras.m_strListingUrl = QStringLiteral("https://homes.example/9001");
-        const CFlyerSession::CSaveOutcome made = m_session->NewProject(details, extras);
-        QVERIFY2(made.saved, qPrintable(made.warnings.join('\n')));
-        QVERIFY(m_session->IsProjectOpen());
-        QVERIFY(!m_session->IsProjectDirty());
-        QCOMPARE(m_session->SelFont(), QStringLiteral("Verdana"));
-        QCOMPARE(m_session->SelColor(), 0x00102030u);
-        const QString path = m_session->FlyerData().m_strPathName;
+        CFlyerData record = ProjectFiles::NewRecord(details, *m_settings);
+        CListingExtras made;
+        ProjectFiles::CopyDetailsExtras(extras, made);
+        const ProjectFiles::CSaveOutcome saved = ProjectFiles::SaveListingFiles(record, made, {}, *m_settings);
+        QVERIFY2(saved.saved, qPrintable(saved.warnings.join('\n')));
+        m_doc->AdoptNewProject(record, made, saved.saved);
+        QVERIFY(m_doc->IsProjectOpen());
+        QVERIFY(!m_doc->IsProjectDirty());
+        QCOMPARE(m_doc->SelFont(), QStringLiteral("Verdana"));
+        QCOMPARE(m_doc->SelColor(), 0x00102030u);
+        QVERIFY(m_session->IsRenderPending());
+        QVERIFY(m_renderer->Last().page.contains(QStringLiteral("Sunny Cottage")));
+        const QString path = m_doc->FlyerData().m_strPathName;
         QVERIFY(path.startsWith(m_settings->strPath2FlyerProjects));
         CListingExtras storedExtras;
-        QCOMPARE(storedExtras.Load(m_session->FlyerData().GetFolder()).kind, CListingExtras::Loaded);
+        QCOMPARE(storedExtras.Load(m_doc->FlyerData().GetFolder()).kind, CListingExtras::Loaded);
         QCOMPARE(storedExtras.m_strListingUrl, extras.m_strListingUrl);
 
-        // Details saves the listing at once; a pending look change stays pending.
-        m_session->SetProjectDirty(true);
+        // Details saves the listing at once.
         details.m_strPrice = QStringLiteral("Offered at $3");
-        QVERIFY(m_session->UpdateListing(details, extras).saved);
-        QVERIFY(m_session->IsProjectDirty());
+        ProjectFiles::CopyListingFields(details, record);
+        QVERIFY(ProjectFiles::SaveListingFiles(record, made, made.m_crops, *m_settings).saved);
         CFlyerData stored;
         stored.Reset();
         QVERIFY(stored.Load(path).IsOk());
         QCOMPARE(stored.m_strPrice, QStringLiteral("Offered at $3"));
 
-        // A project that cannot be written is told about and stays changed.
+        // A project that cannot be written is told about.
         QVERIFY(QFile::remove(path));
         QVERIFY(QDir().mkdir(path));
-        m_session->SetProjectDirty(false);
-        const CFlyerSession::CSaveOutcome failed = m_session->UpdateListing(details, extras);
+        const ProjectFiles::CSaveOutcome failed =
+            ProjectFiles::SaveListingFiles(record, made, made.m_crops, *m_settings);
         QVERIFY(!failed.saved);
         QCOMPARE(failed.warnings.size(), 1);
-        QVERIFY(m_session->IsProjectDirty());
     }
 
     void optionsChange_data()
@@ -415,7 +326,7 @@ private Q_SLOTS:
         QFETCH(bool, visited);
         QFETCH(bool, redrawn);
         QFETCH(bool, rebuildFonts);
-        m_session->ChooseTemplate(Template(QStringLiteral("Simple - KT101")));
+        m_doc->ChooseTheme(QStringLiteral("Simple - KT101"), Template(QStringLiteral("Simple - KT101")));
         m_renderer->FinishAll();
         const CFlyerSession::COptionsSnapshot before = m_session->TakeOptionsSnapshot();
         if (change == 1)
@@ -435,16 +346,18 @@ private Q_SLOTS:
     void cutTextAndEmptyFramesAreTold()
     {
         OpenDrawn(QStringLiteral("Cedar House"));
-        m_session->ChooseTemplate(Template(QStringLiteral("Gallery - KT401")));
-        m_renderer->fitReport = R"([{"name":"description","base":14,"size":9.8,"limit":0.7,"fits":false,"shown":true,)"
-                                R"("chars":1480,"kept":612,"cut":true},{"name":"price","fits":true,"chars":9,"kept":9},)"
-                                R"({"emptyFrames":2}])";
+        m_doc->ChooseTheme(QStringLiteral("Gallery - KT401"), Template(QStringLiteral("Gallery - KT401")));
+        m_renderer->fitReport =
+            R"([{"name":"description","base":14,"size":9.8,"limit":0.7,"fits":false,"shown":true,)"
+            R"("chars":1480,"kept":612,"cut":true},{"name":"price","fits":true,"chars":9,"kept":9},)"
+            R"({"emptyFrames":2}])";
         m_renderer->FinishAll();
-        QCOMPARE(m_session->CutTextMessages(),
-                 (QStringList{QStringLiteral("The description is cut after 612 of 1,480 characters in %1.")
-                                  .arg(m_session->SelTheme()),
-                              EmptyFrameMessage(2)}));
-        m_session->ChooseColor(0x00563412);
+        QCOMPARE(
+            m_session->CutTextMessages(),
+            (QStringList{
+                QStringLiteral("The description is cut after 612 of 1,480 characters in %1.").arg(m_doc->SelTheme()),
+                EmptyFrameMessage(2)}));
+        m_doc->ChooseColor(0x00563412);
         m_renderer->fitReport = R"([{"name":"description","fits":true,"chars":10,"kept":10}])";
         m_renderer->FinishAll();
         QVERIFY(m_session->CutTextMessages().isEmpty());
@@ -457,15 +370,15 @@ private Q_SLOTS:
         QSignalSpy failed(m_session.get(), &CFlyerSession::FlyerFailed);
 
         // Theme, font and colour in quick succession: each page carries the look asked for.
-        m_session->ChooseTemplate(Template(QStringLiteral("Gallery - KT401")));
+        m_doc->ChooseTheme(QStringLiteral("Gallery - KT401"), Template(QStringLiteral("Gallery - KT401")));
         const QString galleryPage = m_renderer->Last().page;
         QVERIFY(galleryPage.contains(QStringLiteral("Cedar House")));
         // The page may load the project's photos.
-        QVERIFY(m_renderer->Last().roots.contains(m_session->FlyerData().GetFolder()));
-        m_session->ChooseFont(QStringLiteral("Verdana"));
+        QVERIFY(m_renderer->Last().roots.contains(m_doc->FlyerData().GetFolder()));
+        m_doc->ChooseFont(QStringLiteral("Verdana"));
         QVERIFY(m_renderer->Last().page.contains(QStringLiteral("Verdana")));
         QVERIFY(!galleryPage.contains(QStringLiteral("Verdana")));
-        m_session->ChooseColor(0x00563412);
+        m_doc->ChooseColor(0x00563412);
         QVERIFY(m_renderer->Last().page.contains(ColorRefToHex(0x00563412), Qt::CaseInsensitive));
         QVERIFY(m_session->FlyerImage().isNull());
 
@@ -491,18 +404,18 @@ private Q_SLOTS:
     void draftIsShownWithoutChangingTheProject()
     {
         const QString path = OpenDrawn(QStringLiteral("Saved Caption"));
-        CFlyerData draft = m_session->FlyerData();
+        CFlyerData draft = m_doc->FlyerData();
         draft.m_strCaption = QStringLiteral("Typed Caption");
         m_session->RenderDraft(draft);
         QVERIFY(m_session->IsDrafting());
         QVERIFY(m_renderer->Last().page.contains(QStringLiteral("Typed Caption")));
-        QVERIFY(!m_session->IsProjectDirty());
-        QCOMPARE(m_session->FlyerData().m_strCaption, QStringLiteral("Saved Caption"));
+        QVERIFY(!m_doc->IsProjectDirty());
+        QCOMPARE(m_doc->FlyerData().m_strCaption, QStringLiteral("Saved Caption"));
 
         // Later draws keep the draft; a save meanwhile writes the saved record, not the draft.
-        m_session->ChooseFont(QStringLiteral("Verdana"));
+        m_doc->ChooseFont(QStringLiteral("Verdana"));
         QVERIFY(m_renderer->Last().page.contains(QStringLiteral("Typed Caption")));
-        QVERIFY(m_session->SaveProject());
+        QVERIFY(m_doc->SaveProject());
         CFlyerData stored;
         stored.Reset();
         QVERIFY(stored.Load(path).IsOk());
@@ -532,7 +445,7 @@ private Q_SLOTS:
     void draftPageReplacesOnlyAFlyerPage()
     {
         OpenDrawn(QStringLiteral("Saved Caption"));
-        CFlyerData draft = m_session->FlyerData();
+        CFlyerData draft = m_doc->FlyerData();
         m_renderer->young = true;
         QVERIFY(!m_session->CanReplaceDraftPage()); // no draft yet
         draft.m_strCaption = QStringLiteral("Typed A");
@@ -557,8 +470,8 @@ private Q_SLOTS:
         QVERIFY(!m_session->IsRenderPending());
 
         // A cover on its way is never given up for a draft.
-        m_session->CreateMissingThemeCovers(false);
-        QVERIFY(m_session->IsMakingCovers());
+        m_queue->CreateMissingThemeCovers(false);
+        QVERIFY(m_queue->IsMakingCovers());
         QVERIFY(m_renderer->IsBusy());
         m_session->RenderDraft(draft);
         QVERIFY(m_session->IsRenderPending());
@@ -570,14 +483,14 @@ private Q_SLOTS:
 
     void newListingDraftWithoutProject()
     {
-        m_session->ChooseTemplate(Template(QStringLiteral("Simple - KT101")));
+        m_doc->ChooseTheme(QStringLiteral("Simple - KT101"), Template(QStringLiteral("Simple - KT101")));
         m_renderer->FinishAll();
         CFlyerData draft;
         draft.Reset();
         draft.m_strCaption = QStringLiteral("Brand New Listing");
         m_session->RenderDraft(draft);
         QVERIFY(m_renderer->Last().page.contains(QStringLiteral("Brand New Listing")));
-        QVERIFY(!m_session->IsProjectOpen());
+        QVERIFY(!m_doc->IsProjectOpen());
         m_renderer->FinishAll();
         m_session->EndDraft();
         QVERIFY(!m_renderer->Last().page.contains(QStringLiteral("Brand New Listing")));
@@ -585,12 +498,12 @@ private Q_SLOTS:
 
     void coversAreMadeInOrderBetweenFlyers()
     {
-        QSignalSpy started(m_session.get(), &CFlyerSession::CoverStarted);
-        QSignalSpy finished(m_session.get(), &CFlyerSession::CoversFinished);
+        QSignalSpy started(m_queue.get(), &CCoverQueue::CoverStarted);
+        QSignalSpy finished(m_queue.get(), &CCoverQueue::CoversFinished);
         // A flyer on its way: covers wait for it.
-        m_session->ChooseTemplate(Template(QStringLiteral("Simple - KT101")));
-        m_session->CreateMissingThemeCovers(false);
-        QVERIFY(m_session->IsMakingCovers());
+        m_doc->ChooseTheme(QStringLiteral("Simple - KT101"), Template(QStringLiteral("Simple - KT101")));
+        m_queue->CreateMissingThemeCovers(false);
+        QVERIFY(m_queue->IsMakingCovers());
         QCOMPARE(m_renderer->requests.size(), 1);
         m_renderer->Finish();
         QCOMPARE(started.size(), 1);
@@ -612,12 +525,12 @@ private Q_SLOTS:
 
         m_renderer->FinishAll();
         QCOMPARE(finished.size(), 1);
-        QVERIFY(!m_session->IsMakingCovers());
+        QVERIFY(!m_queue->IsMakingCovers());
         for (qsizetype i = 0; i < m_themes.size(); ++i)
             QCOMPARE(QImage(m_covers.filePath(m_themes.at(i).GetCover())).size(), QSize(71, 92));
         // Nothing missing: nothing queued.
-        m_session->CreateMissingThemeCovers(false);
-        QVERIFY(!m_session->IsMakingCovers());
+        m_queue->CreateMissingThemeCovers(false);
+        QVERIFY(!m_queue->IsMakingCovers());
     }
 
     void noTemplateNoFlyer()

@@ -4,6 +4,7 @@
 #include "controls/ui/messagebox.h"
 #include "imaging/photointake.h"
 #include "mainwin/livedraft.h"
+#include "mainwin/mainids.h"
 #include "mainwin/ui/maindialog.h"
 #include "options/ui/optionsmyinfopage.h"
 #include "options/ui/propertysheet.h"
@@ -160,18 +161,18 @@ private Q_SLOTS:
             QTest::keyClicks(caption, QStringLiteral("Sold in a Week"));
             QVERIFY(Settled(*window));
             live = window->FlyerImage();
-            QVERIFY(!window->Session().IsProjectDirty());
+            QVERIFY(!window->Document().IsProjectDirty());
             CXMessageBoxTest::AnswerNext(MsgBox::IdYes); // discard the typing
             Child<QPushButton>(dialog, FlyerDetailsId::Cancel)->click();
         });
-        window->OnBnClickedBtnProperties();
+        window->Button(IDC_BTN_DETAILS)->click();
         QVERIFY(!live.isNull());
         QVERIFY(live != saved);
 
         QVERIFY(Settled(*window));
         QVERIFY(window->FlyerImage() == saved);
-        QVERIFY(!window->Session().IsProjectDirty());
-        QCOMPARE(window->Session().FlyerData().m_strCaption, QStringLiteral("Harbour Loft"));
+        QVERIFY(!window->Document().IsProjectDirty());
+        QCOMPARE(window->Document().FlyerData().m_strCaption, QStringLiteral("Harbour Loft"));
         QCOMPARE(Listing(QFileInfo(path).absolutePath()), folderBefore);
     }
 
@@ -210,7 +211,7 @@ private Q_SLOTS:
             CXMessageBoxTest::AnswerNext(MsgBox::IdYes); // discard the typing
             Child<QPushButton>(dialog, FlyerDetailsId::Cancel)->click();
         });
-        window->OnBnClickedBtnProperties();
+        window->Button(IDC_BTN_DETAILS)->click();
         QVERIFY2(cutNote.startsWith(QStringLiteral("The caption is cut after ")), qPrintable(cutNote));
         QVERIFY2(cutNote.contains(QStringLiteral("Your logo prints at ")), qPrintable(cutNote));
         QVERIFY2(!fittingNote.contains(QStringLiteral("is cut after")), qPrintable(fittingNote));
@@ -241,7 +242,7 @@ private Q_SLOTS:
             live = window->FlyerImage();
             Child<QPushButton>(dialog, FlyerDetailsId::Save)->click();
         });
-        window->OnBnClickedBtnProperties();
+        window->Button(IDC_BTN_DETAILS)->click();
         QVERIFY(live != saved);
         QVERIFY(Settled(*window));
         QVERIFY(window->FlyerImage() == live);
@@ -280,7 +281,7 @@ private Q_SLOTS:
             CXMessageBoxTest::AnswerNext(MsgBox::IdYes); // discard the photo
             dialog.reject();
         });
-        window->OnBnClickedBtnProperties();
+        window->Button(IDC_BTN_DETAILS)->click();
 
         QVERIFY2(shownFrom.startsWith(window->AppSettings().Path2TempFolder), qPrintable(shownFrom));
         // The magenta photo is on the live flyer.
@@ -320,7 +321,7 @@ private Q_SLOTS:
             CXMessageBoxTest::AnswerNext(MsgBox::IdYes);
             dialog.reject();
         });
-        window->OnBnClickedBtnNew();
+        window->Button(IDC_BTN_NEW)->click();
         QVERIFY(!live.isNull());
         QVERIFY2(CountNear(live, defaultColor) > shownBefore / 2, "the draft is not in the default colour");
         QVERIFY(CountNear(live, shown) < shownBefore / 10);
@@ -346,7 +347,7 @@ private Q_SLOTS:
             CXMessageBoxTest::AnswerNext(MsgBox::IdYes);
             dialog.reject();
         });
-        window->OnBnClickedBtnProperties();
+        window->Button(IDC_BTN_DETAILS)->click();
         const QString png = m_photos.filePath(QStringLiteral("live-qr.png"));
         QVERIFY(live.save(png));
         QProcess zbar;
@@ -386,7 +387,7 @@ private Q_SLOTS:
             CXMessageBoxTest::AnswerNext(MsgBox::IdYes);
             dialog.reject();
         });
-        window->OnBnClickedBtnProperties();
+        window->Button(IDC_BTN_DETAILS)->click();
         QVERIFY2(pages >= 3, qPrintable(QString::number(pages)));
         QCOMPARE(blank, 0);
     }
@@ -396,7 +397,7 @@ private Q_SLOTS:
     void previewWithEmptyAndFilledProfile()
     {
         auto window = StartWindow();
-        QVERIFY(!window->Session().IsProjectOpen());
+        QVERIFY(!window->Document().IsProjectOpen());
         const QImage sample = window->FlyerImage();
         QVERIFY(!sample.isNull());
         QTemporaryDir portraits;

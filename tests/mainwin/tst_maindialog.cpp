@@ -114,7 +114,7 @@ class TestMainDialog : public QObject
                     list->SelectItem(row);
             Child<QPushButton>(dialog, OpenFlyerProjectId::Open)->click();
         });
-        window.OnBnClickedBtnOpen();
+        ClickButton(window, IDC_BTN_OPEN);
     }
 
 private Q_SLOTS:
@@ -149,10 +149,10 @@ private Q_SLOTS:
         QCOMPARE(window->windowHandle()->minimumSize(), QSize(925, 580));
 
         QCOMPARE(Theme(*window), QStringLiteral("Simple - KT101"));
-        QCOMPARE(window->Session().SelTheme(), QStringLiteral("Simple - KT101"));
+        QCOMPARE(window->Document().SelTheme(), QStringLiteral("Simple - KT101"));
         QCOMPARE(Font(*window), QStringLiteral("Tahoma"));
         QCOMPARE(window->ColorPalette()->GetColorHex(), QStringLiteral("#0063B1"));
-        QVERIFY(!window->Session().IsProjectOpen());
+        QVERIFY(!window->Document().IsProjectOpen());
 
         for (int id : {IDC_BTN_SAVE, IDC_BTN_DETAILS, IDC_BTN_EXPORT, IDC_BTN_EMAIL})
             QVERIFY2(!Enabled(*window, id), qPrintable(QString::number(id)));
@@ -164,7 +164,7 @@ private Q_SLOTS:
         QCOMPARE(window->Button(IDC_BTN_EXIT)->toolTip(), QStringLiteral("Exit Listora"));
         // The disabled E-mail button says why: no mail program, or no project yet.
         for (const bool hasMailClient : {false, true}) {
-            window->Session().SetHasMailClient(hasMailClient);
+            window->SetHasMailClient(hasMailClient);
             window->SetButtonTooltips(true);
             QCOMPARE(window->Button(IDC_BTN_EMAIL)->toolTip(),
                      hasMailClient ? QStringLiteral("Open or create a flyer project first.")
@@ -230,36 +230,42 @@ private Q_SLOTS:
         QSignalSpy shown(window.get(), &CMainDialog::FlyerShown);
 
         // The same theme again: nothing is drawn.
-        window->OnLbnSelchangeListThemes();
+        ClickListRow(*window, *window->ThemesList(), window->ThemesList()->GetCurSel());
         QVERIFY(!window->IsRenderPending());
 
         // Another theme: drawn, and without a project nothing becomes changed.
-        window->ThemeFilter()->SelectFilterValue(0);
-        window->OnCbnSelchangeComboThemeFilter();
+        ChooseThemeFilter(*window, 0);
         WaitIdle(*window);
-        const int other = window->ThemesList()->FindStringExact(QStringLiteral("Gallery - KT401"));
-        QVERIFY(other >= 0);
-        window->ThemesList()->SetCurSel(other);
-        window->OnLbnSelchangeListThemes();
+        ChooseTheme(*window, QStringLiteral("Gallery - KT401"));
         QVERIFY(window->IsRenderPending());
         QVERIFY(WaitIdle(*window));
-        QCOMPARE(window->Session().SelTheme(), QStringLiteral("Gallery - KT401"));
-        QVERIFY(window->Session().SelTemplate().endsWith(QStringLiteral("Gallery-KT401/index.htm")));
-        QVERIFY(!window->Session().IsProjectDirty());
+        QCOMPARE(window->Document().SelTheme(), QStringLiteral("Gallery - KT401"));
+        QCOMPARE(window->m_strSelTheme, QStringLiteral("Gallery - KT401"));
+        QVERIFY(window->Document().SelTemplate().endsWith(QStringLiteral("Gallery-KT401/index.htm")));
+        QVERIFY(!window->Document().IsProjectDirty());
 
         // The colour on the flyer picked again: nothing happens.
         shown.clear();
-        window->OnCPColorChanged();
+        QVERIFY(ClickSwatch(*window, window->Document().SelColor()));
         QVERIFY(!window->IsRenderPending());
-        window->ColorPalette()->SetSelectedColor(0x00102030);
-        window->OnCPColorChanged();
+        const ColorRef violet = 0x00E22B8A; // #8A2BE2
+        QVERIFY(ClickSwatch(*window, violet));
         QVERIFY(window->IsRenderPending());
-        QCOMPARE(window->AppSettings().LastColor, 0x00102030u);
-        QCOMPARE(window->Canvas()->SheetColor(), ColorOf(0x00102030));
+        QCOMPARE(window->Document().SelColor(), violet);
+        QCOMPARE(window->AppSettings().LastColor, violet);
+        QCOMPARE(window->Canvas()->SheetColor(), ColorOf(violet));
         QVERIFY(WaitIdle(*window));
         QCOMPARE(shown.size(), 1);
-        QVERIFY(!window->Session().IsProjectDirty());
+        QVERIFY(!window->Document().IsProjectDirty());
         QVERIFY(!Enabled(*window, IDC_BTN_SAVE));
+
+        // The document changed directly: the views follow it, the flyer is drawn again.
+        window->Document().ChooseFont(QStringLiteral("Arial"));
+        window->Document().ChooseColor(0x00102030);
+        QCOMPARE(Font(*window), QStringLiteral("Arial"));
+        QCOMPARE(window->ColorPalette()->GetSelectedColor(), 0x00102030u);
+        QVERIFY(window->IsRenderPending());
+        QVERIFY(WaitIdle(*window));
     }
 
     void changesWhileRenderingAreCoalesced()
@@ -270,15 +276,14 @@ private Q_SLOTS:
         QVERIFY(fonts->GetCount() >= 3);
         // Three choices in quick succession: the window takes each at once, the last one is drawn.
         for (int i = 0; i < 3; ++i) {
-            fonts->SetCurSel(i);
-            window->OnLbnSelchangeListFonts();
-            QCOMPARE(window->Session().SelFont(), fonts->GetText(i));
+            ClickListRow(*window, *fonts, i);
+            QCOMPARE(window->Document().SelFont(), fonts->GetText(i));
         }
         QVERIFY(WaitIdle(*window));
         QCOMPARE(shown.size(), 1);
         QCOMPARE(shown.first().first().toBool(), true);
         QVERIFY(!window->FlyerImage().isNull());
-        QCOMPARE(window->Session().SelFont(), fonts->GetText(2));
+        QCOMPARE(window->Document().SelFont(), fonts->GetText(2));
     }
 
     void failedRenderLeavesNoOldFlyer()
@@ -293,7 +298,7 @@ private Q_SLOTS:
         QTRY_COMPARE(renderer->WorkerProcessId(), qint64(0));
 
         QSignalSpy shown(window.get(), &CMainDialog::FlyerShown);
-        window->OnBnClickedBtnRefresh();
+        ClickButton(*window, IDC_BTN_REFRESH);
         QVERIFY(shown.wait(10000));
         QCOMPARE(shown.first().first().toBool(), false);
         QVERIFY(window->FlyerImage().isNull());
@@ -307,31 +312,29 @@ private Q_SLOTS:
         const QString path = MakeProject(*window, QStringLiteral("MLS# 501"), QStringLiteral("Classic - KT301"),
                                          QStringLiteral("Arial"), 0x00C07B7B);
         OpenProject(*window, QStringLiteral("MLS# 501"));
-        QVERIFY(window->Session().IsProjectOpen());
-        QVERIFY(!window->Session().IsProjectDirty());
+        QVERIFY(window->Document().IsProjectOpen());
+        QVERIFY(!window->Document().IsProjectDirty());
         QCOMPARE(Theme(*window), QStringLiteral("Classic - KT301"));
         QCOMPARE(Font(*window), QStringLiteral("Arial"));
         QCOMPARE(window->ColorPalette()->GetSelectedColor(), 0x00C07B7Bu);
         QVERIFY(Enabled(*window, IDC_BTN_DETAILS));
         QVERIFY(Enabled(*window, IDC_BTN_EXPORT));
         QVERIFY(!Enabled(*window, IDC_BTN_SAVE));
-        QCOMPARE(Enabled(*window, IDC_BTN_EMAIL), window->Session().HasMailClient());
+        QCOMPARE(Enabled(*window, IDC_BTN_EMAIL), window->HasMailClient());
         QVERIFY(WaitIdle(*window));
 
         // Open keeps the remembered colour; picking it must still recolour the project's flyer.
         QCOMPARE(window->AppSettings().LastColor, 0x00B16300u);
-        window->ColorPalette()->SetSelectedColor(0x00B16300);
-        window->OnCPColorChanged();
+        QVERIFY(ClickSwatch(*window, 0x00B16300));
         QVERIFY(window->IsRenderPending());
-        QVERIFY(window->Session().IsProjectDirty());
+        QVERIFY(window->Document().IsProjectDirty());
         QVERIFY(Enabled(*window, IDC_BTN_SAVE));
 
         // A font change marks it changed too; Save writes the window's choices into the file.
-        window->FontsList()->SetCurSel(window->FontsList()->FindStringExact(QStringLiteral("Tahoma")));
-        window->OnLbnSelchangeListFonts();
+        ChooseFont(*window, QStringLiteral("Tahoma"));
         QVERIFY(WaitIdle(*window));
-        window->OnBnClickedBtnSave();
-        QVERIFY(!window->Session().IsProjectDirty());
+        ClickButton(*window, IDC_BTN_SAVE);
+        QVERIFY(!window->Document().IsProjectDirty());
         QVERIFY(!Enabled(*window, IDC_BTN_SAVE));
         const CFlyerData saved = StoredProject(path);
         QCOMPARE(saved.m_strFont, QStringLiteral("Tahoma"));
@@ -340,14 +343,14 @@ private Q_SLOTS:
 
         // Save without changes does nothing.
         QFile::remove(path);
-        window->OnBnClickedBtnSave();
+        ClickButton(*window, IDC_BTN_SAVE);
         QVERIFY(!QFile::exists(path));
 
         // Refresh draws again and leaves the state alone.
-        window->OnBnClickedBtnRefresh();
+        ClickButton(*window, IDC_BTN_REFRESH);
         QVERIFY(window->IsRenderPending());
-        QVERIFY(!window->Session().IsProjectDirty());
-        QVERIFY(window->Session().IsProjectOpen());
+        QVERIFY(!window->Document().IsProjectDirty());
+        QVERIFY(window->Document().IsProjectOpen());
         QVERIFY(WaitIdle(*window));
     }
 
@@ -358,9 +361,8 @@ private Q_SLOTS:
                                          QStringLiteral("Tahoma"), 0x00B16300);
         OpenProject(*window, QStringLiteral("MLS# 777"));
         QVERIFY(WaitIdle(*window));
-        window->FontsList()->SetCurSel(window->FontsList()->FindStringExact(QStringLiteral("Arial")));
-        window->OnLbnSelchangeListFonts();
-        QVERIFY(window->Session().IsProjectDirty());
+        ChooseFont(*window, QStringLiteral("Arial"));
+        QVERIFY(window->Document().IsProjectDirty());
         QVERIFY(WaitIdle(*window));
 
         // Yes saves the old project before the details dialog opens; Cancel there keeps it open and clean.
@@ -371,21 +373,21 @@ private Q_SLOTS:
             dialog.reject();
         });
         CXMessageBoxTest::AnswerNext(MsgBox::IdYes);
-        window->OnBnClickedBtnNew();
+        ClickButton(*window, IDC_BTN_NEW);
         const auto asked = CXMessageBoxTest::TakeAsked();
         QCOMPARE(asked.size(), 1);
         QCOMPARE(asked[0].text, QStringLiteral("Save changes to flyer project:\n\n[MLS# 777] 12 Quay Street - "
                                                "Bayport, CA 94000\n\nbefore closing?"));
         QVERIFY(savedBeforeDialog);
-        QVERIFY(window->Session().IsProjectOpen());
-        QVERIFY(!window->Session().IsProjectDirty());
-        QCOMPARE(window->Session().FlyerData().m_strMLS, QStringLiteral("MLS# 777"));
+        QVERIFY(window->Document().IsProjectOpen());
+        QVERIFY(!window->Document().IsProjectDirty());
+        QCOMPARE(window->Document().FlyerData().m_strMLS, QStringLiteral("MLS# 777"));
     }
 
     void newProjectFromTheDetailsDialog()
     {
         auto window = StartWindow();
-        window->Session().SetHasMailClient(true);
+        window->SetHasMailClient(true);
         window->AppSettings().DefaultThemeFont = QStringLiteral("Arial");
         window->AppSettings().DefaultThemeColor = 0x00102030;
         const QString photo = m_mainPhoto;
@@ -403,19 +405,19 @@ private Q_SLOTS:
                 ->setPlainText(QStringLiteral("First line\nSecond line"));
             Child<QPushButton>(dialog, FlyerDetailsId::Save)->click();
         });
-        window->OnBnClickedBtnNew();
-        QVERIFY(window->Session().IsProjectOpen());
-        QVERIFY(!window->Session().IsProjectDirty());
-        QCOMPARE(window->Session().FlyerData().m_strCaption, QStringLiteral("Sunny Cottage"));
-        QCOMPARE(window->Session().FlyerData().m_strDescription, QStringLiteral("First line<br>Second line"));
+        ClickButton(*window, IDC_BTN_NEW);
+        QVERIFY(window->Document().IsProjectOpen());
+        QVERIFY(!window->Document().IsProjectDirty());
+        QCOMPARE(window->Document().FlyerData().m_strCaption, QStringLiteral("Sunny Cottage"));
+        QCOMPARE(window->Document().FlyerData().m_strDescription, QStringLiteral("First line<br>Second line"));
         QCOMPARE(Font(*window), QStringLiteral("Arial"));
         QCOMPARE(window->ColorPalette()->GetSelectedColor(), 0x00102030u);
         QCOMPARE(Theme(*window), QStringLiteral("Simple - KT101"));
 
         // The project lives in its own folder under the projects folder, with its reduced photo.
-        const QString file = window->Session().FlyerData().m_strPathName;
+        const QString file = window->Document().FlyerData().m_strPathName;
         QCOMPARE(QFileInfo(file).absolutePath(), window->AppSettings().strPath2FlyerProjects + QLatin1Char('/') +
-                                                     window->Session().FlyerData().m_strId);
+                                                     window->Document().FlyerData().m_strId);
         const CFlyerData stored = StoredProject(file);
         QCOMPARE(stored.m_strMLS, QStringLiteral("MLS# 9001"));
         QCOMPARE(stored.m_strFont, QStringLiteral("Arial"));
@@ -442,27 +444,25 @@ private Q_SLOTS:
             Child<QLineEdit>(dialog, FlyerDetailsId::Price)->setText(QStringLiteral("Offered at $1"));
             Child<QPushButton>(dialog, FlyerDetailsId::Save)->click();
         });
-        window->OnBnClickedBtnProperties();
+        ClickButton(*window, IDC_BTN_DETAILS);
         QCOMPARE(StoredProject(path).m_strPrice, QStringLiteral("Offered at $1"));
-        QVERIFY(!window->Session().IsProjectDirty());
+        QVERIFY(!window->Document().IsProjectDirty());
         QVERIFY(WaitIdle(*window));
 
         // A theme change is not part of Details: the file keeps its theme and the change stays pending.
-        window->ThemeFilter()->SelectFilterValue(0);
-        window->OnCbnSelchangeComboThemeFilter();
-        window->ThemesList()->SetCurSel(window->ThemesList()->FindStringExact(QStringLiteral("Gallery - KT401")));
-        window->OnLbnSelchangeListThemes();
-        QCOMPARE(window->Session().SelTheme(), QStringLiteral("Gallery - KT401"));
-        QVERIFY(window->Session().IsProjectDirty());
+        ChooseThemeFilter(*window, 0);
+        ChooseTheme(*window, QStringLiteral("Gallery - KT401"));
+        QCOMPARE(window->Document().SelTheme(), QStringLiteral("Gallery - KT401"));
+        QVERIFY(window->Document().IsProjectDirty());
         WhenShown<CDLGFlyerDetails>([](CDLGFlyerDetails& dialog) {
             Child<QLineEdit>(dialog, FlyerDetailsId::Price)->setText(QStringLiteral("Offered at $2"));
             Child<QPushButton>(dialog, FlyerDetailsId::Save)->click();
         });
-        window->OnBnClickedBtnProperties();
+        ClickButton(*window, IDC_BTN_DETAILS);
         const CFlyerData stored = StoredProject(path);
         QCOMPARE(stored.m_strPrice, QStringLiteral("Offered at $2"));
         QCOMPARE(stored.m_strTheme, QStringLiteral("Simple - KT101"));
-        QVERIFY(window->Session().IsProjectDirty());
+        QVERIFY(window->Document().IsProjectDirty());
         QVERIFY(Enabled(*window, IDC_BTN_SAVE));
         QVERIFY(WaitIdle(*window));
 
@@ -474,18 +474,93 @@ private Q_SLOTS:
         });
         QTest::mouseDClick(window->Canvas(), Qt::LeftButton, {}, QPoint(30, 30));
         QVERIFY(opened);
-        QVERIFY(window->Session().IsProjectDirty());
+        QVERIFY(window->Document().IsProjectDirty());
 
         // Closing asks about the pending change after the exit question, and Yes keeps it.
         CXMessageBoxTest::AnswerNext(MsgBox::IdYes);
         CXMessageBoxTest::AnswerNext(MsgBox::IdYes);
-        window->OnBnClickedBtnExit();
+        ClickButton(*window, IDC_BTN_EXIT);
         QVERIFY(!window->isVisible());
         const auto asked = CXMessageBoxTest::TakeAsked();
         QCOMPARE(asked.size(), 2);
         QCOMPARE(asked[0].text, QStringLiteral("Are you sure you want to Exit?"));
         QVERIFY(asked[1].text.startsWith(QStringLiteral("Save changes to flyer project:\n\n[MLS# 12]")));
         QCOMPARE(StoredProject(path).m_strTheme, QStringLiteral("Gallery - KT401"));
+    }
+
+    // A brand's exact colour: chosen with "More Colors...", saved in the project file as its 32-bit
+    // value, drawn exactly, and offered again as a swatch after the standard ones.
+    void customColourRoundTrip()
+    {
+        const ColorRef brand = MakeColorRef(0x00, 0x53, 0x9B);
+        const QColor exact(0x00, 0x53, 0x9B);
+        // Simple's accent band runs across the top of the page in the highlight colour.
+        const QPoint band(408, 5);
+        QString path;
+        {
+            auto window = StartWindow();
+            path = MakeProject(*window, QStringLiteral("MLS# 539"), QStringLiteral("Simple - KT101"),
+                               QStringLiteral("Tahoma"), 0x00B16300);
+            OpenProject(*window, QStringLiteral("MLS# 539"));
+            QVERIFY(WaitIdle(*window));
+            QVERIFY(!window->Document().IsProjectDirty());
+            QVERIFY(window->FlyerImage().pixelColor(band) != exact);
+
+            window->ShowTabPage(1);
+            QVERIFY(window->MoreColorsButton()->isVisible());
+            auto typed = std::make_shared<bool>(false);
+            const auto watch = TestSupport::AnswerColorDialog(QStringLiteral("#00539B"), typed);
+            QTest::mouseClick(window->MoreColorsButton(), Qt::LeftButton);
+            QVERIFY(watch->seen);
+            QVERIFY(*typed);
+            QCOMPARE(window->Document().SelColor(), brand);
+            QCOMPARE(window->ColorPalette()->GetSelectedColor(), brand);
+            QCOMPARE(window->ColorPalette()->Colors().Swatches().value(70), brand);
+            QCOMPARE(window->ColorPalette()->Colors().GetRows(), 8);
+            QCOMPARE(window->AppSettings().CustomColors, QStringLiteral("#00539B"));
+            QVERIFY(window->Document().IsProjectDirty());
+            QVERIFY(WaitIdle(*window));
+            QCOMPARE(window->FlyerImage().pixelColor(band), exact);
+
+            ClickButton(*window, IDC_BTN_SAVE);
+            QCOMPARE(StoredProject(path).m_crColor, brand);
+            CXMessageBoxTest::AnswerNext(MsgBox::IdYes);
+            ClickButton(*window, IDC_BTN_EXIT);
+            QVERIFY(!window->isVisible());
+        }
+        QCOMPARE(Store().value("CustomColors").toString(), QStringLiteral("#00539B"));
+
+        // The next run offers the colour as a swatch, and the project draws in it from its file.
+        auto window = StartWindow();
+        QCOMPARE(window->ColorPalette()->Colors().Swatches().value(70), brand);
+        OpenProject(*window, QStringLiteral("MLS# 539"));
+        QCOMPARE(window->Document().SelColor(), brand);
+        QVERIFY(WaitIdle(*window));
+        QCOMPARE(window->FlyerImage().pixelColor(band), exact);
+        // Picking its swatch again is no change.
+        QVERIFY(ClickSwatch(*window, brand));
+        QVERIFY(!window->Document().IsProjectDirty());
+        QVERIFY(!window->IsRenderPending());
+    }
+
+    // A project whose font this computer lacks keeps it: the list shows no other font as chosen, and
+    // a Save of another change does not put the font that happened to be selected into the file.
+    void fontNotInstalledIsKept()
+    {
+        auto window = StartWindow();
+        const QString missing = QStringLiteral("Garamond Not Installed");
+        const QString path =
+            MakeProject(*window, QStringLiteral("MLS# 404"), QStringLiteral("Simple - KT101"), missing, 0x00B16300);
+        OpenProject(*window, QStringLiteral("MLS# 404"));
+        QVERIFY(WaitIdle(*window));
+        QCOMPARE(window->m_strSelFont, missing);
+        QCOMPARE(Font(*window), QString());
+        QVERIFY(ClickSwatch(*window, 0x00E22B8A));
+        ClickButton(*window, IDC_BTN_SAVE);
+        QVERIFY(!window->Document().IsProjectDirty());
+        QCOMPARE(StoredProject(path).m_strFont, missing);
+        QCOMPARE(StoredProject(path).m_crColor, 0x00E22B8Au);
+        QVERIFY(WaitIdle(*window));
     }
 
     void extrasOfTheOpenProject()
@@ -506,7 +581,7 @@ private Q_SLOTS:
         QCOMPARE(asked.size(), 1);
         QVERIFY2(asked[0].text.contains(QStringLiteral("ListingExtras.json cannot be read")),
                  qPrintable(asked[0].text));
-        QVERIFY(window->Session().IsProjectOpen());
+        QVERIFY(window->Document().IsProjectOpen());
         QVERIFY(WaitIdle(*window));
         QVERIFY(damaged.open(QIODevice::ReadOnly));
         QCOMPARE(damaged.readAll(), QByteArray("{\"listing_url\": "));
@@ -519,7 +594,7 @@ private Q_SLOTS:
             dialog.m_crops[0] = QRect(0, 0, 900, 700);
             Child<QPushButton>(dialog, FlyerDetailsId::Save)->click();
         });
-        window->OnBnClickedBtnProperties();
+        ClickButton(*window, IDC_BTN_DETAILS);
         QCOMPARE(CXMessageBoxTest::TakeAsked().size(), 0);
         QVERIFY(WaitIdle(*window));
         CListingExtras stored;
@@ -544,9 +619,8 @@ private Q_SLOTS:
         const QString path = MakeProject(*window, QStringLiteral("MLS# 66"), QStringLiteral("Simple - KT101"),
                                          QStringLiteral("Tahoma"), 0x00B16300);
         OpenProject(*window, QStringLiteral("MLS# 66"));
-        window->FontsList()->SetCurSel(window->FontsList()->FindStringExact(QStringLiteral("Arial")));
-        window->OnLbnSelchangeListFonts();
-        QVERIFY(window->Session().IsProjectDirty());
+        ChooseFont(*window, QStringLiteral("Arial"));
+        QVERIFY(window->Document().IsProjectDirty());
         QVERIFY(WaitIdle(*window));
         // A folder where the project file should be: every save of it fails.
         QVERIFY(QFile::remove(path));
@@ -555,23 +629,23 @@ private Q_SLOTS:
         CXMessageBoxTest::AnswerNext(MsgBox::IdYes); // exit
         CXMessageBoxTest::AnswerNext(MsgBox::IdYes); // save first
         CXMessageBoxTest::AnswerNext(MsgBox::IdOK);  // the failure
-        window->OnBnClickedBtnExit();
+        ClickButton(*window, IDC_BTN_EXIT);
         auto asked = CXMessageBoxTest::TakeAsked();
         QCOMPARE(asked.size(), 3);
         QVERIFY(asked[2].text.contains(QStringLiteral("Could not save")));
         QVERIFY(window->isVisible());
-        QVERIFY(window->Session().IsProjectDirty());
+        QVERIFY(window->Document().IsProjectDirty());
         QVERIFY(QFileInfo::exists(SavePath() + QStringLiteral("/Temp")));
 
         // New stops the same way, before its dialog; declining the save lets the window close.
         CXMessageBoxTest::AnswerNext(MsgBox::IdYes);
         CXMessageBoxTest::AnswerNext(MsgBox::IdOK);
-        window->OnBnClickedBtnNew();
+        ClickButton(*window, IDC_BTN_NEW);
         QCOMPARE(CXMessageBoxTest::TakeAsked().size(), 2);
-        QCOMPARE(window->Session().FlyerData().m_strMLS, QStringLiteral("MLS# 66"));
+        QCOMPARE(window->Document().FlyerData().m_strMLS, QStringLiteral("MLS# 66"));
         CXMessageBoxTest::AnswerNext(MsgBox::IdYes);
         CXMessageBoxTest::AnswerNext(MsgBox::IdNo);
-        window->OnBnClickedBtnExit();
+        ClickButton(*window, IDC_BTN_EXIT);
         QVERIFY(!window->isVisible());
     }
 
@@ -600,8 +674,7 @@ private Q_SLOTS:
                      .arg(QDir::toNativeSeparators(photo)));
 
         // Drawn again in another font: nothing new to tell.
-        window->FontsList()->SetCurSel(window->FontsList()->FindStringExact(QStringLiteral("Tahoma")));
-        window->OnLbnSelchangeListFonts();
+        ChooseFont(*window, QStringLiteral("Tahoma"));
         QVERIFY(WaitIdle(*window));
         QTest::qWait(50);
         QVERIFY(CXMessageBoxTest::TakeAsked().isEmpty());
@@ -613,7 +686,7 @@ private Q_SLOTS:
         MakeProject(*window, QStringLiteral("MLS# 3"), QStringLiteral("Simple - KT101"), QStringLiteral("Tahoma"),
                     0x00B16300);
         OpenProject(*window, QStringLiteral("MLS# 3"));
-        QVERIFY(window->Session().IsProjectOpen());
+        QVERIFY(window->Document().IsProjectOpen());
         QVERIFY(WaitIdle(*window));
 
         WhenShown<CDLGOpenFlyerProject>([](CDLGOpenFlyerProject& dialog) {
@@ -622,9 +695,9 @@ private Q_SLOTS:
             Child<QPushButton>(dialog, OpenFlyerProjectId::Delete)->click();
             dialog.reject();
         });
-        window->OnBnClickedBtnOpen();
-        QVERIFY(!window->Session().IsProjectOpen());
-        QVERIFY(!window->Session().IsProjectDirty());
+        ClickButton(*window, IDC_BTN_OPEN);
+        QVERIFY(!window->Document().IsProjectOpen());
+        QVERIFY(!window->Document().IsProjectDirty());
         QVERIFY(window->IsRenderPending());
         for (int id : {IDC_BTN_SAVE, IDC_BTN_DETAILS, IDC_BTN_EXPORT, IDC_BTN_EMAIL})
             QVERIFY(!Enabled(*window, id));
@@ -641,12 +714,9 @@ private Q_SLOTS:
         {
             auto window = StartWindow();
             window->resize(1100, 700);
-            window->FontsList()->SetCurSel(window->FontsList()->FindStringExact(QStringLiteral("Arial")));
-            window->OnLbnSelchangeListFonts();
-            window->ColorPalette()->SetSelectedColor(0x00334455);
-            window->OnCPColorChanged();
-            window->ThemeFilter()->SelectFilterValue(3);
-            window->OnCbnSelchangeComboThemeFilter();
+            ChooseFont(*window, QStringLiteral("Arial"));
+            QVERIFY(ClickSwatch(*window, 0x00E22B8A));
+            ChooseThemeFilter(*window, 3);
             QVERIFY(WaitIdle(*window));
             const QString theme = Theme(*window);
             QVERIFY(!theme.isEmpty());
@@ -657,7 +727,7 @@ private Q_SLOTS:
             QVERIFY(file.open(QIODevice::WriteOnly) && file.write("%PDF") == 4);
             file.close();
             CXMessageBoxTest::AnswerNext(MsgBox::IdYes);
-            window->OnBnClickedBtnExit();
+            ClickButton(*window, IDC_BTN_EXIT);
             QVERIFY(!QFileInfo::exists(OutgoingMailFolder()));
             QVERIFY(!window->isVisible());
             QCOMPARE(Store().value("LastTheme").toString(), theme);
@@ -671,7 +741,7 @@ private Q_SLOTS:
         auto window = StartWindow();
         QCOMPARE(window->size(), QSize(1100, 700));
         QCOMPARE(Font(*window), QStringLiteral("Arial"));
-        QCOMPARE(window->ColorPalette()->GetSelectedColor(), 0x00334455u);
+        QCOMPARE(window->ColorPalette()->GetSelectedColor(), 0x00E22B8Au);
         QCOMPARE(Theme(*window), store.value("LastTheme").toString());
 
         // Closing while maximised keeps the size the window returns to.
@@ -764,7 +834,7 @@ private Q_SLOTS:
     void aboutMenuAndWebItems()
     {
         auto window = StartWindow();
-        window->OnBnClickedBtnAbout();
+        ClickButton(*window, IDC_BTN_ABOUT);
         QMenu* menu = window->AboutMenu();
         QTRY_VERIFY(menu->isVisible());
         const CXPNGButton* about = window->Button(IDC_BTN_ABOUT);
@@ -776,13 +846,13 @@ private Q_SLOTS:
         menu->hide();
 
         TestSupport::UrlCatcher catcher({QStringLiteral("https"), QStringLiteral("file")});
-        window->OnAboutWebsite();
-        window->OnAboutHelpDesk();
+        menu->findChild<QAction*>(QStringLiteral("ID%1").arg(ID_ABOUT_WEBSITE))->trigger();
+        menu->findChild<QAction*>(QStringLiteral("ID%1").arg(ID_ABOUT_HELPDESK))->trigger();
         QCOMPARE(catcher.urls, QList<QUrl>({QUrl("https://www.tarnwick.example/Index.php"),
                                             QUrl("https://www.tarnwick.example/Support/Index.php")}));
 
         // Help shows the contents page of the program's own help.
-        window->OnBnClickedBtnHelp();
+        ClickButton(*window, IDC_BTN_HELP);
         QCOMPARE(catcher.urls.size(), 3);
         QVERIFY(catcher.urls.last().toLocalFile().startsWith(window->AppSettings().Path2Help));
         QVERIFY(QFile::exists(catcher.urls.last().toLocalFile()));

@@ -86,6 +86,39 @@ private Q_SLOTS:
         for (size_t i = 1; i < layout.buttons.size(); ++i)
             QCOMPARE(layout.buttons[i].x() + layout.buttons[i].width() + 4, layout.buttons[i - 1].x());
     }
+
+    // "More Colors..." sits in the colour label's row, flush with the palette's right edge, clear of it.
+    void moreColorsButton()
+    {
+        MainLayoutInput input = Input(QSize(925, 580), QSize(46, 50));
+        input.moreColorsWidth = 90;
+        const MainLayout layout = CalcMainLayout(input);
+        QCOMPARE(layout.moreColors.right(), layout.colorPalette.right());
+        QCOMPARE(layout.moreColors.top(), layout.colorLabel.top());
+        QVERIFY(layout.moreColors.bottom() < layout.colorPalette.top());
+        QCOMPARE(layout.moreColors.width(), 90);
+    }
+
+    void buttonStates_data()
+    {
+        QTest::addColumn<bool>("open");
+        QTest::addColumn<bool>("dirty");
+        QTest::addColumn<bool>("mail");
+        QTest::addColumn<QList<bool>>("expected"); // save, details, export, email
+        QTest::newRow("preview") << false << false << true << QList<bool>{false, false, false, false};
+        QTest::newRow("open, clean") << true << false << false << QList<bool>{false, true, true, false};
+        QTest::newRow("open, changed") << true << true << false << QList<bool>{true, true, true, false};
+        QTest::newRow("open, mail") << true << false << true << QList<bool>{false, true, true, true};
+    }
+    void buttonStates()
+    {
+        QFETCH(bool, open);
+        QFETCH(bool, dirty);
+        QFETCH(bool, mail);
+        QFETCH(QList<bool>, expected);
+        const MainButtonStates states = CalcMainButtonStates(open, dirty, mail);
+        QCOMPARE((QList<bool>{states.save, states.details, states.exportFlyer, states.email}), expected);
+    }
 };
 
 QTEST_GUILESS_MAIN(TestMainLayout)

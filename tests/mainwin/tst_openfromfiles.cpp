@@ -5,6 +5,7 @@
 #include "catalogue/ui/fontslb.h"
 #include "controls/messageboxtypes.h"
 #include "controls/ui/messagebox.h"
+#include "mainwin/mainids.h"
 #include "mainwin/ui/maindialog.h"
 #include "projects/projectstore.h"
 #include "support/childprocess.h"
@@ -93,28 +94,27 @@ private Q_SLOTS:
         const QString first = MakeProject(*window, QStringLiteral("MLS# 100"), QStringLiteral("Simple - KT101"));
         const QString second = MakeProject(*window, QStringLiteral("MLS# 200"), QStringLiteral("Classic - KT301"));
         QVERIFY(window->OpenProjectFile(first));
-        window->FontsList()->SetCurSel(window->FontsList()->FindStringExact(QStringLiteral("Arial")));
-        window->OnLbnSelchangeListFonts();
-        QVERIFY(window->Session().IsProjectDirty());
+        ChooseFont(*window, QStringLiteral("Arial"));
+        QVERIFY(window->Document().IsProjectDirty());
         QVERIFY(WaitIdle(*window));
 
         CXMessageBoxTest::AnswerNext(MsgBox::IdYes);
         QCOMPARE(StartAgain({second}), 0);
-        QTRY_COMPARE_WITH_TIMEOUT(window->Session().FlyerData().m_strPathName, second, 20000);
+        QTRY_COMPARE_WITH_TIMEOUT(window->Document().FlyerData().m_strPathName, second, 20000);
         const auto asked = CXMessageBoxTest::TakeAsked();
         QCOMPARE(asked.size(), 1);
         QVERIFY2(asked[0].text.startsWith(QStringLiteral("Save changes to flyer project:\n\n[MLS# 100]")),
                  qPrintable(asked[0].text));
         QCOMPARE(StoredProject(first).m_strFont, QStringLiteral("Arial"));
-        QVERIFY(window->Session().IsProjectOpen());
-        QVERIFY(!window->Session().IsProjectDirty());
-        QCOMPARE(window->Session().FlyerData().m_strMLS, QStringLiteral("MLS# 200"));
+        QVERIFY(window->Document().IsProjectOpen());
+        QVERIFY(!window->Document().IsProjectDirty());
+        QCOMPARE(window->Document().FlyerData().m_strMLS, QStringLiteral("MLS# 200"));
         QVERIFY(WaitIdle(*window));
 
         // From a terminal in the project's folder: the relative name means that folder, not ours.
         const QFileInfo firstFile(first);
         QCOMPARE(StartAgain({firstFile.fileName()}, firstFile.absolutePath()), 0);
-        QTRY_COMPARE_WITH_TIMEOUT(window->Session().FlyerData().m_strPathName, first, 20000);
+        QTRY_COMPARE_WITH_TIMEOUT(window->Document().FlyerData().m_strPathName, first, 20000);
         QVERIFY(CXMessageBoxTest::TakeAsked().isEmpty());
         QVERIFY(WaitIdle(*window));
     }
@@ -157,8 +157,8 @@ private Q_SLOTS:
         const auto asked = CXMessageBoxTest::TakeAsked();
         QCOMPARE(asked.size(), 1);
         QCOMPARE(asked[0].text, message.arg(QDir::toNativeSeparators(path)));
-        QCOMPARE(window->Session().FlyerData().m_strPathName, open);
-        QVERIFY(window->Session().IsProjectOpen());
+        QCOMPARE(window->Document().FlyerData().m_strPathName, open);
+        QVERIFY(window->Document().IsProjectOpen());
         QVERIFY(WaitIdle(*window));
     }
 
@@ -175,7 +175,7 @@ private Q_SLOTS:
         const auto asked = CXMessageBoxTest::TakeAsked();
         QCOMPARE(asked.size(), 1);
         QVERIFY2(asked[0].text.contains(QStringLiteral("longer than the 255 characters")), qPrintable(asked[0].text));
-        QVERIFY(!window->Session().IsProjectOpen());
+        QVERIFY(!window->Document().IsProjectOpen());
     }
 
     // A path that arrives while another dialog is open waits for it; one that arrives during
@@ -188,9 +188,9 @@ private Q_SLOTS:
         const QString late = MakeProject(*window, QStringLiteral("MLS# 500"), QStringLiteral("Classic - KT301"));
         QVERIFY(!window->IsStartupDone());
         window->OnProjectHandedOver(QStringLiteral("listora \"%1\"").arg(early), false);
-        QVERIFY(!window->Session().IsProjectOpen());
+        QVERIFY(!window->Document().IsProjectOpen());
         window->show();
-        QTRY_COMPARE_WITH_TIMEOUT(window->Session().FlyerData().m_strPathName, early, 20000);
+        QTRY_COMPARE_WITH_TIMEOUT(window->Document().FlyerData().m_strPathName, early, 20000);
         QVERIFY(WaitIdle(*window));
 
         QDialog other(window.get());
@@ -198,12 +198,12 @@ private Q_SLOTS:
         QTimer::singleShot(0, &other, [&] {
             window->OnProjectHandedOver(QStringLiteral("listora \"%1\"").arg(late), false);
             QTest::qWait(800);
-            stillOld = window->Session().FlyerData().m_strPathName == early;
+            stillOld = window->Document().FlyerData().m_strPathName == early;
             other.reject();
         });
         other.exec();
         QVERIFY2(stillOld, "the project changed under an open dialog");
-        QTRY_COMPARE_WITH_TIMEOUT(window->Session().FlyerData().m_strPathName, late, 20000);
+        QTRY_COMPARE_WITH_TIMEOUT(window->Document().FlyerData().m_strPathName, late, 20000);
         QVERIFY(WaitIdle(*window));
     }
 };

@@ -2,10 +2,15 @@
 
 // What the main window's tests share.
 
-#include "mainwin/ui/maindialog.h"
+#include "catalogue/ui/colorpalette.h"
+#include "catalogue/ui/fontslb.h"
+#include "catalogue/ui/themeslb.h"
+#include "controls/ui/pngbutton.h"
 #include "flyer/flyerdata.h"
+#include "mainwin/ui/maindialog.h"
 #include "projects/projectstore.h"
 
+#include <QTabWidget>
 #include <QTest>
 
 #include <functional>
@@ -42,4 +47,62 @@ inline CFlyerData StoredProject(const QString& path)
     data.Reset();
     data.Load(path);
     return data;
+}
+
+// The user at the window: a button clicked, a list row or a swatch picked with the mouse, a theme
+// filter chosen. Lists and the palette are brought to the front on their tab page first.
+inline void ClickButton(CMainDialog& window, int id)
+{
+    window.Button(id)->click();
+}
+
+inline void ClickListRow(CMainDialog& window, CXOwnerDrawnLB& list, int row)
+{
+    window.TabControl()->setCurrentIndex(&list == window.ThemesList() ? 0 : 1);
+    QListWidgetItem* item = list.item(row);
+    if (!item) {
+        qWarning("no list row %d", row);
+        return;
+    }
+    list.scrollToItem(item);
+    QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, list.visualItemRect(item).center());
+}
+
+inline void ChooseFont(CMainDialog& window, const QString& font)
+{
+    ClickListRow(window, *window.FontsList(), window.FontsList()->FindStringExact(font));
+}
+
+inline void ChooseThemeFilter(CMainDialog& window, int value)
+{
+    window.TabControl()->setCurrentIndex(0);
+    CXThemeFilterCB* filter = window.ThemeFilter();
+    for (int i = 0; i < filter->count(); ++i) {
+        if (filter->itemData(i).toInt() == value) {
+            filter->setCurrentIndex(i);
+            Q_EMIT filter->activated(i);
+            return;
+        }
+    }
+    qWarning("no theme filter %d", value);
+}
+
+// Under the filter that shows every theme, when the one shown hides it.
+inline void ChooseTheme(CMainDialog& window, const QString& theme)
+{
+    if (window.ThemesList()->FindStringExact(theme) < 0)
+        ChooseThemeFilter(window, 0);
+    ClickListRow(window, *window.ThemesList(), window.ThemesList()->FindStringExact(theme));
+}
+
+// False when the colour is no swatch of the window's palette.
+inline bool ClickSwatch(CMainDialog& window, ColorRef color)
+{
+    window.TabControl()->setCurrentIndex(1);
+    CXColorPalette* palette = window.ColorPalette();
+    const int index = int(palette->Colors().Swatches().indexOf(color));
+    if (index < 0)
+        return false;
+    QTest::mouseClick(palette, Qt::LeftButton, {}, palette->CalcRects().cells.at(index).center());
+    return true;
 }

@@ -13,6 +13,7 @@
 #include "support/urlcatcher.h"
 
 #include <QApplication>
+#include <QAbstractButton>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFileDialog>
@@ -237,6 +238,38 @@ private Q_SLOTS:
         QCOMPARE(result.Phone01, QStringLiteral("(800) 555-0199"));
         QCOMPARE(result.PhoneLabel01, 3);
         QCOMPARE(result.Disclaimer, QStringLiteral("Line one\nLine two"));
+    }
+
+    // A brand's exact colour as the default: typed in the colour dialog, remembered with Save only.
+    void moreColorsGivesTheExactDefaultColour()
+    {
+        const ColorRef brand = MakeColorRef(0x00, 0x53, 0x9B);
+        CAppSettings settings;
+        Prepare(settings);
+        settings.CustomColors = QStringLiteral("#102030");
+        for (const bool save : {false, true}) {
+            CPSDLGOptions sheet(settings, nullptr, m_themes, m_fonts);
+            ShowSheet(sheet);
+            auto* palette = Child<CXColorPalette>(sheet, OptionsGeneralId::DefaultColor);
+            QCOMPARE(palette->Colors().Swatches().value(70), MakeColorRef(0x10, 0x20, 0x30));
+            auto* more = sheet.General().findChild<QAbstractButton*>(QStringLiteral("IDC_BTN_MORECOLORS"));
+            QVERIFY(more && more->isVisible());
+            const auto watch = TestSupport::AnswerColorDialog(QStringLiteral("#00539B"));
+            QTest::mouseClick(more, Qt::LeftButton);
+            QVERIFY(watch->seen);
+            QCOMPARE(palette->GetSelectedColor(), brand);
+            QCOMPARE(palette->Colors().Swatches().value(70), brand);
+            Child<QPushButton>(sheet, save ? PropertySheetId::Save : PropertySheetId::Cancel)->click();
+            if (!save) {
+                QCOMPARE(sheet.result(), int(QDialog::Rejected));
+                QCOMPARE(settings.CustomColors, QStringLiteral("#102030"));
+                continue;
+            }
+            CAppSettings result = settings;
+            sheet.General().SaveTo(result);
+            QCOMPARE(result.DefaultThemeColor, brand);
+            QCOMPARE(result.CustomColors, QStringLiteral("#00539B #102030"));
+        }
     }
 
     void myInformationCountsOnlyWhenShown()

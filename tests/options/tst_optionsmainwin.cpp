@@ -1,6 +1,8 @@
 #include "catalogue/ui/fontslb.h"
 #include "controls/messageboxtypes.h"
 #include "controls/ui/messagebox.h"
+#include "controls/ui/pngbutton.h"
+#include "mainwin/mainids.h"
 #include "mainwin/ui/maindialog.h"
 #include "mainwin/ui/quickstartdlg.h"
 #include "options/ui/optionsgeneralpage.h"
@@ -75,7 +77,7 @@ private Q_SLOTS:
             sheet.SaveButton()->click();
         });
         const int tooltipsBefore = window->AppSettings().ShowTooltips;
-        window->OnBnClickedBtnOptions();
+        window->Button(IDC_BTN_OPTIONS)->click();
         QVERIFY(!window->IsRenderPending());
         QCOMPARE(window->AppSettings().ShowTooltips, 1 - tooltipsBefore);
         QCOMPARE(Store().value(QStringLiteral("ShowTooltips")).toInt(), 1 - tooltipsBefore);
@@ -86,7 +88,7 @@ private Q_SLOTS:
             Child<QLineEdit>(sheet, OptionsMyInfoId::FullName)->setText(QStringLiteral("Not Taken"));
             sheet.CancelButton()->click();
         });
-        window->OnBnClickedBtnOptions();
+        window->Button(IDC_BTN_OPTIONS)->click();
         QVERIFY(!window->IsRenderPending());
         QVERIFY(window->AppSettings().FullName != QStringLiteral("Not Taken"));
 
@@ -101,7 +103,7 @@ private Q_SLOTS:
             Q_EMIT label->activated(label->currentIndex());
             sheet.SaveButton()->click();
         });
-        window->OnBnClickedBtnOptions();
+        window->Button(IDC_BTN_OPTIONS)->click();
         QVERIFY(window->IsRenderPending());
         QVERIFY(WaitIdle(*window));
         QCOMPARE(shown.count(), 1);
@@ -126,7 +128,7 @@ private Q_SLOTS:
                 10000);
             QVERIFY(QTest::qWaitFor([&] { return seen->seen; }, 12000));
             QVERIFY(WaitIdle(*window));
-            window->OnBnClickedBtnExit();
+            window->Button(IDC_BTN_EXIT)->click();
             QVERIFY(!window->isVisible());
         }
         QCOMPARE(Store().value(QStringLiteral("ShowQuickStart")).toInt(), 0);

@@ -1,5 +1,7 @@
 #include "app/ui/mainapplication.h"
 #include "controls/ui/messagebox.h"
+#include "controls/ui/pngbutton.h"
+#include "mainwin/mainids.h"
 #include "mainwin/ui/maindialog.h"
 #include "support/folders.h"
 #include "support/settingsstore.h"
@@ -36,7 +38,7 @@ bool RunProgram(const std::function<void(CMainDialog&)>& whileRunning)
         whileRunning(*dialog);
         if (dialog->isVisible()) { // a failed check above must not leave the run hanging
             dialog->AppSettings().ConfirmExit = 0;
-            dialog->OnBnClickedBtnExit();
+            dialog->Button(IDC_BTN_EXIT)->click();
         }
     });
     poll.start();
@@ -118,7 +120,7 @@ private Q_SLOTS:
         QFETCH(int, way);
         const auto leave = [way](CMainDialog& dialog) {
             if (way == 0)
-                dialog.OnBnClickedBtnExit();
+                dialog.Button(IDC_BTN_EXIT)->click();
             else if (way == 1)
                 QTest::keyClick(&dialog, Qt::Key_Escape);
             else
@@ -142,7 +144,7 @@ private Q_SLOTS:
     {
         QVERIFY(RunProgram([](CMainDialog& dialog) {
             CXMessageBoxTest::AnswerNext(MsgBox::IdYes, true);
-            dialog.OnBnClickedBtnExit();
+            dialog.Button(IDC_BTN_EXIT)->click();
             QVERIFY(!dialog.isVisible());
         }));
         QCOMPARE(Store().value("ConfirmExit").toInt(), 0);
@@ -171,7 +173,7 @@ private Q_SLOTS:
         QFETCH(bool, runs);
         CMainApplication::SetSystemVersionProbe([major] { return major; });
         CXMessageBoxTest::AnswerNext(runs ? MsgBox::IdYes : MsgBox::IdOK); // exit question or notice
-        QCOMPARE(RunProgram([](CMainDialog& dialog) { dialog.OnBnClickedBtnExit(); }), runs);
+        QCOMPARE(RunProgram([](CMainDialog& dialog) { dialog.Button(IDC_BTN_EXIT)->click(); }), runs);
         QCOMPARE(QFileInfo::exists(SavePath()), runs); // a refused start touches nothing
 
         auto asked = CXMessageBoxTest::TakeAsked();

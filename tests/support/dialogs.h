@@ -4,6 +4,8 @@
 #include <QObject>
 #include <QPointer>
 #include <QString>
+#include <QColorDialog>
+#include <QLineEdit>
 #include <QTest>
 #include <QTimer>
 
@@ -60,6 +62,27 @@ std::shared_ptr<ModalWatch> WhenShown(std::type_identity_t<std::function<void(T&
 {
     return WhenModal([](QWidget& modal) { return qobject_cast<T*>(&modal) != nullptr; },
                      [answer](QWidget& modal) { answer(*qobject_cast<T*>(&modal)); }, patienceMs);
+}
+
+// Answers the next colour dialog as a user typing a colour into its hex ("HTML") field and pressing
+// Enter. `typed` says whether that field was found.
+inline std::shared_ptr<ModalWatch> AnswerColorDialog(const QString& hex, std::shared_ptr<bool> typed = {})
+{
+    return WhenShown<QColorDialog>([hex, typed](QColorDialog& dialog) {
+        for (QLineEdit* edit : dialog.findChildren<QLineEdit*>()) {
+            if (!edit->text().startsWith(QLatin1Char('#')))
+                continue;
+            edit->setFocus();
+            edit->selectAll();
+            QTest::keyClicks(edit, hex);
+            if (typed)
+                *typed = true;
+            QTest::keyClick(edit, Qt::Key_Return);
+            break;
+        }
+        if (dialog.isVisible())
+            dialog.reject();
+    });
 }
 
 // Long enough for the render worker's first start on a loaded two-core machine.

@@ -1,6 +1,8 @@
 #include "catalogue/ui/colorpalette.h"
 
+#include <QColorDialog>
 #include <QMouseEvent>
+#include <QToolButton>
 #include <QPainter>
 
 namespace {
@@ -31,6 +33,41 @@ void CXColorPalette::SetupStandardPalette(ColorRef selected, int previewWidth)
     update();
 }
 
+void CXColorPalette::SetCustomColors(const QList<ColorRef>& colors)
+{
+    m_colors.SetCustomColors(colors);
+    update();
+}
+
+void CXColorPalette::ChooseMoreColors()
+{
+    QColorDialog dialog(ColorRefToQColor(m_colors.GetSelectedColor()), this);
+    dialog.setObjectName(QStringLiteral("MoreColorsDialog"));
+    dialog.setWindowTitle(QStringLiteral("More Colors"));
+    // Qt's own dialog everywhere, with its hex field, whatever the desktop offers.
+    dialog.setOption(QColorDialog::DontUseNativeDialog);
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    const QColor chosen = dialog.selectedColor();
+    if (!chosen.isValid())
+        return;
+    const bool remembered = m_colors.ChooseCustomColor(MakeColorRef(chosen.red(), chosen.green(), chosen.blue()));
+    update();
+    if (remembered)
+        Q_EMIT CustomColorsChanged();
+    Q_EMIT ColorChanged();
+}
+
+QAbstractButton* CXColorPalette::MakeMoreColorsButton(QWidget* parent)
+{
+    auto* button = new QToolButton(parent);
+    button->setObjectName(QStringLiteral("IDC_BTN_MORECOLORS"));
+    button->setText(QStringLiteral("More Colors..."));
+    button->setAutoRaise(true);
+    connect(button, &QToolButton::clicked, this, &CXColorPalette::ChooseMoreColors);
+    return button;
+}
+
 CXPaletteLayout CXColorPalette::CalcRects() const
 {
     return ::CalcRects(size(), m_colors.GetPreviewWidth(), m_colors.GetColumns(), m_colors.GetRows());
@@ -42,7 +79,7 @@ void CXColorPalette::paintEvent(QPaintEvent*)
     QPainter painter(this);
     FillFramed(painter, rect(), Qt::white);
     FillFramed(painter, layout.previewBox, ColorRefToQColor(m_colors.GetSelectedColor()));
-    const QList<ColorRef>& colors = m_colors.Colors();
+    const QList<ColorRef> colors = m_colors.Swatches();
     const int count = std::min(int(colors.size()), int(layout.cells.size()));
     for (int i = 0; i < count; ++i)
         FillFramed(painter, layout.cells.at(i).adjusted(1, 1, -1, -1), ColorRefToQColor(colors.at(i)));
@@ -54,10 +91,11 @@ void CXColorPalette::mousePressEvent(QMouseEvent* event)
         QWidget::mousePressEvent(event);
         return;
     }
-    const int index = HitTestColor(CalcRects(), int(m_colors.Colors().size()), event->position().toPoint());
+    const QList<ColorRef> colors = m_colors.Swatches();
+    const int index = HitTestColor(CalcRects(), int(colors.size()), event->position().toPoint());
     if (index < 0)
         return;
-    m_colors.SetSelectedColor(m_colors.Colors().at(index));
+    m_colors.SetSelectedColor(colors.at(index));
     update(CalcRects().previewBox);
     Q_EMIT ColorChanged();
 }

@@ -12,6 +12,8 @@
 #include "compose/render/xhtml2image.h"
 #include "compose/ui/canvas.h"
 #include "controls/ui/messagebox.h"
+#include "mainwin/coverqueue.h"
+#include "mainwin/projectfiles.h"
 #include "mainwin/ui/quickstartdlg.h"
 #include "options/ui/optionsgeneralpage.h"
 #include "options/ui/optionsmyinfopage.h"
@@ -29,6 +31,7 @@
 #include <QEventLoop>
 #include <QFileInfo>
 #include <QIcon>
+#include <QSignalBlocker>
 #include <QTimer>
 
 namespace {
@@ -61,7 +64,11 @@ QString SettingsNotSavedText(const CAppSettings& settings)
 
 } // namespace
 
-CMainDialog::CMainDialog(QWidget* parent) : QDialog(parent)
+CMainDialog::CMainDialog(QWidget* parent)
+    : QDialog(parent), m_document(CatalogueThemeAccess(m_themes)), m_strSelTheme(m_document.SelTheme()),
+      m_strSelFont(m_document.SelFont()), m_strSelTemplate(m_document.SelTemplate()),
+      m_strTemplateText(m_document.TemplateText()), m_bProjectOpen(m_document.IsProjectOpen()),
+      m_bProjectDirty(m_document.IsProjectDirty()), flyerData(m_document.FlyerData())
 {
     setWindowTitle(AppInfo::DisplayName());
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinMaxButtonsHint |
@@ -93,7 +100,6 @@ void CMainDialog::OnInitDialog()
 
     m_fonts.BuildKnownFonts();
     InitFontsLB();
-    m_pSession->SetSelectedFont(m_appSettings.LastFont);
 
     InitColorPalette();
 
@@ -104,11 +110,17 @@ void CMainDialog::OnInitDialog()
     m_pThemes->SetSettings(&m_appSettings);
     m_themes.LoadAvailableThemes(m_appSettings.Path2Themes, WorkingFolders::UserThemesFolder());
 
-    QString theme = m_appSettings.LastTheme;
-    if (!m_themes.ContainsTheme(theme))
-        theme = m_appSettings.DefaultThemeTemplate;
-    m_pSession->SetSelection(theme, m_pSession->SelFont(), m_appSettings.LastColor);
-    WriteControls();
+    // The last run's look; its template is read when the theme list's selection is taken below.
+    FlyerLook look;
+    look.themeName = m_appSettings.LastTheme;
+    if (!m_themes.ContainsTheme(look.themeName))
+        look.themeName = m_appSettings.DefaultThemeTemplate;
+    look.font = m_appSettings.LastFont;
+    look.color = m_appSettings.LastColor;
+    m_document.SetLook(look);
+    // What SetLook found already held (the font a new window starts with) is shown as well.
+    OnFontChanged(m_document.SelFont());
+    OnColorChanged(m_document.SelColor());
 
     m_pCanvas->SetPageSize(kFlyerWidth, kFlyerHeight);
     m_pCanvas->SetMargin(10);
@@ -124,7 +136,7 @@ void CMainDialog::OnInitDialog()
 
     ShowTabPage(0);
 
-    if (FindSelectTheme(theme)) {
+    if (FindSelectTheme(look.themeName)) {
         OnLbnSelchangeListThemes();
     } else {
         m_pThemeFilter->SelectFilterValue(m_appSettings.LastThemeFilter);
@@ -142,34 +154,38 @@ void CMainDialog::OnInitDialog()
 void CMainDialog::InitAppSettings()
 {
     WorkingFolders::InitAppSettings(m_appSettings);
-    m_pSession->SetHasMailClient(HasMailClient());
+    SetHasMailClient(::HasMailClient());
+}
+
+void CMainDialog::SetHasMailClient(bool has)
+{
+    m_bHasMAPIClient = has;
+    UpdateButtons();
 }
 
 bool CMainDialog::LoadTemplate(const QString& path)
 {
-    return m_pSession->LoadTemplate(path);
+    return m_document.LoadTemplate(path);
 }
 
 bool CMainDialog::FindSelectTheme(const QString& name)
 {
+    const QSignalBlocker quiet(m_pThemes);
     return ::FindSelectTheme(*m_pThemes, *m_pThemeFilter, m_themes, name);
 }
 
 void CMainDialog::RenderFlyer()
 {
-    ReadControls();
     m_pSession->RenderFlyer();
 }
 
 void CMainDialog::RenderProjectFlyer()
 {
-    ReadControls();
     m_pSession->RenderProjectFlyer();
 }
 
 void CMainDialog::RenderSampleFlyer()
 {
-    ReadControls();
     m_pSession->RenderSampleFlyer();
 }
 
@@ -186,7 +202,7 @@ void CMainDialog::WaitForFlyer()
 
 void CMainDialog::CreateMissingThemeCovers(bool includeLarge)
 {
-    m_pSession->CreateMissingThemeCovers(includeLarge);
+    m_pCovers->CreateMissingThemeCovers(includeLarge);
 }
 
 void CMainDialog::OnCanvasCoverGesture()
@@ -196,41 +212,33 @@ void CMainDialog::OnCanvasCoverGesture()
 
 void CMainDialog::OnLbnSelchangeListThemes()
 {
-    TakeThemeSelection(false);
-}
-
-void CMainDialog::TakeThemeSelection(bool reload)
-{
-    ReadControls();
-    if (m_pThemes->GetCount() == 0)
-        return;
-    const int position = std::max(m_pThemes->GetCurSel(), 0);
-    qsizetype index = m_pThemes->GetItemData(position);
-    if (index < 0 || index >= m_themes.size())
-        index = 0;
-    m_pSession->ChooseTemplate(m_themes.at(index).GetTemplate(), reload);
+    QString name;
+    qsizetype index = 0;
+    if (ListedTheme(name, index))
+        m_document.ChooseTheme(name, m_themes.at(index).GetTemplate());
     UpdateButtons();
 }
 
 void CMainDialog::OnLbnSelchangeListFonts()
 {
-    m_pSession->SetSelection(ListedTheme(), m_pSession->SelFont(), FlyerColor());
-    m_pSession->ChooseFont(ListedFont());
+    m_document.ChooseFont(ListedFont());
     UpdateButtons();
 }
 
 void CMainDialog::OnCPColorChanged()
 {
-    ReadControls();
-    const ColorRef color = FlyerColor();
-    if (m_pSession->ChooseColor(color))
-        m_pCanvas->SetSheetColor(ColorRefToQColor(color));
+    const ColorRef color = m_pPalette->GetSelectedColor();
+    if (m_document.ChooseColor(color))
+        m_appSettings.LastColor = color;
     UpdateButtons();
 }
 
 void CMainDialog::OnCbnSelchangeComboThemeFilter()
 {
-    ThemeFilterChanged(*m_pThemes, *m_pThemeFilter, m_themes, m_bSelectFirstTheme, m_appSettings.LastTheme);
+    {
+        const QSignalBlocker quiet(m_pThemes);
+        ThemeFilterChanged(*m_pThemes, *m_pThemeFilter, m_themes, m_bSelectFirstTheme, m_appSettings.LastTheme);
+    }
     OnLbnSelchangeListThemes();
     UpdateButtons();
 }
@@ -272,18 +280,18 @@ void CMainDialog::EditProfile()
 
 void CMainDialog::OnCanvasDoubleClicked()
 {
-    if (m_pSession->IsProjectOpen())
+    if (m_document.IsProjectOpen())
         OnBnClickedBtnProperties();
 }
 
 bool CMainDialog::PromptSaveProject()
 {
-    if (!m_pSession->NeedsSavePrompt())
+    if (!m_document.NeedsSavePrompt())
         return true;
-    if (!m_appSettings.Confirm(CAppSettings::ConfirmKind::SaveBeforeClosing, m_pSession->SavePromptText()))
+    if (!m_appSettings.Confirm(CAppSettings::ConfirmKind::SaveBeforeClosing, m_document.SavePromptText()))
         return true;
     OnBnClickedBtnSave();
-    return !m_pSession->IsProjectDirty();
+    return !m_document.IsProjectDirty();
 }
 
 void CMainDialog::ShowWarnings(const QStringList& warnings)
@@ -294,7 +302,6 @@ void CMainDialog::ShowWarnings(const QStringList& warnings)
 
 void CMainDialog::OnBnClickedBtnNew()
 {
-    ReadControls();
     if (!PromptSaveProject())
         return;
 
@@ -309,17 +316,15 @@ void CMainDialog::OnBnClickedBtnNew()
         return;
 
     CFlyerData listing;
+    CListingExtras details;
+    dialog.SaveToRecord(listing, details);
+    CFlyerData record = ProjectFiles::NewRecord(listing, m_appSettings);
     CListingExtras extras;
-    dialog.SaveToRecord(listing, extras);
-    ShowWarnings(m_pSession->NewProject(listing, extras).warnings);
-
-    m_pPalette->SetSelectedColor(m_pSession->SelColor());
-    m_pPalette->update();
-    WriteControls();
-    if (FindSelectTheme(m_pSession->FlyerData().m_strTheme))
-        TakeThemeSelection(true);
-    else
-        OnBnClickedBtnRefresh();
+    ProjectFiles::CopyDetailsExtras(details, extras);
+    const ProjectFiles::CSaveOutcome outcome = ProjectFiles::SaveListingFiles(record, extras, {}, m_appSettings);
+    // Shown in its own look, the project's theme when it is installed.
+    m_document.AdoptNewProject(record, extras, outcome.saved);
+    ShowWarnings(outcome.warnings);
     UpdateButtons();
 }
 
@@ -334,34 +339,31 @@ void CMainDialog::OnBnClickedBtnOpen()
             return;
         if (dialog.m_bAlwaysShowFlyerDetails)
             OnBnClickedBtnProperties();
-    } else if (dialog.m_bDeleted && m_pSession->IsProjectOpen() &&
-               dialog.IsProjectDeleted(m_pSession->FlyerData().m_strPathName)) {
-        ReadControls();
-        m_pSession->CloseProject();
+    } else if (dialog.m_bDeleted && m_document.IsProjectOpen() &&
+               dialog.IsProjectDeleted(m_document.FlyerData().m_strPathName)) {
+        m_document.CloseProject();
     }
     UpdateButtons();
 }
 
 void CMainDialog::OnBnClickedBtnSave()
 {
-    ReadControls();
     QString error;
-    if (!m_pSession->SaveProject(&error))
+    if (!m_document.SaveProject(&error))
         ShowWarning(this, error);
     UpdateButtons();
 }
 
 void CMainDialog::OnBnClickedBtnProperties()
 {
-    ReadControls();
-    if (!m_pSession->IsProjectOpen())
+    if (!m_document.IsProjectOpen())
         return;
-    const QString photoFolder = m_pSession->RepairPhotoFolder();
+    const QString photoFolder = m_document.RepairPhotoFolder(m_appSettings.PicturesFolder);
 
     CDLGFlyerDetails dialog(this, m_appSettings);
     MeasurePrintBoxes(dialog);
     dialog.m_bNewMode = 0;
-    dialog.LoadFromRecord(m_pSession->FlyerData(), m_pSession->Extras());
+    dialog.LoadFromRecord(m_document.FlyerData(), m_document.Extras());
     dialog.m_strStartFolder = photoFolder;
     BeginDetailsDraft(dialog);
     const bool accepted = dialog.exec() == QDialog::Accepted;
@@ -370,27 +372,34 @@ void CMainDialog::OnBnClickedBtnProperties()
         return;
 
     CFlyerData listing;
-    CListingExtras extras;
-    dialog.SaveToRecord(listing, extras);
-    ShowWarnings(m_pSession->UpdateListing(listing, extras).warnings);
-    WriteControls();
-    ReadControls();
-    m_pSession->Refresh();
+    CListingExtras details;
+    dialog.SaveToRecord(listing, details);
+    CFlyerData record = m_document.FlyerData();
+    ProjectFiles::CopyListingFields(listing, record);
+    CListingExtras extras = m_document.Extras();
+    const ProjectFiles::Crops previousCrops = extras.m_crops;
+    ProjectFiles::CopyDetailsExtras(details, extras);
+    // Saving the details is the user's save: a damaged extras file is replaced now, not before.
+    extras.m_bDamaged = false;
+    const ProjectFiles::CSaveOutcome outcome =
+        ProjectFiles::SaveListingFiles(record, extras, previousCrops, m_appSettings);
+    m_document.ListingSaved(record, extras, outcome.saved);
+    ShowWarnings(outcome.warnings);
+    m_document.ReloadTemplate();
     UpdateButtons();
 }
 
 void CMainDialog::OnBnClickedBtnPrint()
 {
-    ReadControls();
     WaitForFlyer();
-    PrintFlyer(this, m_pSession->PrintedFlyerData(), m_pSession->IsProjectOpen(), &FlyerImage(), m_pSession->SelTheme(),
-               m_pSession->SelFont(), FlyerColor(), PrintPageOf(m_pRenderer, FlyerSource()));
+    PrintFlyer(this, m_document.PrintedFlyerData(), m_document.IsProjectOpen(), &FlyerImage(), m_document.SelTheme(),
+               m_document.SelFont(), m_document.SelColor(), PrintPageOf(m_pRenderer, FlyerSource()));
 }
 
 void CMainDialog::MeasurePrintBoxes(CDLGFlyerDetails& dialog)
 {
     // Without a measure the dialog simply shows no print notes.
-    if (m_pSession->TemplateText().isEmpty())
+    if (m_document.TemplateText().isEmpty())
         return;
     CXSlotBoxes boxes;
     if (MeasurePhotoBoxes(*m_pRenderer, FlyerSource(), boxes))
@@ -410,12 +419,13 @@ void CMainDialog::MeasurePrintBoxes(CDLGFlyerDetails& dialog)
 CXFlyerSource CMainDialog::FlyerSource() const
 {
     CXFlyerSource source;
-    source.templateText = m_pSession->TemplateText();
+    source.templateText = m_document.TemplateText();
     FlyerRequest& request = source.request;
-    request.look = FlyerLook{m_pSession->SelTheme(), m_pSession->SelTemplate(), m_pSession->SelFont(), FlyerColor()};
-    request.record = m_pSession->FlyerData();
-    request.extras = m_pSession->Extras();
-    request.mode = m_pSession->IsProjectOpen() ? FlyerMode::Project : FlyerMode::Preview;
+    request.look = FlyerLook{m_document.SelTheme(), m_document.SelTemplate(), m_document.SelFont(),
+                             m_document.SelColor()};
+    request.record = m_document.FlyerData();
+    request.extras = m_document.Extras();
+    request.mode = m_document.IsProjectOpen() ? FlyerMode::Project : FlyerMode::Preview;
     request.pageSize = m_pSession->PageSizeOf(request.look.themeName);
     source.settings = &m_appSettings;
     return source;
@@ -423,28 +433,24 @@ CXFlyerSource CMainDialog::FlyerSource() const
 
 void CMainDialog::OnBnClickedBtnEmailFlyer()
 {
-    ReadControls();
     WaitForFlyer();
-    EmailFlyer(this, m_appSettings, m_pSession->FlyerData(), &FlyerImage(), PrintPageOf(m_pRenderer, FlyerSource()),
-               m_pSession->Extras().m_strListingUrl);
+    EmailFlyer(this, m_appSettings, m_document.FlyerData(), &FlyerImage(), PrintPageOf(m_pRenderer, FlyerSource()),
+               m_document.Extras().m_strListingUrl);
 }
 
 void CMainDialog::OnBnClickedBtnExportFlyer()
 {
-    ReadControls();
     WaitForFlyer();
-    ExportFlyer(this, m_appSettings, m_pSession->FlyerData(), &FlyerImage(), PrintPageOf(m_pRenderer, FlyerSource()));
+    ExportFlyer(this, m_appSettings, m_document.FlyerData(), &FlyerImage(), PrintPageOf(m_pRenderer, FlyerSource()));
 }
 
 void CMainDialog::OnBnClickedBtnRefresh()
 {
-    ReadControls();
-    m_pSession->Refresh();
+    m_document.ReloadTemplate();
 }
 
 void CMainDialog::OnBnClickedBtnOptions()
 {
-    ReadControls();
     const COptionsSnapshot before = TakeOptionsSnapshot();
     CPSDLGOptions sheet(m_appSettings, this, m_themes, m_fonts);
     BeginProfileDraft(sheet.MyInfo());
@@ -462,6 +468,8 @@ void CMainDialog::OnBnClickedBtnOptions()
 
 void CMainDialog::ApplyAcceptedOptions(const COptionsSnapshot& before, bool myInformationVisited)
 {
+    // The options page may have remembered new custom colours.
+    m_pPalette->SetCustomColors(CustomColorsFromText(m_appSettings.CustomColors));
     if (!m_appSettings._SaveSettings() && !m_appSettings.SaveErrorText().isEmpty())
         ShowWarning(this, SettingsNotSavedText(m_appSettings));
     SetButtonTooltips(m_appSettings.ShowTooltips != 0);
@@ -469,10 +477,9 @@ void CMainDialog::ApplyAcceptedOptions(const COptionsSnapshot& before, bool myIn
     // Let the window under the closed sheet repaint before the flyer work starts.
     ProcessEventsFor(100);
 
-    ReadControls();
     if (!m_pSession->OptionsAccepted(before, myInformationVisited).rebuildFonts)
         return;
-    const QString current = m_pSession->SelFont();
+    const QString current = m_document.SelFont();
     InitFontsLB();
     const bool listed = m_pFonts->FindStringExact(current) >= 0;
     SelectFontAfterRebuild(*m_pFonts, current, m_appSettings.DefaultThemeFont);
@@ -496,7 +503,6 @@ void CMainDialog::OnBnClickedBtnExit()
 
 bool CMainDialog::SaveStateOnClose()
 {
-    ReadControls();
     if (isMinimized())
         showNormal();
     // The user asked for the project to be saved and was told it could not be: stay open, so the
@@ -509,8 +515,8 @@ bool CMainDialog::SaveStateOnClose()
         m_appSettings.WindowWidth = width();
         m_appSettings.WindowHeight = height();
     }
-    m_appSettings.LastFont = m_pSession->SelFont();
-    m_appSettings.LastColor = FlyerColor();
+    m_appSettings.LastFont = m_document.SelFont();
+    m_appSettings.LastColor = m_document.SelColor();
     m_appSettings.LastThemeFilter = m_pThemeFilter->GetFilterValue();
     if (m_pThemes->GetCount() > 0) {
         const qsizetype index = m_pThemes->GetItemData(std::max(m_pThemes->GetCurSel(), 0));

@@ -3,6 +3,8 @@
 #include "catalogue/colorpalette.h"
 #include "catalogue/fontcatalogue.h"
 #include "catalogue/themecatalogue.h"
+#include "flyer/flyerdocument.h"
+#include "mainwin/coverqueue.h"
 #include "mainwin/flyersession.h"
 #include "settings/appsettings.h"
 
@@ -28,15 +30,17 @@ class CXHTMLFlyerRenderer;
 class CXPNGButton;
 class CXThemeFilterCB;
 class CXThemesLB;
+class QAbstractButton;
 class QLabel;
 class QMenu;
 class QProgressBar;
 class QTabWidget;
 class QTimer;
 
-// The program's one top-level window. It owns the settings, the theme catalogue, the renderer and
-// the flyer session (the open project, the chosen look and the flyer cycle) for its whole life, and
-// shows what the session decides. Closing it ends the program.
+// The program's one top-level window. It owns the settings, the theme catalogue, the renderer, the
+// flyer document (the look and the open project) and the flyer cycle for its whole life. Its lists,
+// palette and buttons are views of the document: they show what it holds and pass the user's
+// choices to it; the flyer is drawn again whenever the document says so. Closing it ends the program.
 class CMainDialog : public QDialog
 {
     Q_OBJECT
@@ -52,8 +56,8 @@ public:
     CAppSettings& AppSettings() { return m_appSettings; }
     const CAppSettings& AppSettings() const { return m_appSettings; }
     const CXThemeCatalogue& ThemeCatalogue() const { return m_themes; }
-    CFlyerSession& Session() { return *m_pSession; }
-    const CFlyerSession& Session() const { return *m_pSession; }
+    CFlyerDocument& Document() { return m_document; }
+    const CFlyerDocument& Document() const { return m_document; }
 
     // Loads the settings and resolves and creates the working folders; the first step of the
     // window's initialisation.
@@ -71,18 +75,18 @@ public:
     // The last rendered flyer; null while a render runs and after one failed. Export, printing and
     // mail take it as it stands.
     const QImage& FlyerImage() const { return m_pSession->FlyerImage(); }
-    ColorRef FlyerColor() const;
     // What the print-quality page of the flyer on show is made from.
     CXFlyerSource FlyerSource() const;
-    // Where the flyer on show draws each photo, for the print notes of Flyer Details.
-    void MeasurePrintBoxes(CDLGFlyerDetails& dialog);
 
     // Makes the named theme visible and selected in the theme list (switching the filter when it
     // hides the theme). False when the catalogue has no such theme.
     bool FindSelectTheme(const QString& name);
     void UpdateButtons();
     void SetButtonTooltips(bool enabled);
-    void SetFlyerProjectDirty(bool dirty) { m_pSession->SetProjectDirty(dirty); }
+    void SetFlyerProjectDirty(bool dirty) { m_document.SetProjectDirty(dirty); }
+    bool HasMailClient() const { return m_bHasMAPIClient; }
+    // Set at start-up from the desktop; tests set it.
+    void SetHasMailClient(bool has);
     void ResizeMoveControls();
     void ShowTabPage(int index);
     // Asks whether to save a changed project first (when that question is on) and saves it on Yes.
@@ -92,44 +96,10 @@ public:
     // False, changing nothing else, when a save the user asked for failed.
     bool SaveStateOnClose();
 
-    // The theme and font lists and the palette are the authority between handlers: ReadControls
-    // takes their selections into the session, WriteControls selects the first entry that begins
-    // with the session's theme and font (ignoring case) and leaves a list alone when none does.
-    void ReadControls();
-    void WriteControls();
-
-    // Selection handlers.
-    void OnLbnSelchangeListThemes();
-    void OnLbnSelchangeListFonts();
-    void OnCPColorChanged();
-    void OnCbnSelchangeComboThemeFilter();
-
-    // Commands of the button row.
-    void OnBnClickedBtnNew();
-    void OnBnClickedBtnOpen();
-    void OnBnClickedBtnSave();
-    void OnBnClickedBtnProperties();
-    void OnBnClickedBtnPrint();
-    void OnBnClickedBtnEmailFlyer();
-    void OnBnClickedBtnExportFlyer();
-    void OnBnClickedBtnRefresh();
-    void OnBnClickedBtnOptions();
-    void OnBnClickedBtnAbout();
-    void OnBnClickedBtnHelp();
-    // The Exit command; the close box and Escape come here too. Asks "Are you sure you want to
-    // Exit?" unless that question is switched off, then saves and ends the window.
-    void OnBnClickedBtnExit();
-
     // Makes the theme covers that are missing, one after the other while the window goes on
     // working, with progress shown under the theme list. Large covers too in developer mode.
     void CreateMissingThemeCovers(bool includeLarge);
-    bool IsMakingCovers() const { return m_pSession->IsMakingCovers(); }
-
-    // Items of the About menu.
-    void OnAboutAbout();
-    void OnAboutWebsite();
-    void OnAboutHelpDesk();
-    void OnAboutCheckForUpdates();
+    bool IsMakingCovers() const { return m_pCovers->IsMakingCovers(); }
 
     using COptionsSnapshot = CFlyerSession::COptionsSnapshot;
     COptionsSnapshot TakeOptionsSnapshot() const { return m_pSession->TakeOptionsSnapshot(); }
@@ -167,12 +137,30 @@ public:
     CXThemeFilterCB* ThemeFilter() const { return m_pThemeFilter; }
     CXFontsLB* FontsList() const { return m_pFonts; }
     CXColorPalette* ColorPalette() const { return m_pPalette; }
+    QAbstractButton* MoreColorsButton() const { return m_pMoreColors; }
     QTabWidget* TabControl() const { return m_pTab; }
     QMenu* AboutMenu() const { return m_pAboutMenu; }
     CXHTML2Image* Renderer() const { return m_pRenderer; }
 
     // Picks the first theme of a filter instead of the remembered one.
     bool m_bSelectFirstTheme = true;
+
+private:
+    CAppSettings m_appSettings;
+    CXThemeCatalogue m_themes;
+    CXFontCatalogue m_fonts;
+    // The one owner of the look and the open project; the names below read it.
+    CFlyerDocument m_document;
+
+public:
+    // The window's state under the names it has always had, read from the document.
+    const QString& m_strSelTheme;
+    const QString& m_strSelFont;
+    const QString& m_strSelTemplate;
+    const QString& m_strTemplateText;
+    const bool& m_bProjectOpen;
+    const bool& m_bProjectDirty;
+    const CFlyerData& flyerData;
 
 Q_SIGNALS:
     // A render result reached the canvas: the new flyer, or (rendered false) an empty sheet.
@@ -187,6 +175,40 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
     void showEvent(QShowEvent* event) override;
 
+private Q_SLOTS:
+    // The user's choices in the lists and the palette.
+    void OnLbnSelchangeListThemes();
+    void OnLbnSelchangeListFonts();
+    void OnCPColorChanged();
+    void OnCbnSelchangeComboThemeFilter();
+
+    // Commands of the button row.
+    void OnBnClickedBtnNew();
+    void OnBnClickedBtnOpen();
+    void OnBnClickedBtnSave();
+    void OnBnClickedBtnProperties();
+    void OnBnClickedBtnPrint();
+    void OnBnClickedBtnEmailFlyer();
+    void OnBnClickedBtnExportFlyer();
+    void OnBnClickedBtnRefresh();
+    void OnBnClickedBtnOptions();
+    void OnBnClickedBtnAbout();
+    void OnBnClickedBtnHelp();
+    // The Exit command; the close box and Escape come here too. Asks "Are you sure you want to
+    // Exit?" unless that question is switched off, then saves and ends the window.
+    void OnBnClickedBtnExit();
+
+    // Items of the About menu.
+    void OnAboutAbout();
+    void OnAboutWebsite();
+    void OnAboutHelpDesk();
+    void OnAboutCheckForUpdates();
+
+    // The document changed: its views follow.
+    void OnThemeChanged(const QString& theme);
+    void OnFontChanged(const QString& font);
+    void OnColorChanged(ColorRef color);
+
 private:
     void CreateControls();
     void InitTabControl();
@@ -196,11 +218,14 @@ private:
     void PlaceWindow();
     void OnStartupTimer();
     void StartLiveDraft(const CFlyerData& saved, const CListingExtras& savedExtras);
+    void ConnectDocument();
     void ConnectSession();
-    QString ListedTheme() const;
+    // The theme list's selection: its name and its catalogue record (position 0 when nothing is
+    // selected, record 0 for an item value outside the catalogue). False when the list is empty.
+    bool ListedTheme(QString& name, qsizetype& index) const;
     QString ListedFont() const;
-    // The theme list's selection taken: reload draws the project's own theme, not a user's change.
-    void TakeThemeSelection(bool reload);
+    // Where the print notes of Flyer Details come from: where the flyer on show draws each photo.
+    void MeasurePrintBoxes(CDLGFlyerDetails& dialog);
     void ShowNoFlyer(const QString& why);
     void ShowWarnings(const QStringList& warnings);
     // Export, printing and mail take the flyer as it stands: let a render that is on its way arrive.
@@ -212,14 +237,15 @@ private:
     // Start-up is over: opens the project of the command line, if one was named. True when it did.
     bool OpenStartupProject();
     void OpenPendingProject();
+    // The palette's custom colours changed: remembered in the settings.
+    void OnCustomColorsChanged();
 
-    CAppSettings m_appSettings;
-    CXThemeCatalogue m_themes;
-    CXFontCatalogue m_fonts;
     CXHTML2Image* m_pRenderer = nullptr;
-    // The session outlives neither: it is made after the engine client and dropped before it.
+    // These outlive neither: they are made after the engine client and dropped before it.
     std::unique_ptr<CXHTMLFlyerRenderer> m_pFlyerRenderer;
+    std::unique_ptr<CCoverQueue> m_pCovers;
     std::unique_ptr<CFlyerSession> m_pSession;
+    bool m_bHasMAPIClient = false;
     bool m_bClosing = false;
     bool m_bStartupDone = false;
     // A project path handed over while start-up or another dialog ran, and whether a hand-over was
@@ -234,6 +260,7 @@ private:
     CXThemesLB* m_pThemes = nullptr;
     QLabel* m_pChooseColor = nullptr;
     CXColorPalette* m_pPalette = nullptr;
+    QAbstractButton* m_pMoreColors = nullptr;
     QLabel* m_pChooseFont = nullptr;
     CXFontsLB* m_pFonts = nullptr;
     CXCanvas* m_pCanvas = nullptr;

@@ -1,5 +1,5 @@
-// The window's controls: building them, placing them, and reading the choices they show into the
-// flyer session (and the session's answers back into them).
+// The window's controls: building them, placing them, and keeping them in step with the flyer
+// document they show.
 #include "mainwin/ui/maindialog.h"
 
 #include "app/ui/aboutdlg.h"
@@ -13,6 +13,8 @@
 #include "compose/ui/canvas.h"
 #include "controls/ui/messagebox.h"
 #include "controls/ui/pngbutton.h"
+#include "formats/colorref.h"
+#include "mainwin/coverqueue.h"
 #include "mainwin/mainids.h"
 #include "mainwin/mainlayout.h"
 #include "projects/ui/dialogunits.h"
@@ -27,6 +29,7 @@
 #include <QMenu>
 #include <QProgressBar>
 #include <QScreen>
+#include <QSignalBlocker>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTimer>
@@ -41,23 +44,22 @@ struct ButtonDef
     const char* name;
     const char* text;
     const char* tooltip;
-    void (CMainDialog::*handler)();
 };
 
 // In the order of kMainButtonsRightToLeft.
 const ButtonDef kButtons[12] = {
-    {IDC_BTN_EXIT, "IDC_BTN_EXIT", "E&xit", "Exit %1", &CMainDialog::OnBnClickedBtnExit},
-    {IDC_BTN_HELP, "IDC_BTN_HELP", "&Help", "Display Help File", &CMainDialog::OnBnClickedBtnHelp},
-    {IDC_BTN_ABOUT, "IDC_BTN_ABOUT", "&About", "About %1", &CMainDialog::OnBnClickedBtnAbout},
-    {IDC_BTN_OPTIONS, "IDC_BTN_OPTIONS", "&Options", "Display Program Options", &CMainDialog::OnBnClickedBtnOptions},
-    {IDC_BTN_REFRESH, "IDC_BTN_REFRESH", "&Refresh", "Refresh Flyer", &CMainDialog::OnBnClickedBtnRefresh},
-    {IDC_BTN_EXPORT, "IDC_BTN_EXPORT", "&Export", "Export Flyer...", &CMainDialog::OnBnClickedBtnExportFlyer},
-    {IDC_BTN_EMAIL, "IDC_BTN_EMAIL", "E-&mail", "E-mail Flyer to...", &CMainDialog::OnBnClickedBtnEmailFlyer},
-    {IDC_BTN_PRINT, "IDC_BTN_PRINT", "&Print", "Print Flyer", &CMainDialog::OnBnClickedBtnPrint},
-    {IDC_BTN_DETAILS, "IDC_BTN_DETAILS", "&Details", "View/Edit Flyer Details", &CMainDialog::OnBnClickedBtnProperties},
-    {IDC_BTN_SAVE, "IDC_BTN_SAVE", "Save", "Save Flyer Project Changes", &CMainDialog::OnBnClickedBtnSave},
-    {IDC_BTN_OPEN, "IDC_BTN_OPEN", "Open", "Open Flyer Project", &CMainDialog::OnBnClickedBtnOpen},
-    {IDC_BTN_NEW, "IDC_BTN_NEW", "&New", "Create New Flyer Project", &CMainDialog::OnBnClickedBtnNew},
+    {IDC_BTN_EXIT, "IDC_BTN_EXIT", "E&xit", "Exit %1"},
+    {IDC_BTN_HELP, "IDC_BTN_HELP", "&Help", "Display Help File"},
+    {IDC_BTN_ABOUT, "IDC_BTN_ABOUT", "&About", "About %1"},
+    {IDC_BTN_OPTIONS, "IDC_BTN_OPTIONS", "&Options", "Display Program Options"},
+    {IDC_BTN_REFRESH, "IDC_BTN_REFRESH", "&Refresh", "Refresh Flyer"},
+    {IDC_BTN_EXPORT, "IDC_BTN_EXPORT", "&Export", "Export Flyer..."},
+    {IDC_BTN_EMAIL, "IDC_BTN_EMAIL", "E-&mail", "E-mail Flyer to..."},
+    {IDC_BTN_PRINT, "IDC_BTN_PRINT", "&Print", "Print Flyer"},
+    {IDC_BTN_DETAILS, "IDC_BTN_DETAILS", "&Details", "View/Edit Flyer Details"},
+    {IDC_BTN_SAVE, "IDC_BTN_SAVE", "Save", "Save Flyer Project Changes"},
+    {IDC_BTN_OPEN, "IDC_BTN_OPEN", "Open", "Open Flyer Project"},
+    {IDC_BTN_NEW, "IDC_BTN_NEW", "&New", "Create New Flyer Project"},
 };
 
 // One pixel larger than the pictures, which are then drawn at their own size.
@@ -92,6 +94,7 @@ void CMainDialog::CreateControls()
     m_pChooseColor->setObjectName(QStringLiteral("IDC_ST_CHOOSE_COLOR"));
     m_pPalette = new CXColorPalette(this);
     m_pPalette->setObjectName(QStringLiteral("IDC_ST_COLORS"));
+    m_pMoreColors = m_pPalette->MakeMoreColorsButton(this);
     m_pChooseFont = new QLabel(QStringLiteral("Theme Template Font:"), this);
     m_pChooseFont->setObjectName(QStringLiteral("IDC_ST_CHOOSE_FONT"));
     m_pFonts = new CXFontsLB(this);
@@ -102,13 +105,21 @@ void CMainDialog::CreateControls()
     m_pCanvas = new CXCanvas(this);
     m_pCanvas->setObjectName(QStringLiteral("IDC_ST_CANVAS"));
 
+    // In the order of kButtons.
+    const std::array<void (CMainDialog::*)(), 12> handlers = {
+        &CMainDialog::OnBnClickedBtnExit,       &CMainDialog::OnBnClickedBtnHelp,
+        &CMainDialog::OnBnClickedBtnAbout,      &CMainDialog::OnBnClickedBtnOptions,
+        &CMainDialog::OnBnClickedBtnRefresh,    &CMainDialog::OnBnClickedBtnExportFlyer,
+        &CMainDialog::OnBnClickedBtnEmailFlyer, &CMainDialog::OnBnClickedBtnPrint,
+        &CMainDialog::OnBnClickedBtnProperties, &CMainDialog::OnBnClickedBtnSave,
+        &CMainDialog::OnBnClickedBtnOpen,       &CMainDialog::OnBnClickedBtnNew};
     for (size_t i = 0; i < m_buttons.size(); ++i) {
         const ButtonDef& def = kButtons[i];
         auto* button = new CXPNGButton(this);
         button->setObjectName(QString::fromLatin1(def.name));
         button->setText(QString::fromLatin1(def.text));
         button->resize(kButtonSize);
-        connect(button, &QAbstractButton::clicked, this, def.handler);
+        connect(button, &QAbstractButton::clicked, this, handlers[i]);
         m_buttons[i] = button;
     }
 
@@ -116,6 +127,7 @@ void CMainDialog::CreateControls()
     connect(m_pThemes, &CXThemesLB::SelChange, this, &CMainDialog::OnLbnSelchangeListThemes);
     connect(m_pFonts, &CXFontsLB::SelChange, this, &CMainDialog::OnLbnSelchangeListFonts);
     connect(m_pPalette, &CXColorPalette::ColorChanged, this, &CMainDialog::OnCPColorChanged);
+    connect(m_pPalette, &CXColorPalette::CustomColorsChanged, this, &CMainDialog::OnCustomColorsChanged);
     connect(m_pTab, &QTabWidget::currentChanged, this, &CMainDialog::ShowTabPage);
     connect(m_pCanvas, &CXCanvas::DoubleClicked, this, &CMainDialog::OnCanvasDoubleClicked);
     connect(m_pCanvas, &CXCanvas::CoverGestureRequested, this, &CMainDialog::OnCanvasCoverGesture);
@@ -142,8 +154,10 @@ void CMainDialog::CreateControls()
     m_pRenderer = new CXHTML2Image(this);
     m_pRenderer->SetWorkerPath(CXHTML2Image::FindWorker());
     m_pFlyerRenderer = std::make_unique<CXHTMLFlyerRenderer>(*m_pRenderer);
-    m_pSession = std::make_unique<CFlyerSession>(m_appSettings, m_themes, *m_pFlyerRenderer);
+    m_pCovers = std::make_unique<CCoverQueue>(m_appSettings, m_themes, *m_pFlyerRenderer);
+    m_pSession = std::make_unique<CFlyerSession>(m_appSettings, m_themes, *m_pFlyerRenderer, m_document, *m_pCovers);
     ConnectSession();
+    ConnectDocument();
 
     m_pStartupTimer = new QTimer(this);
     m_pStartupTimer->setSingleShot(true);
@@ -183,8 +197,13 @@ void CMainDialog::InitFontsLB()
 void CMainDialog::InitColorPalette()
 {
     m_pPalette->SetupStandardPalette(m_appSettings.LastColor, 52);
-    m_pSession->SetShownColor(m_appSettings.LastColor);
+    m_pPalette->SetCustomColors(CustomColorsFromText(m_appSettings.CustomColors));
     m_pPalette->update();
+}
+
+void CMainDialog::OnCustomColorsChanged()
+{
+    m_appSettings.CustomColors = CustomColorsToText(m_pPalette->CustomColors());
 }
 
 void CMainDialog::PlaceWindow()
@@ -233,6 +252,7 @@ void CMainDialog::ResizeMoveControls()
     input.filterHeight = m_pThemeFilter->sizeHint().height();
     input.colorLabelHeight = m_pChooseColor->sizeHint().height();
     input.fontLabelHeight = m_pChooseFont->sizeHint().height();
+    input.moreColorsWidth = m_pMoreColors->sizeHint().width();
     for (size_t i = 0; i < m_buttons.size(); ++i)
         input.buttons[i] = m_buttons[i]->size();
     const MainLayout layout = CalcMainLayout(input);
@@ -242,6 +262,7 @@ void CMainDialog::ResizeMoveControls()
     m_pThemes->setGeometry(layout.themeList);
     m_pChooseColor->setGeometry(layout.colorLabel);
     m_pPalette->setGeometry(layout.colorPalette);
+    m_pMoreColors->setGeometry(layout.moreColors);
     m_pChooseFont->setGeometry(layout.fontLabel);
     m_pFonts->setGeometry(layout.fontList);
     for (size_t i = 0; i < m_buttons.size(); ++i)
@@ -263,7 +284,8 @@ void CMainDialog::ShowTabPage(int index)
         return;
     const bool themes = index == 0;
     for (QWidget* control : {static_cast<QWidget*>(m_pChooseColor), static_cast<QWidget*>(m_pPalette),
-                             static_cast<QWidget*>(m_pChooseFont), static_cast<QWidget*>(m_pFonts)}) {
+                             static_cast<QWidget*>(m_pMoreColors), static_cast<QWidget*>(m_pChooseFont),
+                             static_cast<QWidget*>(m_pFonts)}) {
         control->setVisible(!themes);
         control->raise();
     }
@@ -281,11 +303,6 @@ CXPNGButton* CMainDialog::Button(int id) const
         if (kButtons[i].id == id)
             return m_buttons[i];
     return nullptr;
-}
-
-ColorRef CMainDialog::FlyerColor() const
-{
-    return m_pPalette->GetSelectedColor();
 }
 
 void CMainDialog::ConnectSession()
@@ -306,52 +323,75 @@ void CMainDialog::ConnectSession()
         }
     });
     connect(m_pSession.get(), &CFlyerSession::FlyerFailed, this, &CMainDialog::ShowNoFlyer);
-    connect(m_pSession.get(), &CFlyerSession::CoverStarted, this, [this](int done, int due) {
+    connect(m_pCovers.get(), &CCoverQueue::CoverStarted, this, [this](int done, int due) {
         m_pCoverProgress->setRange(0, due);
         m_pCoverProgress->setValue(done);
         m_pCoverProgress->setFormat(QStringLiteral("Making theme pictures: %1 of %2").arg(done + 1).arg(due));
         PlaceCoverProgress();
         m_pCoverProgress->show();
     });
-    connect(m_pSession.get(), &CFlyerSession::CoverMade, this, [this](int done) {
+    connect(m_pCovers.get(), &CCoverQueue::CoverMade, this, [this](int done) {
         m_pCoverProgress->setValue(done);
         m_pThemes->viewport()->update();
     });
-    connect(m_pSession.get(), &CFlyerSession::CoversFinished, this, [this] {
+    connect(m_pCovers.get(), &CCoverQueue::CoversFinished, this, [this] {
         m_pCoverProgress->hide();
         Q_EMIT CoversFinished();
     });
 }
 
-QString CMainDialog::ListedTheme() const
+void CMainDialog::ConnectDocument()
 {
-    const int theme = m_pThemes->GetCurSel();
-    return theme >= 0 ? m_pThemes->GetText(theme) : QString();
+    connect(&m_document, &CFlyerDocument::ThemeChanged, this, &CMainDialog::OnThemeChanged);
+    connect(&m_document, &CFlyerDocument::FontChanged, this, &CMainDialog::OnFontChanged);
+    connect(&m_document, &CFlyerDocument::ColorChanged, this, &CMainDialog::OnColorChanged);
+    connect(&m_document, &CFlyerDocument::StateChanged, this, &CMainDialog::UpdateButtons);
+    connect(&m_document, &CFlyerDocument::FlyerChanged, m_pSession.get(), &CFlyerSession::RenderFlyer);
+}
+
+void CMainDialog::OnThemeChanged(const QString& theme)
+{
+    // Shown in the list, the filter switched when it hides the theme; one not installed leaves the
+    // list as it is.
+    FindSelectTheme(theme);
+}
+
+void CMainDialog::OnFontChanged(const QString& font)
+{
+    // The first entry that begins with the name, ignoring case; a font the list does not hold
+    // leaves nothing selected rather than showing another font.
+    const QSignalBlocker quiet(m_pFonts);
+    int row = -1;
+    for (int i = 0; i < m_pFonts->GetCount() && row < 0 && !font.isEmpty(); ++i)
+        if (m_pFonts->GetText(i).startsWith(font, Qt::CaseInsensitive))
+            row = i;
+    m_pFonts->SetCurSel(row);
+}
+
+void CMainDialog::OnColorChanged(ColorRef color)
+{
+    const QSignalBlocker quiet(m_pPalette);
+    m_pPalette->SetSelectedColor(color);
+    m_pPalette->update();
+    m_pCanvas->SetSheetColor(ColorRefToQColor(color));
+}
+
+bool CMainDialog::ListedTheme(QString& name, qsizetype& index) const
+{
+    if (m_pThemes->GetCount() == 0)
+        return false;
+    const int position = std::max(m_pThemes->GetCurSel(), 0);
+    name = m_pThemes->GetText(position);
+    index = m_pThemes->GetItemData(position);
+    if (index < 0 || index >= m_themes.size())
+        index = 0;
+    return index < m_themes.size();
 }
 
 QString CMainDialog::ListedFont() const
 {
     const int font = m_pFonts->GetCurSel();
     return font >= 0 ? m_pFonts->GetText(font) : QString();
-}
-
-void CMainDialog::ReadControls()
-{
-    m_pSession->SetSelection(ListedTheme(), ListedFont(), FlyerColor());
-}
-
-void CMainDialog::WriteControls()
-{
-    const auto selectPrefix = [](auto& list, const QString& text) {
-        for (int i = 0; i < list.GetCount(); ++i) {
-            if (list.GetText(i).startsWith(text, Qt::CaseInsensitive)) {
-                list.SetCurSel(i);
-                return;
-            }
-        }
-    };
-    selectPrefix(*m_pThemes, m_pSession->SelTheme());
-    selectPrefix(*m_pFonts, m_pSession->SelFont());
 }
 
 void CMainDialog::ShowNoFlyer(const QString& why)
@@ -364,8 +404,8 @@ void CMainDialog::ShowNoFlyer(const QString& why)
 
 void CMainDialog::UpdateButtons()
 {
-    ReadControls();
-    const CFlyerSession::CButtonStates states = m_pSession->ButtonStates();
+    const MainButtonStates states =
+        CalcMainButtonStates(m_document.IsProjectOpen(), m_document.IsProjectDirty(), m_bHasMAPIClient);
     const auto enable = [this](int id, bool enabled) {
         CXPNGButton* button = Button(id);
         if (button && button->isEnabled() != enabled)
@@ -384,9 +424,9 @@ void CMainDialog::SetButtonTooltips(bool enabled)
     for (size_t i = 0; i < m_buttons.size(); ++i) {
         QString tooltip = QString::fromLatin1(kButtons[i].tooltip).replace(QLatin1String("%1"), AppInfo::DisplayName());
         // A button that can never be used says why.
-        if (kButtons[i].id == IDC_BTN_EMAIL && !m_pSession->HasMailClient())
+        if (kButtons[i].id == IDC_BTN_EMAIL && !m_bHasMAPIClient)
             tooltip = QStringLiteral("No mail program is set up on this computer.");
-        else if (kButtons[i].id == IDC_BTN_EMAIL && !m_pSession->IsProjectOpen())
+        else if (kButtons[i].id == IDC_BTN_EMAIL && !m_document.IsProjectOpen())
             tooltip = QStringLiteral("Open or create a flyer project first.");
         m_buttons[i]->SetTooltipText(enabled ? tooltip : QString());
     }

@@ -4,7 +4,6 @@
 
 #include "app/launchproject.h"
 #include "app/singleinstance.h"
-#include "catalogue/ui/colorpalette.h"
 #include "controls/ui/messagebox.h"
 #include "settings/appinfo.h"
 
@@ -31,7 +30,8 @@ void ShowOpenProblem(QWidget* owner, const QString& text)
 bool CMainDialog::OpenProjectFile(const QString& path)
 {
     CListingExtras::Status extras;
-    const FlyerFileStatus status = m_pSession->OpenProject(path, &extras);
+    // The document takes the project's look and the views follow it.
+    const FlyerFileStatus status = m_document.OpenProject(path, &extras);
     if (!status.IsOk()) {
         ShowOpenProblem(
             this,
@@ -43,12 +43,6 @@ bool CMainDialog::OpenProjectFile(const QString& path)
     }
     if (extras.kind == CListingExtras::Damaged || extras.stale)
         ShowOpenProblem(this, extras.text);
-    m_pPalette->SetSelectedColor(m_pSession->SelColor());
-    m_pPalette->update();
-    WriteControls();
-    // A theme that is no longer installed leaves the list's selection, and that theme is shown.
-    FindSelectTheme(m_pSession->FlyerData().m_strTheme);
-    TakeThemeSelection(true);
     UpdateButtons();
     return true;
 }

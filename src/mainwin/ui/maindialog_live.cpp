@@ -49,7 +49,6 @@ void CMainDialog::StartLiveDraft(const CFlyerData& saved, const CListingExtras& 
     // flyer shown is the draft's page.
     constexpr quint64 kDraftPage = 1;
     const auto render = [this](const CFlyerDraft& draft) -> quint64 {
-        ReadControls();
         if (draft.profileOnly)
             m_pSession->RenderProfileDraft(draft.settings);
         else
@@ -98,11 +97,11 @@ void CMainDialog::BeginDetailsDraft(CDLGFlyerDetails& dialog)
 
 void CMainDialog::BeginProfileDraft(CPPDLGOptionsMyInfo& page)
 {
-    StartLiveDraft(m_pSession->FlyerData(), m_pSession->Extras());
+    StartLiveDraft(m_document.FlyerData(), m_document.Extras());
     CXLiveDraft* draft = m_pLiveDraft;
     connect(&page, &CPPDLGOptionsMyInfo::ProfileChanged, draft, [this, draft, &page] {
-        CFlyerDraft state{m_pSession->FlyerData(), m_pSession->Extras().m_crops, m_pSession->Extras().m_strListingUrl,
-                          m_appSettings,           m_pSession->IsProjectOpen(),  true};
+        CFlyerDraft state{m_document.FlyerData(), m_document.Extras().m_crops, m_document.Extras().m_strListingUrl,
+                          m_appSettings,          m_document.IsProjectOpen(),  true};
         page.CurrentProfileTo(state.settings);
         draft->SetDraft(state);
     });

@@ -7,6 +7,7 @@
 #include "projects/ui/dialogunits.h"
 #include "settings/appsettings.h"
 
+#include <QAbstractButton>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGroupBox>
@@ -117,6 +118,11 @@ void CPPDLGOptionsGeneral::BuildControls()
     m_pPalette->setObjectName(QStringLiteral("id%1").arg(int(Id::DefaultColor)));
     m_pPalette->setGeometry(du.Rect(172, 173, 187, 90));
     makeLabel("Default Theme Color:", 172, 163, 187, m_pPalette);
+    // At the right of the label's row, above the palette.
+    m_pMoreColors = m_pPalette->MakeMoreColorsButton(this);
+    const QRect label = du.Rect(172, 163, 187, 9);
+    const int width = m_pMoreColors->sizeHint().width();
+    m_pMoreColors->setGeometry(m_pPalette->geometry().right() + 1 - width, label.y() - 1, width, label.height() + 2);
 }
 
 void CPPDLGOptionsGeneral::OnInitDialog()
@@ -138,6 +144,7 @@ void CPPDLGOptionsGeneral::OnInitDialog()
     m_bIncludeEHOLogo = m_settings.IncludeEHOLogo;
     m_bIncludeMyLogo = m_settings.IncludeMyLogo;
     m_crDefaultColor = m_settings.DefaultThemeColor;
+    m_strCustomColors = m_settings.CustomColors;
 
     m_pThemes->addItems(ThemeComboEntries(m_themes));
     // The list's fallback only decides the selection when the stored font is not listed.
@@ -150,6 +157,7 @@ void CPPDLGOptionsGeneral::OnInitDialog()
         m_pThemes->setCurrentIndex(0);
 
     m_pPalette->SetupStandardPalette(m_crDefaultColor, kPreviewWidth);
+    m_pPalette->SetCustomColors(CustomColorsFromText(m_strCustomColors));
 }
 
 void CPPDLGOptionsGeneral::FillFontCombo()
@@ -187,6 +195,7 @@ void CPPDLGOptionsGeneral::OnOK()
 {
     UpdateData(true);
     m_crDefaultColor = m_pPalette->GetSelectedColor();
+    m_strCustomColors = CustomColorsToText(m_pPalette->CustomColors());
 }
 
 void CPPDLGOptionsGeneral::SaveTo(CAppSettings& settings) const
@@ -210,6 +219,7 @@ void CPPDLGOptionsGeneral::SaveTo(CAppSettings& settings) const
     settings.DefaultThemeTemplate = m_strDefaultTheme;
     settings.DefaultThemeFont = m_strDefaultFont;
     settings.DefaultThemeColor = m_crDefaultColor;
+    settings.CustomColors = m_strCustomColors;
 }
 
 QStringList CPPDLGOptionsGeneral::FontEntries() const

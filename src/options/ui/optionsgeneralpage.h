@@ -10,6 +10,7 @@ class CAppSettings;
 class CXColorPalette;
 class CXFontCatalogue;
 class CXThemeCatalogue;
+class QAbstractButton;
 class QCheckBox;
 class QComboBox;
 
@@ -71,6 +72,8 @@ public:
     QString m_strDefaultTheme;
     QString m_strDefaultFont;
     ColorRef m_crDefaultColor = 0;
+    // The palette's "More Colors..." choices, as the settings keep them.
+    QString m_strCustomColors;
 
     // Reads the controls into the members; run by the sheet's Save.
     void OnOK();
@@ -106,4 +109,5 @@ private:
     QComboBox* m_pThemes = nullptr;
     QComboBox* m_pFonts = nullptr;
     CXColorPalette* m_pPalette = nullptr;
+    QAbstractButton* m_pMoreColors = nullptr;
 };
