@@ -81,6 +81,7 @@ void TestCliThemes::everyField()
         {"version", "1.2"},
         {"created", "October 05, 2016"},
         {"orientation", 0},
+        {"format", "letter"},
     };
     QCOMPARE(attic, expected);
 }

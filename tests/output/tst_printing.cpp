@@ -215,6 +215,39 @@ private Q_SLOTS:
         QVERIFY2(ShowsFlyer(page, fitted.toRect()), qPrintable(m_cups.Log()));
     }
 
+    // A landscape theme's page on Letter paper: the sheet is turned to match before the dialog, and
+    // the page fills its width with its own proportions.
+    void landscapeFlyerTurnsTheSheet()
+    {
+        QTemporaryDir dir;
+        CFlyerData flyer = SavedProject(dir);
+        QPrinter printer(QPrinterInfo::printerInfo(CupsScheduler::QueueName()), QPrinter::HighResolution);
+        printer.setPageSize(QPageSize(QPageSize::Letter));
+        printer.setPageOrientation(QPageLayout::Portrait);
+        printer.setPageMargins(QMarginsF(0, 0, 0, 0), QPageLayout::Millimeter);
+        const QImage wide = MakeFlyer().scaled(1056, 816);
+        MatchFlyerOrientation(printer, wide.size());
+        QCOMPARE(printer.pageLayout().orientation(), QPageLayout::Landscape);
+        const QRectF area = printer.pageLayout().paintRect(QPageLayout::Point);
+        QVERIFY(area.width() > area.height());
+        QVERIFY(PrintFlyerOn(printer, flyer, true, wide, QStringLiteral("Wide"), QStringLiteral("Tahoma"), 0));
+
+        QString pdf;
+        NextOutput(pdf);
+        if (QTest::currentTestFailed())
+            return;
+        QImage page = RasterisePdf(pdf, 72);
+        QVERIFY2(!page.isNull(), qPrintable(m_cups.Log()));
+        if (page.height() > page.width())
+            page = page.transformed(QTransform().rotate(90)); // some CUPS filters turn the sheet back
+        QCOMPARE(page.size(), QSize(792, 612));
+        const QRect printed = InkBounds(page);
+        QVERIFY2(std::abs(double(printed.width()) / printed.height() / (1056.0 / 816.0) - 1.0) < 0.01,
+                 qPrintable(QStringLiteral("printed %1 x %2").arg(printed.width()).arg(printed.height())));
+        QVERIFY2(printed.width() >= area.width() - 3,
+                 qPrintable(QStringLiteral("printed %1 wide of %2").arg(printed.width()).arg(area.width())));
+    }
+
     // At the printer's resolution from the vector page: sharp text where the screen picture prints
     // soft, and the same proportions.
     void printQuality()

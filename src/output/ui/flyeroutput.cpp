@@ -190,11 +190,16 @@ double PrintPictureDpi(const QPrinter& printer)
     return std::clamp(double(printer.resolution()), 300.0, 600.0);
 }
 
+void MatchFlyerOrientation(QPrinter& printer, QSize flyer)
+{
+    // A wide flyer starts on a landscape sheet, so that it fills the paper instead of half of it;
+    // the print dialog still lets the user turn it.
+    printer.setPageOrientation(flyer.width() > flyer.height() ? QPageLayout::Landscape : QPageLayout::Portrait);
+}
+
 bool PrintFlyerPage(QPrinter& printer, const QImage& image, const QString& jobName)
 {
     printer.setDocName(jobName);
-    // A wide flyer goes on a landscape sheet, so that it fills the paper instead of a third of it.
-    printer.setPageOrientation(image.width() > image.height() ? QPageLayout::Landscape : QPageLayout::Portrait);
     QPainter painter;
     if (!painter.begin(&printer)) {
         printer.abort();
@@ -272,6 +277,7 @@ bool PrintFlyer(QWidget* owner, CFlyerData& flyer, bool projectOpen, const QImag
     }
     QPrinter printer(QPrinter::HighResolution);
     printer.setDocName(PrintJobName(flyer));
+    MatchFlyerOrientation(printer, image->size());
     QPrintDialog dialog(&printer, owner);
     // One page, all of it: no page numbers, no selection, and no printing to a file.
     dialog.setOptions(QAbstractPrintDialog::PrintShowPageSize | QAbstractPrintDialog::PrintCollateCopies);

@@ -64,6 +64,9 @@ bool PrintFlyerOn(QPrinter& printer, CFlyerData& flyer, bool projectOpen, const 
 // The resolution the print-quality picture is drawn at for printer: its own, kept within 300 to 600 dpi.
 double PrintPictureDpi(const QPrinter& printer);
 
+// Turns the sheet to the flyer's shape (landscape for a wide page) before the print dialog shows it.
+void MatchFlyerOrientation(QPrinter& printer, QSize flyer);
+
 // Draws the flyer, fitted to the printer's printable area by one factor and centred, as one page
 // named jobName. False when the document or the page could not be printed; the job is then aborted.
 bool PrintFlyerPage(QPrinter& printer, const QImage& image, const QString& jobName);
