@@ -1,6 +1,6 @@
 #include "catalogue/themecatalogue.h"
 
-#include "catalogue/inireader.h"
+#include "formats/inireader.h"
 
 #include <QFileInfo>
 

@@ -1,6 +1,6 @@
 #include "catalogue/themekit.h"
 
-#include "catalogue/inireader.h"
+#include "formats/inireader.h"
 #include "catalogue/themecatalogue.h"
 #include "compose/templatemerge.h"
 #include "formats/filewriter.h"

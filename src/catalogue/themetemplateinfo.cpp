@@ -1,6 +1,6 @@
 #include "catalogue/themetemplateinfo.h"
 
-#include "catalogue/inireader.h"
+#include "formats/inireader.h"
 #include "formats/colorref.h"
 
 #include <QDateTime>

@@ -6,6 +6,7 @@
 #include "compose/loadpolicy.h"
 #include "compose/render/xhtml2image.h"
 #include "compose/templatemerge.h"
+#include "formats/colorref.h"
 #include "flyer/flyerrequest.h"
 #include "imaging/imagelibrary.h"
 #include "flyer/flyerdata.h"
@@ -125,7 +126,7 @@ int Run(const QStringList& args)
     std::optional<quint32> color;
     if (options.Has(QStringLiteral("color"))) {
         quint32 value = 0;
-        if (!Cli::ParseHexColor(options.Value(QStringLiteral("color")), value))
+        if (!ParseHexColor(options.Value(QStringLiteral("color")), value))
             return Cli::Usage(
                 QStringLiteral("--color needs #RRGGBB, not \"%1\"").arg(options.Value(QStringLiteral("color"))));
         color = value;

@@ -1,6 +1,6 @@
 #include "app/workingfolders.h"
 #include "catalogue/fontcatalogue.h"
-#include "catalogue/inireader.h"
+#include "formats/inireader.h"
 #include "catalogue/themecatalogue.h"
 #include "catalogue/themekit.h"
 #include "cli/clicommand.h"

@@ -1,4 +1,5 @@
 #include "cli/flyerselectors.h"
+#include "formats/colorref.h"
 
 #include "app/workingfolders.h"
 #include "catalogue/themecatalogue.h"
@@ -19,19 +20,6 @@ QStringList FlyerSelectorOptions()
 {
     return {QStringLiteral("theme"), QStringLiteral("template"), QStringLiteral("project"), QStringLiteral("font"),
             QStringLiteral("color")};
-}
-
-bool ParseHexColor(const QString& text, quint32& color)
-{
-    static const QRegularExpression pattern(QStringLiteral("^#([0-9A-Fa-f]{2})([0-9A-Fa-f]{2})([0-9A-Fa-f]{2})$"));
-    const QRegularExpressionMatch match = pattern.match(text);
-    if (!match.hasMatch())
-        return false;
-    const quint32 red = match.captured(1).toUInt(nullptr, 16);
-    const quint32 green = match.captured(2).toUInt(nullptr, 16);
-    const quint32 blue = match.captured(3).toUInt(nullptr, 16);
-    color = red | (green << 8) | (blue << 16);
-    return true;
 }
 
 void LoadProgramSettings(CAppSettings& settings)

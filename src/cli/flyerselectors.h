@@ -28,8 +28,6 @@ struct FlyerSelection
     std::optional<CXThemeTemplateInfo> theme; // the catalogue's record; none with --template
 };
 
-// "#RRGGBB" (case-insensitive) as 0x00BBGGRR.
-bool ParseHexColor(const QString& text, quint32& color);
 
 // Resolves the selectors against the settings and the catalogue. Returns Done, or the exit code
 // after the message has been printed.

@@ -16,3 +16,5 @@ constexpr ColorRef MakeColorRef(int r, int g, int b)
 QColor ColorRefToQColor(ColorRef color);
 // "#RRGGBB", upper-case hexadecimal: what templates and the palette show.
 QString ColorRefToHex(ColorRef color);
+// "#RRGGBB" (case-insensitive) as a ColorRef; false for anything else.
+bool ParseHexColor(const QString& text, ColorRef& color);

@@ -346,3 +346,40 @@ bool CXFileWriter::WriteFile(const QString& path, const QByteArray& bytes, QStri
         *error = writer.ErrorText();
     return written;
 }
+
+QString CutText(const QString& text, qsizetype limit)
+{
+    if (text.size() <= limit)
+        return text;
+    QString cut = text.left(limit);
+    if (!cut.isEmpty() && cut.back().isHighSurrogate())
+        cut.chop(1);
+    return cut;
+}
+
+// Cuts a file name's stem until stem + extension fits in maxBytes of UTF-8 and limit characters.
+QString CutFileName(const QString& name, qsizetype maxBytes, qsizetype limit)
+{
+    const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
+    const QString extension = dot > 0 ? name.mid(dot) : QString();
+    QString stem = dot > 0 ? name.left(dot) : name;
+    stem = CutText(stem, std::max<qsizetype>(0, limit - extension.size()));
+    while (!stem.isEmpty() && (stem + extension).toUtf8().size() > maxBytes)
+        stem = CutText(stem, stem.size() - 1);
+    return stem + extension;
+}
+
+QString SafeFileName(const QString& name)
+{
+    QString safe = name;
+    for (QChar& c : safe) {
+#ifdef Q_OS_WIN
+        const bool bad = c.unicode() < 0x20 || QStringLiteral("\\/:*?\"<>|").contains(c);
+#else
+        const bool bad = c.unicode() < 0x20 || c == QLatin1Char('/');
+#endif
+        if (bad)
+            c = QLatin1Char('-');
+    }
+    return CutFileName(safe, 255, 255);
+}

@@ -70,3 +70,13 @@ private:
     QString m_strError;
     int m_nError = 0;
 };
+
+// text cut to at most limit UTF-16 units without splitting a surrogate pair.
+QString CutText(const QString& text, qsizetype limit);
+
+// A file name's stem cut until stem + extension fits in maxBytes of UTF-8 and limit characters.
+QString CutFileName(const QString& name, qsizetype maxBytes, qsizetype limit);
+
+// name with the characters a file name cannot hold replaced by "-" and cut, its extension kept, to
+// the 255 bytes a file name may have.
+QString SafeFileName(const QString& name);

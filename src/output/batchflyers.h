@@ -1,7 +1,7 @@
 #pragma once
 
 #include "flyer/flyerrequest.h"
-#include "output/csvreader.h"
+#include "formats/csvreader.h"
 #include "flyer/flyerdata.h"
 #include "flyer/listingextras.h"
 

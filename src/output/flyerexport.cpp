@@ -5,7 +5,7 @@
 #include "imaging/imagelibrary.h"
 #include "imaging/imagescaler.h"
 #include "imaging/jpegstream.h"
-#include "output/flyermail.h"
+#include "formats/filewriter.h"
 #include "output/pdfwriter.h"
 #include "flyer/flyerdata.h"
 #include "settings/appinfo.h"

@@ -23,29 +23,6 @@ Q_LOGGING_CATEGORY(lcMail, "listora.output.mail", QtWarningMsg)
 
 namespace {
 
-// Cuts text to at most limit UTF-16 units without splitting a surrogate pair.
-QString CutText(const QString& text, qsizetype limit)
-{
-    if (text.size() <= limit)
-        return text;
-    QString cut = text.left(limit);
-    if (!cut.isEmpty() && cut.back().isHighSurrogate())
-        cut.chop(1);
-    return cut;
-}
-
-// Cuts a file name's stem until stem + extension fits in maxBytes of UTF-8 and limit characters.
-QString CutFileName(const QString& name, qsizetype maxBytes, qsizetype limit)
-{
-    const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
-    const QString extension = dot > 0 ? name.mid(dot) : QString();
-    QString stem = dot > 0 ? name.left(dot) : name;
-    stem = CutText(stem, std::max<qsizetype>(0, limit - extension.size()));
-    while (!stem.isEmpty() && (stem + extension).toUtf8().size() > maxBytes)
-        stem = CutText(stem, stem.size() - 1);
-    return stem + extension;
-}
-
 QString ProjectFolder(const CFlyerData& flyer)
 {
     QString folder = flyer.m_strFolder;
@@ -126,21 +103,6 @@ CFlyerMail BuildFlyerMail(const CFlyerData& flyer, const CAppSettings& settings,
     mail.subject = CutText(MailSubject(flyer), kMailTextLimit);
     mail.body = CutText(MailBody(flyer, settings, listingUrl), kMailBodyLimit);
     return mail;
-}
-
-QString SafeFileName(const QString& name)
-{
-    QString safe = name;
-    for (QChar& c : safe) {
-#ifdef Q_OS_WIN
-        const bool bad = c.unicode() < 0x20 || QStringLiteral("\\/:*?\"<>|").contains(c);
-#else
-        const bool bad = c.unicode() < 0x20 || c == QLatin1Char('/');
-#endif
-        if (bad)
-            c = QLatin1Char('-');
-    }
-    return CutFileName(safe, 255, 255);
 }
 
 bool WriteMailAttachment(const QImage& flyer, const CFlyerMail& mail, const QString& tempFolder,

@@ -40,9 +40,6 @@ QString MailBody(const CFlyerData& flyer, const CAppSettings& settings, const QS
 // All of the above, each text cut to its limit.
 CFlyerMail BuildFlyerMail(const CFlyerData& flyer, const CAppSettings& settings, const QString& listingUrl = QString());
 
-// name with the characters a file name cannot hold replaced by "-" and cut, its extension kept, to
-// the 255 bytes a file name may have.
-QString SafeFileName(const QString& name);
 
 // Writes the flyer, framed along its top and left edges, as a one-page PDF to mail.attachmentPath,
 // through a quality-100 JPEG in tempFolder. Makes the E-mailed folder when missing; an earlier PDF

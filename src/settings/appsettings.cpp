@@ -1,6 +1,5 @@
 #include "settings/appsettings.h"
 
-#include "controls/messageboxtypes.h"
 #include "formats/archive.h"
 #include "formats/filewriter.h"
 #include "formats/inifile.h"
@@ -24,7 +23,6 @@ Q_LOGGING_CATEGORY(lcSettings, "listora.settings")
 
 namespace {
 
-constexpr quint32 kConfirmType = MsgBox::BuiltInTexts | MsgBox::CheckDontAsk | MsgBox::IconQuestion | MsgBox::YesNo;
 
 using IntMember = int CAppSettings::*;
 using ColorMember = quint32 CAppSettings::*;
@@ -322,31 +320,17 @@ QList<CAppSettings::NamedValue> CAppSettings::PersistedValues() const
     return values;
 }
 
-bool CAppSettings::Confirm(ConfirmKind kind, const QString& message)
+int* CAppSettings::ConfirmFlag(ConfirmKind kind)
 {
-    int* flag = nullptr;
     switch (kind) {
     case ConfirmKind::Exit:
-        flag = &ConfirmExit;
-        break;
+        return &ConfirmExit;
     case ConfirmKind::DeleteProject:
-        flag = &ConfirmDeleteFlyerProject;
-        break;
+        return &ConfirmDeleteFlyerProject;
     case ConfirmKind::SaveBeforeClosing:
-        flag = &ConfirmSaveBeforeClosing;
-        break;
+        return &ConfirmSaveBeforeClosing;
     }
-    if (!flag)
-        return false;
-    if (*flag == 0)
-        return true;
-
-    const int result = MsgBox::Present(message, AppInfo::DisplayName(), kConfirmType);
-    if (result > 0 && (quint32(result) & MsgBox::CheckDontAsk)) {
-        *flag = 0;
-        _SaveSettings();
-    }
-    return MsgBox::ResultButton(result) == MsgBox::IdYes;
+    return nullptr;
 }
 
 bool CAppSettings::ImportLegacySettings()

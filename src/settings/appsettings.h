@@ -43,10 +43,9 @@ public:
     // read; false at the first that is missing or malformed. ShowAllFonts is not in that file.
     bool ReadLegacySettings(QIODevice& device);
 
-    // Asks a Yes/No question with "Don't ask me again", governed by the flag of `kind`. A switched-off
-    // question counts as Yes; an unknown kind is No. Ticking the check box switches the question off
-    // and saves at once, whatever the answer. Callers format `message` themselves (QString::arg).
-    bool Confirm(ConfirmKind kind, const QString& message);
+    // The flag that governs a confirmation (1: ask); null for an unknown kind. The question itself
+    // is Confirm (controls/confirm.h).
+    int* ConfirmFlag(ConfirmKind kind);
 
     // Every persisted value from ShowTooltips on in table order (not _Version):
     // flags and integers as int, colours as uint (0x00BBGGRR), strings as QString.

@@ -1,4 +1,5 @@
 #include "controls/messageboxlayout.h"
+#include "controls/confirm.h"
 #include "controls/ui/messagebox.h"
 #include "settings/appsettings.h"
 #include "support/dialogs.h"
@@ -262,9 +263,9 @@ private Q_SLOTS:
         CAppSettings settings;
         CXMessageBoxTest::AnswerNext(MsgBox::IdNo, true);
         CXMessageBoxTest::AnswerNext(MsgBox::IdYes);
-        QVERIFY(!settings.Confirm(CAppSettings::ConfirmKind::DeleteProject, QStringLiteral("Delete it?")));
+        QVERIFY(!Confirm(settings, CAppSettings::ConfirmKind::DeleteProject, QStringLiteral("Delete it?")));
         QCOMPARE(settings.ConfirmDeleteFlyerProject, 0);
-        QVERIFY(settings.Confirm(CAppSettings::ConfirmKind::Exit, QStringLiteral("Are you sure you want to Exit?")));
+        QVERIFY(Confirm(settings, CAppSettings::ConfirmKind::Exit, QStringLiteral("Are you sure you want to Exit?")));
         QCOMPARE(CXMessageBoxTest::PendingAnswers(), 0);
 
         const auto asked = CXMessageBoxTest::TakeAsked();
@@ -284,7 +285,7 @@ private Q_SLOTS:
         SetMessageBoxMainWindow(&main);
         CAppSettings settings;
         CXMessageBoxTest::AnswerNext(MsgBox::IdYes);
-        QVERIFY(settings.Confirm(CAppSettings::ConfirmKind::Exit, QStringLiteral("Are you sure you want to Exit?")));
+        QVERIFY(Confirm(settings, CAppSettings::ConfirmKind::Exit, QStringLiteral("Are you sure you want to Exit?")));
         QVERIFY(main.isVisible());
         SetMessageBoxMainWindow(nullptr);
     }

@@ -1,4 +1,5 @@
 #include "app/workingfolders.h"
+#include "controls/confirm.h"
 #include "controls/messageboxtypes.h"
 #include "settings/appsettings.h"
 
@@ -356,19 +357,19 @@ private Q_SLOTS:
         CAppSettings settings;
         // No, with the check box ticked: No this time, and never asked again.
         m_answers = {MsgBox::IdNo | int(MsgBox::CheckDontAsk)};
-        QVERIFY(!settings.Confirm(CAppSettings::ConfirmKind::SaveBeforeClosing, QStringLiteral("Save?")));
+        QVERIFY(!Confirm(settings, CAppSettings::ConfirmKind::SaveBeforeClosing, QStringLiteral("Save?")));
         QCOMPARE(m_askedTypes, QList<quint32>{0x21000024u});
         QCOMPARE(settings.ConfirmSaveBeforeClosing, 0);
         QCOMPARE(Store().value("ConfirmSaveBeforeClosing").toInt(), 0); // saved at once
-        QVERIFY(settings.Confirm(CAppSettings::ConfirmKind::SaveBeforeClosing, QStringLiteral("Save?")));
+        QVERIFY(Confirm(settings, CAppSettings::ConfirmKind::SaveBeforeClosing, QStringLiteral("Save?")));
         QCOMPARE(m_askedTypes.size(), 1);
 
         // Yes without the tick leaves the question on.
         m_answers = {MsgBox::IdYes};
-        QVERIFY(settings.Confirm(CAppSettings::ConfirmKind::Exit, QStringLiteral("Are you sure you want to Exit?")));
+        QVERIFY(Confirm(settings, CAppSettings::ConfirmKind::Exit, QStringLiteral("Are you sure you want to Exit?")));
         QCOMPARE(settings.ConfirmExit, 1);
         m_answers = {MsgBox::IdNo};
-        QVERIFY(!settings.Confirm(CAppSettings::ConfirmKind::DeleteProject, QStringLiteral("Delete?")));
+        QVERIFY(!Confirm(settings, CAppSettings::ConfirmKind::DeleteProject, QStringLiteral("Delete?")));
         QCOMPARE(settings.ConfirmDeleteFlyerProject, 1);
     }
 
@@ -376,8 +377,8 @@ private Q_SLOTS:
     {
         CAppSettings settings;
         m_answers = {MsgBox::IdYes};
-        QVERIFY(!settings.Confirm(static_cast<CAppSettings::ConfirmKind>(3), QStringLiteral("?")));
-        QVERIFY(!settings.Confirm(static_cast<CAppSettings::ConfirmKind>(-1), QStringLiteral("?")));
+        QVERIFY(!Confirm(settings, static_cast<CAppSettings::ConfirmKind>(3), QStringLiteral("?")));
+        QVERIFY(!Confirm(settings, static_cast<CAppSettings::ConfirmKind>(-1), QStringLiteral("?")));
         QVERIFY(m_askedTypes.isEmpty());
     }
 
@@ -385,7 +386,7 @@ private Q_SLOTS:
     {
         CAppSettings settings;
         MsgBox::SetPresenter(nullptr);
-        QVERIFY(!settings.Confirm(CAppSettings::ConfirmKind::Exit, QStringLiteral("?")));
+        QVERIFY(!Confirm(settings, CAppSettings::ConfirmKind::Exit, QStringLiteral("?")));
     }
 
     void legacyImportGoodFile()

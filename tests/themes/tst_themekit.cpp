@@ -1,6 +1,6 @@
 // The theme kit without a renderer: user themes joining the catalogue, copying a theme, the
 // catalogue file edit, the text checks, and the overflow verdict from two pictures.
-#include "catalogue/inireader.h"
+#include "formats/inireader.h"
 #include "catalogue/themecatalogue.h"
 #include "catalogue/themekit.h"
 #include "compose/templatemerge.h"

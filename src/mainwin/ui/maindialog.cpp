@@ -1,4 +1,5 @@
 #include "mainwin/ui/maindialog.h"
+#include "controls/confirm.h"
 #include "formats/colorref.h"
 
 #include "app/processevents.h"
@@ -288,7 +289,7 @@ bool CMainDialog::PromptSaveProject()
 {
     if (!m_document.NeedsSavePrompt())
         return true;
-    if (!m_appSettings.Confirm(CAppSettings::ConfirmKind::SaveBeforeClosing, m_document.SavePromptText()))
+    if (!Confirm(m_appSettings, CAppSettings::ConfirmKind::SaveBeforeClosing, m_document.SavePromptText()))
         return true;
     OnBnClickedBtnSave();
     return !m_document.IsProjectDirty();
@@ -491,7 +492,7 @@ void CMainDialog::OnBnClickedBtnExit()
 {
     if (m_bClosing)
         return;
-    if (!m_appSettings.Confirm(CAppSettings::ConfirmKind::Exit, QStringLiteral("Are you sure you want to Exit?")))
+    if (!Confirm(m_appSettings, CAppSettings::ConfirmKind::Exit, QStringLiteral("Are you sure you want to Exit?")))
         return;
     m_bClosing = true;
     if (!SaveStateOnClose()) {

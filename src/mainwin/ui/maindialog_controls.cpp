@@ -17,7 +17,7 @@
 #include "mainwin/coverqueue.h"
 #include "mainwin/mainids.h"
 #include "mainwin/mainlayout.h"
-#include "projects/ui/dialogunits.h"
+#include "controls/ui/dialogunits.h"
 #include "projects/ui/flyerdetailsdlg.h"
 #include "settings/appinfo.h"
 #include "web/ui/helpviewer.h"

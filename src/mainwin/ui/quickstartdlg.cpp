@@ -2,7 +2,7 @@
 
 #include "options/ui/optionsmyinfopage.h"
 #include "options/ui/propertysheet.h"
-#include "projects/ui/dialogunits.h"
+#include "controls/ui/dialogunits.h"
 #include "settings/appinfo.h"
 #include "settings/appsettings.h"
 #include "web/helptopic.h"

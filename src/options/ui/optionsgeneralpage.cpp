@@ -4,7 +4,7 @@
 #include "catalogue/themecatalogue.h"
 #include "catalogue/ui/colorpalette.h"
 #include "options/optionsrules.h"
-#include "projects/ui/dialogunits.h"
+#include "controls/ui/dialogunits.h"
 #include "settings/appsettings.h"
 
 #include <QAbstractButton>

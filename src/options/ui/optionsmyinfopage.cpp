@@ -7,7 +7,7 @@
 #include "imaging/profilepictures.h"
 #include "options/optionsrules.h"
 #include "options/ui/phonelabelcb.h"
-#include "projects/ui/dialogunits.h"
+#include "controls/ui/dialogunits.h"
 #include "settings/appinfo.h"
 #include "settings/appsettings.h"
 

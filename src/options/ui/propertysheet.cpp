@@ -1,7 +1,7 @@
 #include "options/ui/propertysheet.h"
 
 #include "options/optionsrules.h"
-#include "projects/ui/dialogunits.h"
+#include "controls/ui/dialogunits.h"
 #include "web/ui/helpviewer.h"
 
 #include <QPushButton>

@@ -1,4 +1,5 @@
 #include "projects/ui/flyerdetailsdlg.h"
+#include "controls/confirm.h"
 
 #include "compose/templatemerge.h"
 #include "compose/ui/canvas.h"
@@ -10,7 +11,7 @@
 #include "imaging/photocrop.h"
 #include "flyer/detailschecks.h"
 #include "flyer/listingextras.h"
-#include "projects/ui/dialogunits.h"
+#include "controls/ui/dialogunits.h"
 #include "projects/ui/photocropdlg.h"
 #include "settings/appinfo.h"
 #include "settings/appsettings.h"
@@ -427,7 +428,7 @@ bool CDLGFlyerDetails::HasChanges() const
 
 void CDLGFlyerDetails::reject()
 {
-    if (HasChanges() && !m_settings.Confirm(CAppSettings::ConfirmKind::SaveBeforeClosing,
+    if (HasChanges() && !Confirm(m_settings, CAppSettings::ConfirmKind::SaveBeforeClosing,
                                             QStringLiteral("Discard the changes to this flyer?")))
         return;
     QDialog::reject();

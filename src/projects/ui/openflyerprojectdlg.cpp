@@ -1,4 +1,5 @@
 #include "projects/ui/openflyerprojectdlg.h"
+#include "controls/confirm.h"
 
 #include "controls/messageboxtypes.h"
 #include "controls/ui/listctrl.h"
@@ -7,7 +8,7 @@
 #include "projects/foldertree.h"
 #include "flyer/formatting.h"
 #include "projects/projectstore.h"
-#include "projects/ui/dialogunits.h"
+#include "controls/ui/dialogunits.h"
 #include "settings/appinfo.h"
 #include "settings/appsettings.h"
 #include "web/helptopic.h"
@@ -246,7 +247,7 @@ void CDLGOpenFlyerProject::OnBnClickedBtnDelete()
     const QString question =
         QStringLiteral("Delete the following flyer project?\n\n[%1] %2, %3\n\nNOTE: This action cannot be undone.")
             .arg(project.m_strMLS, project.m_strAddress, project.m_strCityStateZip);
-    if (!m_settings.Confirm(CAppSettings::ConfirmKind::DeleteProject, question))
+    if (!Confirm(m_settings, CAppSettings::ConfirmKind::DeleteProject, question))
         return;
 
     bool folderRemoved = false;

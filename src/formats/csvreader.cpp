@@ -1,4 +1,4 @@
-#include "output/csvreader.h"
+#include "formats/csvreader.h"
 
 #include "formats/codepage.h"
 

@@ -1,4 +1,4 @@
-#include "catalogue/inireader.h"
+#include "formats/inireader.h"
 
 #include "formats/codepage.h"
 
