@@ -118,7 +118,7 @@ public:
             source.settings = &rowSettings;
             source.font = m_job.font;
             source.color = m_job.color;
-            source.listingUrl = row.extras.m_strListingUrl;
+            source.extras = row.extras;
             source.crops = row.extras.m_crops;
             // The copies are the row's, not the user's cache: nobody prints this row again.
             source.printCopyFolder = row.folder;
@@ -153,7 +153,7 @@ public:
             written = WritePrintQualityFile(page.pdf, picture, scratch, &why);
         } else {
             const CFlyerPage page = ComposeFlyerPage(m_job.templateText, m_job.themeName, true, row.flyer, rowSettings,
-                                                     m_job.font, m_job.color, row.extras.m_strListingUrl);
+                                                     m_job.font, m_job.color, row.extras);
             Renderer().SetLoadRoots(PageLoadRoots(rowSettings, m_job.templatePath, row.folder));
             QImage image;
             if (!Renderer().Render(page.page, kFlyerWidth, kFlyerHeight, image, &why)) {

@@ -172,7 +172,7 @@ int Run(const QStringList& args)
         } else {
             // The theme's own look unless one is given, so that every theme shows as it was designed.
             const CFlyerPage page = ComposeFlyerPage(templateText, theme.GetName(), projectMode, flyer, settings, font,
-                                                     color ? *color : theme.GetColor(), extras.m_strListingUrl);
+                                                     color ? *color : theme.GetColor(), extras);
             renderer.SetLoadRoots(
                 PageLoadRoots(settings, theme.GetTemplate(), projectMode ? flyer.GetFolder() : QString()));
             if (!renderer.Render(page.page, kPageWidth, kPageHeight, tile.page, &error))

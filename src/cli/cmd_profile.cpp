@@ -9,6 +9,8 @@
 #include <QFileInfo>
 #include <QJsonObject>
 
+#include <optional>
+
 namespace {
 
 struct TextOption
@@ -23,6 +25,8 @@ const TextOption kTexts[] = {
     {"city-state-zip", &CAppSettings::CityStateZipCode}, {"phone1", &CAppSettings::Phone01},
     {"phone2", &CAppSettings::Phone02},        {"email", &CAppSettings::EmailAddress},
     {"website", &CAppSettings::Website},       {"disclaimer", &CAppSettings::Disclaimer},
+    {"brokerage", &CAppSettings::BrokerageName}, {"brokerage-phone", &CAppSettings::BrokeragePhone},
+    {"licence", &CAppSettings::LicenceNumber},
 };
 
 // The chooser's checks, as My Information makes them: empty when the picture is taken.
@@ -44,6 +48,7 @@ QJsonObject ProfileJson(const CAppSettings& settings)
     out.insert(QStringLiteral("phone1_label"), settings.PhoneLabel01);
     out.insert(QStringLiteral("phone2_label"), settings.PhoneLabel02);
     out.insert(QStringLiteral("include_logo"), settings.IncludeMyLogo == 1);
+    out.insert(QStringLiteral("ad_rules"), settings.AdRulesOn());
     const struct
     {
         const char* key;
@@ -60,7 +65,7 @@ QJsonObject ProfileJson(const CAppSettings& settings)
 
 int Run(const QStringList& args)
 {
-    QStringList valueNames = {QStringLiteral("picture"), QStringLiteral("logo")};
+    QStringList valueNames = {QStringLiteral("picture"), QStringLiteral("logo"), QStringLiteral("ad-rules")};
     for (const TextOption& option : kTexts)
         valueNames.append(QString::fromLatin1(option.name));
     Cli::Options options;
@@ -72,6 +77,14 @@ int Run(const QStringList& args)
     for (const QString& name : std::as_const(valueNames)) {
         if (options.All(name).size() > 1)
             return Cli::Usage(QStringLiteral("--%1 given more than once").arg(name));
+    }
+
+    std::optional<int> adRules;
+    if (options.Has(QStringLiteral("ad-rules"))) {
+        const QString value = options.Value(QStringLiteral("ad-rules"));
+        if (value != QLatin1String("on") && value != QLatin1String("off"))
+            return Cli::Usage(QStringLiteral("--ad-rules takes on or off, not \"%1\"").arg(value));
+        adRules = value == QLatin1String("on") ? 1 : 0;
     }
 
     CAppSettings settings;
@@ -108,6 +121,10 @@ int Run(const QStringList& args)
             changed = true;
         }
     }
+    if (adRules) {
+        settings.CheckAdRules = *adRules;
+        changed = true;
+    }
     if (changed && !settings._SaveSettings())
         return Cli::Fail(settings.SaveErrorText());
     Cli::PrintJson(ProfileJson(settings));
@@ -116,7 +133,8 @@ int Run(const QStringList& args)
 
 Cli::Registrar reg("profile",
                    "profile [--name T] [--credentials T] [--company T] [--address T] [--city-state-zip T] [--phone1 T] "
-                   "[--phone2 T] [--email T] [--website T] [--disclaimer T] [--picture FILE] [--logo FILE]",
+                   "[--phone2 T] [--email T] [--website T] [--disclaimer T] [--brokerage T] [--brokerage-phone T] [--licence T] "
+                   "[--picture FILE] [--logo FILE] [--ad-rules on|off]",
                    &Run);
 
 } // namespace

@@ -136,7 +136,7 @@ int SelectFlyer(const Options& options, const CAppSettings& settings, FlyerSelec
         const CListingExtras::Status extrasStatus = extras.Load(out.flyer.GetFolder(), path);
         if (extrasStatus.kind == CListingExtras::Damaged || extrasStatus.stale)
             Warn(extrasStatus.text);
-        out.listingUrl = extras.m_strListingUrl;
+        out.extras = extras;
         out.crops = extras.m_crops;
     }
 
@@ -185,7 +185,7 @@ int MakeSelectedPrintPage(CXHTML2Image& renderer, const FlyerSelection& selectio
     source.settings = &settings;
     source.font = selection.font;
     source.color = selection.color;
-    source.listingUrl = selection.listingUrl;
+    source.extras = selection.extras;
     source.crops = selection.crops;
     QString error;
     if (!MakePrintPage(renderer, source, work, page, &error))
@@ -200,7 +200,7 @@ int ComposeSelectedFlyer(const FlyerSelection& selection, const CAppSettings& se
         return Fail(
             QStringLiteral("cannot read the template %1").arg(QDir::toNativeSeparators(selection.templatePath)));
     page = ComposeFlyerPage(templateText, selection.themeName, selection.projectMode, selection.flyer, settings,
-                            selection.font, selection.color, selection.listingUrl);
+                            selection.font, selection.color, selection.extras);
     return Done;
 }
 

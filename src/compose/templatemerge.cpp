@@ -2,6 +2,7 @@
 
 #include "catalogue/fontcatalogue.h"
 #include "catalogue/themetemplateinfo.h"
+#include "compose/adrules.h"
 #include "compose/listinghtml.h"
 #include "compose/qrcode.h"
 #include "formats/codepage.h"
@@ -339,9 +340,18 @@ bool ProfileHasName(const CAppSettings& settings)
     return !settings.FullName.trimmed().isEmpty();
 }
 
-QString MergeTemplate(const QString& templateText, bool projectMode, const CFlyerData& flyer,
-                      const CAppSettings& settings, const CMergeLook& look, const QString& listingUrl)
+CBrokerageTexts BrokerageTexts(const CAppSettings& settings, bool ownAgent)
 {
+    if (!ownAgent)
+        return {};
+    const auto field = [](const QString& text) { return ListingFieldHtml(text.trimmed(), ListingHtml::OneLine); };
+    return {field(settings.BrokerageName), field(settings.BrokeragePhone), field(settings.LicenceNumber)};
+}
+
+QString MergeTemplate(const QString& templateText, bool projectMode, const CFlyerData& flyer,
+                      const CAppSettings& settings, const CMergeLook& look, const CListingExtras& extras)
+{
+    const QString& listingUrl = extras.m_strListingUrl;
     const CPreviewData& sample = CPreviewData::Get();
     const bool ownAgent = projectMode || ProfileHasName(settings);
     const QString hex = ColorRefToHex(look.color);
@@ -407,12 +417,21 @@ QString MergeTemplate(const QString& templateText, bool projectMode, const CFlye
             {"$_listingPriceColor$", GatedColor(settings.ColorPrice, hex)},
             {"$_listingFeaturesColor$", GatedColor(settings.ColorListingFeatures, hex)},
         });
+    // The preview listing has no campaign; a theme hides what is empty, so such a page stays as it was.
+    const CBrokerageTexts brokerage = BrokerageTexts(settings, ownAgent);
     // Last, so that no later row rewrites them. The address is a URL, not listing HTML: an "&" of
     // its query must not turn into a character reference on the page.
-    return ReplaceInOrder(merged, {
+    merged = ReplaceInOrder(merged, {
                                       {"$_listingUrl$", qrAddress.toHtmlEscaped()},
                                       {"$_qrCode$", qrCode.isEmpty() ? blank : qrCode},
+                                      {"$_statusLine$", projectMode ? extras.StatusLine() : QString()},
+                                      {"$_listingStatus$", projectMode ? StatusLabel(extras.m_status) : QString()},
+                                      {"$_openHouse$", projectMode ? extras.OpenHouseText() : QString()},
+                                      {"$_brokerageName$", brokerage.name},
+                                      {"$_brokeragePhone$", brokerage.phone},
+                                      {"$_agentLicence$", brokerage.licence},
                                   });
+    return AdRules::WithHeadEntry(merged, settings, ownAgent);
 }
 
 QString MergeCoverTemplate(const QString& templateText, const CXThemeTemplateInfo& theme, const CAppSettings& settings,
@@ -457,6 +476,12 @@ QString MergeCoverTemplate(const QString& templateText, const CXThemeTemplateInf
                                                       : sample.disclaimer},
                                             {"$_listingUrl$", sample.listingUrl.toHtmlEscaped()},
                                             {"$_qrCode$", QrCode::SvgDataUrl(sample.listingUrl)},
+                                            {"$_statusLine$", QString()},
+                                            {"$_listingStatus$", QString()},
+                                            {"$_openHouse$", QString()},
+                                            {"$_brokerageName$", BrokerageTexts(settings, ownAgent).name},
+                                            {"$_brokeragePhone$", BrokerageTexts(settings, ownAgent).phone},
+                                            {"$_agentLicence$", BrokerageTexts(settings, ownAgent).licence},
                                         });
 }
 
@@ -470,7 +495,7 @@ SidebarKind SidebarKindFor(const QString& themeName)
 
 CFlyerPage ComposeFlyerPage(const QString& templateText, const QString& themeName, bool projectMode,
                             const CFlyerData& flyer, const CAppSettings& settings, const QString& font, quint32 color,
-                            const QString& listingUrl)
+                            const CListingExtras& extras)
 {
     CFlyerPage result;
     const SidebarKind sidebar = SidebarKindFor(themeName);
@@ -480,6 +505,6 @@ CFlyerPage ComposeFlyerPage(const QString& templateText, const QString& themeNam
             CreateSidebarImage(caption, sidebar == SidebarKind::Outlined, font, settings.Path2TempFolder);
     }
     result.page = MergeTemplate(templateText, projectMode, flyer, settings,
-                                MakeMergeLook(font, color, result.sidebarImage), listingUrl);
+                                MakeMergeLook(font, color, result.sidebarImage), extras);
     return result;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "compose/listinghtml.h"
+#include "flyer/listingextras.h"
 
 #include <QString>
 #include <QStringList>
@@ -109,10 +110,23 @@ QString PageFontToken(const QString& font);
 // The look of a font and colour, with the caption padding the font needs.
 CMergeLook MakeMergeLook(const QString& font, quint32 color, const QString& sidebarImage = QString());
 
-// The current flyer: from the project (projectMode) or from the preview data. listingUrl is the
-// project's web address from its extras file; "$_qrCode$" falls back to the profile's web site.
+// The current flyer: from the project (projectMode) or from the preview data. extras are the
+// project's extras file: its web address ("$_qrCode$" falls back to the profile's web site), status
+// and open house.
 QString MergeTemplate(const QString& templateText, bool projectMode, const CFlyerData& flyer,
-                      const CAppSettings& settings, const CMergeLook& look, const QString& listingUrl = QString());
+                      const CAppSettings& settings, const CMergeLook& look,
+                      const CListingExtras& extras = CListingExtras());
+
+// The brokerage, its phone and the licence as a page shows them, empty when the agent is the sample
+// one; and the head entry that names them to the advertising-rules measure (empty when there is no
+// brokerage to look for).
+struct CBrokerageTexts
+{
+    QString name;
+    QString phone;
+    QString licence;
+};
+CBrokerageTexts BrokerageTexts(const CAppSettings& settings, bool ownAgent);
 
 // A theme's cover page: preview data in the theme's own typeface and colour, with the agent's own
 // profile once it has a name.
@@ -139,4 +153,4 @@ struct CFlyerPage
 };
 CFlyerPage ComposeFlyerPage(const QString& templateText, const QString& themeName, bool projectMode,
                             const CFlyerData& flyer, const CAppSettings& settings, const QString& font, quint32 color,
-                            const QString& listingUrl = QString());
+                            const CListingExtras& extras = CListingExtras());

@@ -139,7 +139,7 @@ FlyerFileStatus CFlyerSession::OpenProject(const QString& path, CListingExtras::
     m_draftListing.reset();
     m_draftProfile.reset();
     m_toldPhotoProblems.clear();
-    m_draftListingUrl.reset();
+    m_draftExtras.reset();
     m_draftLook.reset();
     m_bProjectOpen = true;
     m_bProjectDirty = false;
@@ -178,9 +178,11 @@ CFlyerSession::CSaveOutcome CFlyerSession::NewProject(const CFlyerData& details,
     m_extras = CListingExtras();
     m_extras.m_strListingUrl = extras.m_strListingUrl;
     m_extras.m_crops = extras.m_crops;
+    m_extras.m_status = extras.m_status;
+    m_extras.m_openHouse = extras.m_openHouse;
     m_draftListing.reset();
     m_draftProfile.reset();
-    m_draftListingUrl.reset();
+    m_draftExtras.reset();
     m_draftLook.reset();
 
     const CSaveOutcome outcome = SaveListingFiles({});
@@ -205,6 +207,8 @@ CFlyerSession::CSaveOutcome CFlyerSession::UpdateListing(const CFlyerData& detai
     const auto previousCrops = m_extras.m_crops;
     m_extras.m_strListingUrl = extras.m_strListingUrl;
     m_extras.m_crops = extras.m_crops;
+    m_extras.m_status = extras.m_status;
+    m_extras.m_openHouse = extras.m_openHouse;
     m_extras.m_bDamaged = false;
 
     const CSaveOutcome outcome = SaveListingFiles(previousCrops);
@@ -251,7 +255,7 @@ void CFlyerSession::CloseProject()
     m_draftListing.reset();
     m_draftProfile.reset();
     m_toldPhotoProblems.clear();
-    m_draftListingUrl.reset();
+    m_draftExtras.reset();
     m_draftLook.reset();
     m_bProjectOpen = false;
     m_bProjectDirty = false;
@@ -302,14 +306,14 @@ void CFlyerSession::RenderSampleFlyer()
 }
 
 void CFlyerSession::RenderDraft(const CFlyerData& listing, const CAppSettings* profile,
-                                const std::optional<QString>& listingUrl)
+                                const std::optional<CListingExtras>& extras)
 {
     m_draftListing = listing;
     if (profile)
         m_draftProfile = *profile;
     else
         m_draftProfile.reset();
-    m_draftListingUrl = listingUrl;
+    m_draftExtras = extras;
     RenderFlyer();
 }
 
@@ -348,7 +352,7 @@ bool CFlyerSession::CanReplaceDraftPage() const
 void CFlyerSession::EndDraft()
 {
     // Set up for a draft that never came (nothing typed), it must not colour the next one.
-    m_draftListingUrl.reset();
+    m_draftExtras.reset();
     m_draftLook.reset();
     if (!IsDrafting())
         return;
@@ -383,8 +387,8 @@ void CFlyerSession::RenderWith(bool projectMode)
     const CFlyerData& flyer = m_draftListing ? *m_draftListing : m_flyerData;
     const CAppSettings& profile = m_draftProfile ? *m_draftProfile : m_settings;
     // A sidebar theme gets its caption picture drawn anew for every page.
-    const QString& listingUrl = m_draftListing && m_draftListingUrl ? *m_draftListingUrl : m_extras.m_strListingUrl;
-    const CFlyerPage page = ComposeFlyerPage(templateText, theme, projectMode, flyer, profile, font, color, listingUrl);
+    const CListingExtras& extras = m_draftListing && m_draftExtras ? *m_draftExtras : m_extras;
+    const CFlyerPage page = ComposeFlyerPage(templateText, theme, projectMode, flyer, profile, font, color, extras);
     m_strSidebarImage = page.sidebarImage;
     m_drawnPhotoProblems.clear();
     // A draft's photos are still being chosen; the saved project's are what the user is told about.

@@ -143,9 +143,9 @@ public:
     // A listing (and optionally a profile) not yet saved, drawn in place of the project's: the
     // project stays as it is, unchanged. It stays on the flyer through later draws until EndDraft,
     // which draws the saved state again.
-    // listingUrl is the web address the draft's QR code shows; none keeps the project's.
+    // extras are the draft's web address, status and open house; none keeps the project's.
     void RenderDraft(const CFlyerData& listing, const CAppSettings* profile = nullptr,
-                     const std::optional<QString>& listingUrl = std::nullopt);
+                     const std::optional<CListingExtras>& extras = std::nullopt);
     // A new project's draft is drawn in the look it will be saved in (the theme, font and colour of
     // the options), not in the window's choices; cleared by EndDraft.
     void UseDefaultLookForDraft();
@@ -204,7 +204,7 @@ private:
 
     std::optional<CFlyerData> m_draftListing;
     std::optional<CAppSettings> m_draftProfile;
-    std::optional<QString> m_draftListingUrl;
+    std::optional<CListingExtras> m_draftExtras;
     struct CDraftLook
     {
         QString theme;

@@ -82,6 +82,10 @@ const Field kFields[] = {
     {"LastMyPicturePath", &CAppSettings::LastMyPicturePath},
     {"LastExportToPath", &CAppSettings::LastExportToPath},
     {"LastExportFilter", &CAppSettings::LastExportFilter},
+    {"BrokerageName", &CAppSettings::BrokerageName},
+    {"BrokeragePhone", &CAppSettings::BrokeragePhone},
+    {"LicenceNumber", &CAppSettings::LicenceNumber},
+    {"CheckAdRules", &CAppSettings::CheckAdRules},
 };
 
 const QString kVersionKey = QStringLiteral("_Version");
@@ -211,6 +215,17 @@ void CAppSettings::_Init()
     LastMyPicturePath = pictures;
     LastExportToPath = documents;
     LastExportFilter.clear();
+    BrokerageName.clear();
+    BrokeragePhone.clear();
+    LicenceNumber.clear();
+    CheckAdRules = -1;
+}
+
+bool CAppSettings::AdRulesOn() const
+{
+    if (CheckAdRules == 0 || CheckAdRules == 1)
+        return CheckAdRules == 1;
+    return !BrokerageName.trimmed().isEmpty();
 }
 
 void CAppSettings::LoadSettings()

@@ -89,8 +89,10 @@ void TestListingQr::mergeFillsTheTokens()
     settings.Website = website;
     CFlyerData flyer;
     flyer.Reset();
+    CListingExtras extras;
+    extras.m_strListingUrl = listingUrl;
     const QString page =
-        MergeTemplate(QStringLiteral("[$_qrCode$][$_listingUrl$]"), true, flyer, settings, CMergeLook(), listingUrl);
+        MergeTemplate(QStringLiteral("[$_qrCode$][$_listingUrl$]"), true, flyer, settings, CMergeLook(), extras);
     const QString code = page.mid(1, page.indexOf(QLatin1Char(']')) - 1);
     if (hasCode)
         QVERIFY2(code.startsWith(QLatin1String("data:image/svg+xml;base64,")), qPrintable(code));

@@ -180,7 +180,11 @@ private Q_SLOTS:
                                            "LastMyLogoPath",
                                            "LastMyPicturePath",
                                            "LastExportToPath",
-                                           "LastExportFilter"};
+                                           "LastExportFilter",
+                                           "BrokerageName",
+                                           "BrokeragePhone",
+                                           "LicenceNumber",
+                                           "CheckAdRules"};
         QStringList names;
         for (const auto& v : settings.PersistedValues()) {
             names.append(v.name);

@@ -20,7 +20,7 @@ bool CountEmptyFrames(CXHTML2Image& renderer, const CXFlyerSource& source, int& 
     // The sidebar picture would be one more picture without an address; the blank one takes its place.
     const CMergeLook look = MakeMergeLook(source.font, source.color, settings.Path2BlankImage);
     const QString page =
-        MergeTemplate(source.templateText, source.projectMode, flyer, settings, look, source.listingUrl);
+        MergeTemplate(source.templateText, source.projectMode, flyer, settings, look, source.extras);
     QByteArray layout;
     QByteArray none;
     QString why;

@@ -1,5 +1,6 @@
 #include "compose/render/printpage.h"
 
+#include "compose/adrules.h"
 #include "compose/loadpolicy.h"
 #include "compose/render/emptyframes.h"
 #include "compose/render/xhtml2image.h"
@@ -140,7 +141,7 @@ bool LayOut(CXHTML2Image& renderer, const CXFlyerSource& source, bool markEmpty,
             pass.look.companyLogoUrl = SlotMarkedUrl(slot.screen, slot.slot);
     }
     const QString layoutPage =
-        MergeTemplate(source.templateText, source.projectMode, flyer, settings, pass.look, source.listingUrl);
+        MergeTemplate(source.templateText, source.projectMode, flyer, settings, pass.look, source.extras);
     const QByteArray key = QCryptographicHash::hash(layoutPage.toUtf8(), QCryptographicHash::Sha1);
     QByteArray layout = CXLayoutCache::Get().Find(key);
     if (layout.isEmpty()) {
@@ -217,6 +218,8 @@ bool MakePrintPage(CXHTML2Image& renderer, const CXFlyerSource& source, PrintPag
             out.findings.append(CXFinding{QStringLiteral("text-fit"), box.name, CXFinding::Level::Error,
                                           TextFit::CutMessage(box, source.themeName)});
     }
+    out.findings += AdRules::Findings(settings, source.projectMode || ProfileHasName(settings),
+                                      AdRules::FromReport(pass.fitReport), source.themeName);
     // A theme without a layout for fewer photos draws the frames of the missing ones empty.
     if (const int empty = EmptyFramesIn(boxes))
         out.findings.append(EmptyFrameFinding(empty));
@@ -293,7 +296,7 @@ bool MakePrintPage(CXHTML2Image& renderer, const CXFlyerSource& source, PrintPag
         (slot.slot == kPictureSlot ? look.myPictureUrl : look.companyLogoUrl) = url;
     }
     out.page = WithPrintStyle(
-        MergeTemplate(source.templateText, source.projectMode, flyer, settings, look, source.listingUrl), profileRules);
+        MergeTemplate(source.templateText, source.projectMode, flyer, settings, look, source.extras), profileRules);
     QByteArray printedLayout;
     if (!renderer.RenderPrint(out.page, RenderProtocol::PrintMode::Pdf, printedLayout, out.pdf, &why))
         return fail(QStringLiteral("The print-quality flyer could not be made: %1").arg(why));

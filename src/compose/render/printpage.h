@@ -1,6 +1,7 @@
 #pragma once
 
 #include "compose/printphotos.h"
+#include "flyer/listingextras.h"
 
 #include <QByteArray>
 #include <QImage>
@@ -30,7 +31,7 @@ struct CXFlyerSource
     const CAppSettings* settings = nullptr;
     QString font;
     quint32 color = 0;
-    QString listingUrl; // the project's web address, for its QR code
+    CListingExtras extras; // the project's web address (its QR code), status and open house
     // The part of each slot's original that the screen photo shows (index 0 is slot 1); print copies
     // are cut from that part and measured on it. None: the whole original.
     std::array<std::optional<QRect>, 4> crops;

@@ -418,7 +418,7 @@ CXFlyerSource CMainDialog::FlyerSource() const
     source.settings = &m_appSettings;
     source.font = m_pSession->SelFont();
     source.color = FlyerColor();
-    source.listingUrl = m_pSession->Extras().m_strListingUrl;
+    source.extras = m_pSession->Extras();
     source.crops = m_pSession->Extras().m_crops;
     return source;
 }
