@@ -348,6 +348,18 @@ CBrokerageTexts BrokerageTexts(const CAppSettings& settings, bool ownAgent)
     return {field(settings.BrokerageName), field(settings.BrokeragePhone), field(settings.LicenceNumber)};
 }
 
+QString BrokerageBlock(const CBrokerageTexts& texts)
+{
+    QString block;
+    const std::pair<const char*, const QString*> parts[] = {
+        {"brokerage-name", &texts.name}, {"brokerage-phone", &texts.phone}, {"agent-licence", &texts.licence}};
+    for (const auto& [cls, text] : parts) {
+        if (!text->isEmpty())
+            block += QStringLiteral("<span class=\"%1\">%2</span>").arg(QLatin1String(cls), *text);
+    }
+    return block;
+}
+
 QString MergeTemplate(const QString& templateText, bool projectMode, const CFlyerData& flyer,
                       const CAppSettings& settings, const CMergeLook& look, const CListingExtras& extras)
 {
@@ -427,6 +439,7 @@ QString MergeTemplate(const QString& templateText, bool projectMode, const CFlye
                                       {"$_statusLine$", projectMode ? extras.StatusLine() : QString()},
                                       {"$_listingStatus$", projectMode ? StatusLabel(extras.m_status) : QString()},
                                       {"$_openHouse$", projectMode ? extras.OpenHouseText() : QString()},
+                                      {"$_brokerageBlock$", BrokerageBlock(brokerage)},
                                       {"$_brokerageName$", brokerage.name},
                                       {"$_brokeragePhone$", brokerage.phone},
                                       {"$_agentLicence$", brokerage.licence},
@@ -479,6 +492,7 @@ QString MergeCoverTemplate(const QString& templateText, const CXThemeTemplateInf
                                             {"$_statusLine$", QString()},
                                             {"$_listingStatus$", QString()},
                                             {"$_openHouse$", QString()},
+                                            {"$_brokerageBlock$", BrokerageBlock(BrokerageTexts(settings, ownAgent))},
                                             {"$_brokerageName$", BrokerageTexts(settings, ownAgent).name},
                                             {"$_brokeragePhone$", BrokerageTexts(settings, ownAgent).phone},
                                             {"$_agentLicence$", BrokerageTexts(settings, ownAgent).licence},

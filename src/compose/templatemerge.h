@@ -127,6 +127,9 @@ struct CBrokerageTexts
     QString licence;
 };
 CBrokerageTexts BrokerageTexts(const CAppSettings& settings, bool ownAgent);
+// "$_brokerageBlock$": a span for each of them that is set (classes "brokerage-name", "brokerage-phone",
+// "agent-licence"), nothing at all when none is, so that a theme's element for it is :empty.
+QString BrokerageBlock(const CBrokerageTexts& texts);
 
 // A theme's cover page: preview data in the theme's own typeface and colour, with the agent's own
 // profile once it has a name.

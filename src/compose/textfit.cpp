@@ -174,6 +174,8 @@ QString FieldWords(const QString& name)
         {QStringLiteral("description"), QStringLiteral("the description")},
         {QStringLiteral("features"), QStringLiteral("the features")},
         {QStringLiteral("contact"), QStringLiteral("your contact details")},
+        {QStringLiteral("status"), QStringLiteral("the listing status")},
+        {QStringLiteral("brokerage"), QStringLiteral("the brokerage")},
     };
     return kWords.value(name.toLower(), QStringLiteral("the text \"%1\"").arg(name));
 }
