@@ -662,10 +662,17 @@ QByteArray BatchReportEntryJson(const BatchRowReport& report)
     QJsonArray problems;
     for (const QString& problem : report.problems)
         problems.append(problem);
+    QJsonArray findings;
+    for (const CXFinding& finding : report.findings)
+        findings.append(QJsonObject{{QStringLiteral("rule"), finding.rule},
+                                    {QStringLiteral("field"), finding.field},
+                                    {QStringLiteral("level"), LevelName(finding.level)},
+                                    {QStringLiteral("message"), finding.message}});
     const QJsonObject entry{{QStringLiteral("line"), report.line},
                             {QStringLiteral("status"), BatchRowStatusName(report.status)},
                             {QStringLiteral("file"), report.file},
                             {QStringLiteral("problems"), problems},
+                            {QStringLiteral("findings"), findings},
                             {QStringLiteral("seconds"), std::round(report.seconds * 1000) / 1000}};
     return QJsonDocument(entry).toJson(QJsonDocument::Compact);
 }
