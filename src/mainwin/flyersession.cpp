@@ -1,6 +1,7 @@
 #include "mainwin/flyersession.h"
 
 #include "catalogue/themecatalogue.h"
+#include "compose/adrules.h"
 #include "compose/findings.h"
 #include "compose/flyerrenderer.h"
 #include "compose/loadpolicy.h"
@@ -424,6 +425,9 @@ void CFlyerSession::OnRenderFinished(quint64 requestId, const QImage& image, con
                 m_cutText.append(TextFit::CutMessage(box, m_strDrawnTheme));
             if (const int empty = TextFit::EmptyFrames(report))
                 m_cutText.append(EmptyFrameMessage(empty));
+            const CAppSettings& profile = m_draftProfile ? *m_draftProfile : m_settings;
+            m_adRuleFindings = AdRules::Findings(profile, m_bProjectOpen || ProfileHasName(profile),
+                                                 AdRules::FromReport(report), m_strDrawnTheme);
             Q_EMIT FlyerReady(m_flyerImage);
         }
     }

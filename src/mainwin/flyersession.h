@@ -1,5 +1,7 @@
 #pragma once
 
+#include "compose/findings.h"
+
 #include "catalogue/colorpalette.h"
 #include "compose/themecover.h"
 #include "flyer/flyerdata.h"
@@ -54,6 +56,8 @@ public:
     // 612 of 1,480 characters in Gallery - KT401."), and the photo frames it left empty; empty when
     // every text fits and every frame holds a photo.
     QStringList CutTextMessages() const { return m_cutText; }
+    // The advertising rules on the flyer just drawn (errors when the profile's rules are on).
+    CXFindings AdRuleFindings() const { return m_adRuleFindings; }
     QString SelFont() const { return m_strSelFont; }
     ColorRef SelColor() const { return m_crSelColor; }
     QString SelTemplate() const { return m_strSelTemplate; }
@@ -197,6 +201,7 @@ private:
     QString m_strSidebarImage;
     QString m_strSelTheme;
     QStringList m_cutText;
+    CXFindings m_adRuleFindings;
     QString m_strDrawnTheme; // the theme of the page on its way (a new project's draft has its own)
     QString m_strSelFont = QStringLiteral("Arial");
     ColorRef m_crSelColor = 0;

@@ -15,6 +15,7 @@
 #include "controls/ui/pngbutton.h"
 #include "mainwin/mainids.h"
 #include "mainwin/mainlayout.h"
+#include "output/ui/flyeroutput.h"
 #include "projects/ui/dialogunits.h"
 #include "projects/ui/flyerdetailsdlg.h"
 #include "settings/appinfo.h"
@@ -293,6 +294,7 @@ void CMainDialog::ConnectSession()
     connect(m_pSession.get(), &CFlyerSession::FlyerReady, this, [this](const QImage& image) {
         m_pCanvas->SetEmptyText(QString());
         m_pCanvas->SetFlyerImage(image);
+        ShowFindingsNote(m_pCanvas, m_pSession->AdRuleFindings());
         Q_EMIT FlyerShown(true);
         // Told after the flyer shows, outside the render cycle, so the box does not hold it up.
         if (const QStringList problems = m_pSession->TakeNewPhotoProblems(); !problems.isEmpty()) {
