@@ -121,6 +121,9 @@ CXFindings Findings(const CAppSettings& settings, bool ownAgent, const std::opti
         return findings;
     const CXFinding::Level level = settings.AdRulesOn() ? CXFinding::Level::Error : CXFinding::Level::Warning;
     if (BrokerageTexts(settings, ownAgent).name.isEmpty()) {
+        // An agent who has named no brokerage and not asked for the rules is not told on every flyer.
+        if (!settings.AdRulesOn())
+            return findings;
         findings.append({QStringLiteral("brokerage"), QStringLiteral("brokerage"), level,
                          QStringLiteral("The flyer does not name your brokerage: enter its name in Options, My "
                                         "Information.")});

@@ -38,7 +38,7 @@ std::optional<Measure> FromReport(const QByteArray& report);
 
 // The findings "brokerage" and "brokerage-size" for a flyer of the agent's own (errors when the
 // rules are on, warnings when off). measure is what the page reported (none: nothing was found
-// to measure). Nothing for the sample agent of the preview.
+// to measure). Nothing for the sample agent of the preview, nor with the rules off and no brokerage.
 CXFindings Findings(const CAppSettings& settings, bool ownAgent, const std::optional<Measure>& measure,
                     const QString& themeName);
 
