@@ -131,7 +131,8 @@ void TestTextFit::boxesFitWithinTheirLimits()
                                            QByteArray::number(box.base) + "px, limit " + QByteArray::number(box.limit) +
                                            ", kept " + QByteArray::number(box.kept) + " of " +
                                            QByteArray::number(box.chars) + (box.cut ? " (cut)" : ""));
-        QVERIFY2(box.shown, what.constData());
+        // The status and brokerage boxes are not drawn at all when they have nothing to say.
+        QVERIFY2(box.shown || box.chars == 0, what.constData());
         QVERIFY2(box.limit > 0.4 && box.limit <= 1.0, what.constData());
         QVERIFY2(box.size >= box.base * box.limit - 0.01 && box.size <= box.base + 0.001, what.constData());
         if (!box.fits) {
