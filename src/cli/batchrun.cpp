@@ -141,11 +141,11 @@ public:
             }
             for (const CXPreflightEntry& entry : std::as_const(page.preflight)) {
                 if (!entry.ok)
-                    row.warnings.append(QStringLiteral("%1 prints at %2 ppi, under %3 ppi: small for print")
-                                            .arg(entry.slot <= 4 ? QStringLiteral("photo%1").arg(entry.slot)
-                                                                 : SlotName(entry.slot))
-                                            .arg(qRound(entry.ppi))
-                                            .arg(int(kPreflightPpi)));
+                    row.warnings.append(
+                        QStringLiteral("%1 prints at %2 ppi, under %3 ppi: small for print")
+                            .arg(entry.slot <= 4 ? QStringLiteral("photo%1").arg(entry.slot) : SlotName(entry.slot))
+                            .arg(qRound(entry.ppi))
+                            .arg(int(kPreflightPpi)));
             }
             QImage picture;
             if (m_job.format != BatchFormat::Pdf) {
@@ -165,8 +165,8 @@ public:
                 row.problems.append(QStringLiteral("the flyer could not be rendered: %1").arg(why));
                 return;
             }
-            row.findings = AdRules::Findings(rowSettings, true, AdRules::FromReport(Renderer().LastFitReport()),
-                                             m_job.themeName);
+            row.findings =
+                AdRules::Findings(rowSettings, true, AdRules::FromReport(Renderer().LastFitReport()), m_job.themeName);
             for (const CXFinding& finding : std::as_const(row.findings))
                 row.warnings.append(finding.message);
             written = ExportFlyerFile(image, scratch, row.folder, row.flyer.m_strId, &why);

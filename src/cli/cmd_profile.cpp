@@ -20,12 +20,18 @@ struct TextOption
 };
 
 const TextOption kTexts[] = {
-    {"name", &CAppSettings::FullName},         {"credentials", &CAppSettings::Credentials},
-    {"company", &CAppSettings::CompanyName},   {"address", &CAppSettings::Address},
-    {"city-state-zip", &CAppSettings::CityStateZipCode}, {"phone1", &CAppSettings::Phone01},
-    {"phone2", &CAppSettings::Phone02},        {"email", &CAppSettings::EmailAddress},
-    {"website", &CAppSettings::Website},       {"disclaimer", &CAppSettings::Disclaimer},
-    {"brokerage", &CAppSettings::BrokerageName}, {"brokerage-phone", &CAppSettings::BrokeragePhone},
+    {"name", &CAppSettings::FullName},
+    {"credentials", &CAppSettings::Credentials},
+    {"company", &CAppSettings::CompanyName},
+    {"address", &CAppSettings::Address},
+    {"city-state-zip", &CAppSettings::CityStateZipCode},
+    {"phone1", &CAppSettings::Phone01},
+    {"phone2", &CAppSettings::Phone02},
+    {"email", &CAppSettings::EmailAddress},
+    {"website", &CAppSettings::Website},
+    {"disclaimer", &CAppSettings::Disclaimer},
+    {"brokerage", &CAppSettings::BrokerageName},
+    {"brokerage-phone", &CAppSettings::BrokeragePhone},
     {"licence", &CAppSettings::LicenceNumber},
 };
 
@@ -108,7 +114,8 @@ int Run(const QStringList& args)
             continue;
         const QString path = QFileInfo(options.Value(QString::fromLatin1(picture.option))).absoluteFilePath();
         if (!QDir().mkpath(settings.strSavePath))
-            return Cli::Fail(QStringLiteral("cannot make the folder %1").arg(QDir::toNativeSeparators(settings.strSavePath)));
+            return Cli::Fail(
+                QStringLiteral("cannot make the folder %1").arg(QDir::toNativeSeparators(settings.strSavePath)));
         if (!StoreProfilePicture(path, settings.strSavePath, picture.which, picture.box, nullptr, &error))
             return Cli::Fail(error);
         if (picture.which == ProfilePicture::Logo)
@@ -131,10 +138,11 @@ int Run(const QStringList& args)
     return Cli::Done;
 }
 
-Cli::Registrar reg("profile",
-                   "profile [--name T] [--credentials T] [--company T] [--address T] [--city-state-zip T] [--phone1 T] "
-                   "[--phone2 T] [--email T] [--website T] [--disclaimer T] [--brokerage T] [--brokerage-phone T] [--licence T] "
-                   "[--picture FILE] [--logo FILE] [--ad-rules on|off]",
-                   &Run);
+Cli::Registrar
+    reg("profile",
+        "profile [--name T] [--credentials T] [--company T] [--address T] [--city-state-zip T] [--phone1 T] "
+        "[--phone2 T] [--email T] [--website T] [--disclaimer T] [--brokerage T] [--brokerage-phone T] [--licence T] "
+        "[--picture FILE] [--logo FILE] [--ad-rules on|off]",
+        &Run);
 
 } // namespace

@@ -25,7 +25,7 @@ const QStringList kKeys = {QStringLiteral("id"),          QStringLiteral("create
                            QStringLiteral("photo_folder")};
 // Carried from the extras file beside the project; optional on write.
 const QStringList kExtrasKeys = {QStringLiteral("listing_url"), QStringLiteral("crops"), QStringLiteral("status"),
-                                  QStringLiteral("open_house")};
+                                 QStringLiteral("open_house")};
 const QStringList kPhotoKeys = {QStringLiteral("path"), QStringLiteral("reserved")};
 
 QJsonObject ToJson(const CFlyerData& record)

@@ -17,9 +17,9 @@ namespace AdRules {
 
 struct Measure
 {
-    bool found = false;  // the brokerage's whole name is shown somewhere on the page
-    double size = 0;     // its largest font size in CSS pixels
-    double contact = 0;  // the largest of the agent's name and phone numbers; 0 when none is shown
+    bool found = false; // the brokerage's whole name is shown somewhere on the page
+    double size = 0;    // its largest font size in CSS pixels
+    double contact = 0; // the largest of the agent's name and phone numbers; 0 when none is shown
 };
 
 // The head entry that names what the measure looks for (the brokerage, the agent's name and

@@ -377,14 +377,14 @@ QString MergeTemplate(const QString& templateText, bool projectMode, const CFlye
             photos[i] = look.photoUrls[i];
     }
     const QString companyLogo = settings.IncludeMyLogo != 1 ? blank
-                                : !ownAgent                  ? SampleUrl(settings, sample.businessLogo)
+                                : !ownAgent                 ? SampleUrl(settings, sample.businessLogo)
                                 : !look.companyLogoUrl.isEmpty()
                                     ? look.companyLogoUrl
                                     : ToFileUrl(InFolder(settings.strSavePath, QStringLiteral("Logo.jpg")));
-    const QString myPicture = !ownAgent                    ? SampleUrl(settings, sample.agentPicture)
-                              : !look.myPictureUrl.isEmpty() ? look.myPictureUrl
-                                                             : ToFileUrl(InFolder(settings.strSavePath,
-                                                                                  QStringLiteral("MyPicture.jpg")));
+    const QString myPicture = !ownAgent ? SampleUrl(settings, sample.agentPicture)
+                              : !look.myPictureUrl.isEmpty()
+                                  ? look.myPictureUrl
+                                  : ToFileUrl(InFolder(settings.strSavePath, QStringLiteral("MyPicture.jpg")));
 
     const QString qrAddress = projectMode ? QrCodeAddress(listingUrl, settings.Website) : sample.listingUrl;
     const QString qrCode = QrCode::SvgDataUrl(qrAddress);
@@ -434,16 +434,16 @@ QString MergeTemplate(const QString& templateText, bool projectMode, const CFlye
     // Last, so that no later row rewrites them. The address is a URL, not listing HTML: an "&" of
     // its query must not turn into a character reference on the page.
     merged = ReplaceInOrder(merged, {
-                                      {"$_listingUrl$", qrAddress.toHtmlEscaped()},
-                                      {"$_qrCode$", qrCode.isEmpty() ? blank : qrCode},
-                                      {"$_statusLine$", projectMode ? extras.StatusLine() : QString()},
-                                      {"$_listingStatus$", projectMode ? StatusLabel(extras.m_status) : QString()},
-                                      {"$_openHouse$", projectMode ? extras.OpenHouseText() : QString()},
-                                      {"$_brokerageBlock$", BrokerageBlock(brokerage)},
-                                      {"$_brokerageName$", brokerage.name},
-                                      {"$_brokeragePhone$", brokerage.phone},
-                                      {"$_agentLicence$", brokerage.licence},
-                                  });
+                                        {"$_listingUrl$", qrAddress.toHtmlEscaped()},
+                                        {"$_qrCode$", qrCode.isEmpty() ? blank : qrCode},
+                                        {"$_statusLine$", projectMode ? extras.StatusLine() : QString()},
+                                        {"$_listingStatus$", projectMode ? StatusLabel(extras.m_status) : QString()},
+                                        {"$_openHouse$", projectMode ? extras.OpenHouseText() : QString()},
+                                        {"$_brokerageBlock$", BrokerageBlock(brokerage)},
+                                        {"$_brokerageName$", brokerage.name},
+                                        {"$_brokeragePhone$", brokerage.phone},
+                                        {"$_agentLicence$", brokerage.licence},
+                                    });
     return AdRules::WithHeadEntry(merged, settings, ownAgent);
 }
 

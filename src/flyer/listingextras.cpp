@@ -170,8 +170,9 @@ std::optional<CListingExtras> CListingExtras::FromJson(const QJsonObject& object
         for (const QString& key : keys)
             shaped = shaped && openHouse.value(key).isString();
         if (!shaped)
-            return fail(QStringLiteral("\"open_house\" must be null or {\"date\": \"YYYY-MM-DD\", \"start\": \"HH:MM\", "
-                                       "\"end\": \"HH:MM\"}"));
+            return fail(
+                QStringLiteral("\"open_house\" must be null or {\"date\": \"YYYY-MM-DD\", \"start\": \"HH:MM\", "
+                               "\"end\": \"HH:MM\"}"));
         QString why;
         extras.m_openHouse = ReadOpenHouse(openHouse.value(keys[0]).toString(), openHouse.value(keys[1]).toString(),
                                            openHouse.value(keys[2]).toString(), &why);

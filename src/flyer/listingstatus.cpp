@@ -84,8 +84,7 @@ QString StatusLabel(ListingStatus status)
     return QString();
 }
 
-std::optional<COpenHouse> ReadOpenHouse(const QString& date, const QString& start, const QString& end,
-                                        QString* error)
+std::optional<COpenHouse> ReadOpenHouse(const QString& date, const QString& start, const QString& end, QString* error)
 {
     auto fail = [error](const QString& text) {
         if (error)
@@ -113,8 +112,7 @@ QString OpenHouseTimes(const QTime& start, const QTime& end)
 {
     if (Half(start) == Half(end))
         return Clock(start) + QLatin1Char('-') + Clock(end) + QLatin1Char(' ') + Half(end);
-    return Clock(start) + QLatin1Char(' ') + Half(start) + QLatin1Char('-') + Clock(end) + QLatin1Char(' ') +
-           Half(end);
+    return Clock(start) + QLatin1Char(' ') + Half(start) + QLatin1Char('-') + Clock(end) + QLatin1Char(' ') + Half(end);
 }
 
 QString OpenHouseLine(const COpenHouse& openHouse)

@@ -40,8 +40,7 @@ struct COpenHouse
 
 // Reads "YYYY-MM-DD", "HH:MM", "HH:MM" as the extras file, "project write" and a sheet give them;
 // the end must come after the start on the same day. error names what is wrong.
-std::optional<COpenHouse> ReadOpenHouse(const QString& date, const QString& start, const QString& end,
-                                        QString* error);
+std::optional<COpenHouse> ReadOpenHouse(const QString& date, const QString& start, const QString& end, QString* error);
 
 // "1-4 PM", "10 AM-1 PM", "10:30-11:45 AM": US English, the half of the day said once when the
 // whole range lies in it, whole hours without minutes.

@@ -29,8 +29,8 @@ struct CFlyerDraft
 // The live flyer of an edit in progress. Every change hands over the whole newest state; only that
 // one is composed and rendered, and only when the renderer has finished the previous draft (or can
 // still give it up), so a fast typist costs about one merge per flyer shown, not one per keystroke,
-// and the newest keystroke always ends on screen. Photos that differ from the saved ones are shown from quick reduced copies. Nothing
-// here touches the project, its folder or the settings store.
+// and the newest keystroke always ends on screen. Photos that differ from the saved ones are shown from quick reduced
+// copies. Nothing here touches the project, its folder or the settings store.
 class CXLiveDraft : public QObject
 {
     Q_OBJECT

@@ -668,12 +668,10 @@ QByteArray BatchReportEntryJson(const BatchRowReport& report)
                                     {QStringLiteral("field"), finding.field},
                                     {QStringLiteral("level"), LevelName(finding.level)},
                                     {QStringLiteral("message"), finding.message}});
-    const QJsonObject entry{{QStringLiteral("line"), report.line},
-                            {QStringLiteral("status"), BatchRowStatusName(report.status)},
-                            {QStringLiteral("file"), report.file},
-                            {QStringLiteral("problems"), problems},
-                            {QStringLiteral("findings"), findings},
-                            {QStringLiteral("seconds"), std::round(report.seconds * 1000) / 1000}};
+    const QJsonObject entry{
+        {QStringLiteral("line"), report.line},  {QStringLiteral("status"), BatchRowStatusName(report.status)},
+        {QStringLiteral("file"), report.file},  {QStringLiteral("problems"), problems},
+        {QStringLiteral("findings"), findings}, {QStringLiteral("seconds"), std::round(report.seconds * 1000) / 1000}};
     return QJsonDocument(entry).toJson(QJsonDocument::Compact);
 }
 
@@ -705,8 +703,7 @@ QString BatchProgressText(int done, int total, int failed, qint64 elapsedMs)
 
 QString BatchWorkFolderTemplate(const QString& tempFolder)
 {
-    return QDir(tempFolder).filePath(
-        QStringLiteral("listora-batch-%1-XXXXXX").arg(QCoreApplication::applicationPid()));
+    return QDir(tempFolder).filePath(QStringLiteral("listora-batch-%1-XXXXXX").arg(QCoreApplication::applicationPid()));
 }
 
 int RemoveDeadBatchFolders(const QString& tempFolder)
@@ -716,7 +713,8 @@ int RemoveDeadBatchFolders(const QString& tempFolder)
     const QDateTime dayAgo = QDateTime::currentDateTimeUtc().addDays(-1);
     int removed = 0;
     const QFileInfoList folders =
-        QDir(tempFolder).entryInfoList({QStringLiteral("listora-batch-*")}, QDir::Dirs | QDir::NoSymLinks | QDir::Hidden);
+        QDir(tempFolder)
+            .entryInfoList({QStringLiteral("listora-batch-*")}, QDir::Dirs | QDir::NoSymLinks | QDir::Hidden);
     for (const QFileInfo& folder : folders) {
 #ifdef Q_OS_UNIX
         if (folder.ownerId() != ::getuid())

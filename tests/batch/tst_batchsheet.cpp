@@ -255,7 +255,8 @@ private Q_SLOTS:
                                         << "status \"pending\" is not one of \"\", \"just_listed\", \"coming_soon\", "
                                            "\"open_house\", \"price_reduced\", \"under_contract\", \"sold\""
                                         << 0 << QString();
-        QTest::newRow("label, not word") << "Just Listed,,," << "status \"Just Listed\" is not one of" << 0 << QString();
+        QTest::newRow("label, not word") << "Just Listed,,,"
+                                         << "status \"Just Listed\" is not one of" << 0 << QString();
         QTest::newRow("no end") << "open_house,2027-03-07,13:00,"
                                 << "the open house end \"\" is not a time written HH:MM" << 0 << QString();
         QTest::newRow("backwards") << "open_house,2027-03-07,16:00,13:00"

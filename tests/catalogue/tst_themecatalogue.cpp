@@ -385,10 +385,10 @@ void TestThemeCatalogue::installedCatalogue()
             const QString token = it.next().captured(1);
             QVERIFY2(tokens.contains(token), qPrintable(where + ": " + token));
         }
-        for (const char* needed : {"$_contactInfo$", "$_listingPrice$", "$_listingAddress$", "$_listingDescription$",
-                                   "$_listingFeatures$", "$_listingMLS$", "$_listingCaption$", "$_pageFont$",
-                                   "$_listingDisclaimer$", "$_myPicture$", "$_companyLogo$", "$_statusLine$",
-                                   "$_brokerageBlock$"})
+        for (const char* needed :
+             {"$_contactInfo$", "$_listingPrice$", "$_listingAddress$", "$_listingDescription$", "$_listingFeatures$",
+              "$_listingMLS$", "$_listingCaption$", "$_pageFont$", "$_listingDisclaimer$", "$_myPicture$",
+              "$_companyLogo$", "$_statusLine$", "$_brokerageBlock$"})
             QVERIFY2(page.contains(needed), qPrintable(where + ": " + needed));
         for (int slot = 0; slot < 4; ++slot)
             QCOMPARE(page.contains(photoTokens.at(slot)), slot < info.GetPhotos());

@@ -382,8 +382,8 @@ private Q_SLOTS:
         flyer.m_strCaption = QStringLiteral("\u00a1Casa Abierta! S\u00e1bado 1-4 pm");
         QVERIFY(flyer.Save().IsOk());
         const QString pdf = m_dir.filePath(QStringLiteral("opening.pdf"));
-        const ChildRun r = RunCli({QStringLiteral("export"), QStringLiteral("--project"), path, QStringLiteral("--quality"),
-                                   QStringLiteral("print"), QStringLiteral("--out"), pdf});
+        const ChildRun r = RunCli({QStringLiteral("export"), QStringLiteral("--project"), path,
+                                   QStringLiteral("--quality"), QStringLiteral("print"), QStringLiteral("--out"), pdf});
         QVERIFY2(r.exitCode == 0, r.err.constData());
         QProcess text;
         text.start(QStringLiteral("pdftotext"), {pdf, QStringLiteral("-")});
@@ -489,7 +489,8 @@ private Q_SLOTS:
             for (const QString& theme : std::as_const(letter)) {
                 const QString pdf = m_dir.filePath(QStringLiteral("campaign.pdf"));
                 r = RunCli({QStringLiteral("export"), QStringLiteral("--theme"), theme, QStringLiteral("--project"),
-                            project, QStringLiteral("--quality"), QStringLiteral("print"), QStringLiteral("--out"), pdf});
+                            project, QStringLiteral("--quality"), QStringLiteral("print"), QStringLiteral("--out"),
+                            pdf});
                 QVERIFY2(r.exitCode == 0, qPrintable(theme + r.Err()));
                 const QString text = PdfText(pdf);
                 for (const QString& words : c.shown + QStringList{"Harbourline Realty", "DRE #01234567"})
@@ -511,11 +512,12 @@ private Q_SLOTS:
             QVERIFY2(r.exitCode == 0, r.err.constData());
         };
         const auto preflight = [&project](const QString& theme, int exitCode) {
-            const ChildRun r = RunCli({QStringLiteral("preflight"), QStringLiteral("--theme"), theme,
-                                       QStringLiteral("--project"), project});
+            const ChildRun r = RunCli(
+                {QStringLiteral("preflight"), QStringLiteral("--theme"), theme, QStringLiteral("--project"), project});
             if (r.exitCode != exitCode)
                 qWarning() << r.out;
-            return r.exitCode == exitCode ? FindingWords(r.out) : QStringList{QStringLiteral("exit %1").arg(r.exitCode)};
+            return r.exitCode == exitCode ? FindingWords(r.out)
+                                          : QStringList{QStringLiteral("exit %1").arg(r.exitCode)};
         };
         profile({"--name", "Dana Whitfield", "--company", "", "--brokerage", "", "--ad-rules", "on"});
         QCOMPARE(preflight(QStringLiteral("Simple - KT101"), 1), QStringList{"brokerage error"});

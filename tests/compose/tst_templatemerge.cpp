@@ -654,19 +654,33 @@ private Q_SLOTS:
 
         const QString tokens = QStringLiteral("[$_statusLine$][$_listingStatus$][$_openHouse$][$_brokerageBlock$]"
                                               "[$_brokerageName$][$_agentLicence$]");
-        QTest::newRow("nothing set") << true << "Dana" << "" << "" << int(ListingStatus::None) << "[][][][][][]";
-        QTest::newRow("open house") << true << "Dana" << "" << "" << int(ListingStatus::OpenHouse)
+        QTest::newRow("nothing set") << true << "Dana"
+                                     << ""
+                                     << "" << int(ListingStatus::None) << "[][][][][][]";
+        QTest::newRow("open house") << true << "Dana"
+                                    << ""
+                                    << "" << int(ListingStatus::OpenHouse)
                                     << "[Open House Sunday, March 7, 1-4 PM][Open House][Open House Sunday, March 7, "
                                        "1-4 PM][][][]";
-        QTest::newRow("sold, licence only") << true << "Dana" << "" << " DRE #01234567 " << int(ListingStatus::Sold)
-                                            << "[Sold][Sold][][<span class=\"agent-licence\">DRE #01234567</span>][][DRE "
-                                               "#01234567]";
-        QTest::newRow("brokerage") << true << "Dana" << "Harbourline & Co" << "" << int(ListingStatus::None)
-                                   << "[][][][<span class=\"brokerage-name\">Harbourline & Co</span>][Harbourline & Co][]";
+        QTest::newRow("sold, licence only")
+            << true << "Dana"
+            << ""
+            << " DRE #01234567 " << int(ListingStatus::Sold)
+            << "[Sold][Sold][][<span class=\"agent-licence\">DRE #01234567</span>][][DRE "
+               "#01234567]";
+        QTest::newRow("brokerage")
+            << true << "Dana"
+            << "Harbourline & Co"
+            << "" << int(ListingStatus::None)
+            << "[][][][<span class=\"brokerage-name\">Harbourline & Co</span>][Harbourline & Co][]";
         // The preview listing has no campaign; the sample agent no brokerage.
-        QTest::newRow("preview") << false << "Dana" << "Harbourline" << "" << int(ListingStatus::Sold)
+        QTest::newRow("preview") << false << "Dana"
+                                 << "Harbourline"
+                                 << "" << int(ListingStatus::Sold)
                                  << "[][][][<span class=\"brokerage-name\">Harbourline</span>][Harbourline][]";
-        QTest::newRow("sample agent") << false << "" << "Harbourline" << "L1" << int(ListingStatus::Sold) << "[][][][][][]";
+        QTest::newRow("sample agent") << false << ""
+                                      << "Harbourline"
+                                      << "L1" << int(ListingStatus::Sold) << "[][][][][][]";
     }
 
     // The status and brokerage tokens, empty when unset so that a theme hides their elements, and the

@@ -489,8 +489,8 @@ private Q_SLOTS:
         CListingExtras backExtras;
         dialog.SaveToRecord(back, backExtras);
         QCOMPARE(backExtras.m_status, ListingStatus::OpenHouse);
-        QCOMPARE(backExtras.m_openHouse, (std::optional<COpenHouse>(COpenHouse{QDate(2027, 3, 7), QTime(13, 0),
-                                                                                QTime(17, 30)})));
+        QCOMPARE(backExtras.m_openHouse,
+                 (std::optional<COpenHouse>(COpenHouse{QDate(2027, 3, 7), QTime(13, 0), QTime(17, 30)})));
     }
 
     // The feature being edited shows how much of its 18 characters it uses.

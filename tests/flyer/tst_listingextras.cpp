@@ -158,7 +158,8 @@ void TestListingExtras::damagedFileIsReportedAndLeftAlone_data()
     QTest::newRow("open house bad date")
         << QByteArray(R"({"open_house": {"date": "2027-02-30", "start": "13:00", "end": "16:00"}})")
         << QStringLiteral("YYYY-MM-DD");
-    QTest::newRow("open house 1pm") << QByteArray(R"({"open_house": {"date": "2027-03-07", "start": "1pm", "end": "16:00"}})")
+    QTest::newRow("open house 1pm") << QByteArray(
+                                           R"({"open_house": {"date": "2027-03-07", "start": "1pm", "end": "16:00"}})")
                                     << QStringLiteral("HH:MM");
     QTest::newRow("open house without end") << QByteArray(R"({"open_house": {"date": "2027-03-07", "start": "13:00"}})")
                                             << QStringLiteral("\"open_house\" must be null or");

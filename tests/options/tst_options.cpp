@@ -406,7 +406,8 @@ private Q_SLOTS:
         // Reopened with that choice, the box shows it.
         CPPDLGOptionsMyInfo again(saved);
         QVERIFY(!again.findChild<QCheckBox*>(QStringLiteral("IDC_CHECK_ADRULES"))->isChecked());
-        QCOMPARE(again.findChild<QLineEdit*>(QStringLiteral("IDC_EDIT_LICENCE"))->text(), QStringLiteral("DRE #01234567"));
+        QCOMPARE(again.findChild<QLineEdit*>(QStringLiteral("IDC_EDIT_LICENCE"))->text(),
+                 QStringLiteral("DRE #01234567"));
     }
 
     void profileImages_data()

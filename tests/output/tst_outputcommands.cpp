@@ -448,7 +448,8 @@ private Q_SLOTS:
         EmailFlyer(nullptr, settings, flyer, &image, printPage);
         const auto asked = CXMessageBoxTest::TakeAsked();
         QCOMPARE(asked.size(), 1);
-        QVERIFY2(asked[0].text.startsWith(QStringLiteral("The description is cut after 612")), qPrintable(asked[0].text));
+        QVERIFY2(asked[0].text.startsWith(QStringLiteral("The description is cut after 612")),
+                 qPrintable(asked[0].text));
         QVERIFY2(asked[0].text.endsWith(QStringLiteral("E-mail anyway?")), qPrintable(asked[0].text));
         QTest::qWait(200);
         QVERIFY(!QFile::exists(m_record));

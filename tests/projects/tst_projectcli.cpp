@@ -127,8 +127,9 @@ void TestProjectCli::writeRefusesBadInput_data()
                                              "\"features\" 3 holds 4,097 characters; at most 4,096 are allowed");
     // An unknown status is refused, naming the field and the words it may hold.
     QTest::newRow("unknown status") << QStringLiteral("\"status\": \"\"") << QStringLiteral("\"status\": \"pending\"")
-                                    << QStringLiteral("\"status\" must be one of \"\", \"just_listed\", \"coming_soon\", "
-                                                      "\"open_house\", \"price_reduced\", \"under_contract\", \"sold\"");
+                                    << QStringLiteral(
+                                           "\"status\" must be one of \"\", \"just_listed\", \"coming_soon\", "
+                                           "\"open_house\", \"price_reduced\", \"under_contract\", \"sold\"");
     QTest::newRow("open house backwards")
         << QStringLiteral("\"open_house\": null")
         << QStringLiteral("\"open_house\": {\"date\": \"2027-03-07\", \"start\": \"16:00\", \"end\": \"13:00\"}")
@@ -268,7 +269,9 @@ void TestProjectCli::cropsCutTheScreenCopyAndPairsStayTogether()
         QJsonDocument::fromJson(Cli({QStringLiteral("project"), QStringLiteral("show"), record.m_strPathName}).out)
             .object();
     const auto crop = [](int x) {
-        return QJsonObject{{QStringLiteral("x"), x}, {QStringLiteral("y"), 100}, {QStringLiteral("w"), 450},
+        return QJsonObject{{QStringLiteral("x"), x},
+                           {QStringLiteral("y"), 100},
+                           {QStringLiteral("w"), 450},
                            {QStringLiteral("h"), 300}};
     };
     const auto colourAt = [&](double fx) {
@@ -277,8 +280,8 @@ void TestProjectCli::cropsCutTheScreenCopyAndPairsStayTogether()
     };
 
     json.insert(QStringLiteral("crops"), QJsonArray{crop(700), QJsonValue(), QJsonValue(), QJsonValue()});
-    ChildRun run = Cli({QStringLiteral("project"), QStringLiteral("write"), record.m_strPathName},
-                       QJsonDocument(json).toJson());
+    ChildRun run =
+        Cli({QStringLiteral("project"), QStringLiteral("write"), record.m_strPathName}, QJsonDocument(json).toJson());
     QVERIFY2(run.exitCode == 0, run.err.constData());
     QVERIFY(colourAt(0.02).blue() > 200 && colourAt(0.02).red() < 60);
     QVERIFY(colourAt(0.98).blue() > 200);
@@ -289,10 +292,10 @@ void TestProjectCli::cropsCutTheScreenCopyAndPairsStayTogether()
     QVERIFY(colourAt(0.02).red() > 200 && colourAt(0.98).blue() > 200);
 
     json.insert(QStringLiteral("crops"), QJsonArray{crop(0), QJsonValue(), QJsonValue(), QJsonValue()});
-    QCOMPARE(Cli({QStringLiteral("project"), QStringLiteral("write"), record.m_strPathName},
-                 QJsonDocument(json).toJson())
-                 .exitCode,
-             0);
+    QCOMPARE(
+        Cli({QStringLiteral("project"), QStringLiteral("write"), record.m_strPathName}, QJsonDocument(json).toJson())
+            .exitCode,
+        0);
     QVERIFY(Cli({QStringLiteral("project"), QStringLiteral("show"), record.m_strPathName}).err.isEmpty());
     record.m_strCaption = QStringLiteral("Saved without its extras");
     QVERIFY(record.Save().IsOk());

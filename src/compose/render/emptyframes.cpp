@@ -19,8 +19,7 @@ bool CountEmptyFrames(CXHTML2Image& renderer, const CXFlyerSource& source, int& 
         PageLoadRoots(settings, source.templatePath, source.projectMode ? flyer.GetFolder() : QString()));
     // The sidebar picture would be one more picture without an address; the blank one takes its place.
     const CMergeLook look = MakeMergeLook(source.font, source.color, settings.Path2BlankImage);
-    const QString page =
-        MergeTemplate(source.templateText, source.projectMode, flyer, settings, look, source.extras);
+    const QString page = MergeTemplate(source.templateText, source.projectMode, flyer, settings, look, source.extras);
     QByteArray layout;
     QByteArray none;
     QString why;
@@ -43,4 +42,3 @@ int EmptyFramesIn(const QList<CXPictureBox>& pictures)
     }
     return count;
 }
-

@@ -30,9 +30,9 @@ CPPDLGOptionsMyInfo::CPPDLGOptionsMyInfo(CAppSettings& settings, QWidget* parent
     setWindowTitle(QStringLiteral("My Information"));
     BuildControls();
     OnInitDialog();
-    for (QLineEdit* edit : {m_pFullName, m_pCredentials, m_pCompanyName, m_pAddress, m_pCityStateZip, m_pPhone01,
-                            m_pPhone02, m_pEmailAddress, m_pWebsite, m_pBrokerageName, m_pBrokeragePhone,
-                            m_pLicenceNumber})
+    for (QLineEdit* edit :
+         {m_pFullName, m_pCredentials, m_pCompanyName, m_pAddress, m_pCityStateZip, m_pPhone01, m_pPhone02,
+          m_pEmailAddress, m_pWebsite, m_pBrokerageName, m_pBrokeragePhone, m_pLicenceNumber})
         connect(edit, &QLineEdit::textChanged, this, &CPPDLGOptionsMyInfo::ProfileChanged);
     connect(m_pDisclaimer, &QPlainTextEdit::textChanged, this, &CPPDLGOptionsMyInfo::ProfileChanged);
     // Until the agent decides, the rules follow the brokerage: on once one is named.
@@ -156,8 +156,9 @@ void CPPDLGOptionsMyInfo::BuildControls()
     m_pCheckAdRules = new QCheckBox(QStringLiteral("Check the advertising rules"), this);
     m_pCheckAdRules->setObjectName(QStringLiteral("IDC_CHECK_ADRULES"));
     m_pCheckAdRules->setGeometry(du.Rect(kEditX, 252, kEditWidth, 12));
-    m_pCheckAdRules->setToolTip(QStringLiteral("Before a flyer goes out, check that it names your brokerage, at no less "
-                                               "than half the size of your name and phone numbers"));
+    m_pCheckAdRules->setToolTip(
+        QStringLiteral("Before a flyer goes out, check that it names your brokerage, at no less "
+                       "than half the size of your name and phone numbers"));
 
     m_pDisclaimer = new QPlainTextEdit(this);
     m_pDisclaimer->setObjectName(QStringLiteral("id%1").arg(int(Id::Disclaimer)));
