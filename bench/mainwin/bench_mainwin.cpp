@@ -199,7 +199,7 @@ struct LiveFigures
     bool newestShown = false;
     int keystrokes = 0;
     int pages = 0;
-    int replaced = 0; // pages given up while loading for a newer one
+    int replaced = 0;          // pages given up while loading for a newer one
     QList<double> photo;       // photo chosen to the flyer that shows it, painted
     QList<double> photoDialog; // of which the dialog's own checks of the photo
     QList<double> photoCopy;   // the reduced copy alone, made outside the window
@@ -284,8 +284,7 @@ void MeasureLiveDetails(CMainDialog& window, CDLGFlyerDetails& dialog, int keyst
         figures.busyCpu.append(ThreadCpuMs() - cpuBefore);
         QElapsedTimer handler;
         handler.start();
-        const CFlyerDraft state{dialog.DraftRecord(), dialog.m_crops, dialog.DraftListingUrl(), window.AppSettings(),
-                                true};
+        const CFlyerDraft state{dialog.DraftRecord(), dialog.m_crops, dialog.DraftExtras(), window.AppSettings(), true};
         figures.handler.append(handler.nsecsElapsed() / 1e6 + (state.projectMode ? 0 : 1));
     }
     figures.keystrokes = keystrokes;
