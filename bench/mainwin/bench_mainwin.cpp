@@ -286,8 +286,7 @@ void MeasureLiveDetails(CMainDialog& window, CDLGFlyerDetails& dialog, int keyst
         figures.busyCpu.append(ThreadCpuMs() - cpuBefore);
         QElapsedTimer handler;
         handler.start();
-        const CFlyerDraft state{dialog.DraftRecord(), dialog.m_crops, dialog.DraftListingUrl(), window.AppSettings(),
-                                true};
+        const CFlyerDraft state{dialog.DraftRecord(), dialog.m_crops, dialog.DraftExtras(), window.AppSettings(), true};
         figures.handler.append(handler.nsecsElapsed() / 1e6 + (state.projectMode ? 0 : 1));
     }
     figures.keystrokes = keystrokes;

@@ -257,6 +257,16 @@ const QList<TokenInfo>& KnownTokens()
         {QStringLiteral("$_listingFeaturesColor$"), QStringLiteral("#0063B1 (or #000000 when not coloured)")},
         {QStringLiteral("$_listingUrl$"), QStringLiteral("https://www.example.com/listings/1482-harbor-view-lane")},
         {QStringLiteral("$_qrCode$"), QStringLiteral("data:image/svg+xml;base64,... (or the blank picture)")},
+        {QStringLiteral("$_statusLine$"),
+         QStringLiteral("Open House Sunday, March 7, 1-4 PM (or Sold ...; empty for none)")},
+        {QStringLiteral("$_listingStatus$"), QStringLiteral("Open House (or Just Listed ... Sold; empty for none)")},
+        {QStringLiteral("$_openHouse$"), QStringLiteral("Open House Sunday, March 7, 1-4 PM (or empty)")},
+        {QStringLiteral("$_brokerageBlock$"),
+         QStringLiteral("<span class=\"brokerage-name\">Harbourline Realty</span><span class=\"brokerage-phone\">"
+                        "(503) 555-0100</span><span class=\"agent-licence\">DRE #01234567</span> (only those set)")},
+        {QStringLiteral("$_brokerageName$"), QStringLiteral("Harbourline Realty (or empty)")},
+        {QStringLiteral("$_brokeragePhone$"), QStringLiteral("(503) 555-0100 (or empty)")},
+        {QStringLiteral("$_agentLicence$"), QStringLiteral("DRE #01234567 (or empty)")},
     };
     return tokens;
 }

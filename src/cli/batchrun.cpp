@@ -1,5 +1,7 @@
 #include "cli/batchrun.h"
 
+#include "compose/adrules.h"
+
 #include "app/diagnostics.h"
 #include "compose/loadpolicy.h"
 #include "compose/printphotos.h"
@@ -57,6 +59,7 @@ struct RowWork
     QString destination; // its flyer in the output folder
     QStringList problems;
     QStringList warnings; // photos that print small
+    CXFindings findings;  // the flyer's preflight findings, for the report
     BatchRowStatus status = BatchRowStatus::Failed;
     bool done = false;
     QElapsedTimer clock;
@@ -130,18 +133,20 @@ public:
                 row.problems.append(OneLine(why));
                 return;
             }
-            // Texts cut to fit are named, as photos that print small are; neither stops the flyer.
+            // Texts cut to fit and the advertising rules are named, as photos that print small are; none
+            // stops the flyer.
+            row.findings = page.findings;
             for (const CXFinding& finding : std::as_const(page.findings)) {
-                if (finding.rule == QLatin1String("text-fit"))
+                if (finding.rule == QLatin1String("text-fit") || finding.rule.startsWith(QLatin1String("brokerage")))
                     row.warnings.append(finding.message);
             }
             for (const CXPreflightEntry& entry : std::as_const(page.preflight)) {
                 if (!entry.ok)
-                    row.warnings.append(QStringLiteral("%1 prints at %2 ppi, under %3 ppi: small for print")
-                                            .arg(entry.slot <= 4 ? QStringLiteral("photo%1").arg(entry.slot)
-                                                                 : SlotName(entry.slot))
-                                            .arg(qRound(entry.ppi))
-                                            .arg(int(kPreflightPpi)));
+                    row.warnings.append(
+                        QStringLiteral("%1 prints at %2 ppi, under %3 ppi: small for print")
+                            .arg(entry.slot <= 4 ? QStringLiteral("photo%1").arg(entry.slot) : SlotName(entry.slot))
+                            .arg(qRound(entry.ppi))
+                            .arg(int(kPreflightPpi)));
             }
             QImage picture;
             if (m_job.format != BatchFormat::Pdf) {
@@ -160,6 +165,10 @@ public:
                 row.problems.append(QStringLiteral("the flyer could not be rendered: %1").arg(why));
                 return;
             }
+            row.findings =
+                AdRules::Findings(rowSettings, true, AdRules::FromReport(Renderer().LastFitReport()), m_job.look.themeName);
+            for (const CXFinding& finding : std::as_const(row.findings))
+                row.warnings.append(finding.message);
             written = ExportFlyerFile(image, scratch, row.folder, row.flyer.m_strId, &why);
         }
         if (written)
@@ -514,6 +523,7 @@ private:
             if (row.status == BatchRowStatus::Made || row.status == BatchRowStatus::Exists)
                 entry.file = file;
             entry.problems = row.problems + row.warnings;
+            entry.findings = row.findings;
             if (row.status == BatchRowStatus::Interrupted)
                 entry.problems << QString::fromLatin1(kNotMadeInterrupted);
             entry.seconds = row.seconds;

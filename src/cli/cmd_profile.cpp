@@ -9,6 +9,8 @@
 #include <QFileInfo>
 #include <QJsonObject>
 
+#include <optional>
+
 namespace {
 
 struct TextOption
@@ -18,11 +20,19 @@ struct TextOption
 };
 
 const TextOption kTexts[] = {
-    {"name", &CAppSettings::FullName},         {"credentials", &CAppSettings::Credentials},
-    {"company", &CAppSettings::CompanyName},   {"address", &CAppSettings::Address},
-    {"city-state-zip", &CAppSettings::CityStateZipCode}, {"phone1", &CAppSettings::Phone01},
-    {"phone2", &CAppSettings::Phone02},        {"email", &CAppSettings::EmailAddress},
-    {"website", &CAppSettings::Website},       {"disclaimer", &CAppSettings::Disclaimer},
+    {"name", &CAppSettings::FullName},
+    {"credentials", &CAppSettings::Credentials},
+    {"company", &CAppSettings::CompanyName},
+    {"address", &CAppSettings::Address},
+    {"city-state-zip", &CAppSettings::CityStateZipCode},
+    {"phone1", &CAppSettings::Phone01},
+    {"phone2", &CAppSettings::Phone02},
+    {"email", &CAppSettings::EmailAddress},
+    {"website", &CAppSettings::Website},
+    {"disclaimer", &CAppSettings::Disclaimer},
+    {"brokerage", &CAppSettings::BrokerageName},
+    {"brokerage-phone", &CAppSettings::BrokeragePhone},
+    {"licence", &CAppSettings::LicenceNumber},
 };
 
 // The chooser's checks, as My Information makes them: empty when the picture is taken.
@@ -44,6 +54,7 @@ QJsonObject ProfileJson(const CAppSettings& settings)
     out.insert(QStringLiteral("phone1_label"), settings.PhoneLabel01);
     out.insert(QStringLiteral("phone2_label"), settings.PhoneLabel02);
     out.insert(QStringLiteral("include_logo"), settings.IncludeMyLogo == 1);
+    out.insert(QStringLiteral("ad_rules"), settings.AdRulesOn());
     const struct
     {
         const char* key;
@@ -60,7 +71,7 @@ QJsonObject ProfileJson(const CAppSettings& settings)
 
 int Run(const QStringList& args)
 {
-    QStringList valueNames = {QStringLiteral("picture"), QStringLiteral("logo")};
+    QStringList valueNames = {QStringLiteral("picture"), QStringLiteral("logo"), QStringLiteral("ad-rules")};
     for (const TextOption& option : kTexts)
         valueNames.append(QString::fromLatin1(option.name));
     Cli::Options options;
@@ -72,6 +83,14 @@ int Run(const QStringList& args)
     for (const QString& name : std::as_const(valueNames)) {
         if (options.All(name).size() > 1)
             return Cli::Usage(QStringLiteral("--%1 given more than once").arg(name));
+    }
+
+    std::optional<int> adRules;
+    if (options.Has(QStringLiteral("ad-rules"))) {
+        const QString value = options.Value(QStringLiteral("ad-rules"));
+        if (value != QLatin1String("on") && value != QLatin1String("off"))
+            return Cli::Usage(QStringLiteral("--ad-rules takes on or off, not \"%1\"").arg(value));
+        adRules = value == QLatin1String("on") ? 1 : 0;
     }
 
     CAppSettings settings;
@@ -95,7 +114,8 @@ int Run(const QStringList& args)
             continue;
         const QString path = QFileInfo(options.Value(QString::fromLatin1(picture.option))).absoluteFilePath();
         if (!QDir().mkpath(settings.strSavePath))
-            return Cli::Fail(QStringLiteral("cannot make the folder %1").arg(QDir::toNativeSeparators(settings.strSavePath)));
+            return Cli::Fail(
+                QStringLiteral("cannot make the folder %1").arg(QDir::toNativeSeparators(settings.strSavePath)));
         if (!StoreProfilePicture(path, settings.strSavePath, picture.which, picture.box, nullptr, &error))
             return Cli::Fail(error);
         if (picture.which == ProfilePicture::Logo)
@@ -108,15 +128,21 @@ int Run(const QStringList& args)
             changed = true;
         }
     }
+    if (adRules) {
+        settings.CheckAdRules = *adRules;
+        changed = true;
+    }
     if (changed && !settings._SaveSettings())
         return Cli::Fail(settings.SaveErrorText());
     Cli::PrintJson(ProfileJson(settings));
     return Cli::Done;
 }
 
-Cli::Registrar reg("profile",
-                   "profile [--name T] [--credentials T] [--company T] [--address T] [--city-state-zip T] [--phone1 T] "
-                   "[--phone2 T] [--email T] [--website T] [--disclaimer T] [--picture FILE] [--logo FILE]",
-                   &Run);
+Cli::Registrar
+    reg("profile",
+        "profile [--name T] [--credentials T] [--company T] [--address T] [--city-state-zip T] [--phone1 T] "
+        "[--phone2 T] [--email T] [--website T] [--disclaimer T] [--brokerage T] [--brokerage-phone T] [--licence T] "
+        "[--picture FILE] [--logo FILE] [--ad-rules on|off]",
+        &Run);
 
 } // namespace

@@ -24,7 +24,8 @@ const QStringList kKeys = {QStringLiteral("id"),          QStringLiteral("create
                            QStringLiteral("description"), QStringLiteral("features"), QStringLiteral("photos"),
                            QStringLiteral("photo_folder")};
 // Carried from the extras file beside the project; optional on write.
-const QStringList kExtrasKeys = {QStringLiteral("listing_url"), QStringLiteral("crops")};
+const QStringList kExtrasKeys = {QStringLiteral("listing_url"), QStringLiteral("crops"), QStringLiteral("status"),
+                                 QStringLiteral("open_house")};
 const QStringList kPhotoKeys = {QStringLiteral("path"), QStringLiteral("reserved")};
 
 QJsonObject ToJson(const CFlyerData& record)
@@ -263,6 +264,8 @@ int Write(const QString& path)
     const auto previousCrops = extras.m_crops;
     extras.m_strListingUrl = given->m_strListingUrl;
     extras.m_crops = given->m_crops;
+    extras.m_status = given->m_status;
+    extras.m_openHouse = given->m_openHouse;
     // The flyer shows "_photo0N.jpg": it is cut to the crop as Flyer Details cuts it, from the whole
     // "_original0N.jpg" beside it. Photos outside the project's folder are not the project's to cut.
     const QDir folder(record.GetFolder());

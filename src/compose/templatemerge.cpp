@@ -2,6 +2,7 @@
 
 #include "catalogue/fontcatalogue.h"
 #include "catalogue/themetemplateinfo.h"
+#include "compose/adrules.h"
 #include "compose/listinghtml.h"
 #include "compose/qrcode.h"
 #include "formats/codepage.h"
@@ -339,12 +340,33 @@ bool ProfileHasName(const CAppSettings& settings)
     return !settings.FullName.trimmed().isEmpty();
 }
 
+CBrokerageTexts BrokerageTexts(const CAppSettings& settings, bool ownAgent)
+{
+    if (!ownAgent)
+        return {};
+    const auto field = [](const QString& text) { return ListingFieldHtml(text.trimmed(), ListingHtml::OneLine); };
+    return {field(settings.BrokerageName), field(settings.BrokeragePhone), field(settings.LicenceNumber)};
+}
+
+QString BrokerageBlock(const CBrokerageTexts& texts)
+{
+    QString block;
+    const std::pair<const char*, const QString*> parts[] = {
+        {"brokerage-name", &texts.name}, {"brokerage-phone", &texts.phone}, {"agent-licence", &texts.licence}};
+    for (const auto& [cls, text] : parts) {
+        if (!text->isEmpty())
+            block += QStringLiteral("<span class=\"%1\">%2</span>").arg(QLatin1String(cls), *text);
+    }
+    return block;
+}
+
 QString MergeTemplate(const QString& templateText, const FlyerRequest& request, const CAppSettings& settings,
                       const CMergeLook& look)
 {
     const bool projectMode = request.ProjectMode();
     const CFlyerData& flyer = request.record;
     const QString& listingUrl = request.extras.m_strListingUrl;
+    const CListingExtras& extras = request.extras;
     const CPreviewData& sample = CPreviewData::Get();
     const bool ownAgent = projectMode || ProfileHasName(settings);
     const QString hex = ColorRefToHex(look.color);
@@ -358,14 +380,14 @@ QString MergeTemplate(const QString& templateText, const FlyerRequest& request, 
             photos[i] = look.photoUrls[i];
     }
     const QString companyLogo = settings.IncludeMyLogo != 1 ? blank
-                                : !ownAgent                  ? SampleUrl(settings, sample.businessLogo)
+                                : !ownAgent                 ? SampleUrl(settings, sample.businessLogo)
                                 : !look.companyLogoUrl.isEmpty()
                                     ? look.companyLogoUrl
                                     : ToFileUrl(InFolder(settings.strSavePath, QStringLiteral("Logo.jpg")));
-    const QString myPicture = !ownAgent                    ? SampleUrl(settings, sample.agentPicture)
-                              : !look.myPictureUrl.isEmpty() ? look.myPictureUrl
-                                                             : ToFileUrl(InFolder(settings.strSavePath,
-                                                                                  QStringLiteral("MyPicture.jpg")));
+    const QString myPicture = !ownAgent ? SampleUrl(settings, sample.agentPicture)
+                              : !look.myPictureUrl.isEmpty()
+                                  ? look.myPictureUrl
+                                  : ToFileUrl(InFolder(settings.strSavePath, QStringLiteral("MyPicture.jpg")));
 
     const QString qrAddress = projectMode ? QrCodeAddress(listingUrl, settings.Website) : sample.listingUrl;
     const QString qrCode = QrCode::SvgDataUrl(qrAddress);
@@ -410,12 +432,22 @@ QString MergeTemplate(const QString& templateText, const FlyerRequest& request, 
             {"$_listingPriceColor$", GatedColor(settings.ColorPrice, hex)},
             {"$_listingFeaturesColor$", GatedColor(settings.ColorListingFeatures, hex)},
         });
+    // The preview listing has no campaign; a theme hides what is empty, so such a page stays as it was.
+    const CBrokerageTexts brokerage = BrokerageTexts(settings, ownAgent);
     // Last, so that no later row rewrites them. The address is a URL, not listing HTML: an "&" of
     // its query must not turn into a character reference on the page.
-    return ReplaceInOrder(merged, {
-                                      {"$_listingUrl$", qrAddress.toHtmlEscaped()},
-                                      {"$_qrCode$", qrCode.isEmpty() ? blank : qrCode},
-                                  });
+    merged = ReplaceInOrder(merged, {
+                                        {"$_listingUrl$", qrAddress.toHtmlEscaped()},
+                                        {"$_qrCode$", qrCode.isEmpty() ? blank : qrCode},
+                                        {"$_statusLine$", projectMode ? extras.StatusLine() : QString()},
+                                        {"$_listingStatus$", projectMode ? StatusLabel(extras.m_status) : QString()},
+                                        {"$_openHouse$", projectMode ? extras.OpenHouseText() : QString()},
+                                        {"$_brokerageBlock$", BrokerageBlock(brokerage)},
+                                        {"$_brokerageName$", brokerage.name},
+                                        {"$_brokeragePhone$", brokerage.phone},
+                                        {"$_agentLicence$", brokerage.licence},
+                                    });
+    return AdRules::WithHeadEntry(merged, settings, ownAgent);
 }
 
 QString MergeCoverTemplate(const QString& templateText, const CXThemeTemplateInfo& theme, const CAppSettings& settings,
@@ -466,6 +498,13 @@ QString MergeCoverTemplate(const QString& templateText, const QString& typeface,
                                                       : sample.disclaimer},
                                             {"$_listingUrl$", sample.listingUrl.toHtmlEscaped()},
                                             {"$_qrCode$", QrCode::SvgDataUrl(sample.listingUrl)},
+                                            {"$_statusLine$", QString()},
+                                            {"$_listingStatus$", QString()},
+                                            {"$_openHouse$", QString()},
+                                            {"$_brokerageBlock$", BrokerageBlock(BrokerageTexts(settings, ownAgent))},
+                                            {"$_brokerageName$", BrokerageTexts(settings, ownAgent).name},
+                                            {"$_brokeragePhone$", BrokerageTexts(settings, ownAgent).phone},
+                                            {"$_agentLicence$", BrokerageTexts(settings, ownAgent).licence},
                                         });
 }
 

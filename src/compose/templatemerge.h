@@ -2,6 +2,7 @@
 
 #include "compose/listinghtml.h"
 #include "flyer/flyerrequest.h"
+#include "flyer/listingextras.h"
 
 #include <QString>
 #include <QStringList>
@@ -114,6 +115,20 @@ CMergeLook MakeMergeLook(const QString& font, quint32 color, const QString& side
 // opens the listing's web address from its extras, else the profile's web site.
 QString MergeTemplate(const QString& templateText, const FlyerRequest& request, const CAppSettings& settings,
                       const CMergeLook& look);
+
+// The brokerage, its phone and the licence as a page shows them, empty when the agent is the sample
+// one; and the head entry that names them to the advertising-rules measure (empty when there is no
+// brokerage to look for).
+struct CBrokerageTexts
+{
+    QString name;
+    QString phone;
+    QString licence;
+};
+CBrokerageTexts BrokerageTexts(const CAppSettings& settings, bool ownAgent);
+// "$_brokerageBlock$": a span for each of them that is set (classes "brokerage-name", "brokerage-phone",
+// "agent-licence"), nothing at all when none is, so that a theme's element for it is :empty.
+QString BrokerageBlock(const CBrokerageTexts& texts);
 
 // A theme's cover page: preview data in the theme's own typeface and colour, with the agent's own
 // profile once it has a name.

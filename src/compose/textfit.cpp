@@ -1,5 +1,7 @@
 #include "compose/textfit.h"
 
+#include "compose/adrules.h"
+
 #include <QHash>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -8,7 +10,18 @@
 
 namespace TextFit {
 
+namespace {
+QString FitScript();
+} // namespace
+
 QString Script()
+{
+    return FitScript().replace(QLatin1String("/*AD_RULES*/"), AdRules::ScriptPart());
+}
+
+namespace {
+
+QString FitScript()
 {
     // Steps of 2% of the theme's size: fine enough that a box keeps nearly all it can, few
     // enough that a page of marked boxes costs a few milliseconds of layout.
@@ -81,9 +94,12 @@ Array.from(document.images).forEach(function(im){
  if((s==='file:///'||s==='file://')&&c.display!=='none'&&c.visibility!=='hidden'&&r.width>0&&r.height>0)empty++;
 });
 if(empty>0)out.push({emptyFrames:empty});
+/*AD_RULES*/
 return JSON.stringify(out);
 })())JS");
 }
+
+} // namespace
 
 QList<Box> ParseReport(const QByteArray& json)
 {
@@ -91,7 +107,8 @@ QList<Box> ParseReport(const QByteArray& json)
     const QJsonDocument document = QJsonDocument::fromJson(json);
     for (const QJsonValue& value : document.array()) {
         const QJsonObject object = value.toObject();
-        if (object.isEmpty() || object.contains(QStringLiteral("emptyFrames")))
+        if (object.isEmpty() || object.contains(QStringLiteral("emptyFrames")) ||
+            object.contains(QStringLiteral("adRules")))
             continue;
         Box box;
         box.name = object.value(QStringLiteral("name")).toString();
@@ -157,6 +174,8 @@ QString FieldWords(const QString& name)
         {QStringLiteral("description"), QStringLiteral("the description")},
         {QStringLiteral("features"), QStringLiteral("the features")},
         {QStringLiteral("contact"), QStringLiteral("your contact details")},
+        {QStringLiteral("status"), QStringLiteral("the listing status")},
+        {QStringLiteral("brokerage"), QStringLiteral("the brokerage")},
     };
     return kWords.value(name.toLower(), QStringLiteral("the text \"%1\"").arg(name));
 }

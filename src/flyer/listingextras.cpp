@@ -18,6 +18,8 @@ namespace {
 
 const QString kUrlKey = QStringLiteral("listing_url");
 const QString kCropsKey = QStringLiteral("crops");
+const QString kStatusKey = QStringLiteral("status");
+const QString kOpenHouseKey = QStringLiteral("open_house");
 const QString kDigestKey = QStringLiteral("project_sha256");
 // Larger than any extras file this program writes; a bigger one is not ours.
 constexpr qint64 kMaxBytes = 1024 * 1024;
@@ -48,7 +50,29 @@ bool CListingExtras::IsEmpty() const
         if (crop)
             return false;
     }
-    return true;
+    return m_status == ListingStatus::None && !m_openHouse;
+}
+
+QString CListingExtras::OpenHouseText() const
+{
+    if (m_status != ListingStatus::OpenHouse || !m_openHouse)
+        return QString();
+    return OpenHouseLine(*m_openHouse);
+}
+
+QString CListingExtras::StatusLine() const
+{
+    const QString openHouse = OpenHouseText();
+    return openHouse.isEmpty() ? StatusLabel(m_status) : openHouse;
+}
+
+QJsonValue CListingExtras::OpenHouseToJson(const std::optional<COpenHouse>& openHouse)
+{
+    if (!openHouse)
+        return QJsonValue::Null;
+    return QJsonObject{{QStringLiteral("date"), openHouse->date.toString(Qt::ISODate)},
+                       {QStringLiteral("start"), openHouse->start.toString(QStringLiteral("HH:mm"))},
+                       {QStringLiteral("end"), openHouse->end.toString(QStringLiteral("HH:mm"))}};
 }
 
 QJsonValue CListingExtras::CropToJson(const std::optional<QRect>& crop)
@@ -87,6 +111,8 @@ QJsonObject CListingExtras::ToJson() const
     for (const auto& crop : m_crops)
         crops.append(CropToJson(crop));
     object.insert(kCropsKey, crops);
+    object.insert(kStatusKey, StatusKey(m_status));
+    object.insert(kOpenHouseKey, OpenHouseToJson(m_openHouse));
     return object;
 }
 
@@ -102,6 +128,8 @@ std::optional<CListingExtras> CListingExtras::FromJson(const QJsonObject& object
     extras.m_unknown.remove(kUrlKey);
     extras.m_unknown.remove(kCropsKey);
     extras.m_unknown.remove(kDigestKey);
+    extras.m_unknown.remove(kStatusKey);
+    extras.m_unknown.remove(kOpenHouseKey);
     extras.m_strProjectDigest = object.value(kDigestKey).toString();
 
     if (object.contains(kUrlKey)) {
@@ -126,6 +154,30 @@ std::optional<CListingExtras> CListingExtras::FromJson(const QJsonObject& object
                                 .arg(slot + 1));
             extras.m_crops[slot] = *crop;
         }
+    }
+    if (object.contains(kStatusKey)) {
+        const QJsonValue status = object.value(kStatusKey);
+        const std::optional<ListingStatus> read = status.isString() ? StatusFromKey(status.toString()) : std::nullopt;
+        if (!read)
+            return fail(QStringLiteral("\"status\" must be one of %1").arg(StatusKeysText()));
+        extras.m_status = *read;
+    }
+    if (object.contains(kOpenHouseKey) && !object.value(kOpenHouseKey).isNull()) {
+        const QJsonValue value = object.value(kOpenHouseKey);
+        const QJsonObject openHouse = value.toObject();
+        const QStringList keys = {QStringLiteral("date"), QStringLiteral("start"), QStringLiteral("end")};
+        bool shaped = value.isObject() && openHouse.size() == keys.size();
+        for (const QString& key : keys)
+            shaped = shaped && openHouse.value(key).isString();
+        if (!shaped)
+            return fail(
+                QStringLiteral("\"open_house\" must be null or {\"date\": \"YYYY-MM-DD\", \"start\": \"HH:MM\", "
+                               "\"end\": \"HH:MM\"}"));
+        QString why;
+        extras.m_openHouse = ReadOpenHouse(openHouse.value(keys[0]).toString(), openHouse.value(keys[1]).toString(),
+                                           openHouse.value(keys[2]).toString(), &why);
+        if (!extras.m_openHouse)
+            return fail(QStringLiteral("\"open_house\": %1").arg(why));
     }
     return extras;
 }

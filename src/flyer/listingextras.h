@@ -5,10 +5,13 @@
 #include <QRect>
 #include <QString>
 
+#include "flyer/listingstatus.h"
+
 #include <array>
 #include <optional>
 
-// What a listing has beyond the project file: its web address and the photo crops. Kept in
+// What a listing has beyond the project file: its web address, the photo crops, its status and
+// open house. Kept in
 // "ListingExtras.json" beside "FlyerData.lso", so that the project file stays readable by every
 // older copy of the program.
 class CFlyerData;
@@ -37,6 +40,14 @@ public:
     QString m_strListingUrl;
     // In the pixels of the slot's "_original0N.jpg"; none means the whole photo.
     std::array<std::optional<QRect>, kSlotCount> m_crops;
+    ListingStatus m_status = ListingStatus::None;
+    // Kept whatever the status; the flyer shows it only with the status Open House.
+    std::optional<COpenHouse> m_openHouse;
+
+    // What a status banner says: the open house line when there is one to show, else the status.
+    QString StatusLine() const;
+    // The open house line, empty unless the status is Open House and a date is set.
+    QString OpenHouseText() const;
 
     bool IsEmpty() const;
 
@@ -60,12 +71,14 @@ public:
 
     static QJsonValue CropToJson(const std::optional<QRect>& crop);
     static std::optional<std::optional<QRect>> CropFromJson(const QJsonValue& value);
+    static QJsonValue OpenHouseToJson(const std::optional<COpenHouse>& openHouse);
 
     bool m_bDamaged = false;
 
     friend bool operator==(const CListingExtras& a, const CListingExtras& b)
     {
-        return a.m_strListingUrl == b.m_strListingUrl && a.m_crops == b.m_crops;
+        return a.m_strListingUrl == b.m_strListingUrl && a.m_crops == b.m_crops && a.m_status == b.m_status &&
+               a.m_openHouse == b.m_openHouse;
     }
 
 private:

@@ -1,6 +1,7 @@
 #include "mainwin/flyersession.h"
 
 #include "catalogue/themecatalogue.h"
+#include "compose/adrules.h"
 #include "compose/findings.h"
 #include "compose/flyerrenderer.h"
 #include "compose/loadpolicy.h"
@@ -47,7 +48,7 @@ void CFlyerSession::OnProjectChanged()
 {
     m_draftListing.reset();
     m_draftProfile.reset();
-    m_draftListingUrl.reset();
+    m_draftExtras.reset();
     m_draftLook.reset();
     m_toldPhotoProblems.clear();
 }
@@ -96,14 +97,14 @@ void CFlyerSession::RenderSampleFlyer()
 }
 
 void CFlyerSession::RenderDraft(const CFlyerData& listing, const CAppSettings* profile,
-                                const std::optional<QString>& listingUrl)
+                                const std::optional<CListingExtras>& extras)
 {
     m_draftListing = listing;
     if (profile)
         m_draftProfile = *profile;
     else
         m_draftProfile.reset();
-    m_draftListingUrl = listingUrl;
+    m_draftExtras = extras;
     RenderFlyer();
 }
 
@@ -142,7 +143,7 @@ bool CFlyerSession::CanReplaceDraftPage() const
 void CFlyerSession::EndDraft()
 {
     // Set up for a draft that never came (nothing typed), it must not colour the next one.
-    m_draftListingUrl.reset();
+    m_draftExtras.reset();
     m_draftLook.reset();
     if (!IsDrafting())
         return;
@@ -180,13 +181,11 @@ void CFlyerSession::RenderWith(bool projectMode)
     const CFlyerData& flyer = m_draftListing ? *m_draftListing : m_document.FlyerData();
     const CAppSettings& profile = m_draftProfile ? *m_draftProfile : m_settings;
     // A sidebar theme gets its caption picture drawn anew for every page.
-    const QString& listingUrl =
-        m_draftListing && m_draftListingUrl ? *m_draftListingUrl : m_document.Extras().m_strListingUrl;
+    const CListingExtras& extras = m_draftListing && m_draftExtras ? *m_draftExtras : m_document.Extras();
     FlyerRequest request;
     request.look = FlyerLook{theme, templatePath, font, color};
     request.record = flyer;
-    request.extras = m_document.Extras();
-    request.extras.m_strListingUrl = listingUrl;
+    request.extras = extras;
     request.mode = projectMode ? FlyerMode::Project : FlyerMode::Preview;
     request.pageSize = PageSizeOf(theme);
     const CFlyerPage page = ComposeFlyerPage(templateText, request, profile);
@@ -225,6 +224,9 @@ void CFlyerSession::OnRenderFinished(quint64 requestId, const QImage& image, con
                 m_cutText.append(TextFit::CutMessage(box, m_strDrawnTheme));
             if (const int empty = TextFit::EmptyFrames(report))
                 m_cutText.append(EmptyFrameMessage(empty));
+            const CAppSettings& profile = m_draftProfile ? *m_draftProfile : m_settings;
+            m_adRuleFindings = AdRules::Findings(profile, m_document.IsProjectOpen() || ProfileHasName(profile),
+                                                 AdRules::FromReport(report), m_strDrawnTheme);
             Q_EMIT FlyerReady(m_flyerImage);
         }
     }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "compose/findings.h"
 #include "flyer/flyerdata.h"
 #include "flyer/flyerrequest.h"
 #include "formats/colorref.h"
@@ -46,6 +47,8 @@ public:
     // 612 of 1,480 characters in Gallery - KT401."), and the photo frames it left empty; empty when
     // every text fits and every frame holds a photo.
     QStringList CutTextMessages() const { return m_cutText; }
+    // The advertising rules on the flyer just drawn (errors when the profile's rules are on).
+    CXFindings AdRuleFindings() const { return m_adRuleFindings; }
     QString SidebarImage() const { return m_strSidebarImage; }
 
     // The options that decide, after the options sheet was accepted, whether the flyer must be drawn
@@ -79,9 +82,9 @@ public:
     // A listing (and optionally a profile) not yet saved, drawn in place of the project's: the
     // project stays as it is, unchanged. It stays on the flyer through later draws until EndDraft,
     // which draws the saved state again.
-    // listingUrl is the web address the draft's QR code shows; none keeps the project's.
+    // extras are the draft's web address, status and open house; none keeps the project's.
     void RenderDraft(const CFlyerData& listing, const CAppSettings* profile = nullptr,
-                     const std::optional<QString>& listingUrl = std::nullopt);
+                     const std::optional<CListingExtras>& extras = std::nullopt);
     // A new project's draft is drawn in the look it will be saved in (the theme, font and colour of
     // the options), not in the window's choices; cleared by EndDraft.
     void UseDefaultLookForDraft();
@@ -115,11 +118,12 @@ private:
 
     QString m_strSidebarImage;
     QStringList m_cutText;
+    CXFindings m_adRuleFindings;
     QString m_strDrawnTheme; // the theme of the page on its way (a new project's draft has its own)
 
     std::optional<CFlyerData> m_draftListing;
     std::optional<CAppSettings> m_draftProfile;
-    std::optional<QString> m_draftListingUrl;
+    std::optional<CListingExtras> m_draftExtras;
     struct CDraftLook
     {
         QString theme;

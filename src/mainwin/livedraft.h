@@ -2,6 +2,7 @@
 
 #include "projects/draftphotos.h"
 #include "flyer/flyerdata.h"
+#include "flyer/listingextras.h"
 #include "settings/appsettings.h"
 
 #include <QObject>
@@ -19,7 +20,7 @@ struct CFlyerDraft
 {
     CFlyerData record;
     std::array<std::optional<QRect>, CFlyerData::kSlotCount> crops;
-    QString listingUrl;
+    CListingExtras extras; // its web address, status and open house as typed
     CAppSettings settings;
     bool projectMode = true;
     bool profileOnly = false; // the listing is the saved one; only the profile is being edited

@@ -43,6 +43,8 @@ void CopyDetailsExtras(const CListingExtras& from, CListingExtras& to)
 {
     to.m_strListingUrl = from.m_strListingUrl;
     to.m_crops = from.m_crops;
+    to.m_status = from.m_status;
+    to.m_openHouse = from.m_openHouse;
 }
 
 CSaveOutcome SaveListingFiles(CFlyerData& record, const CListingExtras& extras, const Crops& previousCrops,

@@ -40,7 +40,11 @@ enum Column
     Photo1 = Feature1 + 4,
     Url = Photo1 + 4,
     Crop1,
-    ColumnCount = Crop1 + 4
+    Status = Crop1 + 4,
+    OpenHouseDate,
+    OpenHouseStart,
+    OpenHouseEnd,
+    ColumnCount
 };
 
 constexpr int kMaxNameBytes = 200; // leaves room for " (NN).pdf" within the usual 255-byte limit
@@ -251,6 +255,21 @@ void ReadRow(const CsvRecord& record, const Header& header, const QDir& base, co
     else
         problems.append(QStringLiteral("url \"%1\" is not an http or https address").arg(cells[Url].trimmed()));
 
+    const QString statusCell = cells[Status].trimmed();
+    if (const std::optional<ListingStatus> status = StatusFromKey(statusCell))
+        row.extras.m_status = *status;
+    else
+        problems.append(QStringLiteral("status \"%1\" is not one of %2").arg(statusCell, StatusKeysText()));
+    const QString openDate = cells[OpenHouseDate].trimmed();
+    const QString openStart = cells[OpenHouseStart].trimmed();
+    const QString openEnd = cells[OpenHouseEnd].trimmed();
+    if (!openDate.isEmpty() || !openStart.isEmpty() || !openEnd.isEmpty()) {
+        QString why;
+        row.extras.m_openHouse = ReadOpenHouse(openDate, openStart, openEnd, &why);
+        if (!row.extras.m_openHouse)
+            problems.append(why);
+    }
+
     for (int slot = 1; slot <= kPhotoSlots; ++slot) {
         const QString cell = cells[size_t(Photo1 + slot - 1)].trimmed();
         const QString cropCell = cells[size_t(Crop1 + slot - 1)].trimmed();
@@ -332,7 +351,11 @@ QStringList ListingColumns()
             QStringLiteral("crop1"),
             QStringLiteral("crop2"),
             QStringLiteral("crop3"),
-            QStringLiteral("crop4")};
+            QStringLiteral("crop4"),
+            QStringLiteral("status"),
+            QStringLiteral("open_house_date"),
+            QStringLiteral("open_house_start"),
+            QStringLiteral("open_house_end")};
 }
 
 QStringList RequiredListingColumns()
@@ -639,11 +662,16 @@ QByteArray BatchReportEntryJson(const BatchRowReport& report)
     QJsonArray problems;
     for (const QString& problem : report.problems)
         problems.append(problem);
-    const QJsonObject entry{{QStringLiteral("line"), report.line},
-                            {QStringLiteral("status"), BatchRowStatusName(report.status)},
-                            {QStringLiteral("file"), report.file},
-                            {QStringLiteral("problems"), problems},
-                            {QStringLiteral("seconds"), std::round(report.seconds * 1000) / 1000}};
+    QJsonArray findings;
+    for (const CXFinding& finding : report.findings)
+        findings.append(QJsonObject{{QStringLiteral("rule"), finding.rule},
+                                    {QStringLiteral("field"), finding.field},
+                                    {QStringLiteral("level"), LevelName(finding.level)},
+                                    {QStringLiteral("message"), finding.message}});
+    const QJsonObject entry{
+        {QStringLiteral("line"), report.line},  {QStringLiteral("status"), BatchRowStatusName(report.status)},
+        {QStringLiteral("file"), report.file},  {QStringLiteral("problems"), problems},
+        {QStringLiteral("findings"), findings}, {QStringLiteral("seconds"), std::round(report.seconds * 1000) / 1000}};
     return QJsonDocument(entry).toJson(QJsonDocument::Compact);
 }
 
@@ -675,8 +703,7 @@ QString BatchProgressText(int done, int total, int failed, qint64 elapsedMs)
 
 QString BatchWorkFolderTemplate(const QString& tempFolder)
 {
-    return QDir(tempFolder).filePath(
-        QStringLiteral("listora-batch-%1-XXXXXX").arg(QCoreApplication::applicationPid()));
+    return QDir(tempFolder).filePath(QStringLiteral("listora-batch-%1-XXXXXX").arg(QCoreApplication::applicationPid()));
 }
 
 int RemoveDeadBatchFolders(const QString& tempFolder)
@@ -686,7 +713,8 @@ int RemoveDeadBatchFolders(const QString& tempFolder)
     const QDateTime dayAgo = QDateTime::currentDateTimeUtc().addDays(-1);
     int removed = 0;
     const QFileInfoList folders =
-        QDir(tempFolder).entryInfoList({QStringLiteral("listora-batch-*")}, QDir::Dirs | QDir::NoSymLinks | QDir::Hidden);
+        QDir(tempFolder)
+            .entryInfoList({QStringLiteral("listora-batch-*")}, QDir::Dirs | QDir::NoSymLinks | QDir::Hidden);
     for (const QFileInfo& folder : folders) {
 #ifdef Q_OS_UNIX
         if (folder.ownerId() != ::getuid())

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "compose/findings.h"
 #include "flyer/flyerrequest.h"
 #include "formats/csvreader.h"
 #include "flyer/flyerdata.h"
@@ -147,9 +148,11 @@ struct BatchRowReport
     BatchRowStatus status = BatchRowStatus::Failed;
     QString file; // the flyer, made or found there (empty when the row got no name)
     QStringList problems;
+    CXFindings findings; // what the preflight found on the flyer made (advertising rules, cut texts ...)
     double seconds = 0;
 };
-// One entry of the --report file: {"line", "status", "file", "problems", "seconds"}, compact.
+// One entry of the --report file: {"line", "status", "file", "problems", "findings", "seconds"}, compact;
+// "findings" as preflight gives them ({"rule", "field", "level", "message"}).
 QByteArray BatchReportEntryJson(const BatchRowReport& report);
 // The whole report: a JSON array of the entries, one a line.
 QByteArray BatchReportJson(const QList<QByteArray>& entries);

@@ -81,6 +81,10 @@ const Field kFields[] = {
     {"LastExportToPath", &CAppSettings::LastExportToPath},
     {"LastExportFilter", &CAppSettings::LastExportFilter},
     {"CustomColors", &CAppSettings::CustomColors},
+    {"BrokerageName", &CAppSettings::BrokerageName},
+    {"BrokeragePhone", &CAppSettings::BrokeragePhone},
+    {"LicenceNumber", &CAppSettings::LicenceNumber},
+    {"CheckAdRules", &CAppSettings::CheckAdRules},
 };
 
 const QString kVersionKey = QStringLiteral("_Version");
@@ -211,6 +215,17 @@ void CAppSettings::_Init()
     LastExportToPath = documents;
     LastExportFilter.clear();
     CustomColors.clear();
+    BrokerageName.clear();
+    BrokeragePhone.clear();
+    LicenceNumber.clear();
+    CheckAdRules = -1;
+}
+
+bool CAppSettings::AdRulesOn() const
+{
+    if (CheckAdRules == 0 || CheckAdRules == 1)
+        return CheckAdRules == 1;
+    return !BrokerageName.trimmed().isEmpty();
 }
 
 void CAppSettings::LoadSettings()

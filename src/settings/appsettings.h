@@ -101,6 +101,15 @@ public:
     QString LastMyPicturePath;
     QString LastExportToPath;
     QString LastExportFilter; // the Export dialog's file type last chosen; empty: the first
+    // The brokerage the agent works under, and the agent's licence ("DRE #01234567"); free text.
+    QString BrokerageName;
+    QString BrokeragePhone;
+    QString LicenceNumber;
+    // "Check the advertising rules": 1 on, 0 off, -1 not chosen yet (on once a brokerage is named).
+    int CheckAdRules;
+
+    // Whether the advertising rules are errors (on) or only warnings.
+    bool AdRulesOn() const;
 
     // The colour palettes' "More Colors..." choices, newest first: "#RRGGBB" words separated by
     // spaces (CustomColorsFromText reads them).

@@ -240,6 +240,51 @@ private Q_SLOTS:
         }
     }
 
+    void statusColumns_data()
+    {
+        QTest::addColumn<QString>("cells"); // status,open_house_date,open_house_start,open_house_end
+        QTest::addColumn<QString>("error"); // a part of the row's error, or empty
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QString>("line"); // the open house line the flyer shows
+
+        QTest::newRow("none") << ",,," << QString() << int(ListingStatus::None) << QString();
+        QTest::newRow("sold") << "sold,,," << QString() << int(ListingStatus::Sold) << QString();
+        QTest::newRow("open house") << "open_house,2027-03-07,13:00,16:00" << QString() << int(ListingStatus::OpenHouse)
+                                    << "Open House Sunday, March 7, 1-4 PM";
+        QTest::newRow("unknown status") << "pending,,,"
+                                        << "status \"pending\" is not one of \"\", \"just_listed\", \"coming_soon\", "
+                                           "\"open_house\", \"price_reduced\", \"under_contract\", \"sold\""
+                                        << 0 << QString();
+        QTest::newRow("label, not word") << "Just Listed,,,"
+                                         << "status \"Just Listed\" is not one of" << 0 << QString();
+        QTest::newRow("no end") << "open_house,2027-03-07,13:00,"
+                                << "the open house end \"\" is not a time written HH:MM" << 0 << QString();
+        QTest::newRow("backwards") << "open_house,2027-03-07,16:00,13:00"
+                                   << "the open house ends (13:00) before it starts (16:00)" << 0 << QString();
+    }
+
+    // The status and open house columns, with an unknown status refused by name.
+    void statusColumns()
+    {
+        QFETCH(QString, cells);
+        QFETCH(QString, error);
+        QFETCH(int, status);
+        QFETCH(QString, line);
+        const ListingSheet sheet =
+            Read(kHeader + QStringLiteral(",status,open_house_date,open_house_start,open_house_end\n") +
+                 Row({QStringLiteral("photo1=big.jpg")}) + QLatin1Char(',') + cells + '\n');
+        QVERIFY2(sheet.error.isEmpty(), qPrintable(sheet.error));
+        QCOMPARE(sheet.rows.size(), 1);
+        const ListingRow& row = sheet.rows.at(0);
+        if (!error.isEmpty()) {
+            QVERIFY2(row.error.contains(error), qPrintable(row.error));
+            return;
+        }
+        QVERIFY2(row.error.isEmpty(), qPrintable(row.error));
+        QCOMPARE(int(row.extras.m_status), status);
+        QCOMPARE(row.extras.OpenHouseText(), line);
+    }
+
     void textUnderNoColumn()
     {
         const ListingSheet sheet = Read(kHeader + QStringLiteral(",\n") + Row({}) + QStringLiteral(",\n") + Row({}) +
@@ -372,6 +417,8 @@ private Q_SLOTS:
         made.status = BatchRowStatus::Made;
         made.file = QStringLiteral("/out/A \"B\".pdf");
         made.problems = {QStringLiteral("photo1 prints at 97 ppi")};
+        made.findings = {CXFinding{QStringLiteral("brokerage"), QStringLiteral("brokerage"), CXFinding::Level::Error,
+                                   QStringLiteral("The flyer does not name your brokerage.")}};
         made.seconds = 1.23456;
         BatchRowReport failed;
         failed.line = 4;
@@ -381,7 +428,13 @@ private Q_SLOTS:
         QCOMPARE(error.error, QJsonParseError::NoError);
         QCOMPARE(rows.size(), 2);
         const QJsonObject first = rows.at(0).toObject();
-        QCOMPARE(first.keys(), QStringList({"file", "line", "problems", "seconds", "status"}));
+        QCOMPARE(first.keys(), QStringList({"file", "findings", "line", "problems", "seconds", "status"}));
+        QCOMPARE(first.value("findings").toArray().at(0).toObject(),
+                 (QJsonObject{{"rule", "brokerage"},
+                              {"field", "brokerage"},
+                              {"level", "error"},
+                              {"message", "The flyer does not name your brokerage."}}));
+        QVERIFY(rows.at(1).toObject().value("findings").toArray().isEmpty());
         QCOMPARE(first.value("line").toInt(), 2);
         QCOMPARE(first.value("status").toString(), QStringLiteral("made"));
         QCOMPARE(first.value("file").toString(), made.file);

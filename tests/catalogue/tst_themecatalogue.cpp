@@ -343,7 +343,14 @@ void TestThemeCatalogue::installedCatalogue()
                                 "listingPriceColor",
                                 "listingFeaturesColor",
                                 "listingUrl",
-                                "qrCode"};
+                                "qrCode",
+                                "statusLine",
+                                "listingStatus",
+                                "openHouse",
+                                "brokerageBlock",
+                                "brokerageName",
+                                "brokeragePhone",
+                                "agentLicence"};
     const QStringList photoTokens = {"$_mainPhoto$", "$_photo02$", "$_photo03$", "$_photo04$"};
     QSet<int> photoCounts;
     int withQrCode = 0;
@@ -378,9 +385,10 @@ void TestThemeCatalogue::installedCatalogue()
             const QString token = it.next().captured(1);
             QVERIFY2(tokens.contains(token), qPrintable(where + ": " + token));
         }
-        for (const char* needed : {"$_contactInfo$", "$_listingPrice$", "$_listingAddress$", "$_listingDescription$",
-                                   "$_listingFeatures$", "$_listingMLS$", "$_listingCaption$", "$_pageFont$",
-                                   "$_listingDisclaimer$", "$_myPicture$", "$_companyLogo$"})
+        for (const char* needed :
+             {"$_contactInfo$", "$_listingPrice$", "$_listingAddress$", "$_listingDescription$", "$_listingFeatures$",
+              "$_listingMLS$", "$_listingCaption$", "$_pageFont$", "$_listingDisclaimer$", "$_myPicture$",
+              "$_companyLogo$", "$_statusLine$", "$_brokerageBlock$"})
             QVERIFY2(page.contains(needed), qPrintable(where + ": " + needed));
         for (int slot = 0; slot < 4; ++slot)
             QCOMPARE(page.contains(photoTokens.at(slot)), slot < info.GetPhotos());

@@ -90,6 +90,8 @@ void TestListingQr::mergeFillsTheTokens()
     settings.Website = website;
     CFlyerData flyer;
     flyer.Reset();
+    CListingExtras extras;
+    extras.m_strListingUrl = listingUrl;
     const QString page =
         MergeTemplate(QStringLiteral("[$_qrCode$][$_listingUrl$]"), TestSupport::Request(flyer, true, listingUrl), settings, CMergeLook());
     const QString code = page.mid(1, page.indexOf(QLatin1Char(']')) - 1);

@@ -2,6 +2,7 @@
 #include "imaging/photointake.h"
 #include "flyer/flyerdata.h"
 #include "flyer/listingextras.h"
+#include "flyer/listingstatus.h"
 #include "support/childprocess.h"
 #include "support/pictures.h"
 
@@ -59,6 +60,34 @@ QStringList FilesBelow(const QString& folder)
     while (it.hasNext())
         files.append(it.next());
     return files;
+}
+
+// The text of a PDF as pdftotext gives it, on one line.
+QString PdfText(const QString& pdf)
+{
+    QProcess text;
+    text.start(QStringLiteral("pdftotext"), {pdf, QStringLiteral("-")});
+    if (!text.waitForFinished(60000))
+        return QString();
+    return QString::fromUtf8(text.readAllStandardOutput()).simplified();
+}
+
+// The findings of a preflight answer as "rule level" words, in order.
+QStringList FindingWords(const QByteArray& answer)
+{
+    QStringList words;
+    for (const QJsonValue& finding : QJsonDocument::fromJson(answer).object().value("findings").toArray())
+        words.append(finding.toObject().value("rule").toString() + QLatin1Char(' ') +
+                     finding.toObject().value("level").toString());
+    return words;
+}
+
+void SaveExtras(const QString& project, ListingStatus status)
+{
+    CListingExtras extras;
+    extras.m_status = status;
+    extras.m_openHouse = COpenHouse{QDate(2027, 3, 7), QTime(13, 0), QTime(16, 0)};
+    QVERIFY(extras.Save(QFileInfo(project).absolutePath()).ok);
 }
 
 } // namespace
@@ -353,8 +382,8 @@ private Q_SLOTS:
         flyer.m_strCaption = QStringLiteral("\u00a1Casa Abierta! S\u00e1bado 1-4 pm");
         QVERIFY(flyer.Save().IsOk());
         const QString pdf = m_dir.filePath(QStringLiteral("opening.pdf"));
-        const ChildRun r = RunCli({QStringLiteral("export"), QStringLiteral("--project"), path, QStringLiteral("--quality"),
-                                   QStringLiteral("print"), QStringLiteral("--out"), pdf});
+        const ChildRun r = RunCli({QStringLiteral("export"), QStringLiteral("--project"), path,
+                                   QStringLiteral("--quality"), QStringLiteral("print"), QStringLiteral("--out"), pdf});
         QVERIFY2(r.exitCode == 0, r.err.constData());
         QProcess text;
         text.start(QStringLiteral("pdftotext"), {pdf, QStringLiteral("-")});
@@ -426,6 +455,104 @@ private Q_SLOTS:
                 transparentLogo = true;
         }
         QVERIFY(transparentLogo);
+    }
+    // Every Letter theme prints the listing's status and open house, and the brokerage and licence set
+    // through the profile command, as text on the print-quality page.
+    void campaignOnEveryLetterTheme()
+    {
+        ChildRun r = RunCli({QStringLiteral("profile"), QStringLiteral("--name"), QStringLiteral("Dana Whitfield"),
+                             QStringLiteral("--brokerage"), QStringLiteral("Harbourline Realty"),
+                             QStringLiteral("--brokerage-phone"), QStringLiteral("(503) 555-0100"),
+                             QStringLiteral("--licence"), QStringLiteral("DRE #01234567")});
+        QVERIFY2(r.exitCode == 0, r.err.constData());
+        const QJsonObject profile = QJsonDocument::fromJson(r.out).object();
+        QCOMPARE(profile.value("brokerage").toString(), QStringLiteral("Harbourline Realty"));
+        QCOMPARE(profile.value("licence").toString(), QStringLiteral("DRE #01234567"));
+        QCOMPARE(profile.value("ad_rules").toBool(), true); // on once a brokerage is named
+
+        const QString project = Project(m_dir.filePath(QStringLiteral("Campaign")), QSize(2400, 1600));
+        r = RunCli({QStringLiteral("themes")});
+        QStringList letter;
+        for (const QJsonValue& theme : QJsonDocument::fromJson(r.out).array()) {
+            const QJsonObject entry = theme.toObject();
+            if (entry.value("width").toInt() == 816 && entry.value("height").toInt() == 1056)
+                letter.append(entry.value("name").toString());
+        }
+        QVERIFY(letter.size() >= 13);
+        const struct
+        {
+            ListingStatus status;
+            QStringList shown;
+        } cases[] = {{ListingStatus::OpenHouse, {"Open House", "March 7", "1-4 PM"}}, {ListingStatus::Sold, {"Sold"}}};
+        for (const auto& c : cases) {
+            SaveExtras(project, c.status);
+            for (const QString& theme : std::as_const(letter)) {
+                const QString pdf = m_dir.filePath(QStringLiteral("campaign.pdf"));
+                r = RunCli({QStringLiteral("export"), QStringLiteral("--theme"), theme, QStringLiteral("--project"),
+                            project, QStringLiteral("--quality"), QStringLiteral("print"), QStringLiteral("--out"),
+                            pdf});
+                QVERIFY2(r.exitCode == 0, qPrintable(theme + r.Err()));
+                const QString text = PdfText(pdf);
+                for (const QString& words : c.shown + QStringList{"Harbourline Realty", "DRE #01234567"})
+                    QVERIFY2(text.contains(words), qPrintable(theme + QStringLiteral(": no \"") + words +
+                                                              QStringLiteral("\" in ") + text.left(300)));
+                if (c.status == ListingStatus::Sold)
+                    QVERIFY2(!text.contains(QStringLiteral("March 7")), qPrintable(theme));
+            }
+        }
+    }
+
+    // The brokerage must be on the page, at no less than half the size of the agent's name and phones:
+    // errors with the rules on, warnings with them off.
+    void advertisingRules()
+    {
+        const QString project = Project(m_dir.filePath(QStringLiteral("Rules")), QSize(2400, 1600));
+        const auto profile = [](const QStringList& args) {
+            const ChildRun r = RunCli(QStringList{QStringLiteral("profile")} + args);
+            QVERIFY2(r.exitCode == 0, r.err.constData());
+        };
+        const auto preflight = [&project](const QString& theme, int exitCode) {
+            const ChildRun r = RunCli(
+                {QStringLiteral("preflight"), QStringLiteral("--theme"), theme, QStringLiteral("--project"), project});
+            if (r.exitCode != exitCode)
+                qWarning() << r.out;
+            return r.exitCode == exitCode ? FindingWords(r.out)
+                                          : QStringList{QStringLiteral("exit %1").arg(r.exitCode)};
+        };
+        profile({"--name", "Dana Whitfield", "--company", "", "--brokerage", "", "--ad-rules", "on"});
+        QCOMPARE(preflight(QStringLiteral("Simple - KT101"), 1), QStringList{"brokerage error"});
+        // Off, an agent without a brokerage is left alone.
+        profile({"--ad-rules", "off"});
+        QCOMPARE(preflight(QStringLiteral("Simple - KT101"), 0), QStringList());
+        profile({"--brokerage", "Harbourline Realty", "--ad-rules", "on"});
+        QCOMPARE(preflight(QStringLiteral("Simple - KT101"), 0), QStringList());
+
+        // A theme of the agent's own that draws the brokerage at 6 px, under half the 16 px name.
+        ChildRun r = RunCli({QStringLiteral("theme-new"), QStringLiteral("Fine Print"), QStringLiteral("--from"),
+                             QStringLiteral("Simple - KT101")});
+        QVERIFY2(r.exitCode == 0, r.err.constData());
+        const QString templatePath = r.Out().trimmed();
+        QFile file(templatePath);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QString page = QString::fromUtf8(file.readAll());
+        file.close();
+        QVERIFY(page.contains(QLatin1String("$_brokerageBlock$")));
+        page.replace(QLatin1String("$_brokerageBlock$"),
+                     QLatin1String("<span style=\"font-size: 6px\">$_brokerageName$</span>"));
+        QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write(page.toUtf8());
+        file.close();
+        QCOMPARE(preflight(QStringLiteral("Fine Print"), 1), QStringList{"brokerage-size error"});
+        profile({"--ad-rules", "off"});
+        QCOMPARE(preflight(QStringLiteral("Fine Print"), 0), QStringList{"brokerage-size warning"});
+        // A theme that shows no brokerage at all leaves the name off the page.
+        page.remove(QLatin1String("<span style=\"font-size: 6px\">$_brokerageName$</span>"));
+        QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write(page.toUtf8());
+        file.close();
+        QCOMPARE(preflight(QStringLiteral("Fine Print"), 0), QStringList{"brokerage warning"});
+        profile({"--ad-rules", "on"});
+        QCOMPARE(preflight(QStringLiteral("Fine Print"), 1), QStringList{"brokerage error"});
     }
 };
 

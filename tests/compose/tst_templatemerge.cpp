@@ -1,4 +1,5 @@
 #include "catalogue/themetemplateinfo.h"
+#include "compose/adrules.h"
 #include "support/flyerrequests.h"
 #include "compose/listinghtml.h"
 #include "compose/templatemerge.h"
@@ -642,6 +643,138 @@ private Q_SLOTS:
         QFETCH(QString, name);
         QFETCH(int, kind);
         QCOMPARE(int(SidebarKindFor(name)), kind);
+    }
+    void campaignTokens_data()
+    {
+        QTest::addColumn<bool>("projectMode");
+        QTest::addColumn<QString>("name"); // the profile's name; empty: the sample agent
+        QTest::addColumn<QString>("brokerage");
+        QTest::addColumn<QString>("licence");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QString>("merged");
+
+        const QString tokens = QStringLiteral("[$_statusLine$][$_listingStatus$][$_openHouse$][$_brokerageBlock$]"
+                                              "[$_brokerageName$][$_agentLicence$]");
+        QTest::newRow("nothing set") << true << "Dana"
+                                     << ""
+                                     << "" << int(ListingStatus::None) << "[][][][][][]";
+        QTest::newRow("open house") << true << "Dana"
+                                    << ""
+                                    << "" << int(ListingStatus::OpenHouse)
+                                    << "[Open House Sunday, March 7, 1-4 PM][Open House][Open House Sunday, March 7, "
+                                       "1-4 PM][][][]";
+        QTest::newRow("sold, licence only")
+            << true << "Dana"
+            << ""
+            << " DRE #01234567 " << int(ListingStatus::Sold)
+            << "[Sold][Sold][][<span class=\"agent-licence\">DRE #01234567</span>][][DRE "
+               "#01234567]";
+        QTest::newRow("brokerage")
+            << true << "Dana"
+            << "Harbourline & Co"
+            << "" << int(ListingStatus::None)
+            << "[][][][<span class=\"brokerage-name\">Harbourline & Co</span>][Harbourline & Co][]";
+        // The preview listing has no campaign; the sample agent no brokerage.
+        QTest::newRow("preview") << false << "Dana"
+                                 << "Harbourline"
+                                 << "" << int(ListingStatus::Sold)
+                                 << "[][][][<span class=\"brokerage-name\">Harbourline</span>][Harbourline][]";
+        QTest::newRow("sample agent") << false << ""
+                                      << "Harbourline"
+                                      << "L1" << int(ListingStatus::Sold) << "[][][][][][]";
+    }
+
+    // The status and brokerage tokens, empty when unset so that a theme hides their elements, and the
+    // head entry for the advertising rules only where a brokerage is looked for.
+    void campaignTokens()
+    {
+        QFETCH(bool, projectMode);
+        QFETCH(QString, name);
+        QFETCH(QString, brokerage);
+        QFETCH(QString, licence);
+        QFETCH(int, status);
+        QFETCH(QString, merged);
+        CAppSettings settings = m_settings;
+        settings.FullName = name;
+        settings.BrokerageName = brokerage;
+        settings.LicenceNumber = licence;
+        CListingExtras extras;
+        extras.m_status = ListingStatus(status);
+        extras.m_openHouse = COpenHouse{QDate(2027, 3, 7), QTime(13, 0), QTime(16, 0)};
+        const QString page = MergeTemplate(QStringLiteral("<head></head>[$_statusLine$][$_listingStatus$][$_openHouse$]"
+                                                          "[$_brokerageBlock$][$_brokerageName$][$_agentLicence$]"),
+                                           TestSupport::Request(Listing(), projectMode, extras), settings, Look());
+        const qsizetype body = page.indexOf(QLatin1String("</head>")) + 7;
+        QCOMPARE(page.mid(body), merged);
+        const QString head = page.left(body);
+        if (merged.contains(QLatin1String("brokerage-name")))
+            QVERIFY2(head.contains(QLatin1String("<meta name=\"listora-ad-rules\" content=\"{&quot;brokerage&quot;:")),
+                     qPrintable(head));
+        else
+            QCOMPARE(head, QStringLiteral("<head></head>"));
+    }
+
+    void adRulesFollowTheBrokerageUntilChosen_data()
+    {
+        QTest::addColumn<int>("check");
+        QTest::addColumn<QString>("brokerage");
+        QTest::addColumn<bool>("on");
+        QTest::newRow("unchosen, none") << -1 << "" << false;
+        QTest::newRow("unchosen, named") << -1 << "Harbourline" << true;
+        QTest::newRow("unchosen, blank") << -1 << "   " << false;
+        QTest::newRow("off, named") << 0 << "Harbourline" << false;
+        QTest::newRow("on, none") << 1 << "" << true;
+    }
+
+    void adRulesFollowTheBrokerageUntilChosen()
+    {
+        QFETCH(int, check);
+        QFETCH(QString, brokerage);
+        QFETCH(bool, on);
+        CAppSettings settings = m_settings;
+        settings.CheckAdRules = check;
+        settings.BrokerageName = brokerage;
+        QCOMPARE(settings.AdRulesOn(), on);
+    }
+
+    // Measured sizes against the rule: half the largest of the agent's name and phones.
+    void adRuleFindings_data()
+    {
+        QTest::addColumn<bool>("rulesOn");
+        QTest::addColumn<QString>("brokerage");
+        QTest::addColumn<QByteArray>("report");
+        QTest::addColumn<QString>("found"); // "rule level", or empty
+
+        const QByteArray big = R"([{"adRules":{"found":true,"size":13,"contact":16}}])";
+        const QByteArray half = R"([{"adRules":{"found":true,"size":8,"contact":16}}])";
+        const QByteArray small = R"([{"adRules":{"found":true,"size":7.5,"contact":16}}])";
+        const QByteArray missing = R"([{"adRules":{"found":false,"size":0,"contact":16}}])";
+        QTest::newRow("large enough") << true << "Harbourline" << big << QString();
+        QTest::newRow("exactly half") << true << "Harbourline" << half << QString();
+        QTest::newRow("under half") << true << "Harbourline" << small << "brokerage-size error";
+        QTest::newRow("under half, off") << false << "Harbourline" << small << "brokerage-size warning";
+        QTest::newRow("not on the page") << true << "Harbourline" << missing << "brokerage error";
+        QTest::newRow("no report") << true << "Harbourline" << QByteArray("[]") << "brokerage error";
+        QTest::newRow("none named, on") << true << "" << QByteArray("[]") << "brokerage error";
+        QTest::newRow("none named, off") << false << "" << QByteArray("[]") << QString();
+    }
+
+    void adRuleFindings()
+    {
+        QFETCH(bool, rulesOn);
+        QFETCH(QString, brokerage);
+        QFETCH(QByteArray, report);
+        QFETCH(QString, found);
+        CAppSettings settings = m_settings;
+        settings.BrokerageName = brokerage;
+        settings.CheckAdRules = rulesOn ? 1 : 0;
+        const CXFindings findings = AdRules::Findings(settings, true, AdRules::FromReport(report), QStringLiteral("T"));
+        QStringList words;
+        for (const CXFinding& finding : findings)
+            words.append(finding.rule + QLatin1Char(' ') + LevelName(finding.level));
+        QCOMPARE(words.join(QLatin1Char(',')), found);
+        // The sample agent of the preview is no advertisement of the user's.
+        QVERIFY(AdRules::Findings(settings, false, AdRules::FromReport(report), QStringLiteral("T")).isEmpty());
     }
 };
 

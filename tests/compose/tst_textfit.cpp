@@ -24,13 +24,13 @@ struct Listing
     QString description;
 };
 
-const QString kParagraph = QStringLiteral(
-    "Hermosa casa de estilo colonial con amplios espacios, cocina renovada con encimeras de cuarzo, "
-    "ventanales que llenan de luz la sala y un jard\u00edn privado con \u00e1rboles frutales.");
+const QString kParagraph =
+    QStringLiteral("Hermosa casa de estilo colonial con amplios espacios, cocina renovada con encimeras de cuarzo, "
+                   "ventanales que llenan de luz la sala y un jard\u00edn privado con \u00e1rboles frutales.");
 
 const Listing kLong = {QStringLiteral("Just Listed - Ocean View"), QStringLiteral("Offered at $1,249,000"),
-                       QStringLiteral("14820 Pacific Coast Highway, Unit 12B"), QStringLiteral("Cannon Beach, OR 97110"),
-                       kParagraph};
+                       QStringLiteral("14820 Pacific Coast Highway, Unit 12B"),
+                       QStringLiteral("Cannon Beach, OR 97110"), kParagraph};
 // Far more than any box holds even at its smallest: the shrink must stop at the theme's limit, and
 // the rest is cut with an ellipsis and reported. Six paragraphs of a description among them.
 const Listing kOverlong = {QStringLiteral("Just Listed - Ocean View Estate With Private Beach Access And Guest House"),
@@ -132,7 +132,8 @@ void TestTextFit::boxesFitWithinTheirLimits()
                                            QByteArray::number(box.base) + "px, limit " + QByteArray::number(box.limit) +
                                            ", kept " + QByteArray::number(box.kept) + " of " +
                                            QByteArray::number(box.chars) + (box.cut ? " (cut)" : ""));
-        QVERIFY2(box.shown, what.constData());
+        // The status and brokerage boxes are not drawn at all when they have nothing to say.
+        QVERIFY2(box.shown || box.chars == 0, what.constData());
         QVERIFY2(box.limit > 0.4 && box.limit <= 1.0, what.constData());
         QVERIFY2(box.size >= box.base * box.limit - 0.01 && box.size <= box.base + 0.001, what.constData());
         if (!box.fits) {

@@ -10,6 +10,9 @@
 #include "support/urlcatcher.h"
 
 #include <QApplication>
+#include <QComboBox>
+#include <QDateEdit>
+#include <QTimeEdit>
 #include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
@@ -426,6 +429,68 @@ private Q_SLOTS:
         QCOMPARE(back.m_strPhotoFolder, QFileInfo(chosen).absolutePath());
         QCOMPARE(backExtras.m_strListingUrl, extras.m_strListingUrl);
         QCOMPARE(backExtras.m_crops[0], extras.m_crops[0]);
+    }
+
+    // The listing status drop-down with its open house pickers: followed by the live draft, checked on
+    // Save, and an open house kept while another status is chosen.
+    void statusAndOpenHouse()
+    {
+        const QString kept = MakePhoto(QStringLiteral("status/_photo01.jpg"), 800, 520);
+        CFlyerData record;
+        record.Reset();
+        record.m_photos[0].m_strPath = kept;
+        record.m_strPhotoFolder = m_dir.path();
+        CListingExtras extras;
+        extras.m_status = ListingStatus::Sold;
+        extras.m_openHouse = COpenHouse{QDate(2027, 3, 7), QTime(13, 0), QTime(16, 0)};
+
+        CAppSettings settings;
+        CDLGFlyerDetails dialog(nullptr, settings);
+        dialog.LoadFromRecord(record, extras);
+        QSignalSpy changed(&dialog, &CDLGFlyerDetails::DraftChanged);
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowActive(&dialog));
+        auto* status = dialog.findChild<QComboBox*>(QStringLiteral("IDC_COMBO_STATUS"));
+        auto* date = dialog.findChild<QDateEdit*>(QStringLiteral("IDC_DATE_OPENHOUSE"));
+        auto* start = dialog.findChild<QTimeEdit*>(QStringLiteral("IDC_TIME_OPENSTART"));
+        auto* end = dialog.findChild<QTimeEdit*>(QStringLiteral("IDC_TIME_OPENEND"));
+        QVERIFY(status && date && start && end);
+        QCOMPARE(status->count(), 7);
+        QCOMPARE(status->currentText(), QStringLiteral("Sold"));
+        QVERIFY(!date->isEnabled());
+        QCOMPARE(date->date(), QDate(2027, 3, 7));
+        QCOMPARE(changed.size(), 0);
+        QVERIFY(!dialog.HasChanges());
+        QCOMPARE(dialog.DraftExtras().StatusLine(), QStringLiteral("Sold"));
+
+        status->setCurrentIndex(status->findText(QStringLiteral("Open House")));
+        QVERIFY(date->isEnabled() && start->isEnabled() && end->isEnabled());
+        QCOMPARE(changed.size(), 1);
+        QCOMPARE(dialog.DraftExtras().StatusLine(), QStringLiteral("Open House Sunday, March 7, 1-4 PM"));
+        end->setTime(QTime(17, 30));
+        QCOMPARE(changed.size(), 2);
+        QCOMPARE(dialog.DraftExtras().StatusLine(), QStringLiteral("Open House Sunday, March 7, 1-5:30 PM"));
+        QVERIFY(dialog.HasChanges());
+
+        // An open house that ends before it starts is not saved.
+        end->setTime(QTime(12, 0));
+        CXMessageBoxTest::AnswerNext(MsgBox::IdOK);
+        Child<QPushButton>(dialog, Id::Save)->click();
+        const auto asked = CXMessageBoxTest::TakeAsked();
+        QCOMPARE(asked.size(), 1);
+        QCOMPARE(asked[0].text, QStringLiteral("The open house must end after it starts."));
+        QVERIFY(dialog.isVisible());
+        QCOMPARE(QApplication::focusWidget(), end);
+
+        end->setTime(QTime(17, 30));
+        Child<QPushButton>(dialog, Id::Save)->click();
+        QCOMPARE(dialog.result(), int(QDialog::Accepted));
+        CFlyerData back = record;
+        CListingExtras backExtras;
+        dialog.SaveToRecord(back, backExtras);
+        QCOMPARE(backExtras.m_status, ListingStatus::OpenHouse);
+        QCOMPARE(backExtras.m_openHouse,
+                 (std::optional<COpenHouse>(COpenHouse{QDate(2027, 3, 7), QTime(13, 0), QTime(17, 30)})));
     }
 
     // The feature being edited shows how much of its 18 characters it uses.

@@ -40,6 +40,10 @@ private Q_SLOTS:
     void checkListingUrl();
     void qrCodeAddressFallsBackToWebsite_data();
     void qrCodeAddressFallsBackToWebsite();
+    void openHouseLine_data();
+    void openHouseLine();
+    void statusAndOpenHouseRoundTrip();
+    void statusLineShowsTheOpenHouseOnlyForOne();
 };
 
 void TestListingExtras::missingFileMeansNoExtrasAndWritesNothing()
@@ -142,6 +146,23 @@ void TestListingExtras::damagedFileIsReportedAndLeftAlone_data()
                                    << QStringLiteral("crop 1");
     QTest::newRow("empty crop") << QByteArray(R"({"crops": [null, {"x": 1, "y": 0, "w": 0, "h": 5}, null, null]})")
                                 << QStringLiteral("crop 2");
+    // The refusal names the field and every word it may hold.
+    QTest::newRow("unknown status") << QByteArray(R"({"status": "pending"})")
+                                    << QStringLiteral("\"status\" must be one of \"\", \"just_listed\", "
+                                                      "\"coming_soon\", \"open_house\", \"price_reduced\", "
+                                                      "\"under_contract\", \"sold\"");
+    QTest::newRow("status label") << QByteArray(R"({"status": "Sold"})") << QStringLiteral("\"status\" must be");
+    QTest::newRow("open house ends first")
+        << QByteArray(R"({"open_house": {"date": "2027-03-07", "start": "16:00", "end": "13:00"}})")
+        << QStringLiteral("ends (13:00) before it starts (16:00)");
+    QTest::newRow("open house bad date")
+        << QByteArray(R"({"open_house": {"date": "2027-02-30", "start": "13:00", "end": "16:00"}})")
+        << QStringLiteral("YYYY-MM-DD");
+    QTest::newRow("open house 1pm") << QByteArray(
+                                           R"({"open_house": {"date": "2027-03-07", "start": "1pm", "end": "16:00"}})")
+                                    << QStringLiteral("HH:MM");
+    QTest::newRow("open house without end") << QByteArray(R"({"open_house": {"date": "2027-03-07", "start": "13:00"}})")
+                                            << QStringLiteral("\"open_house\" must be null or");
 }
 
 void TestListingExtras::damagedFileIsReportedAndLeftAlone()
@@ -215,6 +236,79 @@ void TestListingExtras::qrCodeAddressFallsBackToWebsite()
     QFETCH(QString, website);
     QFETCH(QString, address);
     QCOMPARE(QrCodeAddress(listing, website), address);
+}
+
+void TestListingExtras::openHouseLine_data()
+{
+    QTest::addColumn<QDate>("date");
+    QTest::addColumn<QTime>("start");
+    QTest::addColumn<QTime>("end");
+    QTest::addColumn<QString>("line");
+    const QDate sunday(2027, 3, 7);
+    QTest::newRow("afternoon") << sunday << QTime(13, 0) << QTime(16, 0)
+                               << QStringLiteral("Open House Sunday, March 7, 1-4 PM");
+    QTest::newRow("across noon") << sunday << QTime(10, 0) << QTime(13, 0)
+                                 << QStringLiteral("Open House Sunday, March 7, 10 AM-1 PM");
+    QTest::newRow("minutes") << sunday << QTime(10, 30) << QTime(11, 45)
+                             << QStringLiteral("Open House Sunday, March 7, 10:30-11:45 AM");
+    QTest::newRow("from noon") << sunday << QTime(12, 0) << QTime(14, 30)
+                               << QStringLiteral("Open House Sunday, March 7, 12-2:30 PM");
+    QTest::newRow("from midnight") << QDate(2027, 12, 31) << QTime(0, 0) << QTime(0, 30)
+                                   << QStringLiteral("Open House Friday, December 31, 12-12:30 AM");
+    QTest::newRow("into the night") << QDate(2027, 7, 4) << QTime(11, 5) << QTime(23, 59)
+                                    << QStringLiteral("Open House Sunday, July 4, 11:05 AM-11:59 PM");
+}
+
+// US English whatever the desktop's language; the half of the day is said once when the range keeps to it.
+void TestListingExtras::openHouseLine()
+{
+    QFETCH(QDate, date);
+    QFETCH(QTime, start);
+    QFETCH(QTime, end);
+    QFETCH(QString, line);
+    QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+    QCOMPARE(OpenHouseLine(COpenHouse{date, start, end}), line);
+    QLocale::setDefault(QLocale::c());
+}
+
+void TestListingExtras::statusAndOpenHouseRoundTrip()
+{
+    QTemporaryDir dir;
+    CListingExtras extras;
+    extras.m_status = ListingStatus::UnderContract;
+    extras.m_openHouse = COpenHouse{QDate(2027, 3, 7), QTime(13, 0), QTime(16, 0)};
+    QVERIFY(!extras.IsEmpty());
+    QVERIFY(extras.Save(dir.path()).ok);
+    const QJsonObject written = QJsonDocument::fromJson(ReadAll(dir.filePath(CListingExtras::FileName()))).object();
+    QCOMPARE(written.value(QStringLiteral("status")).toString(), QStringLiteral("under_contract"));
+    QCOMPARE(written.value(QStringLiteral("open_house")).toObject(),
+             (QJsonObject{{QStringLiteral("date"), QStringLiteral("2027-03-07")},
+                          {QStringLiteral("start"), QStringLiteral("13:00")},
+                          {QStringLiteral("end"), QStringLiteral("16:00")}}));
+    CListingExtras again;
+    QCOMPARE(again.Load(dir.path()).kind, CListingExtras::Loaded);
+    QCOMPARE(again, extras);
+
+    // A file of an older version has neither: no status, no open house.
+    WriteAll(dir.filePath(CListingExtras::FileName()), R"({"listing_url": "", "crops": [null, null, null, null]})");
+    QCOMPARE(again.Load(dir.path()).kind, CListingExtras::Loaded);
+    QCOMPARE(again.m_status, ListingStatus::None);
+    QVERIFY(!again.m_openHouse);
+}
+
+void TestListingExtras::statusLineShowsTheOpenHouseOnlyForOne()
+{
+    CListingExtras extras;
+    QCOMPARE(extras.StatusLine(), QString());
+    extras.m_openHouse = COpenHouse{QDate(2027, 3, 7), QTime(13, 0), QTime(16, 0)};
+    extras.m_status = ListingStatus::Sold;
+    // The open house stays stored for later, but a sold listing shows no open house.
+    QCOMPARE(extras.StatusLine(), QStringLiteral("Sold"));
+    QCOMPARE(extras.OpenHouseText(), QString());
+    extras.m_status = ListingStatus::OpenHouse;
+    QCOMPARE(extras.StatusLine(), QStringLiteral("Open House Sunday, March 7, 1-4 PM"));
+    extras.m_openHouse.reset();
+    QCOMPARE(extras.StatusLine(), QStringLiteral("Open House"));
 }
 
 QTEST_GUILESS_MAIN(TestListingExtras)

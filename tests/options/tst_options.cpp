@@ -22,6 +22,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSettings>
+#include <QSignalSpy>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
@@ -392,6 +393,54 @@ private Q_SLOTS:
         QCOMPARE(Child<QComboBox>(page, OptionsMyInfoId::PhoneLabel02)->currentIndex(), -1);
         page.OnOK();
         QCOMPARE(page.m_nPhoneLabel02, -1);
+    }
+
+    // The brokerage block reaches the settings through Save; the advertising rules follow the
+    // brokerage name until the agent ticks or clears the box, and then keep that choice.
+    void brokerageAndAdvertisingRules()
+    {
+        CAppSettings settings;
+        Prepare(settings);
+        CPPDLGOptionsMyInfo page(settings);
+        auto* brokerage = page.findChild<QLineEdit*>(QStringLiteral("IDC_EDIT_BROKERAGE"));
+        auto* phone = page.findChild<QLineEdit*>(QStringLiteral("IDC_EDIT_BROKERAGEPHONE"));
+        auto* licence = page.findChild<QLineEdit*>(QStringLiteral("IDC_EDIT_LICENCE"));
+        auto* rules = page.findChild<QCheckBox*>(QStringLiteral("IDC_CHECK_ADRULES"));
+        QVERIFY(brokerage && phone && licence && rules);
+        QVERIFY(!rules->isChecked());
+        QSignalSpy changed(&page, &CPPDLGOptionsMyInfo::ProfileChanged);
+        brokerage->setText(QStringLiteral("Harbourline Realty"));
+        QVERIFY(rules->isChecked());
+        brokerage->clear();
+        QVERIFY(!rules->isChecked());
+        brokerage->setText(QStringLiteral("Harbourline Realty"));
+        phone->setText(QStringLiteral("(503) 555-0100"));
+        licence->setText(QStringLiteral("DRE #01234567"));
+        QVERIFY(changed.size() >= 5);
+
+        CAppSettings live;
+        page.CurrentProfileTo(live);
+        QCOMPARE(live.BrokerageName, QStringLiteral("Harbourline Realty"));
+        QVERIFY(live.AdRulesOn());
+
+        rules->click(); // the agent's own choice: off, whatever the brokerage
+        QVERIFY(!rules->isChecked());
+        brokerage->setText(QStringLiteral("Harbourline Realty Group"));
+        QVERIFY(!rules->isChecked());
+        page.OnOK();
+        CAppSettings saved;
+        page.SaveProfileTo(saved);
+        QCOMPARE(saved.BrokerageName, QStringLiteral("Harbourline Realty Group"));
+        QCOMPARE(saved.BrokeragePhone, QStringLiteral("(503) 555-0100"));
+        QCOMPARE(saved.LicenceNumber, QStringLiteral("DRE #01234567"));
+        QCOMPARE(saved.CheckAdRules, 0);
+        QVERIFY(!saved.AdRulesOn());
+
+        // Reopened with that choice, the box shows it.
+        CPPDLGOptionsMyInfo again(saved);
+        QVERIFY(!again.findChild<QCheckBox*>(QStringLiteral("IDC_CHECK_ADRULES"))->isChecked());
+        QCOMPARE(again.findChild<QLineEdit*>(QStringLiteral("IDC_EDIT_LICENCE"))->text(),
+                 QStringLiteral("DRE #01234567"));
     }
 
     void profileImages_data()

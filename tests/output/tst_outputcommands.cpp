@@ -11,6 +11,7 @@
 #include <QApplication>
 #include <QFileDialog>
 #include <QImageReader>
+#include <QLabel>
 #include <QLineEdit>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -447,7 +448,8 @@ private Q_SLOTS:
         EmailFlyer(nullptr, settings, flyer, &image, printPage);
         const auto asked = CXMessageBoxTest::TakeAsked();
         QCOMPARE(asked.size(), 1);
-        QVERIFY2(asked[0].text.startsWith(QStringLiteral("The description is cut after 612")), qPrintable(asked[0].text));
+        QVERIFY2(asked[0].text.startsWith(QStringLiteral("The description is cut after 612")),
+                 qPrintable(asked[0].text));
         QVERIFY2(asked[0].text.endsWith(QStringLiteral("E-mail anyway?")), qPrintable(asked[0].text));
         QTest::qWait(200);
         QVERIFY(!QFile::exists(m_record));
@@ -514,6 +516,58 @@ private Q_SLOTS:
         QVERIFY(ReadAll(dir.filePath(QStringLiteral("picture.pdf"))).startsWith("%PDF-1.3"));
         exportAs(QStringLiteral("picture2.pdf"), QStringLiteral("PDF Document (*.pdf)"));
         QCOMPARE(initial, QStringLiteral("PDF Document (*.pdf)"));
+    }
+
+    // The advertising rules are asked about before any export, a screen picture too, when they are
+    // errors; as warnings (the rules off) they are only noted under the flyer.
+    void adRulesAskBeforeExport()
+    {
+        QTemporaryDir dir;
+        CAppSettings settings;
+        settings.LastExportToPath = dir.path();
+        settings.Path2TempFolder = dir.filePath(QStringLiteral("Temp"));
+        const CFlyerData flyer = Project(dir.path());
+        const QImage image = MakeFlyer();
+        CXFinding finding{QStringLiteral("brokerage"), QStringLiteral("brokerage"), CXFinding::Level::Error,
+                          QStringLiteral("The flyer does not name your brokerage: enter its name in Options, My "
+                                         "Information.")};
+        const PrintPageFn printPage = [&](PrintPageWork, CXPrintPage& page, QString*) {
+            page.findings = {finding};
+            return true;
+        };
+        QStringList offered;
+        QString initial;
+        const auto exportAs = [&](const QString& name) {
+            ExportAs(dir.filePath(name), QStringLiteral("PNG Image (*.png)"), &offered, &initial,
+                     [&] { ExportFlyer(nullptr, settings, flyer, &image, printPage); });
+        };
+
+        CXMessageBoxTest::AnswerNext(MsgBox::IdNo);
+        exportAs(QStringLiteral("declined.png"));
+        auto asked = CXMessageBoxTest::TakeAsked();
+        QCOMPARE(asked.size(), 1);
+        QCOMPARE(asked[0].text, finding.message + QStringLiteral("\n\nExport anyway?"));
+        QVERIFY(!QFile::exists(dir.filePath(QStringLiteral("declined.png"))));
+
+        finding.level = CXFinding::Level::Warning;
+        exportAs(QStringLiteral("warned.png"));
+        QCOMPARE(CXMessageBoxTest::TakeAsked().size(), 0);
+        QVERIFY(QFile::exists(dir.filePath(QStringLiteral("warned.png"))));
+
+        // Under the canvas: a line per finding, and nothing once they are gone.
+        QWidget canvas;
+        canvas.resize(400, 500);
+        ShowFindingsNote(&canvas, {finding});
+        auto* note = canvas.findChild<QLabel*>(QStringLiteral("IDC_ST_ADRULES"));
+        QVERIFY(note);
+        QCOMPARE(note->text(), QStringLiteral("Note: ") + finding.message);
+        QVERIFY(!note->isHidden());
+        finding.level = CXFinding::Level::Error;
+        ShowFindingsNote(&canvas, {finding, finding});
+        QCOMPARE(note->text().count(QStringLiteral("Advertising rules: ")), 2);
+        ShowFindingsNote(&canvas, {});
+        QVERIFY(note->isHidden());
+        QCOMPARE(canvas.findChildren<QLabel*>().size(), 1);
     }
 
     void exportPrintSizePicture_data()

@@ -69,7 +69,9 @@ void TestProjectCli::showThenWriteGivesTheSameBytes()
     const ChildRun show = Cli({QStringLiteral("project"), QStringLiteral("show"), record.m_strPathName});
     QCOMPARE(show.exitCode, 0);
     const QJsonObject json = QJsonDocument::fromJson(show.out).object();
-    QCOMPARE(json.size(), 18);
+    QCOMPARE(json.size(), 20);
+    QCOMPARE(json.value(QStringLiteral("status")).toString(), QString());
+    QVERIFY(json.value(QStringLiteral("open_house")).isNull());
     QCOMPARE(json.value(QStringLiteral("listing_url")).toString(), QString());
     QCOMPARE(json.value(QStringLiteral("crops")).toArray(),
              QJsonArray({QJsonValue(), QJsonValue(), QJsonValue(), QJsonValue()}));
@@ -123,6 +125,15 @@ void TestProjectCli::writeRefusesBadInput_data()
                                       << QLatin1Char('"') + QString(4097, QLatin1Char('c')) + QLatin1Char('"')
                                       << QStringLiteral(
                                              "\"features\" 3 holds 4,097 characters; at most 4,096 are allowed");
+    // An unknown status is refused, naming the field and the words it may hold.
+    QTest::newRow("unknown status") << QStringLiteral("\"status\": \"\"") << QStringLiteral("\"status\": \"pending\"")
+                                    << QStringLiteral(
+                                           "\"status\" must be one of \"\", \"just_listed\", \"coming_soon\", "
+                                           "\"open_house\", \"price_reduced\", \"under_contract\", \"sold\"");
+    QTest::newRow("open house backwards")
+        << QStringLiteral("\"open_house\": null")
+        << QStringLiteral("\"open_house\": {\"date\": \"2027-03-07\", \"start\": \"16:00\", \"end\": \"13:00\"}")
+        << QStringLiteral("\"open_house\": the open house ends (13:00) before it starts (16:00)");
     QTest::newRow("not JSON") << QStringLiteral("{") << QStringLiteral("[")
                               << QStringLiteral("standard input is not JSON");
 }
@@ -187,6 +198,10 @@ void TestProjectCli::extrasTravelBesideTheRecord()
                                                                 {QStringLiteral("w"), 3000},
                                                                 {QStringLiteral("h"), 2000}},
                                                     QJsonValue(), QJsonValue(), QJsonValue()});
+    json.insert(QStringLiteral("status"), QStringLiteral("open_house"));
+    json.insert(QStringLiteral("open_house"), QJsonObject{{QStringLiteral("date"), QStringLiteral("2027-03-07")},
+                                                          {QStringLiteral("start"), QStringLiteral("13:00")},
+                                                          {QStringLiteral("end"), QStringLiteral("16:00")}});
 
     QDir(dir.path()).mkdir(QStringLiteral("p"));
     const QString target = dir.filePath(QStringLiteral("p/FlyerData.lso"));
@@ -203,6 +218,8 @@ void TestProjectCli::extrasTravelBesideTheRecord()
     const QJsonObject shown = QJsonDocument::fromJson(show.out).object();
     QCOMPARE(shown.value(QStringLiteral("listing_url")), json.value(QStringLiteral("listing_url")));
     QCOMPARE(shown.value(QStringLiteral("crops")), json.value(QStringLiteral("crops")));
+    QCOMPARE(shown.value(QStringLiteral("status")), json.value(QStringLiteral("status")));
+    QCOMPARE(shown.value(QStringLiteral("open_house")), json.value(QStringLiteral("open_house")));
 
     // A bad crop writes nothing at all, not even the project file.
     json.insert(QStringLiteral("crops"),
@@ -252,7 +269,9 @@ void TestProjectCli::cropsCutTheScreenCopyAndPairsStayTogether()
         QJsonDocument::fromJson(Cli({QStringLiteral("project"), QStringLiteral("show"), record.m_strPathName}).out)
             .object();
     const auto crop = [](int x) {
-        return QJsonObject{{QStringLiteral("x"), x}, {QStringLiteral("y"), 100}, {QStringLiteral("w"), 450},
+        return QJsonObject{{QStringLiteral("x"), x},
+                           {QStringLiteral("y"), 100},
+                           {QStringLiteral("w"), 450},
                            {QStringLiteral("h"), 300}};
     };
     const auto colourAt = [&](double fx) {
@@ -261,8 +280,8 @@ void TestProjectCli::cropsCutTheScreenCopyAndPairsStayTogether()
     };
 
     json.insert(QStringLiteral("crops"), QJsonArray{crop(700), QJsonValue(), QJsonValue(), QJsonValue()});
-    ChildRun run = Cli({QStringLiteral("project"), QStringLiteral("write"), record.m_strPathName},
-                       QJsonDocument(json).toJson());
+    ChildRun run =
+        Cli({QStringLiteral("project"), QStringLiteral("write"), record.m_strPathName}, QJsonDocument(json).toJson());
     QVERIFY2(run.exitCode == 0, run.err.constData());
     QVERIFY(colourAt(0.02).blue() > 200 && colourAt(0.02).red() < 60);
     QVERIFY(colourAt(0.98).blue() > 200);
@@ -273,10 +292,10 @@ void TestProjectCli::cropsCutTheScreenCopyAndPairsStayTogether()
     QVERIFY(colourAt(0.02).red() > 200 && colourAt(0.98).blue() > 200);
 
     json.insert(QStringLiteral("crops"), QJsonArray{crop(0), QJsonValue(), QJsonValue(), QJsonValue()});
-    QCOMPARE(Cli({QStringLiteral("project"), QStringLiteral("write"), record.m_strPathName},
-                 QJsonDocument(json).toJson())
-                 .exitCode,
-             0);
+    QCOMPARE(
+        Cli({QStringLiteral("project"), QStringLiteral("write"), record.m_strPathName}, QJsonDocument(json).toJson())
+            .exitCode,
+        0);
     QVERIFY(Cli({QStringLiteral("project"), QStringLiteral("show"), record.m_strPathName}).err.isEmpty());
     record.m_strCaption = QStringLiteral("Saved without its extras");
     QVERIFY(record.Save().IsOk());

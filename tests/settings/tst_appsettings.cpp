@@ -182,7 +182,11 @@ private Q_SLOTS:
                                            "LastMyPicturePath",
                                            "LastExportToPath",
                                            "LastExportFilter",
-                                           "CustomColors"};
+                                           "CustomColors",
+                                           "BrokerageName",
+                                           "BrokeragePhone",
+                                           "LicenceNumber",
+                                           "CheckAdRules"};
         QStringList names;
         for (const auto& v : settings.PersistedValues()) {
             names.append(v.name);

@@ -16,4 +16,12 @@ inline FlyerRequest Request(const CFlyerData& flyer, bool projectMode = true, co
     return request;
 }
 
+// The same with the listing's whole extras file (status, open house, web address).
+inline FlyerRequest Request(const CFlyerData& flyer, bool projectMode, const CListingExtras& extras)
+{
+    FlyerRequest request = Request(flyer, projectMode);
+    request.extras = extras;
+    return request;
+}
+
 } // namespace TestSupport

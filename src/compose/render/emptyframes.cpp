@@ -43,4 +43,3 @@ int EmptyFramesIn(const QList<CXPictureBox>& pictures)
     }
     return count;
 }
-

@@ -1,5 +1,6 @@
 #include "compose/render/printpage.h"
 
+#include "compose/adrules.h"
 #include "compose/loadpolicy.h"
 #include "compose/render/emptyframes.h"
 #include "compose/render/xhtml2image.h"
@@ -41,7 +42,8 @@ QString WithPrintStyle(const QString& page, const QString& rules = QString())
     const qsizetype head = page.indexOf(QLatin1String("</head>"), 0, Qt::CaseInsensitive);
     QString result = page;
     result.insert(head >= 0 ? head : 0,
-                  rules.isEmpty() ? kPrintStyle : kPrintStyle + QStringLiteral("<style>") + rules + QStringLiteral("</style>"));
+                  rules.isEmpty() ? kPrintStyle
+                                  : kPrintStyle + QStringLiteral("<style>") + rules + QStringLiteral("</style>"));
     return result;
 }
 
@@ -224,6 +226,8 @@ bool MakePrintPage(CXHTML2Image& renderer, const CXFlyerSource& source, PrintPag
             out.findings.append(CXFinding{QStringLiteral("text-fit"), box.name, CXFinding::Level::Error,
                                           TextFit::CutMessage(box, request.look.themeName)});
     }
+    out.findings += AdRules::Findings(settings, projectMode || ProfileHasName(settings),
+                                      AdRules::FromReport(pass.fitReport), request.look.themeName);
     // A theme without a layout for fewer photos draws the frames of the missing ones empty.
     if (const int empty = EmptyFramesIn(boxes))
         out.findings.append(EmptyFrameFinding(empty));

@@ -18,6 +18,7 @@
 #include "mainwin/mainids.h"
 #include "mainwin/mainlayout.h"
 #include "controls/ui/dialogunits.h"
+#include "output/ui/flyeroutput.h"
 #include "projects/ui/flyerdetailsdlg.h"
 #include "settings/appinfo.h"
 #include "web/ui/helpviewer.h"
@@ -310,6 +311,7 @@ void CMainDialog::ConnectSession()
     connect(m_pSession.get(), &CFlyerSession::FlyerReady, this, [this](const QImage& image) {
         m_pCanvas->SetEmptyText(QString());
         m_pCanvas->ShowPage(image);
+        ShowFindingsNote(m_pCanvas, m_pSession->AdRuleFindings());
         Q_EMIT FlyerShown(true);
         // Told after the flyer shows, outside the render cycle, so the box does not hold it up.
         if (const QStringList problems = m_pSession->TakeNewPhotoProblems(); !problems.isEmpty()) {

@@ -17,7 +17,9 @@
 #include <QHideEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QCheckBox>
 #include <QPlainTextEdit>
+#include <QSignalBlocker>
 #include <QPushButton>
 #include <QShowEvent>
 
@@ -28,10 +30,22 @@ CPPDLGOptionsMyInfo::CPPDLGOptionsMyInfo(CAppSettings& settings, QWidget* parent
     setWindowTitle(QStringLiteral("My Information"));
     BuildControls();
     OnInitDialog();
-    for (QLineEdit* edit : {m_pFullName, m_pCredentials, m_pCompanyName, m_pAddress, m_pCityStateZip, m_pPhone01,
-                            m_pPhone02, m_pEmailAddress, m_pWebsite})
+    for (QLineEdit* edit :
+         {m_pFullName, m_pCredentials, m_pCompanyName, m_pAddress, m_pCityStateZip, m_pPhone01, m_pPhone02,
+          m_pEmailAddress, m_pWebsite, m_pBrokerageName, m_pBrokeragePhone, m_pLicenceNumber})
         connect(edit, &QLineEdit::textChanged, this, &CPPDLGOptionsMyInfo::ProfileChanged);
     connect(m_pDisclaimer, &QPlainTextEdit::textChanged, this, &CPPDLGOptionsMyInfo::ProfileChanged);
+    // Until the agent decides, the rules follow the brokerage: on once one is named.
+    connect(m_pBrokerageName, &QLineEdit::textChanged, this, [this](const QString& name) {
+        if (m_nCheckAdRules < 0) {
+            const QSignalBlocker blocker(m_pCheckAdRules);
+            m_pCheckAdRules->setChecked(!name.trimmed().isEmpty());
+        }
+    });
+    connect(m_pCheckAdRules, &QCheckBox::clicked, this, [this](bool checked) {
+        m_nCheckAdRules = checked ? 1 : 0;
+        Q_EMIT ProfileChanged();
+    });
     for (QComboBox* combo : {static_cast<QComboBox*>(m_pPhoneLabel01), static_cast<QComboBox*>(m_pPhoneLabel02)})
         connect(combo, &QComboBox::currentIndexChanged, this, &CPPDLGOptionsMyInfo::ProfileChanged);
 }
@@ -50,6 +64,10 @@ void CPPDLGOptionsMyInfo::CurrentProfileTo(CAppSettings& settings) const
     settings.EmailAddress = m_pEmailAddress->text();
     settings.Website = m_pWebsite->text();
     settings.Disclaimer = m_pDisclaimer->toPlainText();
+    settings.BrokerageName = m_pBrokerageName->text();
+    settings.BrokeragePhone = m_pBrokeragePhone->text();
+    settings.LicenceNumber = m_pLicenceNumber->text();
+    settings.CheckAdRules = m_nCheckAdRules;
 }
 
 CPPDLGOptionsMyInfo::~CPPDLGOptionsMyInfo() = default;
@@ -117,9 +135,34 @@ void CPPDLGOptionsMyInfo::BuildControls()
     makeLabel("Website:", y, m_pWebsite);
     y += kRowStep;
 
+    const struct
+    {
+        const char* label;
+        const char* name;
+        QLineEdit** edit;
+    } brokerage[] = {
+        {"Brokerage:", "IDC_EDIT_BROKERAGE", &m_pBrokerageName},
+        {"Brokerage Phone:", "IDC_EDIT_BROKERAGEPHONE", &m_pBrokeragePhone},
+        {"Licence Number:", "IDC_EDIT_LICENCE", &m_pLicenceNumber},
+    };
+    for (const auto& row : brokerage) {
+        *row.edit = makeEdit(Id(0), kEditX, y, kEditWidth);
+        (*row.edit)->setObjectName(QString::fromLatin1(row.name));
+        makeLabel(row.label, y, *row.edit);
+        y += kRowStep;
+    }
+    m_pLicenceNumber->setPlaceholderText(QStringLiteral("e.g. DRE #01234567"));
+
+    m_pCheckAdRules = new QCheckBox(QStringLiteral("Check the advertising rules"), this);
+    m_pCheckAdRules->setObjectName(QStringLiteral("IDC_CHECK_ADRULES"));
+    m_pCheckAdRules->setGeometry(du.Rect(kEditX, 252, kEditWidth, 12));
+    m_pCheckAdRules->setToolTip(
+        QStringLiteral("Before a flyer goes out, check that it names your brokerage, at no less "
+                       "than half the size of your name and phone numbers"));
+
     m_pDisclaimer = new QPlainTextEdit(this);
     m_pDisclaimer->setObjectName(QStringLiteral("id%1").arg(int(Id::Disclaimer)));
-    m_pDisclaimer->setGeometry(du.Rect(kEditX, y, kEditWidth, 260 - y));
+    m_pDisclaimer->setGeometry(du.Rect(kEditX, y, kEditWidth, 248 - y));
     m_pDisclaimer->setTabChangesFocus(true);
     makeLabel("Disclaimer:", y, m_pDisclaimer);
 
@@ -171,6 +214,10 @@ void CPPDLGOptionsMyInfo::OnInitDialog()
     m_strEmailAddress = m_settings.EmailAddress;
     m_strWebsite = m_settings.Website;
     m_strDisclaimer = m_settings.Disclaimer;
+    m_strBrokerageName = m_settings.BrokerageName;
+    m_strBrokeragePhone = m_settings.BrokeragePhone;
+    m_strLicenceNumber = m_settings.LicenceNumber;
+    m_nCheckAdRules = m_settings.CheckAdRules;
 
     const struct
     {
@@ -208,6 +255,9 @@ void CPPDLGOptionsMyInfo::UpdateData(bool saveAndValidate)
         m_strEmailAddress = m_pEmailAddress->text();
         m_strWebsite = m_pWebsite->text();
         m_strDisclaimer = m_pDisclaimer->toPlainText();
+        m_strBrokerageName = m_pBrokerageName->text();
+        m_strBrokeragePhone = m_pBrokeragePhone->text();
+        m_strLicenceNumber = m_pLicenceNumber->text();
         return;
     }
     m_pFullName->setText(m_strFullName);
@@ -225,6 +275,11 @@ void CPPDLGOptionsMyInfo::UpdateData(bool saveAndValidate)
     m_pWebsite->setText(m_strWebsite);
     // Profiles brought over from the older version keep CR LF line breaks.
     m_pDisclaimer->setPlainText(QString(m_strDisclaimer).replace(QLatin1String("\r\n"), QLatin1String("\n")));
+    m_pBrokerageName->setText(m_strBrokerageName);
+    m_pBrokeragePhone->setText(m_strBrokeragePhone);
+    m_pLicenceNumber->setText(m_strLicenceNumber);
+    const QSignalBlocker blocker(m_pCheckAdRules);
+    m_pCheckAdRules->setChecked(m_nCheckAdRules < 0 ? !m_strBrokerageName.trimmed().isEmpty() : m_nCheckAdRules == 1);
 }
 
 void CPPDLGOptionsMyInfo::showEvent(QShowEvent* event)
@@ -265,6 +320,10 @@ void CPPDLGOptionsMyInfo::SaveProfileTo(CAppSettings& settings) const
     settings.EmailAddress = m_strEmailAddress;
     settings.Website = m_strWebsite;
     settings.Disclaimer = m_strDisclaimer;
+    settings.BrokerageName = m_strBrokerageName;
+    settings.BrokeragePhone = m_strBrokeragePhone;
+    settings.LicenceNumber = m_strLicenceNumber;
+    settings.CheckAdRules = m_nCheckAdRules;
 }
 
 QString CPPDLGOptionsMyInfo::ChooseImageFile(const QString& title, const QString& startFolder)

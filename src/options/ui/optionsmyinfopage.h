@@ -6,6 +6,7 @@
 class CAppSettings;
 class CXPhoneLabelCB;
 class CXPictureST;
+class QCheckBox;
 class QLineEdit;
 class QPlainTextEdit;
 class QPushButton;
@@ -58,6 +59,10 @@ public:
     QString m_strEmailAddress;
     QString m_strWebsite;
     QString m_strDisclaimer;
+    QString m_strBrokerageName;
+    QString m_strBrokeragePhone;
+    QString m_strLicenceNumber;
+    int m_nCheckAdRules = -1; // -1 until the agent ticks or clears the box: on once a brokerage is named
 
     // Reads the controls into the members; run by the sheet's Save.
     void OnOK();
@@ -111,6 +116,10 @@ private:
     QLineEdit* m_pEmailAddress = nullptr;
     QLineEdit* m_pWebsite = nullptr;
     QPlainTextEdit* m_pDisclaimer = nullptr;
+    QLineEdit* m_pBrokerageName = nullptr;
+    QLineEdit* m_pBrokeragePhone = nullptr;
+    QLineEdit* m_pLicenceNumber = nullptr;
+    QCheckBox* m_pCheckAdRules = nullptr;
     CXPictureST* m_pPicture = nullptr;
     CXPictureST* m_pLogo = nullptr;
 };

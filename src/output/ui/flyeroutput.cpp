@@ -14,6 +14,7 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QImage>
+#include <QLabel>
 #include <QLoggingCategory>
 #include <QPainter>
 #include <QPointer>
@@ -23,6 +24,7 @@
 #include <QProcess>
 #include <QGuiApplication>
 #include <QScopeGuard>
+#include <QVBoxLayout>
 
 Q_LOGGING_CATEGORY(lcOutput, "listora.output", QtWarningMsg)
 
@@ -66,6 +68,11 @@ bool MakePage(const PrintPageFn& printPage, PrintPageWork work, CXPrintPage& pag
 {
     const CXBusyCursor busy;
     return printPage(work, page, error);
+}
+
+bool IsAdRule(const CXFinding& finding)
+{
+    return finding.rule.startsWith(QLatin1String("brokerage"));
 }
 
 void ExportPrintQuality(QWidget* owner, CAppSettings& settings, const QString& path, const PrintPageFn& printPage)
@@ -127,8 +134,10 @@ bool ConfirmPreflight(QWidget* owner, const QList<CXPreflightEntry>& entries, co
 {
     QString text = PreflightQuestion(entries, question);
     QStringList problems;
-    for (const CXFinding& finding : findings)
-        problems.append(finding.message);
+    for (const CXFinding& finding : findings) {
+        if (!IsAdRule(finding) || finding.IsError())
+            problems.append(finding.message);
+    }
     if (!problems.isEmpty())
         text = problems.join(QStringLiteral("\n\n")) + QStringLiteral("\n\n") + (text.isEmpty() ? question : text);
     if (text.isEmpty())
@@ -180,9 +189,51 @@ void ExportFlyer(QWidget* owner, CAppSettings& settings, const CFlyerData& flyer
         ExportPrintQuality(owner, settings, path, printPage);
         return;
     }
+    // A screen picture is an advertisement too: the advertising rules are asked about before it goes.
+    CXPrintPage preflight;
+    CXFindings adRules;
+    if (MakePage(printPage, PrintPageWork::PreflightOnly, preflight, nullptr)) {
+        for (const CXFinding& finding : std::as_const(preflight.findings)) {
+            if (IsAdRule(finding))
+                adRules.append(finding);
+        }
+    }
+    if (!ConfirmPreflight(owner, {}, QStringLiteral("Export anyway?"), adRules))
+        return;
     QString error;
     if (!ExportFlyerFile(settings, flyer, *image, path, &error))
         Tell(owner, error);
+}
+
+void ShowFindingsNote(QWidget* canvas, const CXFindings& findings)
+{
+    auto* note = canvas->findChild<QLabel*>(QStringLiteral("IDC_ST_ADRULES"), Qt::FindDirectChildrenOnly);
+    if (!note) {
+        note = new QLabel(canvas);
+        note->setObjectName(QStringLiteral("IDC_ST_ADRULES"));
+        note->setWordWrap(true);
+        note->setTextFormat(Qt::PlainText);
+        note->setAutoFillBackground(true);
+        note->setContentsMargins(8, 4, 8, 4);
+        QPalette palette = note->palette();
+        palette.setColor(QPalette::Window, QColor(0xFF, 0xF4, 0xD6));
+        palette.setColor(QPalette::WindowText, QColor(0x70, 0x38, 0x00));
+        note->setPalette(palette);
+        // Along the canvas's bottom edge, whatever size the window gives the canvas.
+        auto* layout = qobject_cast<QBoxLayout*>(canvas->layout());
+        if (!layout) {
+            layout = new QVBoxLayout(canvas);
+            layout->setContentsMargins(0, 0, 0, 0);
+            layout->addStretch(1);
+        }
+        layout->addWidget(note);
+    }
+    QStringList lines;
+    for (const CXFinding& finding : findings)
+        lines.append((finding.IsError() ? QStringLiteral("Advertising rules: ") : QStringLiteral("Note: ")) +
+                     finding.message);
+    note->setText(lines.join(QLatin1Char('\n')));
+    note->setVisible(!lines.isEmpty());
 }
 
 double PrintPictureDpi(const QPrinter& printer)

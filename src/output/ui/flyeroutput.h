@@ -36,9 +36,14 @@ bool IsPrintQualityFilter(const QString& filter);
 QString InitialExportFilter(const CAppSettings& settings);
 
 // Shows the preflight's warning, if any, as a Yes/No question ending in question. True when
-// nothing is to be said or the user goes on.
+// nothing is to be said or the user goes on. Advertising rules that are only warnings (the agent
+// switched the rules off) are not asked about; the note under the flyer names them.
 bool ConfirmPreflight(QWidget* owner, const QList<CXPreflightEntry>& entries, const QString& question,
                       const CXFindings& findings = {});
+
+// The advertising-rule findings of the flyer on show, as a few lines along the bottom of the canvas
+// (hidden when there are none).
+void ShowFindingsNote(QWidget* canvas, const CXFindings& findings);
 
 // The save-file dialog of Export: the given start folder, default name and filter, ".pdf" as
 // default extension, asking before it overwrites. True and the full path when the user confirms.

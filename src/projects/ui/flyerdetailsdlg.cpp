@@ -22,6 +22,9 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QApplication>
+#include <QComboBox>
+#include <QDateEdit>
+#include <QTimeEdit>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -86,6 +89,8 @@ void CDLGFlyerDetails::LoadFromRecord(const CFlyerData& record, const CListingEx
     m_strStartFolder = record.m_strPhotoFolder;
     m_strListingUrl = extras.m_strListingUrl;
     m_crops = extras.m_crops;
+    m_status = extras.m_status;
+    m_openHouse = extras.m_openHouse;
 }
 
 void CDLGFlyerDetails::SaveToRecord(CFlyerData& record, CListingExtras& extras) const
@@ -103,6 +108,33 @@ void CDLGFlyerDetails::SaveToRecord(CFlyerData& record, CListingExtras& extras) 
     record.m_strPhotoFolder = m_strStartFolder;
     extras.m_strListingUrl = m_strListingUrl;
     extras.m_crops = m_crops;
+    extras.m_status = m_status;
+    extras.m_openHouse = m_openHouse;
+}
+
+CListingExtras CDLGFlyerDetails::DraftExtras() const
+{
+    CListingExtras extras;
+    extras.m_strListingUrl = DraftListingUrl();
+    extras.m_crops = m_crops;
+    extras.m_status = StatusFromKey(m_pStatus->currentData().toString()).value_or(ListingStatus::None);
+    extras.m_openHouse = extras.m_status == ListingStatus::OpenHouse ? OpenHouseFromControls() : m_openHouse;
+    return extras;
+}
+
+std::optional<COpenHouse> CDLGFlyerDetails::OpenHouseFromControls() const
+{
+    const COpenHouse openHouse{m_pOpenDate->date(), m_pOpenStart->time(), m_pOpenEnd->time()};
+    if (!openHouse.date.isValid() || openHouse.end <= openHouse.start)
+        return std::nullopt;
+    return openHouse;
+}
+
+void CDLGFlyerDetails::UpdateOpenHouseControls()
+{
+    const bool openHouse = m_pStatus->currentData().toString() == StatusKey(ListingStatus::OpenHouse);
+    for (QWidget* control : std::initializer_list<QWidget*>{m_pOpenDate, m_pOpenStart, m_pOpenEnd})
+        control->setEnabled(openHouse);
 }
 
 CFlyerData CDLGFlyerDetails::DraftRecord() const
@@ -198,7 +230,7 @@ void CDLGFlyerDetails::BuildControls()
     const DialogUnits du(font());
     // Taller than the classic dialog by a line under the photos for their print notes and by the row
     // of the listing web address.
-    m_classicSize = du.Size(449, 324);
+    m_classicSize = du.Size(449, 342);
     setFixedSize(m_classicSize);
 
     const auto makeGroup = [this, &du](const QString& title, QRect rect) {
@@ -306,7 +338,39 @@ void CDLGFlyerDetails::BuildControls()
 
     m_pSeparator = new CXGroupLineST(this);
     m_pSeparator->setObjectName(QStringLiteral("id%1").arg(int(Id::Separator)));
-    m_pSeparator->setGeometry(du.Rect(7, 288, 435, 8));
+    m_pStatus = new QComboBox(this);
+    m_pStatus->setObjectName(QStringLiteral("IDC_COMBO_STATUS"));
+    m_pStatus->setGeometry(du.Rect(86, 289, 84, 13));
+    for (int i = 0; i < kListingStatusCount; ++i) {
+        const auto status = ListingStatus(i);
+        m_pStatus->addItem(status == ListingStatus::None ? QStringLiteral("(none)") : StatusLabel(status),
+                           StatusKey(status));
+    }
+    makeLabel(QStringLiteral("Listing status:"), QRect(7, 291, 78, 9), m_pStatus);
+    m_pOpenDate = new QDateEdit(this);
+    m_pOpenDate->setObjectName(QStringLiteral("IDC_DATE_OPENHOUSE"));
+    m_pOpenDate->setCalendarPopup(true);
+    m_pOpenDate->setDisplayFormat(QStringLiteral("ddd MMM d, yyyy"));
+    m_pOpenDate->setGeometry(du.Rect(220, 289, 86, 13));
+    makeLabel(QStringLiteral("Open house:"), QRect(176, 291, 43, 9), m_pOpenDate);
+    m_pOpenStart = new QTimeEdit(this);
+    m_pOpenStart->setObjectName(QStringLiteral("IDC_TIME_OPENSTART"));
+    m_pOpenStart->setDisplayFormat(QStringLiteral("h:mm AP"));
+    m_pOpenStart->setGeometry(du.Rect(310, 289, 56, 13));
+    m_pOpenEnd = new QTimeEdit(this);
+    m_pOpenEnd->setObjectName(QStringLiteral("IDC_TIME_OPENEND"));
+    m_pOpenEnd->setDisplayFormat(QStringLiteral("h:mm AP"));
+    m_pOpenEnd->setGeometry(du.Rect(386, 289, 56, 13));
+    makeLabel(QStringLiteral("to"), QRect(370, 291, 14, 9), m_pOpenEnd);
+    connect(m_pStatus, &QComboBox::currentIndexChanged, this, [this] {
+        UpdateOpenHouseControls();
+        EmitDraftChanged();
+    });
+    connect(m_pOpenDate, &QDateEdit::dateChanged, this, &CDLGFlyerDetails::EmitDraftChanged);
+    connect(m_pOpenStart, &QTimeEdit::timeChanged, this, &CDLGFlyerDetails::EmitDraftChanged);
+    connect(m_pOpenEnd, &QTimeEdit::timeChanged, this, &CDLGFlyerDetails::EmitDraftChanged);
+
+    m_pSeparator->setGeometry(du.Rect(7, 306, 435, 8));
     m_pSeparator->SetBackgroundColor(Qt::white);
 
     const struct
@@ -323,17 +387,17 @@ void CDLGFlyerDetails::BuildControls()
     for (const auto& b : buttons) {
         auto* button = new QPushButton(QString::fromLatin1(b.text), this);
         button->setObjectName(QStringLiteral("id%1").arg(int(b.id)));
-        button->setGeometry(du.Rect(b.x, 302, 50, 14));
+        button->setGeometry(du.Rect(b.x, 320, 50, 14));
         connect(button, &QPushButton::clicked, this, b.handler);
     }
 
     m_pPreviewButton = new QPushButton(QStringLiteral("&Preview >>"), this);
     m_pPreviewButton->setObjectName(QStringLiteral("IDC_BTN_PREVIEW"));
-    m_pPreviewButton->setGeometry(du.Rect(7, 302, 50, 14));
+    m_pPreviewButton->setGeometry(du.Rect(7, 320, 50, 14));
     // Text the flyer cuts is named as the agent types, beside the buttons that would save it.
     m_pFitNote = new QLabel(this);
     m_pFitNote->setObjectName(QStringLiteral("idFitNote"));
-    m_pFitNote->setGeometry(du.Rect(62, 297, 220, 24));
+    m_pFitNote->setGeometry(du.Rect(62, 315, 220, 24));
     m_pFitNote->setWordWrap(true);
     m_pFitNote->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     {
@@ -402,11 +466,21 @@ void CDLGFlyerDetails::OnInitDialog()
         m_pFeatures[i]->setText(m_strFeatures[i]);
     }
     m_pListingUrl->setText(m_strListingUrl);
+    m_pStatus->setCurrentIndex(qMax(0, m_pStatus->findData(StatusKey(m_status))));
+    // A new open house is most often next Sunday afternoon.
+    const QDate today = QDate::currentDate();
+    const COpenHouse shown =
+        m_openHouse.value_or(COpenHouse{today.addDays(7 - today.dayOfWeek() % 7), QTime(13, 0), QTime(16, 0)});
+    m_pOpenDate->setDate(shown.date);
+    m_pOpenStart->setTime(shown.start);
+    m_pOpenEnd->setTime(shown.end);
+    UpdateOpenHouseControls();
     UpdatePhotoButtons();
     m_pCaption->setFocus();
 
     m_openedDraft = DraftRecord();
     m_strOpenedUrl = m_pListingUrl->text();
+    m_openedExtras = DraftExtras();
     m_openedCrops = m_crops;
 }
 
@@ -423,7 +497,9 @@ bool CDLGFlyerDetails::HasChanges() const
     for (int i = 0; i < kPhotoSlots; ++i)
         if (now.m_photos[i].m_strPath != was.m_photos[i].m_strPath)
             return true;
-    return m_pListingUrl->text() != m_strOpenedUrl || m_crops != m_openedCrops;
+    const CListingExtras extras = DraftExtras();
+    return m_pListingUrl->text() != m_strOpenedUrl || m_crops != m_openedCrops ||
+           extras.m_status != m_openedExtras.m_status || extras.m_openHouse != m_openedExtras.m_openHouse;
 }
 
 void CDLGFlyerDetails::reject()
@@ -583,6 +659,17 @@ void CDLGFlyerDetails::OnBnClickedBtnSave()
         return;
     }
 
+    const auto status = StatusFromKey(m_pStatus->currentData().toString()).value_or(ListingStatus::None);
+    if (status == ListingStatus::OpenHouse) {
+        const std::optional<COpenHouse> openHouse = OpenHouseFromControls();
+        if (!openHouse) {
+            ShowInfoMessage(QStringLiteral("The open house must end after it starts."));
+            m_pOpenEnd->setFocus(Qt::OtherFocusReason);
+            return;
+        }
+        m_openHouse = openHouse;
+    }
+    m_status = status;
     m_strListingUrl = *listingUrl;
     m_strCaption = input.caption;
     m_strMLS = input.mlsNumber;

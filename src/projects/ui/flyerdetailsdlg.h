@@ -1,5 +1,7 @@
 #pragma once
 
+#include "flyer/listingextras.h"
+
 #include "compose/printphotos.h"
 #include "flyer/flyerdata.h"
 
@@ -60,6 +62,10 @@ constexpr FlyerDetailsId SlotId(FlyerDetailsId first, int slot)
 // caller sets the members, runs the dialog, and after Accepted reads them back; the dialog writes
 // no files. It ends with Accepted only through Save, after every check has passed, and then the
 // description holds "<br>" for its line breaks.
+class QComboBox;
+class QDateEdit;
+class QTimeEdit;
+
 class CDLGFlyerDetails : public QDialog
 {
     Q_OBJECT
@@ -84,6 +90,9 @@ public:
     std::array<QString, kPhotoSlots> m_strFeatures = {QStringLiteral("# of Bedrooms"), QStringLiteral("# of Baths"),
                                                       QStringLiteral("Square Feet"), QStringLiteral("Year Built")};
     QString m_strListingUrl; // optional; empty or an http/https address after Save
+    ListingStatus m_status = ListingStatus::None;
+    // Kept when another status is chosen, so that going back to Open House finds it again.
+    std::optional<COpenHouse> m_openHouse;
     // The part of each photo the flyer shows, in the photo's pixels; none is the whole photo.
     std::array<std::optional<QRect>, kPhotoSlots> m_crops;
 
@@ -103,6 +112,8 @@ public:
     CFlyerData DraftRecord() const;
     const CFlyerData& BaseRecord() const { return m_baseRecord; }
     QString DraftListingUrl() const;
+    // The web address, status and open house as the controls show them, for the live flyer.
+    CListingExtras DraftExtras() const;
 
     // The dialog's own preview of the flyer, for screens where the dialog cannot stand beside the
     // main window's canvas: a pane that widens the dialog to its right.
@@ -146,6 +157,8 @@ private:
     QWidget* FieldWidget(DetailsField field) const;
     void EmitDraftChanged();
     void UpdateFeatureCount();
+    void UpdateOpenHouseControls();
+    std::optional<COpenHouse> OpenHouseFromControls() const;
 
     CAppSettings& m_settings;
     bool m_bInitialised = false;
@@ -160,6 +173,10 @@ private:
     QLineEdit* m_pCityStateZip = nullptr;
     QPlainTextEdit* m_pDescription = nullptr;
     QLineEdit* m_pListingUrl = nullptr;
+    QComboBox* m_pStatus = nullptr;
+    QDateEdit* m_pOpenDate = nullptr;
+    QTimeEdit* m_pOpenStart = nullptr;
+    QTimeEdit* m_pOpenEnd = nullptr;
     std::array<QPushButton*, kPhotoSlots> m_pCropButtons{};
     std::array<QLineEdit*, kPhotoSlots> m_pFeatures{};
     std::array<CXPictureST*, kPhotoSlots> m_pPreviews{};
@@ -174,5 +191,6 @@ private:
     // What the controls showed once the dialog was filled.
     CFlyerData m_openedDraft;
     QString m_strOpenedUrl;
+    CListingExtras m_openedExtras;
     std::array<std::optional<QRect>, kPhotoSlots> m_openedCrops;
 };
