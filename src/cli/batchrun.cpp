@@ -125,13 +125,20 @@ public:
             source.pictureRoots = m_job.pictureRoots;
             source.makePrintCopy = &MakeBatchPrintCopy;
             CXPrintPage page;
-            if (!MakePrintPage(Renderer(), source, PrintPageWork::Pdf, page, &why)) {
+            const PrintPageWork work = !m_job.press       ? PrintPageWork::Pdf
+                                       : m_job.pressMarks ? PrintPageWork::PressWithMarks
+                                                          : PrintPageWork::Press;
+            if (!MakePrintPage(Renderer(), source, work, page, &why)) {
                 row.problems.append(OneLine(why));
                 return;
             }
             // Texts cut to fit are named, as photos that print small are; neither stops the flyer.
             for (const CXFinding& finding : std::as_const(page.findings)) {
                 if (finding.rule == QLatin1String("text-fit"))
+                    row.warnings.append(finding.message);
+            }
+            if (m_job.press) {
+                for (const CXFinding& finding : std::as_const(page.pressFindings))
                     row.warnings.append(finding.message);
             }
             for (const CXPreflightEntry& entry : std::as_const(page.preflight)) {

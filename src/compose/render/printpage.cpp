@@ -1,6 +1,7 @@
 #include "compose/render/printpage.h"
 
 #include "compose/loadpolicy.h"
+#include "compose/presspage.h"
 #include "compose/render/emptyframes.h"
 #include "compose/render/xhtml2image.h"
 #include "compose/templatemerge.h"
@@ -9,6 +10,7 @@
 #include "imaging/profilepictures.h"
 #include "imaging/sidebarimage.h"
 #include "flyer/flyerdata.h"
+#include "output/pressbox.h"
 #include "settings/appsettings.h"
 
 #include <QCryptographicHash>
@@ -85,6 +87,7 @@ struct CXLayoutPass
     std::array<CXPhotoSlot, 4> slots;
     QList<CXPhotoSlot> profile; // the agent's picture and logo where the page shows the agent's own
     QByteArray fitReport;       // what the text fit did on the laid-out page
+    PressPage::Report press;    // what a print shop would check on it
 };
 
 // The agent's own picture and logo as the page shows them, each with the original it prints from.
@@ -151,6 +154,7 @@ bool LayOut(CXHTML2Image& renderer, const CXFlyerSource& source, bool markEmpty,
     }
     boxes = ParsePictureLayout(layout);
     pass.fitReport = TextFit::FromLayout(layout);
+    pass.press = PressPage::FromLayout(layout);
     return true;
 }
 
@@ -220,6 +224,7 @@ bool MakePrintPage(CXHTML2Image& renderer, const CXFlyerSource& source, PrintPag
     // A theme without a layout for fewer photos draws the frames of the missing ones empty.
     if (const int empty = EmptyFramesIn(boxes))
         out.findings.append(EmptyFrameFinding(empty));
+    out.pressFindings = PressPage::Findings(pass.press, source.themeName);
 
     std::array<std::optional<CXPrintCopyPlan>, 6> plans;
     std::array<QString, 6> fits;
@@ -295,8 +300,18 @@ bool MakePrintPage(CXHTML2Image& renderer, const CXFlyerSource& source, PrintPag
     out.page = WithPrintStyle(
         MergeTemplate(source.templateText, source.projectMode, flyer, settings, look, source.listingUrl), profileRules);
     QByteArray printedLayout;
-    if (!renderer.RenderPrint(out.page, RenderProtocol::PrintMode::Pdf, printedLayout, out.pdf, &why))
+    const bool press = work == PrintPageWork::Press || work == PrintPageWork::PressWithMarks;
+    if (!renderer.RenderPrint(out.page, press ? RenderProtocol::PrintMode::Press : RenderProtocol::PrintMode::Pdf,
+                              printedLayout, out.pdf, &why))
         return fail(QStringLiteral("The print-quality flyer could not be made: %1").arg(why));
+    if (press) {
+        // What could not continue into the bleed is known only once the page went onto its sheet.
+        out.pressFindings = PressPage::Findings(PressPage::FromLayout(printedLayout), source.themeName);
+        QByteArray sheet;
+        sheet.swap(out.pdf);
+        if (!PressBox::MakePressPdf(sheet, work == PrintPageWork::PressWithMarks, out.pdf, &why))
+            return fail(why);
+    }
     if (error)
         error->clear();
     return true;

@@ -291,7 +291,9 @@ void CXHTML2Image::Send(Pending pending, bool retried)
     flight.retried = retried;
     flight.wireId = ++m_nNextWireId;
     const int bound = kRenderBoundMs + kReplyMarginMs + (fresh ? kStartAllowanceMs : 0) +
-                      (flight.pending.print == RenderProtocol::PrintMode::Pdf ? kPrintAllowanceMs : 0);
+                      (flight.pending.print == RenderProtocol::PrintMode::Pdf || flight.pending.print == RenderProtocol::PrintMode::Press
+                           ? kPrintAllowanceMs
+                           : 0);
     flight.deadline = QDeadlineTimer(bound);
     flight.sent.start();
 

@@ -1,3 +1,4 @@
+#include "compose/presspage.h"
 #include "compose/textfit.h"
 #include "compose/worker/renderpage.h"
 #include "compose/worker/renderworker.h"
@@ -51,25 +52,50 @@ void CXRenderWorker::StartPrint()
         }
         // What the text fit had to cut rides along, as an entry that is no picture box.
         const QByteArray layout = TextFit::WithLayout(boxes, m_fitReport);
-        if (m_job.request.print == RenderProtocol::PrintMode::Layout) {
-            FinishPrint(layout, QByteArray());
-            return;
-        }
-        // One Letter page without margins: the page is 8.5 x 11 inches of 96 CSS pixels each.
-        const QPageLayout pageLayout(QPageSize(QPageSize::Letter), QPageLayout::Portrait, QMarginsF(0, 0, 0, 0));
-        QPageRanges firstPage;
-        firstPage.addPage(1);
-        m_page->printToPdf(
-            [self = QPointer<CXRenderWorker>(this), token, layout](const QByteArray& pdf) {
-                if (!self || token != self->m_token || self->m_stage == Stage::Idle)
-                    return;
-                if (pdf.isEmpty())
-                    self->Fail(QStringLiteral("the engine made no PDF of the page"));
-                else
-                    self->FinishPrint(layout, pdf);
-            },
-            pageLayout, firstPage);
+        MeasurePress(layout);
     });
+}
+
+void CXRenderWorker::MeasurePress(const QByteArray& layout)
+{
+    // The press checks (and, for the press page, the bleed) on the page as laid out at trim size.
+    const quint64 token = m_token;
+    const bool press = m_job.request.print == RenderProtocol::PrintMode::Press;
+    const QSize page(m_job.request.width, m_job.request.height);
+    m_page->runJavaScript(PressPage::Script(page, press), QWebEngineScript::ApplicationWorld,
+                          [this, token, layout](const QVariant& result) {
+                              if (token != m_token || m_stage == Stage::Idle)
+                                  return;
+                              PrintLaidOut(PressPage::WithLayout(layout, result.toString().toUtf8()));
+                          });
+}
+
+void CXRenderWorker::PrintLaidOut(const QByteArray& layout)
+{
+    const quint64 token = m_token;
+    if (m_job.request.print == RenderProtocol::PrintMode::Layout) {
+        FinishPrint(layout, QByteArray());
+        return;
+    }
+    // One Letter page without margins: the page is 8.5 x 11 inches of 96 CSS pixels each.
+    QPageLayout pageLayout(QPageSize(QPageSize::Letter), QPageLayout::Portrait, QMarginsF(0, 0, 0, 0));
+    if (m_job.request.print == RenderProtocol::PrintMode::Press) {
+        const QSize sheet = PressPage::SheetPixels(QSize(m_job.request.width, m_job.request.height));
+        pageLayout = QPageLayout(QPageSize(QSizeF(sheet) * 0.75, QPageSize::Point), QPageLayout::Portrait,
+                                 QMarginsF(0, 0, 0, 0));
+    }
+    QPageRanges firstPage;
+    firstPage.addPage(1);
+    m_page->printToPdf(
+        [self = QPointer<CXRenderWorker>(this), token, layout](const QByteArray& pdf) {
+            if (!self || token != self->m_token || self->m_stage == Stage::Idle)
+                return;
+            if (pdf.isEmpty())
+                self->Fail(QStringLiteral("the engine made no PDF of the page"));
+            else
+                self->FinishPrint(layout, pdf);
+        },
+        pageLayout, firstPage);
 }
 
 void CXRenderWorker::FinishPrint(const QByteArray& layout, const QByteArray& pdf)
