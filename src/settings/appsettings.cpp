@@ -82,6 +82,7 @@ const Field kFields[] = {
     {"LastMyPicturePath", &CAppSettings::LastMyPicturePath},
     {"LastExportToPath", &CAppSettings::LastExportToPath},
     {"LastExportFilter", &CAppSettings::LastExportFilter},
+    {"ExportCropMarks", &CAppSettings::ExportCropMarks},
 };
 
 const QString kVersionKey = QStringLiteral("_Version");
@@ -211,6 +212,7 @@ void CAppSettings::_Init()
     LastMyPicturePath = pictures;
     LastExportToPath = documents;
     LastExportFilter.clear();
+    ExportCropMarks = 0;
 }
 
 void CAppSettings::LoadSettings()

@@ -48,7 +48,7 @@ public:
     // and saves at once, whatever the answer. Callers format `message` themselves (QString::arg).
     bool Confirm(ConfirmKind kind, const QString& message);
 
-    // Every persisted value from ShowTooltips to LastExportFilter in table order (not _Version):
+    // Every persisted value from ShowTooltips to ExportCropMarks in table order (not _Version):
     // flags and integers as int, colours as uint (0x00BBGGRR), strings as QString.
     struct NamedValue
     {
@@ -102,6 +102,7 @@ public:
     QString LastMyPicturePath;
     QString LastExportToPath;
     QString LastExportFilter; // the Export dialog's file type last chosen; empty: the first
+    int ExportCropMarks;      // the Export dialog's "Add crop marks" for the press-ready PDF
 
     // Working folders, set at start-up (WorkingFolders::InitAppSettings) and empty until then.
     // Paths use "/" and carry no trailing separator. Every other part asks here for its folders.

@@ -180,7 +180,8 @@ private Q_SLOTS:
                                            "LastMyLogoPath",
                                            "LastMyPicturePath",
                                            "LastExportToPath",
-                                           "LastExportFilter"};
+                                           "LastExportFilter",
+                                           "ExportCropMarks"};
         QStringList names;
         for (const auto& v : settings.PersistedValues()) {
             names.append(v.name);
