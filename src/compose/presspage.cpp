@@ -232,6 +232,12 @@ QString Capitalised(QString text)
     return text;
 }
 
+// "comes" or "come": "the features" and "your contact details" are many.
+QString Verb(const QString& field, const QString& one, const QString& many)
+{
+    return field.endsWith(QLatin1String("features")) || field.endsWith(QLatin1String("details")) ? many : one;
+}
+
 QString Inches(double pixels)
 {
     return QLocale::c().toString(qMax(0.0, pixels) / 96.0, 'f', 2);
@@ -245,15 +251,18 @@ CXFindings Findings(const Report& report, const QString& themeName)
     for (const Report::Text& text : report.nearTrim) {
         findings.append(CXFinding{
             QStringLiteral("safe-zone"), text.name, CXFinding::Level::Error,
-            QStringLiteral("%1 in %2 comes within %3 in of the page's edge, where a print shop may cut it; keep text "
-                           "at least 0.125 in inside.")
-                .arg(Capitalised(TextFit::FieldWords(text.name)), themeName, Inches(text.value))});
+            QStringLiteral("%1 in %2 %3 within %4 in of the page's edge, where a print shop may cut; keep text at "
+                           "least 0.125 in inside.")
+                .arg(Capitalised(TextFit::FieldWords(text.name)), themeName,
+                     Verb(TextFit::FieldWords(text.name), QStringLiteral("comes"), QStringLiteral("come")),
+                     Inches(text.value))});
     }
     for (const Report::Text& text : report.small) {
         findings.append(CXFinding{
             QStringLiteral("min-size"), text.name, CXFinding::Level::Warning,
-            QStringLiteral("%1 in %2 prints at %3 pt, under the 6 pt a printed flyer needs to be read.")
+            QStringLiteral("%1 in %2 %3 at %4 pt, under the 6 pt a printed flyer needs to be read.")
                 .arg(Capitalised(TextFit::FieldWords(text.name)), themeName,
+                     Verb(TextFit::FieldWords(text.name), QStringLiteral("prints"), QStringLiteral("print")),
                      QLocale::c().toString(text.value * 0.75, 'f', 1))});
     }
     for (const Report::Edge& edge : report.unbleedable) {
@@ -265,9 +274,10 @@ CXFindings Findings(const Report& report, const QString& themeName)
         };
         findings.append(CXFinding{
             QStringLiteral("bleed"), edge.name, CXFinding::Level::Error,
-            QStringLiteral("%1 in %2 touches the page's edge but cannot continue into the bleed (%3); a white line may "
+            QStringLiteral("%1 in %2 %3 the page's edge but cannot continue into the bleed (%4); a white line may "
                            "show where the print shop cuts.")
                 .arg(Capitalised(TextFit::FieldWords(edge.name)), themeName,
+                     Verb(TextFit::FieldWords(edge.name), QStringLiteral("touches"), QStringLiteral("touch")),
                      kWhy.value(edge.reason, QStringLiteral("it cannot be drawn larger")))});
     }
     return findings;
