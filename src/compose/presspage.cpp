@@ -8,6 +8,8 @@
 #include <QJsonObject>
 #include <QLocale>
 
+#include <cmath>
+
 namespace PressPage {
 
 QSize SheetPixels(QSize page)
@@ -137,9 +139,17 @@ for(var k=0;k<all.length;k++){
   if(ps.T&&d.t>e.t)f=Math.max(f,(cy-e.t)/(cy-d.t));
   if(ps.Bo&&d.b<e.b)f=Math.max(f,(e.b-cy)/(d.b-cy));
   copies.push({el:el,cs:cs,kind:'img',at:{l:cx-(cx-d.l)*f,t:cy-(cy-d.t)*f,r:cx+(d.r-cx)*f,b:cy+(d.b-cy)*f},clip:e});
+  // A photo's print copy ends at its box; the strips of its original beyond the box go over the copy.
+  var slot=/#listora-slot-(\d+)/.exec(el.currentSrc||el.src||'');
+  if(slot)document.querySelectorAll('img[data-listora-bleed-slot="'+slot[1]+'"]').forEach(function(st){
+   var q=(st.getAttribute('data-listora-bleed-rect')||'').split(',').map(parseFloat);
+   if(q.length===4&&q.every(isFinite)&&st.complete&&st.naturalWidth>0)
+    copies.push({el:st,cs:cs,kind:'img',at:{l:q[0],t:q[1],r:q[0]+q[2],b:q[1]+q[3]},clip:e});
+  });
  }
 }
 out.extended=copies.length;
+out.page=[W,H];
 if(extend){
  var rr=root.getBoundingClientRect();
  root.style.setProperty('width',rr.width+'px','important');
@@ -219,8 +229,53 @@ Report FromLayout(const QByteArray& layout)
                                                    object.value(QStringLiteral("reason")).toString()});
         }
         report.extended = press.value(QStringLiteral("extended")).toInt();
+        const QJsonArray page = press.value(QStringLiteral("page")).toArray();
+        report.page = QSize(page.at(0).toInt(), page.at(1).toInt());
     }
     return report;
+}
+
+QList<Strip> BleedStrips(const QRect& crop, const QSize& original, const QSize& copySize, const QRectF& box,
+                         QSize page)
+{
+    QList<Strip> strips;
+    if (crop.isEmpty() || copySize.isEmpty() || box.isEmpty() || page.isEmpty())
+        return strips;
+    // Original pixels per CSS pixel, and copy pixels per original pixel.
+    const double sx = crop.width() / box.width(), sy = crop.height() / box.height();
+    const double reduce = double(copySize.width()) / crop.width();
+    const auto reach = [](bool touches, double scale, int room) {
+        return touches ? qBound(0, int(std::ceil(kBleedPixels * scale)), room) : 0;
+    };
+    const int left = reach(std::abs(box.left()) <= 0.5, sx, crop.left());
+    const int top = reach(std::abs(box.top()) <= 0.5, sy, crop.top());
+    const int right = reach(std::abs(box.right() - page.width()) <= 0.5, sx, original.width() - crop.right() - 1);
+    const int bottom = reach(std::abs(box.bottom() - page.height()) <= 0.5, sy, original.height() - crop.bottom() - 1);
+    const auto add = [&](const QRect& source) {
+        if (source.isEmpty())
+            return;
+        const QRectF rect(box.left() + (source.left() - crop.left()) / sx, box.top() + (source.top() - crop.top()) / sy,
+                          source.width() / sx, source.height() / sy);
+        const QSize size(qMax(1, qRound(source.width() * reduce)), qMax(1, qRound(source.height() * reduce)));
+        strips.append(Strip{source, size, rect});
+    };
+    const QRect tall(crop.left(), crop.top() - top, crop.width(), crop.height() + top + bottom);
+    add(QRect(tall.left() - left, tall.top(), left, tall.height()));
+    add(QRect(tall.right() + 1, tall.top(), right, tall.height()));
+    add(QRect(crop.left(), crop.top() - top, crop.width(), top));
+    add(QRect(crop.left(), crop.bottom() + 1, crop.width(), bottom));
+    return strips;
+}
+
+QString StripElement(const QString& url, int slot, const QRectF& rect)
+{
+    const QLocale c = QLocale::c();
+    return QStringLiteral("<img src=\"%1\" data-listora-bleed-slot=\"%2\" data-listora-bleed-rect=\"%3,%4,%5,%6\" "
+                          "alt=\"\" style=\"display:none!important\">")
+        .arg(url.toHtmlEscaped())
+        .arg(slot)
+        .arg(c.toString(rect.x(), 'f', 3), c.toString(rect.y(), 'f', 3), c.toString(rect.width(), 'f', 3),
+             c.toString(rect.height(), 'f', 3));
 }
 
 namespace {

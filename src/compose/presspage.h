@@ -4,6 +4,8 @@
 
 #include <QByteArray>
 #include <QList>
+#include <QRect>
+#include <QRectF>
 #include <QSize>
 #include <QString>
 
@@ -42,12 +44,30 @@ struct Report
     QList<Text> small;     // text under 6 pt, one per field (the smallest)
     QList<Edge> unbleedable;
     int extended = 0; // elements drawn into the bleed
+    QSize page;       // the laid-out page, in CSS pixels
 };
 
 // A print job's layout with the press report as one more entry, {"press": {...}}, which readers of
 // the picture boxes pass over; and the report taken out of it again (empty when there is none).
 QByteArray WithLayout(const QByteArray& layout, const QByteArray& report);
 Report FromLayout(const QByteArray& layout);
+
+// A photo's print copy is cut to its box; where the box meets the trim, the original usually has
+// more to show. A strip is that more: the part of the original beyond the cut on one side (a left or
+// right strip takes the corners), as a copy of its own at the copy's resolution, and where the page
+// draws it. crop is the part of the original (original pixels) the copy of size copySize shows in
+// box (CSS pixels) on page; no strip where the original ends at the cut.
+struct Strip
+{
+    QRect source; // in the original's pixels
+    QSize size;   // the strip's copy
+    QRectF rect;  // on the page, CSS pixels
+};
+QList<Strip> BleedStrips(const QRect& crop, const QSize& original, const QSize& copySize, const QRectF& box,
+                         QSize page);
+
+// The hidden picture that hands a strip to the press page's script, for the photo of slot.
+QString StripElement(const QString& url, int slot, const QRectF& rect);
 
 // What the agent reads: "safe-zone", "min-size" and "bleed" findings of a report, for themeName.
 CXFindings Findings(const Report& report, const QString& themeName);

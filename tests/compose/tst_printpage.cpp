@@ -412,6 +412,45 @@ private Q_SLOTS:
         QCOMPARE(elsewhere, 0);
     }
 
+    // A photo cut to its box shows in the bleed what its original has beyond the cut, at its own scale;
+    // where the original ends at the cut it is scaled up to cover. The press file stays about the size
+    // of the print page's.
+    void pressPhotoShowsMore()
+    {
+        const QString folder = m_dir.filePath(QStringLiteral("PressPhoto"));
+        CFlyerData flyer = MakeProject(folder, {{3000, 2000}});
+        // Bold Banner's photo box (816 x 420) cuts 228 rows off the top of a 3000 x 2000 original: red ones.
+        QImage original = Fixtures::PhotoLike(3000, 2000);
+        for (int y = 0; y < 228; ++y) {
+            for (int x = 0; x < 3000; ++x)
+                original.setPixel(x, y, qRgb(230, 0, 0));
+        }
+        QVERIFY(original.save(QDir(folder).filePath(QStringLiteral("_original01.jpg")), "JPEG", 95));
+        const CXFlyerSource source = Source(flyer, true, QStringLiteral("BoldBanner-KT104"),
+                                            QStringLiteral("Bold Banner - KT104"));
+        CXPrintPage print, press;
+        QString error;
+        QVERIFY2(MakePrintPage(m_renderer, source, PrintPageWork::Pdf, print, &error), qPrintable(error));
+        QVERIFY2(MakePrintPage(m_renderer, source, PrintPageWork::Press, press, &error), qPrintable(error));
+        const QString pdf = m_dir.filePath(QStringLiteral("press-photo.pdf"));
+        QVERIFY(WritePdf(press.pdf, pdf));
+        const QImage sheet = OutputFixtures::RasterisePdf(pdf, 72);
+        QCOMPARE(sheet.size(), QSize(630, 810));
+        const auto red = [](QRgb p) { return qRed(p) > 180 && qGreen(p) < 70 && qBlue(p) < 70; };
+        int bleedRed = 0, trimRed = 0;
+        for (int x = 20; x < 610; x += 5) {
+            bleedRed += red(sheet.pixel(x, 3)) ? 1 : 0;
+            trimRed += red(sheet.pixel(x, 12)) ? 1 : 0;
+        }
+        QVERIFY2(bleedRed >= 110 && trimRed == 0, qPrintable(QStringLiteral("%1 %2").arg(bleedRed).arg(trimRed)));
+        // The sides have nothing more: the photo goes on there, no white.
+        for (int y = 20; y < 300; y += 10)
+            QVERIFY(Whiteness(sheet.pixel(3, y)) >= 12 && Whiteness(sheet.pixel(626, y)) >= 12);
+        const double ratio = double(press.pdf.size()) / print.pdf.size();
+        qInfo("press file against the print page's: %.3f", ratio);
+        QVERIFY2(ratio <= 1.1, qPrintable(QString::number(ratio)));
+    }
+
     // Bytes that are no PDF give no press file and a sentence saying so.
     void pressBoxRefusesNonPdf()
     {

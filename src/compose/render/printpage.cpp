@@ -265,16 +265,34 @@ bool MakePrintPage(CXHTML2Image& renderer, const CXFlyerSource& source, PrintPag
 
     CMergeLook look = pass.look;
     const QString folder = source.printCopyFolder.isEmpty() ? PrintCopyFolder() : source.printCopyFolder;
+    const bool press = work == PrintPageWork::Press || work == PrintPageWork::PressWithMarks;
+    const auto copyOf = [&](const QString& original, const CXPrintCopyPlan& plan) {
+        return source.makePrintCopy ? source.makePrintCopy(original, plan, folder, &why)
+                                    : MakePrintCopy(original, plan, folder, &why);
+    };
+    QString strips; // the press page's pictures of what the originals show beyond the photos' edges
     for (const CXPhotoSlot& slot : pass.slots) {
         const size_t i = size_t(slot.slot - 1);
         if (!plans[i])
             continue;
-        const QString copy = source.makePrintCopy ? source.makePrintCopy(slot.original, *plans[i], folder, &why)
-                                                  : MakePrintCopy(slot.original, *plans[i], folder, &why);
+        const QString copy = copyOf(slot.original, *plans[i]);
         if (copy.isEmpty())
             continue; // the screen photo still shows; the page is printed all the same
         const bool cut = fits[i] == QLatin1String("cover");
         look.photoUrls[i] = SlotMarkedUrl(copy, slot.slot) + (cut ? QStringLiteral("-cut") : QString());
+        CXPictureBox box;
+        if (!press || !cut || !FindSlotBox(boxes, slot.slot, box))
+            continue;
+        const ImageInfo info = GetImageInfo(slot.original);
+        for (const PressPage::Strip& strip : PressPage::BleedStrips(plans[i]->crop, QSize(info.width, info.height),
+                                                                    plans[i]->size, box.box, pass.press.page)) {
+            CXPrintCopyPlan plan = *plans[i];
+            plan.crop = strip.source;
+            plan.size = strip.size;
+            const QString part = copyOf(slot.original, plan);
+            if (!part.isEmpty())
+                strips += PressPage::StripElement(ToFileUrl(part), slot.slot, strip.rect);
+        }
     }
     // Themes size the agent's picture and logo by the picture itself; the copy is larger than the
     // screen's, so it is held to the box the screen page gave it.
@@ -299,8 +317,11 @@ bool MakePrintPage(CXHTML2Image& renderer, const CXFlyerSource& source, PrintPag
     }
     out.page = WithPrintStyle(
         MergeTemplate(source.templateText, source.projectMode, flyer, settings, look, source.listingUrl), profileRules);
+    if (!strips.isEmpty()) {
+        const qsizetype end = out.page.lastIndexOf(QLatin1String("</body>"), -1, Qt::CaseInsensitive);
+        out.page.insert(end >= 0 ? end : out.page.size(), strips);
+    }
     QByteArray printedLayout;
-    const bool press = work == PrintPageWork::Press || work == PrintPageWork::PressWithMarks;
     if (!renderer.RenderPrint(out.page, press ? RenderProtocol::PrintMode::Press : RenderProtocol::PrintMode::Pdf,
                               printedLayout, out.pdf, &why))
         return fail(QStringLiteral("The print-quality flyer could not be made: %1").arg(why));
