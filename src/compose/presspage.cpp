@@ -20,7 +20,7 @@ QSize SheetPixels(QSize page)
 QString Script(QSize page, bool extend)
 {
     // Everything is measured before anything moves. Copies of the edge elements are drawn in a layer
-    // of their own above the page, clipped to the bleed, so nothing inside the trim is covered or
+    // of their own beneath the page, clipped to the bleed, so nothing inside the trim is covered or
     // moved; the page then goes onto the sheet by a transform of the root, whose box is pinned to the
     // trim so that the sheet's larger print viewport changes no layout.
     return QStringLiteral(R"JS((function(W,H,B,extend){
@@ -162,16 +162,16 @@ if(extend){
  layer.setAttribute('data-listora-bleed','');
  layer.style.cssText='position:absolute!important;left:'+(-B)+'px!important;top:'+(-B)+'px!important;'+
   'width:'+(W+2*B)+'px!important;height:'+(H+2*B)+'px!important;margin:0!important;padding:0!important;'+
-  'border:0!important;overflow:hidden!important;z-index:2147483646!important;transform:none!important;'+
+  'border:0!important;overflow:hidden!important;z-index:-1!important;transform:none!important;'+
   'display:block!important;visibility:visible!important;opacity:1!important;background:none!important';
  root.appendChild(layer);
  var lr=layer.getBoundingClientRect(),ox=lr.left-B,oy=lr.top-B;
  copies.forEach(function(cp){
   var a=cp.at,e=cp.clip,n=cp.kind==='img'?document.createElement('img'):document.createElement('div');
-  // Half a pixel over the trim's edge, where the copy is the element itself: copy and element
-  // meeting exactly would leave a hairline in a rasteriser.
+  // A pixel under the trim's edge, beneath the element itself: copy and element meeting exactly
+  // would leave a hairline in a rasteriser.
   // The hole lies within the outline, or the even-odd rule would fill what of the trim lies outside it.
-  var o=0.5,h={l:Math.max(o,e.l),t:Math.max(o,e.t),r:Math.min(W-o,e.r),b:Math.min(H-o,e.b)};
+  var o=1,h={l:Math.max(o,e.l),t:Math.max(o,e.t),r:Math.min(W-o,e.r),b:Math.min(H-o,e.b)};
   var pt=function(x,y){return (x-a.l).toFixed(3)+'px '+(y-a.t).toFixed(3)+'px';};
   var st='position:absolute;display:block;margin:0;padding:0;border:0;box-sizing:border-box;max-width:none;max-height:none;'+
    'left:'+(a.l-ox).toFixed(3)+'px;top:'+(a.t-oy).toFixed(3)+'px;width:'+(a.r-a.l).toFixed(3)+'px;height:'+(a.b-a.t).toFixed(3)+'px;'+
