@@ -179,6 +179,45 @@ private Q_SLOTS:
         QCOMPARE(answer.value("ok").toBool(), !error);
     }
 
+    void bleedNone_data()
+    {
+        QTest::addColumn<QString>("attribute");
+        QTest::addColumn<bool>("bleeds");
+        QTest::newRow("a band continues") << "" << true;
+        QTest::newRow("data-bleed=none keeps it at the trim") << "data-bleed=\"none\"" << false;
+    }
+
+    // A band at the top edge continues into the bleed unless the theme says otherwise.
+    void bleedNone()
+    {
+        QFETCH(QString, attribute);
+        QFETCH(bool, bleeds);
+        const QString page = m_dir.filePath(QStringLiteral("band-%1.htm").arg(bleeds));
+        QFile file(page);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(QStringLiteral("<!DOCTYPE html><html><body style=\"margin:0\"><div %1 style=\"position:absolute;"
+                                  "left:0;top:0;width:816px;height:80px;background:#1040a0\"></div></body></html>")
+                       .arg(attribute)
+                       .toUtf8());
+        file.close();
+        const QString pdf = m_dir.filePath(QStringLiteral("band-%1.pdf").arg(bleeds));
+        const ChildRun r = RunCli({QStringLiteral("export"), QStringLiteral("--template"), page,
+                                   QStringLiteral("--quality"), QStringLiteral("press"), QStringLiteral("--out"), pdf});
+        QVERIFY2(r.exitCode == 0, r.err.constData());
+        QProcess raster;
+        raster.start(QStringLiteral("pdftoppm"),
+                     {QStringLiteral("-r"), QStringLiteral("72"), QStringLiteral("-singlefile"), QStringLiteral("-png"),
+                      pdf, m_dir.filePath(QStringLiteral("band-%1").arg(bleeds))});
+        QVERIFY(raster.waitForFinished(60000));
+        const QImage sheet(m_dir.filePath(QStringLiteral("band-%1.png").arg(bleeds)));
+        QCOMPARE(sheet.size(), QSize(630, 810));
+        const auto blue = [](QRgb p) { return qBlue(p) > 130 && qRed(p) < 60; };
+        QVERIFY(blue(sheet.pixel(300, 20)));                 // the band in the trim
+        QCOMPARE(blue(sheet.pixel(300, 3)), bleeds);         // above it, in the bleed
+        QCOMPARE(blue(sheet.pixel(3, 30)), bleeds);          // beside it
+        QVERIFY(!blue(sheet.pixel(300, 80)) && !blue(sheet.pixel(3, 80))); // below it, white both ways
+    }
+
     // A square theme's press PDF is its own page on the bleed sheet: 810 x 810 pt trimmed.
     void pressBoxesFollowThePage()
     {
