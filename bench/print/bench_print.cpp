@@ -193,9 +193,9 @@ int main(int argc, char* argv[])
         qint64 printBytes = 0, pressBytes = 0;
     };
     QList<PressFigures> pressFigures;
-    for (const auto& [theme, folderName] : {std::pair{QStringLiteral("Gallery - KT401"), QStringLiteral("Gallery-KT401")},
-                                            std::pair{QStringLiteral("Bold Banner - KT104"),
-                                                      QStringLiteral("BoldBanner-KT104")}}) {
+    for (const auto& [theme, folderName] :
+         {std::pair{QStringLiteral("Gallery - KT401"), QStringLiteral("Gallery-KT401")},
+          std::pair{QStringLiteral("Bold Banner - KT104"), QStringLiteral("BoldBanner-KT104")}}) {
         CXFlyerSource themed = source;
         themed.templatePath = QDir(settings.Path2Themes).filePath(folderName + QStringLiteral("/index.htm"));
         themed.themeName = theme;
@@ -211,8 +211,8 @@ int main(int argc, char* argv[])
             for (const PrintPageWork work : {PrintPageWork::Pdf, PrintPageWork::PressWithMarks}) {
                 QElapsedTimer clock;
                 clock.start();
-                if (!MakePrintPage(renderer, themed, work,
-                                   work == PrintPageWork::Pdf ? printPage : pressPage, &error)) {
+                if (!MakePrintPage(renderer, themed, work, work == PrintPageWork::Pdf ? printPage : pressPage,
+                                   &error)) {
                     std::fprintf(stderr, "%s\n", qPrintable(error));
                     return 1;
                 }
@@ -222,7 +222,8 @@ int main(int argc, char* argv[])
         QFile pressFile(out.filePath(QStringLiteral("listora-press-%1.pdf").arg(folderName)));
         if (pressFile.open(QIODevice::WriteOnly))
             pressFile.write(pressPage.pdf);
-        pressFigures.append({theme, Median(printTimes), Median(pressTimes), printPage.pdf.size(), pressPage.pdf.size()});
+        pressFigures.append(
+            {theme, Median(printTimes), Median(pressTimes), printPage.pdf.size(), pressPage.pdf.size()});
     }
 
     // A changed text: the page is laid out again before it is printed.
@@ -281,8 +282,9 @@ int main(int argc, char* argv[])
         const double time = f.press / f.print, size = double(f.pressBytes) / f.printBytes;
         std::printf("press-ready PDF with marks, %-20s %8.1f ms  (press / print = %.3f, goal <= 1.5: %s)\n",
                     qPrintable(f.theme), f.press, time, time <= 1.5 ? "met" : "NOT met");
-        std::printf("  its size                                      %8.2f MB  (press / print = %.3f, goal <= 1.1: %s)\n",
-                    f.pressBytes / (1024.0 * 1024.0), size, size <= 1.1 ? "met" : "NOT met");
+        std::printf(
+            "  its size                                      %8.2f MB  (press / print = %.3f, goal <= 1.1: %s)\n",
+            f.pressBytes / (1024.0 * 1024.0), size, size <= 1.1 ? "met" : "NOT met");
     }
     std::printf("PDFs: %s\n", qPrintable(QDir::toNativeSeparators(out.path())));
     return 0;

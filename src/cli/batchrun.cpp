@@ -143,11 +143,11 @@ public:
             }
             for (const CXPreflightEntry& entry : std::as_const(page.preflight)) {
                 if (!entry.ok)
-                    row.warnings.append(QStringLiteral("%1 prints at %2 ppi, under %3 ppi: small for print")
-                                            .arg(entry.slot <= 4 ? QStringLiteral("photo%1").arg(entry.slot)
-                                                                 : SlotName(entry.slot))
-                                            .arg(qRound(entry.ppi))
-                                            .arg(int(kPreflightPpi)));
+                    row.warnings.append(
+                        QStringLiteral("%1 prints at %2 ppi, under %3 ppi: small for print")
+                            .arg(entry.slot <= 4 ? QStringLiteral("photo%1").arg(entry.slot) : SlotName(entry.slot))
+                            .arg(qRound(entry.ppi))
+                            .arg(int(kPreflightPpi)));
             }
             QImage picture;
             if (m_job.format != BatchFormat::Pdf) {

@@ -221,9 +221,10 @@ int Run(const QStringList& args)
     return result.failed == 0 && problems.isEmpty() && result.error.isEmpty() ? Cli::Done : Cli::Failed;
 }
 
-Cli::Registrar reg("batch",
-                   "batch FILE.csv --theme NAME --out DIR [--format pdf|png|jpg] [--quality print|screen|press [--marks]] [--jobs N] "
-                   "[--rows A-B] [--skip-existing] [--report FILE.json]  (batch --help: more)",
-                   &Run);
+Cli::Registrar reg(
+    "batch",
+    "batch FILE.csv --theme NAME --out DIR [--format pdf|png|jpg] [--quality print|screen|press [--marks]] [--jobs N] "
+    "[--rows A-B] [--skip-existing] [--report FILE.json]  (batch --help: more)",
+    &Run);
 
 } // namespace

@@ -88,9 +88,9 @@ int RenderFlyerFromArgs(const QStringList& args, const QString& command, const Q
 int ParseQuality(const Options& options, bool allowPress, Quality fallback, Quality& quality, bool& marks)
 {
     const QStringList given = options.All(QStringLiteral("quality"));
-    const QStringList names = allowPress ? QStringList{QStringLiteral("screen"), QStringLiteral("print"),
-                                                       QStringLiteral("press")}
-                                         : QStringList{QStringLiteral("screen"), QStringLiteral("print")};
+    const QStringList names =
+        allowPress ? QStringList{QStringLiteral("screen"), QStringLiteral("print"), QStringLiteral("press")}
+                   : QStringList{QStringLiteral("screen"), QStringLiteral("print")};
     if (given.size() > 1 || (!given.isEmpty() && !names.contains(given.constFirst())))
         return Usage(QStringLiteral("--quality takes %1, once").arg(names.join(QStringLiteral(", "))));
     quality = given.isEmpty() ? fallback : Quality(names.indexOf(given.constFirst()));

@@ -30,7 +30,7 @@ struct FlyerSelection
     std::optional<CXThemeTemplateInfo> theme;
     bool projectMode = false;
     CFlyerData flyer;
-    QString listingUrl; // from the project's extras file
+    QString listingUrl;                                                 // from the project's extras file
     std::array<std::optional<QRect>, CListingExtras::kSlotCount> crops; // likewise
     QString font;
     quint32 color = 0; // 0x00BBGGRR

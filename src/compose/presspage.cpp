@@ -235,8 +235,7 @@ Report FromLayout(const QByteArray& layout)
     return report;
 }
 
-QList<Strip> BleedStrips(const QRect& crop, const QSize& original, const QSize& copySize, const QRectF& box,
-                         QSize page)
+QList<Strip> BleedStrips(const QRect& crop, const QSize& original, const QSize& copySize, const QRectF& box, QSize page)
 {
     QList<Strip> strips;
     if (crop.isEmpty() || copySize.isEmpty() || box.isEmpty() || page.isEmpty())
@@ -313,12 +312,12 @@ CXFindings Findings(const Report& report, const QString& themeName)
                      Inches(text.value))});
     }
     for (const Report::Text& text : report.small) {
-        findings.append(CXFinding{
-            QStringLiteral("min-size"), text.name, CXFinding::Level::Warning,
-            QStringLiteral("%1 in %2 %3 at %4 pt, under the 6 pt a printed flyer needs to be read.")
-                .arg(Capitalised(TextFit::FieldWords(text.name)), themeName,
-                     Verb(TextFit::FieldWords(text.name), QStringLiteral("prints"), QStringLiteral("print")),
-                     QLocale::c().toString(text.value * 0.75, 'f', 1))});
+        findings.append(
+            CXFinding{QStringLiteral("min-size"), text.name, CXFinding::Level::Warning,
+                      QStringLiteral("%1 in %2 %3 at %4 pt, under the 6 pt a printed flyer needs to be read.")
+                          .arg(Capitalised(TextFit::FieldWords(text.name)), themeName,
+                               Verb(TextFit::FieldWords(text.name), QStringLiteral("prints"), QStringLiteral("print")),
+                               QLocale::c().toString(text.value * 0.75, 'f', 1))});
     }
     for (const Report::Edge& edge : report.unbleedable) {
         static const QHash<QString, QString> kWhy = {

@@ -40,8 +40,8 @@ struct Report
         QString name;
         QString reason; // why it cannot continue: "turned", "border", "media", "picture"
     };
-    QList<Text> nearTrim;  // text closer to the trim than the bleed, one per field (the closest)
-    QList<Text> small;     // text under 6 pt, one per field (the smallest)
+    QList<Text> nearTrim; // text closer to the trim than the bleed, one per field (the closest)
+    QList<Text> small;    // text under 6 pt, one per field (the smallest)
     QList<Edge> unbleedable;
     int extended = 0; // elements drawn into the bleed
     QSize page;       // the laid-out page, in CSS pixels

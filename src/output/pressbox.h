@@ -11,7 +11,7 @@
 namespace PressBox {
 
 // The bleed and the marks, in PDF points.
-inline constexpr double kBleedPoints = 9.0;     // 0.125 in
+inline constexpr double kBleedPoints = 9.0;      // 0.125 in
 inline constexpr double kMarkOffsetPoints = 9.0; // from the trim: the marks begin where the bleed ends
 inline constexpr double kMarkLengthPoints = 18.0;
 inline constexpr double kMarkMarginPoints = kMarkOffsetPoints + kMarkLengthPoints + 9.0; // trim to MediaBox

@@ -253,7 +253,8 @@ private Q_SLOTS:
             QVERIFY2(check.exitCode() == 0, qPrintable(name));
             times.insert(name, QFileInfo(path).lastModified());
         }
-        QCOMPARE(temp.entryList({QStringLiteral("listora-batch-*")}, QDir::AllEntries | QDir::Hidden), QStringList{live});
+        QCOMPARE(temp.entryList({QStringLiteral("listora-batch-*")}, QDir::AllEntries | QDir::Hidden),
+                 QStringList{live});
         QVERIFY(QDir(temp.filePath(live)).removeRecursively());
 
         // Every row of the sheet is in the report, those not made named so.
@@ -546,8 +547,8 @@ private Q_SLOTS:
     {
         const QString csv = Prepare(QStringLiteral("listings-good.csv"));
         const QString out = m_dir.filePath(QStringLiteral("press"));
-        const Result r = RunCli({"batch", csv, "--theme", "Simple - KT101", "--out", out, "--quality", "press",
-                                 "--marks", "--jobs", "2"});
+        const Result r = RunCli(
+            {"batch", csv, "--theme", "Simple - KT101", "--out", out, "--quality", "press", "--marks", "--jobs", "2"});
         QCOMPARE(r.exitCode, 0);
         const QStringList files = QDir(out).entryList(QDir::Files);
         QCOMPARE(files.size(), 2);

@@ -81,7 +81,8 @@ private Q_SLOTS:
         QTest::newRow("print PDF") << QStringList{"--quality", "print"} << "print.pdf" << 0 << QSize();
         QTest::newRow("unknown quality") << QStringList{"--quality", "best"} << "bad.png" << 2 << QSize();
         QTest::newRow("press PDF") << QStringList{"--quality", "press"} << "press.pdf" << 0 << QSize();
-        QTest::newRow("press PDF, marks") << QStringList{"--quality", "press", "--marks"} << "marks.pdf" << 0 << QSize();
+        QTest::newRow("press PDF, marks")
+            << QStringList{"--quality", "press", "--marks"} << "marks.pdf" << 0 << QSize();
         // The sheet, trim and bleed, at 300 dpi.
         QTest::newRow("press picture") << QStringList{"--quality", "press"} << "press.png" << 0 << QSize(2625, 3375);
         QTest::newRow("marks without press") << QStringList{"--quality", "print", "--marks"} << "m.pdf" << 2 << QSize();
@@ -121,22 +122,24 @@ private Q_SLOTS:
         QTest::addColumn<QString>("price"); // the price's style
         QTest::addColumn<QString>("band");  // a band's style, at the top edge
         QTest::addColumn<QStringList>("findings");
-        QTest::newRow("text 0.05 in from the edge")
-            << "left:4.8px;top:300px" << "" << QStringList{"safe-zone price error"};
-        QTest::newRow("text 0.2 in inside") << "left:19.2px;top:300px" << "" << QStringList();
-        QTest::newRow("text at the foot, 0.05 in up")
-            << "left:200px;bottom:4.8px;line-height:20px" << "" << QStringList{"safe-zone price error"};
+        QTest::newRow("text 0.05 in from the edge") << "left:4.8px;top:300px"
+                                                    << "" << QStringList{"safe-zone price error"};
+        QTest::newRow("text 0.2 in inside") << "left:19.2px;top:300px"
+                                            << "" << QStringList();
+        QTest::newRow("text at the foot, 0.05 in up") << "left:200px;bottom:4.8px;line-height:20px"
+                                                      << "" << QStringList{"safe-zone price error"};
         QTest::newRow("text cut off by its box stays unseen")
             << "left:200px;top:1020px;height:10px;padding-top:10px;line-height:20px;overflow:hidden"
             << "" << QStringList();
-        QTest::newRow("5 pt text") << "left:200px;top:300px;font-size:6.5px" << ""
-                                   << QStringList{"min-size price warning"};
+        QTest::newRow("5 pt text") << "left:200px;top:300px;font-size:6.5px"
+                                   << "" << QStringList{"min-size price warning"};
         QTest::newRow("band with a border along the edge")
-            << "left:200px;top:300px" << "border-top:3px solid #202020" << QStringList{"bleed band error"};
+            << "left:200px;top:300px"
+            << "border-top:3px solid #202020" << QStringList{"bleed band error"};
         QTest::newRow("band kept at the trim") << "left:200px;top:300px"
-                                               << "border-top:3px solid #202020\" data-bleed=\"none"
-                                               << QStringList();
-        QTest::newRow("plain band") << "left:200px;top:300px" << "" << QStringList();
+                                               << "border-top:3px solid #202020\" data-bleed=\"none" << QStringList();
+        QTest::newRow("plain band") << "left:200px;top:300px"
+                                    << "" << QStringList();
     }
 
     // What a print shop checks, measured on the laid-out page of a user's theme: text near the trim,
@@ -151,15 +154,15 @@ private Q_SLOTS:
         const QString page = QDir(folder).filePath(QStringLiteral("index.htm"));
         QFile file(page);
         QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write(QStringLiteral(
-                       "<!DOCTYPE html><html><head><meta charset=\"utf-8\"><style>html,body{margin:0;padding:0}"
-                       "body{width:816px;height:1056px;position:relative;overflow:hidden;font:14px sans-serif}"
-                       "#price{position:absolute;white-space:nowrap}"
-                       "#band{position:absolute;left:0;top:0;width:816px;height:60px;background:#204080}</style>"
-                       "</head><body><div id=\"band\" style=\"%1\"></div>"
-                       "<div id=\"price\" data-fit-name=\"price\" style=\"%2\">$_listingPrice$</div></body></html>")
-                       .arg(band, price)
-                       .toUtf8());
+        file.write(
+            QStringLiteral("<!DOCTYPE html><html><head><meta charset=\"utf-8\"><style>html,body{margin:0;padding:0}"
+                           "body{width:816px;height:1056px;position:relative;overflow:hidden;font:14px sans-serif}"
+                           "#price{position:absolute;white-space:nowrap}"
+                           "#band{position:absolute;left:0;top:0;width:816px;height:60px;background:#204080}</style>"
+                           "</head><body><div id=\"band\" style=\"%1\"></div>"
+                           "<div id=\"price\" data-fit-name=\"price\" style=\"%2\">$_listingPrice$</div></body></html>")
+                .arg(band, price)
+                .toUtf8());
         file.close();
         const ChildRun r = RunCli({QStringLiteral("preflight"), QStringLiteral("--template"), page});
         const QJsonObject answer = QJsonDocument::fromJson(r.out).object();
@@ -212,9 +215,9 @@ private Q_SLOTS:
         const QImage sheet(m_dir.filePath(QStringLiteral("band-%1.png").arg(bleeds)));
         QCOMPARE(sheet.size(), QSize(630, 810));
         const auto blue = [](QRgb p) { return qBlue(p) > 130 && qRed(p) < 60; };
-        QVERIFY(blue(sheet.pixel(300, 20)));                 // the band in the trim
-        QCOMPARE(blue(sheet.pixel(300, 3)), bleeds);         // above it, in the bleed
-        QCOMPARE(blue(sheet.pixel(3, 30)), bleeds);          // beside it
+        QVERIFY(blue(sheet.pixel(300, 20)));                               // the band in the trim
+        QCOMPARE(blue(sheet.pixel(300, 3)), bleeds);                       // above it, in the bleed
+        QCOMPARE(blue(sheet.pixel(3, 30)), bleeds);                        // beside it
         QVERIFY(!blue(sheet.pixel(300, 80)) && !blue(sheet.pixel(3, 80))); // below it, white both ways
     }
 
@@ -493,8 +496,8 @@ private Q_SLOTS:
         flyer.m_strCaption = QStringLiteral("\u00a1Casa Abierta! S\u00e1bado 1-4 pm");
         QVERIFY(flyer.Save().IsOk());
         const QString pdf = m_dir.filePath(QStringLiteral("opening.pdf"));
-        const ChildRun r = RunCli({QStringLiteral("export"), QStringLiteral("--project"), path, QStringLiteral("--quality"),
-                                   QStringLiteral("print"), QStringLiteral("--out"), pdf});
+        const ChildRun r = RunCli({QStringLiteral("export"), QStringLiteral("--project"), path,
+                                   QStringLiteral("--quality"), QStringLiteral("print"), QStringLiteral("--out"), pdf});
         QVERIFY2(r.exitCode == 0, r.err.constData());
         QProcess text;
         text.start(QStringLiteral("pdftotext"), {pdf, QStringLiteral("-")});

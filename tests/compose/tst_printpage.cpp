@@ -111,8 +111,8 @@ QHash<QString, QRectF> PdfBoxes(const QString& pdf)
     for (const QString& line : lines) {
         const QStringList f = line.simplified().split(' ');
         if (f.size() == 5 && f[0].endsWith(QLatin1String("Box:")))
-            boxes.insert(f[0].chopped(1), QRectF(QPointF(f[1].toDouble(), f[2].toDouble()),
-                                                 QPointF(f[3].toDouble(), f[4].toDouble())));
+            boxes.insert(f[0].chopped(1),
+                         QRectF(QPointF(f[1].toDouble(), f[2].toDouble()), QPointF(f[3].toDouble(), f[4].toDouble())));
     }
     return boxes;
 }
@@ -311,7 +311,8 @@ private Q_SLOTS:
         QTest::addColumn<QString>("folder");
         QTest::addColumn<QString>("name");
         QTest::newRow("Gallery") << "Gallery-KT401" << kGallery;
-        QTest::newRow("Bold Banner, a photo across the top") << "BoldBanner-KT104" << "Bold Banner - KT104";
+        QTest::newRow("Bold Banner, a photo across the top") << "BoldBanner-KT104"
+                                                             << "Bold Banner - KT104";
     }
 
     // The press page: the print page's trim on a sheet 9 pt larger on every side, whatever touches the
@@ -343,11 +344,10 @@ private Q_SLOTS:
         QCOMPARE(boxes.value(QStringLiteral("TrimBox")), trim);
         QCOMPARE(boxes.value(QStringLiteral("BleedBox")), bleed);
         const QRectF media = boxes.value(QStringLiteral("MediaBox"));
-        QVERIFY2(media.contains(bleed.adjusted(-18, -18, 18, 18)), qPrintable(QStringLiteral("%1 %2 %3 %4")
-                                                                                  .arg(media.x())
-                                                                                  .arg(media.y())
-                                                                                  .arg(media.width())
-                                                                                  .arg(media.height())));
+        QVERIFY2(
+            media.contains(bleed.adjusted(-18, -18, 18, 18)),
+            qPrintable(
+                QStringLiteral("%1 %2 %3 %4").arg(media.x()).arg(media.y()).arg(media.width()).arg(media.height())));
 
         // At 72 dpi a pixel is a point: the trim of the press sheet is the print page.
         const QImage print = OutputFixtures::RasterisePdf(files[PrintPageWork::Pdf], 72);
@@ -390,8 +390,7 @@ private Q_SLOTS:
         // nowhere else there.
         const QPoint origin((marked.width() - 630) / 2, (marked.height() - 810) / 2);
         QVERIFY(origin.x() >= 18 && origin.y() >= 18);
-        QVERIFY2(Psnr(marked.copy(QRect(origin, QSize(630, 810))), sheet) >= 45.0,
-                 "the crop marks changed the sheet");
+        QVERIFY2(Psnr(marked.copy(QRect(origin, QSize(630, 810))), sheet) >= 45.0, "the crop marks changed the sheet");
         QHash<int, int> corners;
         int elsewhere = 0;
         for (int y = 0; y < marked.height(); ++y) {
@@ -426,8 +425,8 @@ private Q_SLOTS:
                 original.setPixel(x, y, qRgb(230, 0, 0));
         }
         QVERIFY(original.save(QDir(folder).filePath(QStringLiteral("_original01.jpg")), "JPEG", 95));
-        const CXFlyerSource source = Source(flyer, true, QStringLiteral("BoldBanner-KT104"),
-                                            QStringLiteral("Bold Banner - KT104"));
+        const CXFlyerSource source =
+            Source(flyer, true, QStringLiteral("BoldBanner-KT104"), QStringLiteral("Bold Banner - KT104"));
         CXPrintPage print, press;
         QString error;
         QVERIFY2(MakePrintPage(m_renderer, source, PrintPageWork::Pdf, print, &error), qPrintable(error));

@@ -449,7 +449,8 @@ private Q_SLOTS:
         EmailFlyer(nullptr, settings, flyer, &image, printPage);
         const auto asked = CXMessageBoxTest::TakeAsked();
         QCOMPARE(asked.size(), 1);
-        QVERIFY2(asked[0].text.startsWith(QStringLiteral("The description is cut after 612")), qPrintable(asked[0].text));
+        QVERIFY2(asked[0].text.startsWith(QStringLiteral("The description is cut after 612")),
+                 qPrintable(asked[0].text));
         QVERIFY2(asked[0].text.endsWith(QStringLiteral("E-mail anyway?")), qPrintable(asked[0].text));
         QTest::qWait(200);
         QVERIFY(!QFile::exists(m_record));
@@ -533,11 +534,11 @@ private Q_SLOTS:
         QList<PrintPageWork> asked;
         const PrintPageFn printPage = [&](PrintPageWork work, CXPrintPage& page, QString*) {
             asked.append(work);
-            page.pressFindings = {
-                CXFinding{QStringLiteral("safe-zone"), QStringLiteral("price"), CXFinding::Level::Error,
-                          QStringLiteral("The price in T comes within 0.05 in of the page's edge.")},
-                CXFinding{QStringLiteral("min-size"), QStringLiteral("disclaimer"), CXFinding::Level::Warning,
-                          QStringLiteral("Small text.")}};
+            page.pressFindings = {CXFinding{QStringLiteral("safe-zone"), QStringLiteral("price"),
+                                            CXFinding::Level::Error,
+                                            QStringLiteral("The price in T comes within 0.05 in of the page's edge.")},
+                                  CXFinding{QStringLiteral("min-size"), QStringLiteral("disclaimer"),
+                                            CXFinding::Level::Warning, QStringLiteral("Small text.")}};
             page.pdf = work == PrintPageWork::PreflightOnly ? QByteArray() : pdf;
             return true;
         };
