@@ -43,8 +43,7 @@ QString WithPrintStyle(const QString& page, const QString& rules = QString())
     const qsizetype head = page.indexOf(QLatin1String("</head>"), 0, Qt::CaseInsensitive);
     QString result = page;
     result.insert(head >= 0 ? head : 0,
-                  rules.isEmpty() ? kPrintStyle
-                                  : kPrintStyle + QStringLiteral("<style>") + rules + QStringLiteral("</style>"));
+                  rules.isEmpty() ? kPrintStyle : kPrintStyle + QStringLiteral("<style>") + rules + QStringLiteral("</style>"));
     return result;
 }
 
