@@ -555,7 +555,7 @@ private Q_SLOTS:
         QCOMPARE(named, (QStringList{"picture", "logo"}));
 
         // The print page and the press page alike.
-        for (const QString quality : {QStringLiteral("print"), QStringLiteral("press")}) {
+        for (const QString& quality : {QStringLiteral("print"), QStringLiteral("press")}) {
             const QString pdf = m_dir.filePath(QStringLiteral("agent-%1.pdf").arg(quality));
             r = RunCli({QStringLiteral("export"), QStringLiteral("--project"), project, QStringLiteral("--quality"),
                         quality, QStringLiteral("--out"), pdf});
