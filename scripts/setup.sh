@@ -8,7 +8,7 @@ packages=(
     cmake ninja-build g++ pkg-config git ccache
     qt6-base-dev qt6-base-dev-tools qt6-webengine-dev qt6-webengine-dev-tools libqt6webenginecore6-bin
     qt6-pdf-dev qt6-image-formats-plugins libqt6svg6 libgl-dev libfontconfig-dev libfreetype-dev libjpeg-dev
-    libjpeg62-turbo-dev libturbojpeg0-dev libqrencode-dev
+    libjpeg62-turbo-dev libturbojpeg0-dev libqrencode-dev libqpdf-dev
     # fuzzing
     clang libclang-rt-14-dev
     # running: fonts of the flyers, the mail hand-off

@@ -129,7 +129,10 @@ public:
             source.pictureRoots = m_job.pictureRoots;
             source.makePrintCopy = &MakeBatchPrintCopy;
             CXPrintPage page;
-            if (!MakePrintPage(Renderer(), source, PrintPageWork::Pdf, page, &why)) {
+            const PrintPageWork work = !m_job.press       ? PrintPageWork::Pdf
+                                       : m_job.pressMarks ? PrintPageWork::PressWithMarks
+                                                          : PrintPageWork::Press;
+            if (!MakePrintPage(Renderer(), source, work, page, &why)) {
                 row.problems.append(OneLine(why));
                 return;
             }
@@ -138,6 +141,10 @@ public:
             row.findings = page.findings;
             for (const CXFinding& finding : std::as_const(page.findings)) {
                 if (finding.rule == QLatin1String("text-fit") || finding.rule.startsWith(QLatin1String("brokerage")))
+                    row.warnings.append(finding.message);
+            }
+            if (m_job.press) {
+                for (const CXFinding& finding : std::as_const(page.pressFindings))
                     row.warnings.append(finding.message);
             }
             for (const CXPreflightEntry& entry : std::as_const(page.preflight)) {

@@ -48,10 +48,14 @@ named "MLS - address - city line" with the format's extension; a name that comes
 "(2)", "(3)" ... in the order of the rows.
 
   --format pdf|png|jpg    the flyers' file format (default pdf)
-  --quality print|screen  print (the default): the vector page with photos at up to 300 ppi (PDF),
+  --quality print|screen|press
+                          print (the default): the vector page with photos at up to 300 ppi (PDF),
                           or that page at 300 dpi (PNG, JPEG: 2550 x 3300); photos that would print
                           under 150 ppi are named on standard error, and the flyer is made anyway.
                           screen: the 816 x 1056 flyer picture, as Export makes it.
+                          press: the print page on a sheet 0.125 in larger on every side (the
+                          bleed), with trim and bleed boxes, for a print shop.
+  --marks                 with --quality press: crop marks outside the bleed
   --jobs N                rows made at once, each with a page engine of its own (default: the
                           number of processor cores, here %1). Every N gives the same files.
   --rows A-B              only the rows that start on the file lines A to B (the header is line
@@ -84,7 +88,8 @@ int Run(const QStringList& args)
     const QStringList valueOptions = {QStringLiteral("theme"),   QStringLiteral("out"),  QStringLiteral("format"),
                                       QStringLiteral("quality"), QStringLiteral("jobs"), QStringLiteral("report"),
                                       QStringLiteral("rows")};
-    if (!Cli::ParseOptions(args, valueOptions, {QStringLiteral("skip-existing")}, options, error))
+    if (!Cli::ParseOptions(args, valueOptions, {QStringLiteral("skip-existing"), QStringLiteral("marks")}, options,
+                           error))
         return Cli::Usage(error);
     for (const QString& name : valueOptions) {
         if (options.All(name).size() > 1)
@@ -100,13 +105,11 @@ int Run(const QStringList& args)
     if (options.Has(QStringLiteral("format")) && !ParseBatchFormat(options.Value(QStringLiteral("format")), format))
         return Cli::Usage(
             QStringLiteral("--format needs pdf, png or jpg, not \"%1\"").arg(options.Value(QStringLiteral("format"))));
-    bool print = true;
-    if (options.Has(QStringLiteral("quality"))) {
-        const QString quality = options.Value(QStringLiteral("quality"));
-        if (quality != QLatin1String("print") && quality != QLatin1String("screen"))
-            return Cli::Usage(QStringLiteral("--quality needs print or screen, not \"%1\"").arg(quality));
-        print = quality == QLatin1String("print");
-    }
+    Cli::Quality quality = Cli::Quality::Print;
+    bool marks = false;
+    if (const int rc = Cli::ParseQuality(options, true, Cli::Quality::Print, quality, marks); rc != Cli::Done)
+        return rc;
+    const bool print = quality != Cli::Quality::Screen;
     Cli::BatchRunOptions run;
     run.jobs = QThread::idealThreadCount();
     if (options.Has(QStringLiteral("jobs"))) {
@@ -162,6 +165,8 @@ int Run(const QStringList& args)
             QStringLiteral("cannot read the template %1").arg(QDir::toNativeSeparators(selection.request.look.templatePath)));
     job.format = format;
     job.printQuality = print;
+    job.press = quality == Cli::Quality::Press;
+    job.pressMarks = marks;
     job.pictureRoots = QStringList{QFileInfo(csvPath).absolutePath()};
     job.outFolder = outFolder;
     if (!QDir().mkpath(outFolder) || !QFileInfo(outFolder).isDir())
@@ -214,9 +219,10 @@ int Run(const QStringList& args)
     return result.failed == 0 && problems.isEmpty() && result.error.isEmpty() ? Cli::Done : Cli::Failed;
 }
 
-Cli::Registrar reg("batch",
-                   "batch FILE.csv --theme NAME --out DIR [--format pdf|png|jpg] [--quality print|screen] [--jobs N] "
-                   "[--rows A-B] [--skip-existing] [--report FILE.json]  (batch --help: more)",
-                   &Run);
+Cli::Registrar reg(
+    "batch",
+    "batch FILE.csv --theme NAME --out DIR [--format pdf|png|jpg] [--quality print|screen|press [--marks]] [--jobs N] "
+    "[--rows A-B] [--skip-existing] [--report FILE.json]  (batch --help: more)",
+    &Run);
 
 } // namespace

@@ -27,7 +27,7 @@ int Run(const QStringList& args)
     // no export the user asked for.
     QStringList damaged;
     for (const CXFinding& finding : CheckProjectPhotos(selection.request.ProjectMode(), selection.request.record, settings,
-                                                       selection.request.look.templatePath, quality == Cli::Quality::Print)) {
+                                                       selection.request.look.templatePath, quality != Cli::Quality::Screen)) {
         if (finding.rule == QLatin1String(kRulePhotoDamaged))
             damaged.append(finding.message);
         else
@@ -41,7 +41,7 @@ int Run(const QStringList& args)
 
     QString error;
     bool exported = false;
-    if (quality == Cli::Quality::Print) {
+    if (quality != Cli::Quality::Screen) {
         QImage picture;
         if (PrintExportWantsPicture(out))
             picture = RasterisePrintPage(pdf, 300.0);
@@ -57,7 +57,7 @@ int Run(const QStringList& args)
 
 Cli::Registrar reg("export",
                    "export (--theme NAME | --template FILE) [--project FILE] [--font FAMILY] [--color #RRGGBB] "
-                   "[--quality screen|print] --out FILE",
+                   "[--quality screen|print|press [--marks]] --out FILE",
                    &Run);
 
 } // namespace

@@ -53,13 +53,13 @@ int Run(const QStringList& args)
         allOk = allOk && entry.ok;
     }
     QJsonArray findings;
-    for (const CXFinding& finding : std::as_const(page.findings)) {
+    for (const CXFinding& finding : page.findings + page.pressFindings) {
         findings.append(QJsonObject{{QStringLiteral("rule"), finding.rule},
                                     {QStringLiteral("field"), finding.field},
                                     {QStringLiteral("level"), LevelName(finding.level)},
                                     {QStringLiteral("message"), finding.message}});
     }
-    allOk = allOk && !HasErrors(page.findings);
+    allOk = allOk && !HasErrors(page.findings) && !HasErrors(page.pressFindings);
     Cli::PrintJson(QJsonObject{
         {QStringLiteral("ok"), allOk}, {QStringLiteral("photos"), slots}, {QStringLiteral("findings"), findings}});
     return allOk ? Cli::Done : Cli::Failed;

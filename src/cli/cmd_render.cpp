@@ -24,10 +24,10 @@ int Run(const QStringList& args)
         return rc;
     // The flyer is drawn all the same, with an empty or grey box where such a photo would be.
     for (const CXFinding& finding : CheckProjectPhotos(selection.request.ProjectMode(), selection.request.record, settings,
-                                                       selection.request.look.templatePath, quality == Cli::Quality::Print))
+                                                       selection.request.look.templatePath, quality != Cli::Quality::Screen))
         Cli::Warn(finding.message);
 
-    if (quality == Cli::Quality::Print) {
+    if (quality != Cli::Quality::Screen) {
         // The vector page itself, or the page at 300 dpi.
         QImage picture;
         if (PrintExportWantsPicture(out)) {
@@ -49,7 +49,7 @@ int Run(const QStringList& args)
 
 Cli::Registrar reg("render",
                    "render (--theme NAME | --template FILE) [--project FILE] [--font FAMILY] [--color #RRGGBB] "
-                   "[--quality screen|print] --out FILE.png|FILE.pdf",
+                   "[--quality screen|print|press [--marks]] --out FILE.png|FILE.pdf",
                    &Run);
 
 } // namespace

@@ -37,19 +37,18 @@ int RenderFlyerFromArgs(const QStringList& args, const QString& command, const Q
     valueOptions.append(QStringLiteral("out"));
     if (quality)
         valueOptions.append(QStringLiteral("quality"));
-    if (!ParseOptions(args, valueOptions, {}, options, error))
+    const QStringList flags = quality ? QStringList{QStringLiteral("marks")} : QStringList();
+    if (!ParseOptions(args, valueOptions, flags, options, error))
         return Usage(error);
     if (!options.positional.isEmpty())
         return Usage(QStringLiteral("%1 takes no argument %2").arg(command, options.positional.first()));
     if (options.All(QStringLiteral("out")).size() != 1 || options.Value(QStringLiteral("out")).isEmpty())
         return Usage(QStringLiteral("%1 needs one --out %2").arg(command, outUsage));
     outPath = options.Value(QStringLiteral("out"));
+    bool marks = false;
     if (quality) {
-        const QStringList given = options.All(QStringLiteral("quality"));
-        const QString value = given.isEmpty() ? QStringLiteral("screen") : given.constFirst();
-        if (given.size() > 1 || (value != QLatin1String("screen") && value != QLatin1String("print")))
-            return Usage(QStringLiteral("--quality takes screen or print, once"));
-        *quality = value == QLatin1String("print") ? Quality::Print : Quality::Screen;
+        if (const int rc = ParseQuality(options, true, Quality::Screen, *quality, marks); rc != Done)
+            return rc;
     }
 
     LoadProgramSettings(settings);
@@ -60,10 +59,11 @@ int RenderFlyerFromArgs(const QStringList& args, const QString& command, const Q
     CXHTML2Image renderer;
     renderer.WarmUp();
 
-    if (quality && *quality == Quality::Print) {
+    if (quality && *quality != Quality::Screen) {
         Q_ASSERT(pdf);
         CXPrintPage printPage;
-        if (const int rc = MakeSelectedPrintPage(renderer, selection, settings, PrintPageWork::Pdf, printPage);
+        if (const int rc =
+                MakeSelectedPrintPage(renderer, selection, settings, PrintWorkFor(*quality, marks), printPage);
             rc != Done)
             return rc;
         *pdf = printPage.pdf;
@@ -71,6 +71,29 @@ int RenderFlyerFromArgs(const QStringList& args, const QString& command, const Q
     }
 
     return RenderSelectedFlyer(renderer, selection, settings, flyer);
+}
+
+int ParseQuality(const Options& options, bool allowPress, Quality fallback, Quality& quality, bool& marks)
+{
+    const QStringList given = options.All(QStringLiteral("quality"));
+    const QStringList names =
+        allowPress ? QStringList{QStringLiteral("screen"), QStringLiteral("print"), QStringLiteral("press")}
+                   : QStringList{QStringLiteral("screen"), QStringLiteral("print")};
+    if (given.size() > 1 || (!given.isEmpty() && !names.contains(given.constFirst())))
+        return Usage(QStringLiteral("--quality takes %1, once").arg(names.join(QStringLiteral(", "))));
+    quality = given.isEmpty() ? fallback : Quality(names.indexOf(given.constFirst()));
+    marks = options.Has(QStringLiteral("marks"));
+    // Crop marks belong to the bleed sheet; on any other page they would cut into the flyer.
+    if (marks && quality != Quality::Press)
+        return Usage(QStringLiteral("--marks needs --quality press"));
+    return Done;
+}
+
+PrintPageWork PrintWorkFor(Quality quality, bool marks)
+{
+    if (quality == Quality::Press)
+        return marks ? PrintPageWork::PressWithMarks : PrintPageWork::Press;
+    return PrintPageWork::Pdf;
 }
 
 int RenderSelectedFlyer(CXHTML2Image& renderer, const FlyerSelection& selection, const CAppSettings& settings,

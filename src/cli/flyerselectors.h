@@ -53,14 +53,22 @@ void LoadProgramSettings(CAppSettings& settings);
 enum class Quality
 {
     Screen, // the 816 x 1056 flyer picture
-    Print   // the vector page with photos at print resolution
+    Print,  // the vector page with photos at print resolution
+    Press   // that page on a sheet with the bleed, trim and bleed boxes (and crop marks)
 };
+
+// "--quality screen|print|press" (press only where allowPress) and "--marks", as given: Done, or the
+// exit code after the usage message.
+int ParseQuality(const Options& options, bool allowPress, Quality fallback, Quality& quality, bool& marks);
+
+// The print work that makes quality (Print or Press) with or without crop marks.
+PrintPageWork PrintWorkFor(Quality quality, bool marks);
 
 // The whole road of a command that writes one flyer: "SELECTORS --out FILE" parsed, the settings
 // loaded, the flyer selected, merged and rendered. outUsage names the --out argument in the usage
 // message. Returns Done with flyer and outPath filled, or the exit code after the message.
-// With quality given the command also takes "--quality screen|print"; for print, pdf receives the
-// print-quality page and flyer stays null.
+// With quality given the command also takes "--quality screen|print|press" and "--marks"; for print
+// and press, pdf receives the page and flyer stays null.
 int RenderFlyerFromArgs(const QStringList& args, const QString& command, const QString& outUsage,
                         CAppSettings& settings, FlyerSelection& selection, QImage& flyer, QString& outPath,
                         Quality* quality = nullptr, QByteArray* pdf = nullptr);

@@ -84,7 +84,7 @@ namespace {
 
 bool IsPrintMode(quint32 mode)
 {
-    return mode == quint32(PrintMode::Layout) || mode == quint32(PrintMode::Pdf);
+    return mode == quint32(PrintMode::Layout) || mode == quint32(PrintMode::Pdf) || mode == quint32(PrintMode::Press);
 }
 
 } // namespace

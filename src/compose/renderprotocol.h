@@ -15,7 +15,8 @@
 //   request: magic "LRP2", id, mode, page (width | height << 16, CSS pixels), base URL length,
 //            page length, roots length, then as above
 //   reply:   magic "LPS1", id, status, mode, layout length, PDF length, layout (JSON), PDF
-// Mode Layout answers with the pictures' boxes only, mode Pdf with the boxes and the one-page PDF.
+// Mode Layout answers with the pictures' boxes only, mode Pdf with the boxes and the one-page PDF,
+// mode Press with the boxes and the page on its bleed sheet.
 // A failed print reply carries the reason as its layout text and no PDF.
 //   drop:    magic "LRX1", id, then five zeros: the picture request with that id is given up if its
 //            page is still loading; it is then answered with status Dropped and no payload, and
@@ -40,7 +41,8 @@ enum class PrintMode : quint32
 {
     None = 0,   // a picture request
     Layout = 1, // the boxes of the page's pictures
-    Pdf = 2     // the boxes and the vector page
+    Pdf = 2,    // the boxes and the vector page
+    Press = 3   // the boxes and the vector page on a sheet with the bleed around it
 };
 constexpr qint64 kMaxReportBytes = 1024 * 1024;
 

@@ -112,6 +112,8 @@ struct BatchJob
     QString outFolder;
     BatchFormat format = BatchFormat::Pdf;
     bool printQuality = false; // the vector page with photos at print resolution, not the 96-dpi picture
+    bool press = false;        // that page on its bleed sheet, with trim and bleed boxes
+    bool pressMarks = false;   // and crop marks
     // Folders the rows' photos come from besides the page's own (the sheet's): print copies are cut
     // from the originals there.
     QStringList pictureRoots;

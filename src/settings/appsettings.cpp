@@ -85,6 +85,7 @@ const Field kFields[] = {
     {"BrokeragePhone", &CAppSettings::BrokeragePhone},
     {"LicenceNumber", &CAppSettings::LicenceNumber},
     {"CheckAdRules", &CAppSettings::CheckAdRules},
+    {"ExportCropMarks", &CAppSettings::ExportCropMarks},
 };
 
 const QString kVersionKey = QStringLiteral("_Version");
@@ -219,6 +220,7 @@ void CAppSettings::_Init()
     BrokeragePhone.clear();
     LicenceNumber.clear();
     CheckAdRules = -1;
+    ExportCropMarks = 0;
 }
 
 bool CAppSettings::AdRulesOn() const

@@ -47,7 +47,7 @@ public:
     // is Confirm (controls/confirm.h).
     int* ConfirmFlag(ConfirmKind kind);
 
-    // Every persisted value from ShowTooltips on in table order (not _Version):
+    // Every persisted value from ShowTooltips to ExportCropMarks in table order (not _Version):
     // flags and integers as int, colours as uint (0x00BBGGRR), strings as QString.
     struct NamedValue
     {
@@ -114,6 +114,7 @@ public:
     // The colour palettes' "More Colors..." choices, newest first: "#RRGGBB" words separated by
     // spaces (CustomColorsFromText reads them).
     QString CustomColors;
+    int ExportCropMarks;      // the Export dialog's "Add crop marks" for the press-ready PDF
 
     // Working folders, set at start-up (WorkingFolders::InitAppSettings) and empty until then.
     // Paths use "/" and carry no trailing separator. Every other part asks here for its folders.

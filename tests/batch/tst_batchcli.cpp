@@ -253,7 +253,8 @@ private Q_SLOTS:
             QVERIFY2(check.exitCode() == 0, qPrintable(name));
             times.insert(name, QFileInfo(path).lastModified());
         }
-        QCOMPARE(temp.entryList({QStringLiteral("listora-batch-*")}, QDir::AllEntries | QDir::Hidden), QStringList{live});
+        QCOMPARE(temp.entryList({QStringLiteral("listora-batch-*")}, QDir::AllEntries | QDir::Hidden),
+                 QStringList{live});
         QVERIFY(QDir(temp.filePath(live)).removeRecursively());
 
         // Every row of the sheet is in the report, those not made named so.
@@ -541,6 +542,28 @@ private Q_SLOTS:
         }
     }
 
+    // --quality press makes every row's flyer for a print shop: the bleed sheet with its boxes and marks.
+    void pressSheets()
+    {
+        const QString csv = Prepare(QStringLiteral("listings-good.csv"));
+        const QString out = m_dir.filePath(QStringLiteral("press"));
+        const Result r = RunCli(
+            {"batch", csv, "--theme", "Simple - KT101", "--out", out, "--quality", "press", "--marks", "--jobs", "2"});
+        QCOMPARE(r.exitCode, 0);
+        const QStringList files = QDir(out).entryList(QDir::Files);
+        QCOMPARE(files.size(), 2);
+        for (const QString& name : files) {
+            QProcess info;
+            info.start(QStringLiteral("pdfinfo"), {QStringLiteral("-box"), QDir(out).filePath(name)});
+            QVERIFY(info.waitForFinished(60000));
+            const QString boxes = QString::fromUtf8(info.readAllStandardOutput()).simplified();
+            QVERIFY2(boxes.contains(QStringLiteral("TrimBox: 9.00 9.00 621.00 801.00")) &&
+                         boxes.contains(QStringLiteral("BleedBox: 0.00 0.00 630.00 810.00")) &&
+                         boxes.contains(QStringLiteral("MediaBox: -27.00 -27.00 657.00 837.00")),
+                     qPrintable(boxes));
+        }
+    }
+
     // A sheet saved as "Unicode text" (UTF-16 with its byte-order mark) is read as such; a row whose
     // photo was cut off in copying is skipped instead of making a flyer with a grey photo.
     void utf16SheetAndCutOffPhoto()
@@ -623,6 +646,7 @@ private Q_SLOTS:
         QTest::newRow("no jobs") << sheet + QStringList{"--jobs", "0"} << 2;
         QTest::newRow("jobs in words") << sheet + QStringList{"--jobs", "two"} << 2;
         QTest::newRow("quality") << sheet + QStringList{"--quality", "best"} << 2;
+        QTest::newRow("marks without press") << sheet + QStringList{"--marks"} << 2;
         QTest::newRow("rows backwards") << sheet + QStringList{"--rows", "9-3"} << 2;
         QTest::newRow("report folder missing") << sheet + QStringList{"--report", "/nonexistent/r.json"} << 1;
         QTest::newRow("missing spreadsheet")

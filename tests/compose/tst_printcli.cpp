@@ -109,6 +109,12 @@ private Q_SLOTS:
         QTest::newRow("print picture") << QStringList{"--quality", "print"} << "print.png" << 0 << QSize(2550, 3300);
         QTest::newRow("print PDF") << QStringList{"--quality", "print"} << "print.pdf" << 0 << QSize();
         QTest::newRow("unknown quality") << QStringList{"--quality", "best"} << "bad.png" << 2 << QSize();
+        QTest::newRow("press PDF") << QStringList{"--quality", "press"} << "press.pdf" << 0 << QSize();
+        QTest::newRow("press PDF, marks")
+            << QStringList{"--quality", "press", "--marks"} << "marks.pdf" << 0 << QSize();
+        // The sheet, trim and bleed, at 300 dpi.
+        QTest::newRow("press picture") << QStringList{"--quality", "press"} << "press.png" << 0 << QSize(2625, 3375);
+        QTest::newRow("marks without press") << QStringList{"--quality", "print", "--marks"} << "m.pdf" << 2 << QSize();
     }
 
     // render and export take --quality; print gives the vector page or its 300 dpi picture.
@@ -138,6 +144,143 @@ private Q_SLOTS:
             // Export frames the screen picture; a print-quality picture is the page itself.
             QCOMPARE(image.size(), picture);
         }
+    }
+
+    void pressChecks_data()
+    {
+        QTest::addColumn<QString>("price"); // the price's style
+        QTest::addColumn<QString>("band");  // a band's style, at the top edge
+        QTest::addColumn<QStringList>("findings");
+        QTest::newRow("text 0.05 in from the edge") << "left:4.8px;top:300px"
+                                                    << "" << QStringList{"safe-zone price error"};
+        QTest::newRow("text 0.2 in inside") << "left:19.2px;top:300px"
+                                            << "" << QStringList();
+        QTest::newRow("text at the foot, 0.05 in up") << "left:200px;bottom:4.8px;line-height:20px"
+                                                      << "" << QStringList{"safe-zone price error"};
+        QTest::newRow("text cut off by its box stays unseen")
+            << "left:200px;top:1020px;height:10px;padding-top:10px;line-height:20px;overflow:hidden"
+            << "" << QStringList();
+        QTest::newRow("5 pt text") << "left:200px;top:300px;font-size:6.5px"
+                                   << "" << QStringList{"min-size price warning"};
+        QTest::newRow("band with a border along the edge")
+            << "left:200px;top:300px"
+            << "border-top:3px solid #202020" << QStringList{"bleed band error"};
+        QTest::newRow("band kept at the trim") << "left:200px;top:300px"
+                                               << "border-top:3px solid #202020\" data-bleed=\"none" << QStringList();
+        QTest::newRow("plain band") << "left:200px;top:300px"
+                                    << "" << QStringList();
+    }
+
+    // What a print shop checks, measured on the laid-out page of a user's theme: text near the trim,
+    // text under 6 pt, an edge that cannot continue into the bleed; each named by its field.
+    void pressChecks()
+    {
+        QFETCH(QString, price);
+        QFETCH(QString, band);
+        QFETCH(QStringList, findings);
+        const QString folder = m_dir.filePath(QStringLiteral("Safe-%1").arg(QTest::currentDataTag()).replace(' ', '-'));
+        QVERIFY(QDir().mkpath(folder));
+        const QString page = QDir(folder).filePath(QStringLiteral("index.htm"));
+        QFile file(page);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(
+            QStringLiteral("<!DOCTYPE html><html><head><meta charset=\"utf-8\"><style>html,body{margin:0;padding:0}"
+                           "body{width:816px;height:1056px;position:relative;overflow:hidden;font:14px sans-serif}"
+                           "#price{position:absolute;white-space:nowrap}"
+                           "#band{position:absolute;left:0;top:0;width:816px;height:60px;background:#204080}</style>"
+                           "</head><body><div id=\"band\" style=\"%1\"></div>"
+                           "<div id=\"price\" data-fit-name=\"price\" style=\"%2\">$_listingPrice$</div></body></html>")
+                .arg(band, price)
+                .toUtf8());
+        file.close();
+        const ChildRun r = RunCli({QStringLiteral("preflight"), QStringLiteral("--template"), page});
+        const QJsonObject answer = QJsonDocument::fromJson(r.out).object();
+        QStringList found;
+        for (const QJsonValue& value : answer.value("findings").toArray()) {
+            const QJsonObject finding = value.toObject();
+            found.append(QStringLiteral("%1 %2 %3")
+                             .arg(finding.value("rule").toString(), finding.value("field").toString(),
+                                  finding.value("level").toString()));
+            if (finding.value("rule") == QLatin1String("safe-zone"))
+                QVERIFY2(finding.value("message").toString().startsWith(QStringLiteral("The price in ")),
+                         r.out.constData());
+        }
+        QCOMPARE(found, findings);
+        const bool error = found.join(' ').contains(QLatin1String("error"));
+        QCOMPARE(r.exitCode, error ? 1 : 0);
+        QCOMPARE(answer.value("ok").toBool(), !error);
+    }
+
+    void bleedNone_data()
+    {
+        QTest::addColumn<QString>("attribute");
+        QTest::addColumn<bool>("bleeds");
+        QTest::newRow("a band continues") << "" << true;
+        QTest::newRow("data-bleed=none keeps it at the trim") << "data-bleed=\"none\"" << false;
+    }
+
+    // A band at the top edge continues into the bleed unless the theme says otherwise.
+    void bleedNone()
+    {
+        QFETCH(QString, attribute);
+        QFETCH(bool, bleeds);
+        const QString page = m_dir.filePath(QStringLiteral("band-%1.htm").arg(bleeds));
+        QFile file(page);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(QStringLiteral("<!DOCTYPE html><html><body style=\"margin:0\"><div %1 style=\"position:absolute;"
+                                  "left:0;top:0;width:816px;height:80px;background:#1040a0\"></div></body></html>")
+                       .arg(attribute)
+                       .toUtf8());
+        file.close();
+        const QString pdf = m_dir.filePath(QStringLiteral("band-%1.pdf").arg(bleeds));
+        const ChildRun r = RunCli({QStringLiteral("export"), QStringLiteral("--template"), page,
+                                   QStringLiteral("--quality"), QStringLiteral("press"), QStringLiteral("--out"), pdf});
+        QVERIFY2(r.exitCode == 0, r.err.constData());
+        QProcess raster;
+        raster.start(QStringLiteral("pdftoppm"),
+                     {QStringLiteral("-r"), QStringLiteral("72"), QStringLiteral("-singlefile"), QStringLiteral("-png"),
+                      pdf, m_dir.filePath(QStringLiteral("band-%1").arg(bleeds))});
+        QVERIFY(raster.waitForFinished(60000));
+        const QImage sheet(m_dir.filePath(QStringLiteral("band-%1.png").arg(bleeds)));
+        QCOMPARE(sheet.size(), QSize(630, 810));
+        const auto blue = [](QRgb p) { return qBlue(p) > 130 && qRed(p) < 60; };
+        QVERIFY(blue(sheet.pixel(300, 20)));                               // the band in the trim
+        QCOMPARE(blue(sheet.pixel(300, 3)), bleeds);                       // above it, in the bleed
+        QCOMPARE(blue(sheet.pixel(3, 30)), bleeds);                        // beside it
+        QVERIFY(!blue(sheet.pixel(300, 80)) && !blue(sheet.pixel(3, 80))); // below it, white both ways
+    }
+
+    // A square theme's press PDF is its own page on the bleed sheet: 810 x 810 pt trimmed.
+    void pressBoxesFollowThePage()
+    {
+        QSKIP("themes' page sizes do not reach the print page yet; the trim is Letter for every theme");
+        const QString themes = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
+                               QStringLiteral("/Tarnwick/Listora/Themes");
+        QVERIFY(QDir().mkpath(themes + QStringLiteral("/Square")));
+        QFile page(themes + QStringLiteral("/Square/index.htm"));
+        QVERIFY(page.open(QIODevice::WriteOnly));
+        page.write("<!DOCTYPE html><html><body style=\"margin:0;width:1080px;height:1080px;background:#2050a0\">"
+                   "<p style=\"margin:200px\">$_listingPrice$</p></body></html>");
+        page.close();
+        QFile ini(themes + QStringLiteral("/Themes.ini"));
+        QVERIFY(ini.open(QIODevice::WriteOnly));
+        ini.write("[Themes]\nCount=1\nTHEME01=Square Test\n\n[Square Test]\nName=Square Test\nWidth=1080\n"
+                  "Height=1080\nOrientation=0\nColor=RGB(32, 80, 160)\nPhotos=1\nTypeface=Tahoma\n"
+                  "Id={0B8D9E21-5C3A-4F7E-9D61-2A4C8E0F1B33}\nVersion=1.0\nCreated=1796860800\n"
+                  "Template=Square\\index.htm\n");
+        ini.close();
+        const QString pdf = m_dir.filePath(QStringLiteral("square-press.pdf"));
+        const ChildRun r = RunCli({QStringLiteral("export"), QStringLiteral("--theme"), QStringLiteral("Square Test"),
+                                   QStringLiteral("--quality"), QStringLiteral("press"), QStringLiteral("--marks"),
+                                   QStringLiteral("--out"), pdf});
+        QVERIFY2(r.exitCode == 0, r.err.constData());
+        QProcess info;
+        info.start(QStringLiteral("pdfinfo"), {QStringLiteral("-box"), pdf});
+        QVERIFY(info.waitForFinished(60000));
+        const QString boxes = QString::fromUtf8(info.readAllStandardOutput()).simplified();
+        QVERIFY2(boxes.contains(QStringLiteral("TrimBox: 9.00 9.00 819.00 819.00")), qPrintable(boxes));
+        QVERIFY2(boxes.contains(QStringLiteral("BleedBox: 0.00 0.00 828.00 828.00")), qPrintable(boxes));
+        QVERIFY2(boxes.contains(QStringLiteral("MediaBox: -27.00 -27.00 855.00 855.00")), qPrintable(boxes));
     }
 
     // A print copy shows the part of the original the user cropped to, as the screen photo does.
@@ -440,21 +583,24 @@ private Q_SLOTS:
         }
         QCOMPARE(named, (QStringList{"picture", "logo"}));
 
-        const QString pdf = m_dir.filePath(QStringLiteral("agent.pdf"));
-        r = RunCli({QStringLiteral("export"), QStringLiteral("--project"), project, QStringLiteral("--quality"),
-                    QStringLiteral("print"), QStringLiteral("--out"), pdf});
-        QVERIFY2(r.exitCode == 0, r.err.constData());
-        QProcess images;
-        images.start(QStringLiteral("pdfimages"), {QStringLiteral("-list"), pdf});
-        QVERIFY(images.waitForFinished(60000));
-        // page num type width height color comp bpc enc interp object ID x-ppi y-ppi size ratio
-        bool transparentLogo = false;
-        for (const QByteArray& line : images.readAllStandardOutput().split('\n')) {
-            const QList<QByteArray> cells = line.simplified().split(' ');
-            if (cells.size() >= 14 && cells.at(2) == "smask" && cells.at(12).toInt() >= 250)
-                transparentLogo = true;
+        // The print page and the press page alike.
+        for (const QString& quality : {QStringLiteral("print"), QStringLiteral("press")}) {
+            const QString pdf = m_dir.filePath(QStringLiteral("agent-%1.pdf").arg(quality));
+            r = RunCli({QStringLiteral("export"), QStringLiteral("--project"), project, QStringLiteral("--quality"),
+                        quality, QStringLiteral("--out"), pdf});
+            QVERIFY2(r.exitCode == 0, r.err.constData());
+            QProcess images;
+            images.start(QStringLiteral("pdfimages"), {QStringLiteral("-list"), pdf});
+            QVERIFY(images.waitForFinished(60000));
+            // page num type width height color comp bpc enc interp object ID x-ppi y-ppi size ratio
+            bool transparentLogo = false;
+            for (const QByteArray& line : images.readAllStandardOutput().split('\n')) {
+                const QList<QByteArray> cells = line.simplified().split(' ');
+                if (cells.size() >= 14 && cells.at(2) == "smask" && cells.at(12).toInt() >= 250)
+                    transparentLogo = true;
+            }
+            QVERIFY2(transparentLogo, qPrintable(quality));
         }
-        QVERIFY(transparentLogo);
     }
     // Every Letter theme prints the listing's status and open house, and the brokerage and licence set
     // through the profile command, as text on the print-quality page.

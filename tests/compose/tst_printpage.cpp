@@ -9,6 +9,7 @@
 #include "compose/templatemerge.h"
 #include "imaging/photointake.h"
 #include "output/flyerexport.h"
+#include "output/pressbox.h"
 #include "flyer/flyerdata.h"
 #include "settings/appsettings.h"
 #include "support/pictures.h"
@@ -16,6 +17,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
@@ -102,6 +104,42 @@ bool WritePdf(const QByteArray& bytes, const QString& path)
     return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
 }
 
+// The boxes pdfinfo reads from the first page, by name ("TrimBox" ...): x0, y0, x1, y1 in points.
+QHash<QString, QRectF> PdfBoxes(const QString& pdf)
+{
+    QHash<QString, QRectF> boxes;
+    const QStringList lines = Tool(QStringLiteral("pdfinfo"), {QStringLiteral("-box"), pdf}).split('\n');
+    for (const QString& line : lines) {
+        const QStringList f = line.simplified().split(' ');
+        if (f.size() == 5 && f[0].endsWith(QLatin1String("Box:")))
+            boxes.insert(f[0].chopped(1),
+                         QRectF(QPointF(f[1].toDouble(), f[2].toDouble()), QPointF(f[3].toDouble(), f[4].toDouble())));
+    }
+    return boxes;
+}
+
+// Whether every font of the PDF is embedded, as pdffonts lists them (at least one).
+bool AllFontsEmbedded(const QString& pdf)
+{
+    const QStringList lines = Tool(QStringLiteral("pdffonts"), {pdf}).split('\n');
+    int fonts = 0;
+    for (const QString& line : lines.mid(2)) {
+        // name type encoding emb sub uni object ID: read from the right, names and types have spaces
+        const QStringList f = line.simplified().split(' ');
+        if (f.size() < 7)
+            continue;
+        ++fonts;
+        if (f[f.size() - 5] != QLatin1String("yes"))
+            return false;
+    }
+    return fonts > 0;
+}
+
+int Whiteness(QRgb pixel)
+{
+    return qMax(qMax(255 - qRed(pixel), 255 - qGreen(pixel)), 255 - qBlue(pixel));
+}
+
 QStringList FilesIn(const QString& folder)
 {
     return QDir(folder).entryList(QDir::Files, QDir::Name);
@@ -117,12 +155,14 @@ class TestPrintPage : public QObject
     CAppSettings m_settings;
     CXHTML2Image m_renderer;
 
-    CXFlyerSource Source(const CFlyerData& flyer, bool projectMode = true)
+    CXFlyerSource Source(const CFlyerData& flyer, bool projectMode = true,
+                         const QString& folder = QStringLiteral("Gallery-KT401"), const QString& name = kGallery)
     {
         CXFlyerSource source;
-        source.templateText = GalleryTemplate(m_settings);
-        source.request.look.templatePath = QDir(m_settings.Path2Themes).filePath(QStringLiteral("Gallery-KT401/index.htm"));
-        source.request.look.themeName = kGallery;
+        source.request.look.templatePath =
+            QDir(m_settings.Path2Themes).filePath(folder + QStringLiteral("/index.htm"));
+        LoadTemplate(source.request.look.templatePath, source.templateText);
+        source.request.look.themeName = name;
         source.request.mode = projectMode ? FlyerMode::Project : FlyerMode::Preview;
         source.request.record = flyer;
         source.settings = &m_settings;
@@ -265,6 +305,160 @@ private Q_SLOTS:
         const double ratio = GradientEnergy(sharper.copy(text)) / GradientEnergy(softer.copy(text));
         qInfo("text edge energy, vector page against picture PDF: %.2f", ratio);
         QVERIFY2(ratio >= 2.0, qPrintable(QString::number(ratio)));
+    }
+
+    void pressPage_data()
+    {
+        QTest::addColumn<QString>("folder");
+        QTest::addColumn<QString>("name");
+        QTest::newRow("Gallery") << "Gallery-KT401" << kGallery;
+        QTest::newRow("Bold Banner, a photo across the top") << "BoldBanner-KT104"
+                                                             << "Bold Banner - KT104";
+    }
+
+    // The press page: the print page's trim on a sheet 9 pt larger on every side, whatever touches the
+    // trim continued into the bleed, crop marks only outside the bleed; a clean file, fonts embedded.
+    void pressPage()
+    {
+        QFETCH(QString, folder);
+        QFETCH(QString, name);
+        const CFlyerData flyer = MakeProject(m_dir.filePath(QStringLiteral("Press-") + folder),
+                                             {{3000, 2000}, {3000, 2000}, {3000, 2000}, {3000, 2000}});
+        const CXFlyerSource source = Source(flyer, true, folder, name);
+        QHash<PrintPageWork, QString> files;
+        for (const PrintPageWork work : {PrintPageWork::Pdf, PrintPageWork::Press, PrintPageWork::PressWithMarks}) {
+            CXPrintPage page;
+            QString error;
+            QVERIFY2(MakePrintPage(m_renderer, source, work, page, &error), qPrintable(error));
+            files[work] = m_dir.filePath(QStringLiteral("%1-%2.pdf").arg(folder).arg(int(work)));
+            QVERIFY(WritePdf(page.pdf, files[work]));
+            QCOMPARE(QpdfCheck(files[work]), 0);
+            QVERIFY(AllFontsEmbedded(files[work]));
+        }
+
+        const QRectF trim(9, 9, 612, 792), bleed(0, 0, 630, 810);
+        QHash<QString, QRectF> boxes = PdfBoxes(files[PrintPageWork::Press]);
+        QCOMPARE(boxes.value(QStringLiteral("TrimBox")), trim);
+        QCOMPARE(boxes.value(QStringLiteral("BleedBox")), bleed);
+        QCOMPARE(boxes.value(QStringLiteral("MediaBox")), bleed);
+        boxes = PdfBoxes(files[PrintPageWork::PressWithMarks]);
+        QCOMPARE(boxes.value(QStringLiteral("TrimBox")), trim);
+        QCOMPARE(boxes.value(QStringLiteral("BleedBox")), bleed);
+        const QRectF media = boxes.value(QStringLiteral("MediaBox"));
+        QVERIFY2(
+            media.contains(bleed.adjusted(-18, -18, 18, 18)),
+            qPrintable(
+                QStringLiteral("%1 %2 %3 %4").arg(media.x()).arg(media.y()).arg(media.width()).arg(media.height())));
+
+        // At 72 dpi a pixel is a point: the trim of the press sheet is the print page.
+        const QImage print = OutputFixtures::RasterisePdf(files[PrintPageWork::Pdf], 72);
+        const QImage sheet = OutputFixtures::RasterisePdf(files[PrintPageWork::Press], 72);
+        const QImage marked = OutputFixtures::RasterisePdf(files[PrintPageWork::PressWithMarks], 72);
+        QCOMPARE(print.size(), QSize(612, 792));
+        QCOMPARE(sheet.size(), QSize(630, 810));
+        const double psnr = Psnr(sheet.copy(9, 9, 612, 792), print);
+        qInfo("%s: press trim against the print page: %.2f dB", qPrintable(name), psnr);
+        QVERIFY2(psnr >= 30.0, qPrintable(QString::number(psnr)));
+
+        // No white seam: a coloured pixel on the trim's edge has colour beyond it, to the sheet's edge.
+        int coloured = 0;
+        const auto seam = [&](QPoint inside, QPoint outward) {
+            if (Whiteness(sheet.pixel(inside)) <= 30)
+                return QString();
+            ++coloured;
+            for (int step = 2; step <= 9; ++step) {
+                const QPoint out = inside + outward * step;
+                if (Whiteness(sheet.pixel(out)) < 12)
+                    return QStringLiteral("white at %1,%2 beyond %3,%4")
+                        .arg(out.x())
+                        .arg(out.y())
+                        .arg(inside.x())
+                        .arg(inside.y());
+            }
+            return QString();
+        };
+        for (int x = 12; x < 618; x += 3) {
+            for (const QString& fault : {seam({x, 9}, {0, -1}), seam({x, 800}, {0, 1})})
+                QVERIFY2(fault.isEmpty(), qPrintable(fault));
+        }
+        for (int y = 12; y < 798; y += 3) {
+            for (const QString& fault : {seam({9, y}, {-1, 0}), seam({620, y}, {1, 0})})
+                QVERIFY2(fault.isEmpty(), qPrintable(fault));
+        }
+        QVERIFY2(coloured >= 15, qPrintable(QString::number(coloured)));
+
+        // The marks: the same trim and bleed, and dark lines at each corner of the margin beyond the bleed,
+        // nowhere else there.
+        const QPoint origin((marked.width() - 630) / 2, (marked.height() - 810) / 2);
+        QVERIFY(origin.x() >= 18 && origin.y() >= 18);
+        QVERIFY2(Psnr(marked.copy(QRect(origin, QSize(630, 810))), sheet) >= 45.0, "the crop marks changed the sheet");
+        QHash<int, int> corners;
+        int elsewhere = 0;
+        for (int y = 0; y < marked.height(); ++y) {
+            for (int x = 0; x < marked.width(); ++x) {
+                const QPoint p = QPoint(x, y) - origin;
+                if (QRect(0, 0, 630, 810).contains(p) || Whiteness(marked.pixel(x, y)) < 100)
+                    continue;
+                // Within the marks' reach of a corner of the trim (9 pt off it, 18 pt long).
+                const bool right = p.x() > 315, bottom = p.y() > 405;
+                const QPoint corner(right ? 621 : 9, bottom ? 801 : 9);
+                if (std::abs(p.x() - corner.x()) <= 28 && std::abs(p.y() - corner.y()) <= 28)
+                    ++corners[(right ? 1 : 0) + (bottom ? 2 : 0)];
+                else
+                    ++elsewhere;
+            }
+        }
+        QCOMPARE(corners.size(), 4);
+        QCOMPARE(elsewhere, 0);
+    }
+
+    // A photo cut to its box shows in the bleed what its original has beyond the cut, at its own scale;
+    // where the original ends at the cut it is scaled up to cover. The press file stays about the size
+    // of the print page's.
+    void pressPhotoShowsMore()
+    {
+        const QString folder = m_dir.filePath(QStringLiteral("PressPhoto"));
+        CFlyerData flyer = MakeProject(folder, {{3000, 2000}});
+        // Bold Banner's photo box (816 x 420) cuts 228 rows off the top of a 3000 x 2000 original: red ones.
+        QImage original = Fixtures::PhotoLike(3000, 2000);
+        for (int y = 0; y < 228; ++y) {
+            for (int x = 0; x < 3000; ++x)
+                original.setPixel(x, y, qRgb(230, 0, 0));
+        }
+        QVERIFY(original.save(QDir(folder).filePath(QStringLiteral("_original01.jpg")), "JPEG", 95));
+        const CXFlyerSource source =
+            Source(flyer, true, QStringLiteral("BoldBanner-KT104"), QStringLiteral("Bold Banner - KT104"));
+        CXPrintPage print, press;
+        QString error;
+        QVERIFY2(MakePrintPage(m_renderer, source, PrintPageWork::Pdf, print, &error), qPrintable(error));
+        QVERIFY2(MakePrintPage(m_renderer, source, PrintPageWork::Press, press, &error), qPrintable(error));
+        const QString pdf = m_dir.filePath(QStringLiteral("press-photo.pdf"));
+        QVERIFY(WritePdf(press.pdf, pdf));
+        const QImage sheet = OutputFixtures::RasterisePdf(pdf, 72);
+        QCOMPARE(sheet.size(), QSize(630, 810));
+        const auto red = [](QRgb p) { return qRed(p) > 180 && qGreen(p) < 70 && qBlue(p) < 70; };
+        int bleedRed = 0, trimRed = 0;
+        for (int x = 20; x < 610; x += 5) {
+            bleedRed += red(sheet.pixel(x, 3)) ? 1 : 0;
+            trimRed += red(sheet.pixel(x, 12)) ? 1 : 0;
+        }
+        QVERIFY2(bleedRed >= 110 && trimRed == 0, qPrintable(QStringLiteral("%1 %2").arg(bleedRed).arg(trimRed)));
+        // The sides have nothing more: the photo goes on there, no white.
+        for (int y = 20; y < 300; y += 10)
+            QVERIFY(Whiteness(sheet.pixel(3, y)) >= 12 && Whiteness(sheet.pixel(626, y)) >= 12);
+        const double ratio = double(press.pdf.size()) / print.pdf.size();
+        qInfo("press file against the print page's: %.3f", ratio);
+        QVERIFY2(ratio <= 1.1, qPrintable(QString::number(ratio)));
+    }
+
+    // Bytes that are no PDF give no press file and a sentence saying so.
+    void pressBoxRefusesNonPdf()
+    {
+        QByteArray out = "untouched";
+        QString error;
+        QVERIFY(!PressBox::MakePressPdf("%PDF-1.4\nnot really\n", false, out, &error));
+        QCOMPARE(out, QByteArray("untouched"));
+        QVERIFY2(error.startsWith(QStringLiteral("The press-ready PDF could not be made")), qPrintable(error));
     }
 
     // A copy is made once, made again when its original changes, and a project without originals

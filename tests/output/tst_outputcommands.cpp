@@ -9,6 +9,7 @@
 #include "settings/appsettings.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QFileDialog>
 #include <QImageReader>
 #include <QLabel>
@@ -21,6 +22,7 @@
 #include <QUrlQuery>
 
 #include <functional>
+#include <optional>
 
 using namespace OutputFixtures;
 
@@ -488,6 +490,7 @@ private Q_SLOTS:
         CXMessageBoxTest::AnswerNext(MsgBox::IdNo);
         exportAs(QStringLiteral("declined.pdf"), PrintQualityPdfFilter());
         QCOMPARE(offered, (QStringList{QStringLiteral("PDF Document (*.pdf)"), PrintQualityPdfFilter(),
+                                       QStringLiteral("Press-ready PDF with bleed (*.pdf)"),
                                        QStringLiteral("JPEG Image (*.jpg)"), QStringLiteral("PNG Image (*.png)"),
                                        QStringLiteral("Windows Bitmap Image (*.bmp)"),
                                        QStringLiteral("JPEG Image (print size) (*.jpg)"),
@@ -568,6 +571,100 @@ private Q_SLOTS:
         ShowFindingsNote(&canvas, {});
         QVERIFY(note->isHidden());
         QCOMPARE(canvas.findChildren<QLabel*>().size(), 1);
+    }
+
+    // The press-ready type: its "Add crop marks" check box works only for it and is remembered; errors
+    // of the press checks are named before the page is made, and the page is the press page asked for.
+    void exportPressReady()
+    {
+        QTemporaryDir dir;
+        CAppSettings settings;
+        settings.LastExportToPath = dir.path();
+        settings.Path2TempFolder = dir.filePath(QStringLiteral("Temp"));
+        const CFlyerData flyer = Project(dir.path());
+        const QImage image = MakeFlyer();
+        const QByteArray pdf = "%PDF-1.4\n%press\n";
+        QList<PrintPageWork> asked;
+        const PrintPageFn printPage = [&](PrintPageWork work, CXPrintPage& page, QString*) {
+            asked.append(work);
+            page.pressFindings = {CXFinding{QStringLiteral("safe-zone"), QStringLiteral("price"),
+                                            CXFinding::Level::Error,
+                                            QStringLiteral("The price in T comes within 0.05 in of the page's edge.")},
+                                  CXFinding{QStringLiteral("min-size"), QStringLiteral("disclaimer"),
+                                            CXFinding::Level::Warning, QStringLiteral("Small text.")}};
+            page.pdf = work == PrintPageWork::PreflightOnly ? QByteArray() : pdf;
+            return true;
+        };
+        const auto exportAs = [&](const QString& name, const QString& filter, std::optional<bool> tick,
+                                  bool* markEnabledForPress) {
+            QTimer driver;
+            bool typed = false;
+            QObject::connect(&driver, &QTimer::timeout, [&] {
+                auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+                auto* edit = dialog ? dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit")) : nullptr;
+                auto* marks = dialog ? dialog->findChild<QCheckBox*>(QStringLiteral("IDC_CHECK_CROPMARKS")) : nullptr;
+                if (!edit || !marks)
+                    return;
+                if (!typed) {
+                    dialog->selectNameFilter(PrintQualityPdfFilter());
+                    Q_EMIT dialog->filterSelected(PrintQualityPdfFilter());
+                    const bool offForPrint = !marks->isEnabled();
+                    dialog->selectNameFilter(filter);
+                    Q_EMIT dialog->filterSelected(filter);
+                    *markEnabledForPress = offForPrint && marks->isEnabled();
+                    if (tick)
+                        marks->setChecked(*tick);
+                    edit->setText(name);
+                    typed = true;
+                    return;
+                }
+                driver.stop();
+                QMetaObject::invokeMethod(dialog, "accept");
+            });
+            driver.start(20);
+            ExportFlyer(nullptr, settings, flyer, &image, printPage);
+        };
+
+        bool enabled = false;
+        CXMessageBoxTest::AnswerNext(MsgBox::IdNo);
+        exportAs(QStringLiteral("declined.pdf"), PressPdfFilter(), true, &enabled);
+        QVERIFY(enabled);
+        auto questions = CXMessageBoxTest::TakeAsked();
+        QCOMPARE(questions.size(), 1);
+        QVERIFY2(questions[0].text.startsWith(QStringLiteral("The price in T comes within 0.05 in")) &&
+                     !questions[0].text.contains(QStringLiteral("Small text.")),
+                 qPrintable(questions[0].text));
+        QCOMPARE(asked, QList<PrintPageWork>{PrintPageWork::PreflightOnly});
+        QVERIFY(!QFile::exists(dir.filePath(QStringLiteral("declined.pdf"))));
+
+        asked.clear();
+        CXMessageBoxTest::AnswerNext(MsgBox::IdYes);
+        exportAs(QStringLiteral("marked.pdf"), PressPdfFilter(), true, &enabled);
+        QCOMPARE(CXMessageBoxTest::TakeAsked().size(), 1);
+        QCOMPARE(asked, (QList<PrintPageWork>{PrintPageWork::PreflightOnly, PrintPageWork::PressWithMarks}));
+        QCOMPARE(ReadAll(dir.filePath(QStringLiteral("marked.pdf"))), pdf);
+        CAppSettings stored;
+        stored.LoadSettings();
+        QCOMPARE(stored.LastExportFilter, PressPdfFilter());
+        QCOMPARE(stored.ExportCropMarks, 1);
+
+        // Remembered: ticked next time without a touch; unticked, the press page has no marks.
+        asked.clear();
+        CXMessageBoxTest::AnswerNext(MsgBox::IdYes);
+        exportAs(QStringLiteral("again.pdf"), PressPdfFilter(), std::nullopt, &enabled);
+        CXMessageBoxTest::TakeAsked();
+        QCOMPARE(asked.value(1), PrintPageWork::PressWithMarks);
+        asked.clear();
+        CXMessageBoxTest::AnswerNext(MsgBox::IdYes);
+        exportAs(QStringLiteral("plain.pdf"), PressPdfFilter(), false, &enabled);
+        CXMessageBoxTest::TakeAsked();
+        QCOMPARE(asked.value(1), PrintPageWork::Press);
+
+        // The print-quality type names no press finding.
+        asked.clear();
+        exportAs(QStringLiteral("office.pdf"), PrintQualityPdfFilter(), std::nullopt, &enabled);
+        QCOMPARE(CXMessageBoxTest::TakeAsked().size(), 0);
+        QCOMPARE(asked.value(1), PrintPageWork::Pdf);
     }
 
     void exportPrintSizePicture_data()

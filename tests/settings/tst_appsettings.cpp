@@ -186,7 +186,8 @@ private Q_SLOTS:
                                            "BrokerageName",
                                            "BrokeragePhone",
                                            "LicenceNumber",
-                                           "CheckAdRules"};
+                                           "CheckAdRules",
+                                           "ExportCropMarks"};
         QStringList names;
         for (const auto& v : settings.PersistedValues()) {
             names.append(v.name);

@@ -2,6 +2,7 @@
 
 #include "compose/adrules.h"
 #include "compose/loadpolicy.h"
+#include "compose/presspage.h"
 #include "compose/render/emptyframes.h"
 #include "compose/render/xhtml2image.h"
 #include "compose/templatemerge.h"
@@ -10,6 +11,7 @@
 #include "imaging/profilepictures.h"
 #include "imaging/sidebarimage.h"
 #include "flyer/flyerdata.h"
+#include "output/pressbox.h"
 #include "settings/appsettings.h"
 
 #include <QCryptographicHash>
@@ -87,6 +89,7 @@ struct CXLayoutPass
     std::array<CXPhotoSlot, 4> slots;
     QList<CXPhotoSlot> profile; // the agent's picture and logo where the page shows the agent's own
     QByteArray fitReport;       // what the text fit did on the laid-out page
+    PressPage::Report press;    // what a print shop would check on it
 };
 
 // The agent's own picture and logo as the page shows them, each with the original it prints from.
@@ -158,6 +161,7 @@ bool LayOut(CXHTML2Image& renderer, const CXFlyerSource& source, bool markEmpty,
     }
     boxes = ParsePictureLayout(layout);
     pass.fitReport = TextFit::FromLayout(layout);
+    pass.press = PressPage::FromLayout(layout);
     return true;
 }
 
@@ -231,6 +235,7 @@ bool MakePrintPage(CXHTML2Image& renderer, const CXFlyerSource& source, PrintPag
     // A theme without a layout for fewer photos draws the frames of the missing ones empty.
     if (const int empty = EmptyFramesIn(boxes))
         out.findings.append(EmptyFrameFinding(empty));
+    out.pressFindings = PressPage::Findings(pass.press, request.look.themeName);
 
     std::array<std::optional<CXPrintCopyPlan>, 6> plans;
     std::array<QString, 6> fits;
@@ -271,16 +276,34 @@ bool MakePrintPage(CXHTML2Image& renderer, const CXFlyerSource& source, PrintPag
 
     CMergeLook look = pass.look;
     const QString folder = source.printCopyFolder.isEmpty() ? PrintCopyFolder() : source.printCopyFolder;
+    const bool press = work == PrintPageWork::Press || work == PrintPageWork::PressWithMarks;
+    const auto copyOf = [&](const QString& original, const CXPrintCopyPlan& plan) {
+        return source.makePrintCopy ? source.makePrintCopy(original, plan, folder, &why)
+                                    : MakePrintCopy(original, plan, folder, &why);
+    };
+    QString strips; // the press page's pictures of what the originals show beyond the photos' edges
     for (const CXPhotoSlot& slot : pass.slots) {
         const size_t i = size_t(slot.slot - 1);
         if (!plans[i])
             continue;
-        const QString copy = source.makePrintCopy ? source.makePrintCopy(slot.original, *plans[i], folder, &why)
-                                                  : MakePrintCopy(slot.original, *plans[i], folder, &why);
+        const QString copy = copyOf(slot.original, *plans[i]);
         if (copy.isEmpty())
             continue; // the screen photo still shows; the page is printed all the same
         const bool cut = fits[i] == QLatin1String("cover");
         look.photoUrls[i] = SlotMarkedUrl(copy, slot.slot) + (cut ? QStringLiteral("-cut") : QString());
+        CXPictureBox box;
+        if (!press || !cut || !FindSlotBox(boxes, slot.slot, box))
+            continue;
+        const ImageInfo info = GetImageInfo(slot.original);
+        for (const PressPage::Strip& strip : PressPage::BleedStrips(plans[i]->crop, QSize(info.width, info.height),
+                                                                    plans[i]->size, box.box, pass.press.page)) {
+            CXPrintCopyPlan plan = *plans[i];
+            plan.crop = strip.source;
+            plan.size = strip.size;
+            const QString part = copyOf(slot.original, plan);
+            if (!part.isEmpty())
+                strips += PressPage::StripElement(ToFileUrl(part), slot.slot, strip.rect);
+        }
     }
     // Themes size the agent's picture and logo by the picture itself; the copy is larger than the
     // screen's, so it is held to the box the screen page gave it.
@@ -305,9 +328,23 @@ bool MakePrintPage(CXHTML2Image& renderer, const CXFlyerSource& source, PrintPag
     }
     out.page = WithPrintStyle(
         MergeTemplate(source.templateText, request, settings, look), profileRules);
+    if (!strips.isEmpty()) {
+        const qsizetype end = out.page.lastIndexOf(QLatin1String("</body>"), -1, Qt::CaseInsensitive);
+        out.page.insert(end >= 0 ? end : out.page.size(), strips);
+    }
     QByteArray printedLayout;
-    if (!renderer.RenderPrint(out.page, request.pageSize, RenderProtocol::PrintMode::Pdf, printedLayout, out.pdf, &why))
+    if (!renderer.RenderPrint(out.page, request.pageSize,
+                              press ? RenderProtocol::PrintMode::Press : RenderProtocol::PrintMode::Pdf, printedLayout,
+                              out.pdf, &why))
         return fail(QStringLiteral("The print-quality flyer could not be made: %1").arg(why));
+    if (press) {
+        // What could not continue into the bleed is known only once the page went onto its sheet.
+        out.pressFindings = PressPage::Findings(PressPage::FromLayout(printedLayout), request.look.themeName);
+        QByteArray sheet;
+        sheet.swap(out.pdf);
+        if (!PressBox::MakePressPdf(sheet, work == PrintPageWork::PressWithMarks, out.pdf, &why))
+            return fail(why);
+    }
     if (error)
         error->clear();
     return true;

@@ -43,12 +43,17 @@ struct CXPrintPage
     QString page;                      // the merged page the PDF was printed from
     QList<CXPreflightEntry> preflight; // one entry per photo slot the page draws, in slot order
     CXFindings findings;               // photos left out or damaged (CheckFlyerPhotos)
+    // What a print shop checks (text near the trim, text under 6 pt, edges that cannot continue into
+    // the bleed): asked about before a press-ready export, named by the preflight.
+    CXFindings pressFindings;
 };
 
 enum class PrintPageWork
 {
     PreflightOnly, // lays the page out and measures its photos; makes no copies and no PDF
-    Pdf
+    Pdf,
+    Press,         // the page on a sheet with the bleed around it, TrimBox and BleedBox set
+    PressWithMarks // and crop marks outside the bleed
 };
 
 // Lays the screen page out in the worker to learn where each photo is drawn, makes (or finds) the

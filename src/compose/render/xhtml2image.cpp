@@ -151,8 +151,9 @@ bool CXHTML2Image::CanReplaceRunning() const
     // A page spends about the first third of its time loading; after that the worker no longer
     // gives it up, and the newer page would only wait behind it.
     constexpr int kLoadingPercent = 30;
-    return m_inFlight && !m_inFlight->pending.blocking && m_inFlight->pending.print == RenderProtocol::PrintMode::None &&
-           !m_inFlight->replacement && !m_inFlight->retried && m_nBlockingDepth == 0 && m_pProcess &&
+    return m_inFlight && !m_inFlight->pending.blocking &&
+           m_inFlight->pending.print == RenderProtocol::PrintMode::None && !m_inFlight->replacement &&
+           !m_inFlight->retried && m_nBlockingDepth == 0 && m_pProcess &&
            m_inFlight->sent.elapsed() < m_nLastRenderMs * kLoadingPercent / 100;
 }
 
@@ -291,7 +292,10 @@ void CXHTML2Image::Send(Pending pending, bool retried)
     flight.retried = retried;
     flight.wireId = ++m_nNextWireId;
     const int bound = kRenderBoundMs + kReplyMarginMs + (fresh ? kStartAllowanceMs : 0) +
-                      (flight.pending.print == RenderProtocol::PrintMode::Pdf ? kPrintAllowanceMs : 0);
+                      (flight.pending.print == RenderProtocol::PrintMode::Pdf ||
+                               flight.pending.print == RenderProtocol::PrintMode::Press
+                           ? kPrintAllowanceMs
+                           : 0);
     flight.deadline = QDeadlineTimer(bound);
     flight.sent.start();
 

@@ -1,3 +1,4 @@
+#include "compose/presspage.h"
 #include "compose/textfit.h"
 #include "flyer/pagesize.h"
 #include "compose/worker/renderpage.h"
@@ -52,29 +53,53 @@ void CXRenderWorker::StartPrint()
         }
         // What the text fit had to cut rides along, as an entry that is no picture box.
         const QByteArray layout = TextFit::WithLayout(boxes, m_fitReport);
-        if (m_job.request.print == RenderProtocol::PrintMode::Layout) {
-            FinishPrint(layout, QByteArray());
-            return;
-        }
-        // One page without margins, as large as the page laid out: 96 CSS pixels to the inch. A wide
-        // page is a landscape sheet, so that viewers and printers turn it the right way.
-        const QSizeF points = PagePoints(QSize(m_job.request.width, m_job.request.height));
-        const bool wide = points.width() > points.height();
-        const QPageLayout pageLayout(QPageSize(wide ? points.transposed() : points, QPageSize::Point),
-                                     wide ? QPageLayout::Landscape : QPageLayout::Portrait, QMarginsF(0, 0, 0, 0));
-        QPageRanges firstPage;
-        firstPage.addPage(1);
-        m_page->printToPdf(
-            [self = QPointer<CXRenderWorker>(this), token, layout](const QByteArray& pdf) {
-                if (!self || token != self->m_token || self->m_stage == Stage::Idle)
-                    return;
-                if (pdf.isEmpty())
-                    self->Fail(QStringLiteral("the engine made no PDF of the page"));
-                else
-                    self->FinishPrint(layout, pdf);
-            },
-            pageLayout, firstPage);
+        MeasurePress(layout);
     });
+}
+
+void CXRenderWorker::MeasurePress(const QByteArray& layout)
+{
+    // The press checks (and, for the press page, the bleed) on the page as laid out at trim size.
+    const quint64 token = m_token;
+    const bool press = m_job.request.print == RenderProtocol::PrintMode::Press;
+    const QSize page(m_job.request.width, m_job.request.height);
+    m_page->runJavaScript(PressPage::Script(page, press), QWebEngineScript::ApplicationWorld,
+                          [this, token, layout](const QVariant& result) {
+                              if (token != m_token || m_stage == Stage::Idle)
+                                  return;
+                              PrintLaidOut(PressPage::WithLayout(layout, result.toString().toUtf8()));
+                          });
+}
+
+void CXRenderWorker::PrintLaidOut(const QByteArray& layout)
+{
+    const quint64 token = m_token;
+    if (m_job.request.print == RenderProtocol::PrintMode::Layout) {
+        FinishPrint(layout, QByteArray());
+        return;
+    }
+    // One page without margins, as large as the page laid out (96 CSS pixels to the inch), or the
+    // press sheet around it. A wide page is a landscape sheet, so that viewers and printers turn it
+    // the right way.
+    const QSize laidOut(m_job.request.width, m_job.request.height);
+    const QSizeF points = PagePoints(m_job.request.print == RenderProtocol::PrintMode::Press
+                                         ? PressPage::SheetPixels(laidOut)
+                                         : laidOut);
+    const bool wide = points.width() > points.height();
+    const QPageLayout pageLayout(QPageSize(wide ? points.transposed() : points, QPageSize::Point),
+                                 wide ? QPageLayout::Landscape : QPageLayout::Portrait, QMarginsF(0, 0, 0, 0));
+    QPageRanges firstPage;
+    firstPage.addPage(1);
+    m_page->printToPdf(
+        [self = QPointer<CXRenderWorker>(this), token, layout](const QByteArray& pdf) {
+            if (!self || token != self->m_token || self->m_stage == Stage::Idle)
+                return;
+            if (pdf.isEmpty())
+                self->Fail(QStringLiteral("the engine made no PDF of the page"));
+            else
+                self->FinishPrint(layout, pdf);
+        },
+        pageLayout, firstPage);
 }
 
 void CXRenderWorker::FinishPrint(const QByteArray& layout, const QByteArray& pdf)

@@ -64,6 +64,8 @@ private:
     // The print-quality page (printjob.cpp): the pictures' boxes, then the engine's own PDF.
     bool IsPrintJob() const { return m_job.request.print != RenderProtocol::PrintMode::None; }
     void StartPrint();
+    void MeasurePress(const QByteArray& layout);
+    void PrintLaidOut(const QByteArray& layout);
     void FinishPrint(const QByteArray& layout, const QByteArray& pdf);
     void FailPrint(const QByteArray& reason);
     void Finish(const QImage& image);

@@ -9,10 +9,12 @@
 #include "settings/appinfo.h"
 #include "settings/appsettings.h"
 
+#include <QCheckBox>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QGridLayout>
 #include <QImage>
 #include <QLabel>
 #include <QLoggingCategory>
@@ -75,7 +77,8 @@ bool IsAdRule(const CXFinding& finding)
     return finding.rule.startsWith(QLatin1String("brokerage"));
 }
 
-void ExportPrintQuality(QWidget* owner, CAppSettings& settings, const QString& path, const PrintPageFn& printPage)
+void ExportPrintQuality(QWidget* owner, CAppSettings& settings, const QString& path, const PrintPageFn& printPage,
+                        PrintPageWork work = PrintPageWork::Pdf)
 {
     CXPrintPage page;
     QString error;
@@ -83,9 +86,17 @@ void ExportPrintQuality(QWidget* owner, CAppSettings& settings, const QString& p
         Tell(owner, error);
         return;
     }
-    if (!ConfirmPreflight(owner, page.preflight, QStringLiteral("Export anyway?"), page.findings))
+    // A print shop's checks matter for the press-ready page; its errors are named before it is made.
+    CXFindings findings = page.findings;
+    if (work != PrintPageWork::Pdf) {
+        for (const CXFinding& finding : std::as_const(page.pressFindings)) {
+            if (finding.IsError())
+                findings.append(finding);
+        }
+    }
+    if (!ConfirmPreflight(owner, page.preflight, QStringLiteral("Export anyway?"), findings))
         return;
-    if (!MakePage(printPage, PrintPageWork::Pdf, page, &error)) {
+    if (!MakePage(printPage, work, page, &error)) {
         Tell(owner, error);
         return;
     }
@@ -105,6 +116,11 @@ QString PrintQualityPdfFilter()
     return QStringLiteral("Print-quality PDF Files (*.pdf)");
 }
 
+QString PressPdfFilter()
+{
+    return QStringLiteral("Press-ready PDF with bleed (*.pdf)");
+}
+
 QStringList PrintSizePictureFilters()
 {
     return {QStringLiteral("JPEG Image (print size) (*.jpg)"), QStringLiteral("PNG Image (print size) (*.png)")};
@@ -114,6 +130,7 @@ QStringList ExportFilters()
 {
     QStringList filters = ExportFilter().split(QStringLiteral(";;"));
     filters.insert(1, PrintQualityPdfFilter());
+    filters.insert(2, PressPdfFilter());
     filters += PrintSizePictureFilters();
     return filters;
 }
@@ -147,20 +164,37 @@ bool ConfirmPreflight(QWidget* owner, const QList<CXPreflightEntry>& entries, co
 }
 
 bool ChooseExportPath(QWidget* owner, QString& path, const QString& startFolder, const QString& defaultName,
-                      const QString& filter, QString* selectedFilter)
+                      const QString& filter, QString* selectedFilter, bool* cropMarks)
 {
     QFileDialog dialog(owner, ExportDialogTitle(), startFolder, filter);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
     dialog.setDefaultSuffix(QStringLiteral("pdf"));
+    QCheckBox* marks = nullptr;
+    if (cropMarks) {
+        // The check box sits under the file type it belongs to, in the dialog's own layout.
+        dialog.setOption(QFileDialog::DontUseNativeDialog);
+        if (auto* grid = qobject_cast<QGridLayout*>(dialog.layout())) {
+            marks = new QCheckBox(QStringLiteral("Add crop marks"), &dialog);
+            marks->setObjectName(QStringLiteral("IDC_CHECK_CROPMARKS"));
+            marks->setChecked(*cropMarks);
+            grid->addWidget(marks, grid->rowCount(), 1, 1, grid->columnCount() - 1);
+            const auto follow = [marks](const QString& type) { marks->setEnabled(type == PressPdfFilter()); };
+            QObject::connect(&dialog, &QFileDialog::filterSelected, marks, follow);
+        }
+    }
     if (selectedFilter && !selectedFilter->isEmpty())
         dialog.selectNameFilter(*selectedFilter);
+    if (marks)
+        marks->setEnabled(dialog.selectedNameFilter() == PressPdfFilter());
     dialog.selectFile(defaultName);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return false;
     path = dialog.selectedFiles().constFirst();
     if (selectedFilter)
         *selectedFilter = dialog.selectedNameFilter();
+    if (marks)
+        *cropMarks = marks->isChecked();
     return true;
 }
 
@@ -181,10 +215,17 @@ void ExportFlyer(QWidget* owner, CAppSettings& settings, const CFlyerData& flyer
         return;
     }
     QString filter = InitialExportFilter(settings);
+    bool cropMarks = settings.ExportCropMarks != 0;
     if (!ChooseExportPath(owner, path, settings.LastExportToPath, DefaultExportName(flyer),
-                          ExportFilters().join(QStringLiteral(";;")), &filter))
+                          ExportFilters().join(QStringLiteral(";;")), &filter, &cropMarks))
         return;
     settings.LastExportFilter = filter;
+    settings.ExportCropMarks = cropMarks ? 1 : 0;
+    if (filter == PressPdfFilter()) {
+        ExportPrintQuality(owner, settings, path, printPage,
+                           cropMarks ? PrintPageWork::PressWithMarks : PrintPageWork::Press);
+        return;
+    }
     if (IsPrintQualityFilter(filter)) {
         ExportPrintQuality(owner, settings, path, printPage);
         return;

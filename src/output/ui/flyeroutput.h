@@ -26,11 +26,13 @@ using PrintPageFn = std::function<bool(PrintPageWork work, CXPrintPage& page, QS
 void ExportFlyer(QWidget* owner, CAppSettings& settings, const CFlyerData& flyer, const QImage* image,
                  const PrintPageFn& printPage = {});
 
-// The save dialog's filter, print-quality PDF and 300 ppi pictures (2550 x 3300, "(print size)")
-// included, and the entry to select first: the one last used when it is still offered, else the
+// The save dialog's filter, print-quality PDF, press-ready PDF and 300 ppi pictures (2550 x 3300,
+// "(print size)") included, and the entry to select first: the one last used when it is still offered, else the
 // print-quality PDF.
 QStringList ExportFilters();
 QString PrintQualityPdfFilter();
+// The press-ready PDF: the print-quality page on a sheet with the bleed, with or without crop marks.
+QString PressPdfFilter();
 QStringList PrintSizePictureFilters();
 bool IsPrintQualityFilter(const QString& filter);
 QString InitialExportFilter(const CAppSettings& settings);
@@ -47,8 +49,10 @@ void ShowFindingsNote(QWidget* canvas, const CXFindings& findings);
 
 // The save-file dialog of Export: the given start folder, default name and filter, ".pdf" as
 // default extension, asking before it overwrites. True and the full path when the user confirms.
+// With cropMarks, the dialog has an "Add crop marks" check box for the press-ready type, set from
+// and read back into it.
 bool ChooseExportPath(QWidget* owner, QString& path, const QString& startFolder, const QString& defaultName,
-                      const QString& filter, QString* selectedFilter = nullptr);
+                      const QString& filter, QString* selectedFilter = nullptr, bool* cropMarks = nullptr);
 
 // The flyer drawn for a printer of dpi dots per inch; null when it cannot be had.
 using PrintPictureFn = std::function<QImage(double dpi)>;
