@@ -193,7 +193,9 @@ int main(int argc, char* argv[])
             cpuBefore = TreeCpuMs(renderer.WorkerProcessId());
         QElapsedTimer clock;
         clock.start();
-        const CFlyerPage merged = ComposeFlyerPage(templateText, TestSupport::Request(flyer, true, QString(), FlyerLook{theme.GetName(), QString(), font, color}), settings);
+        const CFlyerPage merged = ComposeFlyerPage(
+            templateText,
+            TestSupport::Request(flyer, true, QString(), FlyerLook{theme.GetName(), QString(), font, color}), settings);
         const double mergeMs = clock.nsecsElapsed() / 1e6;
         QString error;
         if (!renderer.Render(merged.page, 816, 1056, flyerImage, &error)) {
@@ -217,7 +219,9 @@ int main(int argc, char* argv[])
         QThread::msleep(1500);
         QElapsedTimer clock;
         clock.start();
-        const CFlyerPage merged = ComposeFlyerPage(templateText, TestSupport::Request(flyer, true, QString(), FlyerLook{theme.GetName(), QString(), font, color}), settings);
+        const CFlyerPage merged = ComposeFlyerPage(
+            templateText,
+            TestSupport::Request(flyer, true, QString(), FlyerLook{theme.GetName(), QString(), font, color}), settings);
         if (!renderer.Render(merged.page, 816, 1056, flyerImage))
             return 1;
         pausedTimes.append(clock.nsecsElapsed() / 1e6);

@@ -117,7 +117,8 @@ int main(int argc, char* argv[])
     QImage(paths[0]).convertToFormat(QImage::Format_RGB888).save(reducedPpm, "ppm");
 
     const QString floorCommand =
-        QStringLiteral("djpeg '%1' | cjpeg -quality 100 > '%2/original.jpg' && cjpeg -quality 100 '%3' > '%2/photo.jpg'")
+        QStringLiteral(
+            "djpeg '%1' | cjpeg -quality 100 > '%2/original.jpg' && cjpeg -quality 100 '%3' > '%2/photo.jpg'")
             .arg(source, floorDir, reducedPpm);
 
     std::vector<double> ours, floor;

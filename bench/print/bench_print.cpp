@@ -198,7 +198,8 @@ int main(int argc, char* argv[])
          {std::pair{QStringLiteral("Gallery - KT401"), QStringLiteral("Gallery-KT401")},
           std::pair{QStringLiteral("Bold Banner - KT104"), QStringLiteral("BoldBanner-KT104")}}) {
         CXFlyerSource themed = source;
-        themed.request.look.templatePath = QDir(settings.Path2Themes).filePath(folderName + QStringLiteral("/index.htm"));
+        themed.request.look.templatePath =
+            QDir(settings.Path2Themes).filePath(folderName + QStringLiteral("/index.htm"));
         themed.request.look.themeName = theme;
         if (!LoadTemplate(themed.request.look.templatePath, themed.templateText))
             return 1;

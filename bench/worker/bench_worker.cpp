@@ -160,7 +160,11 @@ int main(int argc, char* argv[])
         }
         flyer.SetPathName(QDir(folder).filePath(QStringLiteral("FlyerData.lso")));
         renderer.SetLoadRoots(PageLoadRoots(settings, theme.GetTemplate(), folder));
-        const CFlyerPage page = ComposeFlyerPage(templateText, TestSupport::Request(flyer, true, QString(), FlyerLook{theme.GetName(), QString(), theme.GetTypeface(), theme.GetColor()}), settings);
+        const CFlyerPage page = ComposeFlyerPage(
+            templateText,
+            TestSupport::Request(flyer, true, QString(),
+                                 FlyerLook{theme.GetName(), QString(), theme.GetTypeface(), theme.GetColor()}),
+            settings);
         QImage image;
         QString error;
         if (!renderer.Render(page.page, 816, 1056, image, &error)) {

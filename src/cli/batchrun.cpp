@@ -172,8 +172,8 @@ public:
                 row.problems.append(QStringLiteral("the flyer could not be rendered: %1").arg(why));
                 return;
             }
-            row.findings =
-                AdRules::Findings(rowSettings, true, AdRules::FromReport(Renderer().LastFitReport()), m_job.look.themeName);
+            row.findings = AdRules::Findings(rowSettings, true, AdRules::FromReport(Renderer().LastFitReport()),
+                                             m_job.look.themeName);
             for (const CXFinding& finding : std::as_const(row.findings))
                 row.warnings.append(finding.message);
             written = ExportFlyerFile(image, scratch, row.folder, row.flyer.m_strId, &why);

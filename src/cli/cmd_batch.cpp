@@ -161,8 +161,8 @@ int Run(const QStringList& args)
     job.look = selection.request.look;
     job.pageSize = selection.request.pageSize;
     if (!LoadTemplate(selection.request.look.templatePath, job.templateText))
-        return Cli::Fail(
-            QStringLiteral("cannot read the template %1").arg(QDir::toNativeSeparators(selection.request.look.templatePath)));
+        return Cli::Fail(QStringLiteral("cannot read the template %1")
+                             .arg(QDir::toNativeSeparators(selection.request.look.templatePath)));
     job.format = format;
     job.printQuality = print;
     job.press = quality == Cli::Quality::Press;

@@ -26,8 +26,9 @@ int Run(const QStringList& args)
     // A photo from elsewhere is left out, as on screen; one that would go out grey or half drawn is
     // no export the user asked for.
     QStringList damaged;
-    for (const CXFinding& finding : CheckProjectPhotos(selection.request.ProjectMode(), selection.request.record, settings,
-                                                       selection.request.look.templatePath, quality != Cli::Quality::Screen)) {
+    for (const CXFinding& finding :
+         CheckProjectPhotos(selection.request.ProjectMode(), selection.request.record, settings,
+                            selection.request.look.templatePath, quality != Cli::Quality::Screen)) {
         if (finding.rule == QLatin1String(kRulePhotoDamaged))
             damaged.append(finding.message);
         else

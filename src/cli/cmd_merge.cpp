@@ -45,8 +45,8 @@ int Run(const QStringList& args)
     if (cover) {
         CCoverJob job;
         if (MergeThemeCover(*selection.theme, settings, job) != CoverResult::Ready)
-            return Cli::Fail(
-                QStringLiteral("cannot read the template %1").arg(QDir::toNativeSeparators(selection.request.look.templatePath)));
+            return Cli::Fail(QStringLiteral("cannot read the template %1")
+                                 .arg(QDir::toNativeSeparators(selection.request.look.templatePath)));
         WriteRaw(job.page);
         return Cli::Done;
     }

@@ -23,8 +23,9 @@ int Run(const QStringList& args)
         rc != Cli::Done)
         return rc;
     // The flyer is drawn all the same, with an empty or grey box where such a photo would be.
-    for (const CXFinding& finding : CheckProjectPhotos(selection.request.ProjectMode(), selection.request.record, settings,
-                                                       selection.request.look.templatePath, quality != Cli::Quality::Screen))
+    for (const CXFinding& finding :
+         CheckProjectPhotos(selection.request.ProjectMode(), selection.request.record, settings,
+                            selection.request.look.templatePath, quality != Cli::Quality::Screen))
         Cli::Warn(finding.message);
 
     if (quality != Cli::Quality::Screen) {

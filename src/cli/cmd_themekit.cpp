@@ -20,7 +20,6 @@
 
 namespace {
 
-
 // One theme to check: the folder whose "Themes.ini" describes it and its section there.
 struct ThemeEntry
 {

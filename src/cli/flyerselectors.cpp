@@ -157,12 +157,12 @@ int SelectFlyer(const Options& options, const CAppSettings& settings, FlyerSelec
         out.request.look.templatePath = QFileInfo(options.Value(QStringLiteral("template"))).absoluteFilePath();
         out.request.look.themeName = out.request.look.templatePath;
     } else {
-        const QString name = byTheme           ? options.Value(QStringLiteral("theme"))
+        const QString name = byTheme                     ? options.Value(QStringLiteral("theme"))
                              : out.request.ProjectMode() ? out.request.record.m_strTheme
-                                               : settings.LastTheme;
-        const QString whose = byTheme           ? QString()
+                                                         : settings.LastTheme;
+        const QString whose = byTheme                     ? QString()
                               : out.request.ProjectMode() ? QStringLiteral(" (the project's theme)")
-                                                : QStringLiteral(" (the last theme used)");
+                                                          : QStringLiteral(" (the last theme used)");
         CXThemeCatalogue catalogue;
         catalogue.LoadAvailableThemes(settings.Path2Themes, WorkingFolders::UserThemesFolder());
         qsizetype index = 0;
@@ -181,7 +181,9 @@ int SelectFlyer(const Options& options, const CAppSettings& settings, FlyerSelec
         out.request.look.font = out.request.ProjectMode() ? out.request.record.m_strFont : settings.LastFont;
     if (out.request.look.font.isEmpty() && out.theme)
         out.request.look.font = out.theme->GetTypeface();
-    out.request.look.color = color ? *color : out.request.ProjectMode() ? out.request.record.m_crColor : settings.LastColor;
+    out.request.look.color = color                       ? *color
+                             : out.request.ProjectMode() ? out.request.record.m_crColor
+                                                         : settings.LastColor;
     return Done;
 }
 
@@ -190,8 +192,8 @@ int MakeSelectedPrintPage(CXHTML2Image& renderer, const FlyerSelection& selectio
 {
     CXFlyerSource source;
     if (!LoadTemplate(selection.request.look.templatePath, source.templateText))
-        return Fail(
-            QStringLiteral("cannot read the template %1").arg(QDir::toNativeSeparators(selection.request.look.templatePath)));
+        return Fail(QStringLiteral("cannot read the template %1")
+                        .arg(QDir::toNativeSeparators(selection.request.look.templatePath)));
     source.request = selection.request;
     source.settings = &settings;
     QString error;
@@ -204,8 +206,8 @@ int ComposeSelectedFlyer(const FlyerSelection& selection, const CAppSettings& se
 {
     QString templateText;
     if (!LoadTemplate(selection.request.look.templatePath, templateText))
-        return Fail(
-            QStringLiteral("cannot read the template %1").arg(QDir::toNativeSeparators(selection.request.look.templatePath)));
+        return Fail(QStringLiteral("cannot read the template %1")
+                        .arg(QDir::toNativeSeparators(selection.request.look.templatePath)));
     page = ComposeFlyerPage(templateText, selection.request, settings);
     return Done;
 }

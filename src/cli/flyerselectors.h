@@ -24,10 +24,9 @@ QStringList FlyerSelectorOptions();
 
 struct FlyerSelection
 {
-    FlyerRequest request; // the look, the listing with its extras, the mode and the theme's page
+    FlyerRequest request;                     // the look, the listing with its extras, the mode and the theme's page
     std::optional<CXThemeTemplateInfo> theme; // the catalogue's record; none with --template
 };
-
 
 // Resolves the selectors against the settings and the catalogue. Returns Done, or the exit code
 // after the message has been printed.

@@ -51,10 +51,10 @@ QByteArray EncodeRequest(const Request& request)
         roots.append('\0');
     }
     const bool print = request.print != PrintMode::None;
-    QByteArray out = Header(
-        print ? kPrintRequestMagic : kRequestMagic, request.id, print ? quint32(request.print) : quint32(request.width),
-        print ? PrintPageField(request.width, request.height) : quint32(request.height), quint32(request.baseUrl.size()),
-        quint32(request.page.size()));
+    QByteArray out = Header(print ? kPrintRequestMagic : kRequestMagic, request.id,
+                            print ? quint32(request.print) : quint32(request.width),
+                            print ? PrintPageField(request.width, request.height) : quint32(request.height),
+                            quint32(request.baseUrl.size()), quint32(request.page.size()));
     PutU32(out, quint32(roots.size()));
     out.reserve(kRequestHeaderBytes + request.baseUrl.size() + request.page.size() + roots.size());
     out.append(request.baseUrl);

@@ -526,9 +526,9 @@ CFlyerPage ComposeFlyerPage(const QString& templateText, const FlyerRequest& req
         result.sidebarImage =
             CreateSidebarImage(caption, sidebar == SidebarKind::Outlined, look.font, settings.Path2TempFolder);
     }
-    result.page = request.mode == FlyerMode::Cover
-                      ? MergeCoverTemplate(templateText, look.font, look.color, settings, result.sidebarImage)
-                      : MergeTemplate(templateText, request, settings,
-                                      MakeMergeLook(look.font, look.color, result.sidebarImage));
+    result.page =
+        request.mode == FlyerMode::Cover
+            ? MergeCoverTemplate(templateText, look.font, look.color, settings, result.sidebarImage)
+            : MergeTemplate(templateText, request, settings, MakeMergeLook(look.font, look.color, result.sidebarImage));
     return result;
 }

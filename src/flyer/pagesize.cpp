@@ -27,12 +27,9 @@ struct NamedFormat
 };
 
 constexpr NamedFormat kFormats[] = {
-    {"letter", kLetterPage},
-    {"letter-landscape", QSize(1056, 816)},
-    {"square", QSize(1080, 1080)},
-    {"story", QSize(1080, 1920)},
-    {"link", QSize(1200, 630)},
-    {"postcard-6x4", QSize(576, 384)},
+    {"letter", kLetterPage},           {"letter-landscape", QSize(1056, 816)},
+    {"square", QSize(1080, 1080)},     {"story", QSize(1080, 1920)},
+    {"link", QSize(1200, 630)},        {"postcard-6x4", QSize(576, 384)},
     {"postcard-9x6", QSize(864, 576)},
 };
 

@@ -40,7 +40,6 @@ QString MailBody(const CFlyerData& flyer, const CAppSettings& settings, const QS
 // All of the above, each text cut to its limit.
 CFlyerMail BuildFlyerMail(const CFlyerData& flyer, const CAppSettings& settings, const QString& listingUrl = QString());
 
-
 // Writes the flyer, framed along its top and left edges, as a one-page PDF to mail.attachmentPath,
 // through a quality-100 JPEG in tempFolder. Makes the E-mailed folder when missing; an earlier PDF
 // of the same name is replaced only by a complete new one. False, with a sentence for the user in

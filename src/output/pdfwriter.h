@@ -25,7 +25,7 @@ struct PdfDocument
     QByteArray header;
     QByteArray trailer;
     QByteArray xrefEntries[1283]; // one 20-byte line per object number, 0 to 1282
-    double pageWidth = 0; // points
+    double pageWidth = 0;         // points
     double pageHeight = 0;
     int nextObject = 2;
     uint32_t length = 0;
@@ -49,5 +49,5 @@ int PdfWriteOut(std::unique_ptr<PdfDocument> doc, char* buffer, uint32_t& size);
 bool ConvertJpegToPdf(const QString& jpegPath, const QString& pdfPath, QString* error = nullptr,
                       QSizeF pagePoints = kPdfLetterPoints);
 // The same for a JPEG already in memory; name stands for its file in the progress report.
-bool ConvertJpegDataToPdf(const QByteArray& jpeg, const QString& name, const QString& pdfPath,
-                          QString* error = nullptr, QSizeF pagePoints = kPdfLetterPoints);
+bool ConvertJpegDataToPdf(const QByteArray& jpeg, const QString& name, const QString& pdfPath, QString* error = nullptr,
+                          QSizeF pagePoints = kPdfLetterPoints);

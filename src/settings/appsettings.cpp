@@ -23,7 +23,6 @@ Q_LOGGING_CATEGORY(lcSettings, "listora.settings")
 
 namespace {
 
-
 using IntMember = int CAppSettings::*;
 using ColorMember = quint32 CAppSettings::*;
 using StringMember = QString CAppSettings::*;

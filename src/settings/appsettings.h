@@ -114,7 +114,7 @@ public:
     // The colour palettes' "More Colors..." choices, newest first: "#RRGGBB" words separated by
     // spaces (CustomColorsFromText reads them).
     QString CustomColors;
-    int ExportCropMarks;      // the Export dialog's "Add crop marks" for the press-ready PDF
+    int ExportCropMarks; // the Export dialog's "Add crop marks" for the press-ready PDF
 
     // Working folders, set at start-up (WorkingFolders::InitAppSettings) and empty until then.
     // Paths use "/" and carry no trailing separator. Every other part asks here for its folders.

@@ -125,7 +125,8 @@ private Q_SLOTS:
         const QString templatePath = QDir(folder).filePath(QStringLiteral("index.htm"));
         QFile page(templatePath);
         QVERIFY(page.open(QIODevice::WriteOnly));
-        page.write("<html><body style=\"background: $_pageColor$\">$_contactInfo$<img src=\"$_companyLogo$\"></body></html>");
+        page.write(
+            "<html><body style=\"background: $_pageColor$\">$_contactInfo$<img src=\"$_companyLogo$\"></body></html>");
         page.close();
         const CXThemeTemplateInfo theme = Theme(templatePath, 0x00204080);
         const QString cover = QDir(m_settings.Path2ThemeCovers).filePath(QStringLiteral("ABC-123.png"));
@@ -218,7 +219,10 @@ private Q_SLOTS:
         const QRect side(600, 100, 170, 850); // clear of the broken-image icon a missing picture gets
 
         const CFlyerPage flyerPage =
-            ComposeFlyerPage(templateText, TestSupport::Request(flyer, false, QString(), FlyerLook{name, QString(), QStringLiteral("DejaVu Sans"), grey}), m_settings);
+            ComposeFlyerPage(templateText,
+                             TestSupport::Request(flyer, false, QString(),
+                                                  FlyerLook{name, QString(), QStringLiteral("DejaVu Sans"), grey}),
+                             m_settings);
         QCOMPARE(!flyerPage.sidebarImage.isEmpty(), picture);
         QImage image;
         QVERIFY(m_renderer.Render(flyerPage.page, 816, 1056, image));
@@ -264,7 +268,10 @@ private Q_SLOTS:
         QString templateText;
         QVERIFY(LoadTemplate(kFixture, templateText));
         const CFlyerPage page =
-            ComposeFlyerPage(templateText, TestSupport::Request(flyer, true, QString(), FlyerLook{QStringLiteral("Plain"), QString(), QString(), 0x00FFFFFF}), m_settings);
+            ComposeFlyerPage(templateText,
+                             TestSupport::Request(flyer, true, QString(),
+                                                  FlyerLook{QStringLiteral("Plain"), QString(), QString(), 0x00FFFFFF}),
+                             m_settings);
         QImage image;
         QString error;
         QVERIFY2(m_renderer.Render(page.page, 816, 1056, image, &error), qPrintable(error));

@@ -92,8 +92,8 @@ void TestListingQr::mergeFillsTheTokens()
     flyer.Reset();
     CListingExtras extras;
     extras.m_strListingUrl = listingUrl;
-    const QString page =
-        MergeTemplate(QStringLiteral("[$_qrCode$][$_listingUrl$]"), TestSupport::Request(flyer, true, listingUrl), settings, CMergeLook());
+    const QString page = MergeTemplate(QStringLiteral("[$_qrCode$][$_listingUrl$]"),
+                                       TestSupport::Request(flyer, true, listingUrl), settings, CMergeLook());
     const QString code = page.mid(1, page.indexOf(QLatin1Char(']')) - 1);
     if (hasCode)
         QVERIFY2(code.startsWith(QLatin1String("data:image/svg+xml;base64,")), qPrintable(code));

@@ -16,6 +16,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -253,7 +254,6 @@ private Q_SLOTS:
     // A square theme's press PDF is its own page on the bleed sheet: 810 x 810 pt trimmed.
     void pressBoxesFollowThePage()
     {
-        QSKIP("themes' page sizes do not reach the print page yet; the trim is Letter for every theme");
         const QString themes = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
                                QStringLiteral("/Tarnwick/Listora/Themes");
         QVERIFY(QDir().mkpath(themes + QStringLiteral("/Square")));
@@ -662,7 +662,8 @@ private Q_SLOTS:
                 {QStringLiteral("preflight"), QStringLiteral("--theme"), theme, QStringLiteral("--project"), project});
             if (r.exitCode != exitCode)
                 qWarning() << r.out;
-            return r.exitCode == exitCode ? FindingWords(r.out)
+            // The 6 px text of the theme below is also too small for press (min-size): not these rules.
+            return r.exitCode == exitCode ? FindingWords(r.out).filter(QRegularExpression(QStringLiteral("^brokerage")))
                                           : QStringList{QStringLiteral("exit %1").arg(r.exitCode)};
         };
         profile({"--name", "Dana Whitfield", "--company", "", "--brokerage", "", "--ad-rules", "on"});

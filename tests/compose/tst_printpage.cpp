@@ -159,8 +159,7 @@ class TestPrintPage : public QObject
                          const QString& folder = QStringLiteral("Gallery-KT401"), const QString& name = kGallery)
     {
         CXFlyerSource source;
-        source.request.look.templatePath =
-            QDir(m_settings.Path2Themes).filePath(folder + QStringLiteral("/index.htm"));
+        source.request.look.templatePath = QDir(m_settings.Path2Themes).filePath(folder + QStringLiteral("/index.htm"));
         LoadTemplate(source.request.look.templatePath, source.templateText);
         source.request.look.themeName = name;
         source.request.mode = projectMode ? FlyerMode::Project : FlyerMode::Preview;
@@ -279,7 +278,11 @@ private Q_SLOTS:
         QString error;
         QVERIFY2(MakePrintPage(m_renderer, Source(flyer), PrintPageWork::Pdf, page, &error), qPrintable(error));
 
-        const CFlyerPage screenPage = ComposeFlyerPage(GalleryTemplate(m_settings), TestSupport::Request(flyer, true, QString(), FlyerLook{kGallery, QString(), QStringLiteral("Tahoma"), 0x00B16300}), m_settings);
+        const CFlyerPage screenPage =
+            ComposeFlyerPage(GalleryTemplate(m_settings),
+                             TestSupport::Request(flyer, true, QString(),
+                                                  FlyerLook{kGallery, QString(), QStringLiteral("Tahoma"), 0x00B16300}),
+                             m_settings);
         QImage screen;
         QVERIFY2(m_renderer.Render(screenPage.page, 816, 1056, screen, &error), qPrintable(error));
 

@@ -123,14 +123,17 @@ private Q_SLOTS:
     {
         FillProfile(m_settings);
         const CFlyerData flyer = Listing();
-        m_merged[QStringLiteral("project")] = Fields(MergeTemplate(EveryToken(), TestSupport::Request(flyer, true), m_settings, Look()));
+        m_merged[QStringLiteral("project")] =
+            Fields(MergeTemplate(EveryToken(), TestSupport::Request(flyer, true), m_settings, Look()));
         // Everything but the name filled: the name alone decides whose contact block the preview carries.
         CAppSettings nameless = m_settings;
         nameless.FullName = QStringLiteral("  ");
-        m_merged[QStringLiteral("preview")] = Fields(MergeTemplate(EveryToken(), TestSupport::Request(flyer, false), nameless, Look()));
+        m_merged[QStringLiteral("preview")] =
+            Fields(MergeTemplate(EveryToken(), TestSupport::Request(flyer, false), nameless, Look()));
         m_merged[QStringLiteral("cover")] =
             Fields(MergeCoverTemplate(EveryToken(), Theme(), nameless, QStringLiteral("/tmp/cover side.png")));
-        m_merged[QStringLiteral("ownPreview")] = Fields(MergeTemplate(EveryToken(), TestSupport::Request(flyer, false), m_settings, Look()));
+        m_merged[QStringLiteral("ownPreview")] =
+            Fields(MergeTemplate(EveryToken(), TestSupport::Request(flyer, false), m_settings, Look()));
         m_merged[QStringLiteral("ownCover")] =
             Fields(MergeCoverTemplate(EveryToken(), Theme(), m_settings, QStringLiteral("/tmp/cover side.png")));
     }
@@ -278,7 +281,8 @@ private Q_SLOTS:
         settings.IncludeMyLogo = 0;
         settings.IncludeRMLSLogo = 0;
         for (bool projectMode : {true, false}) {
-            const auto fields = Fields(MergeTemplate(EveryToken(), TestSupport::Request(Listing(), projectMode), settings, Look()));
+            const auto fields =
+                Fields(MergeTemplate(EveryToken(), TestSupport::Request(Listing(), projectMode), settings, Look()));
             QCOMPARE(fields.value("companyLogo"), QStringLiteral("file:///opt/listora/_blank.gif"));
             QCOMPARE(fields.value("rmlsLogo"), QStringLiteral("file:///opt/listora/_blank.gif"));
             QVERIFY(fields.value("myPicture").endsWith(QLatin1String(".jpg"))); // always placed

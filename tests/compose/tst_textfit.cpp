@@ -111,8 +111,8 @@ void TestTextFit::boxesFitWithinTheirLimits()
     flyer.m_strAddress = listing.address;
     flyer.m_strCityStateZip = listing.cityStateZip;
     flyer.m_strDescription = listing.description;
-    const QString page =
-        MergeTemplate(text, TestSupport::Request(flyer, true), m_settings, MakeMergeLook(QStringLiteral("Tahoma"), 0x00B16300));
+    const QString page = MergeTemplate(text, TestSupport::Request(flyer, true), m_settings,
+                                       MakeMergeLook(QStringLiteral("Tahoma"), 0x00B16300));
 
     QImage image;
     QString error;

@@ -261,7 +261,8 @@ private Q_SLOTS:
             LoadTemplate(QDir(settings.Path2Themes).filePath(QStringLiteral("Gallery-KT401/index.htm")), templateText));
         CXFlyerSource source;
         source.templateText = templateText;
-        source.request.look.templatePath = QDir(settings.Path2Themes).filePath(QStringLiteral("Gallery-KT401/index.htm"));
+        source.request.look.templatePath =
+            QDir(settings.Path2Themes).filePath(QStringLiteral("Gallery-KT401/index.htm"));
         source.request.look.themeName = QStringLiteral("Gallery - KT401");
         source.request.mode = FlyerMode::Preview;
         source.request.record = flyer;
@@ -271,10 +272,14 @@ private Q_SLOTS:
         CXHTML2Image renderer;
         QImage screen;
         QString error;
-        QVERIFY2(renderer.Render(
-                     ComposeFlyerPage(templateText, TestSupport::Request(flyer, false, QString(), FlyerLook{source.request.look.themeName, QString(), source.request.look.font, source.request.look.color}), settings)
-                         .page,
-                     816, 1056, screen, &error),
+        QVERIFY2(renderer.Render(ComposeFlyerPage(templateText,
+                                                  TestSupport::Request(flyer, false, QString(),
+                                                                       FlyerLook{source.request.look.themeName,
+                                                                                 QString(), source.request.look.font,
+                                                                                 source.request.look.color}),
+                                                  settings)
+                                     .page,
+                                 816, 1056, screen, &error),
                  qPrintable(error));
         double askedDpi = 0;
         const PrintPictureFn printPicture = [&](double dpi) {
@@ -289,8 +294,8 @@ private Q_SLOTS:
             QPrinter printer(QPrinterInfo::printerInfo(CupsScheduler::QueueName()), QPrinter::HighResolution);
             printer.setPageSize(QPageSize(QPageSize::A4));
             printer.setPageMargins(QMarginsF(0, 0, 0, 0), QPageLayout::Millimeter);
-            QVERIFY(PrintFlyerOn(printer, flyer, false, screen, source.request.look.themeName, source.request.look.font, source.request.look.color,
-                                 sharp ? printPicture : PrintPictureFn()));
+            QVERIFY(PrintFlyerOn(printer, flyer, false, screen, source.request.look.themeName, source.request.look.font,
+                                 source.request.look.color, sharp ? printPicture : PrintPictureFn()));
             QString pdf;
             NextOutput(pdf);
             if (QTest::currentTestFailed())

@@ -57,9 +57,8 @@ QSizeF PdfPagePoints(const QString& pdf)
     info.start(QStringLiteral("pdfinfo"), {pdf});
     if (!info.waitForFinished(30000))
         return QSizeF();
-    const QRegularExpressionMatch size =
-        QRegularExpression(QStringLiteral("Page size:\\s+([0-9.]+) x ([0-9.]+) pts"))
-            .match(QString::fromUtf8(info.readAllStandardOutput()));
+    const QRegularExpressionMatch size = QRegularExpression(QStringLiteral("Page size:\\s+([0-9.]+) x ([0-9.]+) pts"))
+                                             .match(QString::fromUtf8(info.readAllStandardOutput()));
     return size.hasMatch() ? QSizeF(size.captured(1).toDouble(), size.captured(2).toDouble()) : QSizeF();
 }
 
@@ -128,13 +127,14 @@ private Q_SLOTS:
         QCOMPARE(QImage(dir.filePath("print.png")).size(), QSize(width * 300 / 96, height * 300 / 96));
 
         // The print-quality page is the screen page: the theme's colours land in the same places.
-        const QImage printed = QImage(dir.filePath("print.png")).scaled(width, height, Qt::IgnoreAspectRatio,
-                                                                        Qt::SmoothTransformation);
+        const QImage printed =
+            QImage(dir.filePath("print.png")).scaled(width, height, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
         int alike = 0, samples = 0;
         for (int y = 8; y < height; y += 40) {
             for (int x = 8; x < width; x += 40, ++samples) {
                 const QColor a = page.pixelColor(x, y), b = printed.pixelColor(x, y);
-                alike += std::abs(a.red() - b.red()) + std::abs(a.green() - b.green()) + std::abs(a.blue() - b.blue()) < 60;
+                alike +=
+                    std::abs(a.red() - b.red()) + std::abs(a.green() - b.green()) + std::abs(a.blue() - b.blue()) < 60;
             }
         }
         QVERIFY2(alike * 10 >= samples * 8, qPrintable(QStringLiteral("%1 of %2 alike").arg(alike).arg(samples)));

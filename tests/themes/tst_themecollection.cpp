@@ -301,7 +301,11 @@ private Q_SLOTS:
         }
 
         // The preview data, as the render cycle merges it (with the sidebar picture it makes).
-        const CFlyerPage preview = ComposeFlyerPage(templateText, TestSupport::Request(m_defaultProject, false, QString(), FlyerLook{name, QString(), theme.GetTypeface(), theme.GetColor()}), m_settings);
+        const CFlyerPage preview =
+            ComposeFlyerPage(templateText,
+                             TestSupport::Request(m_defaultProject, false, QString(),
+                                                  FlyerLook{name, QString(), theme.GetTypeface(), theme.GetColor()}),
+                             m_settings);
         const QImage previewImage = Render(preview.page);
         if (!preview.sidebarImage.isEmpty())
             QFile::remove(preview.sidebarImage);

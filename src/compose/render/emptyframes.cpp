@@ -15,12 +15,12 @@ bool CountEmptyFrames(CXHTML2Image& renderer, const CXFlyerSource& source, int& 
     count = 0;
     const CAppSettings& settings = *source.settings;
     const CFlyerData& flyer = source.request.record;
-    renderer.SetLoadRoots(
-        PageLoadRoots(settings, source.request.look.templatePath, source.request.ProjectMode() ? flyer.GetFolder() : QString()));
+    renderer.SetLoadRoots(PageLoadRoots(settings, source.request.look.templatePath,
+                                        source.request.ProjectMode() ? flyer.GetFolder() : QString()));
     // The sidebar picture would be one more picture without an address; the blank one takes its place.
-    const CMergeLook look = MakeMergeLook(source.request.look.font, source.request.look.color, settings.Path2BlankImage);
-    const QString page =
-        MergeTemplate(source.templateText, source.request, settings, look);
+    const CMergeLook look =
+        MakeMergeLook(source.request.look.font, source.request.look.color, settings.Path2BlankImage);
+    const QString page = MergeTemplate(source.templateText, source.request, settings, look);
     QByteArray layout;
     QByteArray none;
     QString why;

@@ -128,8 +128,8 @@ bool LayOut(CXHTML2Image& renderer, const CXFlyerSource& source, bool markEmpty,
     const SidebarKind sidebarKind = SidebarKindFor(request.look.themeName);
     if (sidebarKind != SidebarKind::None) {
         const QString caption = projectMode ? flyer.m_strCaption : CPreviewData::Get().caption;
-        pass.sidebar =
-            CreateSidebarImage(caption, sidebarKind == SidebarKind::Outlined, request.look.font, settings.Path2TempFolder);
+        pass.sidebar = CreateSidebarImage(caption, sidebarKind == SidebarKind::Outlined, request.look.font,
+                                          settings.Path2TempFolder);
     }
     pass.look = MakeMergeLook(request.look.font, request.look.color, pass.sidebar);
     pass.slots = FlyerPhotoSlots(projectMode, flyer, settings);
@@ -146,8 +146,7 @@ bool LayOut(CXHTML2Image& renderer, const CXFlyerSource& source, bool markEmpty,
         else
             pass.look.companyLogoUrl = SlotMarkedUrl(slot.screen, slot.slot);
     }
-    const QString layoutPage =
-        MergeTemplate(source.templateText, request, settings, pass.look);
+    const QString layoutPage = MergeTemplate(source.templateText, request, settings, pass.look);
     QCryptographicHash hash(QCryptographicHash::Sha1);
     hash.addData(layoutPage.toUtf8());
     hash.addData(QString::asprintf("|%dx%d", request.pageSize.width(), request.pageSize.height()).toLatin1());
@@ -326,8 +325,7 @@ bool MakePrintPage(CXHTML2Image& renderer, const CXFlyerSource& source, PrintPag
             SlotMarkedUrl(copy, slot.slot) + (fits[i] == QLatin1String("cover") ? QStringLiteral("-cut") : QString());
         (slot.slot == kPictureSlot ? look.myPictureUrl : look.companyLogoUrl) = url;
     }
-    out.page = WithPrintStyle(
-        MergeTemplate(source.templateText, request, settings, look), profileRules);
+    out.page = WithPrintStyle(MergeTemplate(source.templateText, request, settings, look), profileRules);
     if (!strips.isEmpty()) {
         const qsizetype end = out.page.lastIndexOf(QLatin1String("</body>"), -1, Qt::CaseInsensitive);
         out.page.insert(end >= 0 ? end : out.page.size(), strips);

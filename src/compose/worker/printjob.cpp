@@ -82,9 +82,8 @@ void CXRenderWorker::PrintLaidOut(const QByteArray& layout)
     // press sheet around it. A wide page is a landscape sheet, so that viewers and printers turn it
     // the right way.
     const QSize laidOut(m_job.request.width, m_job.request.height);
-    const QSizeF points = PagePoints(m_job.request.print == RenderProtocol::PrintMode::Press
-                                         ? PressPage::SheetPixels(laidOut)
-                                         : laidOut);
+    const QSizeF points =
+        PagePoints(m_job.request.print == RenderProtocol::PrintMode::Press ? PressPage::SheetPixels(laidOut) : laidOut);
     const bool wide = points.width() > points.height();
     const QPageLayout pageLayout(QPageSize(wide ? points.transposed() : points, QPageSize::Point),
                                  wide ? QPageLayout::Landscape : QPageLayout::Portrait, QMarginsF(0, 0, 0, 0));

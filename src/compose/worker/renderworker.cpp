@@ -156,7 +156,8 @@ void CXRenderWorker::Enqueue(const RenderProtocol::Request& request)
     }
     Job job;
     job.request = request;
-    if (request.print != RenderProtocol::PrintMode::None && !RenderProtocol::IsValidSize(request.width, request.height)) {
+    if (request.print != RenderProtocol::PrintMode::None &&
+        !RenderProtocol::IsValidSize(request.width, request.height)) {
         job.request.width = kLetterPage.width(); // a request that names no page
         job.request.height = kLetterPage.height();
     }

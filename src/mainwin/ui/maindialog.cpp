@@ -422,8 +422,8 @@ CXFlyerSource CMainDialog::FlyerSource() const
     CXFlyerSource source;
     source.templateText = m_document.TemplateText();
     FlyerRequest& request = source.request;
-    request.look = FlyerLook{m_document.SelTheme(), m_document.SelTemplate(), m_document.SelFont(),
-                             m_document.SelColor()};
+    request.look =
+        FlyerLook{m_document.SelTheme(), m_document.SelTemplate(), m_document.SelFont(), m_document.SelColor()};
     request.record = m_document.FlyerData();
     request.extras = m_document.Extras();
     request.mode = m_document.IsProjectOpen() ? FlyerMode::Project : FlyerMode::Preview;

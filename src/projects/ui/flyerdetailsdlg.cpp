@@ -9,6 +9,7 @@
 #include "controls/ui/picturest.h"
 #include "imaging/imagelibrary.h"
 #include "imaging/photocrop.h"
+#include "flyer/pagesize.h"
 #include "flyer/detailschecks.h"
 #include "flyer/listingextras.h"
 #include "controls/ui/dialogunits.h"
@@ -54,8 +55,8 @@ QString ExistingFolder(const QString& folder)
     return at.isEmpty() ? QDir::homePath() : at;
 }
 
-constexpr int kFlyerWidth = 816;
-constexpr int kFlyerHeight = 1056;
+constexpr int kFlyerWidth = kLetterPage.width(); // the preview pane's shape; a page of another shape is fitted in
+constexpr int kFlyerHeight = kLetterPage.height();
 
 } // namespace
 
@@ -505,7 +506,7 @@ bool CDLGFlyerDetails::HasChanges() const
 void CDLGFlyerDetails::reject()
 {
     if (HasChanges() && !Confirm(m_settings, CAppSettings::ConfirmKind::SaveBeforeClosing,
-                                            QStringLiteral("Discard the changes to this flyer?")))
+                                 QStringLiteral("Discard the changes to this flyer?")))
         return;
     QDialog::reject();
 }
