@@ -16,14 +16,19 @@ int main(int argc, char* argv[])
         qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
 
+    // Qt takes its own options out of argv, with one dash or two, and the X11 platform reads
+    // "-name" and "-title" among them: "--name" is the profile's, so the command line is read
+    // before Qt sees it.
+    QStringList args;
+    for (int i = 1; i < argc; ++i)
+        args.append(QString::fromLocal8Bit(argv[i]));
+
     ApplyFontRules();
     QGuiApplication app(argc, argv);
     QCoreApplication::setOrganizationName(AppInfo::MakerName());
     QCoreApplication::setApplicationName(AppInfo::ProductId());
     QCoreApplication::setApplicationVersion(AppInfo::VersionString());
 
-    QStringList args = QCoreApplication::arguments();
-    args.removeFirst();
     if (args.isEmpty())
         return Cli::Usage(QStringLiteral("no command given"));
     const QString name = args.takeFirst();
