@@ -9,7 +9,7 @@
 #include "compose/templatemerge.h"
 #include "imaging/photointake.h"
 #include "output/flyerexport.h"
-#include "output/pressbox.h"
+#include "compose/pressbox.h"
 #include "flyer/flyerdata.h"
 #include "settings/appsettings.h"
 #include "support/pictures.h"

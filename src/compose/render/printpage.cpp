@@ -11,7 +11,7 @@
 #include "imaging/profilepictures.h"
 #include "imaging/sidebarimage.h"
 #include "flyer/flyerdata.h"
-#include "output/pressbox.h"
+#include "compose/pressbox.h"
 #include "settings/appsettings.h"
 
 #include <QCryptographicHash>

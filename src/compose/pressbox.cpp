@@ -1,4 +1,4 @@
-#include "output/pressbox.h"
+#include "compose/pressbox.h"
 
 #include <QLoggingCategory>
 
@@ -14,7 +14,7 @@
 
 #include <exception>
 
-Q_LOGGING_CATEGORY(lcPressBox, "listora.output.pressbox", QtWarningMsg)
+Q_LOGGING_CATEGORY(lcPressBox, "listora.compose.pressbox", QtWarningMsg)
 
 namespace PressBox {
 
