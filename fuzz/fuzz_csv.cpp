@@ -1,4 +1,4 @@
-#include "output/csvreader.h"
+#include "formats/csvreader.h"
 
 #include <QByteArray>
 #include <QString>

@@ -1,7 +1,7 @@
 // The project file reader on any bytes: it must never crash, read outside its input or allocate
 // what the input only claims. Whatever it reads whole must survive a write and a read unchanged,
 // and a pipe-like device must give the same answer as a file.
-#include "projects/flyerdata.h"
+#include "flyer/flyerdata.h"
 
 #include "../tests/formats/pipedevice.h"
 

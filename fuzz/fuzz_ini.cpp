@@ -1,4 +1,4 @@
-#include "catalogue/inireader.h"
+#include "formats/inireader.h"
 #include "catalogue/themecatalogue.h"
 #include "catalogue/themetemplateinfo.h"
 
