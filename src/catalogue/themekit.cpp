@@ -425,9 +425,15 @@ bool CreateTheme(const CXThemeCatalogue& catalogue, const QString& userThemesFol
     const QDir sourceDir = templateInfo.absoluteDir();
     QString copyError;
     const bool alone = QFileInfo::exists(sourceDir.filePath(QStringLiteral("Themes.ini")));
-    const bool copied = alone ? (QDir().mkpath(target) && QFile::copy(templateInfo.absoluteFilePath(),
-                                                                      QDir(target).filePath(templateInfo.fileName())))
-                              : CopyFolder(sourceDir.absolutePath(), target, &copyError);
+    // A back page travels with its front; it keeps its file name so the new theme can name it.
+    const QFileInfo backInfo(source.GetBackTemplate());
+    const bool hasBack = !source.GetBackTemplate().isEmpty() && backInfo.isFile();
+    const bool backInFolder = hasBack && backInfo.absoluteDir() == sourceDir;
+    bool copied = alone ? (QDir().mkpath(target) && QFile::copy(templateInfo.absoluteFilePath(),
+                                                                QDir(target).filePath(templateInfo.fileName())))
+                        : CopyFolder(sourceDir.absolutePath(), target, &copyError);
+    if (copied && hasBack && (alone || !backInFolder))
+        copied = QFile::copy(backInfo.absoluteFilePath(), QDir(target).filePath(backInfo.fileName()));
     if (!copied) {
         QDir(target).removeRecursively();
         return fail(copyError.isEmpty() ? QStringLiteral("cannot copy %1 to %2")
@@ -440,7 +446,7 @@ bool CreateTheme(const CXThemeCatalogue& catalogue, const QString& userThemesFol
     const qint64 created = QDateTime::currentSecsSinceEpoch();
     const quint32 color = source.GetColor();
     const QString templateValue = folderName + QLatin1Char('\\') + templateInfo.fileName();
-    const QList<QPair<QString, QString>> values{
+    QList<QPair<QString, QString>> values{
         {QStringLiteral("Name"), name},
         {QStringLiteral("Width"), QString::number(source.GetWidth())},
         {QStringLiteral("Height"), QString::number(source.GetHeight())},
@@ -453,7 +459,10 @@ bool CreateTheme(const CXThemeCatalogue& catalogue, const QString& userThemesFol
         {QStringLiteral("Version"), QStringLiteral("1.0")},
         {QStringLiteral("Created"), QString::number(created)},
         {QStringLiteral("Template"), templateValue},
+        {QStringLiteral("Family"), source.GetFamily()},
     };
+    if (hasBack)
+        values.append({QStringLiteral("Back"), folderName + QLatin1Char('\\') + backInfo.fileName()});
     QByteArray existing;
     if (QFile file(iniPath); file.exists()) {
         if (!file.open(QIODevice::ReadOnly)) {
@@ -532,6 +541,11 @@ QStringList CheckCatalogueEntry(const QString& themesFolder, const QString& sect
             problems.append(QStringLiteral("template not found: %1").arg(QDir::toNativeSeparators(path)));
         else if (QFile file(path); !file.open(QIODevice::ReadOnly))
             problems.append(QStringLiteral("cannot read the template %1").arg(QDir::toNativeSeparators(path)));
+    }
+    if (const QString back = value(u"Back"); !isMissing(back) && !back.trimmed().isEmpty()) {
+        const QString path = ThemeInfo::TemplatePath(themesFolder, back.trimmed());
+        if (!QFileInfo(path).isFile())
+            problems.append(QStringLiteral("back template not found: %1").arg(QDir::toNativeSeparators(path)));
     }
     return problems;
 }

@@ -106,6 +106,12 @@ QString CoverFileName(const QString& themeId)
     return cover;
 }
 
+QString FamilyFromName(const QString& name)
+{
+    const qsizetype dash = name.indexOf(QStringLiteral(" - "));
+    return (dash < 0 ? name : name.left(dash)).trimmed();
+}
+
 } // namespace ThemeInfo
 
 CXThemeTemplateInfo::CXThemeTemplateInfo(const QString& themesFolder, QStringView section)
@@ -129,6 +135,12 @@ CXThemeTemplateInfo::CXThemeTemplateInfo(const CXIniFile& ini, const QString& th
     m_strCreated = ThemeInfo::FormatCreated(ProfileStringToInt64(ini.GetString(section, u"Created", kMissing)));
     m_strTemplate = ThemeInfo::TemplatePath(themesFolder, ini.GetString(section, u"Template", kMissing));
     m_strCover = ThemeInfo::CoverFileName(m_strThemeId);
+    m_strFamily = ini.GetString(section, u"Family", QString()).trimmed();
+    if (m_strFamily.isEmpty())
+        m_strFamily = ThemeInfo::FamilyFromName(m_strName);
+    const QString back = ini.GetString(section, u"Back", QString()).trimmed();
+    if (!back.isEmpty())
+        m_strBack = ThemeInfo::TemplatePath(themesFolder, back);
 }
 
 CXThemeTemplateInfo::CXThemeTemplateInfo(const QString& name, const QString& templatePath, const QString& cover,
@@ -137,7 +149,7 @@ CXThemeTemplateInfo::CXThemeTemplateInfo(const QString& name, const QString& tem
                                          int orientation)
     : m_strName(name), m_strTemplate(templatePath), m_strCover(cover), m_strTypeface(typeface), m_crColor(color),
       m_nPhotos(photos), m_nWidth(width), m_nHeight(height), m_strThemeId(themeId), m_strVersion(version),
-      m_strCreated(created), m_nOrientation(orientation)
+      m_strCreated(created), m_nOrientation(orientation), m_strFamily(ThemeInfo::FamilyFromName(name))
 {
 }
 

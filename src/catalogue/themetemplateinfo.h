@@ -37,6 +37,12 @@ public:
     int GetOrientation() const { return m_nOrientation; }
     // The page the theme is drawn on: its declared size, or Letter when it declares none that is usable.
     QSize GetPageSize() const { return FlyerPageSize(m_nWidth, m_nHeight); }
+    // The look this theme shares with the themes of other formats: "Family=", else the name
+    // before " - ", so that older catalogues group by their theme names.
+    QString GetFamily() const { return m_strFamily; }
+    // Absolute path of the back page's template of a two-sided theme; empty for one page.
+    QString GetBackTemplate() const { return m_strBack; }
+    int GetPageCount() const { return m_strBack.isEmpty() ? 1 : 2; }
 
     // "#RRGGBB" in upper-case hexadecimal.
     QString GetColorHex() const;
@@ -56,6 +62,8 @@ private:
     QString m_strVersion;
     QString m_strCreated;   // already formatted for display, e.g. "October 05, 2016"
     int m_nOrientation = 0; // 0 portrait, anything else landscape
+    QString m_strFamily;
+    QString m_strBack;
 };
 
 // Helpers of the record, public so that other readers of theme data agree with it.
@@ -73,5 +81,7 @@ QString IniPath(const QString& themesFolder);
 QString TemplatePath(const QString& themesFolder, const QString& templateValue);
 // Cover file: the id and ".png", every brace removed.
 QString CoverFileName(const QString& themeId);
+// Family of a theme that names none: its name up to " - " ("Gallery - KT401" gives "Gallery").
+QString FamilyFromName(const QString& name);
 
 } // namespace ThemeInfo

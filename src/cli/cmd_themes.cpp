@@ -26,6 +26,8 @@ QJsonObject ThemeToJson(const CXThemeTemplateInfo& info)
         {QStringLiteral("created"), info.GetCreated()},
         {QStringLiteral("orientation"), info.GetOrientation()},
         {QStringLiteral("format"), PageFormatName(info.GetPageSize())},
+        {QStringLiteral("family"), info.GetFamily()},
+        {QStringLiteral("pages"), info.GetPageCount()},
     };
 }
 

@@ -50,7 +50,7 @@ void TestCliThemes::initTestCase()
               "[Dock 4]\nName=Dock 4\nPhotos=4\n"
               "[beach 3]\nName=beach 3\nPhotos=3\n"
               "[Cabin 2]\nName=Cabin 2\nPhotos=2\n"
-              "[Estate 3]\nName=Estate 3\nPhotos=3\n"
+              "[Estate 3]\nName=Estate 3\nPhotos=3\nFamily= Gallery \nBack=Estate\\back.htm\n"
               "[Attic 1]\nName=Attic 1\nTemplate=Attic\\index.htm\nPhotos=1\nWidth=816\nHeight=1056\n"
               "Orientation=0\nColor=RGB(0, 99, 177)\nTypeface=Tahoma\nId={AAAA-BBBB}\nVersion=1.2\n"
               "Created=1475625600\n");
@@ -82,8 +82,15 @@ void TestCliThemes::everyField()
         {"created", "October 05, 2016"},
         {"orientation", 0},
         {"format", "letter"},
+        {"family", "Attic 1"},
+        {"pages", 1},
     };
     QCOMPARE(attic, expected);
+
+    // A family named in the catalogue wins over the name; a back makes the theme two pages.
+    const QJsonObject estate = doc.array().last().toObject();
+    QCOMPARE(estate.value("family").toString(), QString("Gallery"));
+    QCOMPARE(estate.value("pages").toInt(), 2);
 }
 
 void TestCliThemes::photoFilter_data()
