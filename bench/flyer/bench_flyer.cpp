@@ -1,5 +1,5 @@
 // The warm flyer cycle against two command-line HTML-to-picture tools, on the same merged page.
-#include "app/workingfolders.h"
+#include "settings/workingfolders.h"
 #include "support/flyerrequests.h"
 #include "catalogue/themecatalogue.h"
 #include "compose/loadpolicy.h"

@@ -2,7 +2,7 @@
 // --print-to-pdf of the same merged page, the first print copy of a 12 MP original, and the size
 // of a PDF made from four 12 MP originals.
 #include "flyer/flyerrequest.h"
-#include "app/workingfolders.h"
+#include "settings/workingfolders.h"
 #include "compose/printphotos.h"
 #include "compose/render/printpage.h"
 #include "compose/render/xhtml2image.h"

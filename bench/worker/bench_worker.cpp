@@ -1,6 +1,6 @@
 // The render worker's memory over a long batch of distinct flyers: each from its own project
 // folder, photos, sidebar picture and texts, as a batch makes them.
-#include "app/workingfolders.h"
+#include "settings/workingfolders.h"
 #include "support/flyerrequests.h"
 #include "catalogue/themecatalogue.h"
 #include "compose/loadpolicy.h"

@@ -1,4 +1,4 @@
-#include "app/diagnostics.h"
+#include "settings/diagnostics.h"
 #include "app/launchproject.h"
 #include "app/ui/mainapplication.h"
 #include "catalogue/fontcatalogue.h"

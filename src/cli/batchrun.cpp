@@ -2,7 +2,7 @@
 
 #include "compose/adrules.h"
 
-#include "app/diagnostics.h"
+#include "settings/diagnostics.h"
 #include "compose/loadpolicy.h"
 #include "compose/printphotos.h"
 #include "compose/render/printpage.h"

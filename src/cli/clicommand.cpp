@@ -1,6 +1,6 @@
 #include "cli/clicommand.h"
 
-#include "app/diagnostics.h"
+#include "settings/diagnostics.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>

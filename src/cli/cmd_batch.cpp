@@ -1,4 +1,4 @@
-#include "app/diagnostics.h"
+#include "settings/diagnostics.h"
 #include "cli/batchrun.h"
 #include "cli/clicommand.h"
 #include "cli/flyerselectors.h"

@@ -1,4 +1,4 @@
-#include "app/workingfolders.h"
+#include "settings/workingfolders.h"
 #include "cli/clicommand.h"
 #include "settings/appsettings.h"
 

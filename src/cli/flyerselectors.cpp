@@ -1,7 +1,7 @@
 #include "cli/flyerselectors.h"
 #include "formats/colorref.h"
 
-#include "app/workingfolders.h"
+#include "settings/workingfolders.h"
 #include "catalogue/themecatalogue.h"
 #include "compose/loadpolicy.h"
 #include "compose/render/printpage.h"

@@ -1,4 +1,4 @@
-#include "app/diagnostics.h"
+#include "settings/diagnostics.h"
 #include "catalogue/fontcatalogue.h"
 #include "cli/clicommand.h"
 #include "settings/appinfo.h"

@@ -1,6 +1,6 @@
 #include "compose/loadpolicy.h"
 
-#include "app/workingfolders.h"
+#include "settings/workingfolders.h"
 #include "settings/appsettings.h"
 
 #include <QDir>

@@ -1,6 +1,6 @@
 #include "compose/printphotos.h"
 
-#include "app/workingfolders.h"
+#include "settings/workingfolders.h"
 #include "compose/loadpolicy.h"
 #include "compose/templatemerge.h"
 #include "imaging/imagelibrary.h"
@@ -233,7 +233,8 @@ QString MakePrintCopy(const QString& original, const CXPrintCopyPlan& plan, cons
     // A PNG (a logo) keeps its transparency: it is drawn over the theme's colours, not on white.
     const bool keepAlpha = GetImageType(original) == kImageTypePng;
     const QString path = QDir(folder).filePath(
-        QStringLiteral("print-%1.%2").arg(QString::fromLatin1(hash), keepAlpha ? QStringLiteral("png") : QStringLiteral("jpg")));
+        QStringLiteral("print-%1.%2")
+            .arg(QString::fromLatin1(hash), keepAlpha ? QStringLiteral("png") : QStringLiteral("jpg")));
 
     // Two flyers of one project may be made at once (batch); one makes the copy, the other finds it.
     static QMutex mutex;

@@ -176,7 +176,7 @@ struct CXCsvReader::Parser : CsvParser
     using CsvParser::CsvParser;
 };
 
-CXCsvReader::CXCsvReader() = default;
+CXCsvReader::CXCsvReader(qsizetype maxCellLength) : m_nMaxCellLength(maxCellLength) {}
 CXCsvReader::~CXCsvReader() = default;
 
 bool CXCsvReader::Open(const QString& path, QString* error)
@@ -218,7 +218,7 @@ bool CXCsvReader::Open(const QString& path, QString* error)
                 m_encoding = Encoding::Windows1252;
         }
     }
-    m_pParser = std::make_unique<Parser>(m_strText, kMaxListingCellLength);
+    m_pParser = std::make_unique<Parser>(m_strText, m_nMaxCellLength);
     return true;
 }
 
@@ -230,12 +230,12 @@ bool CXCsvReader::Next(CsvRecord& record)
 void CXCsvReader::Rewind()
 {
     if (m_pParser)
-        m_pParser = std::make_unique<Parser>(m_strText, kMaxListingCellLength);
+        m_pParser = std::make_unique<Parser>(m_strText, m_nMaxCellLength);
 }
 
-bool ReadCsvFile(const QString& path, CsvFile& out, QString* error)
+bool ReadCsvFile(const QString& path, qsizetype maxCellLength, CsvFile& out, QString* error)
 {
-    CXCsvReader reader;
+    CXCsvReader reader(maxCellLength);
     if (!reader.Open(path, error))
         return false;
     out.notUtf8 = reader.TextEncoding() == CXCsvReader::Encoding::Windows1252;

@@ -1,7 +1,5 @@
 #pragma once
 
-#include "flyer/fieldlimits.h"
-
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -21,8 +19,8 @@ struct CsvRecord
 
 // Splits text into records. A malformed record is reported, not dropped, and reading goes on at
 // the line after the one it started on, so a stray quote never swallows the rows below it.
-// A cell longer than maxCellLength (by default the longest a listing text may be) is not kept.
-QList<CsvRecord> ParseCsv(const QString& text, qsizetype maxCellLength = kMaxListingCellLength);
+// A cell longer than maxCellLength is not kept: the caller knows how long a cell may sensibly be.
+QList<CsvRecord> ParseCsv(const QString& text, qsizetype maxCellLength);
 
 // A spreadsheet file read record by record: its text is held once, and each record is made only
 // when asked for, so a sheet of a million rows never holds a million records. UTF-8 with or without
@@ -38,7 +36,7 @@ public:
         Windows1252
     };
 
-    CXCsvReader();
+    explicit CXCsvReader(qsizetype maxCellLength);
     ~CXCsvReader();
     Q_DISABLE_COPY_MOVE(CXCsvReader)
 
@@ -55,6 +53,7 @@ private:
     QString m_strText;
     std::unique_ptr<Parser> m_pParser;
     Encoding m_encoding = Encoding::Utf8;
+    qsizetype m_nMaxCellLength;
 };
 
 struct CsvFile
@@ -66,4 +65,4 @@ struct CsvFile
 // Reads a file as UTF-8, with or without a byte-order mark, or as UTF-16 after its byte-order mark;
 // a file that is not valid UTF-8 is read as Windows-1252, which is what spreadsheet programs write
 // as plain "CSV" on Windows. False, with a sentence in error, when the file cannot be read.
-bool ReadCsvFile(const QString& path, CsvFile& out, QString* error = nullptr);
+bool ReadCsvFile(const QString& path, qsizetype maxCellLength, CsvFile& out, QString* error = nullptr);

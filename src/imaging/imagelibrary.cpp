@@ -1,7 +1,7 @@
 #include "imaging/imagelibrary.h"
 
 #include "imaging/imagescaler.h"
-#include "imaging/jpegstream.h"
+#include "imaging/jpegintegrity.h"
 #include "settings/appinfo.h"
 
 #include <QBuffer>

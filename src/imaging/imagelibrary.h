@@ -1,5 +1,7 @@
 #pragma once
 
+#include "imaging/imagelimits.h"
+
 #include "formats/filewriter.h"
 
 #include <QByteArray>
@@ -30,10 +32,6 @@ enum ImageOrientation : int
     kOrientationLandscape = 1,
     kOrientationSquare = 2,
 };
-
-// No picture larger than this is decoded: 200 million pixels holds the largest phone sensors
-// (16320 x 12240) and keeps one decoded picture under 800 MB.
-inline constexpr qint64 kMaxImagePixels = 200'000'000;
 
 struct ImageInfo
 {

@@ -55,3 +55,10 @@ inline void InstallJpegErrors(jpeg_common_struct* cinfo, JpegErrorManager& manag
     manager.dataMissing = false;
     manager.fileEnded = false;
 }
+
+// A baseline file that only lacks its end marker still holds every row; a progressive one that
+// ends early has lost the scans that would have finished it.
+inline bool IsJpegIncomplete(const JpegErrorManager& manager, bool progressive)
+{
+    return manager.dataMissing || (manager.fileEnded && progressive);
+}

@@ -12,11 +12,6 @@ bool CanEncodeJpegRing()
     return false;
 }
 
-JpegIntegrity CheckJpegIntegrity(const QString&)
-{
-    return JpegIntegrity::NotChecked;
-}
-
 bool EncodeJpegRing(RowRing& ring, const QSize&, const QSize&, int, QByteArray*, QString* error)
 {
     ring.Abandon();
@@ -61,13 +56,6 @@ constexpr J_COLOR_SPACE kEncodeSpace = JCS_EXT_XRGB;
 #endif
 
 constexpr int kRowBatch = 16;
-
-// A baseline file that only lacks its end marker still holds every row; a progressive one that
-// ends early has lost the scans that would have finished it.
-bool IsIncomplete(const JpegErrorManager& manager, bool progressive)
-{
-    return manager.dataMissing || (manager.fileEnded && progressive);
-}
 
 // Collects the encoded file in a QByteArray that outlives the encoder's setjmp frame. (libjpeg's
 // own memory destination reports its buffer only once finished, so an aborted encode could neither
@@ -257,50 +245,13 @@ DecodeOutcome DecodeRows(DecodeJob* job)
         job->rowsDone(int(cinfo.output_scanline));
     }
     jpeg_finish_decompress(&cinfo);
-    const bool incomplete = IsIncomplete(errors, cinfo.progressive_mode);
+    const bool incomplete = IsJpegIncomplete(errors, cinfo.progressive_mode);
     jpeg_destroy_decompress(&cinfo);
     if (incomplete) {
         job->damaged = true;
         return DecodeOutcome::Failed;
     }
     return DecodeOutcome::Done;
-}
-
-// Decodes only what tells whether every row has its data: at an eighth of the size, in grey, with
-// the fastest transform. No object with a destructor lives in this frame across the setjmp.
-JpegIntegrity CheckIntegrity(const uchar* data, qsizetype size)
-{
-    jpeg_decompress_struct cinfo;
-    JpegErrorManager errors;
-    InstallJpegErrors(reinterpret_cast<jpeg_common_struct*>(&cinfo), errors);
-    if (setjmp(errors.jump)) {
-        jpeg_destroy_decompress(&cinfo);
-        return JpegIntegrity::Damaged;
-    }
-    jpeg_create_decompress(&cinfo);
-    jpeg_mem_src(&cinfo, data, static_cast<unsigned long>(size));
-    jpeg_read_header(&cinfo, TRUE);
-    if (qint64(cinfo.image_width) * qint64(cinfo.image_height) > kMaxImagePixels) {
-        jpeg_destroy_decompress(&cinfo);
-        return JpegIntegrity::NotChecked;
-    }
-    cinfo.scale_num = 1;
-    cinfo.scale_denom = 8;
-    cinfo.dct_method = JDCT_IFAST;
-    cinfo.do_fancy_upsampling = FALSE;
-    cinfo.do_block_smoothing = FALSE;
-    if (cinfo.jpeg_color_space == JCS_YCbCr || cinfo.jpeg_color_space == JCS_GRAYSCALE)
-        cinfo.out_color_space = JCS_GRAYSCALE;
-    jpeg_start_decompress(&cinfo);
-    const size_t stride = size_t(cinfo.output_width) * size_t(cinfo.output_components);
-    JSAMPARRAY row =
-        (*cinfo.mem->alloc_sarray)(reinterpret_cast<j_common_ptr>(&cinfo), JPOOL_IMAGE, JDIMENSION(stride), 1);
-    while (cinfo.output_scanline < cinfo.output_height)
-        jpeg_read_scanlines(&cinfo, row, 1);
-    jpeg_finish_decompress(&cinfo);
-    const bool incomplete = IsIncomplete(errors, cinfo.progressive_mode);
-    jpeg_destroy_decompress(&cinfo);
-    return incomplete ? JpegIntegrity::Damaged : JpegIntegrity::Complete;
 }
 
 } // namespace
@@ -370,7 +321,8 @@ JpegStreamResult StreamJpegIntake(const QString& source, const QString& reducedP
     // The camera's own file, whole and upright, is the best full-size copy there is: encoding it again
     // at quality 100 only doubled its size and lost a little.
     if (ok)
-        *originalBytes = bytes.isEmpty() ? QByteArray(reinterpret_cast<const char*>(data), qsizetype(file.size())) : bytes;
+        *originalBytes =
+            bytes.isEmpty() ? QByteArray(reinterpret_cast<const char*>(data), qsizetype(file.size())) : bytes;
     if (!ok && error)
         *error = why;
     return ok ? JpegStreamResult::Done : JpegStreamResult::Failed;
@@ -379,20 +331,6 @@ JpegStreamResult StreamJpegIntake(const QString& source, const QString& reducedP
 bool CanEncodeJpegRing()
 {
     return true;
-}
-
-JpegIntegrity CheckJpegIntegrity(const QString& path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return JpegIntegrity::NotChecked;
-    QByteArray bytes;
-    const uchar* data = file.size() > 0 ? file.map(0, file.size()) : nullptr;
-    if (!data) {
-        bytes = file.readAll();
-        data = reinterpret_cast<const uchar*>(bytes.constData());
-    }
-    return CheckIntegrity(data, bytes.isEmpty() ? file.size() : bytes.size());
 }
 
 bool EncodeJpegRing(RowRing& ring, const QSize& size, const QSize& dotsPerMeter, int quality, QByteArray* out,

@@ -25,17 +25,6 @@ enum class JpegStreamResult
 JpegStreamResult StreamJpegIntake(const QString& source, const QString& reducedPath, int boxSize,
                                   QByteArray* originalBytes, QByteArray* reducedBytes, QString* error);
 
-enum class JpegIntegrity
-{
-    Complete,
-    Damaged,   // the file ends early, or its scan holds fewer rows than its header promises
-    NotChecked // not readable as a JPEG here (or built without libjpeg)
-};
-
-// Whether every row of a JPEG file has its data, as cheaply as a decode allows. Harmless warnings
-// of camera files (stray bytes, a missing end marker after the last row) do not count.
-JpegIntegrity CheckJpegIntegrity(const QString& path);
-
 // Rows pass from the thread that makes them (a decoder, the export's frame) to the encoder thread
 // through a ring of rows, as through a pipe: the whole picture never sits in memory, and the maker
 // waits when the encoder falls a ring behind.

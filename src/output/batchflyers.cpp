@@ -399,7 +399,7 @@ void CXListingSheetReader::SetPictureRoots(const QStringList& roots)
 
 bool CXListingSheetReader::Open(const QString& csvPath)
 {
-    m_pCsv = std::make_unique<CXCsvReader>();
+    m_pCsv = std::make_unique<CXCsvReader>(kMaxListingCellLength);
     QString error;
     if (!m_pCsv->Open(csvPath, &error)) {
         m_strError = error;

@@ -2,7 +2,7 @@
 
 #include "flyer/pagesize.h"
 
-#include "app/workingfolders.h"
+#include "settings/workingfolders.h"
 #include "compose/templatemerge.h"
 #include "formats/filewriter.h"
 #include "imaging/imagelibrary.h"

@@ -1,6 +1,6 @@
 #include "output/pdfwriter.h"
 
-#include "app/diagnostics.h"
+#include "settings/diagnostics.h"
 #include "formats/filewriter.h"
 
 #include <QFile>

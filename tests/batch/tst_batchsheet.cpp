@@ -1,4 +1,5 @@
 #include "output/batchflyers.h"
+#include "flyer/fieldlimits.h"
 
 #include <QDir>
 #include <QFile>
@@ -49,7 +50,10 @@ class TestBatchSheet : public QObject
 private:
     QTemporaryDir m_dir;
 
-    ListingSheet Read(const QString& text) { return ReadListingSheet(ParseCsv(text), m_dir.path()); }
+    ListingSheet Read(const QString& text)
+    {
+        return ReadListingSheet(ParseCsv(text, kMaxListingCellLength), m_dir.path());
+    }
 
     bool WritePhoto(const QString& name, int width, int height)
     {

@@ -1,4 +1,5 @@
 #include "formats/csvreader.h"
+#include "flyer/fieldlimits.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -68,7 +69,7 @@ private Q_SLOTS:
     {
         QFETCH(QString, text);
         QFETCH(QString, expected);
-        QCOMPARE(Describe(ParseCsv(text)), expected);
+        QCOMPARE(Describe(ParseCsv(text, kMaxListingCellLength)), expected);
     }
 
     // A cell over the limit is read past but not kept: it is empty and named in overlong, and the
@@ -83,8 +84,8 @@ private Q_SLOTS:
                                     << "1:<long>|b;2:c";
         QTest::newRow("quoted cell over lines") << "a,\"12\n34\n56\",b\nc"
                                                 << "1:a|<long>|b;4:c";
-        QTest::newRow("doubled quotes count") << "\"12\"\"\"\"5\"," + QString(14, QLatin1Char('"'))
-                                              << "1:12\"\"5|<long>";
+        QTest::newRow("doubled quotes count")
+            << "\"12\"\"\"\"5\"," + QString(14, QLatin1Char('"')) << "1:12\"\"5|<long>";
         QTest::newRow("unclosed long cell") << "\"1234567\nb"
                                             << "1!;2:b";
     }
@@ -105,7 +106,7 @@ private Q_SLOTS:
 
     void malformedRecordSaysWhy()
     {
-        const QList<CsvRecord> records = ParseCsv(QStringLiteral("a,b\n1,2\" x\n"));
+        const QList<CsvRecord> records = ParseCsv(QStringLiteral("a,b\n1,2\" x\n"), kMaxListingCellLength);
         QCOMPARE(records.size(), 2);
         QCOMPARE(records.at(1).line, 2);
         QVERIFY(records.at(1).error.contains(QLatin1String("cell 2")));
@@ -149,7 +150,7 @@ private Q_SLOTS:
 
         CsvFile csv;
         QString error;
-        QVERIFY(ReadCsvFile(file.fileName(), csv, &error));
+        QVERIFY(ReadCsvFile(file.fileName(), kMaxListingCellLength, csv, &error));
         QCOMPARE(csv.notUtf8, notUtf8);
         QCOMPARE(csv.records.size(), 1);
         QCOMPARE(csv.records.at(0).cells.value(0), firstCell);
@@ -159,7 +160,7 @@ private Q_SLOTS:
     {
         CsvFile csv;
         QString error;
-        QVERIFY(!ReadCsvFile(QStringLiteral("/nonexistent/listings.csv"), csv, &error));
+        QVERIFY(!ReadCsvFile(QStringLiteral("/nonexistent/listings.csv"), kMaxListingCellLength, csv, &error));
         QVERIFY(error.contains(QLatin1String("listings.csv")));
     }
 };

@@ -2,7 +2,7 @@
 #include "support/flyerrequests.h"
 #include "../output/outputfixtures.h"
 #include "support/loopbackhttpserver.h"
-#include "app/workingfolders.h"
+#include "settings/workingfolders.h"
 #include "compose/printphotos.h"
 #include "compose/render/printpage.h"
 #include "compose/render/xhtml2image.h"

@@ -5,7 +5,7 @@
 #include "mainwin/coverqueue.h"
 #include "mainwin/projectfiles.h"
 
-#include "app/workingfolders.h"
+#include "settings/workingfolders.h"
 #include "catalogue/themecatalogue.h"
 #include "catalogue/themetemplateinfo.h"
 #include "compose/findings.h"

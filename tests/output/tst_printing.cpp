@@ -4,7 +4,7 @@
 #include "controls/ui/messagebox.h"
 #include "cupsscheduler.h"
 #include "outputfixtures.h"
-#include "app/workingfolders.h"
+#include "settings/workingfolders.h"
 #include "compose/render/printpage.h"
 #include "compose/render/xhtml2image.h"
 #include "compose/templatemerge.h"

@@ -1,4 +1,4 @@
-#include "app/workingfolders.h"
+#include "settings/workingfolders.h"
 #include "controls/confirm.h"
 #include "controls/messageboxtypes.h"
 #include "settings/appsettings.h"

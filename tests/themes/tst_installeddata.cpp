@@ -1,4 +1,4 @@
-#include "app/workingfolders.h"
+#include "settings/workingfolders.h"
 #include "compose/templatemerge.h"
 #include "settings/appsettings.h"
 

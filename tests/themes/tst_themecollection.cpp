@@ -1,4 +1,4 @@
-#include "app/workingfolders.h"
+#include "settings/workingfolders.h"
 #include "support/flyerrequests.h"
 #include "catalogue/fontcatalogue.h"
 #include "catalogue/themecatalogue.h"

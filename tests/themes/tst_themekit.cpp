@@ -2,7 +2,7 @@
 // catalogue file edit, the text checks, and the overflow verdict from two pictures.
 #include "formats/inireader.h"
 #include "catalogue/themecatalogue.h"
-#include "catalogue/themekit.h"
+#include "compose/themekit.h"
 #include "compose/templatemerge.h"
 
 #include <QDir>

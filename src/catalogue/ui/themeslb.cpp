@@ -1,6 +1,6 @@
 #include "catalogue/ui/themeslb.h"
 
-#include "app/workingfolders.h"
+#include "settings/workingfolders.h"
 #include "catalogue/listitemstyle.h"
 #include "catalogue/themecatalogue.h"
 #include "catalogue/themetemplateinfo.h"

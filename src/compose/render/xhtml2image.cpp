@@ -1,6 +1,6 @@
 #include "compose/render/xhtml2image.h"
 
-#include "app/diagnostics.h"
+#include "settings/diagnostics.h"
 #include "buildconfig.h"
 
 #include <QCoreApplication>

@@ -1,4 +1,4 @@
-#include "app/diagnostics.h"
+#include "settings/diagnostics.h"
 #include "catalogue/fontcatalogue.h"
 #include "compose/renderprotocol.h"
 #include "compose/worker/renderworker.h"

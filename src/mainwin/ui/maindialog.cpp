@@ -4,7 +4,7 @@
 
 #include "app/processevents.h"
 #include "app/ui/splashwnd.h"
-#include "app/workingfolders.h"
+#include "settings/workingfolders.h"
 #include "catalogue/ui/colorpalette.h"
 #include "catalogue/ui/fontslb.h"
 #include "catalogue/ui/themeslb.h"

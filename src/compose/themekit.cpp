@@ -1,4 +1,4 @@
-#include "catalogue/themekit.h"
+#include "compose/themekit.h"
 
 #include "formats/inireader.h"
 #include "catalogue/themecatalogue.h"
@@ -429,8 +429,8 @@ bool CreateTheme(const CXThemeCatalogue& catalogue, const QString& userThemesFol
     const QFileInfo backInfo(source.GetBackTemplate());
     const bool hasBack = !source.GetBackTemplate().isEmpty() && backInfo.isFile();
     const bool backInFolder = hasBack && backInfo.absoluteDir() == sourceDir;
-    bool copied = alone ? (QDir().mkpath(target) && QFile::copy(templateInfo.absoluteFilePath(),
-                                                                QDir(target).filePath(templateInfo.fileName())))
+    bool copied = alone ? (QDir().mkpath(target) &&
+                           QFile::copy(templateInfo.absoluteFilePath(), QDir(target).filePath(templateInfo.fileName())))
                         : CopyFolder(sourceDir.absolutePath(), target, &copyError);
     if (copied && hasBack && (alone || !backInFolder))
         copied = QFile::copy(backInfo.absoluteFilePath(), QDir(target).filePath(backInfo.fileName()));

@@ -1,4 +1,4 @@
-#include "app/workingfolders.h"
+#include "settings/workingfolders.h"
 
 #include "formats/filewriter.h"
 #include "settings/appinfo.h"

@@ -1,4 +1,4 @@
-#include "app/diagnostics.h"
+#include "settings/diagnostics.h"
 
 #include <QLoggingCategory>
 #include <QString>
