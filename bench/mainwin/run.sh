@@ -8,13 +8,9 @@ set -euo pipefail
 here="$(cd "$(dirname "$0")" && pwd)"
 root="$(cd "$here/../.." && pwd)"
 
-work=$(mktemp -d "${TMPDIR:-/tmp}/listora-bench.XXXXXX")
-trap 'rm -rf "$work"' EXIT
-# A private HOME and data folder copy, so the benchmark never touches the user's files or the build's covers.
-export HOME="$work/home" XDG_CONFIG_HOME="$work/home/.config" XDG_DATA_HOME="$work/home/.local/share"
-export XDG_CACHE_HOME="$work/home/.cache" XDG_RUNTIME_DIR="$work/run"
-mkdir -p "$XDG_CONFIG_HOME" "$XDG_DATA_HOME" "$XDG_CACHE_HOME" "$HOME/Documents" "$HOME/Pictures"
-mkdir -m 700 -p "$XDG_RUNTIME_DIR"
-cp -r "$root/build/share/listora" "$work/data"
-export LISTORA_DATA_DIR="$work/data" QT_QPA_PLATFORM=offscreen
-"$root/build/bin/bench_mainwin" --runs "${BENCH_RUNS:-20}"
+# A private HOME (tests/run-isolated.sh) and a copy of the data folder, so the benchmark never
+# touches the user's files or the build's covers.
+export QT_QPA_PLATFORM=offscreen BENCH_DATA="$root/build/share/listora"
+bash "$root/tests/run-isolated.sh" bash -c \
+    'cp -r "$BENCH_DATA" "$TMPDIR/data" && LISTORA_DATA_DIR="$TMPDIR/data" exec "$0" --runs "${BENCH_RUNS:-20}"' \
+    "$root/build/bin/bench_mainwin"

@@ -95,7 +95,8 @@ int main(int argc, char* argv[])
          {QStringLiteral("out"), QStringLiteral("where the PDFs go"), QStringLiteral("dir")}});
     parser.process(app);
     const int runs = std::max(1, parser.value(QStringLiteral("runs")).toInt());
-    const QDir work(parser.value(QStringLiteral("work")));
+    const QDir work(parser.value(QStringLiteral("work")).isEmpty() ? QDir::tempPath()
+                                                                   : parser.value(QStringLiteral("work")));
     const QDir out(parser.value(QStringLiteral("out")));
 
     CAppSettings settings;

@@ -1,5 +1,8 @@
 #include "support/pictures.h"
 
+#include <QColor>
+
+#include <algorithm>
 #include <cmath>
 
 namespace TestSupport {
@@ -51,6 +54,28 @@ double GradientEnergy(const QImage& image)
         }
     }
     return sum;
+}
+
+QImage YellowBlueHalves(QSize size)
+{
+    QImage photo(size, QImage::Format_RGB32);
+    photo.fill(QColor(20, 60, 200));
+    for (int y = 0; y < photo.height(); ++y) {
+        QRgb* line = reinterpret_cast<QRgb*>(photo.scanLine(y));
+        std::fill(line, line + size.width() / 2, qRgb(255, 220, 0));
+    }
+    return photo;
+}
+
+bool ShowsOnlyBlueHalf(const QImage& page, QString* why)
+{
+    const int yellow =
+        CountPixels(page, 2, [](QRgb pixel) { return qRed(pixel) > 200 && qGreen(pixel) > 170 && qBlue(pixel) < 90; });
+    const int blue =
+        CountPixels(page, 2, [](QRgb pixel) { return qRed(pixel) < 70 && qGreen(pixel) < 110 && qBlue(pixel) > 150; });
+    if (why)
+        *why = QStringLiteral("blue %1, yellow %2").arg(blue).arg(yellow);
+    return blue > 100000 && yellow < 500;
 }
 
 } // namespace TestSupport

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QImage>
+#include <QString>
 
 #include <functional>
 
@@ -15,5 +16,10 @@ int CountPixels(const QImage& image, int step, const std::function<bool(QRgb)>& 
 
 // Sum of squared neighbour differences of the grey values: sharp edges score high.
 double GradientEnergy(const QImage& image);
+
+// A photo whose left half is yellow and right half blue: a crop to the right half must show no yellow.
+QImage YellowBlueHalves(QSize size);
+// Whether a page shows plenty of the blue half and next to none of the yellow one; the counts in why.
+bool ShowsOnlyBlueHalf(const QImage& page, QString* why);
 
 } // namespace TestSupport

@@ -209,6 +209,28 @@ quint64 CXHTML2Image::RenderAsync(const QString& page, int width, int height)
     return id;
 }
 
+CXHTML2Image::Result CXHTML2Image::RunBlocking(const QString& page, int width, int height,
+                                               RenderProtocol::PrintMode mode)
+{
+    ++m_nBlockingDepth;
+    if (m_inFlight)
+        WaitForInFlight(); // an asynchronous request goes first; its result is delivered later
+
+    Pending pending = MakePending(page, width, height);
+    pending.blocking = true;
+    pending.print = mode;
+    m_blockingResult.reset();
+    Send(std::move(pending), false);
+    WaitForInFlight();
+    --m_nBlockingDepth;
+
+    Result result = m_blockingResult.value_or(Result{QImage(), QStringLiteral("the renderer gave no answer")});
+    m_blockingResult.reset();
+    if (m_nBlockingDepth == 0)
+        StartQueued();
+    return result;
+}
+
 bool CXHTML2Image::Render(const QString& page, int width, int height, QImage& image, QString* error)
 {
     if (!RenderProtocol::IsValidSize(width, height)) {
@@ -216,27 +238,7 @@ bool CXHTML2Image::Render(const QString& page, int width, int height, QImage& im
             *error = QStringLiteral("cannot render a page of %1 x %2 pixels").arg(width).arg(height);
         return false;
     }
-    ++m_nBlockingDepth;
-    if (m_inFlight)
-        WaitForInFlight(); // an asynchronous request goes first; its result is delivered later
-
-    Pending pending;
-    pending.requestId = ++m_nNextRequestId;
-    pending.blocking = true;
-    pending.width = width;
-    pending.height = height;
-    pending.page = page.toUtf8();
-    pending.loadRoots = m_loadRoots;
-    m_blockingResult.reset();
-    Send(std::move(pending), false);
-    WaitForInFlight();
-    --m_nBlockingDepth;
-
-    const Result result = m_blockingResult.value_or(Result{QImage(), QStringLiteral("the renderer gave no answer")});
-    m_blockingResult.reset();
-    if (m_nBlockingDepth == 0)
-        StartQueued();
-
+    const Result result = RunBlocking(page, width, height, RenderProtocol::PrintMode::None);
     if (result.image.isNull()) {
         if (error)
             *error = result.error;
@@ -250,28 +252,8 @@ bool CXHTML2Image::RenderPrint(const QString& page, QSize pageSize, RenderProtoc
                                QByteArray& pdf, QString* error)
 {
     Q_ASSERT(mode != RenderProtocol::PrintMode::None);
-    ++m_nBlockingDepth;
-    if (m_inFlight)
-        WaitForInFlight();
-
-    Pending pending;
-    pending.requestId = ++m_nNextRequestId;
-    pending.blocking = true;
-    pending.width = pageSize.width(); // laid out at the page's own CSS pixels
-    pending.height = pageSize.height();
-    pending.page = page.toUtf8();
-    pending.print = mode;
-    pending.loadRoots = m_loadRoots;
-    m_blockingResult.reset();
-    Send(std::move(pending), false);
-    WaitForInFlight();
-    --m_nBlockingDepth;
-
-    const Result result = m_blockingResult.value_or(Result{QImage(), QStringLiteral("the renderer gave no answer")});
-    m_blockingResult.reset();
-    if (m_nBlockingDepth == 0)
-        StartQueued();
-
+    // Laid out at the page's own CSS pixels.
+    const Result result = RunBlocking(page, pageSize.width(), pageSize.height(), mode);
     const bool ok = result.error.isEmpty() && !result.layout.isEmpty() &&
                     (mode == RenderProtocol::PrintMode::Layout || !result.pdf.isEmpty());
     if (!ok) {

@@ -108,6 +108,8 @@ private:
     bool EnsureWorker(QString* error);
     Pending MakePending(const QString& page, int width, int height);
     void Send(Pending pending, bool retried);
+    // Sends one request ahead of any queued one and waits for its answer.
+    Result RunBlocking(const QString& page, int width, int height, RenderProtocol::PrintMode mode);
     void ReadReplies();
     void OnWorkerFinished();
     void OnTimeout();

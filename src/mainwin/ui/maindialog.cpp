@@ -301,24 +301,32 @@ void CMainDialog::ShowWarnings(const QStringList& warnings)
         ShowWarning(this, text);
 }
 
+bool CMainDialog::RunFlyerDetails(bool newMode, const QString& startFolder, CFlyerData& listing,
+                                  CListingExtras& details)
+{
+    CDLGFlyerDetails dialog(this, m_appSettings);
+    MeasurePrintBoxes(dialog);
+    dialog.m_bNewMode = newMode ? 1 : 0;
+    if (!newMode)
+        dialog.LoadFromRecord(m_document.FlyerData(), m_document.Extras());
+    dialog.m_strStartFolder = startFolder;
+    BeginDetailsDraft(dialog);
+    const bool accepted = dialog.exec() == QDialog::Accepted;
+    EndLiveDraft();
+    if (accepted)
+        dialog.SaveToRecord(listing, details);
+    return accepted;
+}
+
 void CMainDialog::OnBnClickedBtnNew()
 {
     if (!PromptSaveProject())
         return;
 
-    CDLGFlyerDetails dialog(this, m_appSettings);
-    MeasurePrintBoxes(dialog);
-    dialog.m_bNewMode = 1;
-    dialog.m_strStartFolder = m_appSettings.PicturesFolder;
-    BeginDetailsDraft(dialog);
-    const bool accepted = dialog.exec() == QDialog::Accepted;
-    EndLiveDraft();
-    if (!accepted)
-        return;
-
     CFlyerData listing;
     CListingExtras details;
-    dialog.SaveToRecord(listing, details);
+    if (!RunFlyerDetails(true, m_appSettings.PicturesFolder, listing, details))
+        return;
     CFlyerData record = ProjectFiles::NewRecord(listing, m_appSettings);
     CListingExtras extras;
     ProjectFiles::CopyDetailsExtras(details, extras);
@@ -361,20 +369,10 @@ void CMainDialog::OnBnClickedBtnProperties()
         return;
     const QString photoFolder = m_document.RepairPhotoFolder(m_appSettings.PicturesFolder);
 
-    CDLGFlyerDetails dialog(this, m_appSettings);
-    MeasurePrintBoxes(dialog);
-    dialog.m_bNewMode = 0;
-    dialog.LoadFromRecord(m_document.FlyerData(), m_document.Extras());
-    dialog.m_strStartFolder = photoFolder;
-    BeginDetailsDraft(dialog);
-    const bool accepted = dialog.exec() == QDialog::Accepted;
-    EndLiveDraft();
-    if (!accepted)
-        return;
-
     CFlyerData listing;
     CListingExtras details;
-    dialog.SaveToRecord(listing, details);
+    if (!RunFlyerDetails(false, photoFolder, listing, details))
+        return;
     CFlyerData record = m_document.FlyerData();
     ProjectFiles::CopyListingFields(listing, record);
     CListingExtras extras = m_document.Extras();

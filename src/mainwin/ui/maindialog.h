@@ -226,6 +226,8 @@ private:
     QString ListedFont() const;
     // Where the print notes of Flyer Details come from: where the flyer on show draws each photo.
     void MeasurePrintBoxes(CDLGFlyerDetails& dialog);
+    // Runs Flyer Details over the live draft; on OK, what the user entered.
+    bool RunFlyerDetails(bool newMode, const QString& startFolder, CFlyerData& listing, CListingExtras& details);
     void ShowNoFlyer(const QString& why);
     void ShowWarnings(const QStringList& warnings);
     // Export, printing and mail take the flyer as it stands: let a render that is on its way arrive.

@@ -186,16 +186,22 @@ void CDLGOpenFlyerProject::UpdateButtons()
     m_pDelete->setEnabled(enable);
 }
 
+QString CDLGOpenFlyerProject::SelectedProjectFile() const
+{
+    const int row = m_pList->GetFirstSelectedItem();
+    if (row < 0)
+        return QString();
+    const qint64 index = m_pList->GetItemData(row);
+    return index >= 0 && index < m_paths.size() ? m_paths.at(index) : QString();
+}
+
 void CDLGOpenFlyerProject::OnBnClickedBtnOpen()
 {
     m_bAlwaysShowFlyerDetails = m_pAlwaysShowDetails->isChecked() ? 1 : 0;
-    const int row = m_pList->GetFirstSelectedItem();
-    if (row < 0)
+    const QString selected = SelectedProjectFile();
+    if (selected.isEmpty())
         return;
-    const qint64 index = m_pList->GetItemData(row);
-    if (index < 0 || index >= m_paths.size())
-        return;
-    m_strSelectedPath = m_paths.at(index);
+    m_strSelectedPath = selected;
     m_settings.AlwaysShowFlyerDetails = m_bAlwaysShowFlyerDetails;
     m_settings._SaveSettings();
     accept();
@@ -236,13 +242,9 @@ bool CDLGOpenFlyerProject::DeleteProjectAt(const QString& projectFile, bool* fol
 
 void CDLGOpenFlyerProject::OnBnClickedBtnDelete()
 {
-    const int row = m_pList->GetFirstSelectedItem();
-    if (row < 0)
+    const QString projectFile = SelectedProjectFile();
+    if (projectFile.isEmpty())
         return;
-    const qint64 index = m_pList->GetItemData(row);
-    if (index < 0 || index >= m_paths.size())
-        return;
-    const QString projectFile = m_paths.at(index);
     const CFlyerData project = CFlyerData::OpenFromFile(projectFile);
     const QString question =
         QStringLiteral("Delete the following flyer project?\n\n[%1] %2, %3\n\nNOTE: This action cannot be undone.")

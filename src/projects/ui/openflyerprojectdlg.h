@@ -58,6 +58,8 @@ private:
     // Returns the texts of the project files that could not be read.
     QStringList FillProjectList();
     void UpdateButtons();
+    // The project file of the selected row; empty when no row is selected.
+    QString SelectedProjectFile() const;
     bool DeleteProjectAt(const QString& projectFile, bool* folderRemoved);
 
     CAppSettings& m_settings;
