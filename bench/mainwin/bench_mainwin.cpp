@@ -286,8 +286,11 @@ void MeasureLiveDetails(CMainDialog& window, CDLGFlyerDetails& dialog, int keyst
         figures.busyCpu.append(ThreadCpuMs() - cpuBefore);
         QElapsedTimer handler;
         handler.start();
-        const CFlyerDraft state{dialog.DraftRecord(), dialog.m_crops, dialog.DraftExtras(), window.AppSettings(), true};
-        figures.handler.append(handler.nsecsElapsed() / 1e6 + (state.projectMode ? 0 : 1));
+        CFlyerDraft state;
+        state.request.record = dialog.DraftRecord();
+        state.request.extras = dialog.DraftExtras();
+        state.settings = window.AppSettings();
+        figures.handler.append(handler.nsecsElapsed() / 1e6 + (state.request.ProjectMode() ? 0 : 1));
     }
     figures.keystrokes = keystrokes;
     WaitIdle(window);

@@ -46,9 +46,8 @@ CFlyerSession::~CFlyerSession()
 
 void CFlyerSession::OnProjectChanged()
 {
-    m_draftListing.reset();
+    m_draft.reset();
     m_draftProfile.reset();
-    m_draftExtras.reset();
     m_draftLook.reset();
     m_toldPhotoProblems.clear();
 }
@@ -80,7 +79,7 @@ CFlyerSession::COptionsEffect CFlyerSession::OptionsAccepted(const COptionsSnaps
 
 void CFlyerSession::RenderFlyer()
 {
-    if (m_document.IsProjectOpen() || m_draftListing)
+    if (m_document.IsProjectOpen() || m_draft)
         RenderProjectFlyer();
     else
         RenderSampleFlyer();
@@ -96,36 +95,31 @@ void CFlyerSession::RenderSampleFlyer()
     RenderWith(false);
 }
 
-void CFlyerSession::RenderDraft(const CFlyerData& listing, const CAppSettings* profile,
-                                const std::optional<CListingExtras>& extras)
+void CFlyerSession::RenderDraft(const FlyerRequest& draft, const CAppSettings* profile)
 {
-    m_draftListing = listing;
+    m_draft = draft;
     if (profile)
         m_draftProfile = *profile;
     else
         m_draftProfile.reset();
-    m_draftExtras = extras;
     RenderFlyer();
 }
 
 void CFlyerSession::UseDefaultLookForDraft()
 {
-    CDraftLook look;
-    look.theme = m_document.SelTheme();
-    look.templatePath = m_document.SelTemplate();
-    look.templateText = m_document.TemplateText();
-    look.font = m_settings.DefaultThemeFont;
-    look.color = m_settings.DefaultThemeColor;
+    CDraftLook draft{m_document.Look(), m_document.TemplateText()};
+    draft.look.font = m_settings.DefaultThemeFont;
+    draft.look.color = m_settings.DefaultThemeColor;
     // A default theme that is gone leaves the one on show, as New itself does.
     qsizetype index = 0;
     QString text;
     if (m_themes.FindTheme(m_settings.DefaultThemeTemplate, index) &&
         ::LoadTemplate(m_themes.at(index).GetTemplate(), text)) {
-        look.theme = m_themes.at(index).GetName();
-        look.templatePath = m_themes.at(index).GetTemplate();
-        look.templateText = text;
+        draft.look.themeName = m_themes.at(index).GetName();
+        draft.look.templatePath = m_themes.at(index).GetTemplate();
+        draft.templateText = text;
     }
-    m_draftLook = look;
+    m_draftLook = draft;
 }
 
 void CFlyerSession::RenderProfileDraft(const CAppSettings& profile)
@@ -143,11 +137,10 @@ bool CFlyerSession::CanReplaceDraftPage() const
 void CFlyerSession::EndDraft()
 {
     // Set up for a draft that never came (nothing typed), it must not colour the next one.
-    m_draftExtras.reset();
     m_draftLook.reset();
     if (!IsDrafting())
         return;
-    m_draftListing.reset();
+    m_draft.reset();
     m_draftProfile.reset();
     RenderFlyer();
 }
@@ -161,12 +154,18 @@ QSize CFlyerSession::PageSizeOf(const QString& themeName) const
 void CFlyerSession::RenderWith(bool projectMode)
 {
     const bool replace = std::exchange(m_bReplaceRunning, false) && IsDrafting();
-    const CDraftLook* look = m_draftListing && m_draftLook ? &*m_draftLook : nullptr;
-    const QString& templateText = look ? look->templateText : m_document.TemplateText();
-    const QString& templatePath = look ? look->templatePath : m_document.SelTemplate();
-    const QString& theme = look ? look->theme : m_document.SelTheme();
-    const QString& font = look ? look->font : m_document.SelFont();
-    const ColorRef color = look ? look->color : m_document.SelColor();
+    const CDraftLook* draftLook = m_draft && m_draftLook ? &*m_draftLook : nullptr;
+    const QString& templateText = draftLook ? draftLook->templateText : m_document.TemplateText();
+    FlyerRequest request = m_draft ? *m_draft : FlyerRequest{};
+    request.look = draftLook ? draftLook->look : m_document.Look();
+    if (!m_draft) {
+        request.record = m_document.FlyerData();
+        request.extras = m_document.Extras();
+    }
+    request.mode = projectMode ? FlyerMode::Project : FlyerMode::Preview;
+    request.pageSize = PageSizeOf(request.look.themeName);
+    const QString& templatePath = request.look.templatePath;
+    const QString& theme = request.look.themeName;
     m_flyerImage = QImage();
     if (!m_strSidebarImage.isEmpty())
         m_staleSidebarImages.append(m_strSidebarImage);
@@ -178,22 +177,15 @@ void CFlyerSession::RenderWith(bool projectMode)
                                               : QStringLiteral("The theme's template could not be read."));
         return;
     }
-    const CFlyerData& flyer = m_draftListing ? *m_draftListing : m_document.FlyerData();
+    const CFlyerData& flyer = request.record;
     const CAppSettings& profile = m_draftProfile ? *m_draftProfile : m_settings;
     // A sidebar theme gets its caption picture drawn anew for every page.
-    const CListingExtras& extras = m_draftListing && m_draftExtras ? *m_draftExtras : m_document.Extras();
-    FlyerRequest request;
-    request.look = FlyerLook{theme, templatePath, font, color};
-    request.record = flyer;
-    request.extras = extras;
-    request.mode = projectMode ? FlyerMode::Project : FlyerMode::Preview;
-    request.pageSize = PageSizeOf(theme);
     const CFlyerPage page = ComposeFlyerPage(templateText, request, profile);
     m_strSidebarImage = page.sidebarImage;
     m_drawnPhotoProblems.clear();
     // A draft's photos are still being chosen; the saved project's are what the user is told about.
     // A photo from outside the page's folders is simply not shown, as it never was.
-    if (!m_draftListing) {
+    if (!m_draft) {
         for (const CXFinding& finding : CheckProjectPhotos(projectMode, flyer, profile, templatePath, false)) {
             if (finding.rule == QLatin1String(kRulePhotoDamaged))
                 m_drawnPhotoProblems.append(finding.message);

@@ -82,9 +82,9 @@ public:
     // A listing (and optionally a profile) not yet saved, drawn in place of the project's: the
     // project stays as it is, unchanged. It stays on the flyer through later draws until EndDraft,
     // which draws the saved state again.
-    // extras are the draft's web address, status and open house; none keeps the project's.
-    void RenderDraft(const CFlyerData& listing, const CAppSettings* profile = nullptr,
-                     const std::optional<CListingExtras>& extras = std::nullopt);
+    // The draft names the listing and its extras; its look is the project's, or the default look
+    // of a new project (UseDefaultLookForDraft), and its page the look's theme's.
+    void RenderDraft(const FlyerRequest& draft, const CAppSettings* profile = nullptr);
     // A new project's draft is drawn in the look it will be saved in (the theme, font and colour of
     // the options), not in the window's choices; cleared by EndDraft.
     void UseDefaultLookForDraft();
@@ -95,7 +95,7 @@ public:
     // Only the profile is a draft: the open project or the preview with it.
     void RenderProfileDraft(const CAppSettings& profile);
     void EndDraft();
-    bool IsDrafting() const { return m_draftListing.has_value() || m_draftProfile.has_value(); }
+    bool IsDrafting() const { return m_draft.has_value() || m_draftProfile.has_value(); }
 
 Q_SIGNALS:
     void FlyerReady(const QImage& image);
@@ -121,16 +121,12 @@ private:
     CXFindings m_adRuleFindings;
     QString m_strDrawnTheme; // the theme of the page on its way (a new project's draft has its own)
 
-    std::optional<CFlyerData> m_draftListing;
+    std::optional<FlyerRequest> m_draft; // the listing and extras as typed
     std::optional<CAppSettings> m_draftProfile;
-    std::optional<CListingExtras> m_draftExtras;
     struct CDraftLook
     {
-        QString theme;
-        QString templatePath;
+        FlyerLook look;
         QString templateText;
-        QString font;
-        ColorRef color = 0;
     };
     std::optional<CDraftLook> m_draftLook;
 

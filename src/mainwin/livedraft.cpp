@@ -71,10 +71,11 @@ void CXLiveDraft::Dispatch()
         return;
     CFlyerDraft draft = *m_last;
     for (int i = 0; i < CFlyerData::kSlotCount; ++i) {
-        QString& path = draft.record.m_photos[i].m_strPath;
-        if (path.isEmpty() || (path == m_saved.m_photos[i].m_strPath && draft.crops[i] == m_savedCrops[i]))
+        QString& path = draft.request.record.m_photos[i].m_strPath;
+        const std::optional<QRect>& crop = draft.request.extras.m_crops[size_t(i)];
+        if (path.isEmpty() || (path == m_saved.m_photos[i].m_strPath && crop == m_savedCrops[i]))
             continue;
-        const QString copy = m_photos.CopyFor(i + 1, path, draft.crops[i]);
+        const QString copy = m_photos.CopyFor(i + 1, path, crop);
         // A page without the new photo would only delay the one with it: wait for the copy
         // (CopyReady dispatches again). A photo that cannot be copied keeps the slot as it was.
         if (copy.isEmpty() && m_photos.IsMaking())
@@ -83,7 +84,7 @@ void CXLiveDraft::Dispatch()
     }
     m_bPending = false;
     for (int i = 0; i < CFlyerData::kSlotCount; ++i)
-        m_shownPhotos[i] = draft.record.m_photos[i].m_strPath;
+        m_shownPhotos[i] = draft.request.record.m_photos[i].m_strPath;
     const quint64 sent = replacing ? m_replace(draft) : m_render(draft);
     // A replacement that did not go out leaves the page on its way in place.
     if (!replacing || sent != 0) {

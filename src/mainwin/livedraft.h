@@ -2,6 +2,7 @@
 
 #include "projects/draftphotos.h"
 #include "flyer/flyerdata.h"
+#include "flyer/flyerrequest.h"
 #include "flyer/listingextras.h"
 #include "settings/appsettings.h"
 
@@ -14,15 +15,13 @@
 #include <functional>
 #include <optional>
 
-// What the flyer shows while Flyer Details or the profile is being edited: the listing and the
-// profile as typed, not yet saved. projectMode is false for the preview flyer (no project open).
+// What the flyer shows while Flyer Details or the profile is being edited: the listing, its extras
+// (crops, web address, status, open house) and the profile as typed, not yet saved. The look and
+// the page are the window's.
 struct CFlyerDraft
 {
-    CFlyerData record;
-    std::array<std::optional<QRect>, CFlyerData::kSlotCount> crops;
-    CListingExtras extras; // its web address, status and open house as typed
+    FlyerRequest request;
     CAppSettings settings;
-    bool projectMode = true;
     bool profileOnly = false; // the listing is the saved one; only the profile is being edited
 };
 

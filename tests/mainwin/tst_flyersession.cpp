@@ -132,6 +132,15 @@ class TestFlyerSession : public QObject
     }
 
     // A project open and drawn, as after Open in the window.
+    // A listing typed over the open project, with the project's extras.
+    FlyerRequest Draft(const CFlyerData& record) const
+    {
+        FlyerRequest draft;
+        draft.record = record;
+        draft.extras = m_doc->Extras();
+        return draft;
+    }
+
     QString OpenDrawn(const QString& caption = QStringLiteral("Harbour View"))
     {
         const QString path = MakeProject(caption, QStringLiteral("Tahoma"), 0x00B16300);
@@ -406,7 +415,7 @@ private Q_SLOTS:
         const QString path = OpenDrawn(QStringLiteral("Saved Caption"));
         CFlyerData draft = m_doc->FlyerData();
         draft.m_strCaption = QStringLiteral("Typed Caption");
-        m_session->RenderDraft(draft);
+        m_session->RenderDraft(Draft(draft));
         QVERIFY(m_session->IsDrafting());
         QVERIFY(m_renderer->Last().page.contains(QStringLiteral("Typed Caption")));
         QVERIFY(!m_doc->IsProjectDirty());
@@ -449,19 +458,19 @@ private Q_SLOTS:
         m_renderer->young = true;
         QVERIFY(!m_session->CanReplaceDraftPage()); // no draft yet
         draft.m_strCaption = QStringLiteral("Typed A");
-        m_session->RenderDraft(draft);
+        m_session->RenderDraft(Draft(draft));
         QVERIFY(m_session->CanReplaceDraftPage());
         draft.m_strCaption = QStringLiteral("Typed AB");
-        m_session->RenderDraft(draft); // not asked to replace: waits behind
+        m_session->RenderDraft(Draft(draft)); // not asked to replace: waits behind
         QCOMPARE(m_renderer->replaced, 0);
         QCOMPARE(m_renderer->requests.size(), 2);
         m_renderer->FinishAll();
 
         draft.m_strCaption = QStringLiteral("Typed ABC");
-        m_session->RenderDraft(draft);
+        m_session->RenderDraft(Draft(draft));
         m_session->ReplaceWithNextDraft();
         draft.m_strCaption = QStringLiteral("Typed ABCD");
-        m_session->RenderDraft(draft);
+        m_session->RenderDraft(Draft(draft));
         QCOMPARE(m_renderer->replaced, 1);
         QCOMPARE(m_renderer->requests.size(), 1);
         QSignalSpy ready(m_session.get(), &CFlyerSession::FlyerReady);
@@ -473,7 +482,7 @@ private Q_SLOTS:
         m_queue->CreateMissingThemeCovers(false);
         QVERIFY(m_queue->IsMakingCovers());
         QVERIFY(m_renderer->IsBusy());
-        m_session->RenderDraft(draft);
+        m_session->RenderDraft(Draft(draft));
         QVERIFY(m_session->IsRenderPending());
         QVERIFY(!m_session->CanReplaceDraftPage());
         m_renderer->FinishAll();
@@ -488,7 +497,7 @@ private Q_SLOTS:
         CFlyerData draft;
         draft.Reset();
         draft.m_strCaption = QStringLiteral("Brand New Listing");
-        m_session->RenderDraft(draft);
+        m_session->RenderDraft(Draft(draft));
         QVERIFY(m_renderer->Last().page.contains(QStringLiteral("Brand New Listing")));
         QVERIFY(!m_doc->IsProjectOpen());
         m_renderer->FinishAll();

@@ -30,7 +30,7 @@ struct FakeRenderer
 CFlyerDraft Typed(const QString& caption)
 {
     CFlyerDraft draft;
-    draft.record.m_strCaption = caption;
+    draft.request.record.m_strCaption = caption;
     return draft;
 }
 
@@ -67,7 +67,7 @@ private Q_SLOTS:
         live.SetDraft(Typed("a"));
         live.SetDraft(Typed("ab"));
         QTRY_COMPARE(renderer.pages.size(), 1);
-        QCOMPARE(renderer.pages[0].record.m_strCaption, QStringLiteral("ab"));
+        QCOMPARE(renderer.pages[0].request.record.m_strCaption, QStringLiteral("ab"));
 
         for (const char* caption : {"abc", "abcd", "abcde"})
             live.SetDraft(Typed(QString::fromLatin1(caption)));
@@ -78,7 +78,7 @@ private Q_SLOTS:
         QCOMPARE(renderer.pages.size(), 1);
         live.OnRenderFinished(renderer.inFlight);
         QCOMPARE(renderer.pages.size(), 2);
-        QCOMPARE(renderer.pages[1].record.m_strCaption, QStringLiteral("abcde"));
+        QCOMPARE(renderer.pages[1].request.record.m_strCaption, QStringLiteral("abcde"));
 
         live.OnRenderFinished(renderer.inFlight);
         QVERIFY(live.IsIdle());
@@ -122,7 +122,7 @@ private Q_SLOTS:
         canReplace = true;
         live.SetDraft(Typed("abc"));
         QTRY_COMPARE(renderer.pages.size(), 2);
-        QCOMPARE(renderer.pages[1].record.m_strCaption, QStringLiteral("abc"));
+        QCOMPARE(renderer.pages[1].request.record.m_strCaption, QStringLiteral("abc"));
         live.SetDraft(Typed("abcd")); // the replacement is not replaced
         QTest::qWait(20);
         QCOMPARE(renderer.pages.size(), 2);
@@ -131,7 +131,7 @@ private Q_SLOTS:
         QCOMPARE(renderer.pages.size(), 2);
         live.OnRenderFinished(renderer.inFlight);
         QCOMPARE(renderer.pages.size(), 3);
-        QCOMPARE(renderer.pages[2].record.m_strCaption, QStringLiteral("abcd"));
+        QCOMPARE(renderer.pages[2].request.record.m_strCaption, QStringLiteral("abcd"));
         QCOMPARE(replacing, (QList<bool>{false, true, false}));
 
         live.SetDraft(Typed("abcde")); // a new page shown: one replacement is allowed again
@@ -156,15 +156,15 @@ private Q_SLOTS:
         live.Begin(saved, {});
 
         CFlyerDraft draft;
-        draft.record = saved;
-        draft.record.m_photos[1].m_strPath = chosen;
-        draft.crops[1] = QRect(2000, 0, 2000, 1400); // the blue half
+        draft.request.record = saved;
+        draft.request.record.m_photos[1].m_strPath = chosen;
+        draft.request.extras.m_crops[1] = QRect(2000, 0, 2000, 1400); // the blue half
         live.SetDraft(draft);
         // No page goes out without the new photo: the copy is waited for.
         QTRY_COMPARE_WITH_TIMEOUT(renderer.pages.size(), 1, 20000);
-        const QString copy = renderer.pages[0].record.m_photos[1].m_strPath;
+        const QString copy = renderer.pages[0].request.record.m_photos[1].m_strPath;
         QCOMPARE(QFileInfo(copy).absolutePath(), QDir(drafts).absolutePath());
-        QCOMPARE(renderer.pages[0].record.m_photos[0].m_strPath, savedPhoto);
+        QCOMPARE(renderer.pages[0].request.record.m_photos[0].m_strPath, savedPhoto);
         const QImage shown(copy);
         QCOMPARE(shown.size(), QSize(500, 350)); // the crop, fitted as the intake fits slot 2
         const QColor middle = shown.pixelColor(250, 175);
@@ -175,7 +175,7 @@ private Q_SLOTS:
         live.OnRenderFinished(renderer.inFlight);
         live.SetDraft(draft);
         QTRY_COMPARE(renderer.pages.size(), 2);
-        QCOMPARE(renderer.pages[1].record.m_photos[1].m_strPath, copy);
+        QCOMPARE(renderer.pages[1].request.record.m_photos[1].m_strPath, copy);
         QCOMPARE(QDir(drafts).entryList(QDir::Files).size(), 1);
     }
 
@@ -191,12 +191,12 @@ private Q_SLOTS:
         QSignalSpy failed(&live, &CXLiveDraft::PhotoFailed);
         live.Begin(CFlyerData(), {});
         CFlyerDraft draft;
-        draft.record.m_photos[0].m_strPath = broken;
+        draft.request.record.m_photos[0].m_strPath = broken;
         live.SetDraft(draft);
         QTRY_COMPARE(failed.size(), 1);
         // The page still goes out, with the slot as it was.
         QTRY_COMPARE(renderer.pages.size(), 1);
-        QCOMPARE(renderer.pages[0].record.m_photos[0].m_strPath, QString());
+        QCOMPARE(renderer.pages[0].request.record.m_photos[0].m_strPath, QString());
         live.OnRenderFinished(renderer.inFlight);
         QVERIFY(live.IsIdle());
     }

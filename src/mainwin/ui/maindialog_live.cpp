@@ -52,7 +52,7 @@ void CMainDialog::StartLiveDraft(const CFlyerData& saved, const CListingExtras& 
         if (draft.profileOnly)
             m_pSession->RenderProfileDraft(draft.settings);
         else
-            m_pSession->RenderDraft(draft.record, &draft.settings, draft.extras);
+            m_pSession->RenderDraft(draft.request, &draft.settings);
         return m_pSession->IsRenderPending() ? kDraftPage : 0;
     };
     m_pLiveDraft = new CXLiveDraft(render, photos, this);
@@ -77,7 +77,10 @@ void CMainDialog::BeginDetailsDraft(CDLGFlyerDetails& dialog)
     CXLiveDraft* draft = m_pLiveDraft;
     // A new project is drawn as a project from the first keystroke; the open one stays until Save.
     connect(&dialog, &CDLGFlyerDetails::DraftChanged, draft, [this, draft, &dialog] {
-        CFlyerDraft state{dialog.DraftRecord(), dialog.m_crops, dialog.DraftExtras(), m_appSettings, true};
+        CFlyerDraft state;
+        state.request.record = dialog.DraftRecord();
+        state.request.extras = dialog.DraftExtras();
+        state.settings = m_appSettings;
         draft->SetDraft(state);
     });
     connect(&dialog, &CDLGFlyerDetails::PhotoChosen, draft,
@@ -100,8 +103,12 @@ void CMainDialog::BeginProfileDraft(CPPDLGOptionsMyInfo& page)
     StartLiveDraft(m_document.FlyerData(), m_document.Extras());
     CXLiveDraft* draft = m_pLiveDraft;
     connect(&page, &CPPDLGOptionsMyInfo::ProfileChanged, draft, [this, draft, &page] {
-        CFlyerDraft state{m_document.FlyerData(), m_document.Extras().m_crops, m_document.Extras(),
-                          m_appSettings,          m_document.IsProjectOpen(),  true};
+        CFlyerDraft state;
+        state.request.record = m_document.FlyerData();
+        state.request.extras = m_document.Extras();
+        state.request.mode = m_document.IsProjectOpen() ? FlyerMode::Project : FlyerMode::Preview;
+        state.settings = m_appSettings;
+        state.profileOnly = true;
         page.CurrentProfileTo(state.settings);
         draft->SetDraft(state);
     });
