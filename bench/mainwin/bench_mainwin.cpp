@@ -5,6 +5,7 @@
 #include "catalogue/ui/themeslb.h"
 #include "compose/ui/canvas.h"
 #include "controls/ui/listctrl.h"
+#include "controls/ui/messagebox.h"
 #include "compose/render/xhtml2image.h"
 #include "imaging/photointake.h"
 #include "mainwin/livedraft.h"
@@ -348,6 +349,8 @@ LiveFigures MeasureLive(CMainDialog& window, int keystrokes, const QStringList& 
         if (!dialog)
             return;
         MeasureLiveDetails(window, *dialog, keystrokes, photos, figures);
+        // What was typed is thrown away: the dialog asks first.
+        CXMessageBoxTest::AnswerNext(MsgBox::IdYes);
         dialog->reject();
     });
     window.Button(IDC_BTN_DETAILS)->click();
