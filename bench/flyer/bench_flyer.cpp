@@ -1,6 +1,7 @@
 // The warm flyer cycle against two command-line HTML-to-picture tools, on the same merged page.
 #include "settings/workingfolders.h"
 #include "support/flyerrequests.h"
+#include "support/benchsupport.h"
 #include "catalogue/themecatalogue.h"
 #include "compose/loadpolicy.h"
 #include "compose/render/xhtml2image.h"
@@ -50,27 +51,6 @@ bool WritePhoto(const QString& path, int width, int height, QColor a, QColor b)
         painter.drawLine(x, 0, width - x, height);
     painter.end();
     return photo.save(path, "JPEG", 100);
-}
-
-// Runs one peer per page, as a script would; returns the wall-clock milliseconds of each run.
-QList<double> TimePeer(const QString& program, const QStringList& args, int runs, const QString& output)
-{
-    QList<double> times;
-    for (int i = 0; i < runs; ++i) {
-        QFile::remove(output);
-        QProcess process;
-        process.setStandardOutputFile(QProcess::nullDevice());
-        process.setStandardErrorFile(QProcess::nullDevice());
-        QElapsedTimer clock;
-        clock.start();
-        process.start(program, args);
-        if (!process.waitForFinished(120000) || process.exitCode() != 0 || !QFile::exists(output)) {
-            std::fprintf(stderr, "%s failed (exit %d)\n", qPrintable(program), process.exitCode());
-            return {};
-        }
-        times.append(clock.nsecsElapsed() / 1e6);
-    }
-    return times;
 }
 
 void PrintPeer(const char* label, const QList<double>& times, double ours)
@@ -135,19 +115,11 @@ int main(int argc, char* argv[])
 
     CAppSettings settings;
     WorkingFolders::InitAppSettings(settings);
-    CXThemeCatalogue catalogue;
-    catalogue.LoadAvailableThemes(settings.Path2Themes);
-    qsizetype index = 0;
-    if (!catalogue.FindTheme(kTheme, index)) {
-        std::fprintf(stderr, "theme %s not found in %s\n", qPrintable(kTheme), qPrintable(settings.Path2Themes));
+    const std::optional<BenchSupport::ShippedTheme> shipped = BenchSupport::LoadShippedTheme(settings, kTheme);
+    if (!shipped)
         return 1;
-    }
-    const CXThemeTemplateInfo theme = catalogue.at(index);
-    QString templateText;
-    if (!LoadTemplate(theme.GetTemplate(), templateText)) {
-        std::fprintf(stderr, "cannot read %s\n", qPrintable(theme.GetTemplate()));
-        return 1;
-    }
+    const CXThemeTemplateInfo& theme = shipped->info;
+    const QString& templateText = shipped->templateText;
 
     // A project as the photo intake leaves it: four reduced photos in its folder.
     const QString folder = work.filePath(QStringLiteral("project"));
@@ -245,13 +217,13 @@ int main(int argc, char* argv[])
     const QString chromium = QStandardPaths::findExecutable(QStringLiteral("chromium"));
     if (!chromium.isEmpty()) {
         const QString shot = out.filePath(QStringLiteral("chromium.png"));
-        chromiumTimes =
-            TimePeer(chromium,
-                     {QStringLiteral("--headless"), QStringLiteral("--no-sandbox"), QStringLiteral("--disable-gpu"),
-                      QStringLiteral("--hide-scrollbars"), QStringLiteral("--window-size=816,1056"),
-                      QStringLiteral("--user-data-dir=") + work.filePath(QStringLiteral("chromium-profile")),
-                      QStringLiteral("--screenshot=") + shot, pageUrl},
-                     runs, shot);
+        chromiumTimes = BenchSupport::TimePeer(
+            chromium,
+            {QStringLiteral("--headless"), QStringLiteral("--no-sandbox"), QStringLiteral("--disable-gpu"),
+             QStringLiteral("--hide-scrollbars"), QStringLiteral("--window-size=816,1056"),
+             QStringLiteral("--user-data-dir=") + work.filePath(QStringLiteral("chromium-profile")),
+             QStringLiteral("--screenshot=") + shot, pageUrl},
+            runs, shot);
     }
     PrintPeer("chromium --headless --screenshot (per page)", chromiumTimes, ours);
 
@@ -259,11 +231,11 @@ int main(int argc, char* argv[])
     const QString wk = QStandardPaths::findExecutable(QStringLiteral("wkhtmltoimage"));
     if (!wk.isEmpty()) {
         const QString shot = out.filePath(QStringLiteral("wkhtmltoimage.png"));
-        wkTimes = TimePeer(wk,
-                           {QStringLiteral("--quiet"), QStringLiteral("--enable-local-file-access"),
-                            QStringLiteral("--width"), QStringLiteral("816"), QStringLiteral("--height"),
-                            QStringLiteral("1056"), pagePath, shot},
-                           runs, shot);
+        wkTimes = BenchSupport::TimePeer(wk,
+                                         {QStringLiteral("--quiet"), QStringLiteral("--enable-local-file-access"),
+                                          QStringLiteral("--width"), QStringLiteral("816"), QStringLiteral("--height"),
+                                          QStringLiteral("1056"), pagePath, shot},
+                                         runs, shot);
     }
     PrintPeer("wkhtmltoimage (per page)", wkTimes, ours);
 

@@ -1,6 +1,7 @@
 // The print-quality flyer: the vector PDF of a four-photo project against Chromium's own
 // --print-to-pdf of the same merged page, the first print copy of a 12 MP original, and the size
 // of a PDF made from four 12 MP originals.
+#include "support/benchsupport.h"
 #include "flyer/flyerrequest.h"
 #include "settings/workingfolders.h"
 #include "compose/printphotos.h"
@@ -61,26 +62,6 @@ bool WritePhoto(const QString& path, int width, int height, int seed)
         painter.drawRect(QRect(200 + i * 150, 900 + (i % 5) * 300, 120, 180));
     painter.end();
     return photo.save(path, "JPEG", 92);
-}
-
-QList<double> TimePeer(const QString& program, const QStringList& args, int runs, const QString& output)
-{
-    QList<double> times;
-    for (int i = 0; i < runs; ++i) {
-        QFile::remove(output);
-        QProcess process;
-        process.setStandardOutputFile(QProcess::nullDevice());
-        process.setStandardErrorFile(QProcess::nullDevice());
-        QElapsedTimer clock;
-        clock.start();
-        process.start(program, args);
-        if (!process.waitForFinished(120000) || process.exitCode() != 0 || !QFile::exists(output)) {
-            std::fprintf(stderr, "%s failed (exit %d)\n", qPrintable(program), process.exitCode());
-            return {};
-        }
-        times.append(clock.nsecsElapsed() / 1e6);
-    }
-    return times;
 }
 
 } // namespace
@@ -255,13 +236,13 @@ int main(int argc, char* argv[])
     const QString chromium = QStandardPaths::findExecutable(QStringLiteral("chromium"));
     if (!chromium.isEmpty()) {
         const QString target = out.filePath(QStringLiteral("chromium-print.pdf"));
-        chromiumTimes =
-            TimePeer(chromium,
-                     {QStringLiteral("--headless"), QStringLiteral("--no-sandbox"), QStringLiteral("--disable-gpu"),
-                      QStringLiteral("--no-pdf-header-footer"),
-                      QStringLiteral("--user-data-dir=") + work.filePath(QStringLiteral("chromium-profile")),
-                      QStringLiteral("--print-to-pdf=") + target, QUrl::fromLocalFile(html).toString()},
-                     std::min(runs, 10), target);
+        chromiumTimes = BenchSupport::TimePeer(
+            chromium,
+            {QStringLiteral("--headless"), QStringLiteral("--no-sandbox"), QStringLiteral("--disable-gpu"),
+             QStringLiteral("--no-pdf-header-footer"),
+             QStringLiteral("--user-data-dir=") + work.filePath(QStringLiteral("chromium-profile")),
+             QStringLiteral("--print-to-pdf=") + target, QUrl::fromLocalFile(html).toString()},
+            std::min(runs, 10), target);
     }
 
     const double ours = Median(times);

@@ -2,6 +2,7 @@
 // folder, photos, sidebar picture and texts, as a batch makes them.
 #include "settings/workingfolders.h"
 #include "support/flyerrequests.h"
+#include "support/benchsupport.h"
 #include "catalogue/themecatalogue.h"
 #include "compose/loadpolicy.h"
 #include "compose/render/xhtml2image.h"
@@ -99,19 +100,11 @@ int main(int argc, char* argv[])
 
     CAppSettings settings;
     WorkingFolders::InitAppSettings(settings);
-    CXThemeCatalogue catalogue;
-    catalogue.LoadAvailableThemes(settings.Path2Themes);
-    qsizetype index = 0;
-    if (!catalogue.FindTheme(kTheme, index)) {
-        std::fprintf(stderr, "theme %s not found in %s\n", qPrintable(kTheme), qPrintable(settings.Path2Themes));
+    const std::optional<BenchSupport::ShippedTheme> shipped = BenchSupport::LoadShippedTheme(settings, kTheme);
+    if (!shipped)
         return 1;
-    }
-    const CXThemeTemplateInfo theme = catalogue.at(index);
-    QString templateText;
-    if (!LoadTemplate(theme.GetTemplate(), templateText)) {
-        std::fprintf(stderr, "cannot read %s\n", qPrintable(theme.GetTemplate()));
-        return 1;
-    }
+    const CXThemeTemplateInfo& theme = shipped->info;
+    const QString& templateText = shipped->templateText;
 
     // Eight photos as the intake leaves them; each flyer links four of them into its own folder.
     const QString photos = work.filePath(QStringLiteral("photos"));
