@@ -108,6 +108,9 @@ int main(int argc, char* argv[])
     flyer.m_strCaption = QStringLiteral("Charming Bungalow");
     flyer.m_strPrice = QStringLiteral("Offered at $450,000");
     flyer.m_strAddress = QStringLiteral("12 Oak Lane");
+    // The project's folder is where its originals may be read from.
+    flyer.m_strPathName = QDir(folder).filePath(QStringLiteral("Charming Bungalow.lso"));
+    flyer.m_strFolder = QDir(folder).path() + QLatin1Char('/');
     for (int i = 0; i < kPhotoSlots; ++i)
         flyer.m_photos[size_t(i)].m_strPath = paths[size_t(i)];
     source.request.look.templatePath = QDir(settings.Path2Themes).filePath(QStringLiteral("Gallery-KT401/index.htm"));
