@@ -428,6 +428,7 @@ CXFlyerSource CMainDialog::FlyerSource() const
     request.extras = m_document.Extras();
     request.mode = m_document.IsProjectOpen() ? FlyerMode::Project : FlyerMode::Preview;
     request.pageSize = m_pSession->PageSizeOf(request.look.themeName);
+    request.backTemplatePath = m_pSession->BackTemplateOf(request.look.themeName);
     source.settings = &m_appSettings;
     return source;
 }
@@ -442,7 +443,11 @@ void CMainDialog::OnBnClickedBtnEmailFlyer()
 void CMainDialog::OnBnClickedBtnExportFlyer()
 {
     WaitForFlyer();
-    ExportFlyer(this, m_appSettings, m_document.FlyerData(), &FlyerImage(), PrintPageOf(m_pRenderer, FlyerSource()));
+    const CXFlyerSource source = FlyerSource();
+    CXHTML2Image* renderer = m_pRenderer;
+    const BackPictureFn backPicture = [renderer, source]() { return RenderBackPicture(*renderer, source); };
+    ExportFlyer(this, m_appSettings, m_document.FlyerData(), &FlyerImage(), PrintPageOf(m_pRenderer, source),
+                source.request.backTemplatePath.isEmpty() ? BackPictureFn() : backPicture);
 }
 
 void CMainDialog::OnBnClickedBtnRefresh()

@@ -6,6 +6,7 @@
 #include "output/flyerprint.h"
 #include "output/printexport.h"
 #include "flyer/flyerdata.h"
+#include "flyer/pagesize.h"
 #include "settings/appinfo.h"
 #include "settings/appsettings.h"
 
@@ -24,6 +25,7 @@
 #include <QPrinter>
 #include <QPrinterInfo>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QGuiApplication>
 #include <QScopeGuard>
 #include <QVBoxLayout>
@@ -135,6 +137,13 @@ QStringList ExportFilters()
     return filters;
 }
 
+QStringList ExportFiltersFor(QSize page)
+{
+    if (IsSocialPage(page))
+        return {QStringLiteral("JPEG Image (*.jpg)"), QStringLiteral("PNG Image (*.png)")};
+    return ExportFilters();
+}
+
 bool IsPrintQualityFilter(const QString& filter)
 {
     return filter == PrintQualityPdfFilter() || PrintSizePictureFilters().contains(filter);
@@ -169,7 +178,7 @@ bool ChooseExportPath(QWidget* owner, QString& path, const QString& startFolder,
     QFileDialog dialog(owner, ExportDialogTitle(), startFolder, filter);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
-    dialog.setDefaultSuffix(QStringLiteral("pdf"));
+    dialog.setDefaultSuffix(filter.contains(QLatin1String("*.pdf")) ? QStringLiteral("pdf") : QStringLiteral("jpg"));
     QCheckBox* marks = nullptr;
     if (cropMarks) {
         // The check box sits under the file type it belongs to, in the dialog's own layout.
@@ -199,18 +208,46 @@ bool ChooseExportPath(QWidget* owner, QString& path, const QString& startFolder,
 }
 
 void ExportFlyer(QWidget* owner, CAppSettings& settings, const CFlyerData& flyer, const QImage* image,
-                 const PrintPageFn& printPage)
+                 const PrintPageFn& printPage, const BackPictureFn& backPicture)
 {
     if (!HasFlyer(image)) {
         TellNoFlyer(owner, QStringLiteral("export"));
         return;
     }
     QString path;
-    if (!printPage) {
-        if (!ChooseExportPath(owner, path, settings.LastExportToPath, DefaultExportName(flyer), ExportFilter()))
+    if (IsSocialPage(image->size())) {
+        // A picture for a feed: its own pixels, as JPEG or PNG; no page for paper.
+        QString name = DefaultExportName(flyer);
+        name.replace(QRegularExpression(QStringLiteral("\\.pdf$")), QStringLiteral(".jpg"));
+        QString filter = ExportFiltersFor(image->size()).constFirst();
+        if (!ChooseExportPath(owner, path, settings.LastExportToPath, name,
+                              ExportFiltersFor(image->size()).join(QStringLiteral(";;")), &filter))
             return;
         QString error;
         if (!ExportFlyerFile(settings, flyer, *image, path, &error))
+            Tell(owner, error);
+        return;
+    }
+    // The back page of a two-sided theme, drawn when a picture PDF needs it.
+    const auto backOf = [&backPicture, owner](const QString& chosen, QImage& back) {
+        if (!backPicture || !IsPdfExportPath(chosen))
+            return true;
+        const CXBusyCursor busy;
+        back = backPicture();
+        if (back.isNull()) {
+            Tell(owner, QStringLiteral("The flyer could not be exported: its back page could not be drawn."));
+            return false;
+        }
+        return true;
+    };
+    if (!printPage) {
+        if (!ChooseExportPath(owner, path, settings.LastExportToPath, DefaultExportName(flyer), ExportFilter()))
+            return;
+        QImage back;
+        if (!backOf(path, back))
+            return;
+        QString error;
+        if (!ExportFlyerFile(settings, flyer, *image, path, &error, back))
             Tell(owner, error);
         return;
     }
@@ -241,8 +278,11 @@ void ExportFlyer(QWidget* owner, CAppSettings& settings, const CFlyerData& flyer
     }
     if (!ConfirmPreflight(owner, {}, QStringLiteral("Export anyway?"), adRules))
         return;
+    QImage back;
+    if (!backOf(path, back))
+        return;
     QString error;
-    if (!ExportFlyerFile(settings, flyer, *image, path, &error))
+    if (!ExportFlyerFile(settings, flyer, *image, path, &error, back))
         Tell(owner, error);
 }
 

@@ -3,6 +3,7 @@
 #include "compose/render/printpage.h"
 #include "output/flyermail.h" // HasMailClient, for the E-mail button
 
+#include <QSize>
 #include <QString>
 
 #include <functional>
@@ -21,15 +22,23 @@ class QWidget;
 // one, the commands work on the screen picture alone.
 using PrintPageFn = std::function<bool(PrintPageWork work, CXPrintPage& page, QString* error)>;
 
+// The screen picture of a two-sided theme's back page; unset for a theme of one page.
+using BackPictureFn = std::function<QImage()>;
+
 // Asks where to export and writes the flyer there as PDF, JPEG, PNG or BMP by the extension; with
-// the print-quality file type, the vector page (or a 300 dpi picture), after the preflight.
+// the print-quality file type, the vector page (or a 300 dpi picture), after the preflight. A
+// two-sided theme's PDFs hold the back as their second page; a social media picture is offered
+// as JPEG and PNG only.
 void ExportFlyer(QWidget* owner, CAppSettings& settings, const CFlyerData& flyer, const QImage* image,
-                 const PrintPageFn& printPage = {});
+                 const PrintPageFn& printPage = {}, const BackPictureFn& backPicture = {});
 
 // The save dialog's filter, print-quality PDF, press-ready PDF and 300 ppi pictures (2550 x 3300,
 // "(print size)") included, and the entry to select first: the one last used when it is still offered, else the
 // print-quality PDF.
 QStringList ExportFilters();
+// The file types Export offers for a page: a social media picture (square, story, link) is a JPEG
+// or PNG at its exact pixels; every other page gets ExportFilters.
+QStringList ExportFiltersFor(QSize page);
 QString PrintQualityPdfFilter();
 // The press-ready PDF: the print-quality page on a sheet with the bleed, with or without crop marks.
 QString PressPdfFilter();
