@@ -1,8 +1,13 @@
 #include "outputfixtures.h"
 #include "flyer/flyerdata.h"
+#include "flyer/listingextras.h"
+#include "imaging/photointake.h"
 #include "support/childprocess.h"
 
+#include <QColorSpace>
 #include <QDir>
+#include <QFileInfo>
+#include <QRandomGenerator>
 #include <QFile>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -20,6 +25,52 @@ QString LastExportToPath()
 {
     const ChildRun r = RunCli({QStringLiteral("settings")});
     return QJsonDocument::fromJson(r.out).object().value(QStringLiteral("LastExportToPath")).toString();
+}
+
+// pdfinfo's page lines ("Page    2 TrimBox: ..."), for pages 1 and 2, on one line each.
+QString PdfBoxes(const QString& pdf)
+{
+    QByteArray out;
+    if (RunTool(QStringLiteral("pdfinfo"),
+                {QStringLiteral("-box"), QStringLiteral("-f"), QStringLiteral("1"), QStringLiteral("-l"),
+                 QStringLiteral("2"), pdf},
+                &out) != 0)
+        return QString();
+    return QString::fromUtf8(out).simplified();
+}
+
+QString PdfPageText(const QString& pdf, int page)
+{
+    QByteArray out;
+    RunTool(QStringLiteral("pdftotext"),
+            {QStringLiteral("-f"), QString::number(page), QStringLiteral("-l"), QString::number(page), pdf,
+             QStringLiteral("-")},
+            &out);
+    return QString::fromUtf8(out).simplified();
+}
+
+// A project whose main photo is a large picture; noisy, it is as hard on a JPEG as a photo gets.
+QString ProjectWithPhoto(const QString& folder, bool noisy)
+{
+    QDir().mkpath(folder);
+    QImage photo(3000, 2000, QImage::Format_RGB32);
+    QRandomGenerator random(35);
+    for (int y = 0; y < photo.height(); ++y) {
+        auto* line = reinterpret_cast<QRgb*>(photo.scanLine(y));
+        for (int x = 0; x < photo.width(); ++x)
+            line[x] = noisy ? (random.generate() | 0xFF000000u) : qRgb(40 + x / 20, 120, 200 - y / 20);
+    }
+    std::array<QString, kPhotoSlots> paths;
+    paths[0] = QDir(folder).filePath(QStringLiteral("chosen.jpg"));
+    if (!photo.save(paths[0], "JPEG", 95) || !ProcessPhotos(folder, paths))
+        return QString();
+    CFlyerData flyer;
+    flyer.Reset();
+    flyer.m_strCaption = QStringLiteral("Charming Bungalow");
+    flyer.m_strPrice = QStringLiteral("$1,250,000");
+    flyer.m_photos[0].m_strPath = paths[0];
+    flyer.SetPathName(QDir(folder).filePath(QStringLiteral("FlyerData.lso")));
+    return flyer.Save().IsOk() ? flyer.m_strPathName : QString();
 }
 
 } // namespace
@@ -83,6 +134,139 @@ private Q_SLOTS:
         const QImage picture = format.startsWith("%PDF") ? RasterisePdf(path, 192) : QImage(path);
         QCOMPARE(FramedSides(picture), QStringLiteral("TBLR"));
         QCOMPARE(LastExportToPath(), QFileInfo(path).absolutePath());
+    }
+
+    // A two-sided card: both sides on two pages of every PDF, each page of the press PDF with its own
+    // trim and bleed.
+    void twoSidedPdf_data()
+    {
+        QTest::addColumn<QStringList>("quality");
+        QTest::addColumn<QStringList>("boxes"); // in pdfinfo's words, for each of the two pages
+        QTest::addColumn<bool>("text");         // the sides' words are text (vector pages)
+
+        QTest::newRow("picture PDF") << QStringList() << QStringList{"MediaBox: 0.00 0.00 432.00 288.00"} << false;
+        QTest::newRow("print quality") << QStringList{"--quality", "print"}
+                                       << QStringList{"MediaBox: 0.00 0.00 432.00 288.00"} << true;
+        QTest::newRow("press") << QStringList{"--quality", "press"}
+                               << QStringList{"TrimBox: 9.00 9.00 441.00 297.00", "BleedBox: 0.00 0.00 450.00 306.00"}
+                               << true;
+        QTest::newRow("press with marks")
+            << QStringList{"--quality", "press", "--marks"}
+            << QStringList{"TrimBox: 9.00 9.00 441.00 297.00", "BleedBox: 0.00 0.00 450.00 306.00",
+                           "MediaBox: -27.00 -27.00 477.00 333.00"}
+            << true;
+    }
+
+    void twoSidedPdf()
+    {
+        QFETCH(QStringList, quality);
+        QFETCH(QStringList, boxes);
+        QFETCH(bool, text);
+        QVERIFY(WriteFormatThemes());
+        const QString pdf = m_dir.filePath(QStringLiteral("card-%1.pdf").arg(QTest::currentDataTag()));
+        const ChildRun r = RunCli(QStringList{QStringLiteral("export"), QStringLiteral("--theme"),
+                                              QStringLiteral("Card Test"), QStringLiteral("--out"), pdf} +
+                                  quality);
+        QVERIFY2(r.exitCode == 0, r.err.constData());
+        QCOMPARE(QpdfCheck(pdf), 0);
+        const QString info = PdfBoxes(pdf);
+        QVERIFY2(info.contains(QLatin1String("Pages: 2")), qPrintable(info));
+        for (const QString& box : std::as_const(boxes)) {
+            for (const QString& page : {QStringLiteral("Page 1 "), QStringLiteral("Page 2 ")})
+                QVERIFY2(info.contains(page + box), qPrintable(page + box + QLatin1String(" in ") + info));
+        }
+        if (text) {
+            QVERIFY(PdfPageText(pdf, 1).contains(QLatin1String("FRONT SIDE")));
+            QVERIFY(!PdfPageText(pdf, 1).contains(QLatin1String("BACK SIDE")));
+            QVERIFY(PdfPageText(pdf, 2).contains(QLatin1String("BACK SIDE")));
+        } else {
+            // The front is blue, the back white.
+            const QImage front = RasterisePdf(pdf, 72);
+            QVERIFY(qBlue(front.pixel(20, 270)) > 100 && qRed(front.pixel(20, 270)) < 80);
+        }
+    }
+
+    // A picture shows one side: the front by default, the back when asked; a one-page theme has none.
+    void pictureOfASide_data()
+    {
+        QTest::addColumn<QString>("theme");
+        QTest::addColumn<QStringList>("extra");
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<bool>("blue"); // the front's background at the bottom left
+
+        QTest::newRow("front") << "Card Test" << QStringList() << 0 << true;
+        QTest::newRow("back") << "Card Test" << QStringList{"--side", "back"} << 0 << false;
+        QTest::newRow("back at print quality")
+            << "Card Test" << QStringList{"--side", "back", "--quality", "print"} << 0 << false;
+        QTest::newRow("no back") << "Simple - KT101" << QStringList{"--side", "back"} << 2 << false;
+        QTest::newRow("no such side") << "Card Test" << QStringList{"--side", "left"} << 2 << false;
+    }
+
+    void pictureOfASide()
+    {
+        QFETCH(QString, theme);
+        QFETCH(QStringList, extra);
+        QFETCH(int, exitCode);
+        QFETCH(bool, blue);
+        QVERIFY(WriteFormatThemes());
+        const QString png = m_dir.filePath(QStringLiteral("side-%1.png").arg(QTest::currentDataTag()));
+        const ChildRun r = RunCli(
+            QStringList{QStringLiteral("render"), QStringLiteral("--theme"), theme, QStringLiteral("--out"), png} +
+            extra);
+        QVERIFY2(r.exitCode == exitCode, r.err.constData());
+        if (exitCode != 0) {
+            QVERIFY(!QFile::exists(png));
+            return;
+        }
+        const QImage picture(png);
+        const bool print = extra.contains(QLatin1String("print"));
+        QCOMPARE(picture.size(), print ? QSize(1800, 1200) : QSize(576, 384));
+        const QRgb corner = picture.pixel(10, picture.height() - 10);
+        QCOMPARE(qBlue(corner) > 100 && qRed(corner) < 80, blue);
+    }
+
+    // Social pictures: the page's own pixels, tagged sRGB, a JPEG within 1 MB even of a noisy photo;
+    // never a PDF.
+    void socialPicture_data()
+    {
+        QTest::addColumn<QString>("out");
+        QTest::addColumn<QStringList>("extra");
+        QTest::addColumn<int>("exitCode");
+
+        QTest::newRow("jpeg") << "square.jpg" << QStringList() << 0;
+        QTest::newRow("png") << "square.png" << QStringList() << 0;
+        QTest::newRow("pdf") << "square.pdf" << QStringList() << 2;
+        QTest::newRow("print quality") << "print.png" << QStringList{"--quality", "print"} << 2;
+    }
+
+    void socialPicture()
+    {
+        QFETCH(QString, out);
+        QFETCH(QStringList, extra);
+        QFETCH(int, exitCode);
+        QVERIFY(WriteFormatThemes());
+        const QString project = ProjectWithPhoto(m_dir.filePath(QStringLiteral("Noisy")), true);
+        QVERIFY(!project.isEmpty());
+        const QString path = m_dir.filePath(out);
+        const ChildRun r =
+            RunCli(QStringList{QStringLiteral("export"), QStringLiteral("--theme"), QStringLiteral("Square Test"),
+                               QStringLiteral("--project"), project, QStringLiteral("--out"), path} +
+                   extra);
+        QVERIFY2(r.exitCode == exitCode, r.err.constData());
+        if (exitCode != 0) {
+            QVERIFY2(r.err.contains("social media"), r.err.constData());
+            QVERIFY(!QFile::exists(path));
+            return;
+        }
+        const QImage picture(path);
+        QCOMPARE(picture.size(), QSize(1080, 1080));
+        QCOMPARE(picture.colorSpace().primaries(), QColorSpace::Primaries::SRgb);
+        QCOMPARE(picture.colorSpace().transferFunction(), QColorSpace::TransferFunction::SRgb);
+        if (out.endsWith(QLatin1String(".jpg")))
+            QVERIFY2(QFileInfo(path).size() <= 1000 * 1000, qPrintable(QString::number(QFileInfo(path).size())));
+        // No frame: the photo reaches the very corner.
+        const QColor corner = picture.pixelColor(0, 0);
+        QVERIFY(corner.red() > 20 || corner.green() > 20 || corner.blue() > 20);
     }
 
     void usage()
