@@ -90,6 +90,15 @@ int RenderFlyerFromArgs(const QStringList& args, const QString& command, const Q
         return Done;
     }
 
+    if (IsSocialPage(selection.request.pageSize)) {
+        // A feed's picture is seen at its full size: its photos come from the originals.
+        CXPrintPage page;
+        if (const int rc = MakeSelectedPrintPage(renderer, selection, settings, PrintPageWork::Picture, page);
+            rc != Done)
+            return rc;
+        flyer = page.picture;
+        return Done;
+    }
     if (const int rc = RenderSelectedFlyer(renderer, selection, settings, flyer); rc != Done)
         return rc;
     if (back && !selection.request.backTemplatePath.isEmpty() && (!side || *side == Side::Back))

@@ -49,17 +49,35 @@ QString PdfPageText(const QString& pdf, int page)
     return QString::fromUtf8(out).simplified();
 }
 
-// A project whose main photo is a large picture; noisy, it is as hard on a JPEG as a photo gets.
-QString ProjectWithPhoto(const QString& folder, bool noisy)
+// A large photo as hard on a JPEG as a photo gets: every pixel its own colour.
+QImage NoisyPhoto()
 {
-    QDir().mkpath(folder);
     QImage photo(3000, 2000, QImage::Format_RGB32);
     QRandomGenerator random(35);
     for (int y = 0; y < photo.height(); ++y) {
         auto* line = reinterpret_cast<QRgb*>(photo.scanLine(y));
         for (int x = 0; x < photo.width(); ++x)
-            line[x] = noisy ? (random.generate() | 0xFF000000u) : qRgb(40 + x / 20, 120, 200 - y / 20);
+            line[x] = random.generate() | 0xFF000000u;
     }
+    return photo;
+}
+
+// Black and white stripes two pixels wide: a 600 pixel copy blurs them to grey.
+QImage StripedPhoto()
+{
+    QImage photo(2160, 1440, QImage::Format_RGB32);
+    for (int y = 0; y < photo.height(); ++y) {
+        auto* line = reinterpret_cast<QRgb*>(photo.scanLine(y));
+        for (int x = 0; x < photo.width(); ++x)
+            line[x] = (x / 2) % 2 ? 0xFF000000u : 0xFFFFFFFFu;
+    }
+    return photo;
+}
+
+// A project whose main photo is photo.
+QString ProjectWithPhoto(const QString& folder, const QImage& photo)
+{
+    QDir().mkpath(folder);
     std::array<QString, kPhotoSlots> paths;
     paths[0] = QDir(folder).filePath(QStringLiteral("chosen.jpg"));
     if (!photo.save(paths[0], "JPEG", 95) || !ProcessPhotos(folder, paths))
@@ -245,7 +263,7 @@ private Q_SLOTS:
         QFETCH(QStringList, extra);
         QFETCH(int, exitCode);
         QVERIFY(WriteFormatThemes());
-        const QString project = ProjectWithPhoto(m_dir.filePath(QStringLiteral("Noisy")), true);
+        const QString project = ProjectWithPhoto(m_dir.filePath(QStringLiteral("Noisy")), NoisyPhoto());
         QVERIFY(!project.isEmpty());
         const QString path = m_dir.filePath(out);
         const ChildRun r =
@@ -267,6 +285,30 @@ private Q_SLOTS:
         // No frame: the photo reaches the very corner.
         const QColor corner = picture.pixelColor(0, 0);
         QVERIFY(corner.red() > 20 || corner.green() > 20 || corner.blue() > 20);
+    }
+
+    // A 1080 pixel frame is filled from the original, not from the 600 pixel screen copy blown up:
+    // stripes two pixels wide still alternate in the picture.
+    void socialPhotoIsSharp()
+    {
+        QVERIFY(WriteFormatThemes());
+        const QString project = ProjectWithPhoto(m_dir.filePath(QStringLiteral("Striped")), StripedPhoto());
+        QVERIFY(!project.isEmpty());
+        const QString png = m_dir.filePath(QStringLiteral("striped.png"));
+        const ChildRun r = RunCli({QStringLiteral("render"), QStringLiteral("--theme"), QStringLiteral("Square Test"),
+                                   QStringLiteral("--project"), project, QStringLiteral("--out"), png});
+        QVERIFY2(r.exitCode == 0, r.err.constData());
+        const QImage picture = QImage(png).convertToFormat(QImage::Format_Grayscale8);
+        QCOMPARE(picture.size(), QSize(1080, 1080));
+        // The mean step from one pixel to the next across the middle of the photo.
+        double steps = 0;
+        int count = 0;
+        for (int y = 300; y < 400; ++y) {
+            const uchar* line = picture.constScanLine(y);
+            for (int x = 300; x < 780; ++x, ++count)
+                steps += std::abs(int(line[x + 1]) - int(line[x]));
+        }
+        QVERIFY2(steps / count > 60, qPrintable(QString::number(steps / count)));
     }
 
     void usage()

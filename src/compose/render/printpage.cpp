@@ -29,6 +29,8 @@
 #include <QScopeGuard>
 #include <QTemporaryFile>
 
+#include <algorithm>
+#include <cmath>
 #include <optional>
 
 Q_LOGGING_CATEGORY(lcPrintPage, "listora.render.printpage", QtWarningMsg)
@@ -278,6 +280,17 @@ bool MakeOnePrintPage(CXHTML2Image& renderer, const CXFlyerSource& source, Print
     }
     if (work == PrintPageWork::PreflightOnly)
         return true;
+    if (work == PrintPageWork::Picture) {
+        // One pixel of the copy to a pixel of the page, never enlarged.
+        for (std::optional<CXPrintCopyPlan>& plan : plans) {
+            if (!plan || plan->crop.isEmpty() || plan->boxInches.isEmpty())
+                continue;
+            const QSizeF box = plan->boxInches * kCssPixelsPerInch;
+            const double f = std::min({1.0, box.width() / plan->crop.width(), box.height() / plan->crop.height()});
+            plan->size = QSize(std::max(1, int(std::lround(plan->crop.width() * f))),
+                               std::max(1, int(std::lround(plan->crop.height() * f))));
+        }
+    }
 
     CMergeLook look = pass.look;
     const QString folder = source.printCopyFolder.isEmpty() ? PrintCopyFolder() : source.printCopyFolder;
@@ -336,6 +349,13 @@ bool MakeOnePrintPage(CXHTML2Image& renderer, const CXFlyerSource& source, Print
         const qsizetype end = out.page.lastIndexOf(QLatin1String("</body>"), -1, Qt::CaseInsensitive);
         out.page.insert(end >= 0 ? end : out.page.size(), strips);
     }
+    if (work == PrintPageWork::Picture) {
+        if (!renderer.Render(out.page, request.pageSize.width(), request.pageSize.height(), out.picture, &why))
+            return fail(QStringLiteral("The flyer could not be drawn: %1").arg(why));
+        if (error)
+            error->clear();
+        return true;
+    }
     QByteArray printedLayout;
     if (!renderer.RenderPrint(out.page, request.pageSize,
                               press ? RenderProtocol::PrintMode::Press : RenderProtocol::PrintMode::Pdf, printedLayout,
@@ -370,7 +390,7 @@ bool MakePrintPage(CXHTML2Image& renderer, const CXFlyerSource& source, PrintPag
     if (!MakeOnePrintPage(renderer, source, work, out, error))
         return false;
     const QString& backPath = source.request.backTemplatePath;
-    if (backPath.isEmpty())
+    if (backPath.isEmpty() || work == PrintPageWork::Picture)
         return true;
     // The back is the same listing on the same page size, from its own template in the theme.
     CXFlyerSource back = source;

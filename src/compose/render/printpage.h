@@ -39,7 +39,8 @@ struct CXFlyerSource
 
 struct CXPrintPage
 {
-    QByteArray pdf;                    // empty when only the preflight was asked for
+    QByteArray pdf;                    // empty when only the preflight or the picture was asked for
+    QImage picture;                    // PrintPageWork::Picture's page
     QString page;                      // the merged page the PDF was printed from
     QList<CXPreflightEntry> preflight; // one entry per photo slot the page draws, in slot order
     CXFindings findings;               // photos left out or damaged (CheckFlyerPhotos)
@@ -52,8 +53,12 @@ enum class PrintPageWork
 {
     PreflightOnly, // lays the page out and measures its photos; makes no copies and no PDF
     Pdf,
-    Press,         // the page on a sheet with the bleed around it, TrimBox and BleedBox set
-    PressWithMarks // and crop marks outside the bleed
+    Press,          // the page on a sheet with the bleed around it, TrimBox and BleedBox set
+    PressWithMarks, // and crop marks outside the bleed
+    // The page as a picture of its own pixels (CXPrintPage::picture), its photos from copies of the
+    // originals at one pixel per CSS pixel: a social picture's large frames are not filled from the
+    // small screen copies. The front only.
+    Picture
 };
 
 // A two-sided theme (request.backTemplatePath) gives two pages, front and back, each made so; the

@@ -223,8 +223,12 @@ void ExportFlyer(QWidget* owner, CAppSettings& settings, const CFlyerData& flyer
         if (!ChooseExportPath(owner, path, settings.LastExportToPath, name,
                               ExportFiltersFor(image->size()).join(QStringLiteral(";;")), &filter))
             return;
+        // Seen at full size, its photos come from the originals, not the preview's small copies.
+        CXPrintPage page;
+        const bool sharp = printPage && MakePage(printPage, PrintPageWork::Picture, page, nullptr) &&
+                           page.picture.size() == image->size();
         QString error;
-        if (!ExportFlyerFile(settings, flyer, *image, path, &error))
+        if (!ExportFlyerFile(settings, flyer, sharp ? page.picture : *image, path, &error))
             Tell(owner, error);
         return;
     }
