@@ -333,6 +333,39 @@ void MatchFlyerOrientation(QPrinter& printer, QSize flyer)
     printer.setPageOrientation(flyer.width() > flyer.height() ? QPageLayout::Landscape : QPageLayout::Portrait);
 }
 
+bool PrintFlyerPages(QPrinter& printer, const QList<QImage>& pictures, QSize page, const QString& jobName)
+{
+    // A Letter flyer prints exactly as it always has.
+    if (pictures.size() == 1 && (page == kLetterPage || page == kLetterPage.transposed()))
+        return PrintFlyerPage(printer, pictures.constFirst(), jobName);
+    printer.setDocName(jobName);
+    QPainter painter;
+    if (pictures.isEmpty() || !painter.begin(&printer)) {
+        printer.abort();
+        return false;
+    }
+    const QPageLayout layout = printer.pageLayout();
+    const QRectF paintMm = layout.paintRect(QPageLayout::Millimeter);
+    const QSizeF corner = PrintableAreaHundredths(QSizeF(paintMm.left(), paintMm.top()));
+    const QRectF area(QPointF(corner.width(), corner.height()), PrintableAreaHundredths(paintMm.size()));
+    const QSizeF paper = PrintableAreaHundredths(layout.fullRect(QPageLayout::Millimeter).size());
+    const QRectF target = PrintPageRect(paper, area, page);
+    painter.scale(printer.resolution() / 100.0, printer.resolution() / 100.0);
+    painter.setRenderHint(QPainter::SmoothPixmapTransform);
+    bool printed = true;
+    for (qsizetype i = 0; i < pictures.size() && printed; ++i) {
+        if (i > 0)
+            printed = printer.newPage();
+        if (printed)
+            painter.drawImage(target, pictures.at(i).convertToFormat(QImage::Format_RGB32));
+    }
+    if (!painter.end() || !printed || printer.printerState() == QPrinter::Error) {
+        printer.abort();
+        return false;
+    }
+    return true;
+}
+
 bool PrintFlyerPage(QPrinter& printer, const QImage& image, const QString& jobName)
 {
     printer.setDocName(jobName);
@@ -363,14 +396,16 @@ bool PrintFlyerOn(QPrinter& printer, CFlyerData& flyer, bool projectOpen, const 
         return false;
     }
     const QString jobName = PrintJobName(flyer);
-    QImage picture;
+    QList<QImage> pictures;
     if (printPicture) {
         const CXBusyCursor busy;
-        picture = printPicture(PrintPictureDpi(printer));
-        if (picture.isNull())
+        pictures = printPicture(PrintPictureDpi(printer));
+        if (pictures.isEmpty() || pictures.constFirst().isNull())
             qCWarning(lcOutput) << "the print-quality page could not be made; printing the screen picture";
     }
-    if (!PrintFlyerPage(printer, picture.isNull() ? image : picture, jobName))
+    if (pictures.isEmpty() || pictures.constFirst().isNull())
+        pictures = {image};
+    if (!PrintFlyerPages(printer, pictures, image.size(), jobName))
         Tell(nullptr, QStringLiteral("The flyer could not be printed on %1.").arg(printer.printerName()));
 
     // Recorded even when the page failed: the user did ask for this print.
@@ -407,8 +442,8 @@ bool PrintFlyer(QWidget* owner, CFlyerData& flyer, bool projectOpen, const QImag
         printPicture = [printPage](double dpi) {
             CXPrintPage page;
             if (!printPage(PrintPageWork::Pdf, page, nullptr))
-                return QImage();
-            return RasterisePrintPage(page.pdf, dpi);
+                return QList<QImage>();
+            return RasterisePrintPages(page.pdf, dpi);
         };
     }
     QPrinter printer(QPrinter::HighResolution);
