@@ -311,6 +311,40 @@ private Q_SLOTS:
         QVERIFY2(steps / count > 60, qPrintable(QString::number(steps / count)));
     }
 
+    // A batch of a two-sided theme makes two-page PDFs, the picture PDF as the print-quality one.
+    void batchOfATwoSidedTheme_data()
+    {
+        QTest::addColumn<QString>("quality");
+        QTest::newRow("screen") << "screen";
+        QTest::newRow("press") << "press";
+    }
+
+    void batchOfATwoSidedTheme()
+    {
+        QFETCH(QString, quality);
+        QVERIFY(WriteFormatThemes());
+        const QString photo = qEnvironmentVariable("LISTORA_DATA_DIR") + QStringLiteral("/Samples/House01-02.jpg");
+        QVERIFY(QFileInfo::exists(photo));
+        const QString sheet = m_dir.filePath(QStringLiteral("cards.csv"));
+        QFile csv(sheet);
+        QVERIFY(csv.open(QIODevice::WriteOnly));
+        csv.write("caption,mls,price,address,city_state_zip,description,feature1,feature2,feature3,feature4,"
+                  "photo1,photo2,photo3,photo4\nNice,ML1,$500000,1 Main St,Town,Desc,a,b,c,d," +
+                  photo.toUtf8() + ",,,\n");
+        csv.close();
+        const QString out = m_dir.filePath(QStringLiteral("cards-") + quality);
+        QVERIFY(QDir().mkpath(out));
+        const ChildRun r =
+            RunCli({QStringLiteral("batch"), sheet, QStringLiteral("--theme"), QStringLiteral("Card Test"),
+                    QStringLiteral("--out"), out, QStringLiteral("--format"), QStringLiteral("pdf"),
+                    QStringLiteral("--quality"), quality});
+        QVERIFY2(r.exitCode == 0, r.err.constData());
+        const QStringList made = QDir(out).entryList({QStringLiteral("*.pdf")}, QDir::Files);
+        QCOMPARE(made.size(), 1);
+        const QString info = PdfBoxes(QDir(out).filePath(made.constFirst()));
+        QVERIFY2(info.contains(QLatin1String("Pages: 2")), qPrintable(info));
+    }
+
     void usage()
     {
         const ChildRun r =
