@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QList>
+#include <QSize>
 
 class CXThemeCatalogue;
 
@@ -8,5 +9,17 @@ class CXThemeCatalogue;
 // exactly that many photo slots (so -1, the value of "nothing selected", shows nothing real).
 bool ThemePassesFilter(int filterValue, int photos);
 
-// Catalogue indexes of the themes the list shows under the filter value, in catalogue order.
-QList<qsizetype> FilterThemes(const CXThemeCatalogue& catalogue, int filterValue);
+// The theme list's format filter: flyers (Letter and any size that is no postcard or social
+// picture), postcards, social media pictures, or every theme.
+enum ThemeFormatValue
+{
+    kFormatFlyers = 0,
+    kFormatPostcards = 1,
+    kFormatSocial = 2,
+    kFormatAll = 3
+};
+bool ThemePassesFormat(int formatValue, QSize page);
+
+// Catalogue indexes of the themes the list shows under the filter value and the format, in
+// catalogue order.
+QList<qsizetype> FilterThemes(const CXThemeCatalogue& catalogue, int filterValue, int formatValue = kFormatAll);

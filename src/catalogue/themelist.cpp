@@ -27,10 +27,19 @@ int ThemeFilterIndexOf(int value)
     return -1;
 }
 
-QList<ThemeListEntry> BuildThemeList(const CXThemeCatalogue& catalogue, int filterValue)
+const QList<ThemeFilterEntry>& ThemeFormatEntries()
+{
+    static const QList<ThemeFilterEntry> entries = {{QStringLiteral("Flyers"), kFormatFlyers},
+                                                    {QStringLiteral("Postcards"), kFormatPostcards},
+                                                    {QStringLiteral("Social media"), kFormatSocial},
+                                                    {QStringLiteral("All"), kFormatAll}};
+    return entries;
+}
+
+QList<ThemeListEntry> BuildThemeList(const CXThemeCatalogue& catalogue, int filterValue, int formatValue)
 {
     QList<ThemeListEntry> entries;
-    for (qsizetype index : FilterThemes(catalogue, filterValue))
+    for (qsizetype index : FilterThemes(catalogue, filterValue, formatValue))
         entries.append({catalogue.at(index).GetName(), index});
     return entries;
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "catalogue/themefilter.h"
+
 #include <QList>
 #include <QRect>
 #include <QRgb>
@@ -22,6 +24,10 @@ const QList<ThemeFilterEntry>& ThemeFilterEntries();
 // Position of the first filter entry with that value, or -1.
 int ThemeFilterIndexOf(int value);
 
+// The format filter's entries in their order ("Flyers", "Postcards", "Social media", "All") with
+// their ThemeFormatValue.
+const QList<ThemeFilterEntry>& ThemeFormatEntries();
+
 // An entry of the theme list: the theme's name and its index in the catalogue.
 struct ThemeListEntry
 {
@@ -29,8 +35,9 @@ struct ThemeListEntry
     qsizetype index;
 };
 
-// The themes listed under a filter value (-1 when no filter entry is selected), in catalogue order.
-QList<ThemeListEntry> BuildThemeList(const CXThemeCatalogue& catalogue, int filterValue);
+// The themes listed under a filter value (-1 when no filter entry is selected) and a format
+// (ThemeFormatValue), in catalogue order.
+QList<ThemeListEntry> BuildThemeList(const CXThemeCatalogue& catalogue, int filterValue, int formatValue = kFormatAll);
 
 // Position of the entry whose name equals the name, ignoring case, or -1.
 int FindThemeEntry(const QList<ThemeListEntry>& entries, const QString& name);

@@ -106,6 +106,7 @@ public:
         request.record = row.flyer;
         request.extras = row.extras;
         request.pageSize = m_job.pageSize;
+        request.backTemplatePath = m_job.backTemplatePath;
         return request;
     }
 
@@ -176,7 +177,18 @@ public:
                                              m_job.look.themeName);
             for (const CXFinding& finding : std::as_const(row.findings))
                 row.warnings.append(finding.message);
-            written = ExportFlyerFile(image, scratch, row.folder, row.flyer.m_strId, &why);
+            QImage back;
+            if (!m_job.backTemplatePath.isEmpty() && IsPdfExportPath(scratch)) {
+                CXFlyerSource source;
+                source.request = RowRequest(row);
+                source.settings = &rowSettings;
+                back = RenderBackPicture(Renderer(), source, &why);
+                if (back.isNull()) {
+                    row.problems.append(OneLine(why));
+                    return;
+                }
+            }
+            written = ExportFlyerFile(image, scratch, row.folder, row.flyer.m_strId, &why, back);
         }
         if (written)
             written = PlaceFile(scratch, row.destination, &why);

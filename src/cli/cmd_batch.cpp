@@ -160,6 +160,7 @@ int Run(const QStringList& args)
     BatchJob& job = run.job;
     job.look = selection.request.look;
     job.pageSize = selection.request.pageSize;
+    job.backTemplatePath = selection.request.backTemplatePath;
     if (!LoadTemplate(selection.request.look.templatePath, job.templateText))
         return Cli::Fail(QStringLiteral("cannot read the template %1")
                              .arg(QDir::toNativeSeparators(selection.request.look.templatePath)));

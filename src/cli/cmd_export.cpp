@@ -19,8 +19,9 @@ int Run(const QStringList& args)
     QString out;
     Cli::Quality quality = Cli::Quality::Screen;
     QByteArray pdf;
+    QImage back;
     if (const int rc = Cli::RenderFlyerFromArgs(args, QStringLiteral("export"), QStringLiteral("FILE"), settings,
-                                                selection, flyer, out, &quality, &pdf);
+                                                selection, flyer, out, &quality, &pdf, &back);
         rc != Cli::Done)
         return rc;
     // A photo from elsewhere is left out, as on screen; one that would go out grey or half drawn is
@@ -49,7 +50,7 @@ int Run(const QStringList& args)
         exported = WritePrintQualityFile(settings, pdf, picture, out, &error);
     } else {
         const Cli::CXQuietStdout quiet;
-        exported = ExportFlyerFile(settings, selection.request.record, flyer, out, &error);
+        exported = ExportFlyerFile(settings, selection.request.record, flyer, out, &error, back);
     }
     if (!exported)
         return Cli::Fail(error.simplified());

@@ -18,10 +18,13 @@ int Run(const QStringList& args)
     QString out;
     Cli::Quality quality = Cli::Quality::Screen;
     QByteArray pdf;
+    QImage back;
+    Cli::Side side = Cli::Side::Front;
     if (const int rc = Cli::RenderFlyerFromArgs(args, QStringLiteral("render"), QStringLiteral("FILE.png"), settings,
-                                                selection, flyer, out, &quality, &pdf);
+                                                selection, flyer, out, &quality, &pdf, &back, &side);
         rc != Cli::Done)
         return rc;
+    const bool backSide = side == Cli::Side::Back;
     // The flyer is drawn all the same, with an empty or grey box where such a photo would be.
     for (const CXFinding& finding :
          CheckProjectPhotos(selection.request.ProjectMode(), selection.request.record, settings,
@@ -32,7 +35,7 @@ int Run(const QStringList& args)
         // The vector page itself, or the page at 300 dpi.
         QImage picture;
         if (PrintExportWantsPicture(out)) {
-            picture = RasterisePrintPage(pdf, 300.0);
+            picture = RasterisePrintPage(pdf, 300.0, backSide ? 1 : 0);
             if (picture.isNull())
                 return Cli::Fail(QStringLiteral("cannot draw the print-quality page as a picture"));
         }
@@ -43,14 +46,14 @@ int Run(const QStringList& args)
     }
 
     QString why;
-    if (!WriteImageFile(flyer, out, "png", -1, &why))
+    if (!WriteImageFile(backSide ? back : flyer, out, "png", -1, &why))
         return Cli::Fail(why);
     return Cli::Done;
 }
 
 Cli::Registrar reg("render",
                    "render (--theme NAME | --template FILE) [--project FILE] [--font FAMILY] [--color #RRGGBB] "
-                   "[--quality screen|print|press [--marks]] --out FILE.png|FILE.pdf",
+                   "[--quality screen|print|press [--marks]] [--side front|back] --out FILE.png|FILE.pdf",
                    &Run);
 
 } // namespace

@@ -7,6 +7,7 @@
 #include "compose/render/printpage.h"
 #include "compose/render/xhtml2image.h"
 #include "compose/templatemerge.h"
+#include "output/flyerexport.h"
 #include "settings/appsettings.h"
 
 #include <QDir>
@@ -29,7 +30,7 @@ void LoadProgramSettings(CAppSettings& settings)
 
 int RenderFlyerFromArgs(const QStringList& args, const QString& command, const QString& outUsage,
                         CAppSettings& settings, FlyerSelection& selection, QImage& flyer, QString& outPath,
-                        Quality* quality, QByteArray* pdf)
+                        Quality* quality, QByteArray* pdf, QImage* back, Side* side)
 {
     Options options;
     QString error;
@@ -37,6 +38,8 @@ int RenderFlyerFromArgs(const QStringList& args, const QString& command, const Q
     valueOptions.append(QStringLiteral("out"));
     if (quality)
         valueOptions.append(QStringLiteral("quality"));
+    if (side)
+        valueOptions.append(QStringLiteral("side"));
     const QStringList flags = quality ? QStringList{QStringLiteral("marks")} : QStringList();
     if (!ParseOptions(args, valueOptions, flags, options, error))
         return Usage(error);
@@ -51,9 +54,26 @@ int RenderFlyerFromArgs(const QStringList& args, const QString& command, const Q
             return rc;
     }
 
+    if (side) {
+        const QStringList sides = options.All(QStringLiteral("side"));
+        if (sides.size() > 1 || (!sides.isEmpty() && sides.constFirst() != QLatin1String("front") &&
+                                 sides.constFirst() != QLatin1String("back")))
+            return Usage(QStringLiteral("--side takes front or back, once"));
+        *side = !sides.isEmpty() && sides.constFirst() == QLatin1String("back") ? Side::Back : Side::Front;
+    }
+
     LoadProgramSettings(settings);
     if (const int rc = SelectFlyer(options, settings, selection); rc != Done)
         return rc;
+    // A feed takes pictures: a social page as a PDF, or on paper at 300 dpi, is no file anyone asked for.
+    if (IsSocialPage(selection.request.pageSize) &&
+        (IsPdfExportPath(outPath) || (quality && *quality != Quality::Screen)))
+        return Usage(QStringLiteral("the theme \"%1\" is a %2 picture for social media: write it as .jpg or .png, "
+                                    "at screen quality")
+                         .arg(selection.request.look.themeName, PageFormatName(selection.request.pageSize)));
+    if (side && *side == Side::Back && selection.request.backTemplatePath.isEmpty())
+        return Usage(
+            QStringLiteral("--side back: the theme \"%1\" has no back page").arg(selection.request.look.themeName));
 
     // Start the engine while the page is being merged.
     CXHTML2Image renderer;
@@ -70,7 +90,29 @@ int RenderFlyerFromArgs(const QStringList& args, const QString& command, const Q
         return Done;
     }
 
-    return RenderSelectedFlyer(renderer, selection, settings, flyer);
+    if (IsSocialPage(selection.request.pageSize)) {
+        // A feed's picture is seen at its full size: its photos come from the originals.
+        CXPrintPage page;
+        if (const int rc = MakeSelectedPrintPage(renderer, selection, settings, PrintPageWork::Picture, page);
+            rc != Done)
+            return rc;
+        flyer = page.picture;
+        return Done;
+    }
+    if (const int rc = RenderSelectedFlyer(renderer, selection, settings, flyer); rc != Done)
+        return rc;
+    if (back && !selection.request.backTemplatePath.isEmpty() && (!side || *side == Side::Back))
+        return RenderSelectedBack(renderer, selection, settings, *back);
+    return Done;
+}
+
+int RenderSelectedBack(CXHTML2Image& renderer, const FlyerSelection& selection, const CAppSettings& settings,
+                       QImage& back)
+{
+    FlyerSelection backSelection = selection;
+    backSelection.request.look.templatePath = selection.request.backTemplatePath;
+    backSelection.request.backTemplatePath.clear();
+    return RenderSelectedFlyer(renderer, backSelection, settings, back);
 }
 
 int ParseQuality(const Options& options, bool allowPress, Quality fallback, Quality& quality, bool& marks)
@@ -173,6 +215,7 @@ int SelectFlyer(const Options& options, const CAppSettings& settings, FlyerSelec
         out.request.look.themeName = out.theme->GetName();
         out.request.look.templatePath = out.theme->GetTemplate();
         out.request.pageSize = out.theme->GetPageSize();
+        out.request.backTemplatePath = out.theme->GetBackTemplate();
     }
 
     if (options.Has(QStringLiteral("font")))

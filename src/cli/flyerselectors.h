@@ -68,8 +68,21 @@ PrintPageWork PrintWorkFor(Quality quality, bool marks);
 // message. Returns Done with flyer and outPath filled, or the exit code after the message.
 // With quality given the command also takes "--quality screen|print|press" and "--marks"; for print
 // and press, pdf receives the page and flyer stays null.
+// With back given, the screen picture of a two-sided theme's back is rendered into it as well (it
+// stays null for one page). With side given, the command also takes "--side front|back" (the page
+// a picture shows); back is refused for a theme of one page.
+enum class Side
+{
+    Front,
+    Back
+};
 int RenderFlyerFromArgs(const QStringList& args, const QString& command, const QString& outUsage,
                         CAppSettings& settings, FlyerSelection& selection, QImage& flyer, QString& outPath,
-                        Quality* quality = nullptr, QByteArray* pdf = nullptr);
+                        Quality* quality = nullptr, QByteArray* pdf = nullptr, QImage* back = nullptr,
+                        Side* side = nullptr);
+
+// The screen picture of the selection's back page (RenderSelectedFlyer for the back template).
+int RenderSelectedBack(CXHTML2Image& renderer, const FlyerSelection& selection, const CAppSettings& settings,
+                       QImage& back);
 
 } // namespace Cli

@@ -19,6 +19,7 @@ struct CXFinding
     QString message; // one sentence for the user, naming the file or field
 
     bool IsError() const { return level == Level::Error; }
+    friend bool operator==(const CXFinding&, const CXFinding&) = default;
 };
 
 using CXFindings = QList<CXFinding>;

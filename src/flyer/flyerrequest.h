@@ -33,6 +33,9 @@ struct FlyerRequest
     CListingExtras extras;
     FlyerMode mode = FlyerMode::Project;
     QSize pageSize = kLetterPage; // the theme's declared page
+    // A two-sided theme's back page: merged from the same request and drawn after the front. Empty
+    // for a theme of one page.
+    QString backTemplatePath;
 
     bool ProjectMode() const { return mode == FlyerMode::Project; }
 };

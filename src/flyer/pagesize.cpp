@@ -52,3 +52,13 @@ QStringList PageFormatNames()
     names.append(QStringLiteral("custom"));
     return names;
 }
+
+PageGroup PageGroupOf(QSize page)
+{
+    const QString name = PageFormatName(page);
+    if (name.startsWith(QLatin1String("postcard-")))
+        return PageGroup::Postcards;
+    if (name == QLatin1String("square") || name == QLatin1String("story") || name == QLatin1String("link"))
+        return PageGroup::Social;
+    return PageGroup::Flyers;
+}

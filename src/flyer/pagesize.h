@@ -29,3 +29,17 @@ QSizeF PageInches(QSize page);
 QString PageFormatName(QSize page);
 // Every name PageFormatName gives, "custom" last.
 QStringList PageFormatNames();
+
+// The groups of formats the theme list offers: flyers (letter, letter-landscape and any other size),
+// postcards (postcard-6x4, postcard-9x6) and social media pictures (square, story, link).
+enum class PageGroup
+{
+    Flyers,
+    Postcards,
+    Social
+};
+PageGroup PageGroupOf(QSize page);
+inline bool IsSocialPage(QSize page)
+{
+    return PageGroupOf(page) == PageGroup::Social;
+}

@@ -86,6 +86,37 @@ bool MeetsSizeRules(QSize area, int slot)
     return area.width() > area.height() && area.width() > minimum.width && area.height() > minimum.height;
 }
 
+QRect ForFrame(const std::optional<QRect>& crop, QSize picture, QSizeF frameShape)
+{
+    const QRect whole(QPoint(0, 0), picture);
+    if (picture.isEmpty() || frameShape.isEmpty())
+        return whole;
+    const double frame = frameShape.width() / frameShape.height();
+    if (crop) {
+        const QRect shown = crop->intersected(whole);
+        if (!shown.isEmpty()) {
+            const double ratio = double(shown.width()) / shown.height();
+            if (std::abs(ratio / frame - 1.0) <= kFrameShapeTolerance)
+                return shown;
+        }
+    }
+    // The largest area of the frame's shape, centred.
+    int w = picture.width();
+    int h = int(std::lround(w / frame));
+    if (h > picture.height()) {
+        h = picture.height();
+        w = int(std::lround(h * frame));
+    }
+    w = std::clamp(w, 1, picture.width());
+    h = std::clamp(h, 1, picture.height());
+    const QRect shown = crop ? crop->intersected(whole) : QRect();
+    const QPoint centre = shown.isEmpty() ? QPoint(picture.width() / 2, picture.height() / 2)
+                                          : QPoint(shown.x() + shown.width() / 2, shown.y() + shown.height() / 2);
+    const int x = std::clamp(centre.x() - w / 2, 0, picture.width() - w);
+    const int y = std::clamp(centre.y() - h / 2, 0, picture.height() - h);
+    return QRect(x, y, w, h);
+}
+
 QImage Apply(const QImage& picture, const std::optional<QRect>& crop)
 {
     if (!crop)

@@ -151,6 +151,12 @@ QSize CFlyerSession::PageSizeOf(const QString& themeName) const
     return m_themes.FindTheme(themeName, index) ? m_themes.at(index).GetPageSize() : kLetterPage;
 }
 
+QString CFlyerSession::BackTemplateOf(const QString& themeName) const
+{
+    qsizetype index = 0;
+    return m_themes.FindTheme(themeName, index) ? m_themes.at(index).GetBackTemplate() : QString();
+}
+
 void CFlyerSession::RenderWith(bool projectMode)
 {
     const bool replace = std::exchange(m_bReplaceRunning, false) && IsDrafting();

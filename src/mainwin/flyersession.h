@@ -43,6 +43,8 @@ public:
 
     // The page a theme of the catalogue is drawn on; Letter for a name it does not hold.
     QSize PageSizeOf(const QString& themeName) const;
+    // The back page's template of a two-sided theme; empty for one page or a name it does not hold.
+    QString BackTemplateOf(const QString& themeName) const;
     // What the flyer shown last had to cut of its texts, a line each ("The description is cut after
     // 612 of 1,480 characters in Gallery - KT401."), and the photo frames it left empty; empty when
     // every text fits and every frame holds a photo.

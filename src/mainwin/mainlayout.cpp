@@ -22,7 +22,10 @@ MainLayout CalcMainLayout(const MainLayoutInput& input)
     MainLayout layout;
     layout.tab = QRect(L, T, kMainLeftPaneWidth, B - T);
 
-    layout.themeFilter = QRect(L + 8, 36, P - 9 - (L + 8), input.filterHeight);
+    // The photo filter and the format filter share the row above the list.
+    constexpr int kFormatWidth = 104;
+    layout.themeFilter = QRect(L + 8, 36, P - 9 - (L + 8) - kFormatWidth - 4, input.filterHeight);
+    layout.themeFormat = QRect(layout.themeFilter.right() + 5, 36, kFormatWidth, input.filterHeight);
     const int y1 = 36 + input.filterHeight + 8;
     layout.themeList = QRect(L, y1, 281, B - 1 - y1);
 

@@ -21,6 +21,7 @@ struct MainLayout
 {
     QRect tab;
     QRect themeFilter;
+    QRect themeFormat; // beside the filter, in its row
     QRect themeList;
     QRect colorLabel;
     QRect colorPalette;

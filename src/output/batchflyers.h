@@ -109,6 +109,7 @@ struct BatchJob
     QString templateText;
     FlyerLook look;
     QSize pageSize = kLetterPage;
+    QString backTemplatePath; // a two-sided theme's back page: the PDFs' second page
     QString outFolder;
     BatchFormat format = BatchFormat::Pdf;
     bool printQuality = false; // the vector page with photos at print resolution, not the 96-dpi picture

@@ -7,6 +7,7 @@
 #include "imaging/jpegstream.h"
 #include "formats/filewriter.h"
 #include "output/pdfwriter.h"
+#include "output/socialexport.h"
 #include "flyer/flyerdata.h"
 #include "settings/appinfo.h"
 #include "settings/appsettings.h"
@@ -225,7 +226,7 @@ bool SaveIntermediateJpeg(const QImage& picture, const QString& path, QString* e
 }
 
 bool ExportFlyerFile(const QImage& flyer, const QString& chosenPath, const QString& tempFolder,
-                     const QString& projectId, QString* error)
+                     const QString& projectId, QString* error, const QImage& back)
 {
     const auto fail = [error](const QString& text) {
         if (error)
@@ -234,6 +235,10 @@ bool ExportFlyerFile(const QImage& flyer, const QString& chosenPath, const QStri
     };
     if (flyer.isNull())
         return fail(QStringLiteral("There is no flyer to export."));
+
+    // A feed shows the picture as it is: every pixel of the page, no frame.
+    if (IsSocialPage(flyer.size()))
+        return WriteSocialPicture(flyer, chosenPath, error);
 
     const QFileInfo chosen(chosenPath);
     const bool pdf = IsPdfExportPath(chosenPath);
@@ -255,7 +260,15 @@ bool ExportFlyerFile(const QImage& flyer, const QString& chosenPath, const QStri
     bool written = false;
     if (pdf) {
         // The PDF wraps the very JPEG bytes in memory: no scratch file to write and read back.
-        written = ConvertJpegDataToPdf(jpeg, intermediate, chosenPath, &why, PagePoints(flyer.size()));
+        if (back.isNull()) {
+            written = ConvertJpegDataToPdf(jpeg, intermediate, chosenPath, &why, PagePoints(flyer.size()));
+        } else {
+            QByteArray backJpeg;
+            if (!EncodeFramedJpeg(back, FlyerFrame::AllSides, &backJpeg, &why))
+                return fail(
+                    QStringLiteral("The flyer could not be exported: its back page could not be made.\n\n%1").arg(why));
+            written = ConvertJpegPagesToPdf({jpeg, backJpeg}, intermediate, chosenPath, &why, PagePoints(flyer.size()));
+        }
         if (!written && !QFileInfo(chosen.absolutePath()).isWritable())
             why = WriteFailureReason(chosenPath);
     } else {
@@ -277,9 +290,9 @@ bool ExportFlyerFile(const QImage& flyer, const QString& chosenPath, const QStri
 }
 
 bool ExportFlyerFile(CAppSettings& settings, const CFlyerData& flyer, const QImage& image, const QString& chosenPath,
-                     QString* error)
+                     QString* error, const QImage& back)
 {
-    const bool written = ExportFlyerFile(image, chosenPath, settings.Path2TempFolder, flyer.m_strId, error);
+    const bool written = ExportFlyerFile(image, chosenPath, settings.Path2TempFolder, flyer.m_strId, error, back);
     // Only a folder that took a flyer is offered again; a failed one would greet the next export.
     if (!written)
         return false;

@@ -34,10 +34,13 @@ bool SaveIntermediateJpeg(const QImage& picture, const QString& path, QString* e
 // The whole export of one flyer to chosenPath: frame, intermediate JPEG in tempFolder, then the PDF
 // or the picture by the path's extension. An existing file at chosenPath is replaced only by a
 // complete new one. Returns false, with a sentence for the user in error, when nothing was written.
+// back, a two-sided theme's back page, is the PDF's second page; pictures show the front.
+// A social media page (square, story, link) is written at its exact pixels, without the frame, and
+// never as a PDF (WriteSocialPicture).
 bool ExportFlyerFile(const QImage& flyer, const QString& chosenPath, const QString& tempFolder,
-                     const QString& projectId, QString* error = nullptr);
+                     const QString& projectId, QString* error = nullptr, const QImage& back = QImage());
 
 // ExportFlyerFile for a project, then the folder of chosenPath stored as LastExportToPath and the
 // settings saved (also after a failed write: the user chose that folder).
 bool ExportFlyerFile(CAppSettings& settings, const CFlyerData& flyer, const QImage& image, const QString& chosenPath,
-                     QString* error = nullptr);
+                     QString* error = nullptr, const QImage& back = QImage());

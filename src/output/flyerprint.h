@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QRectF>
+#include <QSize>
 #include <QSizeF>
 #include <QString>
 
@@ -21,3 +22,10 @@ void MarkFlyerPrinted(CFlyerData& flyer, const QString& theme, const QString& fo
 // Where a flyer of size flyer goes in a printable area of size area: scaled by one factor to fit,
 // proportions kept, centred.
 QRectF FitFlyerRect(const QSizeF& area, const QSizeF& flyer);
+
+// Where a flyer page of page (CSS pixels, 96 to the inch) prints, in hundredths of an inch from the
+// printable area's corner, on paper of size paper with the printable area area (both in hundredths,
+// area from the paper's corner). A Letter flyer is fitted to the printable area as it always was
+// (FitFlyerRect); any other page, a postcard above all, prints at its actual size centred on the
+// paper, kept within the printable area, and is fitted only when it is larger than that area.
+QRectF PrintPageRect(const QSizeF& paper, const QRectF& area, QSize page);

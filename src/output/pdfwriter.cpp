@@ -294,3 +294,14 @@ bool ConvertJpegDataToPdf(const QByteArray& jpeg, const QString& name, const QSt
     AddJpegData(doc.get(), name.toLocal8Bit(), jpeg);
     return WritePdf(std::move(doc), pdfPath, error);
 }
+
+bool ConvertJpegPagesToPdf(const QList<QByteArray>& jpegs, const QString& name, const QString& pdfPath, QString* error,
+                           QSizeF pagePoints)
+{
+    std::unique_ptr<PdfDocument> doc = PdfCreate();
+    doc->pageWidth = pagePoints.width();
+    doc->pageHeight = pagePoints.height();
+    for (const QByteArray& jpeg : jpegs)
+        AddJpegData(doc.get(), name.toLocal8Bit(), jpeg);
+    return WritePdf(std::move(doc), pdfPath, error);
+}

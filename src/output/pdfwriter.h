@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QList>
 #include <QSizeF>
 #include <QString>
 
@@ -51,3 +52,6 @@ bool ConvertJpegToPdf(const QString& jpegPath, const QString& pdfPath, QString* 
 // The same for a JPEG already in memory; name stands for its file in the progress report.
 bool ConvertJpegDataToPdf(const QByteArray& jpeg, const QString& name, const QString& pdfPath, QString* error = nullptr,
                           QSizeF pagePoints = kPdfLetterPoints);
+// One page per JPEG, in order, all of one size: a two-sided card's front and back.
+bool ConvertJpegPagesToPdf(const QList<QByteArray>& jpegs, const QString& name, const QString& pdfPath,
+                           QString* error = nullptr, QSizeF pagePoints = kPdfLetterPoints);

@@ -85,6 +85,7 @@ const Field kFields[] = {
     {"LicenceNumber", &CAppSettings::LicenceNumber},
     {"CheckAdRules", &CAppSettings::CheckAdRules},
     {"ExportCropMarks", &CAppSettings::ExportCropMarks},
+    {"LastThemeFormat", &CAppSettings::LastThemeFormat},
 };
 
 const QString kVersionKey = QStringLiteral("_Version");
@@ -220,6 +221,7 @@ void CAppSettings::_Init()
     LicenceNumber.clear();
     CheckAdRules = -1;
     ExportCropMarks = 0;
+    LastThemeFormat = 0;
 }
 
 bool CAppSettings::AdRulesOn() const

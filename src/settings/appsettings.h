@@ -47,7 +47,7 @@ public:
     // is Confirm (controls/confirm.h).
     int* ConfirmFlag(ConfirmKind kind);
 
-    // Every persisted value from ShowTooltips to ExportCropMarks in table order (not _Version):
+    // Every persisted value from ShowTooltips to LastThemeFormat in table order (not _Version):
     // flags and integers as int, colours as uint (0x00BBGGRR), strings as QString.
     struct NamedValue
     {
@@ -115,6 +115,7 @@ public:
     // spaces (CustomColorsFromText reads them).
     QString CustomColors;
     int ExportCropMarks; // the Export dialog's "Add crop marks" for the press-ready PDF
+    int LastThemeFormat; // the theme list's format filter (ThemeFormatEntries), 0: flyers
 
     // Working folders, set at start-up (WorkingFolders::InitAppSettings) and empty until then.
     // Paths use "/" and carry no trailing separator. Every other part asks here for its folders.

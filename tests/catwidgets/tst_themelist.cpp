@@ -66,6 +66,38 @@ private Q_SLOTS:
             QCOMPARE(m_catalogue.at(entry.index).GetName(), entry.name);
     }
 
+    // Flyers (with any size that is no postcard or social picture), postcards, social pictures, all;
+    // together with the photo filter.
+    void formatTable_data()
+    {
+        QTest::addColumn<int>("formatValue");
+        QTest::addColumn<int>("filterValue");
+        QTest::addColumn<QStringList>("expected");
+        QTest::newRow("flyers") << int(kFormatFlyers) << 0 << QStringList{"Letter Flyer", "Odd Size", "Wide Flyer"};
+        QTest::newRow("postcards") << int(kFormatPostcards) << 0 << QStringList{"Card Nine", "Card Six"};
+        QTest::newRow("social media") << int(kFormatSocial) << 0
+                                      << QStringList{"Link Post", "Square Post", "Story Post"};
+        QTest::newRow("all") << int(kFormatAll) << 0
+                             << QStringList{"Card Nine", "Card Six",    "Letter Flyer", "Link Post",
+                                            "Odd Size",  "Square Post", "Story Post",   "Wide Flyer"};
+        QTest::newRow("three-photo postcards") << int(kFormatPostcards) << 3 << QStringList{"Card Nine"};
+    }
+
+    void formatTable()
+    {
+        QFETCH(int, formatValue);
+        QFETCH(int, filterValue);
+        QFETCH(QStringList, expected);
+        CXThemeCatalogue catalogue;
+        QVERIFY(catalogue.LoadAvailableThemes(QStringLiteral(LISTORA_TEST_DATA "/formats")));
+        QCOMPARE(Names(BuildThemeList(catalogue, filterValue, formatValue)), expected);
+        const QList<ThemeFilterEntry>& entries = ThemeFormatEntries();
+        QCOMPARE(entries.size(), 4);
+        QCOMPARE(entries[formatValue].text,
+                 (QStringList{"Flyers", "Postcards", "Social media", "All"}.at(formatValue)));
+        QCOMPARE(entries[formatValue].value, formatValue);
+    }
+
     void detailsText_data()
     {
         QTest::addColumn<QString>("theme");
@@ -115,6 +147,10 @@ private Q_SLOTS:
         QTest::newRow("small cover, never enlarged") << QSize(20, 30) << QRect(29, 31, 20, 30);
         QTest::newRow("tall and narrow") << QSize(10, 500) << QRect(38, 3, 1, 86);
         QTest::newRow("empty picture") << QSize(0, 0) << QRect();
+        // Covers of the other formats, kept within 92 x 92 in their page's proportions.
+        QTest::newRow("story cover") << QSize(52, 92) << QRect(15, 3, 48, 86);
+        QTest::newRow("link cover") << QSize(92, 48) << QRect(6, 29, 66, 34);
+        QTest::newRow("postcard cover") << QSize(92, 61) << QRect(6, 24, 66, 43);
     }
 
     void coverFit()

@@ -15,6 +15,8 @@ private Q_SLOTS:
     void largestFrameOfTheSlotsShape();
     void framesStayInsideAndKeepTheirShape();
     void slotPhotoIsMadeFromTheCroppedArea();
+    void cropForAFrame_data();
+    void cropForAFrame();
 };
 
 void TestPhotoCrop::largestFrameOfTheSlotsShape_data()
@@ -55,6 +57,37 @@ void TestPhotoCrop::framesStayInsideAndKeepTheirShape()
     QCOMPARE(dragged.size(), QSize(1900, 1267));
     const QRect up = PhotoCrop::FromCorner(QPoint(1000, 1000), QPoint(1600, 900), picture, 2);
     QCOMPARE(up, QRect(1000, 618, 600, 382));
+}
+
+void TestPhotoCrop::cropForAFrame_data()
+{
+    QTest::addColumn<std::optional<QRect>>("crop");
+    QTest::addColumn<QSizeF>("frame");
+    QTest::addColumn<QRect>("shown");
+
+    QTest::newRow("3:2 crop, 3:2 frame") << std::optional<QRect>(QRect(600, 400, 1500, 1000)) << QSizeF(600, 400)
+                                         << QRect(600, 400, 1500, 1000);
+    QTest::newRow("within the tolerance")
+        << std::optional<QRect>(QRect(600, 400, 1500, 1000)) << QSizeF(620, 400) << QRect(600, 400, 1500, 1000);
+    // A centred 3:2 crop in a 9:16 story frame: the tallest 9:16 area of the photo, centred.
+    QTest::newRow("3:2 crop, 9:16 frame")
+        << std::optional<QRect>(QRect(750, 500, 1500, 1000)) << QSizeF(1080, 1920) << QRect(938, 0, 1125, 2000);
+    // Off centre, the area follows the crop as far as the photo reaches.
+    QTest::newRow("crop at the left") << std::optional<QRect>(QRect(0, 500, 1500, 1000)) << QSizeF(1080, 1920)
+                                      << QRect(188, 0, 1125, 2000);
+    QTest::newRow("crop at the right edge")
+        << std::optional<QRect>(QRect(1500, 0, 1500, 1000)) << QSizeF(1080, 1920) << QRect(1688, 0, 1125, 2000);
+    QTest::newRow("no crop, square frame") << std::optional<QRect>() << QSizeF(1080, 1080) << QRect(500, 0, 2000, 2000);
+    QTest::newRow("crop past the photo") << std::optional<QRect>(QRect(2400, 1600, 1500, 1000)) << QSizeF(600, 400)
+                                         << QRect(2400, 1600, 600, 400);
+}
+
+void TestPhotoCrop::cropForAFrame()
+{
+    QFETCH(std::optional<QRect>, crop);
+    QFETCH(QSizeF, frame);
+    QFETCH(QRect, shown);
+    QCOMPARE(PhotoCrop::ForFrame(crop, QSize(3000, 2000), frame), shown);
 }
 
 void TestPhotoCrop::slotPhotoIsMadeFromTheCroppedArea()

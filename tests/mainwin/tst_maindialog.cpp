@@ -10,6 +10,7 @@
 #include "controls/ui/pngbutton.h"
 #include "mainwin/mainids.h"
 #include "mainwin/ui/maindialog.h"
+#include "app/workingfolders.h"
 #include "output/flyermail.h"
 #include "flyer/listingextras.h"
 #include "projects/projectstore.h"
@@ -37,6 +38,7 @@
 #include <QStandardPaths>
 #include <QTabWidget>
 #include <QTemporaryDir>
+#include <QScopeGuard>
 #include <QTest>
 #include <QTimer>
 #include <QWindow>
@@ -751,6 +753,56 @@ private Q_SLOTS:
         QCOMPARE(window->AppSettings().WindowWidth, 1100);
         QCOMPARE(window->AppSettings().WindowHeight, 700);
         QCOMPARE(Store().value("WindowWidth").toInt(), 1100);
+    }
+
+    // The format filter beside the photo filter: flyers at first, as the list always looked; the
+    // user's choice lists only that group's themes and holds after a restart.
+    void formatFilterIsRemembered()
+    {
+        const QString themes = WorkingFolders::UserThemesFolder();
+        const auto removeThemes = qScopeGuard([&themes] { QDir(themes).removeRecursively(); });
+        QVERIFY(QDir().mkpath(themes + QStringLiteral("/Card")));
+        QFile page(themes + QStringLiteral("/Card/index.htm"));
+        QVERIFY(page.open(QIODevice::WriteOnly));
+        page.write("<!DOCTYPE html><html><body style=\"margin:0;width:576px;height:384px\">"
+                   "<p>$_listingPrice$</p></body></html>");
+        page.close();
+        QFile ini(themes + QStringLiteral("/Themes.ini"));
+        QVERIFY(ini.open(QIODevice::WriteOnly));
+        ini.write("[Themes]\nCount=1\nTHEME01=Card Test\n\n[Card Test]\nName=Card Test\nWidth=576\nHeight=384\n"
+                  "Orientation=1\nColor=RGB(32, 80, 160)\nPhotos=1\nTypeface=Tahoma\n"
+                  "Id={0B8D9E21-5C3A-4F7E-9D61-2A4C8E0F1B36}\nVersion=1.0\nCreated=1796860800\n"
+                  "Template=Card\\index.htm\n");
+        ini.close();
+        const auto listed = [](const CMainDialog& window) {
+            QStringList names;
+            for (int row = 0; row < window.ThemesList()->GetCount(); ++row)
+                names.append(window.ThemesList()->GetText(row));
+            return names;
+        };
+        {
+            auto window = StartWindow();
+            QCOMPARE(window->ThemeFormat()->currentText(), QStringLiteral("Flyers"));
+            QVERIFY(!listed(*window).contains(QStringLiteral("Card Test")));
+            QVERIFY(!listed(*window).isEmpty());
+            window->TabControl()->setCurrentIndex(0);
+            const int postcards = window->ThemeFormat()->findText(QStringLiteral("Postcards"));
+            QVERIFY(postcards >= 0);
+            window->ThemeFormat()->setCurrentIndex(postcards);
+            Q_EMIT window->ThemeFormat()->activated(postcards);
+            QCOMPARE(listed(*window), QStringList{QStringLiteral("Card Test")});
+            QCOMPARE(Theme(*window), QStringLiteral("Card Test"));
+            QVERIFY(WaitIdle(*window));
+            CXMessageBoxTest::AnswerNext(MsgBox::IdYes);
+            ClickButton(*window, IDC_BTN_EXIT);
+            QVERIFY(!window->isVisible());
+        }
+        QCOMPARE(Store().value("LastThemeFormat").toInt(), int(kFormatPostcards));
+        auto window = StartWindow();
+        QCOMPARE(window->ThemeFormat()->currentText(), QStringLiteral("Postcards"));
+        QCOMPARE(listed(*window), QStringList{QStringLiteral("Card Test")});
+        QCOMPARE(Theme(*window), QStringLiteral("Card Test"));
+        QCOMPARE(window->FlyerImage().size(), QSize(576, 384));
     }
 
     void missingThemeFallsBack_data()

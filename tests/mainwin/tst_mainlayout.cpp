@@ -45,7 +45,8 @@ private Q_SLOTS:
         QTEST(layout.themeList, "themeList");
         QTEST(layout.fontList, "fontList");
         // The controls that stack from the top of the tab page do not move with the size.
-        QCOMPARE(layout.themeFilter, QRect(16, 36, 266, 22));
+        QCOMPARE(layout.themeFilter, QRect(16, 36, 158, 22));
+        QCOMPARE(layout.themeFormat, QRect(178, 36, 104, 22));
         QCOMPARE(layout.colorLabel, QRect(16, 36, 265, 13));
         QCOMPARE(layout.colorPalette, QRect(16, 52, 265, 96));
         QCOMPARE(layout.fontLabel, QRect(16, 158, 265, 15));

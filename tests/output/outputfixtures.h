@@ -6,6 +6,9 @@
 #include "support/childprocess.h"
 
 #include <QColor>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QImage>
 #include <QPainter>
 #include <QStandardPaths>
@@ -125,6 +128,42 @@ inline QImage RasterisePdf(const QString& pdf, int dpi)
                                              QStringLiteral("-png"), pdf, base}) != 0)
         return QImage();
     return QImage(base + QStringLiteral(".png"));
+}
+
+// The agent's own themes of the new formats, in the per-user themes folder of the test's private
+// home: "Card Test", a 6 x 4 in postcard whose back says "BACK SIDE", and "Square Test", a
+// 1080 x 1080 social picture; both fill a frame from the main photo edge to edge.
+inline bool WriteFormatThemes()
+{
+    const QString themes = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
+                           QStringLiteral("/Tarnwick/Listora/Themes");
+    const auto write = [&themes](const QString& name, const QByteArray& text) {
+        QFile file(themes + QLatin1Char('/') + name);
+        return QDir().mkpath(QFileInfo(file).absolutePath()) && file.open(QIODevice::WriteOnly) &&
+               file.write(text) == text.size();
+    };
+    const QByteArray head = "<!DOCTYPE html><html><head><style>body{margin:0;font-family:$_pageFont$}"
+                            "img.photo{display:block;object-fit:cover}</style></head>";
+    return write(QStringLiteral("Card/front.htm"),
+                 head + "<body style=\"width:576px;height:384px;background:#204080;color:#fff\">"
+                        "<img class=\"photo\" src=\"$_mainPhoto$\" style=\"width:576px;height:280px\">"
+                        "<p style=\"margin:16px 30px;font-size:22px\">FRONT SIDE $_listingPrice$</p></body></html>") &&
+           write(QStringLiteral("Card/back.htm"),
+                 head + "<body style=\"width:576px;height:384px;background:#fff;color:#000\">"
+                        "<p style=\"margin:30px;font-size:22px\">BACK SIDE $_listingPrice$</p>"
+                        "<img src=\"$_qrCode$\" style=\"margin-left:30px;width:96px;height:96px\"></body></html>") &&
+           write(QStringLiteral("Square/index.htm"),
+                 head + "<body style=\"width:1080px;height:1080px;background:#fff;color:#123\">"
+                        "<img class=\"photo\" src=\"$_mainPhoto$\" style=\"width:1080px;height:760px\">"
+                        "<p style=\"margin:30px;font-size:56px\">$_listingPrice$</p></body></html>") &&
+           write(QStringLiteral("Themes.ini"),
+                 "[Themes]\nCount=2\nTHEME01=Card Test\nTHEME02=Square Test\n\n"
+                 "[Card Test]\nName=Card Test\nFamily=Test\nWidth=576\nHeight=384\nOrientation=1\n"
+                 "Color=RGB(32, 64, 128)\nPhotos=1\nTypeface=Tahoma\nId={0B8D9E21-5C3A-4F7E-9D61-2A4C8E0F1B34}\n"
+                 "Version=1.0\nCreated=1796860800\nTemplate=Card\\front.htm\nBack=Card\\back.htm\n\n"
+                 "[Square Test]\nName=Square Test\nFamily=Test\nWidth=1080\nHeight=1080\nOrientation=0\n"
+                 "Color=RGB(32, 64, 128)\nPhotos=1\nTypeface=Tahoma\nId={0B8D9E21-5C3A-4F7E-9D61-2A4C8E0F1B35}\n"
+                 "Version=1.0\nCreated=1796860800\nTemplate=Square\\index.htm\n");
 }
 
 } // namespace OutputFixtures

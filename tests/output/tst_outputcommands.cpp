@@ -521,6 +521,35 @@ private Q_SLOTS:
         QCOMPARE(initial, QStringLiteral("PDF Document (*.pdf)"));
     }
 
+    // A social picture is offered as JPEG and PNG only, and written from the page made of the
+    // originals at its exact pixels, not from the preview.
+    void exportSocialPicture()
+    {
+        QTemporaryDir dir;
+        CAppSettings settings;
+        settings.LastExportToPath = dir.path();
+        settings.Path2TempFolder = dir.filePath(QStringLiteral("Temp"));
+        const CFlyerData flyer = Project(dir.path());
+        const QImage preview = MakeFlyer().scaled(1080, 1080);
+        QList<PrintPageWork> asked;
+        const PrintPageFn printPage = [&](PrintPageWork work, CXPrintPage& page, QString*) {
+            asked.append(work);
+            page.picture = QImage(1080, 1080, QImage::Format_RGB32);
+            page.picture.fill(QColor(0, 200, 0));
+            return true;
+        };
+        QStringList offered;
+        QString initial;
+        ExportAs(dir.filePath(QStringLiteral("square.jpg")), QStringLiteral("JPEG Image (*.jpg)"), &offered, &initial,
+                 [&] { ExportFlyer(nullptr, settings, flyer, &preview, printPage); });
+        QCOMPARE(offered, (QStringList{QStringLiteral("JPEG Image (*.jpg)"), QStringLiteral("PNG Image (*.png)")}));
+        QCOMPARE(asked, QList<PrintPageWork>{PrintPageWork::Picture});
+        const QImage written(dir.filePath(QStringLiteral("square.jpg")));
+        QCOMPARE(written.size(), QSize(1080, 1080));
+        QVERIFY(Near(written.pixelColor(0, 0), QColor(0, 200, 0)));
+        QCOMPARE(CXMessageBoxTest::TakeAsked().size(), 0);
+    }
+
     // The advertising rules are asked about before any export, a screen picture too, when they are
     // errors; as warnings (the rules off) they are only noted under the flyer.
     void adRulesAskBeforeExport()

@@ -285,8 +285,8 @@ private Q_SLOTS:
         const PrintPictureFn printPicture = [&](double dpi) {
             askedDpi = dpi;
             CXPrintPage page;
-            return MakePrintPage(renderer, source, PrintPageWork::Pdf, page) ? RasterisePrintPage(page.pdf, dpi)
-                                                                             : QImage();
+            return MakePrintPage(renderer, source, PrintPageWork::Pdf, page) ? RasterisePrintPages(page.pdf, dpi)
+                                                                             : QList<QImage>();
         };
 
         QList<QImage> pages;
@@ -317,6 +317,64 @@ private Q_SLOTS:
         const double ratio = GradientEnergy(pages[1].copy(text)) / GradientEnergy(pages[0].copy(text));
         qInfo("text edge energy, printed at printer resolution against the screen picture: %.2f", ratio);
         QVERIFY2(ratio >= 2.0, qPrintable(QString::number(ratio)));
+    }
+
+    // A 6 x 4 in postcard on Letter: its actual size, centred on the sheet, the back on a second
+    // sheet, so a duplex printer makes the card.
+    void postcardAtActualSize()
+    {
+        QVERIFY(WriteFormatThemes());
+        QTemporaryDir dir;
+        CFlyerData flyer = SavedProject(dir);
+        CAppSettings settings;
+        WorkingFolders::InitAppSettings(settings);
+        const QString card = WorkingFolders::UserThemesFolder() + QStringLiteral("/Card/");
+        CXFlyerSource source;
+        QVERIFY(LoadTemplate(card + QStringLiteral("front.htm"), source.templateText));
+        source.request.look = FlyerLook{QStringLiteral("Card Test"), card + QStringLiteral("front.htm"),
+                                        QStringLiteral("Tahoma"), 0x00804020};
+        source.request.backTemplatePath = card + QStringLiteral("back.htm");
+        source.request.pageSize = QSize(576, 384);
+        source.request.mode = FlyerMode::Preview;
+        source.request.record = flyer;
+        source.settings = &settings;
+        CXHTML2Image renderer;
+        const PrintPictureFn printPicture = [&](double dpi) {
+            CXPrintPage page;
+            return MakePrintPage(renderer, source, PrintPageWork::Pdf, page) ? RasterisePrintPages(page.pdf, dpi)
+                                                                             : QList<QImage>();
+        };
+        QPrinter printer(QPrinterInfo::printerInfo(CupsScheduler::QueueName()), QPrinter::HighResolution);
+        printer.setPageSize(QPageSize(QPageSize::Letter));
+        printer.setPageMargins(QMarginsF(6, 6, 6, 6), QPageLayout::Millimeter);
+        QImage screen(576, 384, QImage::Format_RGB32);
+        screen.fill(Qt::white);
+        MatchFlyerOrientation(printer, screen.size());
+        QVERIFY(PrintFlyerOn(printer, flyer, false, screen, source.request.look.themeName, source.request.look.font,
+                             source.request.look.color, printPicture));
+        QString pdf;
+        NextOutput(pdf);
+        if (QTest::currentTestFailed())
+            return;
+        QByteArray info;
+        QCOMPARE(RunTool(QStringLiteral("pdfinfo"), {pdf}, &info), 0);
+        QVERIFY2(QString::fromUtf8(info).simplified().contains(QLatin1String("Pages: 2")), info.constData());
+        QImage page = RasterisePdf(pdf, 72);
+        QVERIFY2(!page.isNull(), qPrintable(m_cups.Log()));
+        if (page.height() > page.width())
+            page = page.transformed(QTransform().rotate(90)); // some CUPS filters turn the sheet back
+        QCOMPARE(page.size(), QSize(792, 612));
+        // The front's blue fills the card: 432 x 288 pt.
+        const QRect printed = InkBounds(page);
+        const QString where = QStringLiteral("card at %1,%2 %3 x %4")
+                                  .arg(printed.x())
+                                  .arg(printed.y())
+                                  .arg(printed.width())
+                                  .arg(printed.height());
+        QVERIFY2(std::abs(printed.width() / 432.0 - 1.0) <= 0.01 && std::abs(printed.height() / 288.0 - 1.0) <= 0.01,
+                 qPrintable(where));
+        QVERIFY2(std::abs(printed.center().x() - 396) <= 2 && std::abs(printed.center().y() - 306) <= 2,
+                 qPrintable(where));
     }
 
     // The command itself, through the print dialog; without an open project nothing is saved.

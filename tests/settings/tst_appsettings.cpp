@@ -187,7 +187,8 @@ private Q_SLOTS:
                                            "BrokeragePhone",
                                            "LicenceNumber",
                                            "CheckAdRules",
-                                           "ExportCropMarks"};
+                                           "ExportCropMarks",
+                                           "LastThemeFormat"};
         QStringList names;
         for (const auto& v : settings.PersistedValues()) {
             names.append(v.name);

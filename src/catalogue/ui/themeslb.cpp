@@ -4,6 +4,7 @@
 #include "catalogue/listitemstyle.h"
 #include "catalogue/themecatalogue.h"
 #include "catalogue/themetemplateinfo.h"
+#include "flyer/pagesize.h"
 #include "settings/appsettings.h"
 
 #include <QDir>
@@ -39,6 +40,29 @@ int CXThemeFilterCB::GetFilterValue() const
 }
 
 bool CXThemeFilterCB::SelectFilterValue(int value)
+{
+    const int index = findData(value);
+    if (index < 0)
+        return false;
+    setCurrentIndex(index);
+    return true;
+}
+
+CXThemeFormatCB::CXThemeFormatCB(QWidget* parent) : QComboBox(parent)
+{
+    setEditable(false);
+    for (const ThemeFilterEntry& entry : ThemeFormatEntries())
+        addItem(entry.text, entry.value);
+    setCurrentIndex(0);
+    connect(this, &QComboBox::activated, this, [this] { Q_EMIT SelChange(); });
+}
+
+int CXThemeFormatCB::GetFormatValue() const
+{
+    return currentIndex() < 0 ? int(kFormatAll) : currentData().toInt();
+}
+
+bool CXThemeFormatCB::SelectFormatValue(int value)
 {
     const int index = findData(value);
     if (index < 0)
@@ -123,33 +147,47 @@ int CXThemesLB::FindStringExact(const QString& name) const
     return FindText(name, Qt::CaseInsensitive);
 }
 
-void InitThemesLB(CXThemesLB& list, const CXThemeFilterCB& filter, const CXThemeCatalogue& catalogue)
+void InitThemesLB(CXThemesLB& list, const CXThemeFilterCB& filter, const CXThemeCatalogue& catalogue,
+                  const CXThemeFormatCB* format)
 {
-    list.SetEntries(BuildThemeList(catalogue, filter.GetFilterValue()));
+    list.SetEntries(
+        BuildThemeList(catalogue, filter.GetFilterValue(), format ? format->GetFormatValue() : int(kFormatAll)));
 }
 
-bool FindSelectTheme(CXThemesLB& list, CXThemeFilterCB& filter, const CXThemeCatalogue& catalogue, const QString& name)
+bool FindSelectTheme(CXThemesLB& list, CXThemeFilterCB& filter, const CXThemeCatalogue& catalogue, const QString& name,
+                     CXThemeFormatCB* format)
 {
     const int filterValue = filter.GetFilterValue();
     qsizetype index = 0;
     if (!catalogue.FindTheme(name, index))
         return false;
     const int photos = catalogue.at(index).GetPhotos();
+    bool refill = false;
     if (filterValue != 0 && filterValue != photos) {
         // A count without a filter entry keeps the chosen filter; with none chosen yet the list would
         // stay empty, so all themes are shown instead.
         if (!filter.SelectFilterValue(photos) && filterValue < 0)
             filter.SelectFilterValue(0);
-        InitThemesLB(list, filter, catalogue);
+        refill = true;
     }
+    const QSize page = catalogue.at(index).GetPageSize();
+    if (format && !ThemePassesFormat(format->GetFormatValue(), page)) {
+        const PageGroup group = PageGroupOf(page);
+        format->SelectFormatValue(group == PageGroup::Postcards ? kFormatPostcards
+                                  : group == PageGroup::Social  ? kFormatSocial
+                                                                : kFormatFlyers);
+        refill = true;
+    }
+    if (refill)
+        InitThemesLB(list, filter, catalogue, format);
     list.SetCurSel(list.FindStringExact(name));
     return true;
 }
 
 void ThemeFilterChanged(CXThemesLB& list, const CXThemeFilterCB& filter, const CXThemeCatalogue& catalogue,
-                        bool selectFirst, const QString& lastTheme)
+                        bool selectFirst, const QString& lastTheme, const CXThemeFormatCB* format)
 {
-    InitThemesLB(list, filter, catalogue);
+    InitThemesLB(list, filter, catalogue, format);
     if (list.GetCount() == 0)
         return;
     list.SetCurSel(selectFirst ? 0 : list.FindStringExact(lastTheme));

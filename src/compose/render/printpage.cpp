@@ -1,5 +1,7 @@
 #include "compose/render/printpage.h"
 
+#include "compose/pdfpages.h"
+
 #include "compose/adrules.h"
 #include "compose/loadpolicy.h"
 #include "compose/presspage.h"
@@ -8,6 +10,7 @@
 #include "compose/templatemerge.h"
 #include "compose/textfit.h"
 #include "imaging/imagelibrary.h"
+#include "imaging/photocrop.h"
 #include "imaging/profilepictures.h"
 #include "imaging/sidebarimage.h"
 #include "flyer/flyerdata.h"
@@ -26,6 +29,8 @@
 #include <QScopeGuard>
 #include <QTemporaryFile>
 
+#include <algorithm>
+#include <cmath>
 #include <optional>
 
 Q_LOGGING_CATEGORY(lcPrintPage, "listora.render.printpage", QtWarningMsg)
@@ -194,8 +199,10 @@ bool MeasurePhotoBoxes(CXHTML2Image& renderer, const CXFlyerSource& source, CXSl
     return true;
 }
 
-bool MakePrintPage(CXHTML2Image& renderer, const CXFlyerSource& source, PrintPageWork work, CXPrintPage& out,
-                   QString* error)
+namespace {
+
+bool MakeOnePrintPage(CXHTML2Image& renderer, const CXFlyerSource& source, PrintPageWork work, CXPrintPage& out,
+                      QString* error)
 {
     Q_ASSERT(source.settings);
     const CAppSettings& settings = *source.settings;
@@ -249,8 +256,9 @@ bool MakePrintPage(CXHTML2Image& renderer, const CXFlyerSource& source, PrintPag
             continue;
         // A cropped photo shows only its crop: that part is what prints, and at what resolution.
         const std::optional<QRect>& crop = request.extras.m_crops[size_t(slot.slot - 1)];
-        const QRect shown =
-            crop ? crop->intersected(QRect(0, 0, info.width, info.height)) : QRect(0, 0, info.width, info.height);
+        // A crop made for another frame's shape gives way to the part of the original this frame needs.
+        const QRect shown = crop ? PhotoCrop::ForFrame(crop, QSize(info.width, info.height), box.box.size())
+                                 : QRect(0, 0, info.width, info.height);
         if (shown.isEmpty())
             continue;
         out.preflight.append(PreflightFor(slot.slot, shown.size(), box));
@@ -272,6 +280,17 @@ bool MakePrintPage(CXHTML2Image& renderer, const CXFlyerSource& source, PrintPag
     }
     if (work == PrintPageWork::PreflightOnly)
         return true;
+    if (work == PrintPageWork::Picture) {
+        // One pixel of the copy to a pixel of the page, never enlarged.
+        for (std::optional<CXPrintCopyPlan>& plan : plans) {
+            if (!plan || plan->crop.isEmpty() || plan->boxInches.isEmpty())
+                continue;
+            const QSizeF box = plan->boxInches * kCssPixelsPerInch;
+            const double f = std::min({1.0, box.width() / plan->crop.width(), box.height() / plan->crop.height()});
+            plan->size = QSize(std::max(1, int(std::lround(plan->crop.width() * f))),
+                               std::max(1, int(std::lround(plan->crop.height() * f))));
+        }
+    }
 
     CMergeLook look = pass.look;
     const QString folder = source.printCopyFolder.isEmpty() ? PrintCopyFolder() : source.printCopyFolder;
@@ -330,6 +349,13 @@ bool MakePrintPage(CXHTML2Image& renderer, const CXFlyerSource& source, PrintPag
         const qsizetype end = out.page.lastIndexOf(QLatin1String("</body>"), -1, Qt::CaseInsensitive);
         out.page.insert(end >= 0 ? end : out.page.size(), strips);
     }
+    if (work == PrintPageWork::Picture) {
+        if (!renderer.Render(out.page, request.pageSize.width(), request.pageSize.height(), out.picture, &why))
+            return fail(QStringLiteral("The flyer could not be drawn: %1").arg(why));
+        if (error)
+            error->clear();
+        return true;
+    }
     QByteArray printedLayout;
     if (!renderer.RenderPrint(out.page, request.pageSize,
                               press ? RenderProtocol::PrintMode::Press : RenderProtocol::PrintMode::Pdf, printedLayout,
@@ -348,20 +374,101 @@ bool MakePrintPage(CXHTML2Image& renderer, const CXFlyerSource& source, PrintPag
     return true;
 }
 
-QImage RasterisePrintPage(const QByteArray& pdf, double dpi)
+template <typename T> void AppendMissing(QList<T>& to, const QList<T>& from)
 {
-    // The document reads its file as it renders, so the bytes go to a file of their own.
-    QTemporaryFile file;
-    if (pdf.isEmpty() || !file.open() || file.write(pdf) != pdf.size() || !file.flush())
+    for (const T& item : from) {
+        if (!to.contains(item))
+            to.append(item);
+    }
+}
+
+} // namespace
+
+bool MakePrintPage(CXHTML2Image& renderer, const CXFlyerSource& source, PrintPageWork work, CXPrintPage& out,
+                   QString* error)
+{
+    if (!MakeOnePrintPage(renderer, source, work, out, error))
+        return false;
+    const QString& backPath = source.request.backTemplatePath;
+    if (backPath.isEmpty() || work == PrintPageWork::Picture)
+        return true;
+    // The back is the same listing on the same page size, from its own template in the theme.
+    CXFlyerSource back = source;
+    back.request.look.templatePath = backPath;
+    back.request.backTemplatePath.clear();
+    if (!LoadTemplate(backPath, back.templateText)) {
+        if (error)
+            *error = QStringLiteral("The back page's template %1 could not be read.")
+                         .arg(QDir::toNativeSeparators(backPath));
+        return false;
+    }
+    CXPrintPage backPage;
+    QString why;
+    if (!MakeOnePrintPage(renderer, back, work, backPage, &why)) {
+        if (error)
+            *error = QStringLiteral("The back page: %1").arg(why);
+        return false;
+    }
+    AppendMissing(out.findings, backPage.findings);
+    AppendMissing(out.pressFindings, backPage.pressFindings);
+    // A slot shown on both sides is measured once; the back adds what only it shows.
+    for (const CXPreflightEntry& entry : std::as_const(backPage.preflight)) {
+        if (std::none_of(out.preflight.cbegin(), out.preflight.cend(),
+                         [&entry](const CXPreflightEntry& e) { return e.slot == entry.slot; }))
+            out.preflight.append(entry);
+    }
+    if (work == PrintPageWork::PreflightOnly)
+        return true;
+    QByteArray joined;
+    if (!JoinPdfPages({out.pdf, backPage.pdf}, joined, &why)) {
+        if (error)
+            *error = why;
+        return false;
+    }
+    out.pdf = joined;
+    return true;
+}
+
+QImage RenderBackPicture(CXHTML2Image& renderer, const CXFlyerSource& source, QString* error)
+{
+    Q_ASSERT(source.settings);
+    const auto fail = [error](const QString& text) {
+        if (error)
+            *error = text;
         return QImage();
-    QPdfDocument document;
-    if (document.load(file.fileName()) != QPdfDocument::Error::None || document.pageCount() < 1)
-        return QImage();
-    const QSizeF points = document.pagePointSize(0);
+    };
+    FlyerRequest request = source.request;
+    if (request.backTemplatePath.isEmpty())
+        return fail(QStringLiteral("The theme has no back page."));
+    request.look.templatePath = request.backTemplatePath;
+    request.backTemplatePath.clear();
+    QString text;
+    if (!LoadTemplate(request.look.templatePath, text))
+        return fail(QStringLiteral("The back page's template %1 could not be read.")
+                        .arg(QDir::toNativeSeparators(request.look.templatePath)));
+    const CFlyerPage page = ComposeFlyerPage(text, request, *source.settings);
+    renderer.SetLoadRoots(PageLoadRoots(*source.settings, request.look.templatePath,
+                                        request.ProjectMode() ? request.record.GetFolder() : QString()));
+    QImage picture;
+    QString why;
+    const bool rendered =
+        renderer.Render(page.page, request.pageSize.width(), request.pageSize.height(), picture, &why);
+    if (!page.sidebarImage.isEmpty())
+        QFile::remove(page.sidebarImage);
+    if (!rendered)
+        return fail(QStringLiteral("The back page could not be drawn: %1").arg(why));
+    return picture;
+}
+
+namespace {
+
+QImage RenderPdfPage(QPdfDocument& document, int pageIndex, double dpi)
+{
+    const QSizeF points = document.pagePointSize(pageIndex);
     const QSize size(qRound(points.width() * dpi / 72.0), qRound(points.height() * dpi / 72.0));
     if (size.isEmpty())
         return QImage();
-    const QImage rendered = document.render(0, size);
+    const QImage rendered = document.render(pageIndex, size);
     if (rendered.isNull())
         return QImage();
     QImage page(size, QImage::Format_RGB32);
@@ -374,4 +481,38 @@ QImage RasterisePrintPage(const QByteArray& pdf, double dpi)
     page.setDotsPerMeterX(dotsPerMeter);
     page.setDotsPerMeterY(dotsPerMeter);
     return page;
+}
+
+// The document reads its file as it renders, so the bytes go to a file of their own.
+bool LoadPdf(const QByteArray& pdf, QTemporaryFile& file, QPdfDocument& document)
+{
+    return !pdf.isEmpty() && file.open() && file.write(pdf) == pdf.size() && file.flush() &&
+           document.load(file.fileName()) == QPdfDocument::Error::None;
+}
+
+} // namespace
+
+QImage RasterisePrintPage(const QByteArray& pdf, double dpi, int pageIndex)
+{
+    QTemporaryFile file;
+    QPdfDocument document;
+    if (!LoadPdf(pdf, file, document) || pageIndex < 0 || pageIndex >= document.pageCount())
+        return QImage();
+    return RenderPdfPage(document, pageIndex, dpi);
+}
+
+QList<QImage> RasterisePrintPages(const QByteArray& pdf, double dpi)
+{
+    QList<QImage> pages;
+    QTemporaryFile file;
+    QPdfDocument document;
+    if (!LoadPdf(pdf, file, document))
+        return pages;
+    for (int i = 0; i < document.pageCount(); ++i) {
+        const QImage page = RenderPdfPage(document, i, dpi);
+        if (page.isNull())
+            return {};
+        pages.append(page);
+    }
+    return pages;
 }

@@ -39,7 +39,8 @@ struct CXFlyerSource
 
 struct CXPrintPage
 {
-    QByteArray pdf;                    // empty when only the preflight was asked for
+    QByteArray pdf;                    // empty when only the preflight or the picture was asked for
+    QImage picture;                    // PrintPageWork::Picture's page
     QString page;                      // the merged page the PDF was printed from
     QList<CXPreflightEntry> preflight; // one entry per photo slot the page draws, in slot order
     CXFindings findings;               // photos left out or damaged (CheckFlyerPhotos)
@@ -52,10 +53,16 @@ enum class PrintPageWork
 {
     PreflightOnly, // lays the page out and measures its photos; makes no copies and no PDF
     Pdf,
-    Press,         // the page on a sheet with the bleed around it, TrimBox and BleedBox set
-    PressWithMarks // and crop marks outside the bleed
+    Press,          // the page on a sheet with the bleed around it, TrimBox and BleedBox set
+    PressWithMarks, // and crop marks outside the bleed
+    // The page as a picture of its own pixels (CXPrintPage::picture), its photos from copies of the
+    // originals at one pixel per CSS pixel: a social picture's large frames are not filled from the
+    // small screen copies. The front only.
+    Picture
 };
 
+// A two-sided theme (request.backTemplatePath) gives two pages, front and back, each made so; the
+// preflight then covers both.
 // Lays the screen page out in the worker to learn where each photo is drawn, makes (or finds) the
 // print copies, merges the page with them and has the worker print it. A photo whose copy cannot
 // be made keeps its screen picture; one the page may not read is left out and named in findings. False, with a sentence
@@ -70,8 +77,15 @@ using CXSlotBoxes = std::array<std::optional<CXPictureBox>, 4>;
 bool MeasurePhotoBoxes(CXHTML2Image& renderer, const CXFlyerSource& source, CXSlotBoxes& boxes,
                        QString* error = nullptr);
 
-// The page at dpi dots per inch, opaque (blank parts white). Null when pdf holds no page.
-QImage RasterisePrintPage(const QByteArray& pdf, double dpi);
+// The screen picture of a two-sided theme's back page (request.backTemplatePath) at the page's own
+// pixels. Null, with a sentence in error, when the theme has no back or it could not be drawn.
+QImage RenderBackPicture(CXHTML2Image& renderer, const CXFlyerSource& source, QString* error = nullptr);
+
+// The page (0 the first) at dpi dots per inch, opaque (blank parts white). Null when pdf holds no
+// such page.
+QImage RasterisePrintPage(const QByteArray& pdf, double dpi, int pageIndex = 0);
+// Every page of pdf so.
+QList<QImage> RasterisePrintPages(const QByteArray& pdf, double dpi);
 
 // The print-quality picture size: the Letter page at 300 dpi.
 inline constexpr int kPrintPictureWidth = 2550;

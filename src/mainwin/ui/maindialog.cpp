@@ -108,6 +108,9 @@ void CMainDialog::OnInitDialog()
     m_pRenderer->WarmUp();
 
     m_pThemeFilter->FillFilter();
+    // Flyers unless the user chose another group of formats.
+    if (!m_pThemeFormat->SelectFormatValue(m_appSettings.LastThemeFormat))
+        m_pThemeFormat->SelectFormatValue(kFormatFlyers);
     m_pThemes->SetSettings(&m_appSettings);
     m_themes.LoadAvailableThemes(m_appSettings.Path2Themes, WorkingFolders::UserThemesFolder());
 
@@ -172,7 +175,7 @@ bool CMainDialog::LoadTemplate(const QString& path)
 bool CMainDialog::FindSelectTheme(const QString& name)
 {
     const QSignalBlocker quiet(m_pThemes);
-    return ::FindSelectTheme(*m_pThemes, *m_pThemeFilter, m_themes, name);
+    return ::FindSelectTheme(*m_pThemes, *m_pThemeFilter, m_themes, name, m_pThemeFormat);
 }
 
 void CMainDialog::RenderFlyer()
@@ -238,7 +241,8 @@ void CMainDialog::OnCbnSelchangeComboThemeFilter()
 {
     {
         const QSignalBlocker quiet(m_pThemes);
-        ThemeFilterChanged(*m_pThemes, *m_pThemeFilter, m_themes, m_bSelectFirstTheme, m_appSettings.LastTheme);
+        ThemeFilterChanged(*m_pThemes, *m_pThemeFilter, m_themes, m_bSelectFirstTheme, m_appSettings.LastTheme,
+                           m_pThemeFormat);
     }
     OnLbnSelchangeListThemes();
     UpdateButtons();
@@ -426,6 +430,7 @@ CXFlyerSource CMainDialog::FlyerSource() const
     request.extras = m_document.Extras();
     request.mode = m_document.IsProjectOpen() ? FlyerMode::Project : FlyerMode::Preview;
     request.pageSize = m_pSession->PageSizeOf(request.look.themeName);
+    request.backTemplatePath = m_pSession->BackTemplateOf(request.look.themeName);
     source.settings = &m_appSettings;
     return source;
 }
@@ -440,7 +445,11 @@ void CMainDialog::OnBnClickedBtnEmailFlyer()
 void CMainDialog::OnBnClickedBtnExportFlyer()
 {
     WaitForFlyer();
-    ExportFlyer(this, m_appSettings, m_document.FlyerData(), &FlyerImage(), PrintPageOf(m_pRenderer, FlyerSource()));
+    const CXFlyerSource source = FlyerSource();
+    CXHTML2Image* renderer = m_pRenderer;
+    const BackPictureFn backPicture = [renderer, source]() { return RenderBackPicture(*renderer, source); };
+    ExportFlyer(this, m_appSettings, m_document.FlyerData(), &FlyerImage(), PrintPageOf(m_pRenderer, source),
+                source.request.backTemplatePath.isEmpty() ? BackPictureFn() : backPicture);
 }
 
 void CMainDialog::OnBnClickedBtnRefresh()
@@ -517,6 +526,7 @@ bool CMainDialog::SaveStateOnClose()
     m_appSettings.LastFont = m_document.SelFont();
     m_appSettings.LastColor = m_document.SelColor();
     m_appSettings.LastThemeFilter = m_pThemeFilter->GetFilterValue();
+    m_appSettings.LastThemeFormat = m_pThemeFormat->GetFormatValue();
     if (m_pThemes->GetCount() > 0) {
         const qsizetype index = m_pThemes->GetItemData(std::max(m_pThemes->GetCurSel(), 0));
         if (index >= 0 && index < m_themes.size())

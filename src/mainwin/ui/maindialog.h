@@ -29,6 +29,7 @@ class CXHTML2Image;
 class CXHTMLFlyerRenderer;
 class CXPNGButton;
 class CXThemeFilterCB;
+class CXThemeFormatCB;
 class CXThemesLB;
 class QAbstractButton;
 class QLabel;
@@ -135,6 +136,7 @@ public:
     CXCanvas* Canvas() const { return m_pCanvas; }
     CXThemesLB* ThemesList() const { return m_pThemes; }
     CXThemeFilterCB* ThemeFilter() const { return m_pThemeFilter; }
+    CXThemeFormatCB* ThemeFormat() const { return m_pThemeFormat; }
     CXFontsLB* FontsList() const { return m_pFonts; }
     CXColorPalette* ColorPalette() const { return m_pPalette; }
     QAbstractButton* MoreColorsButton() const { return m_pMoreColors; }
@@ -259,6 +261,7 @@ private:
 
     QTabWidget* m_pTab = nullptr;
     CXThemeFilterCB* m_pThemeFilter = nullptr;
+    CXThemeFormatCB* m_pThemeFormat = nullptr;
     CXThemesLB* m_pThemes = nullptr;
     QLabel* m_pChooseColor = nullptr;
     CXColorPalette* m_pPalette = nullptr;

@@ -88,6 +88,8 @@ void CMainDialog::CreateControls()
 
     m_pThemeFilter = new CXThemeFilterCB(this);
     m_pThemeFilter->setObjectName(QStringLiteral("IDC_COMBO_THEMEFILTER"));
+    m_pThemeFormat = new CXThemeFormatCB(this);
+    m_pThemeFormat->setObjectName(QStringLiteral("IDC_COMBO_THEMEFORMAT"));
     m_pThemes = new CXThemesLB(this);
     m_pThemes->setObjectName(QStringLiteral("IDC_LIST_THEMES"));
 
@@ -125,6 +127,7 @@ void CMainDialog::CreateControls()
     }
 
     connect(m_pThemeFilter, &CXThemeFilterCB::SelChange, this, &CMainDialog::OnCbnSelchangeComboThemeFilter);
+    connect(m_pThemeFormat, &CXThemeFormatCB::SelChange, this, &CMainDialog::OnCbnSelchangeComboThemeFilter);
     connect(m_pThemes, &CXThemesLB::SelChange, this, &CMainDialog::OnLbnSelchangeListThemes);
     connect(m_pFonts, &CXFontsLB::SelChange, this, &CMainDialog::OnLbnSelchangeListFonts);
     connect(m_pPalette, &CXColorPalette::ColorChanged, this, &CMainDialog::OnCPColorChanged);
@@ -260,6 +263,7 @@ void CMainDialog::ResizeMoveControls()
 
     m_pTab->setGeometry(layout.tab);
     m_pThemeFilter->setGeometry(layout.themeFilter);
+    m_pThemeFormat->setGeometry(layout.themeFormat);
     m_pThemes->setGeometry(layout.themeList);
     m_pChooseColor->setGeometry(layout.colorLabel);
     m_pPalette->setGeometry(layout.colorPalette);
@@ -290,7 +294,8 @@ void CMainDialog::ShowTabPage(int index)
         control->setVisible(!themes);
         control->raise();
     }
-    for (QWidget* control : {static_cast<QWidget*>(m_pThemeFilter), static_cast<QWidget*>(m_pThemes)}) {
+    for (QWidget* control : {static_cast<QWidget*>(m_pThemeFilter), static_cast<QWidget*>(m_pThemeFormat),
+                             static_cast<QWidget*>(m_pThemes)}) {
         control->setVisible(themes);
         control->raise();
     }

@@ -6,6 +6,7 @@
 #include "output/flyerprint.h"
 #include "output/printexport.h"
 #include "flyer/flyerdata.h"
+#include "flyer/pagesize.h"
 #include "settings/appinfo.h"
 #include "settings/appsettings.h"
 
@@ -24,6 +25,7 @@
 #include <QPrinter>
 #include <QPrinterInfo>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QGuiApplication>
 #include <QScopeGuard>
 #include <QVBoxLayout>
@@ -135,6 +137,13 @@ QStringList ExportFilters()
     return filters;
 }
 
+QStringList ExportFiltersFor(QSize page)
+{
+    if (IsSocialPage(page))
+        return {QStringLiteral("JPEG Image (*.jpg)"), QStringLiteral("PNG Image (*.png)")};
+    return ExportFilters();
+}
+
 bool IsPrintQualityFilter(const QString& filter)
 {
     return filter == PrintQualityPdfFilter() || PrintSizePictureFilters().contains(filter);
@@ -169,7 +178,7 @@ bool ChooseExportPath(QWidget* owner, QString& path, const QString& startFolder,
     QFileDialog dialog(owner, ExportDialogTitle(), startFolder, filter);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
-    dialog.setDefaultSuffix(QStringLiteral("pdf"));
+    dialog.setDefaultSuffix(filter.contains(QLatin1String("*.pdf")) ? QStringLiteral("pdf") : QStringLiteral("jpg"));
     QCheckBox* marks = nullptr;
     if (cropMarks) {
         // The check box sits under the file type it belongs to, in the dialog's own layout.
@@ -199,18 +208,50 @@ bool ChooseExportPath(QWidget* owner, QString& path, const QString& startFolder,
 }
 
 void ExportFlyer(QWidget* owner, CAppSettings& settings, const CFlyerData& flyer, const QImage* image,
-                 const PrintPageFn& printPage)
+                 const PrintPageFn& printPage, const BackPictureFn& backPicture)
 {
     if (!HasFlyer(image)) {
         TellNoFlyer(owner, QStringLiteral("export"));
         return;
     }
     QString path;
+    if (IsSocialPage(image->size())) {
+        // A picture for a feed: its own pixels, as JPEG or PNG; no page for paper.
+        QString name = DefaultExportName(flyer);
+        name.replace(QRegularExpression(QStringLiteral("\\.pdf$")), QStringLiteral(".jpg"));
+        QString filter = ExportFiltersFor(image->size()).constFirst();
+        if (!ChooseExportPath(owner, path, settings.LastExportToPath, name,
+                              ExportFiltersFor(image->size()).join(QStringLiteral(";;")), &filter))
+            return;
+        // Seen at full size, its photos come from the originals, not the preview's small copies.
+        CXPrintPage page;
+        const bool sharp = printPage && MakePage(printPage, PrintPageWork::Picture, page, nullptr) &&
+                           page.picture.size() == image->size();
+        QString error;
+        if (!ExportFlyerFile(settings, flyer, sharp ? page.picture : *image, path, &error))
+            Tell(owner, error);
+        return;
+    }
+    // The back page of a two-sided theme, drawn when a picture PDF needs it.
+    const auto backOf = [&backPicture, owner](const QString& chosen, QImage& back) {
+        if (!backPicture || !IsPdfExportPath(chosen))
+            return true;
+        const CXBusyCursor busy;
+        back = backPicture();
+        if (back.isNull()) {
+            Tell(owner, QStringLiteral("The flyer could not be exported: its back page could not be drawn."));
+            return false;
+        }
+        return true;
+    };
     if (!printPage) {
         if (!ChooseExportPath(owner, path, settings.LastExportToPath, DefaultExportName(flyer), ExportFilter()))
             return;
+        QImage back;
+        if (!backOf(path, back))
+            return;
         QString error;
-        if (!ExportFlyerFile(settings, flyer, *image, path, &error))
+        if (!ExportFlyerFile(settings, flyer, *image, path, &error, back))
             Tell(owner, error);
         return;
     }
@@ -241,8 +282,11 @@ void ExportFlyer(QWidget* owner, CAppSettings& settings, const CFlyerData& flyer
     }
     if (!ConfirmPreflight(owner, {}, QStringLiteral("Export anyway?"), adRules))
         return;
+    QImage back;
+    if (!backOf(path, back))
+        return;
     QString error;
-    if (!ExportFlyerFile(settings, flyer, *image, path, &error))
+    if (!ExportFlyerFile(settings, flyer, *image, path, &error, back))
         Tell(owner, error);
 }
 
@@ -289,6 +333,39 @@ void MatchFlyerOrientation(QPrinter& printer, QSize flyer)
     printer.setPageOrientation(flyer.width() > flyer.height() ? QPageLayout::Landscape : QPageLayout::Portrait);
 }
 
+bool PrintFlyerPages(QPrinter& printer, const QList<QImage>& pictures, QSize page, const QString& jobName)
+{
+    // A Letter flyer prints exactly as it always has.
+    if (pictures.size() == 1 && (page == kLetterPage || page == kLetterPage.transposed()))
+        return PrintFlyerPage(printer, pictures.constFirst(), jobName);
+    printer.setDocName(jobName);
+    QPainter painter;
+    if (pictures.isEmpty() || !painter.begin(&printer)) {
+        printer.abort();
+        return false;
+    }
+    const QPageLayout layout = printer.pageLayout();
+    const QRectF paintMm = layout.paintRect(QPageLayout::Millimeter);
+    const QSizeF corner = PrintableAreaHundredths(QSizeF(paintMm.left(), paintMm.top()));
+    const QRectF area(QPointF(corner.width(), corner.height()), PrintableAreaHundredths(paintMm.size()));
+    const QSizeF paper = PrintableAreaHundredths(layout.fullRect(QPageLayout::Millimeter).size());
+    const QRectF target = PrintPageRect(paper, area, page);
+    painter.scale(printer.resolution() / 100.0, printer.resolution() / 100.0);
+    painter.setRenderHint(QPainter::SmoothPixmapTransform);
+    bool printed = true;
+    for (qsizetype i = 0; i < pictures.size() && printed; ++i) {
+        if (i > 0)
+            printed = printer.newPage();
+        if (printed)
+            painter.drawImage(target, pictures.at(i).convertToFormat(QImage::Format_RGB32));
+    }
+    if (!painter.end() || !printed || printer.printerState() == QPrinter::Error) {
+        printer.abort();
+        return false;
+    }
+    return true;
+}
+
 bool PrintFlyerPage(QPrinter& printer, const QImage& image, const QString& jobName)
 {
     printer.setDocName(jobName);
@@ -319,14 +396,16 @@ bool PrintFlyerOn(QPrinter& printer, CFlyerData& flyer, bool projectOpen, const 
         return false;
     }
     const QString jobName = PrintJobName(flyer);
-    QImage picture;
+    QList<QImage> pictures;
     if (printPicture) {
         const CXBusyCursor busy;
-        picture = printPicture(PrintPictureDpi(printer));
-        if (picture.isNull())
+        pictures = printPicture(PrintPictureDpi(printer));
+        if (pictures.isEmpty() || pictures.constFirst().isNull())
             qCWarning(lcOutput) << "the print-quality page could not be made; printing the screen picture";
     }
-    if (!PrintFlyerPage(printer, picture.isNull() ? image : picture, jobName))
+    if (pictures.isEmpty() || pictures.constFirst().isNull())
+        pictures = {image};
+    if (!PrintFlyerPages(printer, pictures, image.size(), jobName))
         Tell(nullptr, QStringLiteral("The flyer could not be printed on %1.").arg(printer.printerName()));
 
     // Recorded even when the page failed: the user did ask for this print.
@@ -363,8 +442,8 @@ bool PrintFlyer(QWidget* owner, CFlyerData& flyer, bool projectOpen, const QImag
         printPicture = [printPage](double dpi) {
             CXPrintPage page;
             if (!printPage(PrintPageWork::Pdf, page, nullptr))
-                return QImage();
-            return RasterisePrintPage(page.pdf, dpi);
+                return QList<QImage>();
+            return RasterisePrintPages(page.pdf, dpi);
         };
     }
     QPrinter printer(QPrinter::HighResolution);
