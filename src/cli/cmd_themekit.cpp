@@ -107,15 +107,15 @@ int ResolveEntries(const QString& target, const CAppSettings& settings, QList<Th
 
 // The long sample listing in the theme's own look, rendered at the page's size and in a window
 // twice as large: whatever shows beyond the page in the second spills over it.
-QStringList CheckOverflow(const CXThemeTemplateInfo& theme, const QString& templateText, const CAppSettings& settings,
-                          CXHTML2Image& renderer)
+QStringList CheckOverflow(const CXThemeTemplateInfo& theme, const QString& templatePath, const QString& templateText,
+                          const CAppSettings& settings, CXHTML2Image& renderer)
 {
     CFlyerData flyer;
     ThemeKit::FillLongSampleProject(flyer, settings.Path2SampleData);
     CAppSettings profile = settings;
     ThemeKit::FillLongSampleProfile(profile);
     FlyerRequest request;
-    request.look = FlyerLook{theme.GetName(), theme.GetTemplate(), theme.GetTypeface(), theme.GetColor()};
+    request.look = FlyerLook{theme.GetName(), templatePath, theme.GetTypeface(), theme.GetColor()};
     request.record = flyer;
     request.pageSize = theme.GetPageSize();
     const int pageWidth = request.pageSize.width();
@@ -161,7 +161,11 @@ QStringList CheckTheme(const ThemeEntry& entry, const CXThemeCatalogue& catalogu
     QString text;
     if (!QFileInfo(theme.GetTemplate()).isFile() || !LoadTemplate(theme.GetTemplate(), text))
         return problems; // the entry check has named the template
-    problems += ThemeKit::CheckTemplateText(text, theme.GetPhotos());
+    // A back page that cannot be read is named by the entry check; its text is checked below.
+    QString back;
+    const bool hasBack = !theme.GetBackTemplate().isEmpty() && QFileInfo(theme.GetBackTemplate()).isFile() &&
+                         LoadTemplate(theme.GetBackTemplate(), back);
+    problems += ThemeKit::CheckTemplateText(text, theme.GetPhotos(), back);
     problems += ThemeKit::CheckSidebarUse(text, theme.GetName(), theme.GetTemplate());
 
     // Style sheets beside the template, when the template has a folder of its own.
@@ -183,7 +187,19 @@ QStringList CheckTheme(const ThemeEntry& entry, const CXThemeCatalogue& catalogu
             problems.append(
                 QStringLiteral("the font \"%1\" is not installed (another face would be drawn)").arg(family));
 
-    problems += CheckOverflow(theme, text, settings, renderer);
+    problems += CheckOverflow(theme, theme.GetTemplate(), text, settings, renderer);
+    if (!hasBack)
+        return problems;
+
+    // The back is printed and posted as the front is: the same checks, under its own name.
+    QStringList backProblems = ThemeKit::CheckPageText(back);
+    for (const QString& family : ThemeKit::FirstFontFamilies(back, theme.GetTypeface()))
+        if (!fonts.IsInstalled(family))
+            backProblems.append(
+                QStringLiteral("the font \"%1\" is not installed (another face would be drawn)").arg(family));
+    backProblems += CheckOverflow(theme, theme.GetBackTemplate(), back, settings, renderer);
+    for (const QString& problem : std::as_const(backProblems))
+        problems.append(QStringLiteral("back page: ") + problem);
     return problems;
 }
 

@@ -550,7 +550,7 @@ QStringList CheckCatalogueEntry(const QString& themesFolder, const QString& sect
     return problems;
 }
 
-QStringList CheckTemplateText(const QString& text, int photos)
+QStringList CheckPageText(const QString& text)
 {
     QStringList problems;
     QSet<QString> known;
@@ -577,7 +577,13 @@ QStringList CheckTemplateText(const QString& text, int photos)
     problems += ScriptProblems(code);
     problems += RemoteProblems(code);
     problems += RelativeProblems(code);
+    return problems;
+}
 
+QStringList CheckTemplateText(const QString& text, int photos, const QString& otherPage)
+{
+    QStringList problems = CheckPageText(text);
+    const QString code = StripHtmlComments(text) + StripHtmlComments(otherPage);
     QList<int> used;
     for (int slot = 0; slot < PhotoTokens().size(); ++slot)
         if (code.contains(PhotoTokens().at(slot)))

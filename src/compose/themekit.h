@@ -52,8 +52,11 @@ bool CreateTheme(const CXThemeCatalogue& catalogue, const QString& userThemesFol
 QStringList CheckCatalogueEntry(const QString& themesFolder, const QString& section);
 
 // Problems of a template's text: unknown or unfinished tokens, scripts, remote addresses, photo
-// tokens that do not match the photo count.
-QStringList CheckTemplateText(const QString& text, int photos);
+// tokens that do not match the photo count. The photo tokens of a two-sided theme's other page
+// (otherPage) count with the text's own: the two pages show the photos together.
+QStringList CheckTemplateText(const QString& text, int photos, const QString& otherPage = QString());
+// The same without the photo count, for a page whose photos are counted with another's.
+QStringList CheckPageText(const QString& text);
 // The sidebar caption picture is drawn only for a theme whose name holds "Sidebar", and on its
 // cover only when the template's path holds it too: a template that shows the picture says so.
 QStringList CheckSidebarUse(const QString& text, const QString& themeName, const QString& templatePath);

@@ -104,23 +104,27 @@ void TestListingQr::mergeFillsTheTokens()
 
 void TestListingQr::codeReadsBackFromTheFlyer_data()
 {
-    QTest::addColumn<QString>("theme");
+    QTest::addColumn<QStringList>("page");
     QTest::addColumn<QString>("quality");
-    // Every installed theme places the code.
+    // Every installed theme places the code; a two-sided theme on its back.
     CXThemeCatalogue catalogue;
     QVERIFY(catalogue.LoadAvailableThemes(ThemeFolder()));
     QVERIFY(catalogue.size() >= 13);
     for (qsizetype i = 0; i < catalogue.size(); ++i) {
-        const QString theme = catalogue.at(i).GetName();
+        const CXThemeTemplateInfo& theme = catalogue.at(i);
+        const bool back = !theme.GetBackTemplate().isEmpty();
+        const QStringList page = back ? QStringList{QStringLiteral("--template"), theme.GetBackTemplate()}
+                                      : QStringList{QStringLiteral("--theme"), theme.GetName()};
         for (const char* quality : {"screen", "print"})
-            QTest::addRow("%s, %s", qPrintable(theme), quality) << theme << QString::fromLatin1(quality);
+            QTest::addRow("%s%s, %s", qPrintable(theme.GetName()), back ? " (back)" : "", quality)
+                << page << QString::fromLatin1(quality);
     }
 }
 
 // The screen picture, and the print-quality page drawn at 300 dpi.
 void TestListingQr::codeReadsBackFromTheFlyer()
 {
-    QFETCH(QString, theme);
+    QFETCH(QStringList, page);
     QFETCH(QString, quality);
     QTemporaryDir dir;
     const QString url = QStringLiteral("https://homes.example/listing/12-elm?ref=flyer&x=1");
@@ -128,9 +132,8 @@ void TestListingQr::codeReadsBackFromTheFlyer()
     QVERIFY(!project.isEmpty());
 
     const QString png = dir.filePath(QStringLiteral("flyer.png"));
-    const ChildRun render =
-        Cli({QStringLiteral("render"), QStringLiteral("--project"), project, QStringLiteral("--theme"), theme,
-             QStringLiteral("--quality"), quality, QStringLiteral("--out"), png});
+    const ChildRun render = Cli(QStringList{QStringLiteral("render"), QStringLiteral("--project"), project} + page +
+                                QStringList{QStringLiteral("--quality"), quality, QStringLiteral("--out"), png});
     QVERIFY2(render.exitCode == 0, render.err.constData());
     const ChildRun read = RunChild(QStringLiteral("zbarimg"), {QStringLiteral("-q"), QStringLiteral("--raw"), png});
     QVERIFY2(read.exitCode == 0, read.err.constData());

@@ -154,6 +154,41 @@ private Q_SLOTS:
         QVERIFY(std::abs(double(cover.width()) / cover.height() - double(width) / height) < 0.03);
     }
 
+    void shippedPostcards_data()
+    {
+        QTest::addColumn<QString>("format");
+        QTest::addColumn<int>("width");
+        QTest::addColumn<int>("height");
+        QTest::newRow("6 x 4 in") << "postcard-6x4" << 576 << 384;
+        QTest::newRow("9 x 6 in") << "postcard-9x6" << 864 << 576;
+    }
+
+    // Each format of card comes in the three families, two-sided, and every one passes theme-check
+    // (its back page included).
+    void shippedPostcards()
+    {
+        QFETCH(QString, format);
+        QFETCH(int, width);
+        QFETCH(int, height);
+        const ChildRun listed = RunCli({"themes", "--format", format});
+        QCOMPARE(listed.exitCode, 0);
+        QStringList families;
+        for (const QJsonValue& value : QJsonDocument::fromJson(listed.Out().toUtf8()).array()) {
+            const QJsonObject entry = value.toObject();
+            const QString name = entry.value(QStringLiteral("name")).toString();
+            QCOMPARE(entry.value(QStringLiteral("format")).toString(), format);
+            QCOMPARE(entry.value(QStringLiteral("width")).toInt(), width);
+            QCOMPARE(entry.value(QStringLiteral("height")).toInt(), height);
+            QCOMPARE(entry.value(QStringLiteral("orientation")).toInt(), 1);
+            QVERIFY2(entry.value(QStringLiteral("pages")).toInt() == 2, qPrintable(name));
+            families.append(entry.value(QStringLiteral("family")).toString());
+            const ChildRun check = RunCli({QStringLiteral("theme-check"), name});
+            QVERIFY2(check.exitCode == 0, qPrintable(name + QLatin1Char('\n') + check.Out() + check.Err()));
+        }
+        families.sort();
+        QCOMPARE(families, (QStringList{"Bold Banner", "Gallery", "Luxury"}));
+    }
+
     // A page no printer or screen could hold falls back to Letter instead of failing every output.
     void unusablePageIsLetter()
     {

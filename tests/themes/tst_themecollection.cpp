@@ -1,4 +1,5 @@
 #include "settings/workingfolders.h"
+#include "support/childprocess.h"
 #include "support/flyerrequests.h"
 #include "catalogue/fontcatalogue.h"
 #include "catalogue/themecatalogue.h"
@@ -28,8 +29,14 @@ namespace {
 constexpr int kSlots = 4;
 const QColor kSlotKeys[kSlots] = {QColor(255, 0, 255), QColor(0, 255, 255), QColor(255, 255, 0), QColor(0, 255, 0)};
 const QColor kSidebarKey(255, 128, 0);
-// The smallest photo of the collection is a thumbnail of about 240 x 150 pixels.
+// The smallest photo of the Letter themes is a thumbnail of about 240 x 150 pixels; a smaller page
+// has smaller ones, in proportion to its area.
 constexpr int kMinPhotoPixels = 20000;
+
+int MinPhotoPixels(QSize page)
+{
+    return int(qint64(kMinPhotoPixels) * page.width() * page.height() / (816 * 1056));
+}
 
 bool WriteKeyPicture(const QString& path, const QColor& colour, QSize size)
 {
@@ -100,20 +107,21 @@ private:
         return m_catalogue.at(index);
     }
 
-    QImage Render(const QString& page)
+    QImage Render(const QString& page, QSize size = QSize(816, 1056))
     {
         QImage image;
         QString error;
-        if (!m_renderer.Render(page, 816, 1056, image, &error))
+        if (!m_renderer.Render(page, size.width(), size.height(), image, &error))
             qWarning("render failed: %s", qPrintable(error));
         return image.convertToFormat(QImage::Format_RGB32);
     }
 
     QImage RenderProject(const CXThemeTemplateInfo& theme, const QString& templateText, const CFlyerData& flyer,
-                         const CAppSettings& settings)
+                         const CAppSettings& settings, const QString& listingUrl = QString())
     {
         const CMergeLook look = MakeMergeLook(theme.GetTypeface(), theme.GetColor(), m_strSidebarKey);
-        return Render(MergeTemplate(templateText, TestSupport::Request(flyer, true), settings, look));
+        return Render(MergeTemplate(templateText, TestSupport::Request(flyer, true, listingUrl), settings, look),
+                      theme.GetPageSize());
     }
 
     int EmptyFrames(const QString& templateText, const QString& templatePath, const CFlyerData& flyer)
@@ -219,7 +227,8 @@ private Q_SLOTS:
             // flyer would fall back to another face.
             QVERIFY2(offeredFonts.contains(theme.GetTypeface()),
                      qPrintable(theme.GetName() + QStringLiteral(": ") + theme.GetTypeface()));
-            QCOMPARE(theme.GetOrientation(), 0);
+            const QSize page = theme.GetPageSize();
+            QCOMPARE(theme.GetOrientation(), page.width() > page.height() ? 1 : 0);
 
             const SidebarKind kind = SidebarKindFor(theme.GetName());
             QString text;
@@ -259,10 +268,11 @@ private Q_SLOTS:
         QString templateText;
         QVERIFY(LoadTemplate(theme.GetTemplate(), templateText));
 
+        const QSize pageSize = theme.GetPageSize();
         const QImage plain = RenderProject(theme, templateText, m_defaultProject, m_settings);
         const QImage longTexts = RenderProject(theme, templateText, m_longProject, m_fullProfile);
-        QCOMPARE(plain.size(), QSize(816, 1056));
-        QCOMPARE(longTexts.size(), QSize(816, 1056));
+        QCOMPARE(plain.size(), pageSize);
+        QCOMPARE(longTexts.size(), pageSize);
         auto keep = qScopeGuard([&] {
             if (QTest::currentTestFailed()) {
                 plain.save(m_dir.filePath(name + QStringLiteral(" plain.png")));
@@ -282,7 +292,7 @@ private Q_SLOTS:
                 QCOMPARE(plainCount, 0);
                 continue;
             }
-            QVERIFY2(plainCount >= kMinPhotoPixels,
+            QVERIFY2(plainCount >= MinPhotoPixels(pageSize),
                      qPrintable(QStringLiteral("photo %1: %2 pixels").arg(slot + 1).arg(plainCount)));
             QCOMPARE(longArea, area);
             QCOMPARE(longCount, plainCount);
@@ -306,19 +316,19 @@ private Q_SLOTS:
                              TestSupport::Request(m_defaultProject, false, QString(),
                                                   FlyerLook{name, QString(), theme.GetTypeface(), theme.GetColor()}),
                              m_settings);
-        const QImage previewImage = Render(preview.page);
+        const QImage previewImage = Render(preview.page, pageSize);
         if (!preview.sidebarImage.isEmpty())
             QFile::remove(preview.sidebarImage);
-        QCOMPARE(previewImage.size(), QSize(816, 1056));
+        QCOMPARE(previewImage.size(), pageSize);
         VerifyPhotosShown(previewImage, photoAreas, QStringLiteral("preview"));
 
         // The cover page leaves some tokens as they are written; the page must still hold together,
         // and the cover maker must make its thumbnail from it.
         CCoverJob job;
         QCOMPARE(MergeThemeCover(theme, m_settings, job), CoverResult::Ready);
-        const QImage coverPage = Render(job.page);
+        const QImage coverPage = Render(job.page, pageSize);
         DiscardThemeCover(job);
-        QCOMPARE(coverPage.size(), QSize(816, 1056));
+        QCOMPARE(coverPage.size(), pageSize);
         VerifyPhotosShown(coverPage, photoAreas, QStringLiteral("cover"));
 
         CAppSettings coverSettings = m_settings;
@@ -326,7 +336,8 @@ private Q_SLOTS:
         QString error;
         QCOMPARE(CreateThemeCover(theme, coverSettings, m_renderer, &error), CoverResult::Made);
         const QImage thumbnail(ThemeCoverPath(theme, coverSettings));
-        QCOMPARE(thumbnail.size(), QSize(71, 92));
+        // 71 x 92 for Letter: the page's proportions in a 92 pixel box.
+        QCOMPARE(thumbnail.size(), pageSize.scaled(92, 92, Qt::KeepAspectRatio));
         QVERIFY(DistinctColours(thumbnail, thumbnail.rect()) > 50);
     }
 
@@ -387,7 +398,7 @@ private Q_SLOTS:
         for (const int slot : kept) {
             int count = 0;
             KeyArea(image, kSlotKeys[slot], &count);
-            QVERIFY2(count >= kMinPhotoPixels,
+            QVERIFY2(count >= MinPhotoPixels(theme.GetPageSize()),
                      qPrintable(QStringLiteral("photo %1: %2 pixels").arg(slot + 1).arg(count)));
             keptPixels += count;
         }
@@ -395,6 +406,52 @@ private Q_SLOTS:
         QVERIFY2(keptPixels >= fullPixels * 97 / 100,
                  qPrintable(QStringLiteral("photos cover %1 of %2 pixels").arg(keptPixels).arg(fullPixels)));
         QCOMPARE(EmptyFrames(templateText, theme.GetTemplate(), fewer), 0);
+    }
+
+    void postcardBack_data()
+    {
+        QTest::addColumn<QString>("name");
+        CXThemeCatalogue catalogue;
+        catalogue.LoadAvailableThemes(WorkingFolders::Resolve().Path2Themes);
+        for (qsizetype i = 0; i < catalogue.size(); ++i)
+            if (!catalogue.at(i).GetBackTemplate().isEmpty())
+                QTest::newRow(qPrintable(catalogue.at(i).GetName())) << catalogue.at(i).GetName();
+    }
+
+    // A card's back goes through the post. With the longest texts and a full profile, nothing is
+    // drawn in the lower right 4 x 2.375 in, which stays pale for the address and the post office's
+    // machines, and the listing's code reads back.
+    void postcardBack()
+    {
+        QFETCH(QString, name);
+        const CXThemeTemplateInfo& theme = Theme(name);
+        QString templateText;
+        QVERIFY(LoadTemplate(theme.GetBackTemplate(), templateText));
+        const QString url = QStringLiteral("https://homes.example/listing/20261145?ref=postcard");
+        const QImage back = RenderProject(theme, templateText, m_longProject, m_fullProfile, url);
+        QCOMPARE(back.size(), theme.GetPageSize());
+        const QString png = m_dir.filePath(name + QStringLiteral(" back.png"));
+        QVERIFY(back.save(png));
+        auto keep = qScopeGuard([&] {
+            if (QTest::currentTestFailed()) {
+                m_dir.setAutoRemove(false);
+                qWarning("render kept in %s", qPrintable(png));
+            }
+        });
+
+        const QRect addressArea(back.width() - 384, back.height() - 228, 384, 228);
+        const QRgb ground = back.pixel(addressArea.topLeft());
+        int marked = 0;
+        for (int y = addressArea.top(); y <= addressArea.bottom(); ++y)
+            for (int x = addressArea.left(); x <= addressArea.right(); ++x)
+                marked += back.pixel(x, y) != ground;
+        QVERIFY2(marked == 0, qPrintable(QStringLiteral("%1 pixels drawn in the address area").arg(marked)));
+        QVERIFY2(qGray(ground) >= 200, qPrintable(QColor(ground).name()));
+
+        const TestSupport::ChildRun read =
+            TestSupport::RunChild(QStringLiteral("zbarimg"), {QStringLiteral("-q"), QStringLiteral("--raw"), png});
+        QVERIFY2(read.exitCode == 0, read.err.constData());
+        QCOMPARE(QString::fromUtf8(read.out).trimmed(), url);
     }
 
     // A theme that keeps its frames whatever the listing has: the empty ones are found, so preflight

@@ -130,6 +130,44 @@ private Q_SLOTS:
                 QVERIFY2(lines.at(i).startsWith(expected.at(i)), qPrintable(lines.at(i)));
         }
     }
+
+    // A two-sided theme's back is printed as its front is: its problems are named as the back's.
+    void brokenBackPageIsNamed()
+    {
+        const ChildRun made = RunCli({QStringLiteral("theme-new"), QStringLiteral("Card Look"),
+                                      QStringLiteral("--from"), QStringLiteral("Gallery Postcard 6x4 - KT601")});
+        QVERIFY2(made.exitCode == 0, qPrintable(made.Err()));
+        const ChildRun clean = RunCli({QStringLiteral("theme-check"), QStringLiteral("Card Look")});
+        QVERIFY2(clean.exitCode == 0 && clean.Out().isEmpty(), qPrintable(clean.Out() + clean.Err()));
+
+        QFile file(UserThemes() + QStringLiteral("/CardLook/back.htm"));
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QString text = QString::fromUtf8(file.readAll());
+        file.close();
+        QVERIFY(text.contains(QStringLiteral("</body>")));
+        text.replace(QStringLiteral("</body>"),
+                     QStringLiteral("<p>$_listingPrize$</p><img src=\"https://cdn.example.com/stamp.png\">"
+                                    "<h2 style=\"font-family: 'Nowhere Sans', Arial\">x</h2>"
+                                    "<div style=\"position: absolute; left: 400px; top: 300px; width: 300px; "
+                                    "height: 200px; background: #c00000\"></div></body>"));
+        QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write(text.toUtf8());
+        file.close();
+
+        const QStringList expected{
+            "Card Look: back page: unknown token $_listingPrize$",
+            "Card Look: back page: refers to the remote address https://cdn.example.com/stamp.png",
+            "Card Look: back page: the font \"Nowhere Sans\" is not installed",
+            "Card Look: back page: with the long sample texts the flyer spills over the 576 x 384 page (124 pixels "
+            "to the right and ",
+        };
+        const ChildRun check = RunCli({QStringLiteral("theme-check"), QStringLiteral("Card Look")});
+        QCOMPARE(check.exitCode, 1);
+        const QStringList lines = check.Out().split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+        QCOMPARE(lines.size(), expected.size());
+        for (int i = 0; i < expected.size(); ++i)
+            QVERIFY2(lines.at(i).startsWith(expected.at(i)), qPrintable(lines.at(i)));
+    }
 };
 
 QTEST_GUILESS_MAIN(TestThemeKitCli)
