@@ -3,6 +3,7 @@
 #include "catalogue/themetemplateinfo.h"
 #include "compose/templatemerge.h"
 #include "flyer/flyerdata.h"
+#include "flyer/pagesize.h"
 #include "settings/appsettings.h"
 #include "support/childprocess.h"
 
@@ -106,11 +107,15 @@ void TestListingQr::codeReadsBackFromTheFlyer_data()
 {
     QTest::addColumn<QString>("theme");
     QTest::addColumn<QString>("quality");
-    // Every installed theme places the code.
+    // Every installed theme places the code, but for a square post and a link preview: they are
+    // seen on the phone that would have to scan them.
     CXThemeCatalogue catalogue;
     QVERIFY(catalogue.LoadAvailableThemes(ThemeFolder()));
     QVERIFY(catalogue.size() >= 13);
     for (qsizetype i = 0; i < catalogue.size(); ++i) {
+        const QString format = PageFormatName(catalogue.at(i).GetPageSize());
+        if (format == QLatin1String("square") || format == QLatin1String("link"))
+            continue;
         const QString theme = catalogue.at(i).GetName();
         for (const char* quality : {"screen", "print"})
             QTest::addRow("%s, %s", qPrintable(theme), quality) << theme << QString::fromLatin1(quality);
