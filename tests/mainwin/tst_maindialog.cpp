@@ -10,7 +10,7 @@
 #include "controls/ui/pngbutton.h"
 #include "mainwin/mainids.h"
 #include "mainwin/ui/maindialog.h"
-#include "app/workingfolders.h"
+#include "settings/workingfolders.h"
 #include "output/flyermail.h"
 #include "flyer/listingextras.h"
 #include "projects/projectstore.h"

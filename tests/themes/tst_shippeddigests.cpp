@@ -1,5 +1,5 @@
-// The shipped themes draw exactly what they drew before: the screen picture, the plain PDF and the
-// print-quality page of every shipped Letter theme with the preview listing, against digests pinned in
+// The shipped Letter themes draw exactly what they drew before: the screen picture, the plain PDF and
+// the print-quality page of every shipped Letter theme with the preview listing, against digests pinned in
 // data/shipped-digests.txt. A change that moves one pixel of them fails here.
 // LISTORA_PIN_DIGESTS=1 writes the file afresh instead (after a change meant to alter the themes).
 #include "support/childprocess.h"
@@ -54,6 +54,7 @@ class TestShippedDigests : public QObject
 private Q_SLOTS:
     void everyShippedThemeDrawsAsPinned()
     {
+        // The Letter flyers; the other formats came later and are drawn at their own sizes.
         const ChildRun themes =
             RunCli({QStringLiteral("themes"), QStringLiteral("--format"), QStringLiteral("letter")});
         QCOMPARE(themes.exitCode, 0);

@@ -4,15 +4,20 @@
 #include "catalogue/fontcatalogue.h"
 #include "catalogue/themecatalogue.h"
 #include "catalogue/themetemplateinfo.h"
+#include "compose/adrules.h"
 #include "compose/loadpolicy.h"
 #include "compose/render/emptyframes.h"
 #include "compose/render/printpage.h"
 #include "compose/render/xhtml2image.h"
 #include "compose/templatemerge.h"
+#include "compose/textfit.h"
 #include "compose/themecover.h"
 #include "flyer/flyerdata.h"
+#include "flyer/pagesize.h"
+#include "imaging/imagelibrary.h"
 #include "settings/appsettings.h"
 
+#include <QDate>
 #include <QFile>
 #include <QImage>
 #include <QScopeGuard>
@@ -94,6 +99,9 @@ private:
     CAppSettings m_fullProfile;
     CFlyerData m_defaultProject;
     CFlyerData m_longProject;
+    CFlyerData m_realListing; // what an agent really posts: a long caption, four photos, an open house
+    CListingExtras m_realExtras;
+    CAppSettings m_agentProfile; // a whole profile with a brokerage and a licence
     CXThemeCatalogue m_catalogue;
     CXHTML2Image m_renderer;
     QTemporaryDir m_dir;
@@ -107,7 +115,7 @@ private:
         return m_catalogue.at(index);
     }
 
-    QImage Render(const QString& page, QSize size = QSize(816, 1056))
+    QImage Render(const QString& page, QSize size = kLetterPage)
     {
         QImage image;
         QString error;
@@ -119,16 +127,23 @@ private:
     QImage RenderProject(const CXThemeTemplateInfo& theme, const QString& templateText, const CFlyerData& flyer,
                          const CAppSettings& settings, const QString& listingUrl = QString())
     {
-        const CMergeLook look = MakeMergeLook(theme.GetTypeface(), theme.GetColor(), m_strSidebarKey);
-        return Render(MergeTemplate(templateText, TestSupport::Request(flyer, true, listingUrl), settings, look),
-                      theme.GetPageSize());
+        return RenderProject(theme, templateText, TestSupport::Request(flyer, true, listingUrl), settings);
     }
 
-    int EmptyFrames(const QString& templateText, const QString& templatePath, const CFlyerData& flyer)
+    QImage RenderProject(const CXThemeTemplateInfo& theme, const QString& templateText, const FlyerRequest& request,
+                         const CAppSettings& settings)
+    {
+        const CMergeLook look = MakeMergeLook(theme.GetTypeface(), theme.GetColor(), m_strSidebarKey);
+        return Render(MergeTemplate(templateText, request, settings, look), theme.GetPageSize());
+    }
+
+    int EmptyFrames(const QString& templateText, const QString& templatePath, const CFlyerData& flyer,
+                    QSize pageSize = kLetterPage)
     {
         CXFlyerSource source;
         source.templateText = templateText;
         source.request.look.templatePath = templatePath;
+        source.request.pageSize = pageSize;
         source.request.mode = FlyerMode::Project;
         source.request.record = flyer;
         source.settings = &m_settings;
@@ -202,6 +217,36 @@ private Q_SLOTS:
                                        QStringLiteral("Built 1998, fully renovated in 2022 too.")};
         for (const QString& feature : m_longProject.m_strFeatures)
             QCOMPARE(feature.size(), 40);
+
+        m_realListing = m_defaultProject;
+        m_realListing.m_strCaption = m_longProject.m_strCaption;
+        m_realListing.m_strMLS = QStringLiteral("MLS# 2187456");
+        m_realListing.m_strPrice = QStringLiteral("Offered at $1,249,000");
+        m_realListing.m_strAddress = QStringLiteral("12807 Northeast Cedar Hollow Lane");
+        m_realListing.m_strCityStateZip = QStringLiteral("Woodinville, WA 98072");
+        m_realListing.m_strDescription = QStringLiteral("A light-filled craftsman on a quiet lane.");
+        m_realListing.m_strFeatures = {QStringLiteral("4 Bedrooms"), QStringLiteral("3.5 Baths"),
+                                       QStringLiteral("3,480 Sq. Ft."), QStringLiteral("0.62 Acre Lot")};
+        m_realExtras.m_strListingUrl = QStringLiteral("https://harborlinerealty.example.com/listings/2187456");
+        m_realExtras.m_status = ListingStatus::OpenHouse;
+        m_realExtras.m_openHouse = COpenHouse{QDate(2026, 12, 19), QTime(13, 0), QTime(16, 0)};
+        QVERIFY(m_realExtras.StatusLine().contains(QLatin1String("December 19")));
+
+        m_agentProfile = m_settings;
+        m_agentProfile.FullName = QStringLiteral("Jennifer Castellano-Reyes");
+        m_agentProfile.Credentials = QStringLiteral("Broker, CRS, ABR");
+        m_agentProfile.CompanyName = QStringLiteral("Harborline Realty Group");
+        m_agentProfile.Address = QStringLiteral("1800 Main Street, Suite 200");
+        m_agentProfile.CityStateZipCode = QStringLiteral("Bothell, WA 98011");
+        m_agentProfile.PhoneLabel01 = 2;
+        m_agentProfile.Phone01 = QStringLiteral("(425) 555-0142");
+        m_agentProfile.PhoneLabel02 = 1;
+        m_agentProfile.Phone02 = QStringLiteral("(425) 555-0188");
+        m_agentProfile.EmailAddress = QStringLiteral("jennifer@harborlinerealty.com");
+        m_agentProfile.Website = QStringLiteral("www.harborlinerealty.com");
+        m_agentProfile.BrokerageName = QStringLiteral("Harborline Realty Group, LLC");
+        m_agentProfile.BrokeragePhone = QStringLiteral("(425) 555-0100");
+        m_agentProfile.LicenceNumber = QStringLiteral("Lic. #21045876");
 
         QVERIFY(m_renderer.WarmUp());
         m_renderer.SetLoadRoots(PageLoadRoots(m_settings, QString(), m_dir.path()));
@@ -336,8 +381,8 @@ private Q_SLOTS:
         QString error;
         QCOMPARE(CreateThemeCover(theme, coverSettings, m_renderer, &error), CoverResult::Made);
         const QImage thumbnail(ThemeCoverPath(theme, coverSettings));
-        // 71 x 92 for Letter: the page's proportions in a 92 pixel box.
-        QCOMPARE(thumbnail.size(), pageSize.scaled(92, 92, Qt::KeepAspectRatio));
+        // The cover keeps the page's proportions: 71 x 92 for Letter, 92 x 92 for a square post.
+        QCOMPARE(thumbnail.size(), ResizeProportionally(pageSize.width(), pageSize.height(), QRect(0, 0, 92, 92)));
         QVERIFY(DistinctColours(thumbnail, thumbnail.rect()) > 50);
     }
 
@@ -405,7 +450,72 @@ private Q_SLOTS:
         // The frames of the missing photos are not left standing: their room goes to the others.
         QVERIFY2(keptPixels >= fullPixels * 97 / 100,
                  qPrintable(QStringLiteral("photos cover %1 of %2 pixels").arg(keptPixels).arg(fullPixels)));
-        QCOMPARE(EmptyFrames(templateText, theme.GetTemplate(), fewer), 0);
+        QCOMPARE(EmptyFrames(templateText, theme.GetTemplate(), fewer, theme.GetPageSize()), 0);
+    }
+
+    void socialPictures_data()
+    {
+        QTest::addColumn<QString>("name");
+        CXThemeCatalogue catalogue;
+        catalogue.LoadAvailableThemes(WorkingFolders::Resolve().Path2Themes);
+        QMap<QString, QSet<QString>> families;
+        for (qsizetype i = 0; i < catalogue.size(); ++i) {
+            const CXThemeTemplateInfo& theme = catalogue.at(i);
+            const QString format = PageFormatName(theme.GetPageSize());
+            if (format != QLatin1String("square") && format != QLatin1String("story") &&
+                format != QLatin1String("link"))
+                continue;
+            families[format].insert(theme.GetFamily());
+            QTest::newRow(qPrintable(theme.GetName())) << theme.GetName();
+        }
+        for (const QString& format : {QStringLiteral("square"), QStringLiteral("story"), QStringLiteral("link")})
+            QVERIFY2(families.value(format).size() >= 3, qPrintable(format));
+    }
+
+    // A social picture is seen on a phone, the whole picture about 400 pixels wide. With a real
+    // listing and an agent with a brokerage, in the theme's own look: the caption and the price stay
+    // at a size that reads there, the status, the address, the agent and the brokerage show, and no
+    // text is shrunk past its limit or cut.
+    void socialPictures()
+    {
+        QFETCH(QString, name);
+        const CXThemeTemplateInfo& theme = Theme(name);
+        QString templateText;
+        QVERIFY(LoadTemplate(theme.GetTemplate(), templateText));
+        const QImage image =
+            RenderProject(theme, templateText, TestSupport::Request(m_realListing, true, m_realExtras), m_agentProfile);
+        QCOMPARE(image.size(), theme.GetPageSize());
+        auto keep = qScopeGuard([&] {
+            if (QTest::currentTestFailed()) {
+                image.save(m_dir.filePath(name + QStringLiteral(" social.png")));
+                m_dir.setAutoRemove(false);
+                qWarning("render kept in %s", qPrintable(m_dir.path()));
+            }
+        });
+
+        QHash<QString, TextFit::Box> shown;
+        for (const TextFit::Box& box : TextFit::ParseReport(m_renderer.LastFitReport())) {
+            if (!box.shown)
+                continue;
+            shown.insert(box.name, box);
+            QVERIFY2(box.fits && !box.cut, qPrintable(QStringLiteral("%1 does not fit: %2 of %3 characters at %4 px")
+                                                          .arg(box.name)
+                                                          .arg(box.kept)
+                                                          .arg(box.chars)
+                                                          .arg(box.size)));
+        }
+        for (const char* field : {"caption", "price", "address", "status", "brokerage"})
+            QVERIFY2(shown.contains(QLatin1String(field)), field);
+        // At 1080 pixels wide (a link preview's 1200 are held to the same).
+        QVERIFY2(shown.value(QStringLiteral("caption")).size >= 48 - 0.01,
+                 qPrintable(QString::number(shown.value(QStringLiteral("caption")).size)));
+        QVERIFY2(shown.value(QStringLiteral("price")).size >= 40 - 0.01,
+                 qPrintable(QString::number(shown.value(QStringLiteral("price")).size)));
+
+        // The agent's name shows: it is the part of the contact block every format keeps.
+        const std::optional<AdRules::Measure> measure = AdRules::FromReport(m_renderer.LastFitReport());
+        QVERIFY(measure && measure->found);
+        QVERIFY2(measure->contact >= 24, qPrintable(QString::number(measure ? measure->contact : 0)));
     }
 
     void postcardBack_data()

@@ -8,6 +8,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QSize>
 #include <QStandardPaths>
 #include <QTest>
 
@@ -86,6 +87,42 @@ private Q_SLOTS:
         const ChildRun render = RunCli({QStringLiteral("render"), QStringLiteral("--theme"),
                                         QStringLiteral("Office Look"), QStringLiteral("--out"), png});
         QVERIFY2(render.exitCode == 0, qPrintable(render.Err()));
+    }
+
+    void socialFormats_data()
+    {
+        QTest::addColumn<QString>("format");
+        QTest::addColumn<QSize>("page");
+        QTest::newRow("square post") << "square" << QSize(1080, 1080);
+        QTest::newRow("story") << "story" << QSize(1080, 1920);
+        QTest::newRow("link preview") << "link" << QSize(1200, 630);
+    }
+
+    // The shipped social pictures: each format in the families Gallery, Bold Banner and Luxury, at
+    // the format's exact pixels, one page each, and every one of them passes theme-check.
+    void socialFormats()
+    {
+        QFETCH(QString, format);
+        QFETCH(QSize, page);
+        const ChildRun listed = RunCli({QStringLiteral("themes"), QStringLiteral("--format"), format});
+        QCOMPARE(listed.exitCode, 0);
+        QStringList families;
+        for (const QJsonValue& value : QJsonDocument::fromJson(listed.out).array()) {
+            const QJsonObject theme = value.toObject();
+            const QString name = theme.value(QStringLiteral("name")).toString();
+            QCOMPARE(theme.value(QStringLiteral("format")).toString(), format);
+            QCOMPARE(QSize(theme.value(QStringLiteral("width")).toInt(), theme.value(QStringLiteral("height")).toInt()),
+                     page);
+            QCOMPARE(theme.value(QStringLiteral("orientation")).toInt(), page.width() > page.height() ? 1 : 0);
+            QCOMPARE(theme.value(QStringLiteral("pages")).toInt(), 1);
+            families.append(theme.value(QStringLiteral("family")).toString());
+            const ChildRun check = RunCli({QStringLiteral("theme-check"), name});
+            QVERIFY2(check.exitCode == 0 && check.Out().isEmpty(),
+                     qPrintable(name + QStringLiteral(": ") + check.Out()));
+        }
+        for (const QString& family :
+             {QStringLiteral("Gallery"), QStringLiteral("Bold Banner"), QStringLiteral("Luxury")})
+            QVERIFY2(families.contains(family), qPrintable(family + QStringLiteral(" in ") + families.join(", ")));
     }
 
     // Each kind of problem gives its own line, by name and by the theme's folder alike.
