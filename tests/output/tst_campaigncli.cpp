@@ -75,6 +75,7 @@ private Q_SLOTS:
     void failedFileIsNamedOthersMade();
     void badInputIsUsage_data();
     void badInputIsUsage();
+    void batchMakesAFolderPerRow();
 
 private:
     QTemporaryDir m_dir;
@@ -285,6 +286,52 @@ void TestCampaignCli::badInputIsUsage()
     // Without the project or the folder.
     QCOMPARE(Campaign({QStringLiteral("--out"), folder}).exitCode, 2);
     QCOMPARE(Campaign({QStringLiteral("--project"), m_strProject}).exitCode, 2);
+}
+
+// Rows of one listing twice and a bad row: two numbered folders with the row's set, the bad row named.
+void TestCampaignCli::batchMakesAFolderPerRow()
+{
+    const QString samples = qEnvironmentVariable("LISTORA_DATA_DIR") + QStringLiteral("/Samples/");
+    const QString row =
+        QStringLiteral("Sunny home,ML7,\"$500,000\",3 Oak Lane,\"Dayton, OH 45402\",Bright.,3 Beds,2 Baths,"
+                       "Garage,Garden,%1House01-02.jpg,%1House02-01.jpg,,,https://homes.example/7\n")
+            .arg(samples);
+    QTemporaryDir dir;
+    const QString csv = dir.filePath(QStringLiteral("sheet.csv"));
+    QFile file(csv);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write("caption,mls,price,address,city_state_zip,description,feature1,feature2,feature3,feature4,"
+               "photo1,photo2,photo3,photo4,url\n");
+    file.write(row.toUtf8());
+    file.write("Bad row,ML8,$1,4 Oak Lane,\"Dayton, OH\",x,a,b,c,d,/nowhere/missing.jpg,,,,\n");
+    file.write(row.toUtf8());
+    file.close();
+    const QString out = dir.filePath(QStringLiteral("out"));
+    const QStringList args = {QStringLiteral("batch"),
+                              csv,
+                              QStringLiteral("--theme"),
+                              CampaignFixture::ThemeName(QStringLiteral("Testfamily"), "Letter"),
+                              QStringLiteral("--out"),
+                              out,
+                              QStringLiteral("--campaign"),
+                              QStringLiteral("--formats"),
+                              QStringLiteral("flyer,postcard-6x4,square"),
+                              QStringLiteral("--jobs"),
+                              QStringLiteral("2")};
+    const ChildRun run = RunCli(args);
+    QCOMPARE(run.exitCode, 1);
+    QVERIFY2(run.Err().contains(QStringLiteral("line 3: skipped")), run.err.constData());
+    const QString base = QStringLiteral("ML7 - 3 Oak Lane - Dayton, OH 45402");
+    QCOMPARE(FilesIn(out), QStringList({base, base + QStringLiteral(" (2)")}));
+    for (const QString& folder : FilesIn(out))
+        QCOMPARE(FilesIn(QDir(out).filePath(folder)),
+                 QStringList({base + QStringLiteral(" - Flyer.pdf"), base + QStringLiteral(" - Postcard 6x4.pdf"),
+                              base + QStringLiteral(" - Square.jpg")}));
+    // A resumed run finds both sets whole.
+    const ChildRun again = RunCli(args + QStringList{QStringLiteral("--skip-existing")});
+    QVERIFY2(again.Err().contains(QStringLiteral("2 were there already")), again.err.constData());
+    // A campaign names its own formats.
+    QCOMPARE(RunCli(args + QStringList{QStringLiteral("--format"), QStringLiteral("png")}).exitCode, 2);
 }
 
 QTEST_GUILESS_MAIN(TestCampaignCli)
