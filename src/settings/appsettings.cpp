@@ -85,6 +85,8 @@ const Field kFields[] = {
     {"LicenceNumber", &CAppSettings::LicenceNumber},
     {"CheckAdRules", &CAppSettings::CheckAdRules},
     {"ExportCropMarks", &CAppSettings::ExportCropMarks},
+    {"CampaignFolder", &CAppSettings::CampaignFolder},
+    {"CampaignFormats", &CAppSettings::CampaignFormats},
 };
 
 const QString kVersionKey = QStringLiteral("_Version");
@@ -220,6 +222,8 @@ void CAppSettings::_Init()
     LicenceNumber.clear();
     CheckAdRules = -1;
     ExportCropMarks = 0;
+    CampaignFolder.clear();
+    CampaignFormats = QStringLiteral("flyer,press,postcard-6x4,postcard-9x6,square,story,link");
 }
 
 bool CAppSettings::AdRulesOn() const

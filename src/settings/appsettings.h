@@ -47,7 +47,7 @@ public:
     // is Confirm (controls/confirm.h).
     int* ConfirmFlag(ConfirmKind kind);
 
-    // Every persisted value from ShowTooltips to ExportCropMarks in table order (not _Version):
+    // Every persisted value from ShowTooltips to CampaignFormats in table order (not _Version):
     // flags and integers as int, colours as uint (0x00BBGGRR), strings as QString.
     struct NamedValue
     {
@@ -115,6 +115,9 @@ public:
     // spaces (CustomColorsFromText reads them).
     QString CustomColors;
     int ExportCropMarks; // the Export dialog's "Add crop marks" for the press-ready PDF
+    // Make Campaign's folder (empty: the export folder) and its ticked formats ("flyer,square").
+    QString CampaignFolder;
+    QString CampaignFormats;
 
     // Working folders, set at start-up (WorkingFolders::InitAppSettings) and empty until then.
     // Paths use "/" and carry no trailing separator. Every other part asks here for its folders.

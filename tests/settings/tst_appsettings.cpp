@@ -187,7 +187,9 @@ private Q_SLOTS:
                                            "BrokeragePhone",
                                            "LicenceNumber",
                                            "CheckAdRules",
-                                           "ExportCropMarks"};
+                                           "ExportCropMarks",
+                                           "CampaignFolder",
+                                           "CampaignFormats"};
         QStringList names;
         for (const auto& v : settings.PersistedValues()) {
             names.append(v.name);
