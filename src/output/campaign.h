@@ -146,7 +146,7 @@ public:
     int Total() const { return int(m_plan.size()); }
     const QList<CCampaignResult>& Results() const { return m_results; }
     bool IsRunning() const { return m_bRunning; }
-    // Files that could not be made, one line each ("Postcard 6x4: the family ... has no ...").
+    // Files that could not be made, one line each: the file name and why.
     QStringList FailureLines() const;
 
 Q_SIGNALS:

@@ -198,7 +198,8 @@ void TestCampaignCli::postcardBacks()
 
 void TestCampaignCli::formatsPickSome()
 {
-    const QString out = m_dir.filePath(QStringLiteral("some"));
+    // ".pdf" in a folder's name makes Export write a PDF; the campaign's pictures stay pictures.
+    const QString out = m_dir.filePath(QStringLiteral("old.pdf.files"));
     const ChildRun run = Campaign({QStringLiteral("--project"), m_strProject, QStringLiteral("--out"), out,
                                    QStringLiteral("--formats"), QStringLiteral(" Link,flyer ,link")});
     QVERIFY2(run.exitCode == 0, run.err.constData());
@@ -209,6 +210,7 @@ void TestCampaignCli::formatsPickSome()
              QStringList({QStringLiteral("made ") + QDir(out).filePath(link),
                           QStringLiteral("made ") + QDir(out).filePath(flyer)}));
     QCOMPARE(FilesIn(out), QStringList({flyer, link}));
+    QCOMPARE(QImageReader(QDir(out).filePath(link)).format(), QByteArray("jpeg"));
 }
 
 void TestCampaignCli::failedFileIsNamedOthersMade_data()
