@@ -2,7 +2,7 @@
 # Builds the benchmarks and runs each one (bench/<name>/run.sh), printing medians and ratios to their peers.
 # Usage: bash bench/run.sh [name ...]
 # Names: photos, flyer, mainwin, export, water, batch, print (the print-quality page), worker (the
-# render worker's memory over 2,000 flyers; goal: it grows by at most 5 MB).
+# render worker's memory over 2,000 flyers; goal: it grows by at most 5 MB), campaign (a listing's 7 files).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 cmake --preset dev >/dev/null

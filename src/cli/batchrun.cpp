@@ -5,6 +5,7 @@
 #include "settings/diagnostics.h"
 #include "compose/loadpolicy.h"
 #include "compose/printphotos.h"
+#include "compose/render/campaignpages.h"
 #include "compose/render/printpage.h"
 #include "compose/render/xhtml2image.h"
 #include "compose/templatemerge.h"
@@ -67,6 +68,26 @@ struct RowWork
 };
 using RowPtr = std::shared_ptr<RowWork>;
 
+// The campaign's files as this row's listing names them.
+QList<CCampaignItem> RowCampaignPlan(const BatchJob& job, const CFlyerData& flyer)
+{
+    QList<CCampaignItem> plan = job.campaignPlan;
+    const QString base = CampaignBaseName(flyer);
+    for (CCampaignItem& item : plan)
+        item.fileName = CampaignFileName(base, item.format);
+    return plan;
+}
+
+// A campaign counts as there already only when every one of its files is.
+bool CampaignExists(const BatchJob& job, const CFlyerData& flyer, const QString& folder)
+{
+    for (const CCampaignItem& item : RowCampaignPlan(job, flyer)) {
+        if (!QFileInfo::exists(QDir(folder).filePath(item.fileName)))
+            return false;
+    }
+    return true;
+}
+
 QString OneLine(QString text)
 {
     text.replace(QLatin1String("\n\n"), QLatin1String(" "));
@@ -115,6 +136,10 @@ public:
         CAppSettings rowSettings = m_settings;
         // The sidebar caption picture belongs to the row's folder, not the program's shared one.
         rowSettings.Path2TempFolder = row.folder;
+        if (m_job.campaign) {
+            MakeCampaign(row, rowSettings);
+            return;
+        }
         // The export picks the format by the path; a fixed name in the row's folder keeps a ".pdf"
         // somewhere in the output folder's name from turning a PNG into a PDF.
         const QString scratch = QDir(row.folder).filePath(QStringLiteral("flyer") + BatchFormatExtension(m_job.format));
@@ -197,6 +222,34 @@ public:
             return;
         }
         row.status = BatchRowStatus::Made;
+    }
+
+    // The row's campaign in its folder: every file is tried; the row is made when all of them are.
+    void MakeCampaign(RowWork& row, const CAppSettings& rowSettings)
+    {
+        if (!QDir().mkpath(row.destination)) {
+            row.problems.append(
+                QStringLiteral("cannot make the folder %1").arg(QDir::toNativeSeparators(row.destination)));
+            return;
+        }
+        CCampaignListing listing;
+        listing.record = row.flyer;
+        listing.extras = row.extras;
+        listing.font = m_job.look.font;
+        listing.color = m_job.look.color;
+        CXFlyerSource base;
+        base.printCopyFolder = row.folder;
+        base.pictureRoots = m_job.pictureRoots;
+        base.makePrintCopy = &MakeBatchPrintCopy;
+        const CCampaignEngine engine = EngineCampaignPages(Renderer(), base);
+        for (const CCampaignItem& item : RowCampaignPlan(m_job, row.flyer)) {
+            const CCampaignResult result =
+                MakeCampaignFile(item, listing, rowSettings, engine, row.destination, row.folder);
+            if (!result.made)
+                row.problems.append(QStringLiteral("%1: %2").arg(item.fileName, result.error));
+        }
+        if (row.problems.isEmpty())
+            row.status = BatchRowStatus::Made;
     }
 
     void Shutdown() { m_pRenderer.reset(); }
@@ -375,6 +428,10 @@ private:
         QString name = DefaultExportName(flyer);
         if (name.endsWith(QLatin1String(".pdf"), Qt::CaseInsensitive))
             name.chop(4);
+        // A campaign's folder has no extension; the stand-in keeps a dot in the address from being
+        // numbered as one.
+        if (m_options.job.campaign)
+            return UniqueFlyerFileName(SafeFlyerFileName(name) + QStringLiteral(".d"), m_taken).chopped(2);
         return UniqueFlyerFileName(SafeFlyerFileName(name) + BatchFormatExtension(m_options.job.format), m_taken);
     }
 
@@ -419,7 +476,9 @@ private:
             row->extras = std::move(listing.extras);
             // Names are decided here, in row order, never by which flyer is done first.
             row->destination = QDir(m_options.job.outFolder).filePath(NameFor(row->flyer));
-            if (m_options.skipExisting && QFileInfo::exists(row->destination)) {
+            const bool exists = m_options.job.campaign ? CampaignExists(m_options.job, row->flyer, row->destination)
+                                                       : QFileInfo::exists(row->destination);
+            if (m_options.skipExisting && exists) {
                 Complete(*row, BatchRowStatus::Exists);
                 Drain();
                 continue;

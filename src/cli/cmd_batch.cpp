@@ -4,7 +4,10 @@
 #include "cli/flyerselectors.h"
 #include "cli/quietstdout.h"
 #include "compose/loadpolicy.h"
+#include "app/workingfolders.h"
+#include "catalogue/themecatalogue.h"
 #include "compose/templatemerge.h"
+#include "output/campaign.h"
 #include "output/batchflyers.h"
 #include "settings/appsettings.h"
 
@@ -61,6 +64,11 @@ named "MLS - address - city line" with the format's extension; a name that comes
   --rows A-B              only the rows that start on the file lines A to B (the header is line
                           1); "A-" runs to the end. The names are those of a run of the whole sheet.
   --skip-existing         leave rows whose flyer is already in DIR (to resume a stopped run)
+  --campaign              in place of one flyer, a folder per row (named as its flyer would be)
+                          holding the row's campaign in the family of --theme: the flyer, the
+                          press flyer, both postcards and the three social pictures
+  --formats LIST          with --campaign: only these (flyer,press,postcard-6x4,postcard-9x6,
+                          square,story,link)
   --report FILE.json      one entry per row: {"line", "status" (made, failed, exists,
                           interrupted), "file", "problems", "seconds"}
 
@@ -85,11 +93,12 @@ int Run(const QStringList& args)
     }
     Cli::Options options;
     QString error;
-    const QStringList valueOptions = {QStringLiteral("theme"),   QStringLiteral("out"),  QStringLiteral("format"),
-                                      QStringLiteral("quality"), QStringLiteral("jobs"), QStringLiteral("report"),
-                                      QStringLiteral("rows")};
-    if (!Cli::ParseOptions(args, valueOptions, {QStringLiteral("skip-existing"), QStringLiteral("marks")}, options,
-                           error))
+    const QStringList valueOptions = {QStringLiteral("theme"),   QStringLiteral("out"),    QStringLiteral("format"),
+                                      QStringLiteral("quality"), QStringLiteral("jobs"),   QStringLiteral("report"),
+                                      QStringLiteral("rows"),    QStringLiteral("formats")};
+    if (!Cli::ParseOptions(args, valueOptions,
+                           {QStringLiteral("skip-existing"), QStringLiteral("marks"), QStringLiteral("campaign")},
+                           options, error))
         return Cli::Usage(error);
     for (const QString& name : valueOptions) {
         if (options.All(name).size() > 1)
@@ -101,6 +110,20 @@ int Run(const QStringList& args)
         return Cli::Usage(QStringLiteral("batch needs --theme NAME"));
     if (options.Value(QStringLiteral("out")).isEmpty())
         return Cli::Usage(QStringLiteral("batch needs --out DIR"));
+    const bool campaign = options.Has(QStringLiteral("campaign"));
+    // A campaign names the format and quality of each of its files itself.
+    if (campaign) {
+        for (const char* name : {"format", "quality", "marks"}) {
+            if (options.Has(QString::fromLatin1(name)))
+                return Cli::Usage(QStringLiteral("--%1 does not go with --campaign").arg(QString::fromLatin1(name)));
+        }
+    } else if (options.Has(QStringLiteral("formats"))) {
+        return Cli::Usage(QStringLiteral("--formats needs --campaign"));
+    }
+    QList<CampaignFormat> campaignFormats = AllCampaignFormats();
+    if (options.Has(QStringLiteral("formats")) &&
+        !ParseCampaignFormats(options.Value(QStringLiteral("formats")), campaignFormats, &error))
+        return Cli::Usage(QStringLiteral("--formats: %1").arg(error));
     BatchFormat format = BatchFormat::Pdf;
     if (options.Has(QStringLiteral("format")) && !ParseBatchFormat(options.Value(QStringLiteral("format")), format))
         return Cli::Usage(
@@ -170,6 +193,15 @@ int Run(const QStringList& args)
     job.pressMarks = marks;
     job.pictureRoots = QStringList{QFileInfo(csvPath).absolutePath()};
     job.outFolder = outFolder;
+    if (campaign) {
+        // The family of the theme named; its other formats make the rest of each row's set.
+        CXThemeCatalogue catalogue;
+        catalogue.LoadAvailableThemes(settings.Path2Themes, WorkingFolders::UserThemesFolder());
+        const QString family = FindCampaignFamily(catalogue, FamilyOfTheme(catalogue, job.look.themeName));
+        job.campaign = true;
+        job.printQuality = true; // the rows keep their originals for the print pages
+        job.campaignPlan = PlanCampaign(catalogue, family, campaignFormats, QString(), job.look.themeName);
+    }
     if (!QDir().mkpath(outFolder) || !QFileInfo(outFolder).isDir())
         return Cli::Fail(QStringLiteral("cannot make the folder %1").arg(QDir::toNativeSeparators(outFolder)));
     if (!QFileInfo(outFolder).isWritable())
@@ -223,7 +255,7 @@ int Run(const QStringList& args)
 Cli::Registrar reg(
     "batch",
     "batch FILE.csv --theme NAME --out DIR [--format pdf|png|jpg] [--quality print|screen|press [--marks]] [--jobs N] "
-    "[--rows A-B] [--skip-existing] [--report FILE.json]  (batch --help: more)",
+    "[--rows A-B] [--skip-existing] [--report FILE.json] [--campaign [--formats LIST]]  (batch --help: more)",
     &Run);
 
 } // namespace

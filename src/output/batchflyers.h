@@ -5,6 +5,7 @@
 #include "formats/csvreader.h"
 #include "flyer/flyerdata.h"
 #include "flyer/listingextras.h"
+#include "output/campaign.h"
 
 #include <QSet>
 #include <QString>
@@ -118,6 +119,10 @@ struct BatchJob
     // Folders the rows' photos come from besides the page's own (the sheet's): print copies are cut
     // from the originals there.
     QStringList pictureRoots;
+    // With a campaign, each row gets a folder (named as its flyer would be) holding these files,
+    // in place of one flyer; their names follow the row's listing.
+    bool campaign = false;
+    QList<CCampaignItem> campaignPlan;
     // Scratch space: each row's project (its intake photos, the sidebar picture, the export's
     // intermediate files) lives in a sub-folder of its own, removed once its flyer is written.
     QString workFolder;

@@ -86,6 +86,8 @@ const Field kFields[] = {
     {"CheckAdRules", &CAppSettings::CheckAdRules},
     {"ExportCropMarks", &CAppSettings::ExportCropMarks},
     {"LastThemeFormat", &CAppSettings::LastThemeFormat},
+    {"CampaignFolder", &CAppSettings::CampaignFolder},
+    {"CampaignFormats", &CAppSettings::CampaignFormats},
 };
 
 const QString kVersionKey = QStringLiteral("_Version");
@@ -222,6 +224,8 @@ void CAppSettings::_Init()
     CheckAdRules = -1;
     ExportCropMarks = 0;
     LastThemeFormat = 0;
+    CampaignFolder.clear();
+    CampaignFormats = QStringLiteral("flyer,press,postcard-6x4,postcard-9x6,square,story,link");
 }
 
 bool CAppSettings::AdRulesOn() const

@@ -47,7 +47,7 @@ public:
     // is Confirm (controls/confirm.h).
     int* ConfirmFlag(ConfirmKind kind);
 
-    // Every persisted value from ShowTooltips to LastThemeFormat in table order (not _Version):
+    // Every persisted value from ShowTooltips to CampaignFormats in table order (not _Version):
     // flags and integers as int, colours as uint (0x00BBGGRR), strings as QString.
     struct NamedValue
     {
@@ -116,6 +116,9 @@ public:
     QString CustomColors;
     int ExportCropMarks; // the Export dialog's "Add crop marks" for the press-ready PDF
     int LastThemeFormat; // the theme list's format filter (ThemeFormatEntries), 0: flyers
+    // Make Campaign's folder (empty: the export folder) and its ticked formats ("flyer,square").
+    QString CampaignFolder;
+    QString CampaignFormats;
 
     // Working folders, set at start-up (WorkingFolders::InitAppSettings) and empty until then.
     // Paths use "/" and carry no trailing separator. Every other part asks here for its folders.

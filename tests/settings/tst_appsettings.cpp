@@ -188,7 +188,9 @@ private Q_SLOTS:
                                            "LicenceNumber",
                                            "CheckAdRules",
                                            "ExportCropMarks",
-                                           "LastThemeFormat"};
+                                           "LastThemeFormat",
+                                           "CampaignFolder",
+                                           "CampaignFormats"};
         QStringList names;
         for (const auto& v : settings.PersistedValues()) {
             names.append(v.name);

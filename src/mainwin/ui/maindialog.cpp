@@ -19,6 +19,7 @@
 #include "options/ui/optionsgeneralpage.h"
 #include "options/ui/optionsmyinfopage.h"
 #include "options/ui/optionssheet.h"
+#include "output/campaign.h"
 #include "output/flyermail.h"
 #include "output/ui/flyeroutput.h"
 #include "projects/foldertree.h"

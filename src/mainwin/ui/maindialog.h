@@ -17,6 +17,7 @@
 #include <memory>
 
 class CDLGFlyerDetails;
+class CXCampaignRun;
 class CPPDLGOptionsMyInfo;
 class CXLiveDraft;
 struct CFlyerDraft;
@@ -37,6 +38,7 @@ class QMenu;
 class QProgressBar;
 class QTabWidget;
 class QTimer;
+class QToolButton;
 
 // The program's one top-level window. It owns the settings, the theme catalogue, the renderer, the
 // flyer document (the look and the open project) and the flyer cycle for its whole life. Its lists,
@@ -143,6 +145,10 @@ public:
     QTabWidget* TabControl() const { return m_pTab; }
     QMenu* AboutMenu() const { return m_pAboutMenu; }
     CXHTML2Image* Renderer() const { return m_pRenderer; }
+    // Make Campaign (maindialog_campaign.cpp): the command at the canvas's top right, and the run it
+    // started while that runs.
+    QToolButton* CampaignButton() const { return m_pCampaignButton; }
+    CXCampaignRun* CampaignRun() const { return m_pCampaign.get(); }
 
     // Picks the first theme of a filter instead of the remembered one.
     bool m_bSelectFirstTheme = true;
@@ -192,6 +198,9 @@ private Q_SLOTS:
     void OnBnClickedBtnPrint();
     void OnBnClickedBtnEmailFlyer();
     void OnBnClickedBtnExportFlyer();
+    // Asks for the folder and the files, then makes the open listing's campaign one file after the
+    // other with the progress under the flyer; at the end names the files that could not be made.
+    void OnMakeCampaign();
     void OnBnClickedBtnRefresh();
     void OnBnClickedBtnOptions();
     void OnBnClickedBtnAbout();
@@ -235,6 +244,9 @@ private:
     // Export, printing and mail take the flyer as it stands: let a render that is on its way arrive.
     void WaitForFlyer();
     void PlaceCoverProgress();
+    void CreateCampaignControls();
+    void PlaceCampaignControls(const QRect& canvas);
+    void OnCampaignFinished();
     void OnCanvasCoverGesture();
     void OnCanvasDoubleClicked();
     void ConnectHandOver();
@@ -273,4 +285,7 @@ private:
     QMenu* m_pAboutMenu = nullptr;
     QTimer* m_pStartupTimer = nullptr;
     QProgressBar* m_pCoverProgress = nullptr;
+    QToolButton* m_pCampaignButton = nullptr;
+    QProgressBar* m_pCampaignProgress = nullptr;
+    std::unique_ptr<CXCampaignRun> m_pCampaign;
 };

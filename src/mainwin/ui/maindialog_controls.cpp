@@ -34,6 +34,7 @@
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTimer>
+#include <QToolButton>
 #include <QUrl>
 #include <QWindow>
 
@@ -140,6 +141,7 @@ void CMainDialog::CreateControls()
     m_pCoverProgress->setObjectName(QStringLiteral("CoverProgress"));
     m_pCoverProgress->setTextVisible(true);
     m_pCoverProgress->hide();
+    CreateCampaignControls();
 
     m_pAboutMenu = new QMenu(this);
     m_pAboutMenu->setObjectName(QStringLiteral("AboutMenu"));
@@ -274,6 +276,7 @@ void CMainDialog::ResizeMoveControls()
         m_buttons[i]->setGeometry(layout.buttons[i]);
     m_pCanvas->setGeometry(layout.canvas);
     PlaceCoverProgress();
+    PlaceCampaignControls(layout.canvas);
 }
 
 void CMainDialog::PlaceCoverProgress()
@@ -422,6 +425,9 @@ void CMainDialog::UpdateButtons()
     enable(IDC_BTN_DETAILS, states.details);
     enable(IDC_BTN_EXPORT, states.exportFlyer);
     enable(IDC_BTN_EMAIL, states.email);
+    // A campaign is made of the open listing, one at a time.
+    if (m_pCampaignButton)
+        m_pCampaignButton->setEnabled(states.exportFlyer && !m_pCampaign);
     // The E-mail button's tooltip says why it is disabled, which changes with the project.
     SetButtonTooltips(m_appSettings.ShowTooltips != 0);
 }
