@@ -1,5 +1,5 @@
 // A listing's whole campaign (seven files), warm, against Chromium making the same merged pages.
-#include "app/workingfolders.h"
+#include "settings/workingfolders.h"
 #include "catalogue/themecatalogue.h"
 #include "compose/render/campaignpages.h"
 #include "compose/render/xhtml2image.h"

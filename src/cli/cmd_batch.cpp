@@ -4,7 +4,7 @@
 #include "cli/flyerselectors.h"
 #include "cli/quietstdout.h"
 #include "compose/loadpolicy.h"
-#include "app/workingfolders.h"
+#include "settings/workingfolders.h"
 #include "catalogue/themecatalogue.h"
 #include "compose/templatemerge.h"
 #include "output/campaign.h"

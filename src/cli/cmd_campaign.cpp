@@ -1,4 +1,4 @@
-#include "app/workingfolders.h"
+#include "settings/workingfolders.h"
 #include "catalogue/themecatalogue.h"
 #include "cli/clicommand.h"
 #include "cli/flyerselectors.h"

@@ -4,7 +4,7 @@
 // listora-cli as a user would (theme-new from a shipped Letter theme, then the user's Themes.ini
 // edited), so the tests do not depend on the shipped designs.
 
-#include "app/workingfolders.h"
+#include "settings/workingfolders.h"
 #include "catalogue/themetemplateinfo.h"
 #include "support/childprocess.h"
 
