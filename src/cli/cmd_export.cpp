@@ -1,60 +1,33 @@
 #include "cli/clicommand.h"
 #include "cli/flyerselectors.h"
 #include "cli/quietstdout.h"
-#include "compose/printphotos.h"
-#include "compose/render/printpage.h"
 #include "output/flyerexport.h"
-#include "output/printexport.h"
-#include "settings/appsettings.h"
-
-#include <QImage>
 
 namespace {
 
 int Run(const QStringList& args)
 {
-    CAppSettings settings;
-    Cli::FlyerSelection selection;
-    QImage flyer;
-    QString out;
-    Cli::Quality quality = Cli::Quality::Screen;
-    QByteArray pdf;
-    QImage back;
-    if (const int rc = Cli::RenderFlyerFromArgs(args, QStringLiteral("export"), QStringLiteral("FILE"), settings,
-                                                selection, flyer, out, &quality, &pdf, &back);
+    Cli::RenderedFlyer made;
+    if (const int rc = Cli::RenderFlyerFromArgs(args, QStringLiteral("export"), QStringLiteral("FILE"), false, made);
         rc != Cli::Done)
         return rc;
     // A photo from elsewhere is left out, as on screen; one that would go out grey or half drawn is
     // no export the user asked for.
-    QStringList damaged;
-    for (const CXFinding& finding :
-         CheckProjectPhotos(selection.request.ProjectMode(), selection.request.record, settings,
-                            selection.request.look.templatePath, quality != Cli::Quality::Screen)) {
-        if (finding.rule == QLatin1String(kRulePhotoDamaged))
-            damaged.append(finding.message);
-        else
-            Cli::Warn(finding.message);
-    }
-    if (!damaged.isEmpty()) {
-        for (qsizetype i = 0; i + 1 < damaged.size(); ++i)
-            Cli::Warn(damaged.at(i));
-        return Cli::Fail(damaged.constLast() + QStringLiteral(" Nothing was exported."));
-    }
+    if (const int rc = Cli::CheckSelectedPhotos(made.selection, made.settings, made.quality,
+                                                QStringLiteral("Nothing was exported."));
+        rc != Cli::Done)
+        return rc;
+    if (made.quality != Cli::Quality::Screen)
+        return Cli::WritePrintQualityOutput(made.pdf, made.out, 0, &made.settings);
 
     QString error;
     bool exported = false;
-    if (quality != Cli::Quality::Screen) {
-        QImage picture;
-        if (PrintExportWantsPicture(out))
-            picture = RasterisePrintPage(pdf, 300.0);
-        exported = WritePrintQualityFile(settings, pdf, picture, out, &error);
-    } else {
+    {
         const Cli::CXQuietStdout quiet;
-        exported = ExportFlyerFile(settings, selection.request.record, flyer, out, &error, back);
+        exported =
+            ExportFlyerFile(made.settings, made.selection.request.record, made.flyer, made.out, &error, made.back);
     }
-    if (!exported)
-        return Cli::Fail(error.simplified());
-    return Cli::Done;
+    return exported ? Cli::Done : Cli::Fail(error.simplified());
 }
 
 Cli::Registrar reg("export",

@@ -1,52 +1,23 @@
 #include "cli/clicommand.h"
 #include "cli/flyerselectors.h"
-#include "compose/printphotos.h"
-#include "compose/render/printpage.h"
 #include "imaging/imagelibrary.h"
-#include "output/printexport.h"
-#include "settings/appsettings.h"
-
-#include <QDir>
 
 namespace {
 
 int Run(const QStringList& args)
 {
-    CAppSettings settings;
-    Cli::FlyerSelection selection;
-    QImage flyer;
-    QString out;
-    Cli::Quality quality = Cli::Quality::Screen;
-    QByteArray pdf;
-    QImage back;
-    Cli::Side side = Cli::Side::Front;
-    if (const int rc = Cli::RenderFlyerFromArgs(args, QStringLiteral("render"), QStringLiteral("FILE.png"), settings,
-                                                selection, flyer, out, &quality, &pdf, &back, &side);
+    Cli::RenderedFlyer made;
+    if (const int rc = Cli::RenderFlyerFromArgs(args, QStringLiteral("render"), QStringLiteral("FILE.png"), true, made);
         rc != Cli::Done)
         return rc;
-    const bool backSide = side == Cli::Side::Back;
+    const bool backSide = made.side == Cli::Side::Back;
     // The flyer is drawn all the same, with an empty or grey box where such a photo would be.
-    for (const CXFinding& finding :
-         CheckProjectPhotos(selection.request.ProjectMode(), selection.request.record, settings,
-                            selection.request.look.templatePath, quality != Cli::Quality::Screen))
-        Cli::Warn(finding.message);
-
-    if (quality != Cli::Quality::Screen) {
-        // The vector page itself, or the page at 300 dpi.
-        QImage picture;
-        if (PrintExportWantsPicture(out)) {
-            picture = RasterisePrintPage(pdf, 300.0, backSide ? 1 : 0);
-            if (picture.isNull())
-                return Cli::Fail(QStringLiteral("cannot draw the print-quality page as a picture"));
-        }
-        QString error;
-        if (!WritePrintQualityFile(pdf, picture, out, &error))
-            return Cli::Fail(error.simplified());
-        return Cli::Done;
-    }
+    Cli::CheckSelectedPhotos(made.selection, made.settings, made.quality);
+    if (made.quality != Cli::Quality::Screen) // the vector page itself, or the page at 300 dpi
+        return Cli::WritePrintQualityOutput(made.pdf, made.out, backSide ? 1 : 0);
 
     QString why;
-    if (!WriteImageFile(backSide ? back : flyer, out, "png", -1, &why))
+    if (!WriteImageFile(backSide ? made.back : made.flyer, made.out, "png", -1, &why))
         return Cli::Fail(why);
     return Cli::Done;
 }

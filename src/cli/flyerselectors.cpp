@@ -4,10 +4,12 @@
 #include "settings/workingfolders.h"
 #include "catalogue/themecatalogue.h"
 #include "compose/loadpolicy.h"
+#include "compose/printphotos.h"
 #include "compose/render/printpage.h"
 #include "compose/render/xhtml2image.h"
 #include "compose/templatemerge.h"
 #include "output/flyerexport.h"
+#include "output/printexport.h"
 #include "settings/appsettings.h"
 
 #include <QDir>
@@ -28,50 +30,44 @@ void LoadProgramSettings(CAppSettings& settings)
     WorkingFolders::InitAppSettings(settings);
 }
 
-int RenderFlyerFromArgs(const QStringList& args, const QString& command, const QString& outUsage,
-                        CAppSettings& settings, FlyerSelection& selection, QImage& flyer, QString& outPath,
-                        Quality* quality, QByteArray* pdf, QImage* back, Side* side)
+int RenderFlyerFromArgs(const QStringList& args, const QString& command, const QString& outUsage, bool takesSide,
+                        RenderedFlyer& made)
 {
     Options options;
     QString error;
     QStringList valueOptions = FlyerSelectorOptions();
-    valueOptions.append(QStringLiteral("out"));
-    if (quality)
-        valueOptions.append(QStringLiteral("quality"));
-    if (side)
+    valueOptions.append({QStringLiteral("out"), QStringLiteral("quality")});
+    if (takesSide)
         valueOptions.append(QStringLiteral("side"));
-    const QStringList flags = quality ? QStringList{QStringLiteral("marks")} : QStringList();
-    if (!ParseOptions(args, valueOptions, flags, options, error))
+    if (!ParseOptions(args, valueOptions, {QStringLiteral("marks")}, options, error))
         return Usage(error);
     if (!options.positional.isEmpty())
         return Usage(QStringLiteral("%1 takes no argument %2").arg(command, options.positional.first()));
     if (options.All(QStringLiteral("out")).size() != 1 || options.Value(QStringLiteral("out")).isEmpty())
         return Usage(QStringLiteral("%1 needs one --out %2").arg(command, outUsage));
-    outPath = options.Value(QStringLiteral("out"));
+    made.out = options.Value(QStringLiteral("out"));
     bool marks = false;
-    if (quality) {
-        if (const int rc = ParseQuality(options, true, Quality::Screen, *quality, marks); rc != Done)
-            return rc;
-    }
+    if (const int rc = ParseQuality(options, true, Quality::Screen, made.quality, marks); rc != Done)
+        return rc;
 
-    if (side) {
+    if (takesSide) {
         const QStringList sides = options.All(QStringLiteral("side"));
         if (sides.size() > 1 || (!sides.isEmpty() && sides.constFirst() != QLatin1String("front") &&
                                  sides.constFirst() != QLatin1String("back")))
             return Usage(QStringLiteral("--side takes front or back, once"));
-        *side = !sides.isEmpty() && sides.constFirst() == QLatin1String("back") ? Side::Back : Side::Front;
+        made.side = !sides.isEmpty() && sides.constFirst() == QLatin1String("back") ? Side::Back : Side::Front;
     }
 
-    LoadProgramSettings(settings);
-    if (const int rc = SelectFlyer(options, settings, selection); rc != Done)
+    LoadProgramSettings(made.settings);
+    FlyerSelection& selection = made.selection;
+    if (const int rc = SelectFlyer(options, made.settings, selection); rc != Done)
         return rc;
     // A feed takes pictures: a social page as a PDF, or on paper at 300 dpi, is no file anyone asked for.
-    if (IsSocialPage(selection.request.pageSize) &&
-        (IsPdfExportPath(outPath) || (quality && *quality != Quality::Screen)))
+    if (IsSocialPage(selection.request.pageSize) && (IsPdfExportPath(made.out) || made.quality != Quality::Screen))
         return Usage(QStringLiteral("the theme \"%1\" is a %2 picture for social media: write it as .jpg or .png, "
                                     "at screen quality")
                          .arg(selection.request.look.themeName, PageFormatName(selection.request.pageSize)));
-    if (side && *side == Side::Back && selection.request.backTemplatePath.isEmpty())
+    if (made.side == Side::Back && selection.request.backTemplatePath.isEmpty())
         return Usage(
             QStringLiteral("--side back: the theme \"%1\" has no back page").arg(selection.request.look.themeName));
 
@@ -79,30 +75,29 @@ int RenderFlyerFromArgs(const QStringList& args, const QString& command, const Q
     CXHTML2Image renderer;
     renderer.WarmUp();
 
-    if (quality && *quality != Quality::Screen) {
-        Q_ASSERT(pdf);
+    if (made.quality != Quality::Screen) {
         CXPrintPage printPage;
         if (const int rc =
-                MakeSelectedPrintPage(renderer, selection, settings, PrintWorkFor(*quality, marks), printPage);
+                MakeSelectedPrintPage(renderer, selection, made.settings, PrintWorkFor(made.quality, marks), printPage);
             rc != Done)
             return rc;
-        *pdf = printPage.pdf;
+        made.pdf = printPage.pdf;
         return Done;
     }
 
     if (IsSocialPage(selection.request.pageSize)) {
         // A feed's picture is seen at its full size: its photos come from the originals.
         CXPrintPage page;
-        if (const int rc = MakeSelectedPrintPage(renderer, selection, settings, PrintPageWork::Picture, page);
+        if (const int rc = MakeSelectedPrintPage(renderer, selection, made.settings, PrintPageWork::Picture, page);
             rc != Done)
             return rc;
-        flyer = page.picture;
+        made.flyer = page.picture;
         return Done;
     }
-    if (const int rc = RenderSelectedFlyer(renderer, selection, settings, flyer); rc != Done)
+    if (const int rc = RenderSelectedFlyer(renderer, selection, made.settings, made.flyer); rc != Done)
         return rc;
-    if (back && !selection.request.backTemplatePath.isEmpty() && (!side || *side == Side::Back))
-        return RenderSelectedBack(renderer, selection, settings, *back);
+    if (!selection.request.backTemplatePath.isEmpty() && (!takesSide || made.side == Side::Back))
+        return RenderSelectedBack(renderer, selection, made.settings, made.back);
     return Done;
 }
 
@@ -253,6 +248,39 @@ int ComposeSelectedFlyer(const FlyerSelection& selection, const CAppSettings& se
                         .arg(QDir::toNativeSeparators(selection.request.look.templatePath)));
     page = ComposeFlyerPage(templateText, selection.request, settings);
     return Done;
+}
+
+int CheckSelectedPhotos(const FlyerSelection& selection, const CAppSettings& settings, Quality quality,
+                        const QString& refusal)
+{
+    QStringList damaged;
+    for (const CXFinding& finding :
+         CheckProjectPhotos(selection.request.ProjectMode(), selection.request.record, settings,
+                            selection.request.look.templatePath, quality != Quality::Screen)) {
+        if (!refusal.isEmpty() && finding.rule == QLatin1String(kRulePhotoDamaged))
+            damaged.append(finding.message);
+        else
+            Warn(finding.message);
+    }
+    if (damaged.isEmpty())
+        return Done;
+    for (qsizetype i = 0; i + 1 < damaged.size(); ++i)
+        Warn(damaged.at(i));
+    return Fail(damaged.constLast() + QLatin1Char(' ') + refusal);
+}
+
+int WritePrintQualityOutput(const QByteArray& pdf, const QString& out, int pageIndex, CAppSettings* settings)
+{
+    QImage picture;
+    if (PrintExportWantsPicture(out)) {
+        picture = RasterisePrintPage(pdf, 300.0, pageIndex);
+        if (picture.isNull())
+            return Fail(QStringLiteral("cannot draw the print-quality page as a picture"));
+    }
+    QString error;
+    const bool written = settings ? WritePrintQualityFile(*settings, pdf, picture, out, &error)
+                                  : WritePrintQualityFile(pdf, picture, out, &error);
+    return written ? Done : Fail(error.simplified());
 }
 
 } // namespace Cli

@@ -4,7 +4,9 @@
 #include "compose/render/printpage.h"
 #include "cli/clicommand.h"
 #include "flyer/flyerrequest.h"
+#include "settings/appsettings.h"
 
+#include <QByteArray>
 #include <QImage>
 
 #include <optional>
@@ -63,26 +65,48 @@ int ParseQuality(const Options& options, bool allowPress, Quality fallback, Qual
 // The print work that makes quality (Print or Press) with or without crop marks.
 PrintPageWork PrintWorkFor(Quality quality, bool marks);
 
-// The whole road of a command that writes one flyer: "SELECTORS --out FILE" parsed, the settings
-// loaded, the flyer selected, merged and rendered. outUsage names the --out argument in the usage
-// message. Returns Done with flyer and outPath filled, or the exit code after the message.
-// With quality given the command also takes "--quality screen|print|press" and "--marks"; for print
-// and press, pdf receives the page and flyer stays null.
-// With back given, the screen picture of a two-sided theme's back is rendered into it as well (it
-// stays null for one page). With side given, the command also takes "--side front|back" (the page
-// a picture shows); back is refused for a theme of one page.
+// The page of a two-sided theme that a picture shows.
 enum class Side
 {
     Front,
     Back
 };
-int RenderFlyerFromArgs(const QStringList& args, const QString& command, const QString& outUsage,
-                        CAppSettings& settings, FlyerSelection& selection, QImage& flyer, QString& outPath,
-                        Quality* quality = nullptr, QByteArray* pdf = nullptr, QImage* back = nullptr,
-                        Side* side = nullptr);
+
+// What a command that writes one flyer gets from its command line.
+struct RenderedFlyer
+{
+    CAppSettings settings; // as the program loads them
+    FlyerSelection selection;
+    QString out;
+    Quality quality = Quality::Screen;
+    Side side = Side::Front;
+    QImage flyer;   // the screen picture; null for print and press
+    QImage back;    // the screen picture of a two-sided theme's back; null for one page
+    QByteArray pdf; // print and press: the page
+};
+
+// The whole road of a command that writes one flyer: "SELECTORS --out FILE [--quality
+// screen|print|press] [--marks]" parsed, the settings loaded, the flyer selected, merged and
+// rendered (for print and press, the page made into pdf). outUsage names the --out argument in the
+// usage message. With takesSide the command also takes "--side front|back" (the page a picture
+// shows), and back is refused for a theme of one page; the back's picture is then made only when
+// asked for. Returns Done, or the exit code after the message.
+int RenderFlyerFromArgs(const QStringList& args, const QString& command, const QString& outUsage, bool takesSide,
+                        RenderedFlyer& made);
 
 // The screen picture of the selection's back page (RenderSelectedFlyer for the back template).
 int RenderSelectedBack(CXHTML2Image& renderer, const FlyerSelection& selection, const CAppSettings& settings,
                        QImage& back);
+
+// The photos of the selection before render or export write: a photo from elsewhere is left out
+// with a warning. One that would go out grey or half drawn is a warning too, unless refusal is
+// given: then the command fails with refusal after the last such message. Returns Done or Failed.
+int CheckSelectedPhotos(const FlyerSelection& selection, const CAppSettings& settings, Quality quality,
+                        const QString& refusal = QString());
+
+// Writes the print-quality page: the PDF itself, or page pageIndex of it at 300 dpi when out names a
+// picture. With settings, their export folder follows out. Returns Done, or Failed after the message.
+int WritePrintQualityOutput(const QByteArray& pdf, const QString& out, int pageIndex = 0,
+                            CAppSettings* settings = nullptr);
 
 } // namespace Cli

@@ -96,7 +96,7 @@ QRect ForFrame(const std::optional<QRect>& crop, QSize picture, QSizeF frameShap
         const QRect shown = crop->intersected(whole);
         if (!shown.isEmpty()) {
             const double ratio = double(shown.width()) / shown.height();
-            if (std::abs(ratio / frame - 1.0) <= kFrameShapeTolerance)
+            if (std::min(ratio, frame) / std::max(ratio, frame) >= kCropKeptShare)
                 return shown;
         }
     }

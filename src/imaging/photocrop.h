@@ -26,11 +26,12 @@ QRect FromCorner(QPoint anchor, QPoint point, QSize picture, int slot);
 // Whether the cropped area passes the slot's size rules (landscape, above the minimum size).
 bool MeetsSizeRules(QSize area, int slot);
 
-// The part of the original a frame of frameShape shows: the crop (clipped to the picture) when its
-// proportions are within tolerance of the frame's, else the largest area of the frame's shape in the
-// whole picture, centred on the crop's centre as far as the picture allows (on the picture's centre
-// without a crop): a tall frame is never filled by a thin slice of a wide crop blown up.
-inline constexpr double kFrameShapeTolerance = 0.05;
+// The part of the original a frame of frameShape shows: the crop (clipped to the picture) when the
+// frame, filled from it as the screen fills it, keeps at least kCropKeptShare of it; else the largest
+// area of the frame's shape in the whole picture, centred on the crop's centre as far as the picture
+// allows (on the picture's centre without a crop): a tall frame is never filled by a thin slice of a
+// wide crop blown up, and a flyer's wide frame still shows what the user cropped to.
+inline constexpr double kCropKeptShare = 0.6;
 QRect ForFrame(const std::optional<QRect>& crop, QSize picture, QSizeF frameShape);
 
 // The part of the picture the crop names, clipped to it; the whole picture without a crop.

@@ -1,4 +1,5 @@
 #include "output/campaign.h"
+#include "output/socialexport.h"
 
 #include "catalogue/themecatalogue.h"
 #include "compose/findings.h"
@@ -246,6 +247,7 @@ CCampaignResult MakeCampaignFile(const CCampaignItem& item, const CCampaignListi
     request.extras = listing.extras;
     request.mode = FlyerMode::Project;
     request.pageSize = theme.GetPageSize();
+    request.backTemplatePath = theme.GetBackTemplate(); // a card's back: the PDF's second page
     // The sidebar picture and the export's working copies are the campaign's scratch.
     CAppSettings fileSettings = settings;
     fileSettings.Path2TempFolder = workFolder;
@@ -264,14 +266,8 @@ CCampaignResult MakeCampaignFile(const CCampaignItem& item, const CCampaignListi
         QImage image;
         if (!engine.picture || !engine.picture(page, image, &why))
             return fail(QStringLiteral("the picture could not be drawn: %1").arg(why));
-        // The export picks its format by the path; a fixed name keeps a ".pdf" in the folder's
-        // name from turning the picture into a PDF.
-        const QString scratch =
-            QDir(workFolder).filePath(QStringLiteral("campaign") + CampaignFileExtension(item.format));
-        const bool written = ExportFlyerFile(image, scratch, workFolder, listing.record.m_strId, &why) &&
-                             CXFileWriter::CopyFileTo(scratch, result.path, &why);
-        QFile::remove(scratch);
-        if (!written)
+        // Exact pixels, tagged sRGB, a JPEG within what the feeds take; written whole or not at all.
+        if (!WriteSocialPicture(image, result.path, &why))
             return fail(why);
     } else {
         QByteArray pdf;

@@ -251,7 +251,8 @@ private Q_SLOTS:
         QVERIFY(!blue(sheet.pixel(300, 80)) && !blue(sheet.pixel(3, 80))); // below it, white both ways
     }
 
-    // A square theme's press PDF is its own page on the bleed sheet: 810 x 810 pt trimmed.
+    // A square page that is no social picture (a 10 in yard sign) goes to press on its own page on the
+    // bleed sheet: 720 x 720 pt trimmed.
     void pressBoxesFollowThePage()
     {
         const QString themes = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
@@ -259,18 +260,18 @@ private Q_SLOTS:
         QVERIFY(QDir().mkpath(themes + QStringLiteral("/Square")));
         QFile page(themes + QStringLiteral("/Square/index.htm"));
         QVERIFY(page.open(QIODevice::WriteOnly));
-        page.write("<!DOCTYPE html><html><body style=\"margin:0;width:1080px;height:1080px;background:#2050a0\">"
+        page.write("<!DOCTYPE html><html><body style=\"margin:0;width:960px;height:960px;background:#2050a0\">"
                    "<p style=\"margin:200px\">$_listingPrice$</p></body></html>");
         page.close();
         QFile ini(themes + QStringLiteral("/Themes.ini"));
         QVERIFY(ini.open(QIODevice::WriteOnly));
-        ini.write("[Themes]\nCount=1\nTHEME01=Square Test\n\n[Square Test]\nName=Square Test\nWidth=1080\n"
-                  "Height=1080\nOrientation=0\nColor=RGB(32, 80, 160)\nPhotos=1\nTypeface=Tahoma\n"
+        ini.write("[Themes]\nCount=1\nTHEME01=Square Sign\n\n[Square Sign]\nName=Square Sign\nWidth=960\n"
+                  "Height=960\nOrientation=0\nColor=RGB(32, 80, 160)\nPhotos=1\nTypeface=Tahoma\n"
                   "Id={0B8D9E21-5C3A-4F7E-9D61-2A4C8E0F1B33}\nVersion=1.0\nCreated=1796860800\n"
                   "Template=Square\\index.htm\n");
         ini.close();
-        const QString pdf = m_dir.filePath(QStringLiteral("square-press.pdf"));
-        const ChildRun r = RunCli({QStringLiteral("export"), QStringLiteral("--theme"), QStringLiteral("Square Test"),
+        const QString pdf = m_dir.filePath(QStringLiteral("sign-press.pdf"));
+        const ChildRun r = RunCli({QStringLiteral("export"), QStringLiteral("--theme"), QStringLiteral("Square Sign"),
                                    QStringLiteral("--quality"), QStringLiteral("press"), QStringLiteral("--marks"),
                                    QStringLiteral("--out"), pdf});
         QVERIFY2(r.exitCode == 0, r.err.constData());
@@ -278,9 +279,9 @@ private Q_SLOTS:
         info.start(QStringLiteral("pdfinfo"), {QStringLiteral("-box"), pdf});
         QVERIFY(info.waitForFinished(60000));
         const QString boxes = QString::fromUtf8(info.readAllStandardOutput()).simplified();
-        QVERIFY2(boxes.contains(QStringLiteral("TrimBox: 9.00 9.00 819.00 819.00")), qPrintable(boxes));
-        QVERIFY2(boxes.contains(QStringLiteral("BleedBox: 0.00 0.00 828.00 828.00")), qPrintable(boxes));
-        QVERIFY2(boxes.contains(QStringLiteral("MediaBox: -27.00 -27.00 855.00 855.00")), qPrintable(boxes));
+        QVERIFY2(boxes.contains(QStringLiteral("TrimBox: 9.00 9.00 729.00 729.00")), qPrintable(boxes));
+        QVERIFY2(boxes.contains(QStringLiteral("BleedBox: 0.00 0.00 738.00 738.00")), qPrintable(boxes));
+        QVERIFY2(boxes.contains(QStringLiteral("MediaBox: -27.00 -27.00 765.00 765.00")), qPrintable(boxes));
     }
 
     // A print copy shows the part of the original the user cropped to, as the screen photo does.

@@ -185,12 +185,11 @@ void TestCampaignCli::postcardBacks()
                                       QStringLiteral("2"), QStringLiteral("-l"), QStringLiteral("2"),
                                       QStringLiteral("-singlefile"), QStringLiteral("-png"), path, back}),
              0);
-    QByteArray code;
-    QCOMPARE(OutputFixtures::RunTool(QStringLiteral("zbarimg"),
-                                     {QStringLiteral("-q"), QStringLiteral("--raw"), back + QStringLiteral(".png")},
-                                     &code),
-             0);
-    QCOMPARE(QString::fromUtf8(code).trimmed(), CampaignFixture::kUrl);
+    // The code alone: zbarimg's complaints about a missing system bus go to standard error.
+    const TestSupport::ChildRun read = TestSupport::RunChild(
+        QStringLiteral("zbarimg"), {QStringLiteral("-q"), QStringLiteral("--raw"), back + QStringLiteral(".png")});
+    QVERIFY2(read.exitCode == 0, read.err.constData());
+    QCOMPARE(QString::fromUtf8(read.out).trimmed(), CampaignFixture::kUrl);
     QByteArray text;
     QCOMPARE(OutputFixtures::RunTool(QStringLiteral("pdftotext"), {path, QStringLiteral("-")}, &text), 0);
     QVERIFY2(QString::fromUtf8(text).contains(CampaignFixture::kPrice), text.constData());

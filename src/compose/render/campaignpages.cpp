@@ -1,10 +1,6 @@
 #include "compose/render/campaignpages.h"
 
-#include "compose/loadpolicy.h"
 #include "compose/render/xhtml2image.h"
-#include "compose/templatemerge.h"
-
-#include <QFile>
 
 CCampaignEngine EngineCampaignPages(CXHTML2Image& renderer, const CXFlyerSource& base)
 {
@@ -20,15 +16,17 @@ CCampaignEngine EngineCampaignPages(CXHTML2Image& renderer, const CXFlyerSource&
         pdf = made.pdf;
         return true;
     };
-    engine.picture = [&renderer](const CCampaignPage& page, QImage& picture, QString* error) {
-        const FlyerRequest& request = page.request;
-        const CFlyerPage merged = ComposeFlyerPage(page.templateText, request, *page.settings);
-        renderer.SetLoadRoots(PageLoadRoots(*page.settings, request.look.templatePath, request.record.GetFolder()));
-        const bool rendered =
-            renderer.Render(merged.page, request.pageSize.width(), request.pageSize.height(), picture, error);
-        if (!merged.sidebarImage.isEmpty())
-            QFile::remove(merged.sidebarImage);
-        return rendered;
+    // A feed's picture is seen at its full size: its photos come from the originals, as Export's.
+    engine.picture = [&renderer, base](const CCampaignPage& page, QImage& picture, QString* error) {
+        CXFlyerSource source = base;
+        source.templateText = page.templateText;
+        source.request = page.request;
+        source.settings = page.settings;
+        CXPrintPage made;
+        if (!MakePrintPage(renderer, source, PrintPageWork::Picture, made, error))
+            return false;
+        picture = made.picture;
+        return !picture.isNull();
     };
     return engine;
 }
