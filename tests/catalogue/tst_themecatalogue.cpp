@@ -360,9 +360,13 @@ void TestThemeCatalogue::installedCatalogue()
         const QString section = ini.GetString(u"Themes", QString::asprintf("THEME%02d", i), "QIM");
         const CXThemeTemplateInfo info(folder, section);
         QCOMPARE(info.GetName(), section); // the theme list finds the section again by the name
-        QCOMPARE(info.GetWidth(), 816);
-        QCOMPARE(info.GetHeight(), 1056);
-        QCOMPARE(info.GetOrientation(), 0);
+        // Letter, or a two-sided card of 6 x 4 or 9 x 6 in, laid the way the page lies.
+        const QSize size(info.GetWidth(), info.GetHeight());
+        if (info.GetPageCount() == 2)
+            QVERIFY2(size == QSize(576, 384) || size == QSize(864, 576), qPrintable(section));
+        else
+            QCOMPARE(size, QSize(816, 1056));
+        QCOMPARE(info.GetOrientation(), size.width() > size.height() ? 1 : 0);
         QVERIFY(QRegularExpression("^\\{[0-9A-F-]{36}\\}$").match(info.GetThemeId()).hasMatch());
         QVERIFY(!info.GetCreated().isEmpty());
         QVERIFY(info.GetVersion() != "QIM");
@@ -371,7 +375,13 @@ void TestThemeCatalogue::installedCatalogue()
 
         QFile file(info.GetTemplate());
         QVERIFY2(file.open(QIODevice::ReadOnly), qPrintable(info.GetTemplate()));
-        const QString page = QString::fromUtf8(file.readAll());
+        QString page = QString::fromUtf8(file.readAll());
+        // A card's pages show the listing together.
+        if (info.GetPageCount() == 2) {
+            QFile back(info.GetBackTemplate());
+            QVERIFY2(back.open(QIODevice::ReadOnly), qPrintable(info.GetBackTemplate()));
+            page += QString::fromUtf8(back.readAll());
+        }
         const QString where = info.GetName();
         QVERIFY2(!page.contains("<script", Qt::CaseInsensitive), qPrintable(where));
         // Nothing remote: no scheme but the local ones, no protocol-relative address.
