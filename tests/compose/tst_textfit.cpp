@@ -84,6 +84,7 @@ void TestTextFit::boxesFitWithinTheirLimits_data()
 {
     QTest::addColumn<QString>("templatePath");
     QTest::addColumn<bool>("overlong");
+    QTest::addColumn<QString>("otherPage");
 
     CXThemeCatalogue catalogue;
     catalogue.LoadAvailableThemes(m_settings.Path2Themes);
@@ -91,8 +92,14 @@ void TestTextFit::boxesFitWithinTheirLimits_data()
     for (qsizetype i = 0; i < catalogue.size(); ++i) {
         const CXThemeTemplateInfo& theme = catalogue.at(i);
         const QByteArray name = theme.GetName().toUtf8();
-        QTest::newRow(QByteArray(name + " long").constData()) << theme.GetTemplate() << false;
-        QTest::newRow(QByteArray(name + " overlong").constData()) << theme.GetTemplate() << true;
+        // A card's back carries the texts its front leaves out: the two pages mark them together.
+        const QString back = theme.GetBackTemplate();
+        QTest::newRow(QByteArray(name + " long").constData()) << theme.GetTemplate() << false << back;
+        QTest::newRow(QByteArray(name + " overlong").constData()) << theme.GetTemplate() << true << back;
+        if (back.isEmpty())
+            continue;
+        QTest::newRow(QByteArray(name + " back, long").constData()) << back << false << theme.GetTemplate();
+        QTest::newRow(QByteArray(name + " back, overlong").constData()) << back << true << theme.GetTemplate();
     }
 }
 
@@ -100,10 +107,9 @@ void TestTextFit::boxesFitWithinTheirLimits()
 {
     QFETCH(QString, templatePath);
     QFETCH(bool, overlong);
+    QFETCH(QString, otherPage);
     const Listing& listing = overlong ? kOverlong : kLong;
 
-    QString text;
-    QVERIFY(LoadTemplate(templatePath, text));
     CFlyerData flyer;
     flyer.Reset();
     flyer.m_strCaption = listing.caption;
@@ -111,18 +117,26 @@ void TestTextFit::boxesFitWithinTheirLimits()
     flyer.m_strAddress = listing.address;
     flyer.m_strCityStateZip = listing.cityStateZip;
     flyer.m_strDescription = listing.description;
-    const QString page = MergeTemplate(text, TestSupport::Request(flyer, true), m_settings,
-                                       MakeMergeLook(QStringLiteral("Tahoma"), 0x00B16300));
-
-    QImage image;
-    QString error;
-    QVERIFY2(m_renderer.Render(page, 816, 1056, image, &error), qPrintable(error));
-    const QList<TextFit::Box> boxes = TextFit::ParseReport(m_renderer.LastFitReport());
+    const auto fitReport = [&](const QString& path, QList<TextFit::Box>& boxes) {
+        QString text;
+        QVERIFY(LoadTemplate(path, text));
+        const QString page = MergeTemplate(text, TestSupport::Request(flyer, true), m_settings,
+                                           MakeMergeLook(QStringLiteral("Tahoma"), 0x00B16300));
+        QImage image;
+        QString error;
+        QVERIFY2(m_renderer.Render(page, 816, 1056, image, &error), qPrintable(error));
+        boxes = TextFit::ParseReport(m_renderer.LastFitReport());
+    };
+    QList<TextFit::Box> boxes;
+    fitReport(templatePath, boxes);
+    QList<TextFit::Box> otherBoxes;
+    if (!otherPage.isEmpty())
+        fitReport(otherPage, otherBoxes);
 
     // Every theme marks its address, MLS number, price, features and agent block; all but the
     // sidebar themes (whose caption is a picture) the caption too.
     QStringList names;
-    for (const TextFit::Box& box : boxes)
+    for (const TextFit::Box& box : boxes + otherBoxes)
         names.append(box.name);
     for (const char* name : {"address", "mls", "price", "features", "contact", "description"})
         QVERIFY2(names.contains(QLatin1String(name)), qPrintable(names.join(QLatin1Char(','))));
