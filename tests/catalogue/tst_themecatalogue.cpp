@@ -361,12 +361,17 @@ void TestThemeCatalogue::installedCatalogue()
         const QString section = ini.GetString(u"Themes", QString::asprintf("THEME%02d", i), "QIM");
         const CXThemeTemplateInfo info(folder, section);
         QCOMPARE(info.GetName(), section); // the theme list finds the section again by the name
-        // Letter flyers, and the pictures made for social feeds at their formats' exact sizes.
-        const QString format = PageFormatName(QSize(info.GetWidth(), info.GetHeight()));
+        // Letter flyers, two-sided cards of 6 x 4 or 9 x 6 in, and the pictures made for social feeds at
+        // their formats' exact sizes, each laid the way its page lies.
+        const QSize size(info.GetWidth(), info.GetHeight());
+        const QString format = PageFormatName(size);
         const bool letter = format == QLatin1String("letter");
-        QVERIFY2(letter || format == "square" || format == "story" || format == "link",
-                 qPrintable(section + ": " + format));
-        QCOMPARE(info.GetOrientation(), info.GetWidth() > info.GetHeight() ? 1 : 0);
+        if (info.GetPageCount() == 2)
+            QVERIFY2(size == QSize(576, 384) || size == QSize(864, 576), qPrintable(section));
+        else
+            QVERIFY2(letter || format == "square" || format == "story" || format == "link",
+                     qPrintable(section + ": " + format));
+        QCOMPARE(info.GetOrientation(), size.width() > size.height() ? 1 : 0);
         QVERIFY(QRegularExpression("^\\{[0-9A-F-]{36}\\}$").match(info.GetThemeId()).hasMatch());
         QVERIFY(!info.GetCreated().isEmpty());
         QVERIFY(info.GetVersion() != "QIM");
@@ -375,7 +380,13 @@ void TestThemeCatalogue::installedCatalogue()
 
         QFile file(info.GetTemplate());
         QVERIFY2(file.open(QIODevice::ReadOnly), qPrintable(info.GetTemplate()));
-        const QString page = QString::fromUtf8(file.readAll());
+        QString page = QString::fromUtf8(file.readAll());
+        // A card's pages show the listing together.
+        if (info.GetPageCount() == 2) {
+            QFile back(info.GetBackTemplate());
+            QVERIFY2(back.open(QIODevice::ReadOnly), qPrintable(info.GetBackTemplate()));
+            page += QString::fromUtf8(back.readAll());
+        }
         const QString where = info.GetName();
         QVERIFY2(!page.contains("<script", Qt::CaseInsensitive), qPrintable(where));
         // Nothing remote: no scheme but the local ones, no protocol-relative address.

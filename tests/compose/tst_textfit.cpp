@@ -86,6 +86,7 @@ void TestTextFit::boxesFitWithinTheirLimits_data()
     QTest::addColumn<QString>("templatePath");
     QTest::addColumn<QSize>("page");
     QTest::addColumn<bool>("overlong");
+    QTest::addColumn<QString>("otherPage");
 
     CXThemeCatalogue catalogue;
     catalogue.LoadAvailableThemes(m_settings.Path2Themes);
@@ -93,8 +94,15 @@ void TestTextFit::boxesFitWithinTheirLimits_data()
     for (qsizetype i = 0; i < catalogue.size(); ++i) {
         const CXThemeTemplateInfo& theme = catalogue.at(i);
         const QByteArray name = theme.GetName().toUtf8();
-        QTest::newRow(QByteArray(name + " long").constData()) << theme.GetTemplate() << theme.GetPageSize() << false;
-        QTest::newRow(QByteArray(name + " overlong").constData()) << theme.GetTemplate() << theme.GetPageSize() << true;
+        // A card's back carries the texts its front leaves out: the two pages mark them together.
+        const QString back = theme.GetBackTemplate();
+        const QSize page = theme.GetPageSize();
+        QTest::newRow(QByteArray(name + " long").constData()) << theme.GetTemplate() << page << false << back;
+        QTest::newRow(QByteArray(name + " overlong").constData()) << theme.GetTemplate() << page << true << back;
+        if (back.isEmpty())
+            continue;
+        QTest::newRow(QByteArray(name + " back, long").constData()) << back << page << false << theme.GetTemplate();
+        QTest::newRow(QByteArray(name + " back, overlong").constData()) << back << page << true << theme.GetTemplate();
     }
 }
 
@@ -103,10 +111,9 @@ void TestTextFit::boxesFitWithinTheirLimits()
     QFETCH(QString, templatePath);
     QFETCH(QSize, page);
     QFETCH(bool, overlong);
+    QFETCH(QString, otherPage);
     const Listing& listing = overlong ? kOverlong : kLong;
 
-    QString text;
-    QVERIFY(LoadTemplate(templatePath, text));
     CFlyerData flyer;
     flyer.Reset();
     flyer.m_strCaption = listing.caption;
@@ -114,21 +121,30 @@ void TestTextFit::boxesFitWithinTheirLimits()
     flyer.m_strAddress = listing.address;
     flyer.m_strCityStateZip = listing.cityStateZip;
     flyer.m_strDescription = listing.description;
-    const QString merged = MergeTemplate(text, TestSupport::Request(flyer, true), m_settings,
-                                         MakeMergeLook(QStringLiteral("Tahoma"), 0x00B16300));
-
-    QImage image;
-    QString error;
-    QVERIFY2(m_renderer.Render(merged, page.width(), page.height(), image, &error), qPrintable(error));
-    const QList<TextFit::Box> boxes = TextFit::ParseReport(m_renderer.LastFitReport());
+    const auto fitReport = [&](const QString& path, QList<TextFit::Box>& boxes) {
+        QString text;
+        QVERIFY(LoadTemplate(path, text));
+        const QString merged = MergeTemplate(text, TestSupport::Request(flyer, true), m_settings,
+                                             MakeMergeLook(QStringLiteral("Tahoma"), 0x00B16300));
+        QImage image;
+        QString error;
+        QVERIFY2(m_renderer.Render(merged, page.width(), page.height(), image, &error), qPrintable(error));
+        boxes = TextFit::ParseReport(m_renderer.LastFitReport());
+    };
+    QList<TextFit::Box> boxes;
+    fitReport(templatePath, boxes);
+    QList<TextFit::Box> otherBoxes;
+    if (!otherPage.isEmpty())
+        fitReport(otherPage, otherBoxes);
 
     // Every flyer marks its address, MLS number, price, features and agent block; all but the
     // sidebar themes (whose caption is a picture) the caption too. A social picture shows less:
     // the caption, the address and the price at least.
     QStringList names;
-    for (const TextFit::Box& box : boxes)
+    for (const TextFit::Box& box : boxes + otherBoxes)
         names.append(box.name);
-    const bool flyerPage = PageFormatName(page).startsWith(QLatin1String("letter"));
+    // A two-sided card tells all that a flyer tells, over its two pages.
+    const bool flyerPage = PageFormatName(page).startsWith(QLatin1String("letter")) || !otherPage.isEmpty();
     const QStringList marked = flyerPage ? QStringList{"address", "mls", "price", "features", "contact", "description"}
                                          : QStringList{"caption", "address", "price"};
     for (const QString& name : marked)

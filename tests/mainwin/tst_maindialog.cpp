@@ -853,8 +853,9 @@ private Q_SLOTS:
         QVERIFY(finished.wait(60000));
         QVERIFY(!window->findChild<QProgressBar*>(QStringLiteral("CoverProgress"))->isVisibleTo(window.get()));
         for (const CXThemeTemplateInfo& theme : window->ThemeCatalogue().Themes()) {
+            // The page's proportions in a 92 pixel box: 71 x 92 for Letter.
             const QImage cover(covers + QLatin1Char('/') + theme.GetCover());
-            QCOMPARE(cover.size(), QSize(71, 92));
+            QCOMPARE(cover.size(), theme.GetPageSize().scaled(92, 92, Qt::KeepAspectRatio));
         }
         QVERIFY(WaitIdle(*window));
         QVERIFY(!window->FlyerImage().isNull());
@@ -876,10 +877,9 @@ private Q_SLOTS:
         QTest::mouseDClick(window->Canvas(), Qt::RightButton, Qt::ControlModifier | Qt::ShiftModifier, QPoint(40, 40));
         QVERIFY(window->IsMakingCovers());
         QVERIFY(WaitIdle(*window));
-        QCOMPARE(QImage(window->AppSettings().Path2ThemeCovers + QLatin1Char('/') +
-                        window->ThemeCatalogue().at(1).GetCover())
-                     .size(),
-                 QSize(71, 92));
+        const CXThemeTemplateInfo& remade = window->ThemeCatalogue().at(1);
+        QCOMPARE(QImage(window->AppSettings().Path2ThemeCovers + QLatin1Char('/') + remade.GetCover()).size(),
+                 remade.GetPageSize().scaled(92, 92, Qt::KeepAspectRatio));
         QCOMPARE(QFileInfo(cover).lastModified(), kept);
     }
 
