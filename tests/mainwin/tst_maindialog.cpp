@@ -1,3 +1,4 @@
+#include "imaging/imagelibrary.h"
 #include "catalogue/ui/colorpalette.h"
 #include "catalogue/ui/fontslb.h"
 #include "catalogue/themelist.h"
@@ -802,7 +803,9 @@ private Q_SLOTS:
         QVERIFY(!window->findChild<QProgressBar*>(QStringLiteral("CoverProgress"))->isVisibleTo(window.get()));
         for (const CXThemeTemplateInfo& theme : window->ThemeCatalogue().Themes()) {
             const QImage cover(covers + QLatin1Char('/') + theme.GetCover());
-            QCOMPARE(cover.size(), QSize(71, 92));
+            // 71 x 92 for Letter; other pages keep their proportions in the same box.
+            const QSize page = theme.GetPageSize();
+            QCOMPARE(cover.size(), ResizeProportionally(page.width(), page.height(), QRect(0, 0, 92, 92)));
         }
         QVERIFY(WaitIdle(*window));
         QVERIFY(!window->FlyerImage().isNull());
@@ -824,10 +827,11 @@ private Q_SLOTS:
         QTest::mouseDClick(window->Canvas(), Qt::RightButton, Qt::ControlModifier | Qt::ShiftModifier, QPoint(40, 40));
         QVERIFY(window->IsMakingCovers());
         QVERIFY(WaitIdle(*window));
+        const QSize page = window->ThemeCatalogue().at(1).GetPageSize();
         QCOMPARE(QImage(window->AppSettings().Path2ThemeCovers + QLatin1Char('/') +
                         window->ThemeCatalogue().at(1).GetCover())
                      .size(),
-                 QSize(71, 92));
+                 ResizeProportionally(page.width(), page.height(), QRect(0, 0, 92, 92)));
         QCOMPARE(QFileInfo(cover).lastModified(), kept);
     }
 
