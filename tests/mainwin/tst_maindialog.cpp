@@ -1,3 +1,4 @@
+#include "imaging/imagelibrary.h"
 #include "catalogue/ui/colorpalette.h"
 #include "catalogue/ui/fontslb.h"
 #include "catalogue/themelist.h"
