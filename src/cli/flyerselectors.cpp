@@ -66,8 +66,8 @@ int RenderFlyerFromArgs(const QStringList& args, const QString& command, const Q
     if (const int rc = SelectFlyer(options, settings, selection); rc != Done)
         return rc;
     // A feed takes pictures: a social page as a PDF, or on paper at 300 dpi, is no file anyone asked for.
-    if (IsSocialPage(selection.request.pageSize) &&
-        (IsPdfExportPath(outPath) || (quality && *quality != Quality::Screen)))
+    if (IsSocialPage(selection.request.pageSize) && IsPdfExportPath(outPath) &&
+        (!quality || *quality == Quality::Screen))
         return Usage(QStringLiteral("the theme \"%1\" is a %2 picture for social media: write it as .jpg or .png, "
                                     "at screen quality")
                          .arg(selection.request.look.themeName, PageFormatName(selection.request.pageSize)));

@@ -30,7 +30,7 @@ bool MeetsSizeRules(QSize area, int slot);
 // proportions are within tolerance of the frame's, else the largest area of the frame's shape in the
 // whole picture, centred on the crop's centre as far as the picture allows (on the picture's centre
 // without a crop): a tall frame is never filled by a thin slice of a wide crop blown up.
-inline constexpr double kFrameShapeTolerance = 0.05;
+inline constexpr double kFrameShapeTolerance = 0.25; // Letter frames differ from the crop shapes by up to this
 QRect ForFrame(const std::optional<QRect>& crop, QSize picture, QSizeF frameShape);
 
 // The part of the picture the crop names, clipped to it; the whole picture without a crop.

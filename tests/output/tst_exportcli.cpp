@@ -254,7 +254,6 @@ private Q_SLOTS:
         QTest::newRow("jpeg") << "square.jpg" << QStringList() << 0;
         QTest::newRow("png") << "square.png" << QStringList() << 0;
         QTest::newRow("pdf") << "square.pdf" << QStringList() << 2;
-        QTest::newRow("print quality") << "print.png" << QStringList{"--quality", "print"} << 2;
     }
 
     void socialPicture()
