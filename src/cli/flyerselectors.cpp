@@ -62,11 +62,6 @@ int RenderFlyerFromArgs(const QStringList& args, const QString& command, const Q
     FlyerSelection& selection = made.selection;
     if (const int rc = SelectFlyer(options, made.settings, selection); rc != Done)
         return rc;
-    // A feed takes pictures: a social page as a PDF, or on paper at 300 dpi, is no file anyone asked for.
-    if (IsSocialPage(selection.request.pageSize) && (IsPdfExportPath(made.out) || made.quality != Quality::Screen))
-        return Usage(QStringLiteral("the theme \"%1\" is a %2 picture for social media: write it as .jpg or .png, "
-                                    "at screen quality")
-                         .arg(selection.request.look.themeName, PageFormatName(selection.request.pageSize)));
     if (made.side == Side::Back && selection.request.backTemplatePath.isEmpty())
         return Usage(
             QStringLiteral("--side back: the theme \"%1\" has no back page").arg(selection.request.look.themeName));

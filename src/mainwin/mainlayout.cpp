@@ -22,11 +22,10 @@ MainLayout CalcMainLayout(const MainLayoutInput& input)
     MainLayout layout;
     layout.tab = QRect(L, T, kMainLeftPaneWidth, B - T);
 
-    // The photo filter and the format filter share the row above the list.
-    constexpr int kFormatWidth = 104;
-    layout.themeFilter = QRect(L + 8, 36, P - 9 - (L + 8) - kFormatWidth - 4, input.filterHeight);
-    layout.themeFormat = QRect(layout.themeFilter.right() + 5, 36, kFormatWidth, input.filterHeight);
-    const int y1 = 36 + input.filterHeight + 8;
+    // The format filter under the photo filter: side by side, neither had room for its texts.
+    layout.themeFilter = QRect(L + 8, 36, P - 9 - (L + 8), input.filterHeight);
+    layout.themeFormat = layout.themeFilter.translated(0, input.filterHeight + 4);
+    const int y1 = layout.themeFormat.bottom() + 1 + 8;
     layout.themeList = QRect(L, y1, 281, B - 1 - y1);
 
     layout.colorLabel = QRect(L + 8, 36, 265, input.colorLabelHeight);

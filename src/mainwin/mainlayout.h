@@ -21,7 +21,7 @@ struct MainLayout
 {
     QRect tab;
     QRect themeFilter;
-    QRect themeFormat; // beside the filter, in its row
+    QRect themeFormat; // under the photo filter, as wide
     QRect themeList;
     QRect colorLabel;
     QRect colorPalette;

@@ -236,8 +236,9 @@ bool ExportFlyerFile(const QImage& flyer, const QString& chosenPath, const QStri
     if (flyer.isNull())
         return fail(QStringLiteral("There is no flyer to export."));
 
-    // A feed shows the picture as it is: every pixel of the page, no frame.
-    if (IsSocialPage(flyer.size()))
+    // A feed shows the picture as it is: every pixel of the page, no frame. A PDF of one is made only
+    // when a caller asks for it by name (the Export dialog offers pictures alone).
+    if (IsSocialPage(flyer.size()) && !IsPdfExportPath(chosenPath))
         return WriteSocialPicture(flyer, chosenPath, error);
 
     const QFileInfo chosen(chosenPath);

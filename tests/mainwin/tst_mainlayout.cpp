@@ -32,9 +32,9 @@ private Q_SLOTS:
         QTest::addColumn<QRect>("themeList");
         QTest::addColumn<QRect>("fontList");
         // The pane keeps its width; only the heights follow the window.
-        QTest::newRow("minimum") << QSize(925, 580) << QRect(8, 6, 283, 566) << QRect(8, 66, 281, 505)
+        QTest::newRow("minimum") << QSize(925, 580) << QRect(8, 6, 283, 566) << QRect(8, 92, 281, 479)
                                  << QRect(8, 176, 281, 395);
-        QTest::newRow("larger") << QSize(1400, 900) << QRect(8, 6, 283, 886) << QRect(8, 66, 281, 825)
+        QTest::newRow("larger") << QSize(1400, 900) << QRect(8, 6, 283, 886) << QRect(8, 92, 281, 799)
                                 << QRect(8, 176, 281, 715);
     }
     void leftPane()
@@ -45,8 +45,8 @@ private Q_SLOTS:
         QTEST(layout.themeList, "themeList");
         QTEST(layout.fontList, "fontList");
         // The controls that stack from the top of the tab page do not move with the size.
-        QCOMPARE(layout.themeFilter, QRect(16, 36, 158, 22));
-        QCOMPARE(layout.themeFormat, QRect(178, 36, 104, 22));
+        QCOMPARE(layout.themeFilter, QRect(16, 36, 266, 22));
+        QCOMPARE(layout.themeFormat, QRect(16, 62, 266, 22));
         QCOMPARE(layout.colorLabel, QRect(16, 36, 265, 13));
         QCOMPARE(layout.colorPalette, QRect(16, 52, 265, 96));
         QCOMPARE(layout.fontLabel, QRect(16, 158, 265, 15));
