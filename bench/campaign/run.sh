@@ -9,15 +9,14 @@
 set -euo pipefail
 here="$(cd "$(dirname "$0")" && pwd)"
 root="$(cd "$here/../.." && pwd)"
-bash "$here/../flyer/setup.sh"
+[ -n "${LISTORA_BENCH_ISOLATED:-}" ] || bash "$here/../flyer/setup.sh" # Chromium, the peer
 
-work=$(mktemp -d "${TMPDIR:-/tmp}/listora-bench.XXXXXX")
-trap 'rm -rf "$work"' EXIT
-# A private HOME, so the benchmark never touches the user's settings or documents.
-export HOME="$work/home" XDG_CONFIG_HOME="$work/home/.config" XDG_DATA_HOME="$work/home/.local/share"
-export XDG_CACHE_HOME="$work/home/.cache" XDG_RUNTIME_DIR="$work/run"
-mkdir -p "$XDG_CONFIG_HOME" "$XDG_DATA_HOME" "$XDG_CACHE_HOME" "$HOME/Documents" "$HOME/Pictures"
-mkdir -m 700 -p "$XDG_RUNTIME_DIR"
+# The rest runs in a private HOME and scratch folder (tests/run-isolated.sh), so the benchmark never
+# touches the user's settings or documents.
+if [ -z "${LISTORA_BENCH_ISOLATED:-}" ]; then
+    LISTORA_BENCH_ISOLATED=1 exec bash "$root/tests/run-isolated.sh" bash "$0" "$@"
+fi
+work="$TMPDIR"
 export LISTORA_DATA_DIR="$root/build/share/listora" QT_QPA_PLATFORM=offscreen
 cli="$root/build/bin/listora-cli"
 

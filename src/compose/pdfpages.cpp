@@ -39,12 +39,7 @@ bool JoinPdfPages(const QList<QByteArray>& documents, QByteArray& out, QString* 
                 target.addPage(page, false);
             sources.push_back(std::move(source));
         }
-        QPDFWriter writer(joined);
-        writer.setOutputMemory();
-        writer.setDeterministicID(true);
-        writer.write();
-        const std::shared_ptr<Buffer> buffer = writer.getBufferSharedPointer();
-        out = QByteArray(reinterpret_cast<const char*>(buffer->getBuffer()), qsizetype(buffer->getSize()));
+        out = PdfToMemory(joined);
     } catch (const std::exception& e) {
         qCWarning(lcPdfPages) << "joining pages:" << e.what();
         if (error)
@@ -67,4 +62,14 @@ int PdfPageCount(const QByteArray& pdf)
     } catch (const std::exception&) {
         return 0;
     }
+}
+
+QByteArray PdfToMemory(QPDF& pdf)
+{
+    QPDFWriter writer(pdf);
+    writer.setOutputMemory();
+    writer.setDeterministicID(true);
+    writer.write();
+    const std::shared_ptr<Buffer> buffer = writer.getBufferSharedPointer();
+    return QByteArray(reinterpret_cast<const char*>(buffer->getBuffer()), qsizetype(buffer->getSize()));
 }

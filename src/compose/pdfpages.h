@@ -10,3 +10,9 @@ bool JoinPdfPages(const QList<QByteArray>& documents, QByteArray& out, QString* 
 
 // The number of pages of a PDF; 0 when it cannot be read.
 int PdfPageCount(const QByteArray& pdf);
+
+class QPDF;
+
+// The document written out as PDF bytes, with an ID that depends only on its content (the same page
+// gives the same file). Throws what QPDFWriter throws.
+QByteArray PdfToMemory(QPDF& pdf);

@@ -1,16 +1,15 @@
 #include "compose/pressbox.h"
+#include "compose/pdfpages.h"
 
 #include <QLoggingCategory>
 
 // qpdf 11 asks its users to say they are done with its old pointer type.
 #define POINTERHOLDER_TRANSITION 4
 
-#include <qpdf/Buffer.hh>
 #include <qpdf/QPDF.hh>
 #include <qpdf/QPDFObjectHandle.hh>
 #include <qpdf/QPDFPageDocumentHelper.hh>
 #include <qpdf/QPDFPageObjectHelper.hh>
-#include <qpdf/QPDFWriter.hh>
 
 #include <exception>
 
@@ -82,12 +81,7 @@ bool MakePressPdf(const QByteArray& sheet, bool marks, QByteArray& out, QString*
             page.addPageContents(QPDFObjectHandle::newStream(&pdf, "q\n"), true);
             page.addPageContents(QPDFObjectHandle::newStream(&pdf, "Q\n" + CropMarks(trim).toStdString()), false);
         }
-        QPDFWriter writer(pdf);
-        writer.setOutputMemory();
-        writer.setDeterministicID(true);
-        writer.write();
-        const std::shared_ptr<Buffer> buffer = writer.getBufferSharedPointer();
-        out = QByteArray(reinterpret_cast<const char*>(buffer->getBuffer()), qsizetype(buffer->getSize()));
+        out = PdfToMemory(pdf);
     } catch (const std::exception& e) {
         qCWarning(lcPressBox) << "press PDF:" << e.what();
         if (error)
