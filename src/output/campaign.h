@@ -1,6 +1,7 @@
 #pragma once
 
 #include "catalogue/themetemplateinfo.h"
+#include "compose/campaignpage.h"
 #include "flyer/flyerrequest.h"
 
 #include <QByteArray>
@@ -89,24 +90,6 @@ struct CCampaignListing
     CListingExtras extras;
     QString font;
     quint32 color = 0; // 0x00BBGGRR
-};
-
-// One page to make: the theme's template, merged with the listing.
-struct CCampaignPage
-{
-    QString templateText;
-    FlyerRequest request;
-    const CAppSettings* settings = nullptr;
-};
-
-// How the browser engine makes a campaign's pages, given by whoever owns the engine (the window's,
-// the command line's, a batch lane's).
-struct CCampaignEngine
-{
-    // The print-quality PDF of the page; press: on its sheet with the bleed, trim and bleed boxes.
-    std::function<bool(const CCampaignPage& page, bool press, QByteArray& pdf, QString* error)> printPdf;
-    // The page drawn at its own size in pixels.
-    std::function<bool(const CCampaignPage& page, QImage& picture, QString* error)> picture;
 };
 
 struct CCampaignResult

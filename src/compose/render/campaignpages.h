@@ -1,7 +1,7 @@
 #pragma once
 
 #include "compose/render/printpage.h"
-#include "output/campaign.h"
+#include "compose/campaignpage.h"
 
 class CXHTML2Image;
 
