@@ -24,8 +24,12 @@ family=Gallery
 formats=$("$cli" themes | python3 -c '
 import json, sys
 print(" ".join(sorted({t["format"] for t in json.load(sys.stdin) if t["family"] == "Gallery"})))')
-case " $formats " in
-*" letter "*" link "*" postcard-6x4 "*" postcard-9x6 "*" square "*" story "*) ;;
+complete=yes
+for format in letter link postcard-6x4 postcard-9x6 square story; do
+    case " $formats " in *" $format "*) ;; *) complete=no ;; esac
+done
+case $complete in
+yes) ;;
 *)
     family=Benchfamily
     themes="$XDG_DATA_HOME/Tarnwick/Listora/Themes"
